@@ -1,0 +1,1 @@
+// The skin library's units are added beside this file.
