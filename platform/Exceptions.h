@@ -96,3 +96,22 @@ class EAssertionFailed : public Exception {
   do {                                                               \
     if (!(cond)) throw EAssertionFailed((msg), __FILE__, __LINE__);  \
   } while (0)
+
+// A picture whose data is not a valid image of its format (truncated, lying header, too large).
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A drawing operation that cannot be done (no canvas handle, bad pixel format).
+class EInvalidGraphicOperation : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A system call of the layer that failed; the message carries the system's reason.
+class EOSError : public Exception {
+ public:
+  EOSError(std::string message, int errorCode = 0) : Exception(std::move(message)), ErrorCode(errorCode) {}
+  int ErrorCode;
+};
