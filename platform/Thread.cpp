@@ -1,0 +1,281 @@
+#include "platform/Thread.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+
+#include "platform/Exceptions.h"
+
+namespace {
+
+// Calls waiting for the main thread, in order. One lock guards the list, the completion of
+// synchronous calls and the "a thread finished" signal that wakes TThread::WaitFor.
+struct TSyncCall {
+  TThread* thread = nullptr;
+  TThreadMethod method;
+  bool synchronous = false;
+  bool done = false;
+  std::exception_ptr error;
+};
+
+struct TSyncState {
+  std::mutex mutex;
+  std::condition_variable changed;  // new call, finished call, or finished thread
+  std::deque<std::shared_ptr<TSyncCall>> calls;
+  std::atomic<void (*)()> wake_hook{nullptr};
+};
+
+TSyncState& Sync() {
+  static auto* state = new TSyncState;
+  return *state;
+}
+
+void WakeMainThread() {
+  Sync().changed.notify_all();
+  if (auto hook = Sync().wake_hook.load()) hook();
+}
+
+void Enqueue(std::shared_ptr<TSyncCall> call) {
+  {
+    std::lock_guard lock(Sync().mutex);
+    Sync().calls.push_back(std::move(call));
+  }
+  WakeMainThread();
+}
+
+int NiceOf(TThreadPriority p) {
+  switch (p) {
+    case TThreadPriority::tpIdle: return 19;
+    case TThreadPriority::tpLowest: return 10;
+    case TThreadPriority::tpLower: return 5;
+    case TThreadPriority::tpNormal: return 0;
+    case TThreadPriority::tpHigher: return -5;
+    case TThreadPriority::tpHighest: return -10;
+    case TThreadPriority::tpTimeCritical: return -20;
+  }
+  return 0;
+}
+
+void ApplyPriority(DWORD tid, TThreadPriority p) {
+  if (tid != 0) (void)setpriority(PRIO_PROCESS, static_cast<id_t>(tid), NiceOf(p));
+}
+
+}  // namespace
+
+// Completion of a thread, shared with WaitFor so that the object may be gone when it is set.
+struct TThread::TDone {
+  std::atomic<bool> finished{false};
+  std::mutex mutex;
+  std::condition_variable cond;
+};
+
+TThread::TThread(bool CreateSuspended)
+    : create_suspended_(CreateSuspended), done_(std::make_shared<TDone>()) {}
+
+TThread::~TThread() {
+  if (thread_.joinable()) {
+    if (std::this_thread::get_id() == thread_.get_id()) {
+      thread_.detach();  // a self-freeing thread deleting itself
+    } else {
+      Terminate();
+      WaitDone();
+      thread_.join();
+    }
+  }
+  RemoveQueuedEvents(this);
+}
+
+void TThread::AfterConstruction() {
+  if (!create_suspended_) Start();
+}
+
+void TThread::Start() {
+  if (started_.exchange(true)) throw EThread("Cannot call Start on a running or finished thread");
+  // The new thread waits until thread_ is assigned (a self-freeing thread reads it when it
+  // deletes itself); Start waits until the thread knows its id, so ThreadID() is valid after.
+  auto go = std::make_shared<TEvent>(true, false);
+  auto ready = std::make_shared<TEvent>(true, false);
+  thread_ = std::thread([this, go, ready] {
+    (void)go->WaitFor(INFINITE);
+    thread_id_.store(GetCurrentThreadId());
+    ready->SetEvent();
+    Run();
+  });
+  go->SetEvent();
+  (void)ready->WaitFor(INFINITE);
+}
+
+void TThread::Resume() {
+  if (!started_.load()) Start();
+}
+
+void TThread::SetPriority(TThreadPriority Value) {
+  priority_.store(Value);
+  ApplyPriority(thread_id_.load(), Value);
+}
+
+std::string TThread::FatalExceptionMessage() const {
+  if (!fatal_) return {};
+  try {
+    std::rethrow_exception(fatal_);
+  } catch (const Exception& e) {
+    return e.Message;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown exception";
+  }
+}
+
+void TThread::Run() {
+  if (priority_.load() != TThreadPriority::tpNormal) ApplyPriority(thread_id_.load(), priority_.load());
+  if (!Terminated()) {
+    try {
+      Execute();
+    } catch (...) {
+      fatal_ = std::current_exception();
+    }
+  }
+  const bool free_thread = FreeOnTerminate;
+  std::shared_ptr<TDone> done = done_;
+  finished_.store(true);
+  try {
+    DoTerminate();
+  } catch (...) {
+    if (!fatal_) fatal_ = std::current_exception();
+  }
+  if (free_thread) delete this;
+  // From here on the object may be gone; only the shared completion record is touched.
+  {
+    std::lock_guard lock(done->mutex);
+    done->finished.store(true);
+  }
+  done->cond.notify_all();
+  {
+    std::lock_guard lock(Sync().mutex);  // no lost wake-up for a main thread in WaitFor
+  }
+  Sync().changed.notify_all();
+}
+
+void TThread::DoTerminate() {
+  if (OnTerminate) Synchronize(this, [this] { OnTerminate(this); });
+}
+
+DWORD TThread::WaitFor() {
+  if (FreeOnTerminate) throw EThread("Cannot call WaitFor on a FreeOnTerminate thread");
+  if (!started_.load()) throw EThread("Cannot call WaitFor on a thread that never started");
+  if (GetCurrentThreadId() == thread_id_.load()) throw EThread("A thread cannot wait for itself");
+  WaitDone();
+  if (thread_.joinable()) thread_.join();
+  return ReturnValue();
+}
+
+void TThread::WaitDone() {
+  if (GetCurrentThreadId() == MainThreadID()) {
+    // The thread may need the main thread (Synchronize, OnTerminate): serve it while waiting.
+    auto& s = Sync();
+    while (!done_->finished.load()) {
+      CheckSynchronize(0);
+      std::unique_lock lock(s.mutex);
+      s.changed.wait(lock, [&] { return done_->finished.load() || !s.calls.empty(); });
+    }
+  } else {
+    std::unique_lock lock(done_->mutex);
+    done_->cond.wait(lock, [&] { return done_->finished.load(); });
+  }
+}
+
+void TThread::Synchronize(TThread* AThread, TThreadMethod AMethod) {
+  if (GetCurrentThreadId() == MainThreadID()) {
+    AMethod();
+    return;
+  }
+  auto call = std::make_shared<TSyncCall>();
+  call->thread = AThread;
+  call->method = std::move(AMethod);
+  call->synchronous = true;
+  Enqueue(call);
+  auto& s = Sync();
+  {
+    std::unique_lock lock(s.mutex);
+    s.changed.wait(lock, [&] { return call->done; });
+  }
+  if (call->error) std::rethrow_exception(call->error);
+}
+
+void TThread::Queue(TThread* AThread, TThreadMethod AMethod) {
+  if (GetCurrentThreadId() == MainThreadID()) {
+    AMethod();
+    return;
+  }
+  auto call = std::make_shared<TSyncCall>();
+  call->thread = AThread;
+  call->method = std::move(AMethod);
+  Enqueue(std::move(call));
+}
+
+void TThread::RemoveQueuedEvents(TThread* AThread) {
+  if (!AThread) return;
+  auto& s = Sync();
+  std::lock_guard lock(s.mutex);
+  std::erase_if(s.calls, [&](const auto& c) { return !c->synchronous && c->thread == AThread; });
+}
+
+bool CheckSynchronize(int Timeout) {
+  if (GetCurrentThreadId() != MainThreadID()) {
+    throw EThread("CheckSynchronize called from a thread other than the main thread");
+  }
+  auto& s = Sync();
+  bool ran = false;
+  for (;;) {
+    std::shared_ptr<TSyncCall> call;
+    {
+      std::unique_lock lock(s.mutex);
+      if (s.calls.empty() && !ran && Timeout > 0) {
+        s.changed.wait_for(lock, std::chrono::milliseconds(Timeout), [&] { return !s.calls.empty(); });
+      }
+      if (s.calls.empty()) return ran;
+      // One call at a time, so a call that pumps messages itself keeps the order intact.
+      call = std::move(s.calls.front());
+      s.calls.pop_front();
+    }
+    ran = true;
+    if (!call->synchronous) {
+      call->method();  // an exception leaves the later calls queued for the next pump
+      continue;
+    }
+    try {
+      call->method();
+    } catch (...) {
+      call->error = std::current_exception();
+    }
+    {
+      std::lock_guard lock(s.mutex);
+      call->done = true;
+    }
+    s.changed.notify_all();
+  }
+}
+
+DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }
+
+DWORD MainThreadID() { return static_cast<DWORD>(getpid()); }
+
+void Sleep(DWORD ms) {
+  if (ms == 0) {
+    std::this_thread::yield();
+  } else {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  }
+}
+
+bool detail::SynchronizePending() {
+  std::lock_guard lock(Sync().mutex);
+  return !Sync().calls.empty();
+}
+
+void detail::SetSynchronizeWakeHook(void (*Hook)()) { Sync().wake_hook.store(Hook); }
