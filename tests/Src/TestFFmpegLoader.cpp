@@ -1,0 +1,167 @@
+#include "Src/FFmpegLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "MediaFixtures.h"
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFilterStubs.h"
+#include "Src/AVFormatStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/SwResampleStubs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path SystemLibraries = "/usr/lib/x86_64-linux-gnu";
+
+// Two components, told apart by their addresses.
+const int ProbeHolder = 0;
+const int ConverterHolder = 0;
+
+// A library folder holding links to the system's copies of the converter's libraries, with one
+// file replaced by AReplace (a junk file when empty, a link to that path otherwise) or left out.
+enum class TOddFile { Missing, Junk, WrongLibrary };
+
+fs::path MakeLibraryFolder(const std::string& AOddName, TOddFile AOdd) {
+  const fs::path dir = fixtures::ScratchFolder("libav");
+  for (TLibrary lib : {TLibrary::avCodec, TLibrary::avFilter, TLibrary::avFormat, TLibrary::avUtil, TLibrary::swScale,
+                       TLibrary::swResample}) {
+    const std::string name = FFLoader().LibraryFileName(lib);
+    if (name == AOddName) continue;
+    fs::create_symlink(SystemLibraries / name, dir / name);
+  }
+  if (AOdd == TOddFile::Junk) std::ofstream(dir / AOddName) << "this is not a shared library\n";
+  if (AOdd == TOddFile::WrongLibrary) fs::create_symlink(SystemLibraries / "libz.so.1", dir / AOddName);
+  return dir;
+}
+
+class LoaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { savedPath_ = FFLoader().LibraryPath(); }
+  void TearDown() override {
+    FFLoader().Unload(PlayerLibraries + TLibraries{TLibrary::avDevice}, &ProbeHolder);
+    FFLoader().Unload(PlayerLibraries + TLibraries{TLibrary::avDevice}, &ConverterHolder);
+    FFLoader().Unload(PlayerLibraries + TLibraries{TLibrary::avDevice});
+    FFLoader().SetLibraryPath(savedPath_);
+  }
+  std::string savedPath_;
+};
+
+TEST_F(LoaderTest, FileNamesAndDefaultFolder) {
+  EXPECT_EQ(FFLoader().LibraryFileName(TLibrary::avCodec), "libavcodec.so.59");
+  EXPECT_EQ(FFLoader().LibraryFileName(TLibrary::avFilter), "libavfilter.so.8");
+  EXPECT_EQ(FFLoader().LibraryFileName(TLibrary::swResample), "libswresample.so.4");
+  EXPECT_EQ(FFLoader().LibraryFileName(TLibrary::myUtil), "libc.so.6");
+  EXPECT_EQ(FFLoader().LibraryFileName(TLibrary::lbSDL), "libSDL-1.2.so.0");
+  const fs::path exe = fs::read_symlink("/proc/self/exe");
+  EXPECT_EQ(savedPath_, exe.parent_path().string() + "/LibAV");
+}
+
+TEST_F(LoaderTest, SecondSetLoadsOnlyWhatIsNewAndUnloadKeepsSharedLibraries) {
+  ASSERT_TRUE(FFLoader().Load(ProbeLibraries, &ProbeHolder)) << FFLoader().LastErrMsg();
+  EXPECT_TRUE(FFLoader().Loaded(ProbeLibraries));
+  EXPECT_FALSE(FFLoader().Loaded(TLibrary::avFilter));
+  ASSERT_NE(av::avcodec_open2, nullptr);
+  const auto openBefore = av::avcodec_open2;
+
+  ASSERT_TRUE(FFLoader().Load(ConverterLibraries, &ConverterHolder)) << FFLoader().LastErrMsg();
+  EXPECT_EQ(av::avcodec_open2, openBefore);
+  EXPECT_EQ(FFLoader().HolderCount(TLibrary::avCodec), 2);
+  EXPECT_EQ(FFLoader().HolderCount(TLibrary::avFilter), 1);
+  EXPECT_EQ(FFLoader().HolderCount(TLibrary::swResample), 1);
+  // Loading the same set again for the same component takes nothing new.
+  ASSERT_TRUE(FFLoader().Load(ConverterLibraries, &ConverterHolder));
+  EXPECT_EQ(FFLoader().HolderCount(TLibrary::avFilter), 1);
+
+  FFLoader().Unload(ProbeLibraries, &ProbeHolder);
+  EXPECT_TRUE(FFLoader().Loaded(ConverterLibraries)) << "the converter still holds the probe's libraries";
+  EXPECT_NE(av::avformat_open_input, nullptr);
+
+  FFLoader().Unload(ConverterLibraries, &ConverterHolder);
+  for (TLibrary lib : {TLibrary::avCodec, TLibrary::avFilter, TLibrary::avFormat, TLibrary::avUtil,
+                       TLibrary::swScale, TLibrary::swResample, TLibrary::myUtil}) {
+    SCOPED_TRACE(FFLoader().LibraryFileName(lib));
+    EXPECT_FALSE(FFLoader().Loaded(lib));
+  }
+  EXPECT_EQ(av::avcodec_open2, nullptr);
+  EXPECT_EQ(av::swr_convert, nullptr);
+}
+
+TEST_F(LoaderTest, FolderLackingAFileFallsBackToTheSystemSearch) {
+  const fs::path dir = MakeLibraryFolder("libavfilter.so.8", TOddFile::Missing);
+  FFLoader().SetLibraryPath(dir.string());
+  EXPECT_TRUE(FFLoader().Load(ConverterLibraries, &ConverterHolder)) << FFLoader().LastErrMsg();
+  EXPECT_NE(av::avfilter_graph_alloc, nullptr);
+  fs::remove_all(dir);
+}
+
+TEST_F(LoaderTest, FailingFolderLeavesNothingOfTheSetButKeepsOtherHolders) {
+  struct TCase {
+    const char* Name;
+    TOddFile Odd;
+    std::string ExpectedStart;
+  };
+  const TCase cases[] = {
+      {"junk avfilter", TOddFile::Junk, "Load library "},
+      {"avfilter without its exports", TOddFile::WrongLibrary, "Load function av_filter_iterate@libavfilter.so.8 error: "},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    // The probe loaded its set from the system beforehand.
+    FFLoader().SetLibraryPath("");
+    ASSERT_TRUE(FFLoader().Load(ProbeLibraries, &ProbeHolder)) << FFLoader().LastErrMsg();
+
+    const fs::path dir = MakeLibraryFolder("libavfilter.so.8", c.Odd);
+    FFLoader().SetLibraryPath(dir.string());
+    EXPECT_FALSE(FFLoader().Load(ConverterLibraries, &ConverterHolder));
+    const std::string error = FFLoader().LastErrMsg();
+    EXPECT_EQ(error.rfind(c.ExpectedStart, 0), 0u) << error;
+    if (c.Odd == TOddFile::Junk) {
+      EXPECT_NE(error.find(dir.string() + "/libavfilter.so.8 error: "), std::string::npos) << error;
+    }
+    EXPECT_FALSE(FFLoader().Loaded(TLibrary::avFilter));
+    EXPECT_FALSE(FFLoader().Loaded(TLibrary::swResample)) << "loaded for the converter alone, so given back";
+    EXPECT_EQ(av::avfilter_graph_alloc, nullptr);
+    EXPECT_EQ(av::av_filter_iterate, nullptr) << "a failed binding clears what it bound";
+    EXPECT_TRUE(FFLoader().Loaded(ProbeLibraries)) << "the probe's libraries stay";
+    EXPECT_EQ(FFLoader().HolderCount(TLibrary::avCodec), 1);
+
+    FFLoader().Unload(ProbeLibraries, &ProbeHolder);
+    EXPECT_FALSE(FFLoader().Loaded(TLibrary::avCodec));
+    fs::remove_all(dir);
+  }
+}
+
+TEST_F(LoaderTest, MissingLibraryNamesTheFileAndLoadsNothing) {
+  FFLoader().SetLibraryPath("");
+  // A set whose one library cannot be found anywhere: SDL is asked for under a folder without it
+  // while the other libraries load; the failure is reported by name.
+  const fs::path dir = MakeLibraryFolder("libSDL-1.2.so.0", TOddFile::Junk);
+  FFLoader().SetLibraryPath(dir.string());
+  EXPECT_FALSE(FFLoader().Load(PlayerLibraries, &ConverterHolder));
+  EXPECT_NE(FFLoader().LastErrMsg().find("libSDL-1.2.so.0"), std::string::npos) << FFLoader().LastErrMsg();
+  for (TLibrary lib : {TLibrary::avCodec, TLibrary::avFilter, TLibrary::avUtil, TLibrary::lbSDL}) {
+    SCOPED_TRACE(FFLoader().LibraryFileName(lib));
+    EXPECT_FALSE(FFLoader().Loaded(lib));
+    EXPECT_EQ(FFLoader().HolderCount(lib), 0);
+  }
+  fs::remove_all(dir);
+}
+
+TEST_F(LoaderTest, EmptySetIsAProgrammingError) {
+  EXPECT_THROW(FFLoader().Load(TLibraries{}), EAssertionFailed);
+  EXPECT_THROW((void)FFLoader().Loaded(TLibraries{}), EAssertionFailed);
+  EXPECT_THROW(FFLoader().Unload(TLibraries{}), EAssertionFailed);
+}
+
+TEST_F(LoaderTest, CodecLockIsReentrant) {
+  std::lock_guard outer(CodecLock());
+  std::lock_guard inner(CodecLock());
+  SUCCEED();
+}
+
+}  // namespace
