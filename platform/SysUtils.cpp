@@ -252,6 +252,7 @@ class Formatter {
 
  private:
   static constexpr int kNone = -1;
+  static constexpr int kMaxNumber = 100000;
 
   char Peek() const { return pos_ < fmt_.size() ? fmt_[pos_] : '\0'; }
 
@@ -265,8 +266,11 @@ class Formatter {
     if (Peek() == '*') {
       ++pos_;
       const TFormatArg& a = NextArg();
-      if (a.ArgKind() == TFormatArg::Kind::Signed) return static_cast<int>(a.Signed());
-      if (a.ArgKind() == TFormatArg::Kind::Unsigned) return static_cast<int>(a.Unsigned());
+      // A width beyond any sensible text is refused rather than allocated.
+      if (a.ArgKind() == TFormatArg::Kind::Signed && std::llabs(a.Signed()) <= kMaxNumber)
+        return static_cast<int>(a.Signed());
+      if (a.ArgKind() == TFormatArg::Kind::Unsigned && a.Unsigned() <= kMaxNumber)
+        return static_cast<int>(a.Unsigned());
       FormatError(fmt_);
     }
     if (Peek() < '0' || Peek() > '9') return kNone;
@@ -274,7 +278,7 @@ class Formatter {
     long value = 0;
     while (Peek() >= '0' && Peek() <= '9') {
       value = value * 10 + (fmt_[pos_++] - '0');
-      if (value > 100000) FormatError(fmt_);
+      if (value > kMaxNumber) FormatError(fmt_);
     }
     return static_cast<int>(value);
   }

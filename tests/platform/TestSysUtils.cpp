@@ -97,6 +97,8 @@ TEST(Format, MismatchedOrMissingArgumentRaises) {
       [] { return Format("%q", 1); },
       [] { return Format("tail %", 1); },
       [] { return Format("%*d", "w", 1); },
+      [] { return Format("%*d", 2000000000, 1); },
+      [] { return Format("%999999999d", 1); },
   };
   for (std::size_t i = 0; i < std::size(bad); ++i) {
     SCOPED_TRACE(i);
@@ -188,7 +190,9 @@ TEST(NumberText, StrToIntTable) {
         EXPECT_EQ(e.Message, "'" + std::string(c.text) + "' is not a valid integer value");
       }
     }
-    if (!c.valid64) EXPECT_THROW((void)StrToInt64(c.text), EConvertError);
+    if (!c.valid64) {
+      EXPECT_THROW((void)StrToInt64(c.text), EConvertError);
+    }
   }
 }
 
