@@ -236,8 +236,7 @@ void TStrings::SetValue(const std::string& Name, const std::string& Value) {
     Add(Name + "=" + Value);
     return;
   }
-  auto* list = dynamic_cast<TStringList*>(this);
-  if (list != nullptr && list->Sorted()) {
+  if (KeepsOrder()) {
     // A sorted list refuses Put; the new line goes where its order puts it.
     UpdateScope update(*this);
     Delete(index);

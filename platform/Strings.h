@@ -100,6 +100,8 @@ class TStrings : public TPersistent {
   [[nodiscard]] virtual int CompareStrings(const std::string& S1, const std::string& S2) const;
   // Called with true when the outermost update begins and false when it ends.
   virtual void SetUpdateState(bool Updating);
+  // True when the list places lines itself (and so refuses Put and Insert).
+  [[nodiscard]] virtual bool KeepsOrder() const { return false; }
   [[noreturn]] void RaiseIndexError(int Index) const;
 
  private:
@@ -165,6 +167,7 @@ class TStringList : public TStrings {
   void PutObject(int Index, TObject* AObject) override;
   [[nodiscard]] int CompareStrings(const std::string& S1, const std::string& S2) const override;
   void SetUpdateState(bool Updating) override;
+  [[nodiscard]] bool KeepsOrder() const override { return sorted_; }
   virtual void Changed();
   virtual void Changing();
 
