@@ -178,17 +178,17 @@ class DateFormatter {
   }
 
   void Day(std::size_t count, int level) {
-    const int weekday = DayOfWeek(dt_) - 1;
+    const int weekday = DayOfWeek(dt_) - 1;  // -1 for a value outside the calendar
     switch (count) {
       case 1:
       case 2:
         out_ += Number(day_, count);
         break;
       case 3:
-        out_ += FormatSettings().ShortDayNames[weekday];
+        if (weekday >= 0) out_ += FormatSettings().ShortDayNames[weekday];
         break;
       case 4:
-        out_ += FormatSettings().LongDayNames[weekday];
+        if (weekday >= 0) out_ += FormatSettings().LongDayNames[weekday];
         break;
       case 5:
         Append(FormatSettings().ShortDateFormat, level + 1);

@@ -195,6 +195,8 @@ TEST(DateTime, FormatDateTimePatterns) {
     EXPECT_EQ(FormatDateTime(c.pattern, c.value), c.expected);
   }
   EXPECT_EQ(DateTimeToStr(dt), "2009-03-07 14:05:09");
+  // A value outside the calendar formats its parts as zero and names no day.
+  EXPECT_EQ(FormatDateTime("dddd yyyy-mm-dd", 1e7), " 0000-00-00");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -109,6 +110,23 @@ TEST(Format, MismatchedOrMissingArgumentRaises) {
     FAIL();
   } catch (const EConvertError& e) {
     EXPECT_EQ(e.Message, "Format '%d' invalid or incompatible with argument");
+  }
+}
+
+// Patterns come from program tables and translations; a malformed one may raise EConvertError
+// but must never read or write out of bounds.
+TEST(Format, ArbitraryPatternsNeverCrash) {
+  std::mt19937 rng(7);
+  const std::string alphabet = "%0123456789.-*:sdxXpfegnmu#,;E+'\"yhnz/ \xE8\xA7\x86\xFF";
+  for (int i = 0; i < 20000; ++i) {
+    std::string pattern;
+    for (int k = static_cast<int>(rng() % 10); k > 0; --k) pattern += alphabet[rng() % alphabet.size()];
+    try {
+      (void)Format(pattern, 1, 2.5, "ab", 'c', static_cast<const void*>(nullptr), -7);
+    } catch (const EConvertError&) {
+    }
+    (void)FormatFloat(pattern, static_cast<double>(static_cast<int>(rng() % 20001) - 10000) / 7.0);
+    (void)FormatFloat(pattern, 0.0);
   }
 }
 
