@@ -134,6 +134,10 @@ void AllocFFOptions(TFFOptions& AOpts, int AScaleFlags) {
 }
 
 void FreeFFOptions(TFFOptions& AOpts) {
+  if (!av::avcodec_free_context || !av::avformat_free_context || !av::sws_freeContext) {
+    ResetFFOptions(AOpts);  // the libraries are gone: nothing can be freed any more
+    return;
+  }
   for (AVCodecContext*& ctx : AOpts.avcodec_opts)
     if (ctx) av::avcodec_free_context(&ctx);
   if (AOpts.avformat_opts) av::avformat_free_context(AOpts.avformat_opts);
@@ -227,10 +231,11 @@ TRGBConvertContext::~TRGBConvertContext() { ResetRGBConvertContext(*this); }
 
 void ResetRGBConvertContext(TRGBConvertContext& ACtx) {
   ACtx.Bitmap.reset();
-  if (ACtx.RGBBuf) av::av_free(ACtx.RGBBuf);
+  // Without the libraries bound (unloaded before this context went) the memory can only be left.
+  if (ACtx.RGBBuf && av::av_free) av::av_free(ACtx.RGBBuf);
   ACtx.RGBBuf = nullptr;
-  if (ACtx.toRGB_convert_ctx) av::sws_freeContext(ACtx.toRGB_convert_ctx);
-  if (ACtx.fromRGB_convert_ctx) av::sws_freeContext(ACtx.fromRGB_convert_ctx);
+  if (ACtx.toRGB_convert_ctx && av::sws_freeContext) av::sws_freeContext(ACtx.toRGB_convert_ctx);
+  if (ACtx.fromRGB_convert_ctx && av::sws_freeContext) av::sws_freeContext(ACtx.fromRGB_convert_ctx);
   ACtx.toRGB_convert_ctx = nullptr;
   ACtx.fromRGB_convert_ctx = nullptr;
   ACtx.RGBPixFmt = AV_PIX_FMT_BGR24;

@@ -86,6 +86,8 @@ bool IsRegularFile(const std::string& APath) {
 void Release(TLibrary ALibrary) {
   TLibraryStatus& status = StatusOf(ALibrary);
   if (status.Fixuped) {
+    // The module stays mapped, so its log callback would outlive the unload: give it back.
+    if (ALibrary == TLibrary::avUtil) av::av_log_set_callback(av::av_log_default_callback);
     LibraryItem(ALibrary).Unfix();
     status.Fixuped = false;
   }
