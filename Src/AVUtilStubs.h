@@ -100,7 +100,9 @@ extern "C" {
   X(av_get_picture_type_char) \
   X(av_d2q) \
   X(av_fast_malloc) \
-  X(av_fast_realloc)
+  X(av_fast_realloc) \
+  X(av_get_pix_fmt_string) \
+  X(av_get_sample_fmt_string)
 
 namespace av {
 FFLOADER_AVUTIL_FUNCTIONS(FFLOADER_DECLARE_REFERENCE)
