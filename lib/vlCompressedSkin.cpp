@@ -172,10 +172,33 @@ void TvlCompressedStoredSkin::WriteCompressedData(TStream* Stream) {
 
 // ---- skin lists ----
 
-TvlSkinListItem::TvlSkinListItem(TvlCompressedSkinList* List, int Index)
-    : Name("vlSkin" + std::to_string(Index)), FList(List), FSkin(std::make_unique<TvlCompressedStoredSkin>(nullptr)) {}
+TvlSkinListItem::TvlSkinListItem(TCollection* Collection)
+    : TCollectionItem(Collection), FSkin(std::make_unique<TvlCompressedStoredSkin>(nullptr)) {
+  Name = "vlSkin" + std::to_string(Index());
+}
 
 TvlSkinListItem::~TvlSkinListItem() = default;
+
+void TvlSkinListItem::Assign(TPersistent* Source) {
+  auto* source = dynamic_cast<TvlSkinListItem*>(Source);
+  if (!source) {
+    TCollectionItem::Assign(Source);
+    return;
+  }
+  Description = source->Description;
+  Name = source->Name;
+  FFileName = source->FFileName;
+  FCompressedFileName = source->FCompressedFileName;
+  TMemoryStream bytes;
+  source->FSkin->WriteCompressedData(&bytes);
+  bytes.SetPosition(0);
+  FSkin->ReadCompressedData(&bytes);
+}
+
+TvlCompressedSkinList* TvlSkinListItem::List() const {
+  auto* items = dynamic_cast<TvlSkinListItems*>(Collection());
+  return items ? items->SkinList() : nullptr;
+}
 
 namespace {
 
@@ -187,7 +210,7 @@ bool ListDesigning(const TvlCompressedSkinList* list) {
 }  // namespace
 
 void TvlSkinListItem::SetFileName(const std::string& Value) {
-  if (ListDesigning(FList)) {
+  if (ListDesigning(List())) {
     FSkin->LoadFromIniFile(Value);
     FFileName = ExtractFileName(Value);
   } else {
@@ -196,7 +219,7 @@ void TvlSkinListItem::SetFileName(const std::string& Value) {
 }
 
 void TvlSkinListItem::SetCompressedFileName(const std::string& Value) {
-  if (ListDesigning(FList)) {
+  if (ListDesigning(List())) {
     FSkin->LoadFromCompressFile(Value);
     FCompressedFileName = ExtractFileName(Value);
   } else {
@@ -204,20 +227,10 @@ void TvlSkinListItem::SetCompressedFileName(const std::string& Value) {
   }
 }
 
-TvlSkinListItem* TvlSkinListItems::GetItem(int Index) const {
-  if (Index < 0 || Index >= Count()) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-  return FItems[static_cast<std::size_t>(Index)].get();
-}
+TvlSkinListItems::TvlSkinListItems(TvlCompressedSkinList* ASkinList)
+    : TCollection(CollectionItemClass<TvlSkinListItem>()), FSkinList(ASkinList) {}
 
-TvlSkinListItem* TvlSkinListItems::Add() {
-  FItems.push_back(std::make_unique<TvlSkinListItem>(FSkinList, Count()));
-  return FItems.back().get();
-}
-
-void TvlSkinListItems::Delete(int Index) {
-  (void)GetItem(Index);
-  FItems.erase(FItems.begin() + Index);
-}
+TPersistent* TvlSkinListItems::GetOwner() const { return FSkinList; }
 
 TvlCompressedSkinList::TvlCompressedSkinList(TComponent* AOwner)
     : TComponent(AOwner), FSkins(std::make_unique<TvlSkinListItems>(this)) {}

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Collection.h"
 #include "platform/Component.h"
 #include "platform/Streams.h"
 
@@ -68,17 +69,23 @@ class TvlCompressedStoredSkin : public TComponent {
 
 class TvlCompressedSkinList;
 
-class TvlSkinListItem : public TObject {
+// One skin of a skin list, with its own stored skin.
+class TvlSkinListItem : public TCollectionItem {
  public:
-  // Index is the item's place in its collection at creation; it names the item "vlSkin<Index>".
-  TvlSkinListItem(TvlCompressedSkinList* List, int Index);
+  // Joins Collection and is named "vlSkin<its index at creation>".
+  explicit TvlSkinListItem(TCollection* Collection);
   ~TvlSkinListItem() override;
 
   std::string Description;
   std::string Name;
 
+  [[nodiscard]] std::string DisplayName() const override { return Name; }
+  // Copies another item's texts and stored skin.
+  void Assign(TPersistent* Source) override;
   [[nodiscard]] TvlCompressedStoredSkin* Skin() const { return FSkin.get(); }
   [[nodiscard]] const std::string& FileName() const { return FFileName; }
+  // At design time (outside form loading) the item first packs the named INI description, then
+  // keeps only the name part; otherwise the text is only stored. Likewise for the compressed file.
   void SetFileName(const std::string& Value);
   [[nodiscard]] const std::string& CompressedFileName() const { return FCompressedFileName; }
   void SetCompressedFileName(const std::string& Value);
@@ -88,28 +95,27 @@ class TvlSkinListItem : public TObject {
   void WriteSkin(TStream* Stream) { FSkin->SaveToCompressStream(Stream); }
 
  private:
-  TvlCompressedSkinList* FList;
+  [[nodiscard]] TvlCompressedSkinList* List() const;
   std::unique_ptr<TvlCompressedStoredSkin> FSkin;
   std::string FFileName;
   std::string FCompressedFileName;
 };
 
-// The items of a skin list, owned by it.
-class TvlSkinListItems : public TObject {
+// The items of a skin list; the list is its owner.
+class TvlSkinListItems : public TCollection {
  public:
-  explicit TvlSkinListItems(TvlCompressedSkinList* ASkinList) : FSkinList(ASkinList) {}
+  explicit TvlSkinListItems(TvlCompressedSkinList* ASkinList);
 
-  [[nodiscard]] int Count() const { return static_cast<int>(FItems.size()); }
   // Raises EListError for an index outside 0 .. Count-1.
-  [[nodiscard]] TvlSkinListItem* GetItem(int Index) const;
-  TvlSkinListItem* Add();
-  void Delete(int Index);
-  void Clear() { FItems.clear(); }
-  [[nodiscard]] TvlCompressedSkinList* Owner() const { return FSkinList; }
+  [[nodiscard]] TvlSkinListItem* GetItem(int Index) const { return static_cast<TvlSkinListItem*>(Items(Index)); }
+  TvlSkinListItem* Add() { return static_cast<TvlSkinListItem*>(TCollection::Add()); }
+  [[nodiscard]] TvlCompressedSkinList* SkinList() const { return FSkinList; }
+
+ protected:
+  [[nodiscard]] TPersistent* GetOwner() const override;
 
  private:
   TvlCompressedSkinList* FSkinList;
-  std::vector<std::unique_ptr<TvlSkinListItem>> FItems;
 };
 
 class TvlCompressedSkinList : public TComponent {
@@ -118,6 +124,8 @@ class TvlCompressedSkinList : public TComponent {
   ~TvlCompressedSkinList() override;
 
   [[nodiscard]] TvlSkinListItems* Skins() const { return FSkins.get(); }
+  // Replaces the owned items by copies of Value's items (texts and stored skins).
+  void SetSkins(TvlSkinListItems* Value) { FSkins->Assign(Value); }
 
  private:
   std::unique_ptr<TvlSkinListItems> FSkins;

@@ -333,6 +333,16 @@ TEST(SkinData, StoredSkinsAndSkinListsSendTheChangeMessages) {
   EXPECT_EQ(skin.GetControlIndex("button"), -1);
   EXPECT_EQ(recorder.sent, (std::vector<S>{{Window(1), 1225}, {Window(1), 1226}, {Window(1), 1227}}));
   skin.SetSkinList(nullptr);
+
+  // A copied list carries the same skins.
+  TvlCompressedSkinList copy(nullptr);
+  copy.SetSkins(list->Skins());
+  ASSERT_EQ(copy.Skins()->Count(), 1);
+  EXPECT_EQ(copy.Skins()->GetItem(0)->Name, "vlSkin0");
+  TvlSkinData fromCopy(nullptr);
+  fromCopy.SetSkinList(&copy);
+  ExpectFixture(fromCopy);
+  EXPECT_THROW((void)copy.Skins()->GetItem(1), EListError);
 }
 
 TEST(SkinData, BroadcastOrder) {
