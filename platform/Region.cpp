@@ -135,8 +135,10 @@ Region Region::FromPolygon(const std::vector<TPoint>& points, TFillRule rule) {
   };
   std::vector<Crossing> crossings;
   for (int y = minY; y < maxY; ++y) {
-    // Sample each row at its centre, so a pixel is inside when its centre is.
-    const double sy = y + 0.5;
+    // A pixel is inside when its top-left corner point is, with the top and left edges
+    // included and the right and bottom ones excluded: the convention that makes a polygon's
+    // fill meet the outline drawn through its vertices.
+    const double sy = y;
     crossings.clear();
     for (std::size_t i = 0; i < n; ++i) {
       const TPoint& p = points[i];
@@ -155,9 +157,8 @@ Region Region::FromPolygon(const std::vector<TPoint>& points, TFillRule rule) {
       winding += crossings[i].dir;
       const bool inside = rule == TFillRule::Alternate ? (i % 2 == 0) : winding != 0;
       if (!inside) continue;
-      // Pixel x is inside when its centre x + 0.5 lies in [left, right).
-      const int x0 = static_cast<int>(std::ceil(crossings[i].x - 0.5));
-      const int x1 = static_cast<int>(std::ceil(crossings[i + 1].x - 0.5));
+      const int x0 = static_cast<int>(std::ceil(crossings[i].x));
+      const int x1 = static_cast<int>(std::ceil(crossings[i + 1].x));
       if (x0 >= x1) continue;
       if (!xs.empty() && xs.back() >= x0)
         xs.back() = std::max(xs.back(), x1);

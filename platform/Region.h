@@ -21,7 +21,8 @@ class Region {
 
   // The union of the rectangles (empty ones ignored).
   [[nodiscard]] static Region FromRects(const std::vector<TRect>& rects);
-  // The pixels whose centres lie inside the polygon, under the fill rule.
+  // The pixels whose top-left corner points lie inside the polygon under the fill rule (top and
+  // left edges in, right and bottom edges out).
   [[nodiscard]] static Region FromPolygon(const std::vector<TPoint>& points, TFillRule rule);
   // The rectangle with its corners rounded by an ellipse of ew x eh.
   [[nodiscard]] static Region FromRoundRect(const TRect& r, int ew, int eh);

@@ -66,11 +66,11 @@ TEST(Region, MaskRectanglesBuildTheExpectedRegion) {
   EXPECT_EQ(Describe(r.Offsetted(10, 20)), "(10,20,11,21)(12,20,13,21)(10,21,13,22)");
 }
 
-TEST(Region, PolygonTakesPixelsWhoseCentresAreInside) {
-  // A right triangle with legs of 4, hypotenuse x + y = 4: pixel (x, y) is inside when
-  // (x + 0.5) + (y + 0.5) < 4, so row y holds x < 3 - y.
+TEST(Region, PolygonTakesPixelsWhoseCornerPointsAreInside) {
+  // A right triangle with legs of 4, hypotenuse x + y = 4: pixel (x, y) is inside when its
+  // corner point is strictly left of the hypotenuse, so row y holds x < 4 - y.
   const Region r = Region::FromPolygon({{0, 0}, {4, 0}, {0, 4}}, TFillRule::Alternate);
-  EXPECT_EQ(Describe(r), "(0,0,3,1)(0,1,2,2)(0,2,1,3)");
+  EXPECT_EQ(Describe(r), "(0,0,4,1)(0,1,3,2)(0,2,2,3)(0,3,1,4)");
   // A self-overlapping star-like path: the winding rule fills what alternate leaves out.
   const std::vector<TPoint> twice = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0}, {4, 0}, {4, 4}, {0, 4}};
   EXPECT_TRUE(Region::FromPolygon(twice, TFillRule::Alternate).IsEmpty());
