@@ -406,6 +406,21 @@ std::uint8_t* TPngImage::Scanline(int Row) {
   return image_.bgra.data() + static_cast<std::size_t>(Row) * image_.width * 4;
 }
 
+TColor TPngImage::Pixels(int X, int Y) const {
+  if (X < 0 || Y < 0 || X >= image_.width || Y >= image_.height) return 0;
+  const std::uint8_t* p = image_.bgra.data() + (static_cast<std::size_t>(Y) * image_.width + X) * 4;
+  return static_cast<TColor>(p[2] | (p[1] << 8) | (p[0] << 16));
+}
+
+void TPngImage::SetPixels(int X, int Y, TColor Value) {
+  if (X < 0 || Y < 0 || X >= image_.width || Y >= image_.height) return;
+  std::uint8_t* p = image_.bgra.data() + (static_cast<std::size_t>(Y) * image_.width + X) * 4;
+  p[0] = static_cast<std::uint8_t>(Value >> 16);
+  p[1] = static_cast<std::uint8_t>(Value >> 8);
+  p[2] = static_cast<std::uint8_t>(Value);
+  Changed(this);
+}
+
 void TPngImage::Assign(TPersistent* Source) {
   if (Source == this) return;
   if (auto* png = dynamic_cast<TPngImage*>(Source)) {

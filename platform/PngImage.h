@@ -70,6 +70,13 @@ std::vector<std::uint8_t> Encode(const Image& image);
 
 enum class TPNGTransparencyMode { ptmNone, ptmBit, ptmPartial };
 
+// Colour types under the names the PNG graphic's users know.
+constexpr int COLOR_GRAYSCALE = pngcodec::kGray;
+constexpr int COLOR_RGB = pngcodec::kRgb;
+constexpr int COLOR_PALETTE = pngcodec::kPalette;
+constexpr int COLOR_GRAYSCALEALPHA = pngcodec::kGrayAlpha;
+constexpr int COLOR_RGBALPHA = pngcodec::kRgbAlpha;
+
 // The PNG graphic. Draws alpha-blended and scaled onto a canvas.
 class TPngImage : public TGraphic {
  public:
@@ -112,6 +119,11 @@ class TPngImage : public TGraphic {
   // for a row outside the picture.
   [[nodiscard]] std::uint8_t* Scanline(int Row);
   [[nodiscard]] const pngcodec::Image& Data() const { return image_; }
+
+  // The colour of pixel (X, Y) as 0x00BBGGRR; 0 outside the picture.
+  [[nodiscard]] TColor Pixels(int X, int Y) const;
+  // Sets the colour of pixel (X, Y), keeping its alpha; nothing outside the picture.
+  void SetPixels(int X, int Y, TColor Value);
 
  protected:
   // Copies the pixels into a 32-bit TBitmap (straight alpha; 255 for opaque pixels).

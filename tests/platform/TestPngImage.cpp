@@ -353,6 +353,16 @@ TEST(TPngImage, AssignToBitmapGives32BitStraightAlpha) {
   EXPECT_EQ(bmp.Surface()->PixelAt(0, 0), 0x00C86400u);
 }
 
+TEST(TPngImage, PixelsReadAndWriteColoursInsideThePictureOnly) {
+  auto png = SmallRgba();
+  EXPECT_EQ(png->Pixels(2, 1), 0x1465C8);  // B 20, G 101, R 200
+  png->SetPixels(2, 1, 0x0A0B0C);
+  EXPECT_EQ(png->Pixels(2, 1), 0x0A0B0C);
+  EXPECT_EQ(png->Scanline(1)[8 + 3], 200) << "alpha kept";
+  EXPECT_EQ(png->Pixels(3, 0), 0);
+  png->SetPixels(-1, 0, 0xFFFFFF);  // nothing
+}
+
 TEST(TPngImage, CreateAlphaKeepsEachPixelsOpacity) {
   PngBuilder b;
   b.colorType = 2;
