@@ -9,15 +9,23 @@
 // keeps the pixels of the area the old and new sizes share. Changing the format converts the
 // pixels (24 to 32 bits gives alpha 0; 32 to 24 bits drops the alpha).
 //
-// The memory part (size, format, ScanLine, Assign between bitmaps) touches no shared state and
-// may be used on any thread, one thread at a time per bitmap.
+// The memory part (size, format, ScanLine, Assign between bitmaps) may be used on any thread,
+// one thread at a time per bitmap; so may Canvas and Handle, whose objects live in the drawing
+// layer's locked tables.
+//
+// Files and streams hold BMP pictures: loading keeps 32-bit pictures as pf32bit and makes every
+// other depth pf24bit; saving writes 32 bits for pf32bit and 24 bits otherwise.
 
 #include <memory>
 
+#include "platform/Colors.h"
 #include "platform/Graphic.h"
 #include "platform/Surface.h"
 
 enum class TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+enum class TTransparentMode { tmAuto, tmFixed };
+
+class TCanvas;
 
 class TBitmap : public TGraphic {
  public:
@@ -44,8 +52,29 @@ class TBitmap : public TGraphic {
   // empties this one.
   void Assign(TPersistent* Source) override;
 
+  // Reads one BMP from the stream's position (its length from its own header), leaving the
+  // position just past it; an empty rest of stream gives an empty bitmap. Raises
+  // EInvalidGraphic for a malformed or truncated BMP; the bitmap is then unchanged.
   void LoadFromStream(TStream* Stream) override;
+  // Writes the bitmap as a BMP; an empty bitmap writes nothing.
   void SaveToStream(TStream* Stream) override;
+  // Loads the RT_BITMAP resource ResName (with or without its BMP file header). Raises
+  // EResNotFound when there is none.
+  void LoadFromResourceName(HINSTANCE Instance, const std::string& ResName);
+
+  // The canvas drawing on the bitmap's pixels, made on first use and kept by the bitmap. The
+  // canvas's context survives resizes (it is re-made on the new pixels).
+  [[nodiscard]] TCanvas* Canvas();
+  // A bitmap handle sharing the pixels, owned by the bitmap (nullptr while empty). It is
+  // replaced when the size or format changes.
+  [[nodiscard]] HBITMAP Handle();
+
+  // Transparent drawing leaves out pixels of TransparentColor: in tmAuto the colour of the
+  // bottom-left pixel, in tmFixed the colour last set.
+  [[nodiscard]] TColor TransparentColor();
+  void SetTransparentColor(TColor Value);
+  [[nodiscard]] TTransparentMode TransparentMode() const { return transparentMode_; }
+  void SetTransparentMode(TTransparentMode Value);
 
   // The pixel memory, shared with the bitmap's handle and canvas; nullptr when empty.
   [[nodiscard]] const std::shared_ptr<PixelSurface>& Surface() const { return surface_; }
@@ -58,8 +87,15 @@ class TBitmap : public TGraphic {
   void Resize(int width, int height);
   void SurfaceReplaced();
 
+  class BitmapCanvas;
+  void ReplaceSurface(std::shared_ptr<PixelSurface> surface, TPixelFormat format);
+
   int width_ = 0;
   int height_ = 0;
   TPixelFormat format_ = TPixelFormat::pfDevice;
   std::shared_ptr<PixelSurface> surface_;
+  HBITMAP handle_ = nullptr;
+  std::unique_ptr<BitmapCanvas> canvas_;
+  TTransparentMode transparentMode_ = TTransparentMode::tmAuto;
+  TColor transparentColor_ = clDefault;
 };

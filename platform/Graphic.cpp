@@ -1,6 +1,7 @@
 #include "platform/Graphic.h"
 
 #include "platform/Exceptions.h"
+#include "platform/Streams.h"
 
 void TGraphic::SetTransparent(bool Value) {
   if (Value == transparent_) return;
@@ -20,11 +21,12 @@ void TGraphic::Changed(TObject* Sender) {
   if (OnChange) OnChange(this);
 }
 
-// FIXME: the file forms wait for the stream classes; until then they refuse.
 void TGraphic::LoadFromFile(const std::string& FileName) {
-  throw EInvalidGraphicOperation("Cannot load " + FileName + ": file streams are not available");
+  TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+  LoadFromStream(&stream);
 }
 
 void TGraphic::SaveToFile(const std::string& FileName) {
-  throw EInvalidGraphicOperation("Cannot save " + FileName + ": file streams are not available");
+  TFileStream stream(FileName, fmCreate);
+  SaveToStream(&stream);
 }
