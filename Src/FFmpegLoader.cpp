@@ -13,18 +13,7 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/MyUtilStubs.h"
-#if __has_include("Src/MyUtils.h")
 #include "Src/MyUtils.h"
-#else
-#include <climits>
-static std::string GetExePath() {
-  char buffer[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return "./";
-  std::string path(buffer, static_cast<size_t>(n));
-  return path.substr(0, path.rfind('/') + 1);
-}
-#endif
 #include "Src/SwResampleStubs.h"
 #include "Src/SwScaleStubs.h"
 #include "Src/libsdl.h"

@@ -15,12 +15,7 @@
 #include <string>
 #include <string_view>
 
-#if __has_include("Src/FFBaseComponent.h")
 #include "Src/FFBaseComponent.h"
-#else
-#include "platform/Component.h"
-using TFFBaseComponent = TComponent;
-#endif
 #include "platform/SysUtils.h"
 #include "platform/Types.h"
 
