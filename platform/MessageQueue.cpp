@@ -289,27 +289,20 @@ bool Retrieve(MSG* out, HWND hwnd, UINT min, UINT max, bool remove, bool wait) {
 
 }  // namespace
 
-LRESULT SendMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  DWORD owner = GetWindowThreadProcessId(hWnd, nullptr);
-  if (owner == 0) return 0;
-  if (owner == GetCurrentThreadId()) return CallProc(hWnd, Msg, wParam, lParam);
-  ULONG_PTR result = 0;
-  SendMessageTimeout(hWnd, Msg, wParam, lParam, SMTO_NORMAL, 0, &result);
-  return static_cast<LRESULT>(result);
-}
+namespace {
 
-LRESULT SendMessageTimeout(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
-                           UINT uTimeout, ULONG_PTR* lpdwResult) {
-  // uTimeout 0 from SendMessage means "no limit"; a caller's 0 is treated the same way.
+// Sends to the window's thread and waits, without limit when limited is false.
+bool SendAcross(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags, bool limited,
+                UINT uTimeout, ULONG_PTR* lpdwResult) {
   DWORD owner = GetWindowThreadProcessId(hWnd, nullptr);
-  if (owner == 0) return 0;
+  if (owner == 0) return false;
   if (owner == GetCurrentThreadId()) {
     LRESULT r = CallProc(hWnd, Msg, wParam, lParam);
     if (lpdwResult) *lpdwResult = static_cast<ULONG_PTR>(r);
-    return 1;
+    return true;
   }
   auto target = FindQueue(owner);
-  if (!target) return 0;
+  if (!target) return false;
   auto me = CurrentQueuePtr();
   auto m = std::make_shared<TSentMessage>();
   m->hwnd = hWnd;
@@ -319,14 +312,13 @@ LRESULT SendMessageTimeout(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UI
   m->sender = me;
   {
     std::lock_guard lock(target->mutex);
-    if (target->dead) return 0;
+    if (target->dead) return false;
     target->sent.push_back(m);
     target->wake = true;
   }
   target->changed.notify_all();
   if (TEventSource* source = target->source.load()) source->Wake();
 
-  const bool limited = uTimeout != 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(uTimeout);
   for (;;) {
     {
@@ -345,12 +337,28 @@ LRESULT SendMessageTimeout(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UI
     if (!limited) {
       me->changed.wait(lock, ready);
     } else if (!me->changed.wait_until(lock, deadline, ready)) {
-      return 0;
+      return false;
     }
     if (m->done) break;
   }
   if (lpdwResult) *lpdwResult = static_cast<ULONG_PTR>(m->result);
-  return 1;
+  return true;
+}
+
+}  // namespace
+
+LRESULT SendMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  DWORD owner = GetWindowThreadProcessId(hWnd, nullptr);
+  if (owner == 0) return 0;
+  if (owner == GetCurrentThreadId()) return CallProc(hWnd, Msg, wParam, lParam);
+  ULONG_PTR result = 0;
+  SendAcross(hWnd, Msg, wParam, lParam, SMTO_NORMAL, false, 0, &result);
+  return static_cast<LRESULT>(result);
+}
+
+LRESULT SendMessageTimeout(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
+                           UINT uTimeout, ULONG_PTR* lpdwResult) {
+  return SendAcross(hWnd, Msg, wParam, lParam, fuFlags, true, uTimeout, lpdwResult) ? 1 : 0;
 }
 
 BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {

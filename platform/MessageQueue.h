@@ -30,7 +30,7 @@ LRESULT SendMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 constexpr UINT SMTO_NORMAL = 0x0000;
 constexpr UINT SMTO_BLOCK = 0x0001;
 constexpr UINT SMTO_ABORTIFHUNG = 0x0002;
-// SendMessage that gives up after uTimeout real milliseconds (returns 0, the message may still
+// SendMessage that gives up after uTimeout real milliseconds (returns 0; the message may still
 // be served later; its result is then dropped). Nonzero on success, *lpdwResult = the result.
 LRESULT SendMessageTimeout(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
                            UINT uTimeout, ULONG_PTR* lpdwResult);

@@ -82,7 +82,15 @@ TThread::~TThread() {
       thread_.detach();  // a self-freeing thread deleting itself
     } else {
       Terminate();
-      WaitDone();
+      for (;;) {
+        try {
+          WaitDone();
+          break;
+        } catch (...) {
+          // A queued call of some thread failed while we served it here; a destructor cannot
+          // pass that on, and the call has run, so keep waiting.
+        }
+      }
       thread_.join();
     }
   }

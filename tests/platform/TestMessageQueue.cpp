@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -438,6 +441,80 @@ TEST_F(MessageQueueTest, ACrossThreadSendWakesTheReceiversWaitMessage) {
   EXPECT_EQ(answer.load(), 42);
   worker.join();
   DestroyWindow(mine);
+}
+
+
+// Stands in for a display connection: outside events arrive on another thread, and the queue
+// must wait through the source, not through its own condition.
+class TFakeDisplay : public TEventSource {
+ public:
+  explicit TFakeDisplay(HWND target) : target_(target) {}
+  void Inject(UINT msg) {
+    {
+      std::lock_guard lock(mutex_);
+      pending_.push_back(msg);
+    }
+    cond_.notify_all();
+  }
+  void PumpEvents() override {
+    std::deque<UINT> events;
+    {
+      std::lock_guard lock(mutex_);
+      events.swap(pending_);
+    }
+    for (UINT msg : events) PostMessage(target_, msg, 0, 0);
+  }
+  void WaitEvents(int timeout_ms) override {
+    std::unique_lock lock(mutex_);
+    ++waits;
+    auto ready = [this] { return woken_ || !pending_.empty(); };
+    if (timeout_ms < 0) {
+      cond_.wait(lock, ready);
+    } else {
+      cond_.wait_for(lock, std::chrono::milliseconds(timeout_ms), ready);
+    }
+    woken_ = false;
+  }
+  void Wake() override {
+    {
+      std::lock_guard lock(mutex_);
+      woken_ = true;
+    }
+    cond_.notify_all();
+  }
+  int waits = 0;  // guarded by mutex_
+
+ private:
+  HWND target_;
+  std::mutex mutex_;
+  std::condition_variable cond_;
+  bool woken_ = false;
+  std::deque<UINT> pending_;
+};
+
+TEST_F(MessageQueueTest, AnEventSourceFeedsTheQueueAndIsWokenForEverythingElse) {
+  TWatchdog dog("event source");
+  HWND h = MakeWindow();
+  TFakeDisplay display(h);
+  SetThreadEventSource(&display);
+  std::atomic<bool> synchronized{false};
+  std::thread outside([&] {
+    display.Inject(WM_USER + 10);
+    Sleep(5);
+    PostMessage(h, WM_USER + 11, 0, 0);
+    Sleep(5);
+    TThread::Synchronize(nullptr, [&] { synchronized = true; });
+    display.Inject(WM_USER + 12);
+  });
+  std::vector<UINT> seen;
+  MSG m;
+  while (seen.size() < 3 && GetMessage(&m, nullptr, 0, 0)) seen.push_back(m.message);
+  outside.join();
+  SetThreadEventSource(nullptr);
+  EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 10, WM_USER + 11, WM_USER + 12}));
+  EXPECT_TRUE(synchronized.load());
+  EXPECT_GT(display.waits, 0) << "the queue waited through the source";
+  DestroyWindow(h);
 }
 
 }  // namespace
