@@ -1,0 +1,468 @@
+#include "Src/FFmpeg.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFilterStubs.h"
+#include "Src/AVFormatStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/FFUtils.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/UnicodeProtocol.h"
+#include "platform/SysUtils.h"
+
+// ---- small owners ----
+
+void TDictionaryDeleter::operator()(AVDictionary* ADict) const {
+  if (ADict && av::av_dict_free) av::av_dict_free(&ADict);
+}
+
+TOutputStreamSetup::~TOutputStreamSetup() {
+  if (av::avcodec_free_context && enc) av::avcodec_free_context(&enc);
+  if (av::av_dict_free && codec_opts) av::av_dict_free(&codec_opts);
+}
+
+TOutputFileSetup::~TOutputFileSetup() {
+  streams.clear();
+  if (av::av_dict_free && muxer_opts) av::av_dict_free(&muxer_opts);
+  if (ctx && av::avformat_free_context) {
+    if (ctx->pb && !(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE))) CloseOutputFile(ctx);
+    av::avformat_free_context(ctx);
+  }
+  ctx = nullptr;
+}
+
+TCriticalSection& PostHookLock() {
+  static TCriticalSection lock;
+  return lock;
+}
+
+// ---- the stream registry ----
+
+namespace {
+
+struct TRegistry {
+  std::mutex Lock;
+  int NextId = 1;
+  std::map<int, TStream*> Streams;
+};
+
+TRegistry& Registry() {
+  static TRegistry registry;
+  return registry;
+}
+
+}  // namespace
+
+int TStreamRegistry::Register(TStream* AStream) {
+  TRegistry& r = Registry();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  const int id = r.NextId++;
+  r.Streams[id] = AStream;
+  return id;
+}
+
+void TStreamRegistry::Unregister(int AId) {
+  TRegistry& r = Registry();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  r.Streams.erase(AId);
+}
+
+TStream* TStreamRegistry::Find(int AId) {
+  TRegistry& r = Registry();
+  std::lock_guard<std::mutex> guard(r.Lock);
+  auto it = r.Streams.find(AId);
+  return it == r.Streams.end() ? nullptr : it->second;
+}
+
+std::string TStreamRegistry::StreamName(int AId, const std::string& APrivateData) {
+  return "stream:" + std::to_string(AId) + ":" + APrivateData;
+}
+
+int TStreamRegistry::ParseStreamName(const std::string& AName) {
+  if (AName.rfind("stream:", 0) != 0) return 0;
+  size_t pos = 7;
+  int id = 0;
+  bool digits = false;
+  while (pos < AName.size() && AName[pos] >= '0' && AName[pos] <= '9' && id < 100000000) {
+    id = id * 10 + (AName[pos] - '0');
+    digits = true;
+    ++pos;
+  }
+  if (!digits || pos >= AName.size() || AName[pos] != ':') return 0;
+  return id;
+}
+
+// ---- worker threads ----
+
+// The worker of one run. Frees itself when done; its last use of the engine is setting the stop
+// event, after which the engine may be destroyed.
+class TConvertThread : public TThread {
+ public:
+  TConvertThread(TCustomFFmpeg* AOwner, TThreadPriority APriority) : TThread(true), FOwner(AOwner) {
+    FreeOnTerminate = true;
+    SetPriority(APriority);
+  }
+
+ protected:
+  void Execute() override {
+    TCustomFFmpeg* owner = FOwner;
+    try {
+      owner->RunConversion();
+    } catch (...) {
+      owner->FStopEvent.SetEvent();
+      throw;
+    }
+    owner->FStopEvent.SetEvent();
+  }
+
+ private:
+  TCustomFFmpeg* FOwner;
+};
+
+// Notifies the termination of a task that never started.
+class TDoTerminateThread : public TThread {
+ public:
+  explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner) { FreeOnTerminate = true; }
+
+ protected:
+  void Execute() override {
+    TCustomFFmpeg* owner = FOwner;
+    try {
+      owner->DoTerminate();
+    } catch (...) {
+      owner->FNotifyThreads.fetch_sub(1);
+      owner->FTermEvent.SetEvent();
+      throw;
+    }
+    owner->FNotifyThreads.fetch_sub(1);
+    owner->FTermEvent.SetEvent();
+  }
+
+ private:
+  TCustomFFmpeg* FOwner;
+};
+
+// ---- construction ----
+
+TCustomFFmpeg::TCustomFFmpeg(int AMaxFiles) : FMaxFiles(AMaxFiles) {
+  PLATFORM_ASSERT(AMaxFiles >= 1 && AMaxFiles <= 512, "Assertion failure");
+  FHookContext = std::make_unique<TRGBConvertContext>();
+  FPostContext = std::make_unique<TRGBConvertContext>();
+  InitDefaults();
+}
+
+TCustomFFmpeg::~TCustomFFmpeg() {
+  Stop(true);
+  // A termination notification of Cancel still running uses the engine until it sets the event.
+  while (FNotifyThreads.load() > 0) (void)FTermEvent.WaitFor(20);
+  {
+    // A worker created but never resumed never runs; it is freed here instead.
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    if (FThread && FThread->Suspended()) {
+      delete FThread;
+      FThread = nullptr;
+    }
+  }
+  // Without the libraries bound, the owners below free nothing of theirs (they cannot).
+  FreeResources();
+}
+
+void TCustomFFmpeg::InitDefaults() {
+  Finput_files_ts_scale.clear();
+  Fstream_maps.clear();
+  Fmeta_data_maps.clear();
+  Fstreamid_map.clear();
+  Flast_asked_format.clear();
+  Fvideo_language.clear();
+  Faudio_language.clear();
+  Fsubtitle_language.clear();
+  Fvfilters.clear();
+  Fpass_logfilename_prefix.clear();
+  Fframe_width = Fframe_height = 0;
+  Fframe_aspect_ratio = 0;
+  Fframe_pix_fmt = -1;
+  Faudio_sample_fmt = -1;
+  Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
+  Fmax_frames.fill(INT32_MAX);
+  Fframe_rate = AVRational{0, 0};
+  Fvideo_qscale = 0;
+  Fintra_matrix.clear();
+  Finter_matrix.clear();
+  Fvideo_rc_override_string.clear();
+  Fvideo_codec_name.clear();
+  Faudio_codec_name.clear();
+  Fsubtitle_codec_name.clear();
+  Fvideo_standard.clear();
+  Fvstats_filename.clear();
+  Fvideo_disable = Faudio_disable = Fsubtitle_disable = false;
+  Fsame_quality = Fdo_deinterlace = Floop_input = Fqp_hist = FEnableFilter = Fintra_only = false;
+  Fdo_hex_dump = Fdo_pkt_dump = Fdo_psnr = Fcopy_ts = Fopt_shortest = Frate_emu = Fexit_on_error = false;
+  Fusing_vhook = FShowDupOrDrop = Finput_sync = Fforce_fps = false;
+  FFatalException = false;
+  Fvideo_discard = 0;
+  Fvideo_codec_tag = Faudio_codec_tag = Fsubtitle_codec_tag = 0;
+  Fme_threshold = 0;
+  Fchannel_layout = 0;
+  Ftop_field_first = -1;
+  Fintra_dc_precision = 8;
+  Floop_output = -1;
+  Faudio_sample_rate = 44100;
+  Faudio_qscale = -99999.0f;
+  Faudio_channels = 2;
+  Fmux_preload = 0.5f;
+  Fmux_max_delay = 0.7f;
+  Frecording_time = INT64_MAX;
+  Fstart_time = Frecording_timestamp = Finput_ts_offset = 0;
+  Fdo_benchmark = false;
+  Fdo_pass = 0;
+  Faudio_stream_copy = Fvideo_stream_copy = Fsubtitle_stream_copy = 0;
+  Fvideo_global_header = 0;
+  Fopt_programid = 0;
+  Fcopy_initial_nonkeyframes = 0;
+  Fvideo_channel = 0;
+  Fnb_frames_dup = Fnb_frames_drop = 0;
+  Fpgmyuv_compatibility_hack = 0;
+  Fvideo_sync_method = -1;
+  Faudio_sync_method = 0;
+  Faudio_drift_threshold = 0.1f;
+  Faudio_volume = 256;
+  Fverbose = 1;
+  Fthread_count = 1;
+  Fvideo_size = Faudio_size = Fextra_size = Flimit_filesize = 0;
+  Fdts_delta_threshold = 10.0f;
+  Fsws_flags = SWS_BICUBIC;
+  Fmetadata.clear();
+  ResetFFOptions(FOptions);
+  Fvideo_bitstream_filters.clear();
+  Faudio_bitstream_filters.clear();
+  Fsubtitle_bitstream_filters.clear();
+  for (auto& opts : FCodecOpts) opts.reset();
+  FMuxerOpts.reset();
+  Fbit_buffer_size = 262144;
+  FTotalOutputDuration = -1;
+  ResetRGBConvertContext(*FHookContext);
+  ResetRGBConvertContext(*FPostContext);
+  FPostHooks = TPostHooks{};
+}
+
+void TCustomFFmpeg::Reset() {
+  if (!FFLoader().Loaded(ConverterLibraries)) return;
+  FreeResources();
+  InitDefaults();
+  FJoinMode = false;
+  FConverting = false;
+  FBroken = false;
+  FFinished = false;
+  FTerminated = false;
+  FPaused = false;
+  FPauseGate.SetEvent();
+  FTotalOutputDuration = -1;
+  FLastErrMsg.clear();
+  {
+    std::lock_guard<std::mutex> guard(FFatalLock);
+    FFatalMessage.clear();
+  }
+  AllocFFOptions(FOptions, Fsws_flags);
+}
+
+std::string TCustomFFmpeg::FatalMessage() const {
+  std::lock_guard<std::mutex> guard(FFatalLock);
+  return FFatalMessage;
+}
+
+AVDictionary* TCustomFFmpeg::PendingCodecOptions(AVMediaType AType) const {
+  switch (AType) {
+    case AVMEDIA_TYPE_VIDEO: return FCodecOpts[0].get();
+    case AVMEDIA_TYPE_AUDIO: return FCodecOpts[1].get();
+    case AVMEDIA_TYPE_SUBTITLE: return FCodecOpts[2].get();
+    default: return nullptr;
+  }
+}
+
+void TCustomFFmpeg::LogMessage(int ALevel, const std::string& AText) {
+  GetLogger()->Log(this, static_cast<TLogLevel>(ALevel), AText);
+}
+
+// ---- run control ----
+
+TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority) {
+  if (FConverting || FTerminated) return nullptr;
+  const char* missing = nullptr;
+  if (nb_output_files() <= 0)
+    missing = "At least one output file must be specified";
+  else if (nb_input_files() == 0)
+    missing = "At least one input file must be specified";
+  if (missing) {
+    FreeResources();
+    GuardedStep([&] { throw FFmpegException(missing); });
+    DoTerminate();
+    return nullptr;
+  }
+  FConverting = true;
+  FBroken = false;
+  FFinished = false;
+  FTerminated = false;
+  if (!AUseThread) {
+    RunConversion();
+    return nullptr;
+  }
+  std::lock_guard<std::mutex> guard(FThreadLock);
+  FStopEvent.ResetEvent();
+  FThread = new TConvertThread(this, APriority);  // frees itself when done
+  return FThread;
+}
+
+void TCustomFFmpeg::WaitWhilePaused() {
+  while (!FBroken && FPauseGate.WaitFor(50) != TWaitResult::wrSignaled) {
+  }
+}
+
+void TCustomFFmpeg::Pause() {
+  std::lock_guard<std::mutex> guard(FThreadLock);
+  if (!FThread) return;
+  FPaused = true;
+  FPauseGate.ResetEvent();
+}
+
+void TCustomFFmpeg::Resume() {
+  std::lock_guard<std::mutex> guard(FThreadLock);
+  FPaused = false;
+  FPauseGate.SetEvent();
+}
+
+void TCustomFFmpeg::Stop(bool AWaitFor) {
+  FBroken = true;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    if (!FThread) return;
+    // The worker must see the request: open the pause gate and start a worker never resumed.
+    FPaused = false;
+    FPauseGate.SetEvent();
+    FThread->Resume();
+  }
+  if (!AWaitFor) return;
+  const bool mainThread = GetCurrentThreadId() == MainThreadID();
+  while (FStopEvent.WaitFor(20) == TWaitResult::wrTimeout)
+    if (mainThread) PumpPendingMessages();
+}
+
+void TCustomFFmpeg::Cancel(bool AWaitFor) {
+  if (FConverting) {
+    Stop(AWaitFor);
+    return;
+  }
+  if (FTerminated) return;
+  // The event is reset before the thread exists, so the wait below cannot miss its end.
+  FTermEvent.ResetEvent();
+  FNotifyThreads.fetch_add(1);
+  TDoTerminateThread* thread = new TDoTerminateThread(this);  // frees itself when done
+  thread->Start();
+  if (AWaitFor) (void)FTermEvent.WaitFor(INFINITE);
+}
+
+void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
+  try {
+    AStep();
+  } catch (const Exception& e) {
+    GetLogger()->Log(this, TLogLevel::llQuiet, e.Message);
+    std::lock_guard<std::mutex> guard(FFatalLock);
+    FFatalException = true;
+    FFatalMessage = e.Message;
+  }
+}
+
+void TCustomFFmpeg::RunConversion() {
+  FFinished = false;
+  GuardedStep([this] { Transcode(); });
+  GuardedStep([this] { FreeResources(); });
+  DoTerminate();
+}
+
+void TCustomFFmpeg::DoTerminate() {
+  FConverting = false;
+  FTerminated = true;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    FThread = nullptr;
+  }
+  if (OnTerminate) OnTerminate(this);
+}
+
+void TCustomFFmpeg::SetPostHooks(TPostHooks AHooks) {
+  std::lock_guard<TCriticalSection> guard(PostHookLock());
+  DoSetPostHooks(AHooks);
+}
+
+TPostHooks TCustomFFmpeg::PostHooks() const {
+  std::lock_guard<TCriticalSection> guard(PostHookLock());
+  return FPostHooks;
+}
+
+void TCustomFFmpeg::DoSetPostHooks(TPostHooks AHooks) {
+  if (AHooks == FPostHooks) return;
+  // The preview window belongs to the previewer unit; switching preview off drops the picture
+  // converter it used.
+  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview))
+    ResetRGBConvertContext(*FPostContext);
+  FPostHooks = AHooks;
+}
+
+// ---- releasing ----
+
+void TCustomFFmpeg::ReleaseOutputFiles() {
+  // Join mode registers one file several times; each is released once.
+  std::vector<std::shared_ptr<TOutputFileSetup>> files;
+  for (auto& file : Foutput_files)
+    if (std::find(files.begin(), files.end(), file) == files.end()) files.push_back(file);
+  Foutput_files.clear();
+  for (auto& file : files) {
+    AVFormatContext* ctx = file->ctx;
+    const bool writesFile = ctx && ctx->oformat && !(ctx->oformat->flags & AVFMT_NOFILE);
+    if (writesFile && ctx->pb) CloseOutputFile(ctx);
+    const std::string name = file->file_name;
+    const bool created = file->created_file && writesFile;
+    file.reset();
+    // Only a local file this job created and left empty goes; pipes, devices, network names and
+    // files that were there before stay.
+    if (created) {
+      std::error_code error;
+      const std::filesystem::path path(name);
+      if (std::filesystem::is_regular_file(path, error) && std::filesystem::file_size(path, error) == 0 && !error)
+        std::filesystem::remove(path, error);
+    }
+  }
+}
+
+void TCustomFFmpeg::CloseInputFiles() {
+  for (AVFormatContext*& ctx : Finput_files) CloseInputFile(&ctx);
+  Finput_files.clear();
+  Finput_files_ts_offset.clear();
+  Finput_codecs.clear();
+  FInputURLs.clear();
+}
+
+void TCustomFFmpeg::FreeResources() {
+  if (!FFLoader().Loaded(ConverterLibraries)) return;
+  FreeFFOptions(FOptions);
+  ReleaseOutputFiles();
+  CloseInputFiles();
+  Foutput_codecs.clear();
+  Fintra_matrix.clear();
+  Finter_matrix.clear();
+  Fvstats_filename.clear();
+  Fvideo_codec_name.clear();
+  Faudio_codec_name.clear();
+  Fsubtitle_codec_name.clear();
+  Fvideo_standard.clear();
+  Fvideo_rc_override_string.clear();
+  Fvideo_language.clear();
+  Faudio_language.clear();
+  Fsubtitle_language.clear();
+  Fsubtitle_codec_tag = 0;
+  FFirstHook.Release();
+  ResetRGBConvertContext(*FHookContext);
+  ResetRGBConvertContext(*FPostContext);
+}

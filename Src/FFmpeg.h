@@ -1,0 +1,487 @@
+#pragma once
+// The conversion engine: one TCustomFFmpeg is one conversion job. A job is set up by option names
+// and values (ParseOption and the direct Opt* entry points) interleaved with the opening of its
+// input files (OptInputFile) and output files (OptOutputFile); it then runs once, in the caller's
+// thread or on a worker thread of its own (StartConvert), until the input ends or a stop is asked.
+//
+// Threads: the set-up runs on one thread (the one that prepares the task) and the option fields
+// carry no lock. While a worker runs, the only calls other threads make are Stop, Cancel, Pause,
+// Resume and SetPostHooks; they are safe at any moment of the worker's life. Pause is a gate the
+// worker passes between packets (WaitWhilePaused): the worker is never suspended where it stands,
+// so it cannot be frozen while it holds the codec lock or the logger's lock.
+//
+// The media libraries are those bound by FFLoader (ConverterLibraries); the engine's set-up calls
+// need them loaded.
+//
+// Source files of this unit: FFmpeg.cpp (object, run control, resources), FFmpegOptions.cpp (the
+// option table and value handlers), FFmpegInputs.cpp, FFmpegOutputs.cpp, FFmpegPresets.cpp,
+// FFmpegTargets.cpp, FFmpegFilters.cpp (video filter graph), FFmpegTranscode.cpp (the run itself).
+
+#include <cstdint>  // before the library headers, which need its constant macros
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavcodec/bsf.h>
+#include <libavfilter/avfilter.h>
+#include <libavformat/avformat.h>
+#include <libavutil/dict.h>
+}
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "Src/FFMediaUtils.h"
+#include "Src/FFmpegLoader.h"
+#include "Src/FrameHook.h"
+#include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
+#include "platform/Object.h"
+#include "platform/Set.h"
+#include "platform/SyncObjs.h"
+#include "platform/Thread.h"
+
+// The failures of the engine's set-up and run; the message is the text shown to the user.
+class FFmpegException : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+class TCustomFFmpeg;
+class TStream;
+
+// What is done with each encoded picture while converting.
+enum class TPostHook { phPreview, phBitmap, phHBITMAP };
+using TPostHooks = TSet<TPostHook>;
+
+// The engine's events; Sender is always the engine.
+using TCustomHookEvent = std::function<void(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS,
+                                            bool& AUpdate, bool& AStopHook)>;
+using TPreviewBitmapEvent =
+    std::function<void(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS)>;
+using TProgressEvent =
+    std::function<void(TObject* Sender, int AFileIndex, int AFrameNumber, int AFPS, float AQuality, float ABitRate,
+                       int64_t ACurrentSize, int64_t ACurrentDuration, int64_t ATotalDuration)>;
+
+// Explicit stream mapping ("map"): the source stream and the stream that drives its sync.
+struct TAVStreamMap {
+  int file_index = 0;
+  int stream_index = 0;
+  int sync_file_index = 0;
+  int sync_stream_index = 0;
+};
+
+// Metadata copy mapping ("map_meta_data").
+struct TAVMetaDataMap {
+  int out_file = 0;
+  int in_file = 0;
+};
+
+// One rate-control override of the "rc_override" text.
+struct TRcOverride {
+  int start_frame = 0;
+  int end_frame = 0;
+  int qscale = 0;
+  float quality_factor = 0;
+};
+
+// Frees a dictionary of the libraries.
+struct TDictionaryDeleter {
+  void operator()(AVDictionary* ADict) const;
+};
+
+// One stream of an output file as the set-up leaves it for the transcode. The format context's
+// stream carries no codec of its own: the encoder context lives here, with the encoder's private
+// options to hand over when it is opened.
+struct TOutputStreamSetup {
+  TOutputStreamSetup() = default;
+  TOutputStreamSetup(const TOutputStreamSetup&) = delete;
+  TOutputStreamSetup& operator=(const TOutputStreamSetup&) = delete;
+  ~TOutputStreamSetup();
+
+  AVStream* st = nullptr;             // owned by the output's format context
+  AVMediaType type = AVMEDIA_TYPE_UNKNOWN;
+  bool stream_copy = false;           // packets are copied; enc then only carries the kind
+  AVCodecContext* enc = nullptr;      // owned; the encoder's settings (not opened here)
+  const AVCodec* codec = nullptr;     // the chosen encoder (named or the format's default); null for a copy
+  bool codec_named = false;           // the encoder was chosen by name
+  AVDictionary* codec_opts = nullptr;  // owned; encoder-private options for avcodec_open2
+  std::vector<const AVBitStreamFilter*> bitstream_filters;  // in chain order
+  std::vector<TRcOverride> rc_override;  // as parsed (also copied into enc)
+};
+
+// One output file as the set-up leaves it for the transcode.
+struct TOutputFileSetup {
+  TOutputFileSetup() = default;
+  TOutputFileSetup(const TOutputFileSetup&) = delete;
+  TOutputFileSetup& operator=(const TOutputFileSetup&) = delete;
+  ~TOutputFileSetup();
+
+  AVFormatContext* ctx = nullptr;       // owned
+  AVDictionary* muxer_opts = nullptr;   // owned; muxer-private options for avformat_write_header
+  std::vector<std::unique_ptr<TOutputStreamSetup>> streams;  // index = stream index
+  std::string file_name;                // the name as the caller gave it
+  bool created_file = false;            // this job created the local file (it did not exist before)
+};
+
+// The registry behind the "stream:<id>:<private data>" names of byte streams handed to the
+// engine: a name carries a number the registry gave out, never an address, so no text can name
+// memory. Thread-safe.
+class TStreamRegistry {
+ public:
+  // Registers AStream (not owned) and answers its id (> 0).
+  static int Register(TStream* AStream);
+  static void Unregister(int AId);
+  // The stream of the id, or nullptr for an unknown id.
+  [[nodiscard]] static TStream* Find(int AId);
+  // "stream:<id>:<APrivateData>".
+  [[nodiscard]] static std::string StreamName(int AId, const std::string& APrivateData);
+  // The id of a "stream:<id>:…" name; 0 when the name is not of that form.
+  [[nodiscard]] static int ParseStreamName(const std::string& AName);
+};
+
+// One built-in preset.
+struct TOptionsPreset {
+  const char* Name;
+  const char* Value;
+};
+
+// The built-in presets, in table order.
+[[nodiscard]] const std::vector<TOptionsPreset>& BuiltinPresets();
+// The value of the first built-in preset named AName (letter case ignored); empty when none.
+[[nodiscard]] std::string FindBuiltinPreset(const std::string& AName);
+
+// One option of the current libraries that replaces an option key of older presets.
+struct TTranslatedOption {
+  enum class TTarget { Generic, Private } Target;
+  std::string Name;
+  std::string Value;
+};
+// Translates a key/value of older encoder presets into the options that replace it today.
+// False when AKey is not such a key (it is then a current option name). A key or flag without a
+// successor gives no entry and its name in ASkipped.
+bool TranslateLegacyPresetOption(const std::string& AKey, const std::string& AValue,
+                                 std::vector<TTranslatedOption>& AResult, std::vector<std::string>& ASkipped);
+
+// The video filter graph of one encoded video output: "src" (buffer) → crop → scale → user
+// filters → "out" (buffersink offering the encoder's pixel format).
+struct TVideoFilterGraph {
+  TVideoFilterGraph() = default;
+  TVideoFilterGraph(const TVideoFilterGraph&) = delete;
+  TVideoFilterGraph& operator=(const TVideoFilterGraph&) = delete;
+  ~TVideoFilterGraph();
+  void Reset();
+
+  AVFilterGraph* graph = nullptr;
+  AVFilterContext* src = nullptr;
+  AVFilterContext* sink = nullptr;
+};
+
+class TCustomFFmpeg : public TObject {
+ public:
+  // AMaxFiles: the number of input files and of output files the job can take (1 to 512);
+  // anything else raises EAssertionFailed.
+  explicit TCustomFFmpeg(int AMaxFiles);
+  // Stops a running worker and waits for it, then releases everything.
+  ~TCustomFFmpeg() override;
+
+  TCustomFFmpeg(const TCustomFFmpeg&) = delete;
+  TCustomFFmpeg& operator=(const TCustomFFmpeg&) = delete;
+
+  // ---- run control (FFmpeg.cpp) ----
+
+  // Starts the run. With AUseThread the worker is created suspended and answered (the caller
+  // resumes it; it frees itself when done); otherwise the run happens in the caller's thread and
+  // the answer is nullptr. nullptr without starting when the job ran or is running already, or
+  // when it has no output or no input (the job then terminates as failed).
+  TThread* StartConvert(bool AUseThread, TThreadPriority APriority = TThreadPriority::tpNormal);
+  // Asks a running conversion to stop; with AWaitFor waits for its worker (pumping messages when
+  // called on the GUI thread, so that events the worker delivers there keep flowing).
+  void Stop(bool AWaitFor);
+  // Stops a running conversion, or notifies the termination of a task that never started (on a
+  // short-lived thread; with AWaitFor waits until OnTerminate has been called).
+  void Cancel(bool AWaitFor);
+  // Closes / opens the gate the worker passes between packets. Nothing without a worker.
+  void Pause();
+  void Resume();
+  [[nodiscard]] bool Paused() const { return FPaused.load(); }
+  // Makes a used or new engine ready for a new set-up (needs the converter libraries loaded).
+  void Reset();
+  // Releases every file, buffer, filter graph and hook the job opened; deletes the empty local
+  // output files this job created. Needs the converter libraries loaded (nothing otherwise).
+  void FreeResources();
+  void InitDefaults();
+
+  // ---- option set (FFmpegOptions.cpp) ----
+
+  // Runs the handler of one option; handler failures raise (FFmpegException, EConvertError).
+  void ParseOption(const std::string& AName, const std::string& AValue);
+  // Hands a generic (or encoder-/muxer-private) option to the option set; false when rejected.
+  bool OptDefault(const std::string& AName, const std::string& AValue);
+  bool SetIntOption(const std::string& AName, int AValue);
+  void OptFormat(const std::string& AFormat);
+  void OptVerbose(int AValue) { Fverbose = AValue; }
+  void OptFrameRate(const std::string& AValue);
+  void OptFrameSize(const std::string& AValue);
+  void OptFrameAspectRatio(const std::string& AValue);
+  void OptFrameCropTop(int AValue);
+  void OptFrameCropBottom(int AValue);
+  void OptFrameCropLeft(int AValue);
+  void OptFrameCropRight(int AValue);
+  void OptPixelFormat(const std::string& AValue);
+  void OptAudioSampleFormat(const std::string& AValue);
+  bool OptBitrate(const std::string& AName, const std::string& AValue);
+  void OptAudioRate(int AValue);
+  void OptAudioChannels(int AValue);
+  void OptQScale(double AValue);
+  void OptRcOverride(const std::string& AValue);
+  void OptIntraMatrix(const std::string& AValue);
+  void OptInterMatrix(const std::string& AValue);
+  void OptVideoStandard(const std::string& AValue);
+  void OptVideoCodec(const std::string& AValue);
+  void OptAudioCodec(const std::string& AValue);
+  void OptSubtitleCodec(const std::string& AValue);
+  void OptVideoTag(const std::string& AValue);
+  void OptAudioTag(const std::string& AValue);
+  void OptSubtitleTag(const std::string& AValue);
+  void OptVideoFilters(const std::string& AValue);
+  void OptBitstreamFilter(const std::string& AName, const std::string& AValue);
+  void OptRecordingTime(const std::string& AValue);
+  void OptStartTime(const std::string& AValue);
+  void OptInputTSOffset(const std::string& AValue);
+  void OptRecTimestamp(const std::string& AValue);
+  void OptInputTSScale(const std::string& AValue);
+  void OptMap(const std::string& AValue);
+  void OptMapMetaData(const std::string& AValue);
+  void OptMetadata(const std::string& AValue);
+  void OptStreamId(const std::string& AName, const std::string& AValue);
+  void OptPass(int AValue);
+  void OptVStats();
+  void OptVStatsFile(const std::string& AValue);
+  void OptVideoHook(const std::string& AValue);
+  void AddMetadata(const std::string& AKey, const std::string& AValue);
+  void SetRecordingTime(int64_t ATime);
+  void SetStartTime(int64_t ATime);
+  void SetProgramID(int AValue);
+  void SetAudioVolume(int AValue);
+  void SetAudioSyncMethod(int AValue) { Faudio_sync_method = AValue; }
+  void SetVideoSyncMethod(int AValue) { Fvideo_sync_method = AValue; }
+  void SetMuxMaxDelay(float AValue);
+  void SetMuxPreload(float AValue);
+  // Changes the post-hook set under the unit's post-hook lock (the worker reads it per picture).
+  void SetPostHooks(TPostHooks AHooks);
+  [[nodiscard]] TPostHooks PostHooks() const;
+
+  // ---- inputs, outputs, presets, targets ----
+
+  // Opens one input. False with LastErrMsg for a file that cannot be opened; FFmpegException for
+  // an unknown forced format or when the job holds MaxFiles inputs already.
+  bool OptInputFile(const std::string& AFileName);
+  // Looks an encoder or decoder up by name. A null (empty) name gives AV_CODEC_ID_NONE and true;
+  // false with the reason in LastErrMsg.
+  bool FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID, int AStrict,
+                      bool AEncoder);
+  // Creates one output. The number of outputs after success; -1 with LastErrMsg.
+  int OptOutputFile(const std::string& AFileName, bool AJoin = false);
+  void OptNewVideoStream();
+  void OptNewAudioStream();
+  void OptNewSubtitleStream();
+  void OptPreset(const std::string& AOptName, const std::string& AValue);
+  void OptTarget(const std::string& ATarget, const std::string& ANorm, const std::string& ADefaultNorm);
+  void ParseTargetOption(const std::string& AValue);
+
+  // ---- video filter graph (FFmpegFilters.cpp) ----
+
+  // The filter chain text for a decoded picture of AInWidth x AInHeight becoming the encoder's
+  // picture: the job's crop, a scale when the cropped size differs, then the "vf" chain.
+  [[nodiscard]] std::string VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth,
+                                                   int AOutHeight) const;
+  // Builds and configures AGraph for one encoded video output: decoder pictures (ADecoder's size,
+  // pixel format and sample aspect, timestamps in ATimeBase) in, the encoder's size and pixel
+  // format out. 0, or -1 with LastErrMsg.
+  int ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase, AVCodecContext* AEncoder,
+                            TVideoFilterGraph& AGraph);
+
+  // ---- state ----
+  [[nodiscard]] int MaxFiles() const { return FMaxFiles; }
+  [[nodiscard]] int nb_input_files() const { return static_cast<int>(Finput_files.size()); }
+  [[nodiscard]] int nb_output_files() const { return static_cast<int>(Foutput_files.size()); }
+  [[nodiscard]] bool Finished() const { return FFinished.load(); }
+  [[nodiscard]] bool FatalException() const { return FFatalException.load(); }
+  [[nodiscard]] std::string FatalMessage() const;
+  [[nodiscard]] const std::string& LastErrMsg() const { return FLastErrMsg; }
+  [[nodiscard]] bool Converting() const { return FConverting.load(); }
+  [[nodiscard]] bool Terminated() const { return FTerminated.load(); }
+  [[nodiscard]] bool Broken() const { return FBroken.load(); }
+  [[nodiscard]] AVFormatContext* InputFile(int AIndex) const { return Finput_files.at(AIndex); }
+  [[nodiscard]] TOutputFileSetup& OutputFile(int AIndex) const { return *Foutput_files.at(AIndex); }
+  [[nodiscard]] TFFOptions& Options() { return FOptions; }
+  // Pending encoder-private options of a media kind (video, audio, subtitle), consumed by the
+  // next stream of that kind.
+  [[nodiscard]] AVDictionary* PendingCodecOptions(AVMediaType AType) const;
+  [[nodiscard]] AVDictionary* PendingMuxerOptions() const { return FMuxerOpts.get(); }
+
+  int64_t ReportInterval = 500000;   // microseconds between progress reports
+  int64_t PreviewInterval = 100000;  // microseconds between post-hook pictures
+
+  TCustomHookEvent OnCustomHook;
+  TPreviewBitmapEvent OnPreviewBitmap;
+  TProgressEvent OnProgress;
+  TNotifyEvent OnTerminate;
+
+  // ---- option fields (defaults in InitDefaults) ----
+  std::string Flast_asked_format;
+  int Fpgmyuv_compatibility_hack = 0;
+  int64_t Fstart_time = 0;
+  int64_t Finput_ts_offset = 0;
+  int64_t Frecording_time = INT64_MAX;
+  int64_t Frecording_timestamp = 0;
+  int64_t Flimit_filesize = 0;
+  std::vector<std::pair<std::string, std::string>> Fmetadata;
+  bool Floop_input = false;
+  int Floop_output = -1;
+  int Fopt_programid = 0;
+  int Fverbose = 1;
+  int Fthread_count = 1;
+  bool Fcopy_ts = false, Fopt_shortest = false, Fexit_on_error = false, Frate_emu = false;
+  bool Fdo_pkt_dump = false, Fdo_hex_dump = false, Finput_sync = false;
+  int Fvideo_sync_method = -1;
+  int Faudio_sync_method = 0;
+  float Faudio_drift_threshold = 0.1f;
+  float Fdts_delta_threshold = 10.0f;
+  int Fcopy_initial_nonkeyframes = 0;
+  float Fmux_preload = 0.5f;
+  float Fmux_max_delay = 0.7f;
+  std::array<int, 4> Fmax_frames{};  // video, audio, data, subtitle
+  int Fdo_pass = 0;
+  std::string Fpass_logfilename_prefix;
+  std::string Fvstats_filename;
+  bool Fusing_vhook = false;
+  int Fframe_width = 0, Fframe_height = 0;
+  float Fframe_aspect_ratio = 0;
+  int Fframe_pix_fmt = -1;
+  AVRational Fframe_rate{0, 0};
+  int Fframe_topBand = 0, Fframe_bottomBand = 0, Fframe_leftBand = 0, Fframe_rightBand = 0;
+  float Fvideo_qscale = 0;
+  std::vector<uint16_t> Fintra_matrix, Finter_matrix;  // 64 entries once set
+  std::string Fvideo_rc_override_string;
+  bool Fvideo_disable = false, Faudio_disable = false, Fsubtitle_disable = false;
+  int Fvideo_discard = 0;
+  std::string Fvideo_codec_name, Faudio_codec_name, Fsubtitle_codec_name;  // empty: not set
+  int Fvideo_stream_copy = 0, Faudio_stream_copy = 0, Fsubtitle_stream_copy = 0;
+  uint32_t Fvideo_codec_tag = 0, Faudio_codec_tag = 0, Fsubtitle_codec_tag = 0;
+  std::string Fvideo_language, Faudio_language, Fsubtitle_language;
+  bool Fsame_quality = false, Fdo_deinterlace = false, Fdo_psnr = false, Fqp_hist = false;
+  bool Fforce_fps = false, Fintra_only = false;
+  int Ftop_field_first = -1;
+  int Fme_threshold = 0;
+  int Fintra_dc_precision = 8;
+  std::string Fvfilters;
+  int Fvideo_global_header = 0;
+  int Fvideo_channel = 0;
+  std::string Fvideo_standard;
+  int Faudio_sample_rate = 44100;
+  int Faudio_channels = 2;
+  int64_t Fchannel_layout = 0;
+  int Faudio_sample_fmt = -1;
+  float Faudio_qscale = -99999.0f;
+  int Faudio_volume = 256;
+  std::vector<TAVStreamMap> Fstream_maps;
+  std::vector<TAVMetaDataMap> Fmeta_data_maps;
+  std::vector<int> Fstreamid_map;  // grows to the highest index given
+  std::vector<std::vector<double>> Finput_files_ts_scale;  // per input, per stream
+  std::vector<int64_t> Finput_files_ts_offset;
+  std::vector<const AVCodec*> Finput_codecs;  // per input stream, decoders forced by name
+  std::vector<const AVCodec*> Foutput_codecs; // per output stream, encoders chosen by name
+  std::vector<const AVBitStreamFilter*> Fvideo_bitstream_filters, Faudio_bitstream_filters,
+      Fsubtitle_bitstream_filters;
+  bool FEnableFilter = false;
+  bool Fdo_benchmark = false;
+  int Fsws_flags = SWS_BICUBIC;
+  int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
+  int Fbit_buffer_size = 262144;
+  int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
+  bool FShowDupOrDrop = false;
+  bool FJoinMode = false;
+  int64_t FTotalOutputDuration = -1;
+
+  // Largest stream index the per-stream tables take (the libraries' own stream limit per file).
+  static constexpr int MaxStreamsPerFile = 1000;
+
+ protected:
+  // The read–decode–encode loop of the job; runs on the worker (or the caller's thread). Sets
+  // FFinished to !FBroken when it completes; raises on failure.
+  virtual void Transcode();
+  // The gate of Pause/Resume: the worker calls it between packets; it returns at once unless the
+  // job is paused, and when a stop is asked.
+  void WaitWhilePaused();
+  void RunConversion();
+  void DoTerminate();
+  // Runs AStep, turning an Exception into the job's fatal message.
+  void GuardedStep(const std::function<void()>& AStep);
+  void LogMessage(int ALevel, const std::string& AText);
+
+  std::atomic<bool> FBroken{false};
+  std::atomic<bool> FFinished{false};
+
+ private:
+  friend class TConvertThread;
+  friend class TDoTerminateThread;
+
+  void SetCodecName(int& AStreamCopy, std::string& AField, const std::string& AValue);
+  void OptTag(uint32_t& AField, const std::string& AValue, const char* AKind);
+  void OptFrameCrop(int AValue, int& ABand, int& ASize, bool AVertical);
+  void ParseMatrixCoeffs(std::vector<uint16_t>& AMatrix, const std::string& AText);
+  int64_t ParseTimeOrDie(const std::string& AOptName, const std::string& AText, bool AIsDuration);
+  bool SetPrivateOption(const std::string& AName, const std::string& AValue);
+  void ApplyPresetText(const std::string& AOptName, const std::string& ALookedUp, const std::string& AText);
+  void ListFormats(bool APixelFormats);
+  TOutputStreamSetup& NewStream(TOutputFileSetup& AFile, AVMediaType AType);
+  void new_video_stream(TOutputFileSetup& AFile);
+  void new_audio_stream(TOutputFileSetup& AFile);
+  void new_subtitle_stream(TOutputFileSetup& AFile);
+  void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
+  void HandOverPrivateOptions(TOutputStreamSetup& AStream);
+  void ParseRcOverride(TOutputStreamSetup& AStream);
+  void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle) const;
+  void DoSetPostHooks(TPostHooks AHooks);
+  void ReleaseOutputFiles();
+  void CloseInputFiles();
+  void ResetInputOptions();
+
+  int FMaxFiles;
+  std::vector<AVFormatContext*> Finput_files;
+  std::vector<std::shared_ptr<TOutputFileSetup>> Foutput_files;  // join mode repeats the same file
+  std::unique_ptr<AVDictionary, TDictionaryDeleter> FCodecOpts[3];  // video, audio, subtitle
+  std::unique_ptr<AVDictionary, TDictionaryDeleter> FMuxerOpts;
+  std::vector<std::string> FInputURLs;  // names handed to the libraries, kept while inputs are open
+  TFFOptions FOptions;
+  TFrameHookChain FFirstHook;
+  TPostHooks FPostHooks;
+  std::unique_ptr<TRGBConvertContext> FHookContext;
+  std::unique_ptr<TRGBConvertContext> FPostContext;
+
+  std::string FLastErrMsg;
+  mutable std::mutex FFatalLock;
+  std::string FFatalMessage;
+  std::atomic<bool> FFatalException{false};
+  std::atomic<bool> FConverting{false};
+  std::atomic<bool> FTerminated{false};
+  std::atomic<bool> FPaused{false};
+
+  // The worker: FThread is set while a worker exists and cleared (under FThreadLock) before the
+  // worker's last use of the engine, so a reader holding the lock may still touch it.
+  std::mutex FThreadLock;
+  TThread* FThread = nullptr;
+  TEvent FStopEvent{true, true};  // reset while a worker runs
+  TEvent FTermEvent{true, true};  // reset while a never-started task's termination is delivered
+  TEvent FPauseGate{true, true};  // signalled = not paused
+  std::atomic<int> FNotifyThreads{0};  // termination threads of Cancel still running
+};
+
+// The lock around every post-hook set change (shared by all engines).
+TCriticalSection& PostHookLock();

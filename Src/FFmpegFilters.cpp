@@ -1,0 +1,100 @@
+// The video filter graph of an encoded video output: crop, scale and the user's chain between the
+// decoder's pictures and the encoder.
+
+#include "Src/AVFilterStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/FFmpeg.h"
+
+namespace {
+
+std::string Printf(const char* AFormat, auto... AArgs) {
+  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
+  std::string text(size > 0 ? size : 0, '\0');
+  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
+  return text;
+}
+
+struct TInOutDeleter {
+  void operator()(AVFilterInOut* AInOut) const { av::avfilter_inout_free(&AInOut); }
+};
+using TInOut = std::unique_ptr<AVFilterInOut, TInOutDeleter>;
+
+TInOut MakeInOut(const char* AName, AVFilterContext* AFilter) {
+  TInOut inout(av::avfilter_inout_alloc());
+  if (!inout) return inout;
+  inout->name = av::av_strdup(AName);
+  inout->filter_ctx = AFilter;
+  inout->pad_idx = 0;
+  inout->next = nullptr;
+  return inout;
+}
+
+}  // namespace
+
+TVideoFilterGraph::~TVideoFilterGraph() { Reset(); }
+
+void TVideoFilterGraph::Reset() {
+  if (graph && av::avfilter_graph_free) av::avfilter_graph_free(&graph);
+  graph = nullptr;
+  src = sink = nullptr;
+}
+
+std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth,
+                                                  int AOutHeight) const {
+  std::string chain;
+  auto add = [&](const std::string& AFilter) { chain += (chain.empty() ? "" : ",") + AFilter; };
+  const int croppedWidth = AInWidth - Fframe_leftBand - Fframe_rightBand;
+  const int croppedHeight = AInHeight - Fframe_topBand - Fframe_bottomBand;
+  if (Fframe_topBand || Fframe_bottomBand || Fframe_leftBand || Fframe_rightBand)
+    add(Printf("crop=%d:%d:%d:%d", croppedWidth, croppedHeight, Fframe_leftBand, Fframe_topBand));
+  if (croppedWidth != AOutWidth || croppedHeight != AOutHeight) add(Printf("scale=%d:%d", AOutWidth, AOutHeight));
+  if (!Fvfilters.empty()) add(Fvfilters);
+  return chain.empty() ? "null" : chain;
+}
+
+int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase,
+                                         AVCodecContext* AEncoder, TVideoFilterGraph& AGraph) {
+  AGraph.Reset();
+  auto fail = [&](const std::string& AText) {
+    FLastErrMsg = AText;
+    AGraph.Reset();
+    return -1;
+  };
+  AGraph.graph = av::avfilter_graph_alloc();
+  if (!AGraph.graph) return fail("Cannot allocate the video filter graph");
+
+  const AVRational sar = ADecoder->sample_aspect_ratio.num ? ADecoder->sample_aspect_ratio : AVRational{0, 1};
+  const std::string srcArgs = Printf("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",
+                                     ADecoder->width, ADecoder->height, ADecoder->pix_fmt, ATimeBase.num,
+                                     ATimeBase.den ? ATimeBase.den : 1, sar.num, sar.den);
+  if (av::avfilter_graph_create_filter(&AGraph.src, av::avfilter_get_by_name("buffer"), "src", srcArgs.c_str(),
+                                       nullptr, AGraph.graph) < 0)
+    return fail("Cannot create the video filter source");
+  if (av::avfilter_graph_create_filter(&AGraph.sink, av::avfilter_get_by_name("buffersink"), "out", nullptr,
+                                       nullptr, AGraph.graph) < 0)
+    return fail("Cannot create the video filter output");
+
+  int64_t swsFlags = Fsws_flags;
+  if (FOptions.sws_opts) av::av_opt_get_int(FOptions.sws_opts, "sws_flags", 0, &swsFlags);
+  AGraph.graph->scale_sws_opts = av::av_strdup(Printf("flags=0x%X", static_cast<unsigned>(swsFlags)).c_str());
+
+  std::string description =
+      VideoFilterDescription(ADecoder->width, ADecoder->height, AEncoder->width, AEncoder->height);
+  // The encoder takes exactly one pixel format; the chain ends converting to it.
+  if (const char* name = av::av_get_pix_fmt_name(AEncoder->pix_fmt)) description += std::string(",format=") + name;
+
+  TInOut outputs = MakeInOut("in", AGraph.src);
+  TInOut inputs = MakeInOut("out", AGraph.sink);
+  if (!outputs || !inputs) return fail("Cannot allocate the video filter graph");
+  AVFilterInOut* in = inputs.release();
+  AVFilterInOut* out = outputs.release();
+  const int parsed = av::avfilter_graph_parse_ptr(AGraph.graph, description.c_str(), &in, &out, nullptr);
+  av::avfilter_inout_free(&in);
+  av::avfilter_inout_free(&out);
+  if (parsed < 0) return fail(Printf("Invalid video filter chain \"%s\"", description.c_str()));
+  if (av::avfilter_graph_config(AGraph.graph, nullptr) < 0)
+    return fail(Printf("Cannot configure the video filter chain \"%s\"", description.c_str()));
+  AEncoder->width = av::av_buffersink_get_w(AGraph.sink);
+  AEncoder->height = av::av_buffersink_get_h(AGraph.sink);
+  return 0;
+}

@@ -1,0 +1,249 @@
+// Opening the input files of a job, and codec lookup by name.
+
+#include <mutex>
+
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFormatStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/FFmpeg.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/UnicodeProtocol.h"
+
+namespace {
+
+std::string Printf(const char* AFormat, auto... AArgs) {
+  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
+  std::string text(size > 0 ? size : 0, '\0');
+  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
+  return text;
+}
+
+// Encoders older presets name that the current libraries replace.
+const char* ReplacementEncoder(const std::string& AName) {
+  if (AName == "libfaac") return "aac";
+  return nullptr;
+}
+
+void SetDictInt(AVDictionary** ADict, const char* AKey, int64_t AValue) {
+  av::av_dict_set(ADict, AKey, std::to_string(AValue).c_str(), 0);
+}
+
+}  // namespace
+
+bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID,
+                                   int AStrict, bool AEncoder) {
+  ACodecID = AV_CODEC_ID_NONE;
+  if (AName.empty()) return true;
+  const char* kind = AEncoder ? "encoder" : "decoder";
+  const AVCodec* codec =
+      AEncoder ? av::avcodec_find_encoder_by_name(AName.c_str()) : av::avcodec_find_decoder_by_name(AName.c_str());
+  if (!codec && AEncoder) {
+    if (const char* replacement = ReplacementEncoder(AName)) {
+      codec = av::avcodec_find_encoder_by_name(replacement);
+      if (codec)
+        GetLogger()->Log(this, TLogLevel::llInfo,
+                         Printf("Encoder '%s' is not available, using '%s'", AName.c_str(), replacement));
+    }
+  }
+  if (!codec) {
+    FLastErrMsg = Printf("Unknown %s '%s'", kind, AName.c_str());
+    return false;
+  }
+  if (codec->type != ACodecType) {
+    FLastErrMsg = Printf("Invalid %s type '%s'", kind, AName.c_str());
+    return false;
+  }
+  if ((codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {
+    FLastErrMsg = Printf("%s '%s' is experimental and might produce bad results.\r\n"
+                         "Add '-strict experimental' if you want to use it.",
+                         kind, codec->name);
+    const AVCodec* other = AEncoder ? av::avcodec_find_encoder(codec->id) : av::avcodec_find_decoder(codec->id);
+    if (other && !(other->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
+      FLastErrMsg += Printf("\r\nOr use the non experimental %s '%s'.", kind, other->name);
+    return false;
+  }
+  ACodecID = codec->id;
+  return true;
+}
+
+void TCustomFFmpeg::ResetInputOptions() {
+  Fvideo_codec_name.clear();
+  Faudio_codec_name.clear();
+  Fsubtitle_codec_name.clear();
+  Fvideo_channel = 0;
+}
+
+bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
+  if (nb_input_files() >= FMaxFiles)
+    throw FFmpegException(Printf("Too many input files (this job takes at most %d)", FMaxFiles));
+
+  const AVInputFormat* format = nullptr;
+  if (!Flast_asked_format.empty()) {
+    format = av::av_find_input_format(Flast_asked_format.c_str());
+    if (!format) throw FFmpegException(Printf("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
+    Flast_asked_format.clear();
+  }
+
+  AVFormatContext* ic = av::avformat_alloc_context();
+  if (!ic) throw FFmpegException("avformat_alloc_context failed");
+
+  // The capture and raw-input parameters go to the demuxer as options; demuxers without them
+  // leave them unused.
+  AVDictionary* params = nullptr;
+  if (Fframe_rate.num > 0 && Fframe_rate.den > 0)
+    av::av_dict_set(&params, "framerate", Printf("%d/%d", Fframe_rate.num, Fframe_rate.den).c_str(), 0);
+  if (Faudio_sample_rate > 0) SetDictInt(&params, "sample_rate", Faudio_sample_rate);
+  if (Faudio_channels > 0) SetDictInt(&params, "channels", Faudio_channels);
+  if (Fframe_width > 0 && Fframe_height > 0)
+    av::av_dict_set(&params, "video_size", Printf("%dx%d", Fframe_width, Fframe_height).c_str(), 0);
+  if (Fframe_pix_fmt >= 0)
+    if (const char* name = av::av_get_pix_fmt_name(static_cast<AVPixelFormat>(Fframe_pix_fmt)))
+      av::av_dict_set(&params, "pixel_format", name, 0);
+  if (Fvideo_channel) SetDictInt(&params, "channel", Fvideo_channel);
+  if (!Fvideo_standard.empty()) av::av_dict_set(&params, "standard", Fvideo_standard.c_str(), 0);
+  if (Floop_input) av::av_dict_set(&params, "loop", "1", 0);
+  std::unique_ptr<AVDictionary, TDictionaryDeleter> paramsOwner(params);
+
+  ApplyFFOptions(FOptions, ic, FOptions.avformat_opts, AV_OPT_FLAG_DECODING_PARAM);
+
+  auto strictOf = [&](AVMediaType type) {
+    return FOptions.avcodec_opts[type] ? FOptions.avcodec_opts[type]->strict_std_compliance : 0;
+  };
+  AVCodecID videoId{}, audioId{}, subtitleId{};
+  if (!FindCodecOrDie(Fvideo_codec_name, AVMEDIA_TYPE_VIDEO, videoId, strictOf(AVMEDIA_TYPE_VIDEO), false) ||
+      !FindCodecOrDie(Faudio_codec_name, AVMEDIA_TYPE_AUDIO, audioId, strictOf(AVMEDIA_TYPE_AUDIO), false) ||
+      !FindCodecOrDie(Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE, subtitleId, strictOf(AVMEDIA_TYPE_SUBTITLE),
+                      false)) {
+    av::avformat_free_context(ic);
+    ResetInputOptions();
+    return false;
+  }
+  ic->video_codec_id = videoId;
+  ic->audio_codec_id = audioId;
+  ic->subtitle_codec_id = subtitleId;
+  ic->flags |= AVFMT_FLAG_NONBLOCK;
+  if (Fpgmyuv_compatibility_hack) ic->video_codec_id = AV_CODEC_ID_PGMYUV;
+
+  AVDictionary* openParams = paramsOwner.release();
+  const int error = OpenInputFile(&ic, AFileName, format, &openParams);
+  paramsOwner.reset(openParams);
+  if (error < 0) {
+    // OpenInputFile freed the context.
+    FLastErrMsg = AVErrorText(AFileName, error);
+    ResetInputOptions();
+    return false;
+  }
+  auto fail = [&](const std::string& AText) {
+    FLastErrMsg = AText;
+    CloseInputFile(&ic);
+    ResetInputOptions();
+    return false;
+  };
+
+  if (Fopt_programid) {
+    for (unsigned i = 0; i < ic->nb_streams; ++i) ic->streams[i]->discard = AVDISCARD_ALL;
+    bool found = false;
+    for (unsigned p = 0; p < ic->nb_programs; ++p) {
+      AVProgram* program = ic->programs[p];
+      if (program->id != Fopt_programid) {
+        program->discard = AVDISCARD_ALL;
+        continue;
+      }
+      found = true;
+      for (unsigned k = 0; k < program->nb_stream_indexes; ++k)
+        ic->streams[program->stream_index[k]]->discard = AVDISCARD_DEFAULT;
+    }
+    if (!found) return fail("Specified program id not found");
+    Fopt_programid = 0;
+  }
+
+  int result = 0;
+  {
+    std::lock_guard<TCriticalSection> guard(CodecLock());
+    result = av::avformat_find_stream_info(ic, nullptr);
+  }
+  if (result < 0 && Fverbose >= 0) {
+    const std::string text = Printf("%s: could not find codec parameters", AFileName.c_str());
+    GetLogger()->Log(this, TLogLevel::llVerbose, text);
+    return fail(text);
+  }
+
+  int64_t timestamp = Fstart_time;
+  if (ic->start_time != AV_NOPTS_VALUE) timestamp += ic->start_time;
+  if (Fstart_time != 0) {
+    if (av::av_seek_frame(ic, -1, timestamp, AVSEEK_FLAG_BACKWARD) < 0 && Fverbose > 0)
+      GetLogger()->Log(this, TLogLevel::llVerbose,
+                       Printf("%s: could not seek to position %0.3f", AFileName.c_str(), timestamp / 1000000.0));
+    Fstart_time = 0;
+  }
+
+  // The decoders forced by name, one entry per stream of this input (null when none was named).
+  std::vector<const AVCodec*> decoders;
+  auto decoderNamed = [&](const std::string& AName) {
+    return AName.empty() ? nullptr : av::avcodec_find_decoder_by_name(AName.c_str());
+  };
+  for (unsigned i = 0; i < ic->nb_streams; ++i) {
+    AVStream* st = ic->streams[i];
+    AVCodecParameters* par = st->codecpar;
+    switch (par->codec_type) {
+      case AVMEDIA_TYPE_AUDIO:
+        Fchannel_layout = par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE
+                              ? static_cast<int64_t>(par->ch_layout.u.mask)
+                              : 0;
+        Faudio_channels = par->ch_layout.nb_channels;
+        Faudio_sample_rate = par->sample_rate;
+        Faudio_sample_fmt = par->format;
+        decoders.push_back(decoderNamed(Faudio_codec_name));
+        if (Faudio_disable) st->discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_VIDEO: {
+        Fframe_width = par->width;
+        Fframe_height = par->height;
+        const AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
+        double ratio = sar.den ? static_cast<double>(sar.num) / sar.den : 0;
+        if (par->width * par->height != 0)
+          ratio = ratio == 0 ? static_cast<double>(par->width) / par->height : ratio * par->width / par->height;
+        else if (ratio == 0)
+          ratio = 4.0 / 3.0;
+        Fframe_aspect_ratio = static_cast<float>(ratio);
+        if (par->format < 0) par->format = 0;
+        Fframe_pix_fmt = par->format;
+        Fframe_rate = st->r_frame_rate;
+        decoders.push_back(decoderNamed(Fvideo_codec_name));
+        if (Fvideo_disable)
+          st->discard = AVDISCARD_ALL;
+        else if (Fvideo_discard)
+          st->discard = static_cast<AVDiscard>(Fvideo_discard);
+        break;
+      }
+      case AVMEDIA_TYPE_SUBTITLE:
+        decoders.push_back(decoderNamed(Fsubtitle_codec_name));
+        if (Fsubtitle_disable) st->discard = AVDISCARD_ALL;
+        break;
+      case AVMEDIA_TYPE_DATA:
+      case AVMEDIA_TYPE_ATTACHMENT:
+      case AVMEDIA_TYPE_UNKNOWN:
+        decoders.push_back(nullptr);
+        break;
+      default:
+        CloseInputFile(&ic);
+        ResetInputOptions();
+        throw FFmpegException("invalid codec_type");
+    }
+  }
+
+  if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
+
+  const int index = nb_input_files();
+  Finput_files.push_back(ic);
+  Finput_files_ts_offset.push_back(Fcopy_ts ? Finput_ts_offset : Finput_ts_offset - timestamp);
+  Finput_codecs.insert(Finput_codecs.end(), decoders.begin(), decoders.end());
+  if (Finput_files_ts_scale.size() < Finput_files.size()) Finput_files_ts_scale.resize(Finput_files.size());
+
+  if (Fverbose >= 0) {
+    const std::string name = FileNameToAVName(AFileName);
+    av::av_dump_format(ic, index, name.c_str(), 0);
+  }
+  ResetInputOptions();
+  return true;
+}

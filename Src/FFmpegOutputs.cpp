@@ -1,0 +1,517 @@
+// Creating the output files of a job and their streams.
+
+#include <ctime>
+#include <filesystem>
+
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFormatStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/FFmpeg.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/UnicodeProtocol.h"
+
+namespace {
+
+std::string Printf(const char* AFormat, auto... AArgs) {
+  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
+  std::string text(size > 0 ? size : 0, '\0');
+  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
+  return text;
+}
+
+// A name the libraries write as a local file (not a pipe, device or network address).
+bool IsLocalFileName(const std::string& AName) {
+  return AName.find(':') == std::string::npos || NeedsUnicodeURL(AName);
+}
+
+bool MuxerHasOption(const AVOutputFormat* AFormat, const char* AName) {
+  return AFormat && AFormat->priv_class &&
+         av::av_opt_find(const_cast<const AVClass**>(&AFormat->priv_class), AName, nullptr, 0,
+                         AV_OPT_SEARCH_FAKE_OBJ) != nullptr;
+}
+
+// The nearest fraction with both terms at most 255 to the display aspect turned into a sample
+// aspect for that picture size (4:3 pictures when the size is unknown).
+AVRational SampleAspect(float AAspect, int AWidth, int AHeight) {
+  const double ratio = AWidth && AHeight ? AAspect * AHeight / static_cast<double>(AWidth) : AAspect * 3.0 / 4.0;
+  return av::av_d2q(ratio, 255);
+}
+
+void ChoosePixelFormat(AVCodecContext* AEnc, const AVCodec* ACodec) {
+  if (!ACodec || !ACodec->pix_fmts) return;
+  for (const AVPixelFormat* p = ACodec->pix_fmts; *p != AV_PIX_FMT_NONE; ++p)
+    if (*p == AEnc->pix_fmt) return;
+  if (ACodec->id == AV_CODEC_ID_MJPEG && AEnc->strict_std_compliance < 0 &&
+      (AEnc->pix_fmt == AV_PIX_FMT_YUV420P || AEnc->pix_fmt == AV_PIX_FMT_YUV422P))
+    return;
+  AEnc->pix_fmt = ACodec->pix_fmts[0];
+}
+
+void ChooseSampleFormat(AVCodecContext* AEnc, const AVCodec* ACodec) {
+  if (!ACodec || !ACodec->sample_fmts) return;
+  for (const AVSampleFormat* p = ACodec->sample_fmts; *p != AV_SAMPLE_FMT_NONE; ++p)
+    if (*p == AEnc->sample_fmt) return;
+  AEnc->sample_fmt = ACodec->sample_fmts[0];
+}
+
+void ChooseSampleRate(TObject* ASender, AVCodecContext* AEnc, const AVCodec* ACodec) {
+  if (!ACodec || !ACodec->supported_samplerates) return;
+  int best = 0, bestDistance = INT32_MAX;
+  for (const int* p = ACodec->supported_samplerates; *p; ++p) {
+    const int distance = std::abs(AEnc->sample_rate - *p);
+    if (distance < bestDistance) {
+      best = *p;
+      bestDistance = distance;
+    }
+  }
+  if (bestDistance)
+    GetLogger()->Log(ASender, TLogLevel::llWarning,
+                     Printf("Requested sampling rate unsupported using closest supported (%d)", best));
+  AEnc->sample_rate = best;
+}
+
+const char* EncoderKind(AVMediaType AType) {
+  return AType == AVMEDIA_TYPE_VIDEO ? "video" : AType == AVMEDIA_TYPE_AUDIO ? "audio" : "subtitle";
+}
+
+int KindIndex(AVMediaType AType) { return AType == AVMEDIA_TYPE_VIDEO ? 0 : AType == AVMEDIA_TYPE_AUDIO ? 1 : 2; }
+
+}  // namespace
+
+void TCustomFFmpeg::check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
+                                                 bool& AHasSubtitle) const {
+  AHasVideo = AHasAudio = AHasSubtitle = false;
+  const size_t count = AFirstOnly ? std::min<size_t>(1, Finput_files.size()) : Finput_files.size();
+  for (size_t j = 0; j < count; ++j) {
+    const AVFormatContext* ic = Finput_files[j];
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+      switch (ic->streams[i]->codecpar->codec_type) {
+        case AVMEDIA_TYPE_VIDEO: AHasVideo = true; break;
+        case AVMEDIA_TYPE_AUDIO: AHasAudio = true; break;
+        case AVMEDIA_TYPE_SUBTITLE: AHasSubtitle = true; break;
+        case AVMEDIA_TYPE_DATA:
+        case AVMEDIA_TYPE_ATTACHMENT:
+        case AVMEDIA_TYPE_UNKNOWN: break;
+        default: throw FFmpegException("invalid codec_type of input file");
+      }
+    }
+  }
+}
+
+int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
+  if (FJoinMode) {
+    FLastErrMsg = "Cannot join more than one output file.";
+    return -1;
+  }
+  if (nb_output_files() >= FMaxFiles) {
+    FLastErrMsg = Printf("Too many output files (this job takes at most %d)", FMaxFiles);
+    return -1;
+  }
+  FEnableFilter = !Fvfilters.empty();
+
+  const std::string avName = FileNameToAVName(AFileName);
+  const AVOutputFormat* format = nullptr;
+  if (!Flast_asked_format.empty()) {
+    format = av::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
+    if (!format) {
+      FLastErrMsg =
+          Printf("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
+      return -1;
+    }
+    Flast_asked_format.clear();
+  } else {
+    // The extension decides: a "unicode:" URL still ends with the file's own name.
+    format = av::av_guess_format(nullptr, AFileName.c_str(), nullptr);
+    if (!format) {
+      FLastErrMsg = Printf("Unable to find a suitable output format for '%s'", AFileName.c_str());
+      return -1;
+    }
+  }
+
+  auto file = std::make_shared<TOutputFileSetup>();
+  file->file_name = AFileName;
+  if (av::avformat_alloc_output_context2(&file->ctx, format, nullptr, avName.c_str()) < 0 || !file->ctx)
+    throw FFmpegException("avformat_alloc_context failed");
+  AVFormatContext* oc = file->ctx;
+
+  bool useVideo = format->video_codec != AV_CODEC_ID_NONE || Fvideo_stream_copy || !Fvideo_codec_name.empty();
+  bool useAudio = format->audio_codec != AV_CODEC_ID_NONE || Faudio_stream_copy || !Faudio_codec_name.empty();
+  bool useSubtitle =
+      format->subtitle_codec != AV_CODEC_ID_NONE || Fsubtitle_stream_copy || !Fsubtitle_codec_name.empty();
+  if (!Finput_files.empty()) {
+    bool hasVideo = false, hasAudio = false, hasSubtitle = false;
+    try {
+      check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle);
+    } catch (const Exception& e) {
+      FLastErrMsg = "check_audio_video_sub_inputs fail: " + e.Message;
+      return -1;
+    }
+    useVideo = useVideo && hasVideo;
+    useAudio = useAudio && hasAudio;
+    useSubtitle = useSubtitle && hasSubtitle;
+  }
+  if (Fvideo_disable) useVideo = false;
+  if (Faudio_disable) useAudio = false;
+  if (Fsubtitle_disable) useSubtitle = false;
+
+  struct TStep {
+    bool Use;
+    void (TCustomFFmpeg::*Create)(TOutputFileSetup&);
+    const char* Name;
+  };
+  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::new_video_stream, "new_video_stream"},
+                            TStep{useAudio, &TCustomFFmpeg::new_audio_stream, "new_audio_stream"},
+                            TStep{useSubtitle, &TCustomFFmpeg::new_subtitle_stream, "new_subtitle_stream"}}) {
+    if (!step.Use) continue;
+    try {
+      (this->*step.Create)(*file);
+    } catch (const Exception& e) {
+      FLastErrMsg = Printf("%s fail: %s", step.Name, e.Message.c_str());
+      return -1;
+    }
+  }
+
+  // The header time stamp of older muxers is the "creation_time" tag today.
+  if (Frecording_timestamp != 0) {
+    const std::time_t seconds = static_cast<std::time_t>(Frecording_timestamp);
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[64];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S.000000Z", &utc);
+    av::av_dict_set(&oc->metadata, "creation_time", text, 0);
+  }
+  // Of two pairs with the same key the one given first stays.
+  for (auto it = Fmetadata.rbegin(); it != Fmetadata.rend(); ++it)
+    av::av_dict_set(&oc->metadata, it->first.c_str(), it->second.c_str(), 0);
+  Fmetadata.clear();
+
+  if ((format->flags & AVFMT_NEEDNUMBER) && !av::av_filename_number_test(oc->url)) {
+    FLastErrMsg = AVErrorText(AFileName, -33);
+    return -1;
+  }
+  if (!(format->flags & AVFMT_NOFILE)) {
+    std::error_code error;
+    file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
+    const int result = OpenOutputFile(oc, AFileName, nullptr);
+    if (result < 0) {
+      FLastErrMsg = AVErrorText(AFileName, result);
+      file->created_file = false;
+      return -1;
+    }
+  }
+
+  oc->max_delay = static_cast<int>(Fmux_max_delay * 1000000);
+  oc->flags |= AVFMT_FLAG_NONBLOCK;
+  AVDictionary* muxerOpts = FMuxerOpts.release();
+  if (MuxerHasOption(format, "preload") && !av::av_dict_get(muxerOpts, "preload", nullptr, 0))
+    av::av_dict_set(&muxerOpts, "preload", std::to_string(static_cast<int>(Fmux_preload * 1000000)).c_str(), 0);
+  if (Floop_output >= 0 && MuxerHasOption(format, "loop"))
+    av::av_dict_set(&muxerOpts, "loop", std::to_string(Floop_output).c_str(), 0);
+  // Private options of other muxers than this one are dropped with a note.
+  const AVDictionaryEntry* entry = nullptr;
+  AVDictionary* kept = nullptr;
+  while ((entry = av::av_dict_get(muxerOpts, "", entry, AV_DICT_IGNORE_SUFFIX))) {
+    if (MuxerHasOption(format, entry->key))
+      av::av_dict_set(&kept, entry->key, entry->value, 0);
+    else
+      GetLogger()->Log(this, TLogLevel::llInfo,
+                       Printf("Option %s is not used by the %s muxer, skipped", entry->key, format->name));
+  }
+  av::av_dict_free(&muxerOpts);
+  file->muxer_opts = kept;
+  ApplyFFOptions(FOptions, oc, FOptions.avformat_opts, AV_OPT_FLAG_ENCODING_PARAM);
+
+  Fstreamid_map.clear();
+  Foutput_files.push_back(file);
+
+  if (AJoin && Finput_files.size() > 1) {
+    FJoinMode = true;
+    int64_t total = 0;
+    for (AVFormatContext* ic : Finput_files)
+      if (ic->duration != AV_NOPTS_VALUE && ic->duration > 0) total += ic->duration;
+    FTotalOutputDuration = total == 0 ? -1 : total;
+    while (Foutput_files.size() < Finput_files.size()) Foutput_files.push_back(file);
+  }
+  return nb_output_files();
+}
+
+void TCustomFFmpeg::OptNewVideoStream() {
+  if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
+  new_video_stream(*Foutput_files.back());
+}
+
+void TCustomFFmpeg::OptNewAudioStream() {
+  if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
+  new_audio_stream(*Foutput_files.back());
+}
+
+void TCustomFFmpeg::OptNewSubtitleStream() {
+  if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
+  new_subtitle_stream(*Foutput_files.back());
+}
+
+TOutputStreamSetup& TCustomFFmpeg::NewStream(TOutputFileSetup& AFile, AVMediaType AType) {
+  AVStream* st = av::avformat_new_stream(AFile.ctx, nullptr);
+  if (!st) throw FFmpegException("Could not alloc stream");
+  const size_t index = static_cast<size_t>(st->index);
+  if (index < Fstreamid_map.size()) st->id = Fstreamid_map[index];
+  auto stream = std::make_unique<TOutputStreamSetup>();
+  stream->st = st;
+  stream->type = AType;
+  st->codecpar->codec_type = AType;
+  AFile.streams.push_back(std::move(stream));
+  return *AFile.streams.back();
+}
+
+void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName) {
+  const AVMediaType type = AStream.type;
+  AVCodecID id = AV_CODEC_ID_NONE;
+  const AVCodecContext* defaults = FOptions.avcodec_opts[type];
+  if (!ACodecName.empty()) {
+    if (!FindCodecOrDie(ACodecName, type, id, defaults ? defaults->strict_std_compliance : 0, true))
+      throw FFmpegException(FLastErrMsg);
+    AStream.codec = av::avcodec_find_encoder_by_name(ACodecName.c_str());
+    if (!AStream.codec) AStream.codec = av::avcodec_find_encoder(id);  // a replaced name
+    AStream.codec_named = true;
+  } else if (type != AVMEDIA_TYPE_SUBTITLE) {
+    id = av::av_guess_codec(AOutput->oformat, nullptr, AOutput->url, nullptr, type);
+    AStream.codec = av::avcodec_find_encoder(id);
+    // The format's own codec without an encoder in the installed libraries: say which.
+    if (!AStream.codec)
+      throw FFmpegException(Printf("No %s encoder for codec '%s' is available in the installed media libraries",
+                                   EncoderKind(type), av::avcodec_get_name(id)));
+  }
+  AStream.enc = av::avcodec_alloc_context3(AStream.codec);
+  if (!AStream.enc) throw FFmpegException("avcodec_alloc_context failed");
+  AStream.enc->codec_type = type;
+  AStream.enc->codec_id = AStream.codec ? AStream.codec->id : id;
+}
+
+void TCustomFFmpeg::HandOverPrivateOptions(TOutputStreamSetup& AStream) {
+  auto& pending = FCodecOpts[KindIndex(AStream.type)];
+  AVDictionary* options = pending.release();
+  const AVClass* const* privClass = AStream.codec ? &AStream.codec->priv_class : nullptr;
+  const AVDictionaryEntry* entry = nullptr;
+  while ((entry = av::av_dict_get(options, "", entry, AV_DICT_IGNORE_SUFFIX))) {
+    const bool known = privClass && *privClass &&
+                       av::av_opt_find(const_cast<const AVClass**>(privClass), entry->key, nullptr, 0,
+                                       AV_OPT_SEARCH_FAKE_OBJ);
+    if (known)
+      av::av_dict_set(&AStream.codec_opts, entry->key, entry->value, 0);
+    else
+      GetLogger()->Log(this, TLogLevel::llInfo,
+                       Printf("Option %s is not used by encoder %s, skipped", entry->key,
+                              AStream.codec ? AStream.codec->name : "(none)"));
+  }
+  av::av_dict_free(&options);
+}
+
+void TCustomFFmpeg::ParseRcOverride(TOutputStreamSetup& AStream) {
+  const std::string& text = Fvideo_rc_override_string;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    TRcOverride entry;
+    const char* start = text.c_str() + pos;
+    char* end = nullptr;
+    entry.start_frame = static_cast<int>(std::strtol(start, &end, 10));
+    if (end == start || !*end) throw FFmpegException("error parsing rc_override");
+    const char* second = end + 1;
+    entry.end_frame = static_cast<int>(std::strtol(second, &end, 10));
+    if (end == second || !*end) throw FFmpegException("error parsing rc_override");
+    const int q = static_cast<int>(std::strtol(end + 1, nullptr, 10));
+    if (q > 0) {
+      entry.qscale = q;
+      entry.quality_factor = 1.0f;
+    } else {
+      entry.qscale = 0;
+      entry.quality_factor = -q / 100.0f;
+    }
+    AStream.rc_override.push_back(entry);
+    const size_t slash = text.find('/', static_cast<size_t>(end + 1 - text.c_str()));
+    if (slash == std::string::npos) break;
+    pos = slash + 1;
+  }
+  if (AStream.rc_override.empty()) return;
+  auto* array = static_cast<RcOverride*>(av::av_mallocz(sizeof(RcOverride) * AStream.rc_override.size()));
+  if (!array) throw FFmpegException("error parsing rc_override");
+  for (size_t i = 0; i < AStream.rc_override.size(); ++i) {
+    array[i].start_frame = AStream.rc_override[i].start_frame;
+    array[i].end_frame = AStream.rc_override[i].end_frame;
+    array[i].qscale = AStream.rc_override[i].qscale;
+    array[i].quality_factor = AStream.rc_override[i].quality_factor;
+  }
+  AStream.enc->rc_override = array;
+  AStream.enc->rc_override_count = static_cast<int>(AStream.rc_override.size());
+}
+
+void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
+  AVFormatContext* oc = AFile.ctx;
+  TOutputStreamSetup* stream = nullptr;
+  try {
+    stream = &NewStream(AFile, AVMEDIA_TYPE_VIDEO);
+    stream->bitstream_filters = std::move(Fvideo_bitstream_filters);
+    Fvideo_bitstream_filters.clear();
+    const AVRational sar = SampleAspect(Fframe_aspect_ratio, Fframe_width, Fframe_height);
+    if (Fvideo_stream_copy) {
+      stream->stream_copy = true;
+      stream->enc = av::avcodec_alloc_context3(nullptr);
+      if (!stream->enc) throw FFmpegException("avcodec_alloc_context failed");
+      stream->enc->codec_type = AVMEDIA_TYPE_VIDEO;
+      stream->enc->sample_aspect_ratio = sar;
+      stream->st->sample_aspect_ratio = sar;
+      Foutput_codecs.push_back(nullptr);
+    } else {
+      ChooseEncoder(*stream, oc, Fvideo_codec_name);
+      AVCodecContext* enc = stream->enc;
+      ApplyFFOptions(FOptions, enc, FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO],
+                     AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
+      HandOverPrivateOptions(*stream);
+      AVRational rate = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
+      if (stream->codec && stream->codec->supported_framerates && !Fforce_fps)
+        rate = stream->codec->supported_framerates[av::av_find_nearest_q_idx(rate, stream->codec->supported_framerates)];
+      enc->time_base = AVRational{rate.den, rate.num};
+      enc->framerate = rate;
+      enc->width = Fframe_width;
+      enc->height = Fframe_height;
+      enc->sample_aspect_ratio = sar;
+      enc->pix_fmt = static_cast<AVPixelFormat>(Fframe_pix_fmt);
+      stream->st->sample_aspect_ratio = sar;
+      ChoosePixelFormat(enc, stream->codec);
+      if (Fintra_only) enc->gop_size = 0;
+      if (Fvideo_qscale != 0 || Fsame_quality) {
+        enc->flags |= AV_CODEC_FLAG_QSCALE;
+        enc->global_quality = static_cast<int>(FF_QP2LAMBDA * Fvideo_qscale);
+      }
+      auto copyMatrix = [](const std::vector<uint16_t>& AMatrix) -> uint16_t* {
+        if (AMatrix.empty()) return nullptr;
+        auto* m = static_cast<uint16_t*>(av::av_malloc(64 * sizeof(uint16_t)));
+        if (m) std::copy(AMatrix.begin(), AMatrix.end(), m);
+        return m;
+      };
+      enc->intra_matrix = copyMatrix(Fintra_matrix);
+      enc->inter_matrix = copyMatrix(Finter_matrix);
+      ParseRcOverride(*stream);
+      if (enc->rc_initial_buffer_occupancy == 0) enc->rc_initial_buffer_occupancy = enc->rc_buffer_size * 3 / 4;
+      enc->intra_dc_precision = Fintra_dc_precision - 8;
+      if (Fdo_pass == 1) enc->flags |= AV_CODEC_FLAG_PASS1;
+      if (Fdo_pass == 2) enc->flags |= AV_CODEC_FLAG_PASS2;
+      if (Fdo_psnr) enc->flags |= AV_CODEC_FLAG_PSNR;
+      Foutput_codecs.push_back(stream->codec_named ? stream->codec : nullptr);
+    }
+    AVCodecContext* enc = stream->enc;
+    enc->thread_count = Fthread_count;
+    if (Fvideo_codec_tag) enc->codec_tag = Fvideo_codec_tag;
+    if ((Fvideo_global_header & 1) || (Fvideo_global_header == 0 && (oc->oformat->flags & AVFMT_GLOBALHEADER))) {
+      enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      if (FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO])
+        FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO]->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    if (Fvideo_global_header & 2) {
+      enc->flags2 |= AV_CODEC_FLAG2_LOCAL_HEADER;
+      if (FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO])
+        FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO]->flags2 |= AV_CODEC_FLAG2_LOCAL_HEADER;
+    }
+    if (!Fvideo_language.empty()) av::av_dict_set(&stream->st->metadata, "language", Fvideo_language.c_str(), 0);
+  } catch (...) {
+    Fvideo_codec_name.clear();
+    throw;
+  }
+  Fvideo_language.clear();
+  Fvideo_disable = false;
+  Fvideo_codec_name.clear();
+  Fvideo_stream_copy = 0;
+  Fframe_pix_fmt = -1;
+}
+
+void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
+  AVFormatContext* oc = AFile.ctx;
+  try {
+    TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_AUDIO);
+    stream.bitstream_filters = std::move(Faudio_bitstream_filters);
+    Faudio_bitstream_filters.clear();
+    if (Faudio_stream_copy) {
+      stream.stream_copy = true;
+      stream.enc = av::avcodec_alloc_context3(nullptr);
+      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      stream.enc->codec_type = AVMEDIA_TYPE_AUDIO;
+      av::av_channel_layout_default(&stream.enc->ch_layout, Faudio_channels);
+      stream.enc->sample_rate = Faudio_sample_rate;
+      Foutput_codecs.push_back(nullptr);
+    } else {
+      ChooseEncoder(stream, oc, Faudio_codec_name);
+      AVCodecContext* enc = stream.enc;
+      ApplyFFOptions(FOptions, enc, FOptions.avcodec_opts[AVMEDIA_TYPE_AUDIO],
+                     AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_AUDIO_PARAM);
+      HandOverPrivateOptions(stream);
+      if (Faudio_qscale > -99999) {
+        enc->flags |= AV_CODEC_FLAG_QSCALE;
+        enc->global_quality = static_cast<int>(FF_QP2LAMBDA * Faudio_qscale);
+      }
+      av::av_channel_layout_uninit(&enc->ch_layout);
+      const uint64_t mask = static_cast<uint64_t>(Fchannel_layout);
+      if (mask && __builtin_popcountll(mask) == Faudio_channels) {
+        enc->ch_layout.order = AV_CHANNEL_ORDER_NATIVE;
+        enc->ch_layout.nb_channels = Faudio_channels;
+        enc->ch_layout.u.mask = mask;
+      } else {
+        av::av_channel_layout_default(&enc->ch_layout, Faudio_channels);
+      }
+      enc->sample_fmt = static_cast<AVSampleFormat>(Faudio_sample_fmt);
+      enc->sample_rate = Faudio_sample_rate;
+      ChooseSampleFormat(enc, stream.codec);
+      ChooseSampleRate(this, enc, stream.codec);
+      Foutput_codecs.push_back(stream.codec_named ? stream.codec : nullptr);
+    }
+    AVCodecContext* enc = stream.enc;
+    enc->thread_count = Fthread_count;
+    if (Faudio_codec_tag) enc->codec_tag = Faudio_codec_tag;
+    if (oc->oformat->flags & AVFMT_GLOBALHEADER) {
+      enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+      if (FOptions.avcodec_opts[AVMEDIA_TYPE_AUDIO])
+        FOptions.avcodec_opts[AVMEDIA_TYPE_AUDIO]->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    }
+    enc->time_base = AVRational{1, Faudio_sample_rate > 0 ? Faudio_sample_rate : 1};
+    if (!Faudio_language.empty()) av::av_dict_set(&stream.st->metadata, "language", Faudio_language.c_str(), 0);
+  } catch (...) {
+    Faudio_codec_name.clear();
+    Faudio_language.clear();
+    throw;
+  }
+  Faudio_language.clear();
+  Faudio_disable = false;
+  Faudio_codec_name.clear();
+  Faudio_stream_copy = 0;
+}
+
+void TCustomFFmpeg::new_subtitle_stream(TOutputFileSetup& AFile) {
+  AVFormatContext* oc = AFile.ctx;
+  try {
+    TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_SUBTITLE);
+    stream.bitstream_filters = std::move(Fsubtitle_bitstream_filters);
+    Fsubtitle_bitstream_filters.clear();
+    if (Fsubtitle_stream_copy) {
+      stream.stream_copy = true;
+      stream.enc = av::avcodec_alloc_context3(nullptr);
+      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      stream.enc->codec_type = AVMEDIA_TYPE_SUBTITLE;
+      Foutput_codecs.push_back(nullptr);
+    } else {
+      ChooseEncoder(stream, oc, Fsubtitle_codec_name);
+      ApplyFFOptions(FOptions, stream.enc, FOptions.avcodec_opts[AVMEDIA_TYPE_SUBTITLE],
+                     AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_SUBTITLE_PARAM);
+      HandOverPrivateOptions(stream);
+      Foutput_codecs.push_back(stream.codec);
+    }
+    if (Fsubtitle_codec_tag) stream.enc->codec_tag = Fsubtitle_codec_tag;
+    if (!Fsubtitle_language.empty())
+      av::av_dict_set(&stream.st->metadata, "language", Fsubtitle_language.c_str(), 0);
+  } catch (...) {
+    Fsubtitle_codec_name.clear();
+    Fsubtitle_language.clear();
+    throw;
+  }
+  Fsubtitle_language.clear();
+  Fsubtitle_disable = false;
+  Fsubtitle_codec_name.clear();
+  Fsubtitle_stream_copy = 0;
+}
