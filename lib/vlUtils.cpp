@@ -1,0 +1,832 @@
+#include "lib/vlUtils.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "lib/vlEffects.h"
+#include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
+#include "platform/Surface.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+COLORREF ColorRefOf(TColor c) {
+  COLORREF v = static_cast<COLORREF>(c);
+  if ((v & 0xFF000000u) == static_cast<COLORREF>(clSystemColor)) return GetSysColor(static_cast<int>(v & 0xFF));
+  return v & 0x00FFFFFF;
+}
+
+// A pen (and optionally a brush) selected into a context for the life of the object.
+class PenScope {
+ public:
+  PenScope(HDC dc, TColor color, bool fill) : dc_(dc) {
+    pen_ = CreatePen(PS_SOLID, 1, ColorRefOf(color));
+    oldPen_ = SelectObject(dc_, pen_);
+    if (fill) brush_ = CreateSolidBrush(ColorRefOf(color));
+    oldBrush_ = SelectObject(dc_, fill ? ToObject(brush_) : GetStockObject(NULL_BRUSH));
+  }
+  ~PenScope() {
+    if (oldPen_) SelectObject(dc_, oldPen_);
+    if (oldBrush_) SelectObject(dc_, oldBrush_);
+    if (pen_) DeleteObject(pen_);
+    if (brush_) DeleteObject(brush_);
+  }
+  PenScope(const PenScope&) = delete;
+  PenScope& operator=(const PenScope&) = delete;
+
+ private:
+  HDC dc_;
+  HPEN pen_ = nullptr;
+  HBRUSH brush_ = nullptr;
+  HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr;
+};
+
+void Line(HDC dc, int x1, int y1, int x2, int y2) {
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
+// A memory context over a framework bitmap's pixels, for the life of the object.
+class BitmapContext {
+ public:
+  explicit BitmapContext(TBitmap* b) {
+    if (!b || !b->Surface()) return;
+    bitmap_ = CreateBitmapFromSurface(b->Surface());
+    if (!bitmap_) return;
+    dc_ = CreateCompatibleDC(nullptr);
+    if (dc_) old_ = SelectObject(dc_, bitmap_);
+  }
+  ~BitmapContext() {
+    if (dc_) {
+      if (old_) SelectObject(dc_, old_);
+      DeleteDC(dc_);
+    }
+    if (bitmap_) DeleteObject(bitmap_);
+  }
+  BitmapContext(const BitmapContext&) = delete;
+  BitmapContext& operator=(const BitmapContext&) = delete;
+  [[nodiscard]] HDC Get() const { return old_ ? dc_ : nullptr; }
+
+ private:
+  HBITMAP bitmap_ = nullptr;
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
+
+// Makes Dest a cleared 32-bit bitmap of w x h; false (Dest empty) when that size cannot be.
+bool PrepareDest(TBitmap* Dest, int w, int h) {
+  if (!Dest) return false;
+  Dest->SetSize(0, 0);
+  Dest->SetPixelFormat(TPixelFormat::pf32bit);
+  if (!PixelSurface::SizeAllowed(w, h)) return false;
+  Dest->SetSize(w, h);
+  return !Dest->Empty();
+}
+
+// Copies from a picture (offset by its element rectangle) into a destination bitmap, the way a
+// canvas rectangle copy does: same sizes copy, other sizes stretch, outside pixels read 0.
+class Composer {
+ public:
+  Composer(TBitmap* dest, TBitmap* picture, TPoint origin) : dst_(dest), src_(picture), origin_(origin) {}
+  [[nodiscard]] bool Ready() const { return dst_.Get() && src_.Get(); }
+
+  // Source rectangle (relative to the origin) into target rectangle.
+  void Copy(const TRect& src, const TRect& dst) const {
+    if (src.Width() <= 0 || src.Height() <= 0 || dst.Width() == 0 || dst.Height() == 0) return;
+    StretchBlt(dst_.Get(), dst.Left, dst.Top, dst.Width(), dst.Height(), src_.Get(), origin_.X + src.Left,
+               origin_.Y + src.Top, src.Width(), src.Height(), SRCCOPY);
+  }
+  // Tiles src along x from x0, the last tile cut at x1, over target rows y0..y1.
+  void TileX(const TRect& src, int x0, int x1, int y0, int y1) const {
+    const int w = src.Width();
+    if (w <= 0 || src.Height() <= 0 || x1 <= x0) return;
+    for (int x = x0; x < x1; x += w) {
+      const int cw = std::min(w, x1 - x);
+      Copy(TRect{src.Left, src.Top, src.Left + cw, src.Bottom}, TRect{x, y0, x + cw, y1});
+    }
+  }
+  // Tiles src along y from y0, the last tile cut at y1, over target columns x0..x1.
+  void TileY(const TRect& src, int y0, int y1, int x0, int x1) const {
+    const int h = src.Height();
+    if (h <= 0 || src.Width() <= 0 || y1 <= y0) return;
+    for (int y = y0; y < y1; y += h) {
+      const int ch = std::min(h, y1 - y);
+      Copy(TRect{src.Left, src.Top, src.Right, src.Top + ch}, TRect{x0, y, x1, y + ch});
+    }
+  }
+  // Tiles src in both directions over dst, the last column and row cut.
+  void TileXY(const TRect& src, const TRect& dst) const {
+    const int h = src.Height();
+    if (h <= 0 || src.Width() <= 0) return;
+    for (int y = dst.Top; y < dst.Bottom; y += h) {
+      const int ch = std::min(h, dst.Bottom - y);
+      TileX(TRect{src.Left, src.Top, src.Right, src.Top + ch}, dst.Left, dst.Right, y, y + ch);
+    }
+  }
+
+ private:
+  BitmapContext dst_;
+  BitmapContext src_;
+  TPoint origin_;
+};
+
+TRect R(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
+
+// Common body of the three horizontal strips.
+enum class StripKind { Full, OpenRight, Middle };
+
+void ComposeStrip(StripKind kind, int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                  int W, bool StretchEffect) {
+  const int H = SrcRect.Height();
+  if (!PrepareDest(Dest, W, H) || !Picture || Picture->Empty()) return;
+  Composer c(Dest, Picture, TPoint{SrcRect.Left, SrcRect.Top});
+  if (!c.Ready()) return;
+  const int sw = SrcRect.Width();
+  const int midLeft = LOffset, midRight = sw - ROffset;
+  const int m = std::max(1, midRight - midLeft);
+  const TRect middle = R(midLeft, 0, midLeft + m, H);
+  if (kind == StripKind::Middle) {
+    if (StretchEffect)
+      c.Copy(middle, R(0, 0, W, H));
+    else
+      c.TileX(middle, 0, W, 0, H);
+    return;
+  }
+  if (LOffset != 0) c.Copy(R(0, 0, LOffset, H), R(0, 0, LOffset, H));
+  if (kind == StripKind::Full && ROffset != 0) c.Copy(R(sw - ROffset, 0, sw, H), R(W - ROffset, 0, W, H));
+  const int targetRight = kind == StripKind::Full ? W - ROffset : W;
+  if (StretchEffect) {
+    c.Copy(middle, R(LOffset, 0, targetRight, H));
+    return;
+  }
+  if ((targetRight - LOffset) / m < 0) return;
+  c.TileX(middle, LOffset, targetRight, 0, H);
+}
+
+// Draws the grown part of one edge: stretched, or tiled from the start and cut at the end.
+void Edge(const Composer& c, const TRect& src, const TRect& dst, bool stretch, bool horizontal) {
+  if (stretch) {
+    c.Copy(src, dst);
+    return;
+  }
+  if (horizontal)
+    c.TileX(src, dst.Left, dst.Right, dst.Top, dst.Bottom);
+  else
+    c.TileY(src, dst.Top, dst.Bottom, dst.Left, dst.Right);
+}
+
+void Client(const Composer& c, const TRect& src, const TRect& dst, bool StretchEffect, TvlStretchType StretchType) {
+  if (src.Width() <= 0 || src.Height() <= 0) return;
+  if (!StretchEffect) {
+    c.TileXY(src, dst);
+    return;
+  }
+  if (dst.Width() <= 0 || dst.Height() <= 0) return;
+  switch (StretchType) {
+    case TvlStretchType::vlstFull: c.Copy(src, dst); break;
+    case TvlStretchType::vlstHorz: c.TileX(src, dst.Left, dst.Right, dst.Top, dst.Bottom); break;
+    case TvlStretchType::vlstVert: c.TileY(src, dst.Top, dst.Bottom, dst.Left, dst.Right); break;
+  }
+}
+
+void ComposeNine(bool openRight, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                 TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
+                 TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient, bool LeftStretch,
+                 bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
+                 TvlStretchType StretchType) {
+  if (!PrepareDest(Dest, NewWidth, NewHeight)) return;
+  if (RBPt.X == LTPt.X || RBPt.Y == LTPt.Y || !Picture || Picture->Empty()) return;
+  Composer c(Dest, Picture, TPoint{SkinRect.Left, SkinRect.Top});
+  if (!c.Ready()) return;
+  const int SW = SkinRect.Width(), SH = SkinRect.Height();
+  const int topRight = openRight ? NewWidth : NewRTPoint.X;
+  const int bottomRight = openRight ? NewWidth : NewRBPoint.X;
+
+  Edge(c, R(LTPt.X, 0, RTPt.X, ClRect.Top), R(NewLTPoint.X, 0, topRight, NewClRect.Top), TopStretch, true);
+  Edge(c, R(LBPt.X, ClRect.Bottom, RBPt.X, SH), R(NewLBPoint.X, NewClRect.Bottom, bottomRight, NewHeight),
+       BottomStretch, true);
+  Edge(c, R(0, LTPt.Y, ClRect.Left, LBPt.Y), R(0, NewLTPoint.Y, NewClRect.Left, NewLBPoint.Y), LeftStretch, false);
+  if (!openRight)
+    Edge(c, R(ClRect.Right, RTPt.Y, SW, RBPt.Y), R(NewClRect.Right, NewRTPoint.Y, NewWidth, NewRBPoint.Y),
+         RightStretch, false);
+
+  c.Copy(R(0, 0, LTPt.X, ClRect.Top), R(0, 0, NewLTPoint.X, NewClRect.Top));
+  c.Copy(R(0, ClRect.Top, ClRect.Left, LTPt.Y), R(0, NewClRect.Top, NewClRect.Left, NewLTPoint.Y));
+  if (!openRight) {
+    c.Copy(R(RTPt.X, 0, SW, ClRect.Top), R(NewRTPoint.X, 0, NewWidth, NewClRect.Top));
+    c.Copy(R(ClRect.Right, ClRect.Top, SW, RTPt.Y), R(NewClRect.Right, NewClRect.Top, NewWidth, NewRTPoint.Y));
+  }
+  c.Copy(R(0, LBPt.Y, ClRect.Left, SH), R(0, NewLBPoint.Y, NewClRect.Left, NewHeight));
+  c.Copy(R(ClRect.Left, ClRect.Bottom, LBPt.X, SH), R(NewClRect.Left, NewClRect.Bottom, NewLBPoint.X, NewHeight));
+  if (!openRight) {
+    c.Copy(R(RBPt.X, ClRect.Bottom, SW, SH), R(NewRBPoint.X, NewClRect.Bottom, NewWidth, NewHeight));
+    c.Copy(R(ClRect.Right, RBPt.Y, SW, ClRect.Bottom), R(NewClRect.Right, NewRBPoint.Y, NewWidth, NewClRect.Bottom));
+  }
+
+  if (DrawClient) {
+    TRect target = NewClRect;
+    if (openRight) target.Right = NewWidth;
+    Client(c, ClRect, target, StretchEffect, StretchType);
+  }
+}
+
+// Reads mask pixel (x, y) as black (red + green + blue = 0).
+class MaskReader {
+ public:
+  explicit MaskReader(TBitmap* mask) : s_(mask ? mask->Surface().get() : nullptr) {}
+  [[nodiscard]] bool Valid() const { return s_ != nullptr; }
+  [[nodiscard]] int Width() const { return s_->Width(); }
+  [[nodiscard]] int Height() const { return s_->Height(); }
+  [[nodiscard]] bool Black(int x, int y) const {
+    switch (s_->BitsPerPixel()) {
+      case 32: return (s_->Row32(y)[x] & 0x00FFFFFF) == 0;
+      case 24: {
+        const std::uint8_t* p = s_->Row(y) + 3 * x;
+        return (p[0] | p[1] | p[2]) == 0;
+      }
+      default: return (s_->PixelAt(x, y) & 0x00FFFFFF) == 0;
+    }
+  }
+
+ private:
+  PixelSurface* s_;
+};
+
+void PutInt32(std::vector<std::uint8_t>& out, std::size_t at, std::int32_t v) { std::memcpy(out.data() + at, &v, 4); }
+
+HRGN RegionOfPiece(TBitmap* piece, int x, int y) {
+  if (!piece || piece->Empty() || piece->Width() <= 0 || piece->Height() <= 0) return nullptr;
+  const auto data = BuildMaskRegionData(piece, x, y);
+  if (data.empty()) return nullptr;
+  return ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<const RGNDATA*>(data.data()));
+}
+
+// Code points of a UTF-8 text, so shortening never splits a character.
+std::vector<std::size_t> CharStarts(const std::string& s) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) starts.push_back(i);
+  return starts;
+}
+
+template <typename Measure>
+void FitText(std::string& Text, int MaxWidth, Measure width) {
+  if (MaxWidth >= width(Text)) return;
+  const auto starts = CharStarts(Text);
+  std::string rest = Text;
+  for (std::size_t n = starts.size(); n > 0; --n) {
+    rest.resize(starts[n - 1]);
+    if (width(rest + "...") <= MaxWidth) break;
+  }
+  Text = rest + "...";
+}
+
+}  // namespace
+
+// ---- Rectangles --------------------------------------------------------------------------------
+
+bool IsPointInRect(const TRect& R, const TPoint& P) {
+  return P.X >= R.Left && P.X <= R.Right && P.Y >= R.Top && P.Y <= R.Bottom;
+}
+
+bool IsRectInRect(const TRect& R1, const TRect& R2) {
+  return R2.Contains(TPoint{R1.Left, R1.Top}) && R2.Contains(TPoint{R1.Right, R1.Bottom});
+}
+
+bool RectVertOverlaps(const TRect& R1, const TRect& R2) {
+  return R2.Contains(TPoint{R2.Left + 1, R1.Top}) || R2.Contains(TPoint{R2.Right - 1, R1.Bottom});
+}
+
+// ---- Text ---------------------------------------------------------------------------------------
+
+int DrawTextWide(HDC DC, const std::string& Text, TRect& Rect, UINT Flags) { return DrawText(DC, Text, &Rect, Flags); }
+
+int CalcTextWidth(HDC DC, const std::string& Text) {
+  TRect r{0, 0, 0, 0};
+  DrawTextWide(DC, Text, r, DT_CALCRECT);
+  return r.Width();
+}
+
+int CalcTextHeight(HDC DC, const std::string& Text) {
+  TRect r{0, 0, 0, 0};
+  DrawTextWide(DC, Text, r, DT_CALCRECT);
+  return r.Height();
+}
+
+void FitTextWithEllipsisW(HDC DC, std::string& Text, int MaxWidth) {
+  FitText(Text, MaxWidth, [DC](const std::string& t) { return CalcTextWidth(DC, t); });
+}
+
+void FitTextWithEllipsis(HDC DC, std::string& Text, int MaxWidth) {
+  FitText(Text, MaxWidth, [DC](const std::string& t) {
+    TSize s;
+    GetTextExtentPoint32(DC, t, &s);
+    return s.cx;
+  });
+}
+
+void DrawTextVCenter(HDC DC, const std::string& Text, const TRect& Rect) {
+  if (Text.empty()) return;
+  TRect r = Rect;
+  DrawText(DC, Text, &r, DT_SINGLELINE | DT_VCENTER);
+}
+
+void DrawTextAtLeftOffset(HDC DC, const std::string& Text, const TRect& Rect, int Offset) {
+  if (Text.empty()) return;
+  TSize s;
+  GetTextExtentPoint32(DC, Text, &s);
+  const int y = Rect.Top + Rect.Height() / 2 - s.cy / 2;
+  ExtTextOut(DC, Rect.Left + Offset + 2, y, ETO_CLIPPED, &Rect, Text.data(), static_cast<UINT>(Text.size()), nullptr);
+}
+
+void DrawTextAtLeft(HDC DC, const std::string& Text, const TRect& Rect) { DrawTextAtLeftOffset(DC, Text, Rect, 0); }
+
+// ---- Glyphs ------------------------------------------------------------------------------------
+
+void DrawDropDownArrow(HDC DC, const TRect& Rect, TColor Color) {
+  PenScope pen(DC, Color, false);
+  const int cx = Rect.Left + Rect.Width() / 2, cy = Rect.Top + Rect.Height() / 2;
+  for (int k = 0; k < 3; ++k) Line(DC, cx - 2 + k, cy + k, cx + 3 - k, cy + k);
+}
+
+void DrawArrowGlyph(HDC DC, const TRect& Rect, TColor Color, int Direction) {
+  if (Direction < 1 || Direction > 4) return;
+  PenScope pen(DC, Color, false);
+  const int cx = Rect.Left + Rect.Width() / 2, cy = Rect.Top + Rect.Height() / 2;
+  for (int k = 0; k < 4; ++k) {
+    switch (Direction) {
+      case 1: Line(DC, cx - 2 + k, cy - k, cx - 2 + k, cy + k + 1); break;
+      case 2: Line(DC, cx - 1 + k, cy - (3 - k), cx - 1 + k, cy + (3 - k) + 1); break;
+      case 3: Line(DC, cx - k, cy - 2 + k, cx + k + 1, cy - 2 + k); break;
+      case 4: Line(DC, cx - (3 - k), cy - 1 + k, cx + (3 - k) + 1, cy - 1 + k); break;
+    }
+  }
+}
+
+void DrawCheckGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  for (int i = 0; i < 3; ++i) {
+    MoveToEx(DC, X, Y + 5 - i, nullptr);
+    LineTo(DC, X + 2, Y + 7 - i);
+    LineTo(DC, X + 7, Y + 2 - i);
+  }
+}
+
+void DrawRadioDot(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, true);
+  Rectangle(DC, X, Y, X + 6, Y + 6);
+}
+
+void DrawDottedFocusRect(HDC DC, const TRect& Rect) {
+  const int l = Rect.Left, t = Rect.Top, r = Rect.Right - 1, b = Rect.Bottom - 1;
+  if (r < l || b < t) return;
+  const COLORREF color = GetTextColor(DC);
+  bool on = !((r - l) % 2 == 0 && (b - t) % 2 == 0);
+  auto walk = [&](int x, int y, int dx, int dy, int steps) {
+    for (int i = 0; i <= steps; ++i, x += dx, y += dy) {
+      if (on) SetPixelV(DC, x, y, color);
+      on = !on;
+    }
+    on = !on;  // the corner pixel starts the next edge in the same state
+  };
+  walk(l, t, 1, 0, r - l);
+  walk(r, t, 0, 1, b - t);
+  walk(r, b, -1, 0, r - l);
+  walk(l, b, 0, -1, b - t);
+}
+
+void DrawGlyphFrame(HDC DC, int X, int Y, TBitmap* Glyph, int NumGlyphs, int GlyphNum) {
+  if (!Glyph || Glyph->Empty() || NumGlyphs <= 0) return;
+  const int fw = Glyph->Width() / NumGlyphs, fh = Glyph->Height();
+  if (fw <= 0 || GlyphNum < 1 || GlyphNum > NumGlyphs) return;
+  BitmapContext src(Glyph);
+  if (!src.Get()) return;
+  const int left = (GlyphNum - 1) * fw;
+  // The framework's automatic transparent colour: the frame's bottom-left pixel.
+  const COLORREF key = GetPixel(src.Get(), left, fh - 1);
+  TransparentBlt(DC, X, Y, fw, fh, src.Get(), left, 0, fw, fh, key);
+}
+
+void DrawCloseGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Line(DC, X + 1, Y + 1, X + 9, Y + 9);
+  Line(DC, X + 9, Y + 1, X + 1, Y + 9);
+  Line(DC, X + 2, Y + 1, X + 10, Y + 9);
+  Line(DC, X + 8, Y + 1, X, Y + 9);
+}
+
+void DrawSysMenuGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Rectangle(DC, X + 1, Y + 3, X + 9, Y + 6);
+}
+
+void DrawMinimizeGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Line(DC, X + 1, Y + 8, X + 9, Y + 8);
+  Line(DC, X + 1, Y + 9, X + 9, Y + 9);
+}
+
+void DrawMaximizeGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Rectangle(DC, X, Y, X + 11, Y + 10);
+  Rectangle(DC, X, Y, X + 11, Y + 2);
+}
+
+void DrawRestoreGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Rectangle(DC, X + 2, Y, X + 10, Y + 6);
+  Rectangle(DC, X + 2, Y, X + 10, Y + 2);
+  Rectangle(DC, X, Y + 4, X + 7, Y + 10);
+  Rectangle(DC, X, Y + 4, X + 7, Y + 6);
+}
+
+void DrawRollDownGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Line(DC, X + 4, Y + 5, X + 6, Y + 5);
+  Line(DC, X + 3, Y + 4, X + 7, Y + 4);
+  Line(DC, X + 2, Y + 3, X + 8, Y + 3);
+  Line(DC, X + 1, Y + 2, X + 9, Y + 2);
+}
+
+void DrawRollUpGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, false);
+  Line(DC, X + 1, Y + 6, X + 9, Y + 6);
+  Line(DC, X + 2, Y + 5, X + 8, Y + 5);
+  Line(DC, X + 3, Y + 4, X + 7, Y + 4);
+  Line(DC, X + 4, Y + 3, X + 6, Y + 3);
+}
+
+void DrawTrayGlyph(HDC DC, int X, int Y, TColor Color) {
+  PenScope pen(DC, Color, true);
+  Rectangle(DC, X + 2, Y + 2, X + 7, Y + 7);
+}
+
+// ---- Image beside a caption --------------------------------------------------------------------
+
+TvlImageTextLayout LayoutImageAndText(const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                                      TSize ImageSize, TSize TextSize) {
+  const int iw = ImageSize.cx, ih = ImageSize.cy, tw = TextSize.cx, th = TextSize.cy;
+  const int spacing = iw == 0 ? 0 : ASpacing;
+  const int cx = ARect.Left + ARect.Width() / 2, cy = ARect.Top + ARect.Height() / 2;
+  TvlImageTextLayout out;
+  const bool horizontal = ALayout == TvlButtonLayout::blGlyphLeft || ALayout == TvlButtonLayout::blGlyphRight;
+  if (horizontal) {
+    out.Image.Y = cy - ih / 2;
+    out.Text.Y = cy - th / 2;
+  } else {
+    out.Image.X = cx - iw / 2;
+    out.Text.X = cx - tw / 2;
+  }
+  if (AMargin != -1) {
+    switch (ALayout) {
+      case TvlButtonLayout::blGlyphLeft:
+        out.Image.X = ARect.Left + AMargin;
+        out.Text.X = out.Image.X + iw + spacing;
+        break;
+      case TvlButtonLayout::blGlyphRight:
+        out.Image.X = ARect.Right - iw - AMargin;
+        out.Text.X = out.Image.X - spacing - tw;
+        break;
+      case TvlButtonLayout::blGlyphTop:
+        out.Image.Y = ARect.Top + AMargin;
+        out.Text.Y = out.Image.Y + ih + spacing;
+        break;
+      case TvlButtonLayout::blGlyphBottom:
+        out.Image.Y = ARect.Bottom - ih - AMargin;
+        out.Text.Y = out.Image.Y - spacing - th;
+        break;
+    }
+    return out;
+  }
+  const int hw = (iw + tw + spacing) / 2, hh = (ih + th + spacing) / 2;
+  switch (ALayout) {
+    case TvlButtonLayout::blGlyphLeft:
+      out.Image.X = cx - hw;
+      out.Text.X = cx + hw - tw;
+      break;
+    case TvlButtonLayout::blGlyphRight:
+      out.Text.X = cx - hw;
+      out.Image.X = cx + hw - iw;
+      break;
+    case TvlButtonLayout::blGlyphTop:
+      out.Image.Y = cy - hh;
+      out.Text.Y = cy + hh - th;
+      break;
+    case TvlButtonLayout::blGlyphBottom:
+      out.Text.Y = cy - hh;
+      out.Image.Y = cy + hh - ih;
+      break;
+  }
+  return out;
+}
+
+void DrawGlyphAndText(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
+                      bool ADrawColorMarker, TColor AColorMarkerValue) {
+  TSize image{0, 0};
+  if (AGlyph && !AGlyph->Empty() && ANumGlyphs > 0) image = TSize{AGlyph->Width() / ANumGlyphs, AGlyph->Height()};
+  TSize text{0, 0};
+  if (!ACaption.empty()) {
+    const bool horizontal = ALayout == TvlButtonLayout::blGlyphLeft || ALayout == TvlButtonLayout::blGlyphRight;
+    TRect r{0, 0, ARect.Width() - (horizontal ? image.cx : 0), ARect.Height() - (horizontal ? 0 : image.cy)};
+    DrawText(DC, ACaption, &r, DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK);
+    text = TSize{r.Width(), r.Height()};
+  }
+  SetBkMode(DC, TRANSPARENT);
+  TvlImageTextLayout at = LayoutImageAndText(ARect, AMargin, ASpacing, ALayout, image, text);
+  if (ADown) {
+    at.Image = TPoint{at.Image.X + 1, at.Image.Y + 1};
+    at.Text = TPoint{at.Text.X + 1, at.Text.Y + 1};
+  }
+  TRect textRect{at.Text.X, at.Text.Y, at.Text.X + text.cx + 2, at.Text.Y + text.cy};
+  if (!ACaption.empty())
+    DrawText(DC, ACaption, &textRect, DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | DT_CENTER);
+  if (image.cx > 0) DrawGlyphFrame(DC, at.Image.X, at.Image.Y, AGlyph, ANumGlyphs, AGlyphNum);
+  if (!ADrawColorMarker) return;
+  PenScope pen(DC, AColorMarkerValue, true);
+  if (image.cx > 0) {
+    for (int d = -2; d <= 0; ++d)
+      Line(DC, at.Image.X, at.Image.Y + image.cy + d, at.Image.X + AGlyph->Width(), at.Image.Y + image.cy + d);
+  } else if (!ACaption.empty()) {
+    for (int d = -1; d <= 1; ++d) Line(DC, textRect.Left, textRect.Bottom + d, textRect.Right + 2, textRect.Bottom + d);
+  } else {
+    Rectangle(DC, ARect.Left + 4, ARect.Top + (ADown ? 5 : 4), ARect.Right - 2, ARect.Bottom - (ADown ? 3 : 4));
+  }
+}
+
+// ---- Text and stream conversions ---------------------------------------------------------------
+
+void ReadStreamString(TStream* Stream, std::string& S) {
+  std::int32_t count = 0;
+  Stream->ReadBuffer(&count, 4);
+  if (count < 0 || static_cast<std::int64_t>(count) * 2 > Stream->Size() - Stream->Position())
+    throw EReadError("Stream read error");
+  std::u16string text(static_cast<std::size_t>(count), u'\0');
+  if (count > 0) Stream->ReadBuffer(text.data(), static_cast<std::int64_t>(count) * 2);
+  S = Utf16ToUtf8(text);
+}
+
+void WriteStreamString(TStream* Stream, const std::string& S) {
+  const std::u16string text = Utf8ToUtf16(S);
+  const std::int32_t count = static_cast<std::int32_t>(text.size());
+  Stream->WriteBuffer(&count, 4);
+  if (count > 0) Stream->WriteBuffer(text.data(), static_cast<std::int64_t>(count) * 2);
+}
+
+TRect RectFromText(const std::string& Text) {
+  static constexpr std::string_view kSeparators = " (),:;=";
+  std::string rest = Trim(Text);
+  int values[4] = {};
+  for (int& v : values) {
+    const std::size_t cut = rest.find_first_of(kSeparators);
+    std::string token = rest.substr(0, std::min(cut, std::size_t{255}));
+    rest = cut == std::string::npos ? std::string() : Trim(rest.substr(cut + 1));
+    token = Trim(token);
+    char* end = nullptr;
+    errno = 0;
+    const long parsed = token.empty() ? 0 : std::strtol(token.c_str(), &end, 10);
+    if (token.empty() || *end != '\0' || errno != 0 || parsed < INT32_MIN || parsed > INT32_MAX) return TRect{};
+    v = static_cast<int>(parsed);
+  }
+  return TRect{values[0], values[1], values[2], values[3]};
+}
+
+// ---- Composition -------------------------------------------------------------------------------
+
+void ComposeSkinStrip(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect, int NewWidth,
+                      int, bool StretchEffect) {
+  ComposeStrip(StripKind::Full, LOffset, ROffset, Dest, Picture, SrcRect, NewWidth, StretchEffect);
+}
+
+void ComposeSkinStripOpenRight(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                               int NewWidth, int, bool StretchEffect) {
+  ComposeStrip(StripKind::OpenRight, LOffset, ROffset, Dest, Picture, SrcRect, NewWidth, StretchEffect);
+}
+
+void ComposeSkinStripMiddle(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                            int NewWidth, int, bool StretchEffect) {
+  ComposeStrip(StripKind::Middle, LOffset, ROffset, Dest, Picture, SrcRect, NewWidth, StretchEffect);
+}
+
+void ComposeSkinStripVert(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                          int, int NewHeight, bool StretchEffect) {
+  const int W = SrcRect.Width(), H = NewHeight;
+  if (!PrepareDest(Dest, W, H) || !Picture || Picture->Empty()) return;
+  Composer c(Dest, Picture, TPoint{SrcRect.Left, SrcRect.Top});
+  if (!c.Ready()) return;
+  const int sh = SrcRect.Height();
+  if (TopOffset != 0) c.Copy(R(0, 0, W, TopOffset), R(0, 0, W, TopOffset));
+  if (BottomOffset != 0) c.Copy(R(0, sh - BottomOffset, W, sh), R(0, H - BottomOffset, W, H));
+  const TRect middle = R(0, TopOffset, W, sh - BottomOffset);
+  if (StretchEffect) {
+    if (middle.Height() > 0) c.Copy(middle, R(0, TopOffset, W, H - BottomOffset));
+    return;
+  }
+  c.TileY(middle, TopOffset, H - BottomOffset, 0, W);
+}
+
+void ComposeSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
+                      TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient, bool LeftStretch,
+                      bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
+                      TvlStretchType StretchType) {
+  ComposeNine(false, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Dest,
+              Picture, SkinRect, NewWidth, NewHeight, DrawClient, LeftStretch, TopStretch, RightStretch,
+              BottomStretch, StretchEffect, StretchType);
+}
+
+void ComposeSkinImageOpenRight(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                               TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
+                               TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
+                               bool LeftStretch, bool TopStretch, bool, bool BottomStretch, bool StretchEffect,
+                               TvlStretchType StretchType) {
+  ComposeNine(true, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Dest,
+              Picture, SkinRect, NewWidth, NewHeight, DrawClient, LeftStretch, TopStretch, false, BottomStretch,
+              StretchEffect, StretchType);
+}
+
+void ComposeStretchedSkinImage(TBitmap* Dest, TBitmap* Picture, TRect SkinRect, TRect ClRect, bool DrawClient) {
+  if (!Dest) return;
+  const TPoint lt{ClRect.Left, ClRect.Top}, rt{ClRect.Right, ClRect.Top}, lb{ClRect.Left, ClRect.Bottom},
+      rb{ClRect.Right, ClRect.Bottom};
+  TRect n = ClRect;
+  n.Right += Dest->Width() - SkinRect.Width();
+  n.Bottom += Dest->Height() - SkinRect.Height();
+  ComposeSkinImage(lt, rt, lb, rb, ClRect, TPoint{n.Left, n.Top}, TPoint{n.Right, n.Top}, TPoint{n.Left, n.Bottom},
+                   TPoint{n.Right, n.Bottom}, n, Dest, Picture, SkinRect, Dest->Width(), Dest->Height(), DrawClient,
+                   true, true, true, true, true, TvlStretchType::vlstFull);
+}
+
+void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftBmp,
+                        TBitmap* TopBmp, TBitmap* RightBmp, TBitmap* BottomBmp, TBitmap* Picture, TRect SkinRect,
+                        int NewWidth, int NewHeight, bool LeftStretch, bool TopStretch, bool RightStretch,
+                        bool BottomStretch) {
+  if (!Picture || Picture->Empty() || !LeftBmp || !TopBmp || !RightBmp || !BottomBmp) return;
+  const TPoint origin{SkinRect.Left, SkinRect.Top};
+  const int SW = SkinRect.Width(), SH = SkinRect.Height();
+
+  const int TH = NewClRect.Top;
+  if (NewWidth > 0 && TH > 0 && RTPt.X - LTPt.X > 0 && PrepareDest(TopBmp, NewWidth, TH)) {
+    Composer c(TopBmp, Picture, origin);
+    const TRect src = R(LTPt.X, 0, RTPt.X, TH);
+    if (TopStretch)
+      c.Copy(src, R(NewLTPoint.X, 0, NewRTPoint.X, TH));
+    else
+      c.TileX(src, 0, NewWidth, 0, TH);
+    c.Copy(R(0, 0, LTPt.X, TH), R(0, 0, NewLTPoint.X, TH));
+    c.Copy(R(RTPt.X, 0, SW, TH), R(NewRTPoint.X, 0, NewWidth, TH));
+  }
+
+  const int BH = NewHeight - NewClRect.Bottom;
+  if (NewWidth > 0 && BH > 0 && RBPt.X - LBPt.X > 0 && PrepareDest(BottomBmp, NewWidth, BH)) {
+    Composer c(BottomBmp, Picture, TPoint{origin.X, origin.Y + SH - BH});
+    const TRect src = R(LBPt.X, 0, RBPt.X, BH);
+    if (BottomStretch)
+      c.Copy(src, R(NewLBPoint.X, 0, NewRBPoint.X, BH));
+    else
+      c.TileX(src, 0, NewWidth, 0, BH);
+    c.Copy(R(0, 0, LBPt.X, BH), R(0, 0, NewLBPoint.X, BH));
+    c.Copy(R(RBPt.X, 0, SW, BH), R(NewRBPoint.X, 0, NewWidth, BH));
+  }
+
+  const int sideHeight = NewHeight - BottomBmp->Height() - TopBmp->Height();
+  // One side piece: columns srcLeft..srcRight, growing rows topY..bottomY of the source.
+  auto side = [&](TBitmap* piece, int width, int srcLeft, int srcRight, int topY, int bottomY, bool stretch) {
+    if (!PrepareDest(piece, width, sideHeight)) return;
+    Composer c(piece, Picture, origin);
+    const TRect grow = R(srcLeft, topY, srcRight, bottomY);
+    const int topPart = topY - ClRect.Top, bottomPart = ClRect.Bottom - bottomY;
+    if (stretch)
+      c.Copy(grow, R(0, topPart, width, sideHeight - bottomPart));
+    else
+      c.TileY(grow, 0, sideHeight, 0, width);
+    if (topPart > 0) c.Copy(R(srcLeft, ClRect.Top, srcRight, topY), R(0, 0, width, topPart));
+    if (bottomPart > 0) c.Copy(R(srcLeft, bottomY, srcRight, ClRect.Bottom), R(0, sideHeight - bottomPart, width, sideHeight));
+  };
+  if (NewClRect.Left > 0 && sideHeight > 0 && LBPt.Y - LTPt.Y > 0)
+    side(LeftBmp, NewClRect.Left, 0, NewClRect.Left, LTPt.Y, LBPt.Y, LeftStretch);
+  if (NewWidth - NewClRect.Right >= 1 && sideHeight >= 1 && RBPt.Y - RTPt.Y >= 1)
+    side(RightBmp, NewWidth - NewClRect.Right, ClRect.Right, SW, RTPt.Y, RBPt.Y, RightStretch);
+}
+
+void ComposeMaskBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
+                        TBitmap* TopBmp, TBitmap* LeftBmp, TBitmap* RightBmp, TBitmap* BottomBmp, int NewWidth, int) {
+  if (!Mask || Mask->Empty() || !LeftBmp || !TopBmp || !RightBmp || !BottomBmp) return;
+  const int MW = Mask->Width(), MH = Mask->Height();
+  const int h = NewClRect.Height();
+  auto side = [&](TBitmap* piece, int srcLeft, int srcRight, int topY, int bottomY) {
+    const int width = srcRight - srcLeft;
+    if (!PrepareDest(piece, width, h)) return;
+    Composer c(piece, Mask, TPoint{0, 0});
+    if (bottomY != topY) c.TileY(R(srcLeft, topY, srcRight, bottomY), 0, h, 0, width);
+    if (topY - ClRect.Top > 0) c.Copy(R(srcLeft, ClRect.Top, srcRight, topY), R(0, 0, width, topY - ClRect.Top));
+    const int bottomPart = ClRect.Bottom - bottomY;
+    if (bottomPart > 0) c.Copy(R(srcLeft, bottomY, srcRight, ClRect.Bottom), R(0, h - bottomPart, width, h));
+  };
+  if (ClRect.Left > 0 && h > 0) side(LeftBmp, 0, ClRect.Left, LTPt.Y, LBPt.Y);
+  if (MW - ClRect.Right > 0 && h > 0) side(RightBmp, ClRect.Right, MW, RTPt.Y, RBPt.Y);
+
+  if (NewWidth > 0 && ClRect.Top > 0 && PrepareDest(TopBmp, NewWidth, ClRect.Top)) {
+    Composer c(TopBmp, Mask, TPoint{0, 0});
+    const int th = ClRect.Top;
+    if (RTPt.X != LTPt.X) c.TileX(R(LTPt.X, 0, RTPt.X, th), NewLTPoint.X, NewRTPoint.X, 0, th);
+    c.Copy(R(0, 0, LTPt.X, th), R(0, 0, LTPt.X, th));
+    c.Copy(R(RTPt.X, 0, MW, th), R(NewRTPoint.X, 0, NewWidth, th));
+  }
+  const int bh = MH - ClRect.Bottom;
+  if (NewWidth >= 1 && bh >= 1 && PrepareDest(BottomBmp, NewWidth, bh)) {
+    Composer c(BottomBmp, Mask, TPoint{0, ClRect.Bottom});
+    if (RBPt.X != LBPt.X) c.TileX(R(LBPt.X, 0, RBPt.X, bh), NewLBPoint.X, NewRBPoint.X, 0, bh);
+    c.Copy(R(0, 0, LBPt.X, bh), R(0, 0, LBPt.X, bh));
+    c.Copy(R(RBPt.X, 0, MW, bh), R(NewRBPoint.X, 0, NewWidth, bh));
+  }
+}
+
+// ---- Regions -----------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> BuildMaskRegionData(TBitmap* Mask, int X, int Y) {
+  MaskReader m(Mask);
+  if (!m.Valid() || Mask->Empty()) return {};
+  std::vector<TRect> runs;
+  for (int y = 0; y < m.Height(); ++y) {
+    int x = 0;
+    while (x < m.Width()) {
+      if (!m.Black(x, y)) {
+        ++x;
+        continue;
+      }
+      const int x0 = x;
+      while (x < m.Width() && m.Black(x, y)) ++x;
+      runs.push_back(TRect{x0 + X, y + Y, x + X, y + Y + 1});
+    }
+  }
+  std::vector<std::uint8_t> data(32 + 16 * runs.size(), 0);
+  PutInt32(data, 0, 32);
+  PutInt32(data, 4, 1);
+  PutInt32(data, 8, static_cast<std::int32_t>(runs.size()));
+  PutInt32(data, 12, 0);
+  PutInt32(data, 16, X);
+  PutInt32(data, 20, Y);
+  PutInt32(data, 24, X + m.Width());
+  PutInt32(data, 28, Y + m.Height());
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::size_t at = 32 + 16 * i;
+    PutInt32(data, at, runs[i].Left);
+    PutInt32(data, at + 4, runs[i].Top);
+    PutInt32(data, at + 8, runs[i].Right);
+    PutInt32(data, at + 12, runs[i].Bottom);
+  }
+  return data;
+}
+
+void CreateRegionFromMask(HRGN& Rgn, TBitmap* Mask) { Rgn = RegionOfPiece(Mask, 0, 0); }
+
+void CreateSkinRegion(HRGN& Rgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
+                      int NewWidth, int NewHeight) {
+  Rgn = nullptr;
+  if (NewRTPoint.X < NewLTPoint.X || NewLBPoint.Y < NewLTPoint.Y) return;
+  TBitmap top, left, right, bottom;
+  ComposeMaskBorders(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Mask,
+                     &top, &left, &right, &bottom, NewWidth, NewHeight);
+  if (NewClRect.Width() <= 0 || NewClRect.Height() <= 0) return;
+  HRGN pieces[4] = {RegionOfPiece(&top, 0, 0), RegionOfPiece(&bottom, 0, NewClRect.Bottom),
+                    RegionOfPiece(&left, 0, NewClRect.Top), RegionOfPiece(&right, NewClRect.Right, NewClRect.Top)};
+  Rgn = CreateRectRgnIndirect(&NewClRect);
+  for (HRGN piece : pieces) {
+    if (!piece) continue;
+    if (Rgn) CombineRgn(Rgn, Rgn, piece, RGN_OR);
+    DeleteObject(piece);
+  }
+}
+
+// ---- System queries ----------------------------------------------------------------------------
+
+TvlWindowsVersion GetWindowsVersion() { return TvlWindowsVersion{6, 1}; }
+
+bool IsWin2000OrLater(TvlWindowsVersion V) {
+  return V.Major > 5 || (V.Major == 5 && (V.Minor == 0 || V.Minor == 1 || V.Minor == 2));
+}
+bool IsXPOrLater(TvlWindowsVersion V) { return V.Major > 5 || (V.Major == 5 && V.Minor == 1); }
+bool IsVistaOrLater(TvlWindowsVersion V) { return V.Major > 5; }
+bool IsWin2000OrLater() { return IsWin2000OrLater(GetWindowsVersion()); }
+bool IsXPOrLater() { return IsXPOrLater(GetWindowsVersion()); }
+bool IsVistaOrLater() { return IsVistaOrLater(GetWindowsVersion()); }
+bool HasMMX() { return vlProcessorHasMMX(); }
+
+void ImageMaskToAlphaBitmap(TBitmap* Image, TBitmap* Mask, TvlBitmap* Dest) {
+  if (!Image || !Mask || !Dest) return;
+  Dest->Assign(Image);
+  Dest->SetAlpha(255);
+  TvlBitmap mask;
+  mask.Assign(Mask);
+  SetAlphaFromMask(Dest, &mask);
+}

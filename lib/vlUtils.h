@@ -1,0 +1,207 @@
+#pragma once
+// Shared drawing services of the skin library: rectangle arithmetic, text measuring and
+// placing, built-in glyphs, image-beside-caption layout, the composition of skin element
+// pictures of any size from their strip or nine-part description, frame border pieces, window
+// regions from black-and-white masks, and a few text and stream conversions.
+//
+// Drawing targets are device contexts (a canvas passes its handle). The composition routines
+// work on framework bitmaps: Dest is resized (and cleared) by the routine and becomes 32 bits a
+// pixel; every copy is a rectangle copy that stretches when source and target sizes differ.
+// Skin geometry is untrusted: every copy is clipped, empty or crossed parts draw nothing, and
+// a target size beyond the bitmap limits leaves Dest empty.
+//
+// GUI thread only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "lib/vlSkinDescription.h"
+#include "platform/Gdi.h"
+#include "platform/Types.h"
+
+class TBitmap;
+class TStream;
+class TvlBitmap;
+
+// ---- Rectangles and numbers --------------------------------------------------------------------
+
+[[nodiscard]] inline int RectWidth(const TRect& R) { return R.Right - R.Left; }
+[[nodiscard]] inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
+inline void SetNullRect(TRect& R) { R = TRect{0, 0, 0, 0}; }
+// True when the width or the height is 0 or negative.
+[[nodiscard]] inline bool IsNullRect(const TRect& R) { return RectWidth(R) <= 0 || RectHeight(R) <= 0; }
+[[nodiscard]] inline bool RectsEqual(const TRect& R1, const TRect& R2) { return R1 == R2; }
+// True when either coordinate is 0.
+[[nodiscard]] inline bool IsNullPoint(const TPoint& P) { return P.X == 0 || P.Y == 0; }
+// Right and bottom edges included.
+[[nodiscard]] bool IsPointInRect(const TRect& R, const TPoint& P);
+// Both corners of R1 in R2, R2's right and bottom edges excluded.
+[[nodiscard]] bool IsRectInRect(const TRect& R1, const TRect& R2);
+// True when R1's top or bottom falls within R2's rows.
+[[nodiscard]] bool RectVertOverlaps(const TRect& R1, const TRect& R2);
+[[nodiscard]] inline int IntMax(int A, int B) { return A > B ? A : B; }
+[[nodiscard]] inline int IntMin(int A, int B) { return A < B ? A : B; }
+
+// ---- Text ---------------------------------------------------------------------------------------
+
+// The system's text drawing of the whole text; returns its result (the text height).
+int DrawTextWide(HDC DC, const std::string& Text, TRect& Rect, UINT Flags);
+[[nodiscard]] int CalcTextWidth(HDC DC, const std::string& Text);
+[[nodiscard]] int CalcTextHeight(HDC DC, const std::string& Text);
+// Shortens Text (by whole characters from the end) so that it plus "..." fits MaxWidth; a text
+// that fits is unchanged. The W form measures with DrawTextWide, the other with the text extent.
+void FitTextWithEllipsisW(HDC DC, std::string& Text, int MaxWidth);
+void FitTextWithEllipsis(HDC DC, std::string& Text, int MaxWidth);
+void DrawTextVCenter(HDC DC, const std::string& Text, const TRect& Rect);
+void DrawTextAtLeft(HDC DC, const std::string& Text, const TRect& Rect);
+void DrawTextAtLeftOffset(HDC DC, const std::string& Text, const TRect& Rect, int Offset);
+
+// ---- Glyphs (pen colour Color; lines end before their second point) -----------------------------
+
+void DrawDropDownArrow(HDC DC, const TRect& Rect, TColor Color);
+// Direction 1 left, 2 right, 3 up, 4 down; others draw nothing.
+void DrawArrowGlyph(HDC DC, const TRect& Rect, TColor Color, int Direction);
+void DrawCheckGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawRadioDot(HDC DC, int X, int Y, TColor Color);
+// A dotted frame in the context's text colour, the pattern continuous around the corners.
+void DrawDottedFocusRect(HDC DC, const TRect& Rect);
+// Frame GlyphNum (from 1) of a horizontal strip of NumGlyphs frames, drawn with its
+// bottom-left pixel's colour transparent.
+void DrawGlyphFrame(HDC DC, int X, int Y, TBitmap* Glyph, int NumGlyphs, int GlyphNum);
+void DrawCloseGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawSysMenuGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawMinimizeGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawMaximizeGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawRestoreGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawRollDownGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawRollUpGlyph(HDC DC, int X, int Y, TColor Color);
+void DrawTrayGlyph(HDC DC, int X, int Y, TColor Color);
+
+// ---- Image beside a caption --------------------------------------------------------------------
+
+// Where the image and the text of a button go (before the pressed offset is applied).
+struct TvlImageTextLayout {
+  TPoint Image;
+  TPoint Text;
+};
+// Placement of an image of ImageSize and a text of TextSize in ARect; AMargin -1 centres them
+// as a group, any other value is the image's distance from the layout's side. The spacing
+// counts only when the image has a width.
+[[nodiscard]] TvlImageTextLayout LayoutImageAndText(const TRect& ARect, int AMargin, int ASpacing,
+                                                    TvlButtonLayout ALayout, TSize ImageSize, TSize TextSize);
+// Frame AGlyphNum of AGlyph (ANumGlyphs frames) and the caption laid out in ARect.
+void DrawGlyphAndText(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
+                      bool ADrawColorMarker, TColor AColorMarkerValue);
+// NOTE: DrawImageAndText, DrawImageAndTextLeft (they take an image list) and the parent
+// background copy (DrawParentBackground, DrawParentBackgroundRect) join with the controls and
+// the image list: they need a control's parent, its windowless siblings and TCustomImageList.
+
+// ---- Text and stream conversions ---------------------------------------------------------------
+
+// A 32-bit character count N, then N UTF-16 characters. Reading raises EReadError when the
+// count is negative or more than the stream still holds.
+void ReadStreamString(TStream* Stream, std::string& S);
+void WriteStreamString(TStream* Stream, const std::string& S);
+// Four integers separated by any of " (),:;="; (0, 0, 0, 0) when any is not an integer.
+[[nodiscard]] TRect RectFromText(const std::string& Text);
+
+// ---- Skin image composition --------------------------------------------------------------------
+
+// Horizontal strip of NewWidth x SrcRect height: LOffset and ROffset end columns kept, the
+// middle stretched (StretchEffect) or tiled. NewHeight is not used.
+void ComposeSkinStrip(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                      int NewWidth, int NewHeight, bool StretchEffect);
+// The same without the right end: the middle runs to NewWidth.
+void ComposeSkinStripOpenRight(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                               int NewWidth, int NewHeight, bool StretchEffect);
+// Only the middle, over the whole width.
+void ComposeSkinStripMiddle(int LOffset, int ROffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                            int NewWidth, int NewHeight, bool StretchEffect);
+// Vertical strip of SrcRect width x NewHeight. NewWidth is not used.
+void ComposeSkinStripVert(int TopOffset, int BottomOffset, TBitmap* Dest, TBitmap* Picture, const TRect& SrcRect,
+                          int NewWidth, int NewHeight, bool StretchEffect);
+
+// The source and target geometry of a nine-part element (source points relative to SkinRect's
+// top-left corner, target points in target coordinates).
+//
+//   0      LTPt.X          RTPt.X   width
+//   +--------+---------------+--------+ 0
+//   | corner |   top edge    | corner |
+//   +--+-----+---------------+-----+--+ ClRect.Top
+//   |  |                           |  |  (left band rows ClRect.Top..LTPt.Y fixed,
+//   |L |          client           | R|   LTPt.Y..LBPt.Y grow, LBPt.Y..ClRect.Bottom fixed)
+//   |  |                           |  |
+//   +--+-----+---------------+-----+--+ ClRect.Bottom
+//   | corner |  bottom edge  | corner |
+//   +--------+---------------+--------+ height
+//            LBPt.X          RBPt.X
+struct TvlNinePartGeometry {
+  TPoint LTPt, RTPt, LBPt, RBPt;
+  TRect ClRect;
+  TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
+  TRect NewClRect;
+};
+
+void ComposeSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
+                      TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
+                      bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
+                      TvlStretchType StretchType);
+// As ComposeSkinImage with nothing on the right: edges and client run to NewWidth.
+void ComposeSkinImageOpenRight(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                               TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
+                               TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
+                               bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch,
+                               bool StretchEffect, TvlStretchType StretchType);
+// A nine-part image of Dest's current size with every part stretched.
+void ComposeStretchedSkinImage(TBitmap* Dest, TBitmap* Picture, TRect SkinRect, TRect ClRect, bool DrawClient);
+// The four border pieces of a skinned frame of NewWidth x NewHeight.
+void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftBmp,
+                        TBitmap* TopBmp, TBitmap* RightBmp, TBitmap* BottomBmp, TBitmap* Picture, TRect SkinRect,
+                        int NewWidth, int NewHeight, bool LeftStretch, bool TopStretch, bool RightStretch,
+                        bool BottomStretch);
+// The four border pieces of a frame mask (laid out like the element's picture). NewHeight is
+// not used.
+void ComposeMaskBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
+                        TBitmap* TopBmp, TBitmap* LeftBmp, TBitmap* RightBmp, TBitmap* BottomBmp, int NewWidth,
+                        int NewHeight);
+
+// ---- Regions from masks ------------------------------------------------------------------------
+
+// Region data (header of 32 bytes, then one rectangle per maximal horizontal run of black
+// pixels, row by row) of Mask placed at (X, Y); empty for an empty mask. Every run is kept.
+[[nodiscard]] std::vector<std::uint8_t> BuildMaskRegionData(TBitmap* Mask, int X, int Y);
+// The region of Mask's black pixels at (0, 0); nullptr for an empty mask. The caller owns it.
+void CreateRegionFromMask(HRGN& Rgn, TBitmap* Mask);
+// The window region of a nine-part window: the target client rectangle united with the black
+// pixels of the four mask pieces; nullptr when the target points cross or the client is empty.
+void CreateSkinRegion(HRGN& Rgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
+                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
+                      int NewWidth, int NewHeight);
+
+// ---- System queries ----------------------------------------------------------------------------
+
+// Windows-style version numbers the feature tests read (major, minor).
+struct TvlWindowsVersion {
+  int Major = 0;
+  int Minor = 0;
+};
+// The version this platform reports: 6.1, which enables layered windows, drop shadows and the
+// later looks.
+[[nodiscard]] TvlWindowsVersion GetWindowsVersion();
+[[nodiscard]] bool IsWin2000OrLater(TvlWindowsVersion V);
+[[nodiscard]] bool IsXPOrLater(TvlWindowsVersion V);
+[[nodiscard]] bool IsVistaOrLater(TvlWindowsVersion V);
+[[nodiscard]] bool IsWin2000OrLater();
+[[nodiscard]] bool IsXPOrLater();
+[[nodiscard]] bool IsVistaOrLater();
+// Whether the vector blend routines are in use; EndMMX has nothing to clear in portable code.
+[[nodiscard]] bool HasMMX();
+inline void EndMMX() {}
+
+// Dest takes Image (opaque) with the grey level of Mask as every pixel's alpha.
+void ImageMaskToAlphaBitmap(TBitmap* Image, TBitmap* Mask, TvlBitmap* Dest);

@@ -1,0 +1,511 @@
+#include "lib/vlEffects.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "platform/Bitmap.h"
+#include "platform/Exceptions.h"
+#include "platform/Streams.h"
+
+namespace {
+
+TvlColor Argb(int a, int r, int g, int b) {
+  return (static_cast<TvlColor>(a) << 24) | (static_cast<TvlColor>(r) << 16) | (static_cast<TvlColor>(g) << 8) |
+         static_cast<TvlColor>(b);
+}
+int Red(TvlColor c) { return static_cast<int>((c >> 16) & 0xFF); }
+int Alpha(TvlColor c) { return static_cast<int>(c >> 24); }
+
+// A source whose pixel (x, y) encodes its own column and row, so a mapping can be read back.
+void FillCoordinates(TvlBitmap& b) {
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) b.SetPixel(x, y, Argb(255, x, y, 0));
+}
+
+// ---- Surface -------------------------------------------------------------------------------------
+
+TEST(TvlBitmapTest, SetSizeRules) {
+  TvlBitmap b;
+  EXPECT_TRUE(b.Empty());
+  b.SetSize(-20, 10);
+  EXPECT_EQ(b.Width(), 20);
+  EXPECT_EQ(b.Height(), 10);
+  EXPECT_EQ(b.Pixel(19, 9), 0u);  // fresh pixels read 0
+  b.SetPixel(3, 3, 0xFF123456);
+  for (auto [w, h] : {std::pair{0, 10}, std::pair{20, 0}, std::pair{20, 10}}) {
+    SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+    b.SetSize(w, h);
+    EXPECT_EQ(b.Width(), 20);
+    EXPECT_EQ(b.Pixel(3, 3), 0xFF123456u);  // size kept, pixels kept
+  }
+  EXPECT_THROW(b.SetSize(1 << 30, 1 << 30), Exception);
+  EXPECT_TRUE(b.Empty());
+  b.SetPixel(0, 0, 1);  // harmless on an empty bitmap
+  b.Clear(5);
+  b.SetAlpha(3);
+  b.FillRect(TRect{0, 0, 5, 5}, 7);
+  b.ChangeBitmapBrightness(10);
+}
+
+TEST(TvlBitmapTest, RegistryKnowsEverySizedBitmapOnce) {
+  const std::size_t before = SkinBitmapRegistryCount();
+  {
+    TvlBitmap a, b;
+    EXPECT_EQ(SkinBitmapRegistryCount(), before);
+    a.SetSize(2, 2);
+    a.SetSize(3, 3);
+    b.SetSize(1, 1);
+    EXPECT_EQ(SkinBitmapRegistryCount(), before + 2);
+    EXPECT_EQ(FindSkinBitmapByDC(a.DC()), &a);
+    EXPECT_EQ(FindSkinBitmapByDC(b.DC()), &b);
+  }
+  EXPECT_EQ(SkinBitmapRegistryCount(), before);
+}
+
+TEST(TvlBitmapTest, AssignFromFrameworkBitmaps) {
+  TBitmap rgb;
+  rgb.SetPixelFormat(TPixelFormat::pf24bit);
+  rgb.SetSize(3, 2);
+  static_cast<std::uint8_t*>(rgb.ScanLine(1))[3] = 200;  // blue of (1, 1)
+  TvlBitmap a;
+  a.Assign(&rgb);
+  EXPECT_EQ(a.Pixel(1, 1), Argb(255, 0, 0, 200));
+  EXPECT_EQ(Alpha(a.Pixel(0, 0)), 255);
+  EXPECT_FALSE(a.AlphaBlend());
+
+  TBitmap argb;
+  argb.SetPixelFormat(TPixelFormat::pf32bit);
+  argb.SetSize(2, 1);
+  static_cast<std::uint32_t*>(argb.ScanLine(0))[1] = Argb(128, 10, 20, 30);
+  TvlBitmap b;
+  b.Assign(&argb);
+  EXPECT_TRUE(b.AlphaBlend());
+  EXPECT_EQ(b.Pixel(1, 0), Argb(128, 10, 20, 30));
+
+  TvlBitmap c;
+  c.SetName("copy");
+  c.Assign(&b);
+  EXPECT_EQ(c.Pixel(1, 0), Argb(128, 10, 20, 30));
+  EXPECT_TRUE(c.AlphaBlend());
+  TvlBitmap empty;
+  c.Assign(&empty);  // nothing to copy
+  EXPECT_EQ(c.Width(), 2);
+
+  TBitmap back;
+  back.Assign(&c);
+  ASSERT_EQ(back.Width(), 2);
+  EXPECT_EQ(back.PixelFormat(), TPixelFormat::pf32bit);
+  EXPECT_EQ(static_cast<std::uint32_t*>(back.ScanLine(0))[1] & 0x00FFFFFF, Argb(0, 5, 10, 15));
+}
+
+TEST(TvlBitmapTest, CheckingTransparentUsesDifferenceBelowSix) {
+  TvlBitmap b;
+  b.SetSize(2, 1);
+  b.SetPixel(0, 0, Argb(255, 250, 3, 251));
+  b.SetPixel(1, 0, Argb(255, 249, 0, 255));
+  b.CheckingTransparent(static_cast<TColor>(RGB(255, 0, 255)));
+  EXPECT_TRUE(b.Transparent());
+  EXPECT_EQ(b.Pixel(0, 0), kvlTransparentKey);
+  EXPECT_EQ(b.Pixel(1, 0), Argb(255, 249, 0, 255));
+}
+
+TEST(TvlBitmapTest, ColourAdjustments) {
+  TvlBitmap b;
+  b.SetSize(3, 1);
+  b.SetPixel(0, 0, Argb(255, 250, 10, 0));
+  b.SetPixel(1, 0, Argb(0, 100, 100, 100));  // alpha 0: untouched
+  b.SetPixel(2, 0, Argb(7, 100, 100, 100));
+  b.ChangeBitmapBrightness(10);
+  EXPECT_EQ(b.Pixel(0, 0), Argb(255, 255, 20, 10));
+  EXPECT_EQ(b.Pixel(1, 0), Argb(0, 100, 100, 100));
+  EXPECT_EQ(b.Pixel(2, 0), Argb(7, 110, 110, 110));
+
+  // Saturation 250/255 plus 10 wraps to 5/255.
+  const TvlColor saturated = Argb(255, 202, 2, 2);  // S = 200/204, 250/255
+  TvlBitmap s;
+  s.SetSize(1, 1);
+  s.SetPixel(0, 0, saturated);
+  ASSERT_EQ(std::lround(RGBToHSL(saturated).S * 255), 250);
+  s.ChangeBitmapSat(10);
+  EXPECT_EQ(std::lround(RGBToHSL(s.Pixel(0, 0)).S * 255), 5);
+}
+
+TEST(TvlBitmapTest, ReflectionFadesTheLowerHalf) {
+  struct Case {
+    void (TvlBitmap::*op)();
+    int divisor;
+  };
+  for (const Case c : {Case{&TvlBitmap::Reflection, 3}, Case{&TvlBitmap::Reflection2, 4},
+                       Case{&TvlBitmap::Reflection3, 2}}) {
+    SCOPED_TRACE(c.divisor);
+    TvlBitmap b;
+    b.SetSize(1, 4);
+    for (int y = 0; y < 4; ++y) b.SetPixel(0, y, Argb(200, y, 0, 0));
+    (b.*c.op)();
+    EXPECT_EQ(Red(b.Pixel(0, 0)), 3);  // flipped
+    EXPECT_EQ(Alpha(b.Pixel(0, 0)), 200 / c.divisor);
+    EXPECT_EQ(Alpha(b.Pixel(0, 1)), 100 / c.divisor);
+    EXPECT_EQ(Alpha(b.Pixel(0, 2)), 0);
+    EXPECT_EQ(Alpha(b.Pixel(0, 3)), 0);
+  }
+}
+
+TEST(TvlBitmapTest, StreamRoundTripAndHostileCounts) {
+  TvlBitmap b;
+  b.SetSize(3, 2);
+  FillCoordinates(b);
+  b.SetName("按钮 face");
+  TMemoryStream s;
+  b.SaveToStream(&s);
+  s.SetPosition(0);
+  TvlBitmap c;
+  c.LoadFromStream(&s);
+  EXPECT_EQ(c.Name(), "按钮 face");
+  ASSERT_EQ(c.Width(), 3);
+  EXPECT_EQ(c.Pixel(2, 1), b.Pixel(2, 1));
+
+  TMemoryStream bad;
+  const std::int32_t count = 0x7FFFFFFF;
+  bad.WriteBuffer(&count, 4);
+  bad.SetPosition(0);
+  EXPECT_THROW(c.LoadFromStream(&bad), EReadError);
+}
+
+TEST(TvlBitmapLinkTest, CheckingMaskedZones) {
+  TvlBitmap b;
+  b.SetSize(10, 10);
+  b.Clear(0xFF000000);
+  auto link = b.GetBitmapLink(std::string("0, 0, 10, 10"));
+  EXPECT_EQ(link->FRect, (TRect{0, 0, 10, 10}));
+  struct Case {
+    TPoint pixel;
+    TRect margin;
+    bool angles, border, masked;
+  };
+  const Case cases[] = {
+      {{5, 5}, {0, 0, 0, 0}, false, false, true},  {{0, 0}, {0, 0, 0, 0}, false, false, true},
+      {{0, 0}, {2, 2, 2, 2}, true, false, false},  {{9, 9}, {2, 2, 2, 2}, true, false, false},
+      {{5, 0}, {2, 2, 2, 2}, false, true, false},  {{0, 5}, {2, 2, 2, 2}, false, true, false},
+      {{5, 5}, {2, 2, 2, 2}, false, false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.pixel.X) + "," + std::to_string(c.pixel.Y));
+    b.Clear(0xFF000000);
+    b.SetPixel(c.pixel.X, c.pixel.Y, kvlTransparentKey);
+    link->CheckingMasked(c.margin);
+    EXPECT_EQ(link->FMaskedAngles, c.angles);
+    EXPECT_EQ(link->FMaskedBorder, c.border);
+    EXPECT_EQ(link->FMasked, c.masked);
+  }
+}
+
+// ---- Pixel routines --------------------------------------------------------------------------
+
+TEST(PixelRoutinesTest, BlendFormulas) {
+  const TvlPixelRoutines& plain = vlPlainPixelRoutines();
+  const TvlPixelRoutines& mmx = vlMMXPixelRoutines();
+  struct Case {
+    TvlColor f, b, plain, mmx;
+  };
+  const Case cases[] = {
+      {Argb(128, 255, 255, 255), Argb(255, 255, 255, 255), Argb(255, 254, 254, 254), Argb(191, 255, 255, 255)},
+      {Argb(255, 1, 2, 3), Argb(255, 9, 9, 9), Argb(255, 1, 2, 3), Argb(255, 1, 2, 3)},
+      {Argb(0, 1, 2, 3), Argb(10, 9, 9, 9), Argb(10, 9, 9, 9), Argb(10, 9, 9, 9)},
+      {Argb(64, 200, 0, 100), Argb(0, 0, 200, 50), Argb(255, 50, 149, 62), Argb(16, 50, 150, 62)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.f);
+    EXPECT_EQ(plain.BlendPixel(c.f, c.b), c.plain);
+    EXPECT_EQ(mmx.BlendPixel(c.f, c.b), c.mmx);
+  }
+  // The line variants skip alpha 0 and copy alpha 255 exactly.
+  const TvlColor src[3] = {Argb(0, 1, 1, 1), Argb(255, 7, 8, 9), Argb(64, 200, 0, 100)};
+  for (const TvlPixelRoutines* r : {&plain, &mmx}) {
+    TvlColor dst[3] = {Argb(255, 5, 5, 5), Argb(0, 0, 0, 0), Argb(0, 0, 200, 50)};
+    r->BlendLine(src, dst, 3);
+    EXPECT_EQ(dst[0], Argb(255, 5, 5, 5));
+    EXPECT_EQ(dst[1], Argb(255, 7, 8, 9));
+    EXPECT_EQ(dst[2], r == &plain ? Argb(255, 50, 149, 62) : Argb(16, 50, 150, 62));
+  }
+  EXPECT_EQ(&vlPixelRoutines(), vlProcessorHasMMX() ? &mmx : &plain);
+}
+
+TEST(PixelRoutinesTest, TransparentLineComparesColourOnly) {
+  const TvlColor src[3] = {kvlTransparentKey | 0xFF000000u, Argb(0, 1, 2, 3), kvlTransparentKey};
+  TvlColor dst[3] = {9, 9, 9};
+  vlPixelRoutines().TransparentLine(src, dst, 3);
+  EXPECT_EQ(dst[0], 9u);
+  EXPECT_EQ(dst[1], Argb(255, 1, 2, 3));
+  EXPECT_EQ(dst[2], 9u);
+}
+
+TEST(PixelRoutinesTest, StretchMapsFirstAndLastPixels) {
+  TvlBitmap src, dst;
+  src.SetSize(10, 10);
+  FillCoordinates(src);
+  dst.SetSize(20, 20);
+  src.Draw(&dst, TRect{0, 0, 20, 20});
+  struct Case {
+    int dstColumn, srcColumn;
+  };
+  for (const Case c : {Case{0, 0}, Case{1, 0}, Case{19, 9}, Case{10, 5}, Case{9, 4}}) {
+    SCOPED_TRACE(c.dstColumn);
+    EXPECT_EQ(Red(dst.Pixel(c.dstColumn, 0)), c.srcColumn);
+    EXPECT_EQ((dst.Pixel(0, c.dstColumn) >> 8) & 0xFF, static_cast<TvlColor>(c.srcColumn));
+  }
+  // A one-pixel-wide destination takes the middle column.
+  TvlBitmap narrow;
+  narrow.SetSize(1, 10);
+  src.Draw(&narrow, TRect{0, 0, 1, 10}, TRect{2, 0, 9, 10});
+  EXPECT_EQ(Red(narrow.Pixel(0, 3)), (2 + 9 - 1) / 2);
+  // A source rectangle reaching outside the source draws nothing at all.
+  TvlBitmap untouched;
+  untouched.SetSize(20, 20);
+  src.Draw(&untouched, TRect{0, 0, 20, 20}, TRect{0, 0, 11, 10});
+  EXPECT_EQ(untouched.Pixel(0, 0), 0u);
+  // Clipping: destination parts outside the target vanish, the rest lands in place.
+  src.Draw(&untouched, -5, -5);
+  EXPECT_EQ(untouched.Pixel(0, 0), Argb(255, 5, 5, 0));
+  EXPECT_EQ(untouched.Pixel(5, 5), 0u);
+}
+
+TEST(PixelRoutinesTest, TileLaysPartialTilesFromTheSourceCorner) {
+  TvlBitmap src, dst;
+  src.SetSize(3, 3);
+  FillCoordinates(src);
+  dst.SetSize(10, 4);
+  src.Tile(&dst, TRect{0, 0, 10, 4}, TRect{0, 0, 3, 3});
+  for (int x = 0; x < 10; ++x)
+    for (int y = 0; y < 4; ++y) {
+      SCOPED_TRACE(std::to_string(x) + "," + std::to_string(y));
+      EXPECT_EQ(dst.Pixel(x, y), Argb(255, x % 3, y % 3, 0));
+    }
+  // TileClip draws whole tiles meeting the clip only.
+  TvlBitmap clipped;
+  clipped.SetSize(10, 4);
+  src.TileClip(&clipped, TRect{0, 0, 10, 4}, TRect{4, 0, 5, 1}, TRect{0, 0, 3, 3});
+  EXPECT_EQ(clipped.Pixel(3, 0), Argb(255, 0, 0, 0));
+  EXPECT_EQ(clipped.Pixel(5, 2), Argb(255, 2, 2, 0));
+  EXPECT_EQ(clipped.Pixel(2, 0), 0u);
+  EXPECT_EQ(clipped.Pixel(4, 3), 0u);
+}
+
+TEST(PixelRoutinesTest, DrawOntoAnotherSkinBitmapsContextHonoursItsWindowOrigin) {
+  TvlBitmap src, dst;
+  src.SetSize(2, 2);
+  src.Clear(Argb(255, 1, 2, 3));
+  dst.SetSize(10, 10);
+  SetWindowOrgEx(dst.DC(), 5, 5, nullptr);
+  src.Draw(dst.DC(), 6, 6);
+  EXPECT_EQ(dst.Pixel(1, 1), Argb(255, 1, 2, 3));
+  EXPECT_EQ(dst.Pixel(6, 6), 0u);
+}
+
+TEST(PixelRoutinesTest, AlphaDrawOntoAPlainContextBlends) {
+  TvlBitmap src;
+  src.SetSize(2, 1);
+  src.Clear(Argb(128, 255, 255, 255));
+  src.SetAlphaBlend(true);
+  TBitmap target;
+  target.SetPixelFormat(TPixelFormat::pf32bit);
+  target.SetSize(4, 1);
+  auto* row = static_cast<std::uint32_t*>(target.ScanLine(0));
+  for (int i = 0; i < 4; ++i) row[i] = Argb(255, 0, 0, 0);
+  HDC dc = CreateSurfaceDC(target.Surface(), TPoint{0, 0}, nullptr);
+  src.Draw(dc, 1, 0);
+  DeleteDC(dc);
+  EXPECT_EQ(row[0], Argb(255, 0, 0, 0));
+  EXPECT_EQ(Red(row[1]), 127);
+  EXPECT_EQ(Red(row[2]), 127);
+  EXPECT_EQ(row[3], Argb(255, 0, 0, 0));
+}
+
+TEST(PixelRoutinesTest, MergeDrawKeepsOpaquePixelsAndStaysInside) {
+  TvlBitmap d, s;
+  d.SetSize(3, 2);
+  d.SetPixel(0, 0, Argb(255, 1, 1, 1));
+  d.SetPixel(1, 0, Argb(0, 1, 1, 1));
+  d.SetPixel(2, 0, Argb(128, 255, 255, 255));
+  s.SetSize(4, 2);
+  s.Clear(Argb(255, 0, 0, 0));
+  d.MergeDraw(&s, 0, 0, TRect{0, 0, 4, 2});
+  EXPECT_EQ(d.Pixel(0, 0), Argb(255, 1, 1, 1));
+  EXPECT_EQ(d.Pixel(1, 0), Argb(255, 0, 0, 0));
+  EXPECT_EQ(Red(d.Pixel(2, 0)), 127);
+  // The source's fourth column does not wrap into the next row.
+  d.SetPixel(0, 1, Argb(0, 9, 9, 9));
+  s.SetPixel(3, 0, Argb(255, 200, 0, 0));
+  d.MergeDraw(&s, 0, 0, TRect{3, 0, 4, 1});
+  EXPECT_EQ(d.Pixel(0, 1), Argb(0, 9, 9, 9));
+}
+
+// ---- Effect images -----------------------------------------------------------------------------
+
+void Fill(TvlEffectBmp& e, std::uint8_t v) {
+  for (int y = 0; y < e.Height; ++y) std::memset(e.Row(y), v, static_cast<std::size_t>(e.Width) * 3);
+}
+int At(const TvlEffectBmp& e, int x, int y) { return e.Row(y)[3 * x]; }
+// Own image: column x holds x; other image: 100 + x.
+void Columns(TvlEffectBmp& e, int base) {
+  for (int y = 0; y < e.Height; ++y)
+    for (int x = 0; x < e.Width; ++x) std::memset(e.Row(y) + 3 * x, base + x, 3);
+}
+
+TEST(TvlEffectBmpTest, MorphRoundsHalfToEvenAndClampsKf) {
+  TvlEffectBmp a(2, 2), b(2, 2);
+  Fill(b, 255);
+  a.Morph(&b, 0.5);
+  EXPECT_EQ(At(a, 1, 1), 128);
+  TvlEffectBmp c(2, 2), d(2, 2);
+  Fill(d, 77);
+  c.Morph(&d, 2.0);
+  EXPECT_EQ(At(c, 0, 0), 77);
+  TvlEffectBmp other(3, 2);
+  Fill(other, 9);
+  c.Morph(&other, 1.0);  // another size: nothing
+  EXPECT_EQ(At(c, 0, 0), 77);
+}
+
+TEST(TvlEffectBmpTest, ColumnTransitions) {
+  struct Case {
+    const char* name;
+    void (TvlEffectBmp::*op)(TvlEffectBmp*, double);
+    double kf;
+    int expected[10];
+  };
+  const Case cases[] = {
+      // b = 5: column 0 the other image, weights 0, .2, .4, .6, .8, 1 then own.
+      {"left grad", &TvlEffectBmp::MorphLeftGrad, 0.5, {100, 81, 62, 43, 24, 5, 6, 7, 8, 9}},
+      // s = 5, e = 0.2 from the right.
+      {"right grad", &TvlEffectBmp::MorphRightGrad, 0.5, {0, 1, 2, 3, 4, 25, 46, 67, 88, 109}},
+      {"push 0", &TvlEffectBmp::MorphPush, 0.0, {109, 0, 1, 2, 3, 4, 5, 6, 7, 8}},
+      {"push .3", &TvlEffectBmp::MorphPush, 0.3, {106, 107, 108, 109, 0, 1, 2, 3, 4, 5}},
+      {"left slide", &TvlEffectBmp::MorphLeftSlide, 0.3, {107, 108, 109, 3, 4, 5, 6, 7, 8, 9}},
+      {"right slide", &TvlEffectBmp::MorphRightSlide, 0.3, {0, 1, 2, 3, 4, 5, 6, 100, 101, 102}},
+      {"slide 0 takes one column", &TvlEffectBmp::MorphLeftSlide, 0.0, {109, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TvlEffectBmp own(10, 2), other(10, 2);
+    Columns(own, 0);
+    Columns(other, 100);
+    (own.*c.op)(&other, c.kf);
+    for (int x = 0; x < 10; ++x) EXPECT_EQ(At(own, x, 1), c.expected[x]) << "column " << x;
+  }
+}
+
+TEST(TvlEffectBmpTest, TransitionsOnDegenerateSizesAreHarmless) {
+  for (int w : {1, 2}) {
+    TvlEffectBmp own(w, 1), other(w, 1);
+    Fill(other, 50);
+    for (auto op : {&TvlEffectBmp::Morph, &TvlEffectBmp::MorphGrad, &TvlEffectBmp::MorphHGrad,
+                    &TvlEffectBmp::MorphVGrad, &TvlEffectBmp::MorphLeftGrad, &TvlEffectBmp::MorphRightGrad,
+                    &TvlEffectBmp::MorphPush, &TvlEffectBmp::MorphLeftSlide, &TvlEffectBmp::MorphRightSlide})
+      for (double kf : {-3.0, 0.0, 0.5, 1.0, 1e300}) (own.*op)(&other, kf);
+  }
+  TvlEffectBmp empty(0, 0), sized(4, 4);
+  empty.Mosaic(0);
+  sized.Mosaic(0);
+  sized.Mosaic(-2);
+  empty.SplitBlur(2);
+  empty.Resize(&sized);
+  sized.Resize(&empty);
+  SUCCEED();
+}
+
+TEST(TvlEffectBmpTest, PixelEffects) {
+  TvlEffectBmp e(2, 2);
+  e.Row(0)[0] = 0;
+  e.Row(0)[3] = 100;
+  e.Row(1)[0] = 200;
+  e.Row(1)[3] = 40;
+  e.SplitBlur(1);
+  // In place: (0,0) = mean of the four as they stand, later pixels see it.
+  EXPECT_EQ(At(e, 0, 0), (0 + 100 + 200 + 40) / 4);
+  EXPECT_EQ(At(e, 1, 0), (85 + 100 + 200 + 40) / 4);
+
+  TvlEffectBmp n(50, 50);
+  Fill(n, 128);
+  n.SeedNoise(7);
+  n.AddMonoNoise(50);
+  int lo = 255, hi = 0;
+  for (int y = 0; y < 50; ++y)
+    for (int i = 0; i < 150; ++i) {
+      lo = std::min<int>(lo, n.Row(y)[i]);
+      hi = std::max<int>(hi, n.Row(y)[i]);
+    }
+  EXPECT_GE(lo, 128 - 25);
+  EXPECT_LE(hi, 128 + 24);
+
+  TvlEffectBmp g(1, 1);
+  g.Row(0)[0] = 10;   // blue
+  g.Row(0)[1] = 100;  // green
+  g.Row(0)[2] = 200;  // red
+  g.GrayScale();
+  EXPECT_EQ(At(g, 0, 0), 120);  // 60 + 59 + 1.1 = 120.1
+  g.Invert();
+  EXPECT_EQ(At(g, 0, 0), 135);
+  g.ChangeDarkness(0.5);
+  EXPECT_EQ(At(g, 0, 0), 68);  // 67.5 to even
+  g.ChangeBrightness(0.5);
+  EXPECT_EQ(At(g, 0, 0), 162);  // 34 + 127.5 = 161.5
+
+  TvlEffectBmp r(3, 2), rot(2, 3);
+  Columns(r, 10);
+  r.Rotate90_1(&rot);
+  EXPECT_EQ(At(rot, 0, 2), 10);  // (x 0, y 0) -> (0, Width - 1)
+  r.Rotate90_2(&rot);
+  EXPECT_EQ(At(rot, 1, 0), 10);  // (x 0, y 0) -> (Height - 1, 0)
+}
+
+// ---- Blur and mask alpha -----------------------------------------------------------------------
+
+TEST(BlurBitmapTest, RadiusOneOfAWhitePixel) {
+  TvlBitmap b;
+  b.SetSize(5, 5);
+  b.Clear(0xFF000000);
+  b.SetPixel(2, 2, 0xFFFFFFFF);
+  BlurBitmap(&b, 1);
+  struct Case {
+    int x, y, value;
+  };
+  for (const Case c : {Case{2, 2, 63}, Case{1, 2, 31}, Case{2, 3, 31}, Case{1, 1, 15}, Case{3, 3, 15},
+                       Case{0, 0, 0}, Case{4, 2, 0}}) {
+    SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
+    EXPECT_EQ(Red(b.Pixel(c.x, c.y)), c.value);
+    EXPECT_EQ(Alpha(b.Pixel(c.x, c.y)), 255);
+  }
+}
+
+TEST(BlurBitmapTest, EdgesRepeatAndHugeRadiiStayBounded) {
+  TvlBitmap b;
+  b.SetSize(4, 1);
+  b.Clear(0xFF646464);
+  BlurBitmap(&b, 3);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF646464u);  // a flat picture stays flat
+  BlurBitmap(&b, 2'000'000'000);
+  EXPECT_EQ(b.Pixel(3, 0), 0xFF646464u);
+  BlurBitmap(&b, 0);
+  BlurBitmap(&b, -4);
+}
+
+TEST(SetAlphaFromMaskTest, GreyLevelRoundsHalfToEven) {
+  TvlBitmap b, m;
+  b.SetSize(2, 1);
+  b.Clear(0xFF102030);
+  m.SetSize(2, 1);
+  m.SetPixel(0, 0, Argb(0, 1, 1, 2));    // 4/3 -> 1
+  m.SetPixel(1, 0, Argb(0, 255, 0, 0));  // 85
+  SetAlphaFromMask(&b, &m);
+  EXPECT_EQ(b.Pixel(0, 0), Argb(1, 0x10, 0x20, 0x30));
+  EXPECT_EQ(Alpha(b.Pixel(1, 0)), 85);
+  TvlBitmap small;
+  small.SetSize(1, 1);
+  SetAlphaFromMask(&b, &small);  // too small: nothing
+  EXPECT_EQ(Alpha(b.Pixel(1, 0)), 85);
+}
+
+}  // namespace
