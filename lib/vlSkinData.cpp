@@ -7,6 +7,7 @@
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
 #include "platform/IniFiles.h"
+#include "platform/MessageQueue.h"
 #include "platform/SysUtils.h"
 
 // ---- form directory ----
@@ -15,7 +16,7 @@ TvlFormDirectory& vlFormDirectory() {
   static TvlFormDirectory directory{
       [] { return std::vector<TvlScreenForm>{}; },
       [](TComponent*) -> HWND { return nullptr; },
-      [](HWND, UINT, WPARAM, LPARAM) -> LRESULT { return 0; },
+      [](HWND Wnd, UINT Msg, WPARAM wParam, LPARAM lParam) { return SendMessage(Wnd, Msg, wParam, lParam); },
   };
   return directory;
 }

@@ -37,7 +37,8 @@ struct TvlScreenForm {
 };
 
 // The container's view of the application's forms. Until the form layer exists the defaults
-// answer no forms, no owner form and send nothing; the form layer installs its own functions.
+// answer no forms and no owner form, and deliver with SendMessage; the form layer installs its
+// screen's form list and its form test.
 struct TvlFormDirectory {
   // The screen's forms, in the screen's form order.
   std::function<std::vector<TvlScreenForm>()> ScreenForms;

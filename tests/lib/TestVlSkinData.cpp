@@ -15,6 +15,7 @@
 #include "lib/vlzlibcompress.h"
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
+#include "platform/Window.h"
 
 namespace fs = std::filesystem;
 
@@ -375,6 +376,41 @@ TEST(SkinData, BroadcastOrder) {
     for (std::uintptr_t w : c.expected) expected.push_back({Window(w), 1226});
     EXPECT_EQ(recorder.sent, expected);
   }
+}
+
+TEST(SkinData, ChangeMessagesReachRealWindowsInOrder) {
+  struct Received {
+    int window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    bool operator==(const Received&) const = default;
+  };
+  std::vector<Received> received;
+  auto recorder = [&](int window) {
+    return [&received, window](TMessage& m) {
+      if (m.Msg >= 1225 && m.Msg <= 1227) received.push_back({window, m.Msg, m.WParam, m.LParam});
+    };
+  };
+  HWND first = AllocateHWnd(recorder(1));
+  HWND layer = AllocateHWnd(recorder(2));
+  HWND second = AllocateHWnd(recorder(3));
+  const TvlFormDirectory saved = vlFormDirectory();
+  vlFormDirectory().ScreenForms = [&] {
+    return std::vector<TvlScreenForm>{{first, "TForm1"}, {layer, "TvlFormLayerWindow"}, {second, "TForm2"}};
+  };
+  {
+    TvlSkinData skin(nullptr);
+    auto stored = PackedFixture();
+    skin.LoadCompressedStoredSkin(stored.get());
+    const auto w = reinterpret_cast<WPARAM>(&skin);
+    EXPECT_EQ(received, (std::vector<Received>{{1, 1225, w, 1000}, {3, 1225, w, 1000}, {1, 1226, w, 1000},
+                                               {3, 1226, w, 1000}, {1, 1227, w, 1000}, {3, 1227, w, 1000}}));
+  }
+  vlFormDirectory() = saved;
+  DeallocateHWnd(first);
+  DeallocateHWnd(layer);
+  DeallocateHWnd(second);
 }
 
 TEST(SkinData, PropertyMessages) {
