@@ -61,24 +61,40 @@ struct BlitJob {
 
 inline std::uint32_t Div255(std::uint32_t v) { return (v + 128 + ((v + 128) >> 8)) >> 8; }
 
+// Div255 on the two 16-bit lanes of x (each below 255 * 255 + 1).
+inline std::uint32_t Div255Lanes(std::uint32_t x) {
+  const std::uint32_t t = x + 0x00800080u;
+  return ((t + ((t >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+}
+
+// Source over destination, as AlphaBlend documents it.
 std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d, const BLENDFUNCTION& f) {
   const std::uint32_t ca = f.SourceConstantAlpha;
-  std::uint32_t out = 0;
   if (f.AlphaFormat & AC_SRC_ALPHA) {
+    const std::uint32_t a = s >> 24;
+    const bool premultiplied = (s & 0xFF) <= a && ((s >> 8) & 0xFF) <= a && ((s >> 16) & 0xFF) <= a;
+    if (ca == 255 && premultiplied) {
+      if (a == 0) return d;
+      if (a == 255) return s;
+      const std::uint32_t inv = 255 - a;
+      const std::uint32_t rb = Div255Lanes((d & 0x00FF00FFu) * inv);
+      const std::uint32_t ag = Div255Lanes(((d >> 8) & 0x00FF00FFu) * inv) << 8;
+      return s + rb + ag;  // cannot carry: each channel of s is at most a
+    }
     std::uint32_t sp[4];
     for (int k = 0; k < 4; ++k) sp[k] = ca == 255 ? (s >> (8 * k)) & 0xFF : Div255(((s >> (8 * k)) & 0xFF) * ca);
     const std::uint32_t inv = 255 - sp[3];
+    std::uint32_t out = 0;
     for (int k = 0; k < 4; ++k) {
       const std::uint32_t v = std::min<std::uint32_t>(255, sp[k] + Div255(((d >> (8 * k)) & 0xFF) * inv));
       out |= v << (8 * k);
     }
-  } else {
-    for (int k = 0; k < 4; ++k) {
-      const std::uint32_t v = Div255(((s >> (8 * k)) & 0xFF) * ca + ((d >> (8 * k)) & 0xFF) * (255 - ca));
-      out |= v << (8 * k);
-    }
+    return out;
   }
-  return out;
+  const std::uint32_t ica = 255 - ca;
+  const std::uint32_t rb = Div255Lanes((s & 0x00FF00FFu) * ca + (d & 0x00FF00FFu) * ica);
+  const std::uint32_t ag = Div255Lanes(((s >> 8) & 0x00FF00FFu) * ca + ((d >> 8) & 0x00FF00FFu) * ica) << 8;
+  return rb | ag;
 }
 
 // Runs a blit: destination rectangle `dst` in surface coordinates, column and row maps into
@@ -95,20 +111,38 @@ void Run(DeviceContext& dc, const TRect& dst, Source src, const std::vector<int>
     src.surface = copy.get();
   }
   const bool fast32 = d.BitsPerPixel() == 32 && src.surface && src.surface->BitsPerPixel() == 32;
+  // Unscaled, unmirrored columns: source column = destination column + shift.
+  const bool straight = !cols.empty() && cols.back() - cols.front() == static_cast<int>(cols.size()) - 1 &&
+                        (cols.size() < 2 || cols[1] == cols[0] + 1);
+  const int shift = cols.empty() ? 0 : cols.front() - dst.Left;
   for (const TRect& clip : dc.ClipRects()) {
     const TRect r = Intersect(clip, dst);
     if (r.IsEmpty()) continue;
     for (int y = r.Top; y < r.Bottom; ++y) {
       const int sy = rows[static_cast<std::size_t>(y - dst.Top)];
       const bool rowInside = src.surface && sy >= 0 && sy < src.surface->Height();
+      if (fast32 && straight && job.mode == Mode::Rop && job.rop == 0xCC) {
+        // Plain copy of a row: the part inside the source is moved in one go, the rest reads 0.
+        std::uint32_t* drow = d.Row32(y);
+        const int from = std::max(r.Left, -shift);
+        const int to = std::min(r.Right, src.surface->Width() - shift);
+        if (!rowInside || from >= to) {
+          std::fill(drow + r.Left, drow + r.Right, 0u);
+          continue;
+        }
+        std::fill(drow + r.Left, drow + from, 0u);
+        std::memmove(drow + from, src.surface->Row32(sy) + from + shift, static_cast<std::size_t>(to - from) * 4);
+        std::fill(drow + to, drow + r.Right, 0u);
+        continue;
+      }
       const std::uint32_t* srow = fast32 && rowInside ? src.surface->Row32(sy) : nullptr;
       std::uint32_t* drow = d.BitsPerPixel() == 32 ? d.Row32(y) : nullptr;
       for (int x = r.Left; x < r.Right; ++x) {
-        const int sx = cols[static_cast<std::size_t>(x - dst.Left)];
+        const int sx = straight ? x + shift : cols[static_cast<std::size_t>(x - dst.Left)];
         std::uint32_t s = 0;
         if (srow && sx >= 0 && sx < src.surface->Width())
           s = srow[sx];
-        else if (!srow)
+        else if (!fast32)
           s = src.At(sx, sy);
         const std::uint32_t dv = drow ? drow[x] : d.PixelAt(x, y);
         std::uint32_t out = dv;
