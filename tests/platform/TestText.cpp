@@ -7,6 +7,7 @@
 #include "SurfaceFixture.h"
 #include "platform/FontEngine.h"
 #include "platform/Gdi.h"
+#include "platform/ImageCompare.h"
 
 // Geometry checks here hold for any installed Latin face: they compare measurements with each
 // other, never with fixed pixel counts.
@@ -136,6 +137,16 @@ TEST(Text, MixedParagraphWrapsInsideItsRectangleAndCalcRectMeasuresIt) {
     const TRect band{0, calc.Top + i * lineHeight, 220, calc.Top + (i + 1) * lineHeight};
     EXPECT_FALSE(s.Ink(0, &band).IsEmpty());
   }
+  // The picture is kept as a PNG beside the test (for a look when something goes wrong) and
+  // must read back as drawn.
+  const std::string png = "text_paragraph.png";
+  SaveSurfacePng(png, s.surface->Bits(), 220, 400, static_cast<int>(s.surface->Stride()), false);
+  const pngcodec::Image back = LoadPngFile(png);
+  ASSERT_EQ(back.width, 220);
+  const TSurfaceDifference diff =
+      CompareSurfaces(back.bgra.data(), 220 * 4, s.surface->Bits(), static_cast<int>(s.surface->Stride()), 220, 400, 0, false);
+  EXPECT_EQ(diff.DifferingPixels, 0);
+
   // The same text unwrapped is one line, wider than the rectangle.
   TRect single{0, 0, 0, 0};
   DrawText(s.dc, paragraph, &single, DT_SINGLELINE | DT_CALCRECT);
