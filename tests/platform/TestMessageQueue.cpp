@@ -498,17 +498,25 @@ TEST_F(MessageQueueTest, AnEventSourceFeedsTheQueueAndIsWokenForEverythingElse) 
   TFakeDisplay display(h);
   SetThreadEventSource(&display);
   std::atomic<bool> synchronized{false};
+  std::atomic<int> received{0};
+  auto await = [&](int n) {
+    while (received.load() < n) std::this_thread::yield();
+  };
+  // Each arrival waits until the previous one was received, so each must wake the waiting queue.
   std::thread outside([&] {
     display.Inject(WM_USER + 10);
-    Sleep(5);
+    await(1);
     PostMessage(h, WM_USER + 11, 0, 0);
-    Sleep(5);
+    await(2);
     TThread::Synchronize(nullptr, [&] { synchronized = true; });
     display.Inject(WM_USER + 12);
   });
   std::vector<UINT> seen;
   MSG m;
-  while (seen.size() < 3 && GetMessage(&m, nullptr, 0, 0)) seen.push_back(m.message);
+  while (seen.size() < 3 && GetMessage(&m, nullptr, 0, 0)) {
+    seen.push_back(m.message);
+    ++received;
+  }
   outside.join();
   SetThreadEventSource(nullptr);
   EXPECT_EQ(seen, (std::vector<UINT>{WM_USER + 10, WM_USER + 11, WM_USER + 12}));
