@@ -8,7 +8,6 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -88,10 +87,6 @@ int MetadataInt(const AVDictionary* AMetadata, const char* AKey) {
   return end == text.c_str() ? -1 : static_cast<int>(value);
 }
 
-int64_t FileSizeOnDisk(const std::string& AName) {
-  struct stat st {};
-  return ::stat(AName.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? static_cast<int64_t>(st.st_size) : -1;
-}
 
 }  // namespace
 
@@ -185,7 +180,7 @@ void TCustomAVProbe::RefreshStreamInfo() {
   if (!FFileHandle) return;
 
   const int64_t ioSize = FFileHandle->pb ? av::avio_size(FFileHandle->pb) : -1;
-  FFileSize = ioSize > 0 ? ioSize : FileSizeOnDisk(AVNameToFileName(FFileHandle->url ? FFileHandle->url : ""));
+  FFileSize = ioSize > 0 ? ioSize : GetFileSizeByName(AVNameToFileName(FFileHandle->url ? FFileHandle->url : ""));
   if (FFileSize < 0 && ioSize >= 0) FFileSize = ioSize;
 
   FStreamCount = static_cast<int>(FFileHandle->nb_streams);
@@ -782,11 +777,14 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
     const int64_t back = h * d;
     Seek(reference - back, TSeekFlags{TSeekFlag::sfBackward});
     if (Decode(index)) {
-      // Once the target is before the start, the picture found is the earliest there is.
-      if (FPicture.PTS < reference || FPicture.PTS <= 0 || back > reference) return true;
+      if (FPicture.PTS < reference || FPicture.PTS <= 0) return true;
+      // Once the target is before the start, a picture no later than the current one is the
+      // earliest there is (the first picture, whose time may be above 0).
+      if (back > reference && FPicture.PTS <= reference) return true;
+      if (back <= reference) continue;
+    } else if (back <= reference) {
       continue;
     }
-    if (back <= reference) continue;
     FLastErrMsg = "Could not seek to the previous key-frame. " + FLastErrMsg;
     return false;
   }
