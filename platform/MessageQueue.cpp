@@ -105,6 +105,8 @@ void Complete(TSentMessage& m, LRESULT result) {
   m.sender->changed.notify_all();
 }
 
+void ServeMainThreadSent();
+
 std::shared_ptr<TThreadQueue> GetOrCreateQueue(DWORD thread) {
   auto& r = Registry();
   std::lock_guard lock(r.mutex);
@@ -112,6 +114,7 @@ std::shared_ptr<TThreadQueue> GetOrCreateQueue(DWORD thread) {
   if (!slot) slot = std::make_shared<TThreadQueue>(thread);
   if (thread == MainThreadID()) {
     detail::SetSynchronizeWakeHook(WakeMainQueue);
+    detail::SetSentMessageServer(ServeMainThreadSent);
   }
   detail::SetClockAdvancedHook(WakeAllQueues);
   return slot;
@@ -178,6 +181,10 @@ void ServeSent(TThreadQueue& q) {
     }
     Complete(*m, result);
   }
+}
+
+void ServeMainThreadSent() {
+  if (GetCurrentThreadId() == MainThreadID()) ServeSent(CurrentQueue());
 }
 
 // Runs what must run inside every pump of this thread: main-thread calls, sent messages and
@@ -318,6 +325,7 @@ bool SendAcross(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, UINT fuFlags,
   }
   target->changed.notify_all();
   if (TEventSource* source = target->source.load()) source->Wake();
+  if (owner == MainThreadID()) detail::PokeMainThread();  // it may be inside TThread::WaitFor
 
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(uTimeout);
   for (;;) {

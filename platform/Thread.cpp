@@ -27,6 +27,8 @@ struct TSyncState {
   std::condition_variable changed;  // new call, finished call, or finished thread
   std::deque<std::shared_ptr<TSyncCall>> calls;
   std::atomic<void (*)()> wake_hook{nullptr};
+  std::atomic<void (*)()> sent_server{nullptr};
+  std::uint64_t pokes = 0;  // counts messages sent to the main thread from elsewhere
 };
 
 TSyncState& Sync() {
@@ -185,11 +187,19 @@ DWORD TThread::WaitFor() {
 void TThread::WaitDone() {
   if (GetCurrentThreadId() == MainThreadID()) {
     // The thread may need the main thread (Synchronize, OnTerminate): serve it while waiting.
+    // Messages other threads send to the main thread are served too, as a blocked sender may be
+    // the very thread we wait for.
     auto& s = Sync();
     while (!done_->finished.load()) {
+      std::uint64_t pokes;
+      {
+        std::lock_guard lock(s.mutex);
+        pokes = s.pokes;
+      }
+      if (auto serve = s.sent_server.load()) serve();
       CheckSynchronize(0);
       std::unique_lock lock(s.mutex);
-      s.changed.wait(lock, [&] { return done_->finished.load() || !s.calls.empty(); });
+      s.changed.wait(lock, [&] { return done_->finished.load() || !s.calls.empty() || s.pokes != pokes; });
     }
   } else {
     std::unique_lock lock(done_->mutex);
@@ -287,3 +297,13 @@ bool detail::SynchronizePending() {
 }
 
 void detail::SetSynchronizeWakeHook(void (*Hook)()) { Sync().wake_hook.store(Hook); }
+
+void detail::SetSentMessageServer(void (*Server)()) { Sync().sent_server.store(Server); }
+
+void detail::PokeMainThread() {
+  {
+    std::lock_guard lock(Sync().mutex);
+    ++Sync().pokes;
+  }
+  Sync().changed.notify_all();
+}

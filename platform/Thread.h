@@ -57,7 +57,7 @@ class TThread : public TObject {
   [[nodiscard]] bool Terminated() const { return terminated_.load(); }
 
   // Waits until Execute and OnTerminate are done and returns ReturnValue. On the main thread it
-  // keeps serving Synchronize/Queue calls meanwhile. Raises EThread for a FreeOnTerminate
+  // keeps serving Synchronize/Queue calls and messages other threads send to it meanwhile. Raises EThread for a FreeOnTerminate
   // thread, from the thread itself, and for a thread that never started.
   DWORD WaitFor();
   // True once Execute has returned (before OnTerminate runs).
@@ -134,4 +134,8 @@ namespace detail {
 // Called (on any thread) whenever a call is handed to the main thread; the message queue
 // installs it to wake the main thread's message wait.
 void SetSynchronizeWakeHook(void (*Hook)());
+// Serves the messages other threads sent to the main thread; installed by the message queue and
+// called by main-thread waits in this file. PokeMainThread wakes such a wait when one arrives.
+void SetSentMessageServer(void (*Server)());
+void PokeMainThread();
 }  // namespace detail

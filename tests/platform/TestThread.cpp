@@ -9,6 +9,8 @@
 
 #include "Watchdog.h"
 #include "platform/Exceptions.h"
+#include "platform/MessageQueue.h"
+#include "platform/Window.h"
 #include "platform/Thread.h"
 
 namespace {
@@ -279,6 +281,20 @@ TEST(Thread, PriorityMapsToTheNiceValue) {
   thread.SetPriority(TThreadPriority::tpTimeCritical);  // refused without privileges: ignored
   stop = true;
   thread.WaitFor();
+}
+
+
+TEST(Thread, WaitForOnTheMainThreadServesMessagesTheThreadSendsToIt) {
+  TWatchdog dog("WaitFor with SendMessage");
+  HWND window = AllocateHWnd([](TMessage& m) {
+    if (m.Msg == WM_USER) m.Result = static_cast<LRESULT>(GetCurrentThreadId());
+  });
+  TLambdaThread thread([&](TLambdaThread& self) {
+    self.SetReturnValue(static_cast<DWORD>(SendMessage(window, WM_USER, 0, 0)));
+  });
+  thread.Start();
+  EXPECT_EQ(thread.WaitFor(), MainThreadID());
+  DeallocateHWnd(window);
 }
 
 }  // namespace
