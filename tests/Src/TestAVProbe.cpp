@@ -10,6 +10,7 @@
 #include "MediaFixtures.h"
 #include "Src/AVFormatStubs.h"
 #include "Src/AVUtilStubs.h"
+#include "Src/FFmpegLogger.h"
 #include "Src/MyUtils.h"
 #include "Src/UnicodeProtocol.h"
 
@@ -234,6 +235,27 @@ TEST_F(ProbeTest, CorruptAndHostileFiles) {
   EXPECT_EQ(probe_.LastErrMsg(), (Dir() / "missing.mp4").string() + ": No such file or directory");
   EXPECT_FALSE(probe_.LoadFile(Dir().string()));
   EXPECT_FALSE(probe_.LastErrMsg().empty());
+}
+
+TEST_F(ProbeTest, OpenFailuresGoToTheLogWithTheProbeAsSender) {
+  struct TEntry {
+    TObject* Sender;
+    TLogLevel Level;
+    std::string Text;
+  };
+  std::vector<TEntry> entries;
+  GetLogger()->OnLog = [&](TObject* Sender, DWORD, TLogLevel ALevel, const std::string& AText) {
+    entries.push_back({Sender, ALevel, AText});
+  };
+  const fs::path file = Dir() / "note.mp4";
+  std::ofstream(file) << "not a video";
+  EXPECT_FALSE(probe_.LoadFile(file.string()));
+  GetLogger()->OnLog = nullptr;
+  const std::string expected = file.string() + ": Invalid data found when processing input";
+  EXPECT_EQ(probe_.LastErrMsg(), expected);
+  bool logged = false;
+  for (const TEntry& e : entries) logged = logged || (e.Sender == &probe_ && e.Level == TLogLevel::llError && e.Text == expected);
+  EXPECT_TRUE(logged);
 }
 
 TEST_F(ProbeTest, FileDeletedWhileOpen) {
