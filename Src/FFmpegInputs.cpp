@@ -79,9 +79,11 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
 
   const AVInputFormat* format = nullptr;
   if (!Flast_asked_format.empty()) {
-    format = av::av_find_input_format(Flast_asked_format.c_str());
-    if (!format) throw FFmpegException(Printf("Unknown input format: \"%s\"", Flast_asked_format.c_str()));
+    // The name is used up either way, so that it cannot fail the next input too.
+    const std::string name = std::move(Flast_asked_format);
     Flast_asked_format.clear();
+    format = av::av_find_input_format(name.c_str());
+    if (!format) throw FFmpegException(Printf("Unknown input format: \"%s\"", name.c_str()));
   }
 
   AVFormatContext* ic = av::avformat_alloc_context();

@@ -46,13 +46,14 @@ inline std::string DictValue(const AVDictionary* ADict, const char* AKey) {
   return e ? e->value : "";
 }
 
-// A 1-second 29.97 fps MPEG-2 file (the NTSC rate).
+// A 1-second MPEG program stream at 29.97 pictures a second (the NTSC rate), with sound.
 inline std::string NtscFile() {
-  return fixtures::Make("ntsc.mpg",
-                        "-f lavfi -i testsrc=size=160x120:rate=30000/1001:duration=1 -c:v mpeg2video -f mpeg");
+  return fixtures::Make("ntsc-av.mpg",
+                        "-f lavfi -i testsrc=size=160x120:rate=30000/1001:duration=1 -f lavfi -i sine=duration=1 "
+                        "-c:v mpeg2video -c:a mp2 -f mpeg");
 }
 
-// A 1-second 25 fps file with only sound.
+// A file with only sound.
 inline std::string AudioOnlyFile() { return fixtures::Container("a.wav"); }
 
 }  // namespace enginetest
