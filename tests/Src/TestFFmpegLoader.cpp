@@ -16,14 +16,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path SystemLibraries = "/usr/lib/x86_64-linux-gnu";
+// Where the system keeps the media libraries.
+fs::path SystemLibraries() {
+  static const fs::path dir = [] {
+    std::string out = fixtures::Run("pkg-config --variable=libdir libavcodec");
+    while (!out.empty() && (out.back() == '\n' || out.back() == ' ')) out.pop_back();
+    return fs::path(out.empty() ? "/usr/lib/x86_64-linux-gnu" : out);
+  }();
+  return dir;
+}
 
 // Two components, told apart by their addresses.
 const int ProbeHolder = 0;
 const int ConverterHolder = 0;
 
-// A library folder holding links to the system's copies of the converter's libraries, with one
-// file replaced by AReplace (a junk file when empty, a link to that path otherwise) or left out.
+// A library folder holding links to the system's copies of the converter's libraries, with the
+// file AOddName left out, replaced by junk, or linked to a library that lacks the exports.
 enum class TOddFile { Missing, Junk, WrongLibrary };
 
 fs::path MakeLibraryFolder(const std::string& AOddName, TOddFile AOdd) {
@@ -32,10 +40,10 @@ fs::path MakeLibraryFolder(const std::string& AOddName, TOddFile AOdd) {
                        TLibrary::swResample}) {
     const std::string name = FFLoader().LibraryFileName(lib);
     if (name == AOddName) continue;
-    fs::create_symlink(SystemLibraries / name, dir / name);
+    fs::create_symlink(SystemLibraries() / name, dir / name);
   }
   if (AOdd == TOddFile::Junk) std::ofstream(dir / AOddName) << "this is not a shared library\n";
-  if (AOdd == TOddFile::WrongLibrary) fs::create_symlink(SystemLibraries / "libz.so.1", dir / AOddName);
+  if (AOdd == TOddFile::WrongLibrary) fs::create_symlink(SystemLibraries() / "libz.so.1", dir / AOddName);
   return dir;
 }
 
