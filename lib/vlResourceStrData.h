@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Component.h"
+#include "platform/GraphicsObjects.h"
 #include "platform/Strings.h"
 
 class TvlResourceStrData : public TComponent {
@@ -19,7 +20,7 @@ class TvlResourceStrData : public TComponent {
   // Replaces every line by a copy of Value's lines.
   void SetResStrings(TStrings* Value);
 
-  std::uint8_t CharSet = 1;
+  TFontCharset CharSet = 1;  // DEFAULT_CHARSET
 
   // The text after the first "=" of the first line whose key (the text before that "=")
   // equals ResName ignoring case; empty when no line matches.

@@ -16,14 +16,10 @@
 #include "platform/Strings.h"
 #include "platform/Types.h"
 
-// FIXME: font styles and text alignment belong to the platform's font and control units; until
-// those exist the skin library declares them here with the platform's names.
-#if __has_include("platform/Font.h")
-#include "platform/Font.h"
-#else
-enum class TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSet<TFontStyle>;
-#endif
+#include "platform/GraphicsObjects.h"
+
+// FIXME: text alignment belongs to the platform's control unit; until it exists the skin library
+// declares it here with the platform's name and members.
 #ifndef PLATFORM_HAS_TALIGNMENT
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 #endif
