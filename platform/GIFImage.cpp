@@ -6,7 +6,9 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
+#include "platform/PixelDrawing.h"
 #include "platform/Streams.h"
 
 namespace gifcodec {
@@ -612,5 +614,8 @@ void TGIFImage::AssignTo(TPersistent* Dest) {
                 static_cast<std::size_t>(image_.width) * 4);
 }
 
-// FIXME: drawing waits for the canvas.
-void TGIFImage::Draw(TCanvas* ACanvas, const TRect& Rect) {}
+void TGIFImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (ACanvas == nullptr || Empty()) return;
+  DrawBgraPixels(ACanvas->Handle(), Rect, image_.bgra.data(), image_.width, image_.height, image_.width * 4,
+                 image_.hasTransparency ? TPixelBlend::Alpha : TPixelBlend::Opaque);
+}

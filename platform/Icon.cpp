@@ -6,6 +6,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/BmpCodec.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
 #include "platform/PixelDrawing.h"
 #include "platform/PngImage.h"
@@ -244,5 +245,7 @@ void TIcon::AssignTo(TPersistent* Dest) {
                 static_cast<std::size_t>(width_) * 4);
 }
 
-// FIXME: drawing waits for the canvas.
-void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {}
+void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (ACanvas == nullptr || Empty()) return;
+  DrawBgraPixels(ACanvas->Handle(), Rect, bgra_.data(), width_, height_, width_ * 4, TPixelBlend::Alpha);
+}

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Colors.h"
 #include "platform/Exceptions.h"
 #include "platform/Icon.h"
@@ -15,9 +16,7 @@ constexpr int kMaxCellSide = 32768;
 
 [[noreturn]] void BadIndex() { throw EInvalidOperation("Invalid ImageList Index"); }
 
-// The DC a canvas draws on.
-// FIXME: the canvas class is not there yet; until it is, canvas drawing draws nothing.
-HDC CanvasDC(TCanvas* Canvas) { return nullptr; }
+HDC CanvasDC(TCanvas* Canvas) { return Canvas != nullptr ? Canvas->Handle() : nullptr; }
 
 }  // namespace
 

@@ -13,7 +13,9 @@
 #include <string>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
+#include "platform/PixelDrawing.h"
 #include "platform/Streams.h"
 
 namespace jpegcodec {
@@ -261,5 +263,8 @@ void TJPEGImage::AssignTo(TPersistent* Dest) {
   }
 }
 
-// FIXME: drawing waits for the canvas.
-void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {}
+void TJPEGImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (ACanvas == nullptr || Empty()) return;
+  DrawBgraPixels(ACanvas->Handle(), Rect, image_.bgra.data(), image_.width, image_.height, image_.width * 4,
+                 TPixelBlend::Opaque);
+}

@@ -9,7 +9,9 @@
 #include <memory>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
+#include "platform/PixelDrawing.h"
 #include "platform/Streams.h"
 
 namespace pngcodec {
@@ -485,5 +487,10 @@ void TPngImage::AssignTo(TPersistent* Dest) {
                 static_cast<std::size_t>(image_.width) * 4);
 }
 
-// FIXME: drawing waits for the canvas.
-void TPngImage::Draw(TCanvas* ACanvas, const TRect& Rect) {}
+void TPngImage::Draw(TCanvas* ACanvas, const TRect& Rect) {
+  if (ACanvas == nullptr || Empty()) return;
+  // An opaque picture is copied like any opaque bitmap; one with transparency is blended.
+  const TPixelBlend blend =
+      image_.transparency == pngcodec::Transparency::None ? TPixelBlend::Opaque : TPixelBlend::Alpha;
+  DrawBgraPixels(ACanvas->Handle(), Rect, image_.bgra.data(), image_.width, image_.height, image_.width * 4, blend);
+}

@@ -11,13 +11,17 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "platform/BmpCodec.h"
+#include "platform/Canvas.h"
 #include "platform/Exceptions.h"
+#include "platform/Gdi.h"
 #include "platform/GIFImage.h"
 #include "platform/Icon.h"
 #include "platform/JPEGImage.h"
 #include "platform/Picture.h"
 #include "platform/PngImage.h"
 #include "platform/Streams.h"
+#include "platform/Surface.h"
 
 namespace {
 
@@ -70,11 +74,17 @@ TEST_F(PictureFiles, LoadFromFilePicksTheClassByExtension) {
   gif.width = img.width;
   gif.height = img.height;
   gif.bgra = img.bgra;
+  bmp::Image bmpImage;
+  bmpImage.width = img.width;
+  bmpImage.height = img.height;
+  bmpImage.bitsPerPixel = 24;
+  bmpImage.bgra = img.bgra;
   struct Case {
     const char* name;
     Bytes bytes;
     const char* className;
   } cases[] = {
+      {"z.bmp", bmp::Encode(bmpImage), "TBitmap"},
       {"a.png", png, "TPngImage"},   {"b.PNG", png, "TPngImage"},      {"c.jpg", jpg, "TJPEGImage"},
       {"d.JpEg", jpg, "TJPEGImage"}, {"e.gif", gifcodec::Encode(gif), "TGIFImage"}, {"f.ico", IconFile(), "TIcon"},
   };
@@ -124,6 +134,7 @@ TEST_F(PictureFiles, SaveToFileWritesTheFormatOfTheExtension) {
     Bytes signature;
   } cases[] = {
       {"out.png", {0x89, 'P', 'N', 'G'}},
+      {"out.bmp", {'B', 'M'}},
       {"out.jpg", {0xFF, 0xD8, 0xFF}},
       {"out.gif", {'G', 'I', 'F', '8', '9', 'a'}},
       {"out.ico", {0, 0, 1, 0}},
@@ -270,6 +281,63 @@ TEST(TIcon, HostileFilesAreRefused) {
     EXPECT_THROW(icon.LoadFromStream(&stream), EInvalidGraphic);
     EXPECT_TRUE(icon.Empty());
     EXPECT_EQ(stream.Position(), 0);
+  }
+}
+
+// Every picture class draws itself scaled; transparent pictures blend, opaque ones copy.
+TEST(PictureDrawing, EachClassDrawsScaledWithItsTransparency) {
+  // 2 x 2: opaque red, clear, opaque blue, opaque white (B, G, R, A).
+  const std::vector<std::uint8_t> px = {0, 0, 255, 255, 0, 0, 0, 0, 255, 0, 0, 255, 255, 255, 255, 255};
+  TPngImage png;
+  png.CreateBlank(COLOR_RGBALPHA, 8, 2, 2);
+  for (int y = 0; y < 2; ++y) std::memcpy(png.Scanline(y), px.data() + y * 8, 8);
+  TIcon icon;
+  icon.SetPixels(2, 2, px);
+  gifcodec::Image gifImage;
+  gifImage.width = gifImage.height = 2;
+  gifImage.hasTransparency = true;
+  gifImage.bgra = px;
+  TGIFImage gif;
+  TMemoryStream gifStream;
+  const Bytes gifBytes = gifcodec::Encode(gifImage);
+  gifStream.WriteBuffer(gifBytes.data(), static_cast<std::int64_t>(gifBytes.size()));
+  gifStream.SetPosition(0);
+  gif.LoadFromStream(&gifStream);
+  TJPEGImage jpeg;
+  {
+    TBitmap solid;
+    solid.SetPixelFormat(TPixelFormat::pf24bit);
+    solid.SetSize(2, 2);
+    for (int i = 0; i < 4; ++i) solid.Surface()->SetPixelAt(i % 2, i / 2, 0x3366CC);
+    jpeg.Assign(&solid);
+  }
+  struct Case {
+    const char* name;
+    TGraphic* graphic;
+    bool clearKeepsBackground;  // the top-right block
+    std::uint32_t topLeft;      // expected colour at (1, 1), alpha ignored
+  } cases[] = {
+      {"png", &png, true, 0xFF0000},
+      {"icon", &icon, true, 0xFF0000},
+      {"gif", &gif, true, 0xFF0000},
+      {"jpeg", &jpeg, false, 0x3366CC},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto surface = PixelSurface::Create(4, 4, 32);
+    for (int i = 0; i < 16; ++i) surface->SetPixelAt(i % 4, i / 4, 0xFF00FF00);
+    HDC dc = CreateSurfaceDC(surface, {0, 0}, nullptr);
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.StretchDraw(Rect(0, 0, 4, 4), c.graphic);
+    const std::uint32_t got = surface->PixelAt(1, 1) & 0xFFFFFF;
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), static_cast<int>((c.topLeft >> shift) & 0xFF), 8);
+    if (c.clearKeepsBackground) {
+      EXPECT_EQ(surface->PixelAt(3, 0), 0xFF00FF00u);
+    }
+    canvas.SetHandle(nullptr);
+    DeleteDC(dc);
   }
 }
 
