@@ -472,6 +472,33 @@ TEST(SkinData, DescriptionReadsBackNormalised) {
   fs::remove_all(dir);
 }
 
+TEST(SkinData, IniFilesThatAreNotSkinsChangeNothingAndForeignSectionsSurvive) {
+  MessageRecorder recorder;
+  recorder.forms = {{Window(1), "TForm1"}};
+  const fs::path dir = TempDir("notskin");
+  {
+    std::ofstream ini(dir / "other.ini");
+    ini << "[Options]\nThread_Count=2\n[VERSION]\nver=1\n";
+  }
+  TvlSkinData skin(nullptr);
+  FillFixture(skin);
+  skin.LoadFromFile(dir / "other.ini");
+  ExpectFixture(skin);
+  EXPECT_TRUE(recorder.sent.empty());
+  TvlCompressedStoredSkin stored(nullptr);
+  stored.LoadFromIniFile(dir / "other.ini");
+  EXPECT_TRUE(stored.Empty());
+
+  skin.SaveToFile(dir / "other.ini");
+  TMemIniFile written(dir / "other.ini");
+  EXPECT_EQ(written.ReadString("Options", "Thread_Count", ""), "2");
+  EXPECT_EQ(written.ReadString("SKINCONTROLS", "0", ""), "button:button");
+  EXPECT_EQ(written.ReadString("SKINCONTROLS", "2", ""), "hupdown:updown");
+  EXPECT_EQ(written.ReadString("SKINOBJECTS", "0", ""), "closebutton:stdbutton");
+  EXPECT_EQ(written.ReadString("VERSION", "ver", ""), "1");
+  fs::remove_all(dir);
+}
+
 TEST(SkinData, PayloadVariantsLoad) {
   const Bytes picture = SmallBmp();
   struct Case {
