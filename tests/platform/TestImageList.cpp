@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
 #include "platform/Colors.h"
 #include "platform/Exceptions.h"
 #include "platform/Gdi.h"
@@ -149,6 +151,36 @@ TEST(TImageList, DrawsCellsEnabledDisabledAndOnTheBackgroundColour) {
   EXPECT_EQ(background.surface->PixelAt(2, 2), 0u) << "outside the cell";
 
   list.DrawCell(background.dc, 5, 0, 0, true);  // no such image: nothing, no fault
+}
+
+// A list that draws its own way, as lists of PNG pictures do.
+class TRecordingList : public TImageList {
+ public:
+  using TImageList::TImageList;
+  std::vector<std::string> calls;
+
+ protected:
+  void DoDraw(int Index, TCanvas* Canvas, int X, int Y, UINT Style, bool Enabled) override {
+    calls.push_back(std::to_string(Index) + "@" + std::to_string(X) + "," + std::to_string(Y) +
+                    (Enabled ? " enabled" : " disabled"));
+    TImageList::DoDraw(Index, Canvas, X, Y, Style, Enabled);
+  }
+};
+
+TEST(TImageList, DrawGoesThroughDoDrawOntoTheCanvas) {
+  TRecordingList list(nullptr);
+  list.SetSize(1, 1);
+  auto image = MakeBitmap(2, 1, TPixelFormat::pf24bit, [](int x, int) { return x ? 0x0000FFu : 0xFF0000u; });
+  list.Add(image.get(), nullptr);
+  Target t;
+  TCanvas canvas;
+  canvas.SetHandle(t.dc);
+  list.Draw(&canvas, 2, 3, 1);
+  list.Draw(&canvas, 0, 0, 0, false);
+  list.Draw(&canvas, 0, 0, 2);  // no such image
+  EXPECT_EQ(list.calls, (std::vector<std::string>{"1@2,3 enabled", "0@0,0 disabled"}));
+  EXPECT_EQ(t.surface->PixelAt(2, 3), 0xFF0000FFu);
+  canvas.SetHandle(nullptr);
 }
 
 TEST(TImageList, CellsComeOutAsBitmapsAndIcons) {
