@@ -97,52 +97,57 @@ int TStreamRegistry::ParseStreamName(const std::string& AName) {
 
 // ---- worker threads ----
 
-// The worker of one run. Frees itself when done; its last use of the engine is setting the stop
-// event, after which the engine may be destroyed.
+// The worker of one run. Frees itself when done; its last use of the engine is before it sets the
+// stop event, after which the engine may be destroyed.
 class TConvertThread : public TThread {
  public:
-  TConvertThread(TCustomFFmpeg* AOwner, TThreadPriority APriority) : TThread(true), FOwner(AOwner) {
+  TConvertThread(TCustomFFmpeg* AOwner, TThreadPriority APriority)
+      : TThread(true), FOwner(AOwner), FSignals(AOwner->FSignals) {
     FreeOnTerminate = true;
     SetPriority(APriority);
   }
 
  protected:
   void Execute() override {
-    TCustomFFmpeg* owner = FOwner;
     try {
-      owner->RunConversion();
+      FOwner->RunConversion();
     } catch (...) {
-      owner->FStopEvent.SetEvent();
+      FSignals->StopEvent.SetEvent();
       throw;
     }
-    owner->FStopEvent.SetEvent();
+    FSignals->StopEvent.SetEvent();
   }
 
  private:
   TCustomFFmpeg* FOwner;
+  std::shared_ptr<TCustomFFmpeg::TRunSignals> FSignals;
 };
 
 // Notifies the termination of a task that never started.
 class TDoTerminateThread : public TThread {
  public:
-  explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner) { FreeOnTerminate = true; }
+  explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner), FSignals(AOwner->FSignals) {
+    FreeOnTerminate = true;
+  }
 
  protected:
   void Execute() override {
-    TCustomFFmpeg* owner = FOwner;
     try {
-      owner->DoTerminate();
+      FOwner->DoTerminate();
     } catch (...) {
-      owner->FNotifyThreads.fetch_sub(1);
-      owner->FTermEvent.SetEvent();
+      Done();
       throw;
     }
-    owner->FNotifyThreads.fetch_sub(1);
-    owner->FTermEvent.SetEvent();
+    Done();
   }
 
  private:
+  void Done() {
+    FSignals->NotifyThreads.fetch_sub(1);
+    FSignals->TermEvent.SetEvent();
+  }
   TCustomFFmpeg* FOwner;
+  std::shared_ptr<TCustomFFmpeg::TRunSignals> FSignals;
 };
 
 // ---- construction ----
@@ -157,7 +162,7 @@ TCustomFFmpeg::TCustomFFmpeg(int AMaxFiles) : FMaxFiles(AMaxFiles) {
 TCustomFFmpeg::~TCustomFFmpeg() {
   Stop(true);
   // A termination notification of Cancel still running uses the engine until it sets the event.
-  while (FNotifyThreads.load() > 0) (void)FTermEvent.WaitFor(20);
+  while (FSignals->NotifyThreads.load() > 0) (void)FSignals->TermEvent.WaitFor(20);
   {
     // A worker created but never resumed never runs; it is freed here instead.
     std::lock_guard<std::mutex> guard(FThreadLock);
@@ -310,7 +315,7 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     return nullptr;
   }
   std::lock_guard<std::mutex> guard(FThreadLock);
-  FStopEvent.ResetEvent();
+  FSignals->StopEvent.ResetEvent();
   FThread = new TConvertThread(this, APriority);  // frees itself when done
   return FThread;
 }
@@ -345,7 +350,7 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
   }
   if (!AWaitFor) return;
   const bool mainThread = GetCurrentThreadId() == MainThreadID();
-  while (FStopEvent.WaitFor(20) == TWaitResult::wrTimeout)
+  while (FSignals->StopEvent.WaitFor(20) == TWaitResult::wrTimeout)
     if (mainThread) PumpPendingMessages();
 }
 
@@ -355,12 +360,18 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
     return;
   }
   if (FTerminated) return;
+  // One notice at a time: a second Cancel meanwhile only waits for the first one's.
+  if (FSignals->NotifyThreads.fetch_add(1) > 0) {
+    FSignals->NotifyThreads.fetch_sub(1);
+    if (AWaitFor)
+      while (FSignals->NotifyThreads.load() > 0) (void)FSignals->TermEvent.WaitFor(20);
+    return;
+  }
   // The event is reset before the thread exists, so the wait below cannot miss its end.
-  FTermEvent.ResetEvent();
-  FNotifyThreads.fetch_add(1);
+  FSignals->TermEvent.ResetEvent();
   TDoTerminateThread* thread = new TDoTerminateThread(this);  // frees itself when done
   thread->Start();
-  if (AWaitFor) (void)FTermEvent.WaitFor(INFINITE);
+  if (AWaitFor) (void)FSignals->TermEvent.WaitFor(INFINITE);
 }
 
 void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {

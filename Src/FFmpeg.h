@@ -477,10 +477,15 @@ class TCustomFFmpeg : public TObject {
   // worker's last use of the engine, so a reader holding the lock may still touch it.
   std::mutex FThreadLock;
   TThread* FThread = nullptr;
-  TEvent FStopEvent{true, true};  // reset while a worker runs
-  TEvent FTermEvent{true, true};  // reset while a never-started task's termination is delivered
   TEvent FPauseGate{true, true};  // signalled = not paused
-  std::atomic<int> FNotifyThreads{0};  // termination threads of Cancel still running
+  // The events a worker signals as its very last action. The threads hold their own reference,
+  // so the engine may be destroyed the moment a waiter sees the signal.
+  struct TRunSignals {
+    TEvent StopEvent{true, true};       // reset while a worker runs
+    TEvent TermEvent{true, true};       // reset while a never-started task's termination is delivered
+    std::atomic<int> NotifyThreads{0};  // termination threads of Cancel still running
+  };
+  std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
 };
 
 // The lock around every post-hook set change (shared by all engines).

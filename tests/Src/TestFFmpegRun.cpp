@@ -1,0 +1,281 @@
+// The engine's run control: start in the caller's thread or on a worker, pause, resume, stop,
+// cancel, termination notice and clean-up, also with control calls from other threads.
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "FFmpegTestSupport.h"
+#include "Src/FFUtils.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Waits up to two seconds for ACondition.
+template <typename F>
+bool Eventually(F&& ACondition) {
+  for (int i = 0; i < 400; ++i) {
+    if (ACondition()) return true;
+    std::this_thread::sleep_for(5ms);
+  }
+  return ACondition();
+}
+
+// An engine whose run stands for a transcode: one "packet" per millisecond until stopped, passing
+// the pause gate before each, optionally delivering something through the GUI thread or failing.
+class TLoopingEngine : public TCustomFFmpeg {
+ public:
+  explicit TLoopingEngine(int AMaxFiles) : TCustomFFmpeg(AMaxFiles) {}
+  // The worker runs this class's Transcode: it must have ended before this part goes.
+  ~TLoopingEngine() override { Stop(true); }
+
+  std::atomic<int> Packets{0};
+  std::atomic<int> Delivered{0};
+  bool DeliverInMainThread = false;
+  std::string FailWith;
+  int PacketLimit = -1;  // ends by itself after this many packets
+
+ protected:
+  void Transcode() override {
+    while (!FBroken) {
+      WaitWhilePaused();
+      if (FBroken) break;
+      if (!FailWith.empty() && Packets > 3) throw FFmpegException(FailWith);
+      if (DeliverInMainThread) CallInMainThread([this] { ++Delivered; });
+      if (++Packets == PacketLimit) break;
+      std::this_thread::sleep_for(1ms);
+    }
+    FFinished = !FBroken;
+  }
+};
+
+class EngineRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    enginetest::LoadLibraries();
+    folder = fixtures::ScratchFolder("engine-run");
+  }
+  void TearDown() override {
+    std::error_code error;
+    fs::remove_all(folder, error);
+  }
+  // A job with one input and one output, counting its termination notices.
+  template <typename T = TLoopingEngine>
+  std::unique_ptr<T> NewJob(const std::string& AOutput = "out.avi") {
+    auto engine = std::make_unique<T>(2);
+    engine->Reset();
+    EXPECT_TRUE(engine->OptInputFile(fixtures::Mp4())) << engine->LastErrMsg();
+    EXPECT_GT(engine->OptOutputFile((folder / AOutput).string()), 0) << engine->LastErrMsg();
+    engine->OnTerminate = [this](TObject*) { ++terminations; };
+    return engine;
+  }
+  fs::path folder;
+  std::atomic<int> terminations{0};
+};
+
+TEST_F(EngineRun, AJobWithoutOutputOrInputTerminatesOnceAsFailed) {
+  struct TCase {
+    bool Input, Output;
+    const char* Message;
+  };
+  for (const TCase& c : {TCase{true, false, "At least one output file must be specified"},
+                         TCase{false, true, "At least one input file must be specified"},
+                         TCase{false, false, "At least one output file must be specified"}}) {
+    SCOPED_TRACE(c.Message);
+    auto engine = enginetest::NewEngine();
+    if (c.Input) ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+    if (c.Output) ASSERT_GT(engine->OptOutputFile((folder / "x.avi").string()), 0);
+    int count = 0;
+    engine->OnTerminate = [&](TObject* Sender) {
+      EXPECT_EQ(Sender, engine.get());
+      ++count;
+    };
+    EXPECT_EQ(engine->StartConvert(true), nullptr);
+    EXPECT_EQ(count, 1);
+    EXPECT_TRUE(engine->FatalException());
+    EXPECT_EQ(engine->FatalMessage(), c.Message);
+    EXPECT_TRUE(engine->Terminated());
+    EXPECT_EQ(engine->StartConvert(false), nullptr);
+    EXPECT_EQ(count, 1);
+    EXPECT_FALSE(fs::exists(folder / "x.avi"));
+  }
+}
+
+TEST_F(EngineRun, ARunInTheCallersThreadFinishesAndCleansUp) {
+  auto engine = NewJob<TCustomFFmpeg>();
+  ASSERT_TRUE(fs::exists(folder / "out.avi"));
+  EXPECT_EQ(engine->StartConvert(false), nullptr);
+  EXPECT_EQ(terminations, 1);
+  EXPECT_TRUE(engine->Finished());
+  EXPECT_FALSE(engine->FatalException());
+  EXPECT_FALSE(engine->Converting());
+  EXPECT_EQ(engine->nb_input_files(), 0);
+  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_FALSE(fs::exists(folder / "out.avi"));  // nothing was written
+
+  // Reset makes it ready for the next task.
+  engine->Reset();
+  EXPECT_FALSE(engine->Terminated());
+  ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+  ASSERT_GT(engine->OptOutputFile((folder / "again.avi").string()), 0);
+  EXPECT_EQ(engine->StartConvert(false), nullptr);
+  EXPECT_EQ(terminations, 2);
+}
+
+TEST_F(EngineRun, AWorkerPausesResumesAndStops) {
+  auto engine = NewJob();
+  TThread* worker = engine->StartConvert(true, TThreadPriority::tpLower);
+  ASSERT_NE(worker, nullptr);
+  EXPECT_TRUE(engine->Converting());
+  worker->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Packets > 5; }));
+
+  engine->Pause();
+  engine->Pause();
+  EXPECT_TRUE(engine->Paused());
+  std::this_thread::sleep_for(30ms);  // a packet under way when the gate closed may still count
+  const int paused = engine->Packets;
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(engine->Packets, paused);
+
+  engine->Resume();  // once is enough after two pauses
+  ASSERT_TRUE(Eventually([&] { return engine->Packets > paused + 5; }));
+
+  engine->Stop(true);
+  EXPECT_TRUE(engine->Terminated());
+  EXPECT_FALSE(engine->Converting());
+  EXPECT_FALSE(engine->Finished());
+  EXPECT_FALSE(engine->FatalException());
+  EXPECT_EQ(terminations, 1);
+  engine->Pause();  // no worker any more: nothing happens
+  EXPECT_FALSE(engine->Paused());
+}
+
+TEST_F(EngineRun, StopOfAPausedWorkerEndsIt) {
+  auto engine = NewJob();
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Packets > 0; }));
+  engine->Pause();
+  engine->Stop(true);
+  EXPECT_TRUE(engine->Terminated());
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(EngineRun, AWorkerThatEndsByItselfIsFinished) {
+  auto engine = NewJob();
+  engine->PacketLimit = 20;
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Terminated(); }));
+  engine->Stop(true);  // returns at once: the worker is gone
+  EXPECT_TRUE(engine->Finished());
+  EXPECT_EQ(engine->Packets, 20);
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(EngineRun, AFailingRunReportsItsMessageAndStillCleansUp) {
+  auto engine = NewJob();
+  engine->FailWith = "Error while decoding stream #0.0 (Video)";
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Terminated(); }));
+  engine->Stop(true);
+  EXPECT_TRUE(engine->FatalException());
+  EXPECT_EQ(engine->FatalMessage(), "Error while decoding stream #0.0 (Video)");
+  EXPECT_FALSE(engine->Finished());
+  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(EngineRun, StopOnTheGuiThreadKeepsMainThreadCallsFlowing) {
+  auto engine = NewJob();
+  engine->DeliverInMainThread = true;
+  engine->StartConvert(true)->Start();
+  // The worker blocks in each delivery until this thread serves it; Stop must do so while waiting.
+  ASSERT_TRUE(Eventually([&] {
+    PumpPendingMessages();
+    return engine->Delivered > 3;
+  }));
+  engine->Stop(true);
+  EXPECT_TRUE(engine->Terminated());
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(EngineRun, CancelOfANeverStartedTaskNotifiesOnceBeforeReturning) {
+  auto engine = NewJob();
+  engine->Cancel(true);
+  EXPECT_EQ(terminations, 1);
+  EXPECT_TRUE(engine->Terminated());
+  engine->Cancel(true);  // already terminated: left alone
+  EXPECT_EQ(terminations, 1);
+  EXPECT_EQ(engine->StartConvert(true), nullptr);
+
+  // Without waiting the notice still comes, and destruction waits for its thread.
+  auto other = NewJob();
+  other->Cancel(false);
+  other.reset();
+  EXPECT_EQ(terminations, 2);
+}
+
+TEST_F(EngineRun, AWorkerNeverResumedIsRunAndStoppedByTheDestructor) {
+  auto engine = NewJob();
+  ASSERT_NE(engine->StartConvert(true), nullptr);
+  engine.reset();
+  EXPECT_EQ(terminations, 1);
+}
+
+// Control calls from a second thread at any moment of the worker's life, under the sanitizers.
+TEST_F(EngineRun, ControlCallsFromAnotherThread) {
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    auto engine = NewJob("stress" + std::to_string(round) + ".avi");
+    engine->PacketLimit = round % 3 == 0 ? 3 : -1;  // some end by themselves meanwhile
+    TThread* worker = engine->StartConvert(true);
+    ASSERT_NE(worker, nullptr);
+    std::atomic<bool> go{false};
+    std::thread controller([&] {
+      while (!go) std::this_thread::yield();
+      for (int i = 0; i < 40; ++i) {
+        switch ((i + round) % 5) {
+          case 0: engine->Pause(); break;
+          case 1: engine->Resume(); break;
+          case 2: engine->Pause(); break;
+          case 3: engine->Resume(); break;
+          case 4: (void)engine->Paused(); break;
+        }
+        if (i == 30 + round) engine->Stop(false);
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      engine->Cancel(false);
+    });
+    if (round % 2) worker->Start();  // else Stop or Cancel starts it
+    go = true;
+    controller.join();
+    engine->Stop(true);
+    EXPECT_TRUE(engine->Terminated());
+    EXPECT_EQ(terminations, round + 1);
+    EXPECT_FALSE(engine->FatalException()) << engine->FatalMessage();
+  }
+}
+
+TEST_F(EngineRun, DestroyingARunningJobStopsItFirst) {
+  auto engine = NewJob();
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Packets > 2; }));
+  engine->Pause();
+  engine.reset();
+  EXPECT_EQ(terminations, 1);
+}
+
+TEST_F(EngineRun, PostHooksChangeUnderTheirLock) {
+  auto engine = enginetest::NewEngine();
+  std::thread other([&] {
+    for (int i = 0; i < 200; ++i) engine->SetPostHooks(i % 2 ? TPostHooks{TPostHook::phPreview} : TPostHooks{});
+  });
+  for (int i = 0; i < 200; ++i) engine->SetPostHooks(TPostHooks{TPostHook::phBitmap});
+  other.join();
+  engine->SetPostHooks(TPostHooks{TPostHook::phBitmap});
+  EXPECT_EQ(engine->PostHooks(), TPostHooks{TPostHook::phBitmap});
+}
+
+}  // namespace
