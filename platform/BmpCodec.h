@@ -22,8 +22,9 @@ namespace bmp {
 
 // Largest accepted width or height of a decoded picture, in pixels.
 inline constexpr int kMaxSide = 32768;
-// Largest accepted width × height of a decoded picture (256 Mpixels, 1 GiB of BGRA).
-inline constexpr std::uint64_t kMaxPixels = 256ull * 1024 * 1024;
+// Largest accepted width × height of a decoded picture (64 Mi pixels, 256 MiB of BGRA: the
+// largest bitmap surface). A run-length picture may claim that much from a few bytes of data.
+inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 26;
 
 struct Image {
   int width = 0, height = 0;
