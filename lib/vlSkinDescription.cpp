@@ -330,18 +330,3 @@ void TvlSkinKeys::Write(TCustomIniFile* IniFile, const std::string& Section) con
         e.Value);
   }
 }
-
-void TvlSkinKeys::Reset() const {
-  for (const Entry& e : entries_) {
-    std::visit(
-        [&](auto* field) {
-          using T = std::remove_pointer_t<decltype(field)>;
-          if constexpr (std::is_same_v<T, std::int32_t>) *field = e.IntDefault;
-          else if constexpr (std::is_same_v<T, std::string>) *field = e.TextDefault;
-          else if constexpr (std::is_same_v<T, TAlignment>) *field = TAlignment::taCenter;
-          else if constexpr (std::is_same_v<T, TvlStdCommand>) *field = TvlStdCommand::cmDefault;
-          else *field = T{};
-        },
-        e.Value);
-  }
-}

@@ -99,7 +99,7 @@ void WriteIniStrings(TCustomIniFile* IniFile, const std::string& Section, const 
 
 // The keys of one description section, each bound to a field of one description object with the
 // field's encoding (taken from the field's type; colours are integers) and the default used when
-// the key is absent. A kind lists its keys once; reading, writing and resetting all walk that
+// the key is absent. A kind lists its keys once; reading and writing both walk that
 // same list, so a key cannot be read and then forgotten on write.
 class TvlSkinKeys {
  public:
@@ -124,9 +124,6 @@ class TvlSkinKeys {
   void Read(TCustomIniFile* IniFile, const std::string& Section) const;
   // Writes every key with its encoding.
   void Write(TCustomIniFile* IniFile, const std::string& Section) const;
-  // Gives every field its default, as reading a section without keys would.
-  void Reset() const;
-
   [[nodiscard]] const std::vector<Entry>& Entries() const { return entries_; }
 
  private:
