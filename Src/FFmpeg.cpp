@@ -388,6 +388,8 @@ void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
 void TCustomFFmpeg::RunConversion() {
   FFinished = false;
   GuardedStep([this] { Transcode(); });
+  GuardedStep([this] { CloseOpenedEncoders(); });
+  GuardedStep([this] { CloseOpenedDecoders(); });
   GuardedStep([this] { FreeResources(); });
   DoTerminate();
 }
@@ -419,6 +421,38 @@ void TCustomFFmpeg::DoSetPostHooks(TPostHooks AHooks) {
   if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview))
     ResetRGBConvertContext(*FPostContext);
   FPostHooks = AHooks;
+}
+
+// ---- opened codecs ----
+
+void TCustomFFmpeg::AddCodecItem(TCodecList AList, AVCodecContext* ACodec) {
+  auto& list = AList == TCodecList::Encoders ? FEncoderList : FDecoderList;
+  list.insert(list.begin(), ACodec);
+}
+
+void TCustomFFmpeg::RemoveCodecItem(TCodecList AList, AVCodecContext* ACodec) {
+  auto& list = AList == TCodecList::Encoders ? FEncoderList : FDecoderList;
+  auto it = std::find(list.begin(), list.end(), ACodec);
+  if (it != list.end()) list.erase(it);
+}
+
+int TCustomFFmpeg::OpenedCodecCount(TCodecList AList) const {
+  return static_cast<int>((AList == TCodecList::Encoders ? FEncoderList : FDecoderList).size());
+}
+
+void TCustomFFmpeg::CloseOpenedEncoders() {
+  std::lock_guard<TCriticalSection> guard(CodecLock());
+  for (AVCodecContext* ctx : FEncoderList) {
+    av::av_freep(&ctx->stats_in);
+    av::avcodec_close(ctx);
+  }
+  FEncoderList.clear();
+}
+
+void TCustomFFmpeg::CloseOpenedDecoders() {
+  std::lock_guard<TCriticalSection> guard(CodecLock());
+  for (AVCodecContext* ctx : FDecoderList) av::avcodec_close(ctx);
+  FDecoderList.clear();
 }
 
 // ---- releasing ----

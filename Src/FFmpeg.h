@@ -294,6 +294,21 @@ class TCustomFFmpeg : public TObject {
   void OptTarget(const std::string& ATarget, const std::string& ANorm, const std::string& ADefaultNorm);
   void ParseTargetOption(const std::string& AValue);
 
+  // ---- opened codecs ----
+
+  // The codecs a run has opened, so that a run that ends early or fails still closes them. The
+  // transcode adds each codec right after opening it and removes it when it closes it, both while
+  // holding CodecLock. The contexts stay owned by their stream records.
+  enum class TCodecList { Encoders, Decoders };
+  void AddCodecItem(TCodecList AList, AVCodecContext* ACodec);
+  // Removes the first entry holding ACodec; nothing when there is none.
+  void RemoveCodecItem(TCodecList AList, AVCodecContext* ACodec);
+  // Closes every codec still listed (encoders also drop their two-pass statistics text), under
+  // CodecLock, and empties the list.
+  void CloseOpenedEncoders();
+  void CloseOpenedDecoders();
+  [[nodiscard]] int OpenedCodecCount(TCodecList AList) const;
+
   // ---- video filter graph (FFmpegFilters.cpp) ----
 
   // The filter chain text for a decoded picture of AInWidth x AInHeight becoming the encoder's
@@ -460,6 +475,7 @@ class TCustomFFmpeg : public TObject {
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FMuxerOpts;
   std::vector<std::string> FInputURLs;  // names handed to the libraries, kept while inputs are open
   TFFOptions FOptions;
+  std::vector<AVCodecContext*> FEncoderList, FDecoderList;  // newest first
   TFrameHookChain FFirstHook;
   TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;

@@ -267,6 +267,46 @@ TEST_F(EngineRun, DestroyingARunningJobStopsItFirst) {
   EXPECT_EQ(terminations, 1);
 }
 
+// A run that fails with codecs open closes them before it reports its end.
+class TFailingWithOpenCodecs : public TCustomFFmpeg {
+ public:
+  explicit TFailingWithOpenCodecs(int AMaxFiles) : TCustomFFmpeg(AMaxFiles) {}
+  ~TFailingWithOpenCodecs() override { Stop(true); }
+  AVCodecContext* Encoder = nullptr;
+  bool OpenWhenTerminated = true;
+
+ protected:
+  void Transcode() override {
+    const AVCodec* codec = av::avcodec_find_encoder(AV_CODEC_ID_MPEG4);
+    Encoder = OutputFile(0).streams.at(0)->enc;
+    std::lock_guard<TCriticalSection> guard(CodecLock());
+    if (av::avcodec_open2(Encoder, codec, nullptr) < 0) throw FFmpegException("cannot open the encoder");
+    AddCodecItem(TCodecList::Encoders, Encoder);
+    throw FFmpegException("Encoding failed");
+  }
+};
+
+TEST_F(EngineRun, CodecsLeftOpenAreClosedWhenTheRunEnds) {
+  auto engine = std::make_unique<TFailingWithOpenCodecs>(1);
+  engine->Reset();
+  ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+  engine->ParseOption("vcodec", "mpeg4");
+  engine->ParseOption("an", "1");
+  ASSERT_GT(engine->OptOutputFile((folder / "codecs.avi").string()), 0);
+  engine->OnTerminate = [&](TObject*) {
+    EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Encoders), 0);
+    ++terminations;
+  };
+  engine->StartConvert(false);
+  EXPECT_EQ(engine->FatalMessage(), "Encoding failed");
+  EXPECT_EQ(terminations, 1);
+
+  engine->AddCodecItem(TCustomFFmpeg::TCodecList::Decoders, nullptr);
+  engine->RemoveCodecItem(TCustomFFmpeg::TCodecList::Decoders, nullptr);
+  engine->RemoveCodecItem(TCustomFFmpeg::TCodecList::Decoders, nullptr);
+  EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Decoders), 0);
+}
+
 TEST_F(EngineRun, PostHooksChangeUnderTheirLock) {
   auto engine = enginetest::NewEngine();
   std::thread other([&] {
