@@ -70,7 +70,9 @@ bool ReadHeader(Decompressor* d, const std::uint8_t* data, std::size_t size) {
 
 bool StartDecompress(Decompressor* d) {
   if (setjmp(d->errors.jump)) return false;
-  d->info.out_color_space = JCS_EXT_BGRA;
+  // Four-component pictures come out as C, M, Y, K and are turned into colours here.
+  const bool fourComponents = d->info.jpeg_color_space == JCS_CMYK || d->info.jpeg_color_space == JCS_YCCK;
+  d->info.out_color_space = fourComponents ? JCS_CMYK : JCS_EXT_BGRA;
   jpeg_start_decompress(&d->info);
   return true;
 }
@@ -142,6 +144,20 @@ Image Decode(const std::uint8_t* data, std::size_t size, std::size_t* consumed) 
   img.grayscale = d->info.jpeg_color_space == JCS_GRAYSCALE;
   img.bgra.assign(static_cast<std::size_t>(img.width) * img.height * 4, 0);
   if (!ReadRows(d, img.bgra.data(), static_cast<std::size_t>(img.width) * 4)) Fail(d->errors.message);
+  if (d->info.out_color_space == JCS_CMYK) {
+    // Writers that mark their files as the Adobe applications do store the inks inverted
+    // (255 = no ink); the others store them as they are.
+    const bool inverted = d->info.saw_Adobe_marker;
+    for (std::size_t i = 0; i < img.bgra.size(); i += 4) {
+      std::uint8_t* p = img.bgra.data() + i;
+      const unsigned c = inverted ? p[0] : 255 - p[0], m = inverted ? p[1] : 255 - p[1];
+      const unsigned y = inverted ? p[2] : 255 - p[2], k = inverted ? p[3] : 255 - p[3];
+      p[0] = static_cast<std::uint8_t>((y * k + 127) / 255);
+      p[1] = static_cast<std::uint8_t>((m * k + 127) / 255);
+      p[2] = static_cast<std::uint8_t>((c * k + 127) / 255);
+      p[3] = 255;
+    }
+  }
   if (consumed != nullptr) *consumed = size - d->info.src->bytes_in_buffer;
   return img;
 }

@@ -1,8 +1,9 @@
 #pragma once
 // JPEG pictures: the codec core (memory in, pixels out and back) and TJPEGImage, the JPEG graphic.
 //
-// Errors: data that is not a JPEG, a damaged header, a colour space that cannot become RGB, or a
-// picture beyond the size caps raises EInvalidGraphic with the decoder's reason. The decoder's
+// Grey, colour and four-ink (CMYK, YCCK) pictures are read; all become 8-bit B, G, R rows.
+//
+// Errors: data that is not a JPEG, a damaged header, or a picture beyond the size caps raises EInvalidGraphic with the decoder's reason. The decoder's
 // error hook jumps back to a small C-only frame around each decoder call (no C++ object lives
 // between the jump and its target), and that frame's caller raises the exception. Damage inside
 // the compressed pixels after a valid header (a truncated file, for one) is not an error: the

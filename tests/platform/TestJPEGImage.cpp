@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -11,6 +13,10 @@
 #include "platform/ImageCompare.h"
 #include "platform/JPEGImage.h"
 #include "platform/Streams.h"
+
+// After the platform headers: the library defines TRUE and FALSE as macros.
+#include <cstdio>
+#include <jpeglib.h>
 
 namespace {
 
@@ -72,6 +78,55 @@ TEST(JpegCodec, GreyPicturesDecodeToEqualChannels) {
     ASSERT_EQ(out.bgra[i], out.bgra[i + 1]);
     ASSERT_EQ(out.bgra[i], out.bgra[i + 2]);
     ASSERT_EQ(out.bgra[i + 3], 255);
+  }
+}
+
+// A four-ink picture written by the library itself (it marks such files the Adobe way, inks
+// stored inverted): the inks given per pixel, as stored.
+Bytes InkJpeg(const std::vector<std::array<std::uint8_t, 4>>& inks) {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  info.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(inks.size());
+  info.image_height = 8;
+  info.input_components = 4;
+  info.in_color_space = JCS_CMYK;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 100, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  Bytes row;
+  for (const auto& ink : inks) row.insert(row.end(), ink.begin(), ink.end());
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW r = row.data();
+    jpeg_write_scanlines(&info, &r, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  Bytes out(buffer, buffer + size);
+  std::free(buffer);
+  return out;
+}
+
+TEST(JpegCodec, FourInkPicturesBecomeColours) {
+  // Blocks of 8 pixels of one ink mix each, so compression keeps them near their value.
+  std::vector<std::array<std::uint8_t, 4>> inks;
+  const std::array<std::uint8_t, 4> mixes[] = {{255, 0, 0, 255}, {0, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 255, 255}};
+  for (const auto& mix : mixes)
+    for (int i = 0; i < 8; ++i) inks.push_back(mix);
+  const jpegcodec::Image img = DecodeExact(InkJpeg(inks));
+  ASSERT_EQ(img.width, 32);
+  const std::uint32_t expected[] = {0xFF0000, 0x00FFFF, 0x000000, 0xFFFFFF};  // 0xRRGGBB
+  for (int block = 0; block < 4; ++block) {
+    SCOPED_TRACE(block);
+    const std::uint8_t* p = img.bgra.data() + (4 * 32 + block * 8 + 4) * 4;
+    EXPECT_NEAR(p[2], (expected[block] >> 16) & 0xFF, 6);
+    EXPECT_NEAR(p[1], (expected[block] >> 8) & 0xFF, 6);
+    EXPECT_NEAR(p[0], expected[block] & 0xFF, 6);
+    EXPECT_EQ(p[3], 255);
   }
 }
 
