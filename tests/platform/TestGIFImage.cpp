@@ -286,16 +286,27 @@ TEST(GifCodec, WrittenFilesDecodeElsewhere) {
   if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg on the path";
   const auto dir = std::filesystem::temp_directory_path();
   const std::string gif = (dir / "px_gif_check.gif").string(), raw = (dir / "px_gif_check.raw").string();
-  const gifcodec::Image img = RandomPicture(257, 130, 256, 9);
-  const Bytes file = gifcodec::Encode(img);
-  std::ofstream(gif, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
-  const std::string command = "ffmpeg -v error -y -i " + gif + " -frames:v 1 -f rawvideo -pix_fmt bgra " + raw;
-  ASSERT_EQ(std::system(command.c_str()), 0);
-  std::ifstream in(raw, std::ios::binary);
-  const Bytes decoded{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  struct Case {
+    const char* name;
+    gifcodec::Image image;
+  } cases[] = {
+      {"256 colours of noise", RandomPicture(257, 130, 256, 9)},
+      {"two colours", RandomPicture(64, 9, 2, 10)},
+      {"one colour, long strings", RandomPicture(1000, 5, 1, 11)},
+      {"17 colours", RandomPicture(40, 40, 17, 12)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes file = gifcodec::Encode(c.image);
+    std::ofstream(gif, std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
+    const std::string command = "ffmpeg -v error -y -i " + gif + " -frames:v 1 -f rawvideo -pix_fmt bgra " + raw;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(raw, std::ios::binary);
+    const Bytes decoded{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(decoded, c.image.bgra);
+  }
   std::filesystem::remove(gif);
   std::filesystem::remove(raw);
-  EXPECT_EQ(decoded, img.bgra);
 }
 
 TEST(TGIFImage, BitmapInStreamOutAndBack) {
