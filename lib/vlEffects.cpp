@@ -7,6 +7,8 @@
 
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Picture.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 #include "platform/Surface.h"
@@ -288,23 +290,6 @@ class SelectedDC {
   HGDIOBJ old_ = nullptr;
 };
 
-// A device context over a TBitmap's pixels (for drawing into it without a canvas).
-class BitmapDC {
- public:
-  explicit BitmapDC(TBitmap* b) {
-    if (b && b->Surface()) dc_ = CreateSurfaceDC(b->Surface(), TPoint{0, 0}, nullptr);
-  }
-  ~BitmapDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  BitmapDC(const BitmapDC&) = delete;
-  BitmapDC& operator=(const BitmapDC&) = delete;
-  [[nodiscard]] HDC Get() const { return dc_; }
-
- private:
-  HDC dc_ = nullptr;
-};
-
 void WriteInt32(TStream* s, std::int32_t v) { s->WriteBuffer(&v, 4); }
 std::int32_t ReadInt32(TStream* s) {
   std::int32_t v = 0;
@@ -449,9 +434,19 @@ TvlBitmap::TvlBitmap() {
 TvlBitmap::~TvlBitmap() {
   Unregister(this);
   ReleaseSurface();
+  FCanvas.reset();
+}
+
+TCanvas* TvlBitmap::Canvas() {
+  if (!FCanvas) {
+    FCanvas = std::make_unique<TCanvas>();
+    FCanvas->SetHandle(FDC);
+  }
+  return FCanvas.get();
 }
 
 void TvlBitmap::ReleaseSurface() {
+  if (FCanvas) FCanvas->SetHandle(nullptr);
   if (FDC) {
     if (FOldBitmap) SelectObject(FDC, FOldBitmap);
     DeleteDC(FDC);
@@ -493,6 +488,7 @@ void TvlBitmap::SetSize(int AWidth, int AHeight) {
   }
   FBits = reinterpret_cast<PvlColorArray>(FSurface->Bits());
   Register(this);
+  if (FCanvas) FCanvas->SetHandle(FDC);
   FWidth = AWidth;
   FHeight = AHeight;
 }
@@ -523,6 +519,10 @@ void TvlBitmap::Assign(TPersistent* Source) {
     FName = other->FName;
     FTransparent = other->FTransparent;
     FAlphaBlend = other->FAlphaBlend;
+    return;
+  }
+  if (auto* picture = dynamic_cast<TPicture*>(Source)) {
+    if (picture->Graphic()) Assign(picture->Graphic());
     return;
   }
   if (auto* bmp = dynamic_cast<TBitmap*>(Source)) {
@@ -567,6 +567,10 @@ void TvlBitmap::AssignBitmap(TBitmap* Source) {
 }
 
 void TvlBitmap::AssignTo(TPersistent* Dest) {
+  if (auto* picture = dynamic_cast<TPicture*>(Dest)) {
+    AssignTo(picture->Bitmap());
+    return;
+  }
   if (auto* bmp = dynamic_cast<TBitmap*>(Dest)) {
     bmp->SetPixelFormat(TPixelFormat::pf32bit);
     if (Empty()) {
@@ -574,43 +578,28 @@ void TvlBitmap::AssignTo(TPersistent* Dest) {
       return;
     }
     bmp->SetSize(FWidth, FHeight);
-    BitmapDC dc(bmp);
-    if (dc.Get()) Draw(dc.Get(), 0, 0);
+    Draw(bmp->Canvas(), 0, 0);
     return;
   }
   TPersistent::AssignTo(Dest);
 }
 
 void TvlBitmap::DrawGraphic(TGraphic* Graphic, const TRect& DstRect) {
-  if (!Graphic || Graphic->Empty() || Empty() || DstRect.IsEmpty()) return;
-  // FIXME: draws through a 32-bit copy of the graphic until the framework canvas exists; a
-  // graphic with alpha is mixed over the magenta backdrop the way the canvas would draw it.
-  TBitmap copy;
-  if (auto* asBitmap = dynamic_cast<TBitmap*>(Graphic))
-    copy.Assign(asBitmap);
-  else
-    copy.Assign(Graphic);
-  const bool hasAlpha = !dynamic_cast<TBitmap*>(Graphic) && copy.PixelFormat() == TPixelFormat::pf32bit;
-  copy.SetPixelFormat(TPixelFormat::pf32bit);
-  const auto& s = copy.Surface();
-  if (!s) return;
+  if (!Graphic || Graphic->Empty() || Empty()) return;
+  // The graphic is stretch-drawn onto magenta; what is not exactly magenta afterwards is its.
   constexpr TvlColor kMagenta = 0x00FF00FF;
-  const TRect clip = Intersect(DstRect, TRect{0, 0, FWidth, FHeight});
-  const int dw = DstRect.Width(), dh = DstRect.Height();
-  for (int y = clip.Top; y < clip.Bottom; ++y) {
-    // The platform's stretch rule: the source pixel under the centre of the destination pixel.
-    const int sy = static_cast<int>((2LL * (y - DstRect.Top) + 1) * s->Height() / (2LL * dh));
-    const TvlColor* row = s->Row32(sy);
-    for (int x = clip.Left; x < clip.Right; ++x) {
-      const int sx = static_cast<int>((2LL * (x - DstRect.Left) + 1) * s->Width() / (2LL * dw));
-      TvlColor p = row[sx];
-      if (hasAlpha) {
-        const TvlColor a = p >> 24;
-        const auto mix = [a](TvlColor f, TvlColor b) { return (f * a + b * (255 - a) + 127) / 255; };
-        p = (mix((p >> 16) & 0xFF, 0xFF) << 16) | (mix((p >> 8) & 0xFF, 0) << 8) | mix(p & 0xFF, 0xFF);
-      }
-      if (p != kMagenta) SetPixel(x, y, p);
-    }
+  TBitmap temp;
+  temp.SetPixelFormat(TPixelFormat::pf32bit);
+  temp.SetSize(FWidth, FHeight);
+  for (int y = 0; y < FHeight; ++y) {
+    auto* row = static_cast<TvlColor*>(temp.ScanLine(y));
+    std::fill(row, row + FWidth, kMagenta);
+  }
+  temp.Canvas()->StretchDraw(DstRect, Graphic);
+  for (int y = 0; y < FHeight; ++y) {
+    const auto* row = static_cast<const TvlColor*>(temp.ScanLine(y));
+    for (int x = 0; x < FWidth; ++x)
+      if ((row[x] & kRgbMask) != kMagenta) SetPixel(x, y, row[x]);
   }
 }
 
@@ -881,6 +870,25 @@ void TvlBitmap::Draw(HDC DC, const TRect& DstRect, const TRect& SrcRect) {
   BitBlt(temp.DC(), 0, 0, part.Width(), part.Height(), DC, part.Left, part.Top, SRCCOPY);
   CoreInto(&temp, Offsetted(DstRect, -part.Left, -part.Top), SrcRect, this);
   BitBlt(DC, part.Left, part.Top, part.Width(), part.Height(), temp.DC(), 0, 0, SRCCOPY);
+}
+
+void TvlBitmap::Draw(TCanvas* Canvas, int X, int Y) {
+  if (Canvas) Draw(Canvas->Handle(), X, Y);
+}
+void TvlBitmap::Draw(TCanvas* Canvas, int X, int Y, const TRect& SrcRect) {
+  if (Canvas) Draw(Canvas->Handle(), X, Y, SrcRect);
+}
+void TvlBitmap::Draw(TCanvas* Canvas, const TRect& DstRect) {
+  if (Canvas) Draw(Canvas->Handle(), DstRect);
+}
+void TvlBitmap::Draw(TCanvas* Canvas, const TRect& DstRect, const TRect& SrcRect) {
+  if (Canvas) Draw(Canvas->Handle(), DstRect, SrcRect);
+}
+void TvlBitmap::Tile(TCanvas* Canvas, const TRect& DstRect, const TRect& SrcRect) {
+  if (Canvas) Tile(Canvas->Handle(), DstRect, SrcRect);
+}
+void TvlBitmap::TileClip(TCanvas* Canvas, const TRect& DstRect, const TRect& DstClip, const TRect& SrcRect) {
+  if (Canvas) TileClip(Canvas->Handle(), DstRect, DstClip, SrcRect);
 }
 
 void TvlBitmap::Draw(TvlBitmap* Bitmap, int X, int Y) { Draw(Bitmap, TRect{X, Y, X + FWidth, Y + FHeight}, TRect{0, 0, FWidth, FHeight}); }

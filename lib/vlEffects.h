@@ -20,6 +20,7 @@
 #include "platform/Types.h"
 
 class TBitmap;
+class TCanvas;
 class TGraphic;
 class TStream;
 class PixelSurface;
@@ -123,6 +124,8 @@ class TvlBitmap : public TPersistent {
   [[nodiscard]] PvlColorArray Bits() const { return FBits; }
   [[nodiscard]] HDC DC() const { return FDC; }
   [[nodiscard]] HBITMAP Handle() const { return FHandle; }
+  // A canvas on the memory context, made on first use and kept bound across SetSize.
+  [[nodiscard]] TCanvas* Canvas();
 
   [[nodiscard]] const std::string& Name() const { return FName; }
   void SetName(const std::string& Value) { FName = Value; }
@@ -140,7 +143,8 @@ class TvlBitmap : public TPersistent {
   [[nodiscard]] TvlColor Pixel(int X, int Y) const;  // 0 outside
   void Clear(TvlColor Color);
 
-  // Another TvlBitmap, a TBitmap, any other graphic; anything else raises EConvertError.
+  // Another TvlBitmap, a TBitmap, a TPicture, any other graphic; anything else raises
+  // EConvertError.
   void Assign(TPersistent* Source) override;
 
   // Reads an 8-bit PCX picture (first byte 10 or 205; anything else loads nothing).
@@ -180,6 +184,11 @@ class TvlBitmap : public TPersistent {
   void Draw(HDC DC, int X, int Y, const TRect& SrcRect);
   void Draw(HDC DC, const TRect& DstRect);
   void Draw(HDC DC, const TRect& DstRect, const TRect& SrcRect);
+  // The same onto a canvas's context.
+  void Draw(TCanvas* Canvas, int X, int Y);
+  void Draw(TCanvas* Canvas, int X, int Y, const TRect& SrcRect);
+  void Draw(TCanvas* Canvas, const TRect& DstRect);
+  void Draw(TCanvas* Canvas, const TRect& DstRect, const TRect& SrcRect);
   // Drawing onto another skin bitmap.
   void Draw(TvlBitmap* Bitmap, int X, int Y);
   void Draw(TvlBitmap* Bitmap, int X, int Y, const TRect& SrcRect);
@@ -188,15 +197,18 @@ class TvlBitmap : public TPersistent {
   // SrcRect repeated over DstRect from its top-left corner; partial tiles at the right and
   // bottom use the top-left part of SrcRect.
   void Tile(HDC DC, const TRect& DstRect, const TRect& SrcRect);
+  void Tile(TCanvas* Canvas, const TRect& DstRect, const TRect& SrcRect);
   void Tile(TvlBitmap* Bitmap, const TRect& DstRect, const TRect& SrcRect);
   // Tile, drawing only the (whole) tiles that meet DstClip; an empty DstClip draws all.
   void TileClip(HDC DC, const TRect& DstRect, const TRect& DstClip, const TRect& SrcRect);
+  void TileClip(TCanvas* Canvas, const TRect& DstRect, const TRect& DstClip, const TRect& SrcRect);
   void TileClip(TvlBitmap* Bitmap, const TRect& DstRect, const TRect& DstClip, const TRect& SrcRect);
   // Puts Bitmap's SrcRect at (X, Y) under this bitmap's non-opaque pixels.
   void MergeDraw(TvlBitmap* Bitmap, int X, int Y, const TRect& SrcRect);
 
  protected:
-  // Into a TBitmap: 32 bits, this size, this bitmap drawn at (0, 0) with Draw.
+  // Into a TBitmap: 32 bits, this size, this bitmap drawn at (0, 0) with Draw; a TPicture
+  // receives it into its bitmap.
   void AssignTo(TPersistent* Dest) override;
 
  private:
@@ -215,6 +227,7 @@ class TvlBitmap : public TPersistent {
   HDC FDC = nullptr;
   HGDIOBJ FOldBitmap = nullptr;  // the context's placeholder, put back before it is deleted
   std::shared_ptr<PixelSurface> FSurface;  // owns the pixel memory FBits points into
+  std::unique_ptr<TCanvas> FCanvas;        // bound to FDC, made on first use
   bool FAlphaBlend = false;
   bool FTransparent = false;
   bool FNewFormat = false;
@@ -343,7 +356,15 @@ void BlurBitmap(TvlBitmap* Bitmap, int Radius);
 void SetAlphaFromMask(TvlBitmap* Bitmap, TvlBitmap* Mask);
 
 // Text with a glow or a reflection, drawn onto DC with its selected font and the DrawText
-// format Flags. GlowSize is limited to 256 pixels.
+// format Flags (the canvas forms use the canvas's font and colour). GlowSize is limited to 256
+// pixels.
+int DrawGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset, TColor GlowColor,
+                 int GlowSize);
+void DrawThickGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset,
+                       TColor GlowColor, int GlowSize);
+int DrawVistaGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, TColor GlowColor);
+void DrawReflectionText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int ReflectionOffset,
+                        TColor ReflectionColor);
 int DrawGlowText(HDC DC, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset, TColor GlowColor,
                  int GlowSize);
 void DrawThickGlowText(HDC DC, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset, TColor GlowColor,

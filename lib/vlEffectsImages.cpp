@@ -7,6 +7,8 @@
 #include <limits>
 
 #include "lib/vlEffects.h"
+#include "platform/Canvas.h"
+#include "platform/Colors.h"
 #include "platform/Surface.h"
 
 namespace {
@@ -626,4 +628,35 @@ void DrawReflectionText(HDC DC, TRect Rect, const std::string& Text, UINT Flags,
     }
   }
   TextOnTarget(DC, Text, Rect, Flags);
+}
+
+// ---- Canvas forms ------------------------------------------------------------------------------
+
+namespace {
+// The canvas's context with its font and font colour in place.
+HDC TextContext(TCanvas* Canvas) {
+  HDC dc = Canvas->Handle();
+  SelectObject(dc, Canvas->Font()->Handle());
+  SetTextColor(dc, ColorToRGB(Canvas->Font()->Color()));
+  return dc;
+}
+}  // namespace
+
+int DrawGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset, TColor GlowColor,
+                 int GlowSize) {
+  return Canvas ? DrawGlowText(TextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize) : 0;
+}
+
+void DrawThickGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset,
+                       TColor GlowColor, int GlowSize) {
+  if (Canvas) DrawThickGlowText(TextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize);
+}
+
+int DrawVistaGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, TColor GlowColor) {
+  return Canvas ? DrawVistaGlowText(TextContext(Canvas), Rect, Text, Flags, GlowColor) : 0;
+}
+
+void DrawReflectionText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int ReflectionOffset,
+                        TColor ReflectionColor) {
+  if (Canvas) DrawReflectionText(TextContext(Canvas), Rect, Text, Flags, ReflectionOffset, ReflectionColor);
 }

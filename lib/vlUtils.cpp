@@ -5,9 +5,11 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "lib/vlEffects.h"
+#include "lib/vlSkinDescription.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
@@ -526,38 +528,53 @@ TvlImageTextLayout LayoutImageAndText(const TRect& ARect, int AMargin, int ASpac
   return out;
 }
 
-void DrawGlyphAndText(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
-                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
-                      bool ADrawColorMarker, TColor AColorMarkerValue) {
-  TSize image{0, 0};
-  if (AGlyph && !AGlyph->Empty() && ANumGlyphs > 0) image = TSize{AGlyph->Width() / ANumGlyphs, AGlyph->Height()};
+namespace vlutils_detail {
+
+void DrawImageAndTextCore(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                          const std::string& ACaption, TSize Image, int MarkerWidth,
+                          const std::function<void(TPoint)>& DrawImage, bool ADown, bool ACentreText,
+                          bool ADrawColorMarker, TColor AColorMarkerValue, bool AShiftMarkerWhenDown) {
   TSize text{0, 0};
   if (!ACaption.empty()) {
     const bool horizontal = ALayout == TvlButtonLayout::blGlyphLeft || ALayout == TvlButtonLayout::blGlyphRight;
-    TRect r{0, 0, ARect.Width() - (horizontal ? image.cx : 0), ARect.Height() - (horizontal ? 0 : image.cy)};
+    TRect r{0, 0, ARect.Width() - (horizontal ? Image.cx : 0), ARect.Height() - (horizontal ? 0 : Image.cy)};
     DrawText(DC, ACaption, &r, DT_CALCRECT | DT_EXPANDTABS | DT_WORDBREAK);
     text = TSize{r.Width(), r.Height()};
   }
   SetBkMode(DC, TRANSPARENT);
-  TvlImageTextLayout at = LayoutImageAndText(ARect, AMargin, ASpacing, ALayout, image, text);
+  TvlImageTextLayout at = LayoutImageAndText(ARect, AMargin, ASpacing, ALayout, Image, text);
   if (ADown) {
     at.Image = TPoint{at.Image.X + 1, at.Image.Y + 1};
     at.Text = TPoint{at.Text.X + 1, at.Text.Y + 1};
   }
   TRect textRect{at.Text.X, at.Text.Y, at.Text.X + text.cx + 2, at.Text.Y + text.cy};
   if (!ACaption.empty())
-    DrawText(DC, ACaption, &textRect, DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | DT_CENTER);
-  if (image.cx > 0) DrawGlyphFrame(DC, at.Image.X, at.Image.Y, AGlyph, ANumGlyphs, AGlyphNum);
+    DrawText(DC, ACaption, &textRect, DT_EXPANDTABS | DT_WORDBREAK | DT_VCENTER | (ACentreText ? DT_CENTER : 0));
+  if (Image.cx > 0 && DrawImage) DrawImage(at.Image);
   if (!ADrawColorMarker) return;
   PenScope pen(DC, AColorMarkerValue, true);
-  if (image.cx > 0) {
+  if (Image.cx > 0) {
     for (int d = -2; d <= 0; ++d)
-      Line(DC, at.Image.X, at.Image.Y + image.cy + d, at.Image.X + AGlyph->Width(), at.Image.Y + image.cy + d);
+      Line(DC, at.Image.X, at.Image.Y + Image.cy + d, at.Image.X + MarkerWidth, at.Image.Y + Image.cy + d);
   } else if (!ACaption.empty()) {
     for (int d = -1; d <= 1; ++d) Line(DC, textRect.Left, textRect.Bottom + d, textRect.Right + 2, textRect.Bottom + d);
   } else {
-    Rectangle(DC, ARect.Left + 4, ARect.Top + (ADown ? 5 : 4), ARect.Right - 2, ARect.Bottom - (ADown ? 3 : 4));
+    const bool shifted = AShiftMarkerWhenDown && ADown;
+    Rectangle(DC, ARect.Left + 4, ARect.Top + (shifted ? 5 : 4), ARect.Right - 2, ARect.Bottom - (shifted ? 3 : 4));
   }
+}
+
+}  // namespace vlutils_detail
+
+void DrawGlyphAndText(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
+                      bool ADrawColorMarker, TColor AColorMarkerValue) {
+  TSize image{0, 0};
+  if (AGlyph && !AGlyph->Empty() && ANumGlyphs > 0) image = TSize{AGlyph->Width() / ANumGlyphs, AGlyph->Height()};
+  vlutils_detail::DrawImageAndTextCore(
+      DC, ARect, AMargin, ASpacing, ALayout, ACaption, image, AGlyph ? AGlyph->Width() : 0,
+      [&](TPoint p) { DrawGlyphFrame(DC, p.X, p.Y, AGlyph, ANumGlyphs, AGlyphNum); }, ADown, true, ADrawColorMarker,
+      AColorMarkerValue, true);
 }
 
 // ---- Text and stream conversions ---------------------------------------------------------------

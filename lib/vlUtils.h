@@ -13,16 +13,21 @@
 // GUI thread only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "lib/vlSkinDescription.h"
 #include "platform/Gdi.h"
 #include "platform/Types.h"
 
 class TBitmap;
+class TCanvas;
+class TCustomImageList;
 class TStream;
 class TvlBitmap;
+// Defined with the skin descriptions (vlSkinDescription.h).
+enum class TvlStretchType;
+enum class TvlButtonLayout;
 
 // ---- Rectangles and numbers --------------------------------------------------------------------
 
@@ -94,9 +99,56 @@ struct TvlImageTextLayout {
 void DrawGlyphAndText(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
                       const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
                       bool ADrawColorMarker, TColor AColorMarkerValue);
-// NOTE: DrawImageAndText, DrawImageAndTextLeft (they take an image list) and the parent
-// background copy (DrawParentBackground, DrawParentBackgroundRect) join with the controls and
-// the image list: they need a control's parent, its windowless siblings and TCustomImageList.
+// Image AImageIndex of AImageList (none when the index or the list is missing) and the caption
+// laid out in ARect, the caption centred (or left-aligned: DrawImageAndTextLeft).
+void DrawImageAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
+                      bool AEnabled, bool ADrawColorMarker, TColor AColorMarkerValue);
+void DrawImageAndTextLeft(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                          const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
+                          bool AEnabled, bool ADrawColorMarker, TColor AColorMarkerValue);
+void DrawGlyphAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
+                      bool ADrawColorMarker, TColor AColorMarkerValue);
+
+// FIXME: the parent-background copy (DrawParentBackground (Control, Canvas) and
+// DrawParentBackgroundRect (Control, Rect, Canvas)) joins with the windowed controls: it paints
+// a control's parent and the windowless siblings below it, which do not exist yet.
+
+// ---- Canvas forms ------------------------------------------------------------------------------
+// Each draws on the canvas's context with the canvas's font (and its colour for text).
+
+int DrawTextWide(TCanvas* Canvas, const std::string& Text, TRect& Rect, UINT Flags);
+[[nodiscard]] int CalcTextWidth(TCanvas* Canvas, const std::string& Text);
+[[nodiscard]] int CalcTextHeight(TCanvas* Canvas, const std::string& Text);
+void FitTextWithEllipsisW(TCanvas* Canvas, std::string& Text, int MaxWidth);
+void FitTextWithEllipsis(TCanvas* Canvas, std::string& Text, int MaxWidth);
+void DrawTextVCenter(TCanvas* Canvas, const std::string& Text, const TRect& Rect);
+void DrawTextAtLeft(TCanvas* Canvas, const std::string& Text, const TRect& Rect);
+void DrawTextAtLeftOffset(TCanvas* Canvas, const std::string& Text, const TRect& Rect, int Offset);
+void DrawDropDownArrow(TCanvas* Canvas, const TRect& Rect, TColor Color);
+void DrawArrowGlyph(TCanvas* Canvas, const TRect& Rect, TColor Color, int Direction);
+void DrawCheckGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawRadioDot(TCanvas* Canvas, int X, int Y, TColor Color);
+// In the canvas's font colour.
+void DrawDottedFocusRect(TCanvas* Canvas, const TRect& Rect);
+void DrawGlyphFrame(TCanvas* Canvas, int X, int Y, TBitmap* Glyph, int NumGlyphs, int GlyphNum);
+void DrawCloseGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawSysMenuGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawMinimizeGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawMaximizeGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawRestoreGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawRollDownGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawRollUpGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+void DrawTrayGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
+
+namespace vlutils_detail {
+// The body shared by the image-and-caption routines: DrawImage draws the image at the point.
+void DrawImageAndTextCore(HDC DC, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                          const std::string& ACaption, TSize Image, int MarkerWidth,
+                          const std::function<void(TPoint)>& DrawImage, bool ADown, bool ACentreText,
+                          bool ADrawColorMarker, TColor AColorMarkerValue, bool AShiftMarkerWhenDown);
+}  // namespace vlutils_detail
 
 // ---- Text and stream conversions ---------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "lib/vlEffects.h"
+#include "lib/vlSkinDescription.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/ImageCompare.h"

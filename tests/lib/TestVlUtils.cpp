@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lib/vlEffects.h"
+#include "lib/vlSkinDescription.h"
 #include "platform/Bitmap.h"
 #include "platform/Streams.h"
 

@@ -1,0 +1,109 @@
+// The canvas forms of the shared drawing services (declared in vlUtils.h): each hands the
+// canvas's context, with the canvas's font selected, to the context form.
+
+#include "lib/vlUtils.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Colors.h"
+#include "platform/ImageList.h"
+
+namespace {
+
+// The canvas's context with its font and font colour in place, for text drawn behind its back.
+HDC TextContext(TCanvas* Canvas) {
+  HDC dc = Canvas->Handle();
+  SelectObject(dc, Canvas->Font()->Handle());
+  SetTextColor(dc, ColorToRGB(Canvas->Font()->Color()));
+  return dc;
+}
+
+void DrawImageOrGlyph(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
+                      bool AEnabled, bool ADrawColorMarker, TColor AColorMarkerValue, bool ACentreText) {
+  if (!Canvas) return;
+  const bool hasImage = AImageList && AImageIndex >= 0 && AImageIndex < AImageList->Count();
+  const TSize image = hasImage ? TSize{AImageList->Width(), AImageList->Height()} : TSize{0, 0};
+  Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  vlutils_detail::DrawImageAndTextCore(
+      TextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, image, image.cx,
+      [&](TPoint p) { AImageList->Draw(Canvas, p.X, p.Y, AImageIndex, AEnabled); }, ADown, ACentreText,
+      ADrawColorMarker, AColorMarkerValue, false);
+}
+
+}  // namespace
+
+void DrawImageAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
+                      bool AEnabled, bool ADrawColorMarker, TColor AColorMarkerValue) {
+  DrawImageOrGlyph(Canvas, ARect, AMargin, ASpacing, ALayout, ACaption, AImageIndex, AImageList, ADown, AEnabled,
+                   ADrawColorMarker, AColorMarkerValue, true);
+}
+
+void DrawImageAndTextLeft(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                          const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
+                          bool AEnabled, bool ADrawColorMarker, TColor AColorMarkerValue) {
+  DrawImageOrGlyph(Canvas, ARect, AMargin, ASpacing, ALayout, ACaption, AImageIndex, AImageList, ADown, AEnabled,
+                   ADrawColorMarker, AColorMarkerValue, false);
+}
+
+void DrawGlyphAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
+                      const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
+                      bool ADrawColorMarker, TColor AColorMarkerValue) {
+  if (!Canvas) return;
+  Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
+  DrawGlyphAndText(TextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, AGlyph, ANumGlyphs, AGlyphNum,
+                   ADown, ADrawColorMarker, AColorMarkerValue);
+}
+
+int DrawTextWide(TCanvas* Canvas, const std::string& Text, TRect& Rect, UINT Flags) {
+  return Canvas ? DrawTextWide(TextContext(Canvas), Text, Rect, Flags) : 0;
+}
+int CalcTextWidth(TCanvas* Canvas, const std::string& Text) {
+  return Canvas ? CalcTextWidth(TextContext(Canvas), Text) : 0;
+}
+int CalcTextHeight(TCanvas* Canvas, const std::string& Text) {
+  return Canvas ? CalcTextHeight(TextContext(Canvas), Text) : 0;
+}
+void FitTextWithEllipsisW(TCanvas* Canvas, std::string& Text, int MaxWidth) {
+  if (Canvas) FitTextWithEllipsisW(TextContext(Canvas), Text, MaxWidth);
+}
+void FitTextWithEllipsis(TCanvas* Canvas, std::string& Text, int MaxWidth) {
+  if (Canvas) FitTextWithEllipsis(TextContext(Canvas), Text, MaxWidth);
+}
+void DrawTextVCenter(TCanvas* Canvas, const std::string& Text, const TRect& Rect) {
+  if (Canvas) DrawTextVCenter(TextContext(Canvas), Text, Rect);
+}
+void DrawTextAtLeft(TCanvas* Canvas, const std::string& Text, const TRect& Rect) {
+  if (Canvas) DrawTextAtLeft(TextContext(Canvas), Text, Rect);
+}
+void DrawTextAtLeftOffset(TCanvas* Canvas, const std::string& Text, const TRect& Rect, int Offset) {
+  if (Canvas) DrawTextAtLeftOffset(TextContext(Canvas), Text, Rect, Offset);
+}
+void DrawDottedFocusRect(TCanvas* Canvas, const TRect& Rect) {
+  if (Canvas) DrawDottedFocusRect(TextContext(Canvas), Rect);
+}
+void DrawGlyphFrame(TCanvas* Canvas, int X, int Y, TBitmap* Glyph, int NumGlyphs, int GlyphNum) {
+  if (Canvas) DrawGlyphFrame(Canvas->Handle(), X, Y, Glyph, NumGlyphs, GlyphNum);
+}
+void DrawDropDownArrow(TCanvas* Canvas, const TRect& Rect, TColor Color) {
+  if (Canvas) DrawDropDownArrow(Canvas->Handle(), Rect, Color);
+}
+void DrawArrowGlyph(TCanvas* Canvas, const TRect& Rect, TColor Color, int Direction) {
+  if (Canvas) DrawArrowGlyph(Canvas->Handle(), Rect, Color, Direction);
+}
+
+#define VL_CANVAS_GLYPH(Name) \
+  void Name(TCanvas* Canvas, int X, int Y, TColor Color) { \
+    if (Canvas) Name(Canvas->Handle(), X, Y, Color);        \
+  }
+VL_CANVAS_GLYPH(DrawCheckGlyph)
+VL_CANVAS_GLYPH(DrawRadioDot)
+VL_CANVAS_GLYPH(DrawCloseGlyph)
+VL_CANVAS_GLYPH(DrawSysMenuGlyph)
+VL_CANVAS_GLYPH(DrawMinimizeGlyph)
+VL_CANVAS_GLYPH(DrawMaximizeGlyph)
+VL_CANVAS_GLYPH(DrawRestoreGlyph)
+VL_CANVAS_GLYPH(DrawRollDownGlyph)
+VL_CANVAS_GLYPH(DrawRollUpGlyph)
+VL_CANVAS_GLYPH(DrawTrayGlyph)
+#undef VL_CANVAS_GLYPH
