@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -122,6 +126,28 @@ TEST(BmpCodec, RoundTripKeepsPixelsAndDepth) {
     EXPECT_EQ(out.bgra, in.bgra);
     EXPECT_EQ(bmp::Encode(out), file) << "writing is deterministic";
   }
+}
+
+// A second, independent decoder reads what we write: the media tool on the path.
+TEST(BmpCodec, WrittenFilesDecodeElsewhere) {
+  if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg on the path";
+  const auto dir = std::filesystem::temp_directory_path();
+  const std::string file = (dir / "px_bmp_check.bmp").string(), raw = (dir / "px_bmp_check.raw").string();
+  for (int bits : {24, 32}) {
+    SCOPED_TRACE(bits);
+    const bmp::Image img = Gradient(7, 5, bits);  // odd width: padded rows at 24 bits
+    const Bytes bytes = bmp::Encode(img);
+    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string command = "ffmpeg -v error -y -i " + file + " -f rawvideo -pix_fmt bgr24 " + raw;
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(raw, std::ios::binary);
+    const Bytes decoded{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_EQ(decoded.size(), 7u * 5 * 3);
+    for (std::size_t i = 0; i < 35; ++i)
+      for (int c = 0; c < 3; ++c) ASSERT_EQ(decoded[i * 3 + c], img.bgra[i * 4 + c]) << "pixel " << i;
+  }
+  std::filesystem::remove(file);
+  std::filesystem::remove(raw);
 }
 
 TEST(BmpCodec, EncodeOfEmptyImageWritesNothingAndBadBufferIsRefused) {
