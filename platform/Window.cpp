@@ -444,13 +444,20 @@ void detail::SetWindowHooks(const TWindowHooks& Hooks) {
 }
 
 void detail::ReleaseThreadWindows(DWORD ThreadId) {
-  std::vector<std::unique_ptr<TWindowExtension>> extensions;
   auto& t = Table();
-  std::lock_guard lock(t.mutex);
-  for (std::size_t i = 0; i < t.slots.size(); ++i) {
-    if (t.slots[i].used && t.slots[i].thread == ThreadId) {
-      extensions.push_back(FreeSlot(t, MakeHandle(i, t.slots[i].generation)));
+  std::vector<HWND> windows;
+  detail::TWindowHooks hooks;
+  {
+    std::lock_guard lock(t.mutex);
+    hooks = t.hooks;
+    for (std::size_t i = 0; i < t.slots.size(); ++i) {
+      if (t.slots[i].used && t.slots[i].thread == ThreadId) windows.push_back(MakeHandle(i, t.slots[i].generation));
     }
   }
-  // NOTE: extensions are destroyed after the lock is released (declared before the guard).
+  for (HWND h : windows) {
+    if (hooks.OnDestroy) hooks.OnDestroy(h);
+    std::unique_ptr<TWindowExtension> extension;  // destroyed after the lock is released
+    std::lock_guard lock(t.mutex);
+    extension = FreeSlot(t, h);
+  }
 }

@@ -8,6 +8,7 @@
 // destroyed window is simply unknown, and every call on it fails quietly (0, FALSE, nullptr).
 // Each window belongs to the thread that created it; its messages are served on that thread.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,6 +55,9 @@ ATOM RegisterClass(const WNDCLASS* lpWndClass);
 BOOL UnregisterClass(const char* lpClassName, HINSTANCE hInstance);
 BOOL GetClassInfo(HINSTANCE hInstance, const char* lpClassName, WNDCLASS* lpWndClass);
 
+// A parent that makes a message-only window (no parent of its own, never shown).
+inline const HWND HWND_MESSAGE = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-3));
+
 // Creates a window of a registered class, owned by the calling thread, sends it WM_NCCREATE and
 // WM_CREATE (lParam: the CREATESTRUCT). nullptr for an unknown class, or when WM_NCCREATE
 // answers 0 or WM_CREATE answers -1 (the window is destroyed again).
@@ -70,7 +74,7 @@ BOOL DestroyWindow(HWND hWnd);
 [[nodiscard]] BOOL IsWindow(HWND hWnd);
 // The owner thread's id (0 for a dead handle); *lpdwProcessId gets the process id.
 DWORD GetWindowThreadProcessId(HWND hWnd, DWORD* lpdwProcessId);
-// The parent given at creation (or by SetParent), nullptr for none or a dead handle.
+// The parent given at creation (or by SetParent), nullptr for none, HWND_MESSAGE or a dead handle.
 [[nodiscard]] HWND GetParent(HWND hWnd);
 HWND SetParent(HWND hWndChild, HWND hWndNewParent);
 

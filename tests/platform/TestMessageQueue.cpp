@@ -525,4 +525,40 @@ TEST_F(MessageQueueTest, AnEventSourceFeedsTheQueueAndIsWokenForEverythingElse) 
   DestroyWindow(h);
 }
 
+
+std::atomic<int> g_created{0}, g_destroyed{0};
+
+class TCountedExtension : public TWindowExtension {
+ public:
+  explicit TCountedExtension(std::atomic<int>* freed) : freed_(freed) {}
+  ~TCountedExtension() override { ++*freed_; }
+
+ private:
+  std::atomic<int>* freed_;
+};
+
+TEST_F(MessageQueueTest, WindowingHooksAndExtensionsFollowEveryWindowsLife) {
+  detail::SetWindowHooks({[](HWND, const CREATESTRUCT& cs) {
+                            if (cs.cx == 640 && cs.cy == 480) ++g_created;
+                          },
+                          [](HWND) { ++g_destroyed; }});
+  std::atomic<int> freed{0};
+  HWND h = CreateWindowEx(0, "TestWindow", "", WS_POPUP, 0, 0, 640, 480, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(IsWindow(h));
+  EXPECT_EQ(GetParent(h), nullptr) << "message-only";
+  SetWindowExtension(h, std::make_unique<TCountedExtension>(&freed));
+  EXPECT_NE(GetWindowExtension(h), nullptr);
+  DestroyWindow(h);
+  EXPECT_EQ(GetWindowExtension(h), nullptr);
+
+  std::thread([&] {  // a thread that ends with its window still alive
+    HWND w = CreateWindowEx(0, "TestWindow", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    SetWindowExtension(w, std::make_unique<TCountedExtension>(&freed));
+  }).join();
+  detail::SetWindowHooks({});
+  EXPECT_EQ(g_created.load(), 2);
+  EXPECT_EQ(g_destroyed.load(), 2);
+  EXPECT_EQ(freed.load(), 2);
+}
+
 }  // namespace
