@@ -7,6 +7,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/Colors.h"
 #include "platform/Exceptions.h"
 #include "platform/PixelDrawing.h"
 #include "platform/Streams.h"
@@ -585,7 +586,8 @@ void TGIFImage::Assign(TPersistent* Source) {
     fresh.height = surface.Height();
     fresh.bgra.resize(static_cast<std::size_t>(fresh.width) * fresh.height * 4);
     const bool keyed = bitmap->Transparent();
-    const std::uint32_t key = surface.PixelAt(0, fresh.height - 1) & 0xFFFFFF;
+    const COLORREF c = ColorToRGB(bitmap->TransparentColor());
+    const std::uint32_t key = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     std::uint8_t* d = fresh.bgra.data();
     for (int y = 0; y < fresh.height; ++y)
       for (int x = 0; x < fresh.width; ++x, d += 4) {

@@ -56,8 +56,8 @@ class TGIFImage : public TGraphic {
   void LoadFromStream(TStream* Stream) override;
   void SaveToStream(TStream* Stream) override;
 
-  // Copies another GIF, or takes the pixels of a TBitmap; a transparent bitmap's transparent
-  // colour (its bottom-left pixel) becomes the transparent index.
+  // Copies another GIF, or takes the pixels of a TBitmap; a transparent bitmap's
+  // TransparentColor becomes the transparent index.
   void Assign(TPersistent* Source) override;
 
   [[nodiscard]] const gifcodec::Image& Data() const { return image_; }

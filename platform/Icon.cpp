@@ -7,6 +7,7 @@
 #include "platform/Bitmap.h"
 #include "platform/BmpCodec.h"
 #include "platform/Canvas.h"
+#include "platform/Colors.h"
 #include "platform/Exceptions.h"
 #include "platform/PixelDrawing.h"
 #include "platform/PngImage.h"
@@ -223,7 +224,8 @@ void TIcon::Assign(TPersistent* Source) {
       alphaUsed = alphaUsed || (argb >> 24) != 0;
     }
   if (!alphaUsed || surface.BitsPerPixel() != 32) {
-    const std::uint32_t key = surface.PixelAt(0, h - 1) & 0xFFFFFF;
+    const COLORREF c = ColorToRGB(bitmap->TransparentColor());
+    const std::uint32_t key = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
     for (std::size_t i = 0; i < px.size(); i += 4) {
       const std::uint32_t rgb = px[i] | (px[i + 1] << 8) | (px[i + 2] << 16);
       px[i + 3] = bitmap->Transparent() && rgb == key ? 0 : 255;

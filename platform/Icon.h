@@ -31,7 +31,7 @@ class TIcon : public TGraphic {
 
   // Copies another icon, or takes a TBitmap: a 32-bit bitmap whose alpha bytes are not all 0
   // keeps its alpha; otherwise pixels are opaque except, for a transparent bitmap, those of its
-  // transparent colour (its bottom-left pixel).
+  // TransparentColor.
   void Assign(TPersistent* Source) override;
 
   // Replaces the image with Width x Height pixels of 4 bytes B, G, R, A (straight alpha).

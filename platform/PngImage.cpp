@@ -10,6 +10,7 @@
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/Colors.h"
 #include "platform/Exceptions.h"
 #include "platform/PixelDrawing.h"
 #include "platform/Streams.h"
@@ -460,9 +461,10 @@ void TPngImage::Assign(TPersistent* Source) {
     } else {
       for (std::size_t i = 3; i < fresh.bgra.size(); i += 4) fresh.bgra[i] = 255;
       if (bitmap->Transparent()) {
-        const std::uint32_t key = surface.PixelAt(0, fresh.height - 1) & 0xFFFFFF;
+        const COLORREF c = ColorToRGB(bitmap->TransparentColor());
+        const std::uint32_t key = (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
         fresh.transparency = pngcodec::Transparency::Bit;
-        fresh.transparentColor = ((key >> 16) & 0xFF) | (key & 0xFF00) | ((key & 0xFF) << 16);
+        fresh.transparentColor = c;
         for (std::size_t i = 0; i < fresh.bgra.size(); i += 4) {
           const std::uint32_t c = fresh.bgra[i] | (fresh.bgra[i + 1] << 8) | (fresh.bgra[i + 2] << 16);
           if (c == key) fresh.bgra[i + 3] = 0;

@@ -98,7 +98,7 @@ class TPngImage : public TGraphic {
 
   // Copies another PNG, or takes a TBitmap: a 32-bit bitmap whose alpha bytes are not all 0
   // gives true colour with alpha, any other bitmap true colour; a transparent bitmap's
-  // transparent colour (its bottom-left pixel) becomes the single transparent colour.
+  // TransparentColor becomes the single transparent colour.
   void Assign(TPersistent* Source) override;
 
   // A new picture of that colour type, bit depth and size, all pixels 0 (and opaque unless the
