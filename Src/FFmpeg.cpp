@@ -24,11 +24,19 @@ TOutputStreamSetup::~TOutputStreamSetup() {
   if (av::av_dict_free && codec_opts) av::av_dict_free(&codec_opts);
 }
 
+void TOutputFileSetup::CloseIO() {
+  if (!ctx || !ctx->pb || !av::avio_closep) return;
+  if (stream_io)
+    FreeStreamIO(&ctx->pb);
+  else if (!(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)))
+    CloseOutputFile(ctx);
+}
+
 TOutputFileSetup::~TOutputFileSetup() {
   streams.clear();
   if (av::av_dict_free && muxer_opts) av::av_dict_free(&muxer_opts);
   if (ctx && av::avformat_free_context) {
-    if (ctx->pb && !(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE))) CloseOutputFile(ctx);
+    CloseIO();
     av::avformat_free_context(ctx);
   }
   ctx = nullptr;
@@ -37,62 +45,6 @@ TOutputFileSetup::~TOutputFileSetup() {
 TCriticalSection& PostHookLock() {
   static TCriticalSection lock;
   return lock;
-}
-
-// ---- the stream registry ----
-
-namespace {
-
-struct TRegistry {
-  std::mutex Lock;
-  int NextId = 1;
-  std::map<int, TStream*> Streams;
-};
-
-TRegistry& Registry() {
-  static TRegistry registry;
-  return registry;
-}
-
-}  // namespace
-
-int TStreamRegistry::Register(TStream* AStream) {
-  TRegistry& r = Registry();
-  std::lock_guard<std::mutex> guard(r.Lock);
-  const int id = r.NextId++;
-  r.Streams[id] = AStream;
-  return id;
-}
-
-void TStreamRegistry::Unregister(int AId) {
-  TRegistry& r = Registry();
-  std::lock_guard<std::mutex> guard(r.Lock);
-  r.Streams.erase(AId);
-}
-
-TStream* TStreamRegistry::Find(int AId) {
-  TRegistry& r = Registry();
-  std::lock_guard<std::mutex> guard(r.Lock);
-  auto it = r.Streams.find(AId);
-  return it == r.Streams.end() ? nullptr : it->second;
-}
-
-std::string TStreamRegistry::StreamName(int AId, const std::string& APrivateData) {
-  return "stream:" + std::to_string(AId) + ":" + APrivateData;
-}
-
-int TStreamRegistry::ParseStreamName(const std::string& AName) {
-  if (AName.rfind("stream:", 0) != 0) return 0;
-  size_t pos = 7;
-  int id = 0;
-  bool digits = false;
-  while (pos < AName.size() && AName[pos] >= '0' && AName[pos] <= '9' && id < 100000000) {
-    id = id * 10 + (AName[pos] - '0');
-    digits = true;
-    ++pos;
-  }
-  if (!digits || pos >= AName.size() || AName[pos] != ':') return 0;
-  return id;
 }
 
 // ---- worker threads ----
@@ -466,7 +418,7 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
   for (auto& file : files) {
     AVFormatContext* ctx = file->ctx;
     const bool writesFile = ctx && ctx->oformat && !(ctx->oformat->flags & AVFMT_NOFILE);
-    if (writesFile && ctx->pb) CloseOutputFile(ctx);
+    file->CloseIO();
     const std::string name = file->file_name;
     const bool created = file->created_file && writesFile;
     file.reset();
@@ -482,7 +434,13 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
 }
 
 void TCustomFFmpeg::CloseInputFiles() {
-  for (AVFormatContext*& ctx : Finput_files) CloseInputFile(&ctx);
+  for (AVFormatContext*& ctx : Finput_files) {
+    // A byte-stream input's I/O context is ours: the libraries leave it to us.
+    AVIOContext* streamIO = (ctx && (ctx->flags & AVFMT_FLAG_CUSTOM_IO) && ctx->pb && IsStreamIO(ctx->pb)) ? ctx->pb
+                                                                                                          : nullptr;
+    CloseInputFile(&ctx);
+    FreeStreamIO(&streamIO);
+  }
   Finput_files.clear();
   Finput_files_ts_offset.clear();
   Finput_codecs.clear();

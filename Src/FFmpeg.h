@@ -126,6 +126,9 @@ struct TOutputFileSetup {
   std::vector<std::unique_ptr<TOutputStreamSetup>> streams;  // index = stream index
   std::string file_name;                // the name as the caller gave it
   bool created_file = false;            // this job created the local file (it did not exist before)
+  bool stream_io = false;               // ctx->pb writes to a registered byte stream
+  // Flushes and closes the output's byte stream, whichever kind it is.
+  void CloseIO();
 };
 
 // The registry behind the "stream:<id>:<private data>" names of byte streams handed to the
@@ -143,6 +146,15 @@ class TStreamRegistry {
   // The id of a "stream:<id>:…" name; 0 when the name is not of that form.
   [[nodiscard]] static int ParseStreamName(const std::string& AName);
 };
+
+// I/O contexts of the libraries reading or writing a registered byte stream (seekable when the
+// stream is). Exceptions of the stream become I/O errors of the libraries. nullptr when the
+// context cannot be made.
+[[nodiscard]] AVIOContext* NewStreamIO(TStream* AStream, bool AWrite);
+// True for a context NewStreamIO made.
+[[nodiscard]] bool IsStreamIO(const AVIOContext* AContext);
+// Flushes (when writing) and frees a context NewStreamIO made; *AContext becomes nullptr.
+void FreeStreamIO(AVIOContext** AContext);
 
 // One built-in preset.
 struct TOptionsPreset {

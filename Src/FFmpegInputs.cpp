@@ -126,11 +126,27 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   ic->flags |= AVFMT_FLAG_NONBLOCK;
   if (Fpgmyuv_compatibility_hack) ic->video_codec_id = AV_CODEC_ID_PGMYUV;
 
+  // A registered byte stream is read through an I/O context of ours, which stays ours to free.
+  AVIOContext* streamIO = nullptr;
+  if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
+    TStream* stream = TStreamRegistry::Find(streamId);
+    if (stream) streamIO = NewStreamIO(stream, false);
+    if (!streamIO) {
+      av::avformat_free_context(ic);
+      ResetInputOptions();
+      FLastErrMsg = AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT));
+      return false;
+    }
+    ic->pb = streamIO;
+    ic->flags |= AVFMT_FLAG_CUSTOM_IO;
+  }
+
   AVDictionary* openParams = paramsOwner.release();
   const int error = OpenInputFile(&ic, AFileName, format, &openParams);
   paramsOwner.reset(openParams);
   if (error < 0) {
     // OpenInputFile freed the context.
+    FreeStreamIO(&streamIO);
     FLastErrMsg = AVErrorText(AFileName, error);
     ResetInputOptions();
     return false;
@@ -138,6 +154,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   auto fail = [&](const std::string& AText) {
     FLastErrMsg = AText;
     CloseInputFile(&ic);
+    FreeStreamIO(&streamIO);
     ResetInputOptions();
     return false;
   };
@@ -229,6 +246,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
         break;
       default:
         CloseInputFile(&ic);
+        FreeStreamIO(&streamIO);
         ResetInputOptions();
         throw FFmpegException("invalid codec_type");
     }

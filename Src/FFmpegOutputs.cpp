@@ -189,7 +189,17 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     FLastErrMsg = AVErrorText(AFileName, -33);
     return -1;
   }
-  if (!(format->flags & AVFMT_NOFILE)) {
+  if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
+    // A registered byte stream is written through an I/O context of ours.
+    TStream* stream = TStreamRegistry::Find(streamId);
+    oc->pb = stream ? NewStreamIO(stream, true) : nullptr;
+    if (!oc->pb) {
+      FLastErrMsg = AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT));
+      return -1;
+    }
+    oc->flags |= AVFMT_FLAG_CUSTOM_IO;
+    file->stream_io = true;
+  } else if (!(format->flags & AVFMT_NOFILE)) {
     std::error_code error;
     file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
     const int result = OpenOutputFile(oc, AFileName, nullptr);

@@ -5,6 +5,7 @@
 
 #include "FFmpegTestSupport.h"
 #include "Src/AVFilterStubs.h"
+#include "platform/Streams.h"
 
 namespace {
 
@@ -276,6 +277,42 @@ TEST_F(EngineFiles, MetadataStreamIdsAndRateOverrides) {
   Parse("rc_override", "12");
   Parse("vcodec", "mpeg2video");
   EXPECT_EQ(ErrorOf([&] { Parse("newvideo", ""); }), "error parsing rc_override");
+}
+
+// ---- byte streams ----
+
+TEST_F(EngineFiles, RegisteredByteStreamsServeAsInputAndOutput) {
+  EXPECT_EQ(TStreamRegistry::ParseStreamName("stream:12:private"), 12);
+  for (const char* bad : {"stream:", "stream:x:1", "stream:12", "file:stream:1:", "Stream:1:"})
+    EXPECT_EQ(TStreamRegistry::ParseStreamName(bad), 0) << bad;
+
+  TMemoryStream input;
+  input.LoadFromFile(fixtures::Mp4());
+  TMemoryStream output;
+  const int inputId = TStreamRegistry::Register(&input);
+  const int outputId = TStreamRegistry::Register(&output);
+  ASSERT_TRUE(engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4"))) << engine->LastErrMsg();
+  EXPECT_EQ(engine->InputFile(0)->nb_streams, 2u);
+  EXPECT_EQ(engine->Fframe_width, 160);
+  Parse("vcodec", "mpeg4");
+  Parse("an", "1");
+  const int count = engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi"));
+  ASSERT_EQ(count, 1) << engine->LastErrMsg();
+  TOutputFileSetup& file = engine->OutputFile(0);
+  ASSERT_GE(av::avcodec_parameters_from_context(file.streams[0]->st->codecpar, file.streams[0]->enc), 0);
+  file.streams[0]->st->time_base = file.streams[0]->enc->time_base;
+  ASSERT_GE(av::avformat_write_header(file.ctx, nullptr), 0);
+  engine->FreeResources();
+  EXPECT_GT(output.Size(), 0);
+  EXPECT_EQ(std::string(static_cast<const char*>(output.Memory()), 4), "RIFF");
+
+  // A name whose stream is not (or no longer) registered names nothing.
+  TStreamRegistry::Unregister(inputId);
+  TStreamRegistry::Unregister(outputId);
+  EXPECT_FALSE(engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4")));
+  EXPECT_EQ(engine->LastErrMsg(), TStreamRegistry::StreamName(inputId, "clip.mp4") + ": No such file or directory");
+  EXPECT_EQ(engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi")), -1);
+  EXPECT_EQ(TStreamRegistry::Find(outputId), nullptr);
 }
 
 // ---- releasing ----
