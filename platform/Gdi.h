@@ -19,6 +19,7 @@
 // A DC itself is used by one thread at a time.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -193,9 +194,16 @@ inline int GetObject(HFONT h, int c, void* pv) { return GetObject(ToObject(h), c
 // surface). SelectClipRgn and the other clip calls only narrow that clip.
 [[nodiscard]] HDC CreateSurfaceDC(std::shared_ptr<PixelSurface> surface, TPoint origin, const Region* clip);
 BOOL DeleteDC(HDC hdc);
-// The screen DC (hWnd nullptr): a headless 32-bit screen surface of GetScreenSize().
+// The screen DC (hWnd nullptr): a headless 32-bit screen surface of GetScreenSize(). For a
+// window, GetDC and ReleaseDC ask the handlers the windowing layer installed (nullptr / 0
+// without them).
 [[nodiscard]] HDC GetDC(HWND hWnd);
 int ReleaseDC(HWND hWnd, HDC hdc);
+using TWindowDCGetter = std::function<HDC(HWND)>;
+using TWindowDCReleaser = std::function<int(HWND, HDC)>;
+// Installs the windowing layer's window DC handlers (set once, at start-up, before any window
+// DC is asked for).
+void SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release);
 [[nodiscard]] TSize GetScreenSize();
 // Sets the size of the headless screen surface (taken by the next GetDC).
 void SetScreenSize(TSize size);

@@ -416,8 +416,29 @@ void SetScreenSize(TSize size) {
   }
 }
 
+namespace {
+
+struct WindowDCHandlers {
+  TWindowDCGetter get;
+  TWindowDCReleaser release;
+};
+
+WindowDCHandlers& TheWindowDCHandlers() {
+  static WindowDCHandlers handlers;
+  return handlers;
+}
+
+}  // namespace
+
+void SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release) {
+  TheWindowDCHandlers() = {std::move(Get), std::move(Release)};
+}
+
 HDC GetDC(HWND hWnd) {
-  if (hWnd) return nullptr;  // window DCs belong to the windowing layer
+  if (hWnd) {
+    const auto& handlers = TheWindowDCHandlers();
+    return handlers.get ? handlers.get(hWnd) : nullptr;
+  }
   Tables& t = TheTables();
   std::lock_guard<std::mutex> guard(t.lock);
   if (!t.screenDC) {
@@ -432,8 +453,17 @@ HDC GetDC(HWND hWnd) {
   return t.screenDC;
 }
 
-int ReleaseDC(HWND, HDC hdc) {
+int ReleaseDC(HWND hWnd, HDC hdc) {
+  if (hWnd) {
+    const auto& handlers = TheWindowDCHandlers();
+    return handlers.release ? handlers.release(hWnd, hdc) : 0;
+  }
   // The screen DC is shared and stays; its state goes back to the defaults for the next user.
+  {
+    Tables& t = TheTables();
+    std::lock_guard<std::mutex> guard(t.lock);
+    if (hdc != t.screenDC) return 0;
+  }
   auto dc = FindDC(hdc);
   if (!dc) return 0;
   dc->saved.clear();

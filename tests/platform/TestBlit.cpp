@@ -228,3 +228,26 @@ TEST(DeviceContext, HostileSizesAndStaleHandlesFailCleanly) {
   EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
   EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
 }
+
+TEST(DeviceContext, ScreenDCAndWindowDCHandlers) {
+  HDC screen = GetDC(nullptr);
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(GetDeviceCaps(screen, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSY), 96);
+  SetTextColor(screen, RGB(1, 2, 3));
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+  EXPECT_EQ(GetTextColor(GetDC(nullptr)), 0u);  // released state is back to the defaults
+  EXPECT_FALSE(DeleteDC(screen));
+
+  HWND window = reinterpret_cast<HWND>(0x1234);
+  EXPECT_EQ(GetDC(window), nullptr);  // no windowing layer yet
+  auto surface = PixelSurface::Create(4, 4, 32);
+  HDC windowDC = CreateSurfaceDC(surface, {0, 0}, nullptr);
+  HWND asked = nullptr;
+  SetWindowDCHandlers([&](HWND h) { asked = h; return windowDC; }, [&](HWND, HDC) { return 1; });
+  EXPECT_EQ(GetDC(window), windowDC);
+  EXPECT_EQ(asked, window);
+  EXPECT_EQ(ReleaseDC(window, windowDC), 1);
+  SetWindowDCHandlers(nullptr, nullptr);
+  DeleteDC(windowDC);
+}
