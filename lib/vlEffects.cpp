@@ -9,6 +9,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Picture.h"
+#include "platform/Resources.h"
 #include "platform/Exceptions.h"
 #include "platform/Streams.h"
 #include "platform/Surface.h"
@@ -601,6 +602,13 @@ void TvlBitmap::DrawGraphic(TGraphic* Graphic, const TRect& DstRect) {
     for (int x = 0; x < FWidth; ++x)
       if ((row[x] & kRgbMask) != kMagenta) SetPixel(x, y, row[x]);
   }
+}
+
+void TvlBitmap::LoadFromResource(const std::string&, const std::string& ResName) {
+  if (!FindResourceData(ResName, RT_BITMAP)) return;
+  TBitmap bitmap;
+  bitmap.LoadFromResourceName(HInstance(), ResName);
+  Assign(&bitmap);
 }
 
 void TvlBitmap::LoadFromPcxStream(TStream* Stream) {

@@ -147,6 +147,9 @@ class TvlBitmap : public TPersistent {
   // EConvertError.
   void Assign(TPersistent* Source) override;
 
+  // Takes the bitmap resource ResName (RT_BITMAP) of the program's resources; nothing when there
+  // is none. The program is the only module with resources, so ResFileName names no other.
+  void LoadFromResource(const std::string& ResFileName, const std::string& ResName);
   // Reads an 8-bit PCX picture (first byte 10 or 205; anything else loads nothing).
   void LoadFromPcxStream(TStream* Stream);
 

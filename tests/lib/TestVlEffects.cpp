@@ -5,9 +5,11 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
+#include "platform/PngImage.h"
 #include "platform/Streams.h"
 
 namespace {
@@ -386,6 +388,9 @@ TEST(TvlEffectBmpTest, ColumnTransitions) {
       {"left slide", &TvlEffectBmp::MorphLeftSlide, 0.3, {107, 108, 109, 3, 4, 5, 6, 7, 8, 9}},
       {"right slide", &TvlEffectBmp::MorphRightSlide, 0.3, {0, 1, 2, 3, 4, 5, 6, 100, 101, 102}},
       {"slide 0 takes one column", &TvlEffectBmp::MorphLeftSlide, 0.0, {109, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      // b = 4, e = 3: the band 3..7, gradients of 1/3 on both sides.
+      {"centre grad", &TvlEffectBmp::MorphHGrad, 0.4, {0, 34, 69, 103, 104, 105, 106, 107, 75, 42}},
+      {"grad of a wide image", &TvlEffectBmp::MorphGrad, 0.4, {0, 34, 69, 103, 104, 105, 106, 107, 75, 42}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -395,6 +400,27 @@ TEST(TvlEffectBmpTest, ColumnTransitions) {
     (own.*c.op)(&other, c.kf);
     for (int x = 0; x < 10; ++x) EXPECT_EQ(At(own, x, 1), c.expected[x]) << "column " << x;
   }
+}
+
+TEST(TvlEffectBmpTest, VerticalGradientOfATallImage) {
+  TvlEffectBmp own(1, 10), other(1, 10);
+  for (int y = 0; y < 10; ++y) {
+    std::memset(own.Row(y), y, 3);
+    std::memset(other.Row(y), 100 + y, 3);
+  }
+  own.MorphGrad(&other, 0.4);  // b = 4, e = (10 - 4 - 1) div 2 = 2
+  const int expected[10] = {0, 1, 52, 103, 104, 105, 106, 107, 58, 9};
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(At(own, 0, y), expected[y]) << "row " << y;
+}
+
+TEST(TvlEffectBmpTest, ResizeFillsBlocks) {
+  TvlEffectBmp small(2, 2), big(4, 4);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) std::memset(small.Row(y) + 3 * x, 10 * (1 + x + 2 * y), 3);
+  small.Resize(&big);  // blocks of 3 x 3 at 0 and round(1.5) = 2
+  const int expected[4][4] = {{10, 10, 20, 20}, {10, 10, 20, 20}, {30, 30, 40, 40}, {30, 30, 40, 40}};
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(At(big, x, y), expected[y][x]) << x << "," << y;
 }
 
 TEST(TvlEffectBmpTest, TransitionsOnDegenerateSizesAreHarmless) {
@@ -459,6 +485,112 @@ TEST(TvlEffectBmpTest, PixelEffects) {
   EXPECT_EQ(At(rot, 0, 2), 10);  // (x 0, y 0) -> (0, Width - 1)
   r.Rotate90_2(&rot);
   EXPECT_EQ(At(rot, 1, 0), 10);  // (x 0, y 0) -> (Height - 1, 0)
+}
+
+// ---- Loading ---------------------------------------------------------------------------------
+
+std::vector<std::uint8_t> Pcx(int first, int version, std::vector<std::uint8_t> data) {
+  std::vector<std::uint8_t> file(128, 0);
+  file[0] = static_cast<std::uint8_t>(first);
+  file[1] = static_cast<std::uint8_t>(version);
+  file[2] = 1;  // run-length
+  file[3] = 8;
+  file[8] = 2;   // Xmax: 3 wide
+  file[10] = 1;  // Ymax: 2 high
+  file[65] = 1;  // planes
+  file[66] = 4;  // bytes per line
+  file.insert(file.end(), data.begin(), data.end());
+  std::vector<std::uint8_t> palette(768, 0);
+  for (int i = 1; i <= 3; ++i) {
+    palette[3 * i] = static_cast<std::uint8_t>(10 * i);
+    palette[3 * i + 1] = static_cast<std::uint8_t>(10 * i + 1);
+    palette[3 * i + 2] = static_cast<std::uint8_t>(10 * i + 2);
+  }
+  file.push_back(12);
+  file.insert(file.end(), palette.begin(), palette.end());
+  return file;
+}
+
+TEST(TvlBitmapTest, LoadFromPcxStream) {
+  struct Case {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    bool loads;
+    TvlColor topLeft, bottomRight;
+  };
+  const std::vector<std::uint8_t> rows = {0xC3, 1, 0, 2, 3, 0xC2, 1};
+  const Case cases[] = {
+      {"run-length rows", Pcx(10, 5, rows), true, Argb(255, 10, 11, 12), Argb(255, 10, 11, 12)},
+      {"second row literal", Pcx(205, 5, {0xC4, 3, 0xC4, 2}), true, Argb(255, 30, 31, 32), Argb(255, 20, 21, 22)},
+      {"16-colour version", Pcx(10, 3, rows), true, Argb(255, 128, 0, 0), Argb(255, 128, 0, 0)},
+      {"run beyond the end", Pcx(10, 5, {0xFF, 1}), true, Argb(255, 10, 11, 12), Argb(255, 10, 11, 12)},
+      {"not a PCX", Pcx(11, 5, rows), false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMemoryStream s;
+    s.WriteBuffer(c.file.data(), static_cast<std::int64_t>(c.file.size()));
+    s.SetPosition(0);
+    TvlBitmap b;
+    b.LoadFromPcxStream(&s);
+    ASSERT_EQ(!b.Empty(), c.loads);
+    if (!c.loads) continue;
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(b.Height(), 2);
+    EXPECT_EQ(b.Pixel(0, 0), c.topLeft);
+    EXPECT_EQ(b.Pixel(2, 1), c.bottomRight);
+  }
+}
+
+TEST(TvlBitmapTest, AssignFromAPngLeavesItsTransparentPartsOut) {
+  pngcodec::Image image;
+  image.width = 2;
+  image.height = 1;
+  image.colorType = pngcodec::kRgbAlpha;
+  image.transparency = pngcodec::Transparency::Partial;
+  image.bgra = {0, 0, 255, 255, 0, 255, 0, 0};
+  const auto bytes = pngcodec::Encode(image);
+  TMemoryStream s;
+  s.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
+  s.SetPosition(0);
+  TPngImage png;
+  png.LoadFromStream(&s);
+  TvlBitmap b;
+  b.Assign(&png);
+  ASSERT_EQ(b.Width(), 2);
+  EXPECT_EQ(b.Pixel(0, 0), Argb(255, 255, 0, 0));
+  EXPECT_EQ(b.Pixel(1, 0), Argb(255, 0, 0, 0));  // magenta underneath: left undrawn
+}
+
+TEST(GlowTextTest, GlowWithoutBlurAndAbsurdSizes) {
+  TvlBitmap target;
+  target.SetSize(80, 40);
+  target.Clear(0xFF000000);
+  LOGFONT lf;
+  lf.lfHeight = -20;
+  lf.lfWeight = FW_BOLD;
+  HFONT font = CreateFontIndirect(&lf);
+  HGDIOBJ old = SelectObject(target.DC(), font);
+  SetTextColor(target.DC(), RGB(0, 0, 255));
+  const TRect r{10, 5, 70, 35};
+  DrawGlowText(target.DC(), r, "HH", DT_SINGLELINE | DT_NOCLIP, 20, static_cast<TColor>(RGB(0, 255, 0)), 0);
+  // The unblurred glow lands 20 pixels right and down of the text: only green there.
+  int green = 0, blue = 0;
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 80; ++x) {
+      const TvlColor p = target.Pixel(x, y);
+      if (((p >> 8) & 0xFF) > 100 && (p & 0xFF) < 50) ++green;
+      if ((p & 0xFF) > 100 && x < 60 && y < 30) ++blue;
+    }
+  EXPECT_GT(green, 0);
+  EXPECT_GT(blue, 0);
+  // Glow sizes a skin might name by mistake stay cheap and harmless.
+  DrawGlowText(target.DC(), r, "HH", 0, 0, 0, 1 << 30);
+  DrawThickGlowText(target.DC(), r, "HH", 0, 0, 0, -5);
+  DrawReflectionText(target.DC(), r, "HH", DT_SINGLELINE, 2, 0);
+  DrawVistaGlowText(target.DC(), r, "HH", DT_SINGLELINE, 0);
+  SelectObject(target.DC(), old);
+  DeleteObject(font);
 }
 
 // ---- Blur and mask alpha -----------------------------------------------------------------------
