@@ -75,7 +75,7 @@ TWindowRecord* Find(TWindowTable& t, HWND h) {
   return &r;
 }
 
-LRESULT CALLBACK_UtilWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+LRESULT UtilityWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   std::shared_ptr<TWndMethod> method;
   {
     auto& t = Table();
@@ -88,13 +88,13 @@ LRESULT CALLBACK_UtilWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   return m.Result;
 }
 
-constexpr const char* kUtilWindowClass = "TPUtilWindow";
+constexpr const char* kUtilWindowClass = "UtilityWindow";
 
 void RegisterUtilClass() {
   static std::once_flag once;
   std::call_once(once, [] {
     WNDCLASS cls;
-    cls.lpfnWndProc = CALLBACK_UtilWindowProc;
+    cls.lpfnWndProc = UtilityWindowProc;
     cls.lpszClassName = kUtilWindowClass;
     RegisterClass(&cls);
   });

@@ -67,19 +67,19 @@ TEST_F(TimerTest, PeekingWithoutRemovalLeavesTheTimerDue) {
 }
 
 std::vector<UINT_PTR>* g_proc_ids = nullptr;
-void CALLBACK_Record(HWND, UINT msg, UINT_PTR id, DWORD) {
+void RecordTimer(HWND, UINT msg, UINT_PTR id, DWORD) {
   if (msg == WM_TIMER && g_proc_ids) g_proc_ids->push_back(id);
 }
 
 TEST_F(TimerTest, ThreadTimersGetTheirOwnIdsAndCallTheirProcedure) {
   std::vector<UINT_PTR> calls;
   g_proc_ids = &calls;
-  UINT_PTR a = SetTimer(nullptr, 0, 20, CALLBACK_Record);
-  UINT_PTR b = SetTimer(nullptr, 0, 20, CALLBACK_Record);
+  UINT_PTR a = SetTimer(nullptr, 0, 20, RecordTimer);
+  UINT_PTR b = SetTimer(nullptr, 0, 20, RecordTimer);
   ASSERT_NE(a, 0u);
   ASSERT_NE(b, 0u);
   EXPECT_NE(a, b);
-  EXPECT_EQ(SetTimer(nullptr, a, 40, CALLBACK_Record), a) << "an existing id is restarted";
+  EXPECT_EQ(SetTimer(nullptr, a, 40, RecordTimer), a) << "an existing id is restarted";
   clock.Advance(20);
   PumpTimers();
   EXPECT_EQ(calls, std::vector<UINT_PTR>{b});
