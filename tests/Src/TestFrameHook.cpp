@@ -6,6 +6,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -65,25 +67,30 @@ void Release(void* ctx) {
 
 class FrameHook : public ::testing::Test {
  protected:
+  // The plug-ins are built once into the shared fixture folder (a folder name with a space) and
+  // reused by the later test processes; each is built under a temporary name and renamed.
   static void SetUpTestSuite() {
-    Folder = new fs::path(fixtures::ScratchFolder("hook with space"));
-    std::ofstream(*Folder / "hook.cpp") << HookSource;
-    // The variants are compiled side by side.
+    Folder = new fs::path(fixtures::Folder() / "frame hooks 1");
+    fs::create_directories(*Folder);
     const std::vector<std::pair<std::string, std::string>> variants = {
         {"full", ""}, {"noprocess", "-DNO_PROCESS"}, {"noconfigure", "-DNO_CONFIGURE"},
-        {"norelease", "-DNO_RELEASE"}, {"second", ""}};
+        {"norelease", "-DNO_RELEASE"}, {"second", ""}, {"refusing", ""}};
+    const std::string tag = std::to_string(::getpid());
+    const fs::path source = *Folder / ("hook-" + tag + ".cpp");
+    std::ofstream(source) << HookSource;
     std::string command;
-    for (const auto& [name, defines] : variants)
-      command += "c++ -shared -fPIC -O0 " + defines + " -o " + fixtures::Quoted(Library(name)) + " " +
-                 fixtures::Quoted((*Folder / "hook.cpp").string()) + " 2>&1 & ";
-    const std::string errors = fixtures::Run(command + "wait");
+    for (const auto& [name, defines] : variants) {
+      if (fs::exists(Library(name))) continue;
+      const std::string temporary = Library(name) + "." + tag;
+      command += "(c++ -shared -fPIC -O0 " + defines + " -o " + fixtures::Quoted(temporary) + " " +
+                 fixtures::Quoted(source.string()) + " && mv -f " + fixtures::Quoted(temporary) + " " +
+                 fixtures::Quoted(Library(name)) + ") 2>&1 & ";
+    }
+    const std::string errors = command.empty() ? std::string() : fixtures::Run(command + "wait");
+    fs::remove(source);
     for (const auto& variant : variants) ASSERT_TRUE(fs::exists(Library(variant.first))) << command << "\n" << errors;
   }
-  static void TearDownTestSuite() {
-    std::error_code error;
-    fs::remove_all(*Folder, error);
-    delete Folder;
-  }
+  static void TearDownTestSuite() { delete Folder; }
   static std::string Library(const std::string& AName) { return (*Folder / ("lib" + AName + ".so")).string(); }
   // What the library AName has logged so far (it stays loaded once a hook loaded it).
   static std::string LogOf(const std::string& AName) {
@@ -136,7 +143,7 @@ TEST_F(FrameHook, LibrariesWithoutEntryPoints) {
       {{Library("noprocess")}, -2},
       {{Library("noconfigure"), "1"}, -2},
       {{Library("noconfigure")}, 0},
-      {{Library("full"), "refuse"}, -22},
+      {{Library("refusing"), "refuse"}, -22},
       {{(*Folder / "missing.so").string()}, -1},
   };
   for (const TCase& c : cases) {
