@@ -553,3 +553,11 @@ constexpr UINT DT_PREFIXONLY = 0x200000;
 // the whole zero-terminated text.
 int DrawText(HDC hdc, const char* lpchText, int cchText, TRect* lprc, UINT format);
 int DrawText(HDC hdc, const std::string& text, TRect* lprc, UINT format);
+// The wide-text forms take the same UTF-8 text.
+inline int DrawTextW(HDC hdc, const std::string& text, TRect* lprc, UINT format) {
+  return DrawText(hdc, text, lprc, format);
+}
+inline BOOL TextOutW(HDC hdc, int x, int y, const std::string& text) { return TextOut(hdc, x, y, text); }
+inline BOOL GetTextExtentPoint32W(HDC hdc, const std::string& text, TSize* psizl) {
+  return GetTextExtentPoint32(hdc, text, psizl);
+}
