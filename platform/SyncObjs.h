@@ -65,14 +65,23 @@ class TSimpleEvent : public TEvent {
   TSimpleEvent() : TEvent(true, false) {}
 };
 
-// Handle-based events. Handles are ids in a table, never pointers; a closed or unknown handle
-// makes every call fail quietly (FALSE or WAIT_FAILED).
+// Handle-based events and mutexes. Handles are ids in a table, never pointers; a closed or
+// unknown handle makes every call fail quietly (FALSE or WAIT_FAILED). Names are ignored: every
+// call makes a new, unnamed object.
 [[nodiscard]] HANDLE CreateEvent(void* lpEventAttributes, BOOL bManualReset, BOOL bInitialState,
                                  const char* lpName);
 BOOL SetEvent(HANDLE hEvent);
 BOOL ResetEvent(HANDLE hEvent);
+// A mutex that its owner thread may take again (each take needs its release).
+[[nodiscard]] HANDLE CreateMutex(void* lpMutexAttributes, BOOL bInitialOwner, const char* lpName);
+// FALSE when the caller does not own the mutex.
+BOOL ReleaseMutex(HANDLE hMutex);
+// Waiting takes the object: an auto-reset event is reset, a mutex becomes the caller's.
 // WAIT_OBJECT_0 when signalled, WAIT_TIMEOUT after dwMilliseconds, WAIT_FAILED on a bad handle.
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+// Waits for any (WAIT_OBJECT_0 + the lowest index that is signalled) or, with bWaitAll, all of
+// the objects at once (WAIT_OBJECT_0; none is taken before all are ready).
+DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds);
 BOOL CloseHandle(HANDLE hObject);
 
 // Atomic helpers on shared counters; each returns the new value (Exchange: the old one).

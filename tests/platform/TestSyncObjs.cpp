@@ -150,4 +150,67 @@ TEST(Interlocked, CountsAndSwapsAtomically) {
   EXPECT_EQ(value, 9);
 }
 
+
+TEST(MutexHandle, IsOwnedByOneThreadAndReentrantForIt) {
+  TWatchdog dog("mutex handle");
+  HANDLE m = CreateMutex(nullptr, TRUE, nullptr);  // owned by this thread from the start
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(WaitForSingleObject(m, 0), WAIT_OBJECT_0) << "the owner takes it again";
+  DWORD other = WAIT_FAILED;
+  BOOL other_release = TRUE;
+  std::thread([&] {
+    other = WaitForSingleObject(m, 10);
+    other_release = ReleaseMutex(m);
+  }).join();
+  EXPECT_EQ(other, WAIT_TIMEOUT);
+  EXPECT_FALSE(other_release) << "only the owner may release";
+  EXPECT_TRUE(ReleaseMutex(m));
+  EXPECT_TRUE(ReleaseMutex(m));
+  EXPECT_FALSE(ReleaseMutex(m)) << "released as often as taken";
+  std::thread([&] {
+    other = WaitForSingleObject(m, 0);
+    other_release = ReleaseMutex(m);
+  }).join();
+  EXPECT_EQ(other, WAIT_OBJECT_0);
+  EXPECT_TRUE(other_release);
+  EXPECT_FALSE(SetEvent(m)) << "a mutex is not an event";
+  CloseHandle(m);
+}
+
+TEST(WaitForMultipleObjects, AnyReturnsTheLowestSignalledIndexAndAllWaitsForEvery) {
+  TWatchdog dog("WaitForMultipleObjects");
+  HANDLE a = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  HANDLE b = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  HANDLE pair[] = {a, b};
+  EXPECT_EQ(WaitForMultipleObjects(2, pair, FALSE, 0), WAIT_TIMEOUT);
+  SetEvent(b);
+  EXPECT_EQ(WaitForMultipleObjects(2, pair, FALSE, 0), WAIT_OBJECT_0 + 1);
+  EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_TIMEOUT) << "the wait took the auto-reset signal";
+
+  SetEvent(a);
+  EXPECT_EQ(WaitForMultipleObjects(2, pair, TRUE, 0), WAIT_TIMEOUT);
+  EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0) << "a failed wait-all takes nothing";
+
+  // A mutex held elsewhere and an event set later: the waiter wakes for the event.
+  HANDLE m = CreateMutex(nullptr, TRUE, nullptr);
+  HANDLE watched[] = {a, m};
+  DWORD result = WAIT_FAILED;
+  std::thread waiter([&] { result = WaitForMultipleObjects(2, watched, FALSE, INFINITE); });
+  SetEvent(a);
+  waiter.join();
+  EXPECT_EQ(result, WAIT_OBJECT_0);
+  // ...and for the mutex once its owner releases it; the waiter then owns it.
+  std::thread taker([&] {
+    result = WaitForMultipleObjects(2, watched, FALSE, INFINITE);
+    if (result == WAIT_OBJECT_0 + 1) ReleaseMutex(m);
+  });
+  ReleaseMutex(m);
+  taker.join();
+  EXPECT_EQ(result, WAIT_OBJECT_0 + 1);
+
+  HANDLE with_bad[] = {a, reinterpret_cast<HANDLE>(std::uintptr_t{0xBAD00})};
+  EXPECT_EQ(WaitForMultipleObjects(2, with_bad, FALSE, 0), WAIT_FAILED);
+  for (HANDLE h : {a, b, m}) CloseHandle(h);
+}
+
 }  // namespace
