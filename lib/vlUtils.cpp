@@ -93,9 +93,14 @@ bool PrepareDest(TBitmap* Dest, int w, int h) {
 
 // Copies from a picture (offset by its element rectangle) into a destination bitmap, the way a
 // canvas rectangle copy does: same sizes copy, other sizes stretch, outside pixels read 0.
+//
+// Tiling draws the first visible tile from the picture and then doubles what is already laid
+// by copying it within the destination, so a one-pixel tile over a large area costs a few
+// dozen copies instead of one per pixel; tiles wholly outside the destination are skipped.
 class Composer {
  public:
-  Composer(TBitmap* dest, TBitmap* picture, TPoint origin) : dst_(dest), src_(picture), origin_(origin) {}
+  Composer(TBitmap* dest, TBitmap* picture, TPoint origin)
+      : dst_(dest), src_(picture), origin_(origin), destW_(dest->Width()), destH_(dest->Height()) {}
   [[nodiscard]] bool Ready() const { return dst_.Get() && src_.Get(); }
 
   // Source rectangle (relative to the origin) into target rectangle.
@@ -107,35 +112,69 @@ class Composer {
   // Tiles src along x from x0, the last tile cut at x1, over target rows y0..y1.
   void TileX(const TRect& src, int x0, int x1, int y0, int y1) const {
     const int w = src.Width();
-    if (w <= 0 || src.Height() <= 0 || x1 <= x0) return;
-    for (int x = x0; x < x1; x += w) {
-      const int cw = std::min(w, x1 - x);
-      Copy(TRect{src.Left, src.Top, src.Left + cw, src.Bottom}, TRect{x, y0, x + cw, y1});
+    if (w <= 0 || src.Height() <= 0 || x1 <= x0 || y1 <= y0) return;
+    const int end = std::min(x1, destW_);
+    int x = x0;
+    if (x < 0) x += (-x / w) * w;
+    if (x >= end) return;
+    const int first = std::min(w, x1 - x);
+    Copy(TRect{src.Left, src.Top, src.Left + first, src.Bottom}, TRect{x, y0, x + first, y1});
+    if (x < 0) {
+      for (int t = x + w; t < end; t += w) {
+        const int cw = std::min(w, x1 - t);
+        Copy(TRect{src.Left, src.Top, src.Left + cw, src.Bottom}, TRect{t, y0, t + cw, y1});
+      }
+      return;
+    }
+    for (int filled = first; x + filled < end;) {
+      const int n = std::min(filled, end - (x + filled));
+      BitBlt(dst_.Get(), x + filled, y0, n, y1 - y0, dst_.Get(), x, y0, SRCCOPY);
+      filled += n;
     }
   }
   // Tiles src along y from y0, the last tile cut at y1, over target columns x0..x1.
   void TileY(const TRect& src, int y0, int y1, int x0, int x1) const {
     const int h = src.Height();
-    if (h <= 0 || src.Width() <= 0 || y1 <= y0) return;
-    for (int y = y0; y < y1; y += h) {
-      const int ch = std::min(h, y1 - y);
+    if (h <= 0 || src.Width() <= 0 || y1 <= y0 || x1 <= x0) return;
+    TileRows(y0, y1, h, x0, x1, [&](int y, int ch) {
       Copy(TRect{src.Left, src.Top, src.Right, src.Top + ch}, TRect{x0, y, x1, y + ch});
-    }
+    });
   }
   // Tiles src in both directions over dst, the last column and row cut.
   void TileXY(const TRect& src, const TRect& dst) const {
     const int h = src.Height();
-    if (h <= 0 || src.Width() <= 0) return;
-    for (int y = dst.Top; y < dst.Bottom; y += h) {
-      const int ch = std::min(h, dst.Bottom - y);
+    if (h <= 0 || src.Width() <= 0 || dst.Width() <= 0) return;
+    TileRows(dst.Top, dst.Bottom, h, dst.Left, dst.Right, [&](int y, int ch) {
       TileX(TRect{src.Left, src.Top, src.Right, src.Top + ch}, dst.Left, dst.Right, y, y + ch);
-    }
+    });
   }
 
  private:
+  // Lays bands of height h from y0 (the last cut at y1) over columns x0..x1: drawBand draws
+  // one band at (y, height); further bands are copied from those already laid.
+  template <typename DrawBand>
+  void TileRows(int y0, int y1, int h, int x0, int x1, DrawBand drawBand) const {
+    const int end = std::min(y1, destH_);
+    int y = y0;
+    if (y < 0) y += (-y / h) * h;
+    if (y >= end) return;
+    const int first = std::min(h, y1 - y);
+    drawBand(y, first);
+    if (y < 0) {
+      for (int t = y + h; t < end; t += h) drawBand(t, std::min(h, y1 - t));
+      return;
+    }
+    for (int filled = first; y + filled < end;) {
+      const int n = std::min(filled, end - (y + filled));
+      BitBlt(dst_.Get(), x0, y + filled, x1 - x0, n, dst_.Get(), x0, y, SRCCOPY);
+      filled += n;
+    }
+  }
+
   BitmapContext dst_;
   BitmapContext src_;
   TPoint origin_;
+  int destW_, destH_;
 };
 
 TRect R(int l, int t, int r, int b) { return TRect{l, t, r, b}; }

@@ -181,6 +181,28 @@ TEST(ComposeStripTest, MiddleOpenRightAndVertical) {
   for (int y = 0; y < 9; ++y) EXPECT_EQ(At(dest, 0, y), Coord(3, rows[y])) << y;
 }
 
+TEST(ComposeStripTest, LongTilingsRepeatExactly) {
+  TBitmap pic, dest;
+  MakeBitmap(pic, 12, 12, Coord);
+  ComposeSkinStripMiddle(2, 7, &dest, &pic, TRect{0, 0, 12, 2}, 1001, 0, false);  // a 3-pixel middle
+  ASSERT_EQ(dest.Width(), 1001);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 1001; ++x) ASSERT_EQ(At(dest, x, y), Coord(2 + x % 3, y)) << x;
+  // A one-pixel client tiled over a large nine-part image.
+  const TPoint lt{1, 1}, rt{2, 1}, lb{1, 2}, rb{2, 2};
+  const TRect cl{1, 1, 2, 2};
+  ComposeSkinImage(lt, rt, lb, rb, cl, lt, TPoint{399, 1}, TPoint{1, 299}, TPoint{399, 299}, TRect{1, 1, 399, 299},
+                   &dest, &pic, TRect{5, 5, 8, 8}, 400, 300, true, false, false, false, false, false,
+                   TvlStretchType::vlstFull);
+  ASSERT_EQ(dest.Width(), 400);
+  for (int y = 1; y < 299; ++y)
+    for (int x = 1; x < 399; ++x) ASSERT_EQ(At(dest, x, y), Coord(6, 6)) << x << "," << y;
+  EXPECT_EQ(At(dest, 0, 0), Coord(5, 5));
+  EXPECT_EQ(At(dest, 399, 299), Coord(7, 7));
+  EXPECT_EQ(At(dest, 200, 0), Coord(6, 5));
+  EXPECT_EQ(At(dest, 0, 150), Coord(5, 6));
+}
+
 TEST(ComposeStripTest, DegenerateGeometryIsHarmless) {
   TBitmap pic, dest, empty;
   MakeBitmap(pic, 8, 8, Coord);
