@@ -227,6 +227,16 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
         Fframe_aspect_ratio = static_cast<float>(ratio);
         if (par->format < 0) par->format = 0;
         Fframe_pix_fmt = par->format;
+        // The codec's own rate is the average rate today; the container's is the real base rate.
+        if (Fverbose >= 0 && st->avg_frame_rate.num && st->r_frame_rate.num &&
+            (st->avg_frame_rate.num != st->r_frame_rate.num || st->avg_frame_rate.den != st->r_frame_rate.den))
+          GetLogger()->Log(this, TLogLevel::llInfo,
+                           Printf("Seems stream %d codec frame rate differs from container frame rate: "
+                                  "%2.2f (%d/%d) -> %2.2f (%d/%d)",
+                                  static_cast<int>(i), static_cast<double>(st->avg_frame_rate.num) / st->avg_frame_rate.den,
+                                  st->avg_frame_rate.num, st->avg_frame_rate.den,
+                                  static_cast<double>(st->r_frame_rate.num) / st->r_frame_rate.den,
+                                  st->r_frame_rate.num, st->r_frame_rate.den));
         Fframe_rate = st->r_frame_rate;
         decoders.push_back(decoderNamed(Fvideo_codec_name));
         if (Fvideo_disable)

@@ -1,6 +1,10 @@
 // The engine's option set: value handlers, the dispatcher and their error texts.
 
+#include <algorithm>
 #include <cmath>
+#include <mutex>
+
+#include "Src/FFmpegLogger.h"
 
 #include "FFmpegTestSupport.h"
 
@@ -282,6 +286,61 @@ TEST_F(EngineOptions, BitRatesGoToTheVideoOrAudioDefaults) {
   EXPECT_TRUE(engine->SetIntOption("g", 33));
   ASSERT_GE(av::av_opt_get_int(engine->Options().avcodec_opts[AVMEDIA_TYPE_VIDEO], "g", 0, &value), 0);
   EXPECT_EQ(value, 33);
+}
+
+// The engine's own log lines, caught on the logging thread.
+class TLogCapture {
+ public:
+  TLogCapture() {
+    GetLogger()->SetTriggerEventInMainThread(false);
+    GetLogger()->SetLogLevel(TLogLevel::llDebug);
+    GetLogger()->OnLog = [this](TObject*, DWORD, TLogLevel ALevel, const std::string& AText) {
+      std::lock_guard<std::mutex> guard(FLock);
+      if (ALevel <= TLogLevel::llVerbose) Lines.push_back(AText);
+    };
+  }
+  ~TLogCapture() { GetLogger()->OnLog = nullptr; }
+  [[nodiscard]] bool Has(const std::string& AText) {
+    std::lock_guard<std::mutex> guard(FLock);
+    return std::find(Lines.begin(), Lines.end(), AText) != Lines.end();
+  }
+  std::vector<std::string> Lines;
+
+ private:
+  std::mutex FLock;
+};
+
+TEST_F(EngineOptions, WarningsAndListsGoToTheLog) {
+  TLogCapture log;
+  Parse("b", "64");
+  EXPECT_TRUE(log.Has("WARNING: The bitrate parameter is set too low. It takes bits/s as argument, not kbits/s"));
+  Parse("s", "720x576");
+  Parse("croptop", "10");
+  EXPECT_TRUE(log.Has("CropXXX is deprecated in favor of the crop avfilter"));
+  Parse("h", "");
+  EXPECT_TRUE(log.Has("Do nothing: option - h"));
+  Parse("timelimit", "10");
+  EXPECT_TRUE(log.Has("Warning: -timelimit not implemented on Windows"));
+
+  log.Lines.clear();
+  Parse("sample_fmt", "list");
+  EXPECT_EQ(log.Lines.size(), static_cast<size_t>(AV_SAMPLE_FMT_NB + 1));
+  EXPECT_EQ(engine->Faudio_sample_fmt, -1);
+  log.Lines.clear();
+  Parse("pix_fmt", "list");
+  int formats = 0;
+  for (int i = 0; i < AV_PIX_FMT_NB; ++i) formats += av::av_pix_fmt_desc_get(static_cast<AVPixelFormat>(i)) != nullptr;
+  EXPECT_EQ(log.Lines.size(), static_cast<size_t>(formats + 1));
+  EXPECT_EQ(engine->Fframe_pix_fmt, -1);
+
+  ASSERT_TRUE(engine->OptInputFile(enginetest::NtscFile()));
+  Parse("target", "vcd");
+  EXPECT_TRUE(log.Has("Assuming NTSC for target."));
+  EXPECT_FALSE(log.Has("Assuming 4:3 for aspect ratio"));  // the input gave its aspect
+  engine->Reset();
+  Parse("r", "25");
+  Parse("target", "dvd");
+  EXPECT_TRUE(log.Has("Assuming 16:9 for aspect ratio"));
 }
 
 TEST_F(EngineOptions, PrivateOptionsWaitForTheirEncoderOrMuxer) {
