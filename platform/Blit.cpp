@@ -23,15 +23,15 @@ std::uint32_t Rop3(std::uint8_t code, std::uint32_t p, std::uint32_t s, std::uin
 bool UsesSource(std::uint8_t code) { return ((code >> 2) ^ code) & 0x33; }
 bool UsesPattern(std::uint8_t code) { return ((code >> 4) ^ code) & 0x0F; }
 
-// Source columns (or rows) for a destination run of `dst` pixels taken from a source run of
-// `src` pixels starting at `srcStart`: index i takes srcStart + floor((2i + 1) * src / (2 dst)),
-// reversed when mirrored.
-std::vector<int> MapAxis(int dst, int srcStart, int src, bool mirror) {
-  std::vector<int> map(static_cast<std::size_t>(dst));
-  for (int i = 0; i < dst; ++i) {
-    const int j = mirror ? dst - 1 - i : i;
-    map[static_cast<std::size_t>(i)] =
-        srcStart + static_cast<int>((2 * static_cast<std::int64_t>(j) + 1) * src / (2 * static_cast<std::int64_t>(dst)));
+// Source columns (or rows) for the part [first, first + count) of a destination run of `total`
+// pixels taken from a source run of `src` pixels starting at `srcStart`: index i takes
+// srcStart + floor((2i + 1) * src / (2 total)), counted from the other end when mirrored.
+std::vector<int> MapAxis(std::int64_t total, std::int64_t first, int count, int srcStart, int src, bool mirror) {
+  std::vector<int> map(static_cast<std::size_t>(count));
+  for (int k = 0; k < count; ++k) {
+    const std::int64_t i = first + k;
+    const std::int64_t j = mirror ? total - 1 - i : i;
+    map[static_cast<std::size_t>(k)] = srcStart + static_cast<int>((2 * j + 1) * src / (2 * total));
   }
   return map;
 }
@@ -180,12 +180,19 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
     if (!sdc || !sdc->surface) return FALSE;
   }
   if (wDest == 0 || hDest == 0) return TRUE;
+  // Coordinates far beyond any surface are refused, so no sum below can overflow.
+  constexpr std::int64_t kLimit = std::int64_t{1} << 28;
+  for (std::int64_t v : {std::int64_t{xDest}, std::int64_t{yDest}, std::int64_t{wDest}, std::int64_t{hDest},
+                         std::int64_t{xSrc}, std::int64_t{ySrc}, std::int64_t{wSrc}, std::int64_t{hSrc}})
+    if (v < -kLimit || v > kLimit) return FALSE;
   const bool mirrorX = (wDest < 0) != (wSrc < 0);
   const bool mirrorY = (hDest < 0) != (hSrc < 0);
   const TPoint off = dc->Offset();
-  TRect dst{std::min(xDest, xDest + wDest) + off.X, std::min(yDest, yDest + hDest) + off.Y, 0, 0};
-  dst.Right = dst.Left + std::abs(wDest);
-  dst.Bottom = dst.Top + std::abs(hDest);
+  TRect whole{std::min(xDest, xDest + wDest) + off.X, std::min(yDest, yDest + hDest) + off.Y, 0, 0};
+  whole.Right = whole.Left + std::abs(wDest);
+  whole.Bottom = whole.Top + std::abs(hDest);
+  // Only the part on the surface is mapped and drawn.
+  const TRect dst = Intersect(whole, {0, 0, dc->surface->Width(), dc->surface->Height()});
   Source src;
   std::vector<int> cols, rows;
   if (needSource) {
@@ -194,15 +201,17 @@ BOOL Blit(HDC hdcDest, int xDest, int yDest, int wDest, int hDest, HDC hdcSrc, i
     const int sy = std::min(ySrc, ySrc + hSrc) + soff.Y;
     const int sw = std::abs(wSrc), sh = std::abs(hSrc);
     if (sw == 0 || sh == 0) return FALSE;
-    if (requireSourceInside &&
-        (sx < 0 || sy < 0 || sx + sw > sdc->surface->Width() || sy + sh > sdc->surface->Height()))
+    if (requireSourceInside && (sx < 0 || sy < 0 || static_cast<std::int64_t>(sx) + sw > sdc->surface->Width() ||
+                                static_cast<std::int64_t>(sy) + sh > sdc->surface->Height()))
       return FALSE;
+    if (dst.IsEmpty()) return TRUE;
     src.surface = sdc->surface.get();
     src.monoZero = PixelOf(dc->state.textColor);
     src.monoOne = PixelOf(dc->state.bkColor);
-    cols = MapAxis(dst.Width(), sx, sw, mirrorX);
-    rows = MapAxis(dst.Height(), sy, sh, mirrorY);
+    cols = MapAxis(whole.Width(), dst.Left - whole.Left, dst.Width(), sx, sw, mirrorX);
+    rows = MapAxis(whole.Height(), dst.Top - whole.Top, dst.Height(), sy, sh, mirrorY);
   } else {
+    if (dst.IsEmpty()) return TRUE;
     cols.assign(static_cast<std::size_t>(dst.Width()), -1);
     rows.assign(static_cast<std::size_t>(dst.Height()), -1);
   }

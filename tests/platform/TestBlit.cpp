@@ -227,6 +227,16 @@ TEST(DeviceContext, HostileSizesAndStaleHandlesFailCleanly) {
   DeleteDC(dc);
   EXPECT_FALSE(BitBlt(dc, 0, 0, 1, 1, dc, 0, 0, SRCCOPY));
   EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);
+
+  // Enormous destination rectangles draw only what lands on the surface, without mapping the rest.
+  TestSurface src(2, 2), dst(3, 3);
+  src.Put(0, 0, 0x00ABCDEF);
+  EXPECT_TRUE(StretchBlt(dst.dc, 0, 0, 100000000, 100000000, src.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_EQ(dst.At(2, 2), 0x00ABCDEFu);
+  EXPECT_FALSE(StretchBlt(dst.dc, 0, 0, 0x7FFFFFFF, 2, src.dc, 0, 0, 2, 2, SRCCOPY));
+  EXPECT_FALSE(StretchBlt(dst.dc, -0x7FFFFFFF - 1, 0, -0x7FFFFFFF - 1, 2, src.dc, 0, 0, 2, 2, SRCCOPY));
+  BLENDFUNCTION bf{AC_SRC_OVER, 0, 255, 0};
+  EXPECT_FALSE(AlphaBlend(dst.dc, 0, 0, 2, 2, src.dc, 0x7FFFFFFF, 0, 2, 2, bf));
 }
 
 TEST(DeviceContext, ScreenDCAndWindowDCHandlers) {
