@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "lib/vlEffects.h"
+#include "lib/vlSkinDescription.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 
