@@ -80,8 +80,6 @@ struct MatchedFile {
   std::string path;
   int index = 0;
   std::string family;
-  bool bold = false;
-  bool italic = false;
 };
 
 // Asks fontconfig for the best file of a family (or of a character when ch != 0).
@@ -108,7 +106,7 @@ bool MatchFont(const std::string& family, bool chinese, bool bold, bool italic, 
   if (!match) return false;
   FcChar8* file = nullptr;
   FcChar8* fam = nullptr;
-  int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+  int index = 0;
   bool ok = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file;
   if (ok) {
     out->path = reinterpret_cast<const char*>(file);
@@ -116,10 +114,6 @@ bool MatchFont(const std::string& family, bool chinese, bool bold, bool italic, 
     out->index = index;
     if (FcPatternGetString(match, FC_FAMILY, 0, &fam) == FcResultMatch && fam)
       out->family = reinterpret_cast<const char*>(fam);
-    FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-    out->bold = weight >= FC_WEIGHT_DEMIBOLD;
-    out->italic = slant != FC_SLANT_ROMAN;
   }
   FcPatternDestroy(match);
   return ok;
@@ -165,7 +159,9 @@ struct FontInstance::Impl {
       return -1;
     }
     FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
-    faces.push_back({face, bold && !m.bold, italic && !m.italic});
+    // A face without its own bold or italic design gets them synthesised.
+    faces.push_back({face, bold && !(face->style_flags & FT_STYLE_FLAG_BOLD),
+                     italic && !(face->style_flags & FT_STYLE_FLAG_ITALIC)});
     const int index = static_cast<int>(faces.size()) - 1;
     byPath[key] = index;
     return index;

@@ -262,3 +262,48 @@ TEST(Text, ExtentsAddUpAndTabsReachTheirStops) {
   const TRect gap{40, 0, 155, 30};
   EXPECT_TRUE(s.Ink(0, &gap).IsEmpty());
 }
+
+TEST(Text, StylesChangeTheInkEvenWithoutStyledFaces) {
+  // The Chinese face has no bold or italic of its own: those are synthesised.
+  auto ink = [](LONG weight, BYTE italic, BYTE underline, BYTE strike) {
+    TestSurface s(80, 40);
+    LOGFONT lf;
+    lf.lfHeight = -20;
+    lf.lfFaceName = "宋体";
+    lf.lfWeight = weight;
+    lf.lfItalic = italic;
+    lf.lfUnderline = underline;
+    lf.lfStrikeOut = strike;
+    HFONT font = CreateFontIndirect(&lf);
+    HGDIOBJ old = SelectObject(s.dc, font);
+    SetBkMode(s.dc, TRANSPARENT);
+    SetTextColor(s.dc, RGB(255, 255, 255));
+    TextOut(s.dc, 5, 5, "中文");
+    SelectObject(s.dc, old);
+    DeleteObject(font);
+    std::string picture;
+    int inked = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 80; ++x) {
+        const bool on = (s.At(x, y) & 0xFF) > 96;
+        picture += on ? '1' : '0';
+        inked += on;
+      }
+    return std::make_pair(picture, inked);
+  };
+  const auto regular = ink(FW_NORMAL, 0, 0, 0);
+  struct Case {
+    const char* name;
+    std::pair<std::string, int> drawn;
+  } cases[] = {
+      {"bold", ink(FW_BOLD, 0, 0, 0)},
+      {"italic", ink(FW_NORMAL, 1, 0, 0)},
+      {"underline", ink(FW_NORMAL, 0, 1, 0)},
+      {"strike-out", ink(FW_NORMAL, 0, 0, 1)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NE(c.drawn.first, regular.first);
+  }
+  EXPECT_GT(cases[0].drawn.second, regular.second);  // bold has more ink
+}
