@@ -391,9 +391,10 @@ BOOL DeleteDC(HDC hdc) {
   std::lock_guard<std::mutex> guard(t.lock);
   auto it = t.dcs.find(Key(hdc));
   if (it == t.dcs.end() || hdc == t.screenDC) return FALSE;
-  // Let go of the bitmap so another DC may select it.
-  for (auto& [key, o] : t.objects)
-    if (o->kind == Kind::Bitmap && o->selectedInto == hdc) o->selectedInto = nullptr;
+  // Let go of the bitmap so another DC may select it (only the current state's bitmap is
+  // marked as selected).
+  const auto& bitmap = it->second->state.bitmap;
+  if (bitmap && bitmap->selectedInto == hdc) bitmap->selectedInto = nullptr;
   t.dcs.erase(it);
   return TRUE;
 }
