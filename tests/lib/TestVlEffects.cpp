@@ -593,6 +593,69 @@ TEST(GlowTextTest, GlowWithoutBlurAndAbsurdSizes) {
   DeleteObject(font);
 }
 
+TEST(TvlEffectBmpTest, MaskedEffectsTouchOnlyNonWhitePixels) {
+  // Mask: white except column 1; image: column x holds 40 * x.
+  auto make = [](TvlEffectBmp& img, TvlEffectBmp& mask) {
+    for (int y = 0; y < img.Height; ++y)
+      for (int x = 0; x < img.Width; ++x) {
+        std::memset(img.Row(y) + 3 * x, 40 * x, 3);
+        std::memset(mask.Row(y) + 3 * x, x == 1 ? 0 : 255, 3);
+      }
+  };
+  {
+    TvlEffectBmp img(4, 3), mask(4, 3);
+    make(img, mask);
+    img.MaskFillColor(&mask, static_cast<TColor>(RGB(200, 200, 200)), 0.5);
+    EXPECT_EQ(At(img, 1, 1), 120);  // (40 + 200) / 2
+    EXPECT_EQ(At(img, 2, 1), 80);
+  }
+  {
+    TvlEffectBmp img(4, 3), mask(4, 3);
+    make(img, mask);
+    img.MaskBlur(&mask, 1);
+    EXPECT_EQ(At(img, 1, 1), (0 + 80 + 0 + 80) / 4);
+    EXPECT_EQ(At(img, 0, 1), 0);
+    EXPECT_EQ(At(img, 3, 1), 120);
+  }
+  {
+    TvlEffectBmp img(4, 3), mask(4, 3), small(4, 2);
+    make(img, mask);
+    std::memset(img.Row(1) + 3, 10, 3);
+    img.MaskBlur(&small, 1);  // a mask lower than the image: nothing
+    img.MaskAntialiasing(&mask, 0);
+    EXPECT_EQ(At(img, 1, 1), 10);
+    img.MaskAntialiasing(&mask, 1);  // diagonal neighbours are white
+    EXPECT_EQ(At(img, 1, 1), 40);   // (0 + 80 + 0 + 80) / 4
+  }
+}
+
+TEST(TvlEffectBmpTest, MosaicCopyRectAndWave) {
+  TvlEffectBmp img(5, 5);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) std::memset(img.Row(y) + 3 * x, 10 * y + x, 3);
+  TvlEffectBmp copy(5, 5);
+  copy.CopyRect(&img, TRect{1, 1, 2, 2}, 3, 3);  // right and bottom included
+  EXPECT_EQ(At(copy, 1, 1), 33);
+  EXPECT_EQ(At(copy, 2, 2), 44);
+  EXPECT_EQ(At(copy, 0, 0), 0);
+  copy.CopyRect(&img, TRect{3, 3, 9, 9}, 3, 3);  // cut at the image and the source
+  EXPECT_EQ(At(copy, 4, 4), 44);
+
+  TvlEffectBmp wave(5, 5);
+  std::memcpy(wave.Bits, img.Bits, static_cast<std::size_t>(img.Size));
+  wave.Wave(0, 3, 2);  // a zero divisor: nothing
+  EXPECT_EQ(At(wave, 2, 2), 22);
+  wave.Wave(1000000, 1000000, 0);  // no amplitude: unchanged
+  EXPECT_EQ(At(wave, 3, 4), 43);
+
+  img.Mosaic(2);
+  const int expected[5] = {0, 0, 2, 2, 4};
+  for (int x = 0; x < 5; ++x) {
+    EXPECT_EQ(At(img, x, 0), expected[x]);
+    EXPECT_EQ(At(img, x, 3), 20 + expected[x]);
+  }
+}
+
 // ---- Blur and mask alpha -----------------------------------------------------------------------
 
 TEST(BlurBitmapTest, RadiusOneOfAWhitePixel) {

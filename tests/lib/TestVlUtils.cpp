@@ -318,6 +318,32 @@ TEST(ComposeSkinImageTest, StretchedImageOfDestSize) {
     for (int x = 0; x < 12; ++x) ASSERT_EQ(At(dest, x, y), n.Source(x, y)) << x << "," << y;
 }
 
+TEST(ComposeSkinBordersTest, FourPiecesOfAFrame) {
+  NinePart n;
+  const int dx = 9, dy = 5;  // target 21 x 17
+  TBitmap left, top, right, bottom;
+  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, TPoint{n.rt.X + dx, n.rt.Y}, TPoint{n.lb.X, n.lb.Y + dy},
+                     TPoint{n.rb.X + dx, n.rb.Y + dy}, TRect{3, 3, 9 + dx, 9 + dy}, &left, &top, &right, &bottom,
+                     &n.picture, n.skinRect, 12 + dx, 12 + dy, false, false, false, false);
+  EXPECT_EQ((TSize{top.Width(), top.Height()}), (TSize{21, 3}));
+  EXPECT_EQ((TSize{bottom.Width(), bottom.Height()}), (TSize{21, 3}));
+  EXPECT_EQ((TSize{left.Width(), left.Height()}), (TSize{3, 11}));
+  EXPECT_EQ((TSize{right.Width(), right.Height()}), (TSize{3, 11}));
+  EXPECT_EQ(At(top, 0, 0), n.Source(0, 0));
+  EXPECT_EQ(At(top, 17, 2), n.Source(8, 2));
+  EXPECT_EQ(At(top, 5, 1), n.Source(5, 1));  // tiled from x = 0: 5 mod 4 + 4
+  EXPECT_EQ(At(bottom, 20, 2), n.Source(11, 11));
+  // Left piece: the fixed row above the growing part, tiles of rows 4..8, the fixed row below.
+  const int rows[11] = {3, 5, 6, 7, 4, 5, 6, 7, 4, 5, 8};
+  for (int y = 0; y < 11; ++y) EXPECT_EQ(At(left, 1, y), n.Source(1, rows[y])) << y;
+  EXPECT_EQ(At(right, 2, 0), n.Source(11, 3));
+  // Nothing to cut: the pieces keep what they had.
+  TBitmap untouched;
+  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, n.rt, n.lb, n.rb, TRect{0, 0, 12, 12}, &untouched, &untouched,
+                     &untouched, &untouched, &n.picture, n.skinRect, 12, 12, false, false, false, false);
+  EXPECT_TRUE(untouched.Empty());
+}
+
 // ---- Masks and regions -------------------------------------------------------------------------
 
 TEST(MaskRegionTest, RegionDataOfTheSmallMask) {
