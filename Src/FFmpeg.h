@@ -332,6 +332,9 @@ class TCustomFFmpeg : public TObject {
   // format out. 0, or -1 with LastErrMsg.
   int ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase, AVCodecContext* AEncoder,
                             TVideoFilterGraph& AGraph);
+  // Takes the next filtered picture out of the graph into AFrame (its pts included). 1 when a
+  // picture was taken, -1 when none is ready.
+  int GetFilteredVideoPicture(TVideoFilterGraph& AGraph, AVFrame* AFrame);
 
   // ---- state ----
   [[nodiscard]] int MaxFiles() const { return FMaxFiles; }

@@ -98,3 +98,8 @@ int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRatio
   AEncoder->height = av::av_buffersink_get_h(AGraph.sink);
   return 0;
 }
+
+int TCustomFFmpeg::GetFilteredVideoPicture(TVideoFilterGraph& AGraph, AVFrame* AFrame) {
+  if (!AGraph.sink || !AFrame) return -1;
+  return av::av_buffersink_get_frame(AGraph.sink, AFrame) >= 0 ? 1 : -1;
+}

@@ -200,6 +200,23 @@ TEST_F(EngineFiles, VideoFilterGraphIsConfiguredForTheEncoder) {
   EXPECT_EQ(encoder->width, 80);
   EXPECT_EQ(encoder->height, 60);
   EXPECT_EQ(av::av_buffersink_get_format(graph.sink), AV_PIX_FMT_YUV422P);
+  // A decoded picture goes through crop, scale and format conversion.
+  AVFrame* frame = av::av_frame_alloc();
+  frame->width = 160;
+  frame->height = 120;
+  frame->format = AV_PIX_FMT_YUV420P;
+  frame->pts = 7;
+  ASSERT_GE(av::av_frame_get_buffer(frame, 0), 0);
+  AVFrame* filtered = av::av_frame_alloc();
+  EXPECT_EQ(engine->GetFilteredVideoPicture(graph, filtered), -1);
+  ASSERT_GE(av::av_buffersrc_add_frame(graph.src, frame), 0);
+  ASSERT_EQ(engine->GetFilteredVideoPicture(graph, filtered), 1);
+  EXPECT_EQ(filtered->width, 80);
+  EXPECT_EQ(filtered->height, 60);
+  EXPECT_EQ(filtered->format, AV_PIX_FMT_YUV422P);
+  EXPECT_EQ(filtered->pts, 7);
+  av::av_frame_free(&frame);
+  av::av_frame_free(&filtered);
   Parse("vf", "no_such_filter");
   EXPECT_EQ(engine->ConfigureVideoFilters(decoder, AVRational{1, 25}, encoder, graph), -1);
   EXPECT_EQ(graph.graph, nullptr);
