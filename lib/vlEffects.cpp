@@ -361,13 +361,7 @@ TvlColor ColorToPixel(TColor Color) {
 
 // ---- Routine table -----------------------------------------------------------------------------
 
-bool vlProcessorHasMMX() {
-#if defined(__x86_64__) || defined(__i386__)
-  return __builtin_cpu_supports("mmx");
-#else
-  return false;
-#endif
-}
+bool vlProcessorHasMMX() { return HasMMX(); }
 
 const TvlPixelRoutines& vlPlainPixelRoutines() { return kPlain; }
 const TvlPixelRoutines& vlMMXPixelRoutines() { return kMMX; }

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#if defined(__x86_64__) || defined(__i386__)
+#include <cpuid.h>
+#endif
 #include <memory>
 
 #include "lib/vlEffects.h"
@@ -876,7 +879,42 @@ bool IsVistaOrLater(TvlWindowsVersion V) { return V.Major > 5; }
 bool IsWin2000OrLater() { return IsWin2000OrLater(GetWindowsVersion()); }
 bool IsXPOrLater() { return IsXPOrLater(GetWindowsVersion()); }
 bool IsVistaOrLater() { return IsVistaOrLater(GetWindowsVersion()); }
-bool HasMMX() { return vlProcessorHasMMX(); }
+bool CPUIDAvailable() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __get_cpuid_max(0, nullptr) >= 1;
+#else
+  return false;
+#endif
+}
+
+namespace {
+void CpuidFunction1(DWORD& eax, DWORD& edx) {
+  eax = edx = 0;
+#if defined(__x86_64__) || defined(__i386__)
+  unsigned a = 0, b = 0, c = 0, d = 0;
+  if (__get_cpuid(1, &a, &b, &c, &d)) {
+    eax = a;
+    edx = d;
+  }
+#endif
+}
+}  // namespace
+
+DWORD CPUSignature() {
+  DWORD eax, edx;
+  CpuidFunction1(eax, edx);
+  return eax;
+}
+
+DWORD CPUFeatures() {
+  DWORD eax, edx;
+  CpuidFunction1(eax, edx);
+  return edx;
+}
+
+bool HasMMX() {
+  return CPUIDAvailable() && ((CPUSignature() >> 8) & 0xF) >= 5 && (CPUFeatures() & (1u << 23)) != 0;
+}
 
 void ImageMaskToAlphaBitmap(TBitmap* Image, TBitmap* Mask, TvlBitmap* Dest) {
   if (!Image || !Mask || !Dest) return;

@@ -251,7 +251,14 @@ struct TvlWindowsVersion {
 [[nodiscard]] bool IsWin2000OrLater();
 [[nodiscard]] bool IsXPOrLater();
 [[nodiscard]] bool IsVistaOrLater();
-// Whether the vector blend routines are in use; EndMMX has nothing to clear in portable code.
+// Processor identification: whether the identification instruction exists, the signature
+// (function 1, first register) and the feature bits (function 1, feature register); 0 where the
+// processor has no such instruction.
+[[nodiscard]] bool CPUIDAvailable();
+[[nodiscard]] DWORD CPUSignature();
+[[nodiscard]] DWORD CPUFeatures();
+// Identification available, family 5 or later and feature bit 23: the vector blend routines
+// are in use. EndMMX has nothing to clear in portable code.
 [[nodiscard]] bool HasMMX();
 inline void EndMMX() {}
 

@@ -140,6 +140,22 @@ TEST(VlUtilsVersionTest, FeatureGates) {
   }
 }
 
+TEST(VlUtilsSystemTest, ProcessorAndMaskAlpha) {
+#if defined(__x86_64__)
+  EXPECT_TRUE(CPUIDAvailable());
+  EXPECT_TRUE(HasMMX());  // every x86-64 processor has it
+#endif
+  TBitmap image, mask;
+  MakeBitmap(image, 2, 1, [](int, int) { return 0x00102030u; });
+  image.SetPixelFormat(TPixelFormat::pf24bit);
+  MakeBitmap(mask, 2, 1, [](int x, int) { return x == 0 ? 0u : 0x00808080u; });
+  TvlBitmap dest;
+  ImageMaskToAlphaBitmap(&image, &mask, &dest);
+  ASSERT_EQ(dest.Width(), 2);
+  EXPECT_EQ(dest.Pixel(0, 0), 0x00102030u);
+  EXPECT_EQ(dest.Pixel(1, 0), 0x80102030u);
+}
+
 // ---- Strips ------------------------------------------------------------------------------------
 
 TEST(ComposeStripTest, SourceSizeReproducesAndTilesAreCut) {
