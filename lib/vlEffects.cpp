@@ -166,21 +166,25 @@ void LayRow(DrawMode mode, const TvlColor* src, TvlColor* dst, int count) {
 }
 
 // Source column (or row) of destination position i for a stretch of src (low..high) to dst.
+// The product (i - left) * (sw - 1) is formed exactly before the division, so halves round
+// the same way whatever the scale.
 struct AxisMap {
-  double scale = 0;
+  std::int64_t span = 0, steps = 1;
   int low = 0, dstLow = 0, middle = 0;
   bool single = false;
   AxisMap(int srcLow, int srcHigh, int dstLow_, int dstHigh) {
-    const int s = srcHigh - srcLow, d = dstHigh - dstLow_;
+    const std::int64_t s = static_cast<std::int64_t>(srcHigh) - srcLow, d = static_cast<std::int64_t>(dstHigh) - dstLow_;
     low = srcLow;
     dstLow = dstLow_;
     single = d < 2;
-    middle = (srcLow + srcHigh - 1) / 2;
-    if (!single) scale = static_cast<double>(s - 1) / static_cast<double>(d - 1);
+    middle = static_cast<int>((static_cast<std::int64_t>(srcLow) + srcHigh - 1) / 2);
+    span = s - 1;
+    steps = single ? 1 : d - 1;
   }
   [[nodiscard]] int operator()(int i) const {
     if (single) return middle;
-    return RoundEven(static_cast<double>(i - dstLow) * scale + low);
+    const double product = static_cast<double>((static_cast<std::int64_t>(i) - dstLow) * span);
+    return RoundEven(product / static_cast<double>(steps) + low);
   }
 };
 

@@ -258,6 +258,12 @@ TEST(PixelRoutinesTest, StretchMapsFirstAndLastPixels) {
     EXPECT_EQ(Red(dst.Pixel(c.dstColumn, 0)), c.srcColumn);
     EXPECT_EQ((dst.Pixel(0, c.dstColumn) >> 8) & 0xFF, static_cast<TvlColor>(c.srcColumn));
   }
+  // Halves round to even: 4 columns over 7 step by exactly one half.
+  TvlBitmap seven;
+  seven.SetSize(7, 1);
+  src.Draw(&seven, TRect{0, 0, 7, 1}, TRect{0, 0, 4, 1});
+  const int halves[7] = {0, 0, 1, 2, 2, 2, 3};
+  for (int x = 0; x < 7; ++x) EXPECT_EQ(Red(seven.Pixel(x, 0)), halves[x]) << x;
   // A one-pixel-wide destination takes the middle column.
   TvlBitmap narrow;
   narrow.SetSize(1, 10);
