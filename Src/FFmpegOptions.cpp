@@ -318,7 +318,7 @@ void TCustomFFmpeg::OptFrameCropRight(int AValue) { OptFrameCrop(AValue, Fframe_
 
 void TCustomFFmpeg::ListFormats(bool APixelFormats) {
   // The header line, then one line per format the libraries know.
-  const int count = APixelFormats ? AV_PIX_FMT_NB : AV_SAMPLE_FMT_NB;
+  const int count = APixelFormats ? static_cast<int>(AV_PIX_FMT_NB) : static_cast<int>(AV_SAMPLE_FMT_NB);
   for (int i = -1; i < count; ++i) {
     char buffer[128] = {};
     if (APixelFormats) {

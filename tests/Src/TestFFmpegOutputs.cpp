@@ -113,7 +113,9 @@ TEST_F(EngineFiles, StreamKindsFollowTheFormatTheInputsAndTheDisableSwitches) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Output);
     engine->Reset();
-    if (!c.Input.empty()) ASSERT_TRUE(engine->OptInputFile(c.Input));
+    if (!c.Input.empty()) {
+      ASSERT_TRUE(engine->OptInputFile(c.Input));
+    }
     for (const auto& [name, value] : c.Options) Parse(name, value);
     TOutputFileSetup& file = OpenOutput(c.Output);
     std::vector<AVMediaType> kinds;
@@ -140,12 +142,22 @@ TEST_F(EngineFiles, CodecQueuesAndNewStreams) {
   EXPECT_TRUE(engine->Fvideo_language.empty());
 
   Parse("vcodec", "libx264");
+  Parse("vglobal", "3");
+  Parse("qscale", "4");
+  Parse("pass", "1");
   Parse("newvideo", "");
   Parse("acodec", "mp2");
   Parse("newaudio", "");
   ASSERT_EQ(file.streams.size(), 4u);
   EXPECT_EQ(Stream(file, 2).enc->codec_id, AV_CODEC_ID_H264);
   EXPECT_STREQ(Stream(file, 2).codec->name, "libx264");
+  const AVCodecContext* added = Stream(file, 2).enc;
+  EXPECT_TRUE(added->flags & AV_CODEC_FLAG_GLOBAL_HEADER);
+  EXPECT_TRUE(added->flags2 & AV_CODEC_FLAG2_LOCAL_HEADER);
+  EXPECT_TRUE(added->flags & AV_CODEC_FLAG_QSCALE);
+  EXPECT_EQ(added->global_quality, 4 * FF_QP2LAMBDA);
+  EXPECT_TRUE(added->flags & AV_CODEC_FLAG_PASS1);
+  EXPECT_FALSE(Stream(file, 0).enc->flags & AV_CODEC_FLAG_QSCALE);
   EXPECT_EQ(Stream(file, 3).enc->codec_id, AV_CODEC_ID_MP2);
   ASSERT_EQ(engine->Foutput_codecs.size(), 4u);
   EXPECT_EQ(engine->Foutput_codecs[1], nullptr);  // the copy
@@ -404,7 +416,9 @@ TEST_F(EngineFiles, TargetNormsAndTheirSettings) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Target + " " + c.Input);
     engine->Reset();
-    if (!c.Input.empty()) ASSERT_TRUE(engine->OptInputFile(c.Input));
+    if (!c.Input.empty()) {
+      ASSERT_TRUE(engine->OptInputFile(c.Input));
+    }
     for (const auto& [name, value] : c.Before) Parse(name, value);
     Parse("target", c.Target);
     EXPECT_EQ(engine->Fframe_width, c.Width);

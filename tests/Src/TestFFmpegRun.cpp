@@ -85,8 +85,12 @@ TEST_F(EngineRun, AJobWithoutOutputOrInputTerminatesOnceAsFailed) {
                          TCase{false, false, "At least one output file must be specified"}}) {
     SCOPED_TRACE(c.Message);
     auto engine = enginetest::NewEngine();
-    if (c.Input) ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
-    if (c.Output) ASSERT_GT(engine->OptOutputFile((folder / "x.avi").string()), 0);
+    if (c.Input) {
+      ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+    }
+    if (c.Output) {
+      ASSERT_GT(engine->OptOutputFile((folder / "x.avi").string()), 0);
+    }
     int count = 0;
     engine->OnTerminate = [&](TObject* Sender) {
       EXPECT_EQ(Sender, engine.get());
