@@ -56,6 +56,14 @@ TEST_F(EngineFiles, AnInputSetsTheDefaultsOfTheOutputs) {
   EXPECT_NEAR(engine->FTotalOutputDuration, 2000000, 100000);
 }
 
+TEST_F(EngineFiles, AnInputsDisplayAspectComesFromItsSampleAspect) {
+  const std::string file = fixtures::Make(
+      "sar-16-15.mpg", "-f lavfi -i testsrc=size=720x576:rate=25:duration=0.2 -vf setsar=16/15 -c:v mpeg2video -f mpeg");
+  ASSERT_TRUE(engine->OptInputFile(file)) << engine->LastErrMsg();
+  EXPECT_FLOAT_EQ(engine->Fframe_aspect_ratio, 4.0f / 3.0f);
+  EXPECT_EQ(engine->Fframe_width, 720);
+}
+
 TEST_F(EngineFiles, InputFailures) {
   EXPECT_FALSE(engine->OptInputFile(Out("missing.mp4")));
   EXPECT_EQ(engine->LastErrMsg(), Out("missing.mp4") + ": No such file or directory");
