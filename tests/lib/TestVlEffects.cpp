@@ -419,6 +419,34 @@ TEST(TvlEffectBmpTest, VerticalGradientOfATallImage) {
   for (int y = 0; y < 10; ++y) EXPECT_EQ(At(own, 0, y), expected[y]) << "row " << y;
 }
 
+TEST(TvlEffectBmpTest, FromABitmapHandleAndBackOntoAContext) {
+  const std::uint32_t pixels[6] = {Argb(255, 1, 2, 3), Argb(255, 4, 5, 6), Argb(255, 7, 8, 9),
+                                   Argb(255, 10, 11, 12), Argb(255, 13, 14, 15), Argb(255, 16, 17, 18)};
+  HBITMAP handle = CreateBitmap(3, 2, 1, 32, pixels);
+  ASSERT_NE(handle, nullptr);
+  auto image = TvlEffectBmp::CreateFromhWnd(handle);
+  DeleteObject(handle);
+  ASSERT_EQ(image->Width, 3);
+  ASSERT_EQ(image->Height, 2);
+  EXPECT_EQ(image->RowSize, 12);
+  EXPECT_EQ(image->Row(1)[3 * 2 + 2], 16);  // red of (2, 1)
+  auto copy = TvlEffectBmp::CreateCopy(image.get());
+  EXPECT_EQ(copy->Row(0)[0], 3);
+
+  TvlBitmap target;
+  target.SetSize(6, 4);
+  copy->Draw(target.DC(), 1, 1);
+  EXPECT_EQ(target.Pixel(1, 1) & 0xFFFFFF, Argb(0, 1, 2, 3));
+  EXPECT_EQ(target.Pixel(3, 2) & 0xFFFFFF, Argb(0, 16, 17, 18));
+  copy->DrawRect(target.DC(), 0, 0, 2, 1, 1, 1);
+  EXPECT_EQ(target.Pixel(0, 0) & 0xFFFFFF, Argb(0, 16, 17, 18));
+  copy->Stretch(target.DC(), 0, 0, 6, 4);
+  EXPECT_EQ(target.Pixel(5, 3) & 0xFFFFFF, Argb(0, 16, 17, 18));
+  auto none = TvlEffectBmp::CreateFromhWnd(nullptr);
+  EXPECT_EQ(none->Bits, nullptr);
+  none->Draw(target.DC(), 0, 0);
+}
+
 TEST(TvlEffectBmpTest, ResizeFillsBlocks) {
   TvlEffectBmp small(2, 2), big(4, 4);
   for (int y = 0; y < 2; ++y)
