@@ -84,6 +84,7 @@ class TDoTerminateThread : public TThread {
 
  protected:
   void Execute() override {
+    FSignals->NotifyThreadId = GetCurrentThreadId();
     try {
       FOwner->DoTerminate();
     } catch (...) {
@@ -113,8 +114,10 @@ TCustomFFmpeg::TCustomFFmpeg(int AMaxFiles) : FMaxFiles(AMaxFiles) {
 
 TCustomFFmpeg::~TCustomFFmpeg() {
   Stop(true);
-  // A termination notification of Cancel still running uses the engine until it sets the event.
-  while (FSignals->NotifyThreads.load() > 0) (void)FSignals->TermEvent.WaitFor(20);
+  // A termination notice of Cancel still running uses the engine until it sets the event, unless
+  // the engine is being destroyed by that notice's own handler.
+  while (FSignals->NotifyThreads.load() > 0 && FSignals->NotifyThreadId.load() != GetCurrentThreadId())
+    (void)FSignals->TermEvent.WaitFor(20);
   {
     // A worker created but never resumed never runs; it is freed here instead.
     std::lock_guard<std::mutex> guard(FThreadLock);
@@ -299,6 +302,8 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
     FPaused = false;
     FPauseGate.SetEvent();
     FThread->Resume();
+    // The worker itself (a handler of one of its events) cannot wait for its own end.
+    if (FThread->ThreadID() == GetCurrentThreadId()) return;
   }
   if (!AWaitFor) return;
   const bool mainThread = GetCurrentThreadId() == MainThreadID();
@@ -353,7 +358,9 @@ void TCustomFFmpeg::DoTerminate() {
     std::lock_guard<std::mutex> guard(FThreadLock);
     FThread = nullptr;
   }
-  if (OnTerminate) OnTerminate(this);
+  // A copy: the handler may free the engine (and with it OnTerminate) while it runs.
+  const TNotifyEvent handler = OnTerminate;
+  if (handler) handler(this);
 }
 
 void TCustomFFmpeg::SetPostHooks(TPostHooks AHooks) {

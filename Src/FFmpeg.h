@@ -515,6 +515,7 @@ class TCustomFFmpeg : public TObject {
     TEvent StopEvent{true, true};       // reset while a worker runs
     TEvent TermEvent{true, true};       // reset while a never-started task's termination is delivered
     std::atomic<int> NotifyThreads{0};  // termination threads of Cancel still running
+    std::atomic<DWORD> NotifyThreadId{0};  // the thread delivering that notice
   };
   std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
 };

@@ -35,7 +35,8 @@ class TLoopingEngine : public TCustomFFmpeg {
   std::atomic<int> Delivered{0};
   bool DeliverInMainThread = false;
   std::string FailWith;
-  int PacketLimit = -1;  // ends by itself after this many packets
+  int PacketLimit = -1;       // ends by itself after this many packets
+  int StopFromWorkerAt = -1;  // asks for its own stop, waiting, after this many packets
 
  protected:
   void Transcode() override {
@@ -45,6 +46,7 @@ class TLoopingEngine : public TCustomFFmpeg {
       if (!FailWith.empty() && Packets > 3) throw FFmpegException(FailWith);
       if (DeliverInMainThread) CallInMainThread([this] { ++Delivered; });
       if (++Packets == PacketLimit) break;
+      if (Packets == StopFromWorkerAt) Stop(true);
       std::this_thread::sleep_for(1ms);
     }
     FFinished = !FBroken;
@@ -219,6 +221,27 @@ TEST_F(EngineRun, CancelOfANeverStartedTaskNotifiesOnceBeforeReturning) {
   other->Cancel(false);
   other.reset();
   EXPECT_EQ(terminations, 2);
+}
+
+TEST_F(EngineRun, HandlersOnTheWorkerMayStopOrFreeTheEngine) {
+  // Stop with waiting, asked on the worker's own thread, returns and the run ends stopped.
+  auto engine = NewJob();
+  engine->StopFromWorkerAt = 5;
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return engine->Terminated(); }));
+  EXPECT_FALSE(engine->Finished());
+  EXPECT_EQ(engine->Packets, 5);
+  EXPECT_EQ(terminations, 1);
+
+  // A task cancelled before it ran may be freed by its own termination notice.
+  TLoopingEngine* owned = NewJob().release();
+  std::atomic<bool> freed{false};
+  owned->OnTerminate = [&](TObject* Sender) {
+    delete static_cast<TLoopingEngine*>(Sender);
+    freed = true;
+  };
+  owned->Cancel(false);
+  EXPECT_TRUE(Eventually([&] { return freed.load(); }));
 }
 
 TEST_F(EngineRun, AWorkerNeverResumedIsRunAndStoppedByTheDestructor) {
