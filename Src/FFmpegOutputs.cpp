@@ -130,6 +130,15 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
 
   auto file = std::make_shared<TOutputFileSetup>();
   file->file_name = AFileName;
+  // A refused output leaves no entries behind for the streams it had made.
+  struct TCodecsGuard {
+    std::vector<const AVCodec*>& Codecs;
+    size_t Size;
+    bool Keep = false;
+    ~TCodecsGuard() {
+      if (!Keep) Codecs.resize(Size);
+    }
+  } codecsGuard{Foutput_codecs, Foutput_codecs.size()};
   if (av::avformat_alloc_output_context2(&file->ctx, format, nullptr, avName.c_str()) < 0 || !file->ctx)
     throw FFmpegException("avformat_alloc_context failed");
   AVFormatContext* oc = file->ctx;
@@ -233,6 +242,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
 
   Fstreamid_map.clear();
   Foutput_files.push_back(file);
+  codecsGuard.Keep = true;
 
   if (AJoin && Finput_files.size() > 1) {
     FJoinMode = true;

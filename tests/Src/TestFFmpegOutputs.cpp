@@ -266,6 +266,7 @@ TEST_F(EngineFiles, OutputFailures) {
   EXPECT_EQ(engine->LastErrMsg(),
             "new_audio_stream fail: No audio encoder for codec 'amr_nb' is available in the installed media "
             "libraries");
+  EXPECT_TRUE(engine->Foutput_codecs.empty());  // nothing left of the refused outputs
   Parse("acodec", "libfaac");
   TOutputFileSetup& file = OpenOutput("x.m4a");
   EXPECT_STREQ(Stream(file, 0).codec->name, "aac");
