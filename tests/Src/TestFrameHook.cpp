@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "FFmpegTestSupport.h"
 
@@ -67,10 +68,12 @@ void Release(void* ctx) {
 
 class FrameHook : public ::testing::Test {
  protected:
-  // The plug-ins are built once into the shared fixture folder (a folder name with a space) and
+  // The plug-ins are built once into the shared fixture folder (its name has a space) and
   // reused by the later test processes; each is built under a temporary name and renamed.
   static void SetUpTestSuite() {
-    Folder = new fs::path(fixtures::Folder() / "frame hooks 1");
+    // The folder is named after the source, so a changed source is built afresh.
+    Folder = new fs::path(fixtures::Folder() /
+                          ("frame hooks " + std::to_string(std::hash<std::string>{}(HookSource) % 1000000007)));
     fs::create_directories(*Folder);
     const std::vector<std::pair<std::string, std::string>> variants = {
         {"full", ""}, {"noprocess", "-DNO_PROCESS"}, {"noconfigure", "-DNO_CONFIGURE"},
