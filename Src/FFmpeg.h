@@ -15,7 +15,8 @@
 //
 // Source files of this unit: FFmpeg.cpp (object, run control, resources), FFmpegOptions.cpp (the
 // option table and value handlers), FFmpegInputs.cpp, FFmpegOutputs.cpp, FFmpegPresets.cpp,
-// FFmpegTargets.cpp, FFmpegFilters.cpp (video filter graph), FFmpegTranscode.cpp (the run itself).
+// FFmpegTargets.cpp, FFmpegFilters.cpp (video filter graph), FFmpegStreams.cpp (byte streams as
+// inputs and outputs), FFmpegTranscode.cpp (the run itself).
 
 #include <cstdint>  // before the library headers, which need its constant macros
 
