@@ -206,8 +206,12 @@ bool MatchesRange(UINT min, UINT max, UINT msg) {
   return msg >= min && msg <= max;
 }
 
-// One look at the queue for a message matching the filter. Lock held by the caller.
-bool TakeLocked(TThreadQueue& q, MSG* out, HWND hwnd, UINT min, UINT max, bool remove) {
+bool TakeTimerLocked(TThreadQueue& q, MSG* out, HWND hwnd, UINT min, UINT max, bool remove);
+
+// One look at the queue for a message matching the filter: posted messages and WM_QUIT, or
+// (timers set) the most overdue timer. Lock held by the caller.
+bool TakeLocked(TThreadQueue& q, MSG* out, HWND hwnd, UINT min, UINT max, bool remove, bool timers) {
+  if (timers) return TakeTimerLocked(q, out, hwnd, min, max, remove);
   for (auto it = q.posted.begin(); it != q.posted.end();) {
     if (it->hwnd && !IsWindow(it->hwnd)) {
       it = q.posted.erase(it);  // its window is gone
@@ -228,6 +232,27 @@ bool TakeLocked(TThreadQueue& q, MSG* out, HWND hwnd, UINT min, UINT max, bool r
     if (remove) q.quit = false;
     return true;
   }
+  return false;
+}
+
+// The paint finder of the windowing part (null until it installs one).
+std::atomic<detail::TPaintFinder> g_paint_finder{nullptr};
+
+// A WM_PAINT for a window of this thread that needs painting. Called without the queue lock:
+// the finder takes the window tree's lock.
+bool TakePaint(MSG* out, HWND hwnd, UINT min, UINT max) {
+  detail::TPaintFinder finder = g_paint_finder.load();
+  if (!finder || !MatchesRange(min, max, WM_PAINT)) return false;
+  HWND h = finder(hwnd);
+  if (!h) return false;
+  *out = MSG{};
+  out->hwnd = h;
+  out->message = WM_PAINT;
+  out->time = GetTickCount();
+  return true;
+}
+
+bool TakeTimerLocked(TThreadQueue& q, MSG* out, HWND hwnd, UINT min, UINT max, bool remove) {
   std::uint64_t now = Clock().Milliseconds();
   TTimer* best = nullptr;
   for (auto& t : q.timers) {
@@ -273,7 +298,23 @@ bool Retrieve(MSG* out, HWND hwnd, UINT min, UINT max, bool remove, bool wait) {
     {
       std::unique_lock lock(q.mutex);
       MSG m;
-      if (TakeLocked(q, &m, hwnd, min, max, remove)) {
+      if (TakeLocked(q, &m, hwnd, min, max, remove, false)) {
+        if (out) *out = m;
+        return true;
+      }
+    }
+    {
+      // Windows waiting for WM_PAINT come after posted messages and before timers.
+      MSG m;
+      if (TakePaint(&m, hwnd, min, max)) {
+        if (out) *out = m;
+        return true;
+      }
+    }
+    {
+      std::unique_lock lock(q.mutex);
+      MSG m;
+      if (TakeLocked(q, &m, hwnd, min, max, remove, true)) {
         if (out) *out = m;
         return true;
       }
@@ -392,6 +433,33 @@ BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   }
   Wake(*q);
   return TRUE;
+}
+
+BOOL detail::PostInputMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, TPoint Pt) {
+  DWORD owner = GetWindowThreadProcessId(hWnd, nullptr);
+  if (owner == 0) return FALSE;
+  auto q = FindQueue(owner);
+  if (!q) return FALSE;
+  MSG m;
+  m.hwnd = hWnd;
+  m.message = Msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = GetTickCount();
+  m.pt = Pt;
+  {
+    std::lock_guard lock(q->mutex);
+    if (q->dead) return FALSE;
+    q->posted.push_back(m);
+  }
+  Wake(*q);
+  return TRUE;
+}
+
+void detail::SetPaintFinder(TPaintFinder Finder) { g_paint_finder.store(Finder); }
+
+void detail::WakeThread(DWORD ThreadId) {
+  if (auto q = FindQueue(ThreadId)) Wake(*q);
 }
 
 BOOL PostThreadMessage(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {

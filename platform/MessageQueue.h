@@ -7,7 +7,8 @@
 // Order of retrieval: main-thread calls are run and sent messages served first (both are
 // handled inside the call and never returned), then the display's events are pumped, then
 // posted messages in order (those whose window was destroyed are dropped), then WM_QUIT once
-// nothing posted is left, then the most overdue timer.
+// nothing posted is left, then WM_PAINT for a window that needs painting, then the most
+// overdue timer.
 
 #include <cstdint>
 #include <string>
@@ -97,4 +98,15 @@ namespace detail {
 void EnsureThreadQueue();
 // Kills every timer of a window (it is being destroyed).
 void KillWindowTimers(HWND hWnd);
+// Queues an input message (mouse or keyboard) for the window's thread, with the cursor
+// position in screen coordinates that MSG::pt reports. FALSE for a dead handle.
+BOOL PostInputMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, TPoint Pt);
+// The windowing part's answer to "which window of the calling thread needs WM_PAINT?" (Filter
+// as GetMessage's hWnd). It returns nullptr when none does, after handing finished paints to
+// the display. Called on the thread that retrieves, without any queue lock held.
+using TPaintFinder = HWND (*)(HWND Filter);
+void SetPaintFinder(TPaintFinder Finder);
+// Makes the thread's waiting GetMessage/WaitMessage look again (e.g. a window of it became
+// invalid from another thread).
+void WakeThread(DWORD ThreadId);
 }  // namespace detail

@@ -10,6 +10,8 @@
 
 #include "platform/MessageQueue.h"
 #include "platform/Thread.h"
+#include "platform/NonClient.h"
+#include "platform/WindowTree.h"
 
 namespace {
 
@@ -151,6 +153,7 @@ HWND CreateWindowEx(DWORD dwExStyle, const char* lpClassName, const char* lpWind
                     int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
                     HINSTANCE hInstance, void* lpParam) {
   if (!lpClassName) return nullptr;
+  detail::EnsureWindowTree();  // the windowing part hears of every window from the first one on
   auto& t = Table();
   HWND h = nullptr;
   detail::TWindowHooks hooks;
@@ -197,12 +200,18 @@ HWND CreateWindowEx(DWORD dwExStyle, const char* lpClassName, const char* lpWind
   cs.lpszName = lpWindowName;
   cs.lpszClass = class_name.c_str();
   cs.dwExStyle = dwExStyle;
+  detail::TreeWindowCreated(h, cs);
   if (hooks.OnCreate) hooks.OnCreate(h, cs);
-  if (SendMessage(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0 ||
-      SendMessage(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+  if (SendMessage(h, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs)) == 0) {
     DestroyWindow(h);
     return nullptr;
   }
+  if (IsWindow(h)) detail::InitialClientArea(h);
+  if (SendMessage(h, WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+    DestroyWindow(h);
+    return nullptr;
+  }
+  if (IsWindow(h)) detail::ShowCreatedWindow(h);
   return IsWindow(h) ? h : nullptr;
 }
 
@@ -234,6 +243,7 @@ BOOL DestroyWindow(HWND hWnd) {
   SendMessage(hWnd, WM_NCDESTROY, 0, 0);
   detail::KillWindowTimers(hWnd);
   if (hooks.OnDestroy) hooks.OnDestroy(hWnd);
+  detail::TreeWindowDestroyed(hWnd);
   std::unique_ptr<TWindowExtension> extension;
   {
     std::lock_guard lock(t.mutex);
@@ -266,12 +276,16 @@ HWND GetParent(HWND hWnd) {
 
 HWND SetParent(HWND hWndChild, HWND hWndNewParent) {
   auto& t = Table();
-  std::lock_guard lock(t.mutex);
-  TWindowRecord* r = Find(t, hWndChild);
-  if (!r || hWndNewParent == hWndChild) return nullptr;
-  if (hWndNewParent && !Find(t, hWndNewParent)) return nullptr;
-  HWND old = Find(t, r->parent) ? r->parent : nullptr;
-  r->parent = hWndNewParent;
+  HWND old = nullptr;
+  {
+    std::lock_guard lock(t.mutex);
+    TWindowRecord* r = Find(t, hWndChild);
+    if (!r || hWndNewParent == hWndChild) return nullptr;
+    if (hWndNewParent && !Find(t, hWndNewParent)) return nullptr;
+    old = Find(t, r->parent) ? r->parent : nullptr;
+    r->parent = hWndNewParent;
+  }
+  detail::TreeParentChanged(hWndChild);
   return old;
 }
 
@@ -324,7 +338,7 @@ LONG_PTR GetWindowLongPtr(HWND hWnd, int nIndex) {
 
 LONG_PTR SetWindowLongPtr(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
   auto& t = Table();
-  std::lock_guard lock(t.mutex);
+  std::unique_lock lock(t.mutex);
   TWindowRecord* r = Find(t, hWnd);
   if (!r) return 0;
   LONG_PTR old = 0;
@@ -338,10 +352,13 @@ LONG_PTR SetWindowLongPtr(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
     case GWL_STYLE: old = r->style; r->style = dwNewLong; return old;
     case GWL_EXSTYLE: old = r->ex_style; r->ex_style = dwNewLong; return old;
     case GWL_ID: old = r->id; r->id = dwNewLong; return old;
-    case GWL_HWNDPARENT:
+    case GWL_HWNDPARENT: {
       old = reinterpret_cast<LONG_PTR>(r->parent);
       r->parent = reinterpret_cast<HWND>(dwNewLong);
+      lock.unlock();
+      detail::TreeParentChanged(hWnd);
       return old;
+    }
     case GWL_HINSTANCE:
       old = reinterpret_cast<LONG_PTR>(r->instance);
       r->instance = reinterpret_cast<HINSTANCE>(dwNewLong);
@@ -360,6 +377,11 @@ LRESULT CallWindowProc(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam
 }
 
 LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  {
+    bool handled = false;
+    LRESULT result = detail::DefWindowProcWindowing(hWnd, Msg, wParam, lParam, handled);
+    if (handled) return result;
+  }
   switch (Msg) {
     case WM_NCCREATE:
       return TRUE;
@@ -456,8 +478,15 @@ void detail::ReleaseThreadWindows(DWORD ThreadId) {
   }
   for (HWND h : windows) {
     if (hooks.OnDestroy) hooks.OnDestroy(h);
+    detail::TreeWindowDestroyed(h);
     std::unique_ptr<TWindowExtension> extension;  // destroyed after the lock is released
     std::lock_guard lock(t.mutex);
     extension = FreeSlot(t, h);
   }
+}
+
+std::size_t detail::LiveWindowCount() {
+  auto& t = Table();
+  std::lock_guard lock(t.mutex);
+  return t.slots.size() - t.free_slots.size();
 }

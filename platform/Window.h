@@ -118,8 +118,9 @@ class TWindowExtension {
 void SetWindowExtension(HWND hWnd, std::unique_ptr<TWindowExtension> Extension);
 
 namespace detail {
-// Hooks of the windowing part: OnCreate runs before WM_NCCREATE with the creation values,
-// OnDestroy after WM_NCDESTROY, before the handle is freed. Owner thread; either may be null.
+// Observer hooks: OnCreate runs before WM_NCCREATE with the creation values, OnDestroy after
+// WM_NCDESTROY, before the handle is freed. Owner thread; either may be null. (The window tree
+// of WindowTree.h is told of every window directly, whatever hooks are set.)
 struct TWindowHooks {
   void (*OnCreate)(HWND, const CREATESTRUCT&) = nullptr;
   void (*OnDestroy)(HWND) = nullptr;
@@ -127,4 +128,6 @@ struct TWindowHooks {
 void SetWindowHooks(const TWindowHooks& Hooks);
 // Frees every window of a thread that is ending, without messages.
 void ReleaseThreadWindows(DWORD ThreadId);
+// Windows alive in the whole process (for leak checks).
+[[nodiscard]] std::size_t LiveWindowCount();
 }  // namespace detail
