@@ -313,8 +313,9 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
         case SC_MOVE:
         case SC_SIZE: {
           int hit = cmd == SC_MOVE ? HTCAPTION : static_cast<int>(HTLEFT + (w & 0xF) - 1);
-          TPoint start;
-          GetCursorPos(&start);
+          // The press that started it (lParam, screen coordinates), else where the cursor is.
+          TPoint start = PointOf(l);
+          if (l == 0) GetCursorPos(&start);
           RunMoveSizeLoop(h, hit, start);
           return 0;
         }
