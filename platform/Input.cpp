@@ -30,8 +30,10 @@ struct TInputState {
   // TrackMouseEvent.
   HWND track_window = nullptr;
   DWORD track_flags = 0;
-  // The key menu: Alt pressed and released with nothing in between.
+  // The key menu: Alt pressed and released with nothing in between. Decided when the input
+  // arrives (later keys may be queued before the release is handled).
   bool alt_alone = false;
+  bool key_menu_pending = false;
 };
 
 TInputState& State() {
@@ -431,8 +433,14 @@ void detail::InjectKey(WORD vk, bool Down) {
   bool isAlt = vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU;
   {
     std::lock_guard lock(s.lock);
-    if (isAlt && Down) s.alt_alone = true;
-    else if (Down) s.alt_alone = false;
+    if (isAlt && Down) {
+      s.alt_alone = true;
+    } else if (isAlt) {
+      s.key_menu_pending = s.alt_alone;
+      s.alt_alone = false;
+    } else if (Down) {
+      s.alt_alone = false;
+    }
   }
   HWND target = GetFocus();
   if (!target) target = GetActiveWindow();
@@ -449,8 +457,8 @@ void detail::InjectKey(WORD vk, bool Down) {
 bool detail::TakeAltAlone() {
   auto& s = State();
   std::lock_guard lock(s.lock);
-  bool alone = s.alt_alone;
-  s.alt_alone = false;
+  bool alone = s.key_menu_pending;
+  s.key_menu_pending = false;
   return alone;
 }
 

@@ -88,11 +88,14 @@ void PaintDefaultFrame(HWND h) {
     bool active = GetActiveWindow() == h;
     TRect c{f, f, r.Right - f, f + cap};
     FillRect(dc, &c, GetSysColorBrush(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
-    TRect t = c;
-    t.Left += 4;
-    DrawText(dc, GetWindowText(h), &t, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    std::string text = GetWindowText(h);
+    if (!text.empty()) {
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+      TRect t = c;
+      t.Left += 4;
+      DrawText(dc, text, &t, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
   }
   ReleaseDC(h, dc);
 }

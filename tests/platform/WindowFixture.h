@@ -82,6 +82,7 @@ class WindowWorld : public ::testing::Test {
   }
 
   void TearDown() override {
+    spy = nullptr;  // it may refer to the test's locals
     for (HWND h : made) {
       if (IsWindow(h)) DestroyWindow(h);
     }
