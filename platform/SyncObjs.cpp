@@ -9,10 +9,10 @@
 #include <unistd.h>
 
 void TEvent::SetEvent() {
-  {
-    std::lock_guard lock(mutex_);
-    signalled_ = true;
-  }
+  // Notify under the lock: a waiter that sees the event set may destroy it at once, and a
+  // notification after unlocking would then touch freed memory.
+  std::lock_guard lock(mutex_);
+  signalled_ = true;
   if (manual_) {
     cond_.notify_all();
   } else {
