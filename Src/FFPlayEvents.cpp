@@ -1,0 +1,240 @@
+// The play thread with its SDL event loop, the event thread that delivers positions and play
+// states to the client, and the position report with its end-of-file and play-time rules.
+#include <cmath>
+
+#include "Src/FFPlay.h"
+#include "Src/FFUtils.h"
+#include "Src/FFmpegLogger.h"
+#include "Src/libsdl.h"
+
+namespace ffplay {
+
+void PushSDLEvent(int AType, void* AData) {
+  SDL_Event event{};
+  event.type = static_cast<Uint8>(AType);
+  event.user.type = static_cast<Uint8>(AType);
+  event.user.data1 = AData;
+  if (sdl::SDL_PushEvent) sdl::SDL_PushEvent(&event);
+}
+
+void NotifyPosition(TVideoState& S) {
+  TCustomPlayer* P = S.Owner;
+  if (S.IsImage2) return;
+  int64_t position;
+  if (S.video_st) {
+    position = std::llround(GetVideoClock(S) * 1000000.0) - S.StartTime;
+  } else if (S.audio_st) {
+    position = std::llround(GetAudioClock(S) * 1000000.0) - S.StartTime;
+    if (S.AudioDuration > 0 && position >= S.AudioDuration && S.Duration > S.AudioDuration) position = S.Duration;
+  } else {
+    return;
+  }
+  P->FCurrentPTS = position;
+  int64_t last = P->FLastPTS;
+  const TPositionDecision decision = DecidePosition(position, S.Duration, last);
+  P->FLastPTS = last;
+  if (decision.Send && P->OnPosition && P->FPlayEvent) P->FPlayEvent->Push({pekPosition, decision.Position});
+
+  if (!S.IsDevice && !S.EventEOF && S.ReachEOF) {
+    if (S.video_st) S.EventEOF = 1;
+    P->SetPlayState(TPlayState::psEnd);
+  }
+
+  // The play-time limit. This runs on the playback's own threads, so it works on the state
+  // directly: the component's operations take the data lock, which the play thread holds while it
+  // joins these threads at teardown.
+  if (P->PlayTime() != NoTimestamp) {
+    const int64_t limit = P->PlayTime() + (P->start_time() != NoTimestamp ? P->start_time() : 0);
+    if (decision.Position >= limit) {
+      if (P->RepeatType() == TRepeatType::rtStop) {
+        if (S.paused) TogglePauseState(S);
+        PushSDLEvent(FF_QUIT_EVENT);
+      } else if (P->RepeatType() == TRepeatType::rtLoop) {
+        const int64_t start = S.ic && S.ic->start_time != NoTimestamp ? S.ic->start_time : 0;
+        if (P->start_time() != NoTimestamp)
+          RequestSeek(S, 0, false, P->start_time() + start, P->start_time() <= 0 ? 1 : 0);
+        else
+          RequestSeek(S, AVSEEK_FLAG_ANY, false, start, 1);
+      }
+    }
+  }
+}
+
+void PlayerEventLoop(TCustomPlayer* APlayer) {
+  TCustomPlayer* P = APlayer;
+  for (;;) {
+    std::unique_lock lock(P->FDataLock);
+    TVideoState* S = P->State();
+    if (!S) {
+      if (sdl::SDL_Quit) sdl::SDL_Quit();
+      return;
+    }
+    SDL_Event event;
+    if (!sdl::SDL_PollEvent(&event)) {
+      lock.unlock();
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      continue;
+    }
+    switch (event.type) {
+      case SDL_QUIT:
+      case FF_QUIT_EVENT:
+        ShutdownPlayback(P);
+        return;
+      case SDL_VIDEORESIZE: {
+        SDL_Surface* screen = sdl::SDL_SetVideoMode(event.resize.w, event.resize.h, SurfaceDepth(),
+                                                    SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_HWACCEL | SDL_RESIZABLE);
+        if (screen) {
+          P->Fscreen = screen;
+          P->SetScreenWidth(screen->w);
+          P->SetScreenHeight(screen->h);
+          S->width = screen->w;
+          S->height = screen->h;
+        }
+        if (S->paused) VideoRefresh(*S, false);
+        break;
+      }
+      case SDL_VIDEOEXPOSE:
+        if (S->paused)
+          VideoRefresh(*S, false);
+        else
+          DisplayVideo(*S);
+        break;
+      case FF_ALLOC_EVENT:
+        AllocPictureOverlay(*S);
+        break;
+      case FF_REFRESH_EVENT:
+        VideoRefresh(*S, true);
+        S->refresh = 0;
+        break;
+      case FF_REOPEN_EVENT:
+        OpenVideoSurface(*S, true);
+        DisplayVideo(*S);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+}  // namespace ffplay
+
+// ---- threads of the component ----------------------------------------------------------------
+
+class TPlayThread : public TThread {
+ public:
+  explicit TPlayThread(TCustomPlayer* AOwner) : TThread(false), FOwner(AOwner) {}
+  ~TPlayThread() override {
+    if (!Suspended() && !Finished()) WaitFor();
+  }
+
+ protected:
+  void Execute() override {
+    try {
+      FOwner->SetPlayState(TPlayState::psPlay);
+      try {
+        ffplay::PlayerEventLoop(FOwner);
+      } catch (const std::exception& e) {
+        GetLogger()->Log(FOwner, TLogLevel::llFatal, std::string("PlayThread Exception: ") + e.what());
+        ffplay::ShutdownPlayback(FOwner);
+      }
+      FOwner->SetPlayState(TPlayState::psStop);
+    } catch (...) {
+    }
+    FOwner->FStopEvent.SetEvent();
+  }
+
+ private:
+  TCustomPlayer* FOwner;
+};
+
+class TEventThread : public TThread {
+ public:
+  TEventThread(TCustomPlayer* AOwner, std::shared_ptr<ffplay::TPlayEventRing> ARing)
+      : TThread(false), FOwner(AOwner), FRing(std::move(ARing)) {}
+  ~TEventThread() override {
+    if (!Suspended() && !Finished()) {
+      Terminate();
+      WaitFor();
+    }
+  }
+
+ protected:
+  void Execute() override {
+    while (!Terminated()) {
+      const ffplay::TPlayEventItem item = FRing->Pop();
+      switch (item.Kind) {
+        case ffplay::pekPosition:
+          FOwner->DoPosition(item.Value);
+          break;
+        case ffplay::pekState:
+          FOwner->DoState(static_cast<TPlayState>(item.Value));
+          if (static_cast<TPlayState>(item.Value) == TPlayState::psStop) return;
+          break;
+        case ffplay::pekStop:
+          return;
+        default:
+          FRing->Wait(100);
+          break;
+      }
+    }
+  }
+
+ private:
+  TCustomPlayer* FOwner;
+  std::shared_ptr<ffplay::TPlayEventRing> FRing;
+};
+
+void TCustomPlayer::SetPlayState(TPlayState AState) {
+  FState = AState;
+  const std::shared_ptr<ffplay::TPlayEventRing> ring = FPlayEvent;
+  if (!ring) return;
+  if (OnState)
+    ring->Push({ffplay::pekState, static_cast<int64_t>(AState)});
+  else if (AState == TPlayState::psStop)
+    ring->Push({ffplay::pekStop, 0});
+}
+
+void TCustomPlayer::DoPosition(int64_t APTS) {
+  auto call = [this, APTS] {
+    if (OnPosition) OnPosition(this, APTS);
+  };
+  if (FTriggerEventInMainThread)
+    CallInMainThread(call);
+  else
+    call();
+}
+
+void TCustomPlayer::DoState(TPlayState AState) {
+  auto call = [this, AState] {
+    if (OnState) OnState(this, AState);
+  };
+  if (FTriggerEventInMainThread)
+    CallInMainThread(call);
+  else
+    call();
+}
+
+void TCustomPlayer::DoFileOpen() {
+  if (FRGBContext) ResetRGBConvertContext(*FRGBContext);
+  if (FHookContext) ResetRGBConvertContext(*FHookContext);
+  ffplay::TVideoState* S = State();
+  if (S && OnFileOpen) {
+    int w = -1, h = -1;
+    if (S->video_dec && S->video_dec->width > 0) {
+      w = S->video_dec->width;
+      h = S->video_dec->height;
+    }
+    const int64_t duration = S->IsImage2 ? 0 : S->Duration;
+    auto call = [&] { OnFileOpen(this, duration, w, h, Fscreen_width, Fscreen_height); };
+    if (FTriggerEventInMainThread)
+      CallInMainThread(call);
+    else
+      call();
+  }
+}
+
+void TCustomPlayer::StartPlaybackThreads() {
+  FStopEvent.ResetEvent();
+  FEventThread.reset(TThread::Create<TEventThread>(this, FPlayEvent));
+  FPlayThread.reset(TThread::Create<TPlayThread>(this));
+}
