@@ -171,6 +171,25 @@ BOOL AdjustWindowRectEx(TRect* lpRect, DWORD dwStyle, BOOL, DWORD dwExStyle) {
   return TRUE;
 }
 
+BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, SCROLLBARINFO* psbi) {
+  if (!psbi || !IsWindow(hwnd) || (idObject != OBJID_HSCROLL && idObject != OBJID_VSCROLL)) return FALSE;
+  bool vertical = idObject == OBJID_VSCROLL;
+  *psbi = SCROLLBARINFO{};
+  if (!(Style(hwnd) & (vertical ? WS_VSCROLL : WS_HSCROLL))) {
+    psbi->rgstate[0] = STATE_SYSTEM_INVISIBLE;
+    return TRUE;
+  }
+  TRect c;
+  GetClientRect(hwnd, &c);
+  TPoint o{0, 0};
+  ClientToScreen(hwnd, &o);
+  int size = GetSystemMetrics(vertical ? SM_CXVSCROLL : SM_CYHSCROLL);
+  psbi->rcScrollBar = vertical ? Bounds(o.X + c.Right - size, o.Y, size, c.Height())
+                               : Bounds(o.X, o.Y + c.Bottom - size, c.Width(), size);
+  psbi->dxyLineButton = size;
+  return TRUE;
+}
+
 MINMAXINFO detail::QueryMinMaxInfo(HWND hWnd) {
   MINMAXINFO mmi;
   TRect work = GetMonitorWorkRect(hWnd);

@@ -20,6 +20,26 @@ constexpr WPARAM WMSZ_BOTTOM = 6;
 constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
 constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
 
+constexpr LONG OBJID_HSCROLL = static_cast<LONG>(0xFFFFFFFA);
+constexpr LONG OBJID_VSCROLL = static_cast<LONG>(0xFFFFFFFB);
+constexpr LONG OBJID_CLIENT = static_cast<LONG>(0xFFFFFFFC);
+constexpr DWORD STATE_SYSTEM_UNAVAILABLE = 0x00000001;
+constexpr DWORD STATE_SYSTEM_INVISIBLE = 0x00008000;
+
+struct SCROLLBARINFO {
+  DWORD cbSize = sizeof(SCROLLBARINFO);
+  TRect rcScrollBar;  // screen coordinates
+  int dxyLineButton = 0;
+  int xyThumbTop = 0;
+  int xyThumbBottom = 0;
+  int reserved = 0;
+  DWORD rgstate[6] = {};  // [0] the bar itself
+};
+// The window's own scroll bar (OBJID_HSCROLL / OBJID_VSCROLL): windows here draw none, so the
+// bar is reported invisible unless the window has WS_HSCROLL / WS_VSCROLL, and then as the
+// strip along the client area's bottom / right edge. FALSE for a dead window or another object.
+BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, SCROLLBARINFO* psbi);
+
 // The frame AdjustWindowRectEx adds around a client rectangle for those styles.
 BOOL AdjustWindowRectEx(TRect* lpRect, DWORD dwStyle, BOOL bMenu, DWORD dwExStyle);
 
