@@ -309,8 +309,9 @@ void TCustomPlayer::StepToNextFrame() {
   std::unique_lock lock(FDataLock);
   TVideoState* S = State();
   if (!S) return;
-  if (S->paused) TogglePauseState(*S);
+  // The step mark goes first: once un-paused, the video thread may queue the next picture at once.
   const bool wasStepping = Fstep.exchange(true);
+  if (S->paused) TogglePauseState(*S);
   if (!wasStepping) SetPlayState(TPlayState::psStep);
 }
 

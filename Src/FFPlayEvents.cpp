@@ -151,11 +151,10 @@ class TEventThread : public TThread {
  public:
   TEventThread(TCustomPlayer* AOwner, std::shared_ptr<ffplay::TPlayEventRing> ARing)
       : TThread(false), FOwner(AOwner), FRing(std::move(ARing)) {}
+  // Waits until the thread has delivered the playback's last state: the play thread always ends
+  // with psStop (or the stop event), so the wait is bounded by the play thread's end.
   ~TEventThread() override {
-    if (!Suspended() && !Finished()) {
-      Terminate();
-      WaitFor();
-    }
+    if (!Suspended() && !Finished()) WaitFor();
   }
 
  protected:

@@ -103,7 +103,7 @@ int DecodeVideoPacket(TVideoState& S, AVFrame* AFrame, int64_t& APts) {
       if (ts == NoTimestamp) ts = AFrame->pkt_dts;
       APts = ts;
       S.skip_frames_index += 1;
-      if (S.skip_frames_index >= S.skip_frames) {
+      if (S.skip_frames_index >= S.skip_frames || P->Fstep) {  // a step shows the very next picture
         S.skip_frames_index -= std::max(S.skip_frames, 1.0f);
         return 1;
       }
@@ -307,7 +307,8 @@ void VideoRefresh(TVideoState& S, bool AAdvance) {
     S.video_current_pos = slot.pos;
     S.picture_shown = true;
     if (size < 2) nextDue = due + S.video_clock - slot.pts;
-    if ((P->framedrop && now > nextDue && !S.IsDevice) || late) {
+    // A paused player is never behind: its clock stands still while the pictures' targets pass.
+    if ((P->framedrop && now > nextDue && !S.IsDevice && !S.paused) || late) {
       S.skip_frames *= 1.0f + FrameSkipFactor;
       if (size > 1 || now > nextDue + LatePictureLimit || late) {
         S.pictq_rindex = (S.pictq_rindex + 1) % PictureQueueSize;
