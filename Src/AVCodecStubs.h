@@ -63,7 +63,8 @@ extern "C" {
   X(av_bsf_free) \
   X(av_parser_init) \
   X(av_parser_parse2) \
-  X(av_parser_close)
+  X(av_parser_close) \
+  X(av_packet_get_side_data)
 
 namespace av {
 FFLOADER_AVCODEC_FUNCTIONS(FFLOADER_DECLARE_REFERENCE)
