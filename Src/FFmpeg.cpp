@@ -473,6 +473,12 @@ void TCustomFFmpeg::FreeResources() {
   Fsubtitle_language.clear();
   Fsubtitle_codec_tag = 0;
   FFirstHook.Release();
+  if (Fvstats_file) std::fclose(Fvstats_file);
+  Fvstats_file = nullptr;
+  FSubtitleBuf.clear();
+  FSubtitleBuf.shrink_to_fit();
+  FHookFrameNumber = 0;
+  FPreviewLastTime = 0;
   ResetRGBConvertContext(*FHookContext);
   ResetRGBConvertContext(*FPostContext);
 }

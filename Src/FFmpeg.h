@@ -16,7 +16,8 @@
 // Source files of this unit: FFmpeg.cpp (object, run control, resources), FFmpegOptions.cpp (the
 // option table and value handlers), FFmpegInputs.cpp, FFmpegOutputs.cpp, FFmpegPresets.cpp,
 // FFmpegTargets.cpp, FFmpegFilters.cpp (video filter graph), FFmpegStreams.cpp (byte streams as
-// inputs and outputs), FFmpegTranscode.cpp (the run itself).
+// inputs and outputs); the run itself in FFmpegTranscode.cpp, FFmpegTranscodeSetup.cpp,
+// FFmpegMainLoop.cpp, FFmpegAudio.cpp, FFmpegVideo.cpp and FFmpegReport.cpp (FFmpegTranscode.h).
 
 #include <cstdint>  // before the library headers, which need its constant macros
 
@@ -29,6 +30,7 @@ extern "C" {
 }
 
 #include <array>
+#include <cstdio>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -462,6 +464,7 @@ class TCustomFFmpeg : public TObject {
  private:
   friend class TConvertThread;
   friend class TDoTerminateThread;
+  friend class TTranscoder;
 
   void SetCodecName(int& AStreamCopy, std::string& AField, const std::string& AValue);
   void OptTag(uint32_t& AField, const std::string& AValue, const char* AKind);
@@ -496,6 +499,11 @@ class TCustomFFmpeg : public TObject {
   TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;
   std::unique_ptr<TRGBConvertContext> FPostContext;
+  int FHookFrameNumber = 0;           // pictures through the hooks this job
+  int64_t FPreviewLastTime = 0;       // wall clock of the last post-hook picture
+  FILE* Fvstats_file = nullptr;       // open from the first statistics line to the release
+  std::array<int, 52> Fqp_histogram{};  // first video stream's pictures per quantiser
+  std::vector<uint8_t> FSubtitleBuf;  // subtitle encode buffer, made on the first subtitle
 
   std::string FLastErrMsg;
   mutable std::mutex FFatalLock;

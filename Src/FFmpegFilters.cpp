@@ -45,6 +45,7 @@ std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, i
   auto add = [&](const std::string& AFilter) { chain += (chain.empty() ? "" : ",") + AFilter; };
   const int croppedWidth = AInWidth - Fframe_leftBand - Fframe_rightBand;
   const int croppedHeight = AInHeight - Fframe_topBand - Fframe_bottomBand;
+  if (Fdo_deinterlace) add("yadif");
   if (Fframe_topBand || Fframe_bottomBand || Fframe_leftBand || Fframe_rightBand)
     add(Printf("crop=%d:%d:%d:%d", croppedWidth, croppedHeight, Fframe_leftBand, Fframe_topBand));
   if (croppedWidth != AOutWidth || croppedHeight != AOutHeight) add(Printf("scale=%d:%d", AOutWidth, AOutHeight));

@@ -119,7 +119,7 @@ TEST_F(EngineRun, ARunInTheCallersThreadFinishesAndCleansUp) {
   EXPECT_FALSE(engine->Converting());
   EXPECT_EQ(engine->nb_input_files(), 0);
   EXPECT_EQ(engine->nb_output_files(), 0);
-  EXPECT_FALSE(fs::exists(folder / "out.avi"));  // nothing was written
+  EXPECT_GT(fs::file_size(folder / "out.avi"), 0u);  // the run converted the input
 
   // Reset makes it ready for the next task.
   engine->Reset();
