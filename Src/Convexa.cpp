@@ -1,0 +1,397 @@
+// The converter component: option records, tasks, the task list and the task operations.
+
+#include "Src/Convexa.h"
+
+#include <algorithm>
+
+#include "Src/FFUtils.h"
+#include "platform/SysUtils.h"
+
+void InitInputOptions(TInputOptions& AOptions) { AOptions = TInputOptions{}; }
+
+void InitOutputOptions(TOutputOptions& AOptions) { AOptions = TOutputOptions{}; }
+
+// ---- TFFmpeg ----
+
+TFFmpeg::TFFmpeg(int AMaxFiles) : TCustomFFmpeg(AMaxFiles) {
+  FAVProbes.resize(AMaxFiles);
+  FInputOptions.resize(AMaxFiles);
+  FOutputOptions.resize(AMaxFiles);
+}
+
+TFFmpeg::~TFFmpeg() {
+  // The worker may still use the engine: it ends before the probes and records go, and the
+  // probes let go of the inputs before the engine closes them.
+  Stop(true);
+  DetachProbes();
+  FAVProbes.clear();
+  FInputOptions.clear();
+  FOutputOptions.clear();
+  // Nothing reads the registered streams any more once the inputs and outputs are released.
+  FreeResources();
+  for (int id : FStreamIds) TStreamRegistry::Unregister(id);
+}
+
+void TFFmpeg::CheckFileIndex(int AFileIndex) const {
+  PLATFORM_ASSERT(AFileIndex >= 0 && AFileIndex < MaxFiles(), "Assertion failure");
+}
+
+TAVProbe* TFFmpeg::GetAVProbe(int AFileIndex) {
+  CheckFileIndex(AFileIndex);
+  auto& probe = FAVProbes[AFileIndex];
+  if (!probe) probe = std::make_unique<TAVProbe>(nullptr);
+  return probe.get();
+}
+
+TAVProbe* TFFmpeg::FindAVProbe(int AFileIndex) const {
+  CheckFileIndex(AFileIndex);
+  return FAVProbes[AFileIndex].get();
+}
+
+void TFFmpeg::SetInputOptions(int AFileIndex, const TInputOptions& AOptions) {
+  CheckFileIndex(AFileIndex);
+  auto& slot = FInputOptions[AFileIndex];
+  if (!slot) slot = std::make_unique<TInputOptions>();
+  *slot = AOptions;
+}
+
+void TFFmpeg::SetOutputOptions(int AFileIndex, const TOutputOptions& AOptions) {
+  CheckFileIndex(AFileIndex);
+  auto& slot = FOutputOptions[AFileIndex];
+  if (!slot) slot = std::make_unique<TOutputOptions>();
+  *slot = AOptions;
+}
+
+void TFFmpeg::ResetInputOptions(int AFileIndex) {
+  CheckFileIndex(AFileIndex);
+  if (FInputOptions[AFileIndex]) InitInputOptions(*FInputOptions[AFileIndex]);
+}
+
+void TFFmpeg::ResetOutputOptions(int AFileIndex) {
+  CheckFileIndex(AFileIndex);
+  if (FOutputOptions[AFileIndex]) InitOutputOptions(*FOutputOptions[AFileIndex]);
+}
+
+const TInputOptions* TFFmpeg::InputOptions(int AFileIndex) const {
+  CheckFileIndex(AFileIndex);
+  return FInputOptions[AFileIndex].get();
+}
+
+const TOutputOptions* TFFmpeg::OutputOptions(int AFileIndex) const {
+  CheckFileIndex(AFileIndex);
+  return FOutputOptions[AFileIndex].get();
+}
+
+void TFFmpeg::DetachProbes() {
+  for (auto& probe : FAVProbes)
+    if (probe && probe->FileHandle()) probe->CloseFile();  // the handle is shared: only let go of it
+}
+
+// ---- TFFmpegList ----
+
+TFFmpegList::~TFFmpegList() { Clear(); }
+
+void TFFmpegList::CheckIndex(int AIndex) const {
+  if (AIndex < 0 || AIndex >= Count()) throw EListError(Format("List index out of bounds (%d)", AIndex));
+}
+
+int TFFmpegList::Add(std::unique_ptr<TFFmpeg> ATask) {
+  FList.push_back(std::move(ATask));
+  return Count() - 1;
+}
+
+void TFFmpegList::Clear() {
+  // Each task stops and waits for its worker as it goes; the list keeps it until then, so a
+  // worker looking up its index meanwhile still finds it.
+  for (auto& task : FList) task->Stop(true);
+  while (!FList.empty()) FList.pop_back();
+}
+
+void TFFmpegList::Delete(int AIndex) {
+  CheckIndex(AIndex);
+  std::unique_ptr<TFFmpeg> task = std::move(FList[AIndex]);
+  FList.erase(FList.begin() + AIndex);
+}
+
+void TFFmpegList::Exchange(int AIndex1, int AIndex2) {
+  CheckIndex(AIndex1);
+  CheckIndex(AIndex2);
+  std::swap(FList[AIndex1], FList[AIndex2]);
+}
+
+TFFmpeg* TFFmpegList::Items(int AIndex) const {
+  CheckIndex(AIndex);
+  return FList[AIndex].get();
+}
+
+int TFFmpegList::IndexOf(const TObject* ATask) const {
+  for (int i = 0; i < Count(); ++i)
+    if (FList[i].get() == ATask) return i;
+  return -1;
+}
+
+void TFFmpegList::PauseAll() {
+  for (auto& task : FList) task->Pause();
+}
+
+void TFFmpegList::ResumeAll() {
+  for (auto& task : FList) task->Resume();
+}
+
+void TFFmpegList::CancelAll(bool AWaitFor) {
+  for (auto& task : FList) task->Cancel(AWaitFor);
+}
+
+void TFFmpegList::SetPostHookAll(TPostHook AHook, bool AValue) {
+  for (auto& task : FList) {
+    // Read and written under the post-hook lock, so a worker changing the set meanwhile is kept.
+    std::lock_guard<TCriticalSection> guard(PostHookLock());
+    TPostHooks hooks = task->PostHooks();
+    if (AValue)
+      hooks.Include(AHook);
+    else
+      hooks.Exclude(AHook);
+    task->SetPostHooks(hooks);
+  }
+}
+
+void TFFmpegList::SetPreviewAll(bool AValue) { SetPostHookAll(TPostHook::phPreview, AValue); }
+
+void TFFmpegList::SetPreviewBitmapAll(bool AValue) { SetPostHookAll(TPostHook::phBitmap, AValue); }
+
+// ---- TCustomConvexa: life and properties ----
+
+TCustomConvexa::TCustomConvexa(TComponent* AOwner) : TFFBaseComponent(AOwner) {
+  FAVProbe = new TAVProbe(this);  // owned as a component
+}
+
+TCustomConvexa::~TCustomConvexa() {
+  // From here on no handler is called and no task is started.
+  FDestroying = true;
+  {
+    std::lock_guard<TCriticalSection> guard(FTerminateLock);
+    FPendingTasks = 0;
+  }
+  FFFmpegList.Clear();
+  ReapNotifications(true);
+  delete FAVProbe;
+  FAVProbe = nullptr;
+  // A holder of a lock finishes with it first.
+  for (TCriticalSection* lock : {&FHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock}) {
+    lock->Enter();
+    lock->Leave();
+  }
+}
+
+void TCustomConvexa::SetPreview(bool Value) {
+  FFFmpegList.SetPreviewAll(Value);
+  FPreview = Value;
+}
+
+void TCustomConvexa::SetPreviewBitmap(bool Value) {
+  FFFmpegList.SetPreviewBitmapAll(Value);
+  FPreviewBitmap = Value;
+}
+
+bool TCustomConvexa::AVLibLoaded() const { return FFLoader().Loaded(ConverterLibraries); }
+
+bool TCustomConvexa::LoadAVLib(const TPathFileName& APath) {
+  if (ComponentState().Contains(TComponentStateFlag::csDesigning)) return true;
+  FFLoader().SetLibraryPath(APath);
+  if (FFLoader().Load(ConverterLibraries, this)) return true;
+  FLastErrMsg = FFLoader().LastErrMsg();
+  return false;
+}
+
+void TCustomConvexa::UnloadAVLib() { FFLoader().Unload(ConverterLibraries, this); }
+
+void TCustomConvexa::CheckNotWorking(const char* AOperation) const {
+  if (FWorking) throw Exception(Format("Cannot %s while working.", AOperation));
+}
+
+std::unique_ptr<TFFmpeg> TCustomConvexa::CreateTask(int AMaxFiles) { return std::make_unique<TFFmpeg>(AMaxFiles); }
+
+// ---- tasks ----
+
+void TCustomConvexa::WireTask(TFFmpeg& ATask) {
+  ATask.OnProgress = [this](TObject* Sender, int AFileIndex, int AFrameNumber, int AFPS, float AQuality,
+                            float ABitRate, int64_t ACurrentSize, int64_t ACurrentDuration, int64_t ATotalDuration) {
+    DoProgress(Sender, AFileIndex, AFrameNumber, AFPS, AQuality, ABitRate, ACurrentSize, ACurrentDuration,
+               ATotalDuration);
+  };
+  ATask.OnTerminate = [this](TObject* Sender) { DoTerminate(Sender); };
+}
+
+void TCustomConvexa::ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions) {
+  if (AOptions.FileName.empty()) AOptions.FileName = AFileName;
+  ATask.SetInputOptions(ATask.nb_input_files(), AOptions);
+  ATask.ApplyExtOptions(AOptions.ExtOptions, true);
+  ATask.ParseOption("f", AOptions.FileFormat);
+  ATask.SetStartTime(AOptions.TimeStart);
+  ATask.SetProgramID(AOptions.ProgramID);
+}
+
+int TCustomConvexa::AddTask(const std::string& AFileName, PInputOptions AOptions) {
+  CheckNotWorking("AddTask");
+  std::unique_ptr<TFFmpeg> task = CreateTask(FCustomMaxFiles);
+  try {
+    task->Reset();
+    task->OptVerbose(FVerbose);
+    TPostHooks hooks;
+    if (FPreview) hooks.Include(TPostHook::phPreview);
+    if (FPreviewBitmap) hooks.Include(TPostHook::phBitmap);
+    task->SetPostHooks(hooks);
+    task->OnPreviewBitmap = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS) {
+      DoPreviewBitmap(Sender, ABitmap, AFrameNumber, APTS);
+    };
+    if (AOptions) ApplyInputRecord(*task, AFileName, *AOptions);
+    if (!task->OptInputFile(AFileName)) {
+      FLastErrMsg = task->LastErrMsg();
+      return -1;
+    }
+    const int last = task->nb_input_files() - 1;
+    task->GetAVProbe(last)->SetFileHandle(task->InputFile(last));
+    WireTask(*task);
+  } catch (const Exception& e) {
+    FLastErrMsg = e.Message;
+    return -1;
+  }
+  return FFFmpegList.Add(std::move(task));
+}
+
+int TCustomConvexa::AddTask(const std::string& AFileName, const std::string& AExtOptions) {
+  TInputOptions options = detail::InputOptionsFromText(AExtOptions);
+  return AddTask(AFileName, &options);
+}
+
+int TCustomConvexa::AddTask(TStream* AStream, const std::string& APrivateData, PInputOptions AOptions) {
+  CheckNotWorking("AddTask");
+  const int id = TStreamRegistry::Register(AStream);
+  const int index = AddTask(TStreamRegistry::StreamName(id, APrivateData), AOptions);
+  if (index < 0)
+    TStreamRegistry::Unregister(id);
+  else
+    TaskAt(index)->HoldStream(id);
+  return index;
+}
+
+bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, PInputOptions AOptions) {
+  CheckNotWorking("AddInputFile");
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  if (task->nb_input_files() >= task->MaxFiles()) {
+    FLastErrMsg = Format("max input files %d reached", task->MaxFiles());
+    return false;
+  }
+  const int index = task->nb_input_files();
+  try {
+    if (AOptions)
+      ApplyInputRecord(*task, AFileName, *AOptions);
+    else
+      task->ResetInputOptions(index);
+    if (!task->OptInputFile(AFileName)) {
+      task->ResetInputOptions(index);
+      FLastErrMsg = task->LastErrMsg();
+      return false;
+    }
+    task->GetAVProbe(index)->SetFileHandle(task->InputFile(index));
+  } catch (const Exception& e) {
+    FLastErrMsg = e.Message;
+    return false;
+  }
+  return true;
+}
+
+bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions) {
+  TInputOptions options = detail::InputOptionsFromText(AExtOptions);
+  return AddInputFile(ATaskIndex, AFileName, &options);
+}
+
+bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName, POutputOptions AOptions) {
+  CheckNotWorking("SetOutputFile");
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  if (task->nb_output_files() >= task->MaxFiles()) {
+    FLastErrMsg = Format("max output files %d reached", task->MaxFiles());
+    return false;
+  }
+  const int index = task->nb_output_files();
+  try {
+    detail::TStreamDefaults defaults;
+    if (AOptions) {
+      if (AOptions->FileName.empty()) AOptions->FileName = AFileName;
+      task->SetOutputOptions(index, *AOptions);
+      defaults = detail::BuildStreamDefaults(*AOptions);
+      detail::ApplyTarget(*task, *AOptions);
+      task->ParseOption("acodec", defaults.Default("acodec"));
+      task->ParseOption("vcodec", defaults.Default("vcodec"));
+      task->ParseOption("scodec", defaults.Default("scodec"));
+      task->OptPreset("apre", defaults.Default("apre"));
+      task->OptPreset("vpre", defaults.Default("vpre"));
+      task->OptPreset("spre", defaults.Default("spre"));
+      task->ApplyExtOptions(AOptions->ExtOptions, false);
+      detail::ApplyOutputOptions(*task, *AOptions);
+      task->ParseOption("s", defaults.Default("s"));
+      task->ParseOption("vfilters", defaults.Default("vf"));
+      if (AOptions->CustomHook)
+        task->OnCustomHook = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,
+                                    bool& AStopHook) {
+          DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
+        };
+    } else {
+      task->ResetOutputOptions(index);
+    }
+    if (task->OptOutputFile(AFileName, AOptions && AOptions->Join) < 0) {
+      FLastErrMsg = task->LastErrMsg();
+      task->ResetOutputOptions(index);
+      return false;
+    }
+    if (AOptions) detail::ApplyNewStreamOptions(*task, AOptions->ExtOptions, defaults);
+  } catch (const Exception& e) {
+    FLastErrMsg = e.Message;
+    return false;
+  }
+  return true;
+}
+
+bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions) {
+  TOutputOptions options = detail::OutputOptionsFromText(AExtOptions);
+  return SetOutputFile(ATaskIndex, AFileName, &options);
+}
+
+bool TCustomConvexa::SetOutputStream(int ATaskIndex, TStream* AStream, const std::string& APrivateData,
+                                     POutputOptions AOptions) {
+  CheckNotWorking("SetOutputFile");
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  const int id = TStreamRegistry::Register(AStream);
+  task->HoldStream(id);  // released with the task, which may still write to it until then
+  return SetOutputFile(ATaskIndex, TStreamRegistry::StreamName(id, APrivateData), AOptions);
+}
+
+TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) const {
+  TAVProbe* probe = TaskAt(ATaskIndex)->FindAVProbe(AFileIndex);
+  return probe && probe->FileHandle() ? probe : nullptr;
+}
+
+void TCustomConvexa::ClearTasks() {
+  if (FWorking && !FTerminated) throw Exception("Cannot ClearTasks while working.");
+  // The end-of-batch notice may still be on its way; it holds no task.
+  ReapNotifications(true);
+  FFFmpegList.Clear();
+  FLastErrMsg.clear();
+  std::lock_guard<TCriticalSection> guard(FTerminateLock);
+  FCompleteTasks = 0;
+  FCurrentTask = -1;
+  FPendingTasks = 0;
+  FTerminated = false;
+  FThreadMode = false;
+  FWorking = false;
+}
+
+void TCustomConvexa::Exchange(int ATaskIndex1, int ATaskIndex2) {
+  CheckNotWorking("Exchange");
+  FFFmpegList.Exchange(ATaskIndex1, ATaskIndex2);
+}
+
+void TCustomConvexa::RemoveTask(int ATaskIndex) {
+  CheckNotWorking("RemoveTask");
+  FFFmpegList.Delete(ATaskIndex);
+}
