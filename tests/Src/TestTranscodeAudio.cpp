@@ -1,0 +1,100 @@
+// Conversions to sound-only files (as the audio presets ask: no video), checked with ffprobe, and the audio path's conversions: sample
+// rate change keeping the length, channel change, volume.
+
+#include <cmath>
+
+#include "TranscodeTestSupport.h"
+
+namespace {
+
+using namespace transcodetest;
+
+struct TAudioConversion {
+  const char* Name;
+  const char* File;
+  TOptions Options;
+  const char* Format;
+  const char* Codec;
+  int SampleRate, Channels;
+};
+
+void PrintTo(const TAudioConversion& AConversion, std::ostream* AOut) { *AOut << AConversion.Name; }
+
+class AudioConversion : public Transcode, public ::testing::WithParamInterface<TAudioConversion> {};
+
+TEST_P(AudioConversion, ProducesOnlySoundOfTheAskedKind) {
+  const TAudioConversion& c = GetParam();
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out(c.File);
+  const TJobResult result = RunJob(*engine, {Clip()}, c.Options, out);
+  ASSERT_TRUE(result.Started) << result.Error;
+  ASSERT_TRUE(result.Finished) << result.Error;
+
+  const auto probe = Probe(out);
+  const std::string format = Value(probe, "format.format_name");
+  EXPECT_EQ(format.substr(0, format.find(',')), c.Format);
+  EXPECT_EQ(StreamOf(probe, "video"), -1);
+  EXPECT_EQ(StreamValue(probe, "audio", "codec_name"), c.Codec);
+  EXPECT_EQ(StreamValue(probe, "audio", "sample_rate"), std::to_string(c.SampleRate));
+  EXPECT_EQ(StreamValue(probe, "audio", "channels"), std::to_string(c.Channels));
+  EXPECT_NEAR(DecodedAudioSamples(out) / static_cast<double>(c.SampleRate), 3.0, 0.1);
+  const double duration = Seconds(Value(probe, "format.duration"));
+  EXPECT_NEAR(duration >= 0 ? duration : DecodedDuration(out, "a:0"), 3.0, 0.1);
+}
+
+const TAudioConversion AudioConversions[] = {
+    {"Mp3", "a.mp3", {{"vn", "1"}, {"ab", "128k"}, {"ar", "44100"}}, "mp3", "mp3", 44100, 2},
+    {"Wav", "a.wav", {{"vn", "1"}}, "wav", "pcm_s16le", 48000, 2},
+    {"WavMono22k", "m.wav", {{"vn", "1"}, {"ar", "22050"}, {"ac", "1"}}, "wav", "pcm_s16le", 22050, 1},
+    {"Flac", "a.flac", {{"vn", "1"}}, "flac", "flac", 48000, 2},
+    {"Ogg", "a.ogg", {{"vn", "1"}, {"acodec", "libvorbis"}}, "ogg", "vorbis", 48000, 2},
+    {"Ac3", "a.ac3", {{"vn", "1"}, {"ab", "192k"}}, "ac3", "ac3", 48000, 2},
+    {"M4a", "a.m4a", {{"vn", "1"}, {"acodec", "aac"}, {"ab", "128k"}}, "mov", "aac", 48000, 2},
+    {"Wma", "a.wma", {{"vn", "1"}, {"ar", "44100"}}, "asf", "wmav2", 44100, 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, AudioConversion, ::testing::ValuesIn(AudioConversions),
+                         [](const auto& AInfo) { return std::string(AInfo.param.Name); });
+
+// Peak absolute 16-bit sample of a file's first seconds, decoded by the command-line tool.
+int PeakSample(const std::string& AFile) {
+  const std::string raw = fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(AFile) +
+                                        " -f s16le -ac 1 -");
+  int peak = 0;
+  for (size_t i = 0; i + 1 < raw.size(); i += 2) {
+    const int16_t v = static_cast<int16_t>(static_cast<uint8_t>(raw[i]) | (static_cast<uint8_t>(raw[i + 1]) << 8));
+    peak = std::max(peak, std::abs(static_cast<int>(v)));
+  }
+  return peak;
+}
+
+TEST_F(Transcode, ResamplingFrom48To44kKeepsTheLength) {
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("r.wav");
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"ar", "44100"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const auto probe = Probe(out);
+  EXPECT_EQ(StreamValue(probe, "audio", "sample_rate"), "44100");
+  // 3 s at 44.1 kHz, within a few milliseconds.
+  EXPECT_NEAR(static_cast<double>(DecodedAudioSamples(out)), 3 * 44100.0, 44100 * 0.01);
+}
+
+TEST_F(Transcode, VolumeScalesTheSamplesInEveryFormat) {
+  const int reference = PeakSample(Clip());
+  ASSERT_GT(reference, 1000);
+  struct TCase {
+    const char* File;
+    const char* Codec;  // a 16-bit integer and a float encoder
+  };
+  for (const TCase& c : {TCase{"half.wav", "pcm_s16le"}, TCase{"half-f.wav", "pcm_f32le"}}) {
+    SCOPED_TRACE(c.File);
+    auto engine = enginetest::NewEngine();
+    engine->SetAudioVolume(128);
+    const std::string out = Out(c.File);
+    const TJobResult result = RunJob(*engine, {Clip()}, {{"acodec", c.Codec}}, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    EXPECT_NEAR(PeakSample(out), reference / 2.0, reference * 0.03);
+  }
+}
+
+}  // namespace
