@@ -274,8 +274,16 @@ void TCustomPlayer::WaitForStop() {
 }
 
 void TCustomPlayer::JoinPlaybackThreads() {
-  FPlayThread.reset();   // joins; serves main-thread calls while it waits
-  FEventThread.reset();  // ends after delivering the stop state
+  FPlayThread.reset();  // joins; serves main-thread calls while it waits
+  if (FDelivering) {
+    // Called from an OnState/OnPosition handler: the event thread waits for this very handler,
+    // so it cannot be joined now.
+    FRetiredEventThread.reset();
+    FRetiredEventThread = std::move(FEventThread);
+  } else {
+    FRetiredEventThread.reset();
+    FEventThread.reset();  // ends after delivering the stop state
+  }
 }
 
 void TCustomPlayer::Pause() {

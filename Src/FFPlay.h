@@ -242,6 +242,10 @@ class TCustomPlayer : public TFFBaseComponent {
   std::atomic<TPlayState> FState{TPlayState::psStop};
   std::unique_ptr<TThread> FPlayThread;
   std::unique_ptr<TThread> FEventThread;
+  // An event thread whose handler stopped the playback: it ends once that handler has returned,
+  // and is joined at the next stop or open, or at destruction.
+  std::unique_ptr<TThread> FRetiredEventThread;
+  std::atomic<int> FDelivering{0};  // OnPosition/OnState handlers running now
   mutable std::mutex FStateTakeLock;
   bool FSDLInitialised = false;
   HWND FHookedWindow = 0;  // host window whose procedure the player replaced

@@ -195,7 +195,14 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
 
 void TCustomPlayer::DoPosition(int64_t APTS) {
   auto call = [this, APTS] {
-    if (OnPosition) OnPosition(this, APTS);
+    ++FDelivering;
+    try {
+      if (OnPosition) OnPosition(this, APTS);
+    } catch (...) {
+      --FDelivering;
+      throw;
+    }
+    --FDelivering;
   };
   if (FTriggerEventInMainThread)
     CallInMainThread(call);
@@ -205,7 +212,14 @@ void TCustomPlayer::DoPosition(int64_t APTS) {
 
 void TCustomPlayer::DoState(TPlayState AState) {
   auto call = [this, AState] {
-    if (OnState) OnState(this, AState);
+    ++FDelivering;
+    try {
+      if (OnState) OnState(this, AState);
+    } catch (...) {
+      --FDelivering;
+      throw;
+    }
+    --FDelivering;
   };
   if (FTriggerEventInMainThread)
     CallInMainThread(call);

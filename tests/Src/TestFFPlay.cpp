@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <cstdlib>
@@ -299,6 +300,8 @@ TEST_F(PlayerTest, FilesWithoutPicturesOrSoundPlayAndBrokenFilesFailCleanly) {
     if (!c.video) {
       EXPECT_EQ(bitmap->Width(), 0);
       EXPECT_EQ(pts, -1);
+      WaitUntil([] { return false; }, 300);  // the wave display draws meanwhile
+      player->ToggleAudioDisplay();          // then the spectrum
     }
     EXPECT_TRUE(WaitUntil([&] { return Saw(TPlayState::psEnd); }));
     player->Stop(true);
@@ -328,6 +331,25 @@ TEST_F(PlayerTest, PlayTimeLimitStopsThePlayback) {
   EXPECT_FALSE(Saw(TPlayState::psEnd));
   ASSERT_FALSE(positions.empty());
   EXPECT_LT(positions.back(), 800000);
+}
+
+TEST_F(PlayerTest, AStateHandlerMayStopThePlaybackItIsToldAbout) {
+  for (bool mainThread : {true, false}) {
+    SCOPED_TRACE(mainThread ? "handlers on the main thread" : "handlers on the event thread");
+    std::atomic<bool> stopped{false}, sawStop{false};
+    player->SetTriggerEventInMainThread(mainThread);
+    player->OnPosition = nullptr;
+    player->OnState = [&](TObject*, TPlayState AState) {
+      if (AState == TPlayState::psEnd && !stopped) {
+        player->Stop(true);
+        stopped = true;
+      }
+      if (AState == TPlayState::psStop) sawStop = true;
+    };
+    ASSERT_TRUE(player->Open(VideoOnlyFile(), 0, false)) << player->LastErrMsg();
+    ASSERT_TRUE(WaitUntil([&] { return stopped && sawStop; })) << "no deadlock, and the stop is still reported";
+    EXPECT_EQ(player->VideoStreamIndex(), -1);
+  }
 }
 
 LRESULT CALLBACK_HostProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
