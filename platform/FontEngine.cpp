@@ -32,8 +32,10 @@ struct Engine {
 
 // The one font engine of the process: the FreeType library and the instance cache.
 Engine& TheEngine() {
-  static Engine engine;
-  return engine;
+  // Lives for the whole run: drawing objects (stock fonts among them) still hold font instances
+  // when the static handle tables go at exit, and must find the library alive then.
+  static auto* engine = new Engine;
+  return *engine;
 }
 
 struct FaceRequest {
