@@ -3,6 +3,7 @@
 
 #include "WindowFixture.h"
 
+#include "platform/Colors.h"
 #include "platform/LayeredWindow.h"
 #include "platform/NonClient.h"
 #include "platform/Screen.h"
@@ -266,6 +267,24 @@ TEST_F(WindowTreeTest, ScreenQueriesAnswerFromTheDisplay) {
   EXPECT_EQ(mi.rcWork, work);
   EXPECT_EQ(mi.dwFlags, MONITORINFOF_PRIMARY);
   EXPECT_EQ(MonitorFromWindow(h, MONITOR_DEFAULTTONULL), nullptr);
+}
+
+TEST_F(WindowTreeTest, StyledWindowGetsTheDefaultFrameAndCaption) {
+  HWND h = Make(WS_POPUP | WS_CAPTION | WS_BORDER, Bounds(0, 0, 200, 100), nullptr, kRed);
+  SetWindowText(h, "Title");
+  ShowWindow(h, SW_SHOW);  // activates it
+  Pump();
+  COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
+  EXPECT_EQ(ScreenAt({150, 10}), caption);
+  EXPECT_EQ(ScreenAt({100, 60}), kRed) << "client below the caption";
+  int textPixels = 0;
+  for (int x = 4; x < 60; ++x) {
+    for (int y = 2; y < 22; ++y) textPixels += ScreenAt({x, y}) != caption;
+  }
+  EXPECT_GT(textPixels, 0) << "the caption text is drawn";
+  EXPECT_EQ(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(100, 10)), HTCAPTION);
+  EXPECT_EQ(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(100, 60)), HTCLIENT);
+  EXPECT_EQ(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(0, 60)), HTBORDER);
 }
 
 TEST_F(WindowTreeTest, TenThousandWindowsComeAndGoWithoutLeaks) {
