@@ -31,7 +31,8 @@ class TCustomConvexa::TDoTerminateThread : public TThread {
         Self->FSender->FNotifyChanged.notify_all();
       }
     } done{this, batchEnd};
-    if (FOnTerminate) FOnTerminate(FSender, FTerminateInfo);
+    // A component being destroyed delivers nothing more.
+    if (FOnTerminate && !FSender->FDestroying) FOnTerminate(FSender, FTerminateInfo);
   }
 
  private:
@@ -182,6 +183,9 @@ void TCustomConvexa::DoTerminate(TObject* Sender) {
 
 void TCustomConvexa::DoAllTerminated() {
   std::lock_guard<TCriticalSection> guard(FTerminateLock);
+  // Set before the record goes out: its handler (on another thread in thread mode) may clear
+  // the list at once.
+  FTerminated = true;
   if (OnTerminate) {
     FTerminateInfo.TaskIndex = -1;
     FTerminateInfo.Finished = true;
@@ -189,7 +193,6 @@ void TCustomConvexa::DoAllTerminated() {
     FTerminateInfo.ExceptionMsg.clear();
     DeliverTerminate(FTerminateInfo);
   }
-  FTerminated = true;
 }
 
 void TCustomConvexa::DoProgress(TObject* Sender, int AFileIndex, int AFrameNumber, int AFPS, float AQuality,
