@@ -37,6 +37,9 @@ class TDisplay {
   // The cursor's screen position and cursor shape.
   [[nodiscard]] virtual TPoint CursorPos() const = 0;
   virtual void SetCursorPos(TPoint Pos) = 0;
+  // The input router saw the pointer at Pos (input the display itself delivered, or injected);
+  // a display whose pointer is real already knows and need not move it.
+  virtual void NoteCursorPos(TPoint Pos) { SetCursorPos(Pos); }
   virtual void SetCursorShape(HCURSOR Cursor) = 0;
 
   // A native window of this display inside the child window hWnd, for libraries that draw by

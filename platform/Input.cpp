@@ -310,6 +310,7 @@ BOOL GetCursorPos(TPoint* lpPoint) {
 }
 
 BOOL SetCursorPos(int X, int Y) {
+  Display().SetCursorPos(TPoint{X, Y});
   detail::InjectMouseMove(TPoint{X, Y});
   return TRUE;
 }
@@ -361,7 +362,7 @@ short GetAsyncKeyState(int vKey) { return static_cast<short>(GetKeyState(vKey) &
 // ---- The router --------------------------------------------------------------------------------
 
 void detail::InjectMouseMove(TPoint pt) {
-  Display().SetCursorPos(pt);
+  Display().NoteCursorPos(pt);
   LRESULT hit;
   HWND target = MouseTarget(pt, hit);
   LeaveTracking(target, hit, pt);
@@ -376,7 +377,7 @@ void detail::InjectMouseButton(TMouseButton Button, bool Down, TPoint pt) {
   static constexpr UINT kNcDown[] = {WM_NCLBUTTONDOWN, WM_NCRBUTTONDOWN, WM_NCMBUTTONDOWN};
   static constexpr int kVk[] = {VK_LBUTTON, VK_RBUTTON, VK_MBUTTON};
   int b = static_cast<int>(Button);
-  Display().SetCursorPos(pt);
+  Display().NoteCursorPos(pt);
   SetKey(kVk[b], Down);
   LRESULT hit;
   HWND target = MouseTarget(pt, hit);

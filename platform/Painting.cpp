@@ -434,12 +434,11 @@ BOOL ScrollWindow(HWND hWnd, int XAmount, int YAmount, const TRect* lpRect, cons
         }
         tn->dirty = Region::Combine(tn->dirty, target, TRegionOp::Or);
       }
+      // Invalid parts move with the pixels; then what the scroll uncovered becomes invalid.
+      n->update = n->update.Offsetted(XAmount, YAmount).Intersected(n->client);
       Region uncovered = Region::Combine(Region(src), target, TRegionOp::Diff);
       uncovered.Offset(-o.X + n->client.Left, -o.Y + n->client.Top);
       InvalidateNode(hWnd, uncovered, true, false, wake);
-      // Invalid parts move with the pixels.
-      Region moved = n->update.Offsetted(XAmount, YAmount);
-      n->update = Region::Combine(n->update, moved, TRegionOp::Or).Intersected(n->client);
     }
     if (!lpRect && !lpClipRect) {
       for (HWND c : n->children) moves.emplace_back(c, TPoint{Node(c)->rect.Left + XAmount, Node(c)->rect.Top + YAmount});

@@ -39,6 +39,7 @@ class TX11Display : public TDisplay, public TEventSource {
   void Present(HWND hTop, const Region& Dirty) override;
   [[nodiscard]] TPoint CursorPos() const override;
   void SetCursorPos(TPoint Pos) override;
+  void NoteCursorPos(TPoint) override {}  // the server's pointer is the truth
   void SetCursorShape(HCURSOR Cursor) override;
   [[nodiscard]] std::uintptr_t NativeChildWindow(HWND hWnd) override;
 

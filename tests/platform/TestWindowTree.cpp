@@ -287,6 +287,63 @@ TEST_F(WindowTreeTest, StyledWindowGetsTheDefaultFrameAndCaption) {
   EXPECT_EQ(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(0, 60)), HTBORDER);
 }
 
+TEST_F(WindowTreeTest, SystemCommandsMinimizeMaximizeRestoreAndClose) {
+  HWND h = Make(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_MAXIMIZEBOX, Bounds(10, 10, 100, 100));
+  struct Case {
+    WPARAM command;
+    bool iconic, zoomed;
+  } cases[] = {{SC_MINIMIZE, true, false}, {SC_RESTORE, false, false}, {SC_MAXIMIZE, false, true},
+               {SC_RESTORE, false, false}};
+  for (auto& k : cases) {
+    SCOPED_TRACE(k.command);
+    SendMessage(h, WM_SYSCOMMAND, k.command, 0);
+    EXPECT_EQ(IsIconic(h) != FALSE, k.iconic);
+    EXPECT_EQ(IsZoomed(h) != FALSE, k.zoomed);
+  }
+  TRect r;
+  GetWindowRect(h, &r);
+  EXPECT_EQ(r, Bounds(10, 10, 100, 100));
+  // A double click on the caption maximizes.
+  SendMessage(h, WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(50, 15));
+  EXPECT_TRUE(IsZoomed(h));
+  SendMessage(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(IsWindow(h)) << "WM_CLOSE's default destroys it";
+}
+
+TEST_F(WindowTreeTest, SetParentMovesAChildIntoAnotherWindow) {
+  HWND a = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 100, 100), nullptr, kRed);
+  HWND b = Make(WS_POPUP | WS_VISIBLE, Bounds(200, 0, 100, 100), nullptr, kYellow);
+  HWND c = Make(WS_CHILD | WS_VISIBLE, Bounds(10, 10, 20, 20), a, kBlue);
+  Pump();
+  EXPECT_EQ(ScreenAt({15, 15}), kBlue);
+  EXPECT_EQ(SetParent(c, b), a);
+  Pump();
+  EXPECT_EQ(ScreenAt({15, 15}), kRed) << "the old parent repaints where it was";
+  EXPECT_EQ(ScreenAt({215, 15}), kBlue);
+  EXPECT_EQ(GetWindow(b, GW_CHILD), c);
+  EXPECT_EQ(GetWindow(a, GW_CHILD), nullptr);
+}
+
+TEST_F(WindowTreeTest, ScrollWindowMovesThePixelsAndInvalidatesWhatIsUncovered) {
+  HWND h = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 100, 100), nullptr, kRed);
+  Pump();
+  HDC dc = GetDC(h);
+  TRect stripe = Rect(0, 0, 100, 10);
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  FillRect(dc, &stripe, blue);
+  ReleaseDC(h, dc);
+  DeleteObject(blue);
+  ScrollWindow(h, 0, 30, nullptr, nullptr);
+  TRect u;
+  ASSERT_TRUE(GetUpdateRect(h, &u, FALSE));
+  EXPECT_EQ(u, Rect(0, 0, 100, 30));
+  EXPECT_EQ(ScreenAt({50, 35}), kBlue) << "the stripe moved down";
+  colours[h] = kGreen;
+  Pump();
+  EXPECT_EQ(ScreenAt({50, 5}), kGreen) << "uncovered part repainted";
+  EXPECT_EQ(ScreenAt({50, 35}), kBlue) << "moved part kept";
+}
+
 TEST_F(WindowTreeTest, TenThousandWindowsComeAndGoWithoutLeaks) {
   const std::size_t windows = detail::LiveWindowCount(), nodes = detail::LiveNodeCount();
   const std::size_t dcs = detail::OutstandingWindowDCs();
