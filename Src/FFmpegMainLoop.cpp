@@ -374,6 +374,8 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
     }
     if (AOst.logfile && enc->stats_out) std::fputs(enc->stats_out, AOst.logfile);
     enc_pkt->stream_index = AOst.index;
+    // A picture lasts one frame of the encoder's rate, so the stream's written time covers it.
+    if (video && enc_pkt->duration <= 0) enc_pkt->duration = 1;
     av::av_packet_rescale_ts(enc_pkt, enc->time_base, AOst.st->time_base);
     enc_pkt->time_base = AOst.st->time_base;
     if (video && !E.Fvstats_filename.empty() && size > 0) DoVideoStats(AOst, size);

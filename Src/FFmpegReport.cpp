@@ -1,5 +1,6 @@
 // Subtitles, the per-frame statistics file and the progress report of a run.
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -113,7 +114,11 @@ void TTranscoder::PrintReport(int AInputFileIndex, bool AIsLast) {
     }
     if (ost.last_time > 0 && ost.last_time < smallest) smallest = ost.last_time;
   }
-  if (smallest < 0.01 || smallest >= 1e10) smallest = smallest >= 1e10 ? 0.01 : 0.01;
+  if (smallest < 0.01 || smallest >= 1e10) smallest = 0.01;
+  // A stream that writes its first packet late would pull the smallest time back; the converted
+  // time the reports give never goes back.
+  smallest = std::max(smallest, reported_time);
+  reported_time = smallest;
   const bool handler = static_cast<bool>(E.OnProgress);
   if (handler || E.Fverbose > 0 || AIsLast) {
     const double bitrate = totalSize * 8 / smallest / 1000.0;

@@ -171,6 +171,7 @@ class TTranscoder {
   int group_size = 0;       // streams of output file 0 (one group per input in join mode)
   int64_t report_time = 0;  // wall clock of the last report
   int64_t timer_start = 0;  // wall clock at the start of the packet loop
+  double reported_time = 0; // seconds: the converted time of the last report
   bool headers_written = false;
   AVPacket* enc_pkt = nullptr;  // owned; reused by the encoders
 };

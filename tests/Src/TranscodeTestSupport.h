@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -158,6 +159,8 @@ class Transcode : public ::testing::Test {
     folder = fixtures::ScratchFolder("transcode");
   }
   void TearDown() override {
+    // TRANSCODE_TEST_KEEP keeps the outputs for a look at them.
+    if (std::getenv("TRANSCODE_TEST_KEEP")) return;
     std::error_code error;
     fs::remove_all(folder, error);
   }

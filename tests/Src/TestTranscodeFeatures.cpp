@@ -1,0 +1,330 @@
+// The engine's conversions beyond format changes: stream copy, picture geometry, frame-rate
+// change, two-pass encoding, joining inputs, progress, stop, outputs that got nothing, and
+// damaged inputs.
+
+#include <atomic>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <thread>
+
+#include "Src/FFUtils.h"
+#include "TranscodeTestSupport.h"
+
+namespace {
+
+using namespace transcodetest;
+
+// Presentation times (seconds) of the packets of one stream, in file order.
+std::vector<double> PacketTimes(const std::string& AFile, const std::string& ASelect) {
+  const std::string out = fixtures::Run("ffprobe -v error -select_streams " + ASelect +
+                                        " -show_entries packet=pts_time -of csv=p=0 " + fixtures::Quoted(AFile));
+  std::vector<double> times;
+  size_t start = 0;
+  while (start < out.size()) {
+    size_t stop = out.find('\n', start);
+    if (stop == std::string::npos) stop = out.size();
+    const double t = Seconds(out.substr(start, stop - start));
+    start = stop + 1;
+    if (t >= 0) times.push_back(t);
+  }
+  return times;
+}
+
+int FrameCount(const std::string& AFile) { return static_cast<int>(PacketTimes(AFile, "v:0").size()); }
+
+// Errors the command-line tool reports while decoding the whole file.
+std::string DecodeErrors(const std::string& AFile) {
+  return fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(AFile) + " -f null - 2>&1");
+}
+
+TEST_F(Transcode, StreamCopyIntoMatroskaKeepsEveryPacket) {
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("copy.mkv");
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vcodec", "copy"}, {"acodec", "copy"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const auto probe = Probe(out);
+  EXPECT_EQ(StreamValue(probe, "video", "codec_name"), "mpeg4");
+  EXPECT_EQ(StreamValue(probe, "audio", "codec_name"), "pcm_s16le");
+  EXPECT_EQ(FrameCount(out), FrameCount(Clip()));
+  EXPECT_NEAR(DecodedDuration(out, "v:0"), 3.0, 0.1);
+  EXPECT_EQ(DecodeErrors(out), "");
+  EXPECT_EQ(engine->Fnb_frames_dup + engine->Fnb_frames_drop, 0);
+}
+
+TEST_F(Transcode, CopiedSoundWithAVolumeIsRefusedBeforeAnyCodecOpens) {
+  auto engine = enginetest::NewEngine();
+  engine->SetAudioVolume(512);
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vn", "1"}, {"acodec", "copy"}}, Out("vol.mkv"));
+  EXPECT_FALSE(result.Finished);
+  EXPECT_EQ(result.Error, "-acodec copy and -vol are incompatible (frames are not decoded)");
+  EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Encoders), 0);
+  EXPECT_FALSE(fs::exists(Out("vol.mkv")));
+}
+
+TEST_F(Transcode, ScaleCropAndPadShapeThePicture) {
+  struct TCase {
+    const char* Name;
+    TOptions Options;
+    int Width, Height;
+  };
+  for (const TCase& c : {TCase{"scale", {{"s", "320x240"}}, 320, 240},
+                         TCase{"crop", {{"croptop", "16"}, {"cropbottom", "16"}, {"cropleft", "8"}, {"cropright", "8"}}, 144, 88},
+                         TCase{"crop-and-scale", {{"croptop", "20"}, {"cropbottom", "20"}, {"s", "160x120"}}, 160, 120},
+                         TCase{"pad", {{"vf", "pad=200:160:20:20"}}, 200, 160}}) {
+    SCOPED_TRACE(c.Name);
+    auto engine = enginetest::NewEngine();
+    TOptions options = c.Options;
+    options.push_back({"vcodec", "mpeg4"});
+    options.push_back({"an", "1"});
+    const std::string out = Out(std::string(c.Name) + ".avi");
+    const TJobResult result = RunJob(*engine, {Clip()}, options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const auto probe = Probe(out);
+    EXPECT_EQ(StreamValue(probe, "video", "width"), std::to_string(c.Width));
+    EXPECT_EQ(StreamValue(probe, "video", "height"), std::to_string(c.Height));
+    EXPECT_EQ(FrameCount(out), 75);
+  }
+}
+
+TEST_F(Transcode, CroppedPictureShowsTheInnerPart) {
+  // The test picture's top rows differ from its middle: a crop of the top band must remove them.
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("inner.avi");
+  const TJobResult result =
+      RunJob(*engine, {Clip()}, {{"croptop", "60"}, {"vcodec", "mpeg4"}, {"qscale", "2"}, {"an", "1"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const std::string cropped = fixtures::DecodedBGR(out, 1);
+  const std::string reference = fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(Clip()) +
+                                              " -frames:v 1 -vf crop=160:60:0:60 -f rawvideo -pix_fmt bgr24 -");
+  ASSERT_EQ(cropped.size(), reference.size());
+  double difference = 0;
+  for (size_t i = 0; i < cropped.size(); ++i)
+    difference += std::abs(static_cast<int>(static_cast<uint8_t>(cropped[i])) - static_cast<uint8_t>(reference[i]));
+  EXPECT_LT(difference / cropped.size(), 8.0);
+}
+
+TEST_F(Transcode, FrameRateChangeDuplicatesOrDropsAndCountsThem) {
+  struct TCase {
+    const char* Rate;
+    int Frames;           // pictures the 3-second output has
+    bool Duplicates;
+  };
+  for (const TCase& c : {TCase{"50", 150, true}, TCase{"10", 30, false}}) {
+    SCOPED_TRACE(c.Rate);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(std::string("rate") + c.Rate + ".avi");
+    const TJobResult result = RunJob(*engine, {Clip()}, {{"r", c.Rate}, {"vcodec", "mpeg4"}, {"an", "1"}}, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    EXPECT_NEAR(FrameCount(out), c.Frames, 2);
+    EXPECT_EQ(StreamValue(Probe(out), "video", "r_frame_rate"), std::string(c.Rate) + "/1");
+    if (c.Duplicates) {
+      EXPECT_NEAR(engine->Fnb_frames_dup, 75, 2);
+      EXPECT_EQ(engine->Fnb_frames_drop, 0);
+    } else {
+      EXPECT_NEAR(engine->Fnb_frames_drop, 45, 2);
+      EXPECT_EQ(engine->Fnb_frames_dup, 0);
+    }
+    // The last input picture is shown for one output frame period.
+    EXPECT_NEAR(DecodedDuration(out, "v:0"), 3.0, 0.1 + 1.0 / std::stoi(c.Rate));
+  }
+}
+
+TEST_F(Transcode, TwoPassWritesItsLogAndReadsItBack) {
+  const std::string prefix = Out("stats");
+  const std::string log = prefix + "-0.log";
+  {
+    auto engine = enginetest::NewEngine();
+    const TJobResult pass1 = RunJob(*engine, {Clip()},
+                                    {{"vcodec", "mpeg4"}, {"b", "200k"}, {"pass", "1"}, {"passlogfile", prefix}, {"an", "1"}},
+                                    Out("p1.avi"));
+    ASSERT_TRUE(pass1.Finished) << pass1.Error;
+  }
+  ASSERT_TRUE(fs::exists(log));
+  EXPECT_GT(fs::file_size(log), 0u);
+  {
+    auto engine = enginetest::NewEngine();
+    const TJobResult pass2 = RunJob(*engine, {Clip()},
+                                    {{"vcodec", "mpeg4"}, {"b", "200k"}, {"pass", "2"}, {"passlogfile", prefix}, {"an", "1"}},
+                                    Out("p2.avi"));
+    ASSERT_TRUE(pass2.Finished) << pass2.Error;
+    EXPECT_EQ(FrameCount(Out("p2.avi")), 75);
+  }
+  fs::remove(log);
+  auto engine = enginetest::NewEngine();
+  const TJobResult missing = RunJob(*engine, {Clip()},
+                                    {{"vcodec", "mpeg4"}, {"pass", "2"}, {"passlogfile", prefix}, {"an", "1"}},
+                                    Out("p3.avi"));
+  EXPECT_FALSE(missing.Finished);
+  EXPECT_EQ(missing.Error, "Cannot read file: Error reading log file \"" + log + "\" for pass-2 encoding");
+  EXPECT_FALSE(fs::exists(Out("p3.avi")));
+}
+
+TEST_F(Transcode, JoinGivesOneOutputWithContinuousTimestamps) {
+  auto engine = enginetest::NewEngine();
+  std::vector<int> fileIndexes;
+  engine->OnProgress = [&](TObject*, int AFileIndex, int, int, float, float, int64_t, int64_t, int64_t ATotal) {
+    fileIndexes.push_back(AFileIndex);
+    EXPECT_NEAR(ATotal / 1e6, 5.0, 0.1);
+  };
+  engine->ReportInterval = 0;
+  // Matroska keeps each packet's own time (an AVI index would show the muxer's shifts instead).
+  const std::string out = Out("join.mkv");
+  const TJobResult result =
+      RunJob(*engine, {Clip(), Clip2()}, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}, {"ar", "44100"}}, out, true);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  EXPECT_NEAR(DecodedDuration(out, "v:0"), 5.0, 0.1);
+  EXPECT_NEAR(DecodedAudioSamples(out) / 44100.0, 5.0, 0.1);
+  const std::vector<double> times = PacketTimes(out, "v:0");
+  ASSERT_EQ(times.size(), 125u);
+  for (size_t i = 1; i < times.size(); ++i) EXPECT_NEAR(times[i] - times[i - 1], 0.04, 0.001) << "at packet " << i;
+  // Reports follow the input being converted, and the last one has none.
+  ASSERT_FALSE(fileIndexes.empty());
+  EXPECT_EQ(fileIndexes.front(), 0);
+  EXPECT_NE(std::find(fileIndexes.begin(), fileIndexes.end(), 1), fileIndexes.end());
+  EXPECT_EQ(fileIndexes.back(), -1);
+  EXPECT_EQ(DecodeErrors(out), "");
+}
+
+struct TReport {
+  int FileIndex, Frame;
+  int64_t Size, Current, Total;
+};
+
+TEST_F(Transcode, ProgressReportsArriveWithIncreasingConvertedTime) {
+  auto engine = enginetest::NewEngine();
+  std::vector<TReport> reports;
+  engine->ReportInterval = 0;  // after every packet
+  engine->OnProgress = [&](TObject* Sender, int AFileIndex, int AFrame, int, float, float, int64_t ASize,
+                           int64_t ACurrent, int64_t ATotal) {
+    EXPECT_EQ(Sender, engine.get());
+    reports.push_back({AFileIndex, AFrame, ASize, ACurrent, ATotal});
+  };
+  const std::string out = Out("progress.avi");
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  ASSERT_GT(reports.size(), 10u);
+  for (size_t i = 1; i < reports.size(); ++i) {
+    EXPECT_GE(reports[i].Current, reports[i - 1].Current) << "report " << i;
+    EXPECT_GE(reports[i].Frame, reports[i - 1].Frame) << "report " << i;
+    EXPECT_GE(reports[i].Current, 10000);
+  }
+  EXPECT_GT(reports.back().Current, reports.front().Current);
+  EXPECT_NEAR(reports.back().Current / 1e6, 3.0, 0.1);
+  EXPECT_EQ(reports.back().FileIndex, -1);
+  EXPECT_EQ(reports.back().Frame, 75);
+  EXPECT_NEAR(reports.back().Total / 1e6, 3.0, 0.1);
+  EXPECT_EQ(reports.back().Size, static_cast<int64_t>(fs::file_size(out)));
+}
+
+TEST_F(Transcode, AudioOnlyReportsHaveNoFrameFigures) {
+  auto engine = enginetest::NewEngine();
+  int calls = 0;
+  engine->OnProgress = [&](TObject*, int, int AFrame, int AFPS, float AQuality, float ABitRate, int64_t ASize,
+                           int64_t ACurrent, int64_t) {
+    ++calls;
+    EXPECT_EQ(AFrame, -1);
+    EXPECT_EQ(AFPS, -1);
+    EXPECT_EQ(AQuality, -1.0f);
+    EXPECT_GE(ACurrent, 10000);
+    EXPECT_GE(ASize, 0);
+    EXPECT_GE(ABitRate, 0.0f);
+  };
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vn", "1"}}, Out("a.wav"));
+  ASSERT_TRUE(result.Finished) << result.Error;
+  EXPECT_GE(calls, 1);
+}
+
+TEST_F(Transcode, StopInMidFileLeavesAPlayableFile) {
+  auto engine = enginetest::NewEngine();
+  std::atomic<bool> asked{false};
+  std::atomic<int> terminations{0};
+  engine->ReportInterval = 0;
+  engine->OnProgress = [&](TObject*, int, int, int, float, float, int64_t, int64_t ACurrent, int64_t) {
+    if (ACurrent > 1000000 && !asked.exchange(true)) engine->Stop(false);
+  };
+  engine->OnTerminate = [&](TObject*) { ++terminations; };
+  const std::string out = Out("stopped.mp4");
+  ASSERT_TRUE(engine->OptInputFile(Clip()));
+  engine->ParseOption("vcodec", "libx264");
+  engine->ParseOption("acodec", "aac");
+  ASSERT_GT(engine->OptOutputFile(out), 0) << engine->LastErrMsg();
+  TThread* worker = engine->StartConvert(true);
+  ASSERT_NE(worker, nullptr);
+  worker->Resume();
+  ASSERT_TRUE(WaitFor([&] { return terminations.load() == 1; }, std::chrono::seconds(60)));
+  EXPECT_TRUE(asked);
+  EXPECT_FALSE(engine->Finished());
+  EXPECT_EQ(engine->FatalMessage(), "");
+  const double duration = Seconds(Value(Probe(out), "format.duration"));
+  EXPECT_GT(duration, 0.9);
+  EXPECT_LT(duration, 2.9);
+  EXPECT_EQ(DecodeErrors(out), "");
+}
+
+TEST_F(Transcode, AnOutputThatGotNothingIsNotLeftBehind) {
+  struct TCase {
+    const char* Name;
+    TOptions Options;
+    bool Finished;
+  };
+  // Starting after the input's end writes no packet; an encoder that refuses its size fails the
+  // job before the header.
+  for (const TCase& c : {TCase{"after-the-end", {{"ss", "10"}, {"vcodec", "mpeg4"}}, true},
+                         TCase{"refused-encoder", {{"vcodec", "h263"}, {"s", "100x100"}}, false}}) {
+    SCOPED_TRACE(c.Name);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(std::string(c.Name) + ".avi");
+    const TJobResult result = RunJob(*engine, {Clip()}, c.Options, out);
+    ASSERT_TRUE(result.Started) << result.Error;
+    EXPECT_EQ(result.Finished, c.Finished) << result.Error;
+    EXPECT_EQ(result.Error.empty(), c.Finished) << result.Error;
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Encoders), 0);
+    EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Decoders), 0);
+  }
+}
+
+TEST_F(Transcode, DamagedInputsEndWithATextAndNeverCrash) {
+  // Not media at all: the task cannot be set up, and says why.
+  const std::string garbage = Out("garbage.avi");
+  {
+    std::ofstream file(garbage, std::ios::binary);
+    std::mt19937 random(7);
+    for (int i = 0; i < 20000; ++i) file.put(static_cast<char>(random()));
+  }
+  {
+    auto engine = enginetest::NewEngine();
+    const TJobResult result = RunJob(*engine, {garbage}, {}, Out("g.avi"));
+    EXPECT_FALSE(result.Started);
+    EXPECT_NE(result.Error, "");
+    EXPECT_NE(result.Error.find("garbage.avi"), std::string::npos) << result.Error;
+  }
+  // A real clip with its middle overwritten: the run goes to the end of what it can read and
+  // leaves a file that decodes, or fails with a text, but never crashes.
+  const std::string damaged = Out("damaged.avi");
+  {
+    auto engine = enginetest::NewEngine();
+    ASSERT_TRUE(RunJob(*engine, {Clip()}, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}}, damaged).Finished);
+    std::fstream file(damaged, std::ios::binary | std::ios::in | std::ios::out);
+    const auto size = static_cast<std::streamoff>(fs::file_size(damaged));
+    std::mt19937 random(11);
+    for (std::streamoff at = size / 3; at < size / 3 + 4000; ++at) {
+      file.seekp(at);
+      file.put(static_cast<char>(random()));
+    }
+  }
+  for (const bool strict : {false, true}) {
+    SCOPED_TRACE(strict ? "exit on error" : "lenient");
+    auto engine = enginetest::NewEngine();
+    TOptions options = {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}};
+    if (strict) options.push_back({"xerror", "1"});
+    const std::string out = Out(strict ? "from-damaged-strict.avi" : "from-damaged.avi");
+    const TJobResult result = RunJob(*engine, {damaged}, options, out);
+    ASSERT_TRUE(result.Started) << result.Error;
+    if (!result.Finished) EXPECT_NE(result.Error, "");
+    if (fs::exists(out)) EXPECT_GT(Seconds(Value(Probe(out), "format.duration")), 0.5);
+  }
+}
+
+}  // namespace
