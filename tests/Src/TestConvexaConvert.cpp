@@ -1,0 +1,168 @@
+// Real conversions through the converter component: a batch of files converted on worker
+// threads, with progress on the GUI thread, the outputs checked with ffprobe, a task that fails
+// while it runs, and a stop of long conversions.
+
+#include <cmath>
+#include <map>
+#include <mutex>
+
+#include "ConvexaTestSupport.h"
+#include "platform/Watchdog.h"
+
+namespace {
+
+using convexatest::PumpUntil;
+namespace fs = std::filesystem;
+
+// Ten seconds of a larger picture: long enough to be stopped part-way.
+std::string LongFile() {
+  return fixtures::Make("long-av.mp4",
+                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 "
+                        "-c:v mpeg4 -c:a aac -f mp4");
+}
+
+class ConvexaConvert : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    enginetest::LoadLibraries();
+    folder = fixtures::ScratchFolder("convexa-convert");
+    convexa = std::make_unique<TConvexa>(nullptr);
+    convexa->SetProgressInterval(100);
+    convexa->OnTerminate = [this](TObject*, const TTerminateInfo& AInfo) {
+      std::lock_guard<std::mutex> guard(lock);
+      records.push_back(AInfo);
+    };
+    convexa->OnProgress = [this](TObject*, PProgressInfo AInfo) {
+      EXPECT_EQ(GetCurrentThreadId(), MainThreadID());
+      std::lock_guard<std::mutex> guard(lock);
+      progress[AInfo->TaskIndex].push_back(*AInfo);
+    };
+  }
+  void TearDown() override {
+    convexa.reset();
+    std::error_code error;
+    fs::remove_all(folder, error);
+  }
+  std::string Out(const std::string& AName) const { return (folder / AName).string(); }
+  size_t RecordCount() {
+    std::lock_guard<std::mutex> guard(lock);
+    return records.size();
+  }
+  std::map<int, TTerminateInfo> ByTask() {
+    std::lock_guard<std::mutex> guard(lock);
+    std::map<int, TTerminateInfo> result;
+    for (const TTerminateInfo& info : records)
+      if (info.TaskIndex >= 0) result[info.TaskIndex] = info;
+    return result;
+  }
+
+  fs::path folder;
+  std::unique_ptr<TConvexa> convexa;
+  std::mutex lock;
+  std::vector<TTerminateInfo> records;
+  std::map<int, std::vector<TProgressInfo>> progress;
+};
+
+TEST_F(ConvexaConvert, ABatchConvertsEveryFile) {
+  TWatchdog watchdog("real batch", 60000);
+  struct TJob {
+    const char* Output;
+    std::function<void(TOutputOptions&)> Fill;
+    const char* VideoCodec;
+    const char* AudioCodec;
+    int Width;
+  };
+  const TJob jobs[] = {
+      {"a.avi", [](TOutputOptions& o) { o.VideoCodec = "mpeg4"; o.AudioCodec = "mp2"; }, "mpeg4", "mp2", 160},
+      {"b.mpg", [](TOutputOptions& o) { o.VideoCodec = "mpeg1video"; o.FrameSize = "320x240"; o.AudioCodec = "mp2"; },
+       "mpeg1video", "mp2", 320},
+      {"c.mkv", [](TOutputOptions& o) { o.ExtOptions = "vcodec=mpeg4<CRLF>acodec=libvorbis<CRLF>ar=22050"; }, "mpeg4",
+       "vorbis", 160},
+  };
+  for (const TJob& job : jobs) {
+    const int index = convexa->AddTask(fixtures::Mp4());
+    ASSERT_GE(index, 0) << convexa->LastErrMsg();
+    TOutputOptions options;
+    job.Fill(options);
+    ASSERT_TRUE(convexa->SetOutputFile(index, Out(job.Output), &options)) << convexa->LastErrMsg();
+  }
+  convexa->Start(2);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 4; }, 50000));
+  EXPECT_EQ(records.back().TaskIndex, -1);
+  const auto byTask = ByTask();
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(jobs[i].Output);
+    EXPECT_TRUE(byTask.at(i).Finished);
+    EXPECT_FALSE(byTask.at(i).Exception) << byTask.at(i).ExceptionMsg;
+    const auto info = fixtures::Probe(Out(jobs[i].Output));
+    EXPECT_EQ(info.count("streams.stream.0.codec_name") ? info.at("streams.stream.0.codec_name") : "",
+              jobs[i].VideoCodec);
+    EXPECT_EQ(info.count("streams.stream.1.codec_name") ? info.at("streams.stream.1.codec_name") : "",
+              jobs[i].AudioCodec);
+    EXPECT_EQ(info.count("streams.stream.0.width") ? info.at("streams.stream.0.width") : "",
+              std::to_string(jobs[i].Width));
+    const double duration = info.count("format.duration") ? std::stod(info.at("format.duration")) : 0;
+    EXPECT_NEAR(duration, 2.0, 0.3);
+  }
+  const auto mkv = fixtures::Probe(Out("c.mkv"));
+  EXPECT_EQ(mkv.count("streams.stream.1.sample_rate") ? mkv.at("streams.stream.1.sample_rate") : "", "22050");
+  // Progress of each task on the GUI thread, the converted time growing toward the total.
+  std::lock_guard<std::mutex> guard(lock);
+  for (const auto& [index, list] : progress) {
+    SCOPED_TRACE(index);
+    for (size_t k = 1; k < list.size(); ++k) EXPECT_GE(list[k].CurrentDuration, list[k - 1].CurrentDuration);
+    EXPECT_GT(list.back().CurrentDuration, 0);
+  }
+}
+
+TEST_F(ConvexaConvert, ATaskThatFailsWhileRunningReportsWhy) {
+  TWatchdog watchdog("failing task", 60000);
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 0);
+  // The H.263 encoder takes only its own picture sizes: the run fails when it opens the encoder.
+  TOutputOptions bad;
+  bad.VideoCodec = "h263";
+  bad.FrameSize = "100x100";
+  ASSERT_TRUE(convexa->SetOutputFile(0, Out("bad.avi"), &bad)) << convexa->LastErrMsg();
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 1);
+  ASSERT_TRUE(convexa->SetOutputFile(1, Out("good.avi"), ""));
+  convexa->Start(1);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 3; }, 50000));
+  const auto byTask = ByTask();
+  EXPECT_TRUE(byTask.at(0).Exception);
+  EXPECT_FALSE(byTask.at(0).Finished);
+  EXPECT_FALSE(byTask.at(0).ExceptionMsg.empty());
+  EXPECT_TRUE(byTask.at(1).Finished);
+  EXPECT_FALSE(byTask.at(1).Exception) << byTask.at(1).ExceptionMsg;
+  EXPECT_TRUE(fs::exists(Out("good.avi")));
+}
+
+TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
+  TWatchdog watchdog("pause and stop", 60000);
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(convexa->AddTask(LongFile()), i) << convexa->LastErrMsg();
+    ASSERT_TRUE(convexa->SetOutputFile(i, Out("long" + std::to_string(i) + ".avi"), ""));
+  }
+  convexa->Start(2);
+  auto reports = [&] {
+    std::lock_guard<std::mutex> guard(lock);
+    return progress[0].size() + progress[1].size();
+  };
+  ASSERT_TRUE(PumpUntil([&] { return reports() >= 2; }, 30000));
+  convexa->Pause();
+  PumpUntil([] { return false; }, 250);  // a report under way may still come
+  const size_t paused = reports();
+  PumpUntil([] { return false; }, 400);
+  EXPECT_EQ(reports(), paused);
+  convexa->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return reports() > paused; }, 30000));
+  convexa->Stop(true);
+  ASSERT_EQ(RecordCount(), 5u);
+  for (const auto& [index, info] : ByTask()) {
+    SCOPED_TRACE(index);
+    EXPECT_FALSE(info.Finished);
+    EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
+  }
+  EXPECT_TRUE(convexa->Terminated());
+}
+
+}  // namespace
