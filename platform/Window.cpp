@@ -238,6 +238,12 @@ BOOL DestroyWindow(HWND hWnd) {
       if (c.used && c.parent == hWnd) children.push_back(MakeHandle(i, c.generation));
     }
   }
+  // A visible window is hidden first: the windows below repaint, and the activation and focus
+  // move on while the window can still hear of it.
+  if (GetWindowLongPtr(hWnd, GWL_STYLE) & WS_VISIBLE) {
+    SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
+                 SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   SendMessage(hWnd, WM_DESTROY, 0, 0);
   for (HWND child : children) DestroyWindow(child);
   SendMessage(hWnd, WM_NCDESTROY, 0, 0);

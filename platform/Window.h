@@ -68,8 +68,8 @@ HWND CreateWindow(const char* lpClassName, const char* lpWindowName, DWORD dwSty
                   int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
                   void* lpParam);
 
-// Sends WM_DESTROY, destroys the child windows, sends WM_NCDESTROY, kills the window's timers
-// and frees the handle. Only the owner thread may destroy a window (FALSE otherwise).
+// Hides a visible window (SetWindowPos), sends WM_DESTROY, destroys the child windows, sends
+// WM_NCDESTROY, kills the window's timers and frees the handle. Only the owner thread may destroy a window (FALSE otherwise).
 BOOL DestroyWindow(HWND hWnd);
 [[nodiscard]] BOOL IsWindow(HWND hWnd);
 // The owner thread's id (0 for a dead handle); *lpdwProcessId gets the process id.

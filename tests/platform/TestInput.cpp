@@ -79,6 +79,34 @@ TEST_F(InputTest, ActivationAndFocusMessagesArriveInOrder) {
   EXPECT_EQ(GetFocus(), edit);
 }
 
+TEST_F(InputTest, DestroyingTheActiveWindowHandsTheActivationOn) {
+  HWND first = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 100, 100));
+  HWND second = Make(WS_POPUP | WS_VISIBLE, Bounds(200, 0, 100, 100));
+  ASSERT_EQ(GetActiveWindow(), second);
+  log.clear();
+  DestroyWindow(second);
+  EXPECT_EQ(GetActiveWindow(), first);
+  EXPECT_EQ(GetFocus(), first);
+  EXPECT_NE(Find(first, WM_ACTIVATE), nullptr);
+}
+
+TEST_F(InputTest, CursorComesFromTheClassOrTheHitCode) {
+  WNDCLASS cls;
+  cls.lpfnWndProc = Proc;
+  cls.hCursor = LoadCursor(nullptr, IDC_IBEAM);
+  cls.lpszClassName = "WorldWindowIBeam";
+  RegisterClass(&cls);
+  HWND edit = Make(WS_POPUP | WS_VISIBLE | WS_THICKFRAME, Bounds(0, 0, 100, 100), nullptr, 0, 0, "WorldWindowIBeam");
+  Pump();
+  display->MouseMove({50, 50});
+  EXPECT_EQ(StandardCursorId(display->CursorShape()), IDC_IBEAM);
+  display->MouseMove({1, 50});
+  EXPECT_EQ(StandardCursorId(display->CursorShape()), IDC_SIZEWE);
+  display->MouseMove({99, 99});
+  EXPECT_EQ(StandardCursorId(display->CursorShape()), IDC_SIZENWSE);
+  (void)edit;
+}
+
 TEST_F(InputTest, PopupAnsweringNoActivateTakesTheClickButNotTheActivation) {
   HWND form = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 200, 200));
   SetActiveWindow(form);
