@@ -8,9 +8,11 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
+#include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/SysUtils.h"
 #include "platform/Window.h"
+#include "platform/WindowTree.h"
 
 using namespace ffplay;
 
@@ -54,6 +56,14 @@ LRESULT ScreenWndProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return DefWindowProc(hWnd, Msg, wParam, lParam);
     case WM_CLOSE:
       return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      SetFocus(hWnd);
+      return previous ? CallWindowProc(previous, hWnd, Msg, wParam, lParam) : DefWindowProc(hWnd, Msg, wParam, lParam);
     default:
       return previous ? CallWindowProc(previous, hWnd, Msg, wParam, lParam) : DefWindowProc(hWnd, Msg, wParam, lParam);
   }

@@ -6,6 +6,7 @@
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
+#include "platform/WindowTree.h"
 
 namespace ffplay {
 
@@ -243,6 +244,13 @@ void TCustomPlayer::DoFileOpen() {
       CallInMainThread(call);
     else
       call();
+  }
+  if (FScreenHandle && (Fscreen_width == 0 || Fscreen_height == 0)) {
+    TRect client{};
+    if (GetClientRect(FScreenHandle, &client)) {
+      Fscreen_width = client.Width();
+      Fscreen_height = client.Height();
+    }
   }
 }
 

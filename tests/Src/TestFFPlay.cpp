@@ -18,6 +18,7 @@
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "platform/Input.h"
 #include "platform/MessageQueue.h"
 #include "platform/Messages.h"
 #include "platform/Thread.h"
@@ -367,6 +368,10 @@ TEST_F(PlayerTest, TakesOverTheHostWindowProcedureAndGivesItBack) {
   ASSERT_TRUE(player->Open(fixtures::Mp4(), host, true)) << player->LastErrMsg();
   EXPECT_EQ(player->ScreenHandle(), host);
   EXPECT_NE(GetWindowLongPtr(host, GWL_WNDPROC), original);
+  EXPECT_EQ(player->ScreenWidth(), 160) << "the surface takes the host's client size";
+  EXPECT_EQ(player->ScreenHeight(), 120);
+  SendMessage(host, WM_LBUTTONDOWN, 0, 0);
+  EXPECT_EQ(GetFocus(), host) << "a click focuses the host";
   SendMessage(host, WM_CLOSE, 0, 0);
   EXPECT_TRUE(IsWindow(host)) << "close is swallowed while the player draws into the window";
   EXPECT_EQ(SendMessage(host, WM_ERASEBKGND, 0, 0), 1) << "the host does not paint over the picture";
