@@ -12,12 +12,14 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "platform/LayeredWindow.h"
 #include "platform/X11Display.h"
 
 #define Region X11Region
 #define Display XDisplay
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #undef Region
 #undef Display
@@ -129,6 +131,38 @@ TEST_F(X11DisplayTest, TopLevelMapsPaintsAndTakesAClickAndAKey) {
   x->Sync();
   ASSERT_TRUE(XGetWindowAttributes(dpy, window, &attrs));
   EXPECT_NE(attrs.map_state, IsViewable);
+}
+
+TEST_F(X11DisplayTest, RegionsShapeTheXWindowAndLayeredWindowsArePremultiplied) {
+  HWND shaped = Make(WS_POPUP | WS_VISIBLE, Bounds(300, 300, 60, 60), nullptr, kRed);
+  SetWindowRgn(shaped, CreateEllipticRgn(0, 0, 60, 60), TRUE);
+  Pump();
+  x->Sync();
+  auto window = static_cast<Window>(x->TopLevelWindow(shaped));
+  int count = 0, ordering = 0;
+  XRectangle* rects = XShapeGetRectangles(dpy, window, ShapeBounding, &count, &ordering);
+  EXPECT_GT(count, 1) << "an ellipse is many rectangles";
+  bool cornerIn = false;
+  for (int i = 0; i < count; ++i) cornerIn = cornerIn || (rects[i].x == 0 && rects[i].y == 0);
+  EXPECT_FALSE(cornerIn);
+  if (rects) XFree(rects);
+
+  HWND layered = Make(WS_POPUP, Bounds(400, 300, 40, 40), nullptr, RGB(200, 100, 0), WS_EX_LAYERED);
+  SetLayeredWindowAttributes(layered, 0, 128, LWA_ALPHA);
+  ShowWindow(layered, SW_SHOWNA);
+  Pump();
+  x->Sync();
+  auto lw = static_cast<Window>(x->TopLevelWindow(layered));
+  XWindowAttributes attrs;
+  ASSERT_TRUE(XGetWindowAttributes(dpy, lw, &attrs));
+  if (attrs.depth != 32) GTEST_SKIP() << "the server offers no 32-bit visual";
+  XImage* image = XGetImage(dpy, lw, 10, 10, 1, 1, AllPlanes, ZPixmap);
+  ASSERT_NE(image, nullptr);
+  unsigned long v = XGetPixel(image, 0, 0);
+  EXPECT_EQ((v >> 24) & 0xFF, 128u);
+  EXPECT_EQ((v >> 16) & 0xFF, 100u) << "200 * 128 / 255, premultiplied";
+  EXPECT_EQ((v >> 8) & 0xFF, 50u);
+  XDestroyImage(image);
 }
 
 // The few SDL 1.2 entry points the check needs, bound at run time.
