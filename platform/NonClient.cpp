@@ -387,7 +387,7 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
     case WM_PAINT: {
       if (w) return 0;  // asked to paint into a given DC: nothing of its own to draw
       PAINTSTRUCT ps;
-      BeginPaint(h, &ps);
+      (void)BeginPaint(h, &ps);  // validates; nothing of its own to draw
       EndPaint(h, &ps);
       return 0;
     }
@@ -399,11 +399,8 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
       PrintInto(h, reinterpret_cast<HDC>(w), l);
       return 0;
     case WM_SETREDRAW: {
-      std::vector<DWORD> unused;
-      {
-        std::lock_guard lock(wnd_detail::TreeLock());
-        if (auto* n = wnd_detail::Node(h)) n->redraw = w != 0;
-      }
+      std::lock_guard lock(wnd_detail::TreeLock());
+      if (auto* n = wnd_detail::Node(h)) n->redraw = w != 0;
       return 0;
     }
     case WM_CANCELMODE:

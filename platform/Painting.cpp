@@ -75,33 +75,26 @@ HWND FirstInvalid(HWND h) {
   return nullptr;
 }
 
-bool InTree(HWND root, HWND h) {
-  for (TWindowNode* n = Node(h); n; n = Node(n->parent)) {
-    if (n->hwnd == root) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 HWND detail::FindWindowToPaint(HWND Filter) {
+  if (Filter == reinterpret_cast<HWND>(-1)) return nullptr;  // thread messages only
   DWORD me = GetCurrentThreadId();
   {
     std::lock_guard lock(TreeLock());
+    if (Filter) {
+      // That window, or one of its descendants, when it belongs to this thread.
+      TWindowNode* n = Node(Filter);
+      if (n && n->thread == me) {
+        if (HWND found = FirstInvalid(Filter)) return found;
+      }
+      return nullptr;
+    }
     // Bottom of the z-order first, so windows above repaint over those below.
     auto& tops = TopLevels();
     for (auto it = tops.rbegin(); it != tops.rend(); ++it) {
-      TWindowNode* n = Node(*it);
-      if (n->thread != me) continue;
-      HWND found = FirstInvalid(*it);
-      if (!found) continue;
-      if (Filter && Filter != reinterpret_cast<HWND>(-1) && found != Filter) {
-        if (!InTree(Filter, found) && !InTree(found, Filter)) continue;
-        if (Node(Filter) && (!Node(Filter)->update.IsEmpty() || Node(Filter)->nc_paint)) return Filter;
-        continue;
-      }
-      if (Filter == reinterpret_cast<HWND>(-1)) return nullptr;
-      return found;
+      if (Node(*it)->thread != me) continue;
+      if (HWND found = FirstInvalid(*it)) return found;
     }
   }
   PresentThreadWindows();
@@ -367,16 +360,12 @@ void PaintTreeNow(HWND h) {
       next = FirstInvalid(h);
     }
     if (!next) break;
-    TRect before;
-    GetUpdateRect(next, &before, FALSE);
     SendMessage(next, WM_PAINT, 0, 0);
-    // A procedure that never validates would loop for ever: validate for it.
+    // A procedure that never validates would make this loop for ever: validate for it.
     std::lock_guard lock(TreeLock());
     if (TWindowNode* n = Node(next)) {
-      if (!n->in_paint) {
-        n->update = Region();
-        n->nc_paint = false;
-      }
+      n->update = Region();
+      n->nc_paint = false;
     }
   }
 }

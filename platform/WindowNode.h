@@ -56,7 +56,6 @@ struct TWindowNode {
   bool erase = false;   // WM_ERASEBKGND owed with the next BeginPaint
   bool nc_paint = false;
   bool redraw = true;   // WM_SETREDRAW
-  bool in_paint = false;
 
   // Shape and layering.
   std::optional<Region> window_region;  // window coordinates
