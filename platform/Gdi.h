@@ -209,6 +209,10 @@ void SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release);
 void SetScreenSize(TSize size);
 // The surface a DC draws on; nullptr for a stale DC.
 [[nodiscard]] std::shared_ptr<PixelSurface> GetDCSurface(HDC hdc);
+// Live drawing objects (stock and system objects included) and device contexts of the process,
+// for leak checks.
+[[nodiscard]] std::size_t LiveGdiObjectCount();
+[[nodiscard]] std::size_t LiveDCCount();
 
 // Selects a bitmap, brush, pen or font (a region goes to SelectClipRgn and returns its
 // complexity); returns the previously selected object of that kind, nullptr on failure.

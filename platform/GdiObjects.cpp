@@ -927,3 +927,15 @@ DWORD GetRegionData(HRGN hrgn, DWORD nCount, RGNDATA* lpRgnData) {
   if (!rects.empty()) std::memcpy(lpRgnData->Buffer, rects.data(), rects.size() * sizeof(TRect));
   return needed;
 }
+
+std::size_t LiveGdiObjectCount() {
+  Tables& t = TheTables();
+  std::lock_guard lock(t.lock);
+  return t.objects.size();
+}
+
+std::size_t LiveDCCount() {
+  Tables& t = TheTables();
+  std::lock_guard lock(t.lock);
+  return t.dcs.size();
+}
