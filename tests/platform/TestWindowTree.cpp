@@ -348,6 +348,12 @@ TEST_F(WindowTreeTest, TenThousandWindowsComeAndGoWithoutLeaks) {
   const std::size_t windows = detail::LiveWindowCount(), nodes = detail::LiveNodeCount();
   const std::size_t dcs = detail::OutstandingWindowDCs();
   HWND host = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 50, 50));
+  {
+    // Anything made once on first use (stock objects, the screen DC) is made before counting.
+    HDC warm = GetDC(host);
+    ReleaseDC(host, warm);
+  }
+  const std::size_t gdiObjects = LiveGdiObjectCount(), gdiDCs = LiveDCCount();
   for (int i = 0; i < 10000; ++i) {
     HWND h = CreateWindowEx(0, "WorldWindow", "", WS_CHILD | WS_VISIBLE, i % 40, 0, 10, 10, host, nullptr, nullptr, nullptr);
     ASSERT_NE(h, nullptr);
@@ -365,6 +371,8 @@ TEST_F(WindowTreeTest, TenThousandWindowsComeAndGoWithoutLeaks) {
   EXPECT_EQ(detail::LiveWindowCount(), windows);
   EXPECT_EQ(detail::LiveNodeCount(), nodes);
   EXPECT_EQ(detail::OutstandingWindowDCs(), dcs);
+  EXPECT_EQ(LiveGdiObjectCount(), gdiObjects) << "window regions are freed with their windows";
+  EXPECT_EQ(LiveDCCount(), gdiDCs) << "DCs left unreleased are freed with their windows";
 }
 
 }  // namespace
