@@ -1,0 +1,717 @@
+// The plain popup menu: one top-most tool window per open level, in the classic system-colour
+// look, tracked by a loop of its own until a command is chosen or the menu is cancelled.
+//
+//   +----------------------------------+   3-pixel raised frame
+//   | [glyph] Caption      Ctrl+S    > |   row: glyph column, caption, shortcut, submenu arrow
+//   |----------------------------------|   separator row
+//   +----------------------------------+
+//
+// The root level holds the mouse capture, so every mouse message of the session reaches the
+// loop, which hit-tests the levels in screen coordinates. Keys are taken out of the queue
+// before they reach the focus window. Nothing of a level is freed while one of its handlers
+// runs: levels close by being marked, and the loop frees them between messages.
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Colors.h"
+#include "platform/Gdi.h"
+#include "platform/GraphicsObjects.h"
+#include "platform/ImageList.h"
+#include "platform/Input.h"
+#include "platform/Menus.h"
+#include "platform/MessageQueue.h"
+#include "platform/Messages.h"
+#include "platform/Painting.h"
+#include "platform/Screen.h"
+#include "platform/Window.h"
+#include "platform/WindowTree.h"
+
+namespace detail {
+namespace {
+
+constexpr const char* kPopupClass = "TPlainPopupMenuWindow";
+constexpr int kFrame = 3;            // raised edge around a level
+constexpr int kSeparatorHeight = 9;  // a separator row
+constexpr int kArrowColumn = 16;     // room for the submenu arrow
+constexpr int kShortCutGap = 24;     // between the widest caption and the widest shortcut
+constexpr UINT_PTR kSubmenuTimer = 1;
+constexpr UINT kSubmenuDelay = 400;  // ms of hovering before a submenu opens by itself
+
+class TTracker;
+
+struct TRow {
+  TWeak<TMenuItem> item;
+  TRect rect;  // client coordinates
+  bool line = false;
+};
+
+// One open level: the visible children of one item.
+class TPopupLevel {
+ public:
+  TPopupLevel(TTracker& Tracker, TMenuItem* Parent, TCustomImageList* Images);
+  ~TPopupLevel();
+  TPopupLevel(const TPopupLevel&) = delete;
+  TPopupLevel& operator=(const TPopupLevel&) = delete;
+
+  [[nodiscard]] HWND Handle() const { return hwnd_; }
+  [[nodiscard]] bool Empty() const { return rows_.empty(); }
+  // Places the level at a point (root) or beside a row of the previous level, and shows it.
+  void ShowAt(TPoint Pos, TPopupAlignment Alignment);
+  void ShowBeside(const TRect& ItemOnScreen);
+
+  // The row under a screen point, -1 for none (separators included).
+  [[nodiscard]] int RowAt(TPoint Screen) const;
+  [[nodiscard]] bool Contains(TPoint Screen) const;
+  [[nodiscard]] int Active() const { return active_; }
+  void SetActive(int Row);
+  [[nodiscard]] TMenuItem* ItemAt(int Row) const { return Row >= 0 && Row < Count() ? rows_[Row].item.Get() : nullptr; }
+  [[nodiscard]] int Count() const { return static_cast<int>(rows_.size()); }
+  [[nodiscard]] bool Selectable(int Row) const;
+  [[nodiscard]] TRect RowOnScreen(int Row) const;
+  // Next/previous selectable row after From in the given direction, wrapping; -1 for none.
+  [[nodiscard]] int Step(int From, int Direction) const;
+  // The rows whose caption has Key as accelerator.
+  [[nodiscard]] std::vector<int> RowsWithAccel(WORD Key) const;
+  [[nodiscard]] TCustomImageList* Images() const { return images_.Get(); }
+  int openedRow = -1;  // the row whose submenu is the next level, -1 none
+
+  static LRESULT WindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+
+ private:
+  void Measure();
+  void Place(TPoint TopLeft);
+  void Paint(HDC DC);
+  void PaintRow(TCanvas& Canvas, int Row);
+  void InvalidateRow(int Row);
+
+  TTracker& tracker_;
+  TCustomImageList* ImagesOrNull() const { return images_.Get(); }
+  TWeak<TCustomImageList> images_;
+  HWND hwnd_ = nullptr;
+  std::vector<TRow> rows_;
+  int active_ = -1;
+  int width_ = 0, height_ = 0;
+  int glyphWidth_ = 16, textLeft_ = 0, shortCutLeft_ = 0;
+  std::unique_ptr<TFont> font_;
+};
+
+// The state of one tracking session (one Popup call).
+class TTracker {
+ public:
+  TTracker(TMenuItem* Root, TCustomImageList* Images) : root_(Root), images_(Images) {}
+
+  TMenuItem* Run(TPoint Pos, TPopupAlignment Alignment);
+  void Cancel() { done_ = true; }
+  void SubmenuTimer(HWND Level);
+  [[nodiscard]] std::vector<HWND> Windows() const;
+  [[nodiscard]] TRect ItemRect(const TMenuItem* Item) const;
+
+ private:
+  bool Filter(MSG& Msg);  // true when the message belonged to the menu
+  void MouseMove(TPoint Screen);
+  void MouseDown(TPoint Screen);
+  void MouseUp(TPoint Screen);
+  void KeyDown(WORD Key);
+  void Char(char32_t Ch);
+  // Opens the submenu of the row of level L (closing deeper levels); SelectFirst highlights
+  // its first selectable row (keyboard).
+  void OpenSubmenu(std::size_t L, int Row, bool SelectFirst);
+  void CloseAfter(std::size_t L);
+  void Choose(TMenuItem* Item);
+  [[nodiscard]] int LevelAt(TPoint Screen) const;
+  [[nodiscard]] int LevelOf(HWND Handle) const;
+  void FreeClosed();
+
+  TWeak<TMenuItem> root_;
+  TCustomImageList* images_;
+  std::vector<std::unique_ptr<TPopupLevel>> levels_;
+  std::vector<std::unique_ptr<TPopupLevel>> closed_;  // freed between messages
+  TWeak<TMenuItem> chosen_;
+  bool done_ = false;
+  bool buttonDownInMenu_ = false;
+};
+
+thread_local TTracker* activeTracker = nullptr;
+
+TRect WorkAreaAt(TPoint P) {
+  MONITORINFO info;
+  if (GetMonitorInfo(MonitorFromPoint(P, MONITOR_DEFAULTTONEAREST), &info)) return info.rcWork;
+  TRect r;
+  SystemParametersInfo(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+bool RegisterPopupClass() {
+  static const bool registered = [] {
+    WNDCLASS cls;
+    cls.style = CS_SAVEBITS | CS_DROPSHADOW;
+    cls.lpfnWndProc = TPopupLevel::WindowProc;
+    cls.lpszClassName = kPopupClass;
+    return RegisterClass(&cls) != 0;
+  }();
+  return registered;
+}
+
+// ---- TPopupLevel ----
+
+TPopupLevel::TPopupLevel(TTracker& Tracker, TMenuItem* Parent, TCustomImageList* Images)
+    : tracker_(Tracker), images_(Images), font_(std::make_unique<TFont>()) {
+  RegisterPopupClass();
+  font_->SetName("Tahoma");
+  font_->SetHeight(-12);
+  font_->SetColor(clMenuText);
+  for (int i = 0; i < Parent->Count(); ++i) {
+    TMenuItem* child = Parent->Items(i);
+    if (TBasicAction* a = child->Action()) a->Update();
+    if (!child->Visible()) continue;
+    rows_.push_back({TWeak<TMenuItem>(child), {}, child->IsLine()});
+  }
+  hwnd_ = CreateWindowEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kPopupClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                         nullptr, nullptr);
+  if (hwnd_) SetWindowLongPtr(hwnd_, GWL_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  Measure();
+}
+
+TPopupLevel::~TPopupLevel() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtr(hwnd_, GWL_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void TPopupLevel::Measure() {
+  TCanvas canvas;
+  HDC dc = hwnd_ ? GetDC(hwnd_) : nullptr;
+  if (dc) canvas.SetHandle(dc);
+  canvas.SetFont(font_.get());
+  int textHeight = dc ? canvas.TextHeight("Wg") : 14;
+  if (TCustomImageList* images = ImagesOrNull()) glyphWidth_ = std::max(16, images->Width());
+  int rowHeight = std::max(textHeight + 6, 18);
+  if (TCustomImageList* images = ImagesOrNull()) rowHeight = std::max(rowHeight, images->Height() + 4);
+  int captionWidth = 0, shortCutWidth = 0;
+  for (const TRow& row : rows_) {
+    TMenuItem* item = row.item.Get();
+    if (row.line || !item) continue;
+    if (dc) {
+      TRect r{0, 0, 0, 0};
+      DrawText(canvas.Handle(), item->Caption(), &r, DT_CALCRECT | DT_SINGLELINE);
+      captionWidth = std::max(captionWidth, r.Width());
+      std::string sc = ShortCutToText(item->ShortCut());
+      if (!sc.empty()) shortCutWidth = std::max(shortCutWidth, canvas.TextWidth(sc));
+    }
+  }
+  textLeft_ = kFrame + glyphWidth_ + 8;
+  shortCutLeft_ = textLeft_ + captionWidth + (shortCutWidth ? kShortCutGap : 0);
+  width_ = shortCutLeft_ + shortCutWidth + kArrowColumn + kFrame;
+  int y = kFrame;
+  for (TRow& row : rows_) {
+    int h = row.line ? kSeparatorHeight : rowHeight;
+    row.rect = {kFrame, y, width_ - kFrame, y + h};
+    y += h;
+  }
+  height_ = y + kFrame;
+  if (dc) {
+    canvas.SetHandle(nullptr);
+    ReleaseDC(hwnd_, dc);
+  }
+}
+
+void TPopupLevel::Place(TPoint TopLeft) {
+  if (!hwnd_) return;
+  SetWindowPos(hwnd_, HWND_TOPMOST, TopLeft.X, TopLeft.Y, width_, height_, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void TPopupLevel::ShowAt(TPoint Pos, TPopupAlignment Alignment) {
+  TRect wa = WorkAreaAt(Pos);
+  int x = Pos.X;
+  if (Alignment == TPopupAlignment::paRight) x -= width_;
+  if (Alignment == TPopupAlignment::paCenter) x -= width_ / 2;
+  int y = Pos.Y;
+  if (y + height_ > wa.Bottom) y = Pos.Y - height_;  // opens upwards from the point
+  x = std::max(wa.Left, std::min(x, wa.Right - width_));
+  y = std::max(wa.Top, std::min(y, wa.Bottom - height_));
+  Place({x, y});
+}
+
+void TPopupLevel::ShowBeside(const TRect& ItemOnScreen) {
+  TRect wa = WorkAreaAt({ItemOnScreen.Left, ItemOnScreen.Top});
+  // The first row lines up with the parent row; the level overlaps the parent's frame.
+  int x = ItemOnScreen.Right + kFrame;
+  if (x + width_ > wa.Right) x = ItemOnScreen.Left - kFrame - width_;
+  int y = ItemOnScreen.Top - kFrame;
+  if (y + height_ > wa.Bottom) y = wa.Bottom - height_;
+  x = std::max(wa.Left, x);
+  y = std::max(wa.Top, y);
+  Place({x, y});
+}
+
+bool TPopupLevel::Contains(TPoint Screen) const {
+  TRect r;
+  return hwnd_ && GetWindowRect(hwnd_, &r) && r.Contains(Screen);
+}
+
+int TPopupLevel::RowAt(TPoint Screen) const {
+  if (!Contains(Screen)) return -1;
+  TPoint p = Screen;
+  ScreenToClient(hwnd_, &p);
+  for (int i = 0; i < Count(); ++i) {
+    if (rows_[i].rect.Contains(p)) return i;
+  }
+  return -1;
+}
+
+bool TPopupLevel::Selectable(int Row) const {
+  // Disabled rows can be highlighted (the user sees where the keyboard is) but never run.
+  return Row >= 0 && Row < Count() && !rows_[Row].line && rows_[Row].item;
+}
+
+TRect TPopupLevel::RowOnScreen(int Row) const {
+  TRect r = rows_[Row].rect;
+  TPoint tl{r.Left, r.Top}, br{r.Right, r.Bottom};
+  ClientToScreen(hwnd_, &tl);
+  ClientToScreen(hwnd_, &br);
+  return {tl.X, tl.Y, br.X, br.Y};
+}
+
+int TPopupLevel::Step(int From, int Direction) const {
+  int n = Count();
+  int start = From >= 0 ? From : (Direction > 0 ? -1 : n);
+  for (int k = 1; k <= n; ++k) {
+    int i = ((start + Direction * k) % n + n) % n;
+    if (Selectable(i)) return i;
+  }
+  return -1;
+}
+
+std::vector<int> TPopupLevel::RowsWithAccel(WORD Key) const {
+  std::vector<int> out;
+  for (int i = 0; i < Count(); ++i) {
+    if (TMenuItem* item = ItemAt(i); item && !rows_[i].line && IsAccel(Key, item->Caption())) out.push_back(i);
+  }
+  return out;
+}
+
+void TPopupLevel::SetActive(int Row) {
+  if (Row == active_) return;
+  InvalidateRow(active_);
+  active_ = Row;
+  InvalidateRow(active_);
+}
+
+void TPopupLevel::InvalidateRow(int Row) {
+  if (Row < 0 || Row >= Count() || !hwnd_) return;
+  InvalidateRect(hwnd_, &rows_[Row].rect, FALSE);
+}
+
+void TPopupLevel::Paint(HDC DC) {
+  TCanvas canvas;
+  canvas.SetHandle(DC);
+  TRect all{0, 0, width_, height_};
+  canvas.Brush()->SetColor(clMenu);
+  canvas.FillRect(all);
+  TRect edge = all;
+  DrawEdge(DC, &edge, EDGE_RAISED, BF_RECT);
+  for (int i = 0; i < Count(); ++i) PaintRow(canvas, i);
+  canvas.SetHandle(nullptr);
+}
+
+void TPopupLevel::PaintRow(TCanvas& Canvas, int Row) {
+  const TRow& row = rows_[Row];
+  TMenuItem* item = row.item.Get();
+  TRect r = row.rect;
+  if (row.line || !item) {
+    int y = r.Top + r.Height() / 2 - 1;
+    Canvas.Pen()->SetColor(clBtnShadow);
+    Canvas.MoveTo(r.Left + 1, y);
+    Canvas.LineTo(r.Right - 1, y);
+    Canvas.Pen()->SetColor(clBtnHighlight);
+    Canvas.MoveTo(r.Left + 1, y + 1);
+    Canvas.LineTo(r.Right - 1, y + 1);
+    return;
+  }
+  const bool selected = Row == active_;
+  const bool enabled = item->Enabled();
+  Canvas.Brush()->SetColor(selected ? clHighlight : clMenu);
+  Canvas.FillRect(r);
+  TColor text = !enabled ? clGrayText : selected ? clHighlightText : clMenuText;
+  Canvas.SetFont(font_.get());
+  Canvas.Font()->SetColor(text);
+  if (item->Default()) Canvas.Font()->SetStyle({TFontStyle::fsBold});
+  TRect textRect{textLeft_, r.Top, r.Right - kArrowColumn, r.Bottom};
+  if (item->OnDrawItem) {
+    item->OnDrawItem(item, &Canvas, textRect, selected);
+    return;
+  }
+  // Glyph column: the image (framed when ticked) or the check mark / radio dot.
+  TRect glyph{r.Left + 2, r.Top, r.Left + 2 + glyphWidth_, r.Bottom};
+  TCustomImageList* images = ImagesOrNull();
+  bool hasImage = images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count();
+  if (hasImage || item->HasBitmap()) {
+    int w = hasImage ? images->Width() : item->Bitmap()->Width();
+    int h = hasImage ? images->Height() : item->Bitmap()->Height();
+    int x = glyph.Left + (glyph.Width() - w) / 2, y = glyph.Top + (glyph.Height() - h) / 2;
+    if (hasImage) {
+      images->Draw(&Canvas, x, y, item->ImageIndex(), enabled);
+    } else {
+      Canvas.Draw(x, y, item->Bitmap());
+    }
+    if (item->Checked()) {
+      Canvas.Brush()->SetColor(text);
+      Canvas.FrameRect({x - 1, y - 1, x + w + 1, y + h + 1});
+    }
+  } else if (item->Checked()) {
+    int cx = glyph.Left + glyph.Width() / 2, cy = glyph.Top + glyph.Height() / 2;
+    Canvas.Pen()->SetColor(text);
+    Canvas.Brush()->SetColor(text);
+    if (item->RadioItem()) {
+      Canvas.Ellipse(cx - 3, cy - 3, cx + 3, cy + 3);
+    } else {
+      for (int i = 0; i < 3; ++i) Canvas.Polyline({{cx - 4, cy - 1 + i}, {cx - 2, cy + 1 + i}, {cx + 3, cy - 4 + i}});
+    }
+  }
+  Canvas.Brush()->SetStyle(TBrushStyle::bsClear);
+  TRect caption = textRect;
+  DrawText(Canvas.Handle(), item->Caption(), &caption, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  std::string sc = ShortCutToText(item->ShortCut());
+  if (!sc.empty()) {
+    TRect scRect{shortCutLeft_, r.Top, r.Right - kArrowColumn, r.Bottom};
+    DrawText(Canvas.Handle(), sc, &scRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+  }
+  Canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
+  if (item->Count() > 0) {
+    int x = r.Right - kArrowColumn + 6, y = r.Top + r.Height() / 2;
+    Canvas.Pen()->SetColor(text);
+    Canvas.Brush()->SetColor(text);
+    Canvas.Polygon({{x, y - 4}, {x + 4, y}, {x, y + 4}});
+  }
+}
+
+LRESULT TPopupLevel::WindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<TPopupLevel*>(GetWindowLongPtr(hWnd, GWL_USERDATA));
+  switch (Msg) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = wParam ? reinterpret_cast<HDC>(wParam) : BeginPaint(hWnd, &ps);
+      if (self) self->Paint(dc);
+      if (!wParam) EndPaint(hWnd, &ps);
+      return 0;
+    }
+    case WM_TIMER:
+      if (self && wParam == kSubmenuTimer) self->tracker_.SubmenuTimer(hWnd);
+      return 0;
+    case WM_CANCELMODE:
+    case WM_CAPTURECHANGED:
+      // Someone else took the mouse: the menu ends.
+      if (self) self->tracker_.Cancel();
+      return 0;
+    default:
+      return DefWindowProc(hWnd, Msg, wParam, lParam);
+  }
+}
+
+// ---- TTracker ----
+
+TMenuItem* TTracker::Run(TPoint Pos, TPopupAlignment Alignment) {
+  TMenuItem* root = root_.Get();
+  if (!root) return nullptr;
+  levels_.push_back(std::make_unique<TPopupLevel>(*this, root, images_));
+  if (levels_[0]->Empty() || !levels_[0]->Handle()) {
+    levels_.clear();
+    return nullptr;
+  }
+  levels_[0]->ShowAt(Pos, Alignment);
+  HWND captureOwner = levels_[0]->Handle();
+  SetCapture(captureOwner);
+
+  TTracker* outer = activeTracker;
+  activeTracker = this;
+  while (!done_) {
+    FreeClosed();
+    MSG msg;
+    if (!GetMessage(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // the application loop must see it too
+      break;
+    }
+    if (Filter(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessage(&msg);
+  }
+  activeTracker = outer;
+
+  // Stop hearing WM_CAPTURECHANGED as a cancel before giving the capture back.
+  for (auto& level : levels_) SetWindowLongPtr(level->Handle(), GWL_USERDATA, 0);
+  if (GetCapture() == captureOwner) ReleaseCapture();
+  levels_.clear();
+  closed_.clear();
+  return chosen_.Get();
+}
+
+void TTracker::FreeClosed() { closed_.clear(); }
+
+std::vector<HWND> TTracker::Windows() const {
+  std::vector<HWND> out;
+  for (const auto& level : levels_) out.push_back(level->Handle());
+  return out;
+}
+
+TRect TTracker::ItemRect(const TMenuItem* Item) const {
+  for (const auto& level : levels_) {
+    for (int i = 0; i < level->Count(); ++i) {
+      if (level->ItemAt(i) == Item) return level->RowOnScreen(i);
+    }
+  }
+  return {};
+}
+
+int TTracker::LevelAt(TPoint Screen) const {
+  // Deeper levels lie on top of their parents.
+  for (int i = static_cast<int>(levels_.size()) - 1; i >= 0; --i) {
+    if (levels_[static_cast<std::size_t>(i)]->Contains(Screen)) return i;
+  }
+  return -1;
+}
+
+int TTracker::LevelOf(HWND Handle) const {
+  for (std::size_t i = 0; i < levels_.size(); ++i) {
+    if (levels_[i]->Handle() == Handle) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool TTracker::Filter(MSG& Msg) {
+  switch (Msg.message) {
+    case WM_MOUSEMOVE:
+    case WM_NCMOUSEMOVE:
+      MouseMove(Msg.pt);
+      return true;
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCMBUTTONDOWN:
+      MouseDown(Msg.pt);
+      return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_NCLBUTTONUP:
+    case WM_NCRBUTTONUP:
+      MouseUp(Msg.pt);
+      return true;
+    case WM_MBUTTONUP:
+    case WM_NCMBUTTONUP:
+    case WM_MOUSEWHEEL:
+      return true;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      TranslateMessage(&Msg);  // the characters come as WM_CHAR for accelerators
+      KeyDown(static_cast<WORD>(Msg.wParam));
+      return true;
+    case WM_CHAR:
+    case WM_SYSCHAR:
+      Char(static_cast<char32_t>(Msg.wParam));
+      return true;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+    case WM_DEADCHAR:
+    case WM_SYSDEADCHAR:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TTracker::MouseMove(TPoint Screen) {
+  int l = LevelAt(Screen);
+  if (l < 0) {
+    // Off the menu: the deepest level loses its highlight unless it leads to an open submenu.
+    TPopupLevel& deepest = *levels_.back();
+    deepest.SetActive(-1);
+    return;
+  }
+  auto L = static_cast<std::size_t>(l);
+  TPopupLevel& level = *levels_[L];
+  int row = level.RowAt(Screen);
+  if (row < 0 || !level.Selectable(row)) {
+    if (L + 1 == levels_.size()) level.SetActive(-1);
+    return;
+  }
+  if (row == level.Active()) return;
+  level.SetActive(row);
+  CloseAfter(L);
+  TMenuItem* item = level.ItemAt(row);
+  if (item && item->Count() > 0 && item->Enabled()) SetTimer(level.Handle(), kSubmenuTimer, kSubmenuDelay, nullptr);
+}
+
+void TTracker::SubmenuTimer(HWND Level) {
+  KillTimer(Level, kSubmenuTimer);
+  int l = LevelOf(Level);
+  if (l < 0) return;
+  auto L = static_cast<std::size_t>(l);
+  if (L + 1 == levels_.size()) OpenSubmenu(L, levels_[L]->Active(), false);
+}
+
+void TTracker::MouseDown(TPoint Screen) {
+  int l = LevelAt(Screen);
+  if (l < 0) {
+    // A press anywhere else ends the menu; the press itself is swallowed.
+    Cancel();
+    return;
+  }
+  buttonDownInMenu_ = true;
+  auto L = static_cast<std::size_t>(l);
+  int row = levels_[L]->RowAt(Screen);
+  TMenuItem* item = levels_[L]->ItemAt(row);
+  if (item && item->Count() > 0 && item->Enabled() && levels_[L]->Selectable(row)) {
+    levels_[L]->SetActive(row);
+    OpenSubmenu(L, row, false);
+  }
+}
+
+void TTracker::MouseUp(TPoint Screen) {
+  bool pressedInMenu = buttonDownInMenu_;
+  buttonDownInMenu_ = false;
+  int l = LevelAt(Screen);
+  if (l < 0) {
+    // A release off the menu ends it only after a press inside (a drag out of the menu); the
+    // release of the click that opened the menu must not.
+    if (pressedInMenu) Cancel();
+    return;
+  }
+  auto L = static_cast<std::size_t>(l);
+  int row = levels_[L]->RowAt(Screen);
+  if (!levels_[L]->Selectable(row)) return;
+  TMenuItem* item = levels_[L]->ItemAt(row);
+  if (item->Count() > 0) return;  // opened on the press
+  Choose(item);
+}
+
+void TTracker::Choose(TMenuItem* Item) {
+  if (!Item || !Item->Enabled()) return;
+  chosen_ = TWeak<TMenuItem>(Item);
+  Cancel();
+}
+
+void TTracker::OpenSubmenu(std::size_t L, int Row, bool SelectFirst) {
+  TMenuItem* item = levels_[L]->ItemAt(Row);
+  if (!item || item->Count() == 0 || !item->Enabled()) return;
+  KillTimer(levels_[L]->Handle(), kSubmenuTimer);
+  if (L + 1 < levels_.size() && levels_[L]->openedRow == Row) {
+    if (SelectFirst && levels_[L + 1]->Active() < 0) levels_[L + 1]->SetActive(levels_[L + 1]->Step(-1, +1));
+    return;
+  }
+  CloseAfter(L);
+  // A parent item hears OnClick when its submenu opens, the place to update its children.
+  TWeak<TMenuItem> alive(item);
+  if (item->OnClick) item->OnClick(item);
+  if (!alive || done_) return;
+  auto level = std::make_unique<TPopupLevel>(*this, item, images_);
+  if (level->Empty() || !level->Handle()) return;
+  level->ShowBeside(levels_[L]->RowOnScreen(Row));
+  if (SelectFirst) level->SetActive(level->Step(-1, +1));
+  levels_[L]->openedRow = Row;
+  levels_.push_back(std::move(level));
+}
+
+void TTracker::CloseAfter(std::size_t L) {
+  if (L < levels_.size()) levels_[L]->openedRow = -1;
+  while (levels_.size() > L + 1) {
+    ShowWindow(levels_.back()->Handle(), SW_HIDE);
+    closed_.push_back(std::move(levels_.back()));
+    levels_.pop_back();
+  }
+}
+
+void TTracker::KeyDown(WORD Key) {
+  std::size_t L = levels_.size() - 1;
+  TPopupLevel& level = *levels_[L];
+  switch (Key) {
+    case VK_DOWN:
+      level.SetActive(level.Step(level.Active(), +1));
+      break;
+    case VK_UP:
+      level.SetActive(level.Step(level.Active(), -1));
+      break;
+    case VK_RIGHT:
+      if (TMenuItem* item = level.ItemAt(level.Active()); item && item->Count() > 0) OpenSubmenu(L, level.Active(), true);
+      break;
+    case VK_LEFT:
+      if (L > 0) CloseAfter(L - 1);
+      break;
+    case VK_ESCAPE:
+      if (L > 0) {
+        CloseAfter(L - 1);
+      } else {
+        Cancel();
+      }
+      break;
+    case VK_RETURN:
+    case VK_SPACE: {
+      TMenuItem* item = level.ItemAt(level.Active());
+      if (!item || !level.Selectable(level.Active())) break;
+      if (item->Count() > 0) {
+        OpenSubmenu(L, level.Active(), true);
+      } else {
+        Choose(item);
+      }
+      break;
+    }
+    case VK_MENU:
+    case VK_F10:
+      Cancel();
+      break;
+    default:
+      break;
+  }
+}
+
+void TTracker::Char(char32_t Ch) {
+  if (Ch < 0x20 || Ch > 0xFFFF) return;
+  std::size_t L = levels_.size() - 1;
+  TPopupLevel& level = *levels_[L];
+  std::vector<int> rows = level.RowsWithAccel(static_cast<WORD>(Ch));
+  if (rows.empty()) return;
+  if (rows.size() > 1) {
+    // Several rows share the letter: each press moves to the next of them.
+    auto next = std::upper_bound(rows.begin(), rows.end(), level.Active());
+    level.SetActive(next == rows.end() ? rows.front() : *next);
+    return;
+  }
+  level.SetActive(rows.front());
+  TMenuItem* item = level.ItemAt(rows.front());
+  if (item->Count() > 0) {
+    OpenSubmenu(L, rows.front(), true);
+  } else {
+    Choose(item);  // a disabled item only gets the highlight
+  }
+}
+
+}  // namespace
+
+TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment) {
+  if (activeTracker || !Root) return nullptr;
+  TTracker tracker(Root, Images);
+  return tracker.Run(Pos, Alignment);
+}
+
+void CancelPlainPopup() {
+  if (activeTracker) activeTracker->Cancel();
+}
+
+bool PlainPopupActive() { return activeTracker != nullptr; }
+
+std::vector<HWND> PlainPopupWindows() { return activeTracker ? activeTracker->Windows() : std::vector<HWND>{}; }
+
+TRect PlainPopupItemRect(const TMenuItem* Item) { return activeTracker ? activeTracker->ItemRect(Item) : TRect{}; }
+
+}  // namespace detail

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ActnList.h"
+#include "platform/ImageList.h"
+#include "platform/Menus.h"
+
+namespace {
+
+// A client that records what its link passes on.
+class TRecordingLink : public TActionLink {
+ public:
+  TRecordingLink() : TActionLink(nullptr) {}
+  void SetCaption(const std::string& v) override { log.push_back("caption=" + v); }
+  void SetEnabled(bool v) override { log.push_back(std::string("enabled=") + (v ? "1" : "0")); }
+  void SetChecked(bool v) override { log.push_back(std::string("checked=") + (v ? "1" : "0")); }
+  std::vector<std::string> log;
+};
+
+class Actions : public ::testing::Test {
+ protected:
+  std::unique_ptr<TComponent> form = std::make_unique<TComponent>(nullptr);
+  TActionList* list = new TActionList(form.get());
+  TAction* save = new TAction(form.get());
+};
+
+TEST_F(Actions, PropertyChangesReachEveryLinkedMenuItem) {
+  auto* item1 = new TMenuItem(form.get());
+  auto* item2 = new TMenuItem(form.get());
+  save->SetCaption("&Save");
+  save->SetShortCut(ShortCut('S', {TShiftStateFlag::ssCtrl}));
+  item1->SetAction(save);
+  item2->SetAction(save);
+  // Linking copies the current state.
+  EXPECT_EQ(item1->Caption(), "&Save");
+  EXPECT_EQ(item1->ShortCut(), ShortCut('S', {TShiftStateFlag::ssCtrl}));
+
+  save->SetCaption("Save &As");
+  save->SetEnabled(false);
+  save->SetChecked(true);
+  save->SetHint("Saves");
+  save->SetImageIndex(3);
+  save->SetVisible(false);
+  for (TMenuItem* item : {item1, item2}) {
+    SCOPED_TRACE(item == item1 ? "first item" : "second item");
+    EXPECT_EQ(item->Caption(), "Save &As");
+    EXPECT_FALSE(item->Enabled());
+    EXPECT_TRUE(item->Checked());
+    EXPECT_EQ(item->Hint(), "Saves");
+    EXPECT_EQ(item->ImageIndex(), 3);
+    EXPECT_FALSE(item->Visible());
+  }
+  // An unlinked item no longer follows.
+  item2->SetAction(nullptr);
+  save->SetCaption("Other");
+  EXPECT_EQ(item1->Caption(), "Other");
+  EXPECT_EQ(item2->Caption(), "Save &As");
+  EXPECT_EQ(save->LinkCount(), 1);
+}
+
+TEST_F(Actions, LinkSeesOnlyRealChangesInOrder) {
+  TRecordingLink link;
+  link.SetAction(save);
+  int changes = 0;
+  link.OnChange = [&](TObject*) { ++changes; };
+  save->SetCaption("A");
+  save->SetCaption("A");  // no change, nothing told
+  save->SetEnabled(false);
+  save->SetChecked(true);
+  EXPECT_EQ(link.log, (std::vector<std::string>{"caption=A", "enabled=0", "checked=1"}));
+  EXPECT_EQ(changes, 3);
+}
+
+TEST_F(Actions, ExecuteGoesThroughTheListFirstAndNeverWhenDisabled) {
+  std::vector<std::string> calls;
+  save->SetActionList(list);
+  save->OnExecute = [&](TObject* s) {
+    calls.push_back("action");
+    EXPECT_EQ(s, save);
+  };
+  bool listHandles = false;
+  list->OnExecute = [&](TBasicAction* a, bool& handled) {
+    EXPECT_EQ(a, save);
+    calls.push_back("list");
+    handled = listHandles;
+  };
+  EXPECT_TRUE(save->Execute());
+  listHandles = true;
+  EXPECT_TRUE(save->Execute());
+  EXPECT_EQ(calls, (std::vector<std::string>{"list", "action", "list"}));
+
+  calls.clear();
+  save->SetEnabled(false);
+  EXPECT_FALSE(save->Execute());
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(Actions, UpdateRunsListThenActionHandlersAndCanChangeClients) {
+  save->SetActionList(list);
+  auto* item = new TMenuItem(form.get());
+  item->SetAction(save);
+  bool canSave = false;
+  save->OnUpdate = [&](TObject*) { save->SetEnabled(canSave); };
+  list->UpdateActions();
+  EXPECT_FALSE(item->Enabled());
+  canSave = true;
+  list->UpdateActions();
+  EXPECT_TRUE(item->Enabled());
+  // A list handler that handles the update keeps the action's own handler out.
+  list->OnUpdate = [](TBasicAction*, bool& handled) { handled = true; };
+  canSave = false;
+  list->UpdateActions();
+  EXPECT_TRUE(item->Enabled());
+}
+
+TEST_F(Actions, ClickingALinkedItemExecutesWithTheItemAsActionComponent) {
+  auto* item = new TMenuItem(form.get());
+  item->SetAction(save);
+  TComponent* seen = nullptr;
+  save->OnExecute = [&](TObject*) { seen = save->ActionComponent(); };
+  item->Click();
+  EXPECT_EQ(seen, item);
+  EXPECT_EQ(save->ActionComponent(), nullptr);
+  // An OnClick of the item's own takes precedence.
+  bool own = false;
+  seen = nullptr;
+  item->OnClick = [&](TObject*) { own = true; };
+  item->Click();
+  EXPECT_TRUE(own);
+  EXPECT_EQ(seen, nullptr);
+}
+
+TEST_F(Actions, FreeingEitherSideLeavesNoDanglingLink) {
+  auto* item = new TMenuItem(form.get());
+  item->SetAction(save);
+  save->SetActionList(list);
+  delete save;
+  EXPECT_EQ(item->Action(), nullptr);
+  EXPECT_EQ(list->ActionCount(), 0);
+  item->Click();  // nothing to run, nothing to crash
+
+  auto* other = new TAction(form.get());
+  auto* item2 = new TMenuItem(form.get());
+  item2->SetAction(other);
+  delete item2;
+  EXPECT_EQ(other->LinkCount(), 0);
+  other->SetCaption("still fine");
+
+  other->SetActionList(list);
+  delete list;
+  EXPECT_EQ(other->ActionList(), nullptr);
+  EXPECT_FALSE(other->Execute());
+}
+
+TEST_F(Actions, ImagesOfTheListAndItsRemoval) {
+  auto* images = new TImageList(form.get());
+  list->SetImages(images);
+  save->SetActionList(list);
+  EXPECT_EQ(save->Images(), images);
+  delete images;
+  EXPECT_EQ(list->Images(), nullptr);
+  EXPECT_EQ(save->Images(), nullptr);
+}
+
+}  // namespace
