@@ -1,0 +1,564 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/Colors.h"
+#include "platform/HeadlessDisplay.h"
+#include "platform/Input.h"
+#include "platform/Menus.h"
+#include "platform/MessageQueue.h"
+#include "platform/Painting.h"
+#include "platform/Surface.h"
+#include "platform/Window.h"
+#include "platform/WindowTree.h"
+#include "Watchdog.h"
+
+namespace {
+
+// ---- shortcuts and accelerators ----
+
+TEST(ShortCuts, TextRoundTrips) {
+  struct Case {
+    WORD key;
+    TShiftState shift;
+    const char* text;
+  };
+  const Case cases[] = {
+      {'S', {TShiftStateFlag::ssCtrl}, "Ctrl+S"},
+      {VK_F4, {TShiftStateFlag::ssAlt}, "Alt+F4"},
+      {VK_DELETE, {}, "Del"},
+      {VK_RETURN, {TShiftStateFlag::ssCtrl}, "Ctrl+Enter"},
+      {'1', {TShiftStateFlag::ssShift, TShiftStateFlag::ssCtrl, TShiftStateFlag::ssAlt}, "Shift+Ctrl+Alt+1"},
+      {VK_F12, {TShiftStateFlag::ssShift}, "Shift+F12"},
+      {VK_NUMPAD5, {}, "Num 5"},
+      {VK_PRIOR, {}, "PgUp"},
+      {VK_ESCAPE, {}, "Esc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    TShortCut sc = ShortCut(c.key, c.shift);
+    EXPECT_EQ(ShortCutToText(sc), c.text);
+    EXPECT_EQ(TextToShortCut(c.text), sc);
+    WORD key = 0;
+    TShiftState shift;
+    ShortCutToKey(sc, key, shift);
+    EXPECT_EQ(key, c.key);
+    EXPECT_EQ(shift, c.shift);
+  }
+}
+
+TEST(ShortCuts, ParsingIsLenientAboutCaseAndOrderButRejectsNonsense) {
+  struct Case {
+    const char* text;
+    TShortCut expected;
+  };
+  const Case cases[] = {
+      {"ctrl+s", static_cast<TShortCut>(scCtrl | 'S')},
+      {"Alt+Ctrl+Del", static_cast<TShortCut>(scCtrl | scAlt | VK_DELETE)},
+      {"Ctrl+", scNone},
+      {"Ctrl+Banana", scNone},
+      {"", scNone},
+      {"+", scNone},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(TextToShortCut(c.text), c.expected);
+  }
+  // A key with no name has no text, whatever the modifiers.
+  EXPECT_EQ(ShortCutToText(ShortCut(0xE5, {TShiftStateFlag::ssCtrl})), "");
+  EXPECT_EQ(ShortCutToText(scNone), "");
+}
+
+TEST(ShortCuts, Accelerators) {
+  struct Case {
+    const char* caption;
+    char32_t hotkey;
+    const char* stripped;
+  };
+  const Case cases[] = {
+      {"&File", U'F', "File"},
+      {"Save &as", U'A', "Save as"},
+      {"R&&D", 0, "R&D"},
+      {"a&&b&c", U'C', "a&bc"},
+      {"打开(&O)", U'O', "打开(O)"},
+      {"&打开", U'打', "打开"},
+      {"trailing&", 0, "trailing"},
+      {"-", 0, "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    EXPECT_EQ(GetHotkey(c.caption), c.hotkey);
+    EXPECT_EQ(StripHotkey(c.caption), c.stripped);
+  }
+  EXPECT_TRUE(IsAccel('A', "Save &as"));
+  EXPECT_TRUE(IsAccel('a', "Save &as"));
+  EXPECT_FALSE(IsAccel('S', "Save &as"));
+  EXPECT_FALSE(IsAccel('D', "R&&D"));
+}
+
+// ---- the item tree ----
+
+class MenuModel : public ::testing::Test {
+ protected:
+  TMenuItem* Item(TMenuItem* parent, const std::string& caption) {
+    auto* item = new TMenuItem(form.get());
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+  }
+  std::unique_ptr<TComponent> form = std::make_unique<TComponent>(nullptr);
+  TPopupMenu* menu = new TPopupMenu(form.get());
+};
+
+TEST_F(MenuModel, TreeOperationsKeepParentsAndOwnersSound) {
+  TMenuItem* root = menu->Items();
+  TMenuItem* a = Item(root, "A");
+  TMenuItem* b = Item(root, "B");
+  TMenuItem* sub = Item(b, "B1");
+  auto* c = new TMenuItem(form.get());
+  root->Insert(1, c);
+  EXPECT_EQ(root->Count(), 3);
+  EXPECT_EQ(root->IndexOf(c), 1);
+  EXPECT_EQ(c->Parent(), root);
+  EXPECT_EQ(sub->GetParentMenu(), menu);
+  EXPECT_EQ(root->Find("b"), b);
+
+  EXPECT_THROW(root->Add(a), EMenuError);       // already has a parent
+  EXPECT_THROW(sub->Add(b), EMenuError);        // would make a loop (b has a parent anyway)
+  EXPECT_THROW(root->Insert(9, new TMenuItem(form.get())), EMenuError);
+  EXPECT_THROW((void)root->Items(3), EMenuError);
+
+  TWeak<TMenuItem> subAlive(sub);
+  int owned = form->ComponentCount();
+  root->Delete(root->IndexOf(b));  // frees b and its child
+  EXPECT_FALSE(subAlive);
+  EXPECT_EQ(form->ComponentCount(), owned - 2);
+  EXPECT_EQ(root->Count(), 2);
+  root->Clear();
+  EXPECT_EQ(root->Count(), 0);
+  // Freeing the form frees whatever is left (the sanitizers see any double free).
+}
+
+TEST_F(MenuModel, CommandsAreUniqueAndDispatchReachesOnlyLiveItems) {
+  TMenuItem* a = Item(menu->Items(), "A");
+  TMenuItem* b = Item(a, "B");
+  EXPECT_NE(a->Command(), b->Command());
+  EXPECT_NE(b->Command(), 0);
+  int clicks = 0;
+  b->OnClick = [&](TObject* s) {
+    EXPECT_EQ(s, b);
+    ++clicks;
+  };
+  EXPECT_EQ(menu->FindItem(b->Command(), TFindItemKind::fkCommand), b);
+  EXPECT_TRUE(menu->DispatchCommand(b->Command()));
+  EXPECT_EQ(clicks, 1);
+  b->SetEnabled(false);
+  EXPECT_TRUE(menu->DispatchCommand(b->Command()));  // found, but a disabled item does nothing
+  EXPECT_EQ(clicks, 1);
+  WORD gone = b->Command();
+  delete b;
+  EXPECT_FALSE(menu->DispatchCommand(gone));
+}
+
+TEST_F(MenuModel, CheckingARadioItemUnchecksOnlyItsGroup) {
+  TMenuItem* root = menu->Items();
+  std::vector<TMenuItem*> g1, g2;
+  for (int i = 0; i < 3; ++i) {
+    g1.push_back(Item(root, "g1"));
+    g1.back()->SetRadioItem(true);
+    g1.back()->SetGroupIndex(1);
+  }
+  for (int i = 0; i < 2; ++i) {
+    g2.push_back(Item(root, "g2"));
+    g2.back()->SetRadioItem(true);
+    g2.back()->SetGroupIndex(2);
+  }
+  TMenuItem* plain = Item(root, "plain");
+  plain->SetGroupIndex(1);
+  plain->SetChecked(true);
+  g2[0]->SetChecked(true);
+
+  g1[0]->SetChecked(true);
+  g1[2]->SetChecked(true);
+  EXPECT_FALSE(g1[0]->Checked());
+  EXPECT_FALSE(g1[1]->Checked());
+  EXPECT_TRUE(g1[2]->Checked());
+  EXPECT_TRUE(g2[0]->Checked());  // other group untouched
+  EXPECT_TRUE(plain->Checked());  // not a radio item
+
+  // Moving a checked radio item into a group takes the check away from the others.
+  g2[1]->SetChecked(true);
+  EXPECT_FALSE(g2[0]->Checked());
+  g2[1]->SetGroupIndex(1);
+  EXPECT_FALSE(g1[2]->Checked());
+  EXPECT_TRUE(g2[1]->Checked());
+}
+
+TEST_F(MenuModel, RethinkLinesHidesRedundantSeparators) {
+  struct Case {
+    std::string captions;  // one character per item: '-' separator, 'x' item, 'h' hidden item
+    std::string visible;   // expected visibility: '1' or '0'
+  };
+  const Case cases[] = {
+      {"x-x", "111"}, {"-x-", "010"}, {"x--x", "1101"}, {"x-h-x", "11001"},
+      {"x-h", "100"}, {"--", "00"},   {"x", "1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.captions);
+    TMenuItem* root = menu->Items();
+    root->Clear();
+    for (char k : c.captions) {
+      TMenuItem* item = Item(root, k == '-' ? "-" : "item");
+      if (k == 'h') item->SetVisible(false);
+    }
+    root->RethinkLines();
+    std::string got;
+    for (int i = 0; i < root->Count(); ++i) got += root->Items(i)->Visible() ? '1' : '0';
+    EXPECT_EQ(got, c.visible);
+  }
+}
+
+TEST_F(MenuModel, IsShortCutRunsOnlyReachableEnabledItemsParentsFirst) {
+  TMenuItem* file = Item(menu->Items(), "&File");
+  TMenuItem* save = Item(file, "&Save");
+  save->SetShortCut(ShortCut('S', {TShiftStateFlag::ssCtrl}));
+  std::vector<std::string> calls;
+  file->OnClick = [&](TObject*) { calls.push_back("file"); };
+  save->OnClick = [&](TObject*) { calls.push_back("save"); };
+
+  EXPECT_TRUE(menu->IsShortCut('S', {TShiftStateFlag::ssCtrl}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"file", "save"}));
+  EXPECT_FALSE(menu->IsShortCut('S', {}));
+  EXPECT_FALSE(menu->IsShortCut('S', {TShiftStateFlag::ssCtrl, TShiftStateFlag::ssShift}));
+  calls.clear();
+  file->SetVisible(false);
+  EXPECT_FALSE(menu->IsShortCut('S', {TShiftStateFlag::ssCtrl}));
+  file->SetVisible(true);
+  save->SetEnabled(false);
+  EXPECT_FALSE(menu->IsShortCut('S', {TShiftStateFlag::ssCtrl}));
+  EXPECT_TRUE(calls.empty());
+}
+
+TEST_F(MenuModel, MainMenuMergesByGroupIndex) {
+  auto* main = new TMainMenu(form.get());
+  auto* child = new TMainMenu(form.get());
+  auto top = [&](TMainMenu* m, const std::string& caption, BYTE group) {
+    TMenuItem* item = Item(m->Items(), caption);
+    item->SetGroupIndex(group);
+    return item;
+  };
+  top(main, "File", 0);
+  top(main, "Edit", 1);
+  top(main, "Window", 9);
+  top(main, "Help", 9);
+  top(child, "ChildEdit", 1);
+  TMenuItem* tools = top(child, "Tools", 5);
+  TMenuItem* run = Item(tools, "Run");
+  run->SetShortCut(ShortCut(VK_F9, {}));
+  bool ran = false;
+  run->OnClick = [&](TObject*) { ran = true; };
+
+  auto captions = [&] {
+    std::string out;
+    for (TMenuItem* i : main->MergedItems()) out += i->Caption() + " ";
+    return out;
+  };
+  EXPECT_EQ(captions(), "File Edit Window Help ");
+  main->Merge(child);
+  EXPECT_EQ(captions(), "File ChildEdit Tools Window Help ");
+  EXPECT_TRUE(main->IsShortCut(VK_F9, {}));
+  EXPECT_TRUE(ran);
+  EXPECT_EQ(main->FindItem(run->Command(), TFindItemKind::fkCommand), run);
+  main->Unmerge(child);
+  EXPECT_EQ(captions(), "File Edit Window Help ");
+  EXPECT_FALSE(main->IsShortCut(VK_F9, {}));
+
+  main->Merge(child);
+  delete child;  // the merge ends with the merged menu
+  EXPECT_EQ(main->MergedMenu(), nullptr);
+  EXPECT_EQ(captions(), "File Edit Window Help ");
+}
+
+// ---- the plain popup window ----
+
+// Runs steps on a 10 ms timer while a menu's loop is running: a step returns true when it is
+// done, false to be tried again on the next tick. Timers come after posted input and paints,
+// so a step sees the effect of the input the previous one injected.
+class TScript {
+ public:
+  explicit TScript(std::vector<std::function<bool()>> Steps) : steps_(std::move(Steps)) {
+    window_ = AllocateHWnd([this](TMessage& m) {
+      if (m.Msg == WM_TIMER && next_ < steps_.size() && steps_[next_]()) ++next_;
+    });
+    SetTimer(window_, 1, 10, nullptr);
+  }
+  ~TScript() {
+    KillTimer(window_, 1);
+    DeallocateHWnd(window_);
+  }
+  [[nodiscard]] bool Finished() const { return next_ == steps_.size(); }
+
+ private:
+  std::vector<std::function<bool()>> steps_;
+  std::size_t next_ = 0;
+  HWND window_ = nullptr;
+};
+
+LRESULT OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l);
+std::vector<UINT>* ownerLog = nullptr;
+LRESULT OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
+  if (ownerLog) ownerLog->push_back(msg);
+  return DefWindowProc(h, msg, w, l);
+}
+
+TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
+
+class PopupWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = HeadlessDisplay();
+    ASSERT_NE(display, nullptr);
+    display->SetScreenSize({800, 600});
+    display->SetWorkArea({0, 0, 800, 560});
+    static bool registered = [] {
+      WNDCLASS cls;
+      cls.lpfnWndProc = OwnerProc;
+      cls.lpszClassName = "MenuTestOwner";
+      return RegisterClass(&cls) != 0;
+    }();
+    ASSERT_TRUE(registered);
+    owner = CreateWindowEx(0, "MenuTestOwner", "", WS_POPUP | WS_VISIBLE, 0, 0, 800, 560, nullptr, nullptr, nullptr,
+                           nullptr);
+    SetActiveWindow(owner);
+    SetFocus(owner);
+    ownerLog = &log;
+
+    TMenuItem* root = menu->Items();
+    open = Item(root, "&Open");
+    open->SetShortCut(ShortCut('O', {TShiftStateFlag::ssCtrl}));
+    Item(root, "-");
+    mode = Item(root, "&Mode");
+    for (const char* c : {"&Fast", "&Good", "&Best"}) {
+      TMenuItem* r = Item(mode, c);
+      r->SetRadioItem(true);
+      r->SetGroupIndex(1);
+      r->OnClick = [this, r](TObject*) {
+        r->SetChecked(true);
+        chosen = r->Caption();
+      };
+      radios.push_back(r);
+    }
+    radios[0]->SetChecked(true);
+    exit = Item(root, "E&xit");
+    open->OnClick = [this](TObject*) { chosen = "open"; };
+    exit->OnClick = [this](TObject*) {
+      // The command runs after the menu has gone.
+      windowsWhenRun = detail::PlainPopupWindows().size();
+      chosen = "exit";
+    };
+  }
+
+  void TearDown() override {
+    ownerLog = nullptr;
+    DestroyWindow(owner);
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessage(&m);
+  }
+
+  TMenuItem* Item(TMenuItem* parent, const std::string& caption) {
+    auto* item = new TMenuItem(form.get());
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+  }
+
+  // Pops the menu up at (100, 100) and runs the script while it is open.
+  void PopupWith(std::vector<std::function<bool()>> steps) {
+    TWatchdog watchdog("popup menu loop", 8000);
+    TScript script(std::move(steps));
+    menu->Popup(100, 100);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_FALSE(detail::PlainPopupActive());
+  }
+
+  // A step that clicks the centre of the row of an item once that row is shown.
+  std::function<bool()> ClickOn(TMenuItem* item) {
+    return [this, item] {
+      TRect r = detail::PlainPopupItemRect(item);
+      if (r.IsEmpty()) return false;
+      display->MouseMove(Centre(r));
+      display->Click(Centre(r));
+      return true;
+    };
+  }
+  std::function<bool()> Key(WORD key) {
+    return [this, key] {
+      display->KeyDown(key);
+      display->KeyUp(key);
+      return true;
+    };
+  }
+
+  THeadlessDisplay* display = nullptr;
+  HWND owner = nullptr;
+  std::vector<UINT> log;
+  std::unique_ptr<TComponent> form = std::make_unique<TComponent>(nullptr);
+  TPopupMenu* menu = new TPopupMenu(form.get());
+  TMenuItem *open = nullptr, *mode = nullptr, *exit = nullptr;
+  std::vector<TMenuItem*> radios;
+  std::string chosen;
+  std::size_t windowsWhenRun = 99;
+};
+
+TEST_F(PopupWindow, OpensAtThePointPaintsAndRunsASubmenuCommandByMouse) {
+  bool popupEventRan = false;
+  menu->OnPopup = [&](TObject* s) {
+    EXPECT_EQ(s, menu);
+    popupEventRan = true;
+  };
+  PopupWith({
+      [&] {
+        std::vector<HWND> levels = detail::PlainPopupWindows();
+        EXPECT_EQ(levels.size(), 1u);
+        TRect r;
+        GetWindowRect(levels[0], &r);
+        EXPECT_EQ(r.Left, 100);
+        EXPECT_EQ(r.Top, 100);
+        EXPECT_TRUE(GetWindowLong(levels[0], GWL_EXSTYLE) & WS_EX_TOPMOST);
+        EXPECT_EQ(GetActiveWindow(), owner);  // the menu never takes the activation
+        display->MouseMove(Centre(detail::PlainPopupItemRect(open)));
+        return true;
+      },
+      [&] {
+        // The hovered row is painted in the highlight colour, the others in the menu colour.
+        TRect hovered = detail::PlainPopupItemRect(open);
+        TRect other = detail::PlainPopupItemRect(exit);
+        auto shot = display->Screenshot();
+        auto at = [&](TPoint p) { return shot->PixelAt(p.X, p.Y) & 0xFFFFFF; };
+        auto rgb = [](TColor c) {
+          COLORREF v = ColorToRGB(c);
+          return static_cast<std::uint32_t>(GetRValue(v) << 16 | GetGValue(v) << 8 | GetBValue(v));
+        };
+        EXPECT_EQ(at({hovered.Right - 4, hovered.Top + 1}), rgb(clHighlight));
+        EXPECT_EQ(at({other.Right - 4, other.Top + 1}), rgb(clMenu));
+        return true;
+      },
+      ClickOn(mode),  // a click on a parent opens its submenu beside it
+      [&] {
+        std::vector<HWND> levels = detail::PlainPopupWindows();
+        if (levels.size() != 2) return false;
+        TRect parent, sub;
+        GetWindowRect(levels[0], &parent);
+        GetWindowRect(levels[1], &sub);
+        EXPECT_GE(sub.Left, parent.Right - 4);
+        EXPECT_NEAR(detail::PlainPopupItemRect(radios[0]).Top, detail::PlainPopupItemRect(mode).Top, 1);
+        return true;
+      },
+      ClickOn(radios[1]),
+  });
+  EXPECT_TRUE(popupEventRan);
+  EXPECT_EQ(chosen, "&Good");
+  EXPECT_FALSE(radios[0]->Checked());
+  EXPECT_TRUE(radios[1]->Checked());
+  EXPECT_EQ(menu->PopupPoint().X, 100);
+}
+
+TEST_F(PopupWindow, KeyboardWalksPastSeparatorsIntoSubmenus) {
+  PopupWith({
+      Key(VK_DOWN),   // Open
+      Key(VK_DOWN),   // the separator is skipped: Mode
+      Key(VK_RIGHT),  // submenu, its first row highlighted
+      Key(VK_DOWN),   // Good
+      Key(VK_DOWN),   // Best
+      Key(VK_RETURN),
+  });
+  EXPECT_EQ(chosen, "&Best");
+  EXPECT_TRUE(radios[2]->Checked());
+  EXPECT_FALSE(radios[0]->Checked());
+}
+
+TEST_F(PopupWindow, EscapeClosesOneLevelAtATimeAndAcceleratorsChoose) {
+  PopupWith({
+      [&] {
+        display->Text("m");  // Mode's accelerator opens its submenu
+        return true;
+      },
+      [&] { return detail::PlainPopupWindows().size() == 2; },
+      Key(VK_ESCAPE),
+      [&] {
+        EXPECT_EQ(detail::PlainPopupWindows().size(), 1u);
+        display->Text("x");  // E&xit
+        return true;
+      },
+  });
+  EXPECT_EQ(chosen, "exit");
+  EXPECT_EQ(windowsWhenRun, 0u);
+}
+
+TEST_F(PopupWindow, DisabledItemsRunNothingAndEscapeOnTheRootCancels) {
+  exit->SetEnabled(false);
+  PopupWith({
+      ClickOn(exit),
+      [&] {
+        EXPECT_EQ(detail::PlainPopupWindows().size(), 1u);  // still open
+        display->Text("x");
+        return true;
+      },
+      Key(VK_ESCAPE),
+  });
+  EXPECT_EQ(chosen, "");
+}
+
+TEST_F(PopupWindow, AClickElsewhereClosesWithoutACommandAndIsSwallowed) {
+  HWND level = nullptr;
+  PopupWith({
+      [&] {
+        level = detail::PlainPopupWindows().at(0);
+        log.clear();
+        display->Click({600, 400});  // on the owner window
+        return true;
+      },
+  });
+  EXPECT_EQ(chosen, "");
+  EXPECT_FALSE(IsWindow(level));
+  EXPECT_EQ(GetCapture(), nullptr);
+  for (UINT m : log) EXPECT_NE(m, WM_LBUTTONDOWN);
+}
+
+TEST_F(PopupWindow, HoveringAParentOpensItsSubmenuAfterADelay) {
+  PopupWith({
+      [&] {
+        display->MouseMove(Centre(detail::PlainPopupItemRect(mode)));
+        return true;
+      },
+      [&] { return detail::PlainPopupWindows().size() == 2; },  // the submenu timer fired
+      ClickOn(radios[2]),
+  });
+  EXPECT_EQ(chosen, "&Best");
+}
+
+TEST_F(PopupWindow, NearTheScreenEdgeTheMenuStaysInsideTheWorkArea) {
+  TWatchdog watchdog("popup menu near the edge", 8000);
+  TRect placed;
+  TScript script({[&] {
+    GetWindowRect(detail::PlainPopupWindows().at(0), &placed);
+    Key(VK_ESCAPE)();
+    return true;
+  }});
+  menu->Popup(790, 550);
+  EXPECT_LE(placed.Right, 800);
+  EXPECT_LE(placed.Bottom, 560);
+  EXPECT_EQ(placed.Bottom, 550);  // it opens upwards from the point
+}
+
+TEST_F(PopupWindow, AnEmptyMenuShowsNothingAndReturnsAtOnce) {
+  menu->Items()->Clear();
+  TWatchdog watchdog("empty popup menu", 3000);
+  menu->Popup(100, 100);
+  EXPECT_FALSE(detail::PlainPopupActive());
+}
+
+}  // namespace
