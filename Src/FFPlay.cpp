@@ -8,6 +8,7 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
+#include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/Messages.h"
 #include "platform/SysUtils.h"
@@ -146,7 +147,10 @@ void TCustomPlayer::ResetPlayState() {
 }
 
 bool TCustomPlayer::AttachSDLToWindow(HWND AHandle) {
-  if (AHandle) SetEnv("SDL_WINDOWID", std::to_string(reinterpret_cast<uintptr_t>(AHandle)));
+  // SDL draws into the display's native window inside the host; a display without native windows
+  // (the headless one) leaves SDL to its own window.
+  const std::uintptr_t native = AHandle ? Display().NativeChildWindow(AHandle) : 0;
+  if (native) SetEnv("SDL_WINDOWID", std::to_string(native));
   const bool ok = sdl::SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == 0;
   FSDLInitialised = FSDLInitialised || ok;
   if (AHandle) {
