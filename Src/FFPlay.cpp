@@ -466,21 +466,25 @@ void TCustomPlayer::SetFormat(const std::string& Value) {
 }
 
 bool TCustomPlayer::Paused() const {
+  std::unique_lock lock(FDataLock);
   TVideoState* S = State();
   return !S || S->paused;
 }
 
 int TCustomPlayer::AudioStreamIndex() const {
+  std::unique_lock lock(FDataLock);
   TVideoState* S = State();
   return S ? S->audio_stream.load() : -1;
 }
 
 int TCustomPlayer::VideoStreamIndex() const {
+  std::unique_lock lock(FDataLock);
   TVideoState* S = State();
   return S ? S->video_stream.load() : -1;
 }
 
 int TCustomPlayer::SubtitleStreamIndex() const {
+  std::unique_lock lock(FDataLock);
   TVideoState* S = State();
   return S ? S->subtitle_stream.load() : -1;
 }

@@ -199,7 +199,7 @@ class TCustomPlayer : public TFFBaseComponent {
   SDL_Surface* Fscreen = nullptr;  // play thread
   std::atomic<int64_t> FLastPTS{NoTimestamp};
   std::atomic<int64_t> FCurrentPTS{-1};
-  std::recursive_timed_mutex FDataLock;
+  mutable std::recursive_timed_mutex FDataLock;  // held per event by the play thread; teardown takes it
   TEvent FSeekEvent{true, true};
   TEvent FPictEvent{true, true};
   TEvent FStopEvent{true, true};
