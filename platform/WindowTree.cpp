@@ -461,8 +461,8 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
   if (show || hide) SendMessage(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
   if (hide) detail::WindowHidden(hWnd);
   SendMessage(hWnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
-  if (show && !(pos.flags & SWP_NOACTIVATE) && !GetParent(hWnd) && !(StyleOf(hWnd) & WS_CHILD) &&
-      !(ExStyleOf(hWnd) & WS_EX_NOACTIVATE)) {
+  // Showing a top-level (owned or not) activates it unless asked not to.
+  if (show && !(pos.flags & SWP_NOACTIVATE) && !(StyleOf(hWnd) & WS_CHILD) && !(ExStyleOf(hWnd) & WS_EX_NOACTIVATE)) {
     SetActiveWindow(hWnd);
   }
   WakeAll(wake);

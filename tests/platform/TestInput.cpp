@@ -88,6 +88,11 @@ TEST_F(InputTest, DestroyingTheActiveWindowHandsTheActivationOn) {
   EXPECT_EQ(GetActiveWindow(), first);
   EXPECT_EQ(GetFocus(), first);
   EXPECT_NE(Find(first, WM_ACTIVATE), nullptr);
+  // An owned popup (a dialog) shown the ordinary way takes the activation.
+  HWND dialog = Make(WS_POPUP, Bounds(50, 50, 40, 40), first);
+  EXPECT_EQ(GetWindow(dialog, GW_OWNER), first);
+  ShowWindow(dialog, SW_SHOW);
+  EXPECT_EQ(GetActiveWindow(), dialog);
 }
 
 TEST_F(InputTest, CursorComesFromTheClassOrTheHitCode) {
