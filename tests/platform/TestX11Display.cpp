@@ -27,6 +27,10 @@
 namespace {
 
 constexpr COLORREF kRed = RGB(220, 20, 30), kBlue = RGB(10, 40, 200);
+// The tests of this program run in parallel with other programs on one server; windows read back
+// from the server must not be covered by another test's windows, so each test keeps to its own
+// part of this corner (the other X tests use the top left of the screen).
+constexpr TPoint kArea{700, 600};
 
 class X11DisplayTest : public WindowWorld {
  protected:
@@ -70,7 +74,7 @@ class X11DisplayTest : public WindowWorld {
 };
 
 TEST_F(X11DisplayTest, TopLevelMapsPaintsAndTakesAClickAndAKey) {
-  HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(40, 30, 120, 80), nullptr, kRed);
+  HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(kArea.X, kArea.Y, 120, 80), nullptr, kRed);
   HWND child = Make(WS_CHILD | WS_VISIBLE, Bounds(20, 10, 40, 30), top, kBlue);
   Pump();
   x->Sync();
@@ -105,8 +109,8 @@ TEST_F(X11DisplayTest, TopLevelMapsPaintsAndTakesAClickAndAKey) {
   e.xbutton.button = Button1;
   e.xbutton.x = 25;
   e.xbutton.y = 15;
-  e.xbutton.x_root = 40 + 25;
-  e.xbutton.y_root = 30 + 15;
+  e.xbutton.x_root = kArea.X + 25;
+  e.xbutton.y_root = kArea.Y + 15;
   e.xbutton.same_screen = True;
   Send(window, e, ButtonPressMask);
   e.xbutton.type = ButtonRelease;
@@ -134,7 +138,7 @@ TEST_F(X11DisplayTest, TopLevelMapsPaintsAndTakesAClickAndAKey) {
 }
 
 TEST_F(X11DisplayTest, RegionsShapeTheXWindowAndLayeredWindowsArePremultiplied) {
-  HWND shaped = Make(WS_POPUP | WS_VISIBLE, Bounds(300, 300, 60, 60), nullptr, kRed);
+  HWND shaped = Make(WS_POPUP | WS_VISIBLE, Bounds(kArea.X + 150, kArea.Y, 60, 60), nullptr, kRed);
   SetWindowRgn(shaped, CreateEllipticRgn(0, 0, 60, 60), TRUE);
   Pump();
   x->Sync();
@@ -147,7 +151,7 @@ TEST_F(X11DisplayTest, RegionsShapeTheXWindowAndLayeredWindowsArePremultiplied) 
   EXPECT_FALSE(cornerIn);
   if (rects) XFree(rects);
 
-  HWND layered = Make(WS_POPUP, Bounds(400, 300, 40, 40), nullptr, RGB(200, 100, 0), WS_EX_LAYERED);
+  HWND layered = Make(WS_POPUP, Bounds(kArea.X + 250, kArea.Y, 40, 40), nullptr, RGB(200, 100, 0), WS_EX_LAYERED);
   SetLayeredWindowAttributes(layered, 0, 128, LWA_ALPHA);
   ShowWindow(layered, SW_SHOWNA);
   Pump();
@@ -193,7 +197,7 @@ struct TSdl {
 TEST_F(X11DisplayTest, ChildXWindowHostsAnSdlPicture) {
   TSdl sdl;
   if (!sdl.Load()) GTEST_SKIP() << "SDL 1.2 is not installed";
-  HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(200, 100, 200, 150), nullptr, kRed);
+  HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(kArea.X + 300, kArea.Y + 100, 200, 150), nullptr, kRed);
   HWND host = Make(WS_CHILD | WS_VISIBLE, Bounds(30, 20, 64, 48), top, kBlue);
   Pump();
   auto native = static_cast<Window>(x->NativeChildWindow(host));
