@@ -2,13 +2,63 @@
 // TApplication: the program's message loop and its hooks. One instance is current at a time
 // (see Application()); the form-related parts build on ProcessMessage and Idle.
 
+#include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
 #include "platform/Types.h"
+#include "platform/Window.h"
+
+class TControl;
+class TWinControl;
+class THintWindow;
+class TIcon;
+class TCustomForm;
+
+// Message box styles and answers.
+constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_OKCANCEL = 0x0001;
+constexpr UINT MB_YESNOCANCEL = 0x0003;
+constexpr UINT MB_YESNO = 0x0004;
+constexpr UINT MB_ICONSTOP = 0x0010;
+constexpr UINT MB_ICONERROR = MB_ICONSTOP;
+constexpr UINT MB_ICONQUESTION = 0x0020;
+constexpr UINT MB_ICONWARNING = 0x0030;
+constexpr UINT MB_ICONINFORMATION = 0x0040;
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// The parts of a hint "short|long": the short one is shown in the hint window, the long one
+// goes to the application's Hint (status lines). Without "|" both are the whole text.
+[[nodiscard]] std::string GetShortHint(const std::string& Hint);
+[[nodiscard]] std::string GetLongHint(const std::string& Hint);
+
+// What the hint machinery is about to show; OnShowHint and a control's CM_HINTSHOW handler
+// (lParam points to it) may change any field.
+struct THintInfo {
+  TControl* HintControl = nullptr;
+  TPoint HintPos;            // screen point of the hint window's top-left corner
+  int HintMaxWidth = 0;
+  std::int32_t HintColor = 0;
+  TRect CursorRect;          // the hint stays while the cursor is inside (HintControl's client coordinates)
+  TPoint CursorPos;          // HintControl's client coordinates
+  int ReshowTimeout = 0;
+  int HideTimeout = 0;       // milliseconds; 0 keeps it until the cursor leaves
+  std::string HintStr;
+  void* HintData = nullptr;
+};
+using TShowHintEvent = std::function<void(std::string& HintStr, bool& CanShow, THintInfo& HintInfo)>;
+// Makes the application's hint window (owner: the application).
+using THintWindowClass = std::function<THintWindow*(TComponent* AOwner)>;
+// Sees the application window's messages first; true means handled.
+using TWindowHook = std::function<bool(TMessage& Message)>;
 
 // Sees every message the loop takes off the queue before it is dispatched; setting Handled
 // keeps it from being translated and dispatched.
@@ -55,13 +105,110 @@ class TApplication : public TComponent {
   TIdleEvent OnIdle;
   TExceptionEvent OnException;
 
+  // ---- The application window ----
+  // A hidden top-level window made on first use; its messages go through the hooks, then
+  // WndProc. The hooks may be added and removed in any order.
+  [[nodiscard]] HWND Handle();
+  [[nodiscard]] bool HandleAllocated() const { return handle_ != nullptr; }
+  void HookMainWindow(TWindowHook Hook, const void* Key);
+  void UnhookMainWindow(const void* Key);
+  virtual void WndProc(TMessage& Message);
+  // Minimizes (hides) every visible form / shows them again.
+  void Minimize();
+  void Restore();
+  [[nodiscard]] bool Minimized() const { return minimized_; }
+  [[nodiscard]] bool Active() const { return active_; }
+  bool ShowMainForm = true;
+  [[nodiscard]] TIcon* Icon();
+  // Reports E to the user: OnException when set, else a message box titled with Title (a line
+  // on standard error when no message box can be shown).
+  void ShowException(const Exception& E);
+  // A modal message box over the active form; returns the chosen button's ID.
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = 0);
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
+  // ---- Hints ----
+  [[nodiscard]] bool ShowHint() const { return show_hint_; }
+  void SetShowHint(bool Value);
+  [[nodiscard]] int HintPause() const { return hint_pause_; }
+  void SetHintPause(int Value) { hint_pause_ = Value; }
+  [[nodiscard]] int HintHidePause() const { return hint_hide_pause_; }
+  void SetHintHidePause(int Value) { hint_hide_pause_ = Value; }
+  [[nodiscard]] int HintShortPause() const { return hint_short_pause_; }
+  void SetHintShortPause(int Value) { hint_short_pause_ = Value; }
+  [[nodiscard]] std::int32_t HintColor() const { return hint_color_; }
+  void SetHintColor(std::int32_t Value) { hint_color_ = Value; }
+  // The long part (after "|") of the hint of the control under the mouse.
+  [[nodiscard]] const std::string& Hint() const { return hint_; }
+  void SetHint(const std::string& Value);
+  [[nodiscard]] const THintWindowClass& HintWindowClass() const { return hint_window_class_; }
+  // Replaces the hint window class; a shown hint window is freed first.
+  void SetHintWindowClass(THintWindowClass Value);
+  // The hint window now in use (nullptr before the first hint).
+  [[nodiscard]] THintWindow* HintWindow() const;
+  // Shows the hint of the control under CursorPos (screen) now.
+  void ActivateHint(TPoint CursorPos);
+  // Hides the shown hint and forgets the hint control; the next control starts afresh.
+  void CancelHint();
+  // Hides the shown hint but keeps the control (no reshow until the mouse moves to another).
+  void HideHint();
+  [[nodiscard]] bool HintShowing() const { return hint_showing_; }
+  TShowHintEvent OnShowHint;
+  TNotifyEvent OnHint;
+
+  // ---- Bookkeeping of the control framework (GUI thread) ----
+  // The control under the mouse, told by the windowed control Window that saw the move.
+  void NoteMouseControl(TControl* Target, TWinControl* Window);
+  void NoteMouseLeft(TWinControl* Window);
+  [[nodiscard]] TControl* MouseControl() const;
+  // The control that holds the mouse while a button is down (its window has the capture).
+  [[nodiscard]] TControl* CaptureControl() const;
+  void SetCaptureControl(TControl* Control);
+  // Forgets a control that is being destroyed.
+  void ControlDestroyed(TControl* Control);
+  // The cursor set for the whole screen (crDefault: each control's own).
+  [[nodiscard]] int ScreenCursor() const { return screen_cursor_; }
+  void SetScreenCursor(int Value) { screen_cursor_ = Value; }
+
  protected:
   // Takes one message off the queue and handles it; false when none was waiting.
   virtual bool ProcessMessage(MSG& Msg);
   virtual void Idle(const MSG& Msg);
 
  private:
+  void HintTimerExpired(std::uintptr_t Id);
+  void StartHintTimer(int Ms);
+  void StopHintTimer();
+  [[nodiscard]] TControl* HintControlAt(TControl* Control) const;
+
   bool terminated_ = false;
+  HWND handle_ = nullptr;
+  struct HookEntry {
+    const void* key;
+    std::shared_ptr<TWindowHook> hook;
+  };
+  std::vector<HookEntry> hooks_;
+  bool minimized_ = false;
+  std::vector<TWeak<TCustomForm>> minimized_forms_;
+  bool active_ = false;
+  std::unique_ptr<TIcon> icon_;
+  bool show_hint_ = true;
+  int hint_pause_ = 500;
+  int hint_hide_pause_ = 2500;
+  int hint_short_pause_ = 50;
+  std::int32_t hint_color_;
+  std::string hint_;
+  THintWindowClass hint_window_class_;
+  THintWindow* hint_window_ = nullptr;  // owned by this component
+  TWeak<TControl> hint_control_;
+  bool hint_showing_ = false;
+  bool hint_recent_ = false;  // a hint was shown a moment ago: the next one waits HintShortPause
+  TWeak<TControl> mouse_control_;
+  TWeak<TControl> capture_control_;
+  int screen_cursor_ = 0;
   TWeak<TComponent> main_form_;
   std::string title_;
   std::string help_file_;

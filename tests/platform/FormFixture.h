@@ -1,0 +1,68 @@
+#pragma once
+// A fixture for the component framework's tests: the headless display with a known screen, an
+// application object, and a check that every window made during the test is gone afterwards.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/Application.h"
+#include "platform/Controls.h"
+#include "platform/Forms.h"
+#include "platform/HeadlessDisplay.h"
+#include "platform/Input.h"
+#include "platform/MessageQueue.h"
+#include "platform/Painting.h"
+#include "platform/Surface.h"
+#include "platform/Window.h"
+#include "platform/WindowTree.h"
+
+class FormWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = HeadlessDisplay();
+    ASSERT_NE(display, nullptr);
+    display->SetScreenSize({800, 600});
+    display->SetWorkArea({0, 0, 800, 560});
+    display->MouseMove({799, 599});
+    Pump();
+    windowsBefore = detail::LiveWindowCount();
+  }
+
+  void TearDown() override {
+    forms.clear();
+    Pump();
+    // The application window lives with the application; everything else must be gone.
+    EXPECT_LE(detail::LiveWindowCount(), windowsBefore + (app.HandleAllocated() ? 1u : 0u));
+  }
+
+  // A borderless form at a screen rectangle, freed by the fixture.
+  TForm* MakeForm(TRect r, TColor color = clBtnFace) {
+    auto* f = CreateForm<TForm>(nullptr);
+    f->SetBorderStyle(TFormBorderStyle::bsNone);
+    f->SetBoundsRect(r);
+    f->SetColor(color);
+    forms.emplace_back(f);
+    return f;
+  }
+
+  static void Pump() {
+    MSG m;
+    for (int guard = 0; guard < 100000 && PeekMessage(&m, nullptr, 0, 0, PM_REMOVE); ++guard) {
+      TranslateMessage(&m);
+      DispatchMessage(&m);
+    }
+  }
+
+  COLORREF ScreenAt(TPoint p) {
+    Pump();
+    auto shot = display->Screenshot(RGB(1, 2, 3));
+    std::uint32_t v = shot->PixelAt(p.X, p.Y);
+    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+  }
+
+  TApplication app{nullptr};
+  THeadlessDisplay* display = nullptr;
+  std::vector<std::unique_ptr<TForm>> forms;
+  std::size_t windowsBefore = 0;
+};

@@ -1,0 +1,290 @@
+// Control bases: layout by Align and anchors, painting of windowed and windowless children,
+// the message chain and its hooks, ownership and free-notification.
+
+#include <string>
+#include <vector>
+
+#include "FormFixture.h"
+#include "platform/Menus.h"
+#include "platform/StdCtrls.h"
+
+namespace {
+
+// A windowless control painted in one colour.
+class TSwatch : public TGraphicControl {
+ public:
+  using TGraphicControl::TGraphicControl;
+  TColor Fill = clRed;
+
+ protected:
+  void Paint() override {
+    Canvas()->Brush()->SetColor(Fill);
+    Canvas()->FillRect(ClientRect());
+  }
+};
+
+TWinControl* Box(TWinControl* parent, TAlign align, TRect bounds, TColor color) {
+  auto* c = new TWinControl(parent);
+  c->SetBoundsRect(bounds);
+  c->SetAlign(align);
+  c->SetColor(color);
+  c->SetParent(parent);
+  return c;
+}
+
+class ControlsTest : public FormWorld {};
+
+TEST_F(ControlsTest, AlignedChildrenFollowTheRulesAndRepaintAfterAResize) {
+  TForm* form = MakeForm(Bounds(100, 50, 400, 300), clWhite);
+  form->DisableAlign();
+  TWinControl* top = Box(form, TAlign::alTop, Bounds(0, 0, 10, 40), clRed);
+  TWinControl* bottom = Box(form, TAlign::alBottom, Bounds(0, 0, 10, 30), clLime);
+  TWinControl* left = Box(form, TAlign::alLeft, Bounds(0, 0, 50, 10), clBlue);
+  TWinControl* right = Box(form, TAlign::alRight, Bounds(0, 0, 60, 10), clYellow);
+  TWinControl* client = Box(form, TAlign::alClient, Bounds(0, 0, 10, 10), clAqua);
+  // Nested: a second top-aligned child inside the client area, stacked under the first.
+  TWinControl* inner1 = Box(client, TAlign::alTop, Bounds(0, 0, 10, 20), clFuchsia);
+  TWinControl* inner2 = Box(client, TAlign::alTop, Bounds(0, 25, 10, 10), clNavy);
+  form->EnableAlign();
+  // An anchored child keeps its distance to the right and bottom edges of the laid-out parent.
+  TWinControl* anchored = Box(client, TAlign::alNone, Bounds(200, 150, 20, 10), clMaroon);
+  anchored->SetAnchors({TAnchorKind::akRight, TAnchorKind::akBottom});
+  form->Show();
+
+  struct Case {
+    const char* name;
+    TControl* control;
+    TRect expected;
+  };
+  auto check = [](const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      EXPECT_EQ(c.control->BoundsRect(), c.expected);
+    }
+  };
+  check({{"top", top, Rect(0, 0, 400, 40)},
+         {"bottom", bottom, Rect(0, 270, 400, 300)},
+         {"left", left, Rect(0, 40, 50, 270)},
+         {"right", right, Rect(340, 40, 400, 270)},
+         {"client", client, Rect(50, 40, 340, 270)},
+         {"inner first", inner1, Rect(0, 0, 290, 20)},
+         {"inner second", inner2, Rect(0, 20, 290, 30)},
+         {"anchored", anchored, Rect(200, 150, 220, 160)}});
+
+  form->SetBounds(100, 50, 500, 350);
+  Pump();
+  check({{"top", top, Rect(0, 0, 500, 40)},
+         {"bottom", bottom, Rect(0, 320, 500, 350)},
+         {"left", left, Rect(0, 40, 50, 320)},
+         {"right", right, Rect(440, 40, 500, 320)},
+         {"client", client, Rect(50, 40, 440, 320)},
+         {"inner first", inner1, Rect(0, 0, 390, 20)},
+         {"anchored", anchored, Rect(300, 200, 320, 210)}});
+
+  struct Pixel {
+    const char* name;
+    TPoint at;
+    COLORREF colour;
+  };
+  for (const Pixel& p : std::initializer_list<Pixel>{{"top", {110, 55}, RGB(255, 0, 0)},
+                                                     {"bottom", {590, 395}, RGB(0, 255, 0)},
+                                                     {"left", {120, 300}, RGB(0, 0, 255)},
+                                                     {"right", {580, 300}, RGB(255, 255, 0)},
+                                                     {"client", {300, 300}, RGB(0, 255, 255)},
+                                                     {"inner", {160, 95}, RGB(255, 0, 255)},
+                                                     {"anchored", {455, 295}, RGB(128, 0, 0)}}) {
+    SCOPED_TRACE(p.name);
+    EXPECT_EQ(ScreenAt(p.at), p.colour);
+  }
+}
+
+TEST_F(ControlsTest, WindowlessChildrenPaintOnTheirParentAndFollowIt) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100), clWhite);
+  auto* swatch = new TSwatch(form);
+  swatch->SetBounds(10, 10, 30, 20);
+  swatch->SetParent(form);
+  form->Show();
+  EXPECT_EQ(ScreenAt({15, 15}), RGB(255, 0, 0));
+  EXPECT_EQ(ScreenAt({45, 15}), RGB(255, 255, 255));
+  swatch->SetLeft(50);
+  EXPECT_EQ(ScreenAt({15, 15}), RGB(255, 255, 255)) << "the old place is repainted";
+  EXPECT_EQ(ScreenAt({55, 15}), RGB(255, 0, 0));
+  swatch->Fill = clBlue;
+  swatch->Invalidate();
+  EXPECT_EQ(ScreenAt({55, 15}), RGB(0, 0, 255));
+  swatch->Hide();
+  EXPECT_EQ(ScreenAt({55, 15}), RGB(255, 255, 255));
+}
+
+TEST_F(ControlsTest, MouseMessagesReachTheWindowlessControlUnderTheCursor) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100));
+  auto* swatch = new TSwatch(form);
+  swatch->SetBounds(10, 10, 30, 20);
+  swatch->SetParent(form);
+  std::vector<std::string> events;
+  swatch->OnMouseEnter = [&](TObject*) { events.push_back("enter"); };
+  swatch->OnMouseLeave = [&](TObject*) { events.push_back("leave"); };
+  swatch->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) {
+    events.push_back("down " + std::to_string(x) + "," + std::to_string(y));
+  };
+  swatch->OnClick = [&](TObject*) { events.push_back("click"); };
+  form->Show();
+  Pump();
+  display->MouseMove({15, 12});
+  Pump();
+  display->Click({20, 15});
+  Pump();
+  display->MouseMove({100, 80});
+  Pump();
+  EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 10,5", "click", "leave"}));
+}
+
+TEST_F(ControlsTest, ReplacedWindowProcSeesEveryMessageFirstAndChains) {
+  TForm* form = MakeForm(Bounds(0, 0, 100, 100));
+  auto* control = new TWinControl(form);
+  control->SetBounds(0, 0, 50, 50);
+  control->SetParent(form);
+  std::vector<std::string> seen;
+  TWndMethod original = control->WindowProc;
+  control->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_USER + 1) seen.push_back("replacement");
+    original(m);
+  };
+  form->Show();
+  // Through the window procedure, and through Perform.
+  SendMessage(control->Handle(), WM_USER + 1, 0, 0);
+  control->Perform(WM_USER + 1, 0, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"replacement", "replacement"}));
+  // A message the replacement swallows never reaches the control.
+  bool swallowed = false;
+  control->WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_SETTEXT) {
+      swallowed = true;
+      return;
+    }
+    original(m);
+  };
+  control->SetText("kept out");
+  EXPECT_TRUE(swallowed);
+  EXPECT_EQ(GetWindowText(control->Handle()), "");
+  control->WindowProc = original;
+}
+
+TEST_F(ControlsTest, HooksRemovedOutOfOrderLeaveTheChainSound) {
+  TForm* form = MakeForm(Bounds(0, 0, 100, 100));
+  auto* control = new TWinControl(form);
+  control->SetParent(form);
+  std::vector<std::string> seen;
+  auto hook = [&](const std::string& name) {
+    return [&seen, name](TMessage& m, const TWndMethod& next) {
+      if (m.Msg == WM_USER) seen.push_back(name);
+      next(m);
+    };
+  };
+  const int a = control->AddWindowProcHook(hook("a"));
+  const int b = control->AddWindowProcHook(hook("b"));
+  const int c = control->AddWindowProcHook(hook("c"));
+  control->WindowProc = [&, original = control->WindowProc](TMessage& m) {
+    if (m.Msg == WM_USER) seen.push_back("window proc");
+    original(m);
+  };
+
+  struct Step {
+    int remove;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Step> steps = {{0, {"c", "b", "a", "window proc"}},
+                                   {b, {"c", "a", "window proc"}},
+                                   {a, {"c", "window proc"}},
+                                   {c, {"window proc"}}};
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.remove);
+    if (s.remove) control->RemoveWindowProcHook(s.remove);
+    seen.clear();
+    SendMessage(control->Handle(), WM_USER, 0, 0);
+    EXPECT_EQ(seen, s.expected);
+  }
+
+  // A hook that removes itself while running still passes that message on.
+  int self = 0;
+  self = control->AddWindowProcHook([&](TMessage& m, const TWndMethod& next) {
+    control->RemoveWindowProcHook(self);
+    next(m);
+  });
+  seen.clear();
+  control->Perform(WM_USER, 0, 0);
+  control->Perform(WM_USER, 0, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"window proc", "window proc"}));
+}
+
+TEST_F(ControlsTest, DestroyingAFormFreesEveryWindowAndComponent) {
+  const std::size_t before = detail::LiveWindowCount();
+  std::vector<TWeak<TControl>> controls;
+  {
+    TForm* form = MakeForm(Bounds(0, 0, 300, 300));
+    TWinControl* parent = form;
+    for (int i = 0; i < 100; ++i) {
+      TControl* c = (i % 3 == 2) ? static_cast<TControl*>(new TSwatch(form)) : new TWinControl(form);
+      c->SetBounds(i % 10 * 10, i / 10 * 10, 8, 8);
+      c->SetParent(parent);
+      controls.emplace_back(c);
+      if (auto* w = dynamic_cast<TWinControl*>(c); w && i % 10 == 0) parent = w;  // nest some of them
+    }
+    form->Show();
+    Pump();
+    EXPECT_GT(detail::LiveWindowCount(), before + 60);
+    forms.clear();
+  }
+  Pump();
+  EXPECT_EQ(detail::LiveWindowCount(), before);
+  for (auto& c : controls) EXPECT_FALSE(c);
+}
+
+TEST_F(ControlsTest, FreeNotificationClearsReferencesToFreedComponents) {
+  TForm* form = MakeForm(Bounds(0, 0, 100, 100));
+  auto* label = new TLabel(form);
+  label->SetParent(form);
+  auto* button = new TButton(form);
+  button->SetParent(form);
+  auto* menu = new TPopupMenu(form);
+  label->SetFocusControl(button);
+  button->SetPopupMenu(menu);
+  EXPECT_EQ(label->FocusControl(), button);
+  EXPECT_EQ(button->PopupMenu(), menu);
+  delete menu;
+  EXPECT_EQ(button->PopupMenu(), nullptr);
+  delete button;
+  EXPECT_EQ(label->FocusControl(), nullptr);
+}
+
+TEST_F(ControlsTest, ParentFontAndColorFlowToChildrenUntilSetOnTheChild) {
+  TForm* form = MakeForm(Bounds(0, 0, 100, 100));
+  auto* inner = new TWinControl(form);
+  inner->SetParent(form);
+  auto* leaf = new TSwatch(form);
+  leaf->SetParent(inner);
+  form->Font()->SetName("DejaVu Sans");
+  form->SetColor(clTeal);
+  EXPECT_EQ(leaf->Font()->Name(), "DejaVu Sans");
+  EXPECT_EQ(leaf->Color(), clTeal);
+  leaf->Font()->SetHeight(-20);
+  EXPECT_FALSE(leaf->ParentFont());
+  form->Font()->SetName("Other");
+  EXPECT_EQ(leaf->Font()->Name(), "DejaVu Sans");
+  EXPECT_EQ(inner->Font()->Name(), "Other");
+}
+
+TEST_F(ControlsTest, ConstraintsAndClientCoordinates) {
+  TForm* form = MakeForm(Bounds(30, 40, 200, 200));
+  auto* c = new TWinControl(form);
+  c->Constraints()->SetMinWidth(20);
+  c->Constraints()->SetMaxHeight(50);
+  c->SetBounds(10, 20, 5, 500);
+  c->SetParent(form);
+  EXPECT_EQ(c->BoundsRect(), Bounds(10, 20, 20, 50));
+  form->Show();
+  EXPECT_EQ(c->ClientToScreen(Point(1, 2)), Point(41, 62));
+  EXPECT_EQ(c->ScreenToClient(Point(41, 62)), Point(1, 2));
+}
+
+}  // namespace
