@@ -12,6 +12,7 @@
 #include "platform/ActnList.h"
 #include "platform/Component.h"
 #include "platform/Exceptions.h"
+#include "platform/MessageQueue.h"
 #include "platform/ShiftState.h"
 #include "platform/Types.h"
 
@@ -277,7 +278,10 @@ class TPopupMenu : public TMenu {
 namespace detail {
 // Runs the plain popup menu over the children of Root with its anchor point at Pos (screen);
 // returns the chosen item (still alive) or nullptr when cancelled. Defined in PopupMenuWindow.cpp.
-TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment);
+// OnOpenLevel, when set, hears of every level before it is built (its parent item and that
+// item's index in its own parent, 0 for the root).
+TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment,
+                           const std::function<void(TMenuItem* Parent, int Index)>& OnOpenLevel = {});
 // Ends the tracking loop running on this thread, if any.
 void CancelPlainPopup();
 // True while a plain popup menu is being tracked.
@@ -287,3 +291,48 @@ void CancelPlainPopup();
 // The screen rectangle of the row showing Item in an open level; empty when it is not shown.
 [[nodiscard]] TRect PlainPopupItemRect(const TMenuItem* Item);
 }  // namespace detail
+
+// ---- menu handles ----
+// Menus made through handles, for code written against the platform's menu calls. A handle names
+// a tree of menu items kept by the layer; a submenu appended with MF_POPUP becomes part of its
+// parent's tree and is destroyed with it. Calls on unknown or destroyed handles fail quietly.
+
+constexpr UINT MF_STRING = 0x0000;
+constexpr UINT MF_BYCOMMAND = 0x0000;
+constexpr UINT MF_ENABLED = 0x0000;
+constexpr UINT MF_UNCHECKED = 0x0000;
+constexpr UINT MF_GRAYED = 0x0001;
+constexpr UINT MF_DISABLED = 0x0002;
+constexpr UINT MF_CHECKED = 0x0008;
+constexpr UINT MF_POPUP = 0x0010;
+constexpr UINT MF_BYPOSITION = 0x0400;
+constexpr UINT MF_SEPARATOR = 0x0800;
+constexpr UINT MF_DEFAULT = 0x1000;
+constexpr UINT MF_RADIOCHECK = 0x0200;
+
+constexpr UINT TPM_LEFTALIGN = 0x0000;
+constexpr UINT TPM_RIGHTBUTTON = 0x0002;
+constexpr UINT TPM_CENTERALIGN = 0x0004;
+constexpr UINT TPM_RIGHTALIGN = 0x0008;
+constexpr UINT TPM_NONOTIFY = 0x0080;
+constexpr UINT TPM_RETURNCMD = 0x0100;
+
+[[nodiscard]] HMENU CreatePopupMenu();
+// Destroys the menu and its submenus; FALSE for an unknown handle or a submenu of another menu.
+BOOL DestroyMenu(HMENU hMenu);
+[[nodiscard]] BOOL IsMenu(HMENU hMenu);
+// lpNewItem is the text ("&Copy\tCtrl+C": the shortcut after a tab); with MF_POPUP,
+// uIDNewItem is the submenu's handle, which must not belong to another menu yet.
+BOOL AppendMenu(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem);
+// Inserts before the item at position uPosition (MF_BYPOSITION; -1 or the count appends) or
+// before the item of command uPosition (MF_BYCOMMAND, searched in submenus too).
+BOOL InsertMenu(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem);
+[[nodiscard]] int GetMenuItemCount(HMENU hMenu);  // -1 for an unknown handle
+// The command of the item at nPos; 0xFFFFFFFF for a submenu, a separator's 0, or a bad position.
+[[nodiscard]] UINT GetMenuItemID(HMENU hMenu, int nPos);
+[[nodiscard]] HMENU GetSubMenu(HMENU hMenu, int nPos);
+// Shows the menu at the screen point and tracks it (the plain popup window). With
+// TPM_RETURNCMD the result is the chosen command, 0 when cancelled; otherwise the command is
+// posted to hWnd as WM_COMMAND and the result says whether one was chosen. Unless TPM_NONOTIFY,
+// hWnd is sent WM_INITMENUPOPUP (the level's handle, its index) before each level opens.
+BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const TRect* prcRect);

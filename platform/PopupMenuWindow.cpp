@@ -12,6 +12,7 @@
 // runs: levels close by being marked, and the loop frees them between messages.
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -102,7 +103,8 @@ class TPopupLevel {
 // The state of one tracking session (one Popup call).
 class TTracker {
  public:
-  TTracker(TMenuItem* Root, TCustomImageList* Images) : root_(Root), images_(Images) {}
+  TTracker(TMenuItem* Root, TCustomImageList* Images, std::function<void(TMenuItem*, int)> OnOpenLevel)
+      : root_(Root), images_(Images), onOpenLevel_(std::move(OnOpenLevel)) {}
 
   TMenuItem* Run(TPoint Pos, TPopupAlignment Alignment);
   void Cancel() { done_ = true; }
@@ -128,6 +130,7 @@ class TTracker {
 
   TWeak<TMenuItem> root_;
   TCustomImageList* images_;
+  std::function<void(TMenuItem*, int)> onOpenLevel_;
   std::vector<std::unique_ptr<TPopupLevel>> levels_;
   std::vector<std::unique_ptr<TPopupLevel>> closed_;  // freed between messages
   TWeak<TMenuItem> chosen_;
@@ -422,6 +425,8 @@ LRESULT TPopupLevel::WindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPara
 TMenuItem* TTracker::Run(TPoint Pos, TPopupAlignment Alignment) {
   TMenuItem* root = root_.Get();
   if (!root) return nullptr;
+  if (onOpenLevel_) onOpenLevel_(root, 0);
+  if (!root_) return nullptr;
   levels_.push_back(std::make_unique<TPopupLevel>(*this, root, images_));
   if (levels_[0]->Empty() || !levels_[0]->Handle()) {
     levels_.clear();
@@ -614,6 +619,7 @@ void TTracker::OpenSubmenu(std::size_t L, int Row, bool SelectFirst) {
   // A parent item hears OnClick when its submenu opens, the place to update its children.
   TWeak<TMenuItem> alive(item);
   if (item->OnClick) item->OnClick(item);
+  if (alive && onOpenLevel_) onOpenLevel_(item, item->MenuIndex());
   if (!alive || done_) return;
   auto level = std::make_unique<TPopupLevel>(*this, item, images_);
   if (level->Empty() || !level->Handle()) return;
@@ -698,9 +704,10 @@ void TTracker::Char(char32_t Ch) {
 
 }  // namespace
 
-TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment) {
+TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment,
+                           const std::function<void(TMenuItem* Parent, int Index)>& OnOpenLevel) {
   if (activeTracker || !Root) return nullptr;
-  TTracker tracker(Root, Images);
+  TTracker tracker(Root, Images, OnOpenLevel);
   return tracker.Run(Pos, Alignment);
 }
 

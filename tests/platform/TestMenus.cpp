@@ -309,8 +309,10 @@ class TScript {
 
 LRESULT OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l);
 std::vector<UINT>* ownerLog = nullptr;
+std::function<void(UINT, WPARAM, LPARAM)> spy;
 LRESULT OwnerProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (ownerLog) ownerLog->push_back(msg);
+  if (spy) spy(msg, w, l);
   return DefWindowProc(h, msg, w, l);
 }
 
@@ -559,6 +561,83 @@ TEST_F(PopupWindow, AnEmptyMenuShowsNothingAndReturnsAtOnce) {
   TWatchdog watchdog("empty popup menu", 3000);
   menu->Popup(100, 100);
   EXPECT_FALSE(detail::PlainPopupActive());
+}
+
+
+TEST_F(PopupWindow, MenuHandlesBuildTrackAndDestroyMenus) {
+  HMENU sub = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenu(sub, MF_STRING, 20, "&Twenty"));
+  ASSERT_TRUE(AppendMenu(sub, MF_STRING | MF_GRAYED, 21, "T&wenty-one"));
+  HMENU root = CreatePopupMenu();
+  ASSERT_TRUE(AppendMenu(root, MF_STRING, 10, "&Copy\tCtrl+C"));
+  ASSERT_TRUE(AppendMenu(root, MF_SEPARATOR, 0, nullptr));
+  ASSERT_TRUE(AppendMenu(root, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Sub"));
+  ASSERT_TRUE(InsertMenu(root, 0, MF_BYPOSITION, 5, "&First"));
+  ASSERT_TRUE(InsertMenu(root, 21, MF_BYCOMMAND, 22, "Before 21"));  // found in the submenu
+  EXPECT_FALSE(AppendMenu(root, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "twice"));
+  EXPECT_FALSE(InsertMenu(root, 99, MF_BYCOMMAND, 1, "nowhere"));
+
+  EXPECT_EQ(GetMenuItemCount(root), 4);
+  EXPECT_EQ(GetMenuItemID(root, 0), 5u);
+  EXPECT_EQ(GetMenuItemID(root, 1), 10u);
+  EXPECT_EQ(GetMenuItemID(root, 3), 0xFFFFFFFFu);
+  EXPECT_EQ(GetSubMenu(root, 3), sub);
+  EXPECT_EQ(GetMenuItemCount(sub), 3);
+  EXPECT_EQ(GetMenuItemID(sub, 1), 22u);
+
+  struct Run {
+    std::vector<std::function<bool()>> steps;
+    UINT flags;
+    int result;
+  };
+  std::vector<Run> runs;
+  runs.push_back({{[&] { display->Text("s"); return true; }, Key(VK_RETURN)}, TPM_RETURNCMD, 20});
+  runs.push_back({{Key(VK_ESCAPE)}, TPM_RETURNCMD, 0});
+  runs.push_back({{[&] { display->Text("c"); return true; }}, 0, TRUE});
+  for (Run& run : runs) {
+    SCOPED_TRACE(run.result);
+    log.clear();
+    TWatchdog watchdog("menu handle tracking", 8000);
+    TScript script(std::move(run.steps));
+    EXPECT_EQ(TrackPopupMenu(root, run.flags | TPM_RIGHTBUTTON, 100, 100, 0, owner, nullptr), run.result);
+    EXPECT_TRUE(script.Finished());
+  }
+  // The last run posted its command to the window.
+  MSG m;
+  bool command = false;
+  while (PeekMessage(&m, owner, WM_COMMAND, WM_COMMAND, PM_REMOVE)) command |= m.wParam == 10;
+  EXPECT_TRUE(command);
+
+  EXPECT_FALSE(DestroyMenu(sub));  // it belongs to root now
+  EXPECT_TRUE(DestroyMenu(root));
+  EXPECT_FALSE(IsMenu(root));
+  EXPECT_FALSE(IsMenu(sub));
+  EXPECT_FALSE(DestroyMenu(root));
+  EXPECT_EQ(GetMenuItemCount(sub), -1);
+  EXPECT_FALSE(TrackPopupMenu(root, TPM_RETURNCMD, 0, 0, 0, owner, nullptr));
+}
+
+TEST_F(PopupWindow, InitMenuPopupAnnouncesEachLevel) {
+  HMENU sub = CreatePopupMenu();
+  AppendMenu(sub, MF_STRING, 20, "&Twenty");
+  HMENU root = CreatePopupMenu();
+  AppendMenu(root, MF_STRING, 10, "&Copy");
+  AppendMenu(root, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Sub");
+  std::vector<std::pair<WPARAM, LPARAM>> seen;
+  spy = [&](UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_INITMENUPOPUP) seen.push_back({w, l});
+  };
+  {
+    TWatchdog watchdog("init menu popup", 8000);
+    TScript script({[&] { display->Text("s"); return true; }, Key(VK_ESCAPE), Key(VK_ESCAPE)});
+    EXPECT_EQ(TrackPopupMenu(root, TPM_RETURNCMD, 100, 100, 0, owner, nullptr), 0);
+  }
+  spy = nullptr;
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].first, reinterpret_cast<WPARAM>(root));
+  EXPECT_EQ(seen[1].first, reinterpret_cast<WPARAM>(sub));
+  EXPECT_EQ(seen[1].second, 1);
+  DestroyMenu(root);
 }
 
 }  // namespace

@@ -1,0 +1,185 @@
+// Menu handles: trees of menu items named by handles, shown by the plain popup window.
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "platform/Menus.h"
+#include "platform/MessageQueue.h"
+#include "platform/Messages.h"
+#include "platform/Window.h"
+
+namespace {
+
+// The handles of one process. A handle is a number never handed out twice; it names an item
+// that is either the root of a menu of its own (owned here) or a submenu inside another tree
+// (owned by that tree, so only weakly known here).
+class TMenuHandleTable {
+ public:
+  HMENU Create() {
+    std::uintptr_t id = ++last_;
+    auto root = std::make_unique<TMenuItem>(nullptr);
+    items_[id] = TWeak<TMenuItem>(root.get());
+    roots_[id] = std::move(root);
+    return reinterpret_cast<HMENU>(id);
+  }
+  [[nodiscard]] TMenuItem* Find(HMENU h) const {
+    auto it = items_.find(Id(h));
+    return it == items_.end() ? nullptr : it->second.Get();
+  }
+  [[nodiscard]] HMENU HandleOf(const TMenuItem* Item) const {
+    for (const auto& [id, weak] : items_) {
+      if (weak.Get() == Item) return reinterpret_cast<HMENU>(id);
+    }
+    return nullptr;
+  }
+  // Hands the root item of h over to a parent tree; nullptr when h is not a free root.
+  TMenuItem* Adopt(HMENU h) {
+    auto it = roots_.find(Id(h));
+    if (it == roots_.end()) return nullptr;
+    TMenuItem* item = it->second.release();
+    roots_.erase(it);
+    return item;
+  }
+  bool Destroy(HMENU h) {
+    auto it = roots_.find(Id(h));
+    if (it == roots_.end()) return false;
+    roots_.erase(it);  // frees the tree
+    Sweep();
+    return true;
+  }
+
+ private:
+  static std::uintptr_t Id(HMENU h) { return reinterpret_cast<std::uintptr_t>(h); }
+  void Sweep() {
+    for (auto it = items_.begin(); it != items_.end();) {
+      it = it->second.Get() ? std::next(it) : items_.erase(it);
+    }
+  }
+
+  std::uintptr_t last_ = 0;
+  std::map<std::uintptr_t, TWeak<TMenuItem>> items_;
+  std::map<std::uintptr_t, std::unique_ptr<TMenuItem>> roots_;
+};
+
+TMenuHandleTable& Handles() {
+  static TMenuHandleTable table;
+  return table;
+}
+
+constexpr UINT kNoCommand = 0xFFFFFFFF;
+
+// Builds the item an AppendMenu/InsertMenu call describes; nullptr when it cannot be made.
+TMenuItem* MakeItem(UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
+  TMenuItem* item = nullptr;
+  if (uFlags & MF_POPUP) {
+    item = Handles().Adopt(reinterpret_cast<HMENU>(uIDNewItem));
+    if (!item) return nullptr;
+    item->Tag = 0;
+  } else {
+    item = new TMenuItem(nullptr);  // owned by the tree it goes into
+    item->Tag = static_cast<std::intptr_t>(uIDNewItem & 0xFFFF);
+  }
+  if (uFlags & MF_SEPARATOR) {
+    item->SetCaption(cLineCaption);
+  } else {
+    std::string text = lpNewItem ? lpNewItem : "";
+    std::size_t tab = text.find('\t');
+    if (tab != std::string::npos) {
+      item->SetShortCut(TextToShortCut(text.substr(tab + 1)));
+      text.erase(tab);
+    }
+    item->SetCaption(text);
+  }
+  item->SetEnabled((uFlags & (MF_GRAYED | MF_DISABLED)) == 0);
+  item->SetRadioItem((uFlags & MF_RADIOCHECK) != 0);
+  item->SetChecked((uFlags & MF_CHECKED) != 0);
+  item->SetDefault((uFlags & MF_DEFAULT) != 0);
+  return item;
+}
+
+TMenuItem* FindCommand(TMenuItem* root, UINT id) {
+  for (int i = 0; i < root->Count(); ++i) {
+    TMenuItem* item = root->Items(i);
+    if (item->Count() == 0 && !item->IsLine() && static_cast<UINT>(item->Tag) == id) return item;
+    if (TMenuItem* found = FindCommand(item, id)) return found;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+HMENU CreatePopupMenu() { return Handles().Create(); }
+
+BOOL DestroyMenu(HMENU hMenu) { return Handles().Destroy(hMenu) ? TRUE : FALSE; }
+
+BOOL IsMenu(HMENU hMenu) { return Handles().Find(hMenu) ? TRUE : FALSE; }
+
+BOOL AppendMenu(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
+  return InsertMenu(hMenu, kNoCommand, uFlags | MF_BYPOSITION, uIDNewItem, lpNewItem);
+}
+
+BOOL InsertMenu(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, const char* lpNewItem) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  if (!menu) return FALSE;
+  if ((uFlags & MF_POPUP) && Handles().Find(reinterpret_cast<HMENU>(uIDNewItem)) == menu) return FALSE;
+  TMenuItem* parent = menu;
+  int index = menu->Count();
+  if (uFlags & MF_BYPOSITION) {
+    if (uPosition != kNoCommand && static_cast<int>(uPosition) < menu->Count()) index = static_cast<int>(uPosition);
+  } else {
+    TMenuItem* before = FindCommand(menu, uPosition);
+    if (!before) return FALSE;
+    parent = before->Parent();
+    index = parent->IndexOf(before);
+  }
+  TMenuItem* item = MakeItem(uFlags, uIDNewItem, lpNewItem);
+  if (!item) return FALSE;
+  try {
+    parent->Insert(index, item);
+  } catch (const EMenuError&) {
+    delete item;  // e.g. a submenu appended into its own tree
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int GetMenuItemCount(HMENU hMenu) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  return menu ? menu->Count() : -1;
+}
+
+UINT GetMenuItemID(HMENU hMenu, int nPos) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  if (!menu || nPos < 0 || nPos >= menu->Count()) return kNoCommand;
+  TMenuItem* item = menu->Items(nPos);
+  if (item->Count() > 0 || Handles().HandleOf(item)) return kNoCommand;
+  return static_cast<UINT>(item->Tag);
+}
+
+HMENU GetSubMenu(HMENU hMenu, int nPos) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  if (!menu || nPos < 0 || nPos >= menu->Count()) return nullptr;
+  return Handles().HandleOf(menu->Items(nPos));
+}
+
+BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, const TRect*) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  if (!menu) return FALSE;
+  TPopupAlignment alignment = (uFlags & TPM_RIGHTALIGN)    ? TPopupAlignment::paRight
+                              : (uFlags & TPM_CENTERALIGN) ? TPopupAlignment::paCenter
+                                                           : TPopupAlignment::paLeft;
+  std::function<void(TMenuItem*, int)> notify;
+  if (!(uFlags & TPM_NONOTIFY) && hWnd) {
+    notify = [hWnd](TMenuItem* level, int index) {
+      if (HMENU h = Handles().HandleOf(level)) {
+        SendMessage(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(index), 0));
+      }
+    };
+  }
+  TMenuItem* chosen = detail::TrackPlainPopup(menu, nullptr, {x, y}, alignment, notify);
+  UINT id = chosen ? static_cast<UINT>(chosen->Tag) : 0;
+  if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
+  if (id != 0 && hWnd) PostMessage(hWnd, WM_COMMAND, id, 0);
+  return id != 0 ? TRUE : FALSE;
+}
