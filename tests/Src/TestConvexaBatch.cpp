@@ -97,6 +97,8 @@ class ConvexaBatch : public ::testing::Test {
     };
     convexa->OnTerminate = [this](TObject* Sender, const TTerminateInfo& AInfo) {
       EXPECT_EQ(Sender, convexa.get());
+      // Slow task handlers: the end-of-batch record must still come after them.
+      if (SlowTaskRecords && AInfo.TaskIndex >= 0) std::this_thread::sleep_for(30ms);
       std::lock_guard<std::mutex> guard(recordLock);
       records.push_back(AInfo);
       recordThreads.push_back(GetCurrentThreadId());
@@ -152,6 +154,7 @@ class ConvexaBatch : public ::testing::Test {
   std::set<int> FailIds;
   std::string FailWith;
   int ThrowForTask = -2;
+  bool SlowTaskRecords = false;
   std::unique_ptr<TTestConvexa> convexa;
   std::mutex recordLock;
   std::vector<TTerminateInfo> records;
@@ -161,6 +164,7 @@ class ConvexaBatch : public ::testing::Test {
 
 TEST_F(ConvexaBatch, FiveTasksRunThreeAtATimeInIndexOrder) {
   TWatchdog watchdog("five tasks, three at a time", 30000);
+  SlowTaskRecords = true;
   AddTasks(5);
   convexa->SetProgressInterval(50);  // stored as 100
   convexa->Start(3);
@@ -219,6 +223,7 @@ TEST_F(ConvexaBatch, FiveTasksRunThreeAtATimeInIndexOrder) {
 TEST_F(ConvexaBatch, StopEndsRunningAndPendingTasksAndWaits) {
   TWatchdog watchdog("stop", 20000);
   PacketLimit = -1;  // until stopped
+  SlowTaskRecords = true;
   AddTasks(5);
   convexa->Start(2);
   ASSERT_TRUE(PumpUntil([&] { return Task(0)->Packets > 5 && Task(1)->Packets > 5; }));
