@@ -15,7 +15,7 @@
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
 
-using namespace ffplay;
+using namespace playback;
 
 namespace {
 
@@ -116,17 +116,17 @@ void TCustomPlayer::ReportError(const std::string& AMsg, bool AStore) {
   if (AStore) FLastErrMsg = AMsg;
 }
 
-ffplay::TVideoState* TCustomPlayer::State() const {
+playback::TVideoState* TCustomPlayer::State() const {
   std::lock_guard lock(FStateTakeLock);
   return FVideoState.get();
 }
 
-void TCustomPlayer::SetState(std::unique_ptr<ffplay::TVideoState> AState) {
+void TCustomPlayer::SetState(std::unique_ptr<playback::TVideoState> AState) {
   std::lock_guard lock(FStateTakeLock);
   FVideoState = std::move(AState);
 }
 
-std::unique_ptr<ffplay::TVideoState> TCustomPlayer::TakeState() {
+std::unique_ptr<playback::TVideoState> TCustomPlayer::TakeState() {
   std::lock_guard lock(FStateTakeLock);
   return std::move(FVideoState);
 }

@@ -174,10 +174,10 @@ class TCustomPlayer : public TFFBaseComponent {
                    int AHeight);
   // The state of the open file, nullptr when nothing is open. The object stays valid while the
   // caller holds FDataLock (teardown takes it) or is one of the playback's own threads.
-  [[nodiscard]] ffplay::TVideoState* State() const;
-  void SetState(std::unique_ptr<ffplay::TVideoState> AState);
+  [[nodiscard]] playback::TVideoState* State() const;
+  void SetState(std::unique_ptr<playback::TVideoState> AState);
   // Takes the state away from the component; exactly one caller gets it.
-  std::unique_ptr<ffplay::TVideoState> TakeState();
+  std::unique_ptr<playback::TVideoState> TakeState();
 
   int Fsws_flags = SWS_BICUBIC;
   int Fframe_width = 0, Fframe_height = 0;
@@ -193,7 +193,7 @@ class TCustomPlayer : public TFFBaseComponent {
   int Fskip_frame = 0, Fskip_idct = 0, Fskip_loop_filter = 0;
   std::string Fvfilters;
   bool Fis_full_screen = false;
-  std::unique_ptr<ffplay::TVideoState> FVideoState;
+  std::unique_ptr<playback::TVideoState> FVideoState;
   std::atomic<int64_t> Faudio_callback_time{0};
   AVPacket* Fflush_pkt = nullptr;
   SDL_Surface* Fscreen = nullptr;  // play thread
@@ -203,10 +203,9 @@ class TCustomPlayer : public TFFBaseComponent {
   TEvent FSeekEvent{true, true};
   TEvent FPictEvent{true, true};
   TEvent FStopEvent{true, true};
-  std::shared_ptr<ffplay::TPlayEventRing> FPlayEvent;  // the current playback's ring
+  std::shared_ptr<playback::TPlayEventRing> FPlayEvent;  // the current playback's ring
   std::atomic<bool> FSeeking{false};
   std::atomic<bool> FVerticalFlip{false};
-  std::atomic<bool> FHookBusy{false};
   std::unique_ptr<TRGBConvertContext> FHookContext;
 
  private:

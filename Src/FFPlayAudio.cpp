@@ -10,7 +10,7 @@
 #include "Src/libsdl.h"
 #include "platform/SysUtils.h"
 
-namespace ffplay {
+namespace playback {
 
 void FreeAudioConverter(TVideoState& S) {
   if (S.swr_ctx) av::swr_free(&S.swr_ctx);
@@ -171,4 +171,4 @@ void AudioCallback(void* AState, Uint8* AStream, int ALen) {
   }
 }
 
-}  // namespace ffplay
+}  // namespace playback

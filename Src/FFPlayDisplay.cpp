@@ -10,7 +10,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
 
-namespace ffplay {
+namespace playback {
 
 int SurfaceDepth() {
   // The desktop's depth, but never below 16 bits: YUV overlays need 16, 24 or 32 bits a pixel
@@ -258,7 +258,7 @@ void AllocPictureOverlay(TVideoState& S) {
   S.pictq_cond.notify_all();
 }
 
-}  // namespace ffplay
+}  // namespace playback
 
 bool TCustomPlayer::HookPicture(AVFrame* /*AFrame*/, uint8_t* const ADest[3], const int ADestLinesize[3], double APts,
                                 int AWidth, int AHeight) {

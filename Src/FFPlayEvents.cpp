@@ -8,7 +8,7 @@
 #include "Src/libsdl.h"
 #include "platform/WindowTree.h"
 
-namespace ffplay {
+namespace playback {
 
 void PushSDLEvent(int AType, void* AData) {
   SDL_Event event{};
@@ -117,7 +117,7 @@ void PlayerEventLoop(TCustomPlayer* APlayer) {
   }
 }
 
-}  // namespace ffplay
+}  // namespace playback
 
 // ---- threads of the component ----------------------------------------------------------------
 
@@ -133,10 +133,10 @@ class TPlayThread : public TThread {
     try {
       FOwner->SetPlayState(TPlayState::psPlay);
       try {
-        ffplay::PlayerEventLoop(FOwner);
+        playback::PlayerEventLoop(FOwner);
       } catch (const std::exception& e) {
         GetLogger()->Log(FOwner, TLogLevel::llFatal, std::string("PlayThread Exception: ") + e.what());
-        ffplay::ShutdownPlayback(FOwner);
+        playback::ShutdownPlayback(FOwner);
       }
       FOwner->SetPlayState(TPlayState::psStop);
     } catch (...) {
@@ -150,7 +150,7 @@ class TPlayThread : public TThread {
 
 class TEventThread : public TThread {
  public:
-  TEventThread(TCustomPlayer* AOwner, std::shared_ptr<ffplay::TPlayEventRing> ARing)
+  TEventThread(TCustomPlayer* AOwner, std::shared_ptr<playback::TPlayEventRing> ARing)
       : TThread(false), FOwner(AOwner), FRing(std::move(ARing)) {}
   // Waits until the thread has delivered the playback's last state: the play thread always ends
   // with psStop (or the stop event), so the wait is bounded by the play thread's end.
@@ -161,16 +161,16 @@ class TEventThread : public TThread {
  protected:
   void Execute() override {
     while (!Terminated()) {
-      const ffplay::TPlayEventItem item = FRing->Pop();
+      const playback::TPlayEventItem item = FRing->Pop();
       switch (item.Kind) {
-        case ffplay::pekPosition:
+        case playback::pekPosition:
           FOwner->DoPosition(item.Value);
           break;
-        case ffplay::pekState:
+        case playback::pekState:
           FOwner->DoState(static_cast<TPlayState>(item.Value));
           if (static_cast<TPlayState>(item.Value) == TPlayState::psStop) return;
           break;
-        case ffplay::pekStop:
+        case playback::pekStop:
           return;
         default:
           FRing->Wait(100);
@@ -181,17 +181,17 @@ class TEventThread : public TThread {
 
  private:
   TCustomPlayer* FOwner;
-  std::shared_ptr<ffplay::TPlayEventRing> FRing;
+  std::shared_ptr<playback::TPlayEventRing> FRing;
 };
 
 void TCustomPlayer::SetPlayState(TPlayState AState) {
   FState = AState;
-  const std::shared_ptr<ffplay::TPlayEventRing> ring = FPlayEvent;
+  const std::shared_ptr<playback::TPlayEventRing> ring = FPlayEvent;
   if (!ring) return;
   if (OnState)
-    ring->Push({ffplay::pekState, static_cast<int64_t>(AState)});
+    ring->Push({playback::pekState, static_cast<int64_t>(AState)});
   else if (AState == TPlayState::psStop)
-    ring->Push({ffplay::pekStop, 0});
+    ring->Push({playback::pekStop, 0});
 }
 
 void TCustomPlayer::DoPosition(int64_t APTS) {
@@ -231,7 +231,7 @@ void TCustomPlayer::DoState(TPlayState AState) {
 void TCustomPlayer::DoFileOpen() {
   if (FRGBContext) ResetRGBConvertContext(*FRGBContext);
   if (FHookContext) ResetRGBConvertContext(*FHookContext);
-  ffplay::TVideoState* S = State();
+  playback::TVideoState* S = State();
   if (S && OnFileOpen) {
     int w = -1, h = -1;
     if (S->video_dec && S->video_dec->width > 0) {

@@ -14,7 +14,7 @@
 #include "Src/libsdl.h"
 #include "platform/SysUtils.h"
 
-namespace ffplay {
+namespace playback {
 
 namespace {
 
@@ -538,4 +538,4 @@ void ShutdownPlayback(TCustomPlayer* APlayer) {
   if (sdl::SDL_Quit) sdl::SDL_Quit();
 }
 
-}  // namespace ffplay
+}  // namespace playback

@@ -7,7 +7,7 @@
 #include "Src/FFPlay.h"
 #include "Src/libsdl.h"
 
-namespace ffplay {
+namespace playback {
 
 double WallClock() {
   using namespace std::chrono;
@@ -258,4 +258,4 @@ double ComputeTargetTime(TVideoState& S, double APts) {
   return S.frame_timer;
 }
 
-}  // namespace ffplay
+}  // namespace playback

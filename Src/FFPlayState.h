@@ -36,7 +36,7 @@ enum Tav_sync_type { AV_SYNC_AUDIO_MASTER, AV_SYNC_VIDEO_MASTER, AV_SYNC_EXTERNA
 
 enum class TPlayState { psPlay, psPause, psResume, psStep, psStop, psEnd };
 
-namespace ffplay {
+namespace playback {
 
 // Constants of synchronisation and queueing.
 inline constexpr int PictureQueueSize = 2;
@@ -347,4 +347,4 @@ void PushSDLEvent(int AType, void* AData = nullptr);
 void NotifyPosition(TVideoState& S);
 void PlayerEventLoop(TCustomPlayer* APlayer);
 
-}  // namespace ffplay
+}  // namespace playback

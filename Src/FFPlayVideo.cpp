@@ -9,7 +9,7 @@
 #include "Src/libsdl.h"
 #include "platform/SysUtils.h"
 
-namespace ffplay {
+namespace playback {
 
 void FreeSubtitleSlot(TSubtitleSlot& ASlot) {
   if (ASlot.used) av::avsubtitle_free(&ASlot.subtitle);
@@ -407,4 +407,4 @@ void SubtitleThreadProc(TVideoState* AState) {
   }
 }
 
-}  // namespace ffplay
+}  // namespace playback

@@ -55,8 +55,8 @@ void PlayWithComponent(const std::string& AFile) {
     if (std::chrono::steady_clock::now() - lastSample >= std::chrono::milliseconds(100)) {
       lastSample = std::chrono::steady_clock::now();
       std::lock_guard lock(player.FDataLock);
-      if (ffplay::TVideoState* S = player.State(); S && S->picture_shown && S->audio_st && !S->ReachEOF)
-        offsets.push_back(ffplay::GetVideoClock(*S) - ffplay::GetAudioClock(*S));
+      if (playback::TVideoState* S = player.State(); S && S->picture_shown && S->audio_st && !S->ReachEOF)
+        offsets.push_back(playback::GetVideoClock(*S) - playback::GetAudioClock(*S));
     }
   }
   player.Stop(true);

@@ -7,7 +7,7 @@
 #include "Src/FFPlay.h"
 #include "Src/FFmpegLoader.h"
 
-using namespace ffplay;
+using namespace playback;
 
 namespace {
 
