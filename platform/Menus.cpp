@@ -513,7 +513,11 @@ bool TMenu::IsShortCut(const TMessage& Message) {
 
 // ---- TMainMenu ----
 
-TMainMenu::~TMainMenu() { Merge(nullptr); }
+TMainMenu::~TMainMenu() {
+  // No change notification from a menu going away.
+  if (merged_) merged_->RemoveFreeNotification(this);
+  merged_ = nullptr;
+}
 
 void TMainMenu::Merge(TMainMenu* Menu) {
   if (Menu == this) return;
@@ -576,7 +580,6 @@ void TPopupMenu::Popup(int X, int Y) {
   TWeak<TPopupMenu> self(this);
   if (OnPopup) OnPopup(this);
   if (!self || !Items()) return;
-  if (AutoLineReduction() == TMenuAutoFlag::maAutomatic) Items()->RethinkLines();
   TMenuItem* chosen = detail::TrackPlainPopup(Items(), Images(), {X, Y}, Alignment());
   // The command runs after the window is gone, through the menu so a freed item runs nothing.
   if (chosen && self) DispatchCommand(chosen->Command());

@@ -233,6 +233,7 @@ class TMainMenu : public TMenu {
   // stably sorted by GroupIndex.
   [[nodiscard]] std::vector<TMenuItem*> MergedItems() const;
   // Also tries the merged menu's shortcuts.
+  using TMenu::IsShortCut;
   bool IsShortCut(WORD Key, TShiftState Shift) override;
   [[nodiscard]] TMenuItem* FindItem(unsigned Value, TFindItemKind Kind) const override;
 

@@ -90,7 +90,6 @@ class TPopupLevel {
   void InvalidateRow(int Row);
 
   TTracker& tracker_;
-  TCustomImageList* ImagesOrNull() const { return images_.Get(); }
   TWeak<TCustomImageList> images_;
   HWND hwnd_ = nullptr;
   std::vector<TRow> rows_;
@@ -167,6 +166,10 @@ TPopupLevel::TPopupLevel(TTracker& Tracker, TMenuItem* Parent, TCustomImageList*
   font_->SetName("Tahoma");
   font_->SetHeight(-12);
   font_->SetColor(clMenuText);
+  // Separators that would show doubled, first or last are hidden, level by level.
+  if (TMenu* menu = Parent->GetParentMenu(); menu && menu->AutoLineReduction() == TMenuAutoFlag::maAutomatic) {
+    Parent->RethinkLines();
+  }
   for (int i = 0; i < Parent->Count(); ++i) {
     TMenuItem* child = Parent->Items(i);
     if (TBasicAction* a = child->Action()) a->Update();
@@ -192,9 +195,9 @@ void TPopupLevel::Measure() {
   if (dc) canvas.SetHandle(dc);
   canvas.SetFont(font_.get());
   int textHeight = dc ? canvas.TextHeight("Wg") : 14;
-  if (TCustomImageList* images = ImagesOrNull()) glyphWidth_ = std::max(16, images->Width());
+  if (TCustomImageList* images = Images()) glyphWidth_ = std::max(16, images->Width());
   int rowHeight = std::max(textHeight + 6, 18);
-  if (TCustomImageList* images = ImagesOrNull()) rowHeight = std::max(rowHeight, images->Height() + 4);
+  if (TCustomImageList* images = Images()) rowHeight = std::max(rowHeight, images->Height() + 4);
   int captionWidth = 0, shortCutWidth = 0;
   for (const TRow& row : rows_) {
     TMenuItem* item = row.item.Get();
@@ -351,7 +354,7 @@ void TPopupLevel::PaintRow(TCanvas& Canvas, int Row) {
   }
   // Glyph column: the image (framed when ticked) or the check mark / radio dot.
   TRect glyph{r.Left + 2, r.Top, r.Left + 2 + glyphWidth_, r.Bottom};
-  TCustomImageList* images = ImagesOrNull();
+  TCustomImageList* images = Images();
   bool hasImage = images && item->ImageIndex() >= 0 && item->ImageIndex() < images->Count();
   if (hasImage || item->HasBitmap()) {
     int w = hasImage ? images->Width() : item->Bitmap()->Width();
