@@ -63,6 +63,7 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) { color_ = clBtn
 
 TWinControl::~TWinControl() {
   Destroying();
+  if (TWinControl* root = Root(); root != this && root->focused_control_.Get() == this) root->focused_control_ = nullptr;
   if (parent_) parent_->RemoveControl(this);
   while (!controls_.empty()) delete controls_.back();
   if (handle_) {
@@ -651,8 +652,9 @@ void TWinControl::SetFocusedControl(TWinControl* Control) {
   if (old == Control) return;
   focused_control_ = Control;
   TWeak<TWinControl> next(Control);
-  if (old) old->Perform(CM_EXIT, 0, 0);
-  if (next) next->Perform(CM_ENTER, 0, 0);
+  if (old && !old->ComponentState().Contains(TComponentStateFlag::csDestroying)) old->Perform(CM_EXIT, 0, 0);
+  if (next && !next->ComponentState().Contains(TComponentStateFlag::csDestroying)) next->Perform(CM_ENTER, 0, 0);
+  if (ComponentState().Contains(TComponentStateFlag::csDestroying)) return;
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(next.Get()));
 }
 
