@@ -447,7 +447,9 @@ class TCustomFFmpeg : public TObject {
 
  protected:
   // The read–decode–encode loop of the job; runs on the worker (or the caller's thread). Sets
-  // FFinished to !FBroken when it completes; raises on failure.
+  // FFinished to !FBroken when it completes; raises on failure, having closed the codecs it
+  // opened. An output this job created that received no packet is left empty (and so deleted by
+  // FreeResources).
   virtual void Transcode();
   // The gate of Pause/Resume: the worker calls it between packets; it returns at once unless the
   // job is paused, and when a stop is asked.

@@ -33,6 +33,7 @@ TTranscoder::TTranscoder(TCustomFFmpeg& AEngine) : E(AEngine) {}
 
 TTranscoder::~TTranscoder() {
   CloseCodecs();
+  DiscardEmptyOutputs();
   if (enc_pkt) av::av_packet_free(&enc_pkt);
   E.FSubtitleBuf.clear();
 }
@@ -56,7 +57,6 @@ void TTranscoder::Run() {
   MainLoop();
   CloseCodecs();
   E.FFinished = !E.FBroken;
-  DiscardEmptyOutputs();
 }
 
 void TTranscoder::BuildInputStreamTable() {
