@@ -2,6 +2,7 @@
 // threads, with progress on the GUI thread, the outputs checked with ffprobe, a task that fails
 // while it runs, and a stop of long conversions.
 
+#include <atomic>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -134,6 +135,38 @@ TEST_F(ConvexaConvert, ATaskThatFailsWhileRunningReportsWhy) {
   EXPECT_TRUE(byTask.at(1).Finished);
   EXPECT_FALSE(byTask.at(1).Exception) << byTask.at(1).ExceptionMsg;
   EXPECT_TRUE(fs::exists(Out("good.avi")));
+}
+
+TEST_F(ConvexaConvert, HookAndPreviewEventsCarryTheirTask) {
+  TWatchdog watchdog("hook and preview", 60000);
+  std::atomic<int> hooks{0};
+  std::atomic<bool> hookOnMainThread{false};
+  std::atomic<int> previews{0};
+  convexa->OnCustomHook = [&](TObject* Sender, PHookInfo AInfo) {
+    EXPECT_EQ(Sender, convexa.get());
+    if (GetCurrentThreadId() == MainThreadID()) hookOnMainThread = true;
+    EXPECT_EQ(AInfo->TaskIndex, 1);
+    ASSERT_NE(AInfo->Bitmap, nullptr);
+    EXPECT_EQ(AInfo->Bitmap->Width(), 160);
+    AInfo->StopHook = ++hooks >= 3;  // no further calls for this task
+  };
+  convexa->OnPreviewBitmap = [&](TObject*, const TPreviewInfo& AInfo) {
+    EXPECT_EQ(GetCurrentThreadId(), MainThreadID());
+    EXPECT_NE(AInfo.Bitmap, nullptr);
+    EXPECT_TRUE(AInfo.TaskIndex == 0 || AInfo.TaskIndex == 1);
+    ++previews;
+  };
+  convexa->SetPreviewBitmap(true);
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 0);
+  ASSERT_TRUE(convexa->SetOutputFile(0, Out("plain.avi"), ""));
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 1);
+  ASSERT_TRUE(convexa->SetOutputFile(1, Out("hooked.avi"), "Hook<CRLF>vcodec=mpeg4"));
+  convexa->Start(2);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 3; }, 50000));
+  for (const auto& [index, info] : ByTask()) EXPECT_TRUE(info.Finished) << index << ": " << info.ExceptionMsg;
+  EXPECT_EQ(hooks, 3);
+  EXPECT_FALSE(hookOnMainThread);  // always on the worker
+  EXPECT_GT(previews, 0);
 }
 
 TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
