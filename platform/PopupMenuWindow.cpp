@@ -97,6 +97,7 @@ class TPopupLevel {
   int width_ = 0, height_ = 0;
   int glyphWidth_ = 16, textLeft_ = 0, shortCutLeft_ = 0;
   std::unique_ptr<TFont> font_;
+  std::unique_ptr<TFont> boldFont_;  // the default item's
 };
 
 // The state of one tracking session (one Popup call).
@@ -147,6 +148,18 @@ TRect WorkAreaAt(TPoint P) {
   return r;
 }
 
+// Menu text goes straight to the context with the font selected for the call: the canvas
+// selects its own font only for its own drawing calls.
+int MenuText(HDC DC, TFont* Font, TColor Color, const std::string& Text, TRect R, UINT Format) {
+  HGDIOBJ oldFont = SelectObject(DC, Font->Handle());
+  SetTextColor(DC, ColorToRGB(Color));
+  int oldMode = SetBkMode(DC, TRANSPARENT);
+  DrawText(DC, Text, &R, Format);
+  SetBkMode(DC, oldMode);
+  SelectObject(DC, oldFont);
+  return (Format & DT_CALCRECT) ? R.Width() : 0;
+}
+
 bool RegisterPopupClass() {
   static const bool registered = [] {
     WNDCLASS cls;
@@ -166,6 +179,9 @@ TPopupLevel::TPopupLevel(TTracker& Tracker, TMenuItem* Parent, TCustomImageList*
   font_->SetName("Tahoma");
   font_->SetHeight(-12);
   font_->SetColor(clMenuText);
+  boldFont_ = std::make_unique<TFont>();
+  boldFont_->Assign(font_.get());
+  boldFont_->SetStyle({TFontStyle::fsBold});
   // Separators that would show doubled, first or last are hidden, level by level.
   if (TMenu* menu = Parent->GetParentMenu(); menu && menu->AutoLineReduction() == TMenuAutoFlag::maAutomatic) {
     Parent->RethinkLines();
@@ -190,26 +206,29 @@ TPopupLevel::~TPopupLevel() {
 }
 
 void TPopupLevel::Measure() {
-  TCanvas canvas;
   HDC dc = hwnd_ ? GetDC(hwnd_) : nullptr;
-  if (dc) canvas.SetHandle(dc);
-  canvas.SetFont(font_.get());
-  int textHeight = dc ? canvas.TextHeight("Wg") : 14;
+  int textHeight = 14;
+  if (dc) {
+    TRect r{0, 0, 0, 0};
+    HGDIOBJ old = SelectObject(dc, font_->Handle());
+    DrawText(dc, "Wg", &r, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(dc, old);
+    textHeight = r.Height();
+  }
   if (TCustomImageList* images = Images()) glyphWidth_ = std::max(16, images->Width());
   int rowHeight = std::max(textHeight + 6, 18);
   if (TCustomImageList* images = Images()) rowHeight = std::max(rowHeight, images->Height() + 4);
   int captionWidth = 0, shortCutWidth = 0;
   for (const TRow& row : rows_) {
     TMenuItem* item = row.item.Get();
-    if (row.line || !item) continue;
-    if (dc) {
-      TRect r{0, 0, 0, 0};
-      DrawText(canvas.Handle(), item->Caption(), &r, DT_CALCRECT | DT_SINGLELINE);
-      captionWidth = std::max(captionWidth, r.Width());
-      std::string sc = ShortCutToText(item->ShortCut());
-      if (!sc.empty()) shortCutWidth = std::max(shortCutWidth, canvas.TextWidth(sc));
-    }
+    if (row.line || !item || !dc) continue;
+    TFont* font = item->Default() ? boldFont_.get() : font_.get();
+    constexpr UINT kMeasure = DT_CALCRECT | DT_SINGLELINE;
+    captionWidth = std::max(captionWidth, MenuText(dc, font, clMenuText, item->Caption(), {}, kMeasure));
+    std::string sc = ShortCutToText(item->ShortCut());
+    if (!sc.empty()) shortCutWidth = std::max(shortCutWidth, MenuText(dc, font, clMenuText, sc, {}, kMeasure | DT_NOPREFIX));
   }
+  if (dc) ReleaseDC(hwnd_, dc);
   textLeft_ = kFrame + glyphWidth_ + 8;
   shortCutLeft_ = textLeft_ + captionWidth + (shortCutWidth ? kShortCutGap : 0);
   width_ = shortCutLeft_ + shortCutWidth + kArrowColumn + kFrame;
@@ -220,10 +239,6 @@ void TPopupLevel::Measure() {
     y += h;
   }
   height_ = y + kFrame;
-  if (dc) {
-    canvas.SetHandle(nullptr);
-    ReleaseDC(hwnd_, dc);
-  }
 }
 
 void TPopupLevel::Place(TPoint TopLeft) {
@@ -344,11 +359,11 @@ void TPopupLevel::PaintRow(TCanvas& Canvas, int Row) {
   Canvas.Brush()->SetColor(selected ? clHighlight : clMenu);
   Canvas.FillRect(r);
   TColor text = !enabled ? clGrayText : selected ? clHighlightText : clMenuText;
-  Canvas.SetFont(font_.get());
-  Canvas.Font()->SetColor(text);
-  if (item->Default()) Canvas.Font()->SetStyle({TFontStyle::fsBold});
+  TFont* font = item->Default() ? boldFont_.get() : font_.get();
   TRect textRect{textLeft_, r.Top, r.Right - kArrowColumn, r.Bottom};
   if (item->OnDrawItem) {
+    Canvas.SetFont(font);
+    Canvas.Font()->SetColor(text);
     item->OnDrawItem(item, &Canvas, textRect, selected);
     return;
   }
@@ -379,15 +394,13 @@ void TPopupLevel::PaintRow(TCanvas& Canvas, int Row) {
       for (int i = 0; i < 3; ++i) Canvas.Polyline({{cx - 4, cy - 1 + i}, {cx - 2, cy + 1 + i}, {cx + 3, cy - 4 + i}});
     }
   }
-  Canvas.Brush()->SetStyle(TBrushStyle::bsClear);
-  TRect caption = textRect;
-  DrawText(Canvas.Handle(), item->Caption(), &caption, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
+  HDC dc = Canvas.Handle();
+  MenuText(dc, font, text, item->Caption(), textRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   std::string sc = ShortCutToText(item->ShortCut());
   if (!sc.empty()) {
-    TRect scRect{shortCutLeft_, r.Top, r.Right - kArrowColumn, r.Bottom};
-    DrawText(Canvas.Handle(), sc, &scRect, DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    MenuText(dc, font, text, sc, {shortCutLeft_, r.Top, r.Right - kArrowColumn, r.Bottom},
+             DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
   }
-  Canvas.Brush()->SetStyle(TBrushStyle::bsSolid);
   if (item->Count() > 0) {
     int x = r.Right - kArrowColumn + 6, y = r.Top + r.Height() / 2;
     Canvas.Pen()->SetColor(text);
