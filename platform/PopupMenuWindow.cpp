@@ -439,21 +439,34 @@ LRESULT TPopupLevel::WindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lPara
 // ---- TTracker ----
 
 TMenuItem* TTracker::Run(TPoint Pos, TPopupAlignment Alignment) {
+  // Whatever way the loop ends (a handler may throw), the session is over afterwards: no level
+  // left, the capture given back, the thread free to pop up another menu.
+  struct TSessionGuard {
+    TTracker& tracker;
+    TTracker* outer = activeTracker;
+    HWND captureOwner = nullptr;
+    explicit TSessionGuard(TTracker& t) : tracker(t) { activeTracker = &t; }
+    ~TSessionGuard() {
+      // Stop hearing WM_CAPTURECHANGED as a cancel before giving the capture back.
+      for (auto& level : tracker.levels_) SetWindowLongPtr(level->Handle(), GWL_USERDATA, 0);
+      for (auto& level : tracker.closed_) SetWindowLongPtr(level->Handle(), GWL_USERDATA, 0);
+      if (captureOwner && GetCapture() == captureOwner) ReleaseCapture();
+      tracker.levels_.clear();
+      tracker.closed_.clear();
+      activeTracker = outer;
+    }
+  } guard(*this);
+
   TMenuItem* root = root_.Get();
   if (!root) return nullptr;
   if (onOpenLevel_) onOpenLevel_(root, 0);
   if (!root_) return nullptr;
   levels_.push_back(std::make_unique<TPopupLevel>(*this, root, images_));
-  if (levels_[0]->Empty() || !levels_[0]->Handle()) {
-    levels_.clear();
-    return nullptr;
-  }
+  if (levels_[0]->Empty() || !levels_[0]->Handle()) return nullptr;
   levels_[0]->ShowAt(Pos, Alignment);
-  HWND captureOwner = levels_[0]->Handle();
-  SetCapture(captureOwner);
+  guard.captureOwner = levels_[0]->Handle();
+  SetCapture(guard.captureOwner);
 
-  TTracker* outer = activeTracker;
-  activeTracker = this;
   while (!done_) {
     FreeClosed();
     MSG msg;
@@ -465,13 +478,6 @@ TMenuItem* TTracker::Run(TPoint Pos, TPopupAlignment Alignment) {
     TranslateMessage(&msg);
     DispatchMessage(&msg);
   }
-  activeTracker = outer;
-
-  // Stop hearing WM_CAPTURECHANGED as a cancel before giving the capture back.
-  for (auto& level : levels_) SetWindowLongPtr(level->Handle(), GWL_USERDATA, 0);
-  if (GetCapture() == captureOwner) ReleaseCapture();
-  levels_.clear();
-  closed_.clear();
   return chosen_.Get();
 }
 

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -566,6 +567,26 @@ TEST_F(PopupWindow, AnEmptyMenuShowsNothingAndReturnsAtOnce) {
   EXPECT_FALSE(detail::PlainPopupActive());
 }
 
+
+TEST_F(PopupWindow, AHandlerThrowingInsideTheLoopEndsTheSessionCleanly) {
+  mode->OnClick = [](TObject*) { throw std::runtime_error("refused"); };
+  {
+    TWatchdog watchdog("throwing handler", 8000);
+    TScript script({[&] {
+      display->Text("m");  // opening the submenu runs Mode's OnClick
+      return true;
+    }});
+    EXPECT_THROW(menu->Popup(100, 100), std::runtime_error);
+  }
+  EXPECT_FALSE(detail::PlainPopupActive());
+  EXPECT_EQ(GetCapture(), nullptr);
+  mode->OnClick = nullptr;
+  PopupWith({[&] {
+    display->Text("x");
+    return true;
+  }});
+  EXPECT_EQ(chosen, "exit");
+}
 
 TEST_F(PopupWindow, MenuHandlesBuildTrackAndDestroyMenus) {
   HMENU sub = CreatePopupMenu();
