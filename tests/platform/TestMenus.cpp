@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "platform/Colors.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/GraphicsObjects.h"
 #include "platform/HeadlessDisplay.h"
+#include "platform/ImageList.h"
 #include "platform/Input.h"
 #include "platform/Menus.h"
 #include "platform/MessageQueue.h"
@@ -586,6 +590,53 @@ TEST_F(PopupWindow, AHandlerThrowingInsideTheLoopEndsTheSessionCleanly) {
     return true;
   }});
   EXPECT_EQ(chosen, "exit");
+}
+
+TEST_F(PopupWindow, ItemImagesComeFromTheMenuImagesAndTickedOnesAreFramed) {
+  auto* images = new TImageList(form.get());
+  images->SetSize(16, 16);
+  TBitmap red;
+  red.SetPixelFormat(TPixelFormat::pf32bit);
+  red.SetSize(16, 16);
+  red.Canvas()->Brush()->SetColor(clRed);
+  red.Canvas()->FillRect({0, 0, 16, 16});
+  ASSERT_EQ(images->Add(&red, nullptr), 0);
+  menu->SetImages(images);
+  open->SetImageIndex(0);
+  open->SetChecked(true);
+  exit->SetImageIndex(5);  // out of range: no image, nothing drawn
+  PopupWith({[&] {
+    TRect row = detail::PlainPopupItemRect(open);
+    TRect other = detail::PlainPopupItemRect(exit);
+    auto shot = display->Screenshot();
+    auto redPixelsIn = [&](const TRect& r) {
+      int n = 0;
+      for (int y = r.Top; y < r.Bottom; ++y) {
+        for (int x = r.Left; x < r.Left + 24; ++x) n += (shot->PixelAt(x, y) & 0xFFFFFF) == 0xFF0000;
+      }
+      return n;
+    };
+    EXPECT_EQ(redPixelsIn(row), 16 * 16);
+    EXPECT_EQ(redPixelsIn(other), 0);
+    // The ticked item's image has a frame in the text colour one pixel outside it.
+    TPoint corner{-1, -1};
+    for (int y = row.Top; y < row.Bottom && corner.X < 0; ++y) {
+      for (int x = row.Left; x < row.Left + 24; ++x) {
+        if ((shot->PixelAt(x, y) & 0xFFFFFF) == 0xFF0000) {
+          corner = {x, y};
+          break;
+        }
+      }
+    }
+    COLORREF text = ColorToRGB(clMenuText);
+    std::uint32_t textPixel = GetRValue(text) << 16 | GetGValue(text) << 8 | GetBValue(text);
+    EXPECT_EQ(shot->PixelAt(corner.X - 1, corner.Y - 1) & 0xFFFFFF, textPixel);
+    EXPECT_EQ(shot->PixelAt(corner.X + 16, corner.Y + 16) & 0xFFFFFF, textPixel);
+    Key(VK_ESCAPE)();
+    return true;
+  }});
+  delete images;  // the menu forgets a freed image list
+  EXPECT_EQ(menu->Images(), nullptr);
 }
 
 TEST_F(PopupWindow, MenuHandlesBuildTrackAndDestroyMenus) {
