@@ -8,6 +8,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
+#include "platform/ScrollBars.h"
 #include "platform/WindowNode.h"
 
 namespace {
@@ -179,14 +180,11 @@ BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, SCROLLBARINFO* psbi) {
     psbi->rgstate[0] = STATE_SYSTEM_INVISIBLE;
     return TRUE;
   }
-  TRect c;
-  GetClientRect(hwnd, &c);
-  TPoint o{0, 0};
-  ClientToScreen(hwnd, &o);
-  int size = GetSystemMetrics(vertical ? SM_CXVSCROLL : SM_CYHSCROLL);
-  psbi->rcScrollBar = vertical ? Bounds(o.X + c.Right - size, o.Y, size, c.Height())
-                               : Bounds(o.X, o.Y + c.Bottom - size, c.Width(), size);
-  psbi->dxyLineButton = size;
+  TRect wr;
+  GetWindowRect(hwnd, &wr);
+  TRect bar = detail::ScrollBarRect(hwnd, vertical ? SB_VERT : SB_HORZ);
+  psbi->rcScrollBar = bar.IsEmpty() ? bar : Bounds(wr.Left + bar.Left, wr.Top + bar.Top, bar.Width(), bar.Height());
+  psbi->dxyLineButton = GetSystemMetrics(vertical ? SM_CXVSCROLL : SM_CYHSCROLL);
   return TRUE;
 }
 
@@ -268,12 +266,15 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
       r->Bottom -= f;
       if (r->Right < r->Left) r->Right = r->Left;
       if (r->Bottom < r->Top) r->Bottom = r->Top;
+      ScrollBarsAdjustClient(h, *r);
       return 0;
     }
     case WM_NCHITTEST:
+      if (LRESULT bar = ScrollBarsHitTest(h, PointOf(l))) return bar;
       return HitTest(h, PointOf(l));
     case WM_NCPAINT:
       PaintDefaultFrame(h);
+      PaintScrollBars(h);
       return 0;
     case WM_NCACTIVATE:
       if (CaptionHeight(Style(h))) RedrawWindow(h, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOCHILDREN);
@@ -310,7 +311,9 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
     }
     case WM_NCLBUTTONDOWN: {
       LRESULT hit = static_cast<LRESULT>(w);
-      if (hit == HTCAPTION) {
+      if (hit == HTHSCROLL || hit == HTVSCROLL) {
+        TrackScrollBar(h, hit, PointOf(l));
+      } else if (hit == HTCAPTION) {
         SendMessage(h, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, l);
       } else if (SizingCommand(hit)) {
         SendMessage(h, WM_SYSCOMMAND, SC_SIZE | static_cast<WPARAM>(SizingCommand(hit)), l);

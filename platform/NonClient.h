@@ -35,9 +35,9 @@ struct SCROLLBARINFO {
   int reserved = 0;
   DWORD rgstate[6] = {};  // [0] the bar itself
 };
-// The window's own scroll bar (OBJID_HSCROLL / OBJID_VSCROLL): windows here draw none, so the
-// bar is reported invisible unless the window has WS_HSCROLL / WS_VSCROLL, and then as the
-// strip along the client area's bottom / right edge. FALSE for a dead window or another object.
+// The window's own scroll bar (OBJID_HSCROLL / OBJID_VSCROLL; ScrollBars.h): reported invisible
+// unless the window has WS_HSCROLL / WS_VSCROLL, and then as the strip beside the client area
+// where it is drawn. FALSE for a dead window or another object.
 BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, SCROLLBARINFO* psbi);
 
 // The frame AdjustWindowRectEx adds around a client rectangle for those styles.
