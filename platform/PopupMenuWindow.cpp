@@ -129,7 +129,7 @@ class TTracker {
   void FreeClosed();
 
   TWeak<TMenuItem> root_;
-  TCustomImageList* images_;
+  TWeak<TCustomImageList> images_;  // may be freed by a handler while the menu is open
   std::function<void(TMenuItem*, int)> onOpenLevel_;
   std::vector<std::unique_ptr<TPopupLevel>> levels_;
   std::vector<std::unique_ptr<TPopupLevel>> closed_;  // freed between messages
@@ -461,7 +461,7 @@ TMenuItem* TTracker::Run(TPoint Pos, TPopupAlignment Alignment) {
   if (!root) return nullptr;
   if (onOpenLevel_) onOpenLevel_(root, 0);
   if (!root_) return nullptr;
-  levels_.push_back(std::make_unique<TPopupLevel>(*this, root, images_));
+  levels_.push_back(std::make_unique<TPopupLevel>(*this, root, images_.Get()));
   if (levels_[0]->Empty() || !levels_[0]->Handle()) return nullptr;
   levels_[0]->ShowAt(Pos, Alignment);
   guard.captureOwner = levels_[0]->Handle();
@@ -643,7 +643,7 @@ void TTracker::OpenSubmenu(std::size_t L, int Row, bool SelectFirst) {
   if (item->OnClick) item->OnClick(item);
   if (alive && onOpenLevel_) onOpenLevel_(item, item->MenuIndex());
   if (!alive || done_) return;
-  auto level = std::make_unique<TPopupLevel>(*this, item, images_);
+  auto level = std::make_unique<TPopupLevel>(*this, item, images_.Get());
   if (level->Empty() || !level->Handle()) return;
   level->ShowBeside(levels_[L]->RowOnScreen(Row));
   if (SelectFirst) level->SetActive(level->Step(-1, +1));
