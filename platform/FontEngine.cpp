@@ -362,10 +362,3 @@ std::string EncodeUtf8(std::u32string_view text) {
   }
   return out;
 }
-
-// fontconfig 2.14 leaks a block while parsing its configuration files, once per process, out
-// of our reach; the leak checker of sanitized builds is told to ignore that library's leaks
-// only. Without a sanitizer nothing calls this.
-extern "C" __attribute__((used, visibility("default"))) const char* __lsan_default_suppressions() {
-  return "leak:libfontconfig.so\n";
-}
