@@ -166,7 +166,10 @@ void TCustomAction::SetVisible(bool Value) {
 }
 
 bool TCustomAction::Execute() {
-  if (!enabled_) return false;
+  // The state is brought up to date first: OnUpdate decides whether the action may run now.
+  TWeak<TCustomAction> self(this);
+  Update();
+  if (!self || !enabled_) return false;
   return TContainedAction::Execute();
 }
 

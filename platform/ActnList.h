@@ -151,7 +151,7 @@ class TCustomAction : public TContainedAction {
   [[nodiscard]] bool Visible() const { return visible_; }
   void SetVisible(bool Value);
 
-  // A disabled action executes nothing (false).
+  // Runs Update first; a disabled action then executes nothing (false).
   bool Execute() override;
   // The images of the action's list, nullptr without one.
   [[nodiscard]] TCustomImageList* Images() const;

@@ -96,6 +96,12 @@ TEST_F(Actions, ExecuteGoesThroughTheListFirstAndNeverWhenDisabled) {
   save->SetEnabled(false);
   EXPECT_FALSE(save->Execute());
   EXPECT_TRUE(calls.empty());
+
+  // The update that runs first may enable it.
+  listHandles = false;
+  save->OnUpdate = [&](TObject*) { save->SetEnabled(true); };
+  EXPECT_TRUE(save->Execute());
+  EXPECT_EQ(calls, (std::vector<std::string>{"list", "action"}));
 }
 
 TEST_F(Actions, UpdateRunsListThenActionHandlersAndCanChangeClients) {
