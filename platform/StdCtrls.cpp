@@ -203,8 +203,10 @@ void TCustomCheckBox::SetState(TCheckBoxState Value) {
   if (state_ == Value) return;
   state_ = Value;
   Invalidate();
-  if (!Loading()) Click();
+  if (!Loading()) TButtonControl::Click();
 }
+
+void TCustomCheckBox::Click() { Toggle(); }
 
 void TCustomCheckBox::SetAlignment(TAlignment Value) {
   alignment_ = Value;
@@ -219,14 +221,6 @@ void TCustomCheckBox::Toggle() {
       break;
     case TCheckBoxState::cbGrayed: SetState(TCheckBoxState::cbUnchecked); break;
   }
-}
-
-void TCustomCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  // The toggle is the click: TControl's own click would run OnClick a second time.
-  SetControlState(ControlState() - TControlState{TControlStateFlag::csClicked});
-  TWeak<TControl> self(this);
-  if (Button == TMouseButton::mbLeft && ClientRect().Contains(Point(X, Y))) Toggle();
-  if (self) TButtonControl::MouseUp(Button, Shift, X, Y);
 }
 
 void TCustomCheckBox::KeyUp(WORD& Key, TShiftState Shift) {
@@ -278,15 +272,10 @@ void TRadioButton::SetChecked(bool Value) {
       if (other && other != this) other->SetChecked(false);
     }
   }
-  if (!Loading()) Click();
+  if (!Loading()) TButtonControl::Click();
 }
 
-void TRadioButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  SetControlState(ControlState() - TControlState{TControlStateFlag::csClicked});
-  TWeak<TControl> self(this);
-  if (Button == TMouseButton::mbLeft && ClientRect().Contains(Point(X, Y))) SetChecked(true);
-  if (self) TButtonControl::MouseUp(Button, Shift, X, Y);
-}
+void TRadioButton::Click() { SetChecked(true); }
 
 void TRadioButton::KeyUp(WORD& Key, TShiftState Shift) {
   TWeak<TControl> self(this);

@@ -74,10 +74,11 @@ class TCustomCheckBox : public TButtonControl {
   void SetAlignment(TAlignment Value);
   // Unchecked -> checked -> (grayed when allowed) -> unchecked.
   virtual void Toggle();
+  // A click toggles; OnClick runs from the state change.
+  void Click() override;
 
  protected:
   void Paint() override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
 
  private:
@@ -99,10 +100,11 @@ class TRadioButton : public TButtonControl {
   void SetChecked(bool Value);
   [[nodiscard]] TAlignment Alignment() const { return alignment_; }
   void SetAlignment(TAlignment Value);
+  // A click checks the button; OnClick runs from the change.
+  void Click() override;
 
  protected:
   void Paint() override;
-  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyUp(WORD& Key, TShiftState Shift) override;
   void CMDialogChar(TMessage& Message) override;
 

@@ -9,6 +9,7 @@
 #include "platform/Application.h"
 #include "platform/Controls.h"
 #include "platform/Forms.h"
+#include "platform/HintWindow.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"
@@ -32,8 +33,11 @@ class FormWorld : public ::testing::Test {
   void TearDown() override {
     forms.clear();
     Pump();
-    // The application window lives with the application; everything else must be gone.
-    EXPECT_LE(detail::LiveWindowCount(), windowsBefore + (app.HandleAllocated() ? 1u : 0u));
+    // The application window and its hint window live with the application; everything else
+    // must be gone.
+    std::size_t kept = app.HandleAllocated() ? 1u : 0u;
+    if (app.HintWindow() && app.HintWindow()->HandleAllocated()) ++kept;
+    EXPECT_LE(detail::LiveWindowCount(), windowsBefore + kept);
   }
 
   // A borderless form at a screen rectangle, freed by the fixture.

@@ -1,0 +1,151 @@
+// The application's hints: shown after HintPause over a control with ShowHint, hidden after
+// HintHidePause, replaceable hint window class, OnShowHint and OnHint.
+
+#include <string>
+#include <vector>
+
+#include "FormFixture.h"
+#include "platform/Clock.h"
+#include "platform/HintWindow.h"
+#include "platform/StdCtrls.h"
+
+namespace {
+
+class RecordingHintWindow : public THintWindow {
+ public:
+  using THintWindow::THintWindow;
+  static inline std::vector<std::string> shown;
+  void ActivateHint(TRect Rect, const std::string& AHint) override {
+    shown.push_back(AHint);
+    THintWindow::ActivateHint(Rect, AHint);
+  }
+};
+
+class HintsTest : public FormWorld {
+ protected:
+  void SetUp() override {
+    FormWorld::SetUp();
+    form = MakeForm(Bounds(0, 0, 300, 200));
+    withHint = new TButton(form);
+    withHint->SetParent(form);
+    withHint->SetBounds(10, 10, 80, 25);
+    withHint->SetHint("Save|Saves the file");
+    withHint->SetShowHint(true);
+    without = new TButton(form);
+    without->SetParent(form);
+    without->SetBounds(10, 100, 80, 25);
+    without->SetHint("not shown");
+    without->SetShowHint(false);
+    form->Show();
+    Pump();
+    RecordingHintWindow::shown.clear();
+  }
+
+  void Advance(int ms) {
+    clock.Advance(static_cast<std::uint64_t>(ms));
+    Pump();
+  }
+
+  bool HintVisible() const {
+    THintWindow* w = app.HintWindow();
+    return w && w->HandleAllocated() && IsWindowVisible(w->Handle());
+  }
+
+  TScopedTestClock clock;
+  TForm* form = nullptr;
+  TButton* withHint = nullptr;
+  TButton* without = nullptr;
+};
+
+TEST_F(HintsTest, AppearsAfterHintPauseAndHidesAfterHintHidePause) {
+  std::vector<std::string> longHints;
+  app.OnHint = [&](TObject*) { longHints.push_back(app.Hint()); };
+  display->MouseMove({30, 20});
+  Pump();
+  EXPECT_EQ(longHints, std::vector<std::string>{"Saves the file"});
+  Advance(app.HintPause() - 1);
+  EXPECT_FALSE(HintVisible());
+  Advance(1);
+  ASSERT_TRUE(HintVisible());
+  EXPECT_EQ(app.HintWindow()->Caption(), "Save");
+  const TRect hint = app.HintWindow()->BoundsRect();
+  EXPECT_GT(hint.Top, 20) << "below the cursor";
+  Advance(app.HintHidePause() - 1);
+  EXPECT_TRUE(HintVisible());
+  Advance(1);
+  EXPECT_FALSE(HintVisible());
+  Advance(10000);
+  EXPECT_FALSE(HintVisible()) << "no second showing while the mouse stays on the control";
+}
+
+TEST_F(HintsTest, ControlsWithoutShowHintOrWithTheApplicationsOffShowNothing) {
+  struct Case {
+    const char* name;
+    TPoint at;
+    bool appShowHint;
+  };
+  for (const Case& c : std::initializer_list<Case>{{"ShowHint off", {30, 110}, true},
+                                                   {"application off", {30, 20}, false}}) {
+    SCOPED_TRACE(c.name);
+    app.SetShowHint(c.appShowHint);
+    display->MouseMove({200, 180});
+    Pump();
+    display->MouseMove(c.at);
+    Pump();
+    Advance(app.HintPause() + 10);
+    EXPECT_FALSE(HintVisible());
+    app.SetShowHint(true);
+  }
+}
+
+TEST_F(HintsTest, OnShowHintMayChangeOrRefuseAndTheWindowClassIsReplaceable) {
+  app.SetHintWindowClass([](TComponent* owner) { return new RecordingHintWindow(owner); });
+  bool allow = true;
+  app.OnShowHint = [&](std::string& text, bool& canShow, THintInfo& info) {
+    EXPECT_EQ(info.HintControl, withHint);
+    text = "[" + text + "]";
+    canShow = allow;
+  };
+  display->MouseMove({30, 20});
+  Pump();
+  Advance(app.HintPause());
+  EXPECT_EQ(RecordingHintWindow::shown, std::vector<std::string>{"[Save]"});
+  EXPECT_TRUE(HintVisible());
+
+  // Leaving the control hides the hint; coming back with the handler refusing shows nothing.
+  display->MouseMove({200, 180});
+  Pump();
+  EXPECT_FALSE(HintVisible());
+  allow = false;
+  display->MouseMove({30, 20});
+  Pump();
+  Advance(app.HintPause());
+  EXPECT_FALSE(HintVisible());
+  EXPECT_EQ(RecordingHintWindow::shown.size(), 1u);
+}
+
+TEST_F(HintsTest, CancelHintAndAPressHideTheHint) {
+  display->MouseMove({30, 20});
+  Pump();
+  Advance(app.HintPause());
+  ASSERT_TRUE(HintVisible());
+  app.CancelHint();
+  EXPECT_FALSE(HintVisible());
+  display->MouseMove({31, 21});
+  Pump();
+  Advance(app.HintPause());
+  ASSERT_FALSE(HintVisible()) << "the same control waits for the mouse to come back";
+  display->MouseMove({200, 180});
+  Pump();
+  display->MouseMove({30, 20});
+  Pump();
+  Advance(app.HintPause());
+  ASSERT_TRUE(HintVisible());
+  display->MouseDown({30, 20});
+  Pump();
+  EXPECT_FALSE(HintVisible());
+  display->MouseUp({30, 20});
+  Pump();
+}
+
+}  // namespace
