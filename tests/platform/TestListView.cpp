@@ -1,0 +1,390 @@
+// List view and its column header on the headless display: selection events in order (code,
+// mouse, keys), type-to-find, owner data, a 600-row report's scroll ranges and scrolling, and the
+// header's queries, divider drag and section click.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "FormFixture.h"
+#include "Watchdog.h"
+#include "platform/Header.h"
+#include "platform/ListView.h"
+#include "platform/MessageQueue.h"
+
+namespace {
+
+// Default font: 11 pixels high, so rows are 17 pixels and the header 20.
+constexpr int kRow = 17;
+constexpr int kHeader = 20;
+
+class ListViewTest : public FormWorld {
+ protected:
+  // A report view at the form's corner (the form sits at the screen's corner), focused.
+  TListView* MakeReport(TForm* form, const std::vector<std::string>& captions, int width = 300, int height = 200) {
+    auto* lv = new TListView(form);
+    lv->SetBounds(0, 0, width, height);
+    lv->SetViewStyle(TViewStyle::vsReport);
+    lv->SetParent(form);
+    for (int i = 0; i < 2; ++i) lv->Columns()->Add()->SetWidth(100);
+    lv->Items()->BeginUpdate();
+    for (const auto& c : captions) {
+      TListItem* item = lv->Items()->Add();
+      item->SetCaption(c);
+      item->SubItems()->Add(c + " detail");
+    }
+    lv->Items()->EndUpdate();
+    return lv;
+  }
+
+  void Record(TListView* lv, std::vector<std::string>& events) {
+    lv->OnChange = [&events](TObject*, TListItem* item, TItemChange change) {
+      if (change == TItemChange::ctState) events.push_back("change " + std::to_string(item->Index()));
+    };
+    lv->OnSelectItem = [&events](TObject*, TListItem* item, bool selected) {
+      events.push_back("select " + std::to_string(item->Index()) + (selected ? " on" : " off"));
+    };
+    lv->OnClick = [&events](TObject*) { events.push_back("click"); };
+  }
+
+  static TPoint RowPoint(int row) { return {30, kHeader + row * kRow + kRow / 2}; }
+};
+
+const std::vector<std::string> kFruit = {"apple", "banana", "blueberry", "cherry", "Bean", "date"};
+
+TEST_F(ListViewTest, SelectionEventsComeInNativeOrder) {
+  struct Case {
+    const char* name;
+    std::function<void(THeadlessDisplay*, TListView*)> act;
+    std::vector<std::string> expected;
+    int itemIndex;
+  };
+  const std::vector<Case> cases = {
+      {"ItemIndex by code", [](THeadlessDisplay*, TListView* lv) { lv->SetItemIndex(3); },
+       {"change 1", "select 1 off", "change 3", "select 3 on"}, 3},
+      {"Selected on an item", [](THeadlessDisplay*, TListView* lv) { lv->Items()->Item(2)->SetSelected(true); },
+       {"change 1", "select 1 off", "change 2", "select 2 on"}, 1},
+      {"same item again is quiet", [](THeadlessDisplay*, TListView* lv) { lv->SetItemIndex(1); }, {}, 1},
+      {"click on a row", [](THeadlessDisplay* t, TListView*) { t->Click(RowPoint(4)); },
+       {"change 1", "select 1 off", "change 4", "select 4 on", "click"}, 4},
+      {"click on empty space deselects", [](THeadlessDisplay* t, TListView*) { t->Click({30, 190}); },
+       {"change 1", "select 1 off", "click"}, 1},
+      {"click right of the caption column", [](THeadlessDisplay* t, TListView*) { t->Click({150, RowPoint(3).Y}); },
+       {"change 1", "select 1 off", "click"}, 1},
+      {"Down key", [](THeadlessDisplay* t, TListView*) { t->KeyDown(VK_DOWN); t->KeyUp(VK_DOWN); },
+       {"change 1", "select 1 off", "change 2", "select 2 on"}, 2},
+      {"End key", [](THeadlessDisplay* t, TListView*) { t->KeyDown(VK_END); t->KeyUp(VK_END); },
+       {"change 1", "select 1 off", "change 5", "select 5 on"}, 5},
+      {"Up at the top stays", [](THeadlessDisplay* t, TListView* lv) {
+         lv->SetItemIndex(0);
+         t->KeyDown(VK_UP);
+         t->KeyUp(VK_UP);
+       }, {"change 1", "select 1 off", "change 0", "select 0 on"}, 0},
+  };
+  TWatchdog watchdog("selection events");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+    TListView* lv = MakeReport(form, kFruit);
+    form->Show();
+    lv->SetFocus();
+    lv->SetItemIndex(1);
+    Pump();
+    std::vector<std::string> events;
+    Record(lv, events);
+    c.act(display, lv);
+    Pump();
+    EXPECT_EQ(events, c.expected);
+    EXPECT_EQ(lv->ItemIndex(), c.itemIndex);
+    forms.clear();
+  }
+}
+
+TEST_F(ListViewTest, RowSelectMakesTheWholeRowClickableAndCtrlClickAddsInMultiSelect) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  TListView* lv = MakeReport(form, kFruit);
+  lv->SetRowSelect(true);
+  lv->SetMultiSelect(true);
+  form->Show();
+  Pump();
+  display->Click({150, RowPoint(2).Y});
+  Pump();
+  EXPECT_EQ(lv->ItemIndex(), 2);
+  display->KeyDown(VK_CONTROL);
+  Pump();
+  display->Click({150, RowPoint(4).Y});
+  Pump();
+  display->KeyUp(VK_CONTROL);
+  Pump();
+  EXPECT_EQ(lv->SelCount(), 2);
+  EXPECT_TRUE(lv->Items()->Item(2)->Selected());
+  EXPECT_TRUE(lv->Items()->Item(4)->Selected());
+  // Shift+Down extends from the anchor (the Ctrl-clicked item).
+  display->KeyDown(VK_SHIFT);
+  Pump();
+  display->KeyDown(VK_DOWN);
+  Pump();
+  display->KeyUp(VK_DOWN);
+  display->KeyUp(VK_SHIFT);
+  Pump();
+  EXPECT_EQ(lv->SelCount(), 2);
+  EXPECT_TRUE(lv->Items()->Item(4)->Selected());
+  EXPECT_TRUE(lv->Items()->Item(5)->Selected());
+}
+
+TEST_F(ListViewTest, TypingFindsItemsByPrefixAndWraps) {
+  struct Case {
+    const char* typed;
+    int from;
+    int expected;
+  };
+  const Case cases[] = {
+      {"b", 0, 1},   // banana
+      {"bb", 0, 2},  // the same letter again steps on: blueberry
+      {"bbb", 0, 4}, // Bean (case ignored)
+      {"bl", 0, 2},  // a longer prefix
+      {"be", 0, 4},
+      {"b", 4, 1},   // from the last "b" item wraps to the first
+      {"ch", 5, 3},  // wraps past the end
+      {"z", 2, 2},   // nothing matches: the selection stays
+  };
+  TWatchdog watchdog("type to find");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.typed) + " from " + std::to_string(c.from));
+    TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+    TListView* lv = MakeReport(form, kFruit);
+    form->Show();
+    lv->SetFocus();
+    lv->SetItemIndex(c.from);
+    Pump();
+    for (const char* p = c.typed; *p != 0; ++p) display->Text(std::string(1, *p));
+    Pump();
+    EXPECT_EQ(lv->ItemIndex(), c.expected);
+    forms.clear();
+  }
+}
+
+TEST_F(ListViewTest, ItemEditsKeepSelectionAndOwnerDataFetchesOnDemand) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  TListView* lv = MakeReport(form, kFruit);
+  lv->SetItemIndex(3);
+  lv->Items()->Delete(1);
+  EXPECT_EQ(lv->ItemIndex(), 2);
+  ASSERT_NE(lv->Selected(), nullptr);
+  EXPECT_EQ(lv->Selected()->Caption(), "cherry");
+  lv->Items()->Insert(0)->SetCaption("first");
+  EXPECT_EQ(lv->Selected()->Index(), 3);
+  EXPECT_THROW(lv->Items()->Item(99), EListError);
+
+  std::vector<int> fetched;
+  lv->SetOwnerData(true);
+  EXPECT_EQ(lv->Items()->Count(), 0);
+  EXPECT_EQ(lv->Selected(), nullptr);
+  lv->OnData = [&](TObject*, TListItem* item) {
+    fetched.push_back(item->Index());
+    item->SetCaption("Row " + std::to_string(item->Index()));
+  };
+  lv->Items()->SetCount(1000);
+  EXPECT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), 1000);
+  EXPECT_EQ(lv->Items()->Item(765)->Caption(), "Row 765");
+  EXPECT_EQ(lv->FindCaption(0, "row 99"), 99);
+  std::vector<std::string> events;
+  Record(lv, events);
+  lv->SetItemIndex(500);
+  EXPECT_EQ(events, (std::vector<std::string>{"change 500", "select 500 on"}));
+  EXPECT_EQ(lv->Selected()->Caption(), "Row 500");
+  EXPECT_THROW(lv->Items()->Add(), EListError);
+  form->Show();
+  fetched.clear();
+  Pump();
+  // Painting asks only for the rows on screen.
+  EXPECT_FALSE(fetched.empty());
+  EXPECT_LE(fetched.size(), 12u);
+}
+
+// The main window's shape: 600 rows, 25 columns of which 20 are hidden.
+class BigReportTest : public ListViewTest {
+ protected:
+  void SetUp() override {
+    ListViewTest::SetUp();
+    form = MakeForm(Bounds(0, 0, 400, 300));
+    lv = new TListView(form);
+    lv->SetBounds(0, 0, 300, 200);
+    lv->SetViewStyle(TViewStyle::vsReport);
+    lv->SetRowSelect(true);
+    lv->SetGridLines(true);
+    lv->WindowProc = [this, previous = lv->WindowProc](TMessage& m) {
+      if (m.Msg == WM_PARENTNOTIFY && LOWORD(m.WParam) == WM_CREATE)
+        announced.push_back(reinterpret_cast<HWND>(m.LParam));
+      previous(m);
+    };
+    for (int c = 0; c < 25; ++c) {
+      TListColumn* column = lv->Columns()->Add();
+      column->SetCaption("C" + std::to_string(c));
+      column->SetWidth(c < 5 ? 100 : 0);
+    }
+    lv->Items()->BeginUpdate();
+    for (int i = 0; i < 600; ++i) lv->Items()->Add()->SetCaption("Item " + std::to_string(i));
+    lv->Items()->EndUpdate();
+    lv->SetParent(form);
+    form->Show();
+    Pump();
+  }
+
+  HWND header() const { return reinterpret_cast<HWND>(lv->Perform(LVM_GETHEADER, 0, 0)); }
+  TRect SectionRect(int i) {
+    TRect r;
+    EXPECT_TRUE(SendMessage(header(), HDM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)));
+    return r;
+  }
+
+  TForm* form = nullptr;
+  TListView* lv = nullptr;
+  std::vector<HWND> announced;
+};
+
+TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
+  const int page = (200 - kHeader) / kRow;
+  EXPECT_EQ(lv->Perform(LVM_GETCOUNTPERPAGE, 0, 0), page);
+  EXPECT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), 600);
+  auto v = lv->ScrollInfo(SB_VERT);
+  EXPECT_EQ(v.Min, 0);
+  EXPECT_EQ(v.Max, 599);
+  EXPECT_EQ(v.Page, page);
+  auto h = lv->ScrollInfo(SB_HORZ);
+  EXPECT_EQ(h.Max, 500);
+  EXPECT_EQ(h.Page, 300);
+
+  struct Step {
+    UINT msg;
+    int code;
+    int thumb;
+    int top;
+    int horz;
+  };
+  const Step steps[] = {
+      {WM_VSCROLL, SB_LINEDOWN, 0, 1, 0},
+      {WM_VSCROLL, SB_PAGEDOWN, 0, 1 + page, 0},
+      {WM_VSCROLL, SB_LINEUP, 0, page, 0},
+      {WM_VSCROLL, SB_THUMBPOSITION, 300, 300, 0},
+      {WM_VSCROLL, SB_BOTTOM, 0, 600 - page, 0},
+      {WM_VSCROLL, SB_LINEDOWN, 0, 600 - page, 0},  // no further than the last page
+      {WM_VSCROLL, SB_TOP, 0, 0, 0},
+      {WM_VSCROLL, SB_LINEUP, 0, 0, 0},
+      {WM_HSCROLL, SB_THUMBPOSITION, 150, 0, 150},
+      {WM_HSCROLL, SB_PAGERIGHT, 0, 0, 200},  // the columns end at 500 - 300
+      {WM_HSCROLL, SB_LEFT, 0, 0, 0},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(std::to_string(s.msg) + "/" + std::to_string(s.code));
+    SendMessage(lv->Handle(), s.msg, MAKELPARAM(static_cast<WORD>(s.code), static_cast<WORD>(s.thumb)), 0);
+    EXPECT_EQ(lv->Perform(LVM_GETTOPINDEX, 0, 0), s.top);
+    EXPECT_EQ(lv->ScrollInfo(SB_VERT).Pos, s.top);
+    EXPECT_EQ(lv->ScrollInfo(SB_HORZ).Pos, s.horz);
+  }
+
+  lv->Scroll(0, 5 * kRow);
+  EXPECT_EQ(lv->TopIndex(), 5);
+  lv->Scroll(0, -2 * kRow);
+  EXPECT_EQ(lv->TopIndex(), 3);
+  EXPECT_EQ(lv->GetItemAt(10, kHeader + 1)->Caption(), "Item 3");
+  lv->Items()->Item(400)->MakeVisible(false);
+  EXPECT_EQ(lv->TopIndex(), 400 - page + 1);
+
+  // The screen follows: a selected row shows its highlight where the row now is.
+  lv->SetFocus();
+  lv->SetItemIndex(302);
+  SendMessage(lv->Handle(), WM_VSCROLL, MAKELPARAM(SB_THUMBPOSITION, 300), 0);
+  const TPoint inRow2{250, kHeader + 2 * kRow + kRow / 2};
+  const TPoint inRow1{250, kHeader + 1 * kRow + kRow / 2};
+  EXPECT_EQ(ScreenAt(inRow2), ColorToRGB(clHighlight));
+  EXPECT_EQ(ScreenAt(inRow1), ColorToRGB(clWindow));
+  SendMessage(lv->Handle(), WM_VSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(ScreenAt(inRow1), ColorToRGB(clHighlight));
+}
+
+TEST_F(BigReportTest, HeaderIsAnnouncedAndAnswersItsQueries) {
+  HWND hdr = header();
+  ASSERT_NE(hdr, nullptr);
+  EXPECT_EQ(GetClassName(hdr), "SysHeader32");
+  EXPECT_EQ(announced, std::vector<HWND>{hdr});
+  EXPECT_EQ(SendMessage(hdr, HDM_GETITEMCOUNT, 0, 0), 25);
+  EXPECT_EQ(SectionRect(1), (TRect{100, 0, 200, kHeader}));
+  EXPECT_EQ(SectionRect(7).Width(), 0);
+  TRect r;
+  EXPECT_FALSE(SendMessage(hdr, HDM_GETITEMRECT, 25, reinterpret_cast<LPARAM>(&r)));
+  std::vector<int> order(25, -1);
+  EXPECT_TRUE(SendMessage(hdr, HDM_GETORDERARRAY, 25, reinterpret_cast<LPARAM>(order.data())));
+  for (int i = 0; i < 25; ++i) EXPECT_EQ(order[static_cast<std::size_t>(i)], i);
+
+  struct Hit {
+    TPoint pt;
+    UINT flags;
+    int item;
+  };
+  const Hit hits[] = {
+      {{50, 10}, HHT_ONHEADER, 0},
+      {{102, 10}, HHT_ONDIVIDER, 0},
+      {{97, 10}, HHT_ONDIVIDER, 0},
+      {{150, 10}, HHT_ONHEADER, 1},
+      // The hidden columns share the last visible edge; the divider is the visible column's.
+      {{500, 10}, HHT_ONDIVIDER, 4},
+      {{600, 10}, HHT_NOWHERE | HHT_TORIGHT, -1},
+      {{50, -3}, HHT_ABOVE, -1},
+  };
+  for (const Hit& h : hits) {
+    SCOPED_TRACE(std::to_string(h.pt.X) + "," + std::to_string(h.pt.Y));
+    HDHITTESTINFO info;
+    info.pt = h.pt;
+    EXPECT_EQ(SendMessage(hdr, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)), h.item);
+    EXPECT_EQ(info.flags, h.flags);
+    EXPECT_EQ(info.iItem, h.item);
+  }
+
+  // The header slides with the horizontal scroll.
+  SendMessage(lv->Handle(), WM_HSCROLL, MAKELPARAM(SB_THUMBPOSITION, 120), 0);
+  TRect bounds;
+  GetWindowRect(hdr, &bounds);
+  EXPECT_EQ(bounds.Left, -120);
+}
+
+TEST_F(BigReportTest, DraggingADividerResizesTheColumnAndAPressClicksIt) {
+  TWatchdog watchdog("header drag");
+  // Before: the divider between sections 1 and 2 sits at x = 200.
+  EXPECT_EQ(ScreenAt({239, kHeader / 2}), ColorToRGB(clBtnFace));
+  display->MouseMove({200, 10});
+  display->MouseDown({200, 10});
+  display->MouseMove({220, 10});
+  display->MouseMove({240, 10});
+  display->MouseUp({240, 10});
+  Pump();
+  EXPECT_EQ(lv->Columns()->Items(1)->Width(), 140);
+  EXPECT_EQ(SectionRect(2), (TRect{240, 0, 340, kHeader}));
+  EXPECT_EQ(lv->ScrollInfo(SB_HORZ).Max, 540);
+  // The section's right edge is drawn at its new place.
+  EXPECT_EQ(ScreenAt({239, kHeader / 2}), ColorToRGB(clBtnShadow));
+  // A grid line follows the moved column edge in the rows below.
+  EXPECT_EQ(ScreenAt({239, kHeader + 3 * kRow + 5}), ColorToRGB(clBtnFace));
+
+  std::vector<int> clicked;
+  lv->OnColumnClick = [&](TObject*, TListColumn* column) { clicked.push_back(column->Index()); };
+  display->MouseMove({270, 10});
+  display->MouseDown({270, 10});
+  Pump();
+  HDHITTESTINFO info;
+  info.pt = {270, 10};
+  SendMessage(header(), HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(info.iItem, 2);
+  display->MouseUp({270, 10});
+  Pump();
+  EXPECT_EQ(clicked, std::vector<int>{2});
+  // A press released outside its section is no click.
+  display->MouseDown({270, 10});
+  display->MouseMove({270, 100});
+  display->MouseUp({270, 100});
+  Pump();
+  EXPECT_EQ(clicked, std::vector<int>{2});
+}
+
+}  // namespace
