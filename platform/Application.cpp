@@ -203,10 +203,13 @@ void TApplication::Minimize() {
   if (minimized_) return;
   minimized_ = true;
   CancelHint();
-  for (int i = 0; i < Screen()->FormCount(); ++i) {
-    TCustomForm* f = Screen()->Forms(i);
-    if (f->HandleAllocated() && IsWindowVisible(f->Handle()) && !(GetWindowLongPtr(f->Handle(), GWL_STYLE) & WS_CHILD)) {
-      minimized_forms_.push_back(TWeak<TCustomForm>(f));
+  // A snapshot: hiding a form moves the activation, which reorders the screen's list.
+  std::vector<TWeak<TCustomForm>> forms;
+  for (int i = 0; i < Screen()->FormCount(); ++i) forms.emplace_back(Screen()->Forms(i));
+  for (auto& f : forms) {
+    if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()) &&
+        !(GetWindowLongPtr(f->Handle(), GWL_STYLE) & WS_CHILD)) {
+      minimized_forms_.push_back(f);
       ShowWindow(f->Handle(), SW_HIDE);
     }
   }

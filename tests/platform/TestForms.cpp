@@ -293,4 +293,75 @@ TEST_F(FormsTest, MDIChildrenLiveInTheClientAreaAndTile) {
   app.SetMainForm(nullptr);
 }
 
+TEST_F(FormsTest, ApplicationWindowHooksSeeMessagesFirstAndMayBeRemovedInAnyOrder) {
+  std::vector<std::string> seen;
+  int keyA = 0, keyB = 0;
+  app.HookMainWindow([&](TMessage& m) {
+    if (m.Msg == WM_USER) seen.push_back("a");
+    return false;
+  }, &keyA);
+  app.HookMainWindow([&](TMessage& m) {
+    if (m.Msg != WM_USER) return false;
+    seen.push_back("b");
+    return m.WParam == 1;  // handled: later hooks and the application do not see it
+  }, &keyB);
+  SendMessage(app.Handle(), WM_USER, 0, 0);
+  SendMessage(app.Handle(), WM_USER, 1, 0);
+  EXPECT_EQ(seen, (std::vector<std::string>{"a", "b", "a", "b"}));
+  app.UnhookMainWindow(&keyA);
+  seen.clear();
+  SendMessage(app.Handle(), WM_USER, 0, 0);
+  EXPECT_EQ(seen, std::vector<std::string>{"b"});
+  app.UnhookMainWindow(&keyB);
+  seen.clear();
+  SendMessage(app.Handle(), WM_USER, 0, 0);
+  EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(FormsTest, MinimizeHidesTheFormsAndRestoreBringsThemBack) {
+  TForm* one = MakeForm(Bounds(0, 0, 100, 100));
+  TForm* two = MakeForm(Bounds(200, 0, 100, 100));
+  TForm* hidden = MakeForm(Bounds(400, 0, 100, 100));
+  one->Show();
+  two->Show();
+  std::vector<std::string> events;
+  app.OnMinimize = [&](TObject*) { events.push_back("minimize"); };
+  app.OnRestore = [&](TObject*) { events.push_back("restore"); };
+  app.Minimize();
+  EXPECT_TRUE(app.Minimized());
+  EXPECT_FALSE(IsWindowVisible(one->Handle()));
+  EXPECT_FALSE(IsWindowVisible(two->Handle()));
+  app.Restore();
+  EXPECT_TRUE(IsWindowVisible(one->Handle()));
+  EXPECT_TRUE(IsWindowVisible(two->Handle()));
+  EXPECT_FALSE(hidden->HandleAllocated() && IsWindowVisible(hidden->Handle()));
+  EXPECT_EQ(events, (std::vector<std::string>{"minimize", "restore"}));
+}
+
+TEST_F(FormsTest, AnUnhandledExceptionIsShownInAMessageBoxTitledWithTheApplication) {
+  TWatchdog dog("exception message box");
+  app.SetTitle("Converter");
+  TForm* main = MakeForm(Bounds(0, 0, 300, 200));
+  main->Show();
+  Pump();
+  std::string shownCaption;
+  bool shownText = false;
+  Screen()->OnActiveFormChange = [&](TObject*) {
+    TCustomForm* box = Screen()->ActiveForm();
+    if (!box || box == main) return;
+    shownCaption = box->Caption();
+    for (int i = 0; i < box->ControlCount(); ++i) shownText = shownText || box->Controls(i)->Caption() == "Disk full.";
+    display->KeyDown(VK_RETURN);
+    display->KeyUp(VK_RETURN);
+  };
+  try {
+    throw EInOutError("Disk full");
+  } catch (...) {
+    app.HandleException(&app);
+  }
+  Screen()->OnActiveFormChange = nullptr;
+  EXPECT_EQ(shownCaption, "Converter");
+  EXPECT_TRUE(shownText);
+}
+
 }  // namespace
