@@ -143,6 +143,11 @@ LRESULT ApplicationWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
 }
 }  // namespace
 
+void TApplication::SetTitle(const std::string& Value) {
+  title_ = Value;
+  if (handle_) SetWindowText(handle_, Value);
+}
+
 HWND TApplication::Handle() {
   if (handle_) return handle_;
   static const bool registered = [] {

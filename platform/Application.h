@@ -95,7 +95,8 @@ class TApplication : public TComponent {
   [[nodiscard]] TComponent* MainForm() const { return main_form_.Get(); }
   void SetMainForm(TComponent* Value) { main_form_ = TWeak<TComponent>(Value); }
   [[nodiscard]] const std::string& Title() const { return title_; }
-  void SetTitle(const std::string& Value) { title_ = Value; }
+  // Also the application window's text.
+  void SetTitle(const std::string& Value);
   [[nodiscard]] const std::string& HelpFile() const { return help_file_; }
   void SetHelpFile(const std::string& Value) { help_file_ = Value; }
   // The full path of the running program.

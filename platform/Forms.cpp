@@ -143,6 +143,8 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TScrollingWinControl(AOwner) {
   SetAutoScroll(true);
 }
 
+TForm* TForm::CreateNew(TComponent* AOwner) { return CreateForm<TForm>(AOwner); }
+
 // ---- TCustomForm: life ------------------------------------------------------------------------
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TScrollingWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {
@@ -402,6 +404,7 @@ void TCustomForm::Dispatch(TMessage& M) {
 
 void TCustomForm::WMActivate(TMessage& M) {
   if (LOWORD(M.WParam) != WA_INACTIVE) {
+    if (!Application()->Active()) SendMessage(Application()->Handle(), WM_ACTIVATEAPP, TRUE, 0);
     active_ = true;
     Screen()->SetActiveForm(this);
     TWeak<TControl> self(this);
@@ -414,6 +417,11 @@ void TCustomForm::WMActivate(TMessage& M) {
   } else {
     active_ = false;
     Deactivate();
+    // Activation leaving the program's forms deactivates the application.
+    HWND other = reinterpret_cast<HWND>(M.LParam);
+    if (!other || !dynamic_cast<TCustomForm*>(FindControl(GetAncestorRoot(other)))) {
+      if (Application()->Active()) SendMessage(Application()->Handle(), WM_ACTIVATEAPP, FALSE, 0);
+    }
   }
 }
 

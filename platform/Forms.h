@@ -200,6 +200,8 @@ class TCustomForm : public TScrollingWinControl {
 class TForm : public TCustomForm {
  public:
   explicit TForm(TComponent* AOwner) : TCustomForm(AOwner) {}
+  // An empty form, finished (Loaded, OnCreate): the way to build a form wholly in code.
+  static TForm* CreateNew(TComponent* AOwner);
 };
 
 // Makes a form of class T (constructor arguments Args) and finishes it (Loaded, OnCreate).

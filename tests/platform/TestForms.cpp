@@ -318,6 +318,24 @@ TEST_F(FormsTest, ApplicationWindowHooksSeeMessagesFirstAndMayBeRemovedInAnyOrde
   EXPECT_TRUE(seen.empty());
 }
 
+TEST_F(FormsTest, TheApplicationIsActiveWhileOneOfItsFormsIs) {
+  std::vector<std::string> events;
+  app.OnActivate = [&](TObject*) { events.push_back("activate"); };
+  app.OnDeactivate = [&](TObject*) { events.push_back("deactivate"); };
+  TForm* one = MakeForm(Bounds(0, 0, 100, 100));
+  TForm* two = MakeForm(Bounds(200, 0, 100, 100));
+  one->Show();
+  two->Show();
+  one->Show();
+  Pump();
+  EXPECT_TRUE(app.Active());
+  EXPECT_EQ(Screen()->ActiveForm(), one);
+  SetActiveWindow(nullptr);
+  Pump();
+  EXPECT_FALSE(app.Active());
+  EXPECT_EQ(events, (std::vector<std::string>{"activate", "deactivate"}));
+}
+
 TEST_F(FormsTest, MinimizeHidesTheFormsAndRestoreBringsThemBack) {
   TForm* one = MakeForm(Bounds(0, 0, 100, 100));
   TForm* two = MakeForm(Bounds(200, 0, 100, 100));
