@@ -218,6 +218,7 @@ TEST_F(ControlsTest, HooksRemovedOutOfOrderLeaveTheChainSound) {
 }
 
 TEST_F(ControlsTest, DestroyingAFormFreesEveryWindowAndComponent) {
+  (void)app.Handle();  // lives with the application, made when a form is activated
   const std::size_t before = detail::LiveWindowCount();
   std::vector<TWeak<TControl>> controls;
   {
@@ -285,6 +286,71 @@ TEST_F(ControlsTest, ConstraintsAndClientCoordinates) {
   form->Show();
   EXPECT_EQ(c->ClientToScreen(Point(1, 2)), Point(41, 62));
   EXPECT_EQ(c->ScreenToClient(Point(41, 62)), Point(1, 2));
+}
+
+TEST_F(ControlsTest, RecreateWndKeepsTextChildrenAndWindowProc) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100));
+  auto* parent = new TWinControl(form);
+  parent->SetBounds(0, 0, 100, 100);
+  parent->SetParent(form);
+  auto* child = new TWinControl(form);
+  child->SetBounds(5, 5, 20, 20);
+  child->SetParent(parent);
+  parent->SetText("caption");
+  int seen = 0;
+  parent->WindowProc = [&, original = parent->WindowProc](TMessage& m) {
+    if (m.Msg == WM_USER) ++seen;
+    original(m);
+  };
+  form->Show();
+  HWND oldParent = parent->Handle();
+  HWND oldChild = child->Handle();
+  parent->RecreateWnd();
+  EXPECT_FALSE(IsWindow(oldParent));
+  EXPECT_FALSE(IsWindow(oldChild));
+  ASSERT_TRUE(child->HandleAllocated());
+  EXPECT_EQ(GetParent(child->Handle()), parent->Handle());
+  EXPECT_EQ(GetWindowText(parent->Handle()), "caption");
+  SendMessage(parent->Handle(), WM_USER, 0, 0);
+  EXPECT_EQ(seen, 1);
+  EXPECT_EQ(FindControl(parent->Handle()), parent);
+  EXPECT_EQ(FindControl(oldParent), nullptr);
+}
+
+TEST_F(ControlsTest, CancelModeReachesEveryControlButItsSender) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100));
+  std::vector<TControl*> cancelled;
+  std::vector<TSwatch*> swatches;
+  for (int i = 0; i < 3; ++i) {
+    auto* s = new TSwatch(form);
+    s->SetParent(form);
+    s->AddWindowProcHook([&cancelled, s](TMessage& m, const TWndMethod& next) {
+      if (m.Msg == WM_CANCELMODE) cancelled.push_back(s);
+      next(m);
+    });
+    swatches.push_back(s);
+  }
+  TMessage m{CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(static_cast<TControl*>(swatches[1])), 0};
+  form->Broadcast(m);
+  EXPECT_EQ(cancelled, (std::vector<TControl*>{swatches[0], swatches[2]}));
+}
+
+TEST_F(ControlsTest, ScrollByMovesTheChildrenWithoutRealigningThem) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100));
+  auto* box = new TScrollBox(form);
+  box->SetBounds(0, 0, 100, 50);
+  box->SetParent(form);
+  auto* far = new TSwatch(form);
+  far->SetBounds(10, 120, 20, 20);
+  far->SetParent(box);
+  form->Show();
+  box->ScrollInView(far);
+  EXPECT_EQ(box->ScrollPos(), Point(0, 90));
+  EXPECT_EQ(far->Top(), 30);
+  box->ScrollTo(0, 0);
+  EXPECT_EQ(far->Top(), 120);
+  box->ScrollTo(500, 500);
+  EXPECT_EQ(box->ScrollPos(), Point(0, 90)) << "kept within the children's extent";
 }
 
 }  // namespace
