@@ -6,6 +6,7 @@
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"  // before Menus.h, which uses its types
 #include "platform/Menus.h"
+#include "platform/Gdi.h"
 #include "platform/Input.h"
 #include "platform/Painting.h"
 #include "platform/WindowTree.h"
@@ -352,6 +353,15 @@ void TControl::SetCursor(TCursor Value) {
   if (cursor_ == Value) return;
   cursor_ = Value;
   Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
+  if (UseRightToLeftAlignment()) {
+    if ((Flags & (DT_CENTER | DT_RIGHT)) == 0) Flags |= DT_RIGHT;
+    else if (Flags & DT_RIGHT) Flags &= ~DT_RIGHT;
+  }
+  if (UseRightToLeftReading()) Flags |= DT_RTLREADING;
+  return Flags;
 }
 
 void TControl::SetBiDiMode(TBiDiMode Value) {

@@ -200,6 +200,8 @@ class TControl : public TComponent {
   void SetBiDiMode(TBiDiMode Value);
   [[nodiscard]] bool UseRightToLeftAlignment() const { return bidi_mode_ == TBiDiMode::bdRightToLeft; }
   [[nodiscard]] bool UseRightToLeftReading() const { return bidi_mode_ != TBiDiMode::bdLeftToRight; }
+  // DrawText flags adjusted for right-to-left: left and right alignment swapped, RTL reading added.
+  [[nodiscard]] UINT DrawTextBiDiModeFlags(UINT Flags) const;
   // The action this control follows; cleared when the action is freed.
   [[nodiscard]] TBasicAction* Action() const { return action_; }
   void SetAction(TBasicAction* Value);

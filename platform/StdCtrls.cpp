@@ -456,11 +456,11 @@ void TCustomLabel::Paint() {
   if (alignment_ == TAlignment::taRightJustify) flags |= DT_RIGHT;
   if (layout_ != TTextLayout::tlTop) {
     TRect calc = r;
-    DoDrawText(calc, flags | DT_CALCRECT);
+    DoDrawText(calc, DrawTextBiDiModeFlags(flags) | DT_CALCRECT);
     const int offset = r.Height() - calc.Height();
     r.Top += layout_ == TTextLayout::tlBottom ? offset : offset / 2;
   }
-  DoDrawText(r, flags);
+  DoDrawText(r, DrawTextBiDiModeFlags(flags));
 }
 
 void TCustomLabel::AdjustBounds() {
