@@ -1,6 +1,5 @@
 #pragma once
-// The clipboard's text. Headless (and in tests) it lives in the process; a display that shares
-// a clipboard with other programs plugs in through SetClipboardBackend. GUI thread.
+// The clipboard's text. GUI thread.
 
 #include <functional>
 #include <memory>
@@ -26,8 +25,14 @@ class TClipboard : public TObject {
   void Clear() { SetAsText(std::string()); }
 };
 
-// The process's clipboard.
+// The process's clipboard. Its text lives in the backend installed with SetClipboardBackend;
+// without one, in the X server's CLIPBOARD selection while the X11 display is in use (shared
+// with other programs), else in the process.
 [[nodiscard]] TClipboard* Clipboard();
-// Installs the backend the clipboard uses (nullptr: back to the in-process store). Returns the
-// previous one.
+// Installs the backend the clipboard uses (nullptr: back to the automatic choice). Returns the
+// previously installed one.
 std::unique_ptr<TClipboardBackend> SetClipboardBackend(std::unique_ptr<TClipboardBackend> Backend);
+// A backend on the CLIPBOARD selection of the X server in $DISPLAY (UTF8_STRING text), with a
+// connection of its own; nullptr when no server can be reached. Reading asks the owner and
+// waits at most 1.5 s.
+[[nodiscard]] std::unique_ptr<TClipboardBackend> CreateX11ClipboardBackend();
