@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/Controls.h"
+#include "platform/Strings.h"
 
 constexpr UINT EM_GETSEL = 0x00B0;
 constexpr UINT EM_SETSEL = 0x00B1;
@@ -206,4 +207,68 @@ class TCustomMaskEdit : public TCustomEdit {
 
  private:
   std::string edit_mask_;
+};
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+// The multi-line edit: the text as Lines, typed into at a caret (line and character), with
+// Return splitting lines, and scrolled by lines on the window's vertical bar (range 0..line
+// count-1, page = whole lines shown). Adding a line through Lines shows the end of the text, so
+// a log kept in a memo follows its newest line. GUI thread.
+class TCustomMemo : public TWinControl {
+ public:
+  explicit TCustomMemo(TComponent* AOwner);
+  ~TCustomMemo() override;
+
+  [[nodiscard]] TStrings* Lines() const;
+  void SetLines(TStrings* Value);
+  [[nodiscard]] bool ReadOnly() const { return read_only_; }
+  void SetReadOnly(bool Value) { read_only_ = Value; }
+  [[nodiscard]] TScrollStyle ScrollBars() const { return scroll_bars_; }
+  void SetScrollBars(TScrollStyle Value);
+  // The first line shown.
+  [[nodiscard]] int TopLine() const { return top_line_; }
+  void SetTopLine(int Value);
+  // The caret: line and character in it.
+  [[nodiscard]] TPoint CaretPos() const { return {caret_col_, caret_line_}; }
+  void SetCaretPos(TPoint Value);
+  [[nodiscard]] int LinesShown() const;
+
+  TNotifyEvent OnChange;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DefaultHandler(TMessage& Message) override;
+  void WMPaint(TMessage& Message) override;
+  void WMEraseBkgnd(TMessage& Message) override;
+  void WMSize(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void CMTextChanged(TMessage& Message) override;
+  bool WantsChars() override { return true; }
+  bool WantsKey(WORD Key) override;
+  virtual void Change();
+
+ private:
+  bool HandleNative(TMessage& M);
+  void LinesChanged(TObject* Sender);
+  void InsertText(const std::string& S);
+  void Paint(HDC DC);
+  void UpdateScrollBar();
+  void ScrollCaretIntoView();
+  [[nodiscard]] int LineHeight() const;
+
+  std::unique_ptr<TStringList> lines_;
+  bool read_only_ = false;
+  TScrollStyle scroll_bars_ = TScrollStyle::ssNone;
+  int top_line_ = 0;
+  int caret_line_ = 0;
+  int caret_col_ = 0;
+  bool own_edit_ = false;  // the lines change because the user typed (the caret is placed already)
+  bool syncing_text_ = false;
+};
+
+class TMemo : public TCustomMemo {
+ public:
+  explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
 };

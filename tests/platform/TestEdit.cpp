@@ -7,6 +7,7 @@
 #include "platform/Clipbrd.h"
 #include "platform/Clock.h"
 #include "platform/Gdi.h"
+#include "platform/ScrollBars.h"
 #include "tests/platform/FormFixture.h"
 #include "tests/platform/Watchdog.h"
 
@@ -218,6 +219,58 @@ TEST_F(EditTest, HollowBrushLeavesTheBackgroundAlone) {
   t->transparent = false;
   t->Invalidate();
   EXPECT_EQ(ScreenAt(inside), RGB(255, 255, 255)) << "an opaque edit fills with its colour";
+}
+
+TEST_F(EditTest, MemoAppendsLinesScrollsAndSplitsOnReturn) {
+  auto* memo = new TMemo(form);
+  memo->SetParent(form);
+  memo->SetScrollBars(TScrollStyle::ssVertical);
+  memo->SetBounds(10, 40, 200, 70);
+  int changes = 0;
+  memo->OnChange = [&](TObject* s) {
+    EXPECT_EQ(s, memo);
+    ++changes;
+  };
+  Pump();
+  HWND h = memo->Handle();
+  for (int i = 0; i < 30; ++i) memo->Lines()->Add("line " + std::to_string(i));
+  EXPECT_EQ(changes, 30);
+  const int shown = memo->LinesShown();
+  ASSERT_LT(shown, 30);
+  EXPECT_EQ(memo->TopLine(), 30 - shown) << "an added line is shown";
+  int mn = -1, mx = -1;
+  ASSERT_TRUE(GetScrollRange(h, SB_VERT, &mn, &mx));
+  EXPECT_EQ(mx, 29);
+  EXPECT_EQ(GetScrollPos(h, SB_VERT), 30 - shown);
+  struct Case {
+    const char* what;
+    WPARAM w;
+    int top;
+  } cases[] = {
+      {"top", SB_TOP, 0}, {"page down", SB_PAGEDOWN, shown}, {"line up", SB_LINEUP, shown - 1},
+      {"thumb", MAKELPARAM(SB_THUMBPOSITION, 7), 7}, {"bottom", SB_BOTTOM, 30 - shown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SendMessage(h, WM_VSCROLL, c.w, 0);
+    EXPECT_EQ(memo->TopLine(), c.top);
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), c.top);
+  }
+  memo->SetText("中文\r\nab");
+  EXPECT_EQ(memo->Lines()->Count(), 2);
+  memo->SetFocus();
+  memo->SetCaretPos({1, 0});
+  Pump();
+  Type("X");
+  SendMessage(h, WM_CHAR, VK_RETURN, 0);
+  Pump();
+  EXPECT_EQ(memo->Lines()->Count(), 3);
+  EXPECT_EQ(memo->Lines()->Strings(0), "中X");
+  EXPECT_EQ(memo->Lines()->Strings(1), "文");
+  EXPECT_EQ(memo->CaretPos(), (TPoint{0, 1}));
+  SendMessage(h, WM_CHAR, 0x08, 0);
+  EXPECT_EQ(memo->Lines()->Strings(0), "中X文") << "backspace at a line start joins the lines";
+  EXPECT_EQ(memo->Text(), "中X文\r\nab\r\n");
 }
 
 }  // namespace
