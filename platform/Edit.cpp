@@ -635,7 +635,7 @@ std::string TCustomEdit::DisplayText() const {
 
 TRect TCustomEdit::FormatRect() const {
   TRect r = has_format_rect_ ? format_rect_ : ClientRect();
-  if (!has_format_rect_ && border_style_ == TBorderStyle::bsSingle) r.Left += 1, r.Right -= 1, r.Top += 1;
+  if (!has_format_rect_) r.Left += 1, r.Right -= 1, r.Top += 1;  // the border itself is the frame's (WS_BORDER)
   r.Left += left_margin_;
   r.Right -= right_margin_;
   if (r.Right < r.Left) r.Right = r.Left;
@@ -707,7 +707,6 @@ void TCustomEdit::NativePaint(HDC DC) {
   if (!brush) brush = GetSysColorBrush(grey ? COLOR_BTNFACE : COLOR_WINDOW);
   // A hollow brush means the control below shows through (transparent painting).
   if (brush != reinterpret_cast<HBRUSH>(GetStockObject(NULL_BRUSH))) FillRect(DC, &client, brush);
-  if (border_style_ == TBorderStyle::bsSingle && !has_format_rect_) FrameRect(DC, &client, GetSysColorBrush(COLOR_WINDOWFRAME));
 
   HGDIOBJ oldFont = SelectObject(DC, Font()->Handle());
   TRect r = FormatRect();
