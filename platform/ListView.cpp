@@ -340,7 +340,7 @@ void TCustomListView::SelectItem(int Index, bool Value) {
   Invalidate();
   TWeak<TControl> self(this);
   TListItem* item = items_->Item(Index);
-  if (OnChange) OnChange(this, item, TItemChange::ctState);
+  Change(item, TItemChange::ctState);
   if (!self) return;
   if (OnSelectItem) OnSelectItem(this, items_->Item(Index), Value);
 }
@@ -396,6 +396,10 @@ void TCustomListView::ItemsChanged() {
 void TCustomListView::ItemChanged(TListItem* Item, TItemChange Change) {
   if (Item->index_ < 0 || owner_data_) return;
   if (update_count_ == 0) Invalidate();
+  this->Change(Item, Change);
+}
+
+void TCustomListView::Change(TListItem* Item, TItemChange Change) {
   if (OnChange) OnChange(this, Item, Change);
 }
 

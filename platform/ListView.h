@@ -227,6 +227,9 @@ class TCustomListView : public TCustomControl {
   TLVEditedEvent OnEdited;
 
  protected:
+  // Raises OnChange; every change of an item's text, image or state passes here (descendants
+  // that follow the view's state override it and call the base).
+  virtual void Change(TListItem* Item, TItemChange Change);
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
