@@ -11,18 +11,12 @@
 #include <variant>
 #include <vector>
 
-#include "platform/IniFiles.h"
 #include "platform/Set.h"
 #include "platform/Strings.h"
-#include "platform/Types.h"
-
+#include "platform/Controls.h"
 #include "platform/GraphicsObjects.h"
-
-// FIXME: text alignment belongs to the platform's control unit; until it exists the skin library
-// declares it here with the platform's name and members.
-#ifndef PLATFORM_HAS_TALIGNMENT
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-#endif
+#include "platform/IniFiles.h"
+#include "platform/Types.h"
 
 enum class TvlStretchType { vlstFull, vlstHorz, vlstVert };
 enum class TvlMorphKind { mkDefault, mkGradient, mkLeftGradient, mkRightGradient, mkLeftSlide, mkRightSlide, mkPush };

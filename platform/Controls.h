@@ -33,7 +33,6 @@ class TPopupMenu;
 class TBasicAction;
 class TBasicActionLink;
 
-#define PLATFORM_HAS_TALIGNMENT 1
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
