@@ -7,6 +7,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Gdi.h"
 #include "platform/Painting.h"
+#include "platform/ScrollBars.h"
 #include "platform/SysUtils.h"
 #include "platform/WindowTree.h"
 
@@ -630,13 +631,35 @@ void TCustomListView::ScrollMessage(int Bar, int Code, int Thumb) {
 }
 
 void TCustomListView::Layout() {
-  if (update_count_ > 0) return;
+  if (update_count_ > 0 || in_layout_) return;
+  in_layout_ = true;
+  // Twice: showing or hiding one bar changes the page of the other.
+  for (int pass = 0; pass < 2; ++pass) {
+    top_index_ = std::clamp(top_index_, 0, MaxTopIndex());
+    horz_pos_ = std::clamp(horz_pos_, 0, MaxHorzPos());
+    UpdateScrollBars();
+  }
+  in_layout_ = false;
   top_index_ = std::clamp(top_index_, 0, MaxTopIndex());
   horz_pos_ = std::clamp(horz_pos_, 0, MaxHorzPos());
   if (header_ && header_->Handle() != nullptr) {
     // The header slides with the horizontal scroll, like the rows under it.
     MoveWindow(header_->Handle(), -horz_pos_, 0, std::max(ClientWidth() + horz_pos_, TotalColumnWidth()),
                HeaderHeight(), TRUE);
+  }
+}
+
+void TCustomListView::UpdateScrollBars() {
+  if (!HandleAllocated()) return;
+  for (int bar : {SB_HORZ, SB_VERT}) {
+    TScrollState state = ScrollInfo(bar);
+    SCROLLINFO si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = state.Min;
+    si.nMax = state.Max;
+    si.nPage = static_cast<UINT>(std::max(0, state.Page));
+    si.nPos = state.Pos;
+    SetScrollInfo(handle_, bar, &si, TRUE);
   }
 }
 
@@ -723,6 +746,7 @@ void TCustomListView::WndProc(TMessage& Message) {
     default: break;
   }
   TCustomControl::WndProc(Message);
+  if (Message.Msg == WM_SIZE) Layout();
 }
 
 // ---- Input ------------------------------------------------------------------------------------

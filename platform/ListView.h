@@ -6,7 +6,8 @@
 // Scrolling follows the native view: in report style the vertical position counts rows (range
 // 0 .. Count - 1, page = rows per page) and the horizontal one pixels (range 0 .. the columns'
 // total width, page = client width); in list style the horizontal position counts columns of
-// items. The positions are readable through ScrollInfo and driven by WM_VSCROLL / WM_HSCROLL.
+// items. The window's scroll bars carry them (GetScrollInfo / GetScrollRange / GetScrollPos), a
+// bar showing only while there is something to scroll, and WM_VSCROLL / WM_HSCROLL drive them.
 //
 // Selection changes raise, per item whose state changed, OnChange and then OnSelectItem; the
 // item losing the selection comes first. A mouse click raises them on the press and OnClick on
@@ -256,6 +257,7 @@ class TCustomListView : public TCustomControl {
   void ScrollTo(int TopIndex, int HorzPos);
   void ScrollMessage(int Bar, int Code, int Thumb);
   void Layout();
+  void UpdateScrollBars();
   void UpdateHeader();
   void MoveBy(int Delta, TShiftState Shift);
   [[nodiscard]] int TotalColumnWidth() const;
@@ -287,6 +289,7 @@ class TCustomListView : public TCustomControl {
   int top_index_ = 0;  // report: first row; list: first column of items; icons: pixels
   int horz_pos_ = 0;   // report: pixels; icon styles: pixels
   int update_count_ = 0;
+  bool in_layout_ = false;  // a bar shown or hidden resizes the client while laying out
   std::string find_buffer_;
   DWORD find_time_ = 0;
   mutable std::unique_ptr<TListItem> scratch_;  // the owner-data item handed to OnData

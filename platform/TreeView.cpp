@@ -5,6 +5,7 @@
 
 #include "platform/Exceptions.h"
 #include "platform/Gdi.h"
+#include "platform/ScrollBars.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -502,7 +503,30 @@ void TCustomTreeView::ShapeChanged() {
   if (update_count_ > 0) return;
   int rows = static_cast<int>(Rows().size());
   top_row_ = std::clamp(top_row_, 0, std::max(0, rows - std::max(1, VisibleCount())));
+  UpdateScrollBars();
   Invalidate();
+}
+
+void TCustomTreeView::UpdateScrollBars() {
+  if (!HandleAllocated() || in_scroll_update_ || update_count_ > 0) return;
+  in_scroll_update_ = true;
+  // Twice: showing or hiding one bar changes the page of the other.
+  for (int pass = 0; pass < 2; ++pass) {
+    int rows = static_cast<int>(Rows().size());
+    top_row_ = std::clamp(top_row_, 0, std::max(0, rows - std::max(1, VisibleCount())));
+    horz_pos_ = std::clamp(horz_pos_, 0, std::max(0, ContentWidth() - ClientWidth()));
+    for (int bar : {SB_HORZ, SB_VERT}) {
+      TScrollState state = ScrollInfo(bar);
+      SCROLLINFO si;
+      si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+      si.nMin = state.Min;
+      si.nMax = state.Max;
+      si.nPage = static_cast<UINT>(std::max(0, state.Page));
+      si.nPos = state.Pos;
+      SetScrollInfo(handle_, bar, &si, TRUE);
+    }
+  }
+  in_scroll_update_ = false;
 }
 
 void TCustomTreeView::ScrollTo(int TopRow, int HorzPos) {
@@ -512,6 +536,7 @@ void TCustomTreeView::ScrollTo(int TopRow, int HorzPos) {
   if (TopRow == top_row_ && HorzPos == horz_pos_) return;
   top_row_ = TopRow;
   horz_pos_ = HorzPos;
+  UpdateScrollBars();
   Invalidate();
 }
 
@@ -540,6 +565,11 @@ void TCustomTreeView::BoundsChanged(const TRect& OldBounds) {
   ShapeChanged();
 }
 
+void TCustomTreeView::CreateWnd() {
+  TCustomControl::CreateWnd();
+  ShapeChanged();
+}
+
 void TCustomTreeView::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case TVM_GETCOUNT: Message.Result = items_->Count(); return;
@@ -552,6 +582,7 @@ void TCustomTreeView::WndProc(TMessage& Message) {
     default: break;
   }
   TCustomControl::WndProc(Message);
+  if (Message.Msg == WM_SIZE) ShapeChanged();
 }
 
 // ---- Input ------------------------------------------------------------------------------------

@@ -201,6 +201,7 @@ class TCustomTreeView : public TCustomControl {
   virtual void GetImageIndex(TTreeNode* Node);
   virtual void GetSelectedIndex(TTreeNode* Node);
 
+  void CreateWnd() override;
   void Paint() override;
   void WndProc(TMessage& Message) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -222,6 +223,7 @@ class TCustomTreeView : public TCustomControl {
   void NodeRemoving(TTreeNode* Node);
   bool DoExpand(TTreeNode* Node, bool Value);
   void ScrollTo(int TopRow, int HorzPos);
+  void UpdateScrollBars();
   void ScrollMessage(int Bar, int Code, int Thumb);
   void SelectRow(int Row);
 
@@ -238,6 +240,7 @@ class TCustomTreeView : public TCustomControl {
   int top_row_ = 0;
   int horz_pos_ = 0;
   int update_count_ = 0;
+  bool in_scroll_update_ = false;
   mutable bool rows_valid_ = false;
   mutable std::vector<TTreeNode*> rows_;
 };

@@ -12,6 +12,7 @@
 #include "platform/Header.h"
 #include "platform/ListView.h"
 #include "platform/MessageQueue.h"
+#include "platform/ScrollBars.h"
 
 namespace {
 
@@ -245,7 +246,11 @@ class BigReportTest : public ListViewTest {
 };
 
 TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
-  const int page = (200 - kHeader) / kRow;
+  // Both bars are shown: the rows and columns do not fit.
+  const int page = (lv->ClientHeight() - kHeader) / kRow;
+  const int width = lv->ClientWidth();
+  EXPECT_LT(width, 300);
+  EXPECT_LT(lv->ClientHeight(), 200);
   EXPECT_EQ(lv->Perform(LVM_GETCOUNTPERPAGE, 0, 0), page);
   EXPECT_EQ(lv->Perform(LVM_GETITEMCOUNT, 0, 0), 600);
   auto v = lv->ScrollInfo(SB_VERT);
@@ -254,7 +259,15 @@ TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
   EXPECT_EQ(v.Page, page);
   auto h = lv->ScrollInfo(SB_HORZ);
   EXPECT_EQ(h.Max, 500);
-  EXPECT_EQ(h.Page, 300);
+  EXPECT_EQ(h.Page, width);
+  int low = -1, high = -1;
+  EXPECT_TRUE(GetScrollRange(lv->Handle(), SB_VERT, &low, &high));
+  EXPECT_EQ(low, 0);
+  EXPECT_EQ(high, 599);
+  SCROLLINFO si;
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(lv->Handle(), SB_VERT, &si));
+  EXPECT_EQ(static_cast<int>(si.nPage), page);
 
   struct Step {
     UINT msg;
@@ -273,7 +286,7 @@ TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
       {WM_VSCROLL, SB_TOP, 0, 0, 0},
       {WM_VSCROLL, SB_LINEUP, 0, 0, 0},
       {WM_HSCROLL, SB_THUMBPOSITION, 150, 0, 150},
-      {WM_HSCROLL, SB_PAGERIGHT, 0, 0, 200},  // the columns end at 500 - 300
+      {WM_HSCROLL, SB_PAGERIGHT, 0, 0, 500 - width},  // the columns end there
       {WM_HSCROLL, SB_LEFT, 0, 0, 0},
   };
   for (const Step& s : steps) {
@@ -282,6 +295,8 @@ TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
     EXPECT_EQ(lv->Perform(LVM_GETTOPINDEX, 0, 0), s.top);
     EXPECT_EQ(lv->ScrollInfo(SB_VERT).Pos, s.top);
     EXPECT_EQ(lv->ScrollInfo(SB_HORZ).Pos, s.horz);
+    EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), s.top);
+    EXPECT_EQ(GetScrollPos(lv->Handle(), SB_HORZ), s.horz);
   }
 
   lv->Scroll(0, 5 * kRow);

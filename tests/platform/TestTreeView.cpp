@@ -9,6 +9,7 @@
 
 #include "FormFixture.h"
 #include "Watchdog.h"
+#include "platform/ScrollBars.h"
 #include "platform/TreeView.h"
 
 namespace {
@@ -158,7 +159,12 @@ TEST_F(TreeViewTest, ScrollRangesFollowShownRowsAndMessagesMoveTheTop) {
     tv->Items()->AddChild(n, "child");
   }
   tv->Items()->EndUpdate();
-  const int page = 160 / tv->RowHeight();
+  form->Show();
+  Pump();
+  // The vertical bar shows; nothing is wide enough for the horizontal one.
+  const int page = tv->ClientHeight() / tv->RowHeight();
+  EXPECT_LT(tv->ClientWidth(), 200);
+  EXPECT_EQ(tv->ClientHeight(), 160);
   EXPECT_EQ(tv->Perform(TVM_GETVISIBLECOUNT, 0, 0), page);
   EXPECT_EQ(tv->Perform(TVM_GETCOUNT, 0, 0), 100);
   auto v = tv->ScrollInfo(SB_VERT);
@@ -171,6 +177,10 @@ TEST_F(TreeViewTest, ScrollRangesFollowShownRowsAndMessagesMoveTheTop) {
   EXPECT_EQ(tv->TopItem()->Text(), "child");
   tv->Perform(WM_VSCROLL, MAKELPARAM(SB_THUMBPOSITION, 20), 0);
   EXPECT_EQ(tv->ScrollInfo(SB_VERT).Pos, 20);
+  EXPECT_EQ(GetScrollPos(tv->Handle(), SB_VERT), 20);
+  int low = -1, high = -1;
+  EXPECT_TRUE(GetScrollRange(tv->Handle(), SB_VERT, &low, &high));
+  EXPECT_EQ(high, 50);
   EXPECT_EQ(tv->TopItem()->Text(), "node 19");
   tv->Perform(WM_VSCROLL, SB_BOTTOM, 0);
   EXPECT_EQ(tv->ScrollInfo(SB_VERT).Pos, 51 - page);
