@@ -118,6 +118,7 @@ void TListItem::SetFocused(bool Value) {
 }
 TRect TListItem::DisplayRect(TDisplayCode Code) const { return owner_->ItemRect(index_, Code); }
 void TListItem::Delete() { owner_->Items()->Delete(index_); }
+bool TListItem::EditCaption() { return owner_->StartEditing(index_); }
 void TListItem::MakeVisible(bool) {
   // Scrolls just enough to bring the item in.
   if (index_ < 0) return;
@@ -408,10 +409,13 @@ void TCustomListView::ItemInserted(int Index) {
   selected_.insert(selected_.begin() + Index, false);
   if (focused_ >= Index) ++focused_;
   if (anchor_ >= Index) ++anchor_;
+  if (editing_ >= Index) ++editing_;
   ItemsChanged();
 }
 
 void TCustomListView::ItemDeleted(int Index) {
+  if (editing_ == Index) EndEditing(false);
+  else if (editing_ > Index) --editing_;
   if (Index < static_cast<int>(selected_.size())) selected_.erase(selected_.begin() + Index);
   if (focused_ == Index) focused_ = -1;
   else if (focused_ > Index) --focused_;
@@ -822,6 +826,7 @@ void TCustomListView::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_NEXT: MoveBy(page, Shift); break;
     case VK_HOME: MoveBy(-count, Shift); break;
     case VK_END: MoveBy(count, Shift); break;
+    case VK_F2: if (focused_ >= 0) StartEditing(focused_); break;
     default: return;
   }
   Key = 0;
@@ -848,6 +853,53 @@ void TCustomListView::KeyPress(char32_t& Key) {
     if (found < items_->Count()) items_->Item(found)->MakeVisible(false);
   }
   Key = 0;
+}
+
+// ---- Label editing ----------------------------------------------------------------------------
+
+bool TCustomListView::StartEditing(int Index) {
+  if (read_only_ || Index < 0 || Index >= items_->Count() || !HandleAllocated()) return false;
+  if (IsEditing()) EndEditing(true);
+  TWeak<TControl> self(this);
+  TListItem* item = items_->Item(Index);
+  bool allow = true;
+  if (OnEditing) OnEditing(this, item, allow);
+  if (!self || !allow) return false;
+  item->MakeVisible(false);
+  if (edit_ == nullptr) {
+    edit_ = new TEdit(this);
+    edit_->SetParent(this);
+    edit_->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
+      if (Key == VK_RETURN || Key == VK_ESCAPE) {
+        bool accept = Key == VK_RETURN;
+        Key = 0;
+        EndEditing(accept);
+      }
+    };
+    edit_->OnExit = [this](TObject*) { EndEditing(true); };
+  }
+  editing_ = Index;
+  TRect label = ItemRect(Index, TDisplayCode::drLabel);
+  edit_->SetBounds(label.Left, label.Top, std::max(label.Width(), 40), label.Height());
+  edit_->SetText(items_->Item(Index)->Caption());
+  edit_->Show();
+  edit_->SetFocus();
+  edit_->SelectAll();
+  return true;
+}
+
+void TCustomListView::EndEditing(bool Accept) {
+  if (!IsEditing()) return;
+  const int index = editing_;
+  editing_ = -1;  // first: hiding the edit moves the focus, which must not end it twice
+  std::string text = edit_->Text();
+  edit_->Hide();
+  if (CanFocus()) SetFocus();
+  if (!Accept || index >= items_->Count()) return;
+  TWeak<TControl> self(this);
+  TListItem* item = items_->Item(index);
+  if (OnEdited) OnEdited(this, item, text);
+  if (self && !owner_data_) items_->Item(index)->SetCaption(text);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------

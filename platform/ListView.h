@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Edit.h"
 #include "platform/Header.h"
 #include "platform/ImageList.h"
 #include "platform/Strings.h"
@@ -105,6 +106,9 @@ class TListItem {
   [[nodiscard]] TRect DisplayRect(TDisplayCode Code) const;
   void Delete();
   void MakeVisible(bool PartialOK);
+  // Starts editing the caption in an edit over the item's label; false when the view is
+  // read-only or OnEditing refused.
+  bool EditCaption();
   [[nodiscard]] TCustomListView* ListView() const { return owner_; }
 
  private:
@@ -220,6 +224,13 @@ class TCustomListView : public TCustomControl {
   void BeginUpdate();
   void EndUpdate();
 
+  // Label editing: Return or leaving the edit ends it and keeps the text (after OnEdited, which
+  // may change it), Escape ends it and drops the text. F2 starts it on the focused item.
+  [[nodiscard]] bool IsEditing() const { return editing_ >= 0; }
+  void EndEditing(bool Accept);
+  // The edit over the item while editing, nullptr otherwise.
+  [[nodiscard]] TEdit* EditControl() const { return IsEditing() ? edit_ : nullptr; }
+
   TLVSelectItemEvent OnSelectItem;
   TLVChangeEvent OnChange;
   TLVColumnClickEvent OnColumnClick;
@@ -254,6 +265,7 @@ class TCustomListView : public TCustomControl {
   void ItemInserted(int Index);
   void ItemDeleted(int Index);
   void SetFocusedIndex(int Index);
+  bool StartEditing(int Index);
   void ScrollTo(int TopIndex, int HorzPos);
   void ScrollMessage(int Bar, int Code, int Thumb);
   void Layout();
@@ -292,7 +304,9 @@ class TCustomListView : public TCustomControl {
   bool in_layout_ = false;  // a bar shown or hidden resizes the client while laying out
   std::string find_buffer_;
   DWORD find_time_ = 0;
-  mutable std::unique_ptr<TListItem> scratch_;  // the owner-data item handed to OnData
+  mutable std::unique_ptr<TListItem> scratch_;
+  TEdit* edit_ = nullptr;  // owned by the view as a component; hidden between edits
+  int editing_ = -1;       // the item being edited  // the owner-data item handed to OnData
 };
 
 class TListView : public TCustomListView {

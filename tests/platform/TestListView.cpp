@@ -204,6 +204,66 @@ TEST_F(ListViewTest, ItemEditsKeepSelectionAndOwnerDataFetchesOnDemand) {
   EXPECT_LE(fetched.size(), 12u);
 }
 
+TEST_F(ListViewTest, LabelEditingEndsWithReturnEscapeOrLeavingAndCanBeRefused) {
+  struct Case {
+    const char* name;
+    bool readOnly;
+    bool refuse;
+    WORD endKey;  // 0: the focus leaves instead
+    bool started;
+    std::vector<std::string> events;
+    const char* caption;
+  };
+  const Case cases[] = {
+      {"Return keeps the typed text", false, false, VK_RETURN, true, {"editing banana", "edited renamed"}, "renamed!"},
+      {"Escape drops it", false, false, VK_ESCAPE, true, {"editing banana"}, "banana"},
+      {"leaving keeps it", false, false, 0, true, {"editing banana", "edited renamed"}, "renamed!"},
+      {"OnEditing refuses", false, true, VK_RETURN, false, {"editing banana"}, "banana"},
+      {"read-only view", true, false, VK_RETURN, false, {}, "banana"},
+  };
+  TWatchdog watchdog("label editing");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+    TListView* lv = MakeReport(form, kFruit);
+    auto* other = new TListView(form);
+    other->SetBounds(0, 250, 50, 40);
+    other->SetParent(form);
+    lv->SetReadOnly(c.readOnly);
+    std::vector<std::string> events;
+    lv->OnEditing = [&](TObject*, TListItem* item, bool& allow) {
+      events.push_back("editing " + item->Caption());
+      allow = !c.refuse;
+    };
+    lv->OnEdited = [&](TObject*, TListItem*, std::string& s) {
+      events.push_back("edited " + s);
+      s += "!";
+    };
+    form->Show();
+    lv->SetFocus();
+    Pump();
+    EXPECT_EQ(lv->Items()->Item(1)->EditCaption(), c.started);
+    Pump();
+    if (c.started) {
+      ASSERT_NE(lv->EditControl(), nullptr);
+      EXPECT_EQ(lv->EditControl()->Top(), lv->Items()->Item(1)->DisplayRect(TDisplayCode::drLabel).Top);
+      display->Text("renamed");  // replaces the selected caption
+      Pump();
+      if (c.endKey != 0) {
+        display->KeyDown(c.endKey);
+        display->KeyUp(c.endKey);
+      } else {
+        other->SetFocus();
+      }
+      Pump();
+    }
+    EXPECT_FALSE(lv->IsEditing());
+    EXPECT_EQ(events, c.events);
+    EXPECT_EQ(lv->Items()->Item(1)->Caption(), c.caption);
+    forms.clear();
+  }
+}
+
 // The main window's shape: 600 rows, 25 columns of which 20 are hidden.
 class BigReportTest : public ListViewTest {
  protected:
