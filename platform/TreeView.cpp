@@ -188,6 +188,8 @@ void TTreeNode::AlphaSort(bool Recurse) {
 
 void TTreeNode::Delete() { tree_->items_->Delete(this); }
 
+bool TTreeNode::EditText() { return tree_->StartEditing(this); }
+
 void TTreeNode::DeleteChildren() {
   while (!children_.empty()) tree_->items_->Delete(children_.back().get());
 }
@@ -369,6 +371,7 @@ void TCustomTreeView::GetSelectedIndex(TTreeNode* Node) {
 }
 
 void TCustomTreeView::NodeRemoving(TTreeNode* Node) {
+  if (editing_ == Node) EndEditing(false);
   for (auto& child : Node->children_) NodeRemoving(child.get());
   Delete(Node);
 }
@@ -636,6 +639,7 @@ void TCustomTreeView::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_NEXT: SelectRow(row + page); break;
     case VK_HOME: SelectRow(0); break;
     case VK_END: SelectRow(static_cast<int>(Rows().size()) - 1); break;
+    case VK_F2: if (selected_ != nullptr) StartEditing(selected_); break;
     case VK_LEFT:
       if (selected_ == nullptr) break;
       if (selected_->expanded_) DoExpand(selected_, false);
@@ -649,6 +653,51 @@ void TCustomTreeView::KeyDown(WORD& Key, TShiftState Shift) {
     default: return;
   }
   Key = 0;
+}
+
+// ---- Label editing ----------------------------------------------------------------------------
+
+bool TCustomTreeView::StartEditing(TTreeNode* Node) {
+  if (read_only_ || Node == nullptr || !HandleAllocated()) return false;
+  if (IsEditing()) EndEditing(true);
+  TWeak<TControl> self(this);
+  bool allow = true;
+  if (OnEditing) OnEditing(this, Node, allow);
+  if (!self || !allow) return false;
+  Node->MakeVisible();
+  if (edit_ == nullptr) {
+    edit_ = new TEdit(this);
+    edit_->SetParent(this);
+    edit_->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
+      if (Key == VK_RETURN || Key == VK_ESCAPE) {
+        bool accept = Key == VK_RETURN;
+        Key = 0;
+        EndEditing(accept);
+      }
+    };
+    edit_->OnExit = [this](TObject*) { EndEditing(true); };
+  }
+  editing_ = Node;
+  TRect label = Node->DisplayRect(true);
+  edit_->SetBounds(label.Left, label.Top, std::max(label.Width() + 20, 60), label.Height());
+  edit_->SetText(Node->Text());
+  edit_->Show();
+  edit_->SetFocus();
+  edit_->SelectAll();
+  return true;
+}
+
+void TCustomTreeView::EndEditing(bool Accept) {
+  if (!IsEditing()) return;
+  TTreeNode* node = editing_;
+  editing_ = nullptr;  // first: hiding the edit moves the focus, which must not end it twice
+  std::string text = edit_->Text();
+  edit_->Hide();
+  if (CanFocus() && !destroying_) SetFocus();
+  if (!Accept || destroying_) return;
+  TWeak<TControl> self(this);
+  if (OnEdited) OnEdited(this, node, text);
+  if (self && RowOf(node) >= 0) node->SetText(text);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------

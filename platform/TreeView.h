@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Edit.h"
 #include "platform/ImageList.h"
 
 class TCustomTreeView;
@@ -72,6 +73,9 @@ class TTreeNode {
   void CustomSort(const TTVCompare& Compare, std::intptr_t Data, bool Recurse = false);
   void Delete();
   void DeleteChildren();
+  // Starts editing the text in an edit over the label; false when the tree is read-only or
+  // OnEditing refused.
+  bool EditText();
   [[nodiscard]] TTreeNodes* Owner() const;
   [[nodiscard]] TCustomTreeView* TreeView() const { return tree_; }
 
@@ -176,6 +180,12 @@ class TCustomTreeView : public TCustomControl {
   };
   [[nodiscard]] TScrollState ScrollInfo(int Bar) const;
 
+  // Label editing: Return or leaving the edit keeps the text (after OnEdited, which may change
+  // it), Escape drops it. F2 starts it on the selected node.
+  [[nodiscard]] bool IsEditing() const { return editing_ != nullptr; }
+  void EndEditing(bool Accept);
+  [[nodiscard]] TEdit* EditControl() const { return IsEditing() ? edit_ : nullptr; }
+
   TTVChangingEvent OnChanging;
   TTVChangedEvent OnChange;
   TTVExpandingEvent OnExpanding;
@@ -227,7 +237,11 @@ class TCustomTreeView : public TCustomControl {
   void ScrollMessage(int Bar, int Code, int Thumb);
   void SelectRow(int Row);
 
+  bool StartEditing(TTreeNode* Node);
+
   std::unique_ptr<TTreeNodes> items_;
+  TEdit* edit_ = nullptr;           // owned by the view as a component; hidden between edits
+  TTreeNode* editing_ = nullptr;    // the node being edited; cleared when it goes
   TTreeNode* selected_ = nullptr;  // owned by items_; cleared when it goes
   bool show_root_ = true;
   bool show_buttons_ = true;

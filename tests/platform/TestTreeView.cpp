@@ -229,4 +229,48 @@ TEST_F(TreeViewTest, MouseAndKeysExpandAndSelect) {
   }
 }
 
+TEST_F(TreeViewTest, LabelEditingKeepsOrDropsTheTextAndCanBeRefused) {
+  struct Case {
+    const char* name;
+    bool refuse;
+    WORD endKey;
+    std::vector<std::string> events;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"Return", false, VK_RETURN, {"editing beta", "edited gamma"}, "gamma"},
+      {"Escape", false, VK_ESCAPE, {"editing beta"}, "beta"},
+      {"refused", true, VK_RETURN, {"editing beta"}, "beta"},
+  };
+  TWatchdog watchdog("tree label editing");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm* form = MakeForm(Bounds(0, 0, 300, 200));
+    TTreeView* tv = MakeTree(form);
+    form->Show();
+    Pump();
+    events.clear();
+    tv->OnEditing = [&](TObject*, TTreeNode* node, bool& allow) {
+      events.push_back("editing " + node->Text());
+      allow = !c.refuse;
+    };
+    tv->OnEdited = [&](TObject*, TTreeNode*, std::string& s) { events.push_back("edited " + s); };
+    tv->SetFocus();
+    EXPECT_EQ(Find(tv, "beta")->EditText(), !c.refuse);
+    Pump();
+    if (tv->IsEditing()) {
+      display->Text("gamma");
+      Pump();
+      display->KeyDown(c.endKey);
+      display->KeyUp(c.endKey);
+      Pump();
+    }
+    EXPECT_FALSE(tv->IsEditing());
+    EXPECT_EQ(events, c.events);
+    EXPECT_EQ(Find(tv, c.text) != nullptr, true);
+    tv->OnDeletion = nullptr;
+    forms.clear();
+  }
+}
+
 }  // namespace
