@@ -436,6 +436,14 @@ int TCustomListView::HeaderHeight() const {
   return header_ && header_->Handle() != nullptr ? std::abs(Font()->Height()) + 9 : 0;
 }
 
+int TCustomListView::TopIndex() const {
+  switch (view_style_) {
+    case TViewStyle::vsReport: return top_index_;
+    case TViewStyle::vsList: return horz_pos_ * ItemsPerColumn();
+    default: return (top_index_ / IconCell().cy) * IconColumns();
+  }
+}
+
 int TCustomListView::VisibleRowCount() const {
   return std::max(0, (ClientHeight() - HeaderHeight()) / RowHeight());
 }

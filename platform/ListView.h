@@ -200,7 +200,8 @@ class TCustomListView : public TCustomControl {
   // Changes one item's selected state, raising the events when it changed.
   void SelectItem(int Index, bool Value);
 
-  [[nodiscard]] int TopIndex() const { return top_index_; }
+  // The first item shown (report: the top row; list: the top of the first column shown).
+  [[nodiscard]] int TopIndex() const;
   // Rows that fit the client area below the header (at least 1 while there is room).
   [[nodiscard]] int VisibleRowCount() const;
   [[nodiscard]] int RowHeight() const;
