@@ -9,6 +9,7 @@
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
 #include "platform/WindowTree.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -16,42 +17,6 @@ constexpr UINT_PTR kCaretTimer = 0xCA7;
 constexpr UINT kCaretBlinkMs = 530;
 
 bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-int CharCount(const std::string& s) {
-  int n = 0;
-  for (unsigned char c : s) n += IsContinuation(c) ? 0 : 1;
-  return n;
-}
-
-// Byte offset of character Index (the end for Index past it).
-std::size_t ByteOf(const std::string& s, int Index) {
-  std::size_t i = 0;
-  for (int n = 0; n < Index && i < s.size(); ++n) {
-    ++i;
-    while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
-  }
-  return i;
-}
-
-std::string Utf8Of(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
 
 // Upper or lower case of ASCII and Latin letters; other scripts stay as they are.
 std::string ApplyCase(const std::string& s, TEditCharCase mode) {
@@ -134,12 +99,12 @@ void TCustomEdit::CreateWnd() {
 
 // ---- Properties ----
 
-int TCustomEdit::Length() const { return CharCount(text_); }
+int TCustomEdit::Length() const { return Utf8CharCount(text_); }
 int TCustomEdit::SelStart() const { return std::min(anchor_, caret_); }
 int TCustomEdit::SelLength() const { return std::abs(caret_ - anchor_); }
 
 std::string TCustomEdit::SelText() const {
-  std::size_t a = ByteOf(text_, SelStart()), b = ByteOf(text_, SelStart() + SelLength());
+  std::size_t a = Utf8ByteOffset(text_, SelStart()), b = Utf8ByteOffset(text_, SelStart() + SelLength());
   return text_.substr(a, b - a);
 }
 
@@ -149,9 +114,9 @@ void TCustomEdit::SelectAll() { SetSelection(0, Length()); }
 
 void TCustomEdit::SetSelText(const std::string& Value) {
   std::string v = MultiLineText() ? Value : Value.substr(0, Value.find_first_of("\r\n"));
-  std::size_t a = ByteOf(text_, SelStart()), b = ByteOf(text_, SelStart() + SelLength());
+  std::size_t a = Utf8ByteOffset(text_, SelStart()), b = Utf8ByteOffset(text_, SelStart() + SelLength());
   std::string t = text_.substr(0, a) + v + text_.substr(b);
-  ApplyEdit(std::move(t), SelStart() + CharCount(v), true, false);
+  ApplyEdit(std::move(t), SelStart() + Utf8CharCount(v), true, false);
 }
 
 void TCustomEdit::ClearSelection() {
@@ -397,8 +362,8 @@ bool TCustomEdit::HandleNative(TMessage& M) {
       if (M.LParam) {
         std::string s(reinterpret_cast<const char*>(M.LParam));
         if (!MultiLineText()) s = s.substr(0, s.find_first_of("\r\n"));
-        std::size_t a = ByteOf(text_, SelStart()), b = ByteOf(text_, SelStart() + SelLength());
-        ApplyEdit(text_.substr(0, a) + s + text_.substr(b), SelStart() + CharCount(s), M.WParam != 0, false);
+        std::size_t a = Utf8ByteOffset(text_, SelStart()), b = Utf8ByteOffset(text_, SelStart() + SelLength());
+        ApplyEdit(text_.substr(0, a) + s + text_.substr(b), SelStart() + Utf8CharCount(s), M.WParam != 0, false);
       }
       return true;
     case EM_GETRECT:
@@ -527,7 +492,7 @@ void TCustomEdit::NativeChar(char32_t Ch) {
   // Ctrl with a letter is a command (handled as its key), unless Alt makes it AltGr.
   if (IsKeyHeld(VK_CONTROL) && !IsKeyHeld(VK_MENU)) return;
   if (read_only_) return;
-  UserReplace(Utf8Of(Ch), true);
+  UserReplace(Utf8Encode(Ch), true);
 }
 
 void TCustomEdit::UserReplace(const std::string& Insert, bool CoalesceTyping) {
@@ -536,11 +501,11 @@ void TCustomEdit::UserReplace(const std::string& Insert, bool CoalesceTyping) {
   if (max_length_ > 0) {
     int room = max_length_ - (Length() - SelLength());
     if (room <= 0 && !ins.empty()) return;  // full: the character is refused
-    if (CharCount(ins) > room) ins = ins.substr(0, ByteOf(ins, room));
+    if (Utf8CharCount(ins) > room) ins = ins.substr(0, Utf8ByteOffset(ins, room));
   }
-  std::size_t a = ByteOf(text_, SelStart()), b = ByteOf(text_, SelStart() + SelLength());
+  std::size_t a = Utf8ByteOffset(text_, SelStart()), b = Utf8ByteOffset(text_, SelStart() + SelLength());
   if (ins.empty() && a == b) return;
-  ApplyEdit(text_.substr(0, a) + ins + text_.substr(b), SelStart() + CharCount(ins), true, CoalesceTyping);
+  ApplyEdit(text_.substr(0, a) + ins + text_.substr(b), SelStart() + Utf8CharCount(ins), true, CoalesceTyping);
 }
 
 void TCustomEdit::ApplyEdit(std::string NewText, int Caret, bool SaveUndo, bool Coalesce) {
@@ -599,7 +564,7 @@ void TCustomEdit::NativeMouse(TMessage& M) {
       // A word: the run of non-space characters around the point.
       std::u32string chars;
       for (int i = 0, n = Length(); i < n; ++i) {
-        std::size_t a = ByteOf(text_, i), b = ByteOf(text_, i + 1);
+        std::size_t a = Utf8ByteOffset(text_, i), b = Utf8ByteOffset(text_, i + 1);
         chars += text_[a] == ' ' && b == a + 1 ? U' ' : U'x';
       }
       int at = std::min(IndexAt(x), Length());
@@ -628,7 +593,7 @@ void TCustomEdit::NativeMouse(TMessage& M) {
 
 std::string TCustomEdit::DisplayText() const {
   if (!password_char_) return text_;
-  std::string mark = Utf8Of(password_char_), out;
+  std::string mark = Utf8Encode(password_char_), out;
   for (int i = 0, n = Length(); i < n; ++i) out += mark;
   return out;
 }
@@ -645,7 +610,7 @@ TRect TCustomEdit::FormatRect() const {
 int TCustomEdit::OffsetOf(int Index) const {
   std::string t = DisplayText();
   TMeasureDC dc(Font());
-  return dc.Width(t.substr(0, ByteOf(t, Index)));
+  return dc.Width(t.substr(0, Utf8ByteOffset(t, Index)));
 }
 
 int TCustomEdit::TextOrigin() const {
@@ -725,7 +690,7 @@ void TCustomEdit::NativePaint(HDC DC) {
     TRect sel{a, r.Top, b, r.Top + tm.tmHeight};
     FillRect(DC, &sel, GetSysColorBrush(COLOR_HIGHLIGHT));
     COLORREF oldColour = SetTextColor(DC, GetSysColor(COLOR_HIGHLIGHTTEXT));
-    std::size_t sa = ByteOf(shown, SelStart()), sb = ByteOf(shown, SelStart() + SelLength());
+    std::size_t sa = Utf8ByteOffset(shown, SelStart()), sb = Utf8ByteOffset(shown, SelStart() + SelLength());
     TextOut(DC, a, r.Top, shown.substr(sa, sb - sa));
     SetTextColor(DC, oldColour);
   }

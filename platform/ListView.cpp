@@ -20,26 +20,6 @@ constexpr TSize kIconCell{76, 72};
 // Typed characters further apart than this start a new search.
 constexpr DWORD kFindTimeoutMs = 1000;
 
-std::string Utf8Of(char32_t c) {
-  std::string s;
-  if (c < 0x80) {
-    s += static_cast<char>(c);
-  } else if (c < 0x800) {
-    s += static_cast<char>(0xC0 | (c >> 6));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    s += static_cast<char>(0xE0 | (c >> 12));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    s += static_cast<char>(0xF0 | (c >> 18));
-    s += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    s += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    s += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return s;
-}
-
 }  // namespace
 
 // ---- TListColumn ------------------------------------------------------------------------------
@@ -846,10 +826,10 @@ void TCustomListView::KeyPress(char32_t& Key) {
   DWORD now = GetTickCount();
   if (now - find_time_ > kFindTimeoutMs) find_buffer_.clear();
   find_time_ = now;
-  find_buffer_ += Utf8Of(Key);
+  find_buffer_ += Utf8Encode(Key);
   // The same letter typed again steps to the next item starting with it; a longer prefix keeps
   // the current item while it still matches.
-  std::string first = Utf8Of(Key);
+  std::string first = Utf8Encode(Key);
   bool repeated = find_buffer_.size() > first.size();
   for (std::size_t i = 0; repeated && i < find_buffer_.size(); i += first.size())
     repeated = find_buffer_.compare(i, first.size(), first) == 0;

@@ -8,47 +8,7 @@
 #include "platform/Painting.h"
 #include "platform/ScrollBars.h"
 #include "platform/WindowTree.h"
-
-namespace {
-
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-int CharCount(const std::string& s) {
-  int n = 0;
-  for (unsigned char c : s) n += IsContinuation(c) ? 0 : 1;
-  return n;
-}
-
-std::size_t ByteOf(const std::string& s, int Index) {
-  std::size_t i = 0;
-  for (int n = 0; n < Index && i < s.size(); ++n) {
-    ++i;
-    while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
-  }
-  return i;
-}
-
-std::string Utf8Of(char32_t c) {
-  std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-  return out;
-}
-
-}  // namespace
+#include "platform/SysUtils.h"
 
 TCustomMemo::TCustomMemo(TComponent* AOwner) : TWinControl(AOwner), lines_(std::make_unique<TStringList>()) {
   SetControlStyle(TControlStyle{TControlStyleFlag::csClickEvents, TControlStyleFlag::csSetCaption,
@@ -110,7 +70,7 @@ void TCustomMemo::SetTopLine(int Value) {
 void TCustomMemo::SetCaretPos(TPoint Value) {
   int n = lines_->Count();
   caret_line_ = std::clamp(Value.Y, 0, std::max(0, n - 1));
-  int len = n ? CharCount(lines_->Strings(caret_line_)) : 0;
+  int len = n ? Utf8CharCount(lines_->Strings(caret_line_)) : 0;
   caret_col_ = std::clamp(Value.X, 0, len);
   ScrollCaretIntoView();
   if (HandleAllocated()) Invalidate();
@@ -140,7 +100,7 @@ void TCustomMemo::LinesChanged(TObject*) {
     // Lines changed by code (Add, Text ...): the caret goes to the end, which is shown.
     int n = lines_->Count();
     caret_line_ = std::max(0, n - 1);
-    caret_col_ = n ? CharCount(lines_->Strings(caret_line_)) : 0;
+    caret_col_ = n ? Utf8CharCount(lines_->Strings(caret_line_)) : 0;
   }
   top_line_ = std::min(top_line_, std::max(0, lines_->Count() - LinesShown()));
   if (!syncing_text_) {
@@ -195,7 +155,7 @@ void TCustomMemo::InsertText(const std::string& S) {
   own_edit_ = true;
   if (lines_->Count() == 0) lines_->Add(std::string());
   std::string line = lines_->Strings(caret_line_);
-  std::size_t at = ByteOf(line, caret_col_);
+  std::size_t at = Utf8ByteOffset(line, caret_col_);
   if (S == "\n") {
     lines_->BeginUpdate();
     lines_->SetStrings(caret_line_, line.substr(0, at));
@@ -204,7 +164,7 @@ void TCustomMemo::InsertText(const std::string& S) {
     caret_col_ = 0;
     lines_->EndUpdate();
   } else {
-    caret_col_ += CharCount(S);
+    caret_col_ += Utf8CharCount(S);
     lines_->SetStrings(caret_line_, line.substr(0, at) + S + line.substr(at));
   }
   own_edit_ = false;
@@ -225,7 +185,7 @@ bool TCustomMemo::HandleNative(TMessage& M) {
         if (caret_col_ > 0) {
           own_edit_ = true;
           std::string line = lines_->Strings(caret_line_);
-          std::size_t a = ByteOf(line, caret_col_ - 1), b = ByteOf(line, caret_col_);
+          std::size_t a = Utf8ByteOffset(line, caret_col_ - 1), b = Utf8ByteOffset(line, caret_col_);
           caret_col_ -= 1;
           lines_->SetStrings(caret_line_, line.substr(0, a) + line.substr(b));
           own_edit_ = false;
@@ -236,13 +196,13 @@ bool TCustomMemo::HandleNative(TMessage& M) {
           lines_->SetStrings(caret_line_ - 1, prev + line);
           lines_->Delete(caret_line_);
           caret_line_ -= 1;
-          caret_col_ = CharCount(prev);
+          caret_col_ = Utf8CharCount(prev);
           lines_->EndUpdate();
           own_edit_ = false;
         }
         ScrollCaretIntoView();
       } else if (ch >= 0x20 && ch != 0x7F && !((GetKeyState(VK_CONTROL) & 0x8000) && !(GetKeyState(VK_MENU) & 0x8000))) {
-        InsertText(Utf8Of(ch));
+        InsertText(Utf8Encode(ch));
       }
       return true;
     }
@@ -256,7 +216,7 @@ bool TCustomMemo::HandleNative(TMessage& M) {
           else if (caret_line_ > 0) SetCaretPos({1 << 30, caret_line_ - 1});
           break;
         case VK_RIGHT:
-          if (n && caret_col_ < CharCount(lines_->Strings(caret_line_))) SetCaretPos({caret_col_ + 1, caret_line_});
+          if (n && caret_col_ < Utf8CharCount(lines_->Strings(caret_line_))) SetCaretPos({caret_col_ + 1, caret_line_});
           else if (caret_line_ + 1 < n) SetCaretPos({0, caret_line_ + 1});
           break;
         case VK_HOME: SetCaretPos({0, caret_line_}); break;
@@ -333,7 +293,7 @@ void TCustomMemo::Paint(HDC DC) {
   if (GetFocus() == handle_ && caret_line_ >= top_line_ && caret_line_ < top_line_ + LinesShown()) {
     std::string line = n ? lines_->Strings(caret_line_) : std::string();
     TSize sz{0, 0};
-    std::string before = line.substr(0, ByteOf(line, caret_col_));
+    std::string before = line.substr(0, Utf8ByteOffset(line, caret_col_));
     if (!before.empty()) GetTextExtentPoint32(DC, before, &sz);
     int y = 1 + (caret_line_ - top_line_) * h;
     TRect caret{2 + sz.cx, y, 3 + sz.cx, y + h};

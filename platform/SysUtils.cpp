@@ -855,6 +855,45 @@ std::string QuotedStr(std::string_view s) {
 // -----------------------------------------------------------------------------------------------
 // UTF-8 <-> UTF-16
 
+namespace {
+bool IsUtf8Continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+}  // namespace
+
+int Utf8CharCount(std::string_view s) {
+  int n = 0;
+  for (unsigned char c : s) n += IsUtf8Continuation(c) ? 0 : 1;
+  return n;
+}
+
+std::size_t Utf8ByteOffset(std::string_view s, int Index) {
+  std::size_t i = 0;
+  for (int n = 0; n < Index && i < s.size(); ++n) {
+    ++i;
+    while (i < s.size() && IsUtf8Continuation(static_cast<unsigned char>(s[i]))) ++i;
+  }
+  return i;
+}
+
+std::string Utf8Encode(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
 std::u16string Utf8ToUtf16(std::string_view s) {
   std::u16string out;
   out.reserve(s.size());

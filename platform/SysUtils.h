@@ -229,6 +229,13 @@ using enum TReplaceFlag;
 [[nodiscard]] std::u16string Utf8ToUtf16(std::string_view s);
 [[nodiscard]] std::string Utf16ToUtf8(std::u16string_view s);
 
+// Character-wise access to UTF-8 text, for text edited and measured by characters: a character
+// is a lead byte with its continuation bytes. Utf8ByteOffset gives the byte where character Index
+// starts (the text's end for an Index past it); Utf8Encode gives one code point as UTF-8.
+[[nodiscard]] int Utf8CharCount(std::string_view s);
+[[nodiscard]] std::size_t Utf8ByteOffset(std::string_view s, int Index);
+[[nodiscard]] std::string Utf8Encode(char32_t c);
+
 // ---------------------------------------------------------------------------------------------
 // Paths ("/" separated; a name's extension starts at the last "." after the last "/")
 

@@ -609,3 +609,21 @@ TEST(Environment, VariablesAndErrors) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Utf8Characters, CountOffsetAndEncodeAgree) {
+  const std::string text = "a视频é😀z";  // 1-, 3-, 3-, 2-, 4- and 1-byte characters
+  EXPECT_EQ(Utf8CharCount(text), 6);
+  const std::size_t offsets[] = {0, 1, 4, 7, 9, 13, 14, 14};
+  for (int i = 0; i < 8; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Utf8ByteOffset(text, i), offsets[i]);
+  }
+  EXPECT_EQ(Utf8Encode(U'a') + Utf8Encode(U'视') + Utf8Encode(U'频') + Utf8Encode(U'é') + Utf8Encode(U'😀') +
+                Utf8Encode(U'z'),
+            text);
+  EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(Utf8Encode(0x10FFFF))), Utf8Encode(0x10FFFF));
+}
+
+}  // namespace
