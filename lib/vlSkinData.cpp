@@ -6,6 +6,7 @@
 #include "lib/vlResourceStrData.h"
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
+#include "platform/Forms.h"
 #include "platform/IniFiles.h"
 #include "platform/MessageQueue.h"
 #include "platform/SysUtils.h"
@@ -13,9 +14,22 @@
 // ---- form directory ----
 
 TvlFormDirectory& vlFormDirectory() {
+  // The screen's forms that have a window, in the screen's order; a form without a window has
+  // nothing to repaint and is not made to create one.
   static TvlFormDirectory directory{
-      [] { return std::vector<TvlScreenForm>{}; },
-      [](TComponent*) -> HWND { return nullptr; },
+      [] {
+        std::vector<TvlScreenForm> forms;
+        TScreen* screen = Screen();
+        for (int i = 0; i < screen->FormCount(); ++i) {
+          TCustomForm* form = screen->Forms(i);
+          if (form->HandleAllocated()) forms.push_back({form->Handle(), form->ClassName()});
+        }
+        return forms;
+      },
+      [](TComponent* Component) -> HWND {
+        auto* form = dynamic_cast<TCustomForm*>(Component);
+        return form && form->HandleAllocated() ? form->Handle() : nullptr;
+      },
       [](HWND Wnd, UINT Msg, WPARAM wParam, LPARAM lParam) { return SendMessage(Wnd, Msg, wParam, lParam); },
   };
   return directory;

@@ -36,9 +36,8 @@ struct TvlScreenForm {
   std::string ClassName;  // "TvlFormLayerWindow" for the layered border windows
 };
 
-// The container's view of the application's forms. Until the form layer exists the defaults
-// answer no forms and no owner form, and deliver with SendMessage; the form layer installs its
-// screen's form list and its form test.
+// The container's view of the application's forms: by default the platform screen's forms that
+// have a window and SendMessage; tests install recorders in their place.
 struct TvlFormDirectory {
   // The screen's forms, in the screen's form order.
   std::function<std::vector<TvlScreenForm>()> ScreenForms;

@@ -15,6 +15,8 @@
 #include "lib/vlzlibcompress.h"
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
+#include "platform/Forms.h"
+#include "platform/HeadlessDisplay.h"
 #include "platform/Window.h"
 
 namespace fs = std::filesystem;
@@ -622,3 +624,45 @@ TEST(SkinData, FolderSkinsWithBadPictureNamesAreRefused) {
   EXPECT_TRUE(fs::exists(dir / "buttons.bmp"));
   fs::remove_all(dir);
 }
+
+namespace {
+
+// With no recorder installed, the container reaches the platform screen's forms: its owner form
+// first (without layered borders), then the other forms with a window, in the screen's order.
+TEST(SkinChangeBroadcast, ReachesTheScreensFormsOwnerFirst) {
+  HeadlessDisplay();
+  struct Received {
+    std::string form;
+    UINT message;
+    bool operator==(const Received&) const = default;
+  };
+  std::vector<Received> received;
+  auto record = [&received](TForm* form, std::string name) {
+    form->AddWindowProcHook([&received, name](TMessage& m, const TWndMethod& next) {
+      if (m.Msg >= 1225 && m.Msg <= 1227) received.push_back({name, m.Msg});
+      next(m);
+    });
+  };
+  TForm* first = TForm::CreateNew(nullptr);
+  TForm* owner = TForm::CreateNew(nullptr);
+  TForm* windowless = TForm::CreateNew(nullptr);
+  first->HandleNeeded();
+  owner->HandleNeeded();
+  record(first, "first");
+  record(owner, "owner");
+  record(windowless, "windowless");
+  {
+    auto* skin = new TvlSkinData(owner);
+    skin->SetShowLayeredBorders(false);  // with layered borders the owner gets no message of its own
+    auto stored = PackedFixture();
+    skin->LoadCompressedStoredSkin(stored.get());
+  }
+  EXPECT_EQ(received, (std::vector<Received>{{"owner", 1225}, {"first", 1225}, {"owner", 1226}, {"first", 1226},
+                                             {"owner", 1227}, {"first", 1227}}));
+  EXPECT_FALSE(windowless->HandleAllocated()) << "a skin change makes no form create its window";
+  delete windowless;
+  delete owner;
+  delete first;
+}
+
+}  // namespace
