@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "tests/platform/Watchdog.h"
 
@@ -55,10 +57,14 @@ TEST(Clipboard, RoundTripWithAnotherXClient) {
   x11->SetText("中文 from us");
   EXPECT_EQ(RunCommand("xclip -selection clipboard -o -t UTF8_STRING"), "中文 from us");
 
-  // xclip owns the selection until one request has been served (-l 1), then exits.
+  // xclip owns the selection until one request has been served (-l 1), then exits. It takes the
+  // selection from its own background process, so until it has, we still read our own text.
   ASSERT_EQ(std::system("printf '%s' '汉字 from xclip' | xclip -selection clipboard -i -l 1 >/dev/null 2>&1"), 0);
   std::string got;
-  for (int attempt = 0; attempt < 20 && got.empty(); ++attempt) got = x11->GetText();
+  for (int attempt = 0; attempt < 200 && got != "汉字 from xclip"; ++attempt) {
+    got = x11->GetText();
+    if (got != "汉字 from xclip") std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
   EXPECT_EQ(got, "汉字 from xclip");
 
   x11->SetText("");  // takes the selection back
