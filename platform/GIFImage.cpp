@@ -609,11 +609,7 @@ void TGIFImage::AssignTo(TPersistent* Dest) {
     TGraphic::AssignTo(Dest);
     return;
   }
-  bitmap->SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap->SetSize(image_.width, image_.height);
-  for (int y = 0; y < image_.height; ++y)
-    std::memcpy(bitmap->ScanLine(y), image_.bgra.data() + static_cast<std::size_t>(y) * image_.width * 4,
-                static_cast<std::size_t>(image_.width) * 4);
+  CopyBgraToBitmap(bitmap, image_.bgra.data(), image_.width, image_.height);
 }
 
 void TGIFImage::Draw(TCanvas* ACanvas, const TRect& Rect) {

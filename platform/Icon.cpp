@@ -240,11 +240,7 @@ void TIcon::AssignTo(TPersistent* Dest) {
     TGraphic::AssignTo(Dest);
     return;
   }
-  bitmap->SetPixelFormat(TPixelFormat::pf32bit);
-  bitmap->SetSize(width_, height_);
-  for (int y = 0; y < height_; ++y)
-    std::memcpy(bitmap->ScanLine(y), bgra_.data() + static_cast<std::size_t>(y) * width_ * 4,
-                static_cast<std::size_t>(width_) * 4);
+  CopyBgraToBitmap(bitmap, bgra_.data(), width_, height_);
 }
 
 void TIcon::Draw(TCanvas* ACanvas, const TRect& Rect) {

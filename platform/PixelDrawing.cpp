@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/Bitmap.h"
 #include "platform/Gdi.h"
 #include "platform/Surface.h"
 
@@ -70,4 +71,11 @@ bool DrawBgraPixels(HDC DC, const TRect& Rect, const std::uint8_t* Pixels, int W
   blend.AlphaFormat = AC_SRC_ALPHA;
   return AlphaBlend(DC, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), source.Get(), 0, 0, Width, Height,
                     blend) != FALSE;
+}
+
+void CopyBgraToBitmap(TBitmap* Bitmap, const std::uint8_t* Pixels, int Width, int Height) {
+  Bitmap->SetPixelFormat(TPixelFormat::pf32bit);
+  Bitmap->SetSize(Width, Height);
+  for (int y = 0; y < Height; ++y)
+    std::memcpy(Bitmap->ScanLine(y), Pixels + static_cast<std::size_t>(y) * Width * 4, static_cast<std::size_t>(Width) * 4);
 }

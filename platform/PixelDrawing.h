@@ -6,6 +6,8 @@
 
 #include "platform/Types.h"
 
+class TBitmap;
+
 enum class TPixelBlend {
   Opaque,  // copied like a 24-bit bitmap (the drawn pixels get alpha 0, as any blit of one)
   Alpha,   // blended over the destination by each pixel's alpha (and the constant alpha)
@@ -17,3 +19,7 @@ enum class TPixelBlend {
 // or the rectangle or picture is empty.
 bool DrawBgraPixels(HDC DC, const TRect& Rect, const std::uint8_t* Pixels, int Width, int Height, int Stride,
                     TPixelBlend Blend, std::uint8_t ConstantAlpha = 255);
+
+// Makes Bitmap a 32-bit copy of Width x Height pixels (top-down rows of Width * 4 bytes, B, G, R,
+// A): how the picture graphics assign themselves to a bitmap.
+void CopyBgraToBitmap(TBitmap* Bitmap, const std::uint8_t* Pixels, int Width, int Height);
