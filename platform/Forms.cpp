@@ -10,15 +10,17 @@
 #include "platform/MessageQueue.h"  // before Menus.h, which uses its types
 #include "platform/Menus.h"
 #include "platform/NonClient.h"
-#include "platform/MessageQueue.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
+#include "platform/ScrollBars.h"
 #include "platform/StdCtrls.h"
 #include "platform/Strings.h"
 #include "platform/WindowTree.h"
 
 namespace {
 constexpr int kCascadeStep = 24;
+// Pixels moved by a scroll arrow or one wheel line of a scrolling control.
+constexpr int kScrollLine = 8;
 
 LRESULT MDIClientProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_ERASEBKGND) {
@@ -61,8 +63,10 @@ TCustomForm* GetParentForm(const TControl* Control) {
 TScrollingWinControl::TScrollingWinControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 void TScrollingWinControl::SetAutoScroll(bool Value) {
+  if (auto_scroll_ == Value) return;
   auto_scroll_ = Value;
   if (!Value) ScrollTo(0, 0);
+  UpdateScrollBars();
 }
 
 TSize TScrollingWinControl::ScrollRange() const {
@@ -84,6 +88,11 @@ void TScrollingWinControl::ScrollTo(int X, int Y) {
   if (dx == 0 && dy == 0) return;
   scroll_pos_ = Point(X, Y);
   ScrollBy(dx, dy);
+  if (auto_scroll_ && HandleAllocated()) {
+    HWND h = Handle();
+    SetScrollPos(h, SB_HORZ, X, TRUE);
+    SetScrollPos(h, SB_VERT, Y, TRUE);
+  }
 }
 
 void TScrollingWinControl::ScrollInView(TControl* AControl) {
@@ -103,16 +112,40 @@ void TScrollingWinControl::AlignControls(TControl* AControl, TRect& Rect) {
 }
 
 void TScrollingWinControl::UpdateScrollBars() {
-  if (!auto_scroll_) return;
-  // FIXME: the windowing layer draws no scroll bars yet; the position is kept in range so the
-  // wheel and ScrollInView still reach every child.
+  if (updating_bars_ || !HandleAllocated()) return;
+  updating_bars_ = true;
+  HWND h = Handle();
+  if (!auto_scroll_) {
+    ShowScrollBar(h, SB_BOTH, FALSE);
+    updating_bars_ = false;
+    return;
+  }
+  // Showing one bar narrows the client area, which may call for the other: two rounds settle it.
+  for (int round = 0; round < 2; ++round) {
+    // The position may have to come back first: a larger client area shows more of the range.
+    ScrollTo(scroll_pos_.X, scroll_pos_.Y);
+    const TSize range = ScrollRange();
+    const int pos[2] = {scroll_pos_.X, scroll_pos_.Y};
+    const int extent[2] = {range.cx, range.cy};
+    for (int bar : {SB_HORZ, SB_VERT}) {
+      const int page = bar == SB_HORZ ? ClientWidth() : ClientHeight();
+      SCROLLINFO si;
+      si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+      si.nMin = 0;
+      si.nMax = std::max(0, extent[bar] - 1);
+      si.nPage = static_cast<UINT>(std::max(0, page));
+      si.nPos = pos[bar];
+      SetScrollInfo(h, bar, &si, TRUE);
+    }
+  }
   ScrollTo(scroll_pos_.X, scroll_pos_.Y);
+  updating_bars_ = false;
 }
 
 void TScrollingWinControl::Dispatch(TMessage& M) {
   if (M.Msg == WM_MOUSEWHEEL && auto_scroll_) {
     const int delta = static_cast<short>(HIWORD(M.WParam));
-    ScrollTo(scroll_pos_.X, scroll_pos_.Y - delta / WHEEL_DELTA * 3 * 8);
+    ScrollTo(scroll_pos_.X, scroll_pos_.Y - delta / WHEEL_DELTA * 3 * kScrollLine);
     M.Result = 0;
     return;
   }
@@ -121,18 +154,25 @@ void TScrollingWinControl::Dispatch(TMessage& M) {
     int pos = vert ? scroll_pos_.Y : scroll_pos_.X;
     const int page = vert ? ClientHeight() : ClientWidth();
     switch (LOWORD(M.WParam)) {
-      case SB_LINEUP: pos -= 8; break;
-      case SB_LINEDOWN: pos += 8; break;
+      case SB_LINEUP: pos -= kScrollLine; break;
+      case SB_LINEDOWN: pos += kScrollLine; break;
       case SB_PAGEUP: pos -= page; break;
       case SB_PAGEDOWN: pos += page; break;
       case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: pos = HIWORD(M.WParam); break;
+      case SB_THUMBTRACK: {
+        // The message carries 16 bits; the bar knows the whole position.
+        SCROLLINFO si;
+        si.fMask = SIF_TRACKPOS;
+        pos = HandleAllocated() && GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si) ? si.nTrackPos : HIWORD(M.WParam);
+        break;
+      }
       case SB_TOP: pos = 0; break;
       case SB_BOTTOM: pos = 1 << 30; break;
-      default: break;
+      default: return;
     }
     if (vert) ScrollTo(scroll_pos_.X, pos);
     else ScrollTo(pos, scroll_pos_.Y);
+    M.Result = 0;
     return;
   }
   TWinControl::Dispatch(M);

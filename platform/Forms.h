@@ -45,7 +45,8 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 using TShortCutEvent = std::function<void(TMessage& Msg, bool& Handled)>;
 
 // A windowed control whose children may lie outside its client area; with AutoScroll the
-// client area scrolls over them.
+// client area scrolls over them and the window shows a scroll bar for each direction whose
+// children's extent is larger than the client area. Aligned children do not count toward the extent.
 class TScrollingWinControl : public TWinControl {
  public:
   explicit TScrollingWinControl(TComponent* AOwner);
@@ -65,6 +66,7 @@ class TScrollingWinControl : public TWinControl {
 
  private:
   bool auto_scroll_ = false;
+  bool updating_bars_ = false;  // the bars' own resizing of the client area re-enters
   TPoint scroll_pos_{0, 0};
 };
 

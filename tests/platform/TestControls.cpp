@@ -6,6 +6,8 @@
 
 #include "FormFixture.h"
 #include "platform/Menus.h"
+#include "platform/Screen.h"
+#include "platform/ScrollBars.h"
 #include "platform/StdCtrls.h"
 
 namespace {
@@ -351,6 +353,124 @@ TEST_F(ControlsTest, ScrollByMovesTheChildrenWithoutRealigningThem) {
   EXPECT_EQ(far->Top(), 120);
   box->ScrollTo(500, 500);
   EXPECT_EQ(box->ScrollPos(), Point(0, 90)) << "kept within the children's extent";
+}
+
+// A scroll box whose bars follow its children's extent: which bars show, the client area they
+// leave, and the way the bars, the wheel and the children's changes move the contents.
+class AutoScrollTest : public ControlsTest {
+ protected:
+  void SetUp() override {
+    ControlsTest::SetUp();
+    form = MakeForm(Bounds(100, 100, 300, 200));
+    box = new TScrollBox(form);
+    box->SetBounds(0, 0, 120, 80);
+    box->SetColor(clWhite);
+    box->SetParent(form);
+    child = new TSwatch(form);
+    child->SetParent(box);
+  }
+  [[nodiscard]] bool Shows(int bar) const {
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtr(box->Handle(), GWL_STYLE));
+    return (style & (bar == SB_VERT ? WS_VSCROLL : WS_HSCROLL)) != 0;
+  }
+  TForm* form = nullptr;
+  TScrollBox* box = nullptr;
+  TSwatch* child = nullptr;
+  const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
+};
+
+TEST_F(AutoScrollTest, BarsFollowTheChildrensExtent) {
+  struct TCase {
+    const char* what;
+    TRect child;
+    bool horz, vert;
+  };
+  const TCase cases[] = {
+      {"fits", Bounds(10, 10, 50, 50), false, false},
+      {"exactly fills", Bounds(0, 0, 120, 80), false, false},
+      {"taller", Bounds(10, 10, 50, 200), false, true},
+      {"wider", Bounds(10, 10, 300, 20), true, false},
+      {"both", Bounds(10, 10, 300, 200), true, true},
+      // Fits alone, but the horizontal bar takes the height it needed.
+      {"wider, then taller through the bar", Bounds(0, 0, 300, 75), true, true},
+  };
+  form->Show();
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    child->SetBoundsRect(c.child);
+    EXPECT_EQ(Shows(SB_HORZ), c.horz);
+    EXPECT_EQ(Shows(SB_VERT), c.vert);
+    EXPECT_EQ(box->ClientWidth(), 120 - (c.vert ? cx : 0));
+    EXPECT_EQ(box->ClientHeight(), 80 - (c.horz ? cy : 0));
+    if (c.vert) {
+      SCROLLINFO si;
+      si.fMask = SIF_ALL;
+      ASSERT_TRUE(GetScrollInfo(box->Handle(), SB_VERT, &si));
+      EXPECT_EQ(si.nMax, c.child.Bottom - 1);
+      EXPECT_EQ(si.nPage, static_cast<UINT>(box->ClientHeight()));
+    }
+  }
+  box->SetAutoScroll(false);
+  EXPECT_FALSE(Shows(SB_HORZ));
+  EXPECT_FALSE(Shows(SB_VERT));
+  EXPECT_EQ(box->ClientRect(), Rect(0, 0, 120, 80));
+}
+
+TEST_F(AutoScrollTest, BarsWheelAndChildrenMoveTheContents) {
+  child->SetBounds(10, 0, 40, 300);  // scrollable height 300 - 80 = 220
+  form->Show();
+  Pump();
+  ASSERT_TRUE(Shows(SB_VERT));
+  const TPoint origin = box->ClientToScreen(Point(0, 0));
+  const int barX = origin.X + 120 - cx / 2;
+
+  // The bar's down arrow.
+  display->MouseDown({barX, origin.Y + 80 - cy / 2});
+  display->MouseUp({barX, origin.Y + 80 - cy / 2});
+  Pump();
+  EXPECT_EQ(box->ScrollPos(), Point(0, 8));
+  EXPECT_EQ(child->Top(), -8);
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 8);
+
+  // The thumb dragged past the track's end reaches the last position.
+  const TRect bar = detail::ScrollBarRect(box->Handle(), SB_VERT);
+  TRect wr;
+  GetWindowRect(box->Handle(), &wr);
+  const int track = bar.Height() - 2 * cx, thumb = track * 80 / 300;
+  const int thumbY = wr.Top + bar.Top + cx + 8 * (track - thumb) / 220 + thumb / 2;
+  display->MouseDown({barX, thumbY});
+  display->MouseMove({barX, wr.Top + bar.Bottom + 40});
+  display->MouseUp({barX, wr.Top + bar.Bottom + 40});
+  Pump();
+  EXPECT_EQ(box->ScrollPos(), Point(0, 220));
+  EXPECT_EQ(child->Top(), -220);
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 220);
+
+  // The wheel (it goes to the focus): up one notch is three lines.
+  box->SetFocus();
+  display->Wheel({origin.X + 20, origin.Y + 20}, WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(box->ScrollPos(), Point(0, 196));
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 196);
+
+  // A child that shrinks brings the contents back into range and the bar goes.
+  child->SetHeight(50);
+  EXPECT_EQ(box->ScrollPos(), Point(0, 0));
+  EXPECT_EQ(child->Top(), 0);
+  EXPECT_FALSE(Shows(SB_VERT));
+}
+
+TEST_F(AutoScrollTest, PaintsTheBarBesideTheScrolledChild) {
+  child->Fill = clRed;
+  child->SetBounds(0, 0, 60, 300);
+  form->Show();
+  box->ScrollTo(0, 40);
+  const TPoint o = box->ClientToScreen(Point(0, 0));
+  EXPECT_EQ(ScreenAt({o.X + 5, o.Y + 5}), ColorToRGB(clRed)) << "the child, scrolled";
+  EXPECT_EQ(ScreenAt({o.X + 90, o.Y + 5}), ColorToRGB(clWhite)) << "the box's own background";
+  const COLORREF barPixel = ScreenAt({o.X + 120 - cx / 2, o.Y + 40});
+  EXPECT_NE(barPixel, ColorToRGB(clWhite)) << "the bar, not the background";
+  EXPECT_NE(barPixel, ColorToRGB(clRed));
 }
 
 }  // namespace
