@@ -82,8 +82,8 @@ void TCustomMemo::ScrollCaretIntoView() {
 }
 
 void TCustomMemo::UpdateScrollBar() {
-  if (!HandleAllocated() || !(GetWindowLongPtr(handle_, GWL_STYLE) & WS_VSCROLL) &&
-                                 scroll_bars_ != TScrollStyle::ssVertical && scroll_bars_ != TScrollStyle::ssBoth) {
+  if (!HandleAllocated() || (!(GetWindowLongPtr(handle_, GWL_STYLE) & WS_VSCROLL) &&
+                              scroll_bars_ != TScrollStyle::ssVertical && scroll_bars_ != TScrollStyle::ssBoth)) {
     return;
   }
   SCROLLINFO si;
