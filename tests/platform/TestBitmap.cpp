@@ -169,7 +169,7 @@ TEST(TBitmapCanvas, DrawsIntoTheScanLinesAndSurvivesResizes) {
   EXPECT_EQ(Pixel32(b, 1, 1), 0x00FF0000u);
   EXPECT_EQ(Pixel32(b, 3, 3), 0u);
   b.SetSize(8, 8);  // new pixels; the canvas follows them
-  b.Canvas()->Pixels(0, 0);
+  EXPECT_EQ(b.Canvas()->Pixels(0, 0), clBlack) << "a new pixel is black";
   b.Canvas()->SetPixels(7, 7, clBlue);
   EXPECT_EQ(Pixel32(b, 7, 7), 0x000000FFu);
   EXPECT_EQ(Pixel32(b, 1, 1), 0x00FF0000u);  // kept across the resize
