@@ -33,6 +33,14 @@ class TMenuHandleTable {
     }
     return nullptr;
   }
+  // A handle for an item of a tree owned elsewhere (a menu component's), known weakly only.
+  HMENU Name(TMenuItem* Item) {
+    if (HMENU h = HandleOf(Item)) return h;
+    Sweep();  // forget freed items so the table does not grow with every menu shown
+    std::uintptr_t id = ++last_;
+    items_[id] = TWeak<TMenuItem>(Item);
+    return reinterpret_cast<HMENU>(id);
+  }
   // Hands the root item of h over to a parent tree; nullptr when h is not a free root.
   TMenuItem* Adopt(HMENU h) {
     auto it = roots_.find(Id(h));
@@ -109,6 +117,10 @@ TMenuItem* FindCommand(TMenuItem* root, UINT id) {
 
 }  // namespace
 
+HMENU detail::FindMenuHandle(const TMenuItem* Item) { return Item ? Handles().HandleOf(Item) : nullptr; }
+
+HMENU detail::MenuHandleOf(TMenuItem* Item) { return Item ? Handles().Name(Item) : nullptr; }
+
 HMENU CreatePopupMenu() { return Handles().Create(); }
 
 BOOL DestroyMenu(HMENU hMenu) { return Handles().Destroy(hMenu) ? TRUE : FALSE; }
@@ -169,15 +181,17 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, cons
   TPopupAlignment alignment = (uFlags & TPM_RIGHTALIGN)    ? TPopupAlignment::paRight
                               : (uFlags & TPM_CENTERALIGN) ? TPopupAlignment::paCenter
                                                            : TPopupAlignment::paLeft;
-  std::function<void(TMenuItem*, int)> notify;
+  detail::TPlainPopupOptions options;
   if (!(uFlags & TPM_NONOTIFY) && hWnd) {
-    notify = [hWnd](TMenuItem* level, int index) {
+    options.OnOpenLevel = [hWnd](TMenuItem* level, int index) {
       if (HMENU h = Handles().HandleOf(level)) {
         SendMessage(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(index), 0));
       }
     };
+    options.Owner = hWnd;
+    options.CommandOf = [](const TMenuItem* item) { return static_cast<UINT>(item->Tag); };
   }
-  TMenuItem* chosen = detail::TrackPlainPopup(menu, nullptr, {x, y}, alignment, notify);
+  TMenuItem* chosen = detail::TrackPlainPopup(menu, nullptr, {x, y}, alignment, options);
   UINT id = chosen ? static_cast<UINT>(chosen->Tag) : 0;
   if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
   if (id != 0 && hWnd) PostMessage(hWnd, WM_COMMAND, id, 0);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "platform/Bitmap.h"
+#include "platform/Forms.h"
 #include "platform/ImageList.h"
 #include "platform/Input.h"
 #include "platform/Messages.h"
@@ -574,13 +575,28 @@ void TMainMenu::Notification(TComponent* AComponent, TOperation Operation) {
 
 TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
 
+namespace {
+// The window that hears the menu loop messages: the form owning the menu, else the form of
+// the control it pops up for; nullptr when neither has a window.
+HWND PopupOwnerWindow(const TPopupMenu* Menu) {
+  TCustomForm* form = nullptr;
+  for (TComponent* c = Menu->Owner(); c && !form; c = c->Owner()) form = dynamic_cast<TCustomForm*>(c);
+  if (!form) {
+    if (auto* control = dynamic_cast<TControl*>(Menu->PopupComponent())) form = GetParentForm(control);
+  }
+  return form && form->HandleAllocated() ? form->Handle() : nullptr;
+}
+}  // namespace
+
 void TPopupMenu::Popup(int X, int Y) {
   if (detail::PlainPopupActive()) return;
   popupPoint_ = {X, Y};
   TWeak<TPopupMenu> self(this);
   if (OnPopup) OnPopup(this);
   if (!self || !Items()) return;
-  TMenuItem* chosen = detail::TrackPlainPopup(Items(), Images(), {X, Y}, Alignment());
+  detail::TPlainPopupOptions options;
+  options.Owner = PopupOwnerWindow(this);
+  TMenuItem* chosen = detail::TrackPlainPopup(Items(), Images(), {X, Y}, Alignment(), options);
   // The command runs after the window is gone, through the menu so a freed item runs nothing.
   if (chosen && self) DispatchCommand(chosen->Command());
 }

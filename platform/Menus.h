@@ -277,20 +277,39 @@ class TPopupMenu : public TMenu {
 };
 
 namespace detail {
+// Who hears of a plain popup menu session.
+struct TPlainPopupOptions {
+  // Hears of every level before it is built (its parent item and that item's index in its own
+  // parent, 0 for the root).
+  std::function<void(TMenuItem* Parent, int Index)> OnOpenLevel;
+  // Sent WM_ENTERMENULOOP (wParam TRUE) first; WM_MENUSELECT whenever an item is highlighted
+  // (low word of wParam the command, or the index of an item with a submenu; high word the
+  // MF_ flags; lParam the level's menu handle); when the menu closes, WM_MENUSELECT with flags
+  // 0xFFFF and lParam 0, then WM_EXITMENULOOP (wParam TRUE). nullptr: nobody.
+  HWND Owner = nullptr;
+  // The command WM_MENUSELECT reports for an item without a submenu (default: its Command()).
+  std::function<UINT(const TMenuItem* Item)> CommandOf;
+};
+
 // Runs the plain popup menu over the children of Root with its anchor point at Pos (screen);
 // returns the chosen item (still alive) or nullptr when cancelled. Defined in PopupMenuWindow.cpp.
-// OnOpenLevel, when set, hears of every level before it is built (its parent item and that
-// item's index in its own parent, 0 for the root).
+// The application's Hint follows the highlighted item (its long hint) and is "" afterwards.
 TMenuItem* TrackPlainPopup(TMenuItem* Root, TCustomImageList* Images, TPoint Pos, TPopupAlignment Alignment,
-                           const std::function<void(TMenuItem* Parent, int Index)>& OnOpenLevel = {});
+                           const TPlainPopupOptions& Options = {});
 // Ends the tracking loop running on this thread, if any.
 void CancelPlainPopup();
 // True while a plain popup menu is being tracked.
 [[nodiscard]] bool PlainPopupActive();
 // The windows of the open levels, root first (empty when no menu is tracked).
 [[nodiscard]] std::vector<HWND> PlainPopupWindows();
-// The screen rectangle of the row showing Item in an open level; empty when it is not shown.
+// The screen rectangle of the row showing Item in an open level (the part scrolled into view);
+// empty when it is not shown.
 [[nodiscard]] TRect PlainPopupItemRect(const TMenuItem* Item);
+// The menu handle naming Item's children, or nullptr when it has none (MenuHandles.cpp).
+[[nodiscard]] HMENU FindMenuHandle(const TMenuItem* Item);
+// The same, giving Item a handle when it has none yet; the handle dies with the item and never
+// destroys it (DestroyMenu refuses it).
+[[nodiscard]] HMENU MenuHandleOf(TMenuItem* Item);
 }  // namespace detail
 
 // ---- menu handles ----
@@ -306,10 +325,12 @@ constexpr UINT MF_GRAYED = 0x0001;
 constexpr UINT MF_DISABLED = 0x0002;
 constexpr UINT MF_CHECKED = 0x0008;
 constexpr UINT MF_POPUP = 0x0010;
+constexpr UINT MF_HILITE = 0x0080;
 constexpr UINT MF_BYPOSITION = 0x0400;
 constexpr UINT MF_SEPARATOR = 0x0800;
 constexpr UINT MF_DEFAULT = 0x1000;
 constexpr UINT MF_RADIOCHECK = 0x0200;
+constexpr UINT MF_MOUSESELECT = 0x8000;
 
 constexpr UINT TPM_LEFTALIGN = 0x0000;
 constexpr UINT TPM_RIGHTBUTTON = 0x0002;
@@ -335,5 +356,6 @@ BOOL InsertMenu(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, c
 // Shows the menu at the screen point and tracks it (the plain popup window). With
 // TPM_RETURNCMD the result is the chosen command, 0 when cancelled; otherwise the command is
 // posted to hWnd as WM_COMMAND and the result says whether one was chosen. Unless TPM_NONOTIFY,
-// hWnd is sent WM_INITMENUPOPUP (the level's handle, its index) before each level opens.
+// hWnd is sent WM_INITMENUPOPUP (the level's handle, its index) before each level opens and the
+// menu loop messages (see detail::TPlainPopupOptions::Owner).
 BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const TRect* prcRect);
