@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -19,6 +20,7 @@
 #include "platform/Surface.h"
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
+#include "FormFixture.h"
 #include "Watchdog.h"
 
 namespace {
@@ -713,6 +715,170 @@ TEST_F(PopupWindow, InitMenuPopupAnnouncesEachLevel) {
   EXPECT_EQ(seen[1].first, reinterpret_cast<WPARAM>(sub));
   EXPECT_EQ(seen[1].second, 1);
   DestroyMenu(root);
+}
+
+// "select <item> <flags> <menu>" for WM_MENUSELECT, menus by the names given.
+std::string MenuMessageText(UINT msg, WPARAM w, LPARAM l, const std::vector<std::pair<HMENU, const char*>>& names) {
+  auto name = [&](std::uintptr_t h) -> std::string {
+    if (h == 0) return "0";
+    for (const auto& [menu, text] : names) {
+      if (reinterpret_cast<std::uintptr_t>(menu) == h) return text;
+    }
+    return "?";
+  };
+  char buf[96];
+  switch (msg) {
+    case WM_ENTERMENULOOP:
+      std::snprintf(buf, sizeof buf, "enter %d", static_cast<int>(w));
+      break;
+    case WM_EXITMENULOOP:
+      std::snprintf(buf, sizeof buf, "exit %d", static_cast<int>(w));
+      break;
+    case WM_INITMENUPOPUP:
+      std::snprintf(buf, sizeof buf, "init %s", name(w).c_str());
+      break;
+    case WM_MENUSELECT:
+      std::snprintf(buf, sizeof buf, "select %u %04x %s", LOWORD(w), HIWORD(w),
+                    name(static_cast<std::uintptr_t>(l)).c_str());
+      break;
+    default:
+      return {};
+  }
+  return buf;
+}
+
+TEST_F(PopupWindow, TheOwnerHearsTheMenuLoopInOrder) {
+  HMENU sub = CreatePopupMenu();
+  AppendMenu(sub, MF_STRING, 20, "&Twenty");
+  AppendMenu(sub, MF_STRING | MF_GRAYED | MF_CHECKED, 21, "T&wenty-one");
+  HMENU root = CreatePopupMenu();
+  AppendMenu(root, MF_STRING | MF_CHECKED, 10, "&Copy");
+  AppendMenu(root, MF_SEPARATOR, 0, nullptr);
+  AppendMenu(root, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Sub");
+  const std::vector<std::pair<HMENU, const char*>> names{{root, "root"}, {sub, "sub"}};
+  std::vector<std::string> seen;
+  spy = [&](UINT msg, WPARAM w, LPARAM l) {
+    if (std::string text = MenuMessageText(msg, w, l, names); !text.empty()) seen.push_back(text);
+  };
+  // A point inside the first row of the root level.
+  auto firstRow = [](int dx) {
+    TRect r;
+    GetWindowRect(detail::PlainPopupWindows().at(0), &r);
+    return TPoint{r.Left + dx, r.Top + 8};
+  };
+
+  struct Run {
+    const char* name;
+    std::vector<std::function<bool()>> steps;
+    UINT flags;
+    int result;
+    std::vector<std::string> expected;
+  };
+  std::vector<Run> runs;
+  // Flags: 0x80 highlighted, 0x10 submenu, 0x08 checked, 0x03 greyed, 0x8000 by the mouse.
+  runs.push_back({"keyboard",
+                  {Key(VK_DOWN), Key(VK_DOWN), Key(VK_RIGHT), Key(VK_DOWN), Key(VK_ESCAPE), Key(VK_ESCAPE)},
+                  TPM_RETURNCMD,
+                  0,
+                  {"enter 1", "init root", "select 10 0088 root", "select 2 0090 root", "init sub",
+                   "select 20 0080 sub", "select 21 008b sub", "select 0 ffff 0", "exit 1"}});
+  runs.push_back({"mouse",
+                  {[&] {
+                     display->MouseMove(firstRow(20));
+                     display->MouseMove(firstRow(40));  // the same row: no second message
+                     return true;
+                   },
+                   [&] {
+                     display->Click(firstRow(40));
+                     return true;
+                   }},
+                  TPM_RETURNCMD,
+                  10,
+                  {"enter 1", "init root", "select 10 8088 root", "select 0 ffff 0", "exit 1"}});
+  runs.push_back({"no notifications", {Key(VK_DOWN), Key(VK_ESCAPE)}, TPM_RETURNCMD | TPM_NONOTIFY, 0, {}});
+  for (Run& run : runs) {
+    SCOPED_TRACE(run.name);
+    seen.clear();
+    TWatchdog watchdog("menu loop messages", 8000);
+    TScript script(std::move(run.steps));
+    EXPECT_EQ(TrackPopupMenu(root, run.flags, 100, 100, 0, owner, nullptr), run.result);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(seen, run.expected);
+  }
+  spy = nullptr;
+  DestroyMenu(root);
+}
+
+// A popup menu of a form: the form's window hears the menu loop, the application's Hint follows
+// the highlighted item.
+class FormPopupMenu : public FormWorld {};
+
+TEST_F(FormPopupMenu, HintsFollowTheHighlightAndTheFormHearsTheLoop) {
+  TForm* f = MakeForm(Bounds(0, 0, 400, 300));
+  f->Show();
+  Pump();
+  auto* menu = new TPopupMenu(f);
+  auto item = [&](TMenuItem* parent, const char* caption, const char* hint) {
+    auto* i = new TMenuItem(f);
+    i->SetCaption(caption);
+    i->SetHint(hint);
+    parent->Add(i);
+    return i;
+  };
+  TMenuItem* open = item(menu->Items(), "&Open", "Open|Opens a file");
+  TMenuItem* plain = item(menu->Items(), "&Plain", "");
+  TMenuItem* more = item(menu->Items(), "&More", "More commands");
+  TMenuItem* deep = item(more, "&Deep", "Deep|Deep inside");
+  std::string hintWhenRun = "not run";
+  deep->OnClick = [&](TObject*) { hintWhenRun = app.Hint(); };
+
+  app.SetHint("before");
+  std::vector<std::string> hints;
+  app.OnHint = [&](TObject* sender) {
+    EXPECT_EQ(sender, &app);
+    hints.push_back(app.Hint());
+  };
+  std::vector<TMessage> heard;
+  int hook = f->AddWindowProcHook([&](TMessage& m, const TWndMethod& next) {
+    if (m.Msg == WM_ENTERMENULOOP || m.Msg == WM_MENUSELECT || m.Msg == WM_EXITMENULOOP) heard.push_back(m);
+    next(m);
+  });
+  {
+    TWatchdog watchdog("form popup menu", 8000);
+    SetFocus(f->Handle());
+    TScript script({
+        [&] {
+          display->KeyDown(VK_DOWN);  // Open
+          display->KeyDown(VK_DOWN);  // Plain
+          display->KeyDown(VK_DOWN);  // More
+          display->KeyDown(VK_RIGHT);  // Deep
+          display->KeyDown(VK_RETURN);
+          return true;
+        },
+    });
+    menu->Popup(50, 50);
+    EXPECT_TRUE(script.Finished());
+  }
+  f->RemoveWindowProcHook(hook);
+  app.OnHint = nullptr;
+
+  EXPECT_EQ(hints, (std::vector<std::string>{"Opens a file", "", "More commands", "Deep inside", ""}));
+  EXPECT_EQ(app.Hint(), "");
+  EXPECT_EQ(hintWhenRun, "");  // the command runs after the menu has closed
+
+  HMENU top = detail::FindMenuHandle(menu->Items());
+  HMENU sub = detail::FindMenuHandle(more);
+  ASSERT_NE(top, nullptr);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(GetMenuItemCount(top), 3);  // the handles name the menu's own levels
+  EXPECT_FALSE(DestroyMenu(top));       // but cannot free them
+  const std::vector<std::pair<HMENU, const char*>> names{{top, "top"}, {sub, "sub"}};
+  std::vector<std::string> texts;
+  for (const TMessage& m : heard) texts.push_back(MenuMessageText(m.Msg, m.WParam, m.LParam, names));
+  auto select = [](WORD id, const char* tail) { return "select " + std::to_string(id) + tail; };
+  EXPECT_EQ(texts, (std::vector<std::string>{"enter 1", select(open->Command(), " 0080 top"),
+                                             select(plain->Command(), " 0080 top"), "select 2 0090 top",
+                                             select(deep->Command(), " 0080 sub"), "select 0 ffff 0", "exit 1"}));
 }
 
 }  // namespace
