@@ -250,7 +250,8 @@ class TPopupMenu : public TMenu {
 
   // Shows the menu with its corner at the screen point (as Alignment says) and tracks it until
   // a command is chosen or the menu is cancelled; the chosen command runs after the window has
-  // closed. OnPopup runs first. Re-entrant calls while tracking are ignored.
+  // closed. OnPopup runs first. Re-entrant calls while tracking are ignored. The form owning the
+  // menu (else the form of PopupComponent) hears the menu loop messages.
   virtual void Popup(int X, int Y);
   // Closes the menu being tracked, if any, without a command.
   static void CloseActive();
