@@ -106,6 +106,15 @@ void TScrollingWinControl::ScrollInView(TControl* AControl) {
   ScrollTo(x, y);
 }
 
+void TScrollingWinControl::AdjustClientRect(TRect& Rect) {
+  // Aligned children lie in the scrolled area, so they move with the others and a later
+  // layout puts them where scrolling left them.
+  if (!auto_scroll_) return TWinControl::AdjustClientRect(Rect);
+  const TSize range = ScrollRange();
+  Rect = Bounds(-scroll_pos_.X, -scroll_pos_.Y, std::max(range.cx, Rect.Width()), std::max(range.cy, Rect.Height()));
+  TWinControl::AdjustClientRect(Rect);
+}
+
 void TScrollingWinControl::AlignControls(TControl* AControl, TRect& Rect) {
   TWinControl::AlignControls(AControl, Rect);
   UpdateScrollBars();

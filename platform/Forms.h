@@ -46,7 +46,8 @@ using TShortCutEvent = std::function<void(TMessage& Msg, bool& Handled)>;
 
 // A windowed control whose children may lie outside its client area; with AutoScroll the
 // client area scrolls over them and the window shows a scroll bar for each direction whose
-// children's extent is larger than the client area. Aligned children do not count toward the extent.
+// children's extent is larger than the client area. Aligned children do not count toward the
+// extent; they are laid out across the scrolled area and scroll with the rest.
 class TScrollingWinControl : public TWinControl {
  public:
   explicit TScrollingWinControl(TComponent* AOwner);
@@ -60,6 +61,7 @@ class TScrollingWinControl : public TWinControl {
   void ScrollInView(TControl* AControl);
 
  protected:
+  void AdjustClientRect(TRect& Rect) override;
   void AlignControls(TControl* AControl, TRect& Rect) override;
   void Dispatch(TMessage& Message) override;
   void UpdateScrollBars();

@@ -412,7 +412,7 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
     case WM_WINDOWPOSCHANGED: {
       auto* pos = reinterpret_cast<WINDOWPOS*>(l);
       if (!pos) return 0;
-      if (!(pos->flags & SWP_NOMOVE)) {
+      if (!(pos->flags & SWP_NOMOVE) || !(pos->flags & SWP_NOCLIENTMOVE)) {
         TRect r;
         GetWindowRect(h, &r);
         TPoint c{0, 0};
@@ -420,7 +420,7 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
         if (HWND parent = IsChildStyle(h) ? GetParent(h) : nullptr) ScreenToClient(parent, &c);
         SendMessage(h, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(c.X), static_cast<WORD>(c.Y)));
       }
-      if (!(pos->flags & SWP_NOSIZE)) {
+      if (!(pos->flags & SWP_NOSIZE) || !(pos->flags & SWP_NOCLIENTSIZE)) {
         TRect c;
         GetClientRect(h, &c);
         WPARAM kind = IsZoomed(h) ? SIZE_MAXIMIZED : (IsIconic(h) ? SIZE_MINIMIZED : SIZE_RESTORED);

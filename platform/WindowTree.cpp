@@ -413,6 +413,10 @@ BOOL SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy,
   if (!sized) pos.flags |= SWP_NOSIZE;
   TRect newClient = oldClient;
   if (sized || moved || (pos.flags & SWP_FRAMECHANGED)) newClient = CalcClient(hWnd, newRect, oldRect, oldClient, &pos);
+  // A new frame (scroll bars shown, a border changed) can resize the client area of a window
+  // that kept its size: the default procedure tells the window with WM_SIZE all the same.
+  if (newClient.Width() == oldClient.Width() && newClient.Height() == oldClient.Height()) pos.flags |= SWP_NOCLIENTSIZE;
+  if (!moved && newClient.Left == oldClient.Left && newClient.Top == oldClient.Top) pos.flags |= SWP_NOCLIENTMOVE;
 
   bool show = (pos.flags & SWP_SHOWWINDOW) && !wasVisible;
   bool hide = (pos.flags & SWP_HIDEWINDOW) && wasVisible;

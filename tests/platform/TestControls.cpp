@@ -460,6 +460,24 @@ TEST_F(AutoScrollTest, BarsWheelAndChildrenMoveTheContents) {
   EXPECT_FALSE(Shows(SB_VERT));
 }
 
+TEST_F(AutoScrollTest, AlignedChildrenScrollWithTheRestAndStayThereOnRelayout) {
+  child->SetBounds(0, 10, 60, 300);
+  auto* top = new TSwatch(form);
+  top->SetHeight(10);
+  top->SetAlign(TAlign::alTop);
+  top->SetParent(box);
+  form->Show();
+  EXPECT_EQ(top->BoundsRect(), Rect(0, 0, 120 - cx, 10));
+  box->ScrollTo(0, 30);
+  EXPECT_EQ(top->Top(), -30);
+  box->SetWidth(110);  // a new layout keeps the scrolled places
+  EXPECT_EQ(top->BoundsRect(), Rect(0, -30, 110 - cx, -20));
+  EXPECT_EQ(child->Top(), -20);
+  box->SetAutoScroll(false);
+  EXPECT_EQ(top->Top(), 0);
+  EXPECT_EQ(child->Top(), 10);
+}
+
 TEST_F(AutoScrollTest, PaintsTheBarBesideTheScrolledChild) {
   child->Fill = clRed;
   child->SetBounds(0, 0, 60, 300);
@@ -471,6 +489,145 @@ TEST_F(AutoScrollTest, PaintsTheBarBesideTheScrolledChild) {
   const COLORREF barPixel = ScreenAt({o.X + 120 - cx / 2, o.Y + 40});
   EXPECT_NE(barPixel, ColorToRGB(clWhite)) << "the bar, not the background";
   EXPECT_NE(barPixel, ColorToRGB(clRed));
+}
+
+// A popup menu that records where and for whom it would open instead of opening.
+class TRecordingPopup : public TPopupMenu {
+ public:
+  using TPopupMenu::TPopupMenu;
+  struct Call {
+    TPoint at;
+    TComponent* component;
+  };
+  std::vector<Call> calls;
+  void Popup(int X, int Y) override { calls.push_back({Point(X, Y), PopupComponent()}); }
+};
+
+TEST_F(ControlsTest, RightClickOpensThePopupMenuForTheControlUnlessHandled) {
+  TForm* form = MakeForm(Bounds(0, 0, 300, 200));
+  auto* swatch = new TSwatch(form);
+  swatch->SetBounds(10, 10, 40, 30);
+  swatch->SetParent(form);
+  auto* windowed = Box(form, TAlign::alNone, Bounds(100, 10, 40, 30), clBlue);
+  auto* bare = new TSwatch(form);  // no menu of its own: the parent's is asked
+  bare->SetBounds(200, 10, 40, 30);
+  bare->SetParent(form);
+  auto* menu = new TRecordingPopup(form);
+  auto* formMenu = new TRecordingPopup(form);
+  swatch->SetPopupMenu(menu);
+  windowed->SetPopupMenu(menu);
+  form->SetPopupMenu(formMenu);
+  bool handle = false;
+  std::vector<TPoint> asked;
+  swatch->OnContextPopup = [&](TObject*, TPoint pos, bool& handled) {
+    asked.push_back(pos);
+    handled = handle;
+  };
+  form->Show();
+  Pump();
+
+  struct Case {
+    const char* name;
+    TPoint click;
+    bool autoPopup;
+    bool handled;
+    TRecordingPopup* expectedMenu;  // nullptr: no popup at all
+    TComponent* expectedComponent;
+  };
+  const Case cases[] = {
+      {"windowless control", {20, 15}, true, false, menu, swatch},
+      {"windowed control", {110, 20}, true, false, menu, windowed},
+      {"control without a menu asks its parent", {210, 20}, true, false, formMenu, form},
+      {"OnContextPopup handled it", {20, 15}, true, true, nullptr, nullptr},
+      {"AutoPopup off passes the request to the parent", {110, 20}, false, false, formMenu, form},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    menu->calls.clear();
+    formMenu->calls.clear();
+    asked.clear();
+    menu->SetAutoPopup(c.autoPopup);
+    handle = c.handled;
+    display->Click(c.click, detail::TMouseButton::Right);
+    Pump();
+    for (TRecordingPopup* m : {menu, formMenu}) {
+      if (m != c.expectedMenu) {
+        EXPECT_TRUE(m->calls.empty()) << (m == menu ? "control's menu" : "form's menu") << " opened";
+        continue;
+      }
+      ASSERT_EQ(m->calls.size(), 1u) << "exactly one popup per right click";
+      EXPECT_EQ(m->calls[0].at, c.click) << "screen coordinates of the click";
+      EXPECT_EQ(m->calls[0].component, c.expectedComponent);
+    }
+    if (c.handled) {
+      EXPECT_EQ(asked, std::vector<TPoint>{Point(10, 5)}) << "client coordinates";
+    }
+  }
+}
+
+TEST_F(ControlsTest, ParentBiDiModeFollowsTheParentUntilSetOnTheChild) {
+  TForm* form = MakeForm(Bounds(0, 0, 100, 100));
+  auto* inner = new TWinControl(form);
+  inner->SetParent(form);
+  auto* leaf = new TSwatch(form);
+  leaf->SetParent(inner);
+  EXPECT_TRUE(leaf->ParentBiDiMode());
+  form->SetBiDiMode(TBiDiMode::bdRightToLeft);
+  EXPECT_EQ(inner->BiDiMode(), TBiDiMode::bdRightToLeft);
+  EXPECT_EQ(leaf->BiDiMode(), TBiDiMode::bdRightToLeft);
+  EXPECT_TRUE(leaf->ParentBiDiMode()) << "following is not setting";
+  // A control placed later takes its new parent's mode.
+  auto* late = new TSwatch(form);
+  late->SetParent(inner);
+  EXPECT_EQ(late->BiDiMode(), TBiDiMode::bdRightToLeft);
+  // Set on the child: it stops following.
+  leaf->SetBiDiMode(TBiDiMode::bdLeftToRight);
+  EXPECT_FALSE(leaf->ParentBiDiMode());
+  form->SetBiDiMode(TBiDiMode::bdRightToLeftReadingOnly);
+  EXPECT_EQ(inner->BiDiMode(), TBiDiMode::bdRightToLeftReadingOnly);
+  EXPECT_EQ(late->BiDiMode(), TBiDiMode::bdRightToLeftReadingOnly);
+  EXPECT_EQ(leaf->BiDiMode(), TBiDiMode::bdLeftToRight);
+  // Following again takes the parent's mode at once.
+  leaf->SetParentBiDiMode(true);
+  EXPECT_EQ(leaf->BiDiMode(), TBiDiMode::bdRightToLeftReadingOnly);
+}
+
+TEST_F(ControlsTest, ResizeEventsCanAdjustTheConstraintsAndRefuseOrAlterTheSize) {
+  TForm* form = MakeForm(Bounds(0, 0, 300, 300));
+  auto* c = new TWinControl(form);
+  c->SetParent(form);
+  c->SetBounds(0, 0, 50, 50);
+  c->Constraints()->SetMaxHeight(100);
+  std::vector<std::string> order;
+  int extraMaxHeight = 0;
+  c->OnConstrainedResize = [&](TObject* sender, int& minW, int&, int&, int& maxH) {
+    EXPECT_EQ(sender, c);
+    order.push_back("constrain");
+    EXPECT_EQ(maxH, 100) << "starts from Constraints";
+    maxH += extraMaxHeight;
+    minW = 30;
+  };
+  bool allow = true;
+  int forcedWidth = 0;
+  c->OnCanResize = [&](TObject* sender, int& w, int&, bool& resize) {
+    EXPECT_EQ(sender, c);
+    order.push_back("can resize");
+    if (forcedWidth) w = forcedWidth;
+    resize = allow;
+  };
+
+  c->SetBounds(0, 0, 10, 500);
+  EXPECT_EQ(c->BoundsRect(), Bounds(0, 0, 30, 100)) << "the event's minimum width, Constraints' maximum height";
+  EXPECT_EQ(order, (std::vector<std::string>{"constrain", "can resize"}));
+  extraMaxHeight = 50;
+  c->SetBounds(0, 0, 60, 500);
+  EXPECT_EQ(c->BoundsRect(), Bounds(0, 0, 60, 150)) << "the event loosened the maximum";
+  forcedWidth = 77;
+  c->SetBounds(0, 0, 60, 120);
+  EXPECT_EQ(c->BoundsRect(), Bounds(0, 0, 77, 120)) << "OnCanResize altered the width";
+  allow = false;
+  c->SetBounds(5, 6, 90, 90);
+  EXPECT_EQ(c->BoundsRect(), Bounds(5, 6, 77, 120)) << "refused: moves but keeps its size";
 }
 
 }  // namespace
