@@ -38,12 +38,6 @@
 
 class TStream;
 
-// A reporting object that is not what the receiver expects.
-class EInvalidCast : public Exception {
- public:
-  using Exception::Exception;
-};
-
 // The disc target an output must conform to, and the television norm of the target.
 enum class TOptionTargetType { ttIgnore, ttVCD, ttSVCD, ttDVD };
 enum class TOptionNormType { ntAuto, ntPAL, ntNTSC };

@@ -75,6 +75,12 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// An object that is not of the class the receiver expects.
+class EInvalidCast : public Exception {
+ public:
+  using Exception::Exception;
+};
+
 class EThread : public Exception {
  public:
   using Exception::Exception;
