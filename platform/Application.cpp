@@ -51,6 +51,13 @@ TApplication::~TApplication() {
 void TApplication::Initialize() { detail::EnsureThreadQueue(); }
 
 void TApplication::Run() {
+  // The main form is made hidden; the loop shows it unless the program keeps it hidden (a
+  // program that starts in the notification area, for one). A minimized main form shows
+  // minimized.
+  if (auto* main = dynamic_cast<TCustomForm*>(MainForm()); main && ShowMainForm) {
+    if (main->WindowState() == TWindowState::wsMinimized) main->SetVisible(true);
+    else main->Show();
+  }
   while (!Terminated()) {
     try {
       HandleMessage();

@@ -77,8 +77,9 @@ class TApplication : public TComponent {
 
   // Prepares the main thread's message queue.
   void Initialize();
-  // Runs the message loop until Terminated. An exception that escapes a message handler goes to
-  // HandleException and the loop goes on.
+  // Shows the main form (when there is one and ShowMainForm is true), then runs the message loop
+  // until Terminated. An exception that escapes a message handler goes to HandleException and
+  // the loop goes on.
   void Run();
   // Dispatches every waiting message, then returns.
   void ProcessMessages();
@@ -119,6 +120,7 @@ class TApplication : public TComponent {
   void Restore();
   [[nodiscard]] bool Minimized() const { return minimized_; }
   [[nodiscard]] bool Active() const { return active_; }
+  // Whether Run shows the main form; false leaves it hidden.
   bool ShowMainForm = true;
   [[nodiscard]] TIcon* Icon();
   // Reports E to the user: OnException when set, else a message box titled with Title (a line

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "FormFixture.h"
 #include "Watchdog.h"
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"
@@ -118,5 +119,43 @@ TEST_F(ApplicationTest, ProcessMessagesDispatchesWhatIsWaitingAndReturns) {
   EXPECT_EQ(log, (std::vector<std::string>{"user 1", "user 2"}));
   EXPECT_FALSE(app.Terminated());
 }
+
+struct MainFormCase {
+  const char* name;
+  bool showMainForm;
+  TWindowState state;
+  bool shown;
+};
+
+// A fresh application per case: once Run has ended, the application stays terminated.
+class ApplicationMainFormTest : public FormWorld, public ::testing::WithParamInterface<MainFormCase> {};
+
+TEST_P(ApplicationMainFormTest, RunShowsTheMainFormUnlessShowMainFormIsOff) {
+  const MainFormCase& c = GetParam();
+  TWatchdog dog("Run with a main form");
+  TForm* form = MakeForm(Bounds(10, 10, 200, 100));
+  form->SetWindowState(c.state);
+  ASSERT_FALSE(form->Visible()) << "a form is made hidden";
+  app.SetMainForm(form);
+  app.ShowMainForm = c.showMainForm;
+  bool visibleInLoop = false;
+  app.OnIdle = [&](TObject*, bool& done) {
+    visibleInLoop = form->HandleAllocated() && IsWindowVisible(form->Handle());
+    done = false;
+    app.Terminate();
+  };
+  app.Run();
+  EXPECT_EQ(form->Visible(), c.shown);
+  EXPECT_EQ(visibleInLoop, c.shown);
+  if (c.shown) {
+    EXPECT_EQ(form->WindowState(), c.state);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ApplicationMainFormTest,
+                         ::testing::Values(MainFormCase{"Shown", true, TWindowState::wsNormal, true},
+                                           MainFormCase{"KeptHidden", false, TWindowState::wsNormal, false},
+                                           MainFormCase{"ShownMinimized", true, TWindowState::wsMinimized, true}),
+                         [](const ::testing::TestParamInfo<MainFormCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
