@@ -114,19 +114,25 @@ TControl::~TControl() {
 }
 
 namespace {
-// Carries an action's properties to the control that follows it.
+// Carries every change of an action to the control that follows it: the action announces each
+// property change through Change, and the control's ActionChange takes what it follows (so a
+// descendant following Checked or ImageIndex sees those changes too).
 class TControlActionLink : public TActionLink {
  public:
   explicit TControlActionLink(TControl* AClient) : TActionLink(AClient), control_(AClient) {}
-  void SetCaption(const std::string& Value) override { control_->SetCaption(Value); }
-  void SetEnabled(bool Value) override { control_->SetEnabled(Value); }
-  void SetHint(const std::string& Value) override { control_->SetHint(Value); }
-  void SetVisible(bool Value) override { control_->SetVisible(Value); }
+
+ protected:
+  void Change() override {
+    TActionLink::Change();
+    if (TBasicAction* action = Action(); action && action == control_->Action()) control_->ActionChange(action, false);
+  }
 
  private:
   TControl* control_;
 };
 }  // namespace
+
+TBasicActionLink* TControl::ActionLink() const { return action_ ? action_link_.get() : nullptr; }
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
   if (popup_menu_ == Value) return;
@@ -183,7 +189,13 @@ void TControl::SetParent(TWinControl* AParent) {
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  constraints_->Apply(AWidth, AHeight);
+  int min_w = constraints_->MinWidth(), min_h = constraints_->MinHeight();
+  int max_w = constraints_->MaxWidth(), max_h = constraints_->MaxHeight();
+  ConstrainedResize(min_w, min_h, max_w, max_h);
+  if (max_w > 0 && AWidth > max_w) AWidth = max_w;
+  if (max_h > 0 && AHeight > max_h) AHeight = max_h;
+  AWidth = std::max(AWidth, min_w);
+  AHeight = std::max(AHeight, min_h);
   if (!CanResize(AWidth, AHeight)) {
     AWidth = width_;
     AHeight = height_;
@@ -248,7 +260,15 @@ void TControl::AdjustSize() {
 }
 
 bool TControl::CanAutoSize(int&, int&) { return false; }
-bool TControl::CanResize(int&, int&) { return true; }
+bool TControl::CanResize(int& NewWidth, int& NewHeight) {
+  bool resize = true;
+  if (OnCanResize) OnCanResize(this, NewWidth, NewHeight, resize);
+  return resize;
+}
+
+void TControl::ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight) {
+  if (OnConstrainedResize) OnConstrainedResize(this, MinWidth, MinHeight, MaxWidth, MaxHeight);
+}
 
 void TControl::RequestAlign() {
   if (parent_) parent_->AlignControl(this);
@@ -365,9 +385,16 @@ UINT TControl::DrawTextBiDiModeFlags(UINT Flags) const {
 }
 
 void TControl::SetBiDiMode(TBiDiMode Value) {
+  parent_bidi_mode_ = false;
   if (bidi_mode_ == Value) return;
   bidi_mode_ = Value;
   Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
+void TControl::SetParentBiDiMode(bool Value) {
+  if (parent_bidi_mode_ == Value) return;
+  parent_bidi_mode_ = Value;
+  if (Value && parent_) Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
 }
 
 // ---- TControl: messages -----------------------------------------------------------------------
@@ -451,6 +478,8 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_HINTSHOW: CMHintShow(Message); break;
     case CM_HITTEST: CMHitTest(Message); break;
     case CM_DIALOGCHAR: CMDialogChar(Message); break;
+    case CM_BIDIMODECHANGED: CMBiDiModeChanged(Message); break;
+    case CM_PARENTBIDIMODECHANGED: CMParentBiDiModeChanged(Message); break;
     default: DefaultHandler(Message); break;
   }
 }
@@ -565,6 +594,14 @@ void TControl::CMParentColorChanged(TMessage&) {
   Perform(CM_COLORCHANGED, 0, 0);
 }
 
+void TControl::CMBiDiModeChanged(TMessage&) { Invalidate(); }
+
+void TControl::CMParentBiDiModeChanged(TMessage&) {
+  if (!parent_bidi_mode_ || !parent_ || bidi_mode_ == parent_->BiDiMode()) return;
+  bidi_mode_ = parent_->BiDiMode();  // not through SetBiDiMode: the control keeps following
+  Perform(CM_BIDIMODECHANGED, 0, 0);
+}
+
 void TControl::CMParentShowHintChanged(TMessage&) {
   if (parent_show_hint_ && parent_) show_hint_ = parent_->ShowHint();
 }
@@ -588,8 +625,13 @@ void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
 }
 
 void TControl::Click() {
-  if (action_ && action_link_ && action_link_->Execute(this)) return;
-  if (OnClick) OnClick(this);
+  // An OnClick of the control's own takes precedence over the linked action (as for a menu
+  // item); without one, the link executes the action with this control as ActionComponent.
+  if (OnClick) {
+    OnClick(this);
+    return;
+  }
+  if (TBasicActionLink* link = ActionLink()) link->Execute(this);
 }
 
 void TControl::DblClick() {

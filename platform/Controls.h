@@ -85,6 +85,11 @@ using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shi
 // Key is the typed character (a code point); setting it to 0 swallows it.
 using TKeyPressEvent = std::function<void(TObject* Sender, char32_t& Key)>;
 using TContextPopupEvent = std::function<void(TObject* Sender, TPoint MousePos, bool& Handled)>;
+// Asked before a size change; may alter the size or set Resize to false to keep the old one.
+using TCanResizeEvent = std::function<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// Asked each time the size limits are applied; may tighten or loosen them (0 = no limit).
+using TConstrainedResizeEvent =
+    std::function<void(TObject* Sender, int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight)>;
 // A window-procedure hook: sees the message first and calls Next to pass it on (or not).
 using TWindowProcHook = std::function<void(TMessage& Message, const TWndMethod& Next)>;
 
@@ -196,7 +201,12 @@ class TControl : public TComponent {
   [[nodiscard]] TPopupMenu* PopupMenu() const { return popup_menu_; }
   void SetPopupMenu(TPopupMenu* Value);
   [[nodiscard]] TBiDiMode BiDiMode() const { return bidi_mode_; }
+  // Setting the mode directly stops following the parent (ParentBiDiMode becomes false).
   void SetBiDiMode(TBiDiMode Value);
+  // While true, BiDiMode is the parent's: taken when the control gets a parent and whenever
+  // the parent's mode changes.
+  [[nodiscard]] bool ParentBiDiMode() const { return parent_bidi_mode_; }
+  void SetParentBiDiMode(bool Value);
   [[nodiscard]] bool UseRightToLeftAlignment() const { return bidi_mode_ == TBiDiMode::bdRightToLeft; }
   [[nodiscard]] bool UseRightToLeftReading() const { return bidi_mode_ != TBiDiMode::bdLeftToRight; }
   // DrawText flags adjusted for right-to-left: left and right alignment swapped, RTL reading added.
@@ -204,8 +214,10 @@ class TControl : public TComponent {
   // The action this control follows; cleared when the action is freed.
   [[nodiscard]] TBasicAction* Action() const { return action_; }
   void SetAction(TBasicAction* Value);
-  // Called by the action when one of its properties changed (and once when it is linked, with
-  // CheckDefaults set: then only properties still at their defaults are taken).
+  // Called with CheckDefaults false after every change of a property of the linked action, and
+  // once when the action is linked (CheckDefaults set while loading: then only properties still
+  // at their defaults are taken). The base takes Caption, Enabled, Hint and Visible;
+  // descendants override it to follow more (Checked, ImageIndex, ...).
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);
 
   // ---- Messages ----
@@ -238,8 +250,11 @@ class TControl : public TComponent {
   TNotifyEvent OnMouseLeave;
   TContextPopupEvent OnContextPopup;
   TNotifyEvent OnResize;
+  TCanResizeEvent OnCanResize;
+  TConstrainedResizeEvent OnConstrainedResize;
 
-  // Runs Click (the programmatic form of a click: the action's Execute, else OnClick).
+  // The programmatic form of a click: the control's own OnClick when assigned, otherwise the
+  // linked action executes with this control as its ActionComponent.
   virtual void Click();
 
  protected:
@@ -251,10 +266,18 @@ class TControl : public TComponent {
   virtual void DoContextPopup(TPoint MousePos, bool& Handled);
   // The size AutoSize asks for; false keeps the current size.
   virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
+  // Whether the size may change to NewWidth x NewHeight (which it may alter); the base asks
+  // OnCanResize.
   virtual bool CanResize(int& NewWidth, int& NewHeight);
+  // The size limits about to be applied, Constraints' values first; the base asks
+  // OnConstrainedResize.
+  virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
   virtual void AdjustSize();
   // Asks the parent to lay its children out again because this one changed.
-  void RequestAlign();
+  virtual void RequestAlign();
+  // The link to the action (nullptr while no action is linked). Executing it runs the action
+  // with this control as its ActionComponent.
+  [[nodiscard]] TBasicActionLink* ActionLink() const;
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
   // A windowed control moves its window here; the base only repaints the parent.
@@ -290,6 +313,8 @@ class TControl : public TComponent {
   virtual void CMHintShow(TMessage& Message);
   virtual void CMHitTest(TMessage& Message);
   virtual void CMDialogChar(TMessage& Message);
+  virtual void CMBiDiModeChanged(TMessage& Message);
+  virtual void CMParentBiDiModeChanged(TMessage& Message);
 
   // Caption with "&" marks: true when Key is the marked character of Text (case-insensitive).
   [[nodiscard]] static bool IsAccel(char32_t Key, const std::string& Text);
@@ -327,6 +352,7 @@ class TControl : public TComponent {
   TBasicAction* action_ = nullptr;
   std::unique_ptr<TBasicActionLink> action_link_;
   TBiDiMode bidi_mode_ = TBiDiMode::bdLeftToRight;
+  bool parent_bidi_mode_ = true;
   struct HookEntry {
     int id;
     std::shared_ptr<TWindowProcHook> hook;
@@ -483,6 +509,7 @@ class TWinControl : public TControl {
   void CMFontChanged(TMessage& Message) override;
   void CMColorChanged(TMessage& Message) override;
   void CMDialogChar(TMessage& Message) override;
+  void CMBiDiModeChanged(TMessage& Message) override;
   virtual void CMEnter(TMessage& Message);
   virtual void CMExit(TMessage& Message);
   virtual void CMDialogKey(TMessage& Message);

@@ -467,9 +467,15 @@ void TCustomLabel::AdjustBounds() {
   if (!AutoSize() || Loading()) return;
   TRect r = ClientRect();
   if (!word_wrap_) r.Right = r.Left + 100000;
-  DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (word_wrap_ ? DT_WORDBREAK : 0));
+  DoDrawText(r, DrawTextBiDiModeFlags(DT_EXPANDTABS | DT_CALCRECT | (word_wrap_ ? DT_WORDBREAK : 0)));
+  // The edge the text is aligned to stays put; right-to-left alignment swaps left and right,
+  // as the painting does.
+  TAlignment alignment = alignment_;
+  if (UseRightToLeftAlignment() && alignment != TAlignment::taCenter) {
+    alignment = alignment == TAlignment::taLeftJustify ? TAlignment::taRightJustify : TAlignment::taLeftJustify;
+  }
   int x = Left();
-  if (alignment_ == TAlignment::taRightJustify) x += Width() - r.Width();
+  if (alignment == TAlignment::taRightJustify) x += Width() - r.Width();
   SetBounds(x, Top(), word_wrap_ ? Width() : r.Width(), r.Height());
 }
 

@@ -154,7 +154,8 @@ class TCustomLabel : public TGraphicControl {
   void Paint() override;
   // Draws (or with DT_CALCRECT measures into Rect) the caption with the label's rules.
   virtual void DoDrawText(TRect& Rect, UINT Flags);
-  // With AutoSize, fits the bounds to the text (keeping the right edge for right alignment).
+  // With AutoSize, fits the bounds to the text, keeping the right edge when the text is aligned
+  // right (taRightJustify, or taLeftJustify under right-to-left alignment).
   virtual void AdjustBounds();
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;

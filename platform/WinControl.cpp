@@ -237,6 +237,7 @@ void TWinControl::InsertControl(TControl* AControl) {
   AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
   AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
   AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+  AControl->Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
   if (w && handle_ && !w->handle_) w->CreateHandle();
   AlignControl(AControl);
   if (!w) AControl->Invalidate();
@@ -516,6 +517,11 @@ void TWinControl::CMFontChanged(TMessage& M) {
 void TWinControl::CMColorChanged(TMessage& M) {
   TControl::CMColorChanged(M);
   NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::CMBiDiModeChanged(TMessage& M) {
+  TControl::CMBiDiModeChanged(M);
+  NotifyControls(CM_PARENTBIDIMODECHANGED);
 }
 
 void TWinControl::WMCommand(TMessage& M) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/ActnList.h"
+#include "platform/Controls.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
 
@@ -169,6 +171,97 @@ TEST_F(Actions, ImagesOfTheListAndItsRemoval) {
   delete images;
   EXPECT_EQ(list->Images(), nullptr);
   EXPECT_EQ(save->Images(), nullptr);
+}
+
+// A control that follows Checked and ImageIndex too, as a check box or an image button does,
+// and records every ActionChange.
+class TFollowingControl : public TControl {
+ public:
+  using TControl::TControl;
+  using TControl::ActionLink;
+  void ActionChange(TObject* Sender, bool CheckDefaults) override {
+    TControl::ActionChange(Sender, CheckDefaults);
+    EXPECT_EQ(Sender, Action());
+    EXPECT_FALSE(CheckDefaults);
+    ++changes;
+    if (auto* a = dynamic_cast<TCustomAction*>(Sender)) {
+      checked = a->Checked();
+      image = a->ImageIndex();
+    }
+  }
+  int changes = 0;
+  bool checked = false;
+  int image = -1;
+};
+
+TEST_F(Actions, ClickingALinkedControlExecutesWithTheControlAsActionComponent) {
+  auto* control = new TFollowingControl(form.get());
+  EXPECT_EQ(control->ActionLink(), nullptr);
+  control->SetAction(save);
+  ASSERT_NE(control->ActionLink(), nullptr);
+  std::vector<TComponent*> seen;
+  save->OnExecute = [&](TObject*) { seen.push_back(save->ActionComponent()); };
+  control->Click();
+  // A descendant's own click handling runs the link the same way.
+  control->ActionLink()->Execute(control);
+  EXPECT_EQ(seen, (std::vector<TComponent*>{control, control}));
+  EXPECT_EQ(save->ActionComponent(), nullptr) << "only while the action runs";
+  // An OnClick of the control's own takes precedence, as for a menu item.
+  bool own = false;
+  control->OnClick = [&](TObject*) { own = true; };
+  control->Click();
+  EXPECT_TRUE(own);
+  EXPECT_EQ(seen.size(), 2u);
+  // Unlinked, a click runs nothing of the action.
+  control->OnClick = nullptr;
+  control->SetAction(nullptr);
+  EXPECT_EQ(control->ActionLink(), nullptr);
+  control->Click();
+  EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST_F(Actions, EveryLaterChangeOfTheActionReachesTheControlsActionChange) {
+  auto* control = new TFollowingControl(form.get());
+  auto* item = new TMenuItem(form.get());  // a menu item on the same action keeps following too
+  save->SetCaption("&Save");
+  control->SetAction(save);
+  item->SetAction(save);
+  EXPECT_EQ(control->changes, 1) << "once when linked";
+  EXPECT_EQ(control->Caption(), "&Save");
+
+  struct Change {
+    const char* name;
+    std::function<void()> apply;
+    std::function<bool()> followed;
+  };
+  const Change changes[] = {
+      {"Caption", [&] { save->SetCaption("Save &As"); }, [&] { return control->Caption() == "Save &As"; }},
+      {"Enabled", [&] { save->SetEnabled(false); }, [&] { return !control->Enabled(); }},
+      {"Checked", [&] { save->SetChecked(true); }, [&] { return control->checked; }},
+      {"ImageIndex", [&] { save->SetImageIndex(4); }, [&] { return control->image == 4; }},
+      {"Hint", [&] { save->SetHint("Saves"); }, [&] { return control->Hint() == "Saves"; }},
+      {"Visible", [&] { save->SetVisible(false); }, [&] { return !control->Visible(); }},
+      {"ShortCut", [&] { save->SetShortCut(ShortCut('S', {TShiftStateFlag::ssCtrl})); }, [] { return true; }},
+  };
+  for (const Change& c : changes) {
+    SCOPED_TRACE(c.name);
+    const int before = control->changes;
+    c.apply();
+    EXPECT_EQ(control->changes, before + 1);
+    EXPECT_TRUE(c.followed());
+    c.apply();  // the same value again is no change
+    EXPECT_EQ(control->changes, before + 1);
+  }
+  EXPECT_EQ(item->Caption(), "Save &As");
+  EXPECT_TRUE(item->Checked());
+  EXPECT_EQ(item->ImageIndex(), 4);
+
+  control->SetAction(nullptr);
+  const int unlinked = control->changes;
+  save->SetCaption("Other");
+  EXPECT_EQ(control->changes, unlinked);
+  EXPECT_EQ(control->Caption(), "Save &As");
+  EXPECT_EQ(item->Caption(), "Other");
 }
 
 }  // namespace

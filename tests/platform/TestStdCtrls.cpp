@@ -88,6 +88,40 @@ TEST_F(StdCtrlsTest, LabelAutoSizeFollowsTheTextAndKeepsTheRightEdgeWhenRightAli
   EXPECT_EQ(label->Width(), shortWidth);
 }
 
+TEST_F(StdCtrlsTest, LabelAutoSizeKeepsTheEdgeItsTextIsAlignedToUnderRightToLeft) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 200));
+  struct Case {
+    TAlignment alignment;
+    TBiDiMode bidi;
+    bool keepsRight;
+  };
+  const Case cases[] = {
+      {TAlignment::taLeftJustify, TBiDiMode::bdLeftToRight, false},
+      {TAlignment::taRightJustify, TBiDiMode::bdLeftToRight, true},
+      {TAlignment::taLeftJustify, TBiDiMode::bdRightToLeft, true},
+      {TAlignment::taRightJustify, TBiDiMode::bdRightToLeft, false},
+      {TAlignment::taLeftJustify, TBiDiMode::bdRightToLeftReadingOnly, false},
+      {TAlignment::taRightJustify, TBiDiMode::bdRightToLeftNoAlign, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "alignment " << static_cast<int>(c.alignment) << ", bidi "
+                                    << static_cast<int>(c.bidi));
+    auto* label = Add<TLabel>(form, Bounds(100, 10, 10, 10));
+    label->SetBiDiMode(c.bidi);
+    label->SetAlignment(c.alignment);
+    label->SetCaption("A much longer caption");
+    const int left = label->Left(), right = label->Left() + label->Width();
+    label->SetCaption("Short");
+    if (c.keepsRight) {
+      EXPECT_EQ(label->Left() + label->Width(), right);
+      EXPECT_GT(label->Left(), left);
+    } else {
+      EXPECT_EQ(label->Left(), left);
+    }
+    delete label;
+  }
+}
+
 TEST_F(StdCtrlsTest, PanelBevelsNarrowTheClientAreaOfItsAlignedChildren) {
   TForm* form = MakeForm(Bounds(0, 0, 200, 200), clWhite);
   auto* panel = Add<TPanel>(form, Bounds(10, 10, 100, 80));
