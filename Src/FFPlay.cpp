@@ -1,5 +1,6 @@
 #include "Src/FFPlay.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -262,11 +263,21 @@ void TCustomPlayer::Stop(bool AWaitForStop) {
 }
 
 void TCustomPlayer::WaitForStop() {
+  const bool mainThread = MainThread();
   for (int round = 1;;) {
-    if (FStopEvent.WaitFor(MainThread() ? 10 : 100) == TWaitResult::wrSignaled) return;
-    if (MainThread()) {
-      CheckSynchronize(0);
-      PumpPendingMessages();
+    // Up to 100 ms for the playback to end. The main thread serves main-thread calls and messages
+    // meanwhile, so that the event thread's and the play thread's calls into it can finish.
+    if (mainThread) {
+      const auto roundEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+      bool stopped;
+      while (!(stopped = FStopEvent.WaitFor(10) == TWaitResult::wrSignaled)) {
+        CheckSynchronize(0);
+        PumpPendingMessages();
+        if (std::chrono::steady_clock::now() >= roundEnd) break;
+      }
+      if (stopped) return;
+    } else if (FStopEvent.WaitFor(100) == TWaitResult::wrSignaled) {
+      return;
     }
     if (!State()) return;
     std::unique_lock lock(FDataLock, std::defer_lock);
@@ -278,8 +289,6 @@ void TCustomPlayer::WaitForStop() {
     // torn down from here after a second, any stuck playback after two.
     if ((round <= 10 || !S->Reading) && round <= 20) {
       PushSDLEvent(FF_QUIT_EVENT);
-      lock.unlock();
-      if (MainThread()) CheckSynchronize(90);
       continue;
     }
     ShutdownPlayback(this);

@@ -154,7 +154,9 @@ void AudioCallback(void* AState, Uint8* AStream, int ALen) {
       if (size < 0) {
         S.audio_buf = S.silence.data();
         S.audio_buf_size = 1024;
+        S.audio_buf_silent = true;
       } else {
+        S.audio_buf_silent = false;
         if (S.show_audio) UpdateSampleDisplay(S, S.audio_buf, size);
         S.audio_buf_size = static_cast<unsigned>(SynchronizeAudio(S, size));
       }

@@ -1,9 +1,13 @@
 // Opening, reading and closing one file: the opener, the read thread, the stream components, the
 // stream switch, seek requests, the pause toggle and the teardown of a playback.
+#include <pthread.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <climits>
 #include <cmath>
+#include <csignal>
+#include <mutex>
 
 #include "Src/FFMediaUtils.h"
 #include "Src/FFPlay.h"
@@ -25,6 +29,31 @@ int DecodeInterruptCallback(void* AOpaque) {
 }
 
 void SleepMs(int AMs) { std::this_thread::sleep_for(std::chrono::milliseconds(AMs)); }
+
+// A read of a pipe or a device blocks in the system until bytes come, without asking the
+// interrupt callback. This signal, sent to the read thread, ends such a read early (EINTR); the
+// libraries then ask the interrupt callback, see the abort request and give up the read.
+constexpr int ReadWakeSignal = SIGURG;
+
+void IgnoreWakeSignal(int) {}
+
+// Installs the signal's do-nothing handler (without SA_RESTART, so that it ends a blocked read)
+// unless the process already handles the signal itself. True when the signal is safe to send.
+bool WakeSignalReady() {
+  static const bool ready = [] {
+    struct sigaction current {};
+    if (::sigaction(ReadWakeSignal, nullptr, &current) != 0) return false;
+    const bool handled = (current.sa_flags & SA_SIGINFO) ? current.sa_sigaction != nullptr
+                                                         : current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN;
+    if (handled) return true;
+    struct sigaction wake {};
+    wake.sa_handler = IgnoreWakeSignal;
+    ::sigemptyset(&wake.sa_mask);
+    wake.sa_flags = 0;
+    return ::sigaction(ReadWakeSignal, &wake, nullptr) == 0;
+  }();
+  return ready;
+}
 
 // Waits (on the main thread serving main-thread calls and messages) while APredicate holds.
 template <typename P>
@@ -269,6 +298,7 @@ void ReadThreadProc(TVideoState* AState) {
     CloseInputFile(&S.ic);
   }
   if (S.Opened == -1) S.Opened = -2;
+  S.ReadDone = true;
 }
 
 }  // namespace
@@ -524,7 +554,16 @@ void TogglePauseState(TVideoState& S) {
 
 void CloseVideoState(TVideoState& S) {
   S.abort_request = 1;
-  if (S.parse_tid.joinable()) S.parse_tid.join();
+  if (S.parse_tid.joinable()) {
+    // The abort request alone does not end a read blocked in the system: wake it until the
+    // read thread is done (a signal sent just before the read begins would be lost).
+    const bool wake = WakeSignalReady();
+    for (int round = 0; !S.ReadDone; ++round) {
+      if (wake && S.Reading && round % 4 == 0) ::pthread_kill(S.parse_tid.native_handle(), ReadWakeSignal);
+      SleepMs(5);
+    }
+    S.parse_tid.join();
+  }
   if (S.refresh_tid.joinable()) S.refresh_tid.join();
 }
 

@@ -210,7 +210,7 @@ TVideoState::~TVideoState() {
 double GetAudioClock(const TVideoState& S) {
   double pts = S.audio_clock;
   const int bytesPerSec = S.audio_rate * 2 * S.audio_channels;
-  if (S.audio_st && bytesPerSec != 0)
+  if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent)
     pts -= static_cast<double>(S.audio_buf_size - S.audio_buf_index) / bytesPerSec;
   return pts;
 }

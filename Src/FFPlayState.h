@@ -223,6 +223,9 @@ struct TVideoState {
   const uint8_t* audio_buf = nullptr;
   unsigned audio_buf_size = 0;
   unsigned audio_buf_index = 0;
+  // audio_buf holds the silence played while no sound is decoded: none of it is the stream's, so
+  // the audio clock does not count it as sound still to be played.
+  std::atomic<bool> audio_buf_silent{false};
   AVFrame* audio_frame = nullptr;
   SwrContext* swr_ctx = nullptr;
   int swr_src_fmt = -1, swr_src_rate = 0, swr_src_channels = 0;
@@ -284,7 +287,8 @@ struct TVideoState {
   std::atomic<int> ErrorEOF{0};
   std::atomic<int> EventEOF{0};
   std::atomic<int> ReachEOF{0};
-  std::atomic<int> Reading{0};
+  std::atomic<int> Reading{0};    // the read thread is inside a demuxer read
+  std::atomic<bool> ReadDone{false};  // the read thread has closed everything and is ending
   std::atomic<int> open_paused{0};
   std::atomic<int> seek_paused{0};
   std::atomic<int> seek_done{0};

@@ -3,21 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "MediaFixtures.h"
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "Src/libsdl.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"
 #include "platform/Messages.h"
@@ -74,12 +81,145 @@ std::string CorruptFile() {
   return name;
 }
 
+// A ten-second stereo WAV whose every sample frame is the same: 0.5 (16384) left and -0.25
+// (-8192) right, so that any stretch of the sound shows the volume it was played at.
+std::string ConstantToneFile() {
+  return fixtures::Make("constant-tone.wav", "-f lavfi -i 'aevalsrc=0.5|-0.25:s=44100:d=10' -c:a pcm_s16le");
+}
+
+// The audio device as the player opens it, watched: the player's callback still runs on SDL's
+// audio thread into SDL's buffer, and every block it has filled is kept for the test.
+struct TAudioWatch {
+  using TCallback = void (*)(void*, Uint8*, int);
+  static TAudioWatch*& Current() {
+    static TAudioWatch* current = nullptr;
+    return current;
+  }
+  TAudioWatch() : FRealOpen(sdl::SDL_OpenAudio) {
+    Current() = this;
+    sdl::SDL_OpenAudio = &OpenAudio;
+  }
+  ~TAudioWatch() {
+    sdl::SDL_OpenAudio = FRealOpen;
+    Current() = nullptr;
+  }
+  size_t BlockCount() {
+    std::lock_guard lock(FLock);
+    return FBlocks.size();
+  }
+  // The samples of every block from AFirst on, interleaved.
+  std::vector<int16_t> SamplesFrom(size_t AFirst) {
+    std::lock_guard lock(FLock);
+    std::vector<int16_t> out;
+    for (size_t i = AFirst; i < FBlocks.size(); ++i) out.insert(out.end(), FBlocks[i].begin(), FBlocks[i].end());
+    return out;
+  }
+  SDL_AudioSpec Obtained{};
+
+ private:
+  static int OpenAudio(SDL_AudioSpec* AWanted, SDL_AudioSpec* AObtained) {
+    TAudioWatch* self = Current();
+    self->FCallback = AWanted->callback;
+    SDL_AudioSpec wanted = *AWanted;
+    wanted.callback = &Fill;
+    const int result = self->FRealOpen(&wanted, AObtained);
+    if (result == 0 && AObtained) self->Obtained = *AObtained;
+    return result;
+  }
+  static void Fill(void* AUserData, Uint8* AStream, int ALen) {
+    TAudioWatch* self = Current();
+    if (!self) return;
+    std::memset(AStream, 0, size_t(ALen));  // as SDL hands it over: silence
+    self->FCallback(AUserData, AStream, ALen);
+    std::vector<int16_t> block(size_t(ALen) / 2);
+    std::memcpy(block.data(), AStream, block.size() * 2);
+    std::lock_guard lock(self->FLock);
+    self->FBlocks.push_back(std::move(block));
+  }
+  decltype(sdl::SDL_OpenAudio) FRealOpen;
+  TCallback FCallback = nullptr;
+  std::mutex FLock;
+  std::vector<std::vector<int16_t>> FBlocks;
+};
+
+// A named pipe whose writer sends the first ABytes of a file and then falls silent with the pipe
+// still open, so that a reader of the pipe blocks in its next read. The writer closes the pipe
+// on Release, and on its own after five seconds (a watchdog that turns a hang into a failure).
+class TStalledPipe {
+ public:
+  TStalledPipe(const std::string& ASource, size_t ABytes)
+      : FFolder(fixtures::ScratchFolder("stalled-pipe")), FName((FFolder / "stalled.wav").string()) {
+    if (::mkfifo(FName.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
+    std::ifstream in(ASource, std::ios::binary);
+    std::string data(ABytes, '\0');
+    in.read(data.data(), std::streamsize(ABytes));
+    data.resize(size_t(in.gcount()));
+    FWriter = std::thread([this, data = std::move(data)] {
+      const int fd = ::open(FName.c_str(), O_WRONLY);
+      if (fd < 0) return;
+      for (size_t done = 0; done < data.size();) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n <= 0) break;
+        done += size_t(n);
+      }
+      FWritten = true;
+      std::unique_lock lock(FLock);
+      FCond.wait_for(lock, std::chrono::seconds(5), [this] { return FReleased; });
+      ::close(fd);
+    });
+  }
+  ~TStalledPipe() {
+    Release();
+    // A writer still waiting for a reader gets one.
+    const int fd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);
+    FWriter.join();
+    if (fd >= 0) ::close(fd);
+    std::filesystem::remove_all(FFolder);
+  }
+  void Release() {
+    std::lock_guard lock(FLock);
+    FReleased = true;
+    FCond.notify_all();
+  }
+  [[nodiscard]] const std::string& Name() const { return FName; }
+  [[nodiscard]] bool Written() const { return FWritten; }
+
+ private:
+  std::filesystem::path FFolder;
+  std::string FName;
+  std::mutex FLock;
+  std::condition_variable FCond;
+  bool FReleased = false;
+  std::atomic<bool> FWritten{false};
+  std::thread FWriter;
+};
+
+// Drops the player's quit events on their way to SDL, as a full or lost event queue would.
+struct TQuitEventsLost {
+  static int Push(SDL_Event* AEvent) {
+    if (AEvent->type == playback::FF_QUIT_EVENT || AEvent->type == SDL_QUIT) return 0;
+    return RealPush()(AEvent);
+  }
+  static decltype(sdl::SDL_PushEvent)& RealPush() {
+    static decltype(sdl::SDL_PushEvent) real = nullptr;
+    return real;
+  }
+  TQuitEventsLost() {
+    RealPush() = sdl::SDL_PushEvent;
+    sdl::SDL_PushEvent = &Push;
+  }
+  ~TQuitEventsLost() { sdl::SDL_PushEvent = RealPush(); }
+};
+
 class PlayerTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("SDL_VIDEODRIVER", "dummy", 1);
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     LoadLibraries();
+    MakePlayer();
+  }
+  void MakePlayer() {
     player = std::make_unique<TFFPlayer>(nullptr);
     player->OnState = [this](TObject*, TPlayState AState) { states.push_back(AState); };
     player->OnPosition = [this](TObject*, int64_t APTS) { positions.push_back(APTS); };
@@ -382,6 +522,159 @@ TEST_F(PlayerTest, TakesOverTheHostWindowProcedureAndGivesItBack) {
   player->Stop(true);
   EXPECT_EQ(GetWindowLongPtr(host, GWL_WNDPROC), original);
   DestroyWindow(host);
+}
+
+TEST_F(PlayerTest, VolumeScalesAndMuteSilencesTheSoundFromTheNextBlockOn) {
+  TAudioWatch watch;
+  ASSERT_TRUE(player->Open(ConstantToneFile(), 0, false)) << player->LastErrMsg();
+  ASSERT_EQ(watch.Obtained.channels, 2);
+  // At the default volume the decoded samples pass unchanged.
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::vector<int16_t> all = watch.SamplesFrom(0);
+    return std::find(all.begin(), all.end(), int16_t(16384)) != all.end();
+  }, 3000)) << "the sound reaches the device";
+  {
+    const std::vector<int16_t> all = watch.SamplesFrom(0);
+    const auto first = std::find(all.begin(), all.end(), int16_t(16384)) - all.begin();
+    ASSERT_EQ(first % 2, 0) << "left channel first";
+    EXPECT_EQ(all[size_t(first) + 1], -8192);
+  }
+  struct Step {
+    const char* name;
+    int volume;
+    bool mute;
+    int16_t left, right;  // every sound frame played from the next block on
+  } steps[] = {
+      {"half volume", 64, false, 8192, -4096},
+      {"muted", 64, true, 0, 0},
+      {"unmuted at a quarter", 32, false, 4096, -2048},
+      {"volume 0", 0, false, 0, 0},
+      {"above the range is full volume", 500, false, 16384, -8192},
+      {"below the range is silence", -3, false, 0, 0},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    // A block being filled while the settings change may show either; the one after it may not.
+    const size_t from = watch.BlockCount() + 2;
+    const int64_t position = player->CurrentPTS();
+    player->SetAudioVolume(step.volume);
+    player->SetMute(step.mute);
+    ASSERT_TRUE(WaitUntil([&] { return watch.BlockCount() >= from + 4; }, 3000));
+    const std::vector<int16_t> samples = watch.SamplesFrom(from);
+    size_t sound = 0, silence = 0, other = 0;
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+      if (samples[i] == 0 && samples[i + 1] == 0)
+        ++silence;
+      else if (samples[i] == step.left && samples[i + 1] == step.right)
+        ++sound;
+      else
+        ++other;
+    }
+    EXPECT_EQ(other, 0u) << "every frame is silence or the tone at the new volume";
+    if (step.left != 0) {
+      EXPECT_GT(sound, 1024u) << "the sound goes on";
+    }
+    EXPECT_TRUE(WaitUntil([&] { return player->CurrentPTS() > position + 100000; }, 3000))
+        << "the clock keeps running, silent or not";
+  }
+  EXPECT_EQ(player->AudioVolume(), 0);
+  player->Stop(true);
+}
+
+TEST_F(PlayerTest, SoundOfUnusualChannelLayoutsPlaysToTheEndAtItsOwnPace) {
+  struct Case {
+    const char* name;
+    std::string file;
+    int channels, rate;  // of the device
+  } cases[] = {
+      {"mono at 8 kHz", fixtures::Make("mono-8k.wav", "-f lavfi -i sine=frequency=300:sample_rate=8000:duration=1 "
+                                                      "-ac 1 -c:a pcm_s16le"),
+       1, 8000},
+      {"5.1 at 48 kHz", fixtures::Make("surround.ac3", "-f lavfi -i sine=frequency=300:sample_rate=48000:duration=1 "
+                                                       "-ac 6 -c:a ac3"),
+       2, 48000},
+      {"quadraphonic float at 22.05 kHz",
+       fixtures::Make("quad-float.wav",
+                     "-f lavfi -i sine=frequency=300:sample_rate=22050:duration=1 -ac 4 -c:a pcm_f32le"),
+       2, 22050},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    player->Stop(true);
+    states.clear();
+    positions.clear();
+    TAudioWatch watch;
+    ASSERT_TRUE(player->Open(c.file, 0, false)) << player->LastErrMsg();
+    EXPECT_EQ(watch.Obtained.channels, c.channels);
+    EXPECT_EQ(watch.Obtained.freq, c.rate);
+    EXPECT_NEAR(duration, 1000000, 50000);
+    ASSERT_TRUE(WaitUntil([&] { return Saw(TPlayState::psEnd); }, 4000)) << "the end is reported";
+    ASSERT_FALSE(positions.empty());
+    EXPECT_TRUE(WaitUntil([&] { return positions.back() == duration; }, 1000)) << positions.back();
+    player->Stop(true);
+    // The tone spans its second of device frames: neither cut short nor drawn out by a wrong
+    // channel count or rate.
+    const std::vector<int16_t> samples = watch.SamplesFrom(0);
+    const int n = watch.Obtained.channels;
+    size_t firstSound = samples.size(), lastSound = 0;
+    for (size_t i = 0; i < samples.size(); ++i)
+      if (std::abs(samples[i]) > 64) {
+        firstSound = std::min(firstSound, i);
+        lastSound = i;
+      }
+    ASSERT_LT(firstSound, lastSound);
+    const double seconds = double((lastSound - firstSound) / size_t(n)) / c.rate;
+    EXPECT_NEAR(seconds, 1.0, 0.06);
+  }
+}
+
+TEST_F(PlayerTest, StopEndsAPlaybackWhoseInputStallsInARead) {
+  struct Case {
+    const char* name;
+    bool quitLost;  // the play thread never hears of the stop: the waiting thread tears down
+    bool destroy;   // the player is destroyed instead of stopped
+  } cases[] = {
+      {"the play thread tears down", false, false},
+      {"the waiting thread tears down", true, false},
+      {"destroying the player", false, true},
+  };
+  const std::string source = ConstantToneFile();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    states.clear();
+    TStalledPipe pipe(source, 400000);  // 2.3 s of sound, then nothing
+    const int threadsBefore = ThreadCount();
+    ASSERT_TRUE(player->Open(pipe.Name(), 0, false)) << player->LastErrMsg();
+    // Everything written has been read (the packet queues take more): the read thread waits in
+    // the demuxer for bytes that do not come.
+    ASSERT_TRUE(WaitUntil([&] { return pipe.Written() && player->CurrentPTS() > 100000; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return player->State() && player->State()->Reading; }, 3000));
+    const auto started = std::chrono::steady_clock::now();
+    {
+      std::unique_ptr<TQuitEventsLost> lost;
+      if (c.quitLost) lost = std::make_unique<TQuitEventsLost>();
+      if (c.destroy)
+        player.reset();
+      else
+        player->Stop(true);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, c.quitLost ? 3.0 : 1.0) << "the stalled read does not hold the stop up";
+    // The waiting thread gives the play thread about a second (ten rounds of 100 ms) to hear of
+    // the stop before it tears a playback stuck in a read down itself.
+    if (c.quitLost) EXPECT_GT(seconds, 0.9);
+    EXPECT_EQ(ThreadCount(), threadsBefore) << "every thread of the playback has ended";
+    if (!c.destroy) {
+      EXPECT_EQ(states.back(), TPlayState::psStop);
+      EXPECT_EQ(player->AudioStreamIndex(), -1);
+    }
+    pipe.Release();
+    // The next playback is unaffected.
+    if (!player) MakePlayer();
+    ASSERT_TRUE(player->Open(source, 0, false)) << player->LastErrMsg();
+    EXPECT_TRUE(WaitUntil([&] { return player->CurrentPTS() > 100000; }, 3000)) << "it plays";
+    player->Stop(true);
+  }
 }
 
 }  // namespace

@@ -121,6 +121,9 @@ TEST(PlayerClocks, AudioClockSubtractsWhatTheDeviceHasNotPlayed) {
   AVStream stream{};
   s.audio_st = &stream;
   EXPECT_NEAR(GetAudioClock(s), 1.9, 1e-9);
+  s.audio_buf_silent = true;
+  EXPECT_DOUBLE_EQ(GetAudioClock(s), 2.0) << "the silence played while nothing is decoded is not the stream's";
+  s.audio_buf_silent = false;
   s.audio_rate = 0;
   EXPECT_DOUBLE_EQ(GetAudioClock(s), 2.0) << "no rate known: nothing to subtract";
 }
@@ -333,7 +336,9 @@ TEST(PlayerEvents, PositionIsSentWhenItMovedMoreThanTenMilliseconds) {
     const TPositionDecision d = DecidePosition(c.position, c.duration, last);
     EXPECT_EQ(d.Send, c.send);
     EXPECT_EQ(d.Position, c.sent);
-    if (c.send) EXPECT_EQ(last, c.sent);
+    if (c.send) {
+      EXPECT_EQ(last, c.sent);
+    }
   }
 }
 
