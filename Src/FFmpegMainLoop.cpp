@@ -368,6 +368,12 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
         AOst.quality = static_cast<int64_t>(stats[0]) | (static_cast<int64_t>(stats[1]) << 8) |
                        (static_cast<int64_t>(stats[2]) << 16) | (static_cast<int64_t>(stats[3]) << 24);
         AOst.last_pict_type = av::av_get_picture_type_char(static_cast<AVPictureType>(stats[4]));
+        // Then a count, two spare bytes and that many 64-bit squared errors, one per plane.
+        for (int plane = 0; plane < 3; ++plane) {
+          AOst.error[plane] = 0;
+          if (plane >= stats[5] || sideSize < 8 + 8 * static_cast<size_t>(plane + 1)) continue;
+          for (int b = 7; b >= 0; --b) AOst.error[plane] = (AOst.error[plane] << 8) | stats[8 + 8 * plane + b];
+        }
       }
     } else {
       E.Faudio_size += size;

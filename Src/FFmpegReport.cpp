@@ -54,6 +54,9 @@ void TTranscoder::DoSubtitleOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVS
     pkt->pts = av::av_rescale_q(ASubtitle->pts, AVRational{1, AV_TIME_BASE}, AOst.st->time_base);
     if (passes == 2) pkt->pts += 90 * (i == 0 ? ASubtitle->start_display_time : ASubtitle->end_display_time);
     pkt->dts = pkt->pts;
+    // The cue's display time: without it the muxers lose where a cue ends (MP4 even drops the
+    // last cue).
+    pkt->duration = av::av_rescale_q(ASubtitle->end_display_time, AVRational{1, 1000}, AOst.st->time_base);
     WriteFrame(AOst, pkt);
     av::av_packet_unref(pkt);
   }
@@ -67,6 +70,9 @@ void TTranscoder::DoVideoStats(TAVOutputStream& AOst, int AFrameSize) {
   AVCodecContext* enc = AOst.enc;
   if (AOst.setup->type != AVMEDIA_TYPE_VIDEO) return;
   std::fprintf(E.Fvstats_file, "frame= %5d q= %2.1f ", AOst.frame_number, AOst.quality / static_cast<double>(FF_QP2LAMBDA));
+  if (enc->flags & AV_CODEC_FLAG_PSNR)
+    std::fprintf(E.Fvstats_file, "PSNR= %6.2f ",
+                 -10.0 * std::log10(AOst.error[0] / (enc->width * enc->height * 255.0 * 255.0)));
   std::fprintf(E.Fvstats_file, "f_size= %6d ", AFrameSize);
   const double time = std::max(0.01, AOst.sync_opts * av_q2d(enc->time_base));
   const double tb = av_q2d(enc->time_base);

@@ -47,8 +47,9 @@ void TTranscoder::Run() {
   if (!enc_pkt) throw FFmpegException("av_mallocz fail");
   BuildInputStreamTable();
   BuildOutputStreamTable();
-  OpenEncoders();
+  // Decoders first: a text subtitle encoder is opened with its decoder's style header.
   OpenDecoders();
+  OpenEncoders();
   InitInputTimestamps();
   ApplyMetadataMaps();
   CopyAllChapters();

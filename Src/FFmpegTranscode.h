@@ -80,6 +80,7 @@ struct TAVOutputStream {
   int graph_width = 0, graph_height = 0, graph_format = -1;  // decoder picture the graph takes
   AVFrame* filtered = nullptr;    // owned
   int64_t quality = 0;            // quality of the last encoded picture (lambda units)
+  int64_t error[3] = {};          // squared error of the last encoded picture per plane (PSNR flag)
   char last_pict_type = '?';
   // audio
   SwrContext* swr = nullptr;      // owned
@@ -122,6 +123,8 @@ class TTranscoder {
   void OpenPassLogFile(TAVOutputStream& AOst, int ATableIndex);
   void OpenEncoders();
   void OpenDecoders();
+  // Gives a subtitle encoder a copy of its source decoder's style header (when it has one).
+  void CopySubtitleHeader(TAVOutputStream& AOst, const TAVInputStream& AIst);
   void InitInputTimestamps();
   void ApplyMetadataMaps();
   void CopyAllChapters();

@@ -172,6 +172,7 @@ void TTranscoder::OpenEncoders() {
         Log(TLogLevel::llError, text);
         throw FFmpegException(text);
       }
+      if (ost.setup->type == AVMEDIA_TYPE_SUBTITLE) CopySubtitleHeader(ost, *ist_table[ost.source_index]);
       AVDictionary* opts = nullptr;
       av::av_dict_copy(&opts, ost.setup->codec_opts, 0);
       int result;
@@ -203,6 +204,17 @@ void TTranscoder::OpenEncoders() {
     }
     OpenBitstreamFilters(ost);
   }
+}
+
+void TTranscoder::CopySubtitleHeader(TAVOutputStream& AOst, const TAVInputStream& AIst) {
+  // Text subtitle encoders refuse to open without the style header the decoder made; the encoder
+  // context frees its copy.
+  const AVCodecContext* dec = AIst.dec;
+  if (!dec || !dec->subtitle_header || dec->subtitle_header_size <= 0 || AOst.enc->subtitle_header) return;
+  AOst.enc->subtitle_header = static_cast<uint8_t*>(av::av_mallocz(dec->subtitle_header_size + 1));
+  if (!AOst.enc->subtitle_header) throw FFmpegException("av_mallocz fail");
+  std::memcpy(AOst.enc->subtitle_header, dec->subtitle_header, dec->subtitle_header_size);
+  AOst.enc->subtitle_header_size = dec->subtitle_header_size;
 }
 
 void TTranscoder::OpenBitstreamFilters(TAVOutputStream& AOst) {

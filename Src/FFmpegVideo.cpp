@@ -173,14 +173,18 @@ void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
   for (int i = 0; i < count; ++i) {
     if (i > 0 && E.FBroken) break;
     if (E.Ftop_field_first >= 0) APicture->top_field_first = E.Ftop_field_first;
-    APicture->quality = E.Fsame_quality ? AIst.quality : static_cast<int>(AOst.quality);
+    // The quantiser the job asked for ("qscale": the encoder's global quality); the quality of
+    // the last encoded picture is only reported, never fed back.
+    APicture->quality = E.Fsame_quality ? AIst.quality : enc->global_quality;
     if (E.Fme_threshold == 0) APicture->pict_type = AV_PICTURE_TYPE_NONE;
     APicture->pts = AOst.sync_opts;
     if (postHooks)
       DoPostHooks(APicture, enc, av::av_rescale_q(AOst.sync_opts, enc->time_base, AVRational{1, AV_TIME_BASE}));
-    EncodeAndWrite(AOst, APicture);
+    // The picture counts as handed over before its packet comes out: a statistics line numbers
+    // and times the picture it describes (1 and one frame for the first).
     ++AOst.sync_opts;
     ++AOst.frame_number;
+    EncodeAndWrite(AOst, APicture);
   }
 }
 

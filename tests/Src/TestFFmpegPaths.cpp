@@ -1,0 +1,344 @@
+// Paths of a conversion that only some jobs take: the per-frame statistics file, bitstream
+// filters on copied streams, text subtitles re-encoded into another container, and frame-hook
+// plug-ins working on the pictures of a real transcode. Each runs on a tiny clip made here and is
+// checked with the command-line tools.
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <regex>
+#include <sstream>
+
+#include "TranscodeTestSupport.h"
+
+namespace {
+
+using namespace transcodetest;
+
+// One second of a 64x48 picture at 25 pictures a second, no sound.
+std::string TinyVideo() {
+  return fixtures::Make("tiny-video-1s.mkv",
+                        "-f lavfi -i testsrc=size=64x48:rate=25:duration=1 -c:v mpeg4 -g 12 -bf 0 -q:v 4 -f matroska");
+}
+
+// One second of H.264 picture with AAC sound in MP4 (length-prefixed pictures, sound without
+// frame headers).
+std::string H264Mp4() {
+  return fixtures::Make("tiny-h264-aac.mp4",
+                        "-f lavfi -i testsrc=size=64x48:rate=25:duration=1 -f lavfi -i sine=duration=1:sample_rate=44100 "
+                        "-c:v libx264 -preset ultrafast -g 12 -bf 0 -c:a aac -ac 1 -f mp4");
+}
+
+// The same kinds in an MPEG transport stream (start-coded pictures, sound with frame headers).
+std::string H264Ts() {
+  return fixtures::Make("tiny-h264-aac.ts",
+                        "-f lavfi -i testsrc=size=64x48:rate=25:duration=1 -f lavfi -i sine=duration=1:sample_rate=44100 "
+                        "-c:v libx264 -preset ultrafast -g 12 -bf 0 -c:a aac -ac 1 -f mpegts");
+}
+
+// Two seconds of picture with three subtitle cues, muxed from a hand-written SubRip file.
+std::string SubtitledVideo() {
+  const fs::path srt = fixtures::Folder() / "three-cues.srt";
+  if (!fs::exists(srt)) {
+    const fs::path temporary = srt.string() + "." + std::to_string(::getpid());
+    std::ofstream(temporary) << "1\n00:00:00,100 --> 00:00:00,500\nFirst cue\n\n"
+                                "2\n00:00:00,700 --> 00:00:01,100\nSecond cue\n\n"
+                                "3\n00:00:01,300 --> 00:00:01,800\nThird cue\n\n";
+    fs::rename(temporary, srt);
+  }
+  return fixtures::Make("tiny-subtitled.mkv", "-f lavfi -i testsrc=size=64x48:rate=25:duration=2 -i " +
+                                                  fixtures::Quoted(srt.string()) +
+                                                  " -map 0:v -map 1:s -c:v mpeg4 -c:s srt -f matroska");
+}
+
+std::vector<std::string> Lines(const std::string& AText) {
+  std::vector<std::string> lines;
+  std::istringstream in(AText);
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+// ffprobe's entries of one kind for the selected stream, one csv line each.
+std::vector<std::string> Entries(const std::string& AFile, const std::string& ASelect, const std::string& AEntries) {
+  return Lines(fixtures::Run("ffprobe -v error -select_streams " + ASelect + " -show_entries " + AEntries +
+                             " -of csv=p=0 " + fixtures::Quoted(AFile)));
+}
+
+std::string FirstBytes(const std::string& AFile, size_t ACount) {
+  std::ifstream in(AFile, std::ios::binary);
+  std::string bytes(ACount, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(ACount));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+// ---- statistics file ----
+
+TEST_F(Transcode, StatisticsFileHasOneLinePerEncodedPicture) {
+  const std::regex format(
+      R"(frame= +(\d+) q= +(\d+\.\d) (PSNR= +(\d+\.\d\d|inf) )?f_size= +(\d+) s_size= +(\d+)kB time= (\d+\.\d{3}) )"
+      R"(br= +\d+\.\dkbits/s avg_br= +\d+\.\dkbits/s type= ([IPB]))");
+  for (const bool psnr : {false, true}) {
+    SCOPED_TRACE(psnr ? "with PSNR" : "without PSNR");
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(psnr ? "psnr.avi" : "stats.avi"), stats = Out(psnr ? "psnr.log" : "stats.log");
+    TOptions options = {{"vstats_file", stats}, {"vcodec", "mpeg4"}, {"qscale", "5"}};
+    if (psnr) options.push_back({"psnr", "1"});
+    const TJobResult result = RunJob(*engine, {TinyVideo()}, options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    std::ifstream in(stats);
+    ASSERT_TRUE(in.good());
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::vector<std::string> lines = Lines(text);
+    const std::vector<std::string> packets = Entries(out, "v:0", "packet=size");
+    ASSERT_EQ(lines.size(), 25u) << text;
+    ASSERT_EQ(packets.size(), lines.size());
+    EXPECT_EQ(text.back(), '\n');
+    double lastTime = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      SCOPED_TRACE(lines[i]);
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(lines[i], m, format));
+      EXPECT_EQ(std::stoul(m[1]), i + 1);
+      // The quantiser the job asked for is the one the pictures were encoded with.
+      EXPECT_DOUBLE_EQ(std::stod(m[2]), 5.0);
+      EXPECT_EQ(m[3].matched, psnr);
+      if (psnr) {
+        EXPECT_GT(std::stod(m[4]), 20.0);
+        EXPECT_LT(std::stod(m[4]), 99.0);
+      }
+      // The frame size is the size of the packet the muxer got for that picture.
+      EXPECT_EQ(m[5].str(), packets[i]);
+      EXPECT_NEAR(std::stod(m[7]), 0.04 * static_cast<double>(i + 1), 0.0005);
+      EXPECT_GT(std::stod(m[7]), lastTime);
+      lastTime = std::stod(m[7]);
+      if (i == 0) {
+        EXPECT_EQ(m[8].str(), "I");
+      }
+    }
+  }
+}
+
+TEST_F(Transcode, StatisticsFileThatCannotBeCreatedFailsTheJob) {
+  auto engine = enginetest::NewEngine();
+  const std::string stats = Out("missing-folder/stats.log");
+  const TJobResult result = RunJob(*engine, {TinyVideo()}, {{"vstats_file", stats}, {"vcodec", "mpeg4"}}, Out("x.avi"));
+  EXPECT_FALSE(result.Finished);
+  EXPECT_EQ(result.Error, "fopen fail: " + stats);
+}
+
+// ---- bitstream filters ----
+
+TEST_F(Transcode, BitstreamFiltersRewriteCopiedStreams) {
+  struct TCase {
+    const char* Name;
+    std::function<std::string()> Input;
+    TOptions Options;
+    const char* Output;
+    const char* Select;
+    const char* Codec;
+  };
+  const std::vector<TCase> cases = {
+      {"h264 to raw", H264Mp4, {{"an", "1"}, {"vcodec", "copy"}, {"vbsf", "h264_mp4toannexb"}}, "out.h264", "v:0", "h264"},
+      {"h264 to ts", H264Mp4, {{"an", "1"}, {"vcodec", "copy"}, {"vbsf", "h264_mp4toannexb"}}, "out.ts", "v:0", "h264"},
+      {"aac to mp4", H264Ts, {{"vn", "1"}, {"acodec", "copy"}, {"absf", "aac_adtstoasc"}}, "out.m4a", "a:0", "aac"},
+      {"aac to mov", H264Ts, {{"vn", "1"}, {"acodec", "copy"}, {"absf", "aac_adtstoasc"}}, "out.mov", "a:0", "aac"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string input = c.Input();
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.Output);
+    const TJobResult result = RunJob(*engine, {input}, c.Options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const auto probe = Probe(out);
+    EXPECT_EQ(Value(probe, "streams.stream.0.codec_name"), c.Codec);
+    EXPECT_EQ(Value(probe, "format.nb_streams"), "1");
+    // Every packet is still there and decodes without a complaint.
+    EXPECT_EQ(Entries(out, c.Select, "packet=size").size(), Entries(input, c.Select, "packet=size").size());
+    EXPECT_EQ(fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -f null - 2>&1"), "");
+    if (std::string(c.Output) == "out.h264") {
+      EXPECT_EQ(FirstBytes(out, 4), std::string("\0\0\0\1", 4));
+    }
+  }
+}
+
+// Packet sizes of the first video stream, key pictures marked with a "K".
+std::vector<std::string> PacketSizes(const std::string& AFile) {
+  std::vector<std::string> sizes;
+  for (const std::string& entry : Entries(AFile, "v:0", "packet=size,flags"))
+    sizes.push_back(entry.substr(0, entry.find(',')) + (entry.find('K') != std::string::npos ? "K" : ""));
+  return sizes;
+}
+
+TEST_F(Transcode, BitstreamFiltersRunAsAChainInTheOrderGiven) {
+  // "dump_extra" puts the stream's header in front of every key picture, "remove_extra" takes it
+  // away again; the muxer adds nothing of its own to these streams.
+  const std::string input = TinyVideo();
+  const int header = std::stoi(fixtures::Run("ffprobe -v error -select_streams v:0 -show_entries stream=extradata_size "
+                                             "-of csv=p=0 " + fixtures::Quoted(input)));
+  ASSERT_GT(header, 0);
+  struct TCase {
+    std::vector<std::string> Filters;
+    int Added;  // bytes added to each key picture
+  };
+  for (const TCase& c : {TCase{{"dump_extra"}, header}, TCase{{"dump_extra", "remove_extra"}, 0},
+                         TCase{{"remove_extra", "dump_extra"}, header}}) {
+    std::string name;
+    for (const std::string& f : c.Filters) name += f + " ";
+    SCOPED_TRACE(name);
+    auto engine = enginetest::NewEngine();
+    TOptions options = {{"vcodec", "copy"}};
+    for (const std::string& f : c.Filters) options.push_back({"vbsf", f});
+    const std::string out = Out("chain.avi");
+    const TJobResult result = RunJob(*engine, {input}, options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    std::vector<std::string> expected = PacketSizes(input);
+    for (std::string& size : expected)
+      if (size.back() == 'K') size = std::to_string(std::stoi(size) + c.Added) + "K";
+    EXPECT_EQ(PacketSizes(out), expected);
+  }
+}
+
+TEST_F(Transcode, UnknownBitstreamFilterIsRefused) {
+  auto engine = enginetest::NewEngine();
+  EXPECT_EQ(enginetest::ErrorOf([&] { engine->ParseOption("vbsf", "no_such_filter"); }),
+            "Unknown bitstream filter no_such_filter");
+}
+
+// ---- subtitles ----
+
+TEST_F(Transcode, TextSubtitlesAreEncodedIntoTheOutput) {
+  struct TCase {
+    const char* Codec;
+    const char* Output;
+    const char* Name;  // ffprobe's codec name
+  };
+  for (const TCase& c : {TCase{"mov_text", "subs.mp4", "mov_text"}, TCase{"srt", "subs.mkv", "subrip"},
+                         TCase{"ass", "subs-ass.mkv", "ass"}}) {
+    SCOPED_TRACE(c.Codec);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.Output);
+    const TJobResult result = RunJob(*engine, {SubtitledVideo()}, {{"vcodec", "mpeg4"}, {"scodec", c.Codec}}, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const auto probe = Probe(out);
+    EXPECT_EQ(StreamValue(probe, "subtitle", "codec_name"), c.Name);
+    // The cues keep their times and texts (MP4 fills the gaps between cues with empty samples of
+    // two bytes).
+    std::vector<std::string> packets;
+    for (const std::string& packet : Entries(out, "s:0", "packet=pts_time,duration_time,size")) {
+      const size_t comma = packet.rfind(',');  // ffprobe's order: times, then size
+      if (std::stoi(packet.substr(comma + 1)) > 2) packets.push_back(packet.substr(0, comma));
+    }
+    ASSERT_EQ(packets.size(), 3u);
+    const double starts[] = {0.1, 0.7, 1.3}, lengths[] = {0.4, 0.4, 0.5};
+    for (size_t i = 0; i < 3; ++i) {
+      SCOPED_TRACE(packets[i]);
+      const size_t comma = packets[i].find(',');
+      EXPECT_NEAR(Seconds(packets[i].substr(0, comma)), starts[i], 0.011);
+      EXPECT_NEAR(Seconds(packets[i].substr(comma + 1)), lengths[i], 0.011);
+    }
+    const std::string text =
+        fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -map 0:s:0 -f srt - 2>&1");
+    for (const char* cue : {"First cue", "Second cue", "Third cue"}) EXPECT_NE(text.find(cue), std::string::npos) << text;
+  }
+}
+
+// ---- frame hooks ----
+
+// A plug-in that counts its pictures and paints each one white (4:2:0 planes); its count is read
+// back through HookCount.
+const char* PaintingHookSource = R"(
+#include <cstdint>
+#include <cstring>
+
+struct Picture { uint8_t* data[4]; int linesize[4]; };
+static int Count = 0;
+static int64_t LastPts = -1;
+static int Monotonic = 1;
+
+extern "C" {
+int HookCount() { return Count; }
+int HookMonotonic() { return Monotonic; }
+int Configure(void** ctx, int, char**, int) { *ctx = nullptr; return 0; }
+void Process(void*, Picture* picture, int pix_fmt, int width, int height, int64_t pts) {
+  ++Count;
+  if (pts <= LastPts) Monotonic = 0;
+  LastPts = pts;
+  if (pix_fmt != 0) return;  // only planar 4:2:0 is painted
+  for (int y = 0; y < height; ++y) std::memset(picture->data[0] + y * picture->linesize[0], 235, width);  // white
+  for (int p = 1; p < 3; ++p)
+    for (int y = 0; y < (height + 1) / 2; ++y) std::memset(picture->data[p] + y * picture->linesize[p], 128, (width + 1) / 2);
+}
+}
+)";
+
+class FrameHookRun : public Transcode {
+ protected:
+  static std::string Library() {
+    const fs::path library = fixtures::Folder() / ("painting-hook-" +
+                                                   std::to_string(std::hash<std::string>{}(PaintingHookSource) % 1000000007) +
+                                                   ".so");
+    if (fs::exists(library)) return library.string();
+    const std::string tag = std::to_string(::getpid());
+    const fs::path source = fixtures::Folder() / ("painting-hook-" + tag + ".cpp");
+    std::ofstream(source) << PaintingHookSource;
+    const std::string temporary = library.string() + "." + tag;
+    const std::string errors = fixtures::Run("c++ -shared -fPIC -O0 -o " + fixtures::Quoted(temporary) + " " +
+                                             fixtures::Quoted(source.string()) + " 2>&1 && mv -f " +
+                                             fixtures::Quoted(temporary) + " " + fixtures::Quoted(library.string()));
+    fs::remove(source);
+    if (!fs::exists(library)) ADD_FAILURE() << errors;
+    return library.string();
+  }
+  static int Call(const std::string& ALibrary, const char* AName) {
+    void* handle = ::dlopen(ALibrary.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) return -1;
+    auto function = reinterpret_cast<int (*)()>(::dlsym(handle, AName));
+    const int value = function ? function() : -1;
+    ::dlclose(handle);
+    return value;
+  }
+};
+
+// Mean of the luma plane of every decoded picture of a file, from the command-line tool.
+std::vector<double> LumaMeans(const std::string& AFile, int AWidth, int AHeight) {
+  const std::string gray = fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(AFile) +
+                                         " -f rawvideo -pix_fmt gray -");
+  const size_t size = static_cast<size_t>(AWidth) * AHeight;
+  std::vector<double> means;
+  for (size_t start = 0; start + size <= gray.size(); start += size) {
+    double sum = 0;
+    for (size_t i = 0; i < size; ++i) sum += static_cast<unsigned char>(gray[start + i]);
+    means.push_back(sum / static_cast<double>(size));
+  }
+  return means;
+}
+
+TEST_F(FrameHookRun, AHookSeesEveryDecodedPictureAndItsChangesAreEncoded) {
+  const std::string library = Library();
+  ASSERT_TRUE(fs::exists(library));
+  const int before = std::max(Call(library, "HookCount"), 0);
+  auto engine = enginetest::NewEngine();
+  engine->ParseOption("vhook", library);
+  const std::string out = Out("hooked.avi");
+  const TJobResult result = RunJob(*engine, {TinyVideo()}, {{"vcodec", "mpeg4"}, {"qscale", "2"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  EXPECT_EQ(Call(library, "HookCount") - before, 25);
+  EXPECT_EQ(Call(library, "HookMonotonic"), 1);
+  const std::vector<double> means = LumaMeans(out, 64, 48);
+  ASSERT_EQ(means.size(), 25u);
+  for (size_t i = 0; i < means.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_GT(means[i], 250);  // white: 235 in limited range is 255 in full-range gray
+  }
+  // The source itself is not white: the picture the output shows is the hook's.
+  const std::vector<double> source = LumaMeans(TinyVideo(), 64, 48);
+  ASSERT_FALSE(source.empty());
+  EXPECT_LT(source[0], 200);
+}
+
+}  // namespace
