@@ -172,7 +172,10 @@ void TTranscoder::MainLoop() {
     TAVInputStream& ist = *ist_table[i];
     if (ist.decoding_needed && !ist.decoder_flushed) OutputPacket(ist, static_cast<int>(i), nullptr);
   }
-  // Copied and encoded streams whose input was not decoded get no drain; the trailers follow.
+  // Copied and encoded streams whose input was not decoded get no drain. Bitstream filters that
+  // hold packets back give them up now; the trailers follow.
+  for (auto& p : ost_table)
+    if (!p->bsfs.empty()) WriteFrame(*p, nullptr);
   for (int i = 0; i < E.nb_output_files(); ++i) {
     if (E.FJoinMode && i > 0) break;
     const int result = av::av_write_trailer(E.Foutput_files[i]->ctx);
@@ -392,17 +395,17 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
 
 void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
   if (AOst.bsfs.empty()) {
-    WriteOne(AOst, APacket);
+    if (APacket) WriteOne(AOst, APacket);
     return;
   }
-  // Each filter of the chain may answer none, one or several packets for one.
+  // Each filter of the chain may answer none, one or several packets for one. At the end (no
+  // packet) every filter, in chain order, gets its input's last packets and then the end.
   std::vector<TPacketPtr> current;
-  current.emplace_back(av::av_packet_clone(APacket));
+  if (APacket) current.emplace_back(av::av_packet_clone(APacket));
   for (AVBSFContext* bsf : AOst.bsfs) {
     std::vector<TPacketPtr> next;
-    for (auto& packet : current) {
-      if (!packet) continue;
-      int result = av::av_bsf_send_packet(bsf, packet.get());
+    auto filter = [&](AVPacket* APart) {
+      int result = av::av_bsf_send_packet(bsf, APart);
       while (result >= 0) {
         TPacketPtr out(av::av_packet_alloc());
         result = av::av_bsf_receive_packet(bsf, out.get());
@@ -410,13 +413,16 @@ void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
       }
       if (result != AVERROR(EAGAIN) && result != AVERROR_EOF && result < 0) {
         const std::string text = AVErrorText(
-            TcPrintf("%s failed for stream %d, codec %s", bsf->filter->name, APacket->stream_index,
+            TcPrintf("%s failed for stream %d, codec %s", bsf->filter->name, AOst.index,
                      AOst.encoding_needed && AOst.enc->codec ? AOst.enc->codec->name : "copy"),
             result);
         if (E.Fexit_on_error) throw FFmpegException(text);
         Log(TLogLevel::llError, text);
       }
-    }
+    };
+    for (auto& packet : current)
+      if (packet) filter(packet.get());
+    if (!APacket) filter(nullptr);
     current = std::move(next);
   }
   for (auto& packet : current) WriteOne(AOst, packet.get());

@@ -142,6 +142,7 @@ class TTranscoder {
   // Sends AFrame (nullptr: end of stream) and writes every packet the encoder gives back.
   void EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame);
   void DrainEncoder(TAVOutputStream& AOst);
+  // Writes APacket through the stream's bitstream filters; nullptr drains the filters at the end.
   void WriteFrame(TAVOutputStream& AOst, AVPacket* APacket);
   void WriteOne(TAVOutputStream& AOst, AVPacket* APacket);
 

@@ -203,6 +203,21 @@ TEST_F(Transcode, BitstreamFiltersRunAsAChainInTheOrderGiven) {
   }
 }
 
+TEST_F(Transcode, BitstreamFiltersGiveUpHeldPacketsAtTheEnd) {
+  // "pcm_rechunk" cuts the sound into packets of 1024 samples and holds the rest back until the
+  // next packet or the end, where it pads the last one: 2 s at 44.1 kHz are 86 full packets and
+  // the padded rest.
+  const std::string input = enginetest::AudioOnlyFile();
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("rechunked.mkv");
+  const TJobResult result = RunJob(*engine, {input}, {{"acodec", "copy"}, {"absf", "pcm_rechunk"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const std::vector<std::string> sizes = Entries(out, "a:0", "packet=size");
+  EXPECT_EQ(sizes.size(), 87u);
+  for (const std::string& size : sizes) EXPECT_EQ(size, "2048");
+  EXPECT_GE(DecodedAudioSamples(out), 88200);
+}
+
 TEST_F(Transcode, UnknownBitstreamFilterIsRefused) {
   auto engine = enginetest::NewEngine();
   EXPECT_EQ(enginetest::ErrorOf([&] { engine->ParseOption("vbsf", "no_such_filter"); }),
