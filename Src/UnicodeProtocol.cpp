@@ -18,9 +18,11 @@ constexpr const char* PassingProtocols =
 
 constexpr int IOBufferSize = 32768;
 
-// The state behind one I/O context: the file descriptor it reads and writes.
+// The state behind one I/O context: the file descriptor it reads and writes, and the interrupt
+// callback of the format context reading it.
 struct TUnicodeFile {
   int Descriptor = -1;
+  AVIOInterruptCB Interrupt{nullptr, nullptr};
 };
 
 int ReadPacket(void* AOpaque, uint8_t* ABuffer, int ASize) {
@@ -30,6 +32,9 @@ int ReadPacket(void* AOpaque, uint8_t* ABuffer, int ASize) {
     if (n > 0) return static_cast<int>(n);
     if (n == 0) return AVERROR_EOF;
     if (errno != EINTR) return AVERROR(errno);
+    // A read of a pipe or device that a signal broke off: give up when the reader was asked to
+    // stop (the player wakes a stalled read this way at teardown), else read on.
+    if (file->Interrupt.callback && file->Interrupt.callback(file->Interrupt.opaque)) return AVERROR_EXIT;
   }
 }
 
@@ -152,6 +157,7 @@ int OpenInputFile(AVFormatContext** AContext, const std::string& AFileName, cons
   }
   (*AContext)->pb = io;
   (*AContext)->flags |= AVFMT_FLAG_CUSTOM_IO;
+  static_cast<TUnicodeFile*>(io->opaque)->Interrupt = (*AContext)->interrupt_callback;
   result = av::avformat_open_input(AContext, name.c_str(), AFormat, AOptions);
   // On failure the library freed the context but leaves a caller's I/O context alone.
   if (result < 0) CloseUnicodeIO(&io);

@@ -147,8 +147,8 @@ struct TAudioWatch {
 // on Release, and on its own after five seconds (a watchdog that turns a hang into a failure).
 class TStalledPipe {
  public:
-  TStalledPipe(const std::string& ASource, size_t ABytes)
-      : FFolder(fixtures::ScratchFolder("stalled-pipe")), FName((FFolder / "stalled.wav").string()) {
+  TStalledPipe(const std::string& ASource, size_t ABytes, const std::string& APipeName = "stalled.wav")
+      : FFolder(fixtures::ScratchFolder("stalled-pipe")), FName((FFolder / APipeName).string()) {
     if (::mkfifo(FName.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
     std::ifstream in(ASource, std::ios::binary);
     std::string data(ABytes, '\0');
@@ -633,16 +633,19 @@ TEST_F(PlayerTest, StopEndsAPlaybackWhoseInputStallsInARead) {
     const char* name;
     bool quitLost;  // the play thread never hears of the stop: the waiting thread tears down
     bool destroy;   // the player is destroyed instead of stopped
+    const char* pipeName = "stalled.wav";
   } cases[] = {
       {"the play thread tears down", false, false},
       {"the waiting thread tears down", true, false},
       {"destroying the player", false, true},
+      // A name with a colon is read through the framework's own file reader.
+      {"a name the framework reads itself", false, false, "stalled:pipe.wav"},
   };
   const std::string source = ConstantToneFile();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     states.clear();
-    TStalledPipe pipe(source, 400000);  // 2.3 s of sound, then nothing
+    TStalledPipe pipe(source, 400000, c.pipeName);  // 2.3 s of sound, then nothing
     const int threadsBefore = ThreadCount();
     ASSERT_TRUE(player->Open(pipe.Name(), 0, false)) << player->LastErrMsg();
     // Once the packet queue has room again, the read thread reads the rest of what was written and
