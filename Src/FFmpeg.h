@@ -36,6 +36,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Src/FFMediaUtils.h"
@@ -92,6 +93,18 @@ struct TRcOverride {
   float quality_factor = 0;
 };
 
+// One filter of a bitstream filter chain with the private options given for it, in the order
+// given.
+struct TBitstreamFilterSpec {
+  const AVBitStreamFilter* filter = nullptr;
+  std::vector<std::pair<std::string, std::string>> options;  // name, value
+};
+
+// Sets the options of ASpec on a filter context allocated for ASpec's filter (before
+// av_bsf_init). An option the filter does not know or a value it refuses raises FFmpegException
+// naming both.
+void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterSpec& ASpec);
+
 // Frees a dictionary of the libraries.
 struct TDictionaryDeleter {
   void operator()(AVDictionary* ADict) const;
@@ -113,7 +126,7 @@ struct TOutputStreamSetup {
   const AVCodec* codec = nullptr;     // the chosen encoder (named or the format's default); null for a copy
   bool codec_named = false;           // the encoder was chosen by name
   AVDictionary* codec_opts = nullptr;  // owned; encoder-private options for avcodec_open2
-  std::vector<const AVBitStreamFilter*> bitstream_filters;  // in chain order
+  std::vector<TBitstreamFilterSpec> bitstream_filters;  // in chain order
   std::vector<TRcOverride> rc_override;  // as parsed (also copied into enc)
 };
 
@@ -264,6 +277,9 @@ class TCustomFFmpeg : public TObject {
   void OptAudioTag(const std::string& AValue);
   void OptSubtitleTag(const std::string& AValue);
   void OptVideoFilters(const std::string& AValue);
+  // AValue is "name" or "name=option=value:option=value" (a ':' or '\\' inside a value is
+  // escaped with '\\'); the options are checked against the filter here. Appends to the chain of
+  // AName's kind ("vbsf", "absf", "sbsf").
   void OptBitstreamFilter(const std::string& AName, const std::string& AValue);
   void OptRecordingTime(const std::string& AValue);
   void OptStartTime(const std::string& AValue);
@@ -430,7 +446,7 @@ class TCustomFFmpeg : public TObject {
   std::vector<int64_t> Finput_files_ts_offset;
   std::vector<const AVCodec*> Finput_codecs;  // per input stream, decoders forced by name
   std::vector<const AVCodec*> Foutput_codecs; // per output stream, encoders chosen by name
-  std::vector<const AVBitStreamFilter*> Fvideo_bitstream_filters, Faudio_bitstream_filters,
+  std::vector<TBitstreamFilterSpec> Fvideo_bitstream_filters, Faudio_bitstream_filters,
       Fsubtitle_bitstream_filters;
   bool FEnableFilter = false;
   bool Fdo_benchmark = false;

@@ -432,15 +432,57 @@ void TCustomFFmpeg::OptVideoFilters(const std::string& AValue) {
   if (!AValue.empty()) Fvfilters = AValue;
 }
 
+void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterSpec& ASpec) {
+  for (const auto& [name, value] : ASpec.options) {
+    // The filter context's class hands the search on to the filter's own options.
+    const int result = av::av_opt_set(ABsf, name.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN);
+    if (result == AVERROR_OPTION_NOT_FOUND)
+      throw FFmpegException(Printf("Bitstream filter %s has no option %s", ASpec.filter->name, name.c_str()));
+    if (result < 0)
+      throw FFmpegException(Printf("Invalid value \"%s\" for option %s of bitstream filter %s", value.c_str(),
+                                   name.c_str(), ASpec.filter->name));
+  }
+}
+
 void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::string& AValue) {
   if (AValue.empty() || AValue[0] == '=') return;
-  const std::string name = AValue.substr(0, AValue.find('='));
-  const AVBitStreamFilter* filter = av::av_bsf_get_by_name(name.c_str());
-  if (!filter) throw FFmpegException("Unknown bitstream filter " + Trim(AValue));
+  const size_t equal = AValue.find('=');
+  const std::string name = AValue.substr(0, equal);
+  TBitstreamFilterSpec spec;
+  spec.filter = av::av_bsf_get_by_name(name.c_str());
+  if (!spec.filter) throw FFmpegException("Unknown bitstream filter " + Trim(AValue));
+  if (equal != std::string::npos) {
+    // "option=value" pairs separated by ':'; a backslash takes the next character as it is.
+    std::vector<std::string> pairs(1);
+    for (size_t i = equal + 1; i < AValue.size(); ++i) {
+      if (AValue[i] == '\\' && i + 1 < AValue.size())
+        pairs.back() += AValue[++i];
+      else if (AValue[i] == ':')
+        pairs.emplace_back();
+      else
+        pairs.back() += AValue[i];
+    }
+    if (pairs.size() == 1 && pairs[0].empty()) pairs.clear();
+    for (const std::string& pair : pairs) {
+      const size_t split = pair.find('=');
+      if (split == std::string::npos || split == 0)
+        throw FFmpegException(
+            Printf("Invalid option \"%s\" for bitstream filter %s (option=value expected)", pair.c_str(),
+                   name.c_str()));
+      spec.options.emplace_back(pair.substr(0, split), pair.substr(split + 1));
+    }
+    // Checked now, on a context of its own, so that a mistake fails the option rather than the
+    // run; values the filter checks only when it starts are refused when the run opens it.
+    AVBSFContext* context = nullptr;
+    if (av::av_bsf_alloc(spec.filter, &context) < 0) throw FFmpegException("av_mallocz fail");
+    const std::unique_ptr<AVBSFContext, void (*)(AVBSFContext*)> probe(
+        context, [](AVBSFContext* ABsf) { av::av_bsf_free(&ABsf); });
+    ApplyBitstreamFilterOptions(probe.get(), spec);
+  }
   auto& chain = !AName.empty() && AName[0] == 'v'   ? Fvideo_bitstream_filters
                 : !AName.empty() && AName[0] == 'a' ? Faudio_bitstream_filters
                                                     : Fsubtitle_bitstream_filters;
-  chain.push_back(filter);
+  chain.push_back(std::move(spec));
 }
 
 // ---- times ----

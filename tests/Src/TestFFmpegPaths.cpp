@@ -218,6 +218,54 @@ TEST_F(Transcode, BitstreamFiltersGiveUpHeldPacketsAtTheEnd) {
   EXPECT_GE(DecodedAudioSamples(out), 88200);
 }
 
+TEST_F(Transcode, BitstreamFilterOptionsReachTheFilter) {
+  // 2 s at 44.1 kHz, 16-bit mono: the chunk size and the padding of the last chunk are options.
+  struct TCase {
+    const char* Filter;
+    size_t Packets;
+    const char* Size;      // of every packet but the last
+    const char* LastSize;
+  };
+  for (const TCase& c : {TCase{"pcm_rechunk=nb_out_samples=500", 177, "1000", "1000"},
+                         TCase{"pcm_rechunk=nb_out_samples=1000:pad=0", 89, "2000", "400"},
+                         TCase{"pcm_rechunk=pad=0:nb_out_samples=1000", 89, "2000", "400"}}) {
+    SCOPED_TRACE(c.Filter);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out("rechunked.mkv");
+    const TJobResult result =
+        RunJob(*engine, {enginetest::AudioOnlyFile()}, {{"acodec", "copy"}, {"absf", c.Filter}}, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const std::vector<std::string> sizes = Entries(out, "a:0", "packet=size");
+    ASSERT_EQ(sizes.size(), c.Packets);
+    for (size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], c.Size) << i;
+    EXPECT_EQ(sizes.back(), c.LastSize);
+  }
+}
+
+TEST_F(Transcode, BadBitstreamFilterOptionsFailTheJob) {
+  struct TCase {
+    const char* Filter;
+    const char* Error;
+  };
+  for (const TCase& c :
+       {TCase{"pcm_rechunk=no_such=1", "Bitstream filter pcm_rechunk has no option no_such"},
+        TCase{"pcm_rechunk=nb_out_samples=many", "Invalid value \"many\" for option nb_out_samples of bitstream filter pcm_rechunk"},
+        TCase{"pcm_rechunk=nb_out_samples=0", "Invalid value \"0\" for option nb_out_samples of bitstream filter pcm_rechunk"},
+        TCase{"pcm_rechunk=nb_out_samples", "Invalid option \"nb_out_samples\" for bitstream filter pcm_rechunk (option=value expected)"},
+        TCase{"pcm_rechunk=pad=0:", "Invalid option \"\" for bitstream filter pcm_rechunk (option=value expected)"},
+        // A filter without options of its own has none to set.
+        TCase{"null=x=1", "Bitstream filter null has no option x"}}) {
+    SCOPED_TRACE(c.Filter);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out("refused.mkv");
+    const TJobResult result =
+        RunJob(*engine, {enginetest::AudioOnlyFile()}, {{"acodec", "copy"}, {"absf", c.Filter}}, out);
+    EXPECT_FALSE(result.Started);
+    EXPECT_EQ(result.Error, c.Error);
+    EXPECT_TRUE(engine->Faudio_bitstream_filters.empty());
+  }
+}
+
 TEST_F(Transcode, UnknownBitstreamFilterIsRefused) {
   auto engine = enginetest::NewEngine();
   EXPECT_EQ(enginetest::ErrorOf([&] { engine->ParseOption("vbsf", "no_such_filter"); }),
