@@ -173,9 +173,10 @@ void TTranscoder::MainLoop() {
     if (ist.decoding_needed && !ist.decoder_flushed) OutputPacket(ist, static_cast<int>(i), nullptr);
   }
   // Copied and encoded streams whose input was not decoded get no drain. Bitstream filters that
-  // hold packets back give them up now; the trailers follow.
+  // hold packets back give them up now, written as the group that fed them last (join mode); the
+  // trailers follow.
   for (auto& p : ost_table)
-    if (!p->bsfs.empty()) WriteFrame(*p, nullptr);
+    if (!p->bsfs.empty()) WriteFrame(p->last_writer ? *p->last_writer : *p, nullptr);
   for (int i = 0; i < E.nb_output_files(); ++i) {
     if (E.FJoinMode && i > 0) break;
     const int result = av::av_write_trailer(E.Foutput_files[i]->ctx);
@@ -394,15 +395,24 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
 }
 
 void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
-  if (AOst.bsfs.empty()) {
+  const std::vector<AVBSFContext*>& chain = AOst.owner->bsfs;
+  if (chain.empty()) {
     if (APacket) WriteOne(AOst, APacket);
     return;
   }
+  AOst.owner->last_writer = &AOst;
   // Each filter of the chain may answer none, one or several packets for one. At the end (no
   // packet) every filter, in chain order, gets its input's last packets and then the end.
+  // The chain works in the time bases it was opened with (a filter may choose its own, and the
+  // muxer may change the stream's when it writes the header): packets are rescaled on the way
+  // in and out.
   std::vector<TPacketPtr> current;
-  if (APacket) current.emplace_back(av::av_packet_clone(APacket));
-  for (AVBSFContext* bsf : AOst.bsfs) {
+  if (APacket) {
+    current.emplace_back(av::av_packet_clone(APacket));
+    if (!current.back()) throw FFmpegException("av_mallocz fail");
+    av::av_packet_rescale_ts(current.back().get(), AOst.st->time_base, chain.front()->time_base_in);
+  }
+  for (AVBSFContext* bsf : chain) {
     std::vector<TPacketPtr> next;
     auto filter = [&](AVPacket* APart) {
       int result = av::av_bsf_send_packet(bsf, APart);
@@ -425,7 +435,11 @@ void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
     if (!APacket) filter(nullptr);
     current = std::move(next);
   }
-  for (auto& packet : current) WriteOne(AOst, packet.get());
+  for (auto& packet : current) {
+    av::av_packet_rescale_ts(packet.get(), chain.back()->time_base_out, AOst.st->time_base);
+    packet->time_base = AOst.st->time_base;
+    WriteOne(AOst, packet.get());
+  }
 }
 
 void TTranscoder::WriteOne(TAVOutputStream& AOst, AVPacket* APacket) {

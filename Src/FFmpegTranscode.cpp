@@ -127,6 +127,7 @@ void TTranscoder::BuildOutputStreamTable() {
       ost->st = ost->setup->st;
       ost->enc = ost->setup->enc;
       ost->first_group = !E.FJoinMode || j == 0;
+      if (!ost->first_group) ost->owner = ost_table[n % group_size].get();
       const AVMediaType type = ost->setup->type;
       TAVInputStream* source = nullptr;
       if (!maps.empty()) {

@@ -91,7 +91,11 @@ struct TAVOutputStream {
   AVFrame* audio_frame = nullptr;  // owned; one encoder frame
   std::vector<uint8_t> convert_buf;  // converter output, grown only
   // bitstream filters
-  std::vector<AVBSFContext*> bsfs;  // owned
+  std::vector<AVBSFContext*> bsfs;  // owned; only a stream that owns its codecs has a chain
+  // The stream whose codecs and filter chain this one uses: itself, or in join mode the stream of
+  // the first group at the same place, so every group's packets go through one chain.
+  TAVOutputStream* owner = this;
+  TAVOutputStream* last_writer = nullptr;  // of the owner: the group that last fed its chain
   // two-pass
   FILE* logfile = nullptr;
   // counts

@@ -203,6 +203,42 @@ TEST_F(Transcode, BitstreamFiltersRunAsAChainInTheOrderGiven) {
   }
 }
 
+TEST_F(Transcode, JoinedInputsGoThroughTheSameBitstreamFilters) {
+  // Every key picture of every joined input gets the header; the held-back sound of each input
+  // joins the next one's, so only the very end is padded.
+  const std::string video = TinyVideo();
+  const int header = std::stoi(fixtures::Run("ffprobe -v error -select_streams v:0 -show_entries stream=extradata_size "
+                                             "-of csv=p=0 " + fixtures::Quoted(video)));
+  {
+    SCOPED_TRACE("video");
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out("joined.avi");
+    const TJobResult result =
+        RunJob(*engine, {video, video}, {{"vcodec", "copy"}, {"vbsf", "dump_extra"}}, out, true);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    std::vector<std::string> expected = PacketSizes(video), second = expected;
+    expected.insert(expected.end(), second.begin(), second.end());
+    for (std::string& size : expected)
+      if (size.back() == 'K') size = std::to_string(std::stoi(size) + header) + "K";
+    EXPECT_EQ(PacketSizes(out), expected);
+  }
+  {
+    SCOPED_TRACE("audio");
+    const std::string audio = enginetest::AudioOnlyFile();
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out("joined.mkv");
+    const TJobResult result = RunJob(*engine, {audio, audio},
+                                     {{"acodec", "copy"}, {"absf", "pcm_rechunk=nb_out_samples=1000:pad=0"}}, out, true);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    // 2 × 88200 samples: 176 packets of 1000 samples and one of 400.
+    const std::vector<std::string> sizes = Entries(out, "a:0", "packet=size");
+    ASSERT_EQ(sizes.size(), 177u);
+    for (size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], "2000") << i;
+    EXPECT_EQ(sizes.back(), "800");
+    EXPECT_EQ(fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -f null - 2>&1"), "");
+  }
+}
+
 TEST_F(Transcode, BitstreamFiltersGiveUpHeldPacketsAtTheEnd) {
   // "pcm_rechunk" cuts the sound into packets of 1024 samples and holds the rest back until the
   // next packet or the end, where it pads the last one: 2 s at 44.1 kHz are 86 full packets and
@@ -220,25 +256,31 @@ TEST_F(Transcode, BitstreamFiltersGiveUpHeldPacketsAtTheEnd) {
 
 TEST_F(Transcode, BitstreamFilterOptionsReachTheFilter) {
   // 2 s at 44.1 kHz, 16-bit mono: the chunk size and the padding of the last chunk are options.
+  // The filter times its packets in samples; the muxer's stream counts milliseconds.
   struct TCase {
     const char* Filter;
     size_t Packets;
-    const char* Size;      // of every packet but the last
-    const char* LastSize;
+    int Size;      // bytes of every packet but the last
+    int LastSize;
   };
-  for (const TCase& c : {TCase{"pcm_rechunk=nb_out_samples=500", 177, "1000", "1000"},
-                         TCase{"pcm_rechunk=nb_out_samples=1000:pad=0", 89, "2000", "400"},
-                         TCase{"pcm_rechunk=pad=0:nb_out_samples=1000", 89, "2000", "400"}}) {
+  for (const TCase& c : {TCase{"pcm_rechunk=nb_out_samples=500", 177, 1000, 1000},
+                         TCase{"pcm_rechunk=nb_out_samples=1000:pad=0", 89, 2000, 400},
+                         TCase{"pcm_rechunk=pad=0:nb_out_samples=1000", 89, 2000, 400}}) {
     SCOPED_TRACE(c.Filter);
     auto engine = enginetest::NewEngine();
     const std::string out = Out("rechunked.mkv");
     const TJobResult result =
         RunJob(*engine, {enginetest::AudioOnlyFile()}, {{"acodec", "copy"}, {"absf", c.Filter}}, out);
     ASSERT_TRUE(result.Finished) << result.Error;
-    const std::vector<std::string> sizes = Entries(out, "a:0", "packet=size");
-    ASSERT_EQ(sizes.size(), c.Packets);
-    for (size_t i = 0; i + 1 < sizes.size(); ++i) EXPECT_EQ(sizes[i], c.Size) << i;
-    EXPECT_EQ(sizes.back(), c.LastSize);
+    const std::vector<std::string> packets = Entries(out, "a:0", "packet=pts_time,size");
+    ASSERT_EQ(packets.size(), c.Packets);
+    for (size_t i = 0; i < packets.size(); ++i) {
+      SCOPED_TRACE(packets[i]);
+      const size_t comma = packets[i].find(',');
+      EXPECT_EQ(std::stoi(packets[i].substr(comma + 1)), i + 1 < packets.size() ? c.Size : c.LastSize);
+      EXPECT_NEAR(Seconds(packets[i].substr(0, comma)), static_cast<double>(i * c.Size / 2) / 44100, 0.0011);
+    }
+    EXPECT_EQ(fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -f null - 2>&1"), "");
   }
 }
 
