@@ -377,6 +377,7 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
           AOst.error[plane] = 0;
           if (plane >= stats[5] || sideSize < 8 + 8 * static_cast<size_t>(plane + 1)) continue;
           for (int b = 7; b >= 0; --b) AOst.error[plane] = (AOst.error[plane] << 8) | stats[8 + 8 * plane + b];
+          AOst.owner->error_sum[plane] += AOst.error[plane];
         }
       }
     } else {

@@ -28,6 +28,9 @@ class TLineBuffer {
   char FText[1024] = {};
 };
 
+// Peak signal-to-noise ratio in dB of a squared error over its scale (inf without error).
+double Psnr(double AError, double AScale) { return -10.0 * std::log10(AError / AScale); }
+
 }  // namespace
 
 void TTranscoder::DoSubtitleOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVSubtitle* ASubtitle, int64_t APts) {
@@ -115,6 +118,22 @@ void TTranscoder::PrintReport(int AInputFileIndex, bool AIsLast) {
           const int qp = static_cast<int>(std::lround(quality));
           if (qp >= 0 && qp < static_cast<int>(E.Fqp_histogram.size())) ++E.Fqp_histogram[qp];
           for (int j = 0; j < 32; ++j) line.Append("%X", static_cast<int>(std::lround(std::log2(E.Fqp_histogram[j] + 1))));
+        }
+        const AVCodecContext* enc = ost.enc;
+        if (ost.encoding_needed && (enc->flags & AV_CODEC_FLAG_PSNR)) {
+          // The last report gives the whole run's figure, the others the last picture's.
+          line.Append("PSNR=");
+          double errors = 0, scales = 0;
+          for (int plane = 0; plane < 3; ++plane) {
+            const double error = static_cast<double>(AIsLast ? ost.owner->error_sum[plane] : ost.error[plane]);
+            double scale = static_cast<double>(enc->width) * enc->height * 255.0 * 255.0;
+            if (AIsLast) scale *= frameNumber;
+            if (plane > 0) scale /= 4;
+            errors += error;
+            scales += scale;
+            line.Append("%c:%2.2f ", "YUV"[plane], Psnr(error, scale));
+          }
+          line.Append("*:%2.2f ", Psnr(errors, scales));
         }
       }
     }

@@ -81,6 +81,7 @@ struct TAVOutputStream {
   AVFrame* filtered = nullptr;    // owned
   int64_t quality = 0;            // quality of the last encoded picture (lambda units)
   int64_t error[3] = {};          // squared error of the last encoded picture per plane (PSNR flag)
+  int64_t error_sum[3] = {};      // of the owner: squared errors of all its encoder's pictures
   char last_pict_type = '?';
   // audio
   SwrContext* swr = nullptr;      // owned

@@ -6,11 +6,15 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <regex>
 #include <sstream>
 
+#include "Src/FFmpegLogger.h"
 #include "TranscodeTestSupport.h"
 
 namespace {
@@ -128,6 +132,94 @@ TEST_F(Transcode, StatisticsFileThatCannotBeCreatedFailsTheJob) {
   const TJobResult result = RunJob(*engine, {TinyVideo()}, {{"vstats_file", stats}, {"vcodec", "mpeg4"}}, Out("x.avi"));
   EXPECT_FALSE(result.Finished);
   EXPECT_EQ(result.Error, "fopen fail: " + stats);
+}
+
+// ---- progress report ----
+
+// The engine's log lines that begin with APrefix, caught on the thread that logs them.
+class TLogCapture {
+ public:
+  explicit TLogCapture(std::string APrefix) : FPrefix(std::move(APrefix)) {
+    FWasInMainThread = GetLogger()->TriggerEventInMainThread();
+    GetLogger()->SetTriggerEventInMainThread(false);
+    GetLogger()->OnLog = [this](TObject*, DWORD, TLogLevel, const std::string& AText) {
+      std::lock_guard<std::mutex> guard(FLock);
+      if (AText.compare(0, FPrefix.size(), FPrefix) == 0) FLines.push_back(AText);
+    };
+  }
+  ~TLogCapture() {
+    GetLogger()->OnLog = nullptr;
+    GetLogger()->SetTriggerEventInMainThread(FWasInMainThread);
+  }
+  std::vector<std::string> Lines() {
+    std::lock_guard<std::mutex> guard(FLock);
+    return FLines;
+  }
+
+ private:
+  std::string FPrefix;
+  bool FWasInMainThread = true;
+  std::mutex FLock;
+  std::vector<std::string> FLines;
+};
+
+TEST_F(Transcode, ProgressLinesShowThePsnrWhenAsked) {
+  const std::regex format(
+      R"(frame= +(\d+) fps= *\d+ q=\d+\.\d (L?)(PSNR=Y:(\S+) U:(\S+) V:(\S+) \*:(\S+) )?size= *\d+kB time=.*)");
+  const std::regex statsFormat(R"(frame= +(\d+) q= +\S+ PSNR= +(\S+) .*)");
+  for (const bool psnr : {false, true}) {
+    SCOPED_TRACE(psnr ? "with PSNR" : "without PSNR");
+    auto engine = enginetest::NewEngine();
+    engine->ReportInterval = 0;  // a report after every packet
+    const std::string stats = Out("psnr.log");
+    TOptions options = {{"vstats_file", stats}, {"vcodec", "mpeg4"}, {"qscale", "5"}};
+    if (psnr) options.push_back({"psnr", "1"});
+    TLogCapture log("frame=");
+    const TJobResult result = RunJob(*engine, {TinyVideo()}, options, Out("psnr.avi"));
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const std::vector<std::string> lines = log.Lines();
+    ASSERT_GE(lines.size(), 10u);
+
+    // Each picture's luma figure as the statistics file gives it.
+    std::map<int, std::string> pictures;
+    if (psnr) {
+      std::ifstream in(stats);
+      for (std::string line; std::getline(in, line);) {
+        std::smatch m;
+        if (std::regex_match(line, m, statsFormat)) pictures[std::stoi(m[1])] = m[2];
+      }
+      ASSERT_EQ(pictures.size(), 25u);
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+      SCOPED_TRACE(lines[i]);
+      std::smatch m;
+      ASSERT_TRUE(std::regex_match(lines[i], m, format));
+      const bool last = i + 1 == lines.size();
+      EXPECT_EQ(m[2].matched && m[2].length() == 1, last);
+      ASSERT_EQ(m[3].matched, psnr);
+      if (!psnr) continue;
+      const double y = std::stod(m[4]), u = std::stod(m[5]), v = std::stod(m[6]), all = std::stod(m[7]);
+      for (const double figure : {y, u, v, all}) {
+        EXPECT_GT(figure, 20.0);
+        EXPECT_LT(figure, 99.0);
+      }
+      // The whole picture's figure lies between its planes'.
+      EXPECT_GE(all, std::min({y, u, v}) - 0.01);
+      EXPECT_LE(all, std::max({y, u, v}) + 0.01);
+      const int frame = std::stoi(m[1]);
+      if (!last) {
+        // A report in the run gives the last encoded picture's figure.
+        ASSERT_EQ(pictures.count(frame), 1u);
+        EXPECT_EQ(m[4].str(), pictures[frame]);
+      } else {
+        // The last one gives the figure of the whole run: the mean squared error of all pictures.
+        EXPECT_EQ(frame, 25);
+        double error = 0;
+        for (const auto& [number, figure] : pictures) error += std::pow(10.0, -std::stod(figure) / 10);
+        EXPECT_NEAR(y, -10 * std::log10(error / 25), 0.02);
+      }
+    }
+  }
 }
 
 // ---- bitstream filters ----
