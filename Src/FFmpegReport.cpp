@@ -47,7 +47,12 @@ void TTranscoder::DoSubtitleOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVS
     ASubtitle->pts = base + av::av_rescale_q(ASubtitle->start_display_time, AVRational{1, 1000}, AVRational{1, AV_TIME_BASE});
     ASubtitle->end_display_time -= ASubtitle->start_display_time;
     ASubtitle->start_display_time = 0;
+    // The second DVB packet clears the screen: the encoder is given the subtitle without its
+    // pictures (the rectangles stay the caller's, freed with the subtitle).
+    const unsigned rects = ASubtitle->num_rects;
+    if (i == 1) ASubtitle->num_rects = 0;
     const int size = av::avcodec_encode_subtitle(enc, E.FSubtitleBuf.data(), SubtitleBufferSize, ASubtitle);
+    ASubtitle->num_rects = rects;
     if (size < 0) throw FFmpegException("Subtitle encoding failed");
     AVPacket* pkt = enc_pkt;
     av::av_packet_unref(pkt);

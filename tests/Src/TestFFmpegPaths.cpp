@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -14,6 +15,9 @@
 #include <regex>
 #include <sstream>
 
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFormatStubs.h"
+#include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLogger.h"
 #include "TranscodeTestSupport.h"
 
@@ -55,6 +59,69 @@ std::string SubtitledVideo() {
   return fixtures::Make("tiny-subtitled.mkv", "-f lavfi -i testsrc=size=64x48:rate=25:duration=2 -i " +
                                                   fixtures::Quoted(srt.string()) +
                                                   " -map 0:v -map 1:s -c:v mpeg4 -c:s srt -f matroska");
+}
+
+// Three DVB subtitle cues (a 16x8 picture each; the encoder gives each page its own time-out) in
+// an MPEG transport stream, written through the libraries: the command-line tool cannot make
+// bitmap subtitles from text.
+std::string DvbSubtitles() {
+  const fs::path target = fixtures::Folder() / "tiny-dvbsub.ts";
+  if (fs::exists(target)) return target.string();
+  const std::string temporary = target.string() + "." + std::to_string(::getpid());
+  const AVCodec* codec = av::avcodec_find_encoder(AV_CODEC_ID_DVB_SUBTITLE);
+  if (!codec) throw std::runtime_error("no DVB subtitle encoder");
+  std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)> enc(av::avcodec_alloc_context3(codec),
+                                                                  [](AVCodecContext* c) { av::avcodec_free_context(&c); });
+  enc->width = 720;
+  enc->height = 576;
+  enc->time_base = AVRational{1, 90000};
+  if (av::avcodec_open2(enc.get(), codec, nullptr) < 0) throw std::runtime_error("cannot open the DVB encoder");
+  AVFormatContext* context = nullptr;
+  av::avformat_alloc_output_context2(&context, nullptr, "mpegts", temporary.c_str());
+  std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> oc(context, [](AVFormatContext* c) {
+    if (c->pb) av::avio_closep(&c->pb);
+    av::avformat_free_context(c);
+  });
+  AVStream* st = av::avformat_new_stream(oc.get(), nullptr);
+  av::avcodec_parameters_from_context(st->codecpar, enc.get());
+  st->time_base = enc->time_base;
+  if (av::avio_open2(&oc->pb, temporary.c_str(), AVIO_FLAG_WRITE, nullptr, nullptr) < 0 ||
+      av::avformat_write_header(oc.get(), nullptr) < 0)
+    throw std::runtime_error("cannot write " + temporary);
+  std::vector<uint8_t> buffer(1 << 16);
+  for (const int64_t start : {100, 700, 1300}) {  // milliseconds
+    AVSubtitle sub{};
+    sub.end_display_time = 400;
+    sub.pts = start * 1000;
+    sub.num_rects = 1;
+    sub.rects = static_cast<AVSubtitleRect**>(av::av_mallocz(sizeof(AVSubtitleRect*)));
+    AVSubtitleRect* rect = sub.rects[0] = static_cast<AVSubtitleRect*>(av::av_mallocz(sizeof(AVSubtitleRect)));
+    rect->type = SUBTITLE_BITMAP;
+    rect->x = 100;
+    rect->y = 500;
+    rect->w = 16;
+    rect->h = 8;
+    rect->nb_colors = 4;
+    rect->linesize[0] = 16;
+    rect->data[0] = static_cast<uint8_t*>(av::av_mallocz(16 * 8));
+    rect->data[1] = static_cast<uint8_t*>(av::av_mallocz(4 * 4));
+    for (int i = 0; i < 16 * 8; ++i) rect->data[0][i] = static_cast<uint8_t>((i / 3) % 4);
+    const uint32_t palette[4] = {0x00000000, 0xFFFFFFFF, 0xFF000000, 0xFFFF0000};
+    std::memcpy(rect->data[1], palette, sizeof palette);
+    const int size = av::avcodec_encode_subtitle(enc.get(), buffer.data(), static_cast<int>(buffer.size()), &sub);
+    av::avsubtitle_free(&sub);
+    if (size <= 0) throw std::runtime_error("DVB subtitle encoding failed");
+    std::unique_ptr<AVPacket, void (*)(AVPacket*)> pkt(av::av_packet_alloc(), [](AVPacket* p) { av::av_packet_free(&p); });
+    av::av_new_packet(pkt.get(), size);
+    std::memcpy(pkt->data, buffer.data(), size);
+    pkt->pts = pkt->dts = start * 90;
+    pkt->duration = 400 * 90;
+    if (av::av_interleaved_write_frame(oc.get(), pkt.get()) < 0) throw std::runtime_error("cannot write a cue");
+  }
+  av::av_write_trailer(oc.get());
+  oc.reset();
+  fs::rename(temporary, target);
+  return target.string();
 }
 
 std::vector<std::string> Lines(const std::string& AText) {
@@ -442,6 +509,35 @@ TEST_F(Transcode, TextSubtitlesAreEncodedIntoTheOutput) {
         fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -map 0:s:0 -f srt - 2>&1");
     for (const char* cue : {"First cue", "Second cue", "Third cue"}) EXPECT_NE(text.find(cue), std::string::npos) << text;
   }
+}
+
+TEST_F(Transcode, DvbSubtitlesAreDrawnAndThenCleared) {
+  // Each cue becomes two packets: one that draws the picture and, when its display time is over,
+  // one without pictures that clears the screen.
+  const std::string input = DvbSubtitles();
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("dvbsub.ts");
+  const TJobResult result = RunJob(*engine, {input}, {{"scodec", "dvbsub"}}, out);
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const std::regex subtitle(R"(subtitle\|.*\|pts=(\d+)\|.*\|end_display_time=(\d+)\|num_rects=(\d+))");
+  struct TSubtitle {
+    int64_t Pts, Shown, Rects;  // microseconds, milliseconds, pictures
+  };
+  auto subtitles = [&](const std::string& AFile) {
+    std::vector<TSubtitle> found;
+    for (const std::string& line : Lines(fixtures::Run("ffprobe -v error -show_frames -of compact " + fixtures::Quoted(AFile)))) {
+      std::smatch m;
+      if (std::regex_match(line, m, subtitle)) found.push_back({std::stoll(m[1]), std::stoll(m[2]), std::stoll(m[3])});
+    }
+    return found;
+  };
+  const std::vector<TSubtitle> cues = subtitles(input);
+  ASSERT_EQ(cues.size(), 3u);
+  const std::vector<TSubtitle> written = subtitles(out);
+  ASSERT_EQ(written.size(), 6u);
+  for (size_t i = 0; i < written.size(); ++i) EXPECT_EQ(written[i].Rects, i % 2 == 0 ? 1 : 0) << i;
+  // The clearing packet comes when the cue's display time (as the stream's page says) is over.
+  EXPECT_EQ(written[1].Pts - written[0].Pts, cues[0].Shown * 1000);
 }
 
 // ---- frame hooks ----
