@@ -172,7 +172,10 @@ void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
   const bool postHooks = !E.PostHooks().Empty();
   for (int i = 0; i < count; ++i) {
     if (i > 0 && E.FBroken) break;
-    if (E.Ftop_field_first >= 0) APicture->top_field_first = E.Ftop_field_first;
+    // The field order matters only to an interlaced encoding; a progressive one keeps the
+    // input picture's.
+    if (E.Ftop_field_first >= 0 && (enc->flags & (AV_CODEC_FLAG_INTERLACED_DCT | AV_CODEC_FLAG_INTERLACED_ME)))
+      APicture->top_field_first = E.Ftop_field_first;
     // The quantiser the job asked for ("qscale": the encoder's global quality); the quality of
     // the last encoded picture is only reported, never fed back.
     APicture->quality = E.Fsame_quality ? AIst.quality : enc->global_quality;

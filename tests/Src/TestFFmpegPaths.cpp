@@ -289,6 +289,31 @@ TEST_F(Transcode, ProgressLinesShowThePsnrWhenAsked) {
   }
 }
 
+// ---- field order ----
+
+TEST_F(Transcode, ForcedFieldOrderAppliesToInterlacedEncodingOnly) {
+  // The clip is progressive (top field not first). MPEG-2 writes each picture's field order.
+  struct TCase {
+    const char* Flags;  // video codec flags, "" for none
+    const char* Top;    // "top" option, "" for none
+    const char* FirstField;  // the decoded pictures' top_field_first
+  };
+  for (const TCase& c : {TCase{"", "1", "0"}, TCase{"+ildct", "1", "1"}, TCase{"+ilme", "1", "1"},
+                         TCase{"+ildct", "0", "0"}, TCase{"+ildct", "", "0"}}) {
+    SCOPED_TRACE(std::string("flags ") + c.Flags + ", top " + c.Top);
+    auto engine = enginetest::NewEngine();
+    TOptions options = {{"vcodec", "mpeg2video"}};
+    if (*c.Flags) options.push_back({"flags", c.Flags});
+    if (*c.Top) options.push_back({"top", c.Top});
+    const std::string out = Out("fields.mpg");
+    const TJobResult result = RunJob(*engine, {TinyVideo()}, options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const std::vector<std::string> frames = Entries(out, "v:0", "frame=top_field_first");
+    ASSERT_EQ(frames.size(), 25u);
+    for (const std::string& frame : frames) EXPECT_EQ(frame.substr(0, frame.find(',')), c.FirstField);
+  }
+}
+
 // ---- bitstream filters ----
 
 TEST_F(Transcode, BitstreamFiltersRewriteCopiedStreams) {
