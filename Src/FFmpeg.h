@@ -95,15 +95,15 @@ struct TRcOverride {
 
 // One filter of a bitstream filter chain with the private options given for it, in the order
 // given.
-struct TBitstreamFilterSpec {
+struct TBitstreamFilterEntry {
   const AVBitStreamFilter* filter = nullptr;
   std::vector<std::pair<std::string, std::string>> options;  // name, value
 };
 
-// Sets the options of ASpec on a filter context allocated for ASpec's filter (before
+// Sets the options of AEntry on a filter context allocated for AEntry's filter (before
 // av_bsf_init). An option the filter does not know or a value it refuses raises FFmpegException
 // naming both.
-void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterSpec& ASpec);
+void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterEntry& AEntry);
 
 // Frees a dictionary of the libraries.
 struct TDictionaryDeleter {
@@ -126,7 +126,7 @@ struct TOutputStreamSetup {
   const AVCodec* codec = nullptr;     // the chosen encoder (named or the format's default); null for a copy
   bool codec_named = false;           // the encoder was chosen by name
   AVDictionary* codec_opts = nullptr;  // owned; encoder-private options for avcodec_open2
-  std::vector<TBitstreamFilterSpec> bitstream_filters;  // in chain order
+  std::vector<TBitstreamFilterEntry> bitstream_filters;  // in chain order
   std::vector<TRcOverride> rc_override;  // as parsed (also copied into enc)
 };
 
@@ -446,7 +446,7 @@ class TCustomFFmpeg : public TObject {
   std::vector<int64_t> Finput_files_ts_offset;
   std::vector<const AVCodec*> Finput_codecs;  // per input stream, decoders forced by name
   std::vector<const AVCodec*> Foutput_codecs; // per output stream, encoders chosen by name
-  std::vector<TBitstreamFilterSpec> Fvideo_bitstream_filters, Faudio_bitstream_filters,
+  std::vector<TBitstreamFilterEntry> Fvideo_bitstream_filters, Faudio_bitstream_filters,
       Fsubtitle_bitstream_filters;
   bool FEnableFilter = false;
   bool Fdo_benchmark = false;

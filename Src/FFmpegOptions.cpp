@@ -296,7 +296,7 @@ void TCustomFFmpeg::OptFrameAspectRatio(const std::string& AValue) {
   } else {
     ratio = StrToFloatDef(AValue, 0);
   }
-  if (ratio == 0) throw FFmpegException("Incorrect aspect ratio specification.");
+  if (ratio == 0) throw FFmpegException("Incorrect aspect ratio value.");
   Fframe_aspect_ratio = static_cast<float>(ratio);
 }
 
@@ -432,15 +432,15 @@ void TCustomFFmpeg::OptVideoFilters(const std::string& AValue) {
   if (!AValue.empty()) Fvfilters = AValue;
 }
 
-void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterSpec& ASpec) {
-  for (const auto& [name, value] : ASpec.options) {
+void ApplyBitstreamFilterOptions(AVBSFContext* ABsf, const TBitstreamFilterEntry& AEntry) {
+  for (const auto& [name, value] : AEntry.options) {
     // The filter context's class hands the search on to the filter's own options.
     const int result = av::av_opt_set(ABsf, name.c_str(), value.c_str(), AV_OPT_SEARCH_CHILDREN);
     if (result == AVERROR_OPTION_NOT_FOUND)
-      throw FFmpegException(Printf("Bitstream filter %s has no option %s", ASpec.filter->name, name.c_str()));
+      throw FFmpegException(Printf("Bitstream filter %s has no option %s", AEntry.filter->name, name.c_str()));
     if (result < 0)
       throw FFmpegException(Printf("Invalid value \"%s\" for option %s of bitstream filter %s", value.c_str(),
-                                   name.c_str(), ASpec.filter->name));
+                                   name.c_str(), AEntry.filter->name));
   }
 }
 
@@ -448,9 +448,9 @@ void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::stri
   if (AValue.empty() || AValue[0] == '=') return;
   const size_t equal = AValue.find('=');
   const std::string name = AValue.substr(0, equal);
-  TBitstreamFilterSpec spec;
-  spec.filter = av::av_bsf_get_by_name(name.c_str());
-  if (!spec.filter) throw FFmpegException("Unknown bitstream filter " + Trim(AValue));
+  TBitstreamFilterEntry entry;
+  entry.filter = av::av_bsf_get_by_name(name.c_str());
+  if (!entry.filter) throw FFmpegException("Unknown bitstream filter " + Trim(AValue));
   if (equal != std::string::npos) {
     // "option=value" pairs separated by ':'; a backslash takes the next character as it is.
     std::vector<std::string> pairs(1);
@@ -469,20 +469,20 @@ void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::stri
         throw FFmpegException(
             Printf("Invalid option \"%s\" for bitstream filter %s (option=value expected)", pair.c_str(),
                    name.c_str()));
-      spec.options.emplace_back(pair.substr(0, split), pair.substr(split + 1));
+      entry.options.emplace_back(pair.substr(0, split), pair.substr(split + 1));
     }
     // Checked now, on a context of its own, so that a mistake fails the option rather than the
     // run; values the filter checks only when it starts are refused when the run opens it.
     AVBSFContext* context = nullptr;
-    if (av::av_bsf_alloc(spec.filter, &context) < 0) throw FFmpegException("av_mallocz fail");
+    if (av::av_bsf_alloc(entry.filter, &context) < 0) throw FFmpegException("av_mallocz fail");
     const std::unique_ptr<AVBSFContext, void (*)(AVBSFContext*)> probe(
         context, [](AVBSFContext* ABsf) { av::av_bsf_free(&ABsf); });
-    ApplyBitstreamFilterOptions(probe.get(), spec);
+    ApplyBitstreamFilterOptions(probe.get(), entry);
   }
   auto& chain = !AName.empty() && AName[0] == 'v'   ? Fvideo_bitstream_filters
                 : !AName.empty() && AName[0] == 'a' ? Faudio_bitstream_filters
                                                     : Fsubtitle_bitstream_filters;
-  chain.push_back(std::move(spec));
+  chain.push_back(std::move(entry));
 }
 
 // ---- times ----
@@ -490,7 +490,7 @@ void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::stri
 int64_t TCustomFFmpeg::ParseTimeOrDie(const std::string& AOptName, const std::string& AText, bool AIsDuration) {
   int64_t time = 0;
   if (av::av_parse_time(&time, AText.c_str(), AIsDuration ? 1 : 0) < 0)
-    throw FFmpegException(Printf("Invalid %s specification for %s: %s", AIsDuration ? "duration" : "date",
+    throw FFmpegException(Printf("Invalid %s value for %s: %s", AIsDuration ? "duration" : "date",
                                  AOptName.c_str(), AText.c_str()));
   return time;
 }

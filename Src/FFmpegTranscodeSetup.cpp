@@ -220,12 +220,12 @@ void TTranscoder::CopySubtitleHeader(TAVOutputStream& AOst, const TAVInputStream
 void TTranscoder::OpenBitstreamFilters(TAVOutputStream& AOst) {
   const AVCodecParameters* par = AOst.st->codecpar;
   AVRational timeBase = AOst.st->time_base;
-  for (const TBitstreamFilterSpec& spec : AOst.setup->bitstream_filters) {
-    const AVBitStreamFilter* filter = spec.filter;
+  for (const TBitstreamFilterEntry& entry : AOst.setup->bitstream_filters) {
+    const AVBitStreamFilter* filter = entry.filter;
     AVBSFContext* bsf = nullptr;
     if (av::av_bsf_alloc(filter, &bsf) < 0) throw FFmpegException("av_mallocz fail");
     AOst.bsfs.push_back(bsf);
-    ApplyBitstreamFilterOptions(bsf, spec);
+    ApplyBitstreamFilterOptions(bsf, entry);
     av::avcodec_parameters_copy(bsf->par_in, AOst.bsfs.size() == 1 ? par : AOst.bsfs[AOst.bsfs.size() - 2]->par_out);
     bsf->time_base_in = timeBase;
     const int result = av::av_bsf_init(bsf);

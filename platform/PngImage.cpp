@@ -107,7 +107,7 @@ bool ReadPixels(png_structp png, png_bytepp rows) {
   return true;
 }
 
-struct WriteSpec {
+struct PngLayout {
   int width = 0, height = 0, colorType = 0;
   int paletteCount = 0;
   png_color palette[256] = {};
@@ -117,15 +117,15 @@ struct WriteSpec {
   png_color_16 trnsColor = {};
 };
 
-bool WritePng(png_structp png, png_infop info, const WriteSpec* spec, png_bytepp rows) {
+bool WritePng(png_structp png, png_infop info, const PngLayout* layout, png_bytepp rows) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_set_IHDR(png, info, spec->width, spec->height, 8, spec->colorType, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, layout->width, layout->height, 8, layout->colorType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (spec->colorType == PNG_COLOR_TYPE_PALETTE) {
-    png_set_PLTE(png, info, spec->palette, spec->paletteCount);
-    if (spec->trnsCount > 0) png_set_tRNS(png, info, spec->trnsAlpha, spec->trnsCount, nullptr);
-  } else if (spec->hasTrnsColor) {
-    png_set_tRNS(png, info, nullptr, 0, &spec->trnsColor);
+  if (layout->colorType == PNG_COLOR_TYPE_PALETTE) {
+    png_set_PLTE(png, info, layout->palette, layout->paletteCount);
+    if (layout->trnsCount > 0) png_set_tRNS(png, info, layout->trnsAlpha, layout->trnsCount, nullptr);
+  } else if (layout->hasTrnsColor) {
+    png_set_tRNS(png, info, nullptr, 0, &layout->trnsColor);
   }
   png_write_info(png, info);
   png_write_image(png, rows);
@@ -232,41 +232,41 @@ std::vector<std::uint8_t> Encode(const Image& image) {
       image.bgra.size() != static_cast<std::size_t>(image.width) * image.height * 4)
     throw EInvalidGraphic("Cannot write a PNG picture of " + std::to_string(image.width) + " x " +
                           std::to_string(image.height) + " pixels from " + std::to_string(image.bgra.size()) + " bytes");
-  auto spec = std::make_unique<WriteSpec>();
-  spec->width = image.width;
-  spec->height = image.height;
-  spec->colorType = image.colorType;
+  auto layout = std::make_unique<PngLayout>();
+  layout->width = image.width;
+  layout->height = image.height;
+  layout->colorType = image.colorType;
   const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
   const std::uint8_t* src = image.bgra.data();
 
   std::vector<std::uint8_t> samples;
   int channels = 0;
-  if (spec->colorType == kPalette) {
+  if (layout->colorType == kPalette) {
     // The palette of the picture's colours, in order of first appearance.
     std::map<std::uint32_t, int> indexOf;
     samples.resize(pixels);
-    for (std::size_t i = 0; i < pixels && spec->colorType == kPalette; ++i) {
+    for (std::size_t i = 0; i < pixels && layout->colorType == kPalette; ++i) {
       const std::uint8_t* p = src + i * 4;
       const std::uint32_t key = p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-      auto [it, added] = indexOf.emplace(key, spec->paletteCount);
+      auto [it, added] = indexOf.emplace(key, layout->paletteCount);
       if (added) {
-        if (spec->paletteCount == 256) {
-          spec->colorType = kRgbAlpha;
+        if (layout->paletteCount == 256) {
+          layout->colorType = kRgbAlpha;
           break;
         }
-        spec->palette[spec->paletteCount] = {p[2], p[1], p[0]};
-        spec->trnsAlpha[spec->paletteCount] = p[3];
-        if (p[3] != 255) spec->trnsCount = spec->paletteCount + 1;
-        ++spec->paletteCount;
+        layout->palette[layout->paletteCount] = {p[2], p[1], p[0]};
+        layout->trnsAlpha[layout->paletteCount] = p[3];
+        if (p[3] != 255) layout->trnsCount = layout->paletteCount + 1;
+        ++layout->paletteCount;
       }
       samples[i] = static_cast<std::uint8_t>(it->second);
     }
     channels = 1;
   }
-  if (spec->colorType != kPalette) {
-    if (spec->colorType != kGray && spec->colorType != kGrayAlpha && spec->colorType != kRgb) spec->colorType = kRgbAlpha;
-    const bool gray = spec->colorType == kGray || spec->colorType == kGrayAlpha;
-    const bool alpha = spec->colorType == kGrayAlpha || spec->colorType == kRgbAlpha;
+  if (layout->colorType != kPalette) {
+    if (layout->colorType != kGray && layout->colorType != kGrayAlpha && layout->colorType != kRgb) layout->colorType = kRgbAlpha;
+    const bool gray = layout->colorType == kGray || layout->colorType == kGrayAlpha;
+    const bool alpha = layout->colorType == kGrayAlpha || layout->colorType == kRgbAlpha;
     channels = (gray ? 1 : 3) + (alpha ? 1 : 0);
     samples.resize(pixels * channels);
     std::uint8_t* d = samples.data();
@@ -282,12 +282,12 @@ std::vector<std::uint8_t> Encode(const Image& image) {
       if (alpha) *d++ = p[3];
     }
     if (!alpha && image.transparency == Transparency::Bit) {
-      spec->hasTrnsColor = true;
+      layout->hasTrnsColor = true;
       const std::uint32_t c = image.transparentColor;
-      spec->trnsColor.red = c & 0xFF;
-      spec->trnsColor.green = (c >> 8) & 0xFF;
-      spec->trnsColor.blue = (c >> 16) & 0xFF;
-      spec->trnsColor.gray = c & 0xFF;
+      layout->trnsColor.red = c & 0xFF;
+      layout->trnsColor.green = (c >> 8) & 0xFF;
+      layout->trnsColor.blue = (c >> 16) & 0xFF;
+      layout->trnsColor.gray = c & 0xFF;
     }
   }
   std::vector<png_bytep> rows(image.height);
@@ -302,7 +302,7 @@ std::vector<std::uint8_t> Encode(const Image& image) {
   guard.info = png_create_info_struct(guard.png);
   if (guard.info == nullptr) throw EInvalidGraphic("Cannot write a PNG picture: the encoder cannot start");
   png_set_write_fn(guard.png, &state, OnWrite, OnFlush);
-  if (!WritePng(guard.png, guard.info, spec.get(), rows.data()))
+  if (!WritePng(guard.png, guard.info, layout.get(), rows.data()))
     throw EInvalidGraphic(std::string("Cannot write a PNG picture: ") + state.message);
   return out;
 }

@@ -438,7 +438,7 @@ TEST_F(Convexa, ARejectedValueFailsTheOutputWithItsMessage) {
   };
   for (const TCase& c : {TCase{[](TOutputOptions& o) { o.FrameRate = "abc"; }, "Incorrect frame rate"},
                          TCase{[](TOutputOptions& o) { o.FrameSize = "huge"; }, "Incorrect frame size"},
-                         TCase{[](TOutputOptions& o) { o.FrameAspectRatio = "x"; }, "Incorrect aspect ratio specification."},
+                         TCase{[](TOutputOptions& o) { o.FrameAspectRatio = "x"; }, "Incorrect aspect ratio value."},
                          TCase{[](TOutputOptions& o) { o.AudioTag = "abc"; }, "audio tag parameter must be 4 chars"},
                          TCase{[](TOutputOptions& o) { o.ExtOptions = "pass=3"; }, "pass number can be only 1 or 2"}}) {
     SCOPED_TRACE(c.Message);
