@@ -42,7 +42,9 @@ TEST_P(VideoConversion, ProducesTheAskedStreams) {
   EXPECT_EQ(StreamValue(probe, "video", "codec_name"), c.VideoCodec);
   EXPECT_EQ(StreamValue(probe, "video", "width"), std::to_string(c.Width));
   EXPECT_EQ(StreamValue(probe, "video", "height"), std::to_string(c.Height));
-  if (*c.FrameRate) EXPECT_EQ(StreamValue(probe, "video", "r_frame_rate"), c.FrameRate);
+  if (*c.FrameRate) {
+    EXPECT_EQ(StreamValue(probe, "video", "r_frame_rate"), c.FrameRate);
+  }
   EXPECT_EQ(StreamValue(probe, "audio", "codec_name"), c.AudioCodec);
   EXPECT_EQ(StreamValue(probe, "audio", "sample_rate"), std::to_string(c.SampleRate));
   EXPECT_EQ(StreamValue(probe, "audio", "channels"), std::to_string(c.Channels));
