@@ -74,11 +74,18 @@ void TSizeConstraints::SetMinHeight(int Value) { min_height_ = std::max(0, Value
 void TSizeConstraints::SetMaxWidth(int Value) { max_width_ = std::max(0, Value); Changed(); }
 void TSizeConstraints::SetMaxHeight(int Value) { max_height_ = std::max(0, Value); Changed(); }
 
+namespace {
+// Cuts a size to the limits (0 as a maximum: none); the minimum wins over the maximum.
+void ClampSize(int& Width, int& Height, int MinWidth, int MinHeight, int MaxWidth, int MaxHeight) {
+  if (MaxWidth > 0 && Width > MaxWidth) Width = MaxWidth;
+  if (MaxHeight > 0 && Height > MaxHeight) Height = MaxHeight;
+  if (Width < MinWidth) Width = MinWidth;
+  if (Height < MinHeight) Height = MinHeight;
+}
+}  // namespace
+
 void TSizeConstraints::Apply(int& Width, int& Height) const {
-  if (max_width_ > 0 && Width > max_width_) Width = max_width_;
-  if (max_height_ > 0 && Height > max_height_) Height = max_height_;
-  if (Width < min_width_) Width = min_width_;
-  if (Height < min_height_) Height = min_height_;
+  ClampSize(Width, Height, min_width_, min_height_, max_width_, max_height_);
 }
 
 void TSizeConstraints::Assign(TPersistent* Source) {
@@ -192,10 +199,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   int min_w = constraints_->MinWidth(), min_h = constraints_->MinHeight();
   int max_w = constraints_->MaxWidth(), max_h = constraints_->MaxHeight();
   ConstrainedResize(min_w, min_h, max_w, max_h);
-  if (max_w > 0 && AWidth > max_w) AWidth = max_w;
-  if (max_h > 0 && AHeight > max_h) AHeight = max_h;
-  AWidth = std::max(AWidth, min_w);
-  AHeight = std::max(AHeight, min_h);
+  ClampSize(AWidth, AHeight, min_w, min_h, max_w, max_h);
   if (!CanResize(AWidth, AHeight)) {
     AWidth = width_;
     AHeight = height_;
