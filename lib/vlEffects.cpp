@@ -18,14 +18,7 @@ namespace {
 
 // ---- Arithmetic helpers ------------------------------------------------------------------------
 
-// Round half to even, saturated to the int range (so absurd factors cannot overflow).
-int RoundEven(double v) {
-  if (!(v == v)) return 0;
-  const double r = std::nearbyint(v);
-  if (r >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (r <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return static_cast<int>(r);
-}
+using vlutils_detail::RoundEven;
 
 std::uint8_t ClampByte(int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); }
 
@@ -274,26 +267,6 @@ void ForEachTile(const TRect& DstRect, const TRect& SrcRect, const TRect& Visibl
     }
   }
 }
-
-// A memory device context with a bitmap selected for the life of the object.
-class SelectedDC {
- public:
-  explicit SelectedDC(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
-    if (dc_) old_ = SelectObject(dc_, bitmap);
-  }
-  ~SelectedDC() {
-    if (!dc_) return;
-    if (old_) SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  SelectedDC(const SelectedDC&) = delete;
-  SelectedDC& operator=(const SelectedDC&) = delete;
-  [[nodiscard]] HDC Get() const { return old_ ? dc_ : nullptr; }
-
- private:
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
 
 void WriteInt32(TStream* s, std::int32_t v) { s->WriteBuffer(&v, 4); }
 std::int32_t ReadInt32(TStream* s) {

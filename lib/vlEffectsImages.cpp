@@ -7,19 +7,15 @@
 #include <limits>
 
 #include "lib/vlEffects.h"
+#include "lib/vlUtils.h"
 #include "platform/Canvas.h"
 #include "platform/Colors.h"
 #include "platform/Surface.h"
 
 namespace {
 
-int RoundEven(double v) {
-  if (!(v == v)) return 0;
-  const double r = std::nearbyint(v);
-  if (r >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
-  if (r <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
-  return static_cast<int>(r);
-}
+using vlutils_detail::RoundEven;
+using vlutils_detail::SelectedBitmap;
 
 std::uint8_t Channel(double v) { return static_cast<std::uint8_t>(std::clamp(RoundEven(v), 0, 255)); }
 
@@ -27,25 +23,6 @@ std::uint8_t Channel(double v) { return static_cast<std::uint8_t>(std::clamp(Rou
 void Mix(std::uint8_t* own, const std::uint8_t* other, double t) {
   for (int c = 0; c < 3; ++c) own[c] = Channel(own[c] * t + other[c] * (1.0 - t));
 }
-
-class SelectedBitmap {
- public:
-  explicit SelectedBitmap(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
-    if (dc_) old_ = SelectObject(dc_, bitmap);
-  }
-  ~SelectedBitmap() {
-    if (!dc_) return;
-    if (old_) SelectObject(dc_, old_);
-    DeleteDC(dc_);
-  }
-  SelectedBitmap(const SelectedBitmap&) = delete;
-  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-  [[nodiscard]] HDC Get() const { return old_ ? dc_ : nullptr; }
-
- private:
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-};
 
 }  // namespace
 
@@ -632,31 +609,23 @@ void DrawReflectionText(HDC DC, TRect Rect, const std::string& Text, UINT Flags,
 
 // ---- Canvas forms ------------------------------------------------------------------------------
 
-namespace {
-// The canvas's context with its font and font colour in place.
-HDC TextContext(TCanvas* Canvas) {
-  HDC dc = Canvas->Handle();
-  SelectObject(dc, Canvas->Font()->Handle());
-  SetTextColor(dc, ColorToRGB(Canvas->Font()->Color()));
-  return dc;
-}
-}  // namespace
+using vlutils_detail::CanvasTextContext;
 
 int DrawGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset, TColor GlowColor,
                  int GlowSize) {
-  return Canvas ? DrawGlowText(TextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize) : 0;
+  return Canvas ? DrawGlowText(CanvasTextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize) : 0;
 }
 
 void DrawThickGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int GlowOffset,
                        TColor GlowColor, int GlowSize) {
-  if (Canvas) DrawThickGlowText(TextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize);
+  if (Canvas) DrawThickGlowText(CanvasTextContext(Canvas), Rect, Text, Flags, GlowOffset, GlowColor, GlowSize);
 }
 
 int DrawVistaGlowText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, TColor GlowColor) {
-  return Canvas ? DrawVistaGlowText(TextContext(Canvas), Rect, Text, Flags, GlowColor) : 0;
+  return Canvas ? DrawVistaGlowText(CanvasTextContext(Canvas), Rect, Text, Flags, GlowColor) : 0;
 }
 
 void DrawReflectionText(TCanvas* Canvas, TRect Rect, const std::string& Text, UINT Flags, int ReflectionOffset,
                         TColor ReflectionColor) {
-  if (Canvas) DrawReflectionText(TextContext(Canvas), Rect, Text, Flags, ReflectionOffset, ReflectionColor);
+  if (Canvas) DrawReflectionText(CanvasTextContext(Canvas), Rect, Text, Flags, ReflectionOffset, ReflectionColor);
 }

@@ -12,8 +12,10 @@
 //
 // GUI thread only.
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -148,6 +150,41 @@ void DrawImageAndTextCore(HDC DC, const TRect& ARect, int AMargin, int ASpacing,
                           const std::string& ACaption, TSize Image, int MarkerWidth,
                           const std::function<void(TPoint)>& DrawImage, bool ADown, bool ACentreText,
                           bool ADrawColorMarker, TColor AColorMarkerValue, bool AShiftMarkerWhenDown);
+
+// The canvas's context with its font and font colour in place, for text drawn through the
+// context forms behind the canvas's back. Canvas must not be null.
+HDC CanvasTextContext(TCanvas* Canvas);
+
+// Round half to even, saturated to the int range (so absurd factors cannot overflow); NaN
+// gives 0. Inline: the effects call it once a pixel.
+[[nodiscard]] inline int RoundEven(double v) {
+  if (!(v == v)) return 0;
+  const double r = std::nearbyint(v);
+  if (r >= static_cast<double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (r <= static_cast<double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(r);
+}
+
+// A memory device context with a bitmap selected for the life of the object. Get() is null
+// when the context could not be made or the bitmap could not be selected.
+class SelectedBitmap {
+ public:
+  explicit SelectedBitmap(HBITMAP bitmap) : dc_(CreateCompatibleDC(nullptr)) {
+    if (dc_) old_ = SelectObject(dc_, bitmap);
+  }
+  ~SelectedBitmap() {
+    if (!dc_) return;
+    if (old_) SelectObject(dc_, old_);
+    DeleteDC(dc_);
+  }
+  SelectedBitmap(const SelectedBitmap&) = delete;
+  SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+  [[nodiscard]] HDC Get() const { return old_ ? dc_ : nullptr; }
+
+ private:
+  HDC dc_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+};
 }  // namespace vlutils_detail
 
 // ---- Text and stream conversions ---------------------------------------------------------------

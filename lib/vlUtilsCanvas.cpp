@@ -7,15 +7,16 @@
 #include "platform/Colors.h"
 #include "platform/ImageList.h"
 
-namespace {
-
-// The canvas's context with its font and font colour in place, for text drawn behind its back.
-HDC TextContext(TCanvas* Canvas) {
+HDC vlutils_detail::CanvasTextContext(TCanvas* Canvas) {
   HDC dc = Canvas->Handle();
   SelectObject(dc, Canvas->Font()->Handle());
   SetTextColor(dc, ColorToRGB(Canvas->Font()->Color()));
   return dc;
 }
+
+namespace {
+
+using vlutils_detail::CanvasTextContext;
 
 void DrawImageOrGlyph(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
                       const std::string& ACaption, int AImageIndex, TCustomImageList* AImageList, bool ADown,
@@ -25,7 +26,7 @@ void DrawImageOrGlyph(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpa
   const TSize image = hasImage ? TSize{AImageList->Width(), AImageList->Height()} : TSize{0, 0};
   Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
   vlutils_detail::DrawImageAndTextCore(
-      TextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, image, image.cx,
+      CanvasTextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, image, image.cx,
       [&](TPoint p) { AImageList->Draw(Canvas, p.X, p.Y, AImageIndex, AEnabled); }, ADown, ACentreText,
       ADrawColorMarker, AColorMarkerValue, false);
 }
@@ -51,36 +52,36 @@ void DrawGlyphAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpa
                       bool ADrawColorMarker, TColor AColorMarkerValue) {
   if (!Canvas) return;
   Canvas->Brush()->SetStyle(TBrushStyle::bsClear);
-  DrawGlyphAndText(TextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, AGlyph, ANumGlyphs, AGlyphNum,
+  DrawGlyphAndText(CanvasTextContext(Canvas), ARect, AMargin, ASpacing, ALayout, ACaption, AGlyph, ANumGlyphs, AGlyphNum,
                    ADown, ADrawColorMarker, AColorMarkerValue);
 }
 
 int DrawTextWide(TCanvas* Canvas, const std::string& Text, TRect& Rect, UINT Flags) {
-  return Canvas ? DrawTextWide(TextContext(Canvas), Text, Rect, Flags) : 0;
+  return Canvas ? DrawTextWide(CanvasTextContext(Canvas), Text, Rect, Flags) : 0;
 }
 int CalcTextWidth(TCanvas* Canvas, const std::string& Text) {
-  return Canvas ? CalcTextWidth(TextContext(Canvas), Text) : 0;
+  return Canvas ? CalcTextWidth(CanvasTextContext(Canvas), Text) : 0;
 }
 int CalcTextHeight(TCanvas* Canvas, const std::string& Text) {
-  return Canvas ? CalcTextHeight(TextContext(Canvas), Text) : 0;
+  return Canvas ? CalcTextHeight(CanvasTextContext(Canvas), Text) : 0;
 }
 void FitTextWithEllipsisW(TCanvas* Canvas, std::string& Text, int MaxWidth) {
-  if (Canvas) FitTextWithEllipsisW(TextContext(Canvas), Text, MaxWidth);
+  if (Canvas) FitTextWithEllipsisW(CanvasTextContext(Canvas), Text, MaxWidth);
 }
 void FitTextWithEllipsis(TCanvas* Canvas, std::string& Text, int MaxWidth) {
-  if (Canvas) FitTextWithEllipsis(TextContext(Canvas), Text, MaxWidth);
+  if (Canvas) FitTextWithEllipsis(CanvasTextContext(Canvas), Text, MaxWidth);
 }
 void DrawTextVCenter(TCanvas* Canvas, const std::string& Text, const TRect& Rect) {
-  if (Canvas) DrawTextVCenter(TextContext(Canvas), Text, Rect);
+  if (Canvas) DrawTextVCenter(CanvasTextContext(Canvas), Text, Rect);
 }
 void DrawTextAtLeft(TCanvas* Canvas, const std::string& Text, const TRect& Rect) {
-  if (Canvas) DrawTextAtLeft(TextContext(Canvas), Text, Rect);
+  if (Canvas) DrawTextAtLeft(CanvasTextContext(Canvas), Text, Rect);
 }
 void DrawTextAtLeftOffset(TCanvas* Canvas, const std::string& Text, const TRect& Rect, int Offset) {
-  if (Canvas) DrawTextAtLeftOffset(TextContext(Canvas), Text, Rect, Offset);
+  if (Canvas) DrawTextAtLeftOffset(CanvasTextContext(Canvas), Text, Rect, Offset);
 }
 void DrawDottedFocusRect(TCanvas* Canvas, const TRect& Rect) {
-  if (Canvas) DrawDottedFocusRect(TextContext(Canvas), Rect);
+  if (Canvas) DrawDottedFocusRect(CanvasTextContext(Canvas), Rect);
 }
 void DrawGlyphFrame(TCanvas* Canvas, int X, int Y, TBitmap* Glyph, int NumGlyphs, int GlyphNum) {
   if (Canvas) DrawGlyphFrame(Canvas->Handle(), X, Y, Glyph, NumGlyphs, GlyphNum);
