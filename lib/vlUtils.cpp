@@ -490,21 +490,18 @@ void DrawRestoreGlyph(HDC DC, int X, int Y, TColor Color) {
   Rectangle(DC, X, Y + 4, X + 7, Y + 6);
 }
 
-void DrawRollDownGlyph(HDC DC, int X, int Y, TColor Color) {
+namespace {
+// The roll glyphs: four rows, the tip row (X + 4 to X + 6, at TipY) widening by a pixel on each
+// side with every Step rows (-1: pointing down, +1: pointing up).
+void DrawRollGlyph(HDC DC, int X, int TipY, int Step, TColor Color) {
   PenScope pen(DC, Color, false);
-  Line(DC, X + 4, Y + 5, X + 6, Y + 5);
-  Line(DC, X + 3, Y + 4, X + 7, Y + 4);
-  Line(DC, X + 2, Y + 3, X + 8, Y + 3);
-  Line(DC, X + 1, Y + 2, X + 9, Y + 2);
+  for (int k = 0; k < 4; ++k) Line(DC, X + 4 - k, TipY + k * Step, X + 6 + k, TipY + k * Step);
 }
+}  // namespace
 
-void DrawRollUpGlyph(HDC DC, int X, int Y, TColor Color) {
-  PenScope pen(DC, Color, false);
-  Line(DC, X + 1, Y + 6, X + 9, Y + 6);
-  Line(DC, X + 2, Y + 5, X + 8, Y + 5);
-  Line(DC, X + 3, Y + 4, X + 7, Y + 4);
-  Line(DC, X + 4, Y + 3, X + 6, Y + 3);
-}
+void DrawRollDownGlyph(HDC DC, int X, int Y, TColor Color) { DrawRollGlyph(DC, X, Y + 5, -1, Color); }
+
+void DrawRollUpGlyph(HDC DC, int X, int Y, TColor Color) { DrawRollGlyph(DC, X, Y + 3, 1, Color); }
 
 void DrawTrayGlyph(HDC DC, int X, int Y, TColor Color) {
   PenScope pen(DC, Color, true);

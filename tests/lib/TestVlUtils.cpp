@@ -125,6 +125,44 @@ TEST(VlUtilsGlyphTest, DottedFocusRectContinuesAroundCorners) {
   EXPECT_FALSE(set(2, 2));
 }
 
+TEST(VlUtilsGlyphTest, RollGlyphsAreMirroredTriangles) {
+  struct Case {
+    const char* name;
+    void (*draw)(HDC, int, int, TColor);
+    std::string rows;  // rows 1 to 7 of the glyph drawn at (1, 1), columns 0 to 10
+  };
+  const Case cases[] = {
+      {"roll down", DrawRollDownGlyph,
+       "...........\n"
+       "...........\n"
+       "..########.\n"
+       "...######..\n"
+       "....####...\n"
+       ".....##....\n"
+       "...........\n"},
+      {"roll up", DrawRollUpGlyph,
+       "...........\n"
+       "...........\n"
+       "...........\n"
+       ".....##....\n"
+       "....####...\n"
+       "...######..\n"
+       "..########.\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TvlBitmap b;
+    b.SetSize(12, 9);
+    c.draw(b.DC(), 1, 1, static_cast<TColor>(RGB(255, 255, 255)));
+    std::string rows;
+    for (int y = 1; y <= 7; ++y) {
+      for (int x = 0; x <= 10; ++x) rows += (b.Pixel(x, y) & 0xFFFFFF) != 0 ? '#' : '.';
+      rows += '\n';
+    }
+    EXPECT_EQ(rows, c.rows);
+  }
+}
+
 TEST(VlUtilsVersionTest, FeatureGates) {
   struct Case {
     int major, minor;
