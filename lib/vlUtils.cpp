@@ -10,6 +10,7 @@
 #include <cpuid.h>
 #endif
 #include <memory>
+#include <type_traits>
 
 #include "lib/vlEffects.h"
 #include "lib/vlSkinDescription.h"
@@ -57,31 +58,21 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
   LineTo(dc, x2, y2);
 }
 
-// A memory context over a framework bitmap's pixels, for the life of the object.
+// A memory context over a framework bitmap's pixels, for the life of the object. It draws on a
+// bitmap handle of its own over the shared pixels, so the bitmap's own canvas stays untouched.
 class BitmapContext {
  public:
-  explicit BitmapContext(TBitmap* b) {
-    if (!b || !b->Surface()) return;
-    bitmap_ = CreateBitmapFromSurface(b->Surface());
-    if (!bitmap_) return;
-    dc_ = CreateCompatibleDC(nullptr);
-    if (dc_) old_ = SelectObject(dc_, bitmap_);
-  }
-  ~BitmapContext() {
-    if (dc_) {
-      if (old_) SelectObject(dc_, old_);
-      DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-  }
-  BitmapContext(const BitmapContext&) = delete;
-  BitmapContext& operator=(const BitmapContext&) = delete;
-  [[nodiscard]] HDC Get() const { return old_ ? dc_ : nullptr; }
+  explicit BitmapContext(TBitmap* b)
+      : bitmap_(b && b->Surface() ? CreateBitmapFromSurface(b->Surface()) : nullptr), dc_(bitmap_.get()) {}
+  [[nodiscard]] HDC Get() const { return bitmap_ ? dc_.Get() : nullptr; }
 
  private:
-  HBITMAP bitmap_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ old_ = nullptr;
+  struct DeleteBitmap {
+    void operator()(HBITMAP h) const { DeleteObject(h); }
+  };
+  // Declared before the context: the bitmap is deleted after the context lets it go.
+  std::unique_ptr<std::remove_pointer_t<HBITMAP>, DeleteBitmap> bitmap_;
+  vlutils_detail::SelectedBitmap dc_;
 };
 
 // Makes Dest a cleared 32-bit bitmap of w x h; false (Dest empty) when that size cannot be.
