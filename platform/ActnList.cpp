@@ -212,9 +212,7 @@ int TCustomActionList::IndexOfAction(const TContainedAction* Action) const {
 
 void TCustomActionList::SetImages(TCustomImageList* Value) {
   if (Value == images_) return;
-  if (images_) images_->RemoveFreeNotification(this);
-  images_ = Value;
-  if (images_) images_->FreeNotification(this);
+  ReplaceReference(images_, Value);
   if (OnChange) OnChange(this);
 }
 

@@ -68,6 +68,15 @@ class TComponent : public TPersistent {
   // Told when a component is inserted into or removed from the owner, and when a component
   // this one asked a free-notification of is freed.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
+  // Points Field at Value and moves this component's free-notification from the old referent to
+  // the new one, so that Notification(opRemove) can clear Field when Value is freed. Either may
+  // be nullptr.
+  template <class T>
+  void ReplaceReference(T*& Field, T* Value) {
+    if (Field != nullptr) Field->RemoveFreeNotification(this);
+    Field = Value;
+    if (Value != nullptr) Value->FreeNotification(this);
+  }
   TComponentState state_;
 
  private:

@@ -143,9 +143,7 @@ TBasicActionLink* TControl::ActionLink() const { return action_ ? action_link_.g
 
 void TControl::SetPopupMenu(TPopupMenu* Value) {
   if (popup_menu_ == Value) return;
-  if (popup_menu_) popup_menu_->RemoveFreeNotification(this);
-  popup_menu_ = Value;
-  if (Value) Value->FreeNotification(this);
+  ReplaceReference(popup_menu_, Value);
 }
 
 void TControl::SetAction(TBasicAction* Value) {

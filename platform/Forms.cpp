@@ -251,15 +251,11 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
 }
 
 void TCustomForm::SetMenu(TMainMenu* Value) {
-  if (menu_) menu_->RemoveFreeNotification(this);
-  menu_ = Value;
-  if (Value) Value->FreeNotification(this);
+  ReplaceReference(menu_, Value);
 }
 
 void TCustomForm::SetWindowMenu(TMenuItem* Value) {
-  if (window_menu_) window_menu_->RemoveFreeNotification(this);
-  window_menu_ = Value;
-  if (Value) Value->FreeNotification(this);
+  ReplaceReference(window_menu_, Value);
 }
 
 TCustomForm* TCustomForm::MDIParent() const {

@@ -270,16 +270,12 @@ void TCustomListView::SetOwnerData(bool Value) {
 }
 
 void TCustomListView::SetSmallImages(TCustomImageList* Value) {
-  if (small_images_ != nullptr) small_images_->RemoveFreeNotification(this);
-  small_images_ = Value;
-  if (Value != nullptr) Value->FreeNotification(this);
+  ReplaceReference(small_images_, Value);
   ItemsChanged();
 }
 
 void TCustomListView::SetLargeImages(TCustomImageList* Value) {
-  if (large_images_ != nullptr) large_images_->RemoveFreeNotification(this);
-  large_images_ = Value;
-  if (Value != nullptr) Value->FreeNotification(this);
+  ReplaceReference(large_images_, Value);
   ItemsChanged();
 }
 

@@ -396,9 +396,7 @@ void TCustomLabel::SetShowAccelChar(bool Value) {
 }
 
 void TCustomLabel::SetFocusControl(TWinControl* Value) {
-  if (focus_control_) focus_control_->RemoveFreeNotification(this);
-  focus_control_ = Value;
-  if (Value) Value->FreeNotification(this);
+  ReplaceReference(focus_control_, Value);
 }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {

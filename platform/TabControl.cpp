@@ -70,9 +70,7 @@ void TCustomTabControl::SetTabWidth(int Value) {
 }
 
 void TCustomTabControl::SetImages(TCustomImageList* Value) {
-  if (images_ != nullptr) images_->RemoveFreeNotification(this);
-  images_ = Value;
-  if (Value != nullptr) Value->FreeNotification(this);
+  ReplaceReference(images_, Value);
   LayoutTabs();
 }
 

@@ -316,16 +316,12 @@ void TCustomTreeView::SetIndent(int Value) {
 }
 
 void TCustomTreeView::SetImages(TCustomImageList* Value) {
-  if (images_ != nullptr) images_->RemoveFreeNotification(this);
-  images_ = Value;
-  if (Value != nullptr) Value->FreeNotification(this);
+  ReplaceReference(images_, Value);
   ShapeChanged();
 }
 
 void TCustomTreeView::SetStateImages(TCustomImageList* Value) {
-  if (state_images_ != nullptr) state_images_->RemoveFreeNotification(this);
-  state_images_ = Value;
-  if (Value != nullptr) Value->FreeNotification(this);
+  ReplaceReference(state_images_, Value);
   ShapeChanged();
 }
 
