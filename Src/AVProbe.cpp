@@ -25,16 +25,6 @@ constexpr int LevelDebug = AV_LOG_DEBUG;      // 48
 
 constexpr AVRational Microseconds{1, 1000000};
 
-template <typename... Args>
-std::string Printf(const char* AFormat, Args... AArgs) {
-  const int n = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  if (n <= 0) return {};
-  std::string text(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(text.data(), text.size(), AFormat, AArgs...);
-  text.resize(static_cast<size_t>(n));
-  return text;
-}
-
 // How the report shows the ID3 frame names some demuxers leave as keys.
 const char* ShownKeyName(const char* AKey) {
   static const std::pair<const char*, const char*> names[] = {

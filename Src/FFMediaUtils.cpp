@@ -19,12 +19,6 @@ extern "C" {
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  char buffer[128];
-  std::snprintf(buffer, sizeof buffer, AFormat, AArgs...);
-  return buffer;
-}
-
 std::string Trimmed(const std::string& AText) {
   size_t first = 0, last = AText.size();
   while (first < last && std::isspace(static_cast<unsigned char>(AText[first]))) ++first;

@@ -17,11 +17,21 @@ extern "C" {
 }
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Bitmap.h"
+
+// printf into a std::string, at any length; an encoding error gives "".
+template <typename... Args>
+[[nodiscard]] std::string Printf(const char* AFormat, Args... AArgs) {
+  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
+  std::string text(size > 0 ? size : 0, '\0');
+  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
+  return text;
+}
 
 // The libraries' marker for a missing time.
 inline constexpr int64_t NoTimestamp = AV_NOPTS_VALUE;

@@ -97,7 +97,7 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
     av::av_channel_layout_uninit(&inLayout);
     if (made < 0 || av::swr_init(AOst.swr) < 0) {
       if (AOst.swr) av::swr_free(&AOst.swr);
-      throw FFmpegException(TcPrintf("Can not resample %d channels @ %d Hz to %d channels @ %d Hz", inChannels,
+      throw FFmpegException(Printf("Can not resample %d channels @ %d Hz to %d channels @ %d Hz", inChannels,
                                      AFrame->sample_rate, enc->ch_layout.nb_channels, enc->sample_rate));
     }
     AOst.swr_in_rate = AFrame->sample_rate;
@@ -118,18 +118,18 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
       if (AIst.is_start || std::fabs(delta) > outRate * E.Faudio_drift_threshold) {
         if (delta < 0) {
           dropOutput = static_cast<int>(-delta);
-          if (E.Fverbose > 2) Log(TLogLevel::llVerbose, TcPrintf("discarding %d audio samples", dropOutput));
+          if (E.Fverbose > 2) Log(TLogLevel::llVerbose, Printf("discarding %d audio samples", dropOutput));
         } else {
           silenceOutput = static_cast<int>(delta);
           if (E.Fverbose > 2)
-            Log(TLogLevel::llVerbose, TcPrintf("adding %d audio samples of silence", silenceOutput));
+            Log(TLogLevel::llVerbose, Printf("adding %d audio samples of silence", silenceOutput));
         }
         AIst.is_start = false;
       } else if (E.Faudio_sync_method > 1) {
         const int comp = std::clamp(static_cast<int>(delta), -E.Faudio_sync_method, E.Faudio_sync_method);
         if (E.Fverbose > 2)
           Log(TLogLevel::llVerbose,
-              TcPrintf("compensating audio timestamp drift:%f compensation:%d in:%d", delta, comp, outRate));
+              Printf("compensating audio timestamp drift:%f compensation:%d in:%d", delta, comp, outRate));
         av::swr_set_compensation(AOst.swr, comp, outRate);
       }
     }

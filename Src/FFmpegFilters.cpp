@@ -7,13 +7,6 @@
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}
-
 struct TInOutDeleter {
   void operator()(AVFilterInOut* AInOut) const { av::avfilter_inout_free(&AInOut); }
 };

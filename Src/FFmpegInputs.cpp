@@ -11,13 +11,6 @@
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}
-
 // Encoders older presets name that the current libraries replace.
 const char* ReplacementEncoder(const std::string& AName) {
   if (AName == "libfaac") return "aac";

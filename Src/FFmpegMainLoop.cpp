@@ -134,7 +134,7 @@ void TTranscoder::MainLoop() {
             !E.Fcopy_ts) {
           if (fileIndex < static_cast<int>(E.Finput_files_ts_offset.size())) E.Finput_files_ts_offset[fileIndex] -= delta;
           if (E.Fverbose > 2)
-            Log(TLogLevel::llVerbose, TcPrintf("timestamp discontinuity %lld, new offset= %lld",
+            Log(TLogLevel::llVerbose, Printf("timestamp discontinuity %lld, new offset= %lld",
                                                static_cast<long long>(delta),
                                                static_cast<long long>(fileIndex < static_cast<int>(E.Finput_files_ts_offset.size())
                                                                           ? E.Finput_files_ts_offset[fileIndex]
@@ -151,7 +151,7 @@ void TTranscoder::MainLoop() {
         past = true;
       }
       if (!past && OutputPacket(ist, istIndex, pkt.get()) < 0) {
-        const std::string text = TcPrintf("Error while decoding stream #%d.%d (%s)", ist.file_index, ist.index,
+        const std::string text = Printf("Error while decoding stream #%d.%d (%s)", ist.file_index, ist.index,
                                           MediaTypeName(ist.st->codecpar->codec_type).c_str());
         if (E.Fexit_on_error) throw FFmpegException(text);
         if (E.Fverbose >= 0) Log(TLogLevel::llVerbose, text);
@@ -424,7 +424,7 @@ void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
       }
       if (result != AVERROR(EAGAIN) && result != AVERROR_EOF && result < 0) {
         const std::string text = AVErrorText(
-            TcPrintf("%s failed for stream %d, codec %s", bsf->filter->name, AOst.index,
+            Printf("%s failed for stream %d, codec %s", bsf->filter->name, AOst.index,
                      AOst.encoding_needed && AOst.enc->codec ? AOst.enc->codec->name : "copy"),
             result);
         if (E.Fexit_on_error) throw FFmpegException(text);

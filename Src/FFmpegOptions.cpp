@@ -16,13 +16,6 @@
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}
-
 bool BoolValue(const std::string& AValue) { return AValue != "0"; }
 
 // The leading integer of the text at APos in the C library's base-0 reading (decimal,

@@ -12,13 +12,6 @@
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}
-
 // A name the libraries write as a local file (not a pipe, device or network address).
 bool IsLocalFileName(const std::string& AName) {
   return AName.find(':') == std::string::npos || NeedsUnicodeURL(AName);

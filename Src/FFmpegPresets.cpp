@@ -10,13 +10,6 @@
 
 namespace {
 
-std::string Printf(const char* AFormat, auto... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}
-
 // The "+name-name…" switches of a flags value, in order, with their sign.
 std::vector<std::pair<bool, std::string>> FlagTokens(const std::string& AValue) {
   std::vector<std::pair<bool, std::string>> tokens;

@@ -170,7 +170,7 @@ void TTranscoder::PrintReport(int AInputFileIndex, bool AIsLast) {
     const int64_t raw = E.Faudio_size + E.Fvideo_size + E.Fextra_size;
     // Nothing encoded: no overhead to tell (never a division by zero).
     const double overhead = raw > 0 ? 100.0 * static_cast<double>(totalSize - raw) / static_cast<double>(raw) : 0.0;
-    Log(TLogLevel::llVerbose, TcPrintf("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
+    Log(TLogLevel::llVerbose, Printf("video:%1.0fkB audio:%1.0fkB global headers:%1.0fkB muxing overhead %f%%\r\n",
                                        E.Fvideo_size / 1024.0, E.Faudio_size / 1024.0, E.Fextra_size / 1024.0, overhead));
   }
 }

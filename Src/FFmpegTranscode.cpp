@@ -94,7 +94,7 @@ void TTranscoder::BuildOutputStreamTable() {
     TOutputFileSetup& file = *E.Foutput_files[i];
     if (file.ctx->nb_streams == 0) {
       av::av_dump_format(file.ctx, i, file.ctx->url, 1);
-      throw FFmpegException(TcPrintf("Output file #%d does not contain any stream", i));
+      throw FFmpegException(Printf("Output file #%d does not contain any stream", i));
     }
     total += static_cast<int>(file.ctx->nb_streams);
   }
@@ -107,11 +107,11 @@ void TTranscoder::BuildOutputStreamTable() {
     for (const TAVStreamMap& m : maps) {
       if (m.file_index < 0 || m.file_index >= static_cast<int>(files.size()) || m.stream_index < 0 ||
           m.stream_index >= files[m.file_index].nb_streams)
-        throw FFmpegException(TcPrintf("Could not find input stream #%d.%d", m.file_index, m.stream_index));
+        throw FFmpegException(Printf("Could not find input stream #%d.%d", m.file_index, m.stream_index));
       if (m.sync_file_index < 0 || m.sync_file_index >= static_cast<int>(files.size()) || m.sync_stream_index < 0 ||
           m.sync_stream_index >= files[m.sync_file_index].nb_streams)
         throw FFmpegException(
-            TcPrintf("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
+            Printf("Could not find sync stream #%d.%d", m.sync_file_index, m.sync_stream_index));
     }
   }
 
@@ -136,7 +136,7 @@ void TTranscoder::BuildOutputStreamTable() {
         const AVMediaType inType = source->st->codecpar->codec_type;
         if (inType != type) {
           av::av_dump_format(file.ctx, j, file.ctx->url, 1);
-          throw FFmpegException(TcPrintf("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
+          throw FFmpegException(Printf("Codec type mismatch for mapping #%d.%d (%s) -> #%d.%d (%s)",
                                          m.file_index, m.stream_index, MediaTypeName(inType).c_str(), j,
                                          static_cast<int>(k), MediaTypeName(type).c_str()));
         }
@@ -188,7 +188,7 @@ TAVInputStream* TTranscoder::FindSourceStream(int AFile, int AStream, AVMediaTyp
   if (!best) {
     TOutputFileSetup& file = *E.Foutput_files[AFile];
     av::av_dump_format(file.ctx, AFile, file.ctx->url, 1);
-    throw FFmpegException(TcPrintf("Could not find input stream matching output stream #%d.%d (%s)", AFile, AStream,
+    throw FFmpegException(Printf("Could not find input stream matching output stream #%d.%d (%s)", AFile, AStream,
                                    MediaTypeName(AType).c_str()));
   }
   return best;
@@ -206,11 +206,11 @@ void TTranscoder::DumpStreamMapping() {
     const TAVOutputStream& ost = *p;
     const TAVInputStream& ist = *ist_table[ost.source_index];
     Log(TLogLevel::llVerbose,
-        TcPrintf("  Stream #%d.%d -> #%d.%d (%s)", ist.file_index, ist.index, E.FJoinMode ? 0 : ost.file_index,
+        Printf("  Stream #%d.%d -> #%d.%d (%s)", ist.file_index, ist.index, E.FJoinMode ? 0 : ost.file_index,
                  ost.index, MediaTypeName(ost.setup->type).c_str()));
     if (ost.sync_ist && ost.sync_ist != &ist)
       Log(TLogLevel::llVerbose,
-          TcPrintf(" [sync #%d.%d (%s)]", ost.sync_ist->file_index, ost.sync_ist->index,
+          Printf(" [sync #%d.%d (%s)]", ost.sync_ist->file_index, ost.sync_ist->index,
                    MediaTypeName(ost.sync_ist->st->codecpar->codec_type).c_str()));
   }
 }

@@ -185,11 +185,3 @@ class TTranscoder {
   AVPacket* enc_pkt = nullptr;  // owned; reused by the encoders
 };
 
-// printf into a std::string.
-template <typename... Args>
-std::string TcPrintf(const char* AFormat, Args... AArgs) {
-  const int size = std::snprintf(nullptr, 0, AFormat, AArgs...);
-  std::string text(size > 0 ? size : 0, '\0');
-  if (size > 0) std::snprintf(text.data(), text.size() + 1, AFormat, AArgs...);
-  return text;
-}

@@ -136,21 +136,21 @@ void TTranscoder::OpenPassLogFile(TAVOutputStream& AOst, int ATableIndex) {
   if (name.size() > 1023) name.resize(1023);
   if (AOst.enc->flags & AV_CODEC_FLAG_PASS1) {
     AOst.logfile = std::fopen(name.c_str(), "wb");
-    if (!AOst.logfile) throw FFmpegException(TcPrintf("Cannot write log file %s for pass-1 encoding", name.c_str()));
+    if (!AOst.logfile) throw FFmpegException(Printf("Cannot write log file %s for pass-1 encoding", name.c_str()));
     return;
   }
   std::string text;
   const int result = ReadWholeFile(name, text);
   if (result == -12)
     throw FFmpegException(
-        TcPrintf("Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
+        Printf("Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
   if (result != 0)
     throw FFmpegException(
-        TcPrintf("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
+        Printf("Cannot read file: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
   auto* buffer = static_cast<char*>(av::av_malloc(text.size() + 1));
   if (!buffer)
     throw FFmpegException(
-        TcPrintf("Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
+        Printf("Could not allocate file buffer: Error reading log file \"%s\" for pass-2 encoding", name.c_str()));
   std::memcpy(buffer, text.data(), text.size());
   buffer[text.size()] = 0;
   av::av_freep(&AOst.enc->stats_in);
@@ -166,7 +166,7 @@ void TTranscoder::OpenEncoders() {
       if (!codec) codec = ost.setup->codec ? ost.setup->codec : av::avcodec_find_encoder(ost.enc->codec_id);
       if (!codec) {
         DumpStreamMapping();
-        const std::string text = TcPrintf("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
+        const std::string text = Printf("Encoder (codec id %d) not found for output stream #%d.%d (%s)",
                                           ost.enc->codec_id, ost.file_index, ost.index,
                                           MediaTypeName(ost.setup->type).c_str());
         Log(TLogLevel::llError, text);
@@ -187,7 +187,7 @@ void TTranscoder::OpenEncoders() {
       av::av_dict_free(&opts);
       if (result < 0) {
         DumpStreamMapping();
-        const std::string text = TcPrintf(
+        const std::string text = Printf(
             "Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
             "bit_rate, rate, width or height. Please check error log message to find out more detail information.",
             ost.file_index, ost.index, MediaTypeName(ost.setup->type).c_str());
@@ -229,7 +229,7 @@ void TTranscoder::OpenBitstreamFilters(TAVOutputStream& AOst) {
     av::avcodec_parameters_copy(bsf->par_in, AOst.bsfs.size() == 1 ? par : AOst.bsfs[AOst.bsfs.size() - 2]->par_out);
     bsf->time_base_in = timeBase;
     const int result = av::av_bsf_init(bsf);
-    if (result < 0) throw FFmpegException(AVErrorText(TcPrintf("Cannot initialise bitstream filter %s", filter->name), result));
+    if (result < 0) throw FFmpegException(AVErrorText(Printf("Cannot initialise bitstream filter %s", filter->name), result));
     timeBase = bsf->time_base_out;
   }
   if (!AOst.bsfs.empty()) av::avcodec_parameters_copy(AOst.st->codecpar, AOst.bsfs.back()->par_out);
@@ -243,7 +243,7 @@ void TTranscoder::OpenDecoders() {
     if (!codec) codec = av::avcodec_find_decoder(ist.st->codecpar->codec_id);
     if (!codec) {
       DumpStreamMapping();
-      const std::string text = TcPrintf("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
+      const std::string text = Printf("Decoder (codec id %d) not found for input stream #%d.%d (%s)",
                                         ist.st->codecpar->codec_id, ist.file_index, ist.index,
                                         MediaTypeName(ist.st->codecpar->codec_type).c_str());
       Log(TLogLevel::llError, text);
@@ -260,7 +260,7 @@ void TTranscoder::OpenDecoders() {
     }
     if (result < 0) {
       DumpStreamMapping();
-      const std::string text = TcPrintf("Error while opening decoder for input stream #%d.%d (%s)", ist.file_index,
+      const std::string text = Printf("Error while opening decoder for input stream #%d.%d (%s)", ist.file_index,
                                         ist.index, MediaTypeName(ist.st->codecpar->codec_type).c_str());
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
@@ -287,14 +287,14 @@ void TTranscoder::ApplyMetadataMaps() {
     if (m.out_file < 0 || m.out_file >= E.nb_output_files()) {
       DumpStreamMapping();
       const std::string text =
-          TcPrintf("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file);
+          Printf("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }
     if (m.in_file < 0 || m.in_file >= E.nb_input_files()) {
       DumpStreamMapping();
       const std::string text =
-          TcPrintf("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file);
+          Printf("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }
@@ -351,7 +351,7 @@ void TTranscoder::WriteHeaders() {
     av::av_dict_free(&opts);
     if (result < 0) {
       DumpStreamMapping();
-      const std::string text = TcPrintf("Could not write header for output file #%d (incorrect codec parameters ?)", i);
+      const std::string text = Printf("Could not write header for output file #%d (incorrect codec parameters ?)", i);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }

@@ -101,7 +101,7 @@ void TTranscoder::DoCustomHook(AVFrame* AFrame, int64_t APts) {
 void TTranscoder::FeedVideo(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* AFrame) {
   if (AFrame->width != AOst.graph_width || AFrame->height != AOst.graph_height || AFrame->format != AOst.graph_format) {
     const char* name = av::av_get_pix_fmt_name(static_cast<AVPixelFormat>(AFrame->format));
-    Log(TLogLevel::llQuiet, TcPrintf("Input Stream #%d.%d frame size changed to %dx%d, %s", AIst.file_index, AIst.index,
+    Log(TLogLevel::llQuiet, Printf("Input Stream #%d.%d frame size changed to %dx%d, %s", AIst.file_index, AIst.index,
                                      AFrame->width, AFrame->height, name ? name : "none"));
     // Pictures still in the old graph go out first; the new one scales to the same output.
     FlushVideo(AOst, AIst);
@@ -161,7 +161,7 @@ void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
     } else if (count > 1) {
       E.Fnb_frames_dup += count - 1;
       E.FShowDupOrDrop = true;
-      if (E.Fverbose > 2) Log(TLogLevel::llVerbose, TcPrintf("*** %d dup!", count - 1));
+      if (E.Fverbose > 2) Log(TLogLevel::llVerbose, Printf("*** %d dup!", count - 1));
     }
   } else {
     AOst.sync_opts = std::llround(syncIpts);
