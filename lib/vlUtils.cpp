@@ -501,6 +501,33 @@ void DrawTrayGlyph(HDC DC, int X, int Y, TColor Color) {
 
 // ---- Image beside a caption --------------------------------------------------------------------
 
+namespace {
+// One axis of the image-beside-caption layout (X for left and right, Y for top and bottom):
+// Low..High is the rectangle's extent, Centre its middle; the image comes before the text when
+// ImageFirst. A margin of -1 centres the pair, any other puts the image that far from its edge.
+void PlaceImageAndText(int& Image, int& Text, int Low, int High, int Centre, int ImageSize, int TextSize,
+                       int Spacing, int Margin, bool ImageFirst) {
+  if (Margin != -1) {
+    if (ImageFirst) {
+      Image = Low + Margin;
+      Text = Image + ImageSize + Spacing;
+    } else {
+      Image = High - ImageSize - Margin;
+      Text = Image - Spacing - TextSize;
+    }
+    return;
+  }
+  const int half = (ImageSize + TextSize + Spacing) / 2;
+  if (ImageFirst) {
+    Image = Centre - half;
+    Text = Centre + half - TextSize;
+  } else {
+    Text = Centre - half;
+    Image = Centre + half - ImageSize;
+  }
+}
+}  // namespace
+
 TvlImageTextLayout LayoutImageAndText(const TRect& ARect, int AMargin, int ASpacing, TvlButtonLayout ALayout,
                                       TSize ImageSize, TSize TextSize) {
   const int iw = ImageSize.cx, ih = ImageSize.cy, tw = TextSize.cx, th = TextSize.cy;
@@ -511,49 +538,14 @@ TvlImageTextLayout LayoutImageAndText(const TRect& ARect, int AMargin, int ASpac
   if (horizontal) {
     out.Image.Y = cy - ih / 2;
     out.Text.Y = cy - th / 2;
+    PlaceImageAndText(out.Image.X, out.Text.X, ARect.Left, ARect.Right, cx, iw, tw, spacing, AMargin,
+                      ALayout == TvlButtonLayout::blGlyphLeft);
   } else {
     out.Image.X = cx - iw / 2;
     out.Text.X = cx - tw / 2;
-  }
-  if (AMargin != -1) {
-    switch (ALayout) {
-      case TvlButtonLayout::blGlyphLeft:
-        out.Image.X = ARect.Left + AMargin;
-        out.Text.X = out.Image.X + iw + spacing;
-        break;
-      case TvlButtonLayout::blGlyphRight:
-        out.Image.X = ARect.Right - iw - AMargin;
-        out.Text.X = out.Image.X - spacing - tw;
-        break;
-      case TvlButtonLayout::blGlyphTop:
-        out.Image.Y = ARect.Top + AMargin;
-        out.Text.Y = out.Image.Y + ih + spacing;
-        break;
-      case TvlButtonLayout::blGlyphBottom:
-        out.Image.Y = ARect.Bottom - ih - AMargin;
-        out.Text.Y = out.Image.Y - spacing - th;
-        break;
-    }
-    return out;
-  }
-  const int hw = (iw + tw + spacing) / 2, hh = (ih + th + spacing) / 2;
-  switch (ALayout) {
-    case TvlButtonLayout::blGlyphLeft:
-      out.Image.X = cx - hw;
-      out.Text.X = cx + hw - tw;
-      break;
-    case TvlButtonLayout::blGlyphRight:
-      out.Text.X = cx - hw;
-      out.Image.X = cx + hw - iw;
-      break;
-    case TvlButtonLayout::blGlyphTop:
-      out.Image.Y = cy - hh;
-      out.Text.Y = cy + hh - th;
-      break;
-    case TvlButtonLayout::blGlyphBottom:
-      out.Text.Y = cy - hh;
-      out.Image.Y = cy + hh - ih;
-      break;
+    if (ALayout == TvlButtonLayout::blGlyphTop || ALayout == TvlButtonLayout::blGlyphBottom)
+      PlaceImageAndText(out.Image.Y, out.Text.Y, ARect.Top, ARect.Bottom, cy, ih, th, spacing, AMargin,
+                        ALayout == TvlButtonLayout::blGlyphTop);
   }
   return out;
 }
