@@ -331,8 +331,7 @@ TvlColor HSLToRGB(float L, float S, float H) {
 }
 
 TvlColor ColorToPixel(TColor Color) {
-  COLORREF c = static_cast<COLORREF>(Color);
-  if ((c & 0xFF000000u) == static_cast<COLORREF>(clSystemColor)) c = GetSysColor(static_cast<int>(c & 0xFF));
+  const COLORREF c = ColorToRGB(Color);
   return 0xFF000000u | ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 

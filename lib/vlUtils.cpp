@@ -22,19 +22,13 @@
 
 namespace {
 
-COLORREF ColorRefOf(TColor c) {
-  COLORREF v = static_cast<COLORREF>(c);
-  if ((v & 0xFF000000u) == static_cast<COLORREF>(clSystemColor)) return GetSysColor(static_cast<int>(v & 0xFF));
-  return v & 0x00FFFFFF;
-}
-
 // A pen (and optionally a brush) selected into a context for the life of the object.
 class PenScope {
  public:
   PenScope(HDC dc, TColor color, bool fill) : dc_(dc) {
-    pen_ = CreatePen(PS_SOLID, 1, ColorRefOf(color));
+    pen_ = CreatePen(PS_SOLID, 1, ColorToRGB(color));
     oldPen_ = SelectObject(dc_, pen_);
-    if (fill) brush_ = CreateSolidBrush(ColorRefOf(color));
+    if (fill) brush_ = CreateSolidBrush(ColorToRGB(color));
     oldBrush_ = SelectObject(dc_, fill ? ToObject(brush_) : GetStockObject(NULL_BRUSH));
   }
   ~PenScope() {

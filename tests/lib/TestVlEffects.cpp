@@ -114,6 +114,28 @@ TEST(TvlBitmapTest, CheckingTransparentUsesDifferenceBelowSix) {
   EXPECT_EQ(b.Pixel(1, 0), Argb(255, 249, 0, 255));
 }
 
+TEST(ColorToPixelTest, SwapsToPixelOrderAndResolvesSpecialColours) {
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  struct Case {
+    const char* name;
+    TColor color;
+    TvlColor pixel;
+  };
+  const Case cases[] = {
+      {"plain", static_cast<TColor>(RGB(0x12, 0x34, 0x56)), Argb(255, 0x12, 0x34, 0x56)},
+      {"stray high byte dropped", static_cast<TColor>(0x05563412), Argb(255, 0x12, 0x34, 0x56)},
+      {"system colour", clWindow,
+       Argb(255, static_cast<int>(window & 0xFF), static_cast<int>((window >> 8) & 0xFF),
+            static_cast<int>((window >> 16) & 0xFF))},
+      {"none is white", clNone, Argb(255, 255, 255, 255)},
+      {"default is black", clDefault, Argb(255, 0, 0, 0)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ColorToPixel(c.color), c.pixel);
+  }
+}
+
 TEST(TvlBitmapTest, ColourAdjustments) {
   TvlBitmap b;
   b.SetSize(3, 1);
