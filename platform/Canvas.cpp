@@ -233,3 +233,23 @@ bool TCanvas::TryLock() {
   ++lockCount_;
   return true;
 }
+
+// ---- TCanvasPaintScope ------------------------------------------------------------------------
+
+TCanvasPaintScope::TCanvasPaintScope(TCanvas* Canvas, HDC DC, TFont* Font) : canvas_(Canvas) {
+  canvas_->Lock();
+  canvas_->SetHandle(DC);
+  try {
+    canvas_->Font()->Assign(Font);
+  } catch (...) {
+    Release();
+    throw;
+  }
+}
+
+TCanvasPaintScope::~TCanvasPaintScope() { Release(); }
+
+void TCanvasPaintScope::Release() {
+  canvas_->SetHandle(nullptr);
+  canvas_->Unlock();
+}

@@ -109,3 +109,17 @@ class TCanvas : public TPersistent {
   std::recursive_mutex lock_;
   int lockCount_ = 0;
 };
+
+// One drawing pass of a control on a context it was handed: locks Canvas, binds it to DC and
+// gives it Font; on scope exit, a throw included, unbinds the context and unlocks.
+class TCanvasPaintScope {
+ public:
+  TCanvasPaintScope(TCanvas* Canvas, HDC DC, TFont* Font);
+  ~TCanvasPaintScope();
+  TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+  TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+ private:
+  void Release();
+  TCanvas* canvas_;
+};

@@ -601,18 +601,8 @@ void TCustomForm::DoHide() {
 
 void TCustomForm::PaintWindow(HDC DC) {
   if (!OnPaint) return;
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  canvas_->Font()->Assign(Font());
-  try {
-    OnPaint(this);
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasPaintScope scope(canvas_.get(), DC, Font());
+  OnPaint(this);
 }
 
 bool TCustomForm::IsShortCut(TMessage& M) {

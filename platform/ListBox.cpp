@@ -285,19 +285,11 @@ void TCustomListBox::WndProc(TMessage& M) {
       if (dis->itemState & ODS_SELECTED) state.Include(TOwnerDrawStateFlag::odSelected);
       if (dis->itemState & ODS_FOCUS) state.Include(TOwnerDrawStateFlag::odFocused);
       if (dis->itemState & ODS_DISABLED) state.Include(TOwnerDrawStateFlag::odDisabled);
-      canvas_->Lock();
-      canvas_->SetHandle(dis->hDC);
-      canvas_->Font()->Assign(Font());
-      canvas_->Brush()->SetColor(Color());
-      try {
+      {
+        TCanvasPaintScope scope(canvas_.get(), dis->hDC, Font());
+        canvas_->Brush()->SetColor(Color());
         DrawItem(static_cast<int>(dis->itemID), dis->rcItem, state);
-      } catch (...) {
-        canvas_->SetHandle(nullptr);
-        canvas_->Unlock();
-        throw;
       }
-      canvas_->SetHandle(nullptr);
-      canvas_->Unlock();
       M.Result = TRUE;
       return;
     }

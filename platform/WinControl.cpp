@@ -791,34 +791,14 @@ void TGraphicControl::Dispatch(TMessage& M) {
 
 void TGraphicControl::WMPaint(TMessage& M) {
   if (!M.WParam) return;
-  canvas_->Lock();
-  canvas_->SetHandle(reinterpret_cast<HDC>(M.WParam));
-  canvas_->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasPaintScope scope(canvas_.get(), reinterpret_cast<HDC>(M.WParam), Font());
+  Paint();
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner), canvas_(std::make_unique<TCanvas>()) {}
 TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC) {
-  canvas_->Lock();
-  canvas_->SetHandle(DC);
-  canvas_->Font()->Assign(Font());
-  try {
-    Paint();
-  } catch (...) {
-    canvas_->SetHandle(nullptr);
-    canvas_->Unlock();
-    throw;
-  }
-  canvas_->SetHandle(nullptr);
-  canvas_->Unlock();
+  TCanvasPaintScope scope(canvas_.get(), DC, Font());
+  Paint();
 }
