@@ -44,8 +44,9 @@ void vlSetEntryPoints(const TvlSystemEntryPoints& Points) { Unit().points = Poin
 void vlUtilsStartup() {
   TUnitState& u = Unit();
   if (u.starts++ > 0) return;
-  (void)vlPixelRoutines();  // the drawing unit's table is filled before anything here draws
-  u.mmx = HasMMX();
+  // The drawing unit's table is chosen before anything here draws; the flag reports that choice
+  // rather than asking the processor a second time.
+  u.mmx = &vlPixelRoutines() == &vlMMXPixelRoutines();
   u.points = PlatformEntryPoints();
 }
 

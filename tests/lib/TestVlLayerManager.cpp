@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/vlEffects.h"
 #include "lib/vlLayerManager.h"
 #include "lib/vlUtils.h"
 #include "platform/Clock.h"
@@ -46,6 +47,11 @@ class LayerManagerTest : public ::testing::Test {
   TScopedTestClock clock;
   TBitmap image, mask;
 };
+
+TEST_F(LayerManagerTest, StartupRecordsTheProcessorAndTheDrawingTableInUse) {
+  EXPECT_EQ(vlMMXInUse(), HasMMX());
+  EXPECT_EQ(&vlPixelRoutines(), vlMMXInUse() ? &vlMMXPixelRoutines() : &vlPlainPixelRoutines());
+}
 
 TEST_F(LayerManagerTest, FadeReachesItsEndInTenthsAndAlwaysEnds) {
   struct Case {
