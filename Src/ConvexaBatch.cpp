@@ -209,10 +209,7 @@ void TCustomConvexa::DoProgress(TObject* Sender, int AFileIndex, int AFrameNumbe
   FProgressInfo.CurrentSize = ACurrentSize;
   FProgressInfo.CurrentDuration = ACurrentDuration;
   FProgressInfo.TotalDuration = ATotalDuration;
-  if (FTriggerEventInMainThread)
-    CallInMainThread([this] { FireProgress(); });
-  else
-    FireProgress();
+  CallEvent(FTriggerEventInMainThread, [this] { FireProgress(); });
 }
 
 void TCustomConvexa::DoPreviewBitmap(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS) {
@@ -222,10 +219,7 @@ void TCustomConvexa::DoPreviewBitmap(TObject* Sender, TBitmap* ABitmap, int AFra
   FPreviewInfo.Bitmap = ABitmap;
   FPreviewInfo.FrameNumber = AFrameNumber;
   FPreviewInfo.PTS = APTS;
-  if (FTriggerEventInMainThread)
-    CallInMainThread([this] { FirePreviewBitmap(); });
-  else
-    FirePreviewBitmap();
+  CallEvent(FTriggerEventInMainThread, [this] { FirePreviewBitmap(); });
 }
 
 void TCustomConvexa::DoCustomHook(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,

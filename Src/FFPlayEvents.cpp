@@ -119,6 +119,23 @@ void PlayerEventLoop(TCustomPlayer* APlayer) {
 
 }  // namespace playback
 
+namespace {
+
+// Counts a handler call in the player's FDelivering while it runs, a throwing handler included,
+// so a teardown started from inside a handler knows not to join the thread running it.
+class TDeliveringCount {
+ public:
+  explicit TDeliveringCount(std::atomic<int>& ACount) : FCount(ACount) { ++FCount; }
+  ~TDeliveringCount() { --FCount; }
+  TDeliveringCount(const TDeliveringCount&) = delete;
+  TDeliveringCount& operator=(const TDeliveringCount&) = delete;
+
+ private:
+  std::atomic<int>& FCount;
+};
+
+}  // namespace
+
 // ---- threads of the component ----------------------------------------------------------------
 
 class TPlayThread : public TThread {
@@ -195,37 +212,17 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
 }
 
 void TCustomPlayer::DoPosition(int64_t APTS) {
-  auto call = [this, APTS] {
-    ++FDelivering;
-    try {
-      if (OnPosition) OnPosition(this, APTS);
-    } catch (...) {
-      --FDelivering;
-      throw;
-    }
-    --FDelivering;
-  };
-  if (FTriggerEventInMainThread)
-    CallInMainThread(call);
-  else
-    call();
+  CallEvent(FTriggerEventInMainThread, [this, APTS] {
+    const TDeliveringCount counted(FDelivering);
+    if (OnPosition) OnPosition(this, APTS);
+  });
 }
 
 void TCustomPlayer::DoState(TPlayState AState) {
-  auto call = [this, AState] {
-    ++FDelivering;
-    try {
-      if (OnState) OnState(this, AState);
-    } catch (...) {
-      --FDelivering;
-      throw;
-    }
-    --FDelivering;
-  };
-  if (FTriggerEventInMainThread)
-    CallInMainThread(call);
-  else
-    call();
+  CallEvent(FTriggerEventInMainThread, [this, AState] {
+    const TDeliveringCount counted(FDelivering);
+    if (OnState) OnState(this, AState);
+  });
 }
 
 void TCustomPlayer::DoFileOpen() {
@@ -239,11 +236,7 @@ void TCustomPlayer::DoFileOpen() {
       h = S->video_dec->height;
     }
     const int64_t duration = S->IsImage2 ? 0 : S->Duration;
-    auto call = [&] { OnFileOpen(this, duration, w, h, Fscreen_width, Fscreen_height); };
-    if (FTriggerEventInMainThread)
-      CallInMainThread(call);
-    else
-      call();
+    CallEvent(FTriggerEventInMainThread, [&] { OnFileOpen(this, duration, w, h, Fscreen_width, Fscreen_height); });
   }
   if (FScreenHandle && (Fscreen_width == 0 || Fscreen_height == 0)) {
     TRect client{};

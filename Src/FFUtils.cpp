@@ -11,6 +11,13 @@ void CallInMainThread(const std::function<void()>& AMethod) {
   }
 }
 
+void CallEvent(bool AInMainThread, const std::function<void()>& AMethod) {
+  if (AInMainThread)
+    CallInMainThread(AMethod);
+  else
+    AMethod();
+}
+
 bool ProcessOneMessage(MSG& AMsg) {
   if (!PeekMessage(&AMsg, nullptr, 0, 0, PM_REMOVE)) return false;
   if (AMsg.message != WM_QUIT) {

@@ -10,6 +10,10 @@
 // message loop or from a wait that pumps messages. An exception of AMethod reaches the caller.
 void CallInMainThread(const std::function<void()>& AMethod);
 
+// Runs an event handler call the way a component's TriggerEventInMainThread asks: on the main
+// thread through CallInMainThread when AInMainThread, otherwise at once on the calling thread.
+void CallEvent(bool AInMainThread, const std::function<void()>& AMethod);
+
 // Takes one waiting message of the calling thread's queue and dispatches it (keyboard messages
 // are translated first). A WM_QUIT is taken off but neither translated nor dispatched; the
 // result is still true and AMsg holds it. False when nothing is waiting. On the main thread
