@@ -705,29 +705,23 @@ void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRec
   const TPoint origin{SkinRect.Left, SkinRect.Top};
   const int SW = SkinRect.Width(), SH = SkinRect.Height();
 
-  const int TH = NewClRect.Top;
-  if (NewWidth > 0 && TH > 0 && RTPt.X - LTPt.X > 0 && PrepareDest(TopBmp, NewWidth, TH)) {
-    Composer c(TopBmp, Picture, origin);
-    const TRect src = R(LTPt.X, 0, RTPt.X, TH);
-    if (TopStretch)
-      c.Copy(src, R(NewLTPoint.X, 0, NewRTPoint.X, TH));
+  // One band piece (the top or the bottom): H rows from row SrcTop of the source, its corners
+  // ending at columns LeftX and RightX, moved to NewLeftX and NewRightX.
+  auto band = [&](TBitmap* piece, int H, int SrcTop, int LeftX, int RightX, int NewLeftX, int NewRightX,
+                  bool stretch) {
+    if (NewWidth <= 0 || H <= 0 || RightX - LeftX <= 0 || !PrepareDest(piece, NewWidth, H)) return;
+    Composer c(piece, Picture, TPoint{origin.X, origin.Y + SrcTop});
+    const TRect src = R(LeftX, 0, RightX, H);
+    if (stretch)
+      c.Copy(src, R(NewLeftX, 0, NewRightX, H));
     else
-      c.TileX(src, 0, NewWidth, 0, TH);
-    c.Copy(R(0, 0, LTPt.X, TH), R(0, 0, NewLTPoint.X, TH));
-    c.Copy(R(RTPt.X, 0, SW, TH), R(NewRTPoint.X, 0, NewWidth, TH));
-  }
-
+      c.TileX(src, 0, NewWidth, 0, H);
+    c.Copy(R(0, 0, LeftX, H), R(0, 0, NewLeftX, H));
+    c.Copy(R(RightX, 0, SW, H), R(NewRightX, 0, NewWidth, H));
+  };
+  band(TopBmp, NewClRect.Top, 0, LTPt.X, RTPt.X, NewLTPoint.X, NewRTPoint.X, TopStretch);
   const int BH = NewHeight - NewClRect.Bottom;
-  if (NewWidth > 0 && BH > 0 && RBPt.X - LBPt.X > 0 && PrepareDest(BottomBmp, NewWidth, BH)) {
-    Composer c(BottomBmp, Picture, TPoint{origin.X, origin.Y + SH - BH});
-    const TRect src = R(LBPt.X, 0, RBPt.X, BH);
-    if (BottomStretch)
-      c.Copy(src, R(NewLBPoint.X, 0, NewRBPoint.X, BH));
-    else
-      c.TileX(src, 0, NewWidth, 0, BH);
-    c.Copy(R(0, 0, LBPt.X, BH), R(0, 0, NewLBPoint.X, BH));
-    c.Copy(R(RBPt.X, 0, SW, BH), R(NewRBPoint.X, 0, NewWidth, BH));
-  }
+  band(BottomBmp, BH, SH - BH, LBPt.X, RBPt.X, NewLBPoint.X, NewRBPoint.X, BottomStretch);
 
   const int sideHeight = NewHeight - BottomBmp->Height() - TopBmp->Height();
   // One side piece: columns srcLeft..srcRight, growing rows topY..bottomY of the source.

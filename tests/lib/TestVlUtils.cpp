@@ -391,6 +391,21 @@ TEST(ComposeSkinBordersTest, FourPiecesOfAFrame) {
   const int rows[11] = {3, 5, 6, 7, 4, 5, 6, 7, 4, 5, 8};
   for (int y = 0; y < 11; ++y) EXPECT_EQ(At(left, 1, y), n.Source(1, rows[y])) << y;
   EXPECT_EQ(At(right, 2, 0), n.Source(11, 3));
+  // Stretched bands: the middle runs from the first to the last middle column of the source,
+  // the corners stay as they are.
+  TBitmap sLeft, sTop, sRight, sBottom;
+  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, TPoint{n.rt.X + dx, n.rt.Y}, TPoint{n.lb.X, n.lb.Y + dy},
+                     TPoint{n.rb.X + dx, n.rb.Y + dy}, TRect{3, 3, 9 + dx, 9 + dy}, &sLeft, &sTop, &sRight, &sBottom,
+                     &n.picture, n.skinRect, 12 + dx, 12 + dy, false, true, false, true);
+  const struct {
+    TBitmap* piece;
+    int x, y, sourceX, sourceY;
+  } stretched[] = {{&sTop, 4, 1, 4, 1},    {&sTop, 16, 1, 7, 1},    {&sTop, 17, 1, 8, 1},
+                   {&sBottom, 4, 0, 4, 9}, {&sBottom, 16, 2, 7, 11}, {&sBottom, 3, 0, 3, 9}};
+  for (const auto& p : stretched) {
+    SCOPED_TRACE(std::to_string(p.x) + "," + std::to_string(p.y));
+    EXPECT_EQ(At(*p.piece, p.x, p.y), n.Source(p.sourceX, p.sourceY));
+  }
   // Nothing to cut: the pieces keep what they had.
   TBitmap untouched;
   ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, n.rt, n.lb, n.rb, TRect{0, 0, 12, 12}, &untouched, &untouched,
