@@ -706,6 +706,22 @@ void TCustomEdit::NativePaint(HDC DC) {
   SelectObject(DC, oldFont);
 }
 
+// ---- In-place label editor ----
+
+TEdit* CreateInPlaceEdit(TWinControl* Parent, std::function<void(bool Accept)> EndEdit) {
+  auto* edit = new TEdit(Parent);
+  edit->SetParent(Parent);
+  edit->OnKeyDown = [EndEdit](TObject*, WORD& Key, TShiftState) {
+    if (Key == VK_RETURN || Key == VK_ESCAPE) {
+      bool accept = Key == VK_RETURN;
+      Key = 0;
+      EndEdit(accept);
+    }
+  };
+  edit->OnExit = [EndEdit](TObject*) { EndEdit(true); };
+  return edit;
+}
+
 void TCustomMaskEdit::GetSel(int& Start, int& Stop) const {
   Start = SelStart();
   Stop = SelStart() + SelLength();

@@ -12,6 +12,7 @@
 // WM_COMMAND EN_CHANGE, which comes back to the edit as CN_COMMAND and runs Change (OnChange).
 // GUI thread.
 
+#include <functional>
 #include <string>
 
 #include "platform/Controls.h"
@@ -197,6 +198,11 @@ class TEdit : public TCustomEdit {
 
 // The edit with an input mask. The mask is kept but never applied: the edits built on it use
 // the plain editing.
+// The label editor of a list or tree view: a TEdit owned by and placed in Parent. Return ends
+// the edit with EndEdit(true), Escape with EndEdit(false) (the key is eaten), and leaving the
+// edit with EndEdit(true).
+TEdit* CreateInPlaceEdit(TWinControl* Parent, std::function<void(bool Accept)> EndEdit);
+
 class TCustomMaskEdit : public TCustomEdit {
  public:
   explicit TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}

@@ -601,21 +601,10 @@ void TCustomListView::ScrollMessage(int Bar, int Code, int Thumb) {
   if (view_style_ == TViewStyle::vsReport && Bar == SB_HORZ) line = 8;
   if ((view_style_ == TViewStyle::vsIcon || view_style_ == TViewStyle::vsSmallIcon) && Bar == SB_VERT)
     line = IconCell().cy;
-  int page = std::max(1, s.Page);
-  int pos = s.Pos;
-  switch (Code) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: pos = Thumb; break;
-    case SB_TOP: pos = s.Min; break;
-    case SB_BOTTOM: pos = s.Max; break;
-    default: return;
-  }
-  if (Bar == SB_VERT) ScrollTo(pos, horz_pos_);
-  else ScrollTo(top_index_, pos);
+  std::optional<int> pos = ScrollRequestPos(s, Code, Thumb, line);
+  if (!pos) return;
+  if (Bar == SB_VERT) ScrollTo(*pos, horz_pos_);
+  else ScrollTo(top_index_, *pos);
 }
 
 void TCustomListView::Layout() {
@@ -639,16 +628,7 @@ void TCustomListView::Layout() {
 
 void TCustomListView::UpdateScrollBars() {
   if (!HandleAllocated()) return;
-  for (int bar : {SB_HORZ, SB_VERT}) {
-    TScrollState state = ScrollInfo(bar);
-    SCROLLINFO si;
-    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMin = state.Min;
-    si.nMax = state.Max;
-    si.nPage = static_cast<UINT>(std::max(0, state.Page));
-    si.nPos = state.Pos;
-    SetScrollInfo(handle_, bar, &si, TRUE);
-  }
+  for (int bar : {SB_HORZ, SB_VERT}) SetScrollBarState(handle_, bar, ScrollInfo(bar));
 }
 
 void TCustomListView::BoundsChanged(const TRect& OldBounds) {
@@ -850,18 +830,7 @@ bool TCustomListView::StartEditing(int Index) {
   if (OnEditing) OnEditing(this, item, allow);
   if (!self || !allow) return false;
   item->MakeVisible(false);
-  if (edit_ == nullptr) {
-    edit_ = new TEdit(this);
-    edit_->SetParent(this);
-    edit_->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
-      if (Key == VK_RETURN || Key == VK_ESCAPE) {
-        bool accept = Key == VK_RETURN;
-        Key = 0;
-        EndEditing(accept);
-      }
-    };
-    edit_->OnExit = [this](TObject*) { EndEditing(true); };
-  }
+  if (edit_ == nullptr) edit_ = CreateInPlaceEdit(this, [this](bool Accept) { EndEditing(Accept); });
   editing_ = Index;
   TRect label = ItemRect(Index, TDisplayCode::drLabel);
   edit_->SetBounds(label.Left, label.Top, std::max(label.Width(), 40), label.Height());

@@ -22,6 +22,7 @@
 #include "platform/Edit.h"
 #include "platform/Header.h"
 #include "platform/ImageList.h"
+#include "platform/ScrollBars.h"
 #include "platform/Strings.h"
 
 class TCustomListView;
@@ -209,9 +210,7 @@ class TCustomListView : public TCustomControl {
   // Scrolls by pixels (vertically rounded to whole rows in report and list style).
   void Scroll(int DX, int DY);
   // Range and position of one bar (SB_HORZ / SB_VERT), as the view reports them.
-  struct TScrollState {
-    int Min = 0, Max = 0, Page = 0, Pos = 0;
-  };
+  using TScrollState = TScrollBarState;
   [[nodiscard]] TScrollState ScrollInfo(int Bar) const;
   // The item under a client point, nullptr for none.
   [[nodiscard]] TListItem* GetItemAt(int X, int Y) const;

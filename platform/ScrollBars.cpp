@@ -400,3 +400,28 @@ BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow) {
   }
   return TRUE;
 }
+
+void SetScrollBarState(HWND hWnd, int nBar, const TScrollBarState& State) {
+  SCROLLINFO si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  si.nMin = State.Min;
+  si.nMax = State.Max;
+  si.nPage = static_cast<UINT>(std::max(0, State.Page));
+  si.nPos = State.Pos;
+  SetScrollInfo(hWnd, nBar, &si, TRUE);
+}
+
+std::optional<int> ScrollRequestPos(const TScrollBarState& State, int Code, int Thumb, int Line) {
+  const int page = std::max(1, State.Page);
+  switch (Code) {
+    case SB_LINEUP: return State.Pos - Line;
+    case SB_LINEDOWN: return State.Pos + Line;
+    case SB_PAGEUP: return State.Pos - page;
+    case SB_PAGEDOWN: return State.Pos + page;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: return Thumb;
+    case SB_TOP: return State.Min;
+    case SB_BOTTOM: return State.Max;
+    default: return std::nullopt;
+  }
+}

@@ -12,6 +12,8 @@
 // hides a bar (unless SIF_DISABLENOSCROLL), setting one that does shows it, and both recompute
 // the client rectangle (SWP_FRAMECHANGED).
 
+#include <optional>
+
 #include "platform/Types.h"
 
 constexpr UINT SIF_RANGE = 0x0001;
@@ -46,6 +48,17 @@ int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
 // Shows or hides SB_HORZ, SB_VERT or SB_BOTH (adds or removes the style and recomputes the
 // client rectangle). FALSE for a dead window or an unknown bar.
 BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow);
+
+// Range, page and position of one bar, as a scrolling view computes them.
+struct TScrollBarState {
+  int Min = 0, Max = 0, Page = 0, Pos = 0;
+};
+// Sets range, page (a negative one as 0) and position of bar nBar and redraws it.
+void SetScrollBarState(HWND hWnd, int nBar, const TScrollBarState& State);
+// The position a WM_HSCROLL / WM_VSCROLL request (Code, and Thumb for the thumb codes) asks of a
+// bar in State, a line being Line and a page State.Page (at least 1); not clamped. nullopt for a
+// code that moves nothing (SB_ENDSCROLL).
+[[nodiscard]] std::optional<int> ScrollRequestPos(const TScrollBarState& State, int Code, int Thumb, int Line);
 
 namespace detail {
 // Hooks for the default window procedure of the non-client area.

@@ -514,16 +514,7 @@ void TCustomTreeView::UpdateScrollBars() {
     int rows = static_cast<int>(Rows().size());
     top_row_ = std::clamp(top_row_, 0, std::max(0, rows - std::max(1, VisibleCount())));
     horz_pos_ = std::clamp(horz_pos_, 0, std::max(0, ContentWidth() - ClientWidth()));
-    for (int bar : {SB_HORZ, SB_VERT}) {
-      TScrollState state = ScrollInfo(bar);
-      SCROLLINFO si;
-      si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-      si.nMin = state.Min;
-      si.nMax = state.Max;
-      si.nPage = static_cast<UINT>(std::max(0, state.Page));
-      si.nPos = state.Pos;
-      SetScrollInfo(handle_, bar, &si, TRUE);
-    }
+    for (int bar : {SB_HORZ, SB_VERT}) SetScrollBarState(handle_, bar, ScrollInfo(bar));
   }
   in_scroll_update_ = false;
 }
@@ -542,21 +533,10 @@ void TCustomTreeView::ScrollTo(int TopRow, int HorzPos) {
 void TCustomTreeView::ScrollMessage(int Bar, int Code, int Thumb) {
   TScrollState s = ScrollInfo(Bar);
   int line = Bar == SB_VERT ? 1 : indent_;
-  int page = std::max(1, s.Page);
-  int pos = s.Pos;
-  switch (Code) {
-    case SB_LINEUP: pos -= line; break;
-    case SB_LINEDOWN: pos += line; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK: pos = Thumb; break;
-    case SB_TOP: pos = s.Min; break;
-    case SB_BOTTOM: pos = s.Max; break;
-    default: return;
-  }
-  if (Bar == SB_VERT) ScrollTo(pos, horz_pos_);
-  else ScrollTo(top_row_, pos);
+  std::optional<int> pos = ScrollRequestPos(s, Code, Thumb, line);
+  if (!pos) return;
+  if (Bar == SB_VERT) ScrollTo(*pos, horz_pos_);
+  else ScrollTo(top_row_, *pos);
 }
 
 void TCustomTreeView::BoundsChanged(const TRect& OldBounds) {
@@ -661,18 +641,7 @@ bool TCustomTreeView::StartEditing(TTreeNode* Node) {
   if (OnEditing) OnEditing(this, Node, allow);
   if (!self || !allow) return false;
   Node->MakeVisible();
-  if (edit_ == nullptr) {
-    edit_ = new TEdit(this);
-    edit_->SetParent(this);
-    edit_->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
-      if (Key == VK_RETURN || Key == VK_ESCAPE) {
-        bool accept = Key == VK_RETURN;
-        Key = 0;
-        EndEditing(accept);
-      }
-    };
-    edit_->OnExit = [this](TObject*) { EndEditing(true); };
-  }
+  if (edit_ == nullptr) edit_ = CreateInPlaceEdit(this, [this](bool Accept) { EndEditing(Accept); });
   editing_ = Node;
   TRect label = Node->DisplayRect(true);
   edit_->SetBounds(label.Left, label.Top, std::max(label.Width() + 20, 60), label.Height());

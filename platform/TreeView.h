@@ -15,6 +15,7 @@
 #include "platform/Controls.h"
 #include "platform/Edit.h"
 #include "platform/ImageList.h"
+#include "platform/ScrollBars.h"
 
 class TCustomTreeView;
 class TTreeNodes;
@@ -175,9 +176,7 @@ class TCustomTreeView : public TCustomControl {
   [[nodiscard]] int RowHeight() const;
   // Rows wholly inside the client area.
   [[nodiscard]] int VisibleCount() const;
-  struct TScrollState {
-    int Min = 0, Max = 0, Page = 0, Pos = 0;
-  };
+  using TScrollState = TScrollBarState;
   [[nodiscard]] TScrollState ScrollInfo(int Bar) const;
 
   // Label editing: Return or leaving the edit keeps the text (after OnEdited, which may change
