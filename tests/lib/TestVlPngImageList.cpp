@@ -68,7 +68,7 @@ TEST(TvlPngImageListTest, ItemsKeepOnePlaceholderEach) {
   TvlPngImageList list(nullptr);
   list.SetPngWidth(24);
   list.SetPngHeight(24);
-  for (int i = 0; i < 3; ++i) list.PngImages()->Add();
+  for (int i = 0; i < 3; ++i) (void)list.PngImages()->Add();
   EXPECT_EQ(list.Count(), 3);
   TvlPngImageItem* item = list.PngImages()->Add();
   EXPECT_EQ(item->Name(), "PngImage3");

@@ -630,7 +630,7 @@ namespace {
 // With no recorder installed, the container reaches the platform screen's forms: its owner form
 // first (without layered borders), then the other forms with a window, in the screen's order.
 TEST(SkinChangeBroadcast, ReachesTheScreensFormsOwnerFirst) {
-  HeadlessDisplay();
+  (void)HeadlessDisplay();
   struct Received {
     std::string form;
     UINT message;
