@@ -53,6 +53,16 @@ void TButtonControl::CMEnabledChanged(TMessage& M) {
   Invalidate();
 }
 
+void TButtonControl::LayoutIndicator(bool BoxLeft, TRect& Box, TRect& Text) {
+  TCanvas* c = Canvas();
+  TRect r = ClientRect();
+  c->Brush()->SetColor(Color());
+  c->FillRect(r);
+  const int top = (r.Height() - kBoxSize) / 2;
+  Box = BoxLeft ? Bounds(0, top, kBoxSize, kBoxSize) : Bounds(r.Right - kBoxSize, top, kBoxSize, kBoxSize);
+  Text = BoxLeft ? Rect(kBoxSize + 4, 0, r.Right, r.Bottom) : Rect(0, 0, r.Right - kBoxSize - 4, r.Bottom);
+}
+
 void TButtonControl::DrawCaption(TRect R, UINT Format) {
   HDC dc = Canvas()->Handle();
   SelectObject(dc, Font()->Handle());
@@ -231,18 +241,13 @@ void TCustomCheckBox::KeyUp(WORD& Key, TShiftState Shift) {
 
 void TCustomCheckBox::Paint() {
   TCanvas* c = Canvas();
-  TRect r = ClientRect();
-  c->Brush()->SetColor(Color());
-  c->FillRect(r);
-  const int top = (r.Height() - kBoxSize) / 2;
-  const bool boxLeft = alignment_ == TAlignment::taRightJustify;
-  TRect box = boxLeft ? Bounds(0, top, kBoxSize, kBoxSize) : Bounds(r.Right - kBoxSize, top, kBoxSize, kBoxSize);
+  TRect box, text;
+  LayoutIndicator(alignment_ == TAlignment::taRightJustify, box, text);
   c->Brush()->SetColor(Enabled() && state_ != TCheckBoxState::cbGrayed ? clWindow : clBtnFace);
   c->FillRect(box);
   TRect edge = box;
   DrawEdge(c->Handle(), &edge, EDGE_SUNKEN, BF_RECT);
   if (state_ != TCheckBoxState::cbUnchecked) DrawCheckMark(c, box);
-  TRect text = boxLeft ? Rect(kBoxSize + 4, 0, r.Right, r.Bottom) : Rect(0, 0, r.Right - kBoxSize - 4, r.Bottom);
   DrawCaption(text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   if (Focused()) {
     TRect f = text;
@@ -293,12 +298,8 @@ void TRadioButton::CMDialogChar(TMessage& M) {
 
 void TRadioButton::Paint() {
   TCanvas* c = Canvas();
-  TRect r = ClientRect();
-  c->Brush()->SetColor(Color());
-  c->FillRect(r);
-  const int top = (r.Height() - kBoxSize) / 2;
-  const bool boxLeft = alignment_ == TAlignment::taRightJustify;
-  TRect box = boxLeft ? Bounds(0, top, kBoxSize, kBoxSize) : Bounds(r.Right - kBoxSize, top, kBoxSize, kBoxSize);
+  TRect box, text;
+  LayoutIndicator(alignment_ == TAlignment::taRightJustify, box, text);
   c->Pen()->SetColor(clBtnShadow);
   c->Brush()->SetColor(Enabled() ? clWindow : clBtnFace);
   c->Ellipse(box);
@@ -307,7 +308,6 @@ void TRadioButton::Paint() {
     c->Brush()->SetColor(clWindowText);
     c->Ellipse(box.Left + 4, box.Top + 4, box.Right - 4, box.Bottom - 4);
   }
-  TRect text = boxLeft ? Rect(kBoxSize + 4, 0, r.Right, r.Bottom) : Rect(0, 0, r.Right - kBoxSize - 4, r.Bottom);
   DrawCaption(text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
   if (Focused()) c->DrawFocusRect(text);
 }

@@ -20,6 +20,9 @@ class TButtonControl : public TCustomControl {
   void CMEnabledChanged(TMessage& Message) override;
   // Draws the caption in Rect (with the "&" mark underlined), grey when disabled.
   void DrawCaption(TRect Rect, UINT Format);
+  // Fills the client area with Color() and places the check or radio box beside the caption:
+  // box on the left when BoxLeft, else on the right. Box and Text receive the two places.
+  void LayoutIndicator(bool BoxLeft, TRect& Box, TRect& Text);
 };
 
 class TButton : public TButtonControl {
