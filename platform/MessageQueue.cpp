@@ -75,6 +75,25 @@ void Wake(TThreadQueue& q) {
   if (TEventSource* source = q.source.load()) source->Wake();
 }
 
+// Stamps a posted message with the time, appends it to q and wakes q's thread; FALSE once the
+// queue has died.
+BOOL PostTo(TThreadQueue& q, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, TPoint Pt = {}) {
+  MSG m;
+  m.hwnd = hWnd;
+  m.message = Msg;
+  m.wParam = wParam;
+  m.lParam = lParam;
+  m.time = GetTickCount();
+  m.pt = Pt;
+  {
+    std::lock_guard lock(q.mutex);
+    if (q.dead) return FALSE;
+    q.posted.push_back(m);
+  }
+  Wake(q);
+  return TRUE;
+}
+
 std::shared_ptr<TThreadQueue> FindQueue(DWORD thread) {
   auto& r = Registry();
   std::lock_guard lock(r.mutex);
@@ -420,19 +439,7 @@ BOOL PostMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
     q = FindQueue(owner);
   }
   if (!q) return FALSE;
-  MSG m;
-  m.hwnd = hWnd;
-  m.message = Msg;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = GetTickCount();
-  {
-    std::lock_guard lock(q->mutex);
-    if (q->dead) return FALSE;
-    q->posted.push_back(m);
-  }
-  Wake(*q);
-  return TRUE;
+  return PostTo(*q, hWnd, Msg, wParam, lParam);
 }
 
 BOOL detail::PostInputMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam, TPoint Pt) {
@@ -440,20 +447,7 @@ BOOL detail::PostInputMessage(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam,
   if (owner == 0) return FALSE;
   auto q = FindQueue(owner);
   if (!q) return FALSE;
-  MSG m;
-  m.hwnd = hWnd;
-  m.message = Msg;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = GetTickCount();
-  m.pt = Pt;
-  {
-    std::lock_guard lock(q->mutex);
-    if (q->dead) return FALSE;
-    q->posted.push_back(m);
-  }
-  Wake(*q);
-  return TRUE;
+  return PostTo(*q, hWnd, Msg, wParam, lParam, Pt);
 }
 
 void detail::SetPaintFinder(TPaintFinder Finder) { g_paint_finder.store(Finder); }
@@ -465,18 +459,7 @@ void detail::WakeThread(DWORD ThreadId) {
 BOOL PostThreadMessage(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam) {
   auto q = idThread == MainThreadID() ? GetOrCreateQueue(idThread) : FindQueue(idThread);
   if (!q) return FALSE;
-  MSG m;
-  m.message = Msg;
-  m.wParam = wParam;
-  m.lParam = lParam;
-  m.time = GetTickCount();
-  {
-    std::lock_guard lock(q->mutex);
-    if (q->dead) return FALSE;
-    q->posted.push_back(m);
-  }
-  Wake(*q);
-  return TRUE;
+  return PostTo(*q, nullptr, Msg, wParam, lParam);
 }
 
 BOOL GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
