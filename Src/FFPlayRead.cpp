@@ -167,16 +167,16 @@ void PerformSeek(TVideoState& S) {
     std::lock_guard lock(S.stream_switch_lock);
     if (S.audio_stream >= 0) {
       S.audioq->Flush();
-      S.audioq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.audioq->PutFlush();
     }
     if (S.subtitle_stream >= 0) {
       S.subtitleq->Flush();
-      S.subtitleq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.subtitleq->PutFlush();
     }
     if (S.video_stream >= 0) {
       S.seek_flushed = 0;
       S.videoq->Flush();
-      S.videoq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.videoq->PutFlush();
       P->FPictEvent.ResetEvent();
     }
   }
@@ -402,7 +402,7 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
       S.audio_diff_avg_count = 0;
       S.audio_diff_threshold = 2.0 * AudioDeviceSamples / (S.audio_rate > 0 ? S.audio_rate : 1);
       S.audioq = std::make_unique<TPacketQueue>(S.flush_pkt);
-      S.audioq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.audioq->PutFlush();
       S.audio_stream = AIndex;
       sdl::SDL_PauseAudio(0);
       break;
@@ -410,7 +410,7 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
       S.video_st = st;
       S.video_dec = ctx;
       S.videoq = std::make_unique<TPacketQueue>(S.flush_pkt);
-      S.videoq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.videoq->PutFlush();
       S.video_stream = AIndex;
       S.video_tid = std::thread(VideoThreadProc, &S);
       break;
@@ -418,7 +418,7 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
       S.subtitle_st = st;
       S.subtitle_dec = ctx;
       S.subtitleq = std::make_unique<TPacketQueue>(S.flush_pkt);
-      S.subtitleq->Put(const_cast<AVPacket*>(S.flush_pkt));
+      S.subtitleq->PutFlush();
       S.subtitle_stream = AIndex;
       S.subtitle_tid = std::thread(SubtitleThreadProc, &S);
       break;

@@ -70,6 +70,8 @@ class TPacketQueue {
   // Takes ownership of APacket (allocated with av_packet_alloc) unless it is the flush packet.
   // Always 0.
   int Put(AVPacket* APacket);
+  // Queues the flush packet: the reader resets its decoder when it takes it.
+  void PutFlush() { Put(const_cast<AVPacket*>(FFlush)); }
   // 1 with the oldest packet in APacket (the caller owns it unless it is the flush packet), 0 when
   // empty and not blocking, -1 once the queue is aborted (also when packets remain).
   int Get(AVPacket*& APacket, bool ABlock);
