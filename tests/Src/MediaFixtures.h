@@ -50,6 +50,19 @@ inline std::string Run(const std::string& ACommand) {
   return out;
 }
 
+// The lines of a command's output, without their line ends (an empty line stays).
+inline std::vector<std::string> Lines(const std::string& AText) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < AText.size()) {
+    size_t end = AText.find('\n', start);
+    if (end == std::string::npos) end = AText.size();
+    lines.push_back(AText.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 inline std::string Quoted(const std::string& AText) {
   std::string q = "'";
   for (char c : AText) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
@@ -112,12 +125,7 @@ inline std::string Mp4() { return Container("av.mp4"); }
 inline std::map<std::string, std::string> Probe(const std::string& AFile, const std::string& AExtra = "") {
   std::map<std::string, std::string> values;
   const std::string out = Run("ffprobe -v error -of flat -show_format -show_streams " + AExtra + " " + Quoted(AFile));
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    if (end == std::string::npos) end = out.size();
-    const std::string line = out.substr(start, end - start);
-    start = end + 1;
+  for (const std::string& line : Lines(out)) {
     const size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     std::string value = line.substr(eq + 1);
@@ -132,12 +140,7 @@ inline std::vector<long long> KeyFrameTimes(const std::string& AFile) {
   const std::string out = Run("ffprobe -v error -select_streams v:0 -skip_frame nokey -show_entries frame=pts_time "
                               "-of csv=p=0 " + Quoted(AFile));
   std::vector<long long> times;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t end = out.find('\n', start);
-    if (end == std::string::npos) end = out.size();
-    const std::string line = out.substr(start, end - start);
-    start = end + 1;
+  for (const std::string& line : Lines(out)) {
     if (!line.empty()) times.push_back(static_cast<long long>(std::stod(line) * 1000000.0 + 0.5));
   }
   return times;

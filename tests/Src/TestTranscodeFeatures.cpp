@@ -21,12 +21,8 @@ std::vector<double> PacketTimes(const std::string& AFile, const std::string& ASe
   const std::string out = fixtures::Run("ffprobe -v error -select_streams " + ASelect +
                                         " -show_entries packet=pts_time -of csv=p=0 " + fixtures::Quoted(AFile));
   std::vector<double> times;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t stop = out.find('\n', start);
-    if (stop == std::string::npos) stop = out.size();
-    const double t = Seconds(out.substr(start, stop - start));
-    start = stop + 1;
+  for (const std::string& line : fixtures::Lines(out)) {
+    const double t = Seconds(line);
     if (t >= 0) times.push_back(t);
   }
   return times;

@@ -108,12 +108,7 @@ inline double DecodedDuration(const std::string& AFile, const std::string& ASele
                                         " -show_entries packet=pts_time,duration_time -of csv=p=0 " +
                                         fixtures::Quoted(AFile));
   double end = -1, first = -1;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t stop = out.find('\n', start);
-    if (stop == std::string::npos) stop = out.size();
-    const std::string line = out.substr(start, stop - start);
-    start = stop + 1;
+  for (const std::string& line : fixtures::Lines(out)) {
     const size_t comma = line.find(',');
     if (comma == std::string::npos) continue;
     const double pts = Seconds(line.substr(0, comma));
@@ -130,12 +125,7 @@ inline long long DecodedAudioSamples(const std::string& AFile) {
   const std::string out = fixtures::Run("ffprobe -v error -select_streams a:0 -show_entries frame=nb_samples "
                                         "-of csv=p=0 " + fixtures::Quoted(AFile));
   long long total = 0;
-  size_t start = 0;
-  while (start < out.size()) {
-    size_t stop = out.find('\n', start);
-    if (stop == std::string::npos) stop = out.size();
-    const std::string line = out.substr(start, stop - start);
-    start = stop + 1;
+  for (const std::string& line : fixtures::Lines(out)) {
     if (!line.empty()) total += std::stoll(line);
   }
   return total;
