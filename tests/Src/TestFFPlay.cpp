@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "MediaFixtures.h"
+#include "PlayerTestSupport.h"
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
@@ -39,27 +40,8 @@ void LoadLibraries() {
   ASSERT_TRUE(loaded) << FFLoader().LastErrMsg();
 }
 
-int ThreadCount() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/task")) {
-    while (dirent* e = ::readdir(dir))
-      if (e->d_name[0] != '.') ++count;
-    ::closedir(dir);
-  }
-  return count;
-}
-
-// Pumps main-thread calls and messages until APredicate holds; false after ATimeoutMs (the
-// watchdog that turns a hang into a failure).
-bool WaitUntil(const std::function<bool()>& APredicate, int ATimeoutMs = 8000) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ATimeoutMs);
-  while (!APredicate()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    CheckSynchronize(5);
-    PumpPendingMessages();
-  }
-  return true;
-}
+using playertest::ThreadCount;
+using playertest::WaitUntil;
 
 std::string VideoOnlyFile() {
   return fixtures::Make("v-only.mp4", "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -c:v mpeg4 -g 12 "

@@ -2,22 +2,13 @@
 // the libraries first).
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
+#include "PlayerTestSupport.h"
 #include "Src/FFPlay.h"
 #include "Src/FFmpegLoader.h"
 
 namespace {
 
-int ThreadCount() {
-  int count = 0;
-  if (DIR* dir = ::opendir("/proc/self/task")) {
-    while (dirent* e = ::readdir(dir))
-      if (e->d_name[0] != '.') ++count;
-    ::closedir(dir);
-  }
-  return count;
-}
+using playertest::ThreadCount;
 
 TEST(PlayerLibraries, NothingWorksBeforeLoadingAndTheFormatIsCheckedAfter) {
   TFFPlayer player(nullptr);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "MediaFixtures.h"
+#include "PlayerTestSupport.h"
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
@@ -37,15 +38,7 @@ namespace {
 
 LRESULT FormProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) { return DefWindowProc(hWnd, Msg, wParam, lParam); }
 
-bool WaitUntil(const std::function<bool()>& APredicate, int ATimeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ATimeoutMs);
-  while (!APredicate()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    CheckSynchronize(5);
-    PumpPendingMessages();
-  }
-  return true;
-}
+using playertest::WaitUntil;
 
 TEST(PlayerOnX11, PlaysTheClipIntoAHostChildWindow) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X server";
