@@ -463,6 +463,12 @@ class TWinControl : public TControl {
   virtual void PaintHandler(TMessage& Message);
   virtual void PaintWindow(HDC DC);
   void PaintControls(HDC DC, TControl* First);
+  // For a window that paints itself in DefaultHandler: runs Paint on the context a WM_PAINT
+  // carries in WParam, else on the one BeginPaint gives (then EndPaint).
+  void PaintNative(const TMessage& Message, const std::function<void(HDC)>& Paint);
+  // For a control whose window behaviour sits in DefaultHandler but must take a message before
+  // the framework's handler: DefaultHandler first, then Framework unless that freed the control.
+  void NativeFirst(TMessage& Message, const std::function<void()>& Framework);
   void BoundsChanged(const TRect& OldBounds) override;
   void VisibleChanged() override;
 

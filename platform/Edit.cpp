@@ -243,27 +243,19 @@ void TCustomEdit::WMPaint(TMessage& M) { DefaultHandler(M); }
 void TCustomEdit::WMEraseBkgnd(TMessage& M) { DefaultHandler(M); }
 
 void TCustomEdit::WMLButtonDown(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonDown(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonDown(M); });
 }
 
 void TCustomEdit::WMLButtonDblClk(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonDblClk(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonDblClk(M); });
 }
 
 void TCustomEdit::WMLButtonUp(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonUp(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonUp(M); });
 }
 
 void TCustomEdit::WMMouseMove(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMMouseMove(M);
+  NativeFirst(M, [&] { TWinControl::WMMouseMove(M); });
 }
 
 void TCustomEdit::DefaultHandler(TMessage& M) {
@@ -328,14 +320,7 @@ bool TCustomEdit::HandleNative(TMessage& M) {
       M.Result = 1;  // painted with the text, so nothing flickers
       return true;
     case WM_PAINT: {
-      if (M.WParam) {
-        NativePaint(reinterpret_cast<HDC>(M.WParam));
-      } else {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle_, &ps);
-        if (dc) NativePaint(dc);
-        EndPaint(handle_, &ps);
-      }
+      PaintNative(M, [this](HDC DC) { NativePaint(DC); });
       M.Result = 0;
       return true;
     }

@@ -332,24 +332,16 @@ void TCustomListBox::WMSize(TMessage& M) {
 }
 
 void TCustomListBox::WMLButtonDown(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonDown(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonDown(M); });
 }
 void TCustomListBox::WMLButtonDblClk(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonDblClk(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonDblClk(M); });
 }
 void TCustomListBox::WMMouseMove(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMMouseMove(M);
+  NativeFirst(M, [&] { TWinControl::WMMouseMove(M); });
 }
 void TCustomListBox::WMLButtonUp(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonUp(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonUp(M); });
 }
 
 void TCustomListBox::DefaultHandler(TMessage& M) {
@@ -571,14 +563,7 @@ bool TCustomListBox::HandleNative(TMessage& M) {
       return true;
     }
     case WM_PAINT:
-      if (M.WParam) {
-        NativePaint(reinterpret_cast<HDC>(M.WParam));
-      } else {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle_, &ps);
-        if (dc) NativePaint(dc);
-        EndPaint(handle_, &ps);
-      }
+      PaintNative(M, [this](HDC DC) { NativePaint(DC); });
       M.Result = 0;
       return true;
     default:

@@ -140,9 +140,7 @@ void TCustomMemo::WMSize(TMessage& M) {
 }
 
 void TCustomMemo::WMLButtonDown(TMessage& M) {
-  TWeak<TControl> self(this);
-  DefaultHandler(M);
-  if (self) TWinControl::WMLButtonDown(M);
+  NativeFirst(M, [&] { TWinControl::WMLButtonDown(M); });
 }
 
 void TCustomMemo::DefaultHandler(TMessage& M) {
@@ -269,14 +267,7 @@ bool TCustomMemo::HandleNative(TMessage& M) {
       return true;
     }
     case WM_PAINT:
-      if (M.WParam) {
-        Paint(reinterpret_cast<HDC>(M.WParam));
-      } else {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(handle_, &ps);
-        if (dc) Paint(dc);
-        EndPaint(handle_, &ps);
-      }
+      PaintNative(M, [this](HDC DC) { Paint(DC); });
       return true;
     default:
       return false;

@@ -394,6 +394,23 @@ void TWinControl::PaintHandler(TMessage& M) {
 
 void TWinControl::PaintWindow(HDC) {}
 
+void TWinControl::PaintNative(const TMessage& M, const std::function<void(HDC)>& Paint) {
+  if (M.WParam) {
+    Paint(reinterpret_cast<HDC>(M.WParam));
+    return;
+  }
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(handle_, &ps);
+  if (dc) Paint(dc);
+  EndPaint(handle_, &ps);
+}
+
+void TWinControl::NativeFirst(TMessage& M, const std::function<void()>& Framework) {
+  TWeak<TControl> self(this);
+  DefaultHandler(M);
+  if (self) Framework();
+}
+
 void TWinControl::PaintControls(HDC DC, TControl* First) {
   auto start = controls_.begin();
   if (First) start = std::find(controls_.begin(), controls_.end(), First);
