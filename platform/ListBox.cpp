@@ -525,10 +525,7 @@ bool TCustomListBox::HandleNative(TMessage& M) {
         // Thumb positions: the full value from the bar while it is dragged, else the 16 bits.
         int code = LOWORD(M.WParam);
         if (code == SB_THUMBPOSITION || code == SB_THUMBTRACK) {
-          SCROLLINFO si;
-          si.fMask = SIF_TRACKPOS;
-          int pos = HIWORD(M.WParam);
-          if (GetScrollInfo(handle_, columns_ > 0 ? SB_HORZ : SB_VERT, &si) && (si.nTrackPos & 0xFFFF) == pos) pos = si.nTrackPos;
+          int pos = ScrollThumbPos(handle_, columns_ > 0 ? SB_HORZ : SB_VERT, HIWORD(M.WParam));
           int top = columns_ > 0 ? pos * RowsShown() : pos;
           top_index_ = std::clamp(top, 0, MaxTopIndex());
           UpdateScrollBars();

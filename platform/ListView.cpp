@@ -706,11 +706,12 @@ void TCustomListView::WndProc(TMessage& Message) {
       return;
     }
     case WM_VSCROLL:
-    case WM_HSCROLL:
-      ScrollMessage(Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(Message.WParam),
-                    HIWORD(Message.WParam));
+    case WM_HSCROLL: {
+      const int bar = Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
+      ScrollMessage(bar, LOWORD(Message.WParam), ScrollThumbPos(handle_, bar, HIWORD(Message.WParam)));
       Message.Result = 0;
       return;
+    }
     default: break;
   }
   TCustomControl::WndProc(Message);

@@ -235,13 +235,7 @@ bool TCustomMemo::HandleNative(TMessage& M) {
         case SB_TOP: top = 0; break;
         case SB_BOTTOM: top = lines_->Count(); break;
         case SB_THUMBPOSITION:
-        case SB_THUMBTRACK: {
-          SCROLLINFO si;
-          si.fMask = SIF_TRACKPOS;
-          top = HIWORD(M.WParam);
-          if (GetScrollInfo(handle_, SB_VERT, &si) && (si.nTrackPos & 0xFFFF) == top) top = si.nTrackPos;
-          break;
-        }
+        case SB_THUMBTRACK: top = ScrollThumbPos(handle_, SB_VERT, HIWORD(M.WParam)); break;
         default: return true;
       }
       SetTopLine(top);

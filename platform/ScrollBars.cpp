@@ -425,3 +425,10 @@ std::optional<int> ScrollRequestPos(const TScrollBarState& State, int Code, int 
     default: return std::nullopt;
   }
 }
+
+int ScrollThumbPos(HWND hWnd, int nBar, int Thumb) {
+  SCROLLINFO si;
+  si.fMask = SIF_TRACKPOS;
+  if (GetScrollInfo(hWnd, nBar, &si) && (si.nTrackPos & 0xFFFF) == Thumb) return si.nTrackPos;
+  return Thumb;
+}

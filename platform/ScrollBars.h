@@ -49,6 +49,10 @@ int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
 // client rectangle). FALSE for a dead window or an unknown bar.
 BOOL ShowScrollBar(HWND hWnd, int wBar, BOOL bShow);
 
+// The whole thumb position of an SB_THUMBTRACK / SB_THUMBPOSITION request whose message carried
+// Thumb (its low 16 bits): the bar's track position when its low 16 bits are Thumb, else Thumb.
+[[nodiscard]] int ScrollThumbPos(HWND hWnd, int nBar, int Thumb);
+
 // Range, page and position of one bar, as a scrolling view computes them.
 struct TScrollBarState {
   int Min = 0, Max = 0, Page = 0, Pos = 0;

@@ -554,10 +554,12 @@ void TCustomTreeView::WndProc(TMessage& Message) {
     case TVM_GETCOUNT: Message.Result = items_->Count(); return;
     case TVM_GETVISIBLECOUNT: Message.Result = VisibleCount(); return;
     case WM_VSCROLL:
-    case WM_HSCROLL:
-      ScrollMessage(Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(Message.WParam), HIWORD(Message.WParam));
+    case WM_HSCROLL: {
+      const int bar = Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
+      ScrollMessage(bar, LOWORD(Message.WParam), ScrollThumbPos(handle_, bar, HIWORD(Message.WParam)));
       Message.Result = 0;
       return;
+    }
     default: break;
   }
   TCustomControl::WndProc(Message);
