@@ -527,6 +527,11 @@ class TWinControl : public TControl {
   WNDPROC default_wnd_proc_ = nullptr;
 
  private:
+  // Offers a key to the root form first when it previews keys, then to this control (Handle
+  // runs the step on the control given); true once a step ate it (Key zeroed).
+  template <class K>
+  bool WithKeyPreview(K& Key, const std::function<void(TWinControl*)>& Handle);
+
   friend class TControl;
   friend LRESULT ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
   bool IsControlMouseMsg(TMessage& Message);

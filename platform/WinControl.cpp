@@ -711,34 +711,27 @@ bool TWinControl::WantsKey(WORD Key) {
   return false;
 }
 
-bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
+template <class K>
+bool TWinControl::WithKeyPreview(K& Key, const std::function<void(TWinControl*)>& Handle) {
   TWinControl* root = Root();
   if (root != this && root->KeyPreviewEnabled()) {
-    root->KeyDown(Key, Shift);
+    Handle(root);
     if (Key == 0) return true;
   }
-  KeyDown(Key, Shift);
+  Handle(this);
   return Key == 0;
+}
+
+bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
+  return WithKeyPreview(Key, [&](TWinControl* C) { C->KeyDown(Key, Shift); });
 }
 
 bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
-  TWinControl* root = Root();
-  if (root != this && root->KeyPreviewEnabled()) {
-    root->KeyUp(Key, Shift);
-    if (Key == 0) return true;
-  }
-  KeyUp(Key, Shift);
-  return Key == 0;
+  return WithKeyPreview(Key, [&](TWinControl* C) { C->KeyUp(Key, Shift); });
 }
 
 bool TWinControl::DoKeyPress(char32_t& Key) {
-  TWinControl* root = Root();
-  if (root != this && root->KeyPreviewEnabled()) {
-    root->KeyPress(Key);
-    if (Key == 0) return true;
-  }
-  KeyPress(Key);
-  return Key == 0;
+  return WithKeyPreview(Key, [&](TWinControl* C) { C->KeyPress(Key); });
 }
 
 void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
