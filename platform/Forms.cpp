@@ -134,18 +134,8 @@ void TScrollingWinControl::UpdateScrollBars() {
     // The position may have to come back first: a larger client area shows more of the range.
     ScrollTo(scroll_pos_.X, scroll_pos_.Y);
     const TSize range = ScrollRange();
-    const int pos[2] = {scroll_pos_.X, scroll_pos_.Y};
-    const int extent[2] = {range.cx, range.cy};
-    for (int bar : {SB_HORZ, SB_VERT}) {
-      const int page = bar == SB_HORZ ? ClientWidth() : ClientHeight();
-      SCROLLINFO si;
-      si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-      si.nMin = 0;
-      si.nMax = std::max(0, extent[bar] - 1);
-      si.nPage = static_cast<UINT>(std::max(0, page));
-      si.nPos = pos[bar];
-      SetScrollInfo(h, bar, &si, TRUE);
-    }
+    SetScrollBarState(h, SB_HORZ, {0, std::max(0, range.cx - 1), ClientWidth(), scroll_pos_.X});
+    SetScrollBarState(h, SB_VERT, {0, std::max(0, range.cy - 1), ClientHeight(), scroll_pos_.Y});
   }
   ScrollTo(scroll_pos_.X, scroll_pos_.Y);
   updating_bars_ = false;
@@ -160,27 +150,16 @@ void TScrollingWinControl::Dispatch(TMessage& M) {
   }
   if ((M.Msg == WM_VSCROLL || M.Msg == WM_HSCROLL) && auto_scroll_) {
     const bool vert = M.Msg == WM_VSCROLL;
-    int pos = vert ? scroll_pos_.Y : scroll_pos_.X;
-    const int page = vert ? ClientHeight() : ClientWidth();
-    switch (LOWORD(M.WParam)) {
-      case SB_LINEUP: pos -= kScrollLine; break;
-      case SB_LINEDOWN: pos += kScrollLine; break;
-      case SB_PAGEUP: pos -= page; break;
-      case SB_PAGEDOWN: pos += page; break;
-      case SB_THUMBPOSITION:
-      case SB_THUMBTRACK: {
-        // The message carries 16 bits; the bar knows the whole position.
-        SCROLLINFO si;
-        si.fMask = SIF_TRACKPOS;
-        pos = HandleAllocated() && GetScrollInfo(Handle(), vert ? SB_VERT : SB_HORZ, &si) ? si.nTrackPos : HIWORD(M.WParam);
-        break;
-      }
-      case SB_TOP: pos = 0; break;
-      case SB_BOTTOM: pos = 1 << 30; break;
-      default: return;
-    }
-    if (vert) ScrollTo(scroll_pos_.X, pos);
-    else ScrollTo(pos, scroll_pos_.Y);
+    const int bar = vert ? SB_VERT : SB_HORZ;
+    const TSize range = ScrollRange();
+    const TScrollBarState state{0, vert ? range.cy : range.cx, vert ? ClientHeight() : ClientWidth(),
+                                vert ? scroll_pos_.Y : scroll_pos_.X};
+    // The message carries 16 bits of a thumb position; the bar knows the whole of it.
+    const int thumb = HandleAllocated() ? ScrollThumbPos(Handle(), bar, HIWORD(M.WParam)) : HIWORD(M.WParam);
+    const std::optional<int> pos = ScrollRequestPos(state, LOWORD(M.WParam), thumb, kScrollLine);
+    if (!pos) return;
+    if (vert) ScrollTo(scroll_pos_.X, *pos);
+    else ScrollTo(*pos, scroll_pos_.Y);
     M.Result = 0;
     return;
   }

@@ -453,6 +453,11 @@ TEST_F(AutoScrollTest, BarsWheelAndChildrenMoveTheContents) {
   EXPECT_EQ(box->ScrollPos(), Point(0, 196));
   EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 196);
 
+  // A thumb position sent by another window than the bar's own loop.
+  SendMessage(box->Handle(), WM_VSCROLL, MAKELPARAM(SB_THUMBPOSITION, 50), 0);
+  EXPECT_EQ(box->ScrollPos(), Point(0, 50));
+  EXPECT_EQ(GetScrollPos(box->Handle(), SB_VERT), 50);
+
   // A child that shrinks brings the contents back into range and the bar goes.
   child->SetHeight(50);
   EXPECT_EQ(box->ScrollPos(), Point(0, 0));
