@@ -71,9 +71,13 @@ class TComponent : public TPersistent {
   // Points Field at Value and moves this component's free-notification from the old referent to
   // the new one, so that Notification(opRemove) can clear Field when Value is freed. Either may
   // be nullptr.
-  template <class T>
-  void ReplaceReference(T*& Field, T* Value) {
-    if (Field != nullptr) Field->RemoveFreeNotification(this);
+  // StillHeld names the component's other references to components of the kind: the old
+  // component keeps notifying this one while one of them still refers to it.
+  template <typename T, typename... O>
+  void ReplaceReference(T*& Field, T* Value, const O*... StillHeld) {
+    if (Field != nullptr && ((static_cast<const void*>(Field) != static_cast<const void*>(StillHeld)) && ...)) {
+      Field->RemoveFreeNotification(this);
+    }
     Field = Value;
     if (Value != nullptr) Value->FreeNotification(this);
   }

@@ -270,12 +270,12 @@ void TCustomListView::SetOwnerData(bool Value) {
 }
 
 void TCustomListView::SetSmallImages(TCustomImageList* Value) {
-  ReplaceReference(small_images_, Value);
+  ReplaceReference(small_images_, Value, large_images_);
   ItemsChanged();
 }
 
 void TCustomListView::SetLargeImages(TCustomImageList* Value) {
-  ReplaceReference(large_images_, Value);
+  ReplaceReference(large_images_, Value, small_images_);
   ItemsChanged();
 }
 

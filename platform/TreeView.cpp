@@ -316,12 +316,12 @@ void TCustomTreeView::SetIndent(int Value) {
 }
 
 void TCustomTreeView::SetImages(TCustomImageList* Value) {
-  ReplaceReference(images_, Value);
+  ReplaceReference(images_, Value, state_images_);
   ShapeChanged();
 }
 
 void TCustomTreeView::SetStateImages(TCustomImageList* Value) {
-  ReplaceReference(state_images_, Value);
+  ReplaceReference(state_images_, Value, images_);
   ShapeChanged();
 }
 

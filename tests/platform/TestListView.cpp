@@ -10,6 +10,7 @@
 #include "FormFixture.h"
 #include "Watchdog.h"
 #include "platform/Header.h"
+#include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "platform/MessageQueue.h"
 #include "platform/ScrollBars.h"
@@ -176,7 +177,7 @@ TEST_F(ListViewTest, ItemEditsKeepSelectionAndOwnerDataFetchesOnDemand) {
   EXPECT_EQ(lv->Selected()->Caption(), "cherry");
   lv->Items()->Insert(0)->SetCaption("first");
   EXPECT_EQ(lv->Selected()->Index(), 3);
-  EXPECT_THROW(lv->Items()->Item(99), EListError);
+  EXPECT_THROW((void)lv->Items()->Item(99), EListError);
 
   std::vector<int> fetched;
   lv->SetOwnerData(true);
@@ -460,6 +461,47 @@ TEST_F(BigReportTest, DraggingADividerResizesTheColumnAndAPressClicksIt) {
   display->MouseUp({270, 100});
   Pump();
   EXPECT_EQ(clicked, std::vector<int>{2});
+}
+
+// A view whose two image slots hold one list hears of its end through either slot; replacing
+// one slot keeps the other told.
+TEST_F(ListViewTest, ImageListsSharedBySlotsAreForgottenWhenFreed) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  TListView* lv = MakeReport(form, kFruit);
+  auto* shared = new TImageList(nullptr);
+  auto* other = new TImageList(nullptr);
+  lv->SetSmallImages(shared);
+  lv->SetLargeImages(shared);
+  lv->SetSmallImages(other);
+  delete shared;
+  EXPECT_EQ(lv->LargeImages(), nullptr);
+  EXPECT_EQ(lv->SmallImages(), other);
+  delete other;
+  EXPECT_EQ(lv->SmallImages(), nullptr);
+}
+
+// Dragging the thumb of a view with more rows than 16 bits can count reaches the last page.
+TEST_F(ListViewTest, ThumbDragReachesRowsBeyondSixteenBits) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  TListView* lv = MakeReport(form, {});
+  lv->SetOwnerData(true);
+  lv->OnData = [](TObject*, TListItem* item) { item->SetCaption("Row " + std::to_string(item->Index())); };
+  lv->Items()->SetCount(100000);
+  form->Show();
+  Pump();
+  const int page = static_cast<int>(lv->Perform(LVM_GETCOUNTPERPAGE, 0, 0));
+  const TRect bar = detail::ScrollBarRect(lv->Handle(), SB_VERT);
+  TRect wr;
+  GetWindowRect(lv->Handle(), &wr);
+  const int x = wr.Left + (bar.Left + bar.Right) / 2;
+  const int arrow = bar.Width();
+  TWatchdog dog("thumb drag");
+  display->MouseDown({x, wr.Top + bar.Top + arrow + 3});  // on the thumb at the track's start
+  display->MouseMove({x, wr.Top + bar.Bottom + 40});      // past the track's end
+  display->MouseUp({x, wr.Top + bar.Bottom + 40});
+  Pump();
+  EXPECT_EQ(lv->TopIndex(), 100000 - page);
+  EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), 100000 - page);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "FormFixture.h"
 #include "Watchdog.h"
+#include "platform/ImageList.h"
 #include "platform/ScrollBars.h"
 #include "platform/TreeView.h"
 
@@ -133,7 +134,7 @@ TEST_F(TreeViewTest, NodesNavigateSortAndCount) {
   EXPECT_EQ(a3->GetNext()->Text(), "alpha.3.1");
   EXPECT_EQ(Find(tv, "alpha.2")->GetNext()->Text(), "alpha.3");
   EXPECT_EQ(tv->Items()->Item(0)->Text(), "alpha");
-  EXPECT_THROW(tv->Items()->Item(10000), EListError);
+  EXPECT_THROW((void)tv->Items()->Item(10000), EListError);
 
   TTreeNode* root = tv->Items()->Add(nullptr, "sorted");
   for (const char* s : {"pear", "Apple", "fig", "banana"}) tv->Items()->AddChild(root, s);
@@ -271,6 +272,23 @@ TEST_F(TreeViewTest, LabelEditingKeepsOrDropsTheTextAndCanBeRefused) {
     tv->OnDeletion = nullptr;
     forms.clear();
   }
+}
+
+// A tree whose image and state-image slots hold one list hears of its end through either slot;
+// replacing one slot keeps the other told.
+TEST_F(TreeViewTest, ImageListsSharedBySlotsAreForgottenWhenFreed) {
+  TForm* form = MakeForm(Bounds(0, 0, 300, 200));
+  TTreeView* tv = MakeTree(form);
+  auto* shared = new TImageList(nullptr);
+  auto* other = new TImageList(nullptr);
+  tv->SetImages(shared);
+  tv->SetStateImages(shared);
+  tv->SetImages(other);
+  delete shared;
+  EXPECT_EQ(tv->StateImages(), nullptr);
+  EXPECT_EQ(tv->Images(), other);
+  delete other;
+  EXPECT_EQ(tv->Images(), nullptr);
 }
 
 }  // namespace
