@@ -58,7 +58,9 @@ TEST_F(ProbeTest, FiguresAgreeWithTheCommandLineProbe) {
     EXPECT_NEAR(info.Duration, Micro(expected.at("format.duration")), 1);
     EXPECT_NEAR(info.StartTime, Micro(expected.at("format.start_time")), 1);
     EXPECT_EQ(info.BitRate, std::stoi(expected.at("format.bit_rate")));
-    if (expected.contains("format.tags.title")) EXPECT_EQ(info.Title, expected.at("format.tags.title"));
+    if (expected.contains("format.tags.title")) {
+      EXPECT_EQ(info.Title, expected.at("format.tags.title"));
+    }
 
     int video = 0, audio = 0;
     for (int i = 0; i < probe_.StreamCount(); ++i) {
@@ -68,22 +70,29 @@ TEST_F(ProbeTest, FiguresAgreeWithTheCommandLineProbe) {
       EXPECT_EQ(probe_.IsVideoStream(i), type == "video");
       EXPECT_EQ(probe_.IsAudioStream(i), type == "audio");
       if (type == "video") {
-        if (video++ == 0) EXPECT_EQ(probe_.FirstVideoStreamIndex(), i);
+        if (video++ == 0) {
+          EXPECT_EQ(probe_.FirstVideoStreamIndex(), i);
+        }
         const TVideoStreamInfo v = probe_.GetVideoStreamInfo(i);
         EXPECT_TRUE(v.CodecName.ends_with("(" + expected.at(key + "codec_long_name") + ")")) << v.CodecName;
         EXPECT_EQ(v.Width, std::stoi(expected.at(key + "width")));
         EXPECT_EQ(v.Height, std::stoi(expected.at(key + "height")));
         EXPECT_EQ(Rational(v.FrameRate), expected.at(key + "r_frame_rate"));
         EXPECT_STREQ(av::av_get_pix_fmt_name(static_cast<AVPixelFormat>(v.PixFmt)), expected.at(key + "pix_fmt").c_str());
-        if (expected.at(key + "start_time") != "N/A")
+        if (expected.at(key + "start_time") != "N/A") {
           EXPECT_NEAR(v.StartTimeScaled, Micro(expected.at(key + "start_time")), 1);
+        }
       } else if (type == "audio") {
-        if (audio++ == 0) EXPECT_EQ(probe_.FirstAudioStreamIndex(), i);
+        if (audio++ == 0) {
+          EXPECT_EQ(probe_.FirstAudioStreamIndex(), i);
+        }
         const TAudioStreamInfo a = probe_.GetAudioStreamInfo(i);
         EXPECT_TRUE(a.CodecName.ends_with("(" + expected.at(key + "codec_long_name") + ")")) << a.CodecName;
         EXPECT_EQ(a.SampleRate, std::stoi(expected.at(key + "sample_rate")));
         EXPECT_EQ(a.Channels, std::stoi(expected.at(key + "channels")));
-        if (expected.at(key + "bit_rate") != "N/A") EXPECT_EQ(a.BitRate, std::stoi(expected.at(key + "bit_rate")));
+        if (expected.at(key + "bit_rate") != "N/A") {
+          EXPECT_EQ(a.BitRate, std::stoi(expected.at(key + "bit_rate")));
+        }
       }
     }
     EXPECT_EQ(probe_.VideoStreamCount(), video);

@@ -15,7 +15,13 @@ namespace {
 
 // A library context as the callback sees it: its first field points at its class description.
 const char* FakeName(void*) { return "fake"; }
-const AVClass FakeClass = {"Fake", FakeName, nullptr, LIBAVUTIL_VERSION_INT};
+const AVClass FakeClass = [] {
+  AVClass c{};
+  c.class_name = "Fake";
+  c.item_name = FakeName;
+  c.version = LIBAVUTIL_VERSION_INT;
+  return c;
+}();
 struct TFakeContext {
   const AVClass* Class = &FakeClass;
 };
