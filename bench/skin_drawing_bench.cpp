@@ -40,26 +40,19 @@ int main() {
   const TPoint lt{16, 16}, rt{44, 16}, lb{16, 44}, rb{44, 44};
   const TRect cl{8, 24, 52, 52};
   const int W = 400, H = 300, dx = W - 60, dy = H - 60;
+  const auto nine = TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, dx, dy);
   const double tiled = MeanMicroseconds(200, [&] {
-    ComposeSkinImage(lt, rt, lb, rb, cl, lt, TPoint{rt.X + dx, rt.Y}, TPoint{lb.X, lb.Y + dy},
-                     TPoint{rb.X + dx, rb.Y + dy}, TRect{cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy}, &frame,
-                     &picture, TRect{0, 0, 60, 60}, W, H, true, false, false, false, false, false,
-                     TvlStretchType::vlstFull);
+    ComposeSkinImage(nine, &frame, &picture, TRect{0, 0, 60, 60}, W, H, TvlStretchSides{}, TvlClientFill{});
   });
   const double stretched = MeanMicroseconds(200, [&] {
-    ComposeSkinImage(lt, rt, lb, rb, cl, lt, TPoint{rt.X + dx, rt.Y}, TPoint{lb.X, lb.Y + dy},
-                     TPoint{rb.X + dx, rb.Y + dy}, TRect{cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy}, &frame,
-                     &picture, TRect{0, 0, 60, 60}, W, H, true, true, true, true, true, true,
-                     TvlStretchType::vlstFull);
+    ComposeSkinImage(nine, &frame, &picture, TRect{0, 0, 60, 60}, W, H, TvlStretchSides{true, true, true, true},
+                     TvlClientFill{.Draw = true, .Stretch = true, .Type = TvlStretchType::vlstFull});
   });
   // The whole skinned frame: composed, taken into a skin bitmap and drawn onto another.
   TvlBitmap surface, window;
   window.SetSize(W, H);
   const double whole = MeanMicroseconds(200, [&] {
-    ComposeSkinImage(lt, rt, lb, rb, cl, lt, TPoint{rt.X + dx, rt.Y}, TPoint{lb.X, lb.Y + dy},
-                     TPoint{rb.X + dx, rb.Y + dy}, TRect{cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy}, &frame,
-                     &picture, TRect{0, 0, 60, 60}, W, H, true, false, false, false, false, false,
-                     TvlStretchType::vlstFull);
+    ComposeSkinImage(nine, &frame, &picture, TRect{0, 0, 60, 60}, W, H, TvlStretchSides{}, TvlClientFill{});
     surface.Assign(&frame);
     surface.Draw(&window, 0, 0);
   });

@@ -224,11 +224,12 @@ void Client(const Composer& c, const TRect& src, const TRect& dst, bool StretchE
   }
 }
 
-void ComposeNine(bool openRight, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                 TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
-                 TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient, bool LeftStretch,
-                 bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
-                 TvlStretchType StretchType) {
+void ComposeNine(bool openRight, const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
+                 int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Fill) {
+  const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
+  const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
+               NewRBPoint = G.NewRBPoint;
+  const TRect ClRect = G.ClRect, NewClRect = G.NewClRect;
   if (!PrepareDest(Dest, NewWidth, NewHeight)) return;
   if (RBPt.X == LTPt.X || RBPt.Y == LTPt.Y || !Picture || Picture->Empty()) return;
   Composer c(Dest, Picture, TPoint{SkinRect.Left, SkinRect.Top});
@@ -237,13 +238,13 @@ void ComposeNine(bool openRight, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint R
   const int topRight = openRight ? NewWidth : NewRTPoint.X;
   const int bottomRight = openRight ? NewWidth : NewRBPoint.X;
 
-  Edge(c, R(LTPt.X, 0, RTPt.X, ClRect.Top), R(NewLTPoint.X, 0, topRight, NewClRect.Top), TopStretch, true);
+  Edge(c, R(LTPt.X, 0, RTPt.X, ClRect.Top), R(NewLTPoint.X, 0, topRight, NewClRect.Top), Sides.Top, true);
   Edge(c, R(LBPt.X, ClRect.Bottom, RBPt.X, SH), R(NewLBPoint.X, NewClRect.Bottom, bottomRight, NewHeight),
-       BottomStretch, true);
-  Edge(c, R(0, LTPt.Y, ClRect.Left, LBPt.Y), R(0, NewLTPoint.Y, NewClRect.Left, NewLBPoint.Y), LeftStretch, false);
+       Sides.Bottom, true);
+  Edge(c, R(0, LTPt.Y, ClRect.Left, LBPt.Y), R(0, NewLTPoint.Y, NewClRect.Left, NewLBPoint.Y), Sides.Left, false);
   if (!openRight)
     Edge(c, R(ClRect.Right, RTPt.Y, SW, RBPt.Y), R(NewClRect.Right, NewRTPoint.Y, NewWidth, NewRBPoint.Y),
-         RightStretch, false);
+         Sides.Right, false);
 
   c.Copy(R(0, 0, LTPt.X, ClRect.Top), R(0, 0, NewLTPoint.X, NewClRect.Top));
   c.Copy(R(0, ClRect.Top, ClRect.Left, LTPt.Y), R(0, NewClRect.Top, NewClRect.Left, NewLTPoint.Y));
@@ -258,10 +259,10 @@ void ComposeNine(bool openRight, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint R
     c.Copy(R(ClRect.Right, RBPt.Y, SW, ClRect.Bottom), R(NewClRect.Right, NewRBPoint.Y, NewWidth, NewClRect.Bottom));
   }
 
-  if (DrawClient) {
+  if (Fill.Draw) {
     TRect target = NewClRect;
     if (openRight) target.Right = NewWidth;
-    Client(c, ClRect, target, StretchEffect, StretchType);
+    Client(c, ClRect, target, Fill.Stretch, Fill.Type);
   }
 }
 
@@ -664,43 +665,48 @@ void ComposeSkinStripVert(int TopOffset, int BottomOffset, TBitmap* Dest, TBitma
   c.TileY(middle, TopOffset, H - BottomOffset, 0, W);
 }
 
-void ComposeSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
-                      TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient, bool LeftStretch,
-                      bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
-                      TvlStretchType StretchType) {
-  ComposeNine(false, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Dest,
-              Picture, SkinRect, NewWidth, NewHeight, DrawClient, LeftStretch, TopStretch, RightStretch,
-              BottomStretch, StretchEffect, StretchType);
+TvlNinePartGeometry TvlNinePartGeometry::Grown(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                                               int DeltaWidth, int DeltaHeight) {
+  return TvlNinePartGeometry{LTPt,
+                             RTPt,
+                             LBPt,
+                             RBPt,
+                             ClRect,
+                             LTPt,
+                             TPoint{RTPt.X + DeltaWidth, RTPt.Y},
+                             TPoint{LBPt.X, LBPt.Y + DeltaHeight},
+                             TPoint{RBPt.X + DeltaWidth, RBPt.Y + DeltaHeight},
+                             TRect{ClRect.Left, ClRect.Top, ClRect.Right + DeltaWidth, ClRect.Bottom + DeltaHeight}};
 }
 
-void ComposeSkinImageOpenRight(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                               TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
-                               TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
-                               bool LeftStretch, bool TopStretch, bool, bool BottomStretch, bool StretchEffect,
-                               TvlStretchType StretchType) {
-  ComposeNine(true, LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Dest,
-              Picture, SkinRect, NewWidth, NewHeight, DrawClient, LeftStretch, TopStretch, false, BottomStretch,
-              StretchEffect, StretchType);
+void ComposeSkinImage(const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
+                      int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Client) {
+  ComposeNine(false, G, Dest, Picture, SkinRect, NewWidth, NewHeight, Sides, Client);
+}
+
+void ComposeSkinImageOpenRight(const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
+                               int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Client) {
+  Sides.Right = false;
+  ComposeNine(true, G, Dest, Picture, SkinRect, NewWidth, NewHeight, Sides, Client);
 }
 
 void ComposeStretchedSkinImage(TBitmap* Dest, TBitmap* Picture, TRect SkinRect, TRect ClRect, bool DrawClient) {
   if (!Dest) return;
   const TPoint lt{ClRect.Left, ClRect.Top}, rt{ClRect.Right, ClRect.Top}, lb{ClRect.Left, ClRect.Bottom},
       rb{ClRect.Right, ClRect.Bottom};
-  TRect n = ClRect;
-  n.Right += Dest->Width() - SkinRect.Width();
-  n.Bottom += Dest->Height() - SkinRect.Height();
-  ComposeSkinImage(lt, rt, lb, rb, ClRect, TPoint{n.Left, n.Top}, TPoint{n.Right, n.Top}, TPoint{n.Left, n.Bottom},
-                   TPoint{n.Right, n.Bottom}, n, Dest, Picture, SkinRect, Dest->Width(), Dest->Height(), DrawClient,
-                   true, true, true, true, true, TvlStretchType::vlstFull);
+  const auto g = TvlNinePartGeometry::Grown(lt, rt, lb, rb, ClRect, Dest->Width() - SkinRect.Width(),
+                                            Dest->Height() - SkinRect.Height());
+  ComposeSkinImage(g, Dest, Picture, SkinRect, Dest->Width(), Dest->Height(), TvlStretchSides{true, true, true, true},
+                   TvlClientFill{DrawClient, true, TvlStretchType::vlstFull});
 }
 
-void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftBmp,
-                        TBitmap* TopBmp, TBitmap* RightBmp, TBitmap* BottomBmp, TBitmap* Picture, TRect SkinRect,
-                        int NewWidth, int NewHeight, bool LeftStretch, bool TopStretch, bool RightStretch,
-                        bool BottomStretch) {
+void ComposeSkinBorders(const TvlNinePartGeometry& G, TvlBorderPieces Pieces, TBitmap* Picture,
+                        const TRect& SkinRect, int NewWidth, int NewHeight, TvlStretchSides Sides) {
+  const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
+  const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
+               NewRBPoint = G.NewRBPoint;
+  const TRect ClRect = G.ClRect, NewClRect = G.NewClRect;
+  TBitmap *LeftBmp = Pieces.Left, *TopBmp = Pieces.Top, *RightBmp = Pieces.Right, *BottomBmp = Pieces.Bottom;
   if (!Picture || Picture->Empty() || !LeftBmp || !TopBmp || !RightBmp || !BottomBmp) return;
   const TPoint origin{SkinRect.Left, SkinRect.Top};
   const int SW = SkinRect.Width(), SH = SkinRect.Height();
@@ -719,9 +725,9 @@ void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRec
     c.Copy(R(0, 0, LeftX, H), R(0, 0, NewLeftX, H));
     c.Copy(R(RightX, 0, SW, H), R(NewRightX, 0, NewWidth, H));
   };
-  band(TopBmp, NewClRect.Top, 0, LTPt.X, RTPt.X, NewLTPoint.X, NewRTPoint.X, TopStretch);
+  band(TopBmp, NewClRect.Top, 0, LTPt.X, RTPt.X, NewLTPoint.X, NewRTPoint.X, Sides.Top);
   const int BH = NewHeight - NewClRect.Bottom;
-  band(BottomBmp, BH, SH - BH, LBPt.X, RBPt.X, NewLBPoint.X, NewRBPoint.X, BottomStretch);
+  band(BottomBmp, BH, SH - BH, LBPt.X, RBPt.X, NewLBPoint.X, NewRBPoint.X, Sides.Bottom);
 
   const int sideHeight = NewHeight - BottomBmp->Height() - TopBmp->Height();
   // One side piece: columns srcLeft..srcRight, growing rows topY..bottomY of the source.
@@ -738,14 +744,17 @@ void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRec
     if (bottomPart > 0) c.Copy(R(srcLeft, bottomY, srcRight, ClRect.Bottom), R(0, sideHeight - bottomPart, width, sideHeight));
   };
   if (NewClRect.Left > 0 && sideHeight > 0 && LBPt.Y - LTPt.Y > 0)
-    side(LeftBmp, NewClRect.Left, 0, NewClRect.Left, LTPt.Y, LBPt.Y, LeftStretch);
+    side(LeftBmp, NewClRect.Left, 0, NewClRect.Left, LTPt.Y, LBPt.Y, Sides.Left);
   if (NewWidth - NewClRect.Right >= 1 && sideHeight >= 1 && RBPt.Y - RTPt.Y >= 1)
-    side(RightBmp, NewWidth - NewClRect.Right, ClRect.Right, SW, RTPt.Y, RBPt.Y, RightStretch);
+    side(RightBmp, NewWidth - NewClRect.Right, ClRect.Right, SW, RTPt.Y, RBPt.Y, Sides.Right);
 }
 
-void ComposeMaskBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
-                        TBitmap* TopBmp, TBitmap* LeftBmp, TBitmap* RightBmp, TBitmap* BottomBmp, int NewWidth, int) {
+void ComposeMaskBorders(const TvlNinePartGeometry& G, TBitmap* Mask, TvlBorderPieces Pieces, int NewWidth) {
+  const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
+  const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
+               NewRBPoint = G.NewRBPoint;
+  const TRect ClRect = G.ClRect, NewClRect = G.NewClRect;
+  TBitmap *LeftBmp = Pieces.Left, *TopBmp = Pieces.Top, *RightBmp = Pieces.Right, *BottomBmp = Pieces.Bottom;
   if (!Mask || Mask->Empty() || !LeftBmp || !TopBmp || !RightBmp || !BottomBmp) return;
   const int MW = Mask->Width(), MH = Mask->Height();
   const int h = NewClRect.Height();
@@ -816,14 +825,13 @@ std::vector<std::uint8_t> BuildMaskRegionData(TBitmap* Mask, int X, int Y) {
 
 void CreateRegionFromMask(HRGN& Rgn, TBitmap* Mask) { Rgn = RegionOfPiece(Mask, 0, 0); }
 
-void CreateSkinRegion(HRGN& Rgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
-                      int NewWidth, int NewHeight) {
+void CreateSkinRegion(HRGN& Rgn, const TvlNinePartGeometry& G, TBitmap* Mask, int NewWidth, int) {
   Rgn = nullptr;
-  if (NewRTPoint.X < NewLTPoint.X || NewLBPoint.Y < NewLTPoint.Y) return;
+  if (G.NewRTPoint.X < G.NewLTPoint.X || G.NewLBPoint.Y < G.NewLTPoint.Y) return;
+  const TRect NewClRect = G.NewClRect;
   TBitmap top, left, right, bottom;
-  ComposeMaskBorders(LTPt, RTPt, LBPt, RBPt, ClRect, NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint, NewClRect, Mask,
-                     &top, &left, &right, &bottom, NewWidth, NewHeight);
+  ComposeMaskBorders(G, Mask, TvlBorderPieces{.Left = &left, .Top = &top, .Right = &right, .Bottom = &bottom},
+                     NewWidth);
   if (NewClRect.Width() <= 0 || NewClRect.Height() <= 0) return;
   HRGN pieces[4] = {RegionOfPiece(&top, 0, 0), RegionOfPiece(&bottom, 0, NewClRect.Bottom),
                     RegionOfPiece(&left, 0, NewClRect.Top), RegionOfPiece(&right, NewClRect.Right, NewClRect.Top)};

@@ -231,33 +231,53 @@ struct TvlNinePartGeometry {
   TRect ClRect;
   TPoint NewLTPoint, NewRTPoint, NewLBPoint, NewRBPoint;
   TRect NewClRect;
+
+  // The element's own points with the target ones moved for a target DeltaWidth wider and
+  // DeltaHeight higher than the element: the right corners move right, the lower ones down and
+  // the client rectangle grows by both.
+  [[nodiscard]] static TvlNinePartGeometry Grown(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
+                                                 int DeltaWidth, int DeltaHeight);
 };
 
-void ComposeSkinImage(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
-                      TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
-                      bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch, bool StretchEffect,
-                      TvlStretchType StretchType);
-// As ComposeSkinImage with nothing on the right: edges and client run to NewWidth.
-void ComposeSkinImageOpenRight(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                               TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Dest,
-                               TBitmap* Picture, TRect SkinRect, int NewWidth, int NewHeight, bool DrawClient,
-                               bool LeftStretch, bool TopStretch, bool RightStretch, bool BottomStretch,
-                               bool StretchEffect, TvlStretchType StretchType);
+// Per edge: the grown part of the edge piece is stretched (true) or tiled (false).
+struct TvlStretchSides {
+  bool Left = false;
+  bool Top = false;
+  bool Right = false;
+  bool Bottom = false;
+};
+
+// How the client part of a nine-part image is filled.
+struct TvlClientFill {
+  bool Draw = true;      // false leaves the client part blank
+  bool Stretch = false;  // stretch (by Type) instead of tiling
+  TvlStretchType Type{};  // vlstFull unless set
+};
+
+// The four border pieces a frame is cut into (any of them may be shared by the caller).
+struct TvlBorderPieces {
+  TBitmap* Left = nullptr;
+  TBitmap* Top = nullptr;
+  TBitmap* Right = nullptr;
+  TBitmap* Bottom = nullptr;
+};
+
+// The nine-part image of the element at SkinRect of Picture, at NewWidth x NewHeight.
+void ComposeSkinImage(const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
+                      int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Client);
+// As ComposeSkinImage with nothing on the right: edges and client run to NewWidth (Sides.Right
+// is not used).
+void ComposeSkinImageOpenRight(const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
+                               int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Client);
 // A nine-part image of Dest's current size with every part stretched.
 void ComposeStretchedSkinImage(TBitmap* Dest, TBitmap* Picture, TRect SkinRect, TRect ClRect, bool DrawClient);
-// The four border pieces of a skinned frame of NewWidth x NewHeight.
-void ComposeSkinBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* LeftBmp,
-                        TBitmap* TopBmp, TBitmap* RightBmp, TBitmap* BottomBmp, TBitmap* Picture, TRect SkinRect,
-                        int NewWidth, int NewHeight, bool LeftStretch, bool TopStretch, bool RightStretch,
-                        bool BottomStretch);
-// The four border pieces of a frame mask (laid out like the element's picture). NewHeight is
-// not used.
-void ComposeMaskBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                        TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
-                        TBitmap* TopBmp, TBitmap* LeftBmp, TBitmap* RightBmp, TBitmap* BottomBmp, int NewWidth,
-                        int NewHeight);
+// The four border pieces of a skinned frame of NewWidth x NewHeight. Nothing unless all four
+// pieces are given.
+void ComposeSkinBorders(const TvlNinePartGeometry& G, TvlBorderPieces Pieces, TBitmap* Picture,
+                        const TRect& SkinRect, int NewWidth, int NewHeight, TvlStretchSides Sides);
+// The four border pieces of a frame mask (laid out like the element's picture) for a frame
+// NewWidth wide.
+void ComposeMaskBorders(const TvlNinePartGeometry& G, TBitmap* Mask, TvlBorderPieces Pieces, int NewWidth);
 
 // ---- Regions from masks ------------------------------------------------------------------------
 
@@ -268,9 +288,7 @@ void ComposeMaskBorders(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRec
 void CreateRegionFromMask(HRGN& Rgn, TBitmap* Mask);
 // The window region of a nine-part window: the target client rectangle united with the black
 // pixels of the four mask pieces; nullptr when the target points cross or the client is empty.
-void CreateSkinRegion(HRGN& Rgn, TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect, TPoint NewLTPoint,
-                      TPoint NewRTPoint, TPoint NewLBPoint, TPoint NewRBPoint, TRect NewClRect, TBitmap* Mask,
-                      int NewWidth, int NewHeight);
+void CreateSkinRegion(HRGN& Rgn, const TvlNinePartGeometry& G, TBitmap* Mask, int NewWidth, int NewHeight);
 
 // ---- System queries ----------------------------------------------------------------------------
 

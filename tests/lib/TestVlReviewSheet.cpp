@@ -75,6 +75,7 @@ struct Geometry {
   [[nodiscard]] TPoint nlb() const { return {lb.X, lb.Y + dy}; }
   [[nodiscard]] TPoint nrb() const { return {rb.X + dx, rb.Y + dy}; }
   [[nodiscard]] TRect ncl() const { return {cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy}; }
+  [[nodiscard]] TvlNinePartGeometry nine() const { return {lt, rt, lb, rb, cl, lt, nrt(), nlb(), nrb(), ncl()}; }
 };
 
 void ComposeReviewSheet(Sheet& s) {
@@ -114,14 +115,13 @@ void ComposeReviewSheet(Sheet& s) {
                               {true, true, TvlStretchType::vlstVert, false}};
   int x = 2;
   for (const Variant& v : variants) {
-    ComposeSkinImage(g.lt, g.rt, g.lb, g.rb, g.cl, g.lt, g.nrt(), g.nlb(), g.nrb(), g.ncl(), &out, &pic,
-                     TRect{0, 0, 24, 24}, 50, 40, true, v.edges, v.edges, v.edges, v.edges, v.client, v.type);
+    ComposeSkinImage(g.nine(), &out, &pic, TRect{0, 0, 24, 24}, 50, 40,
+                     TvlStretchSides{v.edges, v.edges, v.edges, v.edges},
+                     TvlClientFill{.Draw = true, .Stretch = v.client, .Type = v.type});
     s.Put(out, x, 60);
     x += 56;
   }
-  ComposeSkinImageOpenRight(g.lt, g.rt, g.lb, g.rb, g.cl, g.lt, g.nrt(), g.nlb(), g.nrb(), g.ncl(), &out, &pic,
-                            TRect{0, 0, 24, 24}, 50, 40, true, false, false, false, false, false,
-                            TvlStretchType::vlstFull);
+  ComposeSkinImageOpenRight(g.nine(), &out, &pic, TRect{0, 0, 24, 24}, 50, 40, TvlStretchSides{}, TvlClientFill{});
   s.Put(out, 2, 106);
   out.SetSize(0, 0);
   out.SetSize(36, 30);
@@ -130,8 +130,8 @@ void ComposeReviewSheet(Sheet& s) {
 
   // Row 3: the four border pieces of a 50 x 40 frame, and the four pieces of a mask.
   TBitmap left, top, right, bottom;
-  ComposeSkinBorders(g.lt, g.rt, g.lb, g.rb, g.cl, g.lt, g.nrt(), g.nlb(), g.nrb(), g.ncl(), &left, &top, &right,
-                     &bottom, &pic, TRect{0, 0, 24, 24}, 50, 40, false, false, false, false);
+  ComposeSkinBorders(g.nine(), TvlBorderPieces{.Left = &left, .Top = &top, .Right = &right, .Bottom = &bottom}, &pic,
+                     TRect{0, 0, 24, 24}, 50, 40, TvlStretchSides{});
   s.Put(top, 100, 106);
   s.Put(left, 100, 106 + top.Height());
   s.Put(right, 100 + 50 - right.Width(), 106 + top.Height());
@@ -147,8 +147,8 @@ void ComposeReviewSheet(Sheet& s) {
       static_cast<std::uint32_t*>(mask.ScanLine(yy))[xx] = cut ? Rgb(255, 255, 255) : Rgb(0, 0, 0);
     }
   TBitmap mtop, mleft, mright, mbottom;
-  ComposeMaskBorders(g.lt, g.rt, g.lb, g.rb, g.cl, g.lt, g.nrt(), g.nlb(), g.nrb(), g.ncl(), &mask, &mtop, &mleft,
-                     &mright, &mbottom, 50, 40);
+  ComposeMaskBorders(g.nine(), &mask,
+                     TvlBorderPieces{.Left = &mleft, .Top = &mtop, .Right = &mright, .Bottom = &mbottom}, 50);
   s.Put(mtop, 156, 106);
   s.Put(mleft, 156, 106 + g.cl.Top);
   s.Put(mright, 156 + 50 - mright.Width(), 106 + g.cl.Top);
@@ -156,7 +156,7 @@ void ComposeReviewSheet(Sheet& s) {
 
   // The window region of that mask: inside pixels painted white on black.
   HRGN rgn = nullptr;
-  CreateSkinRegion(rgn, g.lt, g.rt, g.lb, g.rb, g.cl, g.lt, g.nrt(), g.nlb(), g.nrb(), g.ncl(), &mask, 50, 40);
+  CreateSkinRegion(rgn, g.nine(), &mask, 50, 40);
   TvlBitmap regionPicture;
   regionPicture.SetSize(50, 40);
   for (int yy = 0; yy < 40; ++yy)
@@ -200,7 +200,11 @@ void ComposeReviewSheet(Sheet& s) {
 }
 
 std::string ExpectedPath() {
-  return (std::filesystem::path(__FILE__).parent_path() / "expected" / "review_sheet.png").string();
+  // A compiler cache may hand the compiler a source path relative to the build folder, which is
+  // the test program's parent folder.
+  std::filesystem::path source(__FILE__);
+  if (source.is_relative()) source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return (source.parent_path() / "expected" / "review_sheet.png").string();
 }
 
 TEST(ReviewSheetTest, CompositionRoutinesMatchTheStoredPicture) {

@@ -245,9 +245,8 @@ TEST(ComposeStripTest, LongTilingsRepeatExactly) {
   // A one-pixel client tiled over a large nine-part image.
   const TPoint lt{1, 1}, rt{2, 1}, lb{1, 2}, rb{2, 2};
   const TRect cl{1, 1, 2, 2};
-  ComposeSkinImage(lt, rt, lb, rb, cl, lt, TPoint{399, 1}, TPoint{1, 299}, TPoint{399, 299}, TRect{1, 1, 399, 299},
-                   &dest, &pic, TRect{5, 5, 8, 8}, 400, 300, true, false, false, false, false, false,
-                   TvlStretchType::vlstFull);
+  ComposeSkinImage(TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, 397, 297), &dest, &pic, TRect{5, 5, 8, 8}, 400, 300,
+                   TvlStretchSides{}, TvlClientFill{});
   ASSERT_EQ(dest.Width(), 400);
   for (int y = 1; y < 299; ++y)
     for (int x = 1; x < 399; ++x) ASSERT_EQ(At(dest, x, y), Coord(6, 6)) << x << "," << y;
@@ -289,11 +288,13 @@ struct NinePart {
   // Target geometry for a size grown by dx, dy.
   void Compose(TBitmap& dest, int dx, int dy, bool stretchEdges, bool stretchClient,
                TvlStretchType type = TvlStretchType::vlstFull, bool openRight = false) {
-    const TPoint nlt = lt, nrt{rt.X + dx, rt.Y}, nlb{lb.X, lb.Y + dy}, nrb{rb.X + dx, rb.Y + dy};
-    const TRect ncl{cl.Left, cl.Top, cl.Right + dx, cl.Bottom + dy};
     auto compose = openRight ? ComposeSkinImageOpenRight : ComposeSkinImage;
-    compose(lt, rt, lb, rb, cl, nlt, nrt, nlb, nrb, ncl, &dest, &picture, skinRect, 12 + dx, 12 + dy, true,
-            stretchEdges, stretchEdges, stretchEdges, stretchEdges, stretchClient, type);
+    compose(Grown(dx, dy), &dest, &picture, skinRect, 12 + dx, 12 + dy,
+            TvlStretchSides{stretchEdges, stretchEdges, stretchEdges, stretchEdges},
+            TvlClientFill{.Draw = true, .Stretch = stretchClient, .Type = type});
+  }
+  [[nodiscard]] TvlNinePartGeometry Grown(int dx, int dy) const {
+    return TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, dx, dy);
   }
 };
 
@@ -349,8 +350,9 @@ TEST(ComposeSkinImageTest, LargerSizesKeepCornersAndGrowEdges) {
 TEST(ComposeSkinImageTest, DegenerateGeometryLeavesASizedBlankOrPartialImage) {
   NinePart n;
   TBitmap dest;
-  ComposeSkinImage(n.lt, n.rt, n.lb, TPoint{4, 9}, n.cl, n.lt, n.rt, n.lb, n.rb, n.cl, &dest, &n.picture, n.skinRect,
-                   30, 20, true, false, false, false, false, false, TvlStretchType::vlstFull);
+  TvlNinePartGeometry flat = n.Grown(0, 0);
+  flat.RBPt = TPoint{4, 9};  // on the left-top corner's column
+  ComposeSkinImage(flat, &dest, &n.picture, n.skinRect, 30, 20, TvlStretchSides{}, TvlClientFill{});
   ASSERT_EQ(dest.Width(), 30);
   EXPECT_EQ(At(dest, 0, 0), 0u);
   // Crossing target points (a target smaller than the fixed parts) and absurd sizes.
@@ -358,8 +360,7 @@ TEST(ComposeSkinImageTest, DegenerateGeometryLeavesASizedBlankOrPartialImage) {
   n.Compose(dest, 1 << 28, 1 << 28, true, true);
   EXPECT_TRUE(dest.Empty());
   TBitmap empty;
-  ComposeSkinImage(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, n.rt, n.lb, n.rb, n.cl, &dest, &empty, n.skinRect, 12, 12,
-                   true, false, false, false, false, false, TvlStretchType::vlstFull);
+  ComposeSkinImage(n.Grown(0, 0), &dest, &empty, n.skinRect, 12, 12, TvlStretchSides{}, TvlClientFill{});
   EXPECT_EQ(dest.Width(), 12);
 }
 
@@ -376,9 +377,8 @@ TEST(ComposeSkinBordersTest, FourPiecesOfAFrame) {
   NinePart n;
   const int dx = 9, dy = 5;  // target 21 x 17
   TBitmap left, top, right, bottom;
-  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, TPoint{n.rt.X + dx, n.rt.Y}, TPoint{n.lb.X, n.lb.Y + dy},
-                     TPoint{n.rb.X + dx, n.rb.Y + dy}, TRect{3, 3, 9 + dx, 9 + dy}, &left, &top, &right, &bottom,
-                     &n.picture, n.skinRect, 12 + dx, 12 + dy, false, false, false, false);
+  ComposeSkinBorders(n.Grown(dx, dy), TvlBorderPieces{.Left = &left, .Top = &top, .Right = &right, .Bottom = &bottom},
+                     &n.picture, n.skinRect, 12 + dx, 12 + dy, TvlStretchSides{});
   EXPECT_EQ((TSize{top.Width(), top.Height()}), (TSize{21, 3}));
   EXPECT_EQ((TSize{bottom.Width(), bottom.Height()}), (TSize{21, 3}));
   EXPECT_EQ((TSize{left.Width(), left.Height()}), (TSize{3, 11}));
@@ -394,9 +394,9 @@ TEST(ComposeSkinBordersTest, FourPiecesOfAFrame) {
   // Stretched bands: the middle runs from the first to the last middle column of the source,
   // the corners stay as they are.
   TBitmap sLeft, sTop, sRight, sBottom;
-  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, TPoint{n.rt.X + dx, n.rt.Y}, TPoint{n.lb.X, n.lb.Y + dy},
-                     TPoint{n.rb.X + dx, n.rb.Y + dy}, TRect{3, 3, 9 + dx, 9 + dy}, &sLeft, &sTop, &sRight, &sBottom,
-                     &n.picture, n.skinRect, 12 + dx, 12 + dy, false, true, false, true);
+  ComposeSkinBorders(n.Grown(dx, dy),
+                     TvlBorderPieces{.Left = &sLeft, .Top = &sTop, .Right = &sRight, .Bottom = &sBottom}, &n.picture,
+                     n.skinRect, 12 + dx, 12 + dy, TvlStretchSides{.Top = true, .Bottom = true});
   const struct {
     TBitmap* piece;
     int x, y, sourceX, sourceY;
@@ -408,8 +408,11 @@ TEST(ComposeSkinBordersTest, FourPiecesOfAFrame) {
   }
   // Nothing to cut: the pieces keep what they had.
   TBitmap untouched;
-  ComposeSkinBorders(n.lt, n.rt, n.lb, n.rb, n.cl, n.lt, n.rt, n.lb, n.rb, TRect{0, 0, 12, 12}, &untouched, &untouched,
-                     &untouched, &untouched, &n.picture, n.skinRect, 12, 12, false, false, false, false);
+  TvlNinePartGeometry whole = n.Grown(0, 0);
+  whole.NewClRect = TRect{0, 0, 12, 12};
+  ComposeSkinBorders(whole,
+                     TvlBorderPieces{.Left = &untouched, .Top = &untouched, .Right = &untouched, .Bottom = &untouched},
+                     &n.picture, n.skinRect, 12, 12, TvlStretchSides{});
   EXPECT_TRUE(untouched.Empty());
 }
 
@@ -464,8 +467,7 @@ TEST(MaskRegionTest, SkinRegionOfANinePartMask) {
   const TRect cl{3, 3, 9, 9};
   HRGN rgn = nullptr;
   const int dx = 10, dy = 6;
-  CreateSkinRegion(rgn, lt, rt, lb, rb, cl, lt, TPoint{8 + dx, 4}, TPoint{4, 8 + dy}, TPoint{8 + dx, 8 + dy},
-                   TRect{3, 3, 9 + dx, 9 + dy}, &mask, 12 + dx, 12 + dy);
+  CreateSkinRegion(rgn, TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, dx, dy), &mask, 12 + dx, 12 + dy);
   ASSERT_NE(rgn, nullptr);
   for (int y = 0; y < 12 + dy; ++y)
     for (int x = 0; x < 12 + dx; ++x) {
@@ -475,10 +477,14 @@ TEST(MaskRegionTest, SkinRegionOfANinePartMask) {
   DeleteObject(rgn);
 
   HRGN none = reinterpret_cast<HRGN>(1);
-  CreateSkinRegion(none, lt, rt, lb, rb, cl, lt, rt, lb, rb, TRect{3, 3, 3, 9}, &mask, 12, 12);
+  TvlNinePartGeometry noClient = TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, 0, 0);
+  noClient.NewClRect = TRect{3, 3, 3, 9};
+  CreateSkinRegion(none, noClient, &mask, 12, 12);
   EXPECT_EQ(none, nullptr);
   none = reinterpret_cast<HRGN>(1);
-  CreateSkinRegion(none, lt, rt, lb, rb, cl, lt, TPoint{2, 4}, lb, rb, cl, &mask, 12, 12);
+  TvlNinePartGeometry crossed = TvlNinePartGeometry::Grown(lt, rt, lb, rb, cl, 0, 0);
+  crossed.NewRTPoint = TPoint{2, 4};  // left of the left-top corner
+  CreateSkinRegion(none, crossed, &mask, 12, 12);
   EXPECT_EQ(none, nullptr);
 }
 
