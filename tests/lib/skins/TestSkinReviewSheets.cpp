@@ -1,0 +1,54 @@
+// The review sheets of the two skins: each skin is packed, loaded back, and every element drawn
+// in each of its states on one picture, which must match the stored expected picture. On a
+// mismatch (or without an expected picture) the actual one is written into the working
+// directory for a look.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "lib/vlSkinData.h"
+#include "platform/ImageCompare.h"
+#include "skins/vlSkinArt.h"
+#include "tests/lib/skins/SkinSheetRender.h"
+
+namespace {
+
+std::string ExpectedPath(const std::string& Name) {
+  return (std::filesystem::path(SKIN_EXPECTED_DIR) / Name).string();
+}
+
+void CheckSheet(TvlSkinArtKind Kind, const std::string& Name) {
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, Kind);
+  ASSERT_FALSE(skin.Empty);
+  const TvlArtCanvas page = sheet::RenderSheet(skin);
+  std::vector<std::uint32_t> bgra(page.Pixels().begin(), page.Pixels().end());  // 0xAARRGGBB is B, G, R, A in memory
+  const std::string actual = Name + ".actual.png";
+  const std::string expected = ExpectedPath(Name + ".png");
+  if (!std::filesystem::exists(expected)) {
+    SaveSurfacePng(actual, bgra.data(), page.Width(), page.Height(), page.Width() * 4, false);
+    FAIL() << "no expected picture " << expected << "; the actual one is in " << std::filesystem::absolute(actual);
+  }
+  const pngcodec::Image stored = LoadPngFile(expected);
+  if (stored.width != page.Width() || stored.height != page.Height()) {
+    SaveSurfacePng(actual, bgra.data(), page.Width(), page.Height(), page.Width() * 4, false);
+    FAIL() << "sheet is " << page.Width() << " x " << page.Height() << ", expected " << stored.width << " x "
+           << stored.height << "; the actual one is in " << std::filesystem::absolute(actual);
+  }
+  // Glyph edges may differ by a few levels between font renderer builds; shapes may not.
+  const TSurfaceDifference d = CompareSurfaces(bgra.data(), page.Width() * 4, stored.bgra.data(), stored.width * 4,
+                                               page.Width(), page.Height(), 24, false);
+  if (d.DifferingPixels != 0) {
+    SaveSurfacePng(actual, bgra.data(), page.Width(), page.Height(), page.Width() * 4, false);
+    ADD_FAILURE() << d.DifferingPixels << " pixels differ (largest difference " << d.MaxChannelDifference
+                  << "); the actual picture is in " << std::filesystem::absolute(actual);
+  }
+}
+
+TEST(SkinReviewSheetTest, MainSkinMatchesItsSheet) { CheckSheet(TvlSkinArtKind::Main, "skin_main_sheet"); }
+
+TEST(SkinReviewSheetTest, ToolSkinMatchesItsSheet) { CheckSheet(TvlSkinArtKind::Tools, "skin_tools_sheet"); }
+
+}  // namespace
