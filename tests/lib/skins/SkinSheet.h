@@ -51,11 +51,10 @@ class Sheet {
   static TvlArtCanvas NineFrom(TBitmap* Pic, TPoint LT, TPoint RT, TPoint LB, TPoint RB, TRect Cl, const TRect& Src,
                                int W, int H, bool LS, bool TS, bool RS, bool BS, bool SE, TvlStretchType ST) {
     if (!Pic || Src.Width() <= 0) return TvlArtCanvas(W, H, vlHex(0xFF00FF));
-    const int dx = W - Src.Width(), dy = H - Src.Height();
+    const TvlNinePartGeometry g =
+        TvlNinePartGeometry::Grown(LT, RT, LB, RB, Cl, W - Src.Width(), H - Src.Height());
     TBitmap out;
-    ComposeSkinImage(LT, RT, LB, RB, Cl, LT, TPoint{RT.X + dx, RT.Y}, TPoint{LB.X, LB.Y + dy},
-                     TPoint{RB.X + dx, RB.Y + dy}, TRect{Cl.Left, Cl.Top, Cl.Right + dx, Cl.Bottom + dy}, &out, Pic,
-                     Src, W, H, true, LS, TS, RS, BS, SE, ST);
+    ComposeSkinImage(g, &out, Pic, Src, W, H, TvlStretchSides{LS, TS, RS, BS}, TvlClientFill{true, SE, ST});
     return TvlArtCanvas::FromBitmap(&out);
   }
   // A plain copy of Src.
