@@ -113,9 +113,8 @@ void DrawGlyphAndText(TCanvas* Canvas, const TRect& ARect, int AMargin, int ASpa
                       const std::string& ACaption, TBitmap* AGlyph, int ANumGlyphs, int AGlyphNum, bool ADown,
                       bool ADrawColorMarker, TColor AColorMarkerValue);
 
-// FIXME: the parent-background copy (DrawParentBackground (Control, Canvas) and
-// DrawParentBackgroundRect (Control, Rect, Canvas)) joins with the windowed controls: it paints
-// a control's parent and the windowless siblings below it, which do not exist yet.
+// The parent-background copy (DrawParentBackground, DrawParentBackgroundRect) lives with the
+// skinned controls (vlSkinCtrls.h): it paints a control's parent and its windowless siblings.
 
 // ---- Canvas forms ------------------------------------------------------------------------------
 // Each draws on the canvas's context with the canvas's font (and its colour for text).
