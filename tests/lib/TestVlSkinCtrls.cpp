@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FixtureSkin.h"
+#include "SkinnedTestForm.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
@@ -104,121 +105,10 @@ COLORREF BitmapAt(TBitmap& b, int x, int y) {
 
 // ---- The test form, rendered and compared with its expected pictures -----------------------------
 
-// A form of the converter's kind on a textured background: a nine-part panel, a group box with
-// a caption bar and labels, a transparent plain panel and a transparent group over the texture,
-// a caption-check group, bevels and a splitter.
-void BuildTestForm(TForm* form, TvlSkinData* skinData) {
-  auto* back = new TvlSkinPanel(form);
-  back->SetSkinDataName("bgpanel");  // a background picture: no frame, no caption
-  back->SetParent(form);
-  back->SetBounds(0, 0, 420, 300);
-
-  auto* panel = new TvlSkinPanel(form);
-  panel->SetParent(back);
-  panel->SetBounds(12, 12, 180, 96);
-  auto* title = new TvlSkinStdLabel(form);
-  title->SetParent(panel);
-  title->SetCaption("输出文件夹");
-  title->SetBounds(12, 12, 120, 18);
-  auto* text = new TvlSkinTextLabel(form);
-  text->SetParent(panel);
-  text->Lines()->Add("转换完成后打开");
-  text->Lines()->Add("输出文件夹");
-  text->SetBounds(12, 40, 150, 40);
-
-  auto* group = new TvlSkinGroupBox(form);
-  group->SetParent(back);
-  group->SetCaption("视频设置");
-  group->SetBounds(208, 12, 200, 130);
-  const char* names[] = {"分辨率:", "帧率:", "比特率:"};
-  for (int i = 0; i < 3; ++i) {
-    auto* l = new TvlSkinStdLabel(form);
-    l->SetParent(group);
-    l->SetCaption(names[i]);
-    l->SetBounds(14, 36 + 28 * i, 80, 18);
-  }
-  auto* divider = new TvlSkinBevel(form);
-  divider->SetParent(group);
-  divider->SetShape(TBevelShape::bsLeftLine);
-  divider->SetDividerMode(true);
-  divider->SetBounds(96, 34, 12, 84);
-
-  auto* clear = new TvlSkinPanel(form);
-  clear->SetParent(back);
-  clear->SetTransparentMode(true);
-  clear->SetBounds(12, 120, 180, 60);
-  auto* clearLabel = new TvlSkinStdLabel(form);
-  clearLabel->SetParent(clear);
-  clearLabel->SetCaption("透明面板");
-  clearLabel->SetBounds(10, 20, 100, 18);
-
-  auto* clearGroup = new TvlSkinPanel(form);
-  clearGroup->SetParent(back);
-  clearGroup->SetCaptionMode(true);
-  clearGroup->SetTransparentMode(true);
-  clearGroup->SetRollUpMode(true);
-  clearGroup->SetCaption("透明分组");
-  clearGroup->SetBounds(12, 192, 180, 92);
-
-  auto* checkGroup = new TvlSkinGroupBox(form);
-  checkGroup->SetParent(back);
-  checkGroup->SetCheckedMode(true);
-  checkGroup->SetChecked(true);
-  checkGroup->SetCaption("多线程转换");
-  checkGroup->SetBounds(208, 156, 200, 74);
-  auto* disabled = new TvlSkinStdLabel(form);
-  disabled->SetParent(checkGroup);
-  disabled->SetCaption("线程数");
-  disabled->SetEnabled(false);
-  disabled->SetBounds(14, 40, 80, 18);
-
-  auto* line = new TvlSkinBevel(form);
-  line->SetParent(back);
-  line->SetShape(TBevelShape::bsTopLine);
-  line->SetBounds(208, 244, 200, 2);
-  auto* box = new TvlSkinBevel(form);
-  box->SetParent(back);
-  box->SetShape(TBevelShape::bsBox);
-  box->SetBounds(208, 254, 200, 34);
-
-  // Every control follows the container, as the form skinner sets them up.
-  for (int i = 0; i < form->ComponentCount(); ++i) {
-    TComponent* c = form->Components(i);
-    if (auto* w = dynamic_cast<TvlSkinControl*>(c)) w->SetSkinData(skinData);
-    if (auto* l = dynamic_cast<TvlSkinStdLabel*>(c)) l->SetSkinData(skinData);
-    if (auto* l = dynamic_cast<TvlSkinTextLabel*>(c)) l->SetSkinData(skinData);
-    if (auto* b = dynamic_cast<TvlSkinBevel*>(c)) b->SetSkinData(skinData);
-  }
-}
-
 TEST_F(SkinCtrlsTest, TestFormMatchesItsExpectedPictures) {
-  const struct {
-    const char* name;
-    bool skinned;
-  } cases[] = {{"skinned_controls", true}, {"unskinned_controls", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    TForm* form = MakeForm(TRect{0, 0, 420, 300});
-    BuildTestForm(form, c.skinned ? &skin : nullptr);
-    form->Show();
-    const auto pixels = Shot(TRect{0, 0, 420, 300});
-    const std::string actual = std::string(c.name) + ".actual.png";
-    SaveSurfacePng(actual, pixels.data(), 420, 300, 420 * 4, false);
-    const fs::path expected = SourceFolder() / "expected" / (std::string(c.name) + ".png");
-    if (!fs::exists(expected)) {
-      ADD_FAILURE() << "no expected picture " << expected << "; the actual one is " << fs::absolute(actual);
-      forms.clear();
-      continue;
-    }
-    const pngcodec::Image want = LoadPngFile(expected.string());
-    ASSERT_EQ(want.width, 420);
-    ASSERT_EQ(want.height, 300);
-    const TSurfaceDifference d =
-        CompareSurfaces(pixels.data(), 420 * 4, want.bgra.data(), want.width * 4, 420, 300, 8, false);
-    // Glyph edges may move by a shade between font builds; shapes and colours may not.
-    EXPECT_LE(d.DifferingPixels, 40) << "see " << fs::absolute(actual);
-    forms.clear();
-  }
+  const fs::path expected = SourceFolder() / "expected";
+  skinned_test_form::RenderAndCompare(display, &skin, "bgpanel", expected, "skinned_controls");
+  skinned_test_form::RenderAndCompare(display, nullptr, "bgpanel", expected, "unskinned_controls");
 }
 
 // ---- Geometry rules ----------------------------------------------------------------------------

@@ -1,0 +1,175 @@
+#pragma once
+// The test form of the skinned controls: a form of the converter's kind with a nine-part panel,
+// a group box with a caption bar and labels, a transparent plain panel and a transparent group
+// over a textured parent, a caption-check group, bevels; rendered headless and compared with an
+// expected picture.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "lib/vlSkinCtrls.h"
+#include "lib/vlSkinData.h"
+#include "platform/Forms.h"
+#include "platform/HeadlessDisplay.h"
+#include "platform/ImageCompare.h"
+#include "platform/MessageQueue.h"
+#include "platform/Surface.h"
+
+namespace skinned_test_form {
+
+// A form of the converter's kind on a textured background: a nine-part panel, a group box with
+// a caption bar and labels, a transparent plain panel and a transparent group over the texture,
+// a caption-check group, bevels and a splitter.
+inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgroundElement) {
+  TvlSkinPanel* back = nullptr;
+  if (backgroundElement) {
+    back = new TvlSkinPanel(form);
+    back->SetSkinDataName(backgroundElement);
+  } else {
+    // A paint panel with diagonal stripes drawn over its client part.
+    auto* paint = new TvlSkinPaintPanel(form);
+    paint->OnPanelPaint = [](TCanvas* c, TRect r) {
+      c->Pen()->SetWidth(1);
+      c->Pen()->SetColor(static_cast<TColor>(0x00D8CCC0));
+      for (int x = r.Left - r.Height(); x < r.Right; x += 8) {
+        c->MoveTo(x, r.Top);
+        c->LineTo(x + r.Height(), r.Bottom);
+      }
+    };
+    back = paint;
+  }
+  back->SetParent(form);
+  back->SetBounds(0, 0, 420, 300);
+
+  auto* panel = new TvlSkinPanel(form);
+  panel->SetParent(back);
+  panel->SetBounds(12, 12, 180, 96);
+  auto* title = new TvlSkinStdLabel(form);
+  title->SetParent(panel);
+  title->SetCaption("输出文件夹");
+  title->SetBounds(12, 12, 120, 18);
+  auto* text = new TvlSkinTextLabel(form);
+  text->SetParent(panel);
+  text->Lines()->Add("转换完成后打开");
+  text->Lines()->Add("输出文件夹");
+  text->SetBounds(12, 40, 150, 40);
+
+  auto* group = new TvlSkinGroupBox(form);
+  group->SetParent(back);
+  group->SetCaption("视频设置");
+  group->SetBounds(208, 12, 200, 130);
+  const char* names[] = {"分辨率:", "帧率:", "比特率:"};
+  for (int i = 0; i < 3; ++i) {
+    auto* l = new TvlSkinStdLabel(form);
+    l->SetParent(group);
+    l->SetCaption(names[i]);
+    l->SetBounds(14, 36 + 28 * i, 80, 18);
+  }
+  auto* divider = new TvlSkinBevel(form);
+  divider->SetParent(group);
+  divider->SetShape(TBevelShape::bsLeftLine);
+  divider->SetDividerMode(true);
+  divider->SetBounds(96, 34, 12, 84);
+
+  auto* clear = new TvlSkinPanel(form);
+  clear->SetParent(back);
+  clear->SetTransparentMode(true);
+  clear->SetBounds(12, 120, 180, 60);
+  auto* clearLabel = new TvlSkinStdLabel(form);
+  clearLabel->SetParent(clear);
+  clearLabel->SetCaption("透明面板");
+  clearLabel->SetBounds(10, 20, 100, 18);
+
+  auto* clearGroup = new TvlSkinPanel(form);
+  clearGroup->SetParent(back);
+  clearGroup->SetCaptionMode(true);
+  clearGroup->SetTransparentMode(true);
+  clearGroup->SetRollUpMode(true);
+  clearGroup->SetCaption("透明分组");
+  clearGroup->SetBounds(12, 192, 180, 92);
+
+  auto* checkGroup = new TvlSkinGroupBox(form);
+  checkGroup->SetParent(back);
+  checkGroup->SetCheckedMode(true);
+  checkGroup->SetChecked(true);
+  checkGroup->SetCaption("多线程转换");
+  checkGroup->SetBounds(208, 156, 200, 74);
+  auto* disabled = new TvlSkinStdLabel(form);
+  disabled->SetParent(checkGroup);
+  disabled->SetCaption("线程数");
+  disabled->SetEnabled(false);
+  disabled->SetBounds(14, 40, 80, 18);
+
+  auto* line = new TvlSkinBevel(form);
+  line->SetParent(back);
+  line->SetShape(TBevelShape::bsTopLine);
+  line->SetBounds(208, 244, 200, 2);
+  auto* box = new TvlSkinBevel(form);
+  box->SetParent(back);
+  box->SetShape(TBevelShape::bsBox);
+  box->SetBounds(208, 254, 200, 34);
+
+  // Every control follows the container, as the form skinner sets them up.
+  for (int i = 0; i < form->ComponentCount(); ++i) {
+    TComponent* c = form->Components(i);
+    if (auto* w = dynamic_cast<TvlSkinControl*>(c)) w->SetSkinData(skinData);
+    if (auto* l = dynamic_cast<TvlSkinStdLabel*>(c)) l->SetSkinData(skinData);
+    if (auto* l = dynamic_cast<TvlSkinTextLabel*>(c)) l->SetSkinData(skinData);
+    if (auto* b = dynamic_cast<TvlSkinBevel*>(c)) b->SetSkinData(skinData);
+  }
+}
+
+
+// Pumps everything waiting, paints included.
+inline void Pump() {
+  MSG m;
+  for (int guard = 0; guard < 100000 && PeekMessage(&m, nullptr, 0, 0, PM_REMOVE); ++guard) {
+    TranslateMessage(&m);
+    DispatchMessage(&m);
+  }
+}
+
+// The screen pixels of a rectangle, rows top-down (0xAARRGGBB).
+inline std::vector<std::uint32_t> Shot(THeadlessDisplay* display, const TRect& r) {
+  Pump();
+  auto shot = display->Screenshot(RGB(1, 2, 3));
+  std::vector<std::uint32_t> out;
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x) out.push_back(shot->PixelAt(x, y) | 0xFF000000u);
+  return out;
+}
+
+// Builds the form at the screen's top-left corner, shows it and compares what the screen shows
+// with ExpectedFolder/Name.png. The actual picture is written into the working directory.
+inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
+                             const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  constexpr int W = 420, H = 300;
+  auto* form = CreateForm<TForm>(nullptr);
+  std::unique_ptr<TForm> owner(form);
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBoundsRect(TRect{0, 0, W, H});
+  form->SetColor(clBtnFace);
+  BuildTestForm(form, skinData, backgroundElement);
+  form->Show();
+  const auto pixels = Shot(display, TRect{0, 0, W, H});
+  owner.reset();
+  Pump();
+  const std::string actual = Name + ".actual.png";
+  SaveSurfacePng(actual, pixels.data(), W, H, W * 4, false);
+  const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
+  if (!std::filesystem::exists(expected)) {
+    ADD_FAILURE() << "no expected picture " << expected << "; the actual one is " << std::filesystem::absolute(actual);
+    return;
+  }
+  const pngcodec::Image want = LoadPngFile(expected.string());
+  ASSERT_EQ(want.width, W);
+  ASSERT_EQ(want.height, H);
+  const TSurfaceDifference d = CompareSurfaces(pixels.data(), W * 4, want.bgra.data(), want.width * 4, W, H, 8, false);
+  // Glyph edges may move by a shade between font builds; shapes and colours may not.
+  EXPECT_LE(d.DifferingPixels, 40) << "see " << std::filesystem::absolute(actual);
+}
+
+}  // namespace skinned_test_form

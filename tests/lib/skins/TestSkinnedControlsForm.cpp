@@ -1,0 +1,28 @@
+// The skinned controls' test form drawn from the program's own skin 1, compared with its
+// expected picture.
+
+#include <gtest/gtest.h>
+
+#include "lib/vlSkinData.h"
+#include "platform/Application.h"
+#include "platform/HeadlessDisplay.h"
+#include "skins/vlSkinArt.h"
+#include "tests/lib/SkinnedTestForm.h"
+
+namespace {
+
+TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
+  TApplication app(nullptr);
+  THeadlessDisplay* display = HeadlessDisplay();
+  ASSERT_NE(display, nullptr);
+  display->SetScreenSize({800, 600});
+  display->SetWorkArea({0, 0, 800, 560});
+  display->MouseMove({799, 599});
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
+  ASSERT_FALSE(skin.Empty);
+  // The program's skin has no background-picture panel: a paint panel draws the texture.
+  skinned_test_form::RenderAndCompare(display, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_controls");
+}
+
+}  // namespace
