@@ -64,6 +64,13 @@ TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index) {
   return b && !b->Empty() ? b : nullptr;
 }
 
+int vlCentredTop(TControl* Control, int ATop, int AHeight) {
+  auto* bar = Control ? dynamic_cast<TvlSkinPanel*>(Control->Parent()) : nullptr;
+  if (!bar || !bar->CentresSkinnedChildren()) return ATop;
+  const TRect r = bar->GetSkinClientRect();
+  return r.Top + r.Height() / 2 - AHeight / 2;
+}
+
 // ---- Parent background -------------------------------------------------------------------------
 
 namespace {
@@ -435,6 +442,7 @@ void TvlSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeigh
     CalcSize(AWidth, AHeight);
     if (ResizeMode == 0) NewClRect = ClRect;
   }
+  ATop = vlCentredTop(this, ATop, AHeight);
   TvlSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (changing) {
     SetControlRegion();
@@ -726,6 +734,7 @@ void TvlGraphicSkinCustomControl::SetBounds(int ALeft, int ATop, int AWidth, int
     CalcSize(AWidth, AHeight);
     if (ResizeMode == 0) NewClRect = ClRect;
   }
+  ATop = vlCentredTop(this, ATop, AHeight);
   TvlGraphicSkinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   if (changing) Repaint();
 }

@@ -63,6 +63,10 @@ void vlChangeChildrenSkinData(TvlSkinData* Container, TControl* Control);
 // The further picture at Index, nullptr for -1, an index outside the list or an empty picture.
 [[nodiscard]] TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index);
 
+// The top a skinned control of AHeight gets when its parent centres its skinned children
+// (TvlSkinPanel::CentresSkinnedChildren); ATop otherwise.
+[[nodiscard]] int vlCentredTop(TControl* Control, int ATop, int AHeight);
+
 // Paints, into Canvas, what Control's parent and the windowless siblings below it show at the
 // control's place (nothing without a control or a parent).
 void DrawParentBackground(TControl* Control, TCanvas* Canvas);
@@ -350,6 +354,9 @@ class TvlSkinPanel : public TvlSkinCustomControl {
 
   // The area inside the frame and caption that holds the children.
   [[nodiscard]] TRect GetSkinClientRect();
+  // True for a bar that centres its skinned children vertically in its skin client area
+  // (a skinned tool bar with AdjustControls on); a plain panel answers false.
+  [[nodiscard]] virtual bool CentresSkinnedChildren() const { return false; }
   // The panel's look drawn on C at (X, Y).
   void PaintskinTo(TCanvas* C, int X, int Y);
   void DoRollUp(bool ARollUp);
@@ -558,6 +565,7 @@ class TvlSkinBevel : public TBevel, public TvlSkinClient {
   [[nodiscard]] bool DividerMode() const { return FDividerMode; }
   void SetDividerMode(bool Value);
   void ChangeSkinData() override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
   TColor LightColor = clBtnHighlight;
   TColor DarkColor = clBtnShadow;

@@ -348,6 +348,10 @@ void TvlSkinBevel::ChangeSkinData() {
   Invalidate();
 }
 
+void TvlSkinBevel::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TBevel::SetBounds(ALeft, vlCentredTop(this, ATop, AHeight), AWidth, AHeight);
+}
+
 void TvlSkinBevel::SetDividerMode(bool Value) {
   FDividerMode = Value;
   Invalidate();

@@ -560,6 +560,78 @@ TEST_F(SkinCtrlsTest, MouseEnterAndLeaveFireOnce) {
   EXPECT_EQ(leave, 2);
 }
 
+TEST_F(SkinCtrlsTest, TransparentPanelsShowWhatLiesBelowAndFollowTheirAncestors) {
+  TForm* form = MakeForm(TRect{0, 0, 300, 200});
+  COLORREF fill = RGB(200, 120, 40);
+  auto* paint = new TvlSkinPaintPanel(form);
+  paint->SetParent(form);
+  paint->SetBorderStyle(TvlSkinBorderStyle::bvNone);
+  paint->SetBounds(0, 0, 300, 200);
+  paint->OnPanelPaint = [&](TCanvas* c, TRect r) {
+    c->Brush()->SetColor(static_cast<TColor>(fill));
+    c->FillRect(r);
+  };
+  // A windowless sibling below the transparent panel.
+  auto* shape = new TShape(form);
+  shape->SetParent(paint);
+  shape->Brush()->SetColor(static_cast<TColor>(RGB(30, 160, 60)));
+  shape->Pen()->SetColor(static_cast<TColor>(RGB(30, 160, 60)));
+  shape->SetBounds(20, 20, 40, 40);
+  auto* outer = new TvlSkinPanel(form);
+  outer->SetParent(paint);
+  outer->SetTransparentMode(true);
+  outer->SetSkinData(&skin);
+  outer->SetBounds(10, 10, 200, 150);
+  auto* inner = new TvlSkinPanel(form);
+  inner->SetParent(outer);
+  inner->SetTransparentMode(true);
+  inner->SetSkinData(&skin);
+  inner->SetBounds(20, 80, 100, 50);
+  form->Show();
+  Pump();
+  EXPECT_EQ(ScreenAt(TPoint{30, 30}), RGB(30, 160, 60));  // the sibling, through the outer panel
+  EXPECT_EQ(ScreenAt(TPoint{150, 40}), fill);
+  EXPECT_EQ(ScreenAt(TPoint{80, 115}), fill);  // through both panels
+  EXPECT_EQ(ScreenAt(TPoint{10, 100}), RGB(143, 163, 191));  // the outer panel's frame
+  // The parent changes under them without repainting itself: the move notice reaches both.
+  fill = RGB(90, 40, 160);
+  paint->NotifyParentMoved();
+  EXPECT_EQ(ScreenAt(TPoint{150, 40}), fill);
+  EXPECT_EQ(ScreenAt(TPoint{80, 115}), fill);
+}
+
+// A bar that centres its skinned children, as a skinned tool bar does.
+class CentringBar : public TvlSkinPanel {
+ public:
+  using TvlSkinPanel::TvlSkinPanel;
+  [[nodiscard]] bool CentresSkinnedChildren() const override { return true; }
+};
+
+TEST_F(SkinCtrlsTest, BarCentresSkinnedChildrenVertically) {
+  TForm* form = MakeForm(TRect{0, 0, 300, 100});
+  auto* bar = new CentringBar(form);
+  bar->SetParent(form);
+  bar->SetBounds(0, 0, 300, 60);  // built-in frame: client rows 1..59, centre 30
+  auto* windowed = new TvlSkinCustomControl(form);
+  windowed->SetParent(bar);
+  windowed->SetBounds(5, 0, 40, 20);
+  auto* windowless = new TvlGraphicSkinCustomControl(form);
+  windowless->SetParent(bar);
+  windowless->SetBounds(50, 3, 40, 10);
+  auto* bevel = new TvlSkinBevel(form);
+  bevel->SetParent(bar);
+  bevel->SetBounds(100, 44, 2, 30);
+  EXPECT_EQ(windowed->Top(), 20);
+  EXPECT_EQ(windowless->Top(), 25);
+  EXPECT_EQ(bevel->Top(), 15);
+  // Moving sideways keeps them centred; a plain panel leaves the top alone.
+  windowed->SetBounds(9, 40, 40, 20);
+  EXPECT_EQ(windowed->Top(), 20);
+  windowed->SetParent(form);
+  windowed->SetBounds(9, 40, 40, 20);
+  EXPECT_EQ(windowed->Top(), 40);
+}
+
 // ---- Labels, bevel and splitter ----------------------------------------------------------------
 
 TEST_F(SkinCtrlsTest, DisabledLabelDrawsHighlightUnderShadow) {
