@@ -85,7 +85,20 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     return true;
   }
   bool handled = false;
-  if (OnMessage) OnMessage(Msg, handled);
+  if (!message_hooks_.empty()) {
+    // Snapshot: a hook may remove itself (or another) while it runs.
+    std::vector<std::shared_ptr<TMessageEvent>> hooks;
+    hooks.reserve(message_hooks_.size());
+    for (auto it = message_hooks_.rbegin(); it != message_hooks_.rend(); ++it) hooks.push_back(it->hook);
+    for (auto& h : hooks) {
+      // A hook removed by an earlier one (its component may be gone) is skipped.
+      const bool present = std::any_of(message_hooks_.begin(), message_hooks_.end(),
+                                       [&h](const MessageHookEntry& e) { return e.hook == h; });
+      if (present && *h) (*h)(Msg, handled);
+      if (handled) break;
+    }
+  }
+  if (!handled && OnMessage) OnMessage(Msg, handled);
   if (!handled) {
     TranslateMessage(&Msg);
     DispatchMessage(&Msg);
@@ -269,11 +282,48 @@ void TApplication::SetHint(const std::string& Value) {
   if (OnHint) OnHint(this);
 }
 
-void TApplication::SetHintWindowClass(THintWindowClass Value) {
+void TApplication::AddMessageHook(TMessageEvent Hook, const void* Key) {
+  RemoveMessageHook(Key);
+  message_hooks_.push_back({Key, std::make_shared<TMessageEvent>(std::move(Hook))});
+}
+
+void TApplication::RemoveMessageHook(const void* Key) {
+  std::erase_if(message_hooks_, [Key](const MessageHookEntry& e) { return e.key == Key; });
+}
+
+bool TApplication::HasMessageHook(const void* Key) const {
+  return std::any_of(message_hooks_.begin(), message_hooks_.end(),
+                     [Key](const MessageHookEntry& e) { return e.key == Key; });
+}
+
+const THintWindowClass& TApplication::HintWindowClass() const {
+  return hint_classes_.empty() ? hint_window_class_ : hint_classes_.back().cls;
+}
+
+void TApplication::HintWindowClassChanging() {
+  // The window in use was made by the class that is going: the next hint makes a new one.
   CancelHint();
   delete hint_window_;
   hint_window_ = nullptr;
+}
+
+void TApplication::SetHintWindowClass(THintWindowClass Value) {
+  if (hint_classes_.empty()) HintWindowClassChanging();
   hint_window_class_ = std::move(Value);
+}
+
+void TApplication::InstallHintWindowClass(THintWindowClass Value, const void* Key) {
+  HintWindowClassChanging();
+  std::erase_if(hint_classes_, [Key](const HintClassEntry& e) { return e.key == Key; });
+  hint_classes_.push_back({Key, std::move(Value)});
+}
+
+void TApplication::RemoveHintWindowClass(const void* Key) {
+  auto it = std::find_if(hint_classes_.begin(), hint_classes_.end(),
+                         [Key](const HintClassEntry& e) { return e.key == Key; });
+  if (it == hint_classes_.end()) return;
+  if (std::next(it) == hint_classes_.end()) HintWindowClassChanging();  // the class in use goes
+  hint_classes_.erase(it);
 }
 
 THintWindow* TApplication::HintWindow() const { return hint_window_; }
@@ -327,7 +377,8 @@ void TApplication::ActivateHint(TPoint CursorPos) {
   if (OnShowHint) OnShowHint(info.HintStr, canShow, info);
   if (!canShow || info.HintStr.empty()) return;
   if (!hint_window_) {
-    hint_window_ = hint_window_class_ ? hint_window_class_(this) : new THintWindow(this);
+    const THintWindowClass& cls = HintWindowClass();
+    hint_window_ = cls ? cls(this) : new THintWindow(this);
   }
   hint_window_->SetColor(info.HintColor);
   TRect r = hint_window_->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);

@@ -103,7 +103,16 @@ class TApplication : public TComponent {
   // The full path of the running program.
   [[nodiscard]] std::string ExeName() const;
 
+  // The last handler of the message chain: it sees what no keyed hook handled.
   TMessageEvent OnMessage;
+  // Keyed message hooks: each sees the messages the loop takes off the queue before
+  // OnMessage, the newest first; one that sets Handled ends the chain and keeps the message
+  // from being dispatched. Adding with a key already present replaces that hook and makes it
+  // the newest. Hooks may be removed in any order (also from inside a hook), so components
+  // that come and go out of order never lose one another's hook.
+  void AddMessageHook(TMessageEvent Hook, const void* Key);
+  void RemoveMessageHook(const void* Key);
+  [[nodiscard]] bool HasMessageHook(const void* Key) const;
   TIdleEvent OnIdle;
   TExceptionEvent OnException;
 
@@ -147,9 +156,17 @@ class TApplication : public TComponent {
   // The long part (after "|") of the hint of the control under the mouse.
   [[nodiscard]] const std::string& Hint() const { return hint_; }
   void SetHint(const std::string& Value);
-  [[nodiscard]] const THintWindowClass& HintWindowClass() const { return hint_window_class_; }
-  // Replaces the hint window class; a shown hint window is freed first.
+  // The class hints are made with now: the newest installed one, else the base class.
+  [[nodiscard]] const THintWindowClass& HintWindowClass() const;
+  // Replaces the base hint window class; a hint window made by the class in use is freed
+  // (and a shown hint hidden) whenever that class changes.
   void SetHintWindowClass(THintWindowClass Value);
+  // Installs a hint window class under Key over the base class and the ones installed before;
+  // installing under a key present replaces it and makes it the newest. Removing a key brings
+  // back what was in use before it, whatever the order of removal, so a hint component that
+  // goes away restores the class that was there before it came.
+  void InstallHintWindowClass(THintWindowClass Value, const void* Key);
+  void RemoveHintWindowClass(const void* Key);
   // The hint window now in use (nullptr before the first hint).
   [[nodiscard]] THintWindow* HintWindow() const;
   // Shows the hint of the control under CursorPos (screen) now.
@@ -204,7 +221,18 @@ class TApplication : public TComponent {
   int hint_short_pause_ = 50;
   std::int32_t hint_color_;
   std::string hint_;
-  THintWindowClass hint_window_class_;
+  struct MessageHookEntry {
+    const void* key;
+    std::shared_ptr<TMessageEvent> hook;
+  };
+  std::vector<MessageHookEntry> message_hooks_;
+  void HintWindowClassChanging();
+  THintWindowClass hint_window_class_;  // the base class
+  struct HintClassEntry {
+    const void* key;
+    THintWindowClass cls;
+  };
+  std::vector<HintClassEntry> hint_classes_;  // installed classes, the newest last
   THintWindow* hint_window_ = nullptr;  // owned by this component
   TWeak<TControl> hint_control_;
   bool hint_showing_ = false;

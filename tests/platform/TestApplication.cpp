@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -66,6 +67,80 @@ TEST_F(ApplicationTest, RunDispatchesUntilTerminateAndOnMessageCanSwallow) {
   app.Run();
   EXPECT_TRUE(app.Terminated());
   EXPECT_EQ(log, (std::vector<std::string>{"user 1", "swallowed 2", "user 3"}));
+}
+
+TEST_F(ApplicationTest, KeyedMessageHooksChainNewestFirstAndSurviveOutOfOrderRemoval) {
+  // Three components hook the loop the way skinned menus and popups do: each stores its own
+  // key, and they leave in an order unrelated to their arrival.
+  int menuBar = 0, imagesMenu = 0, preview = 0;
+  std::vector<std::string> seen;
+  auto recorder = [&](const std::string& name, WPARAM swallow) {
+    return [&seen, name, swallow](MSG& msg, bool& handled) {
+      if (msg.message != WM_USER) return;
+      seen.push_back(name + " " + std::to_string(msg.wParam));
+      if (msg.wParam == swallow) handled = true;
+    };
+  };
+  app.OnMessage = recorder("OnMessage", 0);
+  app.AddMessageHook(recorder("bar", 1), &menuBar);
+  app.AddMessageHook(recorder("images", 2), &imagesMenu);
+  app.AddMessageHook(recorder("preview", 0), &preview);
+  EXPECT_TRUE(app.HasMessageHook(&imagesMenu));
+
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    WPARAM posted;
+    std::vector<std::string> expected;
+  };
+  const std::vector<Case> cases = {
+      {"all three, newest first, then OnMessage", [] {}, 5,
+       {"preview 5", "images 5", "bar 5", "OnMessage 5", "user 5"}},
+      {"a hook that handles ends the chain and the dispatch", [] {}, 2, {"preview 2", "images 2"}},
+      {"the middle hook leaves first", [&] { app.RemoveMessageHook(&imagesMenu); }, 2,
+       {"preview 2", "bar 2", "OnMessage 2", "user 2"}},
+      {"re-adding under a present key replaces and makes it newest",
+       [&] { app.AddMessageHook(recorder("bar again", 0), &menuBar); }, 1,
+       {"bar again 1", "preview 1", "OnMessage 1", "user 1"}},
+      {"removing an unknown key changes nothing", [&] { app.RemoveMessageHook(&seen); }, 3,
+       {"bar again 3", "preview 3", "OnMessage 3", "user 3"}},
+      {"the rest leave", [&] {
+         app.RemoveMessageHook(&preview);
+         app.RemoveMessageHook(&menuBar);
+       }, 4, {"OnMessage 4", "user 4"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.change();
+    seen.clear();
+    log.clear();
+    PostMessage(window, WM_USER, c.posted, 0);
+    app.ProcessMessages();
+    seen.insert(seen.end(), log.begin(), log.end());
+    EXPECT_EQ(seen, c.expected);
+  }
+  EXPECT_FALSE(app.HasMessageHook(&menuBar));
+}
+
+TEST_F(ApplicationTest, AMessageHookMayRemoveItselfAndOthersWhileRunning) {
+  int first = 0, second = 0;
+  std::vector<std::string> seen;
+  app.AddMessageHook([&](MSG& msg, bool&) {
+    if (msg.message != WM_USER) return;
+    seen.push_back("first");
+  }, &first);
+  app.AddMessageHook([&](MSG& msg, bool&) {
+    if (msg.message != WM_USER) return;
+    seen.push_back("second");
+    app.RemoveMessageHook(&second);  // frees this very function while it runs
+    app.RemoveMessageHook(&first);
+  }, &second);
+  PostMessage(window, WM_USER, 1, 0);
+  PostMessage(window, WM_USER, 2, 0);
+  app.ProcessMessages();
+  // A hook removed while the chain runs is not called afterwards: its owner may be gone.
+  EXPECT_EQ(seen, (std::vector<std::string>{"second"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"user 1", "user 2"}));
 }
 
 TEST_F(ApplicationTest, RunServesWorkerThreadsCalls) {

@@ -124,6 +124,58 @@ TEST_F(HintsTest, OnShowHintMayChangeOrRefuseAndTheWindowClassIsReplaceable) {
   EXPECT_EQ(RecordingHintWindow::shown.size(), 1u);
 }
 
+// Hint windows that say which class made them.
+class TaggedHintWindow : public THintWindow {
+ public:
+  TaggedHintWindow(TComponent* AOwner, std::string Tag) : THintWindow(AOwner), tag(std::move(Tag)) {}
+  void ActivateHint(TRect Rect, const std::string& AHint) override {
+    RecordingHintWindow::shown.push_back(tag + ":" + AHint);
+    THintWindow::ActivateHint(Rect, AHint);
+  }
+  std::string tag;
+};
+
+THintWindowClass Tagged(const std::string& tag) {
+  return [tag](TComponent* owner) { return new TaggedHintWindow(owner, tag); };
+}
+
+TEST_F(HintsTest, InstalledHintClassesComeAndGoByKeyInAnyOrder) {
+  app.SetHintWindowClass(Tagged("base"));
+  int skinHint = 0, otherHint = 0;
+  auto showOnce = [&]() -> std::string {
+    RecordingHintWindow::shown.clear();
+    app.CancelHint();
+    display->MouseMove({200, 180});
+    Pump();
+    display->MouseMove({30, 20});
+    Pump();
+    Advance(app.HintPause());
+    return RecordingHintWindow::shown.empty() ? "" : RecordingHintWindow::shown.back();
+  };
+  EXPECT_EQ(showOnce(), "base:Save");
+
+  app.InstallHintWindowClass(Tagged("skin"), &skinHint);
+  EXPECT_FALSE(HintVisible());  // the window of the class that went out of use is gone
+  EXPECT_EQ(showOnce(), "skin:Save");
+  app.InstallHintWindowClass(Tagged("other"), &otherHint);
+  EXPECT_EQ(showOnce(), "other:Save");
+
+  // The first installer goes first: the newest stays in use and its window is kept.
+  THintWindow* inUse = app.HintWindow();
+  app.RemoveHintWindowClass(&skinHint);
+  EXPECT_EQ(app.HintWindow(), inUse);
+  EXPECT_EQ(showOnce(), "other:Save");
+  // The newest goes: the base comes back (not the class it replaced, which left already).
+  app.RemoveHintWindowClass(&otherHint);
+  EXPECT_EQ(showOnce(), "base:Save");
+  // Setting the base while an installed class is in use keeps the installed one.
+  app.InstallHintWindowClass(Tagged("skin"), &skinHint);
+  app.SetHintWindowClass(Tagged("new base"));
+  EXPECT_EQ(showOnce(), "skin:Save");
+  app.RemoveHintWindowClass(&skinHint);
+  EXPECT_EQ(showOnce(), "new base:Save");
+}
+
 TEST_F(HintsTest, CancelHintAndAPressHideTheHint) {
   display->MouseMove({30, 20});
   Pump();
