@@ -86,38 +86,75 @@ Decoded DecodeBitmapEntry(const std::uint8_t* entry, std::size_t size) {
   return out;
 }
 
-Decoded DecodeIcon(const std::uint8_t* data, std::size_t size, std::size_t* consumed) {
+bool IsPng(const std::uint8_t* data, std::size_t size) {
+  static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  return size >= 8 && std::memcmp(data, kSignature, 8) == 0;
+}
+
+Decoded DecodePng(const std::uint8_t* data, std::size_t size) {
+  pngcodec::Image png = pngcodec::Decode(data, size, nullptr);
+  if (png.width > kMaxIconSide || png.height > kMaxIconSide) Fail("an image entry is larger than 256 pixels");
+  Decoded out;
+  out.width = png.width;
+  out.height = png.height;
+  out.bgra = std::move(png.bgra);
+  return out;
+}
+
+// Which directory entry to decode: the largest for no wanted size (the first of equal ones);
+// otherwise the exact size, else the smallest larger one, else the largest; among entries of
+// one size the deepest colours.
+int ChooseEntry(const std::uint8_t* data, int count, int wantW, int wantH) {
+  struct Entry {
+    int w, h, bits;
+  };
+  std::vector<Entry> entries;
+  for (int i = 0; i < count; ++i) {
+    const std::uint8_t* e = data + 6 + i * 16;
+    entries.push_back({e[0] == 0 ? 256 : e[0], e[1] == 0 ? 256 : e[1], U16(e + 6)});
+  }
+  auto area = [&](int i) { return entries[i].w * entries[i].h; };
+  int largest = 0;
+  for (int i = 1; i < count; ++i)
+    if (area(i) > area(largest)) largest = i;
+  if (wantW <= 0 || wantH <= 0) return largest;
+  int best = -1;
+  auto better = [&](int i, int j) {  // is i a better pick than j among fitting entries
+    if (j < 0) return true;
+    if (area(i) != area(j)) return area(i) < area(j);
+    return entries[i].bits > entries[j].bits;
+  };
+  for (int i = 0; i < count; ++i)
+    if (entries[i].w == wantW && entries[i].h == wantH && (best < 0 || entries[i].bits > entries[best].bits)) best = i;
+  if (best >= 0) return best;
+  for (int i = 0; i < count; ++i)
+    if (entries[i].w >= wantW && entries[i].h >= wantH && better(i, best)) best = i;
+  return best >= 0 ? best : largest;
+}
+
+Decoded DecodeIcon(const std::uint8_t* data, std::size_t size, std::size_t* consumed, int wantW = 0, int wantH = 0) {
+  if (IsPng(data, size)) {
+    Decoded png = DecodePng(data, size);
+    if (consumed != nullptr) *consumed = size;
+    return png;
+  }
   if (size < 6) Fail("the header is truncated");
   if (U16(data) != 0 || (U16(data + 2) != 1 && U16(data + 2) != 2)) Fail("the data is not an icon file");
   const int count = U16(data + 4);
   if (count == 0) Fail("the file holds no image");
   if (6 + static_cast<std::size_t>(count) * 16 > size) Fail("the image directory is truncated");
-  int best = -1, bestArea = -1;
   std::size_t end = 6 + static_cast<std::size_t>(count) * 16;
   for (int i = 0; i < count; ++i) {
     const std::uint8_t* e = data + 6 + i * 16;
     const std::uint32_t bytes = U32(e + 8), offset = U32(e + 12);
     if (offset > size || bytes > size - offset) Fail("an image entry lies outside the file");
     end = std::max<std::size_t>(end, offset + bytes);
-    const int area = (e[0] == 0 ? 256 : e[0]) * (e[1] == 0 ? 256 : e[1]);
-    if (area > bestArea) {
-      bestArea = area;
-      best = i;
-    }
   }
+  const int best = ChooseEntry(data, count, wantW, wantH);
   const std::uint8_t* e = data + 6 + best * 16;
   const std::uint8_t* entry = data + U32(e + 12);
   const std::size_t bytes = U32(e + 8);
-  Decoded out;
-  if (bytes >= 8 && entry[0] == 0x89 && entry[1] == 'P') {
-    pngcodec::Image png = pngcodec::Decode(entry, bytes, nullptr);
-    if (png.width > kMaxIconSide || png.height > kMaxIconSide) Fail("an image entry is larger than 256 pixels");
-    out.width = png.width;
-    out.height = png.height;
-    out.bgra = std::move(png.bgra);
-  } else {
-    out = DecodeBitmapEntry(entry, bytes);
-  }
+  Decoded out = IsPng(entry, bytes) ? DecodePng(entry, bytes) : DecodeBitmapEntry(entry, bytes);
   if (consumed != nullptr) *consumed = end;
   return out;
 }
@@ -158,8 +195,49 @@ std::vector<std::uint8_t> EncodeIcon(int width, int height, const std::vector<st
 
 }  // namespace
 
+detail::IconImage detail::DecodeIconData(const std::uint8_t* Data, std::size_t Size, int Width, int Height,
+                                         std::size_t* Consumed) {
+  if (Data == nullptr) Size = 0;
+  Decoded d = DecodeIcon(Data, Size, Consumed, Width, Height);
+  IconImage out{d.width, d.height, std::move(d.bgra)};
+  if (Width > 0 && Height > 0 && (out.Width != Width || out.Height != Height)) {
+    out.Bgra = ScaleBgra(out.Bgra.data(), out.Width, out.Height, Width, Height);
+    out.Width = Width;
+    out.Height = Height;
+  }
+  return out;
+}
+
 TIcon::TIcon() = default;
-TIcon::~TIcon() = default;
+TIcon::~TIcon() { FreeHandle(); }
+
+void TIcon::FreeHandle() {
+  if (handle_ != nullptr) DestroyIcon(handle_);
+  handle_ = nullptr;
+}
+
+HICON TIcon::Handle() {
+  if (handle_ == nullptr && !Empty()) handle_ = detail::CreateIconHandle({width_, height_, bgra_}, source_);
+  return handle_;
+}
+
+void TIcon::SetHandle(HICON Value) {
+  if (Value == handle_) return;
+  int w = 0, h = 0;
+  std::vector<std::uint8_t> px;
+  if (!GetIconPixels(Value, w, h, px)) {
+    SetPixels(0, 0, {});
+    return;
+  }
+  SetPixels(w, h, std::move(px));  // frees the handle held so far
+  handle_ = Value;
+}
+
+HICON TIcon::ReleaseHandle() {
+  HICON h = Handle();
+  handle_ = nullptr;
+  return h;
+}
 
 void TIcon::SetWidth(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
 void TIcon::SetHeight(int) { throw EInvalidGraphicOperation("Cannot change the size of an icon"); }
@@ -169,6 +247,8 @@ void TIcon::SetPixels(int AWidth, int AHeight, std::vector<std::uint8_t> Bgra) {
       Bgra.size() != static_cast<std::size_t>(AWidth) * AHeight * 4)
     throw EInvalidGraphic("Invalid icon: " + std::to_string(AWidth) + " x " + std::to_string(AHeight) +
                           " pixels cannot make an icon");
+  FreeHandle();
+  source_.clear();
   width_ = AWidth;
   height_ = AHeight;
   bgra_ = std::move(Bgra);
@@ -188,7 +268,9 @@ void TIcon::LoadFromStream(TStream* Stream) {
     throw;
   }
   Stream->SetPosition(start + static_cast<std::int64_t>(consumed));
+  bytes.resize(consumed);
   SetPixels(fresh.width, fresh.height, std::move(fresh.bgra));
+  source_ = std::move(bytes);
 }
 
 void TIcon::SaveToStream(TStream* Stream) {
@@ -201,6 +283,7 @@ void TIcon::Assign(TPersistent* Source) {
   if (Source == this) return;
   if (auto* icon = dynamic_cast<TIcon*>(Source)) {
     SetPixels(icon->width_, icon->height_, icon->bgra_);
+    source_ = icon->source_;
     return;
   }
   auto* bitmap = dynamic_cast<TBitmap*>(Source);

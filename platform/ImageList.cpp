@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -21,7 +22,83 @@ HDC CanvasDC(TCanvas* Canvas) { return Canvas != nullptr ? Canvas->Handle() : nu
 }  // namespace
 
 TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner), bkColor_(clNone) {}
-TCustomImageList::~TCustomImageList() = default;
+namespace {
+
+// Handles are numbers never handed out twice; lists are made and freed on the GUI thread.
+std::map<std::uintptr_t, TCustomImageList*>& ListHandles() {
+  static std::map<std::uintptr_t, TCustomImageList*> table;
+  return table;
+}
+
+}  // namespace
+
+TCustomImageList::~TCustomImageList() {
+  if (handle_ != nullptr) ListHandles().erase(reinterpret_cast<std::uintptr_t>(handle_));
+}
+
+HIMAGELIST TCustomImageList::Handle() {
+  if (handle_ == nullptr) {
+    static std::uintptr_t last = 0;
+    handle_ = reinterpret_cast<HIMAGELIST>(++last);
+    ListHandles()[last] = this;
+  }
+  return handle_;
+}
+
+TCustomImageList* TCustomImageList::FromHandle(HIMAGELIST Handle) {
+  auto it = ListHandles().find(reinterpret_cast<std::uintptr_t>(Handle));
+  return it == ListHandles().end() ? nullptr : it->second;
+}
+
+int TCustomImageList::ReplaceIcon(int Index, HICON Icon) {
+  int w = 0, h = 0;
+  std::vector<std::uint8_t> px;
+  if (Index < -1 || Index >= Count() || !GetIconPixels(Icon, w, h, px)) return -1;
+  if (w != width_ || h != height_) px = detail::ScaleBgra(px.data(), w, h, width_, height_);
+  if (Index == -1) {
+    cells_.push_back(std::move(px));
+    Index = Count() - 1;
+  } else {
+    cells_[static_cast<std::size_t>(Index)] = std::move(px);
+  }
+  Change();
+  return Index;
+}
+
+int ImageList_GetImageCount(HIMAGELIST himl) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  return list ? list->Count() : 0;
+}
+
+BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  if (list == nullptr || cx == nullptr || cy == nullptr) return FALSE;
+  *cx = list->Width();
+  *cy = list->Height();
+  return TRUE;
+}
+
+BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  if (list == nullptr || hdcDst == nullptr || i < 0 || i >= list->Count()) return FALSE;
+  TCanvas canvas;
+  canvas.SetHandle(hdcDst);
+  list->Draw(&canvas, x, y, i);
+  canvas.SetHandle(nullptr);
+  return TRUE;
+}
+
+HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  if (list == nullptr) return nullptr;
+  const std::uint8_t* px = list->CellPixels(i);
+  return px ? CreateIconFromPixels(list->Width(), list->Height(), px) : nullptr;
+}
+
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  return list ? list->ReplaceIcon(i, hicon) : -1;
+}
 
 void TCustomImageList::SetSize(int AWidth, int AHeight) {
   if (AWidth < 1 || AHeight < 1 || AWidth > kMaxCellSide || AHeight > kMaxCellSide)

@@ -24,6 +24,10 @@ class TIcon;
 constexpr UINT ILD_NORMAL = 0x0000;
 constexpr UINT ILD_TRANSPARENT = 0x0001;
 
+// Names an image list for the window messages of list and tree views (LVM_SETIMAGELIST …).
+struct HIMAGELIST__;
+using HIMAGELIST = HIMAGELIST__*;
+
 class TCustomImageList : public TComponent {
  public:
   // An empty list of 16 x 16 cells.
@@ -71,6 +75,16 @@ class TCustomImageList : public TComponent {
   // Cell Index as Width()*Height() pixels of 4 bytes B, G, R, A; nullptr for a bad index.
   [[nodiscard]] const std::uint8_t* CellPixels(int Index) const;
 
+  // The list's handle, made on first use; it names the list while the list lives and is never
+  // handed out again afterwards.
+  [[nodiscard]] HIMAGELIST Handle();
+  [[nodiscard]] bool HandleAllocated() const { return handle_ != nullptr; }
+  // The list a handle names; nullptr for an unknown or stale handle.
+  [[nodiscard]] static TCustomImageList* FromHandle(HIMAGELIST Handle);
+  // Appends (Index -1) or replaces image Index with the icon, scaled to the cell size. Answers
+  // the index, -1 for an unknown icon or a bad index.
+  int ReplaceIcon(int Index, HICON Icon);
+
   // Fires after every change of the images, the cell size or BkColor.
   TNotifyEvent OnChange;
 
@@ -86,6 +100,7 @@ class TCustomImageList : public TComponent {
   std::vector<Cell> CellsOf(TBitmap* Image, TBitmap* Mask, bool keyed, TColor keyColor) const;
   int InsertCells(int Index, std::vector<Cell> cells);
 
+  HIMAGELIST handle_ = nullptr;
   int width_ = 16;
   int height_ = 16;
   TColor bkColor_;
@@ -96,3 +111,13 @@ class TImageList : public TCustomImageList {
  public:
   using TCustomImageList::TCustomImageList;
 };
+
+// The handle calls on image lists; each fails (0, -1, FALSE or nullptr) for an unknown handle.
+[[nodiscard]] int ImageList_GetImageCount(HIMAGELIST himl);
+BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
+// Draws image i at (x, y) through the list's own drawing (DoDraw).
+BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyle);
+// A new icon (freed by the caller with DestroyIcon) of image i.
+[[nodiscard]] HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
+int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
+inline int ImageList_AddIcon(HIMAGELIST himl, HICON hicon) { return ImageList_ReplaceIcon(himl, -1, hicon); }

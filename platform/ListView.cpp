@@ -687,6 +687,44 @@ void TCustomListView::WndProc(TMessage& Message) {
                            : items_->Count();
       return;
     case LVM_GETHEADER: Message.Result = reinterpret_cast<LRESULT>(HeaderHandle()); return;
+    case LVM_GETIMAGELIST:
+    case LVM_SETIMAGELIST: {
+      // The message form of SmallImages/LargeImages; the state list is not kept.
+      TCustomImageList* TCustomListView::*slot = Message.WParam == LVSIL_SMALL    ? &TCustomListView::small_images_
+                                                 : Message.WParam == LVSIL_NORMAL ? &TCustomListView::large_images_
+                                                                                  : nullptr;
+      TCustomImageList* old = slot ? this->*slot : nullptr;
+      Message.Result = old ? reinterpret_cast<LRESULT>(old->Handle()) : 0;
+      if (Message.Msg == LVM_SETIMAGELIST && slot) {
+        TCustomImageList* list = TCustomImageList::FromHandle(reinterpret_cast<HIMAGELIST>(Message.LParam));
+        if (slot == &TCustomListView::small_images_) {
+          SetSmallImages(list);
+        } else {
+          SetLargeImages(list);
+        }
+      }
+      return;
+    }
+    case LVM_REDRAWITEMS: {
+      const int first = std::max(0, static_cast<int>(Message.WParam));
+      const int last = std::min(items_->Count() - 1, static_cast<int>(Message.LParam));
+      for (int i = first; i <= last; ++i) {
+        const TRect r = ItemRect(i, TDisplayCode::drBounds);
+        InvalidateRect(handle_, &r, TRUE);
+      }
+      Message.Result = TRUE;
+      return;
+    }
+    case LVM_EDITLABEL: {
+      const int index = static_cast<int>(Message.WParam);
+      if (index < 0) {
+        if (IsEditing()) EndEditing(false);
+        Message.Result = 0;
+        return;
+      }
+      Message.Result = StartEditing(index) && edit_ ? reinterpret_cast<LRESULT>(edit_->Handle()) : 0;
+      return;
+    }
     case LVM_SCROLL:
       Scroll(static_cast<int>(Message.WParam), static_cast<int>(Message.LParam));
       Message.Result = TRUE;

@@ -29,12 +29,19 @@ class TCustomListView;
 class TListItems;
 
 constexpr UINT LVM_FIRST = 0x1000;
+constexpr UINT LVM_GETIMAGELIST = LVM_FIRST + 2;  // wParam: LVSIL_*; answers the HIMAGELIST
+constexpr UINT LVM_SETIMAGELIST = LVM_FIRST + 3;  // wParam: LVSIL_*, lParam: HIMAGELIST; answers the old one
 constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
 constexpr UINT LVM_GETITEMRECT = LVM_FIRST + 14;  // wParam: item, lParam: TRect* (Left: LVIR_*)
 constexpr UINT LVM_SCROLL = LVM_FIRST + 20;        // wParam: dx, lParam: dy (pixels)
+constexpr UINT LVM_REDRAWITEMS = LVM_FIRST + 21;   // wParam: first, lParam: last item to repaint
 constexpr UINT LVM_GETHEADER = LVM_FIRST + 31;
 constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
 constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
+constexpr UINT LVM_EDITLABEL = LVM_FIRST + 118;    // wParam: item (-1 ends editing); answers the edit's HWND
+constexpr int LVSIL_NORMAL = 0;
+constexpr int LVSIL_SMALL = 1;
+constexpr int LVSIL_STATE = 2;
 constexpr int LVIR_BOUNDS = 0;
 constexpr int LVIR_ICON = 1;
 constexpr int LVIR_LABEL = 2;

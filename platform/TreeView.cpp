@@ -553,6 +553,26 @@ void TCustomTreeView::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case TVM_GETCOUNT: Message.Result = items_->Count(); return;
     case TVM_GETVISIBLECOUNT: Message.Result = VisibleCount(); return;
+    case TVM_GETIMAGELIST:
+    case TVM_SETIMAGELIST: {
+      // The message form of Images/StateImages.
+      const bool state = Message.WParam == TVSIL_STATE;
+      if (!state && Message.WParam != TVSIL_NORMAL) {
+        Message.Result = 0;
+        return;
+      }
+      TCustomImageList* old = state ? state_images_ : images_;
+      Message.Result = old ? reinterpret_cast<LRESULT>(old->Handle()) : 0;
+      if (Message.Msg == TVM_SETIMAGELIST) {
+        TCustomImageList* list = TCustomImageList::FromHandle(reinterpret_cast<HIMAGELIST>(Message.LParam));
+        if (state) {
+          SetStateImages(list);
+        } else {
+          SetImages(list);
+        }
+      }
+      return;
+    }
     case WM_VSCROLL:
     case WM_HSCROLL: {
       const int bar = Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;

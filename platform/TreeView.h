@@ -22,6 +22,10 @@ class TTreeNodes;
 
 constexpr UINT TV_FIRST = 0x1100;
 constexpr UINT TVM_GETCOUNT = TV_FIRST + 5;
+constexpr UINT TVM_GETIMAGELIST = TV_FIRST + 8;  // wParam: TVSIL_*; answers the HIMAGELIST
+constexpr UINT TVM_SETIMAGELIST = TV_FIRST + 9;  // wParam: TVSIL_*, lParam: HIMAGELIST; answers the old one
+constexpr int TVSIL_NORMAL = 0;
+constexpr int TVSIL_STATE = 2;
 constexpr UINT TVM_GETVISIBLECOUNT = TV_FIRST + 16;
 
 class TTreeNode;

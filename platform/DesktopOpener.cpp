@@ -1,0 +1,123 @@
+#include "platform/DesktopOpener.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+std::mutex& OpenerLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+TDesktopOpener& Installed() {
+  static TDesktopOpener opener;
+  return opener;
+}
+
+bool DefaultOpener(const std::string& Target, std::string& Error) { return SpawnOpener("xdg-open", Target, Error); }
+
+bool LooksLikeAddress(const std::string& s) {
+  // "scheme:" with a scheme of two or more letters (a single letter could be a drive).
+  const std::size_t colon = s.find(':');
+  if (colon == std::string::npos || colon < 2) return false;
+  for (std::size_t i = 0; i < colon; ++i) {
+    const char c = s[i];
+    if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.')) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TDesktopOpener SetDesktopOpener(TDesktopOpener Opener) {
+  std::lock_guard lock(OpenerLock());
+  TDesktopOpener old = std::move(Installed());
+  Installed() = std::move(Opener);
+  if (!old) old = DefaultOpener;
+  return old;
+}
+
+bool OpenWithDesktop(const std::string& Target, std::string* Error) {
+  std::string reason;
+  bool ok = false;
+  if (Target.empty()) {
+    reason = "nothing to open";
+  } else {
+    TDesktopOpener opener;
+    {
+      std::lock_guard lock(OpenerLock());
+      opener = Installed() ? Installed() : TDesktopOpener(DefaultOpener);
+    }
+    ok = opener(Target, reason);
+    if (!ok && reason.empty()) reason = "cannot open " + Target;
+  }
+  if (Error != nullptr) *Error = ok ? std::string() : reason;
+  return ok;
+}
+
+bool SpawnOpener(const std::string& Program, const std::string& Target, std::string& Error) {
+  const std::string argument = !Target.empty() && Target[0] == '-' ? "./" + Target : Target;
+  std::vector<char*> argv = {const_cast<char*>(Program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
+
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attr;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attr);
+  // No input from the program's terminal; a session of its own, so the opened program outlives
+  // this one and its signals; no blocked signals inherited from this process's threads.
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attr, &none);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attr, &defaults);
+  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, Program.c_str(), &actions, &attr, argv.data(), environ);
+  posix_spawnattr_destroy(&attr);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    Error = "cannot start " + Program + ": " + std::strerror(rc);
+    return false;
+  }
+  // Collect the exit so no zombie stays; the opener usually ends at once, but may wait for the
+  // program it started, so nobody waits for it here.
+  std::thread([pid, Program, argument] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+      std::fprintf(stderr, "%s could not open %s (exit code %d)\n", Program.c_str(), argument.c_str(),
+                   WEXITSTATUS(status));
+  }).detach();
+  return true;
+}
+
+HINSTANCE ShellExecute(HWND, const char* lpOperation, const char* lpFile, const char*, const char*, int) {
+  auto result = [](int v) { return reinterpret_cast<HINSTANCE>(static_cast<std::intptr_t>(v)); };
+  if (lpOperation != nullptr && *lpOperation != '\0' && std::strcmp(lpOperation, "open") != 0)
+    return result(SE_ERR_NOASSOC);
+  const std::string file = lpFile ? lpFile : "";
+  if (file.empty()) return result(SE_ERR_FNF);
+  struct stat st {};
+  if (!LooksLikeAddress(file) && ::stat(file.c_str(), &st) != 0) return result(SE_ERR_FNF);
+  return result(OpenWithDesktop(file) ? 42 : SE_ERR_NOASSOC);
+}
