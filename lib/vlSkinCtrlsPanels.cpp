@@ -194,7 +194,7 @@ void TvlSkinPanel::DoRollUp(bool ARollUp) {
     if (FIndex != -1) {
       int w = Width(), h = Height();
       CalcSize(w, h);
-      SetHeight(Height() - NewClRect.Height());
+      SetHeight(std::max(0, Height() - NewClRect.Height()));
     } else {
       SetHeight(FDefaultCaptionHeight + 1);
     }
@@ -214,7 +214,7 @@ void TvlSkinPanel::ChangeSkinData() {
     GetSkinData();
     FInChangingRollUp = true;
     if (FIndex != -1)
-      SetHeight(SkinRect.Height() - ClRect.Height());
+      SetHeight(std::max(0, SkinRect.Height() - ClRect.Height()));
     else
       SetHeight(FDefaultCaptionHeight + 1);
     FInChangingRollUp = false;

@@ -229,6 +229,14 @@ TEST_F(SkinCtrlsTest, SkinSwitchResizesByTheNewElementsRules) {
   form->Show();
   Pump();
   for (const auto& m : made) EXPECT_EQ((TSize{m.control->Width(), m.control->Height()}), m.standard);
+  // A default size applies at once only while no element is found.
+  made[0].control->SetDefaultWidth(99);
+  EXPECT_EQ(made[0].control->Width(), 60);
+  auto* plain = new TvlSkinCustomControl(form);
+  plain->SetParent(form);
+  plain->SetDefaultWidth(80);
+  EXPECT_EQ(plain->Width(), 80);
+  made[0].control->SetDefaultWidth(70);
 
   fixture_skin::Switch(skin, form, Variant::Alternate);
   for (const auto& m : made) {
@@ -359,6 +367,12 @@ TEST_F(SkinCtrlsTest, HostileGeometryPaintsWithoutAFault) {
   }
   fixture_skin::Switch(skin, form, Variant::Alternate);
   Pump();
+  // A mask index outside the skin means no mask: no window region.
+  for (int i = 0; i < form->ControlCount(); ++i)
+    if (auto* p = dynamic_cast<TvlSkinPanel*>(form->Controls(i));
+        p && (p->SkinDataName() == "badindex" || p->SkinDataName() == "negindex")) {
+      EXPECT_FALSE(p->HasWindowRegion()) << p->SkinDataName();
+    }
   // A picture index outside the skin means no picture: the built-in look.
   EXPECT_EQ(ScreenAt(TPoint{60, 2 * 50 + 30}), Ref(clBtnFace));  // badindex
   EXPECT_EQ(ScreenAt(TPoint{60, 3 * 50 + 30}), Ref(clBtnFace));  // negindex
