@@ -166,8 +166,10 @@ TCustomConvexa::TCustomConvexa(TComponent* AOwner) : TFFBaseComponent(AOwner) {
 }
 
 TCustomConvexa::~TCustomConvexa() {
-  // From here on no handler is called and no task is started.
+  // From here on no handler is called and no task is started; news still queued for the GUI
+  // thread is dropped.
   FDestroying = true;
+  FNews.Revoke();
   {
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     FPendingTasks = 0;

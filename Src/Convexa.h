@@ -9,11 +9,15 @@
 //
 // Threads: the task operations (AddTask … RemoveTask, ClearTasks) are for one thread, the GUI
 // thread; they take no lock because every operation that changes the list is refused while a
-// batch runs. Workers only read the list. Progress and preview events reach the GUI thread when
-// TriggerEventInMainThread is set; custom-hook events always run on the worker; in thread mode
-// OnTerminate runs on a short-lived notification thread of its own (the end-of-batch record,
-// TaskIndex -1, always after every task's own record). Stop(true) and the destructor wait for
-// every worker and every notification thread: nothing is delivered once the component is gone.
+// batch runs. Workers only read the list. With TriggerEventInMainThread, progress and preview
+// events are posted to the GUI thread as queued calls: a worker never waits for the GUI thread,
+// and the news of each task is coalesced (a task's newest progress record replaces one not yet
+// delivered, as does its newest preview picture; its final record is always the one left).
+// Custom-hook events always run on the worker (the handler answers through the record); in
+// thread mode OnTerminate runs on a short-lived notification thread of its own (the end-of-batch
+// record, TaskIndex -1, always after every task's own record). Stop(true) and the destructor wait
+// for every worker and every notification thread: nothing is delivered once the component is
+// gone.
 //
 // Source files of this unit: Convexa.cpp (records, tasks, task list, task operations),
 // ConvexaOptions.cpp (records and option texts into engine options), ConvexaBatch.cpp (batch
@@ -23,6 +27,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +35,7 @@
 
 #include "Src/AVProbe.h"
 #include "Src/FFBaseComponent.h"
+#include "Src/FFUtils.h"
 #include "Src/FFmpeg.h"
 #include "platform/DateTime.h"
 #include "platform/Exceptions.h"
@@ -324,7 +330,9 @@ class TCustomConvexa : public TFFBaseComponent {
   void Resume();
   // Drops the pending tasks and cancels every task; each yields one terminate record, then the
   // end-of-batch record follows. With AWaitFor returns after every worker and every notification
-  // has ended (pumping messages when called on the GUI thread).
+  // has ended; on the GUI thread the wait serves the calls other threads need from it (never
+  // posted messages, timers or input). Called from an OnTerminate handler (a notification thread)
+  // it waits for the workers but not for the other notifications, which may be waiting for it.
   void Stop(bool AWaitFor);
 
   TCustomHookEvent OnCustomHook;
@@ -366,6 +374,13 @@ class TCustomConvexa : public TFFBaseComponent {
   void ReapNotifications(bool AAll);
   // Copies an input record into the task as the options of its next input and applies it.
   void ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions);
+  // GUI thread: delivers the progress records and preview pictures posted since the last time.
+  void DeliverProgressNews(const TLiveness::TAlive& AAlive);
+  void DeliverPreviewNews(const TLiveness::TAlive& AAlive);
+  // A handler of a posted event raised: the task's worker raises it again at its next event (or
+  // its end), so the task fails with it as if the handler had run on the worker.
+  void KeepHandlerFailure(int ATaskIndex);
+  void RaiseHandlerFailure(int ATaskIndex);
 
   std::string FAbout;
   std::string FLastErrMsg;
@@ -394,6 +409,24 @@ class TCustomConvexa : public TFFBaseComponent {
   std::atomic<bool> FThreadMode{false};
   std::atomic<bool> FWorking{false};
   std::atomic<bool> FDestroying{false};
+
+  // News for the GUI thread, per task index: the newest record not yet delivered. A queued call
+  // is under way while the flag is set; the next record after its delivery queues another.
+  struct TPreviewNews {
+    TPreviewInfo Info;
+    std::shared_ptr<TBitmap> Bitmap;  // a copy: the engine's picture lives only during its event
+  };
+  template <typename TRecord>
+  struct TNewsBox {
+    std::mutex Lock;
+    std::map<int, TRecord> Pending;
+    bool Queued = false;
+  };
+  TNewsBox<TProgressInfo> FProgressNews;
+  TNewsBox<TPreviewNews> FPreviewNews;
+  std::mutex FHandlerFailureLock;
+  std::map<int, std::exception_ptr> FHandlerFailures;
+  TLiveness FNews;  // last: revoked first by the destructor, before anything news needs goes
 
   // Notification threads of the terminate records; joined by Stop(true), ClearTasks and the
   // destructor. The end-of-batch thread waits until FTaskRecordsInFlight is 0.

@@ -1,6 +1,7 @@
 // The batch: starting tasks a few at a time, the events of the tasks as the component's events,
 // pause, resume and stop.
 
+#include <algorithm>
 #include <chrono>
 
 #include "Src/Convexa.h"
@@ -41,6 +42,23 @@ class TCustomConvexa::TDoTerminateThread : public TThread {
   TTerminateInfo FTerminateInfo;
 };
 
+namespace {
+
+// The text of a raised object, as a failed task reports it.
+std::string ExceptionMessage(const std::exception_ptr& AError) {
+  try {
+    std::rethrow_exception(AError);
+  } catch (const Exception& e) {
+    return e.Message;
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return "Unknown exception";
+  }
+}
+
+}  // namespace
+
 // ---- notification threads ----
 
 void TCustomConvexa::DeliverTerminate(const TTerminateInfo& AInfo) {
@@ -61,30 +79,35 @@ void TCustomConvexa::DeliverTerminate(const TTerminateInfo& AInfo) {
 
 void TCustomConvexa::ReapNotifications(bool AAll) {
   const DWORD self = GetCurrentThreadId();
-  const bool mainThread = self == MainThreadID();
-  for (;;) {
-    std::vector<std::unique_ptr<TThread>> ended;
-    bool othersRunning = false;
-    {
-      std::lock_guard<std::mutex> lock(FNotifyLock);
-      for (auto it = FNotifyThreads.begin(); it != FNotifyThreads.end();) {
-        if ((*it)->Finished()) {
-          ended.push_back(std::move(*it));
-          it = FNotifyThreads.erase(it);
-        } else {
-          othersRunning = othersRunning || (*it)->ThreadID() != self;
-          ++it;
-        }
+  std::vector<std::unique_ptr<TThread>> ended;
+  bool fromNotification = false;
+  {
+    std::lock_guard<std::mutex> lock(FNotifyLock);
+    for (auto it = FNotifyThreads.begin(); it != FNotifyThreads.end();) {
+      fromNotification = fromNotification || (*it)->ThreadID() == self;
+      if ((*it)->Finished()) {
+        ended.push_back(std::move(*it));
+        it = FNotifyThreads.erase(it);
+      } else {
+        ++it;
       }
     }
-    ended.clear();  // joins threads that have returned from Execute
-    if (!AAll || !othersRunning) return;
-    // A handler may be waiting for the GUI thread (CallInMainThread): keep serving it.
-    if (mainThread)
-      PumpPendingMessages();
-    std::unique_lock<std::mutex> lock(FNotifyLock);
-    FNotifyChanged.wait_for(lock, std::chrono::milliseconds(5));
   }
+  ended.clear();  // joins threads that have returned from Execute
+  // A handler of one notification cannot wait for the others: the end-of-batch notification
+  // waits for this very one, and two task handlers stopping at once would wait for each other.
+  if (!AAll || fromNotification) return;
+  // A handler may be waiting for the GUI thread (CallInMainThread): the wait keeps serving it.
+  (void)WaitServingCalls([this] {
+    std::lock_guard<std::mutex> lock(FNotifyLock);
+    return FNotifyThreads.empty() ||
+           std::all_of(FNotifyThreads.begin(), FNotifyThreads.end(), [](const auto& t) { return t->Finished(); });
+  });
+  {
+    std::lock_guard<std::mutex> lock(FNotifyLock);
+    ended.swap(FNotifyThreads);
+  }
+  ended.clear();
 }
 
 // ---- batch ----
@@ -171,6 +194,17 @@ void TCustomConvexa::DoTerminate(TObject* Sender) {
     FTerminateInfo.Finished = task->Finished();
     FTerminateInfo.Exception = task->FatalException();
     FTerminateInfo.ExceptionMsg = task->FatalMessage();
+    // A handler of this task's posted news that raised after the worker's last event still
+    // fails the task.
+    if (!FTerminateInfo.Exception) {
+      try {
+        RaiseHandlerFailure(index);
+      } catch (...) {
+        FTerminateInfo.Finished = false;
+        FTerminateInfo.Exception = true;
+        FTerminateInfo.ExceptionMsg = ExceptionMessage(std::current_exception());
+      }
+    }
     DeliverTerminate(FTerminateInfo);
   }
   ++FCompleteTasks;
@@ -199,27 +233,119 @@ void TCustomConvexa::DoProgress(TObject* Sender, int AFileIndex, int AFrameNumbe
                                 float ABitRate, int64_t ACurrentSize, int64_t ACurrentDuration,
                                 int64_t ATotalDuration) {
   if (!OnProgress || FDestroying) return;
-  std::lock_guard<TCriticalSection> guard(FProgressLock);
-  FProgressInfo.TaskIndex = TaskIndexOf(Sender);
-  FProgressInfo.FileIndex = AFileIndex;
-  FProgressInfo.FrameNumber = AFrameNumber;
-  FProgressInfo.FPS = AFPS;
-  FProgressInfo.Quality = AQuality;
-  FProgressInfo.BitRate = ABitRate;
-  FProgressInfo.CurrentSize = ACurrentSize;
-  FProgressInfo.CurrentDuration = ACurrentDuration;
-  FProgressInfo.TotalDuration = ATotalDuration;
-  CallEvent(FTriggerEventInMainThread, [this] { FireProgress(); });
+  const int index = TaskIndexOf(Sender);
+  RaiseHandlerFailure(index);
+  const TProgressInfo info{index,      AFileIndex,   AFrameNumber,     AFPS,          AQuality,
+                           ABitRate,   ACurrentSize, ACurrentDuration, ATotalDuration};
+  if (!FTriggerEventInMainThread || GetCurrentThreadId() == MainThreadID()) {
+    std::lock_guard<TCriticalSection> guard(FProgressLock);
+    FProgressInfo = info;
+    FireProgress();
+    return;
+  }
+  // Posted: the worker goes on at once. A record not yet delivered is replaced by this newer one.
+  std::lock_guard<std::mutex> guard(FProgressNews.Lock);
+  FProgressNews.Pending[index] = info;
+  if (FProgressNews.Queued) return;
+  FProgressNews.Queued = true;
+  FNews.QueueInMainThread([this](const TLiveness::TAlive& AAlive) { DeliverProgressNews(AAlive); });
+}
+
+namespace {
+
+// Takes the first record of a news box (the lowest task index), false when none is left. Records
+// are taken one at a time, so a delivery that runs inside a handler's wait (Stop(true) serves
+// queued calls) goes on with the same records and no task's news arrives out of order.
+template <typename TBox, typename TRecord>
+bool TakeNews(TBox& ABox, int& AIndex, TRecord& ARecord) {
+  std::lock_guard<std::mutex> guard(ABox.Lock);
+  if (ABox.Pending.empty()) return false;
+  auto first = ABox.Pending.begin();
+  AIndex = first->first;
+  ARecord = std::move(first->second);
+  ABox.Pending.erase(first);
+  return true;
+}
+
+// How many records one delivery takes at most: those present when it starts. Records that come
+// meanwhile queue the next delivery, so the GUI thread gets back to its loop between them.
+template <typename TBox>
+size_t StartDelivery(TBox& ABox) {
+  std::lock_guard<std::mutex> guard(ABox.Lock);
+  ABox.Queued = false;
+  return ABox.Pending.size();
+}
+
+}  // namespace
+
+void TCustomConvexa::DeliverProgressNews(const TLiveness::TAlive& AAlive) {
+  int index = 0;
+  TProgressInfo info;
+  for (size_t budget = StartDelivery(FProgressNews); budget > 0 && TakeNews(FProgressNews, index, info); --budget) {
+    if (!AAlive() || FDestroying) return;
+    // The handler gets its own copy: another delivery may run while it waits.
+    try {
+      if (OnProgress) OnProgress(this, &info);
+    } catch (...) {
+      if (!AAlive()) throw;
+      KeepHandlerFailure(index);
+    }
+  }
 }
 
 void TCustomConvexa::DoPreviewBitmap(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS) {
   if (!OnPreviewBitmap || FDestroying) return;
-  std::lock_guard<TCriticalSection> guard(FPreviewLock);
-  FPreviewInfo.TaskIndex = TaskIndexOf(Sender);
-  FPreviewInfo.Bitmap = ABitmap;
-  FPreviewInfo.FrameNumber = AFrameNumber;
-  FPreviewInfo.PTS = APTS;
-  CallEvent(FTriggerEventInMainThread, [this] { FirePreviewBitmap(); });
+  const int index = TaskIndexOf(Sender);
+  RaiseHandlerFailure(index);
+  if (!FTriggerEventInMainThread || GetCurrentThreadId() == MainThreadID()) {
+    std::lock_guard<TCriticalSection> guard(FPreviewLock);
+    FPreviewInfo.TaskIndex = index;
+    FPreviewInfo.Bitmap = ABitmap;
+    FPreviewInfo.FrameNumber = AFrameNumber;
+    FPreviewInfo.PTS = APTS;
+    FirePreviewBitmap();
+    return;
+  }
+  // The engine's picture is valid only during this call: the GUI thread gets a copy.
+  auto copy = std::make_shared<TBitmap>();
+  if (ABitmap) copy->Assign(ABitmap);
+  std::lock_guard<std::mutex> guard(FPreviewNews.Lock);
+  FPreviewNews.Pending[index] = TPreviewNews{TPreviewInfo{index, ABitmap ? copy.get() : nullptr, AFrameNumber, APTS},
+                                             ABitmap ? copy : nullptr};
+  if (FPreviewNews.Queued) return;
+  FPreviewNews.Queued = true;
+  FNews.QueueInMainThread([this](const TLiveness::TAlive& AAlive) { DeliverPreviewNews(AAlive); });
+}
+
+void TCustomConvexa::DeliverPreviewNews(const TLiveness::TAlive& AAlive) {
+  int index = 0;
+  TPreviewNews news;
+  for (size_t budget = StartDelivery(FPreviewNews); budget > 0 && TakeNews(FPreviewNews, index, news); --budget) {
+    if (!AAlive() || FDestroying) return;
+    try {
+      if (OnPreviewBitmap) OnPreviewBitmap(this, news.Info);
+    } catch (...) {
+      if (!AAlive()) throw;
+      KeepHandlerFailure(index);
+    }
+  }
+}
+
+void TCustomConvexa::KeepHandlerFailure(int ATaskIndex) {
+  std::lock_guard<std::mutex> guard(FHandlerFailureLock);
+  FHandlerFailures.emplace(ATaskIndex, std::current_exception());  // the first one counts
+}
+
+void TCustomConvexa::RaiseHandlerFailure(int ATaskIndex) {
+  std::exception_ptr failure;
+  {
+    std::lock_guard<std::mutex> guard(FHandlerFailureLock);
+    auto it = FHandlerFailures.find(ATaskIndex);
+    if (it == FHandlerFailures.end()) return;
+    failure = it->second;
+    FHandlerFailures.erase(it);
+  }
+  std::rethrow_exception(failure);
 }
 
 void TCustomConvexa::DoCustomHook(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,

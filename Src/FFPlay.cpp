@@ -87,6 +87,7 @@ TCustomPlayer::TCustomPlayer(TComponent* AOwner) : TFFBaseComponent(AOwner), FAV
 }
 
 TCustomPlayer::~TCustomPlayer() {
+  FNews.Revoke();
   OnPosition = nullptr;
   OnState = nullptr;
   OnHook = nullptr;
@@ -257,28 +258,19 @@ void TCustomPlayer::Stop(bool AWaitForStop) {
   if (!AWaitForStop) return;
   if (FPlayThread) WaitForStop();
   JoinPlaybackThreads();
+  // The playback's last news (its stop state among them) has reached the handlers when a stop
+  // on the GUI thread returns.
+  if (MainThread() && FNews.Alive()) DeliverNews([this] { return FNews.Alive(); });
   DetachFromWindow();
   if (FSDLInitialised) ShutdownSDL();
   FSDLInitialised = false;
 }
 
 void TCustomPlayer::WaitForStop() {
-  const bool mainThread = MainThread();
   for (int round = 1;;) {
-    // Up to 100 ms for the playback to end. The main thread serves main-thread calls and messages
-    // meanwhile, so that the event thread's and the play thread's calls into it can finish.
-    if (mainThread) {
-      const auto roundEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-      bool stopped;
-      while (!(stopped = FStopEvent.WaitFor(10) == TWaitResult::wrSignaled)) {
-        CheckSynchronize(0);
-        PumpPendingMessages();
-        if (std::chrono::steady_clock::now() >= roundEnd) break;
-      }
-      if (stopped) return;
-    } else if (FStopEvent.WaitFor(100) == TWaitResult::wrSignaled) {
-      return;
-    }
+    // Up to 100 ms for the playback to end. The main thread serves the calls other threads make
+    // into it meanwhile (never its own messages), so that the playback's threads can finish.
+    if (WaitServingCalls(FStopEvent, 100) == TWaitResult::wrSignaled) return;
     if (!State()) return;
     std::unique_lock lock(FDataLock, std::defer_lock);
     if (!lock.try_lock_for(std::chrono::milliseconds(100))) continue;
@@ -356,13 +348,7 @@ void TCustomPlayer::ToggleAudioDisplay() {
 
 void TCustomPlayer::WaitSeekEnd() {
   auto waitFor = [this](TEvent& AEvent) {
-    while (AEvent.WaitFor(10) != TWaitResult::wrSignaled) {
-      if (!State()) return;
-      if (MainThread()) {
-        CheckSynchronize(0);
-        PumpPendingMessages();
-      }
-    }
+    (void)WaitServingCalls([&] { return AEvent.WaitFor(0) == TWaitResult::wrSignaled || !State(); });
   };
   waitFor(FSeekEvent);
   bool video;

@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,7 @@
 #include "Src/FFBaseComponent.h"
 #include "Src/FFMediaUtils.h"
 #include "Src/FFPlayState.h"
+#include "Src/FFUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/SyncObjs.h"
 #include "platform/Thread.h"
@@ -245,6 +247,17 @@ class TCustomPlayer : public TFFBaseComponent {
   // and is joined at the next stop or open, or at destruction.
   std::unique_ptr<TThread> FRetiredEventThread;
   std::atomic<int> FDelivering{0};  // OnPosition/OnState handlers running now
+  // Positions and states posted to the GUI thread and not yet delivered, oldest first: a new one
+  // replaces the newest when that is of the same kind. A queued call is under way while
+  // FNewsQueued is set.
+  std::mutex FNewsLock;
+  std::deque<playback::TPlayEventItem> FNewsPending;
+  bool FNewsQueued = false;
+  TLiveness FNews;
+  void PostNews(const playback::TPlayEventItem& AItem);
+  // GUI thread: delivers what was posted before the call began.
+  void DeliverNews(const TLiveness::TAlive& AAlive);
+  void DeliverItem(const playback::TPlayEventItem& AItem);
   mutable std::mutex FStateTakeLock;
   bool FSDLInitialised = false;
   HWND FHookedWindow = 0;  // host window whose procedure the player replaced

@@ -212,17 +212,60 @@ void TCustomPlayer::SetPlayState(TPlayState AState) {
 }
 
 void TCustomPlayer::DoPosition(int64_t APTS) {
-  CallEvent(FTriggerEventInMainThread, [this, APTS] {
-    const TDeliveringCount counted(FDelivering);
-    if (OnPosition) OnPosition(this, APTS);
-  });
+  if (FTriggerEventInMainThread && GetCurrentThreadId() != MainThreadID()) {
+    PostNews({playback::pekPosition, APTS});
+    return;
+  }
+  DeliverItem({playback::pekPosition, APTS});
 }
 
 void TCustomPlayer::DoState(TPlayState AState) {
-  CallEvent(FTriggerEventInMainThread, [this, AState] {
-    const TDeliveringCount counted(FDelivering);
-    if (OnState) OnState(this, AState);
-  });
+  if (FTriggerEventInMainThread && GetCurrentThreadId() != MainThreadID()) {
+    PostNews({playback::pekState, static_cast<int64_t>(AState)});
+    return;
+  }
+  DeliverItem({playback::pekState, static_cast<int64_t>(AState)});
+}
+
+void TCustomPlayer::DeliverItem(const playback::TPlayEventItem& AItem) {
+  const TDeliveringCount counted(FDelivering);
+  if (AItem.Kind == playback::pekPosition) {
+    if (OnPosition) OnPosition(this, AItem.Value);
+  } else if (OnState) {
+    OnState(this, static_cast<TPlayState>(AItem.Value));
+  }
+}
+
+void TCustomPlayer::PostNews(const playback::TPlayEventItem& AItem) {
+  std::lock_guard<std::mutex> guard(FNewsLock);
+  if (!FNewsPending.empty() && FNewsPending.back().Kind == AItem.Kind)
+    FNewsPending.back() = AItem;
+  else
+    FNewsPending.push_back(AItem);
+  if (FNewsQueued) return;
+  FNewsQueued = true;
+  FNews.QueueInMainThread([this](const TLiveness::TAlive& AAlive) { DeliverNews(AAlive); });
+}
+
+void TCustomPlayer::DeliverNews(const TLiveness::TAlive& AAlive) {
+  size_t budget;
+  {
+    std::lock_guard<std::mutex> guard(FNewsLock);
+    FNewsQueued = false;
+    budget = FNewsPending.size();
+  }
+  // One at a time: a delivery inside a handler's wait goes on with the same queue, in order.
+  for (; budget > 0; --budget) {
+    playback::TPlayEventItem item;
+    {
+      std::lock_guard<std::mutex> guard(FNewsLock);
+      if (FNewsPending.empty()) return;
+      item = FNewsPending.front();
+      FNewsPending.pop_front();
+    }
+    if (!AAlive()) return;
+    DeliverItem(item);
+  }
 }
 
 void TCustomPlayer::DoFileOpen() {

@@ -30,57 +30,6 @@ int DecodeInterruptCallback(void* AOpaque) {
 
 void SleepMs(int AMs) { std::this_thread::sleep_for(std::chrono::milliseconds(AMs)); }
 
-// A read of a pipe or a device blocks in the system until bytes come, without asking the
-// interrupt callback. This signal, sent to the read thread, ends such a read early (EINTR); the
-// libraries then ask the interrupt callback, see the abort request and give up the read.
-constexpr int ReadWakeSignal = SIGURG;
-
-void IgnoreWakeSignal(int) {}
-
-// Installs the signal's do-nothing handler (without SA_RESTART, so that it ends a blocked read)
-// unless the process already handles the signal itself. True when the signal is safe to send.
-bool WakeSignalReady() {
-  static const bool ready = [] {
-    struct sigaction current {};
-    if (::sigaction(ReadWakeSignal, nullptr, &current) != 0) return false;
-    const bool handled = (current.sa_flags & SA_SIGINFO) ? current.sa_sigaction != nullptr
-                                                         : current.sa_handler != SIG_DFL && current.sa_handler != SIG_IGN;
-    if (handled) return true;
-    struct sigaction wake {};
-    wake.sa_handler = IgnoreWakeSignal;
-    ::sigemptyset(&wake.sa_mask);
-    wake.sa_flags = 0;
-    return ::sigaction(ReadWakeSignal, &wake, nullptr) == 0;
-  }();
-  return ready;
-}
-
-// Waits (on the main thread serving main-thread calls and messages) while APredicate holds.
-template <typename P>
-void PumpWhile(P APredicate) {
-  const bool mainThread = GetCurrentThreadId() == MainThreadID();
-  while (APredicate()) {
-    if (mainThread) {
-      CheckSynchronize(0);
-      PumpPendingMessages();
-    }
-    SleepMs(10);
-  }
-}
-
-// Waits up to ATimeout ms for AEvent, pumping on the main thread; true when it is set.
-bool WaitPumping(TEvent& AEvent, int ATimeout) {
-  const bool mainThread = GetCurrentThreadId() == MainThreadID();
-  for (int waited = 0;; waited += 10) {
-    if (AEvent.WaitFor(mainThread ? 10 : std::min(ATimeout - waited, 100)) == TWaitResult::wrSignaled) return true;
-    if (ATimeout != int(INFINITE) && waited >= ATimeout) return false;
-    if (mainThread) {
-      CheckSynchronize(0);
-      PumpPendingMessages();
-    }
-  }
-}
-
 void Log(TCustomPlayer* APlayer, TLogLevel ALevel, const std::string& AText) {
   GetLogger()->Log(APlayer, ALevel, AText);
 }
@@ -321,7 +270,7 @@ bool OpenVideoState(TCustomPlayer* APlayer, const std::string& AFileName, const 
     APlayer->ReportError("SDL_CreateThread() failed.", true);
     return false;
   }
-  PumpWhile([&] { return S.Opened == 0; });
+  (void)WaitServingCalls([&] { return S.Opened != 0; });
   if (S.Opened == 1) {
     if (S.video_stream < 0 && !APlayer->DisableDisplay())
       S.show_audio = static_cast<int>(APlayer->ShowAudio());
@@ -329,7 +278,7 @@ bool OpenVideoState(TCustomPlayer* APlayer, const std::string& AFileName, const 
     S.refresh_tid = std::thread(RefreshThreadProc, &S);
     return true;
   }
-  PumpWhile([&] { return S.Opened == -1; });
+  (void)WaitServingCalls([&] { return S.Opened != -1; });
   S.abort_request = 1;
   if (S.parse_tid.joinable()) S.parse_tid.join();
   state.reset();
@@ -530,8 +479,8 @@ void RequestSeek(TVideoState& S, int AFlags, bool AWait, int64_t APos, int64_t A
   P->FSeekEvent.ResetEvent();
   S.seek_req = 1;
   if (AWait) {
-    WaitPumping(P->FSeekEvent, int(INFINITE));
-    if (S.video_stream >= 0) WaitPumping(P->FPictEvent, int(INFINITE));
+    (void)WaitServingCalls(P->FSeekEvent);
+    if (S.video_stream >= 0) (void)WaitServingCalls(P->FPictEvent);
   }
 }
 
@@ -557,9 +506,9 @@ void CloseVideoState(TVideoState& S) {
   if (S.parse_tid.joinable()) {
     // The abort request alone does not end a read blocked in the system: wake it until the
     // read thread is done (a signal sent just before the read begins would be lost).
-    const bool wake = WakeSignalReady();
+    const bool wake = ReadWakeSignalReady();
     for (int round = 0; !S.ReadDone; ++round) {
-      if (wake && S.Reading && round % 4 == 0) ::pthread_kill(S.parse_tid.native_handle(), ReadWakeSignal);
+      if (wake && S.Reading && round % 4 == 0) WakeBlockedRead(S.parse_tid.native_handle());
       SleepMs(5);
     }
     S.parse_tid.join();

@@ -1,6 +1,7 @@
 #include "Src/FFmpeg.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 
@@ -49,25 +50,26 @@ TCriticalSection& PostHookLock() {
 
 // ---- worker threads ----
 
-// The worker of one run. Frees itself when done; its last use of the engine is before it sets the
-// stop event, after which the engine may be destroyed.
+// The worker of one run, owned by its engine and joined by Stop(true), the next start or the
+// engine's end. Its last use of the engine is before it sets the stop event.
 class TConvertThread : public TThread {
  public:
   TConvertThread(TCustomFFmpeg* AOwner, TThreadPriority APriority)
       : TThread(true), FOwner(AOwner), FSignals(AOwner->FSignals) {
-    FreeOnTerminate = true;
     SetPriority(APriority);
   }
 
  protected:
   void Execute() override {
-    try {
-      FOwner->RunConversion();
-    } catch (...) {
-      FSignals->StopEvent.SetEvent();
-      throw;
-    }
-    FSignals->StopEvent.SetEvent();
+    FSignals->EnterRead();
+    struct TEnd {
+      TCustomFFmpeg::TRunSignals& Signals;
+      ~TEnd() {
+        Signals.LeaveRead();
+        Signals.StopEvent.SetEvent();
+      }
+    } end{*FSignals};
+    FOwner->RunConversion();
   }
 
  private:
@@ -75,33 +77,71 @@ class TConvertThread : public TThread {
   std::shared_ptr<TCustomFFmpeg::TRunSignals> FSignals;
 };
 
-// Notifies the termination of a task that never started.
+// Notifies the termination of a task that never started; owned by its engine like the worker.
 class TDoTerminateThread : public TThread {
  public:
-  explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner), FSignals(AOwner->FSignals) {
-    FreeOnTerminate = true;
-  }
+  explicit TDoTerminateThread(TCustomFFmpeg* AOwner) : TThread(true), FOwner(AOwner), FSignals(AOwner->FSignals) {}
 
  protected:
   void Execute() override {
     FSignals->NotifyThreadId = GetCurrentThreadId();
-    try {
-      FOwner->DoTerminate();
-    } catch (...) {
-      Done();
-      throw;
-    }
-    Done();
+    struct TEnd {
+      TCustomFFmpeg::TRunSignals& Signals;
+      ~TEnd() {
+        Signals.NotifyThreads.fetch_sub(1);
+        Signals.TermEvent.SetEvent();
+      }
+    } end{*FSignals};
+    FOwner->DoTerminate();
   }
 
  private:
-  void Done() {
-    FSignals->NotifyThreads.fetch_sub(1);
-    FSignals->TermEvent.SetEvent();
-  }
   TCustomFFmpeg* FOwner;
   std::shared_ptr<TCustomFFmpeg::TRunSignals> FSignals;
 };
+
+void TCustomFFmpeg::TRunSignals::EnterRead() {
+  std::lock_guard<std::mutex> guard(ReaderLock);
+  Reader = pthread_self();
+  Reading = true;
+}
+
+void TCustomFFmpeg::TRunSignals::LeaveRead() {
+  std::lock_guard<std::mutex> guard(ReaderLock);
+  Reading = false;
+}
+
+void TCustomFFmpeg::TRunSignals::WakeReader() {
+  std::lock_guard<std::mutex> guard(ReaderLock);
+  if (Reading) WakeBlockedRead(Reader);
+}
+
+namespace {
+
+// Frees a thread object of the engine. The thread itself cannot free its own object (its run
+// still uses it after the handler that destroyed the engine returns): the main thread does that.
+void ReleaseThread(std::unique_ptr<TThread> AThread) {
+  if (!AThread) return;
+  if (AThread->ThreadID() != GetCurrentThreadId()) {
+    AThread.reset();  // joins
+    return;
+  }
+  std::shared_ptr<TThread> later(AThread.release());
+  TThread::Queue(nullptr, [later] {});
+}
+
+}  // namespace
+
+int TCustomFFmpeg::InputInterrupt(void* AOpaque) {
+  const auto* self = static_cast<const TCustomFFmpeg*>(AOpaque);
+  return self->FBroken.load() || self->FSignals->AbortIO.load() ? 1 : 0;
+}
+
+int TCustomFFmpeg::OutputInterrupt(void* AOpaque) {
+  // A stop lets the outputs be finished (trailers written); only a stop that found the worker
+  // stuck gives them up.
+  return static_cast<const TCustomFFmpeg*>(AOpaque)->FSignals->AbortIO.load() ? 1 : 0;
+}
 
 // ---- construction ----
 
@@ -113,18 +153,26 @@ TCustomFFmpeg::TCustomFFmpeg(int AMaxFiles) : FMaxFiles(AMaxFiles) {
 }
 
 TCustomFFmpeg::~TCustomFFmpeg() {
-  Stop(true);
+  try {
+    Stop(true);
+  } catch (...) {
+    // A call the GUI thread served while waiting failed; it has run, and the stop goes on.
+  }
   // A termination notice of Cancel still running uses the engine until it sets the event, unless
   // the engine is being destroyed by that notice's own handler.
   while (FSignals->NotifyThreads.load() > 0 && FSignals->NotifyThreadId.load() != GetCurrentThreadId())
     (void)FSignals->TermEvent.WaitFor(20);
   {
-    // A worker created but never resumed never runs; it is freed here instead.
-    std::lock_guard<std::mutex> guard(FThreadLock);
-    if (FThread && FThread->Suspended()) {
-      delete FThread;
+    std::unique_ptr<TThread> worker, notifier;
+    {
+      std::lock_guard<std::mutex> guard(FThreadLock);
+      worker = std::move(FWorker);
+      notifier = std::move(FNotifier);
       FThread = nullptr;
     }
+    // A worker created but never resumed never runs and is simply freed.
+    ReleaseThread(std::move(worker));
+    ReleaseThread(std::move(notifier));
   }
   // Without the libraries bound, the owners below free nothing of theirs (they cannot).
   FreeResources();
@@ -269,9 +317,13 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     RunConversion();
     return nullptr;
   }
+  std::unique_ptr<TThread> previous;
   std::lock_guard<std::mutex> guard(FThreadLock);
+  previous = std::move(FWorker);
   FSignals->StopEvent.ResetEvent();
-  FThread = new TConvertThread(this, APriority);  // frees itself when done
+  FSignals->AbortIO = false;
+  FWorker = std::make_unique<TConvertThread>(this, APriority);
+  FThread = FWorker.get();
   return FThread;
 }
 
@@ -297,18 +349,31 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
   FBroken = true;
   {
     std::lock_guard<std::mutex> guard(FThreadLock);
-    if (!FThread) return;
-    // The worker must see the request: open the pause gate and start a worker never resumed.
-    FPaused = false;
-    FPauseGate.SetEvent();
-    FThread->Resume();
+    if (!FWorker) return;
+    if (FThread) {
+      // The worker must see the request: open the pause gate and start a worker never resumed.
+      FPaused = false;
+      FPauseGate.SetEvent();
+      FThread->Resume();
+    }
     // The worker itself (a handler of one of its events) cannot wait for its own end.
-    if (FThread->ThreadID() == GetCurrentThreadId()) return;
+    if (FWorker->ThreadID() == GetCurrentThreadId()) return;
   }
   if (!AWaitFor) return;
-  const bool mainThread = GetCurrentThreadId() == MainThreadID();
-  while (FSignals->StopEvent.WaitFor(20) == TWaitResult::wrTimeout)
-    if (mainThread) PumpPendingMessages();
+  // A read blocked in the system (a stalled pipe or device) does not see the stop by itself: it
+  // is woken until the worker ends. After a grace period the outputs are given up too (a write to
+  // a stalled pipe); before it, they are finished normally.
+  const auto start = std::chrono::steady_clock::now();
+  while (WaitServingCalls(FSignals->StopEvent, 100) == TWaitResult::wrTimeout) {
+    if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(500)) FSignals->AbortIO = true;
+    FSignals->WakeReader();
+  }
+  std::unique_ptr<TThread> worker;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    worker = std::move(FWorker);
+  }
+  ReleaseThread(std::move(worker));
 }
 
 void TCustomFFmpeg::Cancel(bool AWaitFor) {
@@ -321,14 +386,26 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
   if (FSignals->NotifyThreads.fetch_add(1) > 0) {
     FSignals->NotifyThreads.fetch_sub(1);
     if (AWaitFor)
-      while (FSignals->NotifyThreads.load() > 0) (void)FSignals->TermEvent.WaitFor(20);
+      (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
     return;
   }
   // The event is reset before the thread exists, so the wait below cannot miss its end.
   FSignals->TermEvent.ResetEvent();
-  TDoTerminateThread* thread = new TDoTerminateThread(this);  // frees itself when done
-  thread->Start();
-  if (AWaitFor) (void)FSignals->TermEvent.WaitFor(INFINITE);
+  TThread* started;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    FNotifier = std::make_unique<TDoTerminateThread>(this);
+    started = FNotifier.get();
+  }
+  started->Start();
+  if (!AWaitFor) return;
+  (void)WaitServingCalls(FSignals->TermEvent);
+  std::unique_ptr<TThread> notifier;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    notifier = std::move(FNotifier);
+  }
+  ReleaseThread(std::move(notifier));
 }
 
 void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {

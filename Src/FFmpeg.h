@@ -29,6 +29,8 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include <pthread.h>
+
 #include <array>
 #include <cstdio>
 #include <atomic>
@@ -223,12 +225,14 @@ class TCustomFFmpeg : public TObject {
   // ---- run control (FFmpeg.cpp) ----
 
   // Starts the run. With AUseThread the worker is created suspended and answered (the caller
-  // resumes it; it frees itself when done); otherwise the run happens in the caller's thread and
+  // resumes it; the engine owns it and joins it); otherwise the run happens in the caller's thread and
   // the answer is nullptr. nullptr without starting when the job ran or is running already, or
   // when it has no output or no input (the job then terminates as failed).
   TThread* StartConvert(bool AUseThread, TThreadPriority APriority = TThreadPriority::tpNormal);
-  // Asks a running conversion to stop; with AWaitFor waits for its worker (pumping messages when
-  // called on the GUI thread, so that events the worker delivers there keep flowing).
+  // Asks a running conversion to stop; with AWaitFor waits for its worker and joins it (on the
+  // GUI thread the wait serves the calls other threads make into it, never posted messages,
+  // timers or input). A read blocked in the system is woken; outputs still being written after
+  // half a second are given up.
   void Stop(bool AWaitFor);
   // Stops a running conversion, or notifies the termination of a task that never started (on a
   // short-lived thread; with AWaitFor waits until OnTerminate has been called).
@@ -531,9 +535,12 @@ class TCustomFFmpeg : public TObject {
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FPaused{false};
 
-  // The worker: FThread is set while a worker exists and cleared (under FThreadLock) before the
-  // worker's last use of the engine, so a reader holding the lock may still touch it.
+  // The threads, owned here and joined by Stop(true), Cancel(true) and the destructor. FThread is
+  // the running worker: set while it runs and cleared (under FThreadLock) in DoTerminate, before
+  // the worker's last use of the engine.
   std::mutex FThreadLock;
+  std::unique_ptr<TThread> FWorker;
+  std::unique_ptr<TThread> FNotifier;  // the termination notice of a never-started task
   TThread* FThread = nullptr;
   TEvent FPauseGate{true, true};  // signalled = not paused
   // The events a worker signals as its very last action. The threads hold their own reference,
@@ -543,8 +550,24 @@ class TCustomFFmpeg : public TObject {
     TEvent TermEvent{true, true};       // reset while a never-started task's termination is delivered
     std::atomic<int> NotifyThreads{0};  // termination threads of Cancel still running
     std::atomic<DWORD> NotifyThreadId{0};  // the thread delivering that notice
+    std::atomic<bool> AbortIO{false};   // a stop found the worker stuck: inputs and outputs give up
+    // The worker's system thread while it runs, for waking a read blocked in the system.
+    std::mutex ReaderLock;
+    pthread_t Reader{};
+    bool Reading = false;
+    void EnterRead();
+    void LeaveRead();
+    void WakeReader();
   };
   std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
+
+ public:
+  // The libraries' interrupt callbacks of the job's inputs (a stop) and outputs (a stop that
+  // found the worker stuck); AOpaque is the engine.
+  static int InputInterrupt(void* AOpaque);
+  static int OutputInterrupt(void* AOpaque);
+
+ private:
 };
 
 // The lock around every post-hook set change (shared by all engines).

@@ -117,6 +117,9 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   ic->audio_codec_id = audioId;
   ic->subtitle_codec_id = subtitleId;
   ic->flags |= AVFMT_FLAG_NONBLOCK;
+  // A stop gives up a read that waits for bytes (a stalled pipe or network input).
+  ic->interrupt_callback.callback = InputInterrupt;
+  ic->interrupt_callback.opaque = this;
   if (Fpgmyuv_compatibility_hack) ic->video_codec_id = AV_CODEC_ID_PGMYUV;
 
   // A registered byte stream is read through an I/O context of ours, which stays ours to free.

@@ -135,6 +135,9 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   if (av::avformat_alloc_output_context2(&file->ctx, format, nullptr, avName.c_str()) < 0 || !file->ctx)
     throw FFmpegException("avformat_alloc_context failed");
   AVFormatContext* oc = file->ctx;
+  // A stop that finds the worker stuck in a write (a stalled pipe or network output) gives it up.
+  oc->interrupt_callback.callback = OutputInterrupt;
+  oc->interrupt_callback.opaque = this;
 
   bool useVideo = format->video_codec != AV_CODEC_ID_NONE || Fvideo_stream_copy || !Fvideo_codec_name.empty();
   bool useAudio = format->audio_codec != AV_CODEC_ID_NONE || Faudio_stream_copy || !Faudio_codec_name.empty();

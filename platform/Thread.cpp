@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <algorithm>
 #include <deque>
 #include <mutex>
 
@@ -185,22 +186,10 @@ DWORD TThread::WaitFor() {
 }
 
 void TThread::WaitDone() {
+  // The thread may need the main thread (Synchronize, OnTerminate, a message it sends there):
+  // WaitServingCalls serves exactly that while waiting.
   if (GetCurrentThreadId() == MainThreadID()) {
-    // The thread may need the main thread (Synchronize, OnTerminate): serve it while waiting.
-    // Messages other threads send to the main thread are served too, as a blocked sender may be
-    // the very thread we wait for.
-    auto& s = Sync();
-    while (!done_->finished.load()) {
-      std::uint64_t pokes;
-      {
-        std::lock_guard lock(s.mutex);
-        pokes = s.pokes;
-      }
-      if (auto serve = s.sent_server.load()) serve();
-      CheckSynchronize(0);
-      std::unique_lock lock(s.mutex);
-      s.changed.wait(lock, [&] { return done_->finished.load() || !s.calls.empty() || s.pokes != pokes; });
-    }
+    (void)WaitServingCalls([&] { return done_->finished.load(); });
   } else {
     std::unique_lock lock(done_->mutex);
     done_->cond.wait(lock, [&] { return done_->finished.load(); });
@@ -277,6 +266,70 @@ bool CheckSynchronize(int Timeout) {
     }
     s.changed.notify_all();
   }
+}
+
+bool WaitServingCalls(const std::function<bool()>& ADone, DWORD Timeout) {
+  const auto start = std::chrono::steady_clock::now();
+  auto remaining = [&]() -> std::chrono::milliseconds {
+    if (Timeout == INFINITE) return std::chrono::milliseconds::max();
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    return std::max(std::chrono::milliseconds(Timeout) - spent, std::chrono::milliseconds(0));
+  };
+  // How long one round sleeps at most before ADone is asked again: the condition ADone reads is
+  // signalled elsewhere, not through the main thread's wake-up.
+  constexpr std::chrono::milliseconds kRound(2);
+  if (GetCurrentThreadId() != MainThreadID()) {
+    while (!ADone()) {
+      const auto left = remaining();
+      if (left.count() == 0) return false;
+      std::this_thread::sleep_for(std::min(left, kRound));
+    }
+    return true;
+  }
+  auto& s = Sync();
+  std::exception_ptr first_error;
+  auto serve = [&] {
+    try {
+      if (auto server = s.sent_server.load()) server();
+      CheckSynchronize(0);
+    } catch (...) {
+      if (!first_error) first_error = std::current_exception();
+    }
+  };
+  bool done = ADone();
+  while (!done) {
+    std::uint64_t pokes;
+    {
+      std::lock_guard lock(s.mutex);
+      pokes = s.pokes;
+    }
+    serve();
+    if ((done = ADone())) break;
+    const auto left = remaining();
+    if (left.count() == 0) break;
+    std::unique_lock lock(s.mutex);
+    s.changed.wait_for(lock, std::min(left, kRound), [&] { return !s.calls.empty() || s.pokes != pokes; });
+  }
+  if (first_error) std::rethrow_exception(first_error);
+  return done;
+}
+
+TWaitResult WaitServingCalls(TEvent& AEvent, DWORD Timeout) {
+  if (GetCurrentThreadId() != MainThreadID()) return AEvent.WaitFor(Timeout);
+  const bool signalled = WaitServingCalls([&] { return AEvent.WaitFor(0) == TWaitResult::wrSignaled; }, Timeout);
+  return signalled ? TWaitResult::wrSignaled : TWaitResult::wrTimeout;
+}
+
+DWORD WaitServingCalls(HANDLE AHandle, DWORD Timeout) {
+  if (GetCurrentThreadId() != MainThreadID()) return WaitForSingleObject(AHandle, Timeout);
+  DWORD result = WAIT_TIMEOUT;
+  (void)WaitServingCalls(
+      [&] {
+        result = WaitForSingleObject(AHandle, 0);
+        return result != WAIT_TIMEOUT;
+      },
+      Timeout);
+  return result;
 }
 
 DWORD GetCurrentThreadId() { return static_cast<DWORD>(gettid()); }

@@ -121,6 +121,21 @@ class TThread : public TObject {
 // otherwise). True when at least one call ran.
 bool CheckSynchronize(int Timeout = 0);
 
+// Waits up to Timeout milliseconds (INFINITE: without limit) until ADone answers true; true when
+// it did. On the main thread the wait serves only what other threads need from it to finish: the
+// pending Synchronize/Queue calls and the messages other threads send to it. No posted message,
+// timer, paint or input runs meanwhile, so a handler that waits here cannot be re-entered by its
+// own window's messages (a posted WM_CLOSE, a timer or a second click wait until the handler has
+// returned to the loop). ADone is asked again after every served call and at least every few
+// milliseconds. When a served call raises, the wait still goes on to its end and the first such
+// exception is raised then. On other threads it is a plain wait.
+bool WaitServingCalls(const std::function<bool()>& ADone, DWORD Timeout = INFINITE);
+// The same for an event: wrSignaled or wrTimeout.
+TWaitResult WaitServingCalls(TEvent& AEvent, DWORD Timeout = INFINITE);
+// The same for a handle of CreateEvent/CreateMutex, answering as WaitForSingleObject does
+// (WAIT_OBJECT_0, WAIT_TIMEOUT, WAIT_FAILED); the wait takes the object as that call does.
+DWORD WaitServingCalls(HANDLE AHandle, DWORD Timeout);
+
 // The system id of the calling thread.
 [[nodiscard]] DWORD GetCurrentThreadId();
 // The id of the main thread (see the top of this file).

@@ -11,7 +11,9 @@
 #include <set>
 
 #include "ConvexaTestSupport.h"
+#include "platform/MessageQueue.h"
 #include "platform/Watchdog.h"
+#include "platform/Window.h"
 
 namespace {
 
@@ -397,6 +399,125 @@ TEST_F(ConvexaBatch, ProbesLetGoOfInputsWhenTheTaskRuns) {
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->FileHandle(), nullptr);
   EXPECT_EQ(probe->StreamCount(), -1);
+}
+
+// A button handler on the GUI thread posts a close and arms a timer, then stops the batch and
+// waits: the stop's wait serves the workers' calls but neither the close nor the timer, which
+// would run underneath the handler and could destroy what it is using. Both run afterwards.
+TEST_F(ConvexaBatch, StopFromAHandlerRunsNoPostedMessageOrTimerBeforeItReturns) {
+  TWatchdog watchdog("stop inside a handler", 20000);
+  PacketLimit = -1;
+  AddTasks(3);
+  convexa->Start(2);
+  ASSERT_TRUE(PumpUntil([&] { return Task(0)->Packets > 5 && Task(1)->Packets > 5; }));
+
+  static std::vector<std::string>* s_seen = nullptr;
+  std::vector<std::string> seen;
+  s_seen = &seen;
+  WNDCLASS cls;
+  cls.lpfnWndProc = [](HWND h, UINT msg, WPARAM w, LPARAM l) -> LRESULT {
+    if (msg == WM_CLOSE) {
+      s_seen->push_back("close");
+      return 0;
+    }
+    return DefWindowProc(h, msg, w, l);
+  };
+  cls.lpszClassName = "ConvexaStopWindow";
+  RegisterClass(&cls);
+  HWND form = CreateWindowEx(0, "ConvexaStopWindow", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(form, nullptr);
+  PostMessage(form, WM_CLOSE, 0, 0);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { s_seen->push_back("timer"); });
+  std::this_thread::sleep_for(5ms);  // the timer is due
+
+  convexa->Stop(true);
+  EXPECT_TRUE(seen.empty()) << seen.front();
+  EXPECT_EQ(RecordCount(), 4u) << "every record was delivered meanwhile";
+
+  PumpUntil([&] { return seen.size() >= 2; }, 2000);
+  std::sort(seen.begin(), seen.end());
+  EXPECT_EQ(seen, (std::vector<std::string>{"close", "timer"}));
+  KillTimer(nullptr, timer);
+  DestroyWindow(form);
+}
+
+// A user presses Stop while progress is arriving: the handler that stops runs inside a progress
+// delivery (or a terminate record's), and Stop(true) must return with every record delivered.
+TEST_F(ConvexaBatch, StopFromAProgressOrTerminateHandlerReturns) {
+  for (const bool fromTerminate : {false, true}) {
+    SCOPED_TRACE(fromTerminate ? "OnTerminate" : "OnProgress");
+    TWatchdog watchdog("stop from an event handler", 20000);
+    convexa = std::make_unique<TTestConvexa>(nullptr);
+    convexa->Factory = [this](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
+      // Task 0 ends at once, the others run until stopped.
+      const int id = created++;
+      return std::make_unique<TLoopTask>(AMaxFiles, log, id, id == 0 ? 3 : -1, "");
+    };
+    convexa->SetProgressInterval(100);
+    std::atomic<int> stops{0};
+    std::atomic<bool> stopReturned{false};
+    TCustomConvexa* self = convexa.get();
+    auto stop = [&] {
+      if (stops++ > 0) return;
+      self->Stop(true);
+      stopReturned = true;
+    };
+    convexa->OnProgress = [&](TObject*, PProgressInfo AInfo) {
+      if (!fromTerminate && AInfo->TaskIndex == 1) stop();
+    };
+    convexa->OnTerminate = [&](TObject*, const TTerminateInfo& AInfo) {
+      if (fromTerminate && AInfo.TaskIndex == 0) stop();
+      std::lock_guard<std::mutex> guard(recordLock);
+      records.push_back(AInfo);
+    };
+    {
+      std::lock_guard<std::mutex> guard(recordLock);
+      records.clear();
+    }
+    created = 0;
+    AddTasks(4);
+    convexa->Start(3);
+    ASSERT_TRUE(PumpUntil([&] { return stopReturned.load() && RecordCount() == 5; }, 15000));
+    const auto all = Records();
+    EXPECT_EQ(all.back().TaskIndex, -1);
+    EXPECT_EQ(ByTask(all).size(), 4u);
+    EXPECT_EQ(log.Running, 0);
+    convexa.reset();
+  }
+}
+
+// Progress is posted: a GUI handler slower than the reports holds no worker up, and a task's
+// reports not yet delivered give way to its newest one.
+TEST_F(ConvexaBatch, ASlowProgressHandlerHoldsNoWorkerAndSeesTheNewestRecord) {
+  TWatchdog watchdog("slow progress handler", 20000);
+  PacketLimit = 800;
+  convexa->SetProgressInterval(100);
+  std::atomic<int> calls{0};
+  std::atomic<int> packetsDuringFirst{0}, packetsAfterFirst{0};
+  convexa->OnProgress = [&](TObject*, PProgressInfo AInfo) {
+    if (calls++ == 0) {
+      const int before = Task(0)->Packets;
+      std::this_thread::sleep_for(350ms);
+      packetsAfterFirst = Task(0)->Packets.load();
+      packetsDuringFirst = packetsAfterFirst - before;
+    }
+    std::lock_guard<std::mutex> guard(recordLock);
+    progress.push_back({*AInfo, true});
+  };
+  AddTasks(1);
+  convexa->Start(1);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 2; }, 15000));
+  PumpUntil([] { return false; }, 50);
+  // The worker went on while the handler slept (about one packet a millisecond).
+  EXPECT_GT(packetsDuringFirst.load(), 100);
+  std::lock_guard<std::mutex> guard(recordLock);
+  ASSERT_GE(progress.size(), 2u);
+  // The reports made during the sleep (three or so) arrived as one: the newest, made at most one
+  // interval before the sleep ended, not the one that followed the first.
+  const int64_t second = progress[1].Info.CurrentDuration / 40000;
+  EXPECT_GE(second, packetsAfterFirst - packetsDuringFirst / 2);
+  for (size_t i = 1; i < progress.size(); ++i)
+    EXPECT_GT(progress[i].Info.CurrentDuration, progress[i - 1].Info.CurrentDuration);
 }
 
 TEST_F(ConvexaBatch, DestroyingTheComponentStopsItsTasksAndDeliversNothingAfterwards) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -9,7 +10,9 @@
 #include <vector>
 
 #include "Watchdog.h"
+#include "platform/Exceptions.h"
 #include "platform/MessageQueue.h"
+#include "platform/SyncObjs.h"
 #include "platform/Thread.h"
 #include "platform/Window.h"
 
@@ -562,3 +565,64 @@ TEST_F(MessageQueueTest, WindowingHooksAndExtensionsFollowEveryWindowsLife) {
 }
 
 }  // namespace
+
+// A handler that waits for a worker with WaitServingCalls: the worker's Synchronize, Queue and
+// cross-thread SendMessage are served during the wait, while the handler's own posted message and
+// due timer stay queued until the loop takes them after the handler has returned.
+TEST_F(MessageQueueTest, WaitServingCallsServesWorkersButLeavesPostedMessagesAndTimersQueued) {
+  TWatchdog dog("WaitServingCalls");
+  HWND mine = MakeWindow();
+  log.clear();
+  PostMessage(mine, WM_USER, 1, 0);
+  std::atomic<int> timers{0};
+  static std::atomic<int>* s_timers = nullptr;
+  s_timers = &timers;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { ++*s_timers; });
+  ASSERT_NE(timer, 0u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the timer is due
+
+  TEvent done(true, false);
+  std::vector<std::string> served;
+  std::atomic<LRESULT> answer{0};
+  std::thread worker([&] {
+    TThread::Synchronize(nullptr, [&] { served.push_back("synchronize"); });
+    TThread::Queue(nullptr, [&] { served.push_back("queue"); });
+    answer = SendMessage(mine, WM_USER + 1, 21, 0);
+    done.SetEvent();
+  });
+  EXPECT_EQ(WaitServingCalls(done, INFINITE), TWaitResult::wrSignaled);
+  worker.join();
+  EXPECT_EQ(served, (std::vector<std::string>{"synchronize", "queue"}));
+  EXPECT_EQ(answer.load(), 42);
+  EXPECT_TRUE(log.empty()) << "the posted message ran inside the wait";
+  EXPECT_EQ(timers.load(), 0) << "the timer ran inside the wait";
+
+  PumpAll();
+  EXPECT_EQ(log, (std::vector<std::string>{"user 1"}));
+  EXPECT_EQ(timers.load(), 1);
+  KillTimer(nullptr, timer);
+  DestroyWindow(mine);
+}
+
+TEST_F(MessageQueueTest, WaitServingCallsTimesOutAndReportsAFailedCallAfterTheWait) {
+  TWatchdog dog("WaitServingCalls timeout");
+  TEvent never(true, false);
+  EXPECT_EQ(WaitServingCalls(never, 20), TWaitResult::wrTimeout);
+  HANDLE event = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+  EXPECT_EQ(WaitServingCalls(event, 10), WAIT_TIMEOUT);
+  SetEvent(event);
+  EXPECT_EQ(WaitServingCalls(event, 10), WAIT_OBJECT_0);
+  EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT) << "the wait took the auto-reset signal";
+  CloseHandle(event);
+
+  // A queued call that raises neither ends the wait early nor is lost.
+  std::atomic<bool> later{false};
+  std::thread worker([&] {
+    TThread::Queue(nullptr, [] { throw EConvertError("queued call failed"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    later = true;
+  });
+  EXPECT_THROW((void)WaitServingCalls([&] { return later.load(); }), EConvertError);
+  EXPECT_TRUE(later.load());
+  worker.join();
+}
