@@ -344,11 +344,13 @@ bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName,
     if (task->OptOutputFile(AFileName, AOptions && AOptions->Join) < 0) {
       FLastErrMsg = task->LastErrMsg();
       task->ResetOutputOptions(index);
+      task->NoteSetupFailure(FLastErrMsg);
       return false;
     }
     if (AOptions) detail::ApplyNewStreamOptions(*task, AOptions->ExtOptions, defaults);
   } catch (const Exception& e) {
     FLastErrMsg = e.Message;
+    task->NoteSetupFailure(FLastErrMsg);
     return false;
   }
   return true;

@@ -269,11 +269,16 @@ void TCustomFFmpeg::Reset() {
   FPauseGate.SetEvent();
   FTotalOutputDuration = -1;
   FLastErrMsg.clear();
+  FSetupFailure.clear();
   {
     std::lock_guard<std::mutex> guard(FFatalLock);
     FFatalMessage.clear();
   }
   AllocFFOptions(FOptions, Fsws_flags);
+}
+
+void TCustomFFmpeg::NoteSetupFailure(const std::string& AText) {
+  if (FSetupFailure.empty()) FSetupFailure = AText;
 }
 
 std::string TCustomFFmpeg::FatalMessage() const {
@@ -305,7 +310,9 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     missing = "At least one input file must be specified";
   if (missing) {
     FreeResources();
-    GuardedStep([&] { throw FFmpegException(missing); });
+    // An output (or input) that could not be opened is the real cause: the user reads that one.
+    const std::string text = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;
+    GuardedStep([&] { throw FFmpegException(text); });
     DoTerminate();
     return nullptr;
   }

@@ -243,6 +243,9 @@ class TCustomFFmpeg : public TObject {
   [[nodiscard]] bool Paused() const { return FPaused.load(); }
   // Makes a used or new engine ready for a new set-up (needs the converter libraries loaded).
   void Reset();
+  // Keeps the text of a failed set-up step (the first one since Reset): a job that then cannot
+  // start for want of an output or input reports that cause instead of only the missing file.
+  void NoteSetupFailure(const std::string& AText);
   // Releases every file, buffer, filter graph and hook the job opened; deletes the empty local
   // output files this job created. Needs the converter libraries loaded (nothing otherwise).
   void FreeResources();
@@ -528,6 +531,7 @@ class TCustomFFmpeg : public TObject {
   std::vector<uint8_t> FSubtitleBuf;  // subtitle encode buffer, made on the first subtitle
 
   std::string FLastErrMsg;
+  std::string FSetupFailure;  // set-up thread; the first failed set-up step since Reset
   mutable std::mutex FFatalLock;
   std::string FFatalMessage;
   std::atomic<bool> FFatalException{false};

@@ -97,15 +97,49 @@ TLogList& LogList() {
   return list;
 }
 
+// ---- causes of failures ----
+
+static TLibraryErrorCapture*& CurrentCapture() {
+  thread_local TLibraryErrorCapture* current = nullptr;
+  return current;
+}
+
+TLibraryErrorCapture::TLibraryErrorCapture() : FOuter(CurrentCapture()) { CurrentCapture() = this; }
+
+TLibraryErrorCapture::~TLibraryErrorCapture() { CurrentCapture() = FOuter; }
+
+std::string TLibraryErrorCapture::WithCause(const std::string& AText) const {
+  const std::string cause = FCause.empty() ? FPartial : FCause;
+  return cause.empty() ? AText : AText + ": " + cause;
+}
+
+void TLibraryErrorCapture::Take(const std::string& APiece) {
+  TLibraryErrorCapture* capture = CurrentCapture();
+  if (!capture || !capture->FCause.empty()) return;
+  capture->FPartial += APiece;
+  const size_t end = capture->FPartial.find('\n');
+  if (end == std::string::npos) return;
+  std::string line = capture->FPartial.substr(0, end);
+  capture->FPartial.clear();
+  while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '.')) line.pop_back();
+  capture->FCause = line;
+}
+
 // ---- the library callback ----
 
 void AVLogCallback(void* AContext, int ALevel, const char* AFormat, va_list AArgs) {
-  if (ALevel > LibraryLogLevel().load() || !AFormat) return;
+  if (!AFormat) return;
+  const bool logged = ALevel <= LibraryLogLevel().load();
+  const bool captured = ALevel <= AV_LOG_ERROR && CurrentCapture() != nullptr;
+  if (!logged && !captured) return;
+  const std::string piece = FormatVarArgs(AFormat, AArgs);
+  if (captured) TLibraryErrorCapture::Take(piece);
+  if (!logged) return;
   const DWORD thread = GetCurrentThreadId();
   // The prefix only counts when a new line begins; it is cheap enough to make every time.
   const std::string prefix = AContext && LogList().Pending(thread).empty() ? ContextPrefix(AContext) : std::string();
   std::vector<std::string> lines;
-  LogList().Append(thread, prefix, FormatVarArgs(AFormat, AArgs), lines);
+  LogList().Append(thread, prefix, piece, lines);
   for (const std::string& line : lines) GetLogger()->LogLibraryLine(thread, ALevel, line);
 }
 

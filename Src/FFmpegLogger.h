@@ -55,6 +55,30 @@ class TLogList : public TObject {
 // The one list of unfinished library lines.
 TLogList& LogList();
 
+// While it lives, keeps on the calling thread the first error the media libraries log (their own
+// words for why a call failed), so that a failure can name its cause instead of only the call
+// that failed. Errors are kept whatever the logger's level. Scopes nest: the innermost keeps.
+class TLibraryErrorCapture {
+ public:
+  TLibraryErrorCapture();
+  ~TLibraryErrorCapture();
+  TLibraryErrorCapture(const TLibraryErrorCapture&) = delete;
+  TLibraryErrorCapture& operator=(const TLibraryErrorCapture&) = delete;
+
+  // The first error line logged during the scope (without the "[name @ address]" prefix); empty
+  // when none.
+  [[nodiscard]] const std::string& Cause() const { return FCause; }
+  // AText followed by ": " and the cause, or AText alone when the libraries said nothing.
+  [[nodiscard]] std::string WithCause(const std::string& AText) const;
+  // Called by the library log callback with each piece of error text of this thread.
+  static void Take(const std::string& APiece);
+
+ private:
+  TLibraryErrorCapture* FOuter;
+  std::string FCause;
+  std::string FPartial;
+};
+
 class TFFLogger : public TFFBaseComponent {
  public:
   // Raises EAssertionFailed ("Allow creating only one instance of TFFLogger.") when a logger

@@ -10,6 +10,19 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/FFmpegTranscode.h"
 
+namespace {
+
+// AText with the libraries' own reason for a failed call: what they logged meanwhile, else the
+// text of their error code.
+std::string WithLibraryCause(const TLibraryErrorCapture& ACause, const std::string& AText, int AError) {
+  if (!ACause.Cause().empty()) return ACause.WithCause(AText);
+  char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+  if (av::av_strerror && av::av_strerror(AError, reason, sizeof reason) == 0) return AText + ": " + reason;
+  return AText;
+}
+
+}  // namespace
+
 void TTranscoder::SetupOutputCodecs() {
   for (size_t i = 0; i < ost_table.size(); ++i) {
     TAVOutputStream& ost = *ost_table[i];
@@ -176,6 +189,7 @@ void TTranscoder::OpenEncoders() {
       AVDictionary* opts = nullptr;
       av::av_dict_copy(&opts, ost.setup->codec_opts, 0);
       int result;
+      const TLibraryErrorCapture cause;
       {
         std::lock_guard<TCriticalSection> guard(CodecLock());
         result = av::avcodec_open2(ost.enc, codec, &opts);
@@ -187,10 +201,12 @@ void TTranscoder::OpenEncoders() {
       av::av_dict_free(&opts);
       if (result < 0) {
         DumpStreamMapping();
-        const std::string text = Printf(
-            "Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
-            "bit_rate, rate, width or height. Please check error log message to find out more detail information.",
-            ost.file_index, ost.index, MediaTypeName(ost.setup->type).c_str());
+        const std::string text = WithLibraryCause(
+            cause,
+            Printf("Error while opening encoder for output stream #%d.%d (%s) - maybe incorrect parameters such as "
+                   "bit_rate, rate, width or height",
+                   ost.file_index, ost.index, MediaTypeName(ost.setup->type).c_str()),
+            result);
         Log(TLogLevel::llError, text);
         throw FFmpegException(text);
       }
@@ -347,11 +363,13 @@ void TTranscoder::WriteHeaders() {
     TOutputFileSetup& file = *E.Foutput_files[i];
     AVDictionary* opts = nullptr;
     av::av_dict_copy(&opts, file.muxer_opts, 0);
+    const TLibraryErrorCapture cause;
     const int result = av::avformat_write_header(file.ctx, &opts);
     av::av_dict_free(&opts);
     if (result < 0) {
       DumpStreamMapping();
-      const std::string text = Printf("Could not write header for output file #%d (incorrect codec parameters ?)", i);
+      const std::string text = WithLibraryCause(
+          cause, Printf("Could not write header for output file #%d (incorrect codec parameters ?)", i), result);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }

@@ -137,6 +137,42 @@ TEST_F(ConvexaConvert, ATaskThatFailsWhileRunningReportsWhy) {
   EXPECT_TRUE(fs::exists(Out("good.avi")));
 }
 
+// What a user reads of a failed task names the cause the libraries gave, not only the step that
+// failed; and an output that could not be set up is the reason its task cannot start.
+TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
+  TWatchdog watchdog("failure causes", 60000);
+  struct TCase {
+    const char* Output;
+    const char* Options;
+    bool SetUpFails;
+    const char* Step;   // the engine's own words, when the run fails
+    const char* Cause;  // the libraries' or the set-up's words
+  };
+  const TCase cases[] = {
+      {"header.flv", "acodec=libvorbis", false, "Could not write header for output file #0", "not compatible with FLV"},
+      {"encoder.avi", "vcodec=h263\ns=100x100", false, "Error while opening encoder for output stream #0.0",
+       "picture size"},
+      {"amr.3gp", "acodec=libopencore_amrnb", true, nullptr, "Unknown encoder 'libopencore_amrnb'"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), static_cast<int>(i));
+    EXPECT_EQ(convexa->SetOutputFile(static_cast<int>(i), Out(cases[i].Output), cases[i].Options),
+              !cases[i].SetUpFails)
+        << convexa->LastErrMsg();
+  }
+  convexa->Start(2);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == std::size(cases) + 1; }, 50000));
+  const auto byTask = ByTask();
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].Output);
+    const TTerminateInfo& info = byTask.at(static_cast<int>(i));
+    EXPECT_TRUE(info.Exception);
+    EXPECT_FALSE(info.Finished);
+    if (cases[i].Step) EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg;
+    EXPECT_NE(info.ExceptionMsg.find(cases[i].Cause), std::string::npos) << info.ExceptionMsg;
+  }
+}
+
 TEST_F(ConvexaConvert, HookAndPreviewEventsCarryTheirTask) {
   TWatchdog watchdog("hook and preview", 60000);
   std::atomic<int> hooks{0};

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <thread>
 
+#include <unistd.h>
+
 #include "FFmpegTestSupport.h"
 #include "Src/FFUtils.h"
 
@@ -346,3 +348,96 @@ TEST_F(EngineRun, PostHooksChangeUnderTheirLock) {
 }
 
 }  // namespace
+
+namespace {
+
+bool ThreadAlive(DWORD ATid) { return fs::exists("/proc/self/task/" + std::to_string(ATid)); }
+
+// An engine that notes the system thread its run uses.
+class TThreadNotingEngine : public TLoopingEngine {
+ public:
+  using TLoopingEngine::TLoopingEngine;
+  std::atomic<DWORD> RunThread{0};
+
+ protected:
+  void Transcode() override {
+    RunThread = GetCurrentThreadId();
+    TLoopingEngine::Transcode();
+  }
+};
+
+}  // namespace
+
+// The worker and the notice thread of a never-started task belong to their engine: once Stop(true)
+// or Cancel(true) has returned, or the engine is gone, the thread is gone too.
+TEST_F(EngineRun, NoThreadOfAnEngineOutlivesItsStopOrTheEngine) {
+  for (const bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "stopped");
+    auto engine = NewJob<TThreadNotingEngine>();
+    engine->StartConvert(true)->Start();
+    ASSERT_TRUE(Eventually([&] { return engine->Packets > 3; }));
+    const DWORD worker = engine->RunThread;
+    ASSERT_NE(worker, 0u);
+    if (destroy)
+      engine.reset();
+    else
+      engine->Stop(true);
+    EXPECT_FALSE(ThreadAlive(worker));
+  }
+
+  auto never = NewJob();
+  std::atomic<DWORD> notifier{0};
+  never->OnTerminate = [&](TObject*) { notifier = GetCurrentThreadId(); };
+  never->Cancel(true);
+  ASSERT_NE(notifier.load(), 0u);
+  EXPECT_FALSE(ThreadAlive(notifier));
+}
+
+// A stream input that stops delivering bytes (its writer keeps the pipe open and says nothing)
+// holds the worker in a read the system does not end by itself; a stop still ends the run soon.
+TEST_F(EngineRun, AStopEndsARunStalledInAPipeRead) {
+  const std::string source = fixtures::Make("stall.ts", std::string(fixtures::TestSource()) +
+                                                            "-c:v mpeg2video -c:a mp2 -f mpegts");
+  const std::string bytes = fixtures::Run("cat " + fixtures::Quoted(source));
+  ASSERT_GT(bytes.size(), 10000u);
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::atomic<bool> written{false};
+  std::thread writer([&] {
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t n = ::write(fds[1], bytes.data() + done, bytes.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+    written = true;  // and then silence, with the pipe still open
+  });
+  struct TClose {
+    int* Fds;
+    std::thread& Writer;
+    ~TClose() {
+      ::close(Fds[1]);
+      if (Writer.joinable()) Writer.join();
+      ::close(Fds[0]);
+    }
+  } closer{fds, writer};
+
+  auto engine = enginetest::NewEngine(2);
+  ASSERT_TRUE(engine->OptInputFile("pipe:" + std::to_string(fds[0]))) << engine->LastErrMsg();
+  ASSERT_GT(engine->OptOutputFile((folder / "stalled.avi").string()), 0) << engine->LastErrMsg();
+  engine->OnTerminate = [this](TObject*) { ++terminations; };
+  engine->StartConvert(true)->Start();
+  ASSERT_TRUE(Eventually([&] { return written.load(); }));
+  std::this_thread::sleep_for(300ms);  // the worker has read everything and waits for more
+  ASSERT_FALSE(engine->Terminated());
+
+  const auto start = std::chrono::steady_clock::now();
+  engine->Stop(true);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(took, 1s);
+  EXPECT_TRUE(engine->Terminated());
+  EXPECT_FALSE(engine->Finished());
+  EXPECT_EQ(terminations, 1);
+  // What was converted before the stall is kept.
+  EXPECT_GT(fs::file_size(folder / "stalled.avi"), 0u);
+}
