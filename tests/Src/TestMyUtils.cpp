@@ -103,7 +103,7 @@ TEST(GetExePath, IsTheFolderOfThisProgram) {
   std::string path = GetExePath();
   ASSERT_FALSE(path.empty());
   EXPECT_EQ(path.back(), '/');
-  EXPECT_TRUE(std::filesystem::exists(path + "Src_TestMyUtils")) << path;
+  EXPECT_TRUE(std::filesystem::exists(path + "tests_Src")) << path;
 }
 
 // Runs the test with a fixed time zone: one hour east of UTC, two in summer.
