@@ -17,6 +17,7 @@
 #include "platform/Surface.h"
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
+#include "ScreenShot.h"
 
 class FormWorld : public ::testing::Test {
  protected:
@@ -58,12 +59,14 @@ class FormWorld : public ::testing::Test {
     }
   }
 
-  COLORREF ScreenAt(TPoint p) {
+  // The screen once everything waiting is painted; read many points of one shot rather than
+  // calling ScreenAt for each.
+  TScreenShot ScreenShot() {
     Pump();
-    auto shot = display->Screenshot(RGB(1, 2, 3));
-    std::uint32_t v = shot->PixelAt(p.X, p.Y);
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    return TScreenShot(*display, RGB(1, 2, 3));
   }
+
+  COLORREF ScreenAt(TPoint p) { return ScreenShot().At(p); }
 
   TApplication app{nullptr};
   THeadlessDisplay* display = nullptr;

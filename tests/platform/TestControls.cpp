@@ -88,6 +88,7 @@ TEST_F(ControlsTest, AlignedChildrenFollowTheRulesAndRepaintAfterAResize) {
     TPoint at;
     COLORREF colour;
   };
+  const TScreenShot shot = ScreenShot();
   for (const Pixel& p : std::initializer_list<Pixel>{{"top", {110, 55}, RGB(255, 0, 0)},
                                                      {"bottom", {590, 395}, RGB(0, 255, 0)},
                                                      {"left", {120, 300}, RGB(0, 0, 255)},
@@ -96,7 +97,7 @@ TEST_F(ControlsTest, AlignedChildrenFollowTheRulesAndRepaintAfterAResize) {
                                                      {"inner", {160, 95}, RGB(255, 0, 255)},
                                                      {"anchored", {455, 295}, RGB(128, 0, 0)}}) {
     SCOPED_TRACE(p.name);
-    EXPECT_EQ(ScreenAt(p.at), p.colour);
+    EXPECT_EQ(shot.At(p.at), p.colour);
   }
 }
 

@@ -51,8 +51,9 @@ TEST_F(LayeredWindowTest, UpdatedImageShowsItsStraightAlphaTimesTheConstant) {
     blend.SourceConstantAlpha = k.constant;
     blend.AlphaFormat = AC_SRC_ALPHA;
     ASSERT_TRUE(UpdateLayeredWindow(glow, nullptr, &dst, &size, mem, &src, 0, &blend, ULW_ALPHA));
-    EXPECT_EQ(ScreenAt({100, 50}, kBack), k.left);
-    EXPECT_EQ(ScreenAt({101, 50}, kBack), k.right);
+    const TScreenShot shot = ScreenShot(kBack);
+    EXPECT_EQ(shot.At({100, 50}), k.left);
+    EXPECT_EQ(shot.At({101, 50}), k.right);
   }
   TRect r;
   GetWindowRect(glow, &r);

@@ -91,9 +91,10 @@ TEST_F(WindowTreeTest, TreePaintsIntoTheScreenWithClippingAndZOrder) {
       {{220, 100}, RGB(1, 2, 3), "c clipped to a's client area"},
       {{260, 10}, kYellow, "second top-level"},
   };
+  const TScreenShot first = ScreenShot();
   for (const Case& k : before) {
     SCOPED_TRACE(k.why);
-    EXPECT_EQ(ScreenAt(k.at), k.want);
+    EXPECT_EQ(first.At(k.at), k.want);
   }
   // b to the top of its siblings, d over a: both repaint only what was uncovered.
   SetWindowPos(b, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -105,9 +106,10 @@ TEST_F(WindowTreeTest, TreePaintsIntoTheScreenWithClippingAndZOrder) {
       {{160, 160}, kYellow, "d above a"},
       {{260, 10}, RGB(1, 2, 3), "d left its old place"},
   };
+  const TScreenShot second = ScreenShot();
   for (const Case& k : after) {
     SCOPED_TRACE(k.why);
-    EXPECT_EQ(ScreenAt(k.at), k.want);
+    EXPECT_EQ(second.At(k.at), k.want);
   }
   ShowWindow(b, SW_HIDE);
   Pump();
@@ -275,11 +277,12 @@ TEST_F(WindowTreeTest, StyledWindowGetsTheDefaultFrameAndCaption) {
   ShowWindow(h, SW_SHOW);  // activates it
   Pump();
   COLORREF caption = GetSysColor(COLOR_ACTIVECAPTION);
-  EXPECT_EQ(ScreenAt({150, 10}), caption);
-  EXPECT_EQ(ScreenAt({100, 60}), kRed) << "client below the caption";
+  const TScreenShot shot = ScreenShot();
+  EXPECT_EQ(shot.At({150, 10}), caption);
+  EXPECT_EQ(shot.At({100, 60}), kRed) << "client below the caption";
   int textPixels = 0;
   for (int x = 4; x < 60; ++x) {
-    for (int y = 2; y < 22; ++y) textPixels += ScreenAt({x, y}) != caption;
+    for (int y = 2; y < 22; ++y) textPixels += shot.At({x, y}) != caption;
   }
   EXPECT_GT(textPixels, 0) << "the caption text is drawn";
   EXPECT_EQ(SendMessage(h, WM_NCHITTEST, 0, MAKELPARAM(100, 10)), HTCAPTION);

@@ -19,6 +19,7 @@
 #include "platform/Surface.h"
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
+#include "ScreenShot.h"
 
 struct TLoggedMessage {
   HWND hwnd;
@@ -112,12 +113,11 @@ class WindowWorld : public ::testing::Test {
     }
   }
 
-  // Screen colour at a point (COLORREF).
-  COLORREF ScreenAt(TPoint p, COLORREF background = RGB(1, 2, 3)) {
-    auto shot = display->Screenshot(background);
-    std::uint32_t v = shot->PixelAt(p.X, p.Y);
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-  }
+  // The screen as it is now; read many points of one shot rather than calling ScreenAt for each.
+  TScreenShot ScreenShot(COLORREF background = RGB(1, 2, 3)) { return TScreenShot(*display, background); }
+
+  // Screen colour at one point (COLORREF).
+  COLORREF ScreenAt(TPoint p, COLORREF background = RGB(1, 2, 3)) { return ScreenShot(background).At(p); }
 
   // The messages of one window among those listed, in order.
   static std::vector<UINT> MessagesOf(HWND h, std::initializer_list<UINT> interesting) {
