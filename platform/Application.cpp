@@ -228,16 +228,18 @@ void TApplication::Minimize() {
   if (minimized_) return;
   minimized_ = true;
   CancelHint();
-  // A snapshot: hiding a form moves the activation, which reorders the screen's list.
+  // A snapshot: minimizing a form moves the activation, which reorders the screen's list.
   std::vector<TWeak<TCustomForm>> forms;
   for (int i = 0; i < Screen()->FormCount(); ++i) forms.emplace_back(Screen()->Forms(i));
   for (auto& f : forms) {
-    if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()) &&
+    if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()) && !IsIconic(f->Handle()) &&
         !(GetWindowLongPtr(f->Handle(), GWL_STYLE) & WS_CHILD)) {
       minimized_forms_.push_back(f);
-      ShowWindow(f->Handle(), SW_HIDE);
+      ShowWindow(f->Handle(), SW_SHOWMINNOACTIVE);  // iconified on the desktop
     }
   }
+  // The application window hears it as its own minimizing (a notification-area icon hooks it).
+  SendMessage(Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
   if (OnMinimize) OnMinimize(this);
 }
 
@@ -247,11 +249,12 @@ void TApplication::Restore() {
   auto forms = std::move(minimized_forms_);
   minimized_forms_.clear();
   for (auto& f : forms) {
-    if (f) ShowWindow(f->Handle(), SW_SHOWNA);
+    if (f && f->HandleAllocated() && IsIconic(f->Handle())) ShowWindow(f->Handle(), SW_RESTORE);
   }
   if (TCustomForm* main = dynamic_cast<TCustomForm*>(MainForm()); main && main->HandleAllocated()) {
     SetActiveWindow(main->Handle());
   }
+  SendMessage(Handle(), WM_SIZE, SIZE_RESTORED, 0);
   if (OnRestore) OnRestore(this);
 }
 

@@ -124,7 +124,8 @@ class TApplication : public TComponent {
   void HookMainWindow(TWindowHook Hook, const void* Key);
   void UnhookMainWindow(const void* Key);
   virtual void WndProc(TMessage& Message);
-  // Minimizes (hides) every visible form / shows them again.
+  // Minimizes (iconifies) every visible form and tells the application window (WM_SIZE
+  // SIZE_MINIMIZED); Restore brings back the forms it minimized (those still minimized).
   void Minimize();
   void Restore();
   [[nodiscard]] bool Minimized() const { return minimized_; }

@@ -13,6 +13,8 @@
 #include "platform/Region.h"
 #include "platform/Types.h"
 
+class TNotificationArea;
+
 struct TMonitorDesc {
   TRect bounds;  // screen coordinates
   TRect work;    // bounds minus task bars and docks
@@ -41,6 +43,15 @@ class TDisplay {
   // a display whose pointer is real already knows and need not move it.
   virtual void NoteCursorPos(TPoint Pos) { SetCursorPos(Pos); }
   virtual void SetCursorShape(HCURSOR Cursor) = 0;
+
+  // The active top-level changed (nullptr: none of the program's windows is active). A display
+  // with a keyboard focus of its own gives it to hTop's window. GUI thread.
+  virtual void WindowActivated(HWND hTop) { (void)hTop; }
+  // A window's title text changed (a display shows the titles of its top-levels).
+  virtual void WindowTextChanged(HWND hWnd) { (void)hWnd; }
+
+  // The notification area of this display (nullptr when it has none).
+  [[nodiscard]] virtual TNotificationArea* NotificationArea() { return nullptr; }
 
   // A native window of this display inside the child window hWnd, for libraries that draw by
   // themselves (a video output). 0 when the display has none (the headless display).

@@ -69,3 +69,59 @@ std::shared_ptr<PixelSurface> THeadlessDisplay::Screenshot(COLORREF Background) 
 }
 
 THeadlessDisplay* HeadlessDisplay() { return dynamic_cast<THeadlessDisplay*>(&Display()); }
+
+// ---- the fake notification area ----------------------------------------------------------------
+
+namespace {
+constexpr int kTrayIconSize = 24;
+}
+
+bool THeadlessTray::ShowIcon(HWND hWnd, UINT Id, const TTrayImage& Image) {
+  if (!running_) return false;
+  for (auto& icon : icons_) {
+    if (icon.hwnd == hWnd && icon.id == Id) {
+      icon.image = Image;
+      return true;
+    }
+  }
+  icons_.push_back({hWnd, Id, Image});
+  return true;
+}
+
+void THeadlessTray::RemoveIcon(HWND hWnd, UINT Id) {
+  std::erase_if(icons_, [&](const TShownIcon& i) { return i.hwnd == hWnd && i.id == Id; });
+}
+
+TRect THeadlessTray::IconRect(HWND hWnd, UINT Id) {
+  // Right to left from the screen's bottom right corner, in the strip below the work area.
+  TRect screen = owner_.Monitors().front().bounds;
+  for (std::size_t i = 0; i < icons_.size(); ++i) {
+    if (icons_[i].hwnd == hWnd && icons_[i].id == Id) {
+      int right = screen.Right - 8 - static_cast<int>(i) * (kTrayIconSize + 4);
+      return TRect{right - kTrayIconSize, screen.Bottom - kTrayIconSize - 8, right, screen.Bottom - 8};
+    }
+  }
+  return {};
+}
+
+void THeadlessTray::Start() {
+  running_ = true;
+  icons_.clear();
+  detail::TrayAreaAppeared();
+}
+
+void THeadlessTray::Stop() {
+  running_ = false;
+  icons_.clear();
+  detail::TrayAreaVanished();
+}
+
+void THeadlessTray::Mouse(HWND hWnd, UINT Id, UINT MouseMessage) {
+  TRect r = IconRect(hWnd, Id);
+  detail::TrayMouse(hWnd, Id, MouseMessage, {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+}
+
+void THeadlessTray::Click(HWND hWnd, UINT Id, UINT DownMessage) {
+  Mouse(hWnd, Id, DownMessage);
+  Mouse(hWnd, Id, DownMessage + 1);
+}

@@ -12,8 +12,39 @@
 
 #include "platform/Display.h"
 #include "platform/Input.h"
+#include "platform/NotifyIcon.h"
 
 class PixelSurface;
+
+// The headless display's notification area: a strip of icons at the bottom right of the screen
+// that tests start, stop and click. It is not running until a test starts it.
+class THeadlessTray : public TNotificationArea {
+ public:
+  struct TShownIcon {
+    HWND hwnd = nullptr;
+    UINT id = 0;
+    TTrayImage image;
+  };
+  explicit THeadlessTray(const class THeadlessDisplay& Owner) : owner_(Owner) {}
+  [[nodiscard]] bool Running() override { return running_; }
+  bool ShowIcon(HWND hWnd, UINT Id, const TTrayImage& Image) override;
+  void RemoveIcon(HWND hWnd, UINT Id) override;
+  [[nodiscard]] TRect IconRect(HWND hWnd, UINT Id) override;
+
+  // Starts the area (the program's windows hear "TaskbarCreated") or stops it (its icons go).
+  void Start();
+  void Stop();
+  [[nodiscard]] const std::vector<TShownIcon>& Icons() const { return icons_; }
+  // Mouse on an icon, at its middle: WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP ...
+  void Mouse(HWND hWnd, UINT Id, UINT MouseMessage);
+  void Click(HWND hWnd, UINT Id, UINT DownMessage = WM_LBUTTONDOWN);
+  void Leave(HWND hWnd, UINT Id) { detail::TrayMouseLeave(hWnd, Id); }
+
+ private:
+  const class THeadlessDisplay& owner_;
+  bool running_ = false;
+  std::vector<TShownIcon> icons_;
+};
 
 class THeadlessDisplay : public TDisplay {
  public:
@@ -26,6 +57,10 @@ class THeadlessDisplay : public TDisplay {
   [[nodiscard]] TPoint CursorPos() const override;
   void SetCursorPos(TPoint Pos) override;
   void SetCursorShape(HCURSOR Cursor) override;
+  [[nodiscard]] TNotificationArea* NotificationArea() override { return &tray_; }
+
+  // The fake notification area.
+  [[nodiscard]] THeadlessTray& Tray() { return tray_; }
 
   // Screen size and work area (the work area is kept inside the screen).
   void SetScreenSize(TSize Size);
@@ -55,6 +90,7 @@ class THeadlessDisplay : public TDisplay {
   TPoint cursor_;
   HCURSOR shape_ = nullptr;
   std::atomic<int> presents_{0};
+  THeadlessTray tray_{*this};
 };
 
 // The headless display in force, or nullptr when another display is installed.

@@ -242,11 +242,14 @@ HWND Activate(HWND hWnd, WPARAM how) {
   if (!hWnd) {
     // Nothing active: the focus goes nowhere.
     SetFocus(nullptr);
+    Display().WindowActivated(nullptr);
     return old;
   }
   BringWindowToTop(hWnd);
   SendMessage(hWnd, WM_NCACTIVATE, TRUE, 0);
   SendMessage(hWnd, WM_ACTIVATE, how, reinterpret_cast<LPARAM>(old));
+  // The display's keyboard focus follows (unless a handler moved the activation on meanwhile).
+  if (Live(State().active) == hWnd) Display().WindowActivated(hWnd);
   return old;
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/Display.h"
 #include "platform/MessageQueue.h"
 #include "platform/Thread.h"
 #include "platform/NonClient.h"
@@ -398,10 +399,13 @@ LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
       return HTCLIENT;
     case WM_SETTEXT: {
       auto& t = Table();
-      std::lock_guard lock(t.mutex);
-      TWindowRecord* r = Find(t, hWnd);
-      if (!r) return FALSE;
-      r->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      {
+        std::lock_guard lock(t.mutex);
+        TWindowRecord* r = Find(t, hWnd);
+        if (!r) return FALSE;
+        r->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      }
+      Display().WindowTextChanged(hWnd);
       return TRUE;
     }
     case WM_GETTEXTLENGTH:

@@ -336,7 +336,7 @@ TEST_F(FormsTest, TheApplicationIsActiveWhileOneOfItsFormsIs) {
   EXPECT_EQ(events, (std::vector<std::string>{"activate", "deactivate"}));
 }
 
-TEST_F(FormsTest, MinimizeHidesTheFormsAndRestoreBringsThemBack) {
+TEST_F(FormsTest, MinimizeIconifiesTheFormsAndRestoreBringsThemBack) {
   TForm* one = MakeForm(Bounds(0, 0, 100, 100));
   TForm* two = MakeForm(Bounds(200, 0, 100, 100));
   TForm* hidden = MakeForm(Bounds(400, 0, 100, 100));
@@ -345,15 +345,27 @@ TEST_F(FormsTest, MinimizeHidesTheFormsAndRestoreBringsThemBack) {
   std::vector<std::string> events;
   app.OnMinimize = [&](TObject*) { events.push_back("minimize"); };
   app.OnRestore = [&](TObject*) { events.push_back("restore"); };
+  // The application window hears the state change (an icon in the notification area hooks it).
+  app.HookMainWindow(
+      [&](TMessage& m) {
+        if (m.Msg == WM_SIZE) events.push_back(m.WParam == SIZE_MINIMIZED ? "size minimized" : "size restored");
+        return false;
+      },
+      this);
   app.Minimize();
   EXPECT_TRUE(app.Minimized());
-  EXPECT_FALSE(IsWindowVisible(one->Handle()));
-  EXPECT_FALSE(IsWindowVisible(two->Handle()));
+  EXPECT_TRUE(IsIconic(one->Handle()));
+  EXPECT_TRUE(IsIconic(two->Handle()));
+  EXPECT_EQ(one->WindowState(), TWindowState::wsMinimized);
+  EXPECT_EQ(ScreenAt({50, 50}), RGB(1, 2, 3)) << "an iconified form is not on the screen";
   app.Restore();
   EXPECT_TRUE(IsWindowVisible(one->Handle()));
   EXPECT_TRUE(IsWindowVisible(two->Handle()));
+  EXPECT_FALSE(IsIconic(one->Handle()));
+  EXPECT_EQ(two->WindowState(), TWindowState::wsNormal);
   EXPECT_FALSE(hidden->HandleAllocated() && IsWindowVisible(hidden->Handle()));
-  EXPECT_EQ(events, (std::vector<std::string>{"minimize", "restore"}));
+  app.UnhookMainWindow(this);
+  EXPECT_EQ(events, (std::vector<std::string>{"size minimized", "minimize", "size restored", "restore"}));
 }
 
 TEST_F(FormsTest, AnUnhandledExceptionIsShownInAMessageBoxTitledWithTheApplication) {

@@ -1,6 +1,7 @@
 // The X11 display against a real server (Xvfb in the test run; skipped without $DISPLAY):
 // a top-level maps, paints, takes a click and a key, its pixels read back from the server match
-// its back buffer, and a child X window hosts a picture drawn by SDL 1.2 (bound with dlopen).
+// its back buffer (through shared memory and through plain images, only the damaged parts being
+// sent), and a child X window hosts a picture drawn by SDL 1.2 (bound with dlopen).
 
 #include "WindowFixture.h"
 
@@ -167,6 +168,56 @@ TEST_F(X11DisplayTest, RegionsShapeTheXWindowAndLayeredWindowsArePremultiplied) 
   EXPECT_EQ((v >> 16) & 0xFF, 100u) << "200 * 128 / 255, premultiplied";
   EXPECT_EQ((v >> 8) & 0xFF, 50u);
   XDestroyImage(image);
+}
+
+TEST_F(X11DisplayTest, SharedAndPlainPicturesShowTheBufferAndOnlyDamagedPartsAreSent) {
+  for (bool shared : {true, false}) {
+    SCOPED_TRACE(shared ? "shared memory" : "XPutImage");
+    x->UseSharedMemory(shared);
+    if (shared && !x->SharedMemoryInUse()) {
+      ADD_FAILURE() << "Xvfb offers shared memory; the display does not use it";
+      continue;
+    }
+    EXPECT_EQ(x->SharedMemoryInUse(), shared);
+    HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(kArea.X, kArea.Y + 260, 160, 100), nullptr, kRed);
+    HWND child = Make(WS_CHILD | WS_VISIBLE, Bounds(20, 30, 40, 30), top, kBlue);
+    Pump();
+    x->Sync();
+    auto window = static_cast<Window>(x->TopLevelWindow(top));
+    ASSERT_NE(window, 0u);
+    XImage* image = XGetImage(dpy, window, 0, 0, 160, 100, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    auto back = CopyBackBuffer(top);
+    int mismatches = 0;
+    for (int py = 0; py < 100; ++py) {
+      for (int px = 0; px < 160; ++px) {
+        std::uint32_t b = back->PixelAt(px, py);
+        mismatches += ServerPixel(image, px, py) != RGB((b >> 16) & 0xFF, (b >> 8) & 0xFF, b & 0xFF);
+      }
+    }
+    XDestroyImage(image);
+    EXPECT_EQ(mismatches, 0);
+
+    // Spoil the server's picture, then repaint the child alone: only its rectangle is sent.
+    GC gc = XCreateGC(dpy, window, 0, nullptr);
+    XSetForeground(dpy, gc, 0x00FF00);
+    XFillRectangle(dpy, window, gc, 0, 0, 160, 100);
+    XFreeGC(dpy, gc);
+    XSync(dpy, False);
+    InvalidateRect(child, nullptr, TRUE);
+    Pump();
+    x->Sync();
+    image = XGetImage(dpy, window, 0, 0, 160, 100, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(ServerPixel(image, 40, 45), kBlue) << "the damaged part came back";
+    EXPECT_EQ(ServerPixel(image, 20, 30), kBlue);
+    EXPECT_EQ(ServerPixel(image, 59, 59), kBlue);
+    EXPECT_EQ(ServerPixel(image, 5, 5), RGB(0, 255, 0)) << "the rest was not sent again";
+    EXPECT_EQ(ServerPixel(image, 60, 45), RGB(0, 255, 0));
+    XDestroyImage(image);
+    DestroyWindow(top);
+    Pump();
+  }
 }
 
 // The few SDL 1.2 entry points the check needs, bound at run time.
