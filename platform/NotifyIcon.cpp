@@ -7,6 +7,7 @@
 #include "platform/Colors.h"
 #include "platform/Display.h"
 #include "platform/Gdi.h"
+#include "platform/Icon.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
@@ -308,10 +309,13 @@ void ForgetAll(bool removeFromArea) {
 }  // namespace
 
 TTrayImage TrayImageOf(HICON hIcon, int Size) {
-  (void)hIcon;
-  // A calm program glyph: a rounded blue square holding a white play mark, drawn with
-  // anti-aliased edges.
   TTrayImage image;
+  if (hIcon && GetIconPixels(hIcon, image.width, image.height, image.bgra) && image.width > 0 && image.height > 0 &&
+      image.bgra.size() == static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4) {
+    return image;
+  }
+  // Without a picture: a calm program glyph: a rounded blue square holding a white play mark, drawn with
+  // anti-aliased edges.
   image.width = image.height = Size;
   image.bgra.assign(static_cast<std::size_t>(Size) * static_cast<std::size_t>(Size) * 4, 0);
   const double r = Size * 0.22, half = Size / 2.0;

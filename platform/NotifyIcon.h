@@ -74,7 +74,8 @@ struct TTrayImage {
   std::vector<std::uint8_t> bgra;
 };
 
-// The picture an icon handle stands for; a plain program glyph when the handle gives none.
+// The picture of an icon handle (its own size); a plain program glyph of Size pixels when the
+// handle gives none.
 [[nodiscard]] TTrayImage TrayImageOf(HICON hIcon, int Size = 32);
 
 // What a display offers for the notification area. The platform keeps the icons' records and

@@ -191,6 +191,8 @@ bool OverrideRedirectFor(DWORD style, DWORD ex, bool ownImage) {
   return ownImage && (ex & WS_EX_LAYERED);
 }
 
+constexpr WPARAM kIconBig = 1;  // WM_GETICON's ICON_BIG
+
 // The program's name for WM_CLASS.
 std::string ProgramName() {
   char buffer[4096];
@@ -481,6 +483,20 @@ struct TX11Display::Impl {
     }
   }
 
+  // _NET_WM_ICON: width, height, then ARGB pixels, one per long.
+  void SetIcon(const TXTop& t, const TTrayImage& icon) {
+    if (icon.width <= 0 || icon.height <= 0) return;
+    std::vector<long> data{icon.width, icon.height};
+    data.reserve(2 + static_cast<std::size_t>(icon.width) * static_cast<std::size_t>(icon.height));
+    for (std::size_t i = 0; i + 3 < icon.bgra.size(); i += 4) {
+      data.push_back(static_cast<long>((static_cast<unsigned long>(icon.bgra[i + 3]) << 24) |
+                                       (static_cast<unsigned long>(icon.bgra[i + 2]) << 16) |
+                                       (static_cast<unsigned long>(icon.bgra[i + 1]) << 8) | icon.bgra[i]));
+    }
+    XChangeProperty(dpy, t.window, atoms.net_wm_icon, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<unsigned char*>(data.data()), static_cast<int>(data.size()));
+  }
+
   void SetNormalHints(const TXTop& t, const TRect& r) {
     XSizeHints* hints = XAllocSizeHints();
     if (!hints) return;
@@ -747,7 +763,12 @@ void TX11Display::WindowChanged(HWND hWnd) {
     auto it = impl_->tops.find(top);
     firstShow = styleVisible && !override && (it == impl_->tops.end() || !it->second.mapped);
   }
-  if (firstShow) title = GetWindowText(top);
+  TTrayImage icon;
+  if (firstShow) {
+    title = GetWindowText(top);
+    // The window's icon (WM_GETICON, the large one), else the program's glyph.
+    icon = TrayImageOf(reinterpret_cast<HICON>(SendMessage(top, WM_GETICON, kIconBig, 0)), 32);
+  }
 
   std::lock_guard lock(impl_->lock);
   XDisplay* d = impl_->dpy;
@@ -798,6 +819,7 @@ void TX11Display::WindowChanged(HWND hWnd) {
     if (t.managed) {
       impl_->SetManagerProperties(t, top, ex, owner);
       impl_->SetTitle(t, title);
+      impl_->SetIcon(t, icon);
       impl_->SetNormalHints(t, rect);
       if (minimized) {
         XWMHints* hints = XAllocWMHints();

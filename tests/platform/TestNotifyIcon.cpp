@@ -6,6 +6,7 @@
 #include "WindowFixture.h"
 
 #include "platform/Clock.h"
+#include "platform/Icon.h"
 #include "platform/ImageCompare.h"
 #include "platform/Screen.h"
 #include "platform/NotifyIcon.h"
@@ -61,9 +62,20 @@ TEST_F(NotifyIconTest, IconsNeedARunningAreaAndAreUniquePerWindowAndId) {
   NOTIFYICONDATA second = Data(2);
   EXPECT_TRUE(Shell_NotifyIcon(NIM_ADD, &second));
   ASSERT_EQ(tray().Icons().size(), 2u);
-  EXPECT_GT(tray().Icons()[0].image.width, 0);
+  EXPECT_GT(tray().Icons()[0].image.width, 0) << "without an icon: the program's glyph";
   EXPECT_EQ(tray().Icons()[0].image.bgra.size(),
             static_cast<std::size_t>(tray().Icons()[0].image.width * tray().Icons()[0].image.height * 4));
+
+  // An icon handle's own picture is shown.
+  std::vector<std::uint8_t> pixels(16 * 16 * 4, 0x80);
+  HICON icon = CreateIconFromPixels(16, 16, pixels.data());
+  ASSERT_NE(icon, nullptr);
+  second.uFlags = NIF_ICON;
+  second.hIcon = icon;
+  EXPECT_TRUE(Shell_NotifyIcon(NIM_MODIFY, &second));
+  EXPECT_EQ(tray().Icons()[1].image.width, 16);
+  EXPECT_EQ(tray().Icons()[1].image.bgra, pixels);
+  DestroyIcon(icon);
 
   d.szTip = "新提示";
   d.uFlags = NIF_TIP;

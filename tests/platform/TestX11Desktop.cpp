@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "platform/NotifyIcon.h"
+#include "platform/Icon.h"
 #include "platform/LayeredWindow.h"
 #include "platform/X11Display.h"
 
@@ -267,6 +268,11 @@ TEST_F(X11DesktopTest, FormsAreManagedTopLevelsAndPopupsStayOverrideRedirect) {
   HWND form = CreateWindowEx(0, "WorldWindow", "视频转换 – Converter", WS_POPUP, 120, 90, 300, 200, nullptr, nullptr,
                              nullptr, nullptr);
   made.push_back(form);
+  std::vector<std::uint8_t> pixels;
+  for (int i = 0; i < 12; ++i) pixels.insert(pixels.end(), {0xC0, 0x20, 0x10, 0xFF});
+  HICON formIcon = CreateIconFromPixels(4, 3, pixels.data());
+  ASSERT_NE(formIcon, nullptr);
+  answers[{form, WM_GETICON}] = reinterpret_cast<LRESULT>(formIcon);
   HWND menu = Make(WS_POPUP, Bounds(500, 90, 80, 120), nullptr, RGB(250, 250, 250), WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
   HWND tool = Make(WS_POPUP | WS_CAPTION, Bounds(600, 300, 120, 80), nullptr, 0, WS_EX_TOOLWINDOW);
   ShowWindow(form, SW_SHOW);
@@ -301,6 +307,13 @@ TEST_F(X11DesktopTest, FormsAreManagedTopLevelsAndPopupsStayOverrideRedirect) {
   ASSERT_EQ(motif.size(), 5 * sizeof(long));
   EXPECT_EQ(reinterpret_cast<const long*>(motif.data())[2], 0) << "no decorations";
   EXPECT_EQ(ServerRect(fw), Bounds(120, 90, 300, 200)) << "the manager keeps the program's place";
+  // The form's icon (answered to WM_GETICON), as width, height and ARGB pixels.
+  std::string icon = Property(fw, "_NET_WM_ICON");
+  ASSERT_EQ(icon.size(), (2 + 4 * 3) * sizeof(long));
+  const long* iv = reinterpret_cast<const long*>(icon.data());
+  EXPECT_EQ(iv[0], 4);
+  EXPECT_EQ(iv[1], 3);
+  EXPECT_EQ(static_cast<unsigned long>(iv[2]) & 0xFFFFFFFFUL, 0xFF1020C0UL) << "opaque, red 0x10, green 0x20, blue 0xC0";
 
   // The title follows the window text.
   SetWindowText(form, "新标题");
@@ -328,6 +341,7 @@ TEST_F(X11DesktopTest, FormsAreManagedTopLevelsAndPopupsStayOverrideRedirect) {
                     NoEventMask);
   EXPECT_TRUE(WaitFor([&] { return !MessagesOf(form, {WM_CLOSE}).empty(); }));
   EXPECT_FALSE(IsWindow(form));
+  DestroyIcon(formIcon);
 }
 
 TEST_F(X11DesktopTest, ActivationGivesTheFocusAndTheManagersFocusActivates) {
