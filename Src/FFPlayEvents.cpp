@@ -142,7 +142,7 @@ class TPlayThread : public TThread {
  public:
   explicit TPlayThread(TCustomPlayer* AOwner) : TThread(false), FOwner(AOwner) {}
   ~TPlayThread() override {
-    if (!Suspended() && !Finished()) WaitFor();
+    if (!Suspended()) WaitFor();  // also joins a thread that has finished
   }
 
  protected:
@@ -172,7 +172,7 @@ class TEventThread : public TThread {
   // Waits until the thread has delivered the playback's last state: the play thread always ends
   // with psStop (or the stop event), so the wait is bounded by the play thread's end.
   ~TEventThread() override {
-    if (!Suspended() && !Finished()) WaitFor();
+    if (!Suspended()) WaitFor();  // also joins a thread that has finished
   }
 
  protected:

@@ -29,18 +29,6 @@ std::string Folded(const std::string& s) {
   return out;
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char ca = a[i];
-    char cb = b[i];
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<char>(ca + 32);
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<char>(cb + 32);
-    if (ca != cb) return false;
-  }
-  return true;
-}
-
 // Decimal within 32 bits, or "0x"/"$" hexadecimal of up to 32 bits taken as signed (so
 // "$FFFFFFFF" is -1), each with an optional sign.
 bool ParseInteger(const std::string& raw, int& result) {
@@ -114,6 +102,29 @@ bool FileExistsAt(const std::string& name) {
 
 namespace detail {
 
+const TIniModel::Entry* TIniModel::Section::FindKey(const std::string& Key) const {
+  auto it = keys.find(Folded(Key));
+  return it == keys.end() ? nullptr : &entries[it->second];
+}
+
+void TIniModel::Section::Insert(std::size_t Position, Entry Item) {
+  const bool key = !Item.comment;
+  std::string folded = key ? Folded(Item.key) : std::string();
+  entries.insert(entries.begin() + static_cast<std::ptrdiff_t>(Position), std::move(Item));
+  // Only the entries behind the new one move (usually none, or a few closing comments).
+  for (std::size_t i = Position + 1; i < entries.size(); ++i) {
+    if (!entries[i].comment) keys[Folded(entries[i].key)] = i;
+  }
+  if (key) keys.emplace(std::move(folded), Position);
+}
+
+void TIniModel::Section::ReindexKeys() {
+  keys.clear();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (!entries[i].comment) keys.emplace(Folded(entries[i].key), i);
+  }
+}
+
 void TIniModel::Clear() {
   preamble_.clear();
   sections_.clear();
@@ -132,7 +143,7 @@ const TIniModel::Section* TIniModel::FindSection(const std::string& Name) const 
 
 TIniModel::Section& TIniModel::AddSection(const std::string& Name) {
   if (const Section* found = FindSection(Name)) return const_cast<Section&>(*found);
-  sections_.push_back(Section{Name, {}});
+  sections_.push_back(Section{Name, {}, {}});
   index_.emplace(Folded(Name), sections_.size() - 1);
   return sections_.back();
 }
@@ -147,7 +158,7 @@ void TIniModel::Parse(const TStrings& Lines) {
     if (line.empty()) continue;
     if (line[0] == ';') {
       if (current != nullptr) {
-        current->entries.push_back(Entry{std::string(), line, true});
+        current->Insert(current->entries.size(), Entry{std::string(), line, true});
       } else if (!lost) {
         preamble_.push_back(line);
       }
@@ -169,14 +180,8 @@ void TIniModel::Parse(const TStrings& Lines) {
     if (eq == std::string::npos || current == nullptr) continue;
     std::string key = Trimmed(line.substr(0, eq));
     if (key.empty()) continue;
-    bool known = false;
-    for (const auto& entry : current->entries) {
-      if (!entry.comment && SameName(entry.key, key)) {
-        known = true;
-        break;
-      }
-    }
-    if (!known) current->entries.push_back(Entry{key, Trimmed(line.substr(eq + 1)), false});
+    // A repeated key keeps its first value.
+    if (current->FindKey(key) == nullptr) current->Insert(current->entries.size(), Entry{key, Trimmed(line.substr(eq + 1)), false});
   }
 }
 
@@ -193,27 +198,22 @@ void TIniModel::Emit(TStrings& Lines) const {
 const std::string* TIniModel::Find(const std::string& SectionName, const std::string& Key) const {
   const Section* section = FindSection(SectionName);
   if (section == nullptr) return nullptr;
-  for (const auto& entry : section->entries) {
-    if (!entry.comment && SameName(entry.key, Key)) return &entry.value;
-  }
-  return nullptr;
+  const Entry* entry = section->FindKey(Key);
+  return entry != nullptr ? &entry->value : nullptr;
 }
 
 void TIniModel::Set(const std::string& SectionName, const std::string& Key, const std::string& Value) {
   Section& section = AddSection(SectionName);
-  std::size_t insertAt = 0;
-  for (std::size_t i = 0; i < section.entries.size(); ++i) {
-    Entry& entry = section.entries[i];
-    if (entry.comment) continue;
-    if (SameName(entry.key, Key)) {
-      entry.value = Value;
-      return;
-    }
-    insertAt = i + 1;
+  if (const Entry* entry = section.FindKey(Key)) {
+    const_cast<Entry*>(entry)->value = Value;
+    return;
   }
-  // After the last key: comments that end a section usually introduce the next one.
+  // After the last key: comments that end a section usually introduce the next one. A section
+  // of comments only gets the key at its end.
+  std::size_t insertAt = section.entries.size();
+  while (insertAt > 0 && section.entries[insertAt - 1].comment) --insertAt;
   if (insertAt == 0) insertAt = section.entries.size();
-  section.entries.insert(section.entries.begin() + static_cast<std::ptrdiff_t>(insertAt), Entry{Key, Value, false});
+  section.Insert(insertAt, Entry{Key, Value, false});
 }
 
 bool TIniModel::EraseSection(const std::string& SectionName) {
@@ -227,13 +227,11 @@ bool TIniModel::EraseSection(const std::string& SectionName) {
 bool TIniModel::DeleteKey(const std::string& SectionName, const std::string& Key) {
   auto* section = const_cast<Section*>(FindSection(SectionName));
   if (section == nullptr) return false;
-  for (auto it = section->entries.begin(); it != section->entries.end(); ++it) {
-    if (!it->comment && SameName(it->key, Key)) {
-      section->entries.erase(it);
-      return true;
-    }
-  }
-  return false;
+  auto it = section->keys.find(Folded(Key));
+  if (it == section->keys.end()) return false;
+  section->entries.erase(section->entries.begin() + static_cast<std::ptrdiff_t>(it->second));
+  section->ReindexKeys();
+  return true;
 }
 
 std::vector<std::string> TIniModel::SectionNames() const {
@@ -331,6 +329,10 @@ void TMemIniFile::WriteString(const std::string& Section, const std::string& Ide
   model_.Set(Section, Ident, Value);
 }
 
+bool TMemIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
+  return model_.Find(Section, Ident) != nullptr;
+}
+
 void TMemIniFile::ReadSection(const std::string& Section, TStrings* Strings) const {
   FillList(Strings, model_.KeyNames(Section));
 }
@@ -413,6 +415,10 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     model.Set(Section, Ident, Value);
     return true;
   });
+}
+
+bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
+  return model_.Find(Section, Ident) != nullptr;
 }
 
 void TIniFile::ReadSection(const std::string& Section, TStrings* Strings) const {

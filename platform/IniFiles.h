@@ -60,6 +60,11 @@ class TIniModel {
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    std::unordered_map<std::string, std::size_t> keys;  // folded key name -> position in entries
+    [[nodiscard]] const Entry* FindKey(const std::string& Key) const;
+    // Appends a key or comment at Position (keys after it move on).
+    void Insert(std::size_t Position, Entry Item);
+    void ReindexKeys();
   };
   [[nodiscard]] const Section* FindSection(const std::string& Name) const;
   Section& AddSection(const std::string& Name);
@@ -126,6 +131,7 @@ class TMemIniFile : public TCustomIniFile {
   [[nodiscard]] std::string ReadString(const std::string& Section, const std::string& Ident,
                                        const std::string& Default) const override;
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
+  [[nodiscard]] bool ValueExists(const std::string& Section, const std::string& Ident) const override;
   void ReadSection(const std::string& Section, TStrings* Strings) const override;
   void ReadSections(TStrings* Strings) const override;
   void ReadSectionValues(const std::string& Section, TStrings* Strings) const override;
@@ -157,6 +163,7 @@ class TIniFile : public TCustomIniFile {
   [[nodiscard]] std::string ReadString(const std::string& Section, const std::string& Ident,
                                        const std::string& Default) const override;
   void WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) override;
+  [[nodiscard]] bool ValueExists(const std::string& Section, const std::string& Ident) const override;
   void ReadSection(const std::string& Section, TStrings* Strings) const override;
   void ReadSections(TStrings* Strings) const override;
   void ReadSectionValues(const std::string& Section, TStrings* Strings) const override;

@@ -153,13 +153,17 @@ void TThread::Run() {
   }
   const bool free_thread = FreeOnTerminate;
   std::shared_ptr<TDone> done = done_;
-  finished_.store(true);
   try {
     DoTerminate();
   } catch (...) {
     if (!fatal_) fatal_ = std::current_exception();
   }
-  if (free_thread) delete this;
+  // The last use of the object: an owner that sees Finished() may free it at once (its
+  // destructor still joins the system thread, which only touches the completion record below).
+  if (free_thread)
+    delete this;
+  else
+    finished_.store(true);
   // From here on the object may be gone; only the shared completion record is touched.
   {
     std::lock_guard lock(done->mutex);

@@ -29,8 +29,8 @@ class TThread : public TObject {
   // calls; with true it starts at Start() or Resume(). A thread object that never started frees
   // nothing by itself.
   explicit TThread(bool CreateSuspended);
-  // Not finished and not a self-freeing thread: Terminate, then wait for it. Also drops the
-  // thread's Queue calls that the main thread has not run yet.
+  // Not a self-freeing thread: Terminate, then wait for it and join it (also when it is already
+  // finished). Also drops the thread's Queue calls that the main thread has not run yet.
   // NOTE: this runs after the derived class's members are gone. A derived class whose Execute
   // uses its own members and that may be destroyed while running calls Terminate() and
   // WaitFor() in its own destructor.
@@ -60,7 +60,8 @@ class TThread : public TObject {
   // keeps serving Synchronize/Queue calls and messages other threads send to it meanwhile. Raises EThread for a FreeOnTerminate
   // thread, from the thread itself, and for a thread that never started.
   DWORD WaitFor();
-  // True once Execute has returned (before OnTerminate runs).
+  // True once Execute has returned and OnTerminate has run: from then on the thread uses its object
+  // no more, so an owner may free it (the destructor still joins the system thread).
   [[nodiscard]] bool Finished() const { return finished_.load(); }
   // The system id of the running thread; 0 before it starts.
   [[nodiscard]] DWORD ThreadID() const { return thread_id_.load(); }

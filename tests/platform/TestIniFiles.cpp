@@ -220,6 +220,38 @@ TEST_F(IniFiles, NewKeysGoAfterTheLastKeyOfTheirSection) {
   EXPECT_EQ(Lines(lines), (V{"[A]", "x=1", "y=2", "; about B", "", "[B]", "; nothing yet", "z=3", ""}));
 }
 
+// Keys are found through a per-section index: it has to follow every insertion and removal,
+// also where comments sit between and behind the keys.
+TEST_F(IniFiles, LookupsStayRightAsKeysComeAndGo) {
+  TMemIniFile ini(Write("idx.ini", "[A]\r\nk1=1\r\n;between\r\nk2=2\r\n;tail\r\n[B]\r\nk1=b\r\n"));
+  ini.WriteString("A", "k3", "3");   // goes before the closing comment, which moves on
+  ini.DeleteKey("a", "K1");          // every later entry moves back
+  ini.WriteString("A", "K2", "22");  // an existing key, other case
+  ini.WriteString("A", "k4", "4");
+  EXPECT_EQ(ini.ReadString("A", "k1", "-"), "-");
+  EXPECT_EQ(ini.ReadString("A", "k2", "-"), "22");
+  EXPECT_EQ(ini.ReadString("A", "k3", "-"), "3");
+  EXPECT_EQ(ini.ReadString("A", "k4", "-"), "4");
+  EXPECT_EQ(ini.ReadString("B", "k1", "-"), "b");
+  TStringList lines;
+  ini.GetStrings(&lines);
+  EXPECT_EQ(Lines(lines), (V{"[A]", ";between", "k2=22", "k3=3", "k4=4", ";tail", "", "[B]", "k1=b", ""}));
+
+  // Many keys, every other one removed again, the rest rewritten: each still reads its own value.
+  const int count = 3000;
+  for (int i = 0; i < count; ++i) ini.WriteString("Many", "Key" + std::to_string(i), std::to_string(i));
+  for (int i = 0; i < count; i += 2) ini.DeleteKey("many", "key" + std::to_string(i));
+  for (int i = 1; i < count; i += 4) ini.WriteString("Many", "KEY" + std::to_string(i), "x" + std::to_string(i));
+  for (int i = 0; i < count; ++i) {
+    const std::string expected = i % 2 == 0 ? "-" : (i % 4 == 1 ? "x" : "") + std::to_string(i);
+    ASSERT_EQ(ini.ReadString("Many", "Key" + std::to_string(i), "-"), expected) << i;
+  }
+  ini.ReadSection("Many", &lines);
+  ASSERT_EQ(lines.Count(), count / 2);
+  EXPECT_EQ(lines[0], "Key1");
+  EXPECT_EQ(lines[count / 2 - 1], "Key" + std::to_string(count - 1));
+}
+
 TEST_F(IniFiles, IniFileWritesEachChangeThrough) {
   std::string path = Path("live.ini");
   TIniFile ini(path);

@@ -243,6 +243,37 @@ TEST(Thread, DestroyingARunningThreadTerminatesAndWaitsForIt) {
   EXPECT_EQ(rounds.load(), after) << "the thread ended with its object";
 }
 
+// An owner may free a thread as soon as Finished() is true: the thread's terminate step, which
+// runs after Execute and may use the derived object, must be over by then.
+class TSlowTerminate : public TThread {
+ public:
+  explicit TSlowTerminate(std::atomic<std::size_t>* seen) : TThread(true), seen_(seen) {}
+
+ protected:
+  void Execute() override {}
+  void DoTerminate() override {
+    Sleep(30);  // a slow notification: the owner polls Finished() meanwhile
+    seen_->store(text_.size());
+    TThread::DoTerminate();
+  }
+
+ private:
+  std::atomic<std::size_t>* seen_;
+  std::string text_ = std::string(200, 'x');  // on the heap: freed with the derived object
+};
+
+TEST(Thread, FinishedOnlyOnceTheTerminateStepIsOver) {
+  TWatchdog dog("finished after terminate");
+  for (int round = 0; round < 3; ++round) {
+    std::atomic<std::size_t> seen{0};
+    auto* thread = new TSlowTerminate(&seen);
+    thread->Start();
+    while (!thread->Finished()) std::this_thread::yield();
+    EXPECT_EQ(seen.load(), 200u) << "Finished() was true before the terminate step had run";
+    delete thread;  // joins
+  }
+}
+
 TEST(Thread, QueuedCallsOfADestroyedThreadAreDropped) {
   TWatchdog dog("queued calls dropped");
   bool ran = false;
