@@ -9,6 +9,7 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
+#include "platform/Clock.h"
 #include "platform/Display.h"
 #include "platform/Input.h"
 #include "platform/Messages.h"
@@ -87,11 +88,12 @@ TCustomPlayer::TCustomPlayer(TComponent* AOwner) : TFFBaseComponent(AOwner), FAV
 }
 
 TCustomPlayer::~TCustomPlayer() {
+  FDestroying = true;
   FNews.Revoke();
+  Stop(true);
   OnPosition = nullptr;
   OnState = nullptr;
   OnHook = nullptr;
-  Stop(true);
   FAVProbe.reset();
   FRGBContext.reset();
   FHookContext.reset();
@@ -273,7 +275,10 @@ void TCustomPlayer::WaitForStop() {
     if (WaitServingCalls(FStopEvent, 100) == TWaitResult::wrSignaled) return;
     if (!State()) return;
     std::unique_lock lock(FDataLock, std::defer_lock);
-    if (!lock.try_lock_for(std::chrono::milliseconds(100))) continue;
+    bool locked = false;
+    for (int tries = 0; tries < 50 && !(locked = lock.try_lock()); ++tries)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    if (!locked) continue;
     TVideoState* S = State();
     if (!S) return;
     ++round;
@@ -347,17 +352,23 @@ void TCustomPlayer::ToggleAudioDisplay() {
 }
 
 void TCustomPlayer::WaitSeekEnd() {
-  auto waitFor = [this](TEvent& AEvent) {
-    (void)WaitServingCalls([&] { return AEvent.WaitFor(0) == TWaitResult::wrSignaled || !State(); });
+  // Ends when the seek has failed, when the first picture after it is queued, when the input
+  // ended after it (nothing more will come), or when the playback is gone; and after
+  // SeekWaitLimit ms at the latest.
+  const std::uint64_t deadline = GetTickCount64() + SeekWaitLimit;
+  auto waitFor = [&](TEvent& AEvent, auto AOver) {
+    bool signaled = false;
+    (void)WaitServingCalls([&] {
+      if (AEvent.WaitFor(0) == TWaitResult::wrSignaled) return signaled = true;
+      if (GetTickCount64() >= deadline) return true;
+      std::unique_lock lock(FDataLock);
+      TVideoState* S = State();
+      return !S || AOver(*S);
+    });
+    return signaled;
   };
-  waitFor(FSeekEvent);
-  bool video;
-  {
-    std::unique_lock lock(FDataLock);
-    TVideoState* S = State();
-    video = S && S->video_stream >= 0;
-  }
-  if (video) waitFor(FPictEvent);
+  if (!waitFor(FSeekEvent, [](const TVideoState&) { return false; })) return;
+  waitFor(FPictEvent, [](const TVideoState& S) { return S.video_stream < 0 || S.ErrorEOF || S.ReachEOF; });
 }
 
 void TCustomPlayer::Seek(int64_t APTS, TSeekFlags ASeekFlags, bool AWaitForSeekEnd) {

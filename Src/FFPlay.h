@@ -123,10 +123,10 @@ class TCustomPlayer : public TFFBaseComponent {
   [[nodiscard]] int64_t CurrentPTS() const { return FCurrentPTS.load(); }
   [[nodiscard]] bool Paused() const;
   [[nodiscard]] TPlayState PlayState() const { return FState.load(); }
-  [[nodiscard]] int64_t PlayTime() const { return FPlayTime; }
-  void SetPlayTime(int64_t Value) { FPlayTime = Value; }
-  [[nodiscard]] TRepeatType RepeatType() const { return FRepeatType; }
-  void SetRepeatType(TRepeatType Value) { FRepeatType = Value; }
+  [[nodiscard]] int64_t PlayTime() const { return FPlayTime.load(); }
+  void SetPlayTime(int64_t Value) { FPlayTime.store(Value); }
+  [[nodiscard]] TRepeatType RepeatType() const { return FRepeatType.load(); }
+  void SetRepeatType(TRepeatType Value) { FRepeatType.store(Value); }
   [[nodiscard]] bool Seeking() const { return FSeeking.load(); }
   [[nodiscard]] TShowAudio ShowAudio() const { return FShowAudio; }
   void SetShowAudio(TShowAudio Value);
@@ -172,7 +172,8 @@ class TCustomPlayer : public TFFBaseComponent {
   void ReportError(const std::string& AMsg, bool AStore);
   void SetPlayState(TPlayState AState);
   void ResetPlayState();
-  bool HookPicture(AVFrame* AFrame, uint8_t* const ADest[3], const int ADestLinesize[3], double APts, int AWidth,
+  // APTS: the picture's time in microseconds from the start of the file.
+  bool HookPicture(AVFrame* AFrame, uint8_t* const ADest[3], const int ADestLinesize[3], int64_t APTS, int AWidth,
                    int AHeight);
   // The state of the open file, nullptr when nothing is open. The object stays valid while the
   // caller holds FDataLock (teardown takes it) or is one of the playback's own threads.
@@ -189,7 +190,7 @@ class TCustomPlayer : public TFFBaseComponent {
   bool Faudio_disable = false, Fvideo_disable = false, Fdisplay_disable = false;
   int Fwanted_stream[7] = {-1, -1, -1, -1, -1, -1, -1};
   int Fseek_by_bytes = -1;
-  int64_t Fstart_time = NoTimestamp;
+  std::atomic<int64_t> Fstart_time{NoTimestamp};
   int Fdebug = 0;
   std::atomic<bool> Fstep{false};
   int Fskip_frame = 0, Fskip_idct = 0, Fskip_loop_filter = 0;
@@ -201,7 +202,9 @@ class TCustomPlayer : public TFFBaseComponent {
   SDL_Surface* Fscreen = nullptr;  // play thread
   std::atomic<int64_t> FLastPTS{NoTimestamp};
   std::atomic<int64_t> FCurrentPTS{-1};
-  mutable std::recursive_timed_mutex FDataLock;  // held per event by the play thread; teardown takes it
+  // Held per event by the play thread and by the client's operations; teardown takes it. (Waits
+  // for it poll try_lock: a timed lock is not seen by the thread checker's lock bookkeeping.)
+  mutable std::recursive_mutex FDataLock;
   TEvent FSeekEvent{true, true};
   TEvent FPictEvent{true, true};
   TEvent FStopEvent{true, true};
@@ -219,6 +222,7 @@ class TCustomPlayer : public TFFBaseComponent {
   void JoinPlaybackThreads();
   void StartPlaybackThreads();
   void WaitSeekEnd();
+  static constexpr std::uint64_t SeekWaitLimit = 5000;  // ms
   void DoFileOpen();
   void ShutdownSDL();
   [[nodiscard]] bool IsOpen() const { return State() != nullptr; }
@@ -233,8 +237,9 @@ class TCustomPlayer : public TFFBaseComponent {
   std::atomic<TAudioVolume> FAudioVolume{128};
   TShowAudio FShowAudio = TShowAudio::saWave;
   std::atomic<bool> FMute{false};
-  int64_t FPlayTime = NoTimestamp;
-  TRepeatType FRepeatType = TRepeatType::rtStop;
+  // Read by the playback's threads at every position (the play-time limit).
+  std::atomic<int64_t> FPlayTime{NoTimestamp};
+  std::atomic<TRepeatType> FRepeatType{TRepeatType::rtStop};
   TAudioDriver FAudioDriver = TAudioDriver::adDefault;
   TVideoDriver FVideoDriver = TVideoDriver::vdDefault;
   std::unique_ptr<TRGBConvertContext> FRGBContext;
@@ -258,6 +263,9 @@ class TCustomPlayer : public TFFBaseComponent {
   // GUI thread: delivers what was posted before the call began.
   void DeliverNews(const TLiveness::TAlive& AAlive);
   void DeliverItem(const playback::TPlayEventItem& AItem);
+  // Set first thing by the destructor: from then on no handler is called. The handlers themselves
+  // are left alone until the playback's threads, which read them, have ended.
+  std::atomic<bool> FDestroying{false};
   mutable std::mutex FStateTakeLock;
   bool FSDLInitialised = false;
   HWND FHookedWindow = 0;  // host window whose procedure the player replaced

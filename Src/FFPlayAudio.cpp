@@ -99,7 +99,7 @@ int DecodeAudioFrame(TVideoState& S, double& APts) {
 
 // The byte count to play of a frame of ASize bytes: resized only when audio follows another master.
 int SynchronizeAudio(TVideoState& S, int ASize) {
-  if (!((S.av_sync_type == AV_SYNC_VIDEO_MASTER && S.video_st) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK))
+  if (!((S.av_sync_type == AV_SYNC_VIDEO_MASTER && S.video_stream >= 0) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK))
     return ASize;
   const double diff = GetAudioClock(S) - GetMasterClock(S);
   if (diff >= NoSyncThreshold) {
@@ -144,6 +144,12 @@ void AudioCallback(void* AState, Uint8* AStream, int ALen) {
   TVideoState& S = *static_cast<TVideoState*>(AState);
   TCustomPlayer* P = S.Owner;
   P->Faudio_callback_time = static_cast<int64_t>(WallClock() * 1000000.0);
+  std::lock_guard lock(S.audio_lock);
+  // The component is being closed: the device is about to stop.
+  if (!S.audio_dec || !S.audioq || S.audioq->Aborted()) {
+    std::memset(AStream, 0, size_t(std::max(ALen, 0)));
+    return;
+  }
   if (!S.audio_frame) S.audio_frame = av::av_frame_alloc();
   if (S.silence.size() < 1024) S.silence.assign(1024, 0);
   while (ALen > 0) {

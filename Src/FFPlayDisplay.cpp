@@ -79,16 +79,23 @@ void DisplayVideoImage(TVideoState& S) {
   TCustomPlayer* P = S.Owner;
   const int index = S.pictq_rindex;
   TPictureSlot& slot = S.pictq[index];
-  std::lock_guard data(slot.data_lock);
-  if (!slot.overlay) return;
-  const float aspect =
-      DisplayAspect(P->AspectRatio(), S.width, S.height, slot.sample_aspect, slot.width, slot.height);
-  if (S.subtitle_st) BlendSubtitles(S, slot);
-  const TDisplayRect r = FitPicture(S.width, S.height, aspect);
-  SDL_Rect rect{static_cast<Sint16>(S.xleft + r.x), static_cast<Sint16>(S.ytop + r.y), static_cast<Uint16>(r.w),
-                static_cast<Uint16>(r.h)};
-  sdl::SDL_DisplayYUVOverlay(slot.overlay, &rect);
-  std::lock_guard lock(S.pictq_mutex);
+  AVRational sampleAspect;
+  {
+    std::lock_guard queue(S.pictq_mutex);
+    sampleAspect = slot.sample_aspect;
+  }
+  {
+    std::lock_guard data(slot.data_lock);
+    if (!slot.overlay) return;
+    const float aspect = DisplayAspect(P->AspectRatio(), S.width, S.height, sampleAspect, slot.width, slot.height);
+    if (S.subtitle_st) BlendSubtitles(S, slot);
+    const TDisplayRect r = FitPicture(S.width, S.height, aspect);
+    SDL_Rect rect{static_cast<Sint16>(S.xleft + r.x), static_cast<Sint16>(S.ytop + r.y), static_cast<Uint16>(r.w),
+                  static_cast<Uint16>(r.h)};
+    sdl::SDL_DisplayYUVOverlay(slot.overlay, &rect);
+  }
+  // pictq_mutex comes before a slot's data lock, so it is taken after the data lock is let go.
+  std::lock_guard queue(S.pictq_mutex);
   S.pictq_shown = index;
 }
 
@@ -128,33 +135,41 @@ void Transform(std::vector<std::complex<float>>& AData) {
 void DisplayAudioWave(TVideoState& S) {
   TCustomPlayer* P = S.Owner;
   SDL_Surface* screen = P->Fscreen;
-  if (!screen || S.height <= 0 || S.width <= 0 || !S.audio_st) return;
-  const int channels = std::max(S.audio_channels, 1);
+  if (!screen || S.height <= 0 || S.width <= 0) return;
   int bits = 1;
   while ((1 << bits) < 2 * S.height) ++bits;
   const int bins = 1 << (bits - 1);
-  int start;
-  if (S.paused) {
-    start = S.last_i_start;
-  } else {
-    const int used = S.show_audio == 1 ? S.width : 2 * bins;
-    int delay = static_cast<int>(S.audio_buf_size - S.audio_buf_index) / (2 * channels);
-    const int64_t callback = P->Faudio_callback_time;
-    if (callback) {
-      const int64_t now = static_cast<int64_t>(WallClock() * 1000000.0);
-      delay -= static_cast<int>((now - callback) * S.audio_rate / 1000000);
+  // The samples and the device's position in them, as the audio callback left them.
+  std::vector<int16_t> samples;
+  int channels;
+  int start = S.last_i_start;
+  {
+    std::lock_guard lock(S.audio_lock);
+    if (!S.audio_st) return;
+    channels = std::max(S.audio_channels, 1);
+    if (!S.paused) {
+      const int used = S.show_audio == 1 ? S.width : 2 * bins;
+      int delay = static_cast<int>(S.audio_buf_size - S.audio_buf_index) / (2 * channels);
+      const int64_t callback = P->Faudio_callback_time;
+      if (callback) {
+        const int64_t now = static_cast<int64_t>(WallClock() * 1000000.0);
+        delay -= static_cast<int>((now - callback) * S.audio_rate / 1000000);
+      }
+      delay += 2 * used;
+      if (delay < used) delay = used;
+      start = Modulo(S.sample_array_index - delay * channels, SampleArraySize);
     }
-    delay += 2 * used;
-    if (delay < used) delay = used;
-    start = Modulo(S.sample_array_index - delay * channels, SampleArraySize);
+    samples = S.sample_array;
+  }
+  if (!S.paused) {
     if (S.show_audio == 1) {
       int best = INT_MIN;
       for (int i = 0; i < 1000; i += channels) {
         const int idx = Modulo(start - i, SampleArraySize);
-        const int a = S.sample_array[idx];
-        const int b = S.sample_array[Modulo(idx + 4 * channels, SampleArraySize)];
-        const int c = S.sample_array[Modulo(idx + 5 * channels, SampleArraySize)];
-        const int d = S.sample_array[Modulo(idx + 9 * channels, SampleArraySize)];
+        const int a = samples[idx];
+        const int b = samples[Modulo(idx + 4 * channels, SampleArraySize)];
+        const int c = samples[Modulo(idx + 5 * channels, SampleArraySize)];
+        const int d = samples[Modulo(idx + 9 * channels, SampleArraySize)];
         const int score = a - d;
         if (score > best && b * c < 0) {
           best = score;
@@ -172,7 +187,7 @@ void DisplayAudioWave(TVideoState& S) {
       int i = Modulo(start + ch, SampleArraySize);
       const int centre = S.ytop + ch * h + h / 2;
       for (int x = 0; x < S.width; ++x) {
-        const int y = (S.sample_array[i] * (h * 9 / 20)) >> 15;
+        const int y = (samples[i] * (h * 9 / 20)) >> 15;
         if (y >= 0)
           FillRect(S, S.xleft + x, centre, 1, y, white);
         else
@@ -194,7 +209,7 @@ void DisplayAudioWave(TVideoState& S) {
     int i = Modulo(start + ch, SampleArraySize);
     for (int x = 0; x < 2 * bins; ++x) {
       const float w = static_cast<float>(x - bins) / static_cast<float>(bins);
-      data[x] = static_cast<float>(S.sample_array[i]) * (1.0f - w * w);
+      data[x] = static_cast<float>(samples[i]) * (1.0f - w * w);
       i = Modulo(i + channels, SampleArraySize);
     }
     Transform(data);
@@ -260,8 +275,8 @@ void AllocPictureOverlay(TVideoState& S) {
 
 }  // namespace playback
 
-bool TCustomPlayer::HookPicture(AVFrame* /*AFrame*/, uint8_t* const ADest[3], const int ADestLinesize[3], double APts,
-                                int AWidth, int AHeight) {
+bool TCustomPlayer::HookPicture(AVFrame* /*AFrame*/, uint8_t* const ADest[3], const int ADestLinesize[3],
+                                int64_t APTS, int AWidth, int AHeight) {
   if (!FHook || !OnHook) return false;
   if (!FHookContext) FHookContext = std::make_unique<TRGBConvertContext>();
   const uint8_t* planes[4] = {ADest[0], ADest[1], ADest[2], nullptr};
@@ -272,8 +287,7 @@ bool TCustomPlayer::HookPicture(AVFrame* /*AFrame*/, uint8_t* const ADest[3], co
   }
   TBitmap* bitmap = FHookContext->Bitmap.get();
   try {
-    const int64_t pts = static_cast<int64_t>(std::llround(APts * 1000000.0)) - (FVideoState ? FVideoState->StartTime : 0);
-    OnHook(this, bitmap, pts);
+    OnHook(this, bitmap, APTS);
   } catch (const std::exception& e) {
     GetLogger()->Log(this, TLogLevel::llError, std::string("Error occurs OnHook: ") + e.what());
     return false;

@@ -140,7 +140,7 @@ class TDeliveringCount {
 
 class TPlayThread : public TThread {
  public:
-  explicit TPlayThread(TCustomPlayer* AOwner) : TThread(false), FOwner(AOwner) {}
+  explicit TPlayThread(TCustomPlayer* AOwner) : TThread(true), FOwner(AOwner) {}
   ~TPlayThread() override {
     if (!Suspended()) WaitFor();  // also joins a thread that has finished
   }
@@ -168,7 +168,7 @@ class TPlayThread : public TThread {
 class TEventThread : public TThread {
  public:
   TEventThread(TCustomPlayer* AOwner, std::shared_ptr<playback::TPlayEventRing> ARing)
-      : TThread(false), FOwner(AOwner), FRing(std::move(ARing)) {}
+      : TThread(true), FOwner(AOwner), FRing(std::move(ARing)) {}
   // Waits until the thread has delivered the playback's last state: the play thread always ends
   // with psStop (or the stop event), so the wait is bounded by the play thread's end.
   ~TEventThread() override {
@@ -228,6 +228,7 @@ void TCustomPlayer::DoState(TPlayState AState) {
 }
 
 void TCustomPlayer::DeliverItem(const playback::TPlayEventItem& AItem) {
+  if (FDestroying) return;  // the handlers are not called once destruction has begun
   const TDeliveringCount counted(FDelivering);
   if (AItem.Kind == playback::pekPosition) {
     if (OnPosition) OnPosition(this, AItem.Value);
@@ -292,6 +293,10 @@ void TCustomPlayer::DoFileOpen() {
 
 void TCustomPlayer::StartPlaybackThreads() {
   FStopEvent.ResetEvent();
-  FEventThread.reset(TThread::Create<TEventThread>(this, FPlayEvent));
-  FPlayThread.reset(TThread::Create<TPlayThread>(this));
+  // Both objects are in place before either thread runs: a handler on the event thread may stop
+  // the playback and so reach FPlayThread.
+  FEventThread = std::make_unique<TEventThread>(this, FPlayEvent);
+  FPlayThread = std::make_unique<TPlayThread>(this);
+  FEventThread->Start();
+  FPlayThread->Start();
 }

@@ -123,14 +123,14 @@ void PerformSeek(TVideoState& S) {
       S.subtitleq->PutFlush();
     }
     if (S.video_stream >= 0) {
-      S.seek_flushed = 0;
       S.videoq->Flush();
-      S.videoq->PutFlush();
       P->FPictEvent.ResetEvent();
+      S.seek_flush_serial = S.videoq->PutFlush();
     }
   }
   S.ErrorEOF = 0;
   S.ReachEOF = 0;
+  S.eof_mark = false;
   S.seek_done = 1;
   S.seek_req = 0;
   P->FSeekEvent.SetEvent();
@@ -156,10 +156,7 @@ void ReadLoop(TVideoState& S) {
       else
         av::av_read_play(S.ic);
     }
-    if (S.seek_req) {
-      PerformSeek(S);
-      S.eof_mark = false;
-    }
+    if (S.seek_req) PerformSeek(S);
     bool full;
     {
       std::lock_guard lock(S.stream_switch_lock);
@@ -197,6 +194,8 @@ void ReadLoop(TVideoState& S) {
         continue;
       }
       if (S.video_stream >= 0) P->FPictEvent.SetEvent();
+      // A seek that ends here has nothing more to show: it is over.
+      if (!S.seek_req) P->FSeeking = false;
       if (!S.IsImage2 && !S.ErrorEOF) {
         S.ErrorEOF = 1;
         if (ret == AVERROR_EOF)
@@ -335,6 +334,7 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
       av::avcodec_free_context(&ctx);
       return -1;
     }
+    std::lock_guard lock(S.audio_lock);
     S.audio_device_open = true;
     S.audio_hw_buf_size = static_cast<int>(obtained.size);
     S.audio_channels = obtained.channels;
@@ -342,24 +342,30 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
   }
   st->discard = AVDISCARD_DEFAULT;
   switch (type) {
-    case AVMEDIA_TYPE_AUDIO:
-      S.audio_st = st;
-      S.audio_dec = ctx;
-      S.AudioDuration = st->duration != NoTimestamp ? av::av_rescale_q(st->duration, st->time_base, {1, 1000000}) : -1;
-      S.audio_buf_size = S.audio_buf_index = 0;
-      S.audio_diff_avg_coef = std::exp(std::log(0.01) / AudioDiffAvgNb);
-      S.audio_diff_avg_count = 0;
-      S.audio_diff_threshold = 2.0 * AudioDeviceSamples / (S.audio_rate > 0 ? S.audio_rate : 1);
-      S.audioq = std::make_unique<TPacketQueue>(S.flush_pkt);
-      S.audioq->PutFlush();
-      S.audio_stream = AIndex;
+    case AVMEDIA_TYPE_AUDIO: {
+      {
+        std::lock_guard lock(S.audio_lock);
+        S.audio_st = st;
+        S.audio_dec = ctx;
+        S.AudioDuration =
+            st->duration != NoTimestamp ? av::av_rescale_q(st->duration, st->time_base, {1, 1000000}) : -1;
+        S.audio_buf_size = S.audio_buf_index = 0;
+        S.audio_diff_avg_coef = std::exp(std::log(0.01) / AudioDiffAvgNb);
+        S.audio_diff_avg_count = 0;
+        S.audio_diff_threshold = 2.0 * AudioDeviceSamples / (S.audio_rate > 0 ? S.audio_rate : 1);
+        S.audioq = std::make_unique<TPacketQueue>(S.flush_pkt);
+        S.audioq->PutFlush();
+        S.audio_stream = AIndex;
+      }
       sdl::SDL_PauseAudio(0);
       break;
+    }
     case AVMEDIA_TYPE_VIDEO:
       S.video_st = st;
       S.video_dec = ctx;
       S.videoq = std::make_unique<TPacketQueue>(S.flush_pkt);
-      S.videoq->PutFlush();
+      S.video_flush_serial = 0;
+      S.seek_flush_serial = S.videoq->PutFlush();
       S.video_stream = AIndex;
       S.video_tid = std::thread(VideoThreadProc, &S);
       break;
@@ -399,19 +405,27 @@ void CloseStreamComponent(TVideoState& S, int AIndex) {
       ctx = S.video_dec;
       S.video_dec = nullptr;
       break;
-    case AVMEDIA_TYPE_AUDIO:
+    case AVMEDIA_TYPE_AUDIO: {
       if (AIndex != S.audio_stream) return;
       S.audioq->Abort();
-      if (S.audio_device_open) sdl::SDL_CloseAudio();  // waits for a running callback
-      S.audio_device_open = false;
-      S.audio_stream = -1;
-      S.audio_st = nullptr;
-      S.audioq.reset();
-      FreeAudioConverter(S);
-      S.AudioDuration = -1;
-      ctx = S.audio_dec;
-      S.audio_dec = nullptr;
+      bool deviceOpen;
+      {
+        // Taken between two runs of the callback, which then finds the component gone.
+        std::lock_guard lock(S.audio_lock);
+        deviceOpen = S.audio_device_open;
+        S.audio_device_open = false;
+        S.audio_stream = -1;
+        S.audio_st = nullptr;
+        S.audioq.reset();
+        FreeAudioConverter(S);
+        S.AudioDuration = -1;
+        S.audio_buf_size = S.audio_buf_index = 0;
+        ctx = S.audio_dec;
+        S.audio_dec = nullptr;
+      }
+      if (deviceOpen) sdl::SDL_CloseAudio();  // waits for a running callback: outside the audio lock
       break;
+    }
     case AVMEDIA_TYPE_SUBTITLE:
       if (AIndex != S.subtitle_stream) return;
       S.subtitleq->Abort();
@@ -489,6 +503,8 @@ void TogglePauseState(TVideoState& S) {
   if (P->FSeekEvent.WaitFor(250) != TWaitResult::wrSignaled) P->FSeekEvent.SetEvent();
   if (S.paused) {
     const double now = WallClock();
+    std::lock_guard queue(S.pictq_mutex);
+    std::lock_guard clock(S.clock_lock);
     // Moves the targets on by the time since the shown picture's target. Before the first picture
     // is shown there is nothing to move (the drift is still 0 and would add the whole wall clock).
     if (S.picture_shown) S.frame_timer += now + S.video_current_pts_drift - S.video_current_pts;
@@ -497,6 +513,7 @@ void TogglePauseState(TVideoState& S) {
     S.paused = 0;
   } else {
     if (S.video_stream >= 0 && P->FPictEvent.WaitFor(250) != TWaitResult::wrSignaled) P->FPictEvent.SetEvent();
+    std::lock_guard clock(S.clock_lock);
     S.paused = 1;
   }
 }

@@ -19,21 +19,35 @@ double WallClock() {
 int TPacketQueue::Put(AVPacket* APacket) {
   {
     std::lock_guard lock(FMutex);
-    FPackets.push_back(APacket);
+    FPackets.push_back({APacket, 0});
     FSize += APacket->size + PacketOverhead;
   }
   FCond.notify_all();
   return 0;
 }
 
-int TPacketQueue::Get(AVPacket*& APacket, bool ABlock) {
+int TPacketQueue::PutFlush() {
+  int serial;
+  {
+    std::lock_guard lock(FMutex);
+    serial = ++FFlushSerial;
+    FPackets.push_back({const_cast<AVPacket*>(FFlush), serial});
+    FSize += FFlush->size + PacketOverhead;
+  }
+  FCond.notify_all();
+  return serial;
+}
+
+int TPacketQueue::Get(AVPacket*& APacket, bool ABlock, int* AFlushSerial) {
   std::unique_lock lock(FMutex);
   for (;;) {
     if (FAbort) return -1;
     if (!FPackets.empty()) {
-      APacket = FPackets.front();
+      const TEntry entry = FPackets.front();
       FPackets.pop_front();
+      APacket = entry.Packet;
       FSize -= APacket->size + PacketOverhead;
+      if (AFlushSerial && entry.FlushSerial != 0) *AFlushSerial = entry.FlushSerial;
       return 1;
     }
     if (!ABlock) return 0;
@@ -43,8 +57,8 @@ int TPacketQueue::Get(AVPacket*& APacket, bool ABlock) {
 
 void TPacketQueue::Flush() {
   std::lock_guard lock(FMutex);
-  for (AVPacket* p : FPackets)
-    if (p != FFlush) av::av_packet_free(&p);
+  for (TEntry& e : FPackets)
+    if (e.Packet != FFlush) av::av_packet_free(&e.Packet);
   FPackets.clear();
   FSize = 0;
 }
@@ -208,6 +222,7 @@ TVideoState::~TVideoState() {
 }
 
 double GetAudioClock(const TVideoState& S) {
+  std::lock_guard lock(S.audio_lock);
   double pts = S.audio_clock;
   const int bytesPerSec = S.audio_rate * 2 * S.audio_channels;
   if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent)
@@ -216,6 +231,7 @@ double GetAudioClock(const TVideoState& S) {
 }
 
 double GetVideoClock(const TVideoState& S) {
+  std::lock_guard lock(S.clock_lock);
   if (S.paused) return S.video_current_pts;
   if (S.video_current_pts_drift != 0) return WallClock() + S.video_current_pts_drift;
   return S.StartTime / 1000000.0;
@@ -228,10 +244,11 @@ double GetExternalClock(const TVideoState& S) {
 
 double GetMasterClock(const TVideoState& S) {
   switch (S.av_sync_type) {
+    // The stream numbers, not the stream pointers: another thread may close a component meanwhile.
     case AV_SYNC_VIDEO_MASTER:
-      return S.video_st ? GetVideoClock(S) : GetAudioClock(S);
+      return S.video_stream >= 0 ? GetVideoClock(S) : GetAudioClock(S);
     case AV_SYNC_AUDIO_MASTER:
-      return S.audio_st ? GetAudioClock(S) : GetVideoClock(S);
+      return S.audio_stream >= 0 ? GetAudioClock(S) : GetVideoClock(S);
     default:
       return GetExternalClock(S);
   }
@@ -244,7 +261,7 @@ double ComputeTargetTime(TVideoState& S, double APts) {
   else
     S.frame_last_delay = delay;
   S.frame_last_pts = APts;
-  if ((S.av_sync_type == AV_SYNC_AUDIO_MASTER && S.audio_st) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
+  if ((S.av_sync_type == AV_SYNC_AUDIO_MASTER && S.audio_stream >= 0) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
     const double diff = GetVideoClock(S) - GetMasterClock(S);
     const double threshold = std::max(delay, MinSyncThreshold);
     if (std::fabs(diff) < NoSyncThreshold) {

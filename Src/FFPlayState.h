@@ -5,8 +5,13 @@
 // threads report positions and play states. The threads that use them live in FFPlayRead,
 // FFPlayAudio, FFPlayVideo, FFPlayDisplay and FFPlayEvents; the component is TCustomPlayer (FFPlay.h).
 //
-// Locks, in the order they may nest: the player's data lock (held by the event loop per event)
-// → pictq_mutex → a picture slot's data lock; packet queue mutexes and subpq_mutex are leaves.
+// Locks, in the order they may nest (a thread holding one takes only those after it):
+//   the player's data lock (held by the event loop per event, and by the client's operations)
+//   → stream_switch_lock → CodecLock()
+//   → pictq_mutex → a picture slot's data_lock
+//   → audio_lock → clock_lock.
+// Packet queue mutexes, subpq_mutex and the event ring's lock are leaves. Which lock guards which
+// fields is noted at the fields of TVideoState.
 
 #include <SDL/SDL.h>
 
@@ -59,7 +64,8 @@ inline constexpr int PacketOverhead = 72;              // bytes counted per queu
 
 // ---------------------------------------------------------------------------------------------
 // Packet queue: a FIFO of demuxed packets for one open stream. The flush packet is queued by
-// pointer; it tells the decoder to flush and is never freed by a queue.
+// pointer; it tells the decoder to flush and is never freed by a queue. Each queued flush has a
+// number (1, 2, … per queue), so that a reader knows which flush its packets follow.
 class TPacketQueue {
  public:
   explicit TPacketQueue(const AVPacket* AFlushPacket) : FFlush(AFlushPacket) {}
@@ -70,11 +76,12 @@ class TPacketQueue {
   // Takes ownership of APacket (allocated with av_packet_alloc) unless it is the flush packet.
   // Always 0.
   int Put(AVPacket* APacket);
-  // Queues the flush packet: the reader resets its decoder when it takes it.
-  void PutFlush() { Put(const_cast<AVPacket*>(FFlush)); }
+  // Queues the flush packet: the reader resets its decoder when it takes it. Answers its number.
+  int PutFlush();
   // 1 with the oldest packet in APacket (the caller owns it unless it is the flush packet), 0 when
-  // empty and not blocking, -1 once the queue is aborted (also when packets remain).
-  int Get(AVPacket*& APacket, bool ABlock);
+  // empty and not blocking, -1 once the queue is aborted (also when packets remain). A flush packet
+  // taken gives its number in AFlushSerial when that is given.
+  int Get(AVPacket*& APacket, bool ABlock, int* AFlushSerial = nullptr);
   // Frees every queued packet; the abort mark stays.
   void Flush();
   // Wakes every blocked reader for good.
@@ -89,8 +96,13 @@ class TPacketQueue {
   const AVPacket* FFlush;
   mutable std::mutex FMutex;
   std::condition_variable FCond;
-  std::deque<AVPacket*> FPackets;
+  struct TEntry {
+    AVPacket* Packet;
+    int FlushSerial;  // the flush packet's number; 0 for other packets
+  };
+  std::deque<TEntry> FPackets;
   int FSize = 0;
+  int FFlushSerial = 0;
   bool FAbort = false;
 };
 
@@ -199,14 +211,17 @@ struct TVideoState {
   int seek_flags = 0;
   int64_t seek_pos = 0;
   int64_t seek_rel = 0;
-  int read_pause_return = 0;
+  std::atomic<int> read_pause_return{0};
   AVFormatContext* ic = nullptr;
 
   Tav_sync_type av_sync_type = AV_SYNC_AUDIO_MASTER;
   double external_clock = 0;       // nothing sets it
   int64_t external_clock_time = 0;
 
-  // Audio (the audio callback owns these while the device runs).
+  // Audio. audio_lock guards everything from audio_st to sample_array_index: the audio callback
+  // holds it while it runs, opening and closing the audio component take it to change them, and
+  // the audio clock and the wave display read under it.
+  mutable std::recursive_mutex audio_lock;
   std::atomic<int> audio_stream{-1};
   AVStream* audio_st = nullptr;
   AVCodecContext* audio_dec = nullptr;
@@ -227,7 +242,7 @@ struct TVideoState {
   unsigned audio_buf_index = 0;
   // audio_buf holds the silence played while no sound is decoded: none of it is the stream's, so
   // the audio clock does not count it as sound still to be played.
-  std::atomic<bool> audio_buf_silent{false};
+  bool audio_buf_silent = false;
   AVFrame* audio_frame = nullptr;
   SwrContext* swr_ctx = nullptr;
   int swr_src_fmt = -1, swr_src_rate = 0, swr_src_channels = 0;
@@ -236,8 +251,8 @@ struct TVideoState {
   std::atomic<int> show_audio{0};
   std::vector<int16_t> sample_array = std::vector<int16_t>(SampleArraySize);
   int sample_array_index = 0;
-  int last_i_start = 0;
-  int xpos = 0;
+  int last_i_start = 0;  // play thread
+  int xpos = 0;          // play thread
 
   // Subtitles.
   std::atomic<int> subtitle_stream{-1};
@@ -251,15 +266,18 @@ struct TVideoState {
   std::mutex subpq_mutex;
   std::condition_variable subpq_cond;
 
-  // Video.
+  // Video. The picture timing (frame_timer, frame_last_pts, frame_last_delay, skip_frames) is
+  // guarded by pictq_mutex; the video clock (video_current_pts, video_current_pts_drift,
+  // video_current_pos) by clock_lock.
   double frame_timer = 0;
   double frame_last_pts = 0;
   double frame_last_delay = 0;
-  double video_clock = 0;
+  std::atomic<double> video_clock{0};  // time of the next picture (video thread writes)
   std::atomic<int> video_stream{-1};
   AVStream* video_st = nullptr;
   AVCodecContext* video_dec = nullptr;
   std::unique_ptr<TPacketQueue> videoq;
+  mutable std::mutex clock_lock;
   double video_current_pts = 0;
   double video_current_pts_drift = 0;
   std::atomic<bool> picture_shown{false};  // a picture has been on screen (play thread sets it)
@@ -276,8 +294,8 @@ struct TVideoState {
 
   int width = 0, height = 0, xleft = 0, ytop = 0;  // display area (play thread)
 
-  float skip_frames = 1;
-  float skip_frames_index = 0;
+  float skip_frames = 1;        // pictq_mutex
+  float skip_frames_index = 0;  // video thread
   std::atomic<int> refresh{0};
 
   std::atomic<int> Opened{0};  // 0 opening, 1 open, -1 failed and tearing down, -2 torn down
@@ -294,8 +312,11 @@ struct TVideoState {
   std::atomic<int> open_paused{0};
   std::atomic<int> seek_paused{0};
   std::atomic<int> seek_done{0};
-  std::atomic<int> seek_flushed{0};
-  bool eof_mark = false;  // read thread: the demuxer reported the end
+  // The number of the video queue's flush that the last seek queued, and of the last flush the
+  // video thread took: pictures decoded while they differ are from before the seek.
+  std::atomic<int> seek_flush_serial{0};
+  std::atomic<int> video_flush_serial{0};
+  std::atomic<bool> eof_mark{false};  // the demuxer reported the end (read thread writes)
 
   // Held by the client thread while it closes and opens stream components: the read thread does
   // not route packets meanwhile.

@@ -103,35 +103,43 @@ int DecodeVideoPacket(TVideoState& S, AVFrame* AFrame, int64_t& APts) {
       if (ts == NoTimestamp) ts = AFrame->pkt_dts;
       APts = ts;
       S.skip_frames_index += 1;
-      if (S.skip_frames_index >= S.skip_frames || P->Fstep) {  // a step shows the very next picture
-        S.skip_frames_index -= std::max(S.skip_frames, 1.0f);
+      float skip;
+      {
+        std::lock_guard lock(S.pictq_mutex);
+        skip = S.skip_frames;
+      }
+      if (S.skip_frames_index >= skip || P->Fstep) {  // a step shows the very next picture
+        S.skip_frames_index -= std::max(skip, 1.0f);
         return 1;
       }
       av::av_frame_unref(AFrame);
       continue;
     }
     AVPacket* pkt = nullptr;
-    if (S.videoq->Get(pkt, true) < 0) return -1;
+    int flushSerial = 0;
+    if (S.videoq->Get(pkt, true, &flushSerial) < 0) return -1;
     if (S.videoq->IsFlushPacket(pkt)) {
       av::avcodec_flush_buffers(S.video_dec);
       {
         std::unique_lock lock(S.pictq_mutex);
         for (TPictureSlot& slot : S.pictq) slot.due_time = 0;
         S.pictq_cond.wait(lock, [&] { return S.pictq_size == 0 || S.videoq->Aborted(); });
+        S.frame_last_pts = static_cast<double>(NoTimestamp);
+        S.frame_last_delay = 0;
+        S.frame_timer = WallClock();
+        S.skip_frames = 1;
+        std::lock_guard clock(S.clock_lock);
+        S.video_current_pos = -1;
       }
-      S.video_current_pos = -1;
-      S.frame_last_pts = static_cast<double>(NoTimestamp);
-      S.frame_last_delay = 0;
-      S.frame_timer = WallClock();
-      S.skip_frames = 1;
       S.skip_frames_index = 0;
-      S.seek_flushed = 1;
+      S.video_flush_serial = flushSerial;
       return 0;
     }
     const bool endOfInput = !pkt->data && pkt->size == 0;
     av::avcodec_send_packet(S.video_dec, endOfInput ? nullptr : pkt);
     av::av_packet_free(&pkt);
-    if (endOfInput && !S.EventEOF) NotifyPosition(S);
+    // The end of the input is reported by the play thread's refresh, which notifies the position
+    // whenever no picture waits.
   }
 }
 
@@ -162,6 +170,7 @@ int QueuePicture(TVideoState& S, AVFrame* AFrame, double APts, int64_t APos) {
     if (S.videoq->Aborted()) return -1;
   }
   if (slot.overlay && width > 0 && height > 0) {
+    const int64_t hookPTS = std::llround(APts * 1000000.0) - S.StartTime;
     {
       std::lock_guard data(slot.data_lock);
       sdl::SDL_LockYUVOverlay(slot.overlay);
@@ -178,14 +187,14 @@ int QueuePicture(TVideoState& S, AVFrame* AFrame, double APts, int64_t APos) {
         }
       }
       av::av_image_copy(dst, dstLines, src, srcLines, AV_PIX_FMT_YUV420P, width, height);
-      P->HookPicture(AFrame, dst, dstLines, APts, width, height);
+      P->HookPicture(AFrame, dst, dstLines, hookPTS, width, height);
       sdl::SDL_UnlockYUVOverlay(slot.overlay);
     }
+    S.pictq_windex = (S.pictq_windex + 1) % PictureQueueSize;
+    std::lock_guard lock(S.pictq_mutex);
     slot.pts = APts;
     slot.pos = APos;
     slot.sample_aspect = AFrame->sample_aspect_ratio;
-    S.pictq_windex = (S.pictq_windex + 1) % PictureQueueSize;
-    std::lock_guard lock(S.pictq_mutex);
     slot.due_time = ComputeTargetTime(S, APts);
     ++S.pictq_size;
   }
@@ -195,22 +204,22 @@ int QueuePicture(TVideoState& S, AVFrame* AFrame, double APts, int64_t APos) {
 // APts is NaN for a picture without a time stamp: it takes the time the previous one predicted.
 // (A picture at time 0 keeps its time, so a seek to the start shows the start.)
 int OutputPicture(TVideoState& S, AVFrame* AFrame, double APts, int64_t APos) {
-  if (!std::isnan(APts))
-    S.video_clock = APts;
-  else
-    APts = S.video_clock;
+  if (std::isnan(APts)) APts = S.video_clock;
   AVRational rate = S.video_st->avg_frame_rate;
   if (rate.num <= 0 || rate.den <= 0) rate = S.video_st->r_frame_rate;
   double duration = rate.num > 0 && rate.den > 0 ? double(rate.den) / rate.num : 0.04;
   duration += AFrame->repeat_pict * duration * 0.5;
-  S.video_clock += duration;
+  S.video_clock = APts + duration;
   return QueuePicture(S, AFrame, APts, APos);
 }
 
 void AfterPicture(TVideoState& S) {
   TCustomPlayer* P = S.Owner;
-  if (P->FSeeking && !S.seek_req) P->FSeeking = false;
-  P->FPictEvent.SetEvent();
+  // A picture from before the latest seek tells a waiting seek nothing.
+  if (S.video_flush_serial == S.seek_flush_serial) {
+    if (P->FSeeking && !S.seek_req) P->FSeeking = false;
+    P->FPictEvent.SetEvent();
+  }
   S.EventEOF = 0;
   if (S.open_paused) {
     if (S.open_paused >= 2) {
@@ -248,7 +257,7 @@ void VideoThreadProc(TVideoState* AState) {
     }
     const AVRational tb = av::av_buffersink_get_time_base(graph.sink);
     while (ok && av::av_buffersink_get_frame(graph.sink, filtered) >= 0) {
-      if (S.seek_done && S.seek_flushed) {
+      if (S.seek_done && S.video_flush_serial == S.seek_flush_serial) {
         S.seek_done = 0;
         S.seek_paused = 0;
       }
@@ -269,7 +278,7 @@ void RefreshThreadProc(TVideoState* AState) {
       S.refresh = 1;
       PushSDLEvent(FF_REFRESH_EVENT, &S);
     }
-    SleepMs(S.audio_st && S.show_audio ? std::max(S.Owner->rdftspeed, 1) : 5);
+    SleepMs(S.audio_stream >= 0 && S.show_audio ? std::max(S.Owner->rdftspeed, 1) : 5);
   }
 }
 
@@ -288,11 +297,15 @@ void VideoRefresh(TVideoState& S, bool AAdvance) {
   for (;;) {
     if (S.seek_done) late = true;
     int size;
-    double due, nextDue;
+    double due, nextDue, pts;
+    int64_t pos;
     {
       std::lock_guard lock(S.pictq_mutex);
       size = S.pictq_size;
-      due = S.pictq[S.pictq_rindex].due_time;
+      const TPictureSlot& slot = S.pictq[S.pictq_rindex];
+      due = slot.due_time;
+      pts = slot.pts;
+      pos = slot.pos;
       nextDue = S.pictq[(S.pictq_rindex + 1) % PictureQueueSize].due_time;
     }
     if (size == 0) {
@@ -300,16 +313,21 @@ void VideoRefresh(TVideoState& S, bool AAdvance) {
       break;
     }
     const double now = WallClock();
-    TPictureSlot& slot = S.pictq[S.pictq_rindex];
     if (now < due) return;
-    S.video_current_pts = slot.pts;
-    S.video_current_pts_drift = slot.pts - now;
-    S.video_current_pos = slot.pos;
+    {
+      std::lock_guard lock(S.clock_lock);
+      S.video_current_pts = pts;
+      S.video_current_pts_drift = pts - now;
+      S.video_current_pos = pos;
+    }
     S.picture_shown = true;
-    if (size < 2) nextDue = due + S.video_clock - slot.pts;
+    if (size < 2) nextDue = due + S.video_clock - pts;
     // A paused player is never behind: its clock stands still while the pictures' targets pass.
     if ((P->framedrop && now > nextDue && !S.IsDevice && !S.paused) || late) {
-      S.skip_frames *= 1.0f + FrameSkipFactor;
+      {
+        std::lock_guard lock(S.pictq_mutex);
+        S.skip_frames *= 1.0f + FrameSkipFactor;
+      }
       if (size > 1 || now > nextDue + LatePictureLimit || late) {
         S.pictq_rindex = (S.pictq_rindex + 1) % PictureQueueSize;
         std::lock_guard lock(S.pictq_mutex);

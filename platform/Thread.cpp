@@ -211,11 +211,14 @@ void TThread::Synchronize(TThread* AThread, TThreadMethod AMethod) {
   call->synchronous = true;
   Enqueue(call);
   auto& s = Sync();
+  std::exception_ptr error;
   {
     std::unique_lock lock(s.mutex);
     s.changed.wait(lock, [&] { return call->done; });
+    // Taken over here, so the exception is freed by this thread, which is the one that uses it.
+    error = std::move(call->error);
   }
-  if (call->error) std::rethrow_exception(call->error);
+  if (error) std::rethrow_exception(error);
 }
 
 void TThread::Queue(TThread* AThread, TThreadMethod AMethod) {

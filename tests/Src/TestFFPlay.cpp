@@ -176,10 +176,15 @@ class TStalledPipe {
   std::thread FWriter;
 };
 
-// Drops the player's quit events on their way to SDL, as a full or lost event queue would.
+// Drops the player's quit events on their way to SDL while Dropping is set, as a full or lost
+// event queue would. Installed while no playback runs (the playback's threads read the hook).
 struct TQuitEventsLost {
+  static std::atomic<bool>& Dropping() {
+    static std::atomic<bool> dropping{false};
+    return dropping;
+  }
   static int Push(SDL_Event* AEvent) {
-    if (AEvent->type == playback::FF_QUIT_EVENT || AEvent->type == SDL_QUIT) return 0;
+    if (Dropping() && (AEvent->type == playback::FF_QUIT_EVENT || AEvent->type == SDL_QUIT)) return 0;
     return RealPush()(AEvent);
   }
   static decltype(sdl::SDL_PushEvent)& RealPush() {
@@ -190,7 +195,10 @@ struct TQuitEventsLost {
     RealPush() = sdl::SDL_PushEvent;
     sdl::SDL_PushEvent = &Push;
   }
-  ~TQuitEventsLost() { sdl::SDL_PushEvent = RealPush(); }
+  ~TQuitEventsLost() {
+    Dropping() = false;
+    sdl::SDL_PushEvent = RealPush();
+  }
 };
 
 class PlayerTest : public ::testing::Test {
@@ -629,6 +637,8 @@ TEST_F(PlayerTest, StopEndsAPlaybackWhoseInputStallsInARead) {
     states.clear();
     TStalledPipe pipe(source, 400000, c.pipeName);  // 2.3 s of sound, then nothing
     const int threadsBefore = ThreadCount();
+    std::unique_ptr<TQuitEventsLost> lost;
+    if (c.quitLost) lost = std::make_unique<TQuitEventsLost>();
     ASSERT_TRUE(player->Open(pipe.Name(), 0, false)) << player->LastErrMsg();
     // Once the packet queue has room again, the read thread reads the rest of what was written and
     // then waits in the demuxer for bytes that do not come: it stays inside its read.
@@ -640,14 +650,12 @@ TEST_F(PlayerTest, StopEndsAPlaybackWhoseInputStallsInARead) {
     }, 3000));
     EXPECT_TRUE(WaitUntil([&] { return player->CurrentPTS() > 0; }, 3000)) << "the sound that came plays";
     const auto started = std::chrono::steady_clock::now();
-    {
-      std::unique_ptr<TQuitEventsLost> lost;
-      if (c.quitLost) lost = std::make_unique<TQuitEventsLost>();
-      if (c.destroy)
-        player.reset();
-      else
-        player->Stop(true);
-    }
+    TQuitEventsLost::Dropping() = c.quitLost;
+    if (c.destroy)
+      player.reset();
+    else
+      player->Stop(true);
+    lost.reset();
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_LT(seconds, c.quitLost ? 3.0 : 1.0) << "the stalled read does not hold the stop up";
     // The waiting thread gives the play thread about a second (ten rounds of 100 ms) to hear of

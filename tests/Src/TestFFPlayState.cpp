@@ -68,6 +68,27 @@ TEST_F(PacketQueueTest, FlushPacketIsQueuedByPointerAndNeverFreed) {
   EXPECT_EQ(flush->size, 0);  // still a valid packet: ASan would report a double free
 }
 
+// Each queued flush has its number, so that a decoder knows which seek its pictures follow: a
+// flush dropped by a later seek's Flush never reaches the reader, and packets carry no number.
+TEST_F(PacketQueueTest, FlushesAreNumberedAndTheReaderLearnsWhichOneItTook) {
+  TPacketQueue q(flush);
+  EXPECT_EQ(q.PutFlush(), 1);
+  q.Put(PacketOfSize(5));
+  EXPECT_EQ(q.PutFlush(), 2);
+  q.Flush();  // a newer seek drops both
+  EXPECT_EQ(q.PutFlush(), 3);
+  q.Put(PacketOfSize(7));
+  int serial = -1;
+  AVPacket* p = nullptr;
+  ASSERT_EQ(q.Get(p, false, &serial), 1);
+  EXPECT_TRUE(q.IsFlushPacket(p));
+  EXPECT_EQ(serial, 3);
+  ASSERT_EQ(q.Get(p, false, &serial), 1);
+  EXPECT_EQ(p->size, 7);
+  EXPECT_EQ(serial, 3) << "a data packet leaves the number alone";
+  av::av_packet_free(&p);
+}
+
 TEST_F(PacketQueueTest, AbortEndsBlockedAndLaterReadersEvenWithPacketsLeft) {
   TPacketQueue q(flush);
   int result = 0;
@@ -149,6 +170,8 @@ TEST(PlayerClocks, MasterClockFollowsTheSyncTypeAndTheOpenStreams) {
     s.av_sync_type = c.type;
     s.audio_st = c.audio ? &audio : nullptr;
     s.video_st = c.video ? &video : nullptr;
+    s.audio_stream = c.audio ? 1 : -1;
+    s.video_stream = c.video ? 0 : -1;
     EXPECT_NEAR(GetMasterClock(s), c.expected, 0.01);
   }
 }
@@ -188,6 +211,7 @@ TEST(PlayerClocks, TargetTimeCatchesUpOrHoldsAgainstTheAudioMaster) {
     SCOPED_TRACE(testing::Message() << "difference " << c.videoMinusAudio);
     TVideoState s(nullptr, nullptr);
     s.audio_st = &audio;
+    s.audio_stream = 1;
     s.paused = 1;  // freezes the video clock at video_current_pts
     s.video_current_pts = 10.0;
     s.audio_clock = 10.0 - c.videoMinusAudio;
