@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/OptionLists.h"
 #include "app/PresetControls.h"
 
 namespace memory_controls {
@@ -100,5 +101,27 @@ class TMemoryPresetPicker : public IPresetPicker {
   int index_ = -1;
   std::function<void()> on_change_;
 };
+
+// The main window's six option choosers, named after its components, sharing one journal.
+struct TMemoryChoosers {
+  explicit TMemoryChoosers(TJournal& Journal)
+      : Resolution("vlSkinComboBox1", Journal),
+        VideoBitrate("vlSkinComboBox2", Journal),
+        AudioBitrate("vlSkinComboBox3", Journal),
+        ScalingMode("vlSkinComboBox4", Journal),
+        FrameRate("vlSkinComboBox9", Journal),
+        SampleRate("vlSkinComboBox10", Journal) {}
+
+  TMemoryOptionChooser Resolution, VideoBitrate, AudioBitrate, ScalingMode, FrameRate, SampleRate;
+  TOptionChoosers Choosers{Resolution, VideoBitrate, AudioBitrate, ScalingMode, FrameRate, SampleRate};
+};
+
+// The OnChange events of the option choosers in a journal, in order.
+inline std::vector<std::string> ChooserChanges(const TJournal& Journal) {
+  std::vector<std::string> changes;
+  for (const std::string& event : Journal)
+    if (event.starts_with("vlSkinComboBox") && event.ends_with(".OnChange")) changes.push_back(event);
+  return changes;
+}
 
 }  // namespace memory_controls

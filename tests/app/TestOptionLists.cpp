@@ -16,24 +16,15 @@ using namespace memory_controls;
 using enum TOptionKind;
 using enum TVideoListState;
 
-// Six choosers named after the window's components, sharing one journal.
 struct TChooserSet {
   TJournal journal;
-  TMemoryOptionChooser resolution{"vlSkinComboBox1", journal};
-  TMemoryOptionChooser videoBitrate{"vlSkinComboBox2", journal};
-  TMemoryOptionChooser audioBitrate{"vlSkinComboBox3", journal};
-  TMemoryOptionChooser scalingMode{"vlSkinComboBox4", journal};
-  TMemoryOptionChooser frameRate{"vlSkinComboBox9", journal};
-  TMemoryOptionChooser sampleRate{"vlSkinComboBox10", journal};
-  TOptionChoosers choosers{resolution, videoBitrate, audioBitrate, scalingMode, frameRate, sampleRate};
+  TMemoryChoosers controls{journal};
+  TMemoryOptionChooser& resolution = controls.Resolution;
+  TMemoryOptionChooser& videoBitrate = controls.VideoBitrate;
+  TMemoryOptionChooser& audioBitrate = controls.AudioBitrate;
+  const TOptionChoosers& choosers = controls.Choosers;
 
-  // The OnChange events of the journal, in order.
-  [[nodiscard]] std::vector<std::string> Changes() const {
-    std::vector<std::string> changes;
-    for (const std::string& event : journal)
-      if (event.ends_with(".OnChange")) changes.push_back(event);
-    return changes;
-  }
+  [[nodiscard]] std::vector<std::string> Changes() const { return ChooserChanges(journal); }
 };
 
 struct TListExpectation {

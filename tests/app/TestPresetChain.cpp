@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/OptionTexts.h"
@@ -100,11 +102,10 @@ class PresetChainTest : public ::testing::Test {
     EXPECT_EQ(jobs_.SubItem(row, jsFrameAspectRatio), *AspectRatioOfText(scalingMode_.Text()));
   }
 
-  [[nodiscard]] std::vector<std::string> ChooserChanges() const {
-    std::vector<std::string> changes;
-    for (const std::string& event : journal_)
-      if (event.starts_with("vlSkinComboBox") && event.ends_with(".OnChange")) changes.push_back(event);
-    return changes;
+  // The listed columns of a row hold the listed texts.
+  void ExpectColumns(int row, std::initializer_list<std::pair<TJobSubItem, const char*>> columns) {
+    for (const auto& [column, text] : columns)
+      EXPECT_EQ(jobs_.SubItem(row, column), text) << "column " << static_cast<int>(column) + 1;
   }
 
   void Touch(const std::string& name) { std::ofstream(dir_ + "/" + name) << "x"; }
@@ -112,13 +113,14 @@ class PresetChainTest : public ::testing::Test {
   TJournal journal_;
   TMemoryPresetPicker categories_{"vlSkinOfficeComboBox2", journal_};
   TMemoryPresetPicker presets_{"vlSkinOfficeComboBox1", journal_};
-  TMemoryOptionChooser resolution_{"vlSkinComboBox1", journal_};
-  TMemoryOptionChooser videoBitrate_{"vlSkinComboBox2", journal_};
-  TMemoryOptionChooser audioBitrate_{"vlSkinComboBox3", journal_};
-  TMemoryOptionChooser scalingMode_{"vlSkinComboBox4", journal_};
-  TMemoryOptionChooser frameRate_{"vlSkinComboBox9", journal_};
-  TMemoryOptionChooser sampleRate_{"vlSkinComboBox10", journal_};
-  TOptionChoosers choosers_{resolution_, videoBitrate_, audioBitrate_, scalingMode_, frameRate_, sampleRate_};
+  TMemoryChoosers controls_{journal_};
+  TMemoryOptionChooser& resolution_ = controls_.Resolution;
+  TMemoryOptionChooser& videoBitrate_ = controls_.VideoBitrate;
+  TMemoryOptionChooser& audioBitrate_ = controls_.AudioBitrate;
+  TMemoryOptionChooser& scalingMode_ = controls_.ScalingMode;
+  TMemoryOptionChooser& frameRate_ = controls_.FrameRate;
+  TMemoryOptionChooser& sampleRate_ = controls_.SampleRate;
+  const TOptionChoosers& choosers_ = controls_.Choosers;
   TJobList jobs_;
   TOutputFolder folder_;
   std::string dir_;
@@ -173,14 +175,9 @@ TEST_F(PresetChainTest, ParameterEdgeCases) {
     const TCurrentPreset& fields = chain_->Fields();
     EXPECT_EQ(fields.Video_OutPutFileName, dir_ + "/" + c.outputName);
     EXPECT_EQ(fields.All_Trant_Number, c.code + 100);
-    EXPECT_EQ(jobs_.SubItem(row, jsFileExt), c.fileExt);
-    EXPECT_EQ(jobs_.SubItem(row, jsVideoCodec), c.videoCodec);
-    EXPECT_EQ(jobs_.SubItem(row, jsFrameSize), c.frameSize);
-    EXPECT_EQ(jobs_.SubItem(row, jsVideoBitrate), c.videoBitrate);
-    EXPECT_EQ(jobs_.SubItem(row, jsAudioBitrate), c.audioBitrate);
-    EXPECT_EQ(jobs_.SubItem(row, jsDisableVideo), c.disableVideo);
-    EXPECT_EQ(jobs_.SubItem(row, jsTargetType), c.target);
-    EXPECT_EQ(jobs_.SubItem(row, jsNormType), c.norm);
+    ExpectColumns(row, {{jsFileExt, c.fileExt}, {jsVideoCodec, c.videoCodec}, {jsFrameSize, c.frameSize},
+                        {jsVideoBitrate, c.videoBitrate}, {jsAudioBitrate, c.audioBitrate},
+                        {jsDisableVideo, c.disableVideo}, {jsTargetType, c.target}, {jsNormType, c.norm}});
     EXPECT_EQ(fields.Video_AudioVolume, "256");
   }
 }
@@ -275,13 +272,13 @@ TEST_F(PresetChainTest, FromCodeZeroToCodeOneOnlyTheVideoBitRateChanges) {
   Choose(0);
   journal_.clear();
   presets_.SetItemIndex(1);
-  EXPECT_EQ(ChooserChanges(), (std::vector<std::string>{"vlSkinComboBox2.OnChange"}));
+  EXPECT_EQ(ChooserChanges(journal_), (std::vector<std::string>{"vlSkinComboBox2.OnChange"}));
   EXPECT_EQ(jobs_.SubItem(row, jsVideoBitrate), "768000");
   EXPECT_EQ(jobs_.SubItem(row, jsOptionCode), "000310000904");
 
   journal_.clear();
   presets_.SetItemIndex(1);  // the same preset again: the whole change runs, no chooser changes
-  EXPECT_TRUE(ChooserChanges().empty());
+  EXPECT_TRUE(ChooserChanges(journal_).empty());
   EXPECT_EQ(chain_->Fields().All_Trant_Number, 101);
 }
 
@@ -304,11 +301,8 @@ TEST_F(PresetChainTest, RestoringARowPutsBackItsPresetAndChoices) {
   EXPECT_EQ(sampleRate_.Text(), "22050");
   EXPECT_FALSE(resolution_.Enabled());
   EXPECT_TRUE(audioBitrate_.Enabled());
-  EXPECT_EQ(jobs_.SubItem(row, jsCategoryCode), "1206");
-  EXPECT_EQ(jobs_.SubItem(row, jsOptionCode), "000004000001");
-  EXPECT_EQ(jobs_.SubItem(row, jsOutputName), "song.flv");
-  EXPECT_EQ(jobs_.SubItem(row, jsAudioBitrate), "48000");
-  EXPECT_EQ(jobs_.SubItem(row, jsDisableVideo), "True");
+  ExpectColumns(row, {{jsCategoryCode, "1206"}, {jsOptionCode, "000004000001"}, {jsOutputName, "song.flv"},
+                      {jsAudioBitrate, "48000"}, {jsDisableVideo, "True"}});
   ExpectRowShowsChoosers(row);
   EXPECT_EQ(previews_, (std::vector<std::string>{"/in/song.avi"}));
 
@@ -336,14 +330,9 @@ TEST_F(PresetChainTest, RestoringKeepsChoicesEqualToTheDefaults) {
 
   jobs_.SetItemIndex(avi);
   chain_->RowSelected();
-  EXPECT_EQ(jobs_.SubItem(avi, jsOptionCode), "110013020205");
-  EXPECT_EQ(jobs_.SubItem(avi, jsFrameSize), "640*480");
-  EXPECT_EQ(jobs_.SubItem(avi, jsVideoBitrate), "816000");
-  EXPECT_EQ(jobs_.SubItem(avi, jsAudioBitrate), "192000");
-  EXPECT_EQ(jobs_.SubItem(avi, jsFrameAspectRatio), "16:9");
-  EXPECT_EQ(jobs_.SubItem(avi, jsFrameRate), "29.97");
-  EXPECT_EQ(jobs_.SubItem(avi, jsAudioSampleRate), "48000");
-  EXPECT_EQ(jobs_.SubItem(avi, jsVideoCodec), "libx264");
+  ExpectColumns(avi, {{jsOptionCode, "110013020205"}, {jsFrameSize, "640*480"}, {jsVideoBitrate, "816000"},
+                      {jsAudioBitrate, "192000"}, {jsFrameAspectRatio, "16:9"}, {jsFrameRate, "29.97"},
+                      {jsAudioSampleRate, "48000"}, {jsVideoCodec, "libx264"}});
   EXPECT_EQ(jobs_.SubItem(mp3, jsAudioSampleRate), "44100") << "the other row is left alone";
 }
 
@@ -434,21 +423,15 @@ TEST_F(PresetChainTest, AddingAFileLeavesTheSelectedRowAlone) {
 TEST_F(PresetChainTest, AddedRowsCarryTheirPreset) {
   Choose(100);
   const int row = AddFile("/in/song.wav");
-  EXPECT_EQ(jobs_.SubItem(row, jsOutputName), "song.mp3");
-  EXPECT_EQ(jobs_.SubItem(row, jsCategoryCode), "900");
-  EXPECT_EQ(jobs_.SubItem(row, jsOptionCode), "000010000004");
-  EXPECT_EQ(jobs_.SubItem(row, jsAudioSampleRate), "44100");
-  EXPECT_EQ(jobs_.SubItem(row, jsDisableVideo), "True");
-  EXPECT_EQ(jobs_.SubItem(row, jsFileExt), ".mp3");
+  ExpectColumns(row, {{jsOutputName, "song.mp3"}, {jsCategoryCode, "900"}, {jsOptionCode, "000010000004"},
+                      {jsAudioSampleRate, "44100"}, {jsDisableVideo, "True"}, {jsFileExt, ".mp3"}});
   EXPECT_EQ(jobs_.OO1(row).AudioSampleRate, 44100);
   EXPECT_TRUE(jobs_.OO1(row).DisableVideo);
 
   // Choosing the first category with the row selected re-applies that category's first preset.
   categories_.SetItemIndex(0);
-  EXPECT_EQ(jobs_.SubItem(row, jsOutputName), "song.mpg");
-  EXPECT_EQ(jobs_.SubItem(row, jsCategoryCode), "100");
-  EXPECT_EQ(jobs_.SubItem(row, jsDisableVideo), "False");
-  EXPECT_EQ(jobs_.SubItem(row, jsVideoCodec), "mpeg1video");
+  ExpectColumns(row, {{jsOutputName, "song.mpg"}, {jsCategoryCode, "100"}, {jsDisableVideo, "False"},
+                      {jsVideoCodec, "mpeg1video"}});
   EXPECT_TRUE(resolution_.Enabled());
 }
 
