@@ -6,6 +6,9 @@
 // middles, crossed corners, picture indexes and rectangles outside the skin).
 //
 // Variant::Alternate has the same names with other sizes and a green tone, for skin switches.
+// AddFrame gives a skin a small form frame (frame picture, inactive twin, rounded mask, caption
+// text object and two caption buttons) for the form-skinner tests; Load puts a whole variant into
+// a container through its own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
 #include <cstdint>

@@ -356,6 +356,32 @@ TEST_F(VelmoraTest, CaptionObjectsAreLaidOutOnTheFrame) {
   }
 }
 
+TEST_F(VelmoraTest, ObjectPictureIndexesOutsideTheSkinMeanNoPicture) {
+  TvlSkinData skin(nullptr);
+  fixture_skin::Load(skin);
+  TvlVelmora* v = MakeSkinnedForm(TRect{100, 80, 400, 280}, &skin);
+  const struct {
+    int picture, mask;
+    bool hasPicture;
+  } cases[] = {{3, 3, true}, {-1, -1, false}, {4, 99, false}, {-7, 4, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.picture << " " << c.mask);
+    TvlDataSkinStdButton d("button");
+    d.SkinRectInAPicture = true;
+    d.SkinRect = TRect{0, 0, 18, 18};
+    d.ActiveSkinRect = TRect{18, 0, 36, 18};
+    d.Morphing = true;
+    d.ActivePictureIndex = c.picture;
+    d.ActiveMaskPictureIndex = c.mask;
+    TvlSkinStdButtonObject o(v, &d);
+    EXPECT_EQ(o.ActivePicture != nullptr, c.hasPicture);
+    EXPECT_EQ(o.ActiveMaskPicture != nullptr, c.mask == 3);
+    // Without its picture the hover image is gone, and with it the morph.
+    EXPECT_EQ(IsNullRect(o.ActiveSkinRect), !c.hasPicture);
+    EXPECT_EQ(o.Morphing, c.hasPicture);
+  }
+}
+
 TEST_F(VelmoraTest, BuiltInCaptionMakesRoomForItsButtons) {
   TvlVelmora* v = MakeSkinnedForm(TRect{100, 80, 400, 280}, nullptr);
   v->CalcDefRects();
