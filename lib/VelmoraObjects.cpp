@@ -34,6 +34,19 @@ TvlActiveSkinObject::TvlActiveSkinObject(TvlVelmora* AParent, TvlDataSkinObject*
 
 TvlActiveSkinObject::~TvlActiveSkinObject() = default;
 
+namespace {
+// The looks of the restore state (maximized, minimized, rolled up) and the two hints.
+template <typename Object, typename Description>
+void CopyRestoreLooks(Object& O, const Description& D) {
+  O.RestoreRect = D.RestoreRect;
+  O.RestoreActiveRect = D.RestoreActiveRect;
+  O.RestoreInActiveRect = D.RestoreInActiveRect;
+  O.RestoreDownRect = D.RestoreDownRect;
+  O.RestoreHint = D.RestoreHint;
+  O.FTempHint = O.Hint;
+}
+}  // namespace
+
 void TvlActiveSkinObject::Draw(TCanvas*, bool) {}
 
 TvlSkinAnimateObject::TvlSkinAnimateObject(TvlVelmora* AParent, TvlDataSkinAnimate* AData)
@@ -45,12 +58,7 @@ TvlSkinAnimateObject::TvlSkinAnimateObject(TvlVelmora* AParent, TvlDataSkinAnima
   TimerInterval = AData->TimerInterval < 25 ? 25 : AData->TimerInterval;
   Command = AData->Command;
   DownSkinRect = AData->DownSkinRect;
-  RestoreRect = AData->RestoreRect;
-  RestoreActiveRect = AData->RestoreActiveRect;
-  RestoreInActiveRect = AData->RestoreInActiveRect;
-  RestoreDownRect = AData->RestoreDownRect;
-  RestoreHint = AData->RestoreHint;
-  FTempHint = Hint;
+  CopyRestoreLooks(*this, *AData);
 }
 
 TvlSkinButtonObject::TvlSkinButtonObject(TvlVelmora* AParent, TvlDataSkinButton* AData)
@@ -65,12 +73,7 @@ TvlSkinStdButtonObject::TvlSkinStdButtonObject(TvlVelmora* AParent, TvlDataSkinS
   if (!AData) return;
   FSkinSupport = true;
   Command = AData->Command;
-  RestoreRect = AData->RestoreRect;
-  RestoreActiveRect = AData->RestoreActiveRect;
-  RestoreInActiveRect = AData->RestoreInActiveRect;
-  RestoreDownRect = AData->RestoreDownRect;
-  RestoreHint = AData->RestoreHint;
-  FTempHint = Hint;
+  CopyRestoreLooks(*this, *AData);
 }
 
 TvlSkinCaptionObject::TvlSkinCaptionObject(TvlVelmora* AParent, TvlDataSkinCaption* AData)

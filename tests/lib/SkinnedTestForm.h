@@ -123,6 +123,16 @@ inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgr
 }
 
 
+// The folder of the expected pictures, tests/lib/expected. A compiler cache may hand the
+// compiler a source path relative to the build folder, which is the test program's parent
+// folder.
+inline std::filesystem::path ExpectedFolder() {
+  std::filesystem::path source(__FILE__);
+  if (source.is_relative())
+    source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return source.parent_path() / "expected";
+}
+
 // Pumps everything waiting, paints included.
 inline void Pump() {
   MSG m;

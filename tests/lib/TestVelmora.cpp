@@ -7,13 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "FixtureSkin.h"
 #include "SkinnedTestForm.h"
+#include "tests/platform/FormFixture.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
@@ -27,34 +27,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using fixture_skin::Variant;
 
-// A compiler cache may hand the compiler a source path relative to the build folder, which is
-// the test program's parent folder.
-fs::path ExpectedFolder() {
-  fs::path source(__FILE__);
-  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
-  return source.parent_path() / "expected";
-}
-
-constexpr COLORREF kDesktop = RGB(1, 2, 3);
-
-class VelmoraTest : public ::testing::Test {
+class VelmoraTest : public FormWorld {
  protected:
-  void SetUp() override {
-    display = HeadlessDisplay();
-    ASSERT_NE(display, nullptr);
-    display->SetScreenSize({800, 600});
-    display->SetWorkArea({0, 0, 800, 560});
-    display->MouseMove({799, 599});
-  }
-
-  void TearDown() override {
-    forms.clear();
-    Pump();
-  }
-
   // A sizeable form with its form skinner at a screen rectangle; the fixture frees it.
   TvlVelmora* MakeSkinnedForm(TRect r, TvlSkinData* skinData, TFormBorderStyle style = TFormBorderStyle::bsSizeable) {
     auto* f = CreateForm<TForm>(nullptr);
@@ -67,20 +43,7 @@ class VelmoraTest : public ::testing::Test {
     return skinner;
   }
 
-  static void Pump() { skinned_test_form::Pump(); }
-
   std::vector<std::uint32_t> Shot(const TRect& r) { return skinned_test_form::Shot(display, r); }
-
-  COLORREF ScreenAt(TPoint p) {
-    Pump();
-    auto shot = display->Screenshot(kDesktop);
-    const std::uint32_t v = shot->PixelAt(p.X, p.Y);
-    return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-  }
-
-  TApplication app{nullptr};
-  THeadlessDisplay* display = nullptr;
-  std::vector<std::unique_ptr<TForm>> forms;
 };
 
 // ---- Rendered frames ----------------------------------------------------------------------------
@@ -91,12 +54,12 @@ TEST_F(VelmoraTest, SkinnedAndBuiltInFramesMatchTheirExpectedPictures) {
   const TRect at{0, 0, 320, 200};
   TvlVelmora* skinned = MakeSkinnedForm(at, &skin);
   skinned->Form()->Show();
-  skinned_test_form::CompareWithExpected(Shot(at), at.Width(), at.Height(), ExpectedFolder(), "velmora_skinned_frame");
+  skinned_test_form::CompareWithExpected(Shot(at), at.Width(), at.Height(), skinned_test_form::ExpectedFolder(), "velmora_skinned_frame");
   forms.clear();
 
   TvlVelmora* builtIn = MakeSkinnedForm(at, nullptr);
   builtIn->Form()->Show();
-  skinned_test_form::CompareWithExpected(Shot(at), at.Width(), at.Height(), ExpectedFolder(), "velmora_builtin_frame");
+  skinned_test_form::CompareWithExpected(Shot(at), at.Width(), at.Height(), skinned_test_form::ExpectedFolder(), "velmora_builtin_frame");
 }
 
 // ---- Client area and region ------------------------------------------------------------------------

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "lib/Velmora.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
@@ -12,25 +10,23 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedTestForm.h"
+#include "tests/platform/FormFixture.h"
 
 namespace {
 
-TEST(SkinnedFormFrameTest, MainSkinFrameMatchesItsExpectedPicture) {
-  TApplication app(nullptr);
-  THeadlessDisplay* display = HeadlessDisplay();
-  ASSERT_NE(display, nullptr);
-  display->SetScreenSize({800, 600});
-  display->SetWorkArea({0, 0, 800, 560});
-  display->MouseMove({799, 599});
+class SkinnedFormFrameTest : public FormWorld {};
+
+TEST_F(SkinnedFormFrameTest, MainSkinFrameMatchesItsExpectedPicture) {
   TvlSkinData skin(nullptr);
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
   ASSERT_FALSE(skin.Empty);
 
   constexpr int W = 480, H = 300;
-  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
+  TForm* form = CreateForm<TForm>(nullptr);
+  forms.emplace_back(form);
   form->SetBoundsRect(TRect{0, 0, W, H});
   form->SetCaption("视频格式转换");
-  auto* skinner = new TvlVelmora(form.get());
+  auto* skinner = new TvlVelmora(form);
   skinner->SetSkinData(&skin);
   form->Show();
   const auto pixels = skinned_test_form::Shot(display, TRect{0, 0, W, H});
@@ -44,8 +40,8 @@ TEST(SkinnedFormFrameTest, MainSkinFrameMatchesItsExpectedPicture) {
   EXPECT_NE(at(W / 2, 1), 0x010203u);
   EXPECT_NE(at(1, H / 2), 0x010203u);
 
-  form.reset();
-  skinned_test_form::Pump();
+  forms.clear();
+  Pump();
   skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_form_frame");
 }
 
