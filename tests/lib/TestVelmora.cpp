@@ -125,6 +125,17 @@ TEST_F(VelmoraTest, AFormWithoutBorderOrNotSkinnableHasNoRegion) {
   EXPECT_TRUE(HasWindowRegion(v->Form()->Handle()));
   v->SetSkinnableForm(false);
   EXPECT_FALSE(HasWindowRegion(v->Form()->Handle()));
+  v->SetSkinnableForm(true);
+  EXPECT_TRUE(HasWindowRegion(v->Form()->Handle()));
+
+  // The container's switch reaches every form that uses it.
+  skin.SetSkinnableForm(false);
+  EXPECT_FALSE(v->SkinnableForm());
+  EXPECT_FALSE(HasWindowRegion(v->Form()->Handle()));
+  EXPECT_EQ(SendMessage(v->Form()->Handle(), WM_vlSkinFrameQuery, 0, 0), vlSkinFrameQueryPlatformFrame);
+  skin.SetSkinnableForm(true);
+  EXPECT_TRUE(v->SkinnableForm());
+  EXPECT_EQ(v->Form()->ClientRect(), (TRect{0, 0, 292, 172}));
 }
 
 // ---- Hit testing ------------------------------------------------------------------------------------
@@ -426,6 +437,17 @@ TEST_F(VelmoraTest, InactiveFormShowsTheInactivePicture) {
   v->PreviewMode = true;  // a preview form counts as active
   SendMessage(v->Form()->Handle(), WM_vlPaintFrameToDC, dc, 0);
   EXPECT_EQ(PixelOf(target.get(), 150, 10), PixelOf(skin.FPicture.get(), 50, 10));
+  v->PreviewMode = false;
+
+  // On the screen: the frame repaints as the activation moves to another form and back.
+  v->Form()->Show();
+  EXPECT_EQ(ScreenAt({250, 90}), PixelOf(skin.FPicture.get(), 50, 10));
+  TvlVelmora* other = MakeSkinnedForm(TRect{450, 80, 750, 280}, &skin);
+  other->Form()->Show();
+  EXPECT_EQ(ScreenAt({250, 90}), PixelOf(skin.FInActivePicture.get(), 50, 10));
+  EXPECT_EQ(ScreenAt({600, 90}), PixelOf(skin.FPicture.get(), 50, 10));
+  v->Form()->SetFocus();
+  EXPECT_EQ(ScreenAt({250, 90}), PixelOf(skin.FPicture.get(), 50, 10));
 }
 
 TEST_F(VelmoraTest, ClientBackgroundFollowsTheSkin) {
