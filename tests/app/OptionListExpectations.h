@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/OptionLists.h"
@@ -51,6 +53,36 @@ inline void ExpectFilledAsListed(const TOptionTables& Tables, const TPresetExpec
   EXPECT_EQ(ChooserChanges(journal), (std::vector<std::string>{"vlSkinComboBox1.OnChange", "vlSkinComboBox2.OnChange",
                                                                "vlSkinComboBox9.OnChange", "vlSkinComboBox3.OnChange",
                                                                "vlSkinComboBox10.OnChange", "vlSkinComboBox4.OnChange"}));
+}
+
+// The tables hold together: labels unique, TemplatesOfKind templates of each kind (in TOptionKind
+// order), texts unique within a template (so an index and a text name one item), every entry
+// unique and naming templates of the right kind with a default inside them, and the no-video
+// templates (NoVideo, one per video list) coming as four exactly where the flag says so.
+inline void ExpectTablesHoldTogether(const TOptionTables& Tables, const std::array<int, kOptionKindCount>& TemplatesOfKind,
+                                     const std::set<std::string_view>& NoVideo) {
+  std::array<int, kOptionKindCount> templatesOfKind{};
+  for (const TOptionTemplate& list : Tables.Templates) {
+    SCOPED_TRACE(list.Label);
+    ++templatesOfKind[static_cast<int>(list.Kind)];
+    EXPECT_EQ(Tables.FindTemplate(list.Label), &list) << "labels are unique";
+    EXPECT_EQ(std::set<std::string_view>(list.Items.begin(), list.Items.end()).size(), list.Items.size());
+  }
+  EXPECT_EQ(templatesOfKind, TemplatesOfKind);
+
+  for (const TOptionEntry& entry : Tables.Entries) {
+    SCOPED_TRACE(entry.PresetCode);
+    EXPECT_EQ(Tables.FindEntry(entry.PresetCode), &entry) << "one entry per code";
+    int noVideoLists = 0;
+    for (int kind = 0; kind < kOptionKindCount; ++kind) {
+      const TOptionTemplate* list = Tables.FindTemplate(entry.Lists[kind].Template);
+      ASSERT_NE(list, nullptr);
+      EXPECT_EQ(static_cast<int>(list->Kind), kind);
+      EXPECT_LT(entry.Lists[kind].Default, static_cast<int>(list->Items.size()));
+      noVideoLists += static_cast<int>(NoVideo.count(list->Label));
+    }
+    EXPECT_EQ(noVideoLists, entry.VideoLists == TVideoListState::lsDisabled ? 4 : 0);
+  }
 }
 
 }  // namespace option_list_expectations

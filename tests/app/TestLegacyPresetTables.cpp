@@ -261,32 +261,7 @@ TEST(LegacyOptionListsTest, EveryPresetFillsItsListsWithTheirDefaults) {
 }
 
 TEST(LegacyOptionListsTest, TemplatesAndEntriesHoldTogether) {
-  const TOptionTables tables = LegacyOptionTables();
-  const int kTemplatesOfKind[kOptionKindCount] = {19, 10, 7, 6, 5, 3};
-  int templatesOfKind[kOptionKindCount] = {};
-  for (const TOptionTemplate& list : tables.Templates) {
-    SCOPED_TRACE(list.Label);
-    ++templatesOfKind[static_cast<int>(list.Kind)];
-    EXPECT_EQ(tables.FindTemplate(list.Label), &list) << "labels are unique";
-    EXPECT_EQ(std::set<std::string_view>(list.Items.begin(), list.Items.end()).size(), list.Items.size());
-  }
-  for (int kind = 0; kind < kOptionKindCount; ++kind) EXPECT_EQ(templatesOfKind[kind], kTemplatesOfKind[kind]);
-  EXPECT_EQ(tables.Templates.size(), 50u);
-
-  const std::set<std::string_view> noVideo = {"R3", "V6", "F3", "M3"};
-  for (const TOptionEntry& entry : tables.Entries) {
-    SCOPED_TRACE(entry.PresetCode);
-    EXPECT_EQ(tables.FindEntry(entry.PresetCode), &entry) << "one entry per code";
-    int noVideoLists = 0;
-    for (int kind = 0; kind < kOptionKindCount; ++kind) {
-      const TOptionTemplate* list = tables.FindTemplate(entry.Lists[kind].Template);
-      ASSERT_NE(list, nullptr);
-      EXPECT_EQ(static_cast<int>(list->Kind), kind);
-      EXPECT_LT(entry.Lists[kind].Default, static_cast<int>(list->Items.size()));
-      noVideoLists += noVideo.count(list->Label);
-    }
-    EXPECT_EQ(noVideoLists, entry.VideoLists == lsDisabled ? 4 : 0) << "the no-video lists come as four, with the flag";
-  }
+  ExpectTablesHoldTogether(LegacyOptionTables(), {19, 10, 7, 6, 5, 3}, {"R3", "V6", "F3", "M3"});
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -166,31 +165,7 @@ TEST(OptionListsTest, EveryPresetFillsItsListsWithTheirDefaults) {
 }
 
 TEST(OptionListsTest, TemplatesAndEntriesHoldTogether) {
-  const int kTemplatesOfKind[kOptionKindCount] = {11, 17, 5, 5, 5, 3};
-  int templatesOfKind[kOptionKindCount] = {};
-  for (const TOptionTemplate& list : OptionTemplates()) {
-    SCOPED_TRACE(list.Label);
-    ++templatesOfKind[static_cast<int>(list.Kind)];
-    EXPECT_EQ(FindOptionTemplate(list.Label), &list) << "labels are unique";
-    EXPECT_EQ(std::set<std::string_view>(list.Items.begin(), list.Items.end()).size(), list.Items.size())
-        << "texts are unique within a template, so an index and a text name one item";
-  }
-  for (int kind = 0; kind < kOptionKindCount; ++kind) EXPECT_EQ(templatesOfKind[kind], kTemplatesOfKind[kind]);
-
-  const std::set<std::string_view> noVideo = {"R3", "VB6", "FR3", "SM3"};
-  for (const TOptionEntry& entry : OptionEntries()) {
-    SCOPED_TRACE(entry.PresetCode);
-    EXPECT_EQ(FindOptionEntry(entry.PresetCode), &entry) << "one entry per code";
-    int noVideoLists = 0;
-    for (int kind = 0; kind < kOptionKindCount; ++kind) {
-      const TOptionTemplate* list = FindOptionTemplate(entry.Lists[kind].Template);
-      ASSERT_NE(list, nullptr);
-      EXPECT_EQ(static_cast<int>(list->Kind), kind);
-      EXPECT_LT(entry.Lists[kind].Default, static_cast<int>(list->Items.size()));
-      noVideoLists += noVideo.count(list->Label);
-    }
-    EXPECT_EQ(noVideoLists, entry.VideoLists == lsDisabled ? 4 : 0) << "the no-video lists come as four, with the flag";
-  }
+  ExpectTablesHoldTogether(MainOptionTables(), {11, 17, 5, 5, 5, 3}, {"R3", "VB6", "FR3", "SM3"});
 }
 
 TEST(OptionListsTest, ACodeWithoutEntryLeavesTheListsEmptyAndEnabled) {
