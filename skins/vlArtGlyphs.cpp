@@ -9,26 +9,18 @@ namespace {
 
 constexpr double kStroke = 1.7;  // glyph strokes at 16 pixels
 
-// An arrow along the grid's middle: shaft and open head.
+// An arrow along the grid's middle: shaft and open head, drawn pointing left and turned.
 void DrawArrowGlyph(GridPen& P, Arrow A, TvlArgb Colour) {
-  switch (A) {
-    case Arrow::Left:
-      P.Stroke({{13, 8}, {3.5, 8}}, kStroke, Colour);
-      P.Stroke({{7.7, 3.8}, {3.5, 8}, {7.7, 12.2}}, kStroke, Colour);
-      break;
-    case Arrow::Right:
-      P.Stroke({{3, 8}, {12.5, 8}}, kStroke, Colour);
-      P.Stroke({{8.3, 3.8}, {12.5, 8}, {8.3, 12.2}}, kStroke, Colour);
-      break;
-    case Arrow::Up:
-      P.Stroke({{8, 13}, {8, 3.5}}, kStroke, Colour);
-      P.Stroke({{3.8, 7.7}, {8, 3.5}, {12.2, 7.7}}, kStroke, Colour);
-      break;
-    case Arrow::Down:
-      P.Stroke({{8, 3}, {8, 12.5}}, kStroke, Colour);
-      P.Stroke({{3.8, 8.3}, {8, 12.5}, {12.2, 8.3}}, kStroke, Colour);
-      break;
-  }
+  auto turned = [A](std::vector<TvlPointF> points) {
+    for (TvlPointF& p : points) {
+      if (A == Arrow::Right) p = {16 - p.X, p.Y};
+      if (A == Arrow::Up) p = {p.Y, p.X};
+      if (A == Arrow::Down) p = {p.Y, 16 - p.X};
+    }
+    return points;
+  };
+  P.Stroke(turned({{13, 8}, {3.5, 8}}), kStroke, Colour);
+  P.Stroke(turned({{7.7, 3.8}, {3.5, 8}, {7.7, 12.2}}), kStroke, Colour);
 }
 
 // A filled shape with its corners softened by a stroke of its own colour.
