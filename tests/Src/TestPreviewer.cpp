@@ -342,4 +342,32 @@ TEST_F(PreviewConversion, ShowsTheRunningConversionAndClosingSwitchesItsPreviewO
   EXPECT_EQ(Screen()->FormCount(), 0) << "the preview form is freed";
 }
 
+// Switching the preview off from another thread while the worker turns a picture into a bitmap
+// must leave the worker's picture converter alone.
+TEST_F(PreviewConversion, SwitchingThePreviewOffMidRunLeavesTheWorkersConverterAlone) {
+  TWatchdog watchdog("preview switched while converting", 60000);
+  auto engine = enginetest::NewEngine();
+  ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+  engine->ParseOption("an", "1");
+  ASSERT_GT(engine->OptOutputFile((folder / "switched.avi").string()), 0);
+  engine->PreviewInterval = 0;  // every picture is converted
+  std::atomic<int> pictures{0};
+  engine->OnPreviewBitmap = [&](TObject*, TBitmap* ABitmap, int, int64_t) {
+    EXPECT_EQ(ABitmap->Width(), 160);
+    ++pictures;
+  };
+  const TPostHooks both{TPostHook::phBitmap, TPostHook::phPreview};
+  engine->SetPostHooks(both);
+  std::atomic<bool> running{true};
+  std::thread switcher([&] {
+    while (running)
+      for (const TPostHooks& hooks : {TPostHooks{TPostHook::phBitmap}, both}) engine->SetPostHooks(hooks);
+  });
+  engine->StartConvert(false);
+  running = false;
+  switcher.join();
+  EXPECT_TRUE(engine->Finished()) << engine->FatalMessage();
+  EXPECT_EQ(pictures, 50) << "every picture reached the event";
+}
+
 }  // namespace
