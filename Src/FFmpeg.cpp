@@ -252,7 +252,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fbit_buffer_size = 262144;
   FTotalOutputDuration = -1;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
   FPostHooks = TPostHooks{};
 }
 
@@ -459,11 +459,19 @@ TPostHooks TCustomFFmpeg::PostHooks() const {
 
 void TCustomFFmpeg::DoSetPostHooks(TPostHooks AHooks) {
   if (AHooks == FPostHooks) return;
-  // The preview window belongs to the previewer unit; switching preview off drops the picture
-  // converter it used.
-  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview))
-    ResetRGBConvertContext(*FPostContext);
+  // Freeing the previewer never waits for the GUI thread, so it may happen under the lock. The
+  // picture converter stays: it belongs to the worker, which may be using it right now.
+  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview)) FPreviewer.reset();
   FPostHooks = AHooks;
+}
+
+void TCustomFFmpeg::ResetPostContext() {
+  {
+    std::lock_guard<TCriticalSection> guard(PostHookLock());
+    FPreviewer.reset();
+  }
+  ResetRGBConvertContext(*FPostContext);
+  FPreviewLastTime = 0;
 }
 
 // ---- opened codecs ----
@@ -562,7 +570,6 @@ void TCustomFFmpeg::FreeResources() {
   FSubtitleBuf.clear();
   FSubtitleBuf.shrink_to_fit();
   FHookFrameNumber = 0;
-  FPreviewLastTime = 0;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
 }

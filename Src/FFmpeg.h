@@ -44,6 +44,7 @@ extern "C" {
 #include "Src/FFMediaUtils.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FrameHook.h"
+#include "Src/Previewer.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Object.h"
@@ -507,7 +508,11 @@ class TCustomFFmpeg : public TObject {
   void HandOverPrivateOptions(TOutputStreamSetup& AStream);
   void ParseRcOverride(TOutputStreamSetup& AStream);
   void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle) const;
+  // Stores the set (caller holds PostHookLock); switching phPreview off frees the preview window.
   void DoSetPostHooks(TPostHooks AHooks);
+  // Frees the preview window and resets the post-hook picture converter and its throttle (no run
+  // may be under way).
+  void ResetPostContext();
   void ReleaseOutputFiles();
   void CloseInputFiles();
   void ResetInputOptions();
@@ -523,7 +528,8 @@ class TCustomFFmpeg : public TObject {
   TFrameHookChain FFirstHook;
   TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;
-  std::unique_ptr<TRGBConvertContext> FPostContext;
+  std::unique_ptr<TRGBConvertContext> FPostContext;  // the worker's, for post-hook pictures
+  std::unique_ptr<TPreviewer> FPreviewer;  // under PostHookLock; made on the first preview picture
   int FHookFrameNumber = 0;           // pictures through the hooks this job
   int64_t FPreviewLastTime = 0;       // wall clock of the last post-hook picture
   FILE* Fvstats_file = nullptr;       // open from the first statistics line to the release
