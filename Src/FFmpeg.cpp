@@ -193,6 +193,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fframe_aspect_ratio = 0;
   Fframe_pix_fmt = -1;
   Faudio_sample_fmt = -1;
+  Finput_defaults = {};
   Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
   Fmax_frames.fill(INT32_MAX);
   Fframe_rate = AVRational{0, 0};
