@@ -513,6 +513,9 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     file->CloseIO();
     const std::string name = file->file_name;
     const bool created = file->created_file && writesFile;
+    // The file stays claimed until the empty one is gone: a new output of the same name must not
+    // be opened in between.
+    const TOutputFileClaim claim(std::move(file->claim));
     file.reset();
     // Only a local file this job created and left empty goes; pipes, devices, network names and
     // files that were there before stay.

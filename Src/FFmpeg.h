@@ -163,6 +163,25 @@ struct TOutputStreamSetup {
   TInputDefaults from_input;          // which of those came from the inputs
 };
 
+// A local file an output writes, claimed from the moment the output opens it until it is
+// released: no two outputs of the process (of one job or of jobs converting side by side) write
+// the same file, whose bytes would otherwise interleave into a damaged file. Thread-safe.
+class TOutputFileClaim {
+ public:
+  TOutputFileClaim() = default;
+  TOutputFileClaim(TOutputFileClaim&& AOther) noexcept : FKey(std::move(AOther.FKey)) { AOther.FKey.clear(); }
+  TOutputFileClaim& operator=(TOutputFileClaim&&) = delete;
+  TOutputFileClaim(const TOutputFileClaim&) = delete;
+  TOutputFileClaim& operator=(const TOutputFileClaim&) = delete;
+  ~TOutputFileClaim() { Release(); }
+  // Claims the file AFileName names (however it is spelt); false when another claim holds it.
+  [[nodiscard]] bool Claim(const std::string& AFileName);
+  void Release();
+
+ private:
+  std::string FKey;  // the file's absolute, normalised path; empty when nothing is claimed
+};
+
 // One output file as the set-up leaves it for the transcode.
 struct TOutputFileSetup {
   TOutputFileSetup() = default;
@@ -176,6 +195,7 @@ struct TOutputFileSetup {
   std::string file_name;                // the name as the caller gave it
   bool created_file = false;            // this job created the local file (it did not exist before)
   bool stream_io = false;               // ctx->pb writes to a registered byte stream
+  TOutputFileClaim claim;               // a local file: held while this output may write it
   // Flushes and closes the output's byte stream, whichever kind it is.
   void CloseIO();
 };

@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -69,7 +71,40 @@ const char* EncoderKind(AVMediaType AType) {
 
 int KindIndex(AVMediaType AType) { return AType == AVMEDIA_TYPE_VIDEO ? 0 : AType == AVMEDIA_TYPE_AUDIO ? 1 : 2; }
 
+// The files outputs have claimed (TOutputFileClaim keys).
+struct TClaimedFiles {
+  std::mutex Lock;
+  std::set<std::string> Keys;
+};
+
+TClaimedFiles& ClaimedFiles() {
+  static TClaimedFiles files;
+  return files;
+}
+
 }  // namespace
+
+bool TOutputFileClaim::Claim(const std::string& AFileName) {
+  Release();
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(AFileName, error);
+  if (error) path = AFileName;
+  const std::filesystem::path normal = std::filesystem::weakly_canonical(path, error);
+  const std::string key = (error ? path.lexically_normal() : normal).string();
+  TClaimedFiles& files = ClaimedFiles();
+  std::lock_guard<std::mutex> guard(files.Lock);
+  if (!files.Keys.insert(key).second) return false;
+  FKey = key;
+  return true;
+}
+
+void TOutputFileClaim::Release() {
+  if (FKey.empty()) return;
+  TClaimedFiles& files = ClaimedFiles();
+  std::lock_guard<std::mutex> guard(files.Lock);
+  files.Keys.erase(FKey);
+  FKey.clear();
+}
 
 void TCustomFFmpeg::check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
                                                  bool& AHasSubtitle, std::vector<std::string>* AEmpty) const {
@@ -217,6 +252,12 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
     file->stream_io = true;
   } else if (!(format->flags & AVFMT_NOFILE)) {
+    // Another output writing the same file (of a task converting beside this one, say) would mix
+    // its bytes with this one's: the file stays the first one's, untouched by this attempt.
+    if (IsLocalFileName(AFileName) && !file->claim.Claim(AFileName)) {
+      FLastErrMsg = Printf("%s: the file is already the output of another task", AFileName.c_str());
+      return -1;
+    }
     std::error_code error;
     file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
     const int result = OpenOutputFile(oc, AFileName, nullptr);
