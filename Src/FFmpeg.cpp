@@ -193,6 +193,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fframe_aspect_ratio = 0;
   Fframe_pix_fmt = -1;
   Faudio_sample_fmt = -1;
+  Finput_defaults = {};
   Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
   Fmax_frames.fill(INT32_MAX);
   Fframe_rate = AVRational{0, 0};
@@ -520,6 +521,9 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     file->CloseIO();
     const std::string name = file->file_name;
     const bool created = file->created_file && writesFile;
+    // The file stays claimed until the empty one is gone: a new output of the same name must not
+    // be opened in between.
+    const TOutputFileClaim claim(std::move(file->claim));
     file.reset();
     // Only a local file this job created and left empty goes; pipes, devices, network names and
     // files that were there before stay.
