@@ -102,11 +102,12 @@ std::mutex& DatabaseLock() {
   return lock;
 }
 
-// Better: higher weight, then the longer pattern.
+// Better: higher weight, then the longer pattern, then a case-sensitive one.
 bool Better(const TGlob& a, const TGlob* b) {
   if (b == nullptr) return true;
   if (a.Weight != b->Weight) return a.Weight > b->Weight;
-  return a.Pattern.size() > b->Pattern.size();
+  if (a.Pattern.size() != b->Pattern.size()) return a.Pattern.size() > b->Pattern.size();
+  return a.CaseSensitive && !b->CaseSensitive;
 }
 
 // The best of the globs filed under Key that match as asked: the case-insensitive ones when

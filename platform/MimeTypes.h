@@ -10,8 +10,8 @@
 #include <string_view>
 
 // The MIME type whose glob matches Name best: literal names first, then the highest weight, then
-// the longest pattern; letters compare ignoring ASCII case unless the pattern is marked
-// case-sensitive. "application/octet-stream" when none matches.
+// the longest pattern, then a case-sensitive pattern; letters compare ignoring ASCII case unless
+// the pattern is marked case-sensitive. "application/octet-stream" when none matches.
 [[nodiscard]] std::string MimeTypeOfFileName(std::string_view Name);
 
 // The family of pictures a MIME type is shown with.
