@@ -205,30 +205,44 @@ HRESULT ReadEntries(const std::string& folder, DWORD flags, std::vector<TItemIDL
 
 // ---- Folder objects ----------------------------------------------------------------------------
 
+// The part every folder shares: a list that leads through subfolders binds its first item and
+// lets that folder work on the rest; the folders answer for their own single items.
 class TFolderBase : public IShellFolder {
- protected:
-  // Answers an operation on a list that leads through one of this folder's subfolders: binds the
-  // first item and lets that folder work on the rest. False when Item is a single item.
-  template <typename Operation>
-  bool Forward(TItemIDSpan Item, HRESULT& Result, Operation operation) {
-    if (Item.AtEnd() || SingleItem(Item)) return false;
-    std::shared_ptr<IShellFolder> sub;
-    Result = BindToObject(ILCloneFirst(Item), sub);
-    if (SUCCEEDED(Result)) Result = operation(*sub, ILGetNext(Item));
-    return true;
-  }
-
-  HRESULT CompareLists(LPARAM Column, TItemIDSpan A, TItemIDSpan B, int firstOrder) {
-    if (firstOrder != 0) return OrderResult(firstOrder);
-    const TItemIDSpan restA = ILGetNext(A), restB = ILGetNext(B);
-    if (restA.AtEnd() || restB.AtEnd()) return OrderResult(restA.AtEnd() ? (restB.AtEnd() ? 0 : -1) : 1);
-    std::shared_ptr<IShellFolder> sub;
-    const HRESULT bound = BindToObject(ILCloneFirst(A), sub);
+ public:
+  HRESULT BindToObject(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) final {
+    std::shared_ptr<IShellFolder> first;
+    const HRESULT bound = BindItem(Item, first);
     if (FAILED(bound)) return bound;
-    return sub->CompareIDs(Column, restA, restB);
+    if (SingleItem(Item)) {
+      Folder = std::move(first);
+      return S_OK;
+    }
+    return first->BindToObject(ILGetNext(Item), Folder);
   }
 
-  HRESULT SetNameThrough(HWND Owner, TItemIDSpan Item, const std::string& Name, DWORD Flags, TItemIDList* NewItem) {
+  HRESULT GetAttributesOf(TItemIDSpan Item, ULONG& InOut) final {
+    HRESULT result = S_OK;
+    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetAttributesOf(rest, InOut); }))
+      return result;
+    return ItemAttributes(Item, InOut);
+  }
+
+  HRESULT GetDisplayNameOf(TItemIDSpan Item, DWORD Flags, STRRET& Name) final {
+    HRESULT result = S_OK;
+    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetDisplayNameOf(rest, Flags, Name); }))
+      return result;
+    return ItemName(Item, Flags, Name);
+  }
+
+  HRESULT GetUIObjectOf(HWND Owner, TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) final {
+    HRESULT result = S_OK;
+    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetUIObjectOf(Owner, rest, Menu); }))
+      return result;
+    return ItemMenu(Item, Menu);
+  }
+
+  HRESULT SetNameOf(HWND Owner, TItemIDSpan Item, const std::string& Name, DWORD Flags, TItemIDList* NewItem) final {
+    if (SingleItem(Item)) return RenameItem(Item, Name, NewItem);
     HRESULT result = E_INVALIDARG;
     TItemIDList renamed;
     Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.SetNameOf(Owner, rest, Name, Flags, &renamed); });
@@ -237,6 +251,37 @@ class TFolderBase : public IShellFolder {
       if (!*NewItem) return E_OUTOFMEMORY;
     }
     return result;
+  }
+
+ protected:
+  // The folder object of the list's first item.
+  virtual HRESULT BindItem(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) = 0;
+  // The answers for a single item of this folder (the desktop: also for the empty list).
+  virtual HRESULT ItemAttributes(TItemIDSpan Item, ULONG& InOut) = 0;
+  virtual HRESULT ItemName(TItemIDSpan Item, DWORD Flags, STRRET& Name) = 0;
+  virtual HRESULT ItemMenu(TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) = 0;
+  virtual HRESULT RenameItem(TItemIDSpan Item, const std::string& Name, TItemIDList* NewItem) = 0;
+
+  // Items equal at this level compare by the rest of their lists in the first one's folder.
+  HRESULT CompareLists(LPARAM Column, TItemIDSpan A, TItemIDSpan B, int firstOrder) {
+    if (firstOrder != 0) return OrderResult(firstOrder);
+    const TItemIDSpan restA = ILGetNext(A), restB = ILGetNext(B);
+    if (restA.AtEnd() || restB.AtEnd()) return OrderResult(restA.AtEnd() ? (restB.AtEnd() ? 0 : -1) : 1);
+    std::shared_ptr<IShellFolder> sub;
+    const HRESULT bound = BindItem(A, sub);
+    if (FAILED(bound)) return bound;
+    return sub->CompareIDs(Column, restA, restB);
+  }
+
+ private:
+  // False when Item is a single item (or the empty list); otherwise Result is the subfolder's.
+  template <typename Operation>
+  bool Forward(TItemIDSpan Item, HRESULT& Result, Operation operation) {
+    if (Item.AtEnd() || SingleItem(Item)) return false;
+    std::shared_ptr<IShellFolder> sub;
+    Result = BindItem(Item, sub);
+    if (SUCCEEDED(Result)) Result = operation(*sub, ILGetNext(Item));
+    return true;
   }
 };
 
@@ -276,19 +321,6 @@ class TFileSystemFolder : public TFolderBase {
     return S_OK;
   }
 
-  HRESULT BindToObject(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
-    TItem first;
-    if (!ReadFirst(Item, first) || (first.Kind != kFolderItem && first.Kind != kFileItem)) return E_INVALIDARG;
-    const std::string path = JoinPath(path_, first.Name);
-    if (!IsFolderPath(path)) return HRESULT_FROM_WIN32(ENOTDIR);
-    auto folder = std::make_shared<TFileSystemFolder>(path);
-    if (SingleItem(Item)) {
-      Folder = std::move(folder);
-      return S_OK;
-    }
-    return folder->BindToObject(ILGetNext(Item), Folder);
-  }
-
   HRESULT CompareIDs(LPARAM Column, TItemIDSpan A, TItemIDSpan B) override {
     TItem a, b;
     if (!ReadFirst(A, a) || !ReadFirst(B, b)) return E_INVALIDARG;
@@ -297,24 +329,28 @@ class TFileSystemFolder : public TFolderBase {
     return CompareLists(Column, A, B, order);
   }
 
-  HRESULT GetAttributesOf(TItemIDSpan Item, ULONG& InOut) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetAttributesOf(rest, InOut); }))
-      return result;
+ protected:
+  HRESULT BindItem(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
     TItem item;
-    if (!ReadFirst(Item, item) || (item.Kind != kFolderItem && item.Kind != kFileItem)) return E_INVALIDARG;
+    if (!ReadEntry(Item, item)) return E_INVALIDARG;
+    const std::string path = JoinPath(path_, item.Name);
+    if (!IsFolderPath(path)) return HRESULT_FROM_WIN32(ENOTDIR);
+    Folder = std::make_shared<TFileSystemFolder>(path);
+    return S_OK;
+  }
+
+  HRESULT ItemAttributes(TItemIDSpan Item, ULONG& InOut) override {
+    TItem item;
+    if (!ReadEntry(Item, item)) return E_INVALIDARG;
     const ULONG attributes = EntryAttributes(path_, item.Name, InOut);
     if (attributes == 0) return LastErrorResult();
     InOut = attributes;
     return S_OK;
   }
 
-  HRESULT GetDisplayNameOf(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetDisplayNameOf(rest, Flags, Name); }))
-      return result;
+  HRESULT ItemName(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
     TItem item;
-    if (!ReadFirst(Item, item) || (item.Kind != kFolderItem && item.Kind != kFileItem)) return E_INVALIDARG;
+    if (!ReadEntry(Item, item)) return E_INVALIDARG;
     if (Flags & SHGDN_FORPARSING)
       SetText(Name, (Flags & SHGDN_INFOLDER) ? item.Name : JoinPath(path_, item.Name));
     else
@@ -322,10 +358,22 @@ class TFileSystemFolder : public TFolderBase {
     return S_OK;
   }
 
-  HRESULT SetNameOf(HWND Owner, TItemIDSpan Item, const std::string& Name, DWORD Flags, TItemIDList* NewItem) override {
-    if (!SingleItem(Item)) return SetNameThrough(Owner, Item, Name, Flags, NewItem);
+  HRESULT ItemMenu(TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
     TItem item;
-    if (!ReadFirst(Item, item) || (item.Kind != kFolderItem && item.Kind != kFileItem)) return E_INVALIDARG;
+    if (!ReadEntry(Item, item)) return E_INVALIDARG;
+    TShellItemInfo info;
+    info.Path = JoinPath(path_, item.Name);
+    info.Kind = IsFolderPath(info.Path) ? TShellItemInfo::TKind::Folder : TShellItemInfo::TKind::File;
+    const ULONG attributes = EntryAttributes(path_, item.Name, 0);
+    if (attributes == 0) return LastErrorResult();
+    info.IsLink = (attributes & SFGAO_LINK) != 0;
+    Menu = CreateShellItemContextMenu(info, attributes);
+    return S_OK;
+  }
+
+  HRESULT RenameItem(TItemIDSpan Item, const std::string& Name, TItemIDList* NewItem) override {
+    TItem item;
+    if (!ReadEntry(Item, item)) return E_INVALIDARG;
     if (!ValidEntryName(Name) || Name.size() > 255) return HRESULT_FROM_WIN32(EINVAL);
     if (Name != item.Name) {
       const int error = RenameNoReplace(JoinPath(path_, item.Name), JoinPath(path_, Name));
@@ -338,25 +386,11 @@ class TFileSystemFolder : public TFolderBase {
     return S_OK;
   }
 
-  HRESULT GetUIObjectOf(HWND Owner, TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetUIObjectOf(Owner, rest, Menu); }))
-      return result;
-    TItem item;
-    if (!ReadFirst(Item, item) || (item.Kind != kFolderItem && item.Kind != kFileItem)) return E_INVALIDARG;
-    TShellItemInfo info;
-    info.Path = JoinPath(path_, item.Name);
-    info.Kind = IsFolderPath(info.Path) ? TShellItemInfo::TKind::Folder : TShellItemInfo::TKind::File;
-    const ULONG attributes = EntryAttributes(path_, item.Name, 0);
-    if (attributes == 0) return LastErrorResult();
-    info.IsLink = (attributes & SFGAO_LINK) != 0;
-    Menu = CreateShellItemContextMenu(info, attributes);
-    return S_OK;
+ private:
+  static bool ReadEntry(TItemIDSpan list, TItem& item) {
+    return ReadFirst(list, item) && (item.Kind == kFolderItem || item.Kind == kFileItem);
   }
 
-  [[nodiscard]] const std::string& Path() const { return path_; }
-
- private:
   std::string path_;
 };
 
@@ -386,6 +420,8 @@ bool PlaceOf(const TItem& item, TPlace& place) {
   return true;
 }
 
+bool ReadPlace(TItemIDSpan list, TItem& item, TPlace& place) { return ReadFirst(list, item) && PlaceOf(item, place); }
+
 class TComputerFolder : public TFolderBase {
  public:
   HRESULT ParseDisplayName(HWND, const std::string&, TItemIDList& Result) override {
@@ -404,68 +440,55 @@ class TComputerFolder : public TFolderBase {
     return S_OK;
   }
 
-  HRESULT BindToObject(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
-    TItem first;
-    TPlace place;
-    if (!ReadFirst(Item, first) || !PlaceOf(first, place)) return E_INVALIDARG;
-    auto folder = std::make_shared<TFileSystemFolder>(place.Path);
-    if (SingleItem(Item)) {
-      Folder = std::move(folder);
-      return S_OK;
-    }
-    return folder->BindToObject(ILGetNext(Item), Folder);
-  }
-
   HRESULT CompareIDs(LPARAM Column, TItemIDSpan A, TItemIDSpan B) override {
     TItem a, b;
     TPlace pa, pb;
-    if (!ReadFirst(A, a) || !ReadFirst(B, b) || !PlaceOf(a, pa) || !PlaceOf(b, pb)) return E_INVALIDARG;
+    if (!ReadPlace(A, a, pa) || !ReadPlace(B, b, pb)) return E_INVALIDARG;
     int order = (a.Kind == kRootItem ? 0 : 1) - (b.Kind == kRootItem ? 0 : 1);
     if (order == 0) order = CompareNames(pa.Name, pb.Name);
     if (order == 0) order = CompareNames(pa.Path, pb.Path);
     return CompareLists(Column, A, B, order);
   }
 
-  HRESULT GetAttributesOf(TItemIDSpan Item, ULONG& InOut) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetAttributesOf(rest, InOut); }))
-      return result;
+ protected:
+  HRESULT BindItem(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
     TItem item;
     TPlace place;
-    if (!ReadFirst(Item, item) || !PlaceOf(item, place)) return E_INVALIDARG;
+    if (!ReadPlace(Item, item, place)) return E_INVALIDARG;
+    Folder = std::make_shared<TFileSystemFolder>(place.Path);
+    return S_OK;
+  }
+
+  HRESULT ItemAttributes(TItemIDSpan Item, ULONG& InOut) override {
+    TItem item;
+    TPlace place;
+    if (!ReadPlace(Item, item, place)) return E_INVALIDARG;
     InOut = PlaceAttributes(place.Path, place.DriveType, InOut);
     return S_OK;
   }
 
-  HRESULT GetDisplayNameOf(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetDisplayNameOf(rest, Flags, Name); }))
-      return result;
+  HRESULT ItemName(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
     TItem item;
     TPlace place;
-    if (!ReadFirst(Item, item) || !PlaceOf(item, place)) return E_INVALIDARG;
+    if (!ReadPlace(Item, item, place)) return E_INVALIDARG;
     SetText(Name, (Flags & SHGDN_FORPARSING) ? place.Path : place.Name);
     return S_OK;
   }
 
-  HRESULT SetNameOf(HWND Owner, TItemIDSpan Item, const std::string& Name, DWORD Flags, TItemIDList* NewItem) override {
-    if (!SingleItem(Item)) return SetNameThrough(Owner, Item, Name, Flags, NewItem);
-    return E_NOTIMPL;  // a mount is not renamed here
-  }
-
-  HRESULT GetUIObjectOf(HWND Owner, TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetUIObjectOf(Owner, rest, Menu); }))
-      return result;
+  HRESULT ItemMenu(TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
     TItem item;
     TPlace place;
-    if (!ReadFirst(Item, item) || !PlaceOf(item, place)) return E_INVALIDARG;
+    if (!ReadPlace(Item, item, place)) return E_INVALIDARG;
     TShellItemInfo info;
     info.Kind = item.Kind == kRootItem ? TShellItemInfo::TKind::FileSystemRoot : TShellItemInfo::TKind::Mount;
     info.Path = place.Path;
     info.DriveType = place.DriveType;
     Menu = CreateShellItemContextMenu(info, PlaceAttributes(place.Path, place.DriveType, 0));
     return S_OK;
+  }
+
+  HRESULT RenameItem(TItemIDSpan, const std::string&, TItemIDList*) override {
+    return E_NOTIMPL;  // a mount is not renamed here
   }
 };
 
@@ -504,7 +527,7 @@ class TDesktopFolder : public TFolderBase {
     return ParseAbsolutePath(Name, Result);
   }
 
-  HRESULT EnumObjects(HWND Owner, DWORD Flags, std::unique_ptr<IEnumIDList>& Enum) override {
+  HRESULT EnumObjects(HWND, DWORD Flags, std::unique_ptr<IEnumIDList>& Enum) override {
     std::vector<TItemIDList> items;
     if (Flags & SHCONTF_FOLDERS) {
       if (FAILED(AddItem(items, kComputerItem, {})) || FAILED(AddItem(items, kHomeItem, {}))) return E_OUTOFMEMORY;
@@ -516,87 +539,66 @@ class TDesktopFolder : public TFolderBase {
     return S_OK;
   }
 
-  HRESULT BindToObject(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
-    TItem first;
-    if (!ReadFirst(Item, first)) return E_INVALIDARG;
-    std::shared_ptr<IShellFolder> folder;
-    switch (first.Kind) {
-      case kComputerItem: folder = std::make_shared<TComputerFolder>(); break;
-      case kHomeItem: folder = std::make_shared<TFileSystemFolder>(ShellRoots().Home); break;
-      case kFolderItem:
-      case kFileItem: return DesktopDirectory().BindToObject(Item, Folder);
-      default: return E_INVALIDARG;
-    }
-    if (SingleItem(Item)) {
-      Folder = std::move(folder);
-      return S_OK;
-    }
-    return folder->BindToObject(ILGetNext(Item), Folder);
-  }
-
   HRESULT CompareIDs(LPARAM Column, TItemIDSpan A, TItemIDSpan B) override {
     if (A.AtEnd() || B.AtEnd()) return OrderResult(A.AtEnd() ? (B.AtEnd() ? 0 : -1) : 1);
     TItem a, b;
     if (!ReadFirst(A, a) || !ReadFirst(B, b)) return E_INVALIDARG;
     auto rank = [](std::uint8_t kind) { return kind == kComputerItem ? 0 : kind == kHomeItem ? 1 : kind == kFolderItem ? 2 : 3; };
     const int order = rank(a.Kind) - rank(b.Kind);
-    if (order == 0 && (a.Kind == kFolderItem || a.Kind == kFileItem)) return DesktopDirectory().CompareIDs(Column, A, B);
+    if (order == 0 && IsEntry(a)) return DesktopDirectory().CompareIDs(Column, A, B);
     return CompareLists(Column, A, B, order);
   }
 
-  HRESULT GetAttributesOf(TItemIDSpan Item, ULONG& InOut) override {
+ protected:
+  HRESULT BindItem(TItemIDSpan Item, std::shared_ptr<IShellFolder>& Folder) override {
+    TItem item;
+    if (!ReadFirst(Item, item)) return E_INVALIDARG;
+    if (IsEntry(item)) return DesktopDirectory().BindToObject(ILCloneFirst(Item), Folder);
+    if (item.Kind == kComputerItem)
+      Folder = std::make_shared<TComputerFolder>();
+    else if (item.Kind == kHomeItem)
+      Folder = std::make_shared<TFileSystemFolder>(ShellRoots().Home);
+    else
+      return E_INVALIDARG;
+    return S_OK;
+  }
+
+  HRESULT ItemAttributes(TItemIDSpan Item, ULONG& InOut) override {
+    TItem item;
     if (Item.AtEnd()) {
       InOut = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR;
-      return S_OK;
+    } else if (!ReadFirst(Item, item)) {
+      return E_INVALIDARG;
+    } else if (IsEntry(item)) {
+      return DesktopDirectory().GetAttributesOf(Item, InOut);
+    } else if (item.Kind == kComputerItem) {
+      InOut = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR;
+    } else {
+      InOut = PlaceAttributes(ShellRoots().Home, 0, InOut);  // Home
     }
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetAttributesOf(rest, InOut); }))
-      return result;
-    TItem item;
-    if (!ReadFirst(Item, item)) return E_INVALIDARG;
-    switch (item.Kind) {
-      case kComputerItem: InOut = SFGAO_FOLDER | SFGAO_HASSUBFOLDER | SFGAO_FILESYSANCESTOR; return S_OK;
-      case kHomeItem: InOut = PlaceAttributes(ShellRoots().Home, 0, InOut); return S_OK;
-      case kFolderItem:
-      case kFileItem: return DesktopDirectory().GetAttributesOf(Item, InOut);
-      default: return E_INVALIDARG;
-    }
+    return S_OK;
   }
 
-  HRESULT GetDisplayNameOf(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
-    if (Item.AtEnd()) {
-      SetText(Name, (Flags & SHGDN_FORPARSING) ? UserFolderPath(TUserFolder::ufDesktop) : "Desktop");
-      return S_OK;
-    }
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetDisplayNameOf(rest, Flags, Name); }))
-      return result;
+  HRESULT ItemName(TItemIDSpan Item, DWORD Flags, STRRET& Name) override {
+    const bool parsing = (Flags & SHGDN_FORPARSING) != 0;
     TItem item;
-    if (!ReadFirst(Item, item)) return E_INVALIDARG;
-    switch (item.Kind) {
-      case kComputerItem: SetText(Name, (Flags & SHGDN_FORPARSING) ? kComputerParsingName : "Computer"); return S_OK;
-      case kHomeItem: SetText(Name, (Flags & SHGDN_FORPARSING) ? ShellRoots().Home : "Home"); return S_OK;
-      case kFolderItem:
-      case kFileItem: return DesktopDirectory().GetDisplayNameOf(Item, Flags, Name);
-      default: return E_INVALIDARG;
-    }
+    if (Item.AtEnd())
+      SetText(Name, parsing ? UserFolderPath(TUserFolder::ufDesktop) : "Desktop");
+    else if (!ReadFirst(Item, item))
+      return E_INVALIDARG;
+    else if (IsEntry(item))
+      return DesktopDirectory().GetDisplayNameOf(Item, Flags, Name);
+    else if (item.Kind == kComputerItem)
+      SetText(Name, parsing ? kComputerParsingName : "Computer");
+    else
+      SetText(Name, parsing ? ShellRoots().Home : "Home");
+    return S_OK;
   }
 
-  HRESULT SetNameOf(HWND Owner, TItemIDSpan Item, const std::string& Name, DWORD Flags, TItemIDList* NewItem) override {
-    TItem item;
-    if (SingleItem(Item) && ReadFirst(Item, item) && (item.Kind == kFolderItem || item.Kind == kFileItem))
-      return DesktopDirectory().SetNameOf(Owner, Item, Name, Flags, NewItem);
-    if (SingleItem(Item)) return E_NOTIMPL;  // Computer and Home keep their names
-    return SetNameThrough(Owner, Item, Name, Flags, NewItem);
-  }
-
-  HRESULT GetUIObjectOf(HWND Owner, TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
-    HRESULT result = S_OK;
-    if (Forward(Item, result, [&](IShellFolder& sub, TItemIDSpan rest) { return sub.GetUIObjectOf(Owner, rest, Menu); }))
-      return result;
+  HRESULT ItemMenu(TItemIDSpan Item, std::shared_ptr<IContextMenu>& Menu) override {
     TItem item;
     if (!ReadFirst(Item, item)) return E_INVALIDARG;
-    if (item.Kind == kFolderItem || item.Kind == kFileItem) return DesktopDirectory().GetUIObjectOf(Owner, Item, Menu);
+    if (IsEntry(item)) return DesktopDirectory().GetUIObjectOf(nullptr, Item, Menu);
     if (item.Kind != kHomeItem) return E_NOTIMPL;  // Computer has no commands here
     TShellItemInfo info;
     info.Kind = TShellItemInfo::TKind::Home;
@@ -605,7 +607,15 @@ class TDesktopFolder : public TFolderBase {
     return S_OK;
   }
 
+  HRESULT RenameItem(TItemIDSpan Item, const std::string& Name, TItemIDList* NewItem) override {
+    TItem item;
+    if (!ReadFirst(Item, item)) return E_INVALIDARG;
+    if (!IsEntry(item)) return E_NOTIMPL;  // Computer and Home keep their names
+    return DesktopDirectory().SetNameOf(nullptr, Item, Name, SHGDN_NORMAL, NewItem);
+  }
+
  private:
+  static bool IsEntry(const TItem& item) { return item.Kind == kFolderItem || item.Kind == kFileItem; }
   static TFileSystemFolder DesktopDirectory() { return TFileSystemFolder(UserFolderPath(TUserFolder::ufDesktop)); }
 };
 

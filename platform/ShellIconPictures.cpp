@@ -8,9 +8,7 @@
 
 namespace {
 
-struct Rgba {
-  double r, g, b, a;
-};
+using Rgba = detail::IconSample;
 
 constexpr Rgba kNone{0, 0, 0, 0};
 
@@ -296,27 +294,6 @@ Rgba Sample(TShellIconPicture picture, double x, double y, double p) {
 
 detail::IconImage ShellIconPicture(TShellIconPicture Picture, int Size) {
   if (Size <= 0 || Size > 256) return {};
-  detail::IconImage out{Size, Size, std::vector<std::uint8_t>(static_cast<std::size_t>(Size) * Size * 4)};
-  constexpr int kSamples = 4;
-  const double p = 1.0 / Size;
-  for (int y = 0; y < Size; ++y)
-    for (int x = 0; x < Size; ++x) {
-      double r = 0, g = 0, b = 0, a = 0;
-      for (int sy = 0; sy < kSamples; ++sy)
-        for (int sx = 0; sx < kSamples; ++sx) {
-          const Rgba c = Sample(Picture, (x + (sx + 0.5) / kSamples) * p, (y + (sy + 0.5) / kSamples) * p, p);
-          r += c.r * c.a;
-          g += c.g * c.a;
-          b += c.b * c.a;
-          a += c.a;
-        }
-      std::uint8_t* px = out.Bgra.data() + (static_cast<std::size_t>(y) * Size + x) * 4;
-      if (a > 0) {
-        px[0] = static_cast<std::uint8_t>(std::lround(b / a * 255));
-        px[1] = static_cast<std::uint8_t>(std::lround(g / a * 255));
-        px[2] = static_cast<std::uint8_t>(std::lround(r / a * 255));
-      }
-      px[3] = static_cast<std::uint8_t>(std::lround(a / (kSamples * kSamples) * 255));
-    }
-  return out;
+  const double p = 1.0 / Size;  // one pixel, for the outlines
+  return detail::SampleIconImage(Size, [Picture, p](double x, double y) { return Sample(Picture, x, y, p); });
 }
