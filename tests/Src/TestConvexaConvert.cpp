@@ -168,7 +168,7 @@ TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
     const TTerminateInfo& info = byTask.at(static_cast<int>(i));
     EXPECT_TRUE(info.Exception);
     EXPECT_FALSE(info.Finished);
-    if (cases[i].Step) EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg;
+    if (cases[i].Step) { EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg; }
     EXPECT_NE(info.ExceptionMsg.find(cases[i].Cause), std::string::npos) << info.ExceptionMsg;
   }
 }
