@@ -11,6 +11,8 @@
 #include <cstring>
 #include <map>
 
+#include "platform/SysUtils.h"
+
 TWakeSignal::TWakeSignal() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 TWakeSignal::~TWakeSignal() {
@@ -50,10 +52,6 @@ bool Relevant(std::uint32_t event, DWORD filter) {
   return false;
 }
 
-std::string JoinPath(const std::string& folder, const char* name) {
-  return folder == "/" ? "/" + std::string(name) : folder + "/" + name;
-}
-
 }  // namespace
 
 struct TDirectoryWatch::TState {
@@ -81,7 +79,7 @@ struct TDirectoryWatch::TState {
     while (const dirent* entry = ::readdir(dir)) {
       if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
       if (entry->d_type != DT_DIR && entry->d_type != DT_UNKNOWN) continue;
-      const std::string path = JoinPath(folder, entry->d_name);
+      const std::string path = IncludeTrailingPathDelimiter(folder) + entry->d_name;
       struct stat status {};
       if (::lstat(path.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) || status.st_dev != device) continue;
       AddTree(path);
@@ -118,7 +116,7 @@ std::unique_ptr<TDirectoryWatch> TDirectoryWatch::Open(const std::string& Direct
     if (dir) {
       while (const dirent* entry = ::readdir(dir)) {
         if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
-        const std::string path = JoinPath(Directory, entry->d_name);
+        const std::string path = IncludeTrailingPathDelimiter(Directory) + entry->d_name;
         struct stat sub {};
         if (::lstat(path.c_str(), &sub) == 0 && S_ISDIR(sub.st_mode) && sub.st_dev == state->device)
           state->AddTree(path);
@@ -165,7 +163,7 @@ TDirectoryWatch::TWaitResult TDirectoryWatch::Wait(TWakeSignal& Wake) {
         if (s.subtree && (event->mask & IN_ISDIR) && (event->mask & (IN_CREATE | IN_MOVED_TO)) && event->len > 0) {
           auto folder = s.folders.find(event->wd);
           if (folder != s.folders.end()) {
-            const std::string path = JoinPath(folder->second, event->name);
+            const std::string path = IncludeTrailingPathDelimiter(folder->second) + event->name;
             struct stat status {};
             if (::lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) && status.st_dev == s.device)
               s.AddTree(path);

@@ -33,11 +33,6 @@ bool InGroup(gid_t group) {
   return false;
 }
 
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
 
 FILETIME UnixTimeToFileTime(std::int64_t Seconds, long Nanoseconds) {
@@ -97,7 +92,7 @@ bool GetFileFindData(const std::string& Path, WIN32_FIND_DATA& Data) {
   DWORD attributes = 0;
   if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
   if (!UserMayWrite(Path, status)) attributes |= FILE_ATTRIBUTE_READONLY;
-  Data.cFileName = LastComponent(Path);
+  Data.cFileName = ExtractFileName(Path);
   if (!Data.cFileName.empty() && Data.cFileName[0] == '.') attributes |= FILE_ATTRIBUTE_HIDDEN;
   if (isLink) attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
   if (attributes == 0) attributes = FILE_ATTRIBUTE_NORMAL;

@@ -27,17 +27,6 @@ std::string ErrorText(const std::string& what, const std::string& path, int code
   return Format("%s \"%s\": %s", what, path, SysErrorMessage(code));
 }
 
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool MakeFolder(const std::string& path, mode_t mode) {
   return ::mkdir(path.c_str(), mode) == 0 || errno == EEXIST;
 }
@@ -78,7 +67,7 @@ bool PercentDecode(std::string_view text, std::string& out) {
 std::string TopFolderOf(const std::string& path, dev_t device) {
   std::string top = path;
   while (top != "/") {
-    const std::string parent = ParentOf(top);
+    const std::string parent = ExtractFileDir(top);
     struct stat status {};
     if (::stat(parent.c_str(), &status) != 0 || status.st_dev != device) break;
     top = parent;
@@ -221,7 +210,7 @@ bool MoveToTrash(const std::string& Path, std::string* Error) {
   }
   TTrash trash;
   std::string chosen, infoFile;
-  if (!ChooseTrash(Path, status.st_dev, trash) || !ReserveTrashName(trash, LastComponent(Path), chosen, infoFile)) {
+  if (!ChooseTrash(Path, status.st_dev, trash) || !ReserveTrashName(trash, ExtractFileName(Path), chosen, infoFile)) {
     SetError(Error, ErrorText("Cannot make a trash for", Path, errno));
     return false;
   }
@@ -283,8 +272,8 @@ bool PasteFiles(const std::vector<std::string>& Sources, const std::string& Fold
       all = false;
       continue;
     }
-    if (Move && ParentOf(source) == Folder) continue;  // already there
-    const std::string target = FreeNameIn(Folder, LastComponent(source));
+    if (Move && ExtractFileDir(source) == Folder) continue;  // already there
+    const std::string target = FreeNameIn(Folder, ExtractFileName(source));
     if (Move) {
       const int moved = RenameNoReplace(source, target);
       if (moved == 0) continue;

@@ -65,17 +65,12 @@ bool IsUserVisiblePlace(const std::string& path, const std::string& home) {
   return home.size() > 1 && StartsWith(path, home + "/");
 }
 
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The device name of a source path, following a link ("/dev/disk/by-uuid/…" → "sdb1").
 std::string DeviceName(const std::string& source) {
   if (!StartsWith(source, "/dev/")) return {};
   char resolved[PATH_MAX];
-  if (::realpath(source.c_str(), resolved) != nullptr) return LastComponent(resolved);
-  return LastComponent(source);
+  if (::realpath(source.c_str(), resolved) != nullptr) return ExtractFileName(resolved);
+  return ExtractFileName(source);
 }
 
 // "sdb1" → "sdb", "nvme0n1p2" → "nvme0n1", "mmcblk0p1" → "mmcblk0".
@@ -113,7 +108,7 @@ std::string LabelOf(const std::string& diskLabels, const std::string& source) {
     const ssize_t length = ::readlink((diskLabels + "/" + name).c_str(), target, sizeof target - 1);
     if (length <= 0) continue;
     target[length] = '\0';
-    if (LastComponent(target) == device) {
+    if (ExtractFileName(target) == device) {
       label = DecodeHexEscapes(name);
       break;
     }

@@ -40,10 +40,8 @@ constexpr std::array<TVerb, 5> kVerbs = {{
 }};
 enum : UINT { kOpen, kPaste, kDelete, kRename, kProperties };
 
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos || path == "/" ? path : path.substr(slash + 1);
-}
+// The name of an item's path; "/" names itself.
+std::string LastComponent(const std::string& path) { return path == "/" ? path : ExtractFileName(path); }
 
 std::string KindText(const TShellItemInfo& item) {
   using K = TShellItemInfo::TKind;

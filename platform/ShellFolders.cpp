@@ -69,15 +69,7 @@ bool ReadFirst(TItemIDSpan list, TItem& item) {
 bool SingleItem(TItemIDSpan list) { return !list.AtEnd() && ILGetNext(list).AtEnd(); }
 
 std::string JoinPath(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (path.empty() || path.back() != '/') path += '/';
-  path += name;
-  return path;
-}
-
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
+  return IncludeTrailingPathDelimiter(folder) + std::string(name);
 }
 
 // A name as a user reads it: bytes that are not UTF-8 become U+FFFD.
@@ -411,7 +403,7 @@ bool PlaceOf(const TItem& item, TPlace& place) {
   if (item.Kind != kMountItem) return false;
   place.Path = item.Name;
   place.DriveType = DRIVE_FIXED;
-  place.Name = DisplayText(LastComponent(item.Name));
+  place.Name = DisplayText(ExtractFileName(item.Name));
   for (const TMountPoint& m : UserMounts())
     if (m.Path == item.Name) {
       place.DriveType = m.DriveType;

@@ -1,9 +1,11 @@
-// The drawn pictures of the system icons: shapes measured on a unit square, 4 x 4 samples a
-// pixel, with one-pixel outlines at every size.
+// The pictures of the system icons: the program's own icon resources when it links them, else
+// shapes drawn here, measured on a unit square, with one-pixel outlines at every size.
 
 #include <algorithm>
 #include <cmath>
 
+#include "platform/Exceptions.h"
+#include "platform/Resources.h"
 #include "platform/ShellIcons.h"
 
 namespace {
@@ -290,10 +292,53 @@ Rgba Sample(TShellIconPicture picture, double x, double y, double p) {
   }
 }
 
+// The program's own picture of an icon (an icon resource of 16- and 32-pixel entries, registered
+// when the program links its built-in pictures); kinds it has no picture of take the nearest.
+const char* ResourceName(TShellIconPicture picture) {
+  switch (picture) {
+    case TShellIconPicture::Folder: return "VL_SHELL_FOLDER";
+    case TShellIconPicture::FolderOpen: return "VL_SHELL_FOLDER_OPEN";
+    case TShellIconPicture::Computer: return "VL_SHELL_COMPUTER";
+    case TShellIconPicture::Home: return "VL_SHELL_HOME";
+    case TShellIconPicture::Desktop: return "VL_SHELL_DESKTOP";
+    case TShellIconPicture::Trash: return "VL_SHELL_TRASH";
+    case TShellIconPicture::DriveFixed: return "VL_SHELL_DRIVE_FIXED";
+    case TShellIconPicture::DriveRemovable: return "VL_SHELL_DRIVE_REMOVABLE";
+    case TShellIconPicture::DriveRemote: return "VL_SHELL_DRIVE_NETWORK";
+    case TShellIconPicture::DriveOptical: return "VL_SHELL_DRIVE_CDROM";
+    case TShellIconPicture::DriveRam: return "VL_SHELL_DRIVE_RAM";
+    case TShellIconPicture::FileText:
+    case TShellIconPicture::FileDocument: return "VL_SHELL_FILE_TEXT";
+    case TShellIconPicture::FileImage: return "VL_SHELL_FILE_IMAGE";
+    case TShellIconPicture::FileAudio: return "VL_SHELL_FILE_AUDIO";
+    case TShellIconPicture::FileVideo: return "VL_SHELL_FILE_VIDEO";
+    case TShellIconPicture::FileExecutable: return "VL_SHELL_FILE_PROGRAM";
+    case TShellIconPicture::File:
+    case TShellIconPicture::FileArchive:
+    case TShellIconPicture::FileFont: break;
+  }
+  return "VL_SHELL_FILE";
+}
+
+detail::IconImage ResourcePicture(TShellIconPicture picture, int size) {
+  const TResourceData* resource = FindResourceData(ResourceName(picture), RT_GROUP_ICON);
+  if (resource == nullptr) return {};
+  try {
+    detail::IconImage image =
+        detail::DecodeIconData(static_cast<const std::uint8_t*>(resource->Data), resource->Size, size, size);
+    if (image.Width == size && image.Height == size) return image;
+    if (image.Width <= 0 || image.Height <= 0) return {};
+    return {size, size, detail::ScaleBgra(image.Bgra.data(), image.Width, image.Height, size, size)};
+  } catch (const EInvalidGraphic&) {
+    return {};  // a damaged resource: the drawn picture stands in
+  }
+}
+
 }  // namespace
 
 detail::IconImage ShellIconPicture(TShellIconPicture Picture, int Size) {
   if (Size <= 0 || Size > 256) return {};
+  if (detail::IconImage art = ResourcePicture(Picture, Size); art.Width == Size) return art;
   const double p = 1.0 / Size;  // one pixel, for the outlines
   return detail::SampleIconImage(Size, [Picture, p](double x, double y) { return Sample(Picture, x, y, p); });
 }

@@ -8,6 +8,7 @@
 #include "platform/Mounts.h"
 #include "platform/PixelDrawing.h"
 #include "platform/ShellEnvironment.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -89,11 +90,6 @@ int DriveIndex(UINT driveType) {
   }
 }
 
-std::string LastComponent(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int IndexOf(const TShellItemInfo& item, bool open) {
   using K = TShellItemInfo::TKind;
   switch (item.Kind) {
@@ -102,7 +98,7 @@ int IndexOf(const TShellItemInfo& item, bool open) {
     case K::Home: return siHome;
     case K::FileSystemRoot:
     case K::Mount: return DriveIndex(item.DriveType);
-    case K::File: return Lists().FileTypeIndex(MimeTypeOfFileName(LastComponent(item.Path)));
+    case K::File: return Lists().FileTypeIndex(MimeTypeOfFileName(ExtractFileName(item.Path)));
     case K::Folder: break;
   }
   // The user's special folders keep their own pictures wherever they are reached from.

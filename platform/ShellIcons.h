@@ -4,8 +4,8 @@
 // and ask for indexes, never for icon copies.
 //
 // Fixed indexes come first (TShellIconIndex); every MIME type a file shows gets an index of its
-// own the first time it is asked for, drawn with the picture of its family (MimeTypes.h). The
-// pictures come from ShellIconPicture, the one place that draws them.
+// own the first time it is asked for, with the picture of its family (MimeTypes.h). The pictures
+// come from ShellIconPicture, the one place that chooses them.
 //
 // GUI thread (the lists are image-list components).
 
@@ -58,9 +58,10 @@ enum class TShellIconPicture {
   File, FileText, FileImage, FileAudio, FileVideo, FileArchive, FileDocument, FileExecutable, FileFont,
 };
 
-// A picture at Size x Size, straight-alpha B, G, R, A pixels.
-// FIXME: these are the layer's own drawn stand-ins until the program's skin pictures for the
-// shell icons land; only this function changes then.
+// A picture at Size x Size, straight-alpha B, G, R, A pixels: the program's own icon of the kind
+// (the icon resources "VL_SHELL_…" of its built-in pictures; archives and fonts show the plain
+// file, documents the text file) when the program links them, else a picture drawn by this
+// layer, so the lists are complete in any program.
 [[nodiscard]] detail::IconImage ShellIconPicture(TShellIconPicture Picture, int Size);
 
 // The index of a file of this MIME type in both lists (made on first use).
