@@ -240,7 +240,8 @@ void RefreshOutputOptions(const TJobRow& Row, TOutputOptions& Options) {
   TakeText(Row[jsFrameSize], Options.FrameSize);
   TakeNumber(Row[jsVideoBitrate], Options.VideoBitrate);
   TakeText(Row[jsFrameRate], Options.FrameRate);
-  if (Row[jsAudioBitrate] != "-1000" && Row[jsAudioBitrate] != "-2000") TakeNumber(Row[jsAudioBitrate], Options.AudioBitrate);
+  if (Row[jsAudioBitrate] != "-1000" && Row[jsAudioBitrate] != "-2000")
+    TakeNumber(Row[jsAudioBitrate], Options.AudioBitrate);
   if (Row[jsAudioSampleRate] != "AUTO") TakeNumber(Row[jsAudioSampleRate], Options.AudioSampleRate);
   TakeText(Row[jsFrameAspectRatio], Options.FrameAspectRatio);
   Options.DisableVideo = Row[jsDisableVideo] == "True";
@@ -257,11 +258,13 @@ void RefreshOutputOptions(const TJobRow& Row, TOutputOptions& Options) {
 
 TProgressTexts ProgressTexts(const TProgressInfo& Info) {
   TProgressTexts texts;
-  // In 128 bits: a wild time from a damaged file must not overflow.
-  texts.Progress = Info.TotalDuration > 0
-                       ? std::to_string(static_cast<int64_t>(static_cast<__int128>(Info.CurrentDuration) * 100 /
-                                                             Info.TotalDuration)) + "%"
-                       : std::string("N/A");
+  if (Info.TotalDuration > 0) {
+    // In 128 bits: a wild time from a damaged file must not overflow.
+    const auto percent = static_cast<int64_t>(static_cast<__int128>(Info.CurrentDuration) * 100 / Info.TotalDuration);
+    texts.Progress = std::to_string(percent) + "%";
+  } else {
+    texts.Progress = "N/A";
+  }
   if (Info.FPS > 0) texts.FramesPerSecond = std::to_string(Info.FPS);
   const int64_t seconds = std::clamp<int64_t>(Info.CurrentDuration / 1000000, 0, INT_MAX);
   texts.CurrentTime = SecToDate(static_cast<int>(seconds));

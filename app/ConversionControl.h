@@ -72,7 +72,7 @@ struct TConversionSettings {
 using TConversionSettingsSource = std::function<TConversionSettings()>;
 
 enum class TConversionState {
-  csIdle,     // no batch started yet
+  csIdle,  // no batch started yet
   csRunning,
   csPaused,
   csStopped,  // the user stopped; the batch end has not been handled yet
@@ -140,10 +140,10 @@ class TConversionControl {
   IAfterRunActions& actions_;
   TConversionSettingsSource settings_;
   TConversionState state_ = TConversionState::csIdle;
-  std::vector<int> task_rows_;             // row of each task of the batch
-  bool stopping_ = false;                  // inside Stop's wait
-  std::vector<std::string> held_warnings_; // failures reported inside Stop's wait
-  std::shared_ptr<TRelay> relay_;          // shared with the component's event handlers
+  std::vector<int> task_rows_;              // row of each task of the batch
+  bool stopping_ = false;                   // inside Stop's wait
+  std::vector<std::string> held_warnings_;  // failures reported inside Stop's wait
+  std::shared_ptr<TRelay> relay_;           // shared with the component's event handlers
 };
 
 // The output record of a row refreshed from its hidden columns, as the start does: codec,

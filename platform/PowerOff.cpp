@@ -59,8 +59,15 @@ bool RequestPowerOff(std::string* Error) {
 }
 
 std::vector<std::string> PowerOffCommand() {
-  return {"busctl",   "call", "--system", "org.freedesktop.login1", "/org/freedesktop/login1",
-          "org.freedesktop.login1.Manager", "PowerOff", "b", "true"};
+  return {"busctl",
+          "call",
+          "--system",
+          "org.freedesktop.login1",
+          "/org/freedesktop/login1",
+          "org.freedesktop.login1.Manager",
+          "PowerOff",
+          "b",
+          "true"};
 }
 
 bool SpawnPowerOffRequest(const std::vector<std::string>& Command, std::string& Error) {

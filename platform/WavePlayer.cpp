@@ -239,7 +239,7 @@ void TWavePlayer::Run(void* Pcm, TWaveSound Sound) {
     const snd_pcm_uframes_t count = static_cast<snd_pcm_uframes_t>(std::min(chunk, frames - written));
     snd_pcm_sframes_t n = lib.WriteInterleaved(pcm, Sound.Samples.data() + written * Sound.FrameBytes(), count);
     if (n < 0) n = lib.Recover(pcm, static_cast<int>(n), 1);  // an underrun or a suspend
-    if (n < 0) break;                                       // the device is gone
+    if (n < 0) break;                                         // the device is gone
     written += n;
   }
   if (stop_)

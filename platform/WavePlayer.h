@@ -25,7 +25,9 @@ struct TWaveSound {
 
   [[nodiscard]] int BytesPerSample() const;
   [[nodiscard]] int FrameBytes() const { return Channels * BytesPerSample(); }
-  [[nodiscard]] std::int64_t FrameCount() const { return FrameBytes() > 0 ? std::int64_t(Samples.size()) / FrameBytes() : 0; }
+  [[nodiscard]] std::int64_t FrameCount() const {
+    return FrameBytes() > 0 ? std::int64_t(Samples.size()) / FrameBytes() : 0;
+  }
 };
 
 // Reads the sound of a WAVE file: the "fmt " chunk (format 1 PCM, 3 floating point, or the

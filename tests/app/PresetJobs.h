@@ -23,7 +23,8 @@ class TPresetJobs {
     folder.SetFolder(OutputFolder);
     TPresetChain::AddCategoryItems(categories_);
     categories_.SetItemIndex(0);
-    chain_ = std::make_unique<TPresetChain>(categories_, presets_, controls_.Choosers, jobs, folder, TPresetChainHooks{});
+    chain_ =
+        std::make_unique<TPresetChain>(categories_, presets_, controls_.Choosers, jobs, folder, TPresetChainHooks{});
     chain_->FillPresetList();
   }
 

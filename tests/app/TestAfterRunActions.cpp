@@ -1,13 +1,12 @@
 // The after-run actions on this system: each goes through its platform seam, and the end sound
 // is skipped quietly when its file is missing.
 
-#include "app/AfterRunActions.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "app/AfterRunActions.h"
 #include "platform/DesktopOpener.h"
 #include "platform/PowerOff.h"
 

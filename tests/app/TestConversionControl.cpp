@@ -3,8 +3,6 @@
 // threads, pause, resume and stop, a failing preset, a row whose input is gone, rows removed
 // under a running batch, the after-run actions and a failure reported while a stop waits.
 
-#include "app/ConversionControl.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -15,6 +13,7 @@
 #include <set>
 #include <thread>
 
+#include "app/ConversionControl.h"
 #include "platform/Watchdog.h"
 #include "tests/Src/ConvexaTestSupport.h"
 #include "tests/app/MemoryConversionView.h"
@@ -41,24 +40,33 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
   };
   const Case cases[] = {
       {"an empty row leaves the rest", {}, [](TOutputOptions&) {}},
-      {"libx264 brings its preset and drops the tag", {{jsVideoCodec, "libx264"}, {jsVideoTag, "avc1"}},
+      {"libx264 brings its preset and drops the tag",
+       {{jsVideoCodec, "libx264"}, {jsVideoTag, "avc1"}},
        [](TOutputOptions& o) {
          o.VideoCodec = "libx264";
          o.VideoPreset = "libx264-default";
        }},
-      {"another codec keeps its tag and no preset", {{jsVideoCodec, "mpeg4"}, {jsVideoTag, "XVID"}},
+      {"another codec keeps its tag and no preset",
+       {{jsVideoCodec, "mpeg4"}, {jsVideoTag, "XVID"}},
        [](TOutputOptions& o) {
          o.VideoCodec = "mpeg4";
          o.VideoPreset.clear();
          o.VideoTag = "XVID";
        }},
       {"a not-set audio bit rate, codec and sample rate leave theirs",
-       {{jsAudioBitrate, "-1000"}, {jsAudioSampleRate, "AUTO"}, {jsAudioCodec, "AUTO"}}, [](TOutputOptions&) {}},
+       {{jsAudioBitrate, "-1000"}, {jsAudioSampleRate, "AUTO"}, {jsAudioCodec, "AUTO"}},
+       [](TOutputOptions&) {}},
       {"the other not-set audio bit rate", {{jsAudioBitrate, "-2000"}}, [](TOutputOptions&) {}},
       {"audio bit rate 128000", {{jsAudioBitrate, "128000"}}, [](TOutputOptions& o) { o.AudioBitrate = 128000; }},
       {"numbers and texts",
-       {{jsAudioCodec, "mp2"}, {jsAudioChannels, "1"}, {jsFileExt, ".mpg"}, {jsFrameSize, "352*288"},
-        {jsVideoBitrate, "-1000"}, {jsFrameRate, "25"}, {jsAudioSampleRate, "44100"}, {jsFrameAspectRatio, "4:3"},
+       {{jsAudioCodec, "mp2"},
+        {jsAudioChannels, "1"},
+        {jsFileExt, ".mpg"},
+        {jsFrameSize, "352*288"},
+        {jsVideoBitrate, "-1000"},
+        {jsFrameRate, "25"},
+        {jsAudioSampleRate, "44100"},
+        {jsFrameAspectRatio, "4:3"},
         {jsDisableVideo, "True"}},
        [](TOutputOptions& o) {
          o.AudioCodec = "mp2";
@@ -71,14 +79,17 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
          o.FrameAspectRatio = "4:3";
          o.DisableVideo = true;
        }},
-      {"a number that does not read leaves its field", {{jsAudioChannels, "two"}, {jsVideoBitrate, "8e5"}},
+      {"a number that does not read leaves its field",
+       {{jsAudioChannels, "two"}, {jsVideoBitrate, "8e5"}},
        [](TOutputOptions&) {}},
-      {"dvd in NTSC", {{jsTargetType, "dvd"}, {jsNormType, "NTSC"}},
+      {"dvd in NTSC",
+       {{jsTargetType, "dvd"}, {jsNormType, "NTSC"}},
        [](TOutputOptions& o) {
          o.TargetType = TOptionTargetType::ttDVD;
          o.NormType = TOptionNormType::ntNTSC;
        }},
-      {"another target is none; PAL", {{jsTargetType, "bluray"}, {jsNormType, "PAL"}},
+      {"another target is none; PAL",
+       {{jsTargetType, "bluray"}, {jsNormType, "PAL"}},
        [](TOutputOptions& o) {
          o.TargetType = TOptionTargetType::ttIgnore;
          o.NormType = TOptionNormType::ntPAL;
@@ -152,11 +163,16 @@ TEST(ConversionRecordsTest, ProgressTextsAndThreadCounts) {
     const TProgressTexts texts = ProgressTexts(info);
     EXPECT_EQ(texts.Progress, c.progress);
     EXPECT_EQ(texts.FramesPerSecond.has_value(), c.fpsText != nullptr);
-    if (c.fpsText) { EXPECT_EQ(*texts.FramesPerSecond, c.fpsText); }
-    if (c.current < INT64_MAX / 4) { EXPECT_EQ(texts.CurrentTime, c.time); }
+    if (c.fpsText) {
+      EXPECT_EQ(*texts.FramesPerSecond, c.fpsText);
+    }
+    if (c.current < INT64_MAX / 4) {
+      EXPECT_EQ(texts.CurrentTime, c.time);
+    }
     EXPECT_EQ(texts.ConvertedSize, c.sizeText);
   }
-  const std::pair<const char*, int> counts[] = {{"1", 1}, {"4", 4}, {"19", 19}, {"", 1}, {"abc", 1}, {"0", 1}, {"-2", 1}};
+  const std::pair<const char*, int> counts[] = {{"1", 1},   {"4", 4}, {"19", 19}, {"", 1},
+                                                {"abc", 1}, {"0", 1}, {"-2", 1}};
   for (const auto& [text, count] : counts) EXPECT_EQ(ThreadCountOf(text), count) << text;
 }
 
@@ -207,7 +223,8 @@ class ConversionControlTest : public ::testing::Test {
   }
   // Jobs of ten-second files under an AVI preset.
   void AddLongJobs(int ACount) {
-    for (int i = 0; i < ACount; ++i) ASSERT_GE(presets->AddJob(Copy(LongFile(), "in" + std::to_string(i) + ".mp4"), 1500), 0);
+    for (int i = 0; i < ACount; ++i)
+      ASSERT_GE(presets->AddJob(Copy(LongFile(), "in" + std::to_string(i) + ".mp4"), 1500), 0);
   }
   bool RunToEnd(int ALimitMs = 60000) {
     return PumpUntil([this] { return control->State() == TConversionState::csEnded; }, ALimitMs);
@@ -243,8 +260,8 @@ TEST_F(ConversionControlTest, PresetsConvertAtTwoThreadsAndEveryRowReachesTheEnd
   control->Start();
   EXPECT_EQ(control->State(), TConversionState::csRunning);
   EXPECT_TRUE(control->RowsLocked());
-  for (TConversionCommand command : {ccAdd, ccEditing, ccRemove, ccRename, ccClear, ccStart, ccStartButton, ccResume,
-                                     ccMove})
+  for (TConversionCommand command :
+       {ccAdd, ccEditing, ccRemove, ccRename, ccClear, ccStart, ccStartButton, ccResume, ccMove})
     EXPECT_FALSE(view.Enabled(command)) << static_cast<int>(command);
   EXPECT_TRUE(view.Enabled(ccStop));
   EXPECT_TRUE(view.Enabled(ccPause));
@@ -269,7 +286,9 @@ TEST_F(ConversionControlTest, PresetsConvertAtTwoThreadsAndEveryRowReachesTheEnd
     EXPECT_EQ(ProbeValue(info, "format.nb_streams"), std::to_string(expected[row].streams));
     const bool video = *expected[row].video != '\0';
     EXPECT_EQ(ProbeValue(info, "streams.stream.0.codec_name"), video ? expected[row].video : expected[row].audio);
-    if (video) { EXPECT_EQ(ProbeValue(info, "streams.stream.1.codec_name"), expected[row].audio); }
+    if (video) {
+      EXPECT_EQ(ProbeValue(info, "streams.stream.1.codec_name"), expected[row].audio);
+    }
     EXPECT_NEAR(std::atof(ProbeValue(info, "format.duration").c_str()), 2.0, 0.3);
   }
 }
