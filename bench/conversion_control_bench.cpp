@@ -19,11 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "Src/FFmpegLoader.h"
 #include "app/ConversionControl.h"
+#include "bench/BatchBenchSupport.h"
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
-#include "tests/Src/MediaFixtures.h"
 #include "tests/app/MemoryConversionView.h"
 #include "tests/app/PresetJobs.h"
 
@@ -37,20 +36,6 @@ constexpr int Preset = 1500;
 constexpr UINT WM_PROBE = WM_APP + 1;
 
 double Seconds(Clock::time_point AStart) { return std::chrono::duration<double>(Clock::now() - AStart).count(); }
-
-std::vector<std::string> MakeClips(const fs::path& ADir) {
-  const std::string source =
-      fixtures::Make("bench-clip.mp4",
-                     "-f lavfi -i testsrc=size=320x240:rate=25:duration=5 -f lavfi -i sine=frequency=440:duration=5 "
-                     "-c:v mpeg4 -b:v 600k -c:a aac -f mp4");
-  std::vector<std::string> clips;
-  for (int i = 0; i < ClipCount; ++i) {
-    const fs::path target = ADir / ("clip" + std::to_string(i) + ".mp4");
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    clips.push_back(target.string());
-  }
-  return clips;
-}
 
 // ---- the GUI thread's round trip ----
 
@@ -231,14 +216,9 @@ TToolRun RunTool(const std::vector<std::string>& AClips, const fs::path& AOutDir
 }  // namespace
 
 int main() {
-  static const int holder = 0;
-  if (!FFLoader().Load(ConverterLibraries, &holder)) {
-    std::printf("cannot load the libraries: %s\n", FFLoader().LastErrMsg().c_str());
-    return 1;
-  }
-  const fs::path dir = fs::temp_directory_path() / ("conversion-control-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::vector<std::string> clips = MakeClips(dir);
+  if (!batchbench::LoadConverterLibraries()) return 1;
+  const fs::path dir = batchbench::ScratchFolder("conversion-control-bench");
+  const std::vector<std::string> clips = batchbench::MakeClips(dir, ClipCount, 5);
   const std::string toolArguments = ToolArguments(PresetOutput(clips[0], dir / "probe"));
 
   (void)RunControl({clips[0]}, dir / "warm-up", 1);  // caches and lazily built tables

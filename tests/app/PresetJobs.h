@@ -16,6 +16,32 @@
 
 namespace preset_jobs {
 
+// Picks the preset of a code in the category and preset lists, as the user does.
+inline void ChoosePreset(IPresetPicker& Categories, IPresetPicker& Presets, int PresetCode) {
+  const auto categories = PresetCategories();
+  for (int i = 0; i < static_cast<int>(categories.size()); ++i)
+    if (categories[i].PresetGroup == PresetCode / 100) {
+      Categories.SetItemIndex(i);
+      Presets.SetItemIndex(PresetCode % 100);
+      return;
+    }
+  throw std::invalid_argument("no category holds preset " + std::to_string(PresetCode));
+}
+
+// The add operation's use of the chain: the chosen preset applied to Input, its row appended
+// with the job record. The new row's index.
+inline int AddJobRow(TPresetChain& Chain, TJobList& Jobs, const std::string& Input, int64_t Duration,
+                     int64_t FileSize) {
+  Chain.ResetFields();
+  TOutputOptions output = Chain.OutputOptionsForNewJob(Input);
+  output.FileName = Chain.Fields().Video_OutPutFileName;
+  TInputOptions input;
+  InitInputOptions(input);
+  input.FileName = Input;
+  const TNewJob job{Input, Duration, FileSize, Jobs.Count(), Chain.CategoryCode(), Chain.OptionCode()};
+  return Jobs.Add(MakeJobRow(job, output, Chain.Fields()), input, output);
+}
+
 class TPresetJobs {
  public:
   // Output files go into OutputFolder.
@@ -28,34 +54,10 @@ class TPresetJobs {
     chain_->FillPresetList();
   }
 
-  // Picks the preset of a code in the two lists, as the user does.
-  void Choose(int PresetCode) {
-    const auto categories = PresetCategories();
-    for (int i = 0; i < static_cast<int>(categories.size()); ++i)
-      if (categories[i].PresetGroup == PresetCode / 100) {
-        categories_.SetItemIndex(i);
-        presets_.SetItemIndex(PresetCode % 100);
-        return;
-      }
-    throw std::invalid_argument("no category holds preset " + std::to_string(PresetCode));
-  }
-
-  // Appends the row of a new job for Input under the chosen preset; its index.
-  int Add(const std::string& Input, int64_t Duration = 2000000, int64_t FileSize = 1 << 20) {
-    chain_->ResetFields();
-    TOutputOptions output = chain_->OutputOptionsForNewJob(Input);
-    output.FileName = chain_->Fields().Video_OutPutFileName;
-    TInputOptions input;
-    InitInputOptions(input);
-    input.FileName = Input;
-    const TNewJob job{Input, Duration, FileSize, jobs.Count(), chain_->CategoryCode(), chain_->OptionCode()};
-    return jobs.Add(MakeJobRow(job, output, chain_->Fields()), input, output);
-  }
-
-  // Chooses the preset, then adds the job.
-  int AddJob(const std::string& Input, int PresetCode) {
-    Choose(PresetCode);
-    return Add(Input);
+  // Picks the preset, then appends the row of a new job for Input under it; its index.
+  int AddJob(const std::string& Input, int PresetCode, int64_t Duration = 2000000, int64_t FileSize = 1 << 20) {
+    ChoosePreset(categories_, presets_, PresetCode);
+    return AddJobRow(*chain_, jobs, Input, Duration, FileSize);
   }
 
   TJobList jobs;
