@@ -39,7 +39,7 @@ double Seconds(Clock::time_point AStart) { return std::chrono::duration<double>(
 
 // ---- the GUI thread's round trip ----
 
-// Posts a message to a window of the GUI thread every 10 ms and notes how long each takes to be
+// Posts a message to a window of the GUI thread every 2 ms and notes how long each takes to be
 // handled there, while the GUI thread runs its loop.
 class TRoundTripProbe {
  public:
@@ -85,7 +85,7 @@ class TRoundTripProbe {
       changed_.wait(lock, [&] { return answered_ >= seq || done_; });
       if (answered_ < seq) return;
       times_.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-      if (changed_.wait_for(lock, std::chrono::milliseconds(10), [&] { return done_; })) return;
+      if (changed_.wait_for(lock, std::chrono::milliseconds(2), [&] { return done_; })) return;
     }
   }
 
