@@ -1,7 +1,7 @@
 #pragma once
 // The inside of the window tree, shared by WindowTree.cpp, Painting.cpp, Input.cpp,
-// NonClient.cpp, LayeredWindow.cpp and the displays. Nothing outside the windowing part
-// includes it.
+// NonClient.cpp, SystemMenu.cpp, LayeredWindow.cpp and the displays. Nothing outside the
+// windowing part includes it.
 //
 // Every window (also message-only ones) has a node. Child windows (WS_CHILD with a parent) hang
 // under their parent in z-order, top first; every other window is a top-level in the screen's
@@ -73,6 +73,9 @@ struct TWindowNode {
 
   // The display's data for this window (a native window, say); freed with the node.
   std::shared_ptr<void> native;
+
+  // The window's own copy of its system menu (GetSystemMenu), destroyed with the node.
+  std::shared_ptr<HMENU__> system_menu;
 };
 
 std::recursive_mutex& TreeLock();
