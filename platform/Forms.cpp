@@ -13,7 +13,6 @@
 #include "platform/Painting.h"
 #include "platform/Screen.h"
 #include "platform/ScrollBars.h"
-#include "platform/StdCtrls.h"
 #include "platform/Strings.h"
 #include "platform/WindowTree.h"
 
@@ -813,48 +812,4 @@ TStrings* TScreen::Fonts() const {
   }
   fonts_ = std::move(list);
   return fonts_.get();
-}
-
-// ---- Message box --------------------------------------------------------------------------------
-
-int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
-  struct Choice {
-    const char* caption;
-    int id;
-  };
-  std::vector<Choice> choices;
-  switch (Flags & 0x0F) {
-    case MB_OKCANCEL: choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}}; break;
-    case MB_YESNOCANCEL: choices = {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}}; break;
-    case MB_YESNO: choices = {{"&Yes", IDYES}, {"&No", IDNO}}; break;
-    default: choices = {{"OK", IDOK}}; break;
-  }
-  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
-  form->SetBorderStyle(TFormBorderStyle::bsDialog);
-  form->SetCaption(Caption);
-  form->SetPosition(TPosition::poMainFormCenter);
-  auto* label = new TLabel(form.get());
-  label->SetParent(form.get());
-  label->SetCaption(Text);
-  label->SetShowAccelChar(false);
-  label->SetLeft(16);
-  label->SetTop(16);
-  const int buttonsWidth = static_cast<int>(choices.size()) * 83 - 8;
-  const int width = std::max(label->Width(), buttonsWidth) + 32;
-  form->SetClientWidth(width);
-  form->SetClientHeight(label->Height() + 32 + 25 + 16);
-  int x = (width - buttonsWidth) / 2;
-  for (std::size_t i = 0; i < choices.size(); ++i) {
-    auto* button = new TButton(form.get());
-    button->SetParent(form.get());
-    button->SetCaption(choices[i].caption);
-    button->SetModalResult(choices[i].id);
-    button->SetBounds(x, label->Height() + 32, 75, 25);
-    button->SetDefault(i == 0);
-    button->SetCancel(choices[i].id == IDCANCEL || choices.size() == 1 || choices[i].id == IDNO);
-    x += 83;
-  }
-  const TModalResult result = form->ShowModal();
-  if (result == mrNone) return choices.size() == 1 ? IDOK : IDCANCEL;
-  return result;
 }

@@ -277,7 +277,3 @@ class TScreen : public TComponent {
 
 // The screen object of the program (made on first use).
 [[nodiscard]] TScreen* Screen();
-
-// A modal message box with the text, an OK (or OK/Cancel, Yes/No...) row of buttons as Flags
-// ask, over the active form. Returns IDOK, IDCANCEL, IDYES or IDNO.
-int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
