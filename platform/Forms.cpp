@@ -1,10 +1,9 @@
 #include "platform/Forms.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 
 #include "platform/Application.h"
+#include "platform/FontEngine.h"
 #include "platform/Icon.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"  // before Menus.h, which uses its types
@@ -795,21 +794,7 @@ TStrings* TScreen::Fonts() const {
   auto list = std::make_unique<TStringList>();
   list->SetSorted(true);
   list->SetDuplicates(TDuplicates::dupIgnore);
-  if (FcInit()) {
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
-      for (int i = 0; i < set->nfont; ++i) {
-        FcChar8* family = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
-          list->Add(reinterpret_cast<const char*>(family));
-        }
-      }
-      FcFontSetDestroy(set);
-    }
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-  }
+  for (const std::string& family : InstalledFontFamilies()) list->Add(family);
   fonts_ = std::move(list);
   return fonts_.get();
 }
