@@ -1030,16 +1030,17 @@ TEST_F(PopupWindow, AltSpaceAndACaptionRightClickShowTheSystemMenuAndPostTheComm
       DispatchMessage(&m);
     }
   };
+  // A script step that waits for the menu and notes where its level opened.
   TRect levelRect;
+  auto noteLevel = [&] {
+    std::vector<HWND> levels = detail::PlainPopupWindows();
+    if (levels.empty()) return false;
+    GetWindowRect(levels[0], &levelRect);
+    return true;
+  };
   {
     TWatchdog watchdog("system menu from Alt+Space", 8000);
-    TScript script({[&] {
-                      std::vector<HWND> levels = detail::PlainPopupWindows();
-                      if (levels.empty()) return false;
-                      GetWindowRect(levels[0], &levelRect);
-                      return true;
-                    },
-                    [&] { display->Text("n"); return true; }});  // Mi&nimize
+    TScript script({noteLevel, [&] { display->Text("n"); return true; }});  // Mi&nimize
     display->KeyDown(VK_MENU);
     display->KeyDown(VK_SPACE);
     display->KeyUp(VK_SPACE);
@@ -1060,13 +1061,7 @@ TEST_F(PopupWindow, AltSpaceAndACaptionRightClickShowTheSystemMenuAndPostTheComm
   const TPoint caption{window.Left + 60, window.Top + 10};
   {
     TWatchdog watchdog("system menu from the caption", 8000);
-    TScript script({[&] {
-                      std::vector<HWND> levels = detail::PlainPopupWindows();
-                      if (levels.empty()) return false;
-                      GetWindowRect(levels[0], &levelRect);
-                      return true;
-                    },
-                    Key(VK_ESCAPE)});
+    TScript script({noteLevel, Key(VK_ESCAPE)});
     display->Click(caption, detail::TMouseButton::Right);
     pump();
     EXPECT_TRUE(script.Finished());
