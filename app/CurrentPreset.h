@@ -36,7 +36,14 @@ struct TCurrentPreset {
   int Video_VideoBitrate = 0;          // kVideoBitrateNotSet = not set
   int Video_AudioBitrate = 0;          // kAudioBitrateNotSet or kAudioBitrateNotSetToo = not set
   bool Video_DisableVideo = false;
-  int All_Trant_Number = 0;            // code of the preset last selected + 100 (not reset)
+  int All_Trant_Number = 0;            // code of the preset last selected + 100 (not reset); the
+                                       // legacy preset window writes its own preset code here
+
+  // Written only by the legacy preset window (its reset gives "", -1 and -1); neither Reset nor
+  // the translation into output options touches them.
+  std::string Video_CopyTimestamp;
+  int Video_TimeStart = 0;
+  int Video_TimeLength = 0;
 
   // Every field but Video_AddFileName and All_Trant_Number to its reset value: texts empty, the
   // volume "256", both bit rates -1 (copied by the translation, which equals "not set" in a

@@ -16,19 +16,23 @@ constexpr TOptionKind kFillOrder[] = {okResolution, okVideoBitrate, okFrameRate,
 
 }  // namespace
 
-const TOptionTemplate* FindOptionTemplate(std::string_view Label) {
-  const auto templates = OptionTemplates();
-  const auto found = std::find_if(templates.begin(), templates.end(),
+const TOptionTemplate* TOptionTables::FindTemplate(std::string_view Label) const {
+  const auto found = std::find_if(Templates.begin(), Templates.end(),
                                   [Label](const TOptionTemplate& t) { return t.Label == Label; });
-  return found == templates.end() ? nullptr : &*found;
+  return found == Templates.end() ? nullptr : &*found;
 }
 
-const TOptionEntry* FindOptionEntry(int PresetCode) {
-  const auto entries = OptionEntries();
-  const auto found = std::find_if(entries.begin(), entries.end(),
+const TOptionEntry* TOptionTables::FindEntry(int PresetCode) const {
+  const auto found = std::find_if(Entries.begin(), Entries.end(),
                                   [PresetCode](const TOptionEntry& e) { return e.PresetCode == PresetCode; });
-  return found == entries.end() ? nullptr : &*found;
+  return found == Entries.end() ? nullptr : &*found;
 }
+
+TOptionTables MainOptionTables() { return {OptionTemplates(), OptionEntries()}; }
+
+const TOptionTemplate* FindOptionTemplate(std::string_view Label) { return MainOptionTables().FindTemplate(Label); }
+
+const TOptionEntry* FindOptionEntry(int PresetCode) { return MainOptionTables().FindEntry(PresetCode); }
 
 IOptionChooser& TOptionChoosers::Of(TOptionKind Kind) const {
   switch (Kind) {
@@ -43,14 +47,18 @@ IOptionChooser& TOptionChoosers::Of(TOptionKind Kind) const {
 }
 
 void FillOptionChoosers(const TOptionChoosers& Choosers, int PresetCode) {
+  FillOptionChoosers(Choosers, MainOptionTables(), PresetCode);
+}
+
+void FillOptionChoosers(const TOptionChoosers& Choosers, const TOptionTables& Tables, int PresetCode) {
   for (TOptionKind kind : kComponentOrder) Choosers.Of(kind).ClearItems();
   for (TOptionKind kind : kComponentOrder) Choosers.Of(kind).SetEnabled(true);
 
-  const TOptionEntry* entry = FindOptionEntry(PresetCode);
+  const TOptionEntry* entry = Tables.FindEntry(PresetCode);
   if (!entry) return;
   for (TOptionKind kind : kFillOrder) {
     const TOptionChoice& choice = entry->Lists[static_cast<int>(kind)];
-    const TOptionTemplate* list = FindOptionTemplate(choice.Template);
+    const TOptionTemplate* list = Tables.FindTemplate(choice.Template);
     if (!list) continue;  // the table's labels are checked by the tests; never in practice
     IOptionChooser& chooser = Choosers.Of(kind);
     for (std::string_view text : list->Items) chooser.AddItem(text);

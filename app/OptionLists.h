@@ -1,8 +1,9 @@
 #pragma once
 // The option lists of the presets: the six option choosers offer fixed texts only, each an item
-// of one of 46 templates, and every preset names, for each chooser, a template and the item
-// selected by default. A job row remembers the chosen item indexes, so the order of a
-// template's items is part of the rows' meaning. Tables: OptionListTable.cpp.
+// of a template, and every preset names, for each chooser, a template and the item selected by
+// default. A job row remembers the chosen item indexes, so the order of a template's items is
+// part of the rows' meaning. Tables: OptionListTable.cpp (the main window's 46 templates) and
+// LegacyOptionListTable.cpp (the legacy preset window's own 50).
 
 #include <array>
 #include <span>
@@ -38,6 +39,19 @@ struct TOptionEntry {
 [[nodiscard]] std::span<const TOptionTemplate> OptionTemplates();
 [[nodiscard]] std::span<const TOptionEntry> OptionEntries();
 
+// One set of option tables: templates and the entries that name them by label. The main window
+// has one set (OptionTemplates, OptionEntries), the legacy preset window another.
+struct TOptionTables {
+  std::span<const TOptionTemplate> Templates;
+  std::span<const TOptionEntry> Entries;
+
+  [[nodiscard]] const TOptionTemplate* FindTemplate(std::string_view Label) const;
+  [[nodiscard]] const TOptionEntry* FindEntry(int PresetCode) const;
+};
+
+// The main window's set.
+[[nodiscard]] TOptionTables MainOptionTables();
+
 [[nodiscard]] const TOptionTemplate* FindOptionTemplate(std::string_view Label);
 [[nodiscard]] const TOptionEntry* FindOptionEntry(int PresetCode);
 
@@ -53,7 +67,7 @@ struct TOptionChoosers {
   [[nodiscard]] IOptionChooser& Of(TOptionKind Kind) const;
 };
 
-// Refills the six choosers for a preset code:
+// Refills the six choosers for a preset code of the tables:
 //   1. empties them (resolution, video bit rate, audio bit rate, scaling mode, frame rate, sample
 //      rate) and enables them in that order; their shown texts stay;
 //   2. without an entry for the code, stops: the lists stay empty and enabled;
@@ -62,4 +76,7 @@ struct TOptionChoosers {
 //      lists are still empty;
 //   4. for a preset without video, disables the resolution, video bit rate, scaling mode and
 //      frame rate lists, each keeping its single item selected.
+void FillOptionChoosers(const TOptionChoosers& Choosers, const TOptionTables& Tables, int PresetCode);
+
+// The same with the main window's tables.
 void FillOptionChoosers(const TOptionChoosers& Choosers, int PresetCode);

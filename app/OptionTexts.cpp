@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 #include "app/CurrentPreset.h"
 #include "platform/SysUtils.h"
@@ -77,6 +78,28 @@ std::optional<std::string> AspectRatioOfText(std::string_view Text) {
   for (const auto& [text, ratio] : kAspectTexts)
     if (Text == text) return std::string(ratio);
   return std::nullopt;
+}
+
+void ReadOptionText(TOptionKind Kind, std::string_view Text, TCurrentPreset& Fields) {
+  switch (Kind) {
+    case okResolution: Fields.Video_FrameSize = FrameSizeOfText(Text); break;
+    case okFrameRate: Fields.Video_FrameRate = FrameRateOfText(Text); break;
+    case okSampleRate: Fields.Video_AudioSampleRate = SampleRateOfText(Text); break;
+    case okVideoBitrate:
+      if (const std::optional<int> rate = VideoBitrateOfText(Text)) Fields.Video_VideoBitrate = *rate;
+      break;
+    case okAudioBitrate:
+      if (const std::optional<int> rate = AudioBitrateOfText(Text)) Fields.Video_AudioBitrate = *rate;
+      break;
+    case okScalingMode:
+      if (std::optional<std::string> ratio = AspectRatioOfText(Text)) Fields.Video_FrameAspectRatio = std::move(*ratio);
+      break;
+  }
+}
+
+void ReadOptionChoosers(const TOptionChoosers& Choosers, TCurrentPreset& Fields) {
+  for (TOptionKind kind : {okResolution, okFrameRate, okVideoBitrate, okSampleRate, okAudioBitrate, okScalingMode})
+    ReadOptionText(kind, Choosers.Of(kind).Text(), Fields);
 }
 
 int OptionCodePosition(TOptionKind Kind) {

@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/CurrentPreset.h"
 #include "app/OptionLists.h"
 
 constexpr std::string_view kKeepSourceSize = "保持原分辨率";
@@ -38,6 +39,15 @@ constexpr std::string_view kKeepSourceShape = "保持原视频模式";
 // The aspect ratio of a scaling-mode text; nothing for a text that is none of the six (the field
 // then keeps its value).
 [[nodiscard]] std::optional<std::string> AspectRatioOfText(std::string_view Text);
+
+// The current-preset field of one chooser from the text it shows, by the rules above; a bit rate
+// or scaling text that reads as nothing leaves its field as it was.
+void ReadOptionText(TOptionKind Kind, std::string_view Text, TCurrentPreset& Fields);
+
+// Button13Click: the six fields from the texts the choosers show, in the order resolution, frame
+// rate, video bit rate, sample rate, audio bit rate, scaling mode. Enabled or not, every chooser
+// is read.
+void ReadOptionChoosers(const TOptionChoosers& Choosers, TCurrentPreset& Fields);
 
 // The chooser's position in an OptionCode: 0 for the resolution, ..., 5 for the sample rate.
 [[nodiscard]] int OptionCodePosition(TOptionKind Kind);

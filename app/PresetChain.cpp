@@ -15,9 +15,6 @@ using enum TJobSubItem;
 
 constexpr TOptionKind kAllKinds[] = {okResolution, okVideoBitrate, okFrameRate, okAudioBitrate, okSampleRate, okScalingMode};
 
-// The order in which the fields are read from the choosers.
-constexpr TOptionKind kReadOrder[] = {okResolution, okFrameRate, okVideoBitrate, okSampleRate, okAudioBitrate, okScalingMode};
-
 // The order in which a row's indexes are put back: the order of the window's components.
 constexpr TOptionKind kRestoreOrder[] = {okResolution, okVideoBitrate, okAudioBitrate, okScalingMode, okFrameRate, okSampleRate};
 
@@ -155,23 +152,7 @@ TOutputOptions TPresetChain::OutputOptionsForNewJob(const std::string& InputFile
 
 // ---- Option choosers ---------------------------------------------------------------------------
 
-void TPresetChain::ReadChooser(TOptionKind Kind) {
-  const std::string text = choosers_.Of(Kind).Text();
-  switch (Kind) {
-    case okResolution: fields_.Video_FrameSize = FrameSizeOfText(text); break;
-    case okFrameRate: fields_.Video_FrameRate = FrameRateOfText(text); break;
-    case okSampleRate: fields_.Video_AudioSampleRate = SampleRateOfText(text); break;
-    case okVideoBitrate:
-      if (const std::optional<int> rate = VideoBitrateOfText(text)) fields_.Video_VideoBitrate = *rate;
-      break;
-    case okAudioBitrate:
-      if (const std::optional<int> rate = AudioBitrateOfText(text)) fields_.Video_AudioBitrate = *rate;
-      break;
-    case okScalingMode:
-      if (std::optional<std::string> ratio = AspectRatioOfText(text)) fields_.Video_FrameAspectRatio = std::move(*ratio);
-      break;
-  }
-}
+void TPresetChain::ReadChooser(TOptionKind Kind) { ReadOptionText(Kind, choosers_.Of(Kind).Text(), fields_); }
 
 std::string TPresetChain::FieldText(TOptionKind Kind) const {
   switch (Kind) {
@@ -185,9 +166,7 @@ std::string TPresetChain::FieldText(TOptionKind Kind) const {
   return std::string();
 }
 
-void TPresetChain::ReadChoosers() {
-  for (TOptionKind kind : kReadOrder) ReadChooser(kind);
-}
+void TPresetChain::ReadChoosers() { ReadOptionChoosers(choosers_, fields_); }
 
 void TPresetChain::ChooserChanged(TOptionKind Kind) {
   const int row = jobs_.ItemIndex();

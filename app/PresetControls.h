@@ -51,3 +51,10 @@ class IPresetPicker {
   // The handler OnChange runs; an empty function removes it.
   virtual void SetOnChange(std::function<void()> Handler) = 0;
 };
+
+// A preset picker whose items also carry a title above the caption (the legacy preset window's
+// preset list: the title names the format, the caption describes it).
+class ITitledPresetPicker : public IPresetPicker {
+ public:
+  virtual void AddTitledItem(std::string_view Title, std::string_view Caption, int ImageIndex) = 0;
+};

@@ -181,7 +181,10 @@ class TApplication : public TComponent {
   TNotifyEvent OnHint;
 
   // ---- Bookkeeping of the control framework (GUI thread) ----
-  // The control under the mouse, told by the windowed control Window that saw the move.
+  // The control under the mouse (nullptr: none of Window's), told by the windowed control
+  // Window that saw the move. While a control holds the mouse only that control hears
+  // CM_MOUSELEAVE and CM_MOUSEENTER as the pointer crosses its edge; a control the pointer
+  // reached meanwhile hears its enter when the capture ends.
   void NoteMouseControl(TControl* Target, TWinControl* Window);
   void NoteMouseLeft(TWinControl* Window);
   [[nodiscard]] TControl* MouseControl() const;
@@ -239,6 +242,9 @@ class TApplication : public TComponent {
   bool hint_showing_ = false;
   bool hint_recent_ = false;  // a hint was shown a moment ago: the next one waits HintShortPause
   TWeak<TControl> mouse_control_;
+  // Whether mouse_control_ heard its CM_MOUSEENTER (it does not while another control holds
+  // the mouse; it hears it when the capture ends).
+  bool mouse_control_entered_ = false;
   TWeak<TControl> capture_control_;
   int screen_cursor_ = 0;
   TWeak<TComponent> main_form_;

@@ -68,11 +68,12 @@ class TMemoryOptionChooser : public IOptionChooser {
   std::function<void()> on_change_;
 };
 
-class TMemoryPresetPicker : public IPresetPicker {
+class TMemoryPresetPicker : public ITitledPresetPicker {
  public:
   struct TItem {
     std::string Caption;
     int ImageIndex;
+    std::string Title;
   };
 
   TMemoryPresetPicker(std::string Name, TJournal& Journal) : name_(std::move(Name)), journal_(Journal) {}
@@ -81,7 +82,10 @@ class TMemoryPresetPicker : public IPresetPicker {
     items_.clear();
     index_ = -1;
   }
-  void AddItem(std::string_view Caption, int ImageIndex) override { items_.push_back({std::string(Caption), ImageIndex}); }
+  void AddItem(std::string_view Caption, int ImageIndex) override { items_.push_back({std::string(Caption), ImageIndex, {}}); }
+  void AddTitledItem(std::string_view Title, std::string_view Caption, int ImageIndex) override {
+    items_.push_back({std::string(Caption), ImageIndex, std::string(Title)});
+  }
   [[nodiscard]] int ItemCount() const override { return static_cast<int>(items_.size()); }
   [[nodiscard]] int ItemIndex() const override { return index_; }
   void SetItemIndex(int Value) override {

@@ -3,16 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/PresetCatalogue.h"
 #include "tests/app/MemoryControls.h"
+#include "tests/app/OptionListExpectations.h"
 
 namespace {
 
 using namespace memory_controls;
+using namespace option_list_expectations;
 using enum TOptionKind;
 using enum TVideoListState;
 
@@ -25,20 +26,6 @@ struct TChooserSet {
   const TOptionChoosers& choosers = controls.Choosers;
 
   [[nodiscard]] std::vector<std::string> Changes() const { return ChooserChanges(journal); }
-};
-
-struct TListExpectation {
-  int items;
-  const char* defaultText;
-};
-
-// What every preset leaves in the six lists, in fill order (resolution, video bit rate, frame
-// rate, audio bit rate, sample rate, scaling mode): the number of items, the text selected, and
-// whether the video lists stay enabled.
-struct TPresetExpectation {
-  int code;
-  std::array<TListExpectation, kOptionKindCount> lists;
-  TVideoListState videoLists;
 };
 
 const TPresetExpectation kPresets[] = {
@@ -171,55 +158,14 @@ const TPresetExpectation kPresets[] = {
 
 TEST(OptionListsTest, EveryPresetFillsItsListsWithTheirDefaults) {
   ASSERT_EQ(std::size(kPresets), PresetNames().size());
-  constexpr TOptionKind kFillOrder[] = {okResolution, okVideoBitrate, okFrameRate, okAudioBitrate, okSampleRate, okScalingMode};
   for (const TPresetExpectation& preset : kPresets) {
-    SCOPED_TRACE(preset.code);
-    ASSERT_TRUE(PresetNameOfCode(preset.code)) << "a preset of the catalogue";
-    TChooserSet set;
-    FillOptionChoosers(set.choosers, preset.code);
-    for (int i = 0; i < kOptionKindCount; ++i) {
-      const TMemoryOptionChooser& chooser = static_cast<TMemoryOptionChooser&>(set.choosers.Of(kFillOrder[i]));
-      SCOPED_TRACE(chooser.Name());
-      EXPECT_EQ(chooser.ItemCount(), preset.lists[i].items);
-      EXPECT_EQ(chooser.Text(), preset.lists[i].defaultText);
-      ASSERT_GE(chooser.ItemIndex(), 0);
-      EXPECT_EQ(chooser.Items()[chooser.ItemIndex()], preset.lists[i].defaultText);
-      const bool videoList = kFillOrder[i] != okAudioBitrate && kFillOrder[i] != okSampleRate;
-      EXPECT_EQ(chooser.Enabled(), !videoList || preset.videoLists == lsEnabled);
-    }
-    // The first fill changes every text from empty: all six handlers, in fill order.
-    EXPECT_EQ(set.Changes(), (std::vector<std::string>{"vlSkinComboBox1.OnChange", "vlSkinComboBox2.OnChange",
-                                                       "vlSkinComboBox9.OnChange", "vlSkinComboBox3.OnChange",
-                                                       "vlSkinComboBox10.OnChange", "vlSkinComboBox4.OnChange"}));
+    ASSERT_TRUE(PresetNameOfCode(preset.code)) << "a preset of the catalogue: " << preset.code;
+    ExpectFilledAsListed(MainOptionTables(), preset);
   }
 }
 
 TEST(OptionListsTest, TemplatesAndEntriesHoldTogether) {
-  const int kTemplatesOfKind[kOptionKindCount] = {11, 17, 5, 5, 5, 3};
-  int templatesOfKind[kOptionKindCount] = {};
-  for (const TOptionTemplate& list : OptionTemplates()) {
-    SCOPED_TRACE(list.Label);
-    ++templatesOfKind[static_cast<int>(list.Kind)];
-    EXPECT_EQ(FindOptionTemplate(list.Label), &list) << "labels are unique";
-    EXPECT_EQ(std::set<std::string_view>(list.Items.begin(), list.Items.end()).size(), list.Items.size())
-        << "texts are unique within a template, so an index and a text name one item";
-  }
-  for (int kind = 0; kind < kOptionKindCount; ++kind) EXPECT_EQ(templatesOfKind[kind], kTemplatesOfKind[kind]);
-
-  const std::set<std::string_view> noVideo = {"R3", "VB6", "FR3", "SM3"};
-  for (const TOptionEntry& entry : OptionEntries()) {
-    SCOPED_TRACE(entry.PresetCode);
-    EXPECT_EQ(FindOptionEntry(entry.PresetCode), &entry) << "one entry per code";
-    int noVideoLists = 0;
-    for (int kind = 0; kind < kOptionKindCount; ++kind) {
-      const TOptionTemplate* list = FindOptionTemplate(entry.Lists[kind].Template);
-      ASSERT_NE(list, nullptr);
-      EXPECT_EQ(static_cast<int>(list->Kind), kind);
-      EXPECT_LT(entry.Lists[kind].Default, static_cast<int>(list->Items.size()));
-      noVideoLists += noVideo.count(list->Label);
-    }
-    EXPECT_EQ(noVideoLists, entry.VideoLists == lsDisabled ? 4 : 0) << "the no-video lists come as four, with the flag";
-  }
+  ExpectTablesHoldTogether(MainOptionTables(), {11, 17, 5, 5, 5, 3}, {"R3", "VB6", "FR3", "SM3"});
 }
 
 TEST(OptionListsTest, ACodeWithoutEntryLeavesTheListsEmptyAndEnabled) {

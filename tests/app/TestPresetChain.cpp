@@ -14,6 +14,7 @@
 #include "app/OptionTexts.h"
 #include "app/PresetCatalogue.h"
 #include "tests/app/MemoryControls.h"
+#include "tests/app/PresetJobs.h"
 
 namespace {
 
@@ -48,28 +49,12 @@ class PresetChainTest : public ::testing::Test {
   }
 
   // Picks a preset through the two lists, as the user does.
-  void Choose(int presetCode) {
-    const auto categories = PresetCategories();
-    for (int i = 0; i < static_cast<int>(categories.size()); ++i)
-      if (categories[i].PresetGroup == presetCode / 100) {
-        categories_.SetItemIndex(i);
-        presets_.SetItemIndex(presetCode % 100);
-        return;
-      }
-    FAIL() << "no category for " << presetCode;
-  }
+  void Choose(int presetCode) { ASSERT_NO_THROW(preset_jobs::ChoosePreset(categories_, presets_, presetCode)); }
 
   // The add operation's use of the chain: the preset applied to the file, its row appended with
   // the job record, the row selected.
   int AddFile(const std::string& input) {
-    chain_->ResetFields();
-    TOutputOptions output = chain_->OutputOptionsForNewJob(input);
-    output.FileName = chain_->Fields().Video_OutPutFileName;
-    TInputOptions in;
-    InitInputOptions(in);
-    in.FileName = input;
-    const TNewJob job{input, 5000000, 1 << 20, jobs_.Count(), chain_->CategoryCode(), chain_->OptionCode()};
-    const int row = jobs_.Add(MakeJobRow(job, output, chain_->Fields()), in, output);
+    const int row = preset_jobs::AddJobRow(*chain_, jobs_, input, 5000000, 1 << 20);
     jobs_.SetItemIndex(row);
     chain_->RowSelected();
     return row;

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "lib/vlCompressedSkin.h"
 #include "lib/vlDataSkinControls.h"
@@ -24,6 +25,8 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "platform/Bitmap.h"
+#include "platform/Resources.h"
+#include "platform/Streams.h"
 
 namespace fixture_skin {
 
@@ -39,6 +42,18 @@ enum class Variant { Standard, Alternate };
 //   hstrip       (0,100)-(80,124+) resize mode 2
 //   vstrip       (90,64)-(114+,124) resize mode 3
 // Picture 1: a 16 x 16 texture. Picture 2: the panel's 40 x 40 mask.
+//
+// Picture 3 (256 x 160): buttons, tool buttons, check and radio pictures, the slider.
+//   button       (0,0)-(200,24)    five 40 x 24 states: normal, hover, down, disabled, focused
+//   animation    (0,24)-(120,48)   three 40 x 24 frames between normal and hover
+//   toolbutton   (0,48)-(100,73)   four 25 x 25 states: normal, hover, down, disabled
+//   check        (0,80)-(96,96)    16 x 16 cells on the key colour: checked, unchecked, hover
+//                                  checked, hover unchecked, disabled checked, disabled unchecked
+//   radio        (0,96)-(96,112)   the same for radio boxes
+//   checkpanel   (0,112)-(200,136) the non-flat box: normal and hover 100 x 24
+//   slider       ruler (0,140)-(40,146), thumb (40,136)-(72,152) two 16 x 16 states,
+//                vertical ruler (80,120)-(86,160), thumb (88,136)-(120,152)
+// Pictures 4 and 5: the button's 52 x 36 glow and its grey mask.
 
 inline std::uint32_t Rgb(int r, int g, int b) {
   return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
@@ -111,6 +126,228 @@ inline void SetNine(TvlDataSkinCustomControl* d, TRect skin, TPoint lt, TPoint r
   d->LBPoint = lb;
   d->RBPoint = rb;
   d->ClRect = cl;
+}
+
+// A disc of radius R (pixel centres within R of the centre).
+inline void Disc(Painter& p, double cx, double cy, double r, std::uint32_t c) {
+  for (int y = static_cast<int>(cy - r - 1); y <= static_cast<int>(cy + r + 1); ++y)
+    for (int x = static_cast<int>(cx - r - 1); x <= static_cast<int>(cx + r + 1); ++x)
+      if ((x + 0.5 - cx) * (x + 0.5 - cx) + (y + 0.5 - cy) * (y + 0.5 - cy) <= r * r) p.Set(x, y, c);
+}
+
+inline void CheckMark(Painter& p, int l, int t, std::uint32_t c) {
+  for (int k = 0; k < 3; ++k) {
+    p.Set(l + 3 + k, t + 6 + k, c);
+    p.Set(l + 3 + k, t + 7 + k, c);
+  }
+  for (int k = 0; k < 5; ++k) {
+    p.Set(l + 6 + k, t + 8 - k, c);
+    p.Set(l + 6 + k, t + 9 - k, c);
+  }
+}
+
+template <typename T>
+void SetButtonLook(T* e, const Tone& tone) {
+  e->FontName = "Tahoma";
+  e->FontHeight = 14;
+  e->FontColor = Colour(31, 58, 95);
+  e->ActiveFontColor = Colour(tone.r - 20, tone.g - 20, tone.b - 20);
+  e->DownFontColor = Colour(tone.r - 30, tone.g - 30, tone.b - 30);
+  e->DisabledFontColor = Colour(150, 160, 175);
+}
+
+// The elements of the buttons, check and radio boxes and the slider (pictures 3 to 5).
+inline void AddButtonElements(TvlSkinData& skin, const Tone& tone, bool alt) {
+  const std::uint32_t key = Rgb(255, 0, 255), white = Rgb(255, 255, 255);
+  const std::uint32_t back = alt ? Rgb(236, 244, 238) : Rgb(236, 240, 246);
+  const std::uint32_t border = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+  auto picture = NewPicture(256, 160, key);
+  Painter p(*picture);
+  // Button states and the animation frames between normal and hover.
+  struct State {
+    std::uint32_t edge, inner, fill;
+  };
+  const State states[] = {{border, white, Rgb(246, 248, 251)},
+                          {tone.Accent(40), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251)},
+                          {tone.Accent(), Rgb(214, 228, 246), alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245)},
+                          {Rgb(206, 211, 218), Rgb(246, 247, 249), Rgb(240, 242, 245)},
+                          {tone.Accent(), tone.Accent(80), white}};
+  for (int i = 0; i < 5; ++i) Box(p, 40 * i, 0, 40 * i + 40, 24, states[i].edge, states[i].inner, states[i].fill, back);
+  for (int i = 0; i < 3; ++i) {
+    const int mix = 60 * (i + 1);
+    Box(p, 40 * i, 24, 40 * i + 40, 48, tone.Accent(mix), white, Rgb(246 - 4 * i, 248 - 3 * i, 251), back);
+  }
+  // Tool button states: flat face, framed hover and down, pale disabled.
+  const State tools[] = {{back, back, back},
+                         {tone.Accent(50), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251)},
+                         {tone.Accent(), Rgb(214, 228, 246), alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245)},
+                         {back, back, back}};
+  for (int i = 0; i < 4; ++i) Box(p, 25 * i, 48, 25 * i + 25, 73, tools[i].edge, tools[i].inner, tools[i].fill, back);
+  // Check pictures: a rounded white box with a mark; radio pictures: a ring with a dot.
+  const std::uint32_t off = Rgb(190, 198, 208);
+  const std::uint32_t checkEdges[] = {tone.Accent(-20), border, tone.Accent(20), tone.Accent(20), off, off};
+  for (int i = 0; i < 6; ++i) {
+    const int l = 16 * i;
+    const bool checked = i % 2 == 0;
+    const std::uint32_t edge = checkEdges[i];
+    const std::uint32_t fill = i >= 4 ? Rgb(242, 244, 247) : (checked ? tone.Accent(i == 2 ? 20 : 0) : white);
+    Box(p, l + 1, 81, l + 15, 95, edge, fill, fill, key);
+    if (checked) CheckMark(p, l + 1, 81, i >= 4 ? Rgb(255, 255, 255) : white);
+    Disc(p, l + 8, 104, 7, edge);
+    Disc(p, l + 8, 104, 6, i >= 4 ? Rgb(242, 244, 247) : white);
+    if (checked) Disc(p, l + 8, 104, 3.5, i >= 4 ? off : tone.Accent(i == 2 ? 20 : 0));
+  }
+  // The non-flat box: a framed strip, pale blue under the mouse.
+  Box(p, 0, 112, 100, 136, border, white, Rgb(246, 248, 251), back);
+  Box(p, 100, 112, 200, 136, tone.Accent(40), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251), back);
+  // Slider: a rounded groove, a ringed thumb in two states.
+  p.Fill(0, 140, 40, 146, back);
+  Box(p, 0, 141, 40, 145, Rgb(190, 200, 214), Rgb(214, 222, 232), Rgb(214, 222, 232), back);
+  p.Fill(80, 120, 86, 160, back);
+  Box(p, 81, 120, 85, 160, Rgb(190, 200, 214), Rgb(214, 222, 232), Rgb(214, 222, 232), back);
+  for (int i = 0; i < 2; ++i)
+    for (int x : {40, 88}) {
+      const double cx = x + 16 * i + 8, cy = 144;
+      Disc(p, cx, cy, 7.5, i == 0 ? tone.Accent() : tone.Accent(-30));
+      Disc(p, cx, cy, 5.5, i == 0 ? white : Rgb(214, 228, 246));
+    }
+
+  // The glow: an accent halo 6 pixels around the button, its mask strongest next to the
+  // button and clear over it.
+  auto glow = NewPicture(52, 36, tone.Accent(60));
+  auto glowMask = NewPicture(52, 36, Rgb(0, 0, 0));
+  for (int y = 0; y < 36; ++y)
+    for (int x = 0; x < 52; ++x) {
+      const int dx = std::max({6 - x, x - 45, 0}), dy = std::max({6 - y, y - 29, 0});
+      const int d = std::max(dx, dy);
+      const int v = d == 0 ? 0 : std::max(0, 200 - 35 * (d - 1));
+      Painter(*glowMask).Set(x, y, Rgb(v, v, v));
+    }
+
+  const int first = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePictures.push_back(std::move(glow));
+  skin.FActivePictures.push_back(std::move(glowMask));
+  for (const char* name : {"buttons.bmp", "glow.bmp", "glowmask.bmp"}) skin.FActivePicturesNames->Add(name);
+
+  // The push button, and the same faces as one fixed image, an animated one and one whose glow
+  // lies outside the skin.
+  auto addButton = [&](const char* name) {
+    auto* b = Add<TvlDataSkinButtonControl>(skin, name);
+    SetNine(b, TRect{0, 0, 40, 24}, TPoint{6, 6}, TPoint{34, 6}, TPoint{6, 18}, TPoint{34, 18}, TRect{3, 3, 37, 21});
+    b->PictureIndex = first;
+    b->ActiveSkinRect = TRect{40, 0, 80, 24};
+    b->DownSkinRect = TRect{80, 0, 120, 24};
+    b->DisabledSkinRect = TRect{120, 0, 160, 24};
+    b->FocusedSkinRect = TRect{160, 0, 200, 24};
+    b->Morphing = true;
+    SetButtonLook(b, tone);
+    b->GlowLayerPictureIndex = first + 1;
+    b->GlowLayerMaskPictureIndex = first + 2;
+    b->GlowLayerOffsetLeft = b->GlowLayerOffsetRight = 6;
+    b->GlowLayerOffsetTop = b->GlowLayerOffsetBottom = 6;
+    b->GlowLayerShowOffsetX = b->GlowLayerShowOffsetY = 6;
+    b->GlowLayerAlphaBlendValue = 200;
+    return b;
+  };
+  addButton("button");
+  auto* fixed = addButton("fixedbutton");
+  fixed->LTPoint = fixed->RTPoint = fixed->LBPoint = fixed->RBPoint = TPoint{};
+  fixed->Morphing = false;
+  auto* animated = addButton("animbutton");
+  animated->Morphing = false;
+  animated->AnimateSkinRect = TRect{0, 24, 120, 48};
+  animated->FrameCount = 3;
+  animated->AnimateInterval = 30;
+  auto* badGlow = addButton("badglowbutton");
+  badGlow->GlowLayerPictureIndex = 77;
+  badGlow->GlowLayerMaskPictureIndex = -3;
+
+  auto* tool = Add<TvlDataSkinButtonControl>(skin, "toolbutton");
+  SetNine(tool, TRect{0, 48, 25, 73}, TPoint{5, 5}, TPoint{20, 5}, TPoint{5, 20}, TPoint{20, 20}, TRect{2, 2, 23, 23});
+  tool->PictureIndex = first;
+  tool->ActiveSkinRect = TRect{25, 48, 50, 73};
+  tool->DownSkinRect = TRect{50, 48, 75, 73};
+  tool->DisabledSkinRect = TRect{75, 48, 100, 73};
+  tool->Morphing = true;
+  SetButtonLook(tool, tone);
+  tool->DisabledFontColor = tool->FontColor;  // falls back to grey
+
+  for (bool radio : {false, true}) {
+    auto* box = Add<TvlDataSkinCheckRadioControl>(skin, radio ? "radiobox" : "checkbox");
+    SetNine(box, TRect{0, 112, 100, 136}, TPoint{10, 0}, TPoint{90, 0}, TPoint{}, TPoint{}, TRect{3, 3, 97, 21});
+    box->PictureIndex = first;
+    box->ActiveSkinRect = TRect{100, 112, 200, 136};
+    box->CheckImageArea = TRect{4, 4, 20, 20};
+    box->TextArea = TRect{24, 0, 96, 24};
+    const int top = radio ? 96 : 80;
+    box->CheckImageRect = TRect{0, top, 16, top + 16};
+    box->UnCheckImageRect = TRect{16, top, 32, top + 16};
+    box->ActiveCheckImageRect = TRect{32, top, 48, top + 16};
+    box->ActiveUnCheckImageRect = TRect{48, top, 64, top + 16};
+    box->UnEnabledCheckImageRect = TRect{64, top, 80, top + 16};
+    box->UnEnabledUnCheckImageRect = TRect{80, top, 96, top + 16};
+    box->FontName = "Tahoma";
+    box->FontHeight = 14;
+    box->FontColor = Colour(31, 58, 95);
+    box->ActiveFontColor = Colour(tone.r - 20, tone.g - 20, tone.b - 20);
+    box->FrameFontColor = Colour(31, 58, 95);
+    box->UnEnabledFontColor = Colour(150, 160, 175);
+    box->Morphing = true;
+  }
+
+  auto* slider = Add<TvlDataSkinSlider>(skin, "slider");
+  slider->PictureIndex = first;
+  slider->SkinRect = TRect{0, 136, 40, 152};
+  slider->HRulerRect = TRect{0, 140, 40, 146};
+  slider->HThumbRect = TRect{40, 136, 72, 152};
+  slider->VRulerRect = TRect{80, 120, 86, 160};
+  slider->VThumbRect = TRect{88, 136, 120, 152};
+  slider->EdgeSize = 3;
+  slider->BGColor = alt ? Colour(236, 244, 238) : Colour(236, 240, 246);
+  slider->PointsColor = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);
+}
+
+// The program's built-in slider pictures ("VL_HTB", "VL_HRL", "VL_VTB", "VL_VRL") drawn as
+// stand-ins and registered as resources, for test programs built without the program's own.
+// The first registration of a name stays, so the program's pictures win where they exist.
+inline void RegisterSliderPictures() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  static std::vector<std::vector<std::uint8_t>> storage;
+  const std::uint32_t key = Rgb(255, 0, 255), groove = Rgb(160, 172, 188), light = Rgb(226, 232, 240);
+  auto add = [](const char* name, TBitmap& b) {
+    TMemoryStream s;
+    b.SaveToStream(&s);
+    const auto* bytes = static_cast<const std::uint8_t*>(s.Memory());
+    storage.emplace_back(bytes, bytes + s.Size());
+    static std::vector<std::unique_ptr<TResourceRegistration>> registrations;
+    registrations.push_back(
+        std::make_unique<TResourceRegistration>(name, RT_BITMAP, storage.back().data(), storage.back().size()));
+  };
+  // Thumbs: a pointed tab in two states (normal, pressed), the key colour around it.
+  for (bool vertical : {false, true}) {
+    const int w = vertical ? 19 : 9, h = vertical ? 9 : 17;
+    auto thumb = NewPicture(2 * w, h, key);
+    Painter p(*thumb);
+    for (int s = 0; s < 2; ++s) {
+      const std::uint32_t edge = s ? Rgb(40, 80, 140) : Rgb(90, 110, 140);
+      const std::uint32_t face = s ? Rgb(196, 214, 238) : Rgb(246, 248, 251);
+      const int l = s * w;
+      p.Fill(l + 1, 1, l + w - 1, h - 1, face);
+      p.Frame(l, 0, l + w, h - 1, edge);
+    }
+    add(vertical ? "VL_VTB" : "VL_HTB", *thumb);
+  }
+  auto hr = NewPicture(10, 8, key);
+  Painter(*hr).Fill(0, 3, 10, 5, groove);
+  Painter(*hr).Fill(0, 5, 10, 6, light);
+  add("VL_HRL", *hr);
+  auto vr = NewPicture(8, 10, key);
+  Painter(*vr).Fill(3, 0, 5, 10, groove);
+  Painter(*vr).Fill(5, 0, 6, 10, light);
+  add("VL_VRL", *vr);
 }
 
 inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
@@ -261,6 +498,8 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
   auto* badSplit = Add<TvlDataSkinSplitterControl>(skin, "badsplitter");
   SetNine(badSplit, TRect{250, 120, 400, 300}, TPoint{0, 4}, TPoint{}, TPoint{0, 36}, TPoint{}, TRect{});
   badSplit->GripperRect = TRect{-5, -5, 500, 500};
+
+  AddButtonElements(skin, tone, alt);
 
   skin.FSkinColors->SetColorsToDefault();
   skin.FSkinColors->FcBtnShadow = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -171,22 +172,33 @@ inline void CompareWithExpected(const std::vector<std::uint32_t>& pixels, int W,
   EXPECT_LE(d.DifferingPixels, 40) << "see " << std::filesystem::absolute(actual);
 }
 
-// Builds the form at the screen's top-left corner, shows it and compares what the screen shows
-// with ExpectedFolder/Name.png. The actual picture is written into the working directory.
-inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
-                             const std::filesystem::path& ExpectedFolder, const std::string& Name) {
-  constexpr int W = 420, H = 300;
+// Builds a W x H form at the screen's top-left corner with Build, shows it, lets Prepare drive
+// it into the states to show (it may be empty), and compares what the screen shows with
+// ExpectedFolder/Name.png. The actual picture is written into the working directory.
+inline void RenderFormAndCompare(THeadlessDisplay* display, int W, int H, const std::function<void(TForm*)>& Build,
+                                 const std::function<void(TForm*)>& Prepare,
+                                 const std::filesystem::path& ExpectedFolder, const std::string& Name) {
   auto* form = CreateForm<TForm>(nullptr);
   std::unique_ptr<TForm> owner(form);
   form->SetBorderStyle(TFormBorderStyle::bsNone);
   form->SetBoundsRect(TRect{0, 0, W, H});
   form->SetColor(clBtnFace);
-  BuildTestForm(form, skinData, backgroundElement);
+  Build(form);
   form->Show();
+  Pump();
+  if (Prepare) Prepare(form);
   const auto pixels = Shot(display, TRect{0, 0, W, H});
   owner.reset();
   Pump();
   CompareWithExpected(pixels, W, H, ExpectedFolder, Name);
+}
+
+// The test form of the panel family, labels and bevels.
+inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
+                             const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  RenderFormAndCompare(
+      display, 420, 300, [&](TForm* form) { BuildTestForm(form, skinData, backgroundElement); }, nullptr,
+      ExpectedFolder, Name);
 }
 
 }  // namespace skinned_test_form

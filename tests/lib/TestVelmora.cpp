@@ -334,10 +334,11 @@ TEST_F(VelmoraTest, ObjectPictureIndexesOutsideTheSkinMeanNoPicture) {
   TvlSkinData skin(nullptr);
   fixture_skin::Load(skin);
   TvlVelmora* v = MakeSkinnedForm(TRect{100, 80, 400, 280}, &skin);
+  const int beyond = static_cast<int>(skin.FActivePictures.size());  // the first index past the list
   const struct {
     int picture, mask;
     bool hasPicture;
-  } cases[] = {{3, 3, true}, {-1, -1, false}, {4, 99, false}, {-7, 4, false}};
+  } cases[] = {{3, 3, true}, {-1, -1, false}, {beyond, 99, false}, {-7, beyond, false}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << c.picture << " " << c.mask);
     TvlDataSkinStdButton d("button");

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FixtureSkin.h"
+#include "SkinnedControlsWorld.h"
 #include "SkinnedTestForm.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
@@ -31,13 +32,7 @@ namespace {
 namespace fs = std::filesystem;
 using fixture_skin::Variant;
 
-// A compiler cache may hand the compiler a source path relative to the build folder, which is
-// the test program's parent folder.
-fs::path SourceFolder() {
-  fs::path source(__FILE__);
-  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
-  return source.parent_path();
-}
+using skinned_controls_world::SourceFolder;
 
 class SkinCtrlsTest : public ::testing::Test {
  protected:
