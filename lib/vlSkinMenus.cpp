@@ -147,6 +147,7 @@ void TvlSkinMenu::OpenChain(TControl* APopupCtrl, TvlSkinData* ASkinData, const 
   WorkArea = TRect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetMonitorWorkArea(FForm && FForm->HandleAllocated() ? FForm->Handle() : nullptr, true, WorkArea);
   SkinData = ASkinData;
+  RootItem = nullptr;
   Show();
 }
 
@@ -155,6 +156,7 @@ void TvlSkinMenu::Popup(TControl* APopupCtrl, TvlSkinData* ASkinData, int StartI
   OpenChain(APopupCtrl, ASkinData, [&] {
     if (!AItem || AItem->Count() == 0 || StartIndex >= AItem->Count()) return;
     FVisible = true;
+    RootItem = AItem;
     TWeak<TvlSkinMenu> alive(this);
     ShowLevel(R, AItem, PopupUp, false, StartIndex);
     if (alive) FFirst = false;
@@ -167,6 +169,7 @@ void TvlSkinMenu::Popup2(TControl* APopupCtrl, TvlSkinData* ASkinData, int Start
     const int total = (AItem ? AItem->Count() : 0) + (AItem2 ? AItem2->Count() : 0);
     if (!AItem || AItem->Count() == 0 || StartIndex >= total) return;
     FVisible = true;
+    RootItem = AItem;
     TWeak<TvlSkinMenu> alive(this);
     ShowLevel2(R, AItem, AItem2, PopupUp, false, StartIndex);
     if (alive) FFirst = false;
@@ -292,6 +295,7 @@ void TvlSkinPopupMenu::Show(TControl* ACtrl, TRect R, bool APopupUp) {
   if (!skinnerAlive || !alive) return;
   skinner->SkinMenuOpen();
   popupPoint_ = TPoint{R.Left, R.Top};
+  FChain = chain;
   chain->Popup(opener.Get(), FSD, 0, R, Items(), APopupUp);
   if (!skinnerAlive) return;
   if (!chain->FVisible) {
@@ -302,6 +306,11 @@ void TvlSkinPopupMenu::Show(TControl* ACtrl, TRect R, bool APopupUp) {
   }
   // The close event belongs to the chain this menu opened.
   if (alive && OnMenuClose) chain->FOnMenuClose = OnMenuClose;
+}
+
+bool TvlSkinPopupMenu::Showing() const {
+  TvlSkinMenu* chain = FChain.Get();
+  return chain && chain->FVisible && chain->RootItem.Get() == Items();
 }
 
 void TvlSkinPopupMenu::Popup(int X, int Y) { Show(nullptr, TRect{X, Y, X, Y}, false); }

@@ -293,6 +293,7 @@ class TvlSkinMenu : public TComponent {
   TRect WorkArea{};               // work area of the form's monitor, taken when the chain opens
   bool FVisible = false;          // a chain is open
   TvlSkinData* SkinData = nullptr;  // the skin of the open chain
+  TWeak<TMenuItem> RootItem;        // the item whose children the root level lists
   TNotifyEvent FOnMenuClose;      // runs once when the chain closes, then cleared
   bool AlphaBlend = false;
   BYTE AlphaBlendValue = 150;
@@ -334,6 +335,9 @@ class TvlSkinPopupMenu : public TPopupMenu {
   void Popup2(TControl* ACtrl, int X, int Y);
   void PopupFromRect2(TControl* ACtrl, TRect R, bool APopupUp);
 
+  // A chain this menu opened is still open.
+  [[nodiscard]] bool Showing() const;
+
   // The skin of the menu; taken from the form skinner on first show when not set.
   [[nodiscard]] TvlSkinData* SkinData() const { return FSD; }
   void SetSkinData(TvlSkinData* Value);
@@ -352,4 +356,5 @@ class TvlSkinPopupMenu : public TPopupMenu {
   [[nodiscard]] TvlVelmora* FindSkinComponent() const;
 
   TvlSkinData* FSD = nullptr;
+  TWeak<TvlSkinMenu> FChain;  // the chain it opened last
 };
