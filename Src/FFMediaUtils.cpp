@@ -32,28 +32,18 @@ int BitmapRowBytes(int AWidth) { return ((AWidth * 24 + 31) / 32) * 4; }
 }  // namespace
 
 std::string AVErrorText(const std::string& APrefix, int AError) {
-  struct TErrorMessage {
-    int Code;
-    const char* Text;
-  };
-  // The library's codes of today beside the numbers of older releases that meant the same.
-  static const TErrorMessage messages[] = {
-      {AVERROR_PATCHWELCOME, "Not yet implemented in FFmpeg"},
-      {-10043, "Unsupported network protocol"},
-      {AVERROR_PROTOCOL_NOT_FOUND, "Unsupported network protocol"},
-      {-42, "Unknown format"},
-      {AVERROR_DEMUXER_NOT_FOUND, "Unknown format"},
-      {-33, "Number syntax expected in filename"},
-      {-32, "End of file"},
-      {AVERROR_EOF, "End of file"},
-      {-22, "Invalid data found when processing input"},
-      {AVERROR_INVALIDDATA, "Invalid data found when processing input"},
-      {-12, "Not enough memory"},
-      {-5, "I/O error"},
-      {-2, "No such file or directory"},
-  };
-  for (const TErrorMessage& m : messages)
-    if (m.Code == AError) return APrefix + ": " + m.Text;
+  if (AError == NotARegularFileError)
+    return APrefix + ": Not a regular file (a pipe, socket or character device is read only through a stream "
+                     "protocol such as \"pipe:\")";
+  // The libraries' own words for their codes and for the system's error numbers.
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  if (av::av_strerror && av::av_strerror(AError, text, sizeof text) == 0) return APrefix + ": " + text;
+  if (AError < 0 && AError > -4096) {
+    // Without libavutil the system still knows its own numbers.
+    char buffer[256] = {};
+    const char* system = strerror_r(-AError, buffer, sizeof buffer);
+    if (system && std::strncmp(system, "Unknown error", 13) != 0) return APrefix + ": " + system;
+  }
   return APrefix + ": " + Printf("Error number %d occurred", AError);
 }
 

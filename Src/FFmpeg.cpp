@@ -270,6 +270,8 @@ void TCustomFFmpeg::Reset() {
   FTotalOutputDuration = -1;
   FLastErrMsg.clear();
   FSetupFailure.clear();
+  FStartRefusal.clear();
+  FProtectedFiles.clear();
   {
     std::lock_guard<std::mutex> guard(FFatalLock);
     FFatalMessage.clear();
@@ -279,6 +281,10 @@ void TCustomFFmpeg::Reset() {
 
 void TCustomFFmpeg::NoteSetupFailure(const std::string& AText) {
   if (FSetupFailure.empty()) FSetupFailure = AText;
+}
+
+void TCustomFFmpeg::RefuseStart(const std::string& AText) {
+  if (FStartRefusal.empty()) FStartRefusal = AText;
 }
 
 std::string TCustomFFmpeg::FatalMessage() const {
@@ -303,16 +309,19 @@ void TCustomFFmpeg::LogMessage(int ALevel, const std::string& AText) {
 
 TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority) {
   if (FConverting || FTerminated) return nullptr;
-  const char* missing = nullptr;
-  if (nb_output_files() <= 0)
-    missing = "At least one output file must be specified";
-  else if (nb_input_files() == 0)
-    missing = "At least one input file must be specified";
-  if (missing) {
-    FreeResources();
+  std::string refusal = FStartRefusal;
+  if (refusal.empty()) {
+    const char* missing = nullptr;
+    if (nb_output_files() <= 0)
+      missing = "At least one output file must be specified";
+    else if (nb_input_files() == 0)
+      missing = "At least one input file must be specified";
     // An output (or input) that could not be opened is the real cause: the user reads that one.
-    const std::string text = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;
-    GuardedStep([&] { throw FFmpegException(text); });
+    if (missing) refusal = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;
+  }
+  if (!refusal.empty()) {
+    FreeResources();
+    GuardedStep([&] { throw FFmpegException(refusal); });
     DoTerminate();
     return nullptr;
   }
@@ -396,6 +405,10 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
       (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
     return;
   }
+  {
+    std::lock_guard<std::mutex> guard(FFatalLock);
+    FFatalMessage = "Conversion stopped before it started; nothing was written";
+  }
   // The event is reset before the thread exists, so the wait below cannot miss its end.
   FSignals->TermEvent.ResetEvent();
   TThread* started;
@@ -428,11 +441,34 @@ void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
 
 void TCustomFFmpeg::RunConversion() {
   FFinished = false;
+  std::vector<std::string> outputs;
+  for (const auto& file : Foutput_files)
+    if (std::find(outputs.begin(), outputs.end(), file->file_name) == outputs.end()) outputs.push_back(file->file_name);
   GuardedStep([this] { Transcode(); });
   GuardedStep([this] { CloseOpenedEncoders(); });
   GuardedStep([this] { CloseOpenedDecoders(); });
   GuardedStep([this] { FreeResources(); });
+  if (FBroken && !FFatalException) NoteStopped(outputs);
   DoTerminate();
+}
+
+void TCustomFFmpeg::NoteStopped(const std::vector<std::string>& AOutputs) {
+  // What the stop left behind: the files still there hold only the part converted so far (an
+  // output that had received nothing was deleted).
+  std::string kept;
+  int count = 0;
+  for (const std::string& name : AOutputs) {
+    const std::string local = LocalFileName(name);
+    std::error_code error;
+    if (!local.empty() && !std::filesystem::exists(local, error)) continue;
+    kept += (count++ ? ", '" : "'") + name + "'";
+  }
+  std::lock_guard<std::mutex> guard(FFatalLock);
+  if (count == 0)
+    FFatalMessage = "Conversion stopped before anything was written";
+  else
+    FFatalMessage = Printf("Conversion stopped: the output file%s %s %s incomplete", count > 1 ? "s" : "",
+                           kept.c_str(), count > 1 ? "are" : "is");
 }
 
 void TCustomFFmpeg::DoTerminate() {
@@ -510,8 +546,8 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     AVFormatContext* ctx = file->ctx;
     const bool writesFile = ctx && ctx->oformat && !(ctx->oformat->flags & AVFMT_NOFILE);
     file->CloseIO();
-    const std::string name = file->file_name;
-    const bool created = file->created_file && writesFile;
+    const std::string name = LocalFileName(file->file_name);
+    const bool created = file->created_file && writesFile && !name.empty();
     file.reset();
     // Only a local file this job created and left empty goes; pipes, devices, network names and
     // files that were there before stay.

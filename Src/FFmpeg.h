@@ -43,6 +43,7 @@ extern "C" {
 
 #include "Src/FFMediaUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "Src/FileIdentity.h"
 #include "Src/FrameHook.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -197,6 +198,13 @@ struct TTranslatedOption {
 bool TranslateLegacyPresetOption(const std::string& AKey, const std::string& AValue,
                                  std::vector<TTranslatedOption>& AResult, std::vector<std::string>& ASkipped);
 
+// A file a run must never replace: an input of the batch its task belongs to, by the name the
+// caller gave and by what it is on disk.
+struct TProtectedFile {
+  std::string Name;
+  TFileIdentity Identity;
+};
+
 // The video filter graph of one encoded video output: "src" (buffer) → crop → scale → user
 // filters → "out" (buffersink offering the encoder's pixel format).
 struct TVideoFilterGraph {
@@ -246,6 +254,9 @@ class TCustomFFmpeg : public TObject {
   // Keeps the text of a failed set-up step (the first one since Reset): a job that then cannot
   // start for want of an output or input reports that cause instead of only the missing file.
   void NoteSetupFailure(const std::string& AText);
+  // Makes the next StartConvert fail with AText before it opens anything, as a job without output
+  // fails (a conflict with another task found when the batch starts). The first refusal counts.
+  void RefuseStart(const std::string& AText);
   // Releases every file, buffer, filter graph and hook the job opened; deletes the empty local
   // output files this job created. Needs the converter libraries loaded (nothing otherwise).
   void FreeResources();
@@ -323,8 +334,20 @@ class TCustomFFmpeg : public TObject {
   // false with the reason in LastErrMsg.
   bool FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID, int AStrict,
                       bool AEncoder);
-  // Creates one output. The number of outputs after success; -1 with LastErrMsg.
+  // Describes one output. Nothing on disk is created or truncated here: the file is opened when
+  // the run starts (OpenOutputFiles). What can be seen now is refused now: a folder given as the
+  // output, a missing or unwritable folder, an unwritable file, and a file that is one of the
+  // job's inputs or of the protected files. The number of outputs after success; -1 with
+  // LastErrMsg.
   int OptOutputFile(const std::string& AFileName, bool AJoin = false);
+  // Opens every output file not yet open for writing (an existing file is replaced: whether that
+  // may happen is the caller's choice), unless it is one of the job's inputs or of the protected
+  // files. Raises FFmpegException with the reason. The run calls it once its codecs are open,
+  // right before the headers are written, so a run that fails earlier touches no file.
+  void OpenOutputFiles();
+  // The inputs of the whole batch, which no output of this job may replace (its own inputs are
+  // always protected). Set by the component before the run.
+  void SetProtectedFiles(std::vector<TProtectedFile> AFiles);
   void OptNewVideoStream();
   void OptNewAudioStream();
   void OptNewSubtitleStream();
@@ -368,6 +391,8 @@ class TCustomFFmpeg : public TObject {
   [[nodiscard]] int nb_output_files() const { return static_cast<int>(Foutput_files.size()); }
   [[nodiscard]] bool Finished() const { return FFinished.load(); }
   [[nodiscard]] bool FatalException() const { return FFatalException.load(); }
+  // Why the run failed; for a run that was stopped (FatalException false) what the stop left:
+  // "Conversion stopped: the output file '…' is incomplete", or that nothing was written.
   [[nodiscard]] std::string FatalMessage() const;
   [[nodiscard]] const std::string& LastErrMsg() const { return FLastErrMsg; }
   [[nodiscard]] bool Converting() const { return FConverting.load(); }
@@ -478,6 +503,9 @@ class TCustomFFmpeg : public TObject {
   // job is paused, and when a stop is asked.
   void WaitWhilePaused();
   void RunConversion();
+  // A run that was stopped: FatalMessage says which outputs are incomplete (FatalException stays
+  // false).
+  void NoteStopped(const std::vector<std::string>& AOutputs);
   void DoTerminate();
   // Runs AStep, turning an Exception into the job's fatal message.
   void GuardedStep(const std::function<void()>& AStep);
@@ -507,6 +535,9 @@ class TCustomFFmpeg : public TObject {
   void HandOverPrivateOptions(TOutputStreamSetup& AStream);
   void ParseRcOverride(TOutputStreamSetup& AStream);
   void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle) const;
+  // Why AFileName must not be written: it is one of the job's inputs or a protected file; empty
+  // when it may.
+  [[nodiscard]] std::string ProtectedFileText(const std::string& AFileName) const;
   void DoSetPostHooks(TPostHooks AHooks);
   void ReleaseOutputFiles();
   void CloseInputFiles();
@@ -532,6 +563,8 @@ class TCustomFFmpeg : public TObject {
 
   std::string FLastErrMsg;
   std::string FSetupFailure;  // set-up thread; the first failed set-up step since Reset
+  std::string FStartRefusal;  // set-up thread; why StartConvert must fail (RefuseStart)
+  std::vector<TProtectedFile> FProtectedFiles;  // set-up thread; read by the run
   mutable std::mutex FFatalLock;
   std::string FFatalMessage;
   std::atomic<bool> FFatalException{false};

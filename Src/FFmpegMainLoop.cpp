@@ -15,15 +15,6 @@ struct TPacketDeleter {
 };
 using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
 
-int MaxFramesIndex(AVMediaType AType) {
-  switch (AType) {
-    case AVMEDIA_TYPE_VIDEO: return 0;
-    case AVMEDIA_TYPE_AUDIO: return 1;
-    case AVMEDIA_TYPE_SUBTITLE: return 3;
-    default: return 2;
-  }
-}
-
 }  // namespace
 
 void TTranscoder::MainLoop() {
@@ -113,6 +104,7 @@ void TTranscoder::MainLoop() {
     if (pkt->stream_index < file.nb_streams && !ist_table[file.ist_index + pkt->stream_index]->discard) {
       const int istIndex = file.ist_index + pkt->stream_index;
       TAVInputStream& ist = *ist_table[istIndex];
+      ++packets_read;
       const AVRational tb = ist.st->time_base;
       const int64_t offset =
           fileIndex < static_cast<int>(E.Finput_files_ts_offset.size()) ? E.Finput_files_ts_offset[fileIndex] : 0;
@@ -277,6 +269,10 @@ int TTranscoder::OutputPacket(TAVInputStream& AIst, int AIstIndex, const AVPacke
     AIst.next_pts += duration;
   }
 
+  if (APacket && !AIst.decoding_needed) {
+    ++frames_decoded;
+    reached_start = reached_start || AIst.pts >= E.Fstart_time;
+  }
   if (APacket && (E.Fstart_time == 0 || AIst.pts >= E.Fstart_time))
     for (auto& p : ost_table)
       if (p->source_index == AIstIndex && !p->encoding_needed) CopyPacket(*p, AIst, APacket);
@@ -319,6 +315,8 @@ void TTranscoder::DispatchFrame(TAVInputStream& AIst, int AIstIndex, AVFrame* AF
     const int64_t ahead = AIst.pts - (av::av_gettime() - AIst.start);
     if (ahead > 1000) std::this_thread::sleep_for(std::chrono::microseconds(ahead));
   }
+  ++frames_decoded;
+  reached_start = reached_start || AIst.pts >= E.Fstart_time;
   if (E.Fstart_time != 0 && AIst.pts < E.Fstart_time) return;
   for (auto& p : ost_table) {
     TAVOutputStream& ost = *p;

@@ -1,5 +1,10 @@
 // Creating the output files of a job and their streams.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <ctime>
 #include <filesystem>
 
@@ -8,13 +13,27 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLogger.h"
+#include "Src/FileIdentity.h"
 #include "Src/UnicodeProtocol.h"
 
 namespace {
 
-// A name the libraries write as a local file (not a pipe, device or network address).
-bool IsLocalFileName(const std::string& AName) {
-  return AName.find(':') == std::string::npos || NeedsUnicodeURL(AName);
+// Whether a local file could be written, seen without creating or truncating anything: 0, or the
+// error code opening it for writing would give (a folder given as the output, a missing or
+// unwritable folder, an unwritable file, a name too long).
+int CheckOutputWritable(const std::string& AName) {
+  struct stat st {};
+  if (::stat(AName.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return AVERROR(EISDIR);
+    return ::access(AName.c_str(), W_OK) == 0 ? 0 : AVERROR(errno);
+  }
+  if (errno != ENOENT) return AVERROR(errno);
+  const size_t slash = AName.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : AName.substr(0, slash);
+  if (AName.size() - (slash == std::string::npos ? 0 : slash + 1) > NAME_MAX) return AVERROR(ENAMETOOLONG);
+  if (::stat(folder.c_str(), &st) != 0) return AVERROR(errno);
+  if (!S_ISDIR(st.st_mode)) return AVERROR(ENOTDIR);
+  return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : AVERROR(errno);
 }
 
 bool MuxerHasOption(const AVOutputFormat* AFormat, const char* AName) {
@@ -191,7 +210,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   Fmetadata.clear();
 
   if ((format->flags & AVFMT_NEEDNUMBER) && !av::av_filename_number_test(oc->url)) {
-    FLastErrMsg = AVErrorText(AFileName, -33);
+    FLastErrMsg = AFileName + ": Number syntax expected in filename";
     return -1;
   }
   if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
@@ -205,13 +224,20 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
     file->stream_io = true;
   } else if (!(format->flags & AVFMT_NOFILE)) {
-    std::error_code error;
-    file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
-    const int result = OpenOutputFile(oc, AFileName, nullptr);
-    if (result < 0) {
-      FLastErrMsg = AVErrorText(AFileName, result);
-      file->created_file = false;
-      return -1;
+    // The file itself is opened (and an existing one replaced) only when the run starts
+    // (OpenOutputFiles): a task that is removed or never started leaves the disk as it was. What
+    // can be seen now is checked now.
+    const std::string local = LocalFileName(AFileName);
+    if (!local.empty()) {
+      if (const int refused = CheckOutputWritable(local); refused < 0) {
+        FLastErrMsg = AVErrorText(AFileName, refused);
+        return -1;
+      }
+      const std::string protectedBy = ProtectedFileText(AFileName);
+      if (!protectedBy.empty()) {
+        FLastErrMsg = protectedBy;
+        return -1;
+      }
     }
   }
 
@@ -250,6 +276,42 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   }
   return nb_output_files();
 }
+
+std::string TCustomFFmpeg::ProtectedFileText(const std::string& AFileName) const {
+  const std::optional<TFileIdentity> output = TFileIdentity::Of(LocalFileName(AFileName));
+  if (!output || !output->Exists()) return {};
+  for (size_t i = 0; i < Finput_files.size(); ++i) {
+    const std::string input = AVNameToFileName(Finput_files[i]->url ? Finput_files[i]->url : "");
+    if (TFileIdentity::Of(LocalFileName(input)) == output)
+      return Printf("Output file '%s' is the same file as input file #%d '%s'; a file cannot be replaced by its "
+                    "own conversion",
+                    AFileName.c_str(), static_cast<int>(i), input.c_str());
+  }
+  for (const TProtectedFile& file : FProtectedFiles)
+    if (file.Identity == *output)
+      return Printf("Output file '%s' is the same file as '%s', an input of this batch; it is not replaced",
+                    AFileName.c_str(), file.Name.c_str());
+  return {};
+}
+
+void TCustomFFmpeg::OpenOutputFiles() {
+  // Join mode registers one file several times; it is opened once (its I/O context is then set).
+  for (const auto& entry : Foutput_files) {
+    TOutputFileSetup& file = *entry;
+    AVFormatContext* oc = file.ctx;
+    if (file.stream_io || oc->pb || (oc->oformat->flags & AVFMT_NOFILE)) continue;
+    const std::string protectedBy = ProtectedFileText(file.file_name);
+    if (!protectedBy.empty()) throw FFmpegException(protectedBy);
+    const std::string local = LocalFileName(file.file_name);
+    std::error_code error;
+    const bool existed = local.empty() || std::filesystem::exists(local, error);
+    const int result = OpenOutputFile(oc, file.file_name, nullptr);
+    if (result < 0) throw FFmpegException(AVErrorText(file.file_name, result));
+    file.created_file = !existed;
+  }
+}
+
+void TCustomFFmpeg::SetProtectedFiles(std::vector<TProtectedFile> AFiles) { FProtectedFiles = std::move(AFiles); }
 
 void TCustomFFmpeg::OptNewVideoStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");

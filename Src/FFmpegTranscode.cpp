@@ -53,11 +53,45 @@ void TTranscoder::Run() {
   InitInputTimestamps();
   ApplyMetadataMaps();
   CopyAllChapters();
+  E.OpenOutputFiles();
   WriteHeaders();
   DumpStreamMapping();
-  MainLoop();
+  std::string cause;
+  {
+    const TLibraryErrorCapture capture;
+    MainLoop();
+    cause = capture.Cause();
+  }
   CloseCodecs();
+  if (!E.FBroken) CheckEveryOutputWritten(cause);
   E.FFinished = !E.FBroken;
+}
+
+void TTranscoder::CheckEveryOutputWritten(const std::string& ACause) {
+  for (int i = 0; i < E.nb_output_files(); ++i) {
+    if (E.FJoinMode && i > 0) break;
+    const TOutputFileSetup& file = *E.Foutput_files[i];
+    int64_t packets = 0;
+    for (auto& p : ost_table)
+      if (p->file == &file) packets += p->packets_written;
+    if (packets == 0)
+      throw FFmpegException(Printf("Nothing was written to output file #%d '%s': %s", i, file.file_name.c_str(),
+                                   NothingWrittenReason(ACause).c_str()));
+  }
+}
+
+std::string TTranscoder::NothingWrittenReason(const std::string& ACause) const {
+  if (E.Frecording_time <= 0) return "the duration to convert (t) is zero or negative";
+  static const char* const limits[] = {"vframes", "aframes", "dframes", "frames"};
+  for (auto& p : ost_table) {
+    const int kind = MaxFramesIndex(p->setup->type);
+    if (E.Fmax_frames[kind] <= 0) return Printf("the frame limit (%s) is zero or negative", limits[kind]);
+  }
+  const std::string cause = ACause.empty() ? std::string() : " (" + ACause + ")";
+  if (packets_read == 0) return "nothing could be read from the input" + cause;
+  if (frames_decoded == 0) return "nothing could be decoded from the input" + cause;
+  if (!reached_start) return "the start position (ss) is at or past the end of the input";
+  return "nothing that was decoded reached the output" + cause;
 }
 
 void TTranscoder::BuildInputStreamTable() {

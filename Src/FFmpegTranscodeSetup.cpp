@@ -9,6 +9,7 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFmpegTranscode.h"
+#include "Src/UnicodeProtocol.h"
 
 namespace {
 
@@ -416,7 +417,8 @@ void TTranscoder::DiscardEmptyOutputs() {
       if (p->file == &file) packets += p->packets_written;
     if (packets > 0) continue;
     file.CloseIO();
+    const std::string name = LocalFileName(file.file_name);
     std::error_code error;
-    if (std::filesystem::is_regular_file(file.file_name, error)) std::filesystem::resize_file(file.file_name, 0, error);
+    if (!name.empty() && std::filesystem::is_regular_file(name, error)) std::filesystem::resize_file(name, 0, error);
   }
 }

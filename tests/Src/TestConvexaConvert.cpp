@@ -226,10 +226,20 @@ TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
   ASSERT_TRUE(PumpUntil([&] { return reports() > paused; }, 30000));
   convexa->Stop(true);
   ASSERT_EQ(RecordCount(), 5u);
+  // A stop is no failure; its text says what it left: the running tasks' files hold what was
+  // converted so far, the pending tasks wrote nothing.
   for (const auto& [index, info] : ByTask()) {
     SCOPED_TRACE(index);
     EXPECT_FALSE(info.Finished);
     EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
+    const std::string out = Out("long" + std::to_string(index) + ".avi");
+    if (index < 2) {
+      EXPECT_EQ(info.ExceptionMsg, "Conversion stopped: the output file '" + out + "' is incomplete");
+      EXPECT_TRUE(fs::exists(out));
+    } else {
+      EXPECT_EQ(info.ExceptionMsg, "Conversion stopped before it started; nothing was written");
+      EXPECT_FALSE(fs::exists(out));
+    }
   }
   EXPECT_TRUE(convexa->Terminated());
 }

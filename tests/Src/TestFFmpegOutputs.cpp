@@ -362,6 +362,8 @@ TEST_F(EngineFiles, FreeResourcesDeletesOnlyEmptyFilesThisJobCreated) {
   OpenOutput("created.avi");
   OpenOutput("existing.avi");
   TOutputFileSetup& written = OpenOutput("written.avi");
+  EXPECT_FALSE(fs::exists(Out("created.avi"))) << "nothing is made before the run opens its outputs";
+  engine->OpenOutputFiles();
   ASSERT_GE(av::avformat_write_header(written.ctx, nullptr), -1000);  // may refuse: parameters are unset
   av::avio_write(written.ctx->pb, reinterpret_cast<const unsigned char*>("data"), 4);
   EXPECT_TRUE(fs::exists(Out("created.avi")));
