@@ -25,12 +25,15 @@ TOutputStreamSetup::~TOutputStreamSetup() {
   if (av::av_dict_free && codec_opts) av::av_dict_free(&codec_opts);
 }
 
-void TOutputFileSetup::CloseIO() {
-  if (!ctx || !ctx->pb || !av::avio_closep) return;
+int TOutputFileSetup::CloseIO() {
+  if (!ctx || !ctx->pb || !av::avio_closep) return 0;
+  av::avio_flush(ctx->pb);
+  const int error = ctx->pb->error < 0 ? ctx->pb->error : 0;
   if (stream_io)
     FreeStreamIO(&ctx->pb);
   else if (!(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)))
     CloseOutputFile(ctx);
+  return error;
 }
 
 TOutputFileSetup::~TOutputFileSetup() {

@@ -146,8 +146,9 @@ struct TOutputFileSetup {
   std::string file_name;                // the name as the caller gave it
   bool created_file = false;            // this job created the local file (it did not exist before)
   bool stream_io = false;               // ctx->pb writes to a registered byte stream
-  // Flushes and closes the output's byte stream, whichever kind it is.
-  void CloseIO();
+  // Flushes and closes the output's byte stream, whichever kind it is. 0, or the error of a write
+  // that failed (the disk is full, …).
+  int CloseIO();
 };
 
 // The registry behind the "stream:<id>:<private data>" names of byte streams handed to the

@@ -169,12 +169,28 @@ void TTranscoder::MainLoop() {
   // trailers follow.
   for (auto& p : ost_table)
     if (!p->bsfs.empty()) WriteFrame(p->last_writer ? *p->last_writer : *p, nullptr);
+  std::vector<int> trailers;
   for (int i = 0; i < E.nb_output_files(); ++i) {
     if (E.FJoinMode && i > 0) break;
-    const int result = av::av_write_trailer(E.Foutput_files[i]->ctx);
-    if (result < 0) Log(TLogLevel::llError, AVErrorText("Error writing trailer", result));
+    trailers.push_back(av::av_write_trailer(E.Foutput_files[i]->ctx));
   }
   PrintReport(-1, true);
+  // The last bytes reach the file when it is closed: a full disk or a lost network folder may show
+  // only then. Such an output is not whole, and the job fails saying why.
+  std::string failure;
+  for (size_t i = 0; i < trailers.size(); ++i) {
+    TOutputFileSetup& file = *E.Foutput_files[i];
+    const int closed = file.CloseIO();
+    const int result = trailers[i] < 0 ? trailers[i] : closed;
+    if (result < 0 && failure.empty())
+      failure = AVErrorText(Printf("Could not finish writing output file #%d '%s'", static_cast<int>(i),
+                                   file.file_name.c_str()),
+                            result);
+  }
+  if (!failure.empty()) {
+    Log(TLogLevel::llError, failure);
+    throw FFmpegException(failure);
+  }
 }
 
 void TTranscoder::JoinSwitch(int AFile) {

@@ -193,4 +193,16 @@ TEST_F(ConvexaFiles, NoTaskReplacesAnInputOrAnotherTasksOutput) {
   EXPECT_TRUE(fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(out) + " -f null - 2>&1").empty());
 }
 
+// A full disk is named as such (every write to this device fails with "no space"), and a file
+// whose last bytes could not be written is no success.
+TEST_F(ConvexaFiles, AFullDiskIsNamedInTheTasksMessage) {
+  TWatchdog watchdog("writing to a full disk", 60000);
+  ASSERT_EQ(convexa->AddTask(input), 0);
+  ASSERT_TRUE(convexa->SetOutputFile(0, "/dev/full", "f=avi")) << convexa->LastErrMsg();
+  RunBatch();
+  EXPECT_TRUE(Record(0).Exception);
+  EXPECT_EQ(Record(0).ExceptionMsg, "Could not finish writing output file #0 '/dev/full': No space left on device");
+  EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
 }  // namespace
