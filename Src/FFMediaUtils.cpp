@@ -175,6 +175,20 @@ bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string&
   return true;
 }
 
+bool HasFFOption(const TFFOptions& AOpts, const std::string& AName) {
+  const std::string name = Trimmed(AName);
+  if (name.empty()) return false;
+  auto has = [](void* ACtx, const std::string& AOptName) {
+    return ACtx && av::av_opt_find(ACtx, AOptName.c_str(), nullptr, 0, 0) != nullptr;
+  };
+  if (has(AOpts.avcodec_opts[0], name) || has(AOpts.avformat_opts, name) || has(AOpts.sws_opts, name)) return true;
+  if (name.size() < 2) return false;
+  const std::string rest = name.substr(1);
+  return (name[0] == 'a' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_AUDIO], rest)) ||
+         (name[0] == 'v' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_VIDEO], rest)) ||
+         (name[0] == 's' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_SUBTITLE], rest));
+}
+
 void ApplyFFOptions(const TFFOptions& AOpts, void* ATarget, void* ATemplate, int AFlags) {
   if (!ATarget || !ATemplate) return;
   for (const std::string& name : AOpts.opt_names) {

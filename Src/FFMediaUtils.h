@@ -88,6 +88,8 @@ void FreeFFOptions(TFFOptions& AOpts);
 // format and the scaler options, then "a"/"v"/"s" + codec option). False for empty texts, unknown
 // names and invalid values (the last are logged).
 bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string& AValue);
+// True when SetFFOption would find AName (whatever value it would take).
+[[nodiscard]] bool HasFFOption(const TFFOptions& AOpts, const std::string& AName);
 // Copies every recorded option that exists on ATemplate with all of AFlags to ATarget.
 void ApplyFFOptions(const TFFOptions& AOpts, void* ATarget, void* ATemplate, int AFlags);
 

@@ -223,6 +223,7 @@ void TCustomFFmpeg::InitDefaults() {
   Faudio_sample_rate = 44100;
   Faudio_qscale = -99999.0f;
   Faudio_channels = 2;
+  FAudioChannelsGiven = false;
   Fmux_preload = 0.5f;
   Fmux_max_delay = 0.7f;
   Frecording_time = INT64_MAX;

@@ -265,7 +265,10 @@ class TCustomFFmpeg : public TObject {
 
   // ---- option set (FFmpegOptions.cpp) ----
 
-  // Runs the handler of one option; handler failures raise (FFmpegException, EConvertError).
+  // Runs the handler of one option; handler failures raise (FFmpegException, EConvertError). A
+  // name that is no option of the engine, the libraries' generic set, an encoder or a muxer raises
+  // "Unrecognized option \"<name>\""; a value the option refuses raises "Invalid value \"<value>\"
+  // for option \"<name>\"" (an empty value for a generic option changes nothing).
   void ParseOption(const std::string& AName, const std::string& AValue);
   // Hands a generic (or encoder-/muxer-private) option to the option set; false when rejected.
   bool OptDefault(const std::string& AName, const std::string& AValue);
@@ -468,6 +471,7 @@ class TCustomFFmpeg : public TObject {
   std::string Fvideo_standard;
   int Faudio_sample_rate = 44100;
   int Faudio_channels = 2;
+  bool FAudioChannelsGiven = false;  // "ac" was given: the encoder gets that count or fails
   int64_t Fchannel_layout = 0;
   int Faudio_sample_fmt = -1;
   float Faudio_qscale = -99999.0f;
@@ -525,7 +529,17 @@ class TCustomFFmpeg : public TObject {
   void OptFrameCrop(int AValue, int& ABand, int& ASize, bool AVertical);
   void ParseMatrixCoeffs(std::vector<uint16_t>& AMatrix, const std::string& AText);
   int64_t ParseTimeOrDie(const std::string& AOptName, const std::string& AText, bool AIsDuration);
+  // What the option set made of a name and value that no handler of the table takes.
+  enum class TOptionUse { Applied, Refused, Unknown };
+  TOptionUse UseDefaultOption(const std::string& AName, const std::string& AValue);
   bool SetPrivateOption(const std::string& AName, const std::string& AValue);
+  // Whether some encoder of a kind, or some encoder or muxer at all, has a private option AName.
+  static bool EncoderKindHasOption(AVMediaType AKind, const std::string& AName);
+  static bool IsPrivateOption(const std::string& AName);
+  // The default encoder of the codec named AName ("h264"); nullptr when there is none.
+  static const AVCodec* EncoderOfCodec(const std::string& AName);
+  // The encoder named AName, or the default encoder of the codec of that name.
+  static const AVCodec* FindEncoderNamed(const std::string& AName);
   void ApplyPresetText(const std::string& AOptName, const std::string& ALookedUp, const std::string& AText);
   void ListFormats(bool APixelFormats);
   TOutputStreamSetup& NewStream(TOutputFileSetup& AFile, AVMediaType AType);

@@ -38,6 +38,12 @@ bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecT
                          Printf("Encoder '%s' is not available, using '%s'", AName.c_str(), replacement));
     }
   }
+  if (!codec && AEncoder) {
+    // A codec's name stands for its default encoder ("h264": libx264), as in the command-line tool.
+    codec = EncoderOfCodec(AName);
+    if (codec)
+      GetLogger()->Log(this, TLogLevel::llInfo, Printf("Encoder '%s' is used for codec '%s'", codec->name, AName.c_str()));
+  }
   if (!codec) {
     FLastErrMsg = Printf("Unknown %s '%s'", kind, AName.c_str());
     return false;

@@ -82,6 +82,37 @@ void ChooseSampleRate(TObject* ASender, AVCodecContext* AEnc, const AVCodec* ACo
   AEnc->sample_rate = best;
 }
 
+// Of the layouts an encoder takes, the one nearest AWanted: AWanted itself; else the one with the
+// most channels up to AWanted's count, sharing most of its channels; else the one with the fewest
+// channels above it. Nothing when the encoder does not list its layouts (it takes any) or takes
+// AWanted.
+const AVChannelLayout* NearestChannelLayout(const AVCodec* ACodec, const AVChannelLayout& AWanted) {
+  if (!ACodec || !ACodec->ch_layouts) return nullptr;
+  const int wanted = AWanted.nb_channels;
+  const uint64_t mask = AWanted.order == AV_CHANNEL_ORDER_NATIVE ? AWanted.u.mask : 0;
+  const AVChannelLayout* best = nullptr;
+  auto better = [&](const AVChannelLayout& A, const AVChannelLayout& B) {
+    const bool aFits = A.nb_channels <= wanted, bFits = B.nb_channels <= wanted;
+    if (aFits != bFits) return aFits;
+    if (A.nb_channels != B.nb_channels) return aFits ? A.nb_channels > B.nb_channels : A.nb_channels < B.nb_channels;
+    const auto shared = [&](const AVChannelLayout& L) {
+      return L.order == AV_CHANNEL_ORDER_NATIVE ? __builtin_popcountll(L.u.mask & mask) : 0;
+    };
+    return shared(A) > shared(B);
+  };
+  for (const AVChannelLayout* layout = ACodec->ch_layouts; layout->nb_channels; ++layout) {
+    if (av::av_channel_layout_compare(layout, &AWanted) == 0) return nullptr;
+    if (!best || better(*layout, *best)) best = layout;
+  }
+  return best;
+}
+
+std::string LayoutName(const AVChannelLayout& ALayout) {
+  char text[128] = {};
+  av::av_channel_layout_describe(&ALayout, text, sizeof text);
+  return text;
+}
+
 const char* EncoderKind(AVMediaType AType) {
   return AType == AVMEDIA_TYPE_VIDEO ? "video" : AType == AVMEDIA_TYPE_AUDIO ? "audio" : "subtitle";
 }
@@ -534,6 +565,16 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
       } else {
         av::av_channel_layout_default(&enc->ch_layout, Faudio_channels);
       }
+      // The input's layout when no count was asked for: an encoder that cannot take it gets the
+      // nearest one it can, and the sound is remixed to that.
+      if (!FAudioChannelsGiven)
+        if (const AVChannelLayout* nearest = NearestChannelLayout(stream.codec, enc->ch_layout)) {
+          GetLogger()->Log(this, TLogLevel::llInfo,
+                           Printf("Encoder %s cannot take channel layout %s; using %s", stream.codec->name,
+                                  LayoutName(enc->ch_layout).c_str(), LayoutName(*nearest).c_str()));
+          av::av_channel_layout_uninit(&enc->ch_layout);
+          av::av_channel_layout_copy(&enc->ch_layout, nearest);
+        }
       enc->sample_fmt = static_cast<AVSampleFormat>(Faudio_sample_fmt);
       enc->sample_rate = Faudio_sample_rate;
       ChooseSampleFormat(enc, stream.codec);

@@ -113,7 +113,7 @@ void TTranscoder::BuildInputStreamTable() {
       if (!ist->dec || av::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
         throw FFmpegException("av_mallocz fail");
       ist->dec->pkt_timebase = ist->st->time_base;
-      ist->dec->thread_count = E.Fthread_count > 0 ? E.Fthread_count : 1;
+      ist->dec->thread_count = E.Fthread_count;  // 0 ("threads=auto"): the libraries choose
       if (E.Frate_emu) ist->start = av::av_gettime();
       ist_table.push_back(std::move(ist));
     }
