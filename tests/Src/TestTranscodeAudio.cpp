@@ -100,6 +100,17 @@ TEST_F(Transcode, VolumeScalesTheSamplesInEveryFormat) {
   }
 }
 
+// An input opened at a start position is read from the key frame before it: the sound from there
+// to the start position is cut off, so the output's sound starts with the sound due at the start
+// position and lines up with the pictures.
+TEST_F(Transcode, SoundBeforeAnInputsStartPositionIsCutOff) {
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("from-1s.wav");
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vn", "1"}}, out, false, {{"ss", "1.1"}});
+  ASSERT_TRUE(result.Finished) << result.Error;
+  EXPECT_NEAR(DecodedAudioSamples(out) / 48000.0, 1.9, 0.005);
+}
+
 // One second of a small picture with 5.1 sound.
 std::string SurroundClip() {
   return fixtures::Make("surround-1s.mkv",
