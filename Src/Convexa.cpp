@@ -139,7 +139,11 @@ void TFFmpegList::ResumeAll() {
 }
 
 void TFFmpegList::CancelAll(bool AWaitFor) {
-  for (auto& task : FList) task->Cancel(AWaitFor);
+  // Every task hears of the stop before any is waited for: they finish side by side, and none
+  // keeps converting while the others are waited for.
+  for (auto& task : FList) task->Cancel(false);
+  if (AWaitFor)
+    for (auto& task : FList) task->WaitForCancel();
 }
 
 void TFFmpegList::SetPostHookAll(TPostHook AHook, bool AValue) {

@@ -432,6 +432,19 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
   ReleaseThread(std::move(notifier));
 }
 
+void TCustomFFmpeg::WaitForCancel() {
+  Stop(true);
+  // The termination notice of a task that never ran, unless this is its own handler.
+  if (FSignals->NotifyThreadId.load() == GetCurrentThreadId()) return;
+  (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
+  std::unique_ptr<TThread> notifier;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    notifier = std::move(FNotifier);
+  }
+  ReleaseThread(std::move(notifier));
+}
+
 void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
   try {
     AStep();

@@ -246,6 +246,10 @@ class TCustomFFmpeg : public TObject {
   // Stops a running conversion, or notifies the termination of a task that never started (on a
   // short-lived thread; with AWaitFor waits until OnTerminate has been called).
   void Cancel(bool AWaitFor);
+  // After Cancel(false): waits until the worker has ended and been joined and the termination
+  // notice of a never-started task has been delivered (the wait serves calls as Stop(true) does).
+  // Lets many tasks be told first and waited for afterwards.
+  void WaitForCancel();
   // Closes / opens the gate the worker passes between packets. Nothing without a worker.
   void Pause();
   void Resume();
