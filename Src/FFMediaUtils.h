@@ -36,6 +36,9 @@ template <typename... Args>
 // The libraries' marker for a missing time.
 inline constexpr int64_t NoTimestamp = AV_NOPTS_VALUE;
 
+// The text of a failure to get memory.
+inline constexpr const char* OutOfMemoryText = "Not enough memory";
+
 // The framework's own code for an input named as a file that is no regular file or block device
 // (a pipe, socket or character device): opening it by name could wait for ever.
 inline constexpr int NotARegularFileError = FFERRTAG('N', 'R', 'E', 'G');

@@ -160,8 +160,9 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
   const int converted = av::swr_convert(AOst.swr, out, capacity, const_cast<const uint8_t**>(AFrame->extended_data),
                                         AFrame->nb_samples);
   if (converted < 0) {
-    if (E.Fexit_on_error) throw FFmpegException("av_audio_convert() failed");
-    Log(TLogLevel::llError, "av_audio_convert() failed");
+    const std::string text = AVErrorText("Could not convert the sound for the encoder", converted);
+    if (E.Fexit_on_error) throw FFmpegException(text);
+    Log(TLogLevel::llError, text);
     return;
   }
   const int sampleBytes = bps * (planar ? 1 : outChannels);

@@ -86,7 +86,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   }
 
   AVFormatContext* ic = av::avformat_alloc_context();
-  if (!ic) throw FFmpegException("avformat_alloc_context failed");
+  if (!ic) throw FFmpegException(OutOfMemoryText);
 
   // The capture and raw-input parameters go to the demuxer as options; demuxers without them
   // leave them unused.

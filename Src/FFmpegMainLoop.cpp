@@ -27,7 +27,7 @@ void TTranscoder::MainLoop() {
     noPacketCount = 0;
   };
   TPacketPtr pkt(av::av_packet_alloc());
-  if (!pkt) throw FFmpegException("av_mallocz fail");
+  if (!pkt) throw FFmpegException(OutOfMemoryText);
 
   while (!E.FBroken) {
     E.WaitWhilePaused();
@@ -347,7 +347,7 @@ void TTranscoder::DispatchFrame(TAVInputStream& AIst, int AIstIndex, AVFrame* AF
 void TTranscoder::CopyPacket(TAVOutputStream& AOst, TAVInputStream& AIst, const AVPacket* APacket) {
   if (AOst.frame_number == 0 && !(APacket->flags & AV_PKT_FLAG_KEY) && !E.Fcopy_initial_nonkeyframes) return;
   TPacketPtr out(av::av_packet_alloc());
-  if (!out || av::av_packet_ref(out.get(), APacket) < 0) throw FFmpegException("av_mallocz fail");
+  if (!out || av::av_packet_ref(out.get(), APacket) < 0) throw FFmpegException(OutOfMemoryText);
   const AVRational itb = AIst.st->time_base, otb = AOst.st->time_base;
   const int64_t start = av::av_rescale_q(E.Fstart_time, AVRational{1, AV_TIME_BASE}, otb);
   out->stream_index = AOst.index;
@@ -424,7 +424,7 @@ void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
   std::vector<TPacketPtr> current;
   if (APacket) {
     current.emplace_back(av::av_packet_clone(APacket));
-    if (!current.back()) throw FFmpegException("av_mallocz fail");
+    if (!current.back()) throw FFmpegException(OutOfMemoryText);
     av::av_packet_rescale_ts(current.back().get(), AOst.st->time_base, chain.front()->time_base_in);
   }
   for (AVBSFContext* bsf : chain) {
@@ -477,5 +477,8 @@ void TTranscoder::WriteOne(TAVOutputStream& AOst, AVPacket* APacket) {
   }
   ++AOst.packets_written;
   const int result = av::av_interleaved_write_frame(AOst.file->ctx, APacket);
-  if (result < 0) throw FFmpegException(AVErrorText("av_interleaved_write_frame()", result));
+  if (result < 0)
+    throw FFmpegException(AVErrorText(Printf("Could not write to output file #%d '%s'", AOst.file_index,
+                                             AOst.file->file_name.c_str()),
+                                      result));
 }

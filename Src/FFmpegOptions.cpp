@@ -559,7 +559,7 @@ void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::stri
     // Checked now, on a context of its own, so that a mistake fails the option rather than the
     // run; values the filter checks only when it starts are refused when the run opens it.
     AVBSFContext* context = nullptr;
-    if (av::av_bsf_alloc(entry.filter, &context) < 0) throw FFmpegException("av_mallocz fail");
+    if (av::av_bsf_alloc(entry.filter, &context) < 0) throw FFmpegException(OutOfMemoryText);
     const std::unique_ptr<AVBSFContext, void (*)(AVBSFContext*)> probe(
         context, [](AVBSFContext* ABsf) { av::av_bsf_free(&ABsf); });
     ApplyBitstreamFilterOptions(probe.get(), entry);

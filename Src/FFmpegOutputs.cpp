@@ -183,7 +183,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     }
   } codecsGuard{Foutput_codecs, Foutput_codecs.size()};
   if (av::avformat_alloc_output_context2(&file->ctx, format, nullptr, avName.c_str()) < 0 || !file->ctx)
-    throw FFmpegException("avformat_alloc_context failed");
+    throw FFmpegException(OutOfMemoryText);
   AVFormatContext* oc = file->ctx;
   // A stop that finds the worker stuck in a write (a stalled pipe or network output) gives it up.
   oc->interrupt_callback.callback = OutputInterrupt;
@@ -198,7 +198,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     try {
       check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle);
     } catch (const Exception& e) {
-      FLastErrMsg = "check_audio_video_sub_inputs fail: " + e.Message;
+      FLastErrMsg = "Could not tell which kinds of streams the inputs hold: " + e.Message;
       return -1;
     }
     useVideo = useVideo && hasVideo;
@@ -212,16 +212,16 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   struct TStep {
     bool Use;
     void (TCustomFFmpeg::*Create)(TOutputFileSetup&);
-    const char* Name;
+    const char* Kind;
   };
-  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::new_video_stream, "new_video_stream"},
-                            TStep{useAudio, &TCustomFFmpeg::new_audio_stream, "new_audio_stream"},
-                            TStep{useSubtitle, &TCustomFFmpeg::new_subtitle_stream, "new_subtitle_stream"}}) {
+  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::new_video_stream, "video"},
+                            TStep{useAudio, &TCustomFFmpeg::new_audio_stream, "audio"},
+                            TStep{useSubtitle, &TCustomFFmpeg::new_subtitle_stream, "subtitle"}}) {
     if (!step.Use) continue;
     try {
       (this->*step.Create)(*file);
     } catch (const Exception& e) {
-      FLastErrMsg = Printf("%s fail: %s", step.Name, e.Message.c_str());
+      FLastErrMsg = Printf("Could not add the %s stream to '%s': %s", step.Kind, AFileName.c_str(), e.Message.c_str());
       return -1;
     }
   }
@@ -391,7 +391,7 @@ void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* 
                                    EncoderKind(type), av::avcodec_get_name(id)));
   }
   AStream.enc = av::avcodec_alloc_context3(AStream.codec);
-  if (!AStream.enc) throw FFmpegException("avcodec_alloc_context failed");
+  if (!AStream.enc) throw FFmpegException(OutOfMemoryText);
   AStream.enc->codec_type = type;
   AStream.enc->codec_id = AStream.codec ? AStream.codec->id : id;
 }
@@ -464,7 +464,7 @@ void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
     if (Fvideo_stream_copy) {
       stream->stream_copy = true;
       stream->enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream->enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream->enc) throw FFmpegException(OutOfMemoryText);
       stream->enc->codec_type = AVMEDIA_TYPE_VIDEO;
       stream->enc->sample_aspect_ratio = sar;
       stream->st->sample_aspect_ratio = sar;
@@ -541,7 +541,7 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
     if (Faudio_stream_copy) {
       stream.stream_copy = true;
       stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
       stream.enc->codec_type = AVMEDIA_TYPE_AUDIO;
       av::av_channel_layout_default(&stream.enc->ch_layout, Faudio_channels);
       stream.enc->sample_rate = Faudio_sample_rate;
@@ -611,7 +611,7 @@ void TCustomFFmpeg::new_subtitle_stream(TOutputFileSetup& AFile) {
     if (Fsubtitle_stream_copy) {
       stream.stream_copy = true;
       stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
       stream.enc->codec_type = AVMEDIA_TYPE_SUBTITLE;
       Foutput_codecs.push_back(nullptr);
     } else {

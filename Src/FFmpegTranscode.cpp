@@ -44,7 +44,7 @@ void TTranscoder::Log(TLogLevel ALevel, const std::string& AText) {
 
 void TTranscoder::Run() {
   enc_pkt = av::av_packet_alloc();
-  if (!enc_pkt) throw FFmpegException("av_mallocz fail");
+  if (!enc_pkt) throw FFmpegException(OutOfMemoryText);
   BuildInputStreamTable();
   BuildOutputStreamTable();
   // Decoders first: a text subtitle encoder is opened with its decoder's style header.
@@ -111,7 +111,7 @@ void TTranscoder::BuildInputStreamTable() {
       // Every stream gets a decoder context now: the video set-up sizes its filters by it.
       ist->dec = av::avcodec_alloc_context3(nullptr);
       if (!ist->dec || av::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
-        throw FFmpegException("av_mallocz fail");
+        throw FFmpegException(OutOfMemoryText);
       ist->dec->pkt_timebase = ist->st->time_base;
       ist->dec->thread_count = E.Fthread_count;  // 0 ("threads=auto"): the libraries choose
       if (E.Frate_emu) ist->start = av::av_gettime();

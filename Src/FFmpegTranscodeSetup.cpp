@@ -60,7 +60,7 @@ void TTranscoder::BuildVideoGraph(TAVOutputStream& AOst, TAVInputStream& AIst) {
   AOst.graph_height = dec->height;
   AOst.graph_format = dec->pix_fmt;
   if (!AOst.filtered) AOst.filtered = av::av_frame_alloc();
-  if (!AOst.filtered) throw FFmpegException("av_mallocz fail");
+  if (!AOst.filtered) throw FFmpegException(OutOfMemoryText);
 }
 
 void TTranscoder::CopyStreamParameters(TAVOutputStream& AOst, TAVInputStream& AIst) {
@@ -85,7 +85,7 @@ void TTranscoder::CopyStreamParameters(TAVOutputStream& AOst, TAVInputStream& AI
     default: throw FFmpegException("invalid codec_type of output stream");
   }
   const uint32_t requestedTag = AOst.enc->codec_tag;
-  if (av::avcodec_parameters_copy(out, in) < 0) throw FFmpegException("av_mallocz fail");
+  if (av::avcodec_parameters_copy(out, in) < 0) throw FFmpegException(OutOfMemoryText);
   const AVOutputFormat* format = AOst.file->ctx->oformat;
   uint32_t tag = requestedTag;
   if (!tag) {
@@ -212,7 +212,7 @@ void TTranscoder::OpenEncoders() {
         throw FFmpegException(text);
       }
       E.Fextra_size += ost.enc->extradata_size;
-      if (av::avcodec_parameters_from_context(ost.st->codecpar, ost.enc) < 0) throw FFmpegException("av_mallocz fail");
+      if (av::avcodec_parameters_from_context(ost.st->codecpar, ost.enc) < 0) throw FFmpegException(OutOfMemoryText);
       ost.st->time_base = ost.enc->time_base;
       if (ost.setup->type == AVMEDIA_TYPE_VIDEO) {
         ost.st->avg_frame_rate = AVRational{ost.enc->time_base.den, ost.enc->time_base.num};
@@ -229,7 +229,7 @@ void TTranscoder::CopySubtitleHeader(TAVOutputStream& AOst, const TAVInputStream
   const AVCodecContext* dec = AIst.dec;
   if (!dec || !dec->subtitle_header || dec->subtitle_header_size <= 0 || AOst.enc->subtitle_header) return;
   AOst.enc->subtitle_header = static_cast<uint8_t*>(av::av_mallocz(dec->subtitle_header_size + 1));
-  if (!AOst.enc->subtitle_header) throw FFmpegException("av_mallocz fail");
+  if (!AOst.enc->subtitle_header) throw FFmpegException(OutOfMemoryText);
   std::memcpy(AOst.enc->subtitle_header, dec->subtitle_header, dec->subtitle_header_size);
   AOst.enc->subtitle_header_size = dec->subtitle_header_size;
 }
@@ -240,7 +240,7 @@ void TTranscoder::OpenBitstreamFilters(TAVOutputStream& AOst) {
   for (const TBitstreamFilterEntry& entry : AOst.setup->bitstream_filters) {
     const AVBitStreamFilter* filter = entry.filter;
     AVBSFContext* bsf = nullptr;
-    if (av::av_bsf_alloc(filter, &bsf) < 0) throw FFmpegException("av_mallocz fail");
+    if (av::av_bsf_alloc(filter, &bsf) < 0) throw FFmpegException(OutOfMemoryText);
     AOst.bsfs.push_back(bsf);
     ApplyBitstreamFilterOptions(bsf, entry);
     av::avcodec_parameters_copy(bsf->par_in, AOst.bsfs.size() == 1 ? par : AOst.bsfs[AOst.bsfs.size() - 2]->par_out);
@@ -283,7 +283,7 @@ void TTranscoder::OpenDecoders() {
       throw FFmpegException(text);
     }
     ist.frame = av::av_frame_alloc();
-    if (!ist.frame) throw FFmpegException("av_mallocz fail");
+    if (!ist.frame) throw FFmpegException(OutOfMemoryText);
   }
 }
 
@@ -337,7 +337,7 @@ void TTranscoder::CopyAllChapters() {
         if (in->end < ts_off) continue;
         if (rt != INT64_MAX && in->start > rt + ts_off) break;
         auto* out = static_cast<AVChapter*>(av::av_mallocz(sizeof(AVChapter)));
-        if (!out) throw FFmpegException("av_mallocz fail");
+        if (!out) throw FFmpegException(OutOfMemoryText);
         out->id = in->id;
         out->time_base = in->time_base;
         out->start = std::max<int64_t>(0, in->start - ts_off);
@@ -348,7 +348,7 @@ void TTranscoder::CopyAllChapters() {
         if (!list) {
           av::av_dict_free(&out->metadata);
           av::av_free(out);
-          throw FFmpegException("av_realloc fail");
+          throw FFmpegException(OutOfMemoryText);
         }
         os->chapters = list;
         os->chapters[os->nb_chapters++] = out;

@@ -261,10 +261,12 @@ TEST_F(EngineFiles, OutputFailures) {
   ASSERT_TRUE(engine->OptInputFile(enginetest::AudioOnlyFile()));
   Parse("acodec", "libopencore_amrnb");
   EXPECT_EQ(engine->OptOutputFile(Out("x.3gp")), -1);
-  EXPECT_EQ(engine->LastErrMsg(), "new_audio_stream fail: Unknown encoder 'libopencore_amrnb'");
+  EXPECT_EQ(engine->LastErrMsg(),
+            "Could not add the audio stream to '" + Out("x.3gp") + "': Unknown encoder 'libopencore_amrnb'");
   EXPECT_EQ(engine->OptOutputFile(Out("x.amr")), -1);
   EXPECT_EQ(engine->LastErrMsg(),
-            "new_audio_stream fail: No audio encoder for codec 'amr_nb' is available in the installed media "
+            "Could not add the audio stream to '" + Out("x.amr") +
+                "': No audio encoder for codec 'amr_nb' is available in the installed media "
             "libraries");
   EXPECT_TRUE(engine->Foutput_codecs.empty());  // nothing left of the refused outputs
   Parse("acodec", "libfaac");
