@@ -196,6 +196,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fframe_aspect_ratio = 0;
   Fframe_pix_fmt = -1;
   Faudio_sample_fmt = -1;
+  Finput_defaults = {};
   Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
   Fmax_frames.fill(INT32_MAX);
   Fframe_rate = AVRational{0, 0};
@@ -223,7 +224,6 @@ void TCustomFFmpeg::InitDefaults() {
   Faudio_sample_rate = 44100;
   Faudio_qscale = -99999.0f;
   Faudio_channels = 2;
-  FAudioChannelsGiven = false;
   Fmux_preload = 0.5f;
   Fmux_max_delay = 0.7f;
   Frecording_time = INT64_MAX;
@@ -256,7 +256,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fbit_buffer_size = 262144;
   FTotalOutputDuration = -1;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
   FPostHooks = TPostHooks{};
 }
 
@@ -512,11 +512,19 @@ TPostHooks TCustomFFmpeg::PostHooks() const {
 
 void TCustomFFmpeg::DoSetPostHooks(TPostHooks AHooks) {
   if (AHooks == FPostHooks) return;
-  // The preview window belongs to the previewer unit; switching preview off drops the picture
-  // converter it used.
-  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview))
-    ResetRGBConvertContext(*FPostContext);
+  // Freeing the previewer never waits for the GUI thread, so it may happen under the lock. The
+  // picture converter stays: it belongs to the worker, which may be using it right now.
+  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview)) FPreviewer.reset();
   FPostHooks = AHooks;
+}
+
+void TCustomFFmpeg::ResetPostContext() {
+  {
+    std::lock_guard<TCriticalSection> guard(PostHookLock());
+    FPreviewer.reset();
+  }
+  ResetRGBConvertContext(*FPostContext);
+  FPreviewLastTime = 0;
 }
 
 // ---- opened codecs ----
@@ -565,6 +573,9 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     file->CloseIO();
     const std::string name = LocalFileName(file->file_name);
     const bool created = file->created_file && writesFile && !name.empty();
+    // The file stays claimed until the empty one is gone: a new output of the same name must not
+    // be opened in between.
+    const TOutputFileClaim claim(std::move(file->claim));
     file.reset();
     // Only a local file this job created and left empty goes; pipes, devices, network names and
     // files that were there before stay.
@@ -615,7 +626,6 @@ void TCustomFFmpeg::FreeResources() {
   FSubtitleBuf.clear();
   FSubtitleBuf.shrink_to_fit();
   FHookFrameNumber = 0;
-  FPreviewLastTime = 0;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
 }

@@ -14,8 +14,7 @@
 
 #include "Src/Convexa.h"
 #include "Src/FFUtils.h"
-#include "Src/FFmpegLoader.h"
-#include "tests/Src/MediaFixtures.h"
+#include "bench/BatchBenchSupport.h"
 
 namespace {
 
@@ -81,13 +80,8 @@ double StopBatch(const std::string& AClip, const fs::path& AOutDir, int ATasks, 
 }  // namespace
 
 int main() {
-  static const int holder = 0;
-  if (!FFLoader().Load(ConverterLibraries, &holder)) {
-    std::printf("cannot load the libraries: %s\n", FFLoader().LastErrMsg().c_str());
-    return 1;
-  }
-  const fs::path dir = fs::temp_directory_path() / ("stop-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
+  if (!batchbench::LoadConverterLibraries()) return 1;
+  const fs::path dir = batchbench::ScratchFolder("stop-bench");
   const std::string clip = fixtures::Make(
       "bench-clip-640x360-60s.mp4",
       "-f lavfi -i testsrc=size=640x360:rate=25:duration=60 -f lavfi -i sine=frequency=440:duration=60 "

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 
+#include "lib/vlEffects.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinCtrlsDetail.h"
+#include "platform/ActnList.h"
 #include "platform/Bitmap.h"
 #include "platform/Forms.h"
 #include "platform/ImageList.h"
@@ -214,6 +216,81 @@ void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont) {
     Font->SetCharset(SkinData->ResourceStrData()->CharSet);
   else if (DefaultFont)
     Font->SetCharset(DefaultFont->Charset());
+}
+
+void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, int Y) {
+  TBitmap piece;
+  if (!CopyPiece(&piece, Picture, R)) return;
+  piece.SetTransparent(true);
+  C->Draw(X, Y, &piece);
+}
+
+void DrawMorphed(TCanvas* Target, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind) {
+  if (!Target || !From || !To || From->Empty() || To->Empty()) return;
+  auto from = TvlEffectBmp::CreateFromhWnd(From->Handle());
+  auto to = TvlEffectBmp::CreateFromhWnd(To->Handle());
+  switch (Kind) {
+    case TvlMorphKind::mkDefault: from->Morph(to.get(), Kf); break;
+    case TvlMorphKind::mkGradient: from->MorphGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkLeftGradient: from->MorphLeftGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkRightGradient: from->MorphRightGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkLeftSlide: from->MorphLeftSlide(to.get(), Kf); break;
+    case TvlMorphKind::mkRightSlide: from->MorphRightSlide(to.get(), Kf); break;
+    case TvlMorphKind::mkPush: from->MorphPush(to.get(), Kf); break;
+  }
+  from->Draw(Target->Handle(), 0, 0);
+}
+
+int GlyphFrameNumber(bool ADown, bool AMouseIn, bool AEnabled, int NumGlyphs) {
+  if (ADown && AMouseIn && NumGlyphs > 2) return 3;
+  if (AMouseIn && NumGlyphs > 3) return 4;
+  if (!AEnabled && NumGlyphs > 1) return 2;
+  return 1;
+}
+
+TRect DrawFreeSizeFace(TBitmap* B, TBitmap* Picture, const TRect& R, int ResizeMode, const TRect& ClRect) {
+  const int w = B->Width(), h = B->Height();
+  if (RectInsidePicture(R, Picture) && !B->Empty()) {
+    if (ResizeMode == 0) {
+      B->Canvas()->CopyRect(TRect{0, 0, w, h}, Picture->Canvas(), R);
+    } else if (ResizeMode == 2 || ResizeMode == 3) {
+      ComposeStretchedSkinImage(B, Picture, R, ClRect, true);
+    }
+  }
+  return TRect{ClRect.Left, ClRect.Top, ClRect.Right + w - R.Width(), ClRect.Bottom + h - R.Height()};
+}
+
+bool GlyphFromActionImage(TBitmap* Glyph, TObject* Sender) {
+  auto* action = dynamic_cast<TCustomAction*>(Sender);
+  if (!action || !Glyph->Empty()) return false;
+  TCustomImageList* images = action->Images();
+  if (!images || action->ImageIndex() < 0 || action->ImageIndex() >= images->Count()) return false;
+  PrepareBitmap(Glyph, images->Width(), images->Height());
+  if (Glyph->Empty()) return false;
+  TCanvas* c = Glyph->Canvas();
+  c->Brush()->SetStyle(TBrushStyle::bsSolid);
+  c->Brush()->SetColor(static_cast<TColor>(0xFF00FF));
+  c->FillRect(TRect{0, 0, images->Width(), images->Height()});
+  images->Draw(c, 0, 0, action->ImageIndex(), true);
+  return true;
+}
+
+bool FocusForPress(TWinControl* C, bool& ClicksDisabled) {
+  if (C->Focused()) return true;
+  TWeak<TControl> alive(C);
+  ClicksDisabled = true;
+  if (C->CanFocus()) C->SetFocus();
+  if (!alive) return false;
+  ClicksDisabled = false;
+  return C->Focused();
+}
+
+void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill) {
+  C->Brush()->SetStyle(TBrushStyle::bsSolid);
+  C->Brush()->SetColor(Fill);
+  C->FillRect(R);
+  C->Brush()->SetColor(Frame);
+  C->FrameRect(R);
 }
 
 }  // namespace vlskinctrls_detail

@@ -8,6 +8,8 @@
 #include "platform/Types.h"
 
 class TBitmap;
+class TCanvas;
+class TWinControl;
 class TvlSkinData;
 
 namespace vlskinctrls_detail {
@@ -30,5 +32,33 @@ void StretchOver(TBitmap* Dest, TBitmap* Piece, int W, int H, TvlStretchType Typ
 void ApplyElementFont(TFont* Font, TvlSkinData* SkinData, const std::string& Name, TFontStyles Style, int Height,
                       TColor Color, TFont* DefaultFont, bool UseSkinFont);
 void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont);
+
+// A piece of a skin picture drawn at (X, Y) with its bottom-left pixel's colour left out.
+void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, int Y);
+// From transformed toward To by Kf (0 = From, 1 = To) with the transition of Kind, drawn at
+// (0, 0) of Target. Both bitmaps have the same size.
+void DrawMorphed(TCanvas* Target, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind);
+// The frame (1-based) of a glyph strip of NumGlyphs frames for a button state: 3 pressed under
+// the mouse, 4 under the mouse, 2 disabled, each only when the strip has that many; else 1.
+[[nodiscard]] int GlyphFrameNumber(bool ADown, bool AMouseIn, bool AEnabled, int NumGlyphs);
+// The face of a freely sized button: rectangle R of Picture stretched over the whole of B (B's
+// size stays) by the element's resize mode - 0 stretched as one piece, 2 and 3 as a nine-part
+// image with ClRect as its centre; other modes draw nothing. Returns the content rectangle,
+// ClRect grown by the size difference.
+TRect DrawFreeSizeFace(TBitmap* B, TBitmap* Picture, const TRect& R, int ResizeMode, const TRect& ClRect);
+// Glyph, when empty, becomes the image of the action Sender (a custom action whose list has
+// images and whose ImageIndex lies in it) on a fuchsia background; true when it changed.
+bool GlyphFromActionImage(TBitmap* Glyph, TObject* Sender);
+// A press on a control that takes the focus moves the focus to it first, ClicksDisabled set
+// meanwhile. False when the control is gone or still has no focus: the press is dropped.
+[[nodiscard]] bool FocusForPress(TWinControl* C, bool& ClicksDisabled);
+// The built-in face of a control: a 1-pixel Frame around a Fill.
+void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill);
+
+// The colours every built-in look shares: hover and pressed fills inside a navy frame.
+constexpr TColor kBuiltinHoverFill = static_cast<TColor>(182 | (189 << 8) | (210 << 16));
+constexpr TColor kBuiltinDownFill = static_cast<TColor>(133 | (147 << 8) | (181 << 16));
+// Grey text of a disabled state whose element gives no colour of its own.
+constexpr TColor kDisabledGrey = static_cast<TColor>(0x808080);
 
 }  // namespace vlskinctrls_detail

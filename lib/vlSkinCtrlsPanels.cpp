@@ -13,14 +13,6 @@ using namespace vlskinctrls_detail;
 
 namespace {
 
-// A piece of a skin picture drawn with its bottom-left pixel's colour left out.
-void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, int Y) {
-  TBitmap piece;
-  if (!CopyPiece(&piece, Picture, R)) return;
-  piece.SetTransparent(true);
-  C->Draw(X, Y, &piece);
-}
-
 // A 1-pixel frame: TopLeft on the top and left edges, BottomRight on the others.
 void Frame3D(TCanvas* C, const TRect& R, TColor TopLeft, TColor BottomRight) {
   if (R.Width() <= 0 || R.Height() <= 0) return;

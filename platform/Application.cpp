@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/Controls.h"
+#include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "platform/Forms.h"
 #include "platform/HintWindow.h"
@@ -418,20 +419,31 @@ void TApplication::SetCaptureControl(TControl* Control) {
     CancelHint();
   } else if (old) {
     ReleaseCapture();
+    // The control the pointer reached while the mouse was held hears its enter now.
+    if (TControl* under = mouse_control_.Get(); under && !mouse_control_entered_) {
+      mouse_control_entered_ = true;
+      under->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(under));
+    }
   }
 }
 
 void TApplication::NoteMouseControl(TControl* Target, TWinControl* Window) {
   TControl* old = mouse_control_.Get();
   if (old == Target) return;
+  const bool oldEntered = mouse_control_entered_;
   mouse_control_ = Target;
+  mouse_control_entered_ = false;
   TRACKMOUSEEVENT tme;
   tme.dwFlags = TME_LEAVE;
   tme.hwndTrack = Window->Handle();
   TrackMouseEvent(&tme);
   TWeak<TControl> target(Target);
-  if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
-  if (target) target->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(target.Get()));
+  TControl* capture = capture_control_.Get();
+  if (old && oldEntered && (!capture || old == capture)) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+  if (target && (!capture || target.Get() == capture)) {
+    mouse_control_entered_ = true;
+    target->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(target.Get()));
+  }
   if (!target) return;
   TControl* hintControl = HintControlAt(target.Get());
   SetHint(hintControl ? GetLongHint(hintControl->Hint()) : std::string());
@@ -452,7 +464,8 @@ void TApplication::NoteMouseLeft(TWinControl* Window) {
   TControl* old = mouse_control_.Get();
   if (!old || !(old == Window || old->Parent() == Window)) return;
   mouse_control_ = nullptr;
-  old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+  if (mouse_control_entered_) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+  mouse_control_entered_ = false;
   CancelHint();
   SetHint(std::string());
 }
@@ -463,7 +476,10 @@ void TApplication::ControlDestroyed(TControl* Control) {
     ReleaseCapture();
   }
   if (hint_control_.Get() == Control) CancelHint();
-  if (mouse_control_.Get() == Control) mouse_control_ = nullptr;
+  if (mouse_control_.Get() == Control) {
+    mouse_control_ = nullptr;
+    mouse_control_entered_ = false;
+  }
 }
 
 std::string GetShortHint(const std::string& Hint) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Component.h"
+#include "platform/Dialogs.h"  // the message box flags of MessageBox
 #include "platform/Exceptions.h"
 #include "platform/Types.h"
 #include "platform/Window.h"
@@ -20,20 +21,6 @@ class THintWindow;
 class TIcon;
 class TCustomForm;
 
-// Message box styles and answers.
-constexpr UINT MB_OK = 0x0000;
-constexpr UINT MB_OKCANCEL = 0x0001;
-constexpr UINT MB_YESNOCANCEL = 0x0003;
-constexpr UINT MB_YESNO = 0x0004;
-constexpr UINT MB_ICONSTOP = 0x0010;
-constexpr UINT MB_ICONERROR = MB_ICONSTOP;
-constexpr UINT MB_ICONQUESTION = 0x0020;
-constexpr UINT MB_ICONWARNING = 0x0030;
-constexpr UINT MB_ICONINFORMATION = 0x0040;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
 
 // The parts of a hint "short|long": the short one is shown in the hint window, the long one
 // goes to the application's Hint (status lines). Without "|" both are the whole text.
@@ -181,7 +168,10 @@ class TApplication : public TComponent {
   TNotifyEvent OnHint;
 
   // ---- Bookkeeping of the control framework (GUI thread) ----
-  // The control under the mouse, told by the windowed control Window that saw the move.
+  // The control under the mouse (nullptr: none of Window's), told by the windowed control
+  // Window that saw the move. While a control holds the mouse only that control hears
+  // CM_MOUSELEAVE and CM_MOUSEENTER as the pointer crosses its edge; a control the pointer
+  // reached meanwhile hears its enter when the capture ends.
   void NoteMouseControl(TControl* Target, TWinControl* Window);
   void NoteMouseLeft(TWinControl* Window);
   [[nodiscard]] TControl* MouseControl() const;
@@ -239,6 +229,9 @@ class TApplication : public TComponent {
   bool hint_showing_ = false;
   bool hint_recent_ = false;  // a hint was shown a moment ago: the next one waits HintShortPause
   TWeak<TControl> mouse_control_;
+  // Whether mouse_control_ heard its CM_MOUSEENTER (it does not while another control holds
+  // the mouse; it hears it when the capture ends).
+  bool mouse_control_entered_ = false;
   TWeak<TControl> capture_control_;
   int screen_cursor_ = 0;
   TWeak<TComponent> main_form_;

@@ -535,6 +535,9 @@ class TWinControl : public TControl {
   friend class TControl;
   friend LRESULT ControlWindowProc(HWND, UINT, WPARAM, LPARAM);
   bool IsControlMouseMsg(TMessage& Message);
+  // The control under a client point of this window's mouse message: a windowless child, this
+  // control, or (outside the client area, under a capture) the control of the window there.
+  TControl* ControlUnderPointer(TPoint Point);
   void UpdateBoundsFromWindow();
   void CreateChildHandles();
   void AnchorChildren(int OldClientWidth, int OldClientHeight);

@@ -440,12 +440,26 @@ void TWinControl::WndProc(TMessage& M) {
   if (M.Msg >= WM_MOUSEFIRST && M.Msg < WM_MOUSEWHEEL) {
     if (M.Msg == WM_MOUSEMOVE) {
       TPoint p{MouseX(M.LParam), MouseY(M.LParam)};
-      TControl* under = ControlAtPos(p, false);
-      Application()->NoteMouseControl(under ? under : this, this);
+      Application()->NoteMouseControl(ControlUnderPointer(p), this);
     }
     if (IsControlMouseMsg(M)) return;
   }
   TControl::WndProc(M);
+}
+
+TControl* TWinControl::ControlUnderPointer(TPoint p) {
+  TWinControl* window = this;
+  if (!ClientRect().Contains(p)) {
+    // A point outside the client area reaches a window only while it holds the capture: the
+    // control under the pointer belongs to whatever window lies there.
+    const TPoint screen = ClientToScreen(p);
+    window = FindControl(WindowFromPoint(screen));
+    if (!window) return nullptr;
+    p = window->ScreenToClient(screen);
+    if (!window->ClientRect().Contains(p)) return nullptr;
+  }
+  TControl* child = window->ControlAtPos(p, false);
+  return child ? child : window;
 }
 
 bool TWinControl::IsControlMouseMsg(TMessage& M) {

@@ -164,14 +164,16 @@ TEST_F(ConvexaFiles, DescribingAnOutputTouchesNothingUntilTheTaskRuns) {
 
 TEST_F(ConvexaFiles, NoTaskReplacesAnInputOrAnotherTasksOutput) {
   TWatchdog watchdog("outputs shared in a batch", 60000);
-  fs::create_directories(folder / "sub");
   const std::string second = Out("second.mpg");
   fs::copy_file(input, second);
+  // An older output of the user's, known under two names.
   const std::string out = Out("out.avi");
-  // Task 0 writes out.avi; task 1 names it again by another spelling; task 2 would replace task
+  std::ofstream(out) << "an older conversion";
+  fs::create_hard_link(out, folder / "also-out.avi");
+  // Task 0 writes out.avi; task 1 names it again by its other name; task 2 would replace task
   // 3's input; task 3 converts that input.
   const std::pair<std::string, std::string> tasks[] = {
-      {input, out}, {input, Out("sub/../out.avi")}, {input, second}, {second, Out("third.avi")}};
+      {input, out}, {input, Out("also-out.avi")}, {input, second}, {second, Out("third.avi")}};
   for (int i = 0; i < 4; ++i) {
     ASSERT_EQ(convexa->AddTask(tasks[i].first), i) << convexa->LastErrMsg();
     ASSERT_TRUE(convexa->SetOutputFile(i, tasks[i].second, "")) << convexa->LastErrMsg();

@@ -6,6 +6,9 @@
 // middles, crossed corners, picture indexes and rectangles outside the skin).
 //
 // Variant::Alternate has the same names with other sizes and a green tone, for skin switches.
+// AddFrame gives a skin a small form frame (frame picture, inactive twin, rounded mask, caption
+// text object and two caption buttons) for the form-skinner tests; Load puts a whole variant into
+// a container through its own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
 #include <cstdint>
@@ -13,11 +16,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "lib/vlCompressedSkin.h"
 #include "lib/vlDataSkinControls.h"
+#include "lib/vlDataSkinObjects.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "platform/Bitmap.h"
+#include "platform/Resources.h"
+#include "platform/Streams.h"
 
 namespace fixture_skin {
 
@@ -33,6 +41,18 @@ enum class Variant { Standard, Alternate };
 //   hstrip       (0,100)-(80,124+) resize mode 2
 //   vstrip       (90,64)-(114+,124) resize mode 3
 // Picture 1: a 16 x 16 texture. Picture 2: the panel's 40 x 40 mask.
+//
+// Picture 3 (256 x 160): buttons, tool buttons, check and radio pictures, the slider.
+//   button       (0,0)-(200,24)    five 40 x 24 states: normal, hover, down, disabled, focused
+//   animation    (0,24)-(120,48)   three 40 x 24 frames between normal and hover
+//   toolbutton   (0,48)-(100,73)   four 25 x 25 states: normal, hover, down, disabled
+//   check        (0,80)-(96,96)    16 x 16 cells on the key colour: checked, unchecked, hover
+//                                  checked, hover unchecked, disabled checked, disabled unchecked
+//   radio        (0,96)-(96,112)   the same for radio boxes
+//   checkpanel   (0,112)-(200,136) the non-flat box: normal and hover 100 x 24
+//   slider       ruler (0,140)-(40,146), thumb (40,136)-(72,152) two 16 x 16 states,
+//                vertical ruler (80,120)-(86,160), thumb (88,136)-(120,152)
+// Pictures 4 and 5: the button's 52 x 36 glow and its grey mask.
 
 inline std::uint32_t Rgb(int r, int g, int b) {
   return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
@@ -105,6 +125,228 @@ inline void SetNine(TvlDataSkinCustomControl* d, TRect skin, TPoint lt, TPoint r
   d->LBPoint = lb;
   d->RBPoint = rb;
   d->ClRect = cl;
+}
+
+// A disc of radius R (pixel centres within R of the centre).
+inline void Disc(Painter& p, double cx, double cy, double r, std::uint32_t c) {
+  for (int y = static_cast<int>(cy - r - 1); y <= static_cast<int>(cy + r + 1); ++y)
+    for (int x = static_cast<int>(cx - r - 1); x <= static_cast<int>(cx + r + 1); ++x)
+      if ((x + 0.5 - cx) * (x + 0.5 - cx) + (y + 0.5 - cy) * (y + 0.5 - cy) <= r * r) p.Set(x, y, c);
+}
+
+inline void CheckMark(Painter& p, int l, int t, std::uint32_t c) {
+  for (int k = 0; k < 3; ++k) {
+    p.Set(l + 3 + k, t + 6 + k, c);
+    p.Set(l + 3 + k, t + 7 + k, c);
+  }
+  for (int k = 0; k < 5; ++k) {
+    p.Set(l + 6 + k, t + 8 - k, c);
+    p.Set(l + 6 + k, t + 9 - k, c);
+  }
+}
+
+template <typename T>
+void SetButtonLook(T* e, const Tone& tone) {
+  e->FontName = "Tahoma";
+  e->FontHeight = 14;
+  e->FontColor = Colour(31, 58, 95);
+  e->ActiveFontColor = Colour(tone.r - 20, tone.g - 20, tone.b - 20);
+  e->DownFontColor = Colour(tone.r - 30, tone.g - 30, tone.b - 30);
+  e->DisabledFontColor = Colour(150, 160, 175);
+}
+
+// The elements of the buttons, check and radio boxes and the slider (pictures 3 to 5).
+inline void AddButtonElements(TvlSkinData& skin, const Tone& tone, bool alt) {
+  const std::uint32_t key = Rgb(255, 0, 255), white = Rgb(255, 255, 255);
+  const std::uint32_t back = alt ? Rgb(236, 244, 238) : Rgb(236, 240, 246);
+  const std::uint32_t border = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+  auto picture = NewPicture(256, 160, key);
+  Painter p(*picture);
+  // Button states and the animation frames between normal and hover.
+  struct State {
+    std::uint32_t edge, inner, fill;
+  };
+  const State states[] = {{border, white, Rgb(246, 248, 251)},
+                          {tone.Accent(40), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251)},
+                          {tone.Accent(), Rgb(214, 228, 246), alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245)},
+                          {Rgb(206, 211, 218), Rgb(246, 247, 249), Rgb(240, 242, 245)},
+                          {tone.Accent(), tone.Accent(80), white}};
+  for (int i = 0; i < 5; ++i) Box(p, 40 * i, 0, 40 * i + 40, 24, states[i].edge, states[i].inner, states[i].fill, back);
+  for (int i = 0; i < 3; ++i) {
+    const int mix = 60 * (i + 1);
+    Box(p, 40 * i, 24, 40 * i + 40, 48, tone.Accent(mix), white, Rgb(246 - 4 * i, 248 - 3 * i, 251), back);
+  }
+  // Tool button states: flat face, framed hover and down, pale disabled.
+  const State tools[] = {{back, back, back},
+                         {tone.Accent(50), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251)},
+                         {tone.Accent(), Rgb(214, 228, 246), alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245)},
+                         {back, back, back}};
+  for (int i = 0; i < 4; ++i) Box(p, 25 * i, 48, 25 * i + 25, 73, tools[i].edge, tools[i].inner, tools[i].fill, back);
+  // Check pictures: a rounded white box with a mark; radio pictures: a ring with a dot.
+  const std::uint32_t off = Rgb(190, 198, 208);
+  const std::uint32_t checkEdges[] = {tone.Accent(-20), border, tone.Accent(20), tone.Accent(20), off, off};
+  for (int i = 0; i < 6; ++i) {
+    const int l = 16 * i;
+    const bool checked = i % 2 == 0;
+    const std::uint32_t edge = checkEdges[i];
+    const std::uint32_t fill = i >= 4 ? Rgb(242, 244, 247) : (checked ? tone.Accent(i == 2 ? 20 : 0) : white);
+    Box(p, l + 1, 81, l + 15, 95, edge, fill, fill, key);
+    if (checked) CheckMark(p, l + 1, 81, i >= 4 ? Rgb(255, 255, 255) : white);
+    Disc(p, l + 8, 104, 7, edge);
+    Disc(p, l + 8, 104, 6, i >= 4 ? Rgb(242, 244, 247) : white);
+    if (checked) Disc(p, l + 8, 104, 3.5, i >= 4 ? off : tone.Accent(i == 2 ? 20 : 0));
+  }
+  // The non-flat box: a framed strip, pale blue under the mouse.
+  Box(p, 0, 112, 100, 136, border, white, Rgb(246, 248, 251), back);
+  Box(p, 100, 112, 200, 136, tone.Accent(40), white, alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251), back);
+  // Slider: a rounded groove, a ringed thumb in two states.
+  p.Fill(0, 140, 40, 146, back);
+  Box(p, 0, 141, 40, 145, Rgb(190, 200, 214), Rgb(214, 222, 232), Rgb(214, 222, 232), back);
+  p.Fill(80, 120, 86, 160, back);
+  Box(p, 81, 120, 85, 160, Rgb(190, 200, 214), Rgb(214, 222, 232), Rgb(214, 222, 232), back);
+  for (int i = 0; i < 2; ++i)
+    for (int x : {40, 88}) {
+      const double cx = x + 16 * i + 8, cy = 144;
+      Disc(p, cx, cy, 7.5, i == 0 ? tone.Accent() : tone.Accent(-30));
+      Disc(p, cx, cy, 5.5, i == 0 ? white : Rgb(214, 228, 246));
+    }
+
+  // The glow: an accent halo 6 pixels around the button, its mask strongest next to the
+  // button and clear over it.
+  auto glow = NewPicture(52, 36, tone.Accent(60));
+  auto glowMask = NewPicture(52, 36, Rgb(0, 0, 0));
+  for (int y = 0; y < 36; ++y)
+    for (int x = 0; x < 52; ++x) {
+      const int dx = std::max({6 - x, x - 45, 0}), dy = std::max({6 - y, y - 29, 0});
+      const int d = std::max(dx, dy);
+      const int v = d == 0 ? 0 : std::max(0, 200 - 35 * (d - 1));
+      Painter(*glowMask).Set(x, y, Rgb(v, v, v));
+    }
+
+  const int first = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePictures.push_back(std::move(glow));
+  skin.FActivePictures.push_back(std::move(glowMask));
+  for (const char* name : {"buttons.bmp", "glow.bmp", "glowmask.bmp"}) skin.FActivePicturesNames->Add(name);
+
+  // The push button, and the same faces as one fixed image, an animated one and one whose glow
+  // lies outside the skin.
+  auto addButton = [&](const char* name) {
+    auto* b = Add<TvlDataSkinButtonControl>(skin, name);
+    SetNine(b, TRect{0, 0, 40, 24}, TPoint{6, 6}, TPoint{34, 6}, TPoint{6, 18}, TPoint{34, 18}, TRect{3, 3, 37, 21});
+    b->PictureIndex = first;
+    b->ActiveSkinRect = TRect{40, 0, 80, 24};
+    b->DownSkinRect = TRect{80, 0, 120, 24};
+    b->DisabledSkinRect = TRect{120, 0, 160, 24};
+    b->FocusedSkinRect = TRect{160, 0, 200, 24};
+    b->Morphing = true;
+    SetButtonLook(b, tone);
+    b->GlowLayerPictureIndex = first + 1;
+    b->GlowLayerMaskPictureIndex = first + 2;
+    b->GlowLayerOffsetLeft = b->GlowLayerOffsetRight = 6;
+    b->GlowLayerOffsetTop = b->GlowLayerOffsetBottom = 6;
+    b->GlowLayerShowOffsetX = b->GlowLayerShowOffsetY = 6;
+    b->GlowLayerAlphaBlendValue = 200;
+    return b;
+  };
+  addButton("button");
+  auto* fixed = addButton("fixedbutton");
+  fixed->LTPoint = fixed->RTPoint = fixed->LBPoint = fixed->RBPoint = TPoint{};
+  fixed->Morphing = false;
+  auto* animated = addButton("animbutton");
+  animated->Morphing = false;
+  animated->AnimateSkinRect = TRect{0, 24, 120, 48};
+  animated->FrameCount = 3;
+  animated->AnimateInterval = 30;
+  auto* badGlow = addButton("badglowbutton");
+  badGlow->GlowLayerPictureIndex = 77;
+  badGlow->GlowLayerMaskPictureIndex = -3;
+
+  auto* tool = Add<TvlDataSkinButtonControl>(skin, "toolbutton");
+  SetNine(tool, TRect{0, 48, 25, 73}, TPoint{5, 5}, TPoint{20, 5}, TPoint{5, 20}, TPoint{20, 20}, TRect{2, 2, 23, 23});
+  tool->PictureIndex = first;
+  tool->ActiveSkinRect = TRect{25, 48, 50, 73};
+  tool->DownSkinRect = TRect{50, 48, 75, 73};
+  tool->DisabledSkinRect = TRect{75, 48, 100, 73};
+  tool->Morphing = true;
+  SetButtonLook(tool, tone);
+  tool->DisabledFontColor = tool->FontColor;  // falls back to grey
+
+  for (bool radio : {false, true}) {
+    auto* box = Add<TvlDataSkinCheckRadioControl>(skin, radio ? "radiobox" : "checkbox");
+    SetNine(box, TRect{0, 112, 100, 136}, TPoint{10, 0}, TPoint{90, 0}, TPoint{}, TPoint{}, TRect{3, 3, 97, 21});
+    box->PictureIndex = first;
+    box->ActiveSkinRect = TRect{100, 112, 200, 136};
+    box->CheckImageArea = TRect{4, 4, 20, 20};
+    box->TextArea = TRect{24, 0, 96, 24};
+    const int top = radio ? 96 : 80;
+    box->CheckImageRect = TRect{0, top, 16, top + 16};
+    box->UnCheckImageRect = TRect{16, top, 32, top + 16};
+    box->ActiveCheckImageRect = TRect{32, top, 48, top + 16};
+    box->ActiveUnCheckImageRect = TRect{48, top, 64, top + 16};
+    box->UnEnabledCheckImageRect = TRect{64, top, 80, top + 16};
+    box->UnEnabledUnCheckImageRect = TRect{80, top, 96, top + 16};
+    box->FontName = "Tahoma";
+    box->FontHeight = 14;
+    box->FontColor = Colour(31, 58, 95);
+    box->ActiveFontColor = Colour(tone.r - 20, tone.g - 20, tone.b - 20);
+    box->FrameFontColor = Colour(31, 58, 95);
+    box->UnEnabledFontColor = Colour(150, 160, 175);
+    box->Morphing = true;
+  }
+
+  auto* slider = Add<TvlDataSkinSlider>(skin, "slider");
+  slider->PictureIndex = first;
+  slider->SkinRect = TRect{0, 136, 40, 152};
+  slider->HRulerRect = TRect{0, 140, 40, 146};
+  slider->HThumbRect = TRect{40, 136, 72, 152};
+  slider->VRulerRect = TRect{80, 120, 86, 160};
+  slider->VThumbRect = TRect{88, 136, 120, 152};
+  slider->EdgeSize = 3;
+  slider->BGColor = alt ? Colour(236, 244, 238) : Colour(236, 240, 246);
+  slider->PointsColor = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);
+}
+
+// The program's built-in slider pictures ("VL_HTB", "VL_HRL", "VL_VTB", "VL_VRL") drawn as
+// stand-ins and registered as resources, for test programs built without the program's own.
+// The first registration of a name stays, so the program's pictures win where they exist.
+inline void RegisterSliderPictures() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  static std::vector<std::vector<std::uint8_t>> storage;
+  const std::uint32_t key = Rgb(255, 0, 255), groove = Rgb(160, 172, 188), light = Rgb(226, 232, 240);
+  auto add = [](const char* name, TBitmap& b) {
+    TMemoryStream s;
+    b.SaveToStream(&s);
+    const auto* bytes = static_cast<const std::uint8_t*>(s.Memory());
+    storage.emplace_back(bytes, bytes + s.Size());
+    static std::vector<std::unique_ptr<TResourceRegistration>> registrations;
+    registrations.push_back(
+        std::make_unique<TResourceRegistration>(name, RT_BITMAP, storage.back().data(), storage.back().size()));
+  };
+  // Thumbs: a pointed tab in two states (normal, pressed), the key colour around it.
+  for (bool vertical : {false, true}) {
+    const int w = vertical ? 19 : 9, h = vertical ? 9 : 17;
+    auto thumb = NewPicture(2 * w, h, key);
+    Painter p(*thumb);
+    for (int s = 0; s < 2; ++s) {
+      const std::uint32_t edge = s ? Rgb(40, 80, 140) : Rgb(90, 110, 140);
+      const std::uint32_t face = s ? Rgb(196, 214, 238) : Rgb(246, 248, 251);
+      const int l = s * w;
+      p.Fill(l + 1, 1, l + w - 1, h - 1, face);
+      p.Frame(l, 0, l + w, h - 1, edge);
+    }
+    add(vertical ? "VL_VTB" : "VL_HTB", *thumb);
+  }
+  auto hr = NewPicture(10, 8, key);
+  Painter(*hr).Fill(0, 3, 10, 5, groove);
+  Painter(*hr).Fill(0, 5, 10, 6, light);
+  add("VL_HRL", *hr);
+  auto vr = NewPicture(8, 10, key);
+  Painter(*vr).Fill(3, 0, 5, 10, groove);
+  Painter(*vr).Fill(5, 0, 6, 10, light);
+  add("VL_VRL", *vr);
 }
 
 inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
@@ -256,6 +498,8 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
   SetNine(badSplit, TRect{250, 120, 400, 300}, TPoint{0, 4}, TPoint{}, TPoint{0, 36}, TPoint{}, TRect{});
   badSplit->GripperRect = TRect{-5, -5, 500, 500};
 
+  AddButtonElements(skin, tone, alt);
+
   skin.FSkinColors->SetColorsToDefault();
   skin.FSkinColors->FcBtnShadow = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);
   skin.FSkinColors->FcBtnText = alt ? Colour(30, 80, 50) : Colour(31, 58, 95);
@@ -267,9 +511,138 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
 // Empties the container (no skin loaded).
 inline void Clear(TvlSkinData& skin) {
   skin.CtrlList.clear();
+  skin.ObjectList.clear();
   skin.FActivePictures.clear();
   skin.FActivePicturesNames->Clear();
+  for (TBitmap* b : {skin.FPicture.get(), skin.FInActivePicture.get(), skin.FMask.get()}) b->SetSize(0, 0);
   skin.Empty = true;
+}
+
+// ---- A form frame ----------------------------------------------------------------------------
+
+// The geometry of the fixture's form frame (Standard: 120 x 80, caption band 24 rows;
+// Alternate: 140 x 90, caption band 30 rows). Borders are 4 pixels on the other three sides and
+// the corners are rounded by the mask (radius 6 at the top, 4 at the bottom).
+struct FrameGeometry {
+  int W, H, Caption;
+};
+inline FrameGeometry FrameOf(Variant variant) {
+  return variant == Variant::Alternate ? FrameGeometry{140, 90, 30} : FrameGeometry{120, 80, 24};
+}
+constexpr int kFrameBorder = 4;
+
+// True for a pixel inside the frame's rounded outline.
+inline bool InsideFrame(const FrameGeometry& g, int x, int y) {
+  const auto corner = [](int dx, int dy, int r) {
+    if (dx >= r || dy >= r) return true;
+    const double cx = r - dx - 0.5, cy = r - dy - 0.5;
+    return cx * cx + cy * cy <= static_cast<double>(r) * r;
+  };
+  if (x < 0 || y < 0 || x >= g.W || y >= g.H) return false;
+  const int dx = std::min(x, g.W - 1 - x);
+  return y < g.H / 2 ? corner(dx, y, 6) : corner(dx, g.H - 1 - y, 4);
+}
+
+// Adds a form frame to a filled skin: the frame picture (caption band with the program mark,
+// thin borders, a white client part), its inactive twin and mask, the frame geometry, a caption
+// text object and close and maximize buttons in the caption's button row (their images in a
+// picture of their own).
+inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
+  const bool alt = variant == Variant::Alternate;
+  const FrameGeometry g = FrameOf(variant);
+  const Tone tone = alt ? Tone{58, 140, 96} : Tone{52, 104, 170};
+  const std::uint32_t outline = alt ? Rgb(104, 150, 118) : Rgb(112, 136, 170);
+  auto frame = [&](bool active) {
+    auto b = NewPicture(g.W, g.H, Rgb(255, 255, 255));
+    Painter p(*b);
+    for (int y = 0; y < g.H; ++y)
+      for (int x = 0; x < g.W; ++x) {
+        if (!InsideFrame(g, x, y)) continue;  // cut away by the mask
+        std::uint32_t c = alt ? Rgb(236, 244, 238) : Rgb(234, 239, 246);  // border face
+        if (y < g.Caption - 1) {
+          const int shade = 24 - 24 * y / g.Caption;
+          c = active ? tone.Accent(shade) : Rgb(150 + shade, 160 + shade, 174 + shade);
+        } else if (y == g.Caption - 1) {
+          c = active ? tone.Accent(-24) : Rgb(132, 142, 156);
+        } else if (x >= kFrameBorder && x < g.W - kFrameBorder && y < g.H - kFrameBorder) {
+          c = Rgb(255, 255, 255);  // the client part
+        }
+        const bool edge = !InsideFrame(g, x - 1, y) || !InsideFrame(g, x + 1, y) || !InsideFrame(g, x, y - 1) ||
+                          !InsideFrame(g, x, y + 1);
+        p.Set(x, y, edge ? outline : c);
+      }
+    // The program mark: a white tile with an accent bar.
+    const int t = (g.Caption - 12) / 2;
+    p.Fill(9, t, 21, t + 12, Rgb(255, 255, 255));
+    p.Fill(12, t + 3, 18, t + 9, active ? tone.Accent(-10) : Rgb(150, 160, 174));
+    return b;
+  };
+  skin.FPicture->Assign(frame(true).get());
+  skin.FInActivePicture->Assign(frame(false).get());
+  auto mask = NewPicture(g.W, g.H, Rgb(255, 255, 255));
+  for (int y = 0; y < g.H; ++y)
+    for (int x = 0; x < g.W; ++x)
+      if (InsideFrame(g, x, y)) Painter(*mask).Set(x, y, Rgb(0, 0, 0));
+  skin.FMask->Assign(mask.get());
+  skin.FPictureName = "frame.bmp";
+  skin.FInActivePictureName = "frameinactive.bmp";
+  skin.FMaskName = "framemask.bmp";
+
+  const int W = g.W, H = g.H, C = g.Caption;
+  skin.LTPoint = {30, C + 6};
+  skin.RTPoint = {W - 50, C + 6};
+  skin.LBPoint = {30, H - 10};
+  skin.RBPoint = {W - 30, H - 10};
+  skin.ClRect = TRect{kFrameBorder, C, W - kFrameBorder, H - kFrameBorder};
+  skin.CaptionRect = TRect{24, 2, W - 46, C - 2};
+  skin.ButtonsRect = TRect{W - 44, 3, W - kFrameBorder, 21};
+  skin.ButtonsOffset = 2;
+  skin.CapButtonsInLeft = false;
+  skin.MaskRectArea = TRect{kFrameBorder, kFrameBorder, W - kFrameBorder, H - kFrameBorder};
+  skin.HitTestLTPoint = {8, 8};
+  skin.HitTestRTPoint = {W - 8, 8};
+  skin.HitTestLBPoint = {8, H - 8};
+  skin.HitTestRBPoint = {W - 8, H - 8};
+  skin.BorderW = kFrameBorder;
+  skin.FormMinWidth = 0;
+  skin.TopStretch = skin.LeftStretch = skin.RightStretch = skin.BottomStretch = true;
+  skin.StretchEffect = false;
+
+  // The caption buttons' images: close and maximize, 18 x 18 each.
+  auto buttons = NewPicture(36, 18, tone.Accent(0));
+  for (int i = 0; i < 2; ++i) Painter(*buttons).Frame(18 * i + 4, 4, 18 * i + 14, 14, Rgb(255, 255, 255));
+  const int buttonPicture = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(buttons));
+  skin.FActivePicturesNames->Add("captionbuttons.bmp");
+
+  auto caption = std::make_unique<TvlDataSkinCaption>("caption");
+  caption->SkinRect = TRect{24, 2, W - 46, C - 2};
+  caption->FontColor = Colour(230, 236, 245);
+  caption->ActiveFontColor = Colour(255, 255, 255);
+  skin.ObjectList.push_back(std::move(caption));
+  const struct {
+    const char* name;
+    TvlStdCommand command;
+  } std_buttons[] = {{"closebutton", TvlStdCommand::cmClose}, {"maxbutton", TvlStdCommand::cmMaximize}};
+  for (int i = 0; i < 2; ++i) {
+    auto b = std::make_unique<TvlDataSkinStdButton>(std_buttons[i].name);
+    b->SkinRectInAPicture = true;
+    b->ActivePictureIndex = buttonPicture;
+    b->SkinRect = TRect{18 * i, 0, 18 * i + 18, 18};
+    b->Command = std_buttons[i].command;
+    skin.ObjectList.push_back(std::move(b));
+  }
+}
+
+// Loads the variant, with its form frame, into Target through the container's own stored-skin
+// load, so that Target sends its three skin-change messages as on any skin change.
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard) {
+  TvlSkinData scratch(nullptr);
+  Fill(scratch, variant);
+  AddFrame(scratch, variant);
+  TvlCompressedStoredSkin stored(nullptr);
+  stored.LoadFromSkinData(&scratch);
+  Target.LoadCompressedStoredSkin(&stored);
 }
 
 // Replaces the container's skin with another variant (or none), telling the controls of Root

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,16 @@ inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgr
 }
 
 
+// The folder of the expected pictures, tests/lib/expected. A compiler cache may hand the
+// compiler a source path relative to the build folder, which is the test program's parent
+// folder.
+inline std::filesystem::path ExpectedFolder() {
+  std::filesystem::path source(__FILE__);
+  if (source.is_relative())
+    source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return source.parent_path() / "expected";
+}
+
 // Pumps everything waiting, paints included.
 inline void Pump() {
   MSG m;
@@ -142,21 +153,10 @@ inline std::vector<std::uint32_t> Shot(THeadlessDisplay* display, const TRect& r
   return out;
 }
 
-// Builds the form at the screen's top-left corner, shows it and compares what the screen shows
-// with ExpectedFolder/Name.png. The actual picture is written into the working directory.
-inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
-                             const std::filesystem::path& ExpectedFolder, const std::string& Name) {
-  constexpr int W = 420, H = 300;
-  auto* form = CreateForm<TForm>(nullptr);
-  std::unique_ptr<TForm> owner(form);
-  form->SetBorderStyle(TFormBorderStyle::bsNone);
-  form->SetBoundsRect(TRect{0, 0, W, H});
-  form->SetColor(clBtnFace);
-  BuildTestForm(form, skinData, backgroundElement);
-  form->Show();
-  const auto pixels = Shot(display, TRect{0, 0, W, H});
-  owner.reset();
-  Pump();
+// Compares W x H pixels (rows top-down, 0xAARRGGBB) with ExpectedFolder/Name.png. The actual
+// picture is written into the working directory as Name.actual.png.
+inline void CompareWithExpected(const std::vector<std::uint32_t>& pixels, int W, int H,
+                                const std::filesystem::path& ExpectedFolder, const std::string& Name) {
   const std::string actual = Name + ".actual.png";
   SaveSurfacePng(actual, pixels.data(), W, H, W * 4, false);
   const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
@@ -170,6 +170,35 @@ inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, c
   const TSurfaceDifference d = CompareSurfaces(pixels.data(), W * 4, want.bgra.data(), want.width * 4, W, H, 8, false);
   // Glyph edges may move by a shade between font builds; shapes and colours may not.
   EXPECT_LE(d.DifferingPixels, 40) << "see " << std::filesystem::absolute(actual);
+}
+
+// Builds a W x H form at the screen's top-left corner with Build, shows it, lets Prepare drive
+// it into the states to show (it may be empty), and compares what the screen shows with
+// ExpectedFolder/Name.png. The actual picture is written into the working directory.
+inline void RenderFormAndCompare(THeadlessDisplay* display, int W, int H, const std::function<void(TForm*)>& Build,
+                                 const std::function<void(TForm*)>& Prepare,
+                                 const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  auto* form = CreateForm<TForm>(nullptr);
+  std::unique_ptr<TForm> owner(form);
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBoundsRect(TRect{0, 0, W, H});
+  form->SetColor(clBtnFace);
+  Build(form);
+  form->Show();
+  Pump();
+  if (Prepare) Prepare(form);
+  const auto pixels = Shot(display, TRect{0, 0, W, H});
+  owner.reset();
+  Pump();
+  CompareWithExpected(pixels, W, H, ExpectedFolder, Name);
+}
+
+// The test form of the panel family, labels and bevels.
+inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
+                             const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  RenderFormAndCompare(
+      display, 420, 300, [&](TForm* form) { BuildTestForm(form, skinData, backgroundElement); }, nullptr,
+      ExpectedFolder, Name);
 }
 
 }  // namespace skinned_test_form

@@ -142,6 +142,41 @@ TEST_F(ControlsTest, MouseMessagesReachTheWindowlessControlUnderTheCursor) {
   EXPECT_EQ(events, (std::vector<std::string>{"enter", "down 10,5", "click", "leave"}));
 }
 
+TEST_F(ControlsTest, WhileAControlHoldsTheMouseOnlyItHearsThePointerCrossItsEdge) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 100));
+  auto* held = new TCustomControl(form);  // windowed: the window takes the capture
+  held->SetBounds(10, 10, 40, 30);
+  held->SetParent(form);
+  auto* other = new TSwatch(form);
+  other->SetBounds(100, 10, 40, 30);
+  other->SetParent(form);
+  std::vector<std::string> events;
+  auto track = [&](TControl* c, const std::string& name) {
+    c->OnMouseEnter = [&events, name](TObject*) { events.push_back("enter " + name); };
+    c->OnMouseLeave = [&events, name](TObject*) { events.push_back("leave " + name); };
+  };
+  track(held, "held");
+  track(other, "other");
+  form->Show();
+  Pump();
+  display->MouseMove({20, 20});
+  display->MouseDown({20, 20});
+  Pump();
+  display->MouseMove({60, 20});  // off the held control, over the form
+  Pump();
+  display->MouseMove({25, 20});  // back
+  Pump();
+  display->MouseMove({110, 20});  // over the other control: it hears nothing yet
+  Pump();
+  EXPECT_EQ(events, (std::vector<std::string>{"enter held", "leave held", "enter held", "leave held"}));
+  display->MouseUp({110, 20});
+  Pump();
+  EXPECT_EQ(events.back(), "enter other") << "the control under the pointer hears its enter when the mouse is let go";
+  display->MouseMove({180, 90});
+  Pump();
+  EXPECT_EQ(events.back(), "leave other");
+}
+
 TEST_F(ControlsTest, ReplacedWindowProcSeesEveryMessageFirstAndChains) {
   TForm* form = MakeForm(Bounds(0, 0, 100, 100));
   auto* control = new TWinControl(form);

@@ -5,8 +5,11 @@
 
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
+#include "lib/vlLayerManager.h"
+#include "platform/Clock.h"
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
+#include "tests/lib/SkinnedButtonsBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
 
 namespace {
@@ -23,6 +26,22 @@ TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
   ASSERT_FALSE(skin.Empty);
   // The program's skin has no background-picture panel: a paint panel draws the texture.
   skinned_test_form::RenderAndCompare(display, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_controls");
+}
+
+TEST(SkinnedControlsFormTest, MainSkinButtonsBoardMatchesItsExpectedPicture) {
+  TScopedTestClock clock;
+  TApplication app(nullptr);
+  THeadlessDisplay* display = HeadlessDisplay();
+  ASSERT_NE(display, nullptr);
+  display->SetScreenSize({800, 600});
+  display->SetWorkArea({0, 0, 800, 560});
+  display->MouseMove({799, 599});
+  vlUtilsStartup();
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
+  ASSERT_FALSE(skin.Empty);
+  skinned_buttons_board::RenderAndCompare(display, clock, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
+  vlUtilsShutdown();
 }
 
 }  // namespace
