@@ -119,7 +119,7 @@ void TCustomConvexa::CheckBatchFiles() {
   std::vector<TProtectedFile> inputs;
   for (int t = 0; t < TasksCount(); ++t) {
     const TFFmpeg* task = TaskAt(t);
-    for (int i = 0; i < task->nb_input_files(); ++i) {
+    for (int i = 0; i < task->NbInputFiles(); ++i) {
       const AVFormatContext* input = task->InputFile(i);
       const std::string name = AVNameToFileName(input && input->url ? input->url : "");
       const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(name));
@@ -135,7 +135,7 @@ void TCustomConvexa::CheckBatchFiles() {
   for (int t = 0; t < TasksCount(); ++t) {
     TFFmpeg* task = TaskAt(t);
     task->SetProtectedFiles(inputs);
-    for (int k = 0; k < task->nb_output_files(); ++k) {
+    for (int k = 0; k < task->NbOutputFiles(); ++k) {
       const TOutputFileSetup& file = task->OutputFile(k);
       if (k > 0 && &file == &task->OutputFile(k - 1)) continue;  // join mode names one file again
       const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(file.file_name));

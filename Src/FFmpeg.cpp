@@ -316,9 +316,9 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
   std::string refusal = FStartRefusal;
   if (refusal.empty()) {
     const char* missing = nullptr;
-    if (nb_output_files() <= 0)
+    if (NbOutputFiles() <= 0)
       missing = "At least one output file must be specified";
-    else if (nb_input_files() == 0)
+    else if (NbInputFiles() == 0)
       missing = "At least one input file must be specified";
     // An output (or input) that could not be opened is the real cause: the user reads that one.
     if (missing) refusal = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;

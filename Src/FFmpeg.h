@@ -447,8 +447,8 @@ class TCustomFFmpeg : public TObject {
 
   // ---- state ----
   [[nodiscard]] int MaxFiles() const { return FMaxFiles; }
-  [[nodiscard]] int nb_input_files() const { return static_cast<int>(Finput_files.size()); }
-  [[nodiscard]] int nb_output_files() const { return static_cast<int>(Foutput_files.size()); }
+  [[nodiscard]] int NbInputFiles() const { return static_cast<int>(Finput_files.size()); }
+  [[nodiscard]] int NbOutputFiles() const { return static_cast<int>(Foutput_files.size()); }
   [[nodiscard]] bool Finished() const { return FFinished.load(); }
   [[nodiscard]] bool FatalException() const { return FFatalException.load(); }
   // Why the run failed; for a run that was stopped (FatalException false) what the stop left:
@@ -466,15 +466,29 @@ class TCustomFFmpeg : public TObject {
   [[nodiscard]] AVDictionary* PendingCodecOptions(AVMediaType AType) const;
   [[nodiscard]] AVDictionary* PendingMuxerOptions() const { return FMuxerOpts.get(); }
 
+  // The libraries' interrupt callbacks of the job's inputs (a stop) and outputs (a stop that
+  // found the worker stuck); AOpaque is the engine.
+  static int InputInterrupt(void* AOpaque);
+  static int OutputInterrupt(void* AOpaque);
+
+  // Largest stream index the per-stream tables take (the libraries' own stream limit per file).
+  static constexpr int MaxStreamsPerFile = 1000;
+
+  // ==== Set by the owner before a run (the component: set-up thread) ====
   int64_t ReportInterval = 500000;   // microseconds between progress reports
   int64_t PreviewInterval = 100000;  // microseconds between post-hook pictures
-
-  TCustomHookEvent OnCustomHook;
+  TCustomHookEvent OnCustomHook;     // called on the worker
   TPreviewBitmapEvent OnPreviewBitmap;
   TProgressEvent OnProgress;
-  TNotifyEvent OnTerminate;
+  TNotifyEvent OnTerminate;          // on the thread that ends the run (or its notice thread)
 
-  // ---- option fields (defaults in InitDefaults) ----
+  // ==== Option fields: the set-up thread ====
+  // Named after the command-line converter's variables; written by ParseOption, the Opt* entry
+  // points and the inputs and outputs as they open; then read by the run on the worker, which alone
+  // adjusts a few (the inputs' timestamp offsets). No lock: the set-up thread changes nothing while
+  // a run is under way. Defaults in InitDefaults.
+
+  // -- files, times and limits
   std::string Flast_asked_format;
   int Fpgmyuv_compatibility_hack = 0;
   int64_t Fstart_time = 0;
@@ -502,6 +516,11 @@ class TCustomFFmpeg : public TObject {
   std::string Fpass_logfilename_prefix;
   std::string Fvstats_filename;
   bool Fusing_vhook = false;
+  bool Fdo_benchmark = false;
+  int Fsws_flags = SWS_BICUBIC;
+  int Fbit_buffer_size = 262144;
+
+  // -- pictures
   int Fframe_width = 0, Fframe_height = 0;
   float Fframe_aspect_ratio = 0;
   int Fframe_pix_fmt = -1;
@@ -510,12 +529,12 @@ class TCustomFFmpeg : public TObject {
   float Fvideo_qscale = 0;
   std::vector<uint16_t> Fintra_matrix, Finter_matrix;  // 64 entries once set
   std::string Fvideo_rc_override_string;
-  bool Fvideo_disable = false, Faudio_disable = false, Fsubtitle_disable = false;
+  bool Fvideo_disable = false;
   int Fvideo_discard = 0;
-  std::string Fvideo_codec_name, Faudio_codec_name, Fsubtitle_codec_name;  // empty: not set
-  int Fvideo_stream_copy = 0, Faudio_stream_copy = 0, Fsubtitle_stream_copy = 0;
-  uint32_t Fvideo_codec_tag = 0, Faudio_codec_tag = 0, Fsubtitle_codec_tag = 0;
-  std::string Fvideo_language, Faudio_language, Fsubtitle_language;
+  std::string Fvideo_codec_name;  // empty: not set
+  int Fvideo_stream_copy = 0;
+  uint32_t Fvideo_codec_tag = 0;
+  std::string Fvideo_language;
   bool Fsame_quality = false, Fdo_deinterlace = false, Fdo_psnr = false, Fqp_hist = false;
   bool Fforce_fps = false, Fintra_only = false;
   int Ftop_field_first = -1;
@@ -525,13 +544,28 @@ class TCustomFFmpeg : public TObject {
   int Fvideo_global_header = 0;
   int Fvideo_channel = 0;
   std::string Fvideo_standard;
+
+  // -- sound
   int Faudio_sample_rate = 44100;
   int Faudio_channels = 2;
   int64_t Fchannel_layout = 0;
   int Faudio_sample_fmt = -1;
-  TInputDefaults Finput_defaults;  // which of the sound and picture fields the last input wrote
   float Faudio_qscale = -99999.0f;
   int Faudio_volume = 256;
+  bool Faudio_disable = false;
+  std::string Faudio_codec_name;  // empty: not set
+  int Faudio_stream_copy = 0;
+  uint32_t Faudio_codec_tag = 0;
+  std::string Faudio_language;
+
+  // -- subtitles
+  bool Fsubtitle_disable = false;
+  std::string Fsubtitle_codec_name;  // empty: not set
+  int Fsubtitle_stream_copy = 0;
+  uint32_t Fsubtitle_codec_tag = 0;
+  std::string Fsubtitle_language;
+
+  // -- streams, maps and bitstream filters
   std::vector<TAVStreamMap> Fstream_maps;
   std::vector<TAVMetaDataMap> Fmeta_data_maps;
   std::vector<int> Fstreamid_map;  // grows to the highest index given
@@ -541,18 +575,17 @@ class TCustomFFmpeg : public TObject {
   std::vector<const AVCodec*> Foutput_codecs; // per output stream, encoders chosen by name
   std::vector<TBitstreamFilterEntry> Fvideo_bitstream_filters, Faudio_bitstream_filters,
       Fsubtitle_bitstream_filters;
-  bool FEnableFilter = false;
-  bool Fdo_benchmark = false;
-  int Fsws_flags = SWS_BICUBIC;
+
+  // -- what the inputs and outputs made of the options
+  TInputDefaults Finput_defaults;  // which of the sound and picture fields the last input wrote
+  bool FEnableFilter = false;      // the last output uses Fvfilters
+  bool FJoinMode = false;          // the output takes every input in turn
+  int64_t FTotalOutputDuration = -1;  // microseconds; -1 unknown
+
+  // ==== Run figures: the worker (read once the run has ended) ====
   int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
-  int Fbit_buffer_size = 262144;
   int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
   bool FShowDupOrDrop = false;
-  bool FJoinMode = false;
-  int64_t FTotalOutputDuration = -1;
-
-  // Largest stream index the per-stream tables take (the libraries' own stream limit per file).
-  static constexpr int MaxStreamsPerFile = 1000;
 
  protected:
   // The read–decode–encode loop of the job; runs on the worker (or the caller's thread). Sets
@@ -572,8 +605,9 @@ class TCustomFFmpeg : public TObject {
   void GuardedStep(const std::function<void()>& AStep);
   void LogMessage(int ALevel, const std::string& AText);
 
-  std::atomic<bool> FBroken{false};
-  std::atomic<bool> FFinished{false};
+  // ==== Run flags: any thread (atomic) ====
+  std::atomic<bool> FBroken{false};    // a stop was asked; the worker polls it per packet
+  std::atomic<bool> FFinished{false};  // the last run reached its end without a stop
 
  private:
   friend class TConvertThread;
@@ -599,9 +633,9 @@ class TCustomFFmpeg : public TObject {
   void ApplyPresetText(const std::string& AOptName, const std::string& ALookedUp, const std::string& AText);
   void ListFormats(bool APixelFormats);
   TOutputStreamSetup& NewStream(TOutputFileSetup& AFile, AVMediaType AType);
-  void new_video_stream(TOutputFileSetup& AFile);
-  void new_audio_stream(TOutputFileSetup& AFile);
-  void new_subtitle_stream(TOutputFileSetup& AFile);
+  void NewVideoStream(TOutputFileSetup& AFile);
+  void NewAudioStream(TOutputFileSetup& AFile);
+  void NewSubtitleStream(TOutputFileSetup& AFile);
   void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
   // Give the encoder of an encoded stream the sound format / picture rate asked for (kept in the
   // stream), in the forms its encoder takes.
@@ -610,8 +644,8 @@ class TCustomFFmpeg : public TObject {
   void HandOverPrivateOptions(TOutputStreamSetup& AStream);
   void ParseRcOverride(TOutputStreamSetup& AStream);
   // AEmpty (when given) receives a line for every stream that carries no data.
-  void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle,
-                                    std::vector<std::string>* AEmpty = nullptr) const;
+  void CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle,
+                                std::vector<std::string>* AEmpty = nullptr) const;
   // Why AFileName must not be written: it is one of the job's inputs or a protected file; empty
   // when it may.
   [[nodiscard]] std::string ProtectedFileText(const std::string& AFileName) const;
@@ -627,43 +661,54 @@ class TCustomFFmpeg : public TObject {
   // would encode (Fframe_width … Fchannel_layout), marking them as the input's.
   void TakeInputDefaults(AVFormatContext* AInput);
 
-  int FMaxFiles;
+  // ==== The set-up thread; read by the worker during the run, released at its end ====
+  const int FMaxFiles;
   std::vector<AVFormatContext*> Finput_files;
   std::vector<std::shared_ptr<TOutputFileSetup>> Foutput_files;  // join mode repeats the same file
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FCodecOpts[3];  // video, audio, subtitle
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FMuxerOpts;
   std::vector<std::string> FInputURLs;  // names handed to the libraries, kept while inputs are open
   TFFOptions FOptions;
+  std::vector<TProtectedFile> FProtectedFiles;
+  std::string FLastErrMsg;
+  std::string FSetupFailure;  // the first failed set-up step since Reset
+  std::string FStartRefusal;  // why StartConvert must fail (RefuseStart)
+
+  // ==== The worker (the thread that runs the conversion and its clean-up) ====
   std::vector<AVCodecContext*> FEncoderList, FDecoderList;  // newest first
   TFrameHookChain FFirstHook;
-  TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;
-  std::unique_ptr<TRGBConvertContext> FPostContext;  // the worker's, for post-hook pictures
-  std::unique_ptr<TPreviewer> FPreviewer;  // under PostHookLock; made on the first preview picture
+  std::unique_ptr<TRGBConvertContext> FPostContext;  // for post-hook pictures
   int FHookFrameNumber = 0;           // pictures through the hooks this job
   int64_t FPreviewLastTime = 0;       // wall clock of the last post-hook picture
   FILE* Fvstats_file = nullptr;       // open from the first statistics line to the release
   std::array<int, 52> Fqp_histogram{};  // first video stream's pictures per quantiser
   std::vector<uint8_t> FSubtitleBuf;  // subtitle encode buffer, made on the first subtitle
 
-  std::string FLastErrMsg;
-  std::string FSetupFailure;  // set-up thread; the first failed set-up step since Reset
-  std::string FStartRefusal;  // set-up thread; why StartConvert must fail (RefuseStart)
-  std::vector<TProtectedFile> FProtectedFiles;  // set-up thread; read by the run
+  // ==== Under PostHookLock() ====
+  TPostHooks FPostHooks;
+  std::unique_ptr<TPreviewer> FPreviewer;  // made on the first preview picture
+
+  // ==== Under FFatalLock ====
   mutable std::mutex FFatalLock;
   std::string FFatalMessage;
+
+  // ==== Run flags: any thread (atomic) ====
   std::atomic<bool> FFatalException{false};
   std::atomic<bool> FConverting{false};
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FPaused{false};
 
+  // ==== Under FThreadLock ====
   // The threads, owned here and joined by Stop(true), Cancel(true) and the destructor. FThread is
-  // the running worker: set while it runs and cleared (under FThreadLock) in DoTerminate, before
-  // the worker's last use of the engine.
+  // the running worker: set while it runs and cleared in DoTerminate, before the worker's last use
+  // of the engine.
   std::mutex FThreadLock;
   std::unique_ptr<TThread> FWorker;
   std::unique_ptr<TThread> FNotifier;  // the termination notice of a never-started task
   TThread* FThread = nullptr;
+
+  // ==== Any thread (events and their shared state) ====
   TEvent FPauseGate{true, true};  // signalled = not paused
   // The events a worker signals as its very last action. The threads hold their own reference,
   // so the engine may be destroyed the moment a waiter sees the signal.
@@ -682,14 +727,6 @@ class TCustomFFmpeg : public TObject {
     void WakeReader();
   };
   std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
-
- public:
-  // The libraries' interrupt callbacks of the job's inputs (a stop) and outputs (a stop that
-  // found the worker stuck); AOpaque is the engine.
-  static int InputInterrupt(void* AOpaque);
-  static int OutputInterrupt(void* AOpaque);
-
- private:
 };
 
 // The lock around every post-hook set change (shared by all engines).

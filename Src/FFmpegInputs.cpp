@@ -125,7 +125,7 @@ void TCustomFFmpeg::ResetInputOptions() {
 }
 
 bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
-  if (nb_input_files() >= FMaxFiles)
+  if (NbInputFiles() >= FMaxFiles)
     throw FFmpegException(Printf("Too many input files (this job takes at most %d)", FMaxFiles));
 
   const AVInputFormat* format = nullptr;
@@ -302,7 +302,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   TakeInputDefaults(ic);
   if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
 
-  const int index = nb_input_files();
+  const int index = NbInputFiles();
   Finput_files.push_back(ic);
   Finput_files_ts_offset.push_back(Fcopy_ts ? Finput_ts_offset : Finput_ts_offset - timestamp);
   Finput_codecs.insert(Finput_codecs.end(), decoders.begin(), decoders.end());

@@ -170,7 +170,7 @@ void TTranscoder::MainLoop() {
   for (auto& p : ost_table)
     if (!p->bsfs.empty()) WriteFrame(p->last_writer ? *p->last_writer : *p, nullptr);
   std::vector<int> trailers;
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     trailers.push_back(av::av_write_trailer(E.Foutput_files[i]->ctx));
   }

@@ -156,7 +156,7 @@ void TOutputFileClaim::Release() {
   FKey.clear();
 }
 
-void TCustomFFmpeg::check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
+void TCustomFFmpeg::CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
                                                  bool& AHasSubtitle, std::vector<std::string>* AEmpty) const {
   AHasVideo = AHasAudio = AHasSubtitle = false;
   const size_t count = AFirstOnly ? std::min<size_t>(1, Finput_files.size()) : Finput_files.size();
@@ -189,7 +189,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     FLastErrMsg = "Cannot join more than one output file.";
     return -1;
   }
-  if (nb_output_files() >= FMaxFiles) {
+  if (NbOutputFiles() >= FMaxFiles) {
     FLastErrMsg = Printf("Too many output files (this job takes at most %d)", FMaxFiles);
     return -1;
   }
@@ -240,7 +240,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     bool hasVideo = false, hasAudio = false, hasSubtitle = false;
     std::vector<std::string> empty;
     try {
-      check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
+      CheckAudioVideoSubInputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
     } catch (const Exception& e) {
       FLastErrMsg = "Could not tell which kinds of streams the inputs hold: " + e.Message;
       return -1;
@@ -261,9 +261,9 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     void (TCustomFFmpeg::*Create)(TOutputFileSetup&);
     const char* Kind;
   };
-  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::new_video_stream, "video"},
-                            TStep{useAudio, &TCustomFFmpeg::new_audio_stream, "audio"},
-                            TStep{useSubtitle, &TCustomFFmpeg::new_subtitle_stream, "subtitle"}}) {
+  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::NewVideoStream, "video"},
+                            TStep{useAudio, &TCustomFFmpeg::NewAudioStream, "audio"},
+                            TStep{useSubtitle, &TCustomFFmpeg::NewSubtitleStream, "subtitle"}}) {
     if (!step.Use) continue;
     try {
       (this->*step.Create)(*file);
@@ -359,7 +359,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     FTotalOutputDuration = total == 0 ? -1 : total;
     while (Foutput_files.size() < Finput_files.size()) Foutput_files.push_back(file);
   }
-  return nb_output_files();
+  return NbOutputFiles();
 }
 
 std::string TCustomFFmpeg::ProtectedFileText(const std::string& AFileName) const {
@@ -400,17 +400,17 @@ void TCustomFFmpeg::SetProtectedFiles(std::vector<TProtectedFile> AFiles) { FPro
 
 void TCustomFFmpeg::OptNewVideoStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_video_stream(*Foutput_files.back());
+  NewVideoStream(*Foutput_files.back());
 }
 
 void TCustomFFmpeg::OptNewAudioStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_audio_stream(*Foutput_files.back());
+  NewAudioStream(*Foutput_files.back());
 }
 
 void TCustomFFmpeg::OptNewSubtitleStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_subtitle_stream(*Foutput_files.back());
+  NewSubtitleStream(*Foutput_files.back());
 }
 
 TOutputStreamSetup& TCustomFFmpeg::NewStream(TOutputFileSetup& AFile, AVMediaType AType) {
@@ -546,7 +546,7 @@ void TCustomFFmpeg::ParseRcOverride(TOutputStreamSetup& AStream) {
   AStream.enc->rc_override_count = static_cast<int>(AStream.rc_override.size());
 }
 
-void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   TOutputStreamSetup* stream = nullptr;
   try {
@@ -622,7 +622,7 @@ void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
   Fframe_pix_fmt = -1;
 }
 
-void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   try {
     TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_AUDIO);
@@ -672,7 +672,7 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
   Faudio_stream_copy = 0;
 }
 
-void TCustomFFmpeg::new_subtitle_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewSubtitleStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   try {
     TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_SUBTITLE);

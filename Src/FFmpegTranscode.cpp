@@ -68,7 +68,7 @@ void TTranscoder::Run() {
 }
 
 void TTranscoder::CheckEveryOutputWritten(const std::string& ACause) {
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     const TOutputFileSetup& file = *E.Foutput_files[i];
     int64_t packets = 0;
@@ -96,7 +96,7 @@ std::string TTranscoder::NothingWrittenReason(const std::string& ACause) const {
 
 void TTranscoder::BuildInputStreamTable() {
   int total = 0;
-  for (int i = 0; i < E.nb_input_files(); ++i) {
+  for (int i = 0; i < E.NbInputFiles(); ++i) {
     AVFormatContext* ic = E.Finput_files[i];
     TAVInputFile file;
     file.ist_index = total;
@@ -122,7 +122,7 @@ void TTranscoder::BuildInputStreamTable() {
 }
 
 void TTranscoder::BuildOutputStreamTable() {
-  const int nbOut = E.nb_output_files();
+  const int nbOut = E.NbOutputFiles();
   int total = 0;
   for (int i = 0; i < nbOut; ++i) {
     TOutputFileSetup& file = *E.Foutput_files[i];
@@ -232,7 +232,7 @@ TAVInputStream* TTranscoder::FindSourceStream(int AFile, int AStream, AVMediaTyp
 }
 
 void TTranscoder::DumpStreamMapping() {
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     av::av_dump_format(file.ctx, i, file.ctx->url, 1);

@@ -319,14 +319,14 @@ void TTranscoder::InitInputTimestamps() {
 
 void TTranscoder::ApplyMetadataMaps() {
   for (const TAVMetaDataMap& m : E.Fmeta_data_maps) {
-    if (m.out_file < 0 || m.out_file >= E.nb_output_files()) {
+    if (m.out_file < 0 || m.out_file >= E.NbOutputFiles()) {
       DumpStreamMapping();
       const std::string text =
           Printf("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }
-    if (m.in_file < 0 || m.in_file >= E.nb_input_files()) {
+    if (m.in_file < 0 || m.in_file >= E.NbInputFiles()) {
       DumpStreamMapping();
       const std::string text =
           Printf("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file);
@@ -339,10 +339,10 @@ void TTranscoder::ApplyMetadataMaps() {
 }
 
 void TTranscoder::CopyAllChapters() {
-  for (int i = 0; i < E.nb_input_files(); ++i) {
+  for (int i = 0; i < E.NbInputFiles(); ++i) {
     AVFormatContext* is = E.Finput_files[i];
     if (!is->nb_chapters) continue;
-    for (int j = 0; j < E.nb_output_files(); ++j) {
+    for (int j = 0; j < E.NbOutputFiles(); ++j) {
       if (E.FJoinMode && j > 0) break;
       AVFormatContext* os = E.Foutput_files[j]->ctx;
       const int64_t offset = i < static_cast<int>(E.Finput_files_ts_offset.size()) ? E.Finput_files_ts_offset[i] : 0;
@@ -377,7 +377,7 @@ void TTranscoder::CopyAllChapters() {
 
 void TTranscoder::WriteHeaders() {
   bool allRtp = true;
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     AVDictionary* opts = nullptr;
@@ -397,7 +397,7 @@ void TTranscoder::WriteHeaders() {
   headers_written = true;
   if (allRtp) {
     std::vector<AVFormatContext*> contexts;
-    for (int i = 0; i < E.nb_output_files(); ++i) contexts.push_back(E.Foutput_files[i]->ctx);
+    for (int i = 0; i < E.NbOutputFiles(); ++i) contexts.push_back(E.Foutput_files[i]->ctx);
     char sdp[2048] = {};
     av::av_sdp_create(contexts.data(), static_cast<int>(contexts.size()), sdp, sizeof sdp);
     Log(TLogLevel::llInfo, std::string("SDP:\n") + sdp);
@@ -426,7 +426,7 @@ void TTranscoder::CloseCodecs() {
 void TTranscoder::DiscardEmptyOutputs() {
   // An output this job created that received no packet at all holds at most a header: it is
   // emptied so that the release deletes it like a file that was never written.
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     if (!file.created_file || file.stream_io) continue;

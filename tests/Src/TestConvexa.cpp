@@ -184,7 +184,7 @@ TEST_F(Convexa, InputAndOutputCountsAreLimitedByCustomMaxFiles) {
   TInputOptions options;
   options.Tag = 9;
   EXPECT_FALSE(convexa->AddInputFile(1, Out("missing.wav"), &options));
-  EXPECT_EQ(convexa->Task(1)->nb_input_files(), 1);
+  EXPECT_EQ(convexa->Task(1)->NbInputFiles(), 1);
   ASSERT_NE(convexa->Task(1)->InputOptions(1), nullptr);
   EXPECT_EQ(convexa->Task(1)->InputOptions(1)->Tag, 0);
   EXPECT_THROW(convexa->AddInputFile(7, fixtures::Mp4()), EListError);
@@ -473,7 +473,7 @@ TEST_F(Convexa, ARejectedValueFailsTheOutputWithItsMessage) {
     c.Fill(options);
     EXPECT_FALSE(convexa->SetOutputFile(0, Out("bad.avi"), &options));
     EXPECT_EQ(convexa->LastErrMsg(), c.Message);
-    EXPECT_EQ(convexa->Task(0)->nb_output_files(), 0);
+    EXPECT_EQ(convexa->Task(0)->NbOutputFiles(), 0);
     EXPECT_EQ(convexa->TasksCount(), 1);  // the task stays
   }
   // An output the engine cannot open resets the stored record.
@@ -495,7 +495,7 @@ TEST_F(Convexa, TextOverloadOfSetOutputFileJoinsAndSetsTheLength) {
   EXPECT_TRUE(stored->Join);
   EXPECT_EQ(stored->TimeLength, NoTimestamp);
   EXPECT_TRUE(convexa->Task(0)->FJoinMode);
-  EXPECT_EQ(convexa->Task(0)->nb_output_files(), 2);  // one shared output per input
+  EXPECT_EQ(convexa->Task(0)->NbOutputFiles(), 2);  // one shared output per input
 
   convexa->ClearTasks();
   ASSERT_EQ(NewTask(), 0);

@@ -52,8 +52,8 @@ TEST_F(EngineOptions, ResetRestoresTheDefaults) {
   EXPECT_EQ(engine->Faudio_volume, 256);
   EXPECT_EQ(engine->Fsws_flags, SWS_BICUBIC);
   EXPECT_FLOAT_EQ(engine->Fmux_preload, 0.5f);
-  EXPECT_EQ(engine->nb_input_files(), 0);
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
 }
 
 // Every rejected value raises its exact text and leaves the field it guards alone.

@@ -46,7 +46,7 @@ class EngineFiles : public ::testing::Test {
 
 TEST_F(EngineFiles, AnInputSetsTheDefaultsOfTheOutputs) {
   ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4())) << engine->LastErrMsg();
-  EXPECT_EQ(engine->nb_input_files(), 1);
+  EXPECT_EQ(engine->NbInputFiles(), 1);
   EXPECT_EQ(engine->Fframe_width, 160);
   EXPECT_EQ(engine->Fframe_height, 120);
   EXPECT_FLOAT_EQ(engine->Fframe_aspect_ratio, 160.0f / 120.0f);
@@ -79,13 +79,13 @@ TEST_F(EngineFiles, InputFailures) {
   Parse("programid", "3");
   EXPECT_FALSE(engine->OptInputFile(fixtures::Mp4()));
   EXPECT_EQ(engine->LastErrMsg(), "Specified program id not found");
-  EXPECT_EQ(engine->nb_input_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
 
   // A job takes at most its capacity of inputs.
   auto small = NewEngine(1);
   ASSERT_TRUE(small->OptInputFile(fixtures::Mp4()));
   EXPECT_NE(ErrorOf([&] { small->OptInputFile(fixtures::Mp4()); }), "");
-  EXPECT_EQ(small->nb_input_files(), 1);
+  EXPECT_EQ(small->NbInputFiles(), 1);
 }
 
 TEST_F(EngineFiles, StartPositionGivesTheInputItsOffset) {
@@ -370,7 +370,7 @@ TEST_F(EngineFiles, FreeResourcesDeletesOnlyEmptyFilesThisJobCreated) {
   av::avio_write(written.ctx->pb, reinterpret_cast<const unsigned char*>("data"), 4);
   EXPECT_TRUE(fs::exists(Out("created.avi")));
   engine->FreeResources();
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_FALSE(fs::exists(Out("created.avi")));
   EXPECT_TRUE(fs::exists(before));
   EXPECT_TRUE(fs::exists(Out("written.avi")));

@@ -119,8 +119,8 @@ TEST_F(EngineRun, ARunInTheCallersThreadFinishesAndCleansUp) {
   EXPECT_TRUE(engine->Finished());
   EXPECT_FALSE(engine->FatalException());
   EXPECT_FALSE(engine->Converting());
-  EXPECT_EQ(engine->nb_input_files(), 0);
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_GT(fs::file_size(folder / "out.avi"), 0u);  // the run converted the input
 
   // Reset makes it ready for the next task.
@@ -191,7 +191,7 @@ TEST_F(EngineRun, AFailingRunReportsItsMessageAndStillCleansUp) {
   EXPECT_TRUE(engine->FatalException());
   EXPECT_EQ(engine->FatalMessage(), "Error while decoding stream #0.0 (Video)");
   EXPECT_FALSE(engine->Finished());
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_EQ(terminations, 1);
 }
 
