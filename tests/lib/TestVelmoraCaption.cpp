@@ -127,6 +127,10 @@ TEST_F(CaptionTest, CloseRunsOnlyWhenReleasedOverTheButtonAndTheFormGoesAfterwar
     Action = TCloseAction::caFree;
   };
   TvlActiveSkinObject* button = Object(v, "closebutton");
+  // Without an interface text table the hints are the built-in English ones.
+  auto* close = dynamic_cast<TvlSkinStdButtonObject*>(button);
+  EXPECT_EQ(close->Hint, "Close");
+  EXPECT_EQ(close->RestoreHint, "Restore");
   // Pressed over the button, released elsewhere: nothing runs.
   display->MouseDown(Centre(v, button));
   Pump();
