@@ -220,9 +220,15 @@ void TvlActiveSkinObject::ShowLayerOn(TvlLayerManager* Manager) {
 
 void TvlActiveSkinObject::ShowLayer() { ShowLayerOn(Parent->FLayerManager); }
 
-void TvlActiveSkinObject::HideLayer() {
-  if (!SkinInUse() || GlowLayerPictureIndex == -1) return;
-  if (Parent->FLayerManager->IsVisible) Parent->FLayerManager->Hide();
+void TvlActiveSkinObject::HideLayer() { HideLayerOn(Parent->FLayerManager); }
+
+void TvlActiveSkinObject::HideLayerOn(TvlLayerManager* Manager) {
+  if (SkinInUse() && GlowLayerPictureIndex != -1 && Manager->IsVisible) Manager->Hide();
+}
+
+TvlLayerManager* TvlActiveSkinObject::GlowManager(bool MenuOwner) const {
+  // An object that opens a menu keeps its glow on the menu layer, beside the open menu.
+  return MenuOwner ? Parent->FMenuLayerManager : Parent->FLayerManager;
 }
 
 void TvlActiveSkinObject::MouseEnter() {
@@ -299,15 +305,8 @@ TvlSkinButtonObject::TvlSkinButtonObject(TvlVelmora* AParent, TvlDataSkinButton*
   DisableSkinRect = AData->DisableSkinRect;
 }
 
-void TvlSkinButtonObject::ShowLayer() {
-  ShowLayerOn(MenuItem ? Parent->FMenuLayerManager : Parent->FLayerManager);
-}
-
-void TvlSkinButtonObject::HideLayer() {
-  if (!SkinInUse() || GlowLayerPictureIndex == -1) return;
-  TvlLayerManager* m = MenuItem ? Parent->FMenuLayerManager : Parent->FLayerManager;
-  if (m->IsVisible) m->Hide();
-}
+void TvlSkinButtonObject::ShowLayer() { ShowLayerOn(GlowManager(MenuItem != nullptr)); }
+void TvlSkinButtonObject::HideLayer() { HideLayerOn(GlowManager(MenuItem != nullptr)); }
 
 bool TvlSkinButtonObject::CanMorphing() {
   if (MenuItem && FDown) return false;
@@ -537,15 +536,8 @@ TvlSkinAnimateObject::TvlSkinAnimateObject(TvlVelmora* AParent, TvlDataSkinAnima
   CopyRestoreLooks(*this, *AData);
 }
 
-void TvlSkinAnimateObject::ShowLayer() {
-  ShowLayerOn(MenuItem ? Parent->FMenuLayerManager : Parent->FLayerManager);
-}
-
-void TvlSkinAnimateObject::HideLayer() {
-  if (!SkinInUse() || GlowLayerPictureIndex == -1) return;
-  TvlLayerManager* m = MenuItem ? Parent->FMenuLayerManager : Parent->FLayerManager;
-  if (m->IsVisible) m->Hide();
-}
+void TvlSkinAnimateObject::ShowLayer() { ShowLayerOn(GlowManager(MenuItem != nullptr)); }
+void TvlSkinAnimateObject::HideLayer() { HideLayerOn(GlowManager(MenuItem != nullptr)); }
 
 void TvlSkinAnimateObject::SetFrame(int Value) {
   if (Increment && Value > CountFrames) Value = 1;

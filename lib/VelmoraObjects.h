@@ -112,8 +112,11 @@ class TvlActiveSkinObject : public TObject {
   void DrawMorph(TCanvas* C, TBitmap* NormalPicture, const TRect& Normal, const TRect& Hover);
   // A morph is under way (neither resting at the normal look nor at the hover look).
   [[nodiscard]] bool MorphUnderWay() const;
-  // The glow frame on a given layer manager.
+  // The glow frame on a given layer manager: the caption's, or the menu layer for an object
+  // that opens a menu.
   void ShowLayerOn(TvlLayerManager* Manager);
+  void HideLayerOn(TvlLayerManager* Manager);
+  [[nodiscard]] TvlLayerManager* GlowManager(bool MenuOwner) const;
   // ObjectRect on the screen.
   [[nodiscard]] TRect ScreenRect() const;
 
