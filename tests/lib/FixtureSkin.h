@@ -12,6 +12,7 @@
 // own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
+#include <cmath>
 #include <cstdint>
 #include <algorithm>
 #include <memory>
@@ -777,6 +778,10 @@ inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
 
   auto caption = std::make_unique<TvlDataSkinCaption>("caption");
   caption->SkinRect = TRect{24, 2, W - 46, C - 2};
+  caption->TextRct = TRect{4, 0, W - 70 - 4, C - 4};
+  caption->Alignment = TAlignment::taLeftJustify;
+  caption->FontName = "Tahoma";
+  caption->FontHeight = 14;
   caption->FontColor = Colour(230, 236, 245);
   caption->ActiveFontColor = Colour(255, 255, 255);
   skin.ObjectList.push_back(std::move(caption));
@@ -871,17 +876,66 @@ inline void AddMenus(TvlSkinData& skin, Variant variant = Variant::Standard) {
   h->TopStretch = h->LeftStretch = h->RightStretch = h->BottomStretch = h->StretchEffect = true;
 }
 
-// What Load adds besides the controls and the form frame.
-enum class Extras { None, MenusAndHints };
+// A system-menu button at the caption's left (it shows the form's icon with ShowIcon).
+inline void AddSystemMenuButton(TvlSkinData& skin) {
+  auto b = std::make_unique<TvlDataSkinStdButton>("sysmenubutton");
+  b->SkinRectInAPicture = true;
+  b->ActivePictureIndex = static_cast<int>(skin.FActivePictures.size()) - 1;  // the caption buttons
+  b->SkinRect = TRect{18, 0, 36, 18};
+  b->Command = TvlStdCommand::cmSysMenu;
+  skin.ObjectList.push_back(std::move(b));
+}
+
+// A layered outer frame: a soft shadow around the form, picture 201 x 175 whose rectangle
+// (34, 31)-(167, 144) stands for the form, corner points (46, 43), (158, 43), (42, 133),
+// (160, 133), full opacity, no grab border (the windows let the mouse through).
+constexpr TRect kLayerClRect{34, 31, 167, 144};
+inline void AddLayeredFrame(TvlSkinData& skin) {
+  constexpr int w = 201, h = 175;
+  auto picture = NewPicture(w, h, Rgb(30, 44, 70));
+  auto mask = NewPicture(w, h, Rgb(0, 0, 0));
+  const TRect& c = kLayerClRect;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (c.Contains(TPoint{x, y})) continue;  // the form: no shadow
+      const int dx = x < c.Left ? c.Left - x : (x >= c.Right ? x - c.Right + 1 : 0);
+      const int dy = y < c.Top ? c.Top - y : (y >= c.Bottom ? y - c.Bottom + 1 : 0);
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      const double f = std::max(0.0, 1.0 - d / 30.0);
+      const int a = static_cast<int>(150 * f * f);
+      Painter(*mask).Set(x, y, Rgb(a, a, a));
+    }
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePictures.push_back(std::move(mask));
+  skin.FActivePicturesNames->Add("layerframe.bmp");
+  skin.FActivePicturesNames->Add("layerframemask.bmp");
+  TvlDataSkinLayerFrame* f = skin.LayerFrame.get();
+  f->PictureIndex = base;
+  f->MaskPictureIndex = base + 1;
+  f->LTPoint = {46, 43};
+  f->RTPoint = {158, 43};
+  f->LBPoint = {42, 133};
+  f->RBPoint = {160, 133};
+  f->ClRect = c;
+  f->AlphaBlendValue = f->InActiveAlphaBlendValue = 255;
+  f->BorderRect = TRect{};
+  f->HitTestEnable = false;
+}
+
+// What Load adds besides the controls and the form frame (bits).
+constexpr unsigned kMenusAndHints = 1, kSystemMenuButton = 2, kLayeredFrame = 4;
 
 // Loads the variant, with its form frame (and the extras), into Target through the container's
 // own stored-skin load, so that Target sends its three skin-change messages as on any skin
 // change.
-inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, Extras extras = Extras::None) {
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, unsigned extras = 0) {
   TvlSkinData scratch(nullptr);
   Fill(scratch, variant);
   AddFrame(scratch, variant);
-  if (extras == Extras::MenusAndHints) AddMenus(scratch, variant);
+  if (extras & kSystemMenuButton) AddSystemMenuButton(scratch);
+  if (extras & kMenusAndHints) AddMenus(scratch, variant);
+  if (extras & kLayeredFrame) AddLayeredFrame(scratch);
   TvlCompressedStoredSkin stored(nullptr);
   stored.LoadFromSkinData(&scratch);
   Target.LoadCompressedStoredSkin(&stored);
