@@ -5,6 +5,7 @@ extern "C" {
 #include <libavutil/mathematics.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -89,7 +90,7 @@ TCustomAVProbe::~TCustomAVProbe() { TCustomAVProbe::CloseFile(); }
 bool TCustomAVProbe::LoadAVLib(const std::string& APath) {
   FFLoader().SetLibraryPath(APath);
   const bool loaded = FFLoader().Load(ProbeLibraries, this);
-  if (!loaded) FLastErrMsg = FFLoader().LastErrMsg();
+  if (!loaded) SetLastError(FFLoader().LastErrMsg());
   return loaded;
 }
 
@@ -104,19 +105,34 @@ void TCustomAVProbe::CheckAVLibLoaded() const {
   if (!FFLoader().Loaded(TLibrary::swScale)) throw Exception("LibSwScale not loaded.");
 }
 
+TCustomAVProbe::TOperation::TOperation(TCustomAVProbe& AProbe) : FProbe(AProbe) {
+  if (FProbe.FOperationDepth++ == 0) FProbe.FLastErrLevel = INT32_MAX;
+}
+
+TCustomAVProbe::TOperation::~TOperation() { --FProbe.FOperationDepth; }
+
 void TCustomAVProbe::ReportError(int ALevel, const std::string& ALogText) {
-  FLastErrMsg = ALogText;
   GetLogger()->Log(this, AVLevelToLogLevel(ALevel), ALogText);
+  if (ALevel >= LevelDebug) return;
+  if (ALevel > LevelWarning && FLastErrLevel <= LevelWarning) return;
+  FLastErrMsg = ALogText;
+  FLastErrLevel = ALevel;
+}
+
+void TCustomAVProbe::SetLastError(const std::string& AText) {
+  FLastErrMsg = AText;
+  FLastErrLevel = LevelError;
 }
 
 bool TCustomAVProbe::LoadFile(const std::string& AFileName, const std::string& AFormatName) {
+  const TOperation operation(*this);
   CheckAVLibLoaded();
   CloseFile();
   const AVInputFormat* format = nullptr;
   if (!AFormatName.empty()) {
     format = av::av_find_input_format(AFormatName.c_str());
     if (!format) {
-      FLastErrMsg = "Unknown input format: " + AFormatName;
+      SetLastError("Unknown input format: " + AFormatName);
       return false;
     }
   }
@@ -136,7 +152,7 @@ bool TCustomAVProbe::LoadFile(const std::string& AFileName, const std::string& A
   FOwnHandle = true;
   if (av::avformat_find_stream_info(FFileHandle, nullptr) < 0) {
     CloseFile();
-    FLastErrMsg = AFileName + ": could not find codec parameters";
+    SetLastError(AFileName + ": could not find codec parameters");
     return false;
   }
   RefreshStreamInfo();
@@ -292,7 +308,7 @@ AVStream* FindTypedStream(TProbe& AProbe, AVFormatContext* AContext, int AStream
     return nullptr;
   }
   ALanguage = GetMetadataText(stream->metadata, "language");
-  ACodecName = CodecDisplayName(stream->codecpar, false);
+  ACodecName = CodecDisplayName(stream->codecpar, TCodecNaming::cnCodec);
   return stream;
 }
 
@@ -476,6 +492,7 @@ void TAVProbe::CloseFile() {
   CloseDecoder();
   if (FFrame && av::av_frame_free) av::av_frame_free(&FFrame);
   if (FPacket && av::av_packet_free) av::av_packet_free(&FPacket);
+  DropHeldPackets();
   FFrame = nullptr;
   FPacket = nullptr;
   if (av::av_free) ResetRGBConvertContext(FRGBContext);
@@ -560,47 +577,151 @@ int64_t TAVProbe::FrameDuration() const {
   return FrameDurationMicroseconds(FFileHandle->streams[FDecodeIndex]->r_frame_rate);
 }
 
-bool TAVProbe::Seek(int64_t APTS, TSeekFlags ASeekFlags) {
+bool TAVProbe::Seek(int64_t APTS, TSeekFlags ASeekFlags) { return SeekTo(APTS, ASeekFlags, true); }
+
+bool TAVProbe::SeekTo(int64_t APTS, TSeekFlags ASeekFlags, bool AAllowEarlier) {
+  const TOperation operation(*this);
   if (!CanSeek()) return false;
   AVIOContext* io = FFileHandle->pb;
   if (io) ReportError(LevelDebug, Printf("currunt position %lld bytes", static_cast<long long>(av::avio_seek(io, 0, SEEK_CUR))));
 
+  const bool byBytes = ASeekFlags.Contains(TSeekFlag::sfByte);
   int64_t target = APTS < 0 ? 0 : APTS;
-  if (!ASeekFlags.Contains(TSeekFlag::sfByte)) {
+  if (!byBytes) {
     if (FSeekIndex >= 0) target = av::av_rescale_q(target, Microseconds, FFileHandle->streams[FSeekIndex]->time_base);
     if (FStartTime > 0) target += FStartTime;
   }
   if (FCodec) av::avcodec_flush_buffers(FCodec);
   if (FPacket) av::av_packet_unref(FPacket);
+  DropHeldPackets();
   FPacketPending = false;
   FDraining = false;
   FEOF = false;
   ResetFrameInfo();
 
-  int result;
-  if (APTS > 0) {
-    result = av::av_seek_frame(FFileHandle, FSeekIndex, target, SeekFlagsToInt(ASeekFlags));
-  } else {
-    result = av::av_seek_frame(FFileHandle, FSeekIndex, 0, SeekFlagsToInt(ASeekFlags + TSeekFlags{TSeekFlag::sfBackward}));
-    if (result < 0)
-      result = av::av_seek_frame(FFileHandle, FSeekIndex, APTS, SeekFlagsToInt(ASeekFlags - TSeekFlags{TSeekFlag::sfBackward}));
+  const int flags = SeekFlagsToInt(ASeekFlags);
+  const int keyStream = FDecodeIndex >= 0 ? FDecodeIndex : FFirstVideoStreamIndex;
+  TKeySearch search = TKeySearch::ksEnd;
+  if (!byBytes && !ASeekFlags.Contains(TSeekFlag::sfAny) && keyStream >= 0) {
+    // Decoding has to begin at a key frame: the seek lands on one, whatever the container's index
+    // (or its lack of one) offers.
+    const bool forward = APTS > 0 && !ASeekFlags.Contains(TSeekFlag::sfBackward);
+    search = SeekKeyFrame(keyStream, target, flags, forward, AAllowEarlier);
   }
-  bool ok = result >= 0;
+  bool ok = search == TKeySearch::ksFound;
+  if (search == TKeySearch::ksEnd) {
+    // A byte position, any picture, no picture stream, or a stream without marked key frames:
+    // the reading goes where the libraries put it.
+    const int result = APTS > 0 ? av::av_seek_frame(FFileHandle, FSeekIndex, target, flags) : SeekToStart(flags);
+    ok = result >= 0;
+  }
   if (!ok) {
-    if (ASeekFlags.Contains(TSeekFlag::sfByte))
+    if (byBytes)
       ReportError(LevelError, Printf("could not seek to position %lld bytes", static_cast<long long>(APTS)));
     else
       ReportError(LevelError, Printf("could not seek to position %0.3f seconds", APTS / 1000000.0));
   }
   if (io) {
     ReportError(LevelDebug, Printf("seek to position %lld bytes", static_cast<long long>(av::avio_seek(io, 0, SEEK_CUR))));
-    if (av::avio_feof(io)) {
+    // A held key frame is where decoding goes on, however near the end the reading stands.
+    if (FHeld.empty() && av::avio_feof(io)) {
       if (ok) ReportError(LevelInfo, "stream eof reached.");
       FEOF = true;
       return false;
     }
   }
   return ok;
+}
+
+int TAVProbe::SeekToStart(int AFlags) {
+  // Time 0 of the seek stream, backwards first, whatever the stream's start time.
+  const int result = av::av_seek_frame(FFileHandle, FSeekIndex, 0, AFlags | AVSEEK_FLAG_BACKWARD);
+  return result >= 0 ? result : av::av_seek_frame(FFileHandle, FSeekIndex, 0, AFlags & ~AVSEEK_FLAG_BACKWARD);
+}
+
+void TAVProbe::TPacketFree::operator()(AVPacket* APacket) const {
+  if (av::av_packet_free) av::av_packet_free(&APacket);
+}
+
+void TAVProbe::DropHeldPackets() { FHeld.clear(); }
+
+TAVProbe::TKeySearch TAVProbe::ReadToKeyFrame(int AStream, int64_t ALimit, bool AFirst) {
+  // Held packets only buffer the reading: a search that stops holding early loses nothing.
+  constexpr size_t MaxHeld = 4096;
+  DropHeldPackets();
+  int waiting = 0;  // reads that found no packet ready yet
+  while (FHeld.size() < MaxHeld) {
+    std::unique_ptr<AVPacket, TPacketFree> packet(av::av_packet_alloc());
+    if (!packet) break;
+    const int read = av::av_read_frame(FFileHandle, packet.get());
+    if (read == AVERROR(EAGAIN) && ++waiting < 1000) {
+      av::av_usleep(1000);
+      continue;
+    }
+    if (read < 0) return FHeld.empty() ? TKeySearch::ksEnd : TKeySearch::ksFound;
+    waiting = 0;
+    if (packet->stream_index != AStream) continue;
+    const int64_t order = packet->dts != NoTimestamp ? packet->dts : packet->pts;
+    const bool beyond = order != NoTimestamp && order > ALimit;
+    if (packet->flags & AV_PKT_FLAG_KEY) {
+      const int64_t time = packet->pts != NoTimestamp ? packet->pts : packet->dts;
+      if (AFirst && FHeld.empty()) {
+        FHeld.push_back(std::move(packet));
+        if (time == NoTimestamp || time > ALimit) return TKeySearch::ksFound;
+        continue;
+      }
+      if (time != NoTimestamp && time <= ALimit) {
+        // A later key frame at or before the limit: decoding may begin there instead.
+        DropHeldPackets();
+        FHeld.push_back(std::move(packet));
+        continue;
+      }
+    }
+    if (FHeld.empty()) {
+      if (beyond && !AFirst) return TKeySearch::ksPassed;
+      continue;
+    }
+    FHeld.push_back(std::move(packet));
+    if (beyond) return TKeySearch::ksFound;
+  }
+  return FHeld.empty() ? TKeySearch::ksEnd : TKeySearch::ksFound;
+}
+
+TAVProbe::TKeySearch TAVProbe::SeekKeyFrame(int AStream, int64_t ATarget, int AFlags, bool AForward,
+                                            bool AAllowEarlier) {
+  const AVRational seekBase = FSeekIndex >= 0 ? FFileHandle->streams[FSeekIndex]->time_base : Microseconds;
+  const AVRational keyBase = FFileHandle->streams[AStream]->time_base;
+  const int64_t limit = av::av_rescale_q(ATarget, seekBase, keyBase);
+  AFlags &= ~AVSEEK_FLAG_BACKWARD;
+  if (AForward) {
+    if (av::av_seek_frame(FFileHandle, FSeekIndex, ATarget, AFlags) >= 0 &&
+        ReadToKeyFrame(AStream, INT64_MIN, true) == TKeySearch::ksFound)
+      return TKeySearch::ksFound;
+    DropHeldPackets();
+    if (!AAllowEarlier) return TKeySearch::ksPassed;
+  }
+  // A seek back lands at or before the target, but in a file without an index of key frames (a
+  // transport stream) not necessarily on one: the reading goes on to the last key frame at or
+  // before the target, and starts further back (one second, then twice as far each time) while
+  // there is none between the landing and the target.
+  const int64_t start = std::min<int64_t>(FStartTime > 0 ? FStartTime : 0, ATarget);
+  const int64_t second = std::max<int64_t>(1, av::av_rescale_q(1000000, Microseconds, seekBase));
+  int64_t at = ATarget;
+  for (int64_t step = second;; step = step > INT64_MAX / 4 ? step : step * 2) {
+    const bool atStart = at <= start;
+    const int result = atStart ? SeekToStart(AFlags)
+                               : av::av_seek_frame(FFileHandle, FSeekIndex, at, AFlags | AVSEEK_FLAG_BACKWARD);
+    if (result >= 0) {
+      // From the start the first key frame will do when none is at or before the target.
+      const TKeySearch found = ReadToKeyFrame(AStream, limit, atStart);
+      if (found == TKeySearch::ksFound) return found;
+      DropHeldPackets();
+      if (atStart) return found;
+    } else if (atStart) {
+      return TKeySearch::ksPassed;
+    }
+    at = at - start > step ? at - step : start;
+  }
 }
 
 bool TAVProbe::OpenStreamDecoder(int AIndex) {
@@ -654,6 +775,7 @@ bool TAVProbe::ReceivePicture(int64_t APosition) {
 }
 
 bool TAVProbe::Decode(int AStreamIndex) {
+  const TOperation operation(*this);
   const int index = ResolveDecodeIndex(AStreamIndex);
   if (index < 0) return false;
   if (FPicture.Ready && IsStillImage()) return true;
@@ -662,14 +784,22 @@ bool TAVProbe::Decode(int AStreamIndex) {
     return false;
   }
   if (!OpenStreamDecoder(index)) return false;
-  const int64_t position = FFileHandle->pb ? av::avio_seek(FFileHandle->pb, 0, SEEK_CUR) : -1;
+  const int64_t position = !FHeld.empty() && FHeld.front()->pos >= 0 ? FHeld.front()->pos
+                           : FFileHandle->pb ? av::avio_seek(FFileHandle->pb, 0, SEEK_CUR)
+                                             : -1;
 
   // Pictures the decoder already holds come first; then packets are fed until one completes.
   int busy = 0;     // packets refused in a row because the decoder was full
   int waiting = 0;  // reads that found no packet ready yet
   while (!FDraining) {
     if (ReceivePicture(position)) return true;
-    if (!FPacketPending) {
+    if (!FPacketPending && !FHeld.empty()) {
+      // What a seek read ahead, from the key frame it stopped on, comes first.
+      std::unique_ptr<AVPacket, TPacketFree> held = std::move(FHeld.front());
+      FHeld.pop_front();
+      if (held->stream_index != index) continue;
+      av::av_packet_move_ref(FPacket, held.get());
+    } else if (!FPacketPending) {
       const int read = av::av_read_frame(FFileHandle, FPacket);
       if (read == AVERROR(EAGAIN) && ++waiting < 1000) {
         av::av_usleep(1000);
@@ -743,14 +873,17 @@ void TAVProbe::StoreDecodedPicture(const AVFrame* AFrame, int64_t APosition) {
 }
 
 bool TAVProbe::DecodeNextKeyFrame(int AStreamIndex) {
+  const TOperation operation(*this);
   const int index = ResolveDecodeIndex(AStreamIndex);
   if (index < 0) return false;
   int64_t target = FrameDuration();
   if (FPicture.PTS != NoTimestamp && FPicture.PTS > 0) target += FPicture.PTS;
-  return Seek(target) && Decode(index);
+  // Only a key frame after the current picture will do; without one the search fails.
+  return SeekTo(target, TSeekFlags{}, false) && Decode(index);
 }
 
 bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
+  const TOperation operation(*this);
   const int index = ResolveDecodeIndex(AStreamIndex);
   if (index < 0) return false;
   const int64_t d = FrameDuration();
@@ -775,12 +908,13 @@ bool TAVProbe::DecodePreviousKeyFrame(int AStreamIndex) {
     } else if (back <= reference) {
       continue;
     }
-    FLastErrMsg = "Could not seek to the previous key-frame. " + FLastErrMsg;
+    SetLastError("Could not seek to the previous key-frame. " + FLastErrMsg);
     return false;
   }
 }
 
 bool TAVProbe::DecodePreviousFrame(int AStreamIndex) {
+  const TOperation operation(*this);
   const int index = ResolveDecodeIndex(AStreamIndex);
   if (index < 0) return false;
   const int64_t d = FrameDuration();
@@ -796,6 +930,7 @@ bool TAVProbe::DecodePreviousFrame(int AStreamIndex) {
 }
 
 bool TAVProbe::CopyToBitmap(TBitmap* ABitmap) {
+  const TOperation operation(*this);
   if (!FPicture.Ready) {
     ReportError(LevelError, "picture not ready, please decode first");
     return false;

@@ -8,6 +8,7 @@
 // SetFileHandle.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -102,12 +103,32 @@ class TCustomAVProbe : public TFFBaseComponent {
   // The text report of the file, one line per item, each ended by a line break.
   [[nodiscard]] std::string FileInfoText();
 
+  // The last problem reported: an error or warning, or an information line such as "stream eof
+  // reached." that ended an operation. Debug lines never become it, and an information line never
+  // replaces an error of the same operation.
   [[nodiscard]] const std::string& LastErrMsg() const { return FLastErrMsg; }
 
  protected:
+  // One public operation (a load, seek or decode, with the operations it calls). The outermost
+  // one starts the count of what it reports afresh.
+  class TOperation {
+   public:
+    explicit TOperation(TCustomAVProbe& AProbe);
+    ~TOperation();
+    TOperation(const TOperation&) = delete;
+    TOperation& operator=(const TOperation&) = delete;
+
+   private:
+    TCustomAVProbe& FProbe;
+  };
+
   virtual void RefreshStreamInfo();
-  // Logs ALogText at the logger level of the library level and keeps it as LastErrMsg.
+  // Logs ALogText at the logger level of the library level. Errors and warnings become
+  // LastErrMsg; information lines too, unless the running operation reported an error or warning
+  // already; debug lines are only logged.
   void ReportError(int ALevel, const std::string& ALogText);
+  // Makes AText LastErrMsg as an error without logging it.
+  void SetLastError(const std::string& AText);
   // Raises Exception "LibAVCodec not loaded." (… LibAVFormat, LibAVUtil, LibSwScale) for the first
   // library of the probe that is not bound.
   void CheckAVLibLoaded() const;
@@ -117,6 +138,8 @@ class TCustomAVProbe : public TFFBaseComponent {
   AVFormatContext* FFileHandle = nullptr;
   bool FOwnHandle = false;
   std::string FLastErrMsg;
+  int FLastErrLevel = INT32_MAX;  // library level of FLastErrMsg in the running operation; INT32_MAX: none
+  int FOperationDepth = 0;
   std::string FForceFormat;
   int64_t FFileSize = -1;
   int FStreamCount = -1, FProgramCount = -1;
@@ -174,6 +197,25 @@ class TAVProbe : public TCustomAVProbe {
  private:
   bool CheckSeekable();
   bool CanSeek();
+  // Seek; AAllowEarlier: a forward seek without a key frame after APTS lands on the last one
+  // before it instead of failing.
+  bool SeekTo(int64_t APTS, TSeekFlags ASeekFlags, bool AAllowEarlier);
+  // The outcome of a search for a key frame of the decoded stream.
+  enum class TKeySearch { ksFound, ksPassed, ksEnd };
+  // Positions the reading on a key frame of AStream, holding the packets of AStream from that
+  // key frame on (FHeld) for the next Decode. ATarget is in the seek stream's time base.
+  // AForward: the first key frame at or after ATarget when there is one; otherwise (and always
+  // without AForward when AAllowEarlier) the last one at or before it, or the first of the file
+  // when the target lies before it. ksEnd when the stream has no key frame at all, ksPassed when
+  // there is none where it was asked for.
+  TKeySearch SeekKeyFrame(int AStream, int64_t ATarget, int AFlags, bool AForward, bool AAllowEarlier);
+  // Reads AStream's packets on from where the reading stands into FHeld, beginning with a key
+  // frame: the first one (AFirst), or the last one at or before ALimit (AStream's time base),
+  // read until a packet decoded after ALimit comes. ksPassed when no key frame fits.
+  TKeySearch ReadToKeyFrame(int AStream, int64_t ALimit, bool AFirst);
+  // Positions the reading at the start of the file; the libraries' result.
+  int SeekToStart(int AFlags);
+  void DropHeldPackets();
   [[nodiscard]] bool IsStillImage() const;
   int ResolveDecodeIndex(int AStreamIndex);
   bool OpenStreamDecoder(int AIndex);
@@ -187,6 +229,11 @@ class TAVProbe : public TCustomAVProbe {
   int FCodecStream = -1;  // the stream FCodec decodes
   AVFrame* FFrame = nullptr;
   AVPacket* FPacket = nullptr;
+  struct TPacketFree {
+    void operator()(AVPacket* APacket) const;
+  };
+  // The packets of the decoded stream a seek read ahead, from the key frame it stopped on.
+  std::deque<std::unique_ptr<AVPacket, TPacketFree>> FHeld;
   bool FDraining = false;       // the end of the file was sent to the decoder
   bool FPacketPending = false;  // FPacket was refused by a full decoder and waits to be sent again
   TRGBConvertContext FRGBContext;

@@ -75,13 +75,19 @@ std::string GetMetadataText(const AVDictionary* AMetadata, const std::string& AK
   return entry && entry->value ? std::string(entry->value) : ADefault;
 }
 
-std::string CodecDisplayName(const AVCodecParameters* AParameters, bool AEncoder) {
-  const AVCodec* codec =
-      AEncoder ? av::avcodec_find_encoder(AParameters->codec_id) : av::avcodec_find_decoder(AParameters->codec_id);
-  if (codec) {
-    const std::string longName = codec->long_name ? Trimmed(codec->long_name) : std::string();
-    return longName.empty() ? std::string(codec->name) : std::string(codec->name) + "(" + longName + ")";
+std::string CodecDisplayName(const AVCodecParameters* AParameters, TCodecNaming ANaming) {
+  auto shown = [](const char* AName, const char* ALongName) {
+    const std::string longName = ALongName ? Trimmed(ALongName) : std::string();
+    return longName.empty() ? std::string(AName) : std::string(AName) + "(" + longName + ")";
+  };
+  if (ANaming == TCodecNaming::cnCodec && AParameters->codec_id != AV_CODEC_ID_NONE &&
+      AParameters->codec_id != AV_CODEC_ID_MPEG2TS) {
+    if (const AVCodecDescriptor* descriptor = av::avcodec_descriptor_get(AParameters->codec_id))
+      return shown(descriptor->name, descriptor->long_name);
   }
+  const AVCodec* codec = ANaming == TCodecNaming::cnEncoder ? av::avcodec_find_encoder(AParameters->codec_id)
+                                                            : av::avcodec_find_decoder(AParameters->codec_id);
+  if (codec) return shown(codec->name, codec->long_name);
   if (AParameters->codec_id == AV_CODEC_ID_MPEG2TS) return "mpeg2ts";
   const uint32_t tag = AParameters->codec_tag;
   char letters[4];

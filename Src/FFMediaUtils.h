@@ -50,10 +50,15 @@ inline constexpr int64_t NoTimestamp = AV_NOPTS_VALUE;
 [[nodiscard]] std::string GetMetadataText(const AVDictionary* AMetadata, const std::string& AKey,
                                           const std::string& ADefault = std::string());
 
-// The display name of a stream's codec: "name(long name)" of the registered codec, "mpeg2ts" for
-// the transport-stream pseudo codec, the four tag characters and " / 0x%04X" when they are
-// printable, else "0x%04x" of the tag.
-[[nodiscard]] std::string CodecDisplayName(const AVCodecParameters* AParameters, bool AEncoder);
+// Whose name a codec is shown by: the codec's own, as users and the command-line probe know it
+// ("mp3", "msmpeg4v3", "subrip"), or that of the decoder or encoder the libraries have for it
+// ("mp3float", "msmpeg4", "srt").
+enum class TCodecNaming { cnCodec, cnDecoder, cnEncoder };
+
+// The display name of a stream's codec: "name(long name)" of the codec (or of its registered
+// decoder or encoder), "mpeg2ts" for the transport-stream pseudo codec, the four tag characters
+// and " / 0x%04X" when they are printable, else "0x%04x" of the tag.
+[[nodiscard]] std::string CodecDisplayName(const AVCodecParameters* AParameters, TCodecNaming ANaming);
 
 // "Video", "Audio", "Data", "Subtitle", "Attachment" or "Unknown".
 [[nodiscard]] std::string MediaTypeName(int AType);

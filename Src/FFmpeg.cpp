@@ -193,6 +193,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fframe_aspect_ratio = 0;
   Fframe_pix_fmt = -1;
   Faudio_sample_fmt = -1;
+  Finput_defaults = {};
   Fframe_topBand = Fframe_bottomBand = Fframe_leftBand = Fframe_rightBand = 0;
   Fmax_frames.fill(INT32_MAX);
   Fframe_rate = AVRational{0, 0};
@@ -252,7 +253,7 @@ void TCustomFFmpeg::InitDefaults() {
   Fbit_buffer_size = 262144;
   FTotalOutputDuration = -1;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
   FPostHooks = TPostHooks{};
 }
 
@@ -459,11 +460,19 @@ TPostHooks TCustomFFmpeg::PostHooks() const {
 
 void TCustomFFmpeg::DoSetPostHooks(TPostHooks AHooks) {
   if (AHooks == FPostHooks) return;
-  // The preview window belongs to the previewer unit; switching preview off drops the picture
-  // converter it used.
-  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview))
-    ResetRGBConvertContext(*FPostContext);
+  // Freeing the previewer never waits for the GUI thread, so it may happen under the lock. The
+  // picture converter stays: it belongs to the worker, which may be using it right now.
+  if (FPostHooks.Contains(TPostHook::phPreview) && !AHooks.Contains(TPostHook::phPreview)) FPreviewer.reset();
   FPostHooks = AHooks;
+}
+
+void TCustomFFmpeg::ResetPostContext() {
+  {
+    std::lock_guard<TCriticalSection> guard(PostHookLock());
+    FPreviewer.reset();
+  }
+  ResetRGBConvertContext(*FPostContext);
+  FPreviewLastTime = 0;
 }
 
 // ---- opened codecs ----
@@ -512,6 +521,9 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     file->CloseIO();
     const std::string name = file->file_name;
     const bool created = file->created_file && writesFile;
+    // The file stays claimed until the empty one is gone: a new output of the same name must not
+    // be opened in between.
+    const TOutputFileClaim claim(std::move(file->claim));
     file.reset();
     // Only a local file this job created and left empty goes; pipes, devices, network names and
     // files that were there before stay.
@@ -562,7 +574,6 @@ void TCustomFFmpeg::FreeResources() {
   FSubtitleBuf.clear();
   FSubtitleBuf.shrink_to_fit();
   FHookFrameNumber = 0;
-  FPreviewLastTime = 0;
   ResetRGBConvertContext(*FHookContext);
-  ResetRGBConvertContext(*FPostContext);
+  ResetPostContext();
 }

@@ -44,6 +44,7 @@ extern "C" {
 #include "Src/FFMediaUtils.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FrameHook.h"
+#include "Src/Previewer.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Object.h"
@@ -112,6 +113,34 @@ struct TDictionaryDeleter {
   void operator()(AVDictionary* ADict) const;
 };
 
+// The sound format an output stream was given: -1 (and a zero layout) where nothing was given.
+struct TAudioFormat {
+  int sample_rate = -1;
+  int channels = -1;
+  int64_t channel_layout = 0;  // channel mask; 0 unless it fits the channel count
+  int sample_fmt = -1;
+  bool operator==(const TAudioFormat&) const = default;
+};
+
+// Which of the sound and picture settings came from an input's streams rather than from an
+// option: those an output stream takes again from the input stream it actually encodes.
+struct TInputDefaults {
+  bool sample_rate = false;
+  bool channels = false;
+  bool sample_fmt = false;
+  bool frame_rate = false;
+};
+
+// The rate of an input video stream as an output takes it when none is given: the stream's base
+// rate, or its average rate where the base rate is implausible (a container that declares its
+// time base, such as 1000 a second, for the rate).
+[[nodiscard]] AVRational InputFrameRate(AVFormatContext* AInput, AVStream* AStream);
+
+// Whether an input stream carries anything to convert: a sound stream with channels or a picture
+// stream with a size, or one that delivered packets while the input was probed. A stream a
+// container only declares (an empty program entry) carries nothing and gets no output stream.
+[[nodiscard]] bool StreamCarriesData(const AVStream* AStream);
+
 // One stream of an output file as the set-up leaves it for the transcode. The format context's
 // stream carries no codec of its own: the encoder context lives here, with the encoder's private
 // options to hand over when it is opened.
@@ -130,6 +159,28 @@ struct TOutputStreamSetup {
   AVDictionary* codec_opts = nullptr;  // owned; encoder-private options for avcodec_open2
   std::vector<TBitstreamFilterEntry> bitstream_filters;  // in chain order
   std::vector<TRcOverride> rc_override;  // as parsed (also copied into enc)
+  TAudioFormat audio_format;          // sound: the format asked for, before the encoder's choice
+  AVRational frame_rate{0, 0};        // pictures: the rate asked for, before the encoder's choice
+  TInputDefaults from_input;          // which of those came from the inputs
+};
+
+// A local file an output writes, claimed from the moment the output opens it until it is
+// released: no two outputs of the process (of one job or of jobs converting side by side) write
+// the same file, whose bytes would otherwise interleave into a damaged file. Thread-safe.
+class TOutputFileClaim {
+ public:
+  TOutputFileClaim() = default;
+  TOutputFileClaim(TOutputFileClaim&& AOther) noexcept : FKey(std::move(AOther.FKey)) { AOther.FKey.clear(); }
+  TOutputFileClaim& operator=(TOutputFileClaim&&) = delete;
+  TOutputFileClaim(const TOutputFileClaim&) = delete;
+  TOutputFileClaim& operator=(const TOutputFileClaim&) = delete;
+  ~TOutputFileClaim() { Release(); }
+  // Claims the file AFileName names (however it is spelt); false when another claim holds it.
+  [[nodiscard]] bool Claim(const std::string& AFileName);
+  void Release();
+
+ private:
+  std::string FKey;  // the file's absolute, normalised path; empty when nothing is claimed
 };
 
 // One output file as the set-up leaves it for the transcode.
@@ -145,6 +196,7 @@ struct TOutputFileSetup {
   std::string file_name;                // the name as the caller gave it
   bool created_file = false;            // this job created the local file (it did not exist before)
   bool stream_io = false;               // ctx->pb writes to a registered byte stream
+  TOutputFileClaim claim;               // a local file: held while this output may write it
   // Flushes and closes the output's byte stream, whichever kind it is.
   void CloseIO();
 };
@@ -444,6 +496,7 @@ class TCustomFFmpeg : public TObject {
   int Faudio_channels = 2;
   int64_t Fchannel_layout = 0;
   int Faudio_sample_fmt = -1;
+  TInputDefaults Finput_defaults;  // which of the sound and picture fields the last input wrote
   float Faudio_qscale = -99999.0f;
   int Faudio_volume = 256;
   std::vector<TAVStreamMap> Fstream_maps;
@@ -504,13 +557,26 @@ class TCustomFFmpeg : public TObject {
   void new_audio_stream(TOutputFileSetup& AFile);
   void new_subtitle_stream(TOutputFileSetup& AFile);
   void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
+  // Give the encoder of an encoded stream the sound format / picture rate asked for (kept in the
+  // stream), in the forms its encoder takes.
+  void SetEncoderAudioFormat(TOutputStreamSetup& AStream, const TAudioFormat& AFormat);
+  void SetEncoderFrameRate(TOutputStreamSetup& AStream, AVRational ARate);
   void HandOverPrivateOptions(TOutputStreamSetup& AStream);
   void ParseRcOverride(TOutputStreamSetup& AStream);
-  void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle) const;
+  // AEmpty (when given) receives a line for every stream that carries no data.
+  void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle,
+                                    std::vector<std::string>* AEmpty = nullptr) const;
+  // Stores the set (caller holds PostHookLock); switching phPreview off frees the preview window.
   void DoSetPostHooks(TPostHooks AHooks);
+  // Frees the preview window and resets the post-hook picture converter and its throttle (no run
+  // may be under way).
+  void ResetPostContext();
   void ReleaseOutputFiles();
   void CloseInputFiles();
   void ResetInputOptions();
+  // Takes the outputs' default picture and sound settings from the streams of AInput an output
+  // would encode (Fframe_width … Fchannel_layout), marking them as the input's.
+  void TakeInputDefaults(AVFormatContext* AInput);
 
   int FMaxFiles;
   std::vector<AVFormatContext*> Finput_files;
@@ -523,7 +589,8 @@ class TCustomFFmpeg : public TObject {
   TFrameHookChain FFirstHook;
   TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;
-  std::unique_ptr<TRGBConvertContext> FPostContext;
+  std::unique_ptr<TRGBConvertContext> FPostContext;  // the worker's, for post-hook pictures
+  std::unique_ptr<TPreviewer> FPreviewer;  // under PostHookLock; made on the first preview picture
   int FHookFrameNumber = 0;           // pictures through the hooks this job
   int64_t FPreviewLastTime = 0;       // wall clock of the last post-hook picture
   FILE* Fvstats_file = nullptr;       // open from the first statistics line to the release

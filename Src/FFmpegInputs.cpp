@@ -21,7 +21,59 @@ void SetDictInt(AVDictionary** ADict, const char* AKey, int64_t AValue) {
   av::av_dict_set(ADict, AKey, std::to_string(AValue).c_str(), 0);
 }
 
+// The stream of AType an output takes by itself, as the transcode chooses: one that carries data
+// and is not discarded, the one with the most frames, the first of equal ones. nullptr when none.
+AVStream* PreferredStream(AVFormatContext* AInput, AVMediaType AType) {
+  AVStream* best = nullptr;
+  for (unsigned i = 0; i < AInput->nb_streams; ++i) {
+    AVStream* st = AInput->streams[i];
+    if (st->codecpar->codec_type != AType || st->discard == AVDISCARD_ALL || !StreamCarriesData(st)) continue;
+    if (!best || st->nb_frames > best->nb_frames) best = st;
+  }
+  return best;
+}
+
 }  // namespace
+
+AVRational InputFrameRate(AVFormatContext* AInput, AVStream* AStream) {
+  return av::av_guess_frame_rate(AInput, AStream, nullptr);
+}
+
+bool StreamCarriesData(const AVStream* AStream) {
+  const AVCodecParameters* par = AStream->codecpar;
+  if (AStream->event_flags & AVSTREAM_EVENT_FLAG_NEW_PACKETS) return true;
+  switch (par->codec_type) {
+    case AVMEDIA_TYPE_AUDIO: return par->ch_layout.nb_channels > 0;
+    case AVMEDIA_TYPE_VIDEO: return par->width > 0 && par->height > 0;
+    default: return true;
+  }
+}
+
+void TCustomFFmpeg::TakeInputDefaults(AVFormatContext* AInput) {
+  if (const AVStream* st = PreferredStream(AInput, AVMEDIA_TYPE_AUDIO)) {
+    const AVCodecParameters* par = st->codecpar;
+    Fchannel_layout = par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(par->ch_layout.u.mask) : 0;
+    Faudio_channels = par->ch_layout.nb_channels;
+    Faudio_sample_rate = par->sample_rate;
+    Faudio_sample_fmt = par->format;
+    Finput_defaults.sample_rate = Finput_defaults.channels = Finput_defaults.sample_fmt = true;
+  }
+  if (AVStream* st = PreferredStream(AInput, AVMEDIA_TYPE_VIDEO)) {
+    const AVCodecParameters* par = st->codecpar;
+    Fframe_width = par->width;
+    Fframe_height = par->height;
+    const AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
+    double ratio = sar.den ? static_cast<double>(sar.num) / sar.den : 0;
+    if (par->width * par->height != 0)
+      ratio = ratio == 0 ? static_cast<double>(par->width) / par->height : ratio * par->width / par->height;
+    else if (ratio == 0)
+      ratio = 4.0 / 3.0;
+    Fframe_aspect_ratio = static_cast<float>(ratio);
+    Fframe_pix_fmt = par->format;
+    Fframe_rate = InputFrameRate(AInput, st);
+    Finput_defaults.frame_rate = true;
+  }
+}
 
 bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID,
                                    int AStrict, bool AEncoder) {
@@ -202,27 +254,11 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
     AVCodecParameters* par = st->codecpar;
     switch (par->codec_type) {
       case AVMEDIA_TYPE_AUDIO:
-        Fchannel_layout = par->ch_layout.order == AV_CHANNEL_ORDER_NATIVE
-                              ? static_cast<int64_t>(par->ch_layout.u.mask)
-                              : 0;
-        Faudio_channels = par->ch_layout.nb_channels;
-        Faudio_sample_rate = par->sample_rate;
-        Faudio_sample_fmt = par->format;
         decoders.push_back(decoderNamed(Faudio_codec_name));
         if (Faudio_disable) st->discard = AVDISCARD_ALL;
         break;
-      case AVMEDIA_TYPE_VIDEO: {
-        Fframe_width = par->width;
-        Fframe_height = par->height;
-        const AVRational sar = st->sample_aspect_ratio.num ? st->sample_aspect_ratio : par->sample_aspect_ratio;
-        double ratio = sar.den ? static_cast<double>(sar.num) / sar.den : 0;
-        if (par->width * par->height != 0)
-          ratio = ratio == 0 ? static_cast<double>(par->width) / par->height : ratio * par->width / par->height;
-        else if (ratio == 0)
-          ratio = 4.0 / 3.0;
-        Fframe_aspect_ratio = static_cast<float>(ratio);
+      case AVMEDIA_TYPE_VIDEO:
         if (par->format < 0) par->format = 0;
-        Fframe_pix_fmt = par->format;
         // The codec's own rate is the average rate today; the container's is the real base rate.
         if (Fverbose >= 0 && st->avg_frame_rate.num && st->r_frame_rate.num &&
             (st->avg_frame_rate.num != st->r_frame_rate.num || st->avg_frame_rate.den != st->r_frame_rate.den))
@@ -233,14 +269,12 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
                                   st->avg_frame_rate.num, st->avg_frame_rate.den,
                                   static_cast<double>(st->r_frame_rate.num) / st->r_frame_rate.den,
                                   st->r_frame_rate.num, st->r_frame_rate.den));
-        Fframe_rate = st->r_frame_rate;
         decoders.push_back(decoderNamed(Fvideo_codec_name));
         if (Fvideo_disable)
           st->discard = AVDISCARD_ALL;
         else if (Fvideo_discard)
           st->discard = static_cast<AVDiscard>(Fvideo_discard);
         break;
-      }
       case AVMEDIA_TYPE_SUBTITLE:
         decoders.push_back(decoderNamed(Fsubtitle_codec_name));
         if (Fsubtitle_disable) st->discard = AVDISCARD_ALL;
@@ -257,7 +291,9 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
         throw FFmpegException("invalid codec_type");
     }
   }
-
+  // The outputs' defaults come from the streams an output takes by itself, not from whichever
+  // stream of a kind comes last.
+  TakeInputDefaults(ic);
   if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
 
   const int index = nb_input_files();

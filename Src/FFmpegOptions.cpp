@@ -268,6 +268,7 @@ void TCustomFFmpeg::OptFrameRate(const std::string& AValue) {
   AVRational rate{0, 0};
   if (av::av_parse_video_rate(&rate, AValue.c_str()) < 0) throw FFmpegException("Incorrect frame rate");
   Fframe_rate = rate;
+  Finput_defaults.frame_rate = false;
 }
 
 void TCustomFFmpeg::OptFrameSize(const std::string& AValue) {
@@ -342,14 +343,19 @@ void TCustomFFmpeg::OptAudioSampleFormat(const std::string& AValue) {
     return;
   }
   Faudio_sample_fmt = av::av_get_sample_fmt(AValue.c_str());
+  Finput_defaults.sample_fmt = false;
 }
 
 void TCustomFFmpeg::OptAudioRate(int AValue) {
-  if (AValue > 0) Faudio_sample_rate = AValue;
+  if (AValue <= 0) return;
+  Faudio_sample_rate = AValue;
+  Finput_defaults.sample_rate = false;
 }
 
 void TCustomFFmpeg::OptAudioChannels(int AValue) {
-  if (AValue > 0) Faudio_channels = AValue;
+  if (AValue <= 0) return;
+  Faudio_channels = AValue;
+  Finput_defaults.channels = false;
 }
 
 // ---- quantisers and encoder details ----

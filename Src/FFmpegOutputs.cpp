@@ -2,6 +2,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <mutex>
+#include <set>
 
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -69,19 +71,60 @@ const char* EncoderKind(AVMediaType AType) {
 
 int KindIndex(AVMediaType AType) { return AType == AVMEDIA_TYPE_VIDEO ? 0 : AType == AVMEDIA_TYPE_AUDIO ? 1 : 2; }
 
+// The files outputs have claimed (TOutputFileClaim keys).
+struct TClaimedFiles {
+  std::mutex Lock;
+  std::set<std::string> Keys;
+};
+
+TClaimedFiles& ClaimedFiles() {
+  static TClaimedFiles files;
+  return files;
+}
+
 }  // namespace
 
+bool TOutputFileClaim::Claim(const std::string& AFileName) {
+  Release();
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(AFileName, error);
+  if (error) path = AFileName;
+  const std::filesystem::path normal = std::filesystem::weakly_canonical(path, error);
+  const std::string key = (error ? path.lexically_normal() : normal).string();
+  TClaimedFiles& files = ClaimedFiles();
+  std::lock_guard<std::mutex> guard(files.Lock);
+  if (!files.Keys.insert(key).second) return false;
+  FKey = key;
+  return true;
+}
+
+void TOutputFileClaim::Release() {
+  if (FKey.empty()) return;
+  TClaimedFiles& files = ClaimedFiles();
+  std::lock_guard<std::mutex> guard(files.Lock);
+  files.Keys.erase(FKey);
+  FKey.clear();
+}
+
 void TCustomFFmpeg::check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
-                                                 bool& AHasSubtitle) const {
+                                                 bool& AHasSubtitle, std::vector<std::string>* AEmpty) const {
   AHasVideo = AHasAudio = AHasSubtitle = false;
   const size_t count = AFirstOnly ? std::min<size_t>(1, Finput_files.size()) : Finput_files.size();
   for (size_t j = 0; j < count; ++j) {
     const AVFormatContext* ic = Finput_files[j];
     for (unsigned i = 0; i < ic->nb_streams; ++i) {
-      switch (ic->streams[i]->codecpar->codec_type) {
-        case AVMEDIA_TYPE_VIDEO: AHasVideo = true; break;
-        case AVMEDIA_TYPE_AUDIO: AHasAudio = true; break;
-        case AVMEDIA_TYPE_SUBTITLE: AHasSubtitle = true; break;
+      const AVStream* st = ic->streams[i];
+      const AVMediaType type = st->codecpar->codec_type;
+      switch (type) {
+        case AVMEDIA_TYPE_VIDEO:
+        case AVMEDIA_TYPE_AUDIO:
+        case AVMEDIA_TYPE_SUBTITLE:
+          if (!StreamCarriesData(st)) {
+            if (AEmpty) AEmpty->push_back(Printf("#%d.%u (%s)", static_cast<int>(j), i, MediaTypeName(type).c_str()));
+            break;
+          }
+          (type == AVMEDIA_TYPE_VIDEO ? AHasVideo : type == AVMEDIA_TYPE_AUDIO ? AHasAudio : AHasSubtitle) = true;
+          break;
         case AVMEDIA_TYPE_DATA:
         case AVMEDIA_TYPE_ATTACHMENT:
         case AVMEDIA_TYPE_UNKNOWN: break;
@@ -145,12 +188,16 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
       format->subtitle_codec != AV_CODEC_ID_NONE || Fsubtitle_stream_copy || !Fsubtitle_codec_name.empty();
   if (!Finput_files.empty()) {
     bool hasVideo = false, hasAudio = false, hasSubtitle = false;
+    std::vector<std::string> empty;
     try {
-      check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle);
+      check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
     } catch (const Exception& e) {
       FLastErrMsg = "check_audio_video_sub_inputs fail: " + e.Message;
       return -1;
     }
+    for (const std::string& stream : empty)
+      GetLogger()->Log(this, TLogLevel::llWarning,
+                       Printf("Input stream %s carries no data and is left out of %s", stream.c_str(), AFileName.c_str()));
     useVideo = useVideo && hasVideo;
     useAudio = useAudio && hasAudio;
     useSubtitle = useSubtitle && hasSubtitle;
@@ -205,6 +252,12 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
     file->stream_io = true;
   } else if (!(format->flags & AVFMT_NOFILE)) {
+    // Another output writing the same file (of a task converting beside this one, say) would mix
+    // its bytes with this one's: the file stays the first one's, untouched by this attempt.
+    if (IsLocalFileName(AFileName) && !file->claim.Claim(AFileName)) {
+      FLastErrMsg = Printf("%s: the file is already the output of another task", AFileName.c_str());
+      return -1;
+    }
     std::error_code error;
     file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
     const int result = OpenOutputFile(oc, AFileName, nullptr);
@@ -303,6 +356,35 @@ void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* 
   AStream.enc->codec_id = AStream.codec ? AStream.codec->id : id;
 }
 
+void TCustomFFmpeg::SetEncoderAudioFormat(TOutputStreamSetup& AStream, const TAudioFormat& AFormat) {
+  AStream.audio_format = AFormat;
+  AVCodecContext* enc = AStream.enc;
+  av::av_channel_layout_uninit(&enc->ch_layout);
+  const uint64_t mask = static_cast<uint64_t>(AFormat.channel_layout);
+  if (mask && __builtin_popcountll(mask) == AFormat.channels) {
+    enc->ch_layout.order = AV_CHANNEL_ORDER_NATIVE;
+    enc->ch_layout.nb_channels = AFormat.channels;
+    enc->ch_layout.u.mask = mask;
+  } else {
+    av::av_channel_layout_default(&enc->ch_layout, AFormat.channels);
+  }
+  enc->sample_fmt = static_cast<AVSampleFormat>(AFormat.sample_fmt);
+  enc->sample_rate = AFormat.sample_rate;
+  ChooseSampleFormat(enc, AStream.codec);
+  ChooseSampleRate(this, enc, AStream.codec);
+}
+
+void TCustomFFmpeg::SetEncoderFrameRate(TOutputStreamSetup& AStream, AVRational ARate) {
+  AStream.frame_rate = ARate;
+  AVRational rate = ARate.num > 0 && ARate.den > 0 ? ARate : AVRational{25, 1};
+  if (AStream.codec && AStream.codec->supported_framerates && !Fforce_fps)
+    rate = AStream.codec->supported_framerates[av::av_find_nearest_q_idx(rate, AStream.codec->supported_framerates)];
+  // The MPEG-4 standard counts time in at most 65535 ticks a second.
+  if (AStream.enc->codec_id == AV_CODEC_ID_MPEG4) av::av_reduce(&rate.num, &rate.den, rate.num, rate.den, 65535);
+  AStream.enc->time_base = AVRational{rate.den, rate.num};
+  AStream.enc->framerate = rate;
+}
+
 void TCustomFFmpeg::HandOverPrivateOptions(TOutputStreamSetup& AStream) {
   auto& pending = FCodecOpts[KindIndex(AStream.type)];
   AVDictionary* options = pending.release();
@@ -382,11 +464,8 @@ void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
       ApplyFFOptions(FOptions, enc, FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO],
                      AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_VIDEO_PARAM);
       HandOverPrivateOptions(*stream);
-      AVRational rate = Fframe_rate.num ? Fframe_rate : AVRational{25, 1};
-      if (stream->codec && stream->codec->supported_framerates && !Fforce_fps)
-        rate = stream->codec->supported_framerates[av::av_find_nearest_q_idx(rate, stream->codec->supported_framerates)];
-      enc->time_base = AVRational{rate.den, rate.num};
-      enc->framerate = rate;
+      stream->from_input.frame_rate = Finput_defaults.frame_rate;
+      SetEncoderFrameRate(*stream, Fframe_rate);
       enc->width = Fframe_width;
       enc->height = Fframe_height;
       enc->sample_aspect_ratio = sar;
@@ -463,19 +542,9 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
         enc->flags |= AV_CODEC_FLAG_QSCALE;
         enc->global_quality = static_cast<int>(FF_QP2LAMBDA * Faudio_qscale);
       }
-      av::av_channel_layout_uninit(&enc->ch_layout);
-      const uint64_t mask = static_cast<uint64_t>(Fchannel_layout);
-      if (mask && __builtin_popcountll(mask) == Faudio_channels) {
-        enc->ch_layout.order = AV_CHANNEL_ORDER_NATIVE;
-        enc->ch_layout.nb_channels = Faudio_channels;
-        enc->ch_layout.u.mask = mask;
-      } else {
-        av::av_channel_layout_default(&enc->ch_layout, Faudio_channels);
-      }
-      enc->sample_fmt = static_cast<AVSampleFormat>(Faudio_sample_fmt);
-      enc->sample_rate = Faudio_sample_rate;
-      ChooseSampleFormat(enc, stream.codec);
-      ChooseSampleRate(this, enc, stream.codec);
+      stream.from_input = Finput_defaults;
+      stream.from_input.frame_rate = false;
+      SetEncoderAudioFormat(stream, TAudioFormat{Faudio_sample_rate, Faudio_channels, Fchannel_layout, Faudio_sample_fmt});
       Foutput_codecs.push_back(stream.codec_named ? stream.codec : nullptr);
     }
     AVCodecContext* enc = stream.enc;

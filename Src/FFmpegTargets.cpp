@@ -97,8 +97,8 @@ void TCustomFFmpeg::OptTarget(const std::string& ATarget, const std::string& ANo
     set("minrate", "1150000");
     set("bufsize", "327680");
     OptBitrate("ab", "224000");
-    Faudio_sample_rate = 44100;
-    Faudio_channels = 2;
+    OptAudioRate(44100);
+    OptAudioChannels(2);
     set("packetsize", "2324");
     set("muxrate", "1411200");
     // The VCD standard's own preload (0.44 s) for the maximum delay the muxer allows.
@@ -118,9 +118,9 @@ void TCustomFFmpeg::OptTarget(const std::string& ATarget, const std::string& ANo
     // The scan offset switch of the MPEG-2 encoder (once a generic flag) is its private option.
     set("scan_offset", "1");
     OptBitrate("ab", "224000");
-    Faudio_sample_rate = 44100;
+    OptAudioRate(44100);
     set("packetsize", "2324");
-    if (Faudio_channels == 1) Faudio_channels = 2;
+    if (Faudio_channels == 1) OptAudioChannels(2);
     defaultAspect("4:3");
   } else if (ATarget == "dvd") {
     OptVideoCodec("mpeg2video");
@@ -136,16 +136,16 @@ void TCustomFFmpeg::OptTarget(const std::string& ATarget, const std::string& ANo
     set("packetsize", "2048");
     set("muxrate", "10080000");
     OptBitrate("ab", "448000");
-    Faudio_sample_rate = 48000;
-    if (Faudio_channels == 1) Faudio_channels = 2;
+    OptAudioRate(48000);
+    if (Faudio_channels == 1) OptAudioChannels(2);
     defaultAspect("16:9");
   } else if (ATarget == "dv" || ATarget == "dv50") {
     OptFormat("dv");
     OptFrameSize(pal ? "720x576" : "720x480");
     OptFrameRate(FrameRateText(norm));
     OptPixelFormat(ATarget == "dv50" ? "yuv422p" : pal ? "yuv420p" : "yuv411p");
-    Faudio_sample_rate = 48000;
-    Faudio_channels = 2;
+    OptAudioRate(48000);
+    OptAudioChannels(2);
   } else {
     throw FFmpegException("Unknown target type");
   }

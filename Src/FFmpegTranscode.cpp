@@ -161,7 +161,9 @@ TAVInputStream* TTranscoder::FindSourceStream(int AFile, int AStream, AVMediaTyp
   int bestFrames = -1;
   for (auto& p : ist_table) {
     TAVInputStream& ist = *p;
-    if (!ist.discard || ist.st->discard == AVDISCARD_ALL || ist.st->codecpar->codec_type != AType) continue;
+    if (!ist.discard || ist.st->discard == AVDISCARD_ALL || ist.st->codecpar->codec_type != AType ||
+        !StreamCarriesData(ist.st))
+      continue;
     if (E.Fopt_programid) {
       AVFormatContext* ic = E.Finput_files[ist.file_index];
       bool inProgram = false;
@@ -184,7 +186,8 @@ TAVInputStream* TTranscoder::FindSourceStream(int AFile, int AStream, AVMediaTyp
   }
   if (!best && !E.Fopt_programid && !E.FJoinMode)
     for (auto& p : ist_table)
-      if (p->st->codecpar->codec_type == AType && p->st->discard != AVDISCARD_ALL) best = p.get();
+      if (p->st->codecpar->codec_type == AType && p->st->discard != AVDISCARD_ALL && StreamCarriesData(p->st))
+        best = p.get();
   if (!best) {
     TOutputFileSetup& file = *E.Foutput_files[AFile];
     av::av_dump_format(file.ctx, AFile, file.ctx->url, 1);

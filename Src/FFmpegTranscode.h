@@ -163,6 +163,8 @@ class TTranscoder {
   void FlushVideo(TAVOutputStream& AOst, TAVInputStream& AIst);
   void DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* APicture);
   void DoPostHooks(AVFrame* APicture, AVCodecContext* AEnc, int64_t APts);
+  // Removes a failed (or closed) post hook from the engine's set, under the post-hook lock.
+  void SwitchPostHookOff(TPostHook AHook);
 
   // ---- statistics and report (FFmpegReport.cpp) ----
   void DoVideoStats(TAVOutputStream& AOst, int AFrameSize);

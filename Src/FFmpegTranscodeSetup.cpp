@@ -110,7 +110,19 @@ void TTranscoder::PrepareEncoding(TAVOutputStream& AOst, TAVInputStream& AIst, i
   AVCodecContext* enc = AOst.enc;
   const AVCodecParameters* in = AIst.st->codecpar;
   switch (AOst.setup->type) {
-    case AVMEDIA_TYPE_AUDIO:
+    case AVMEDIA_TYPE_AUDIO: {
+      // What the inputs gave (no option did) is taken from the stream this output encodes: the
+      // set-up could not know which one that would be.
+      const TInputDefaults& derived = AOst.setup->from_input;
+      TAudioFormat format = AOst.setup->audio_format;
+      if (derived.sample_rate && in->sample_rate > 0) format.sample_rate = in->sample_rate;
+      if (derived.channels && in->ch_layout.nb_channels > 0) {
+        format.channels = in->ch_layout.nb_channels;
+        format.channel_layout =
+            in->ch_layout.order == AV_CHANNEL_ORDER_NATIVE ? static_cast<int64_t>(in->ch_layout.u.mask) : 0;
+      }
+      if (derived.sample_fmt && in->format >= 0) format.sample_fmt = in->format;
+      if (!(format == AOst.setup->audio_format)) E.SetEncoderAudioFormat(*AOst.setup, format);
       // The encoder counts samples: its time base is one sample at the rate it finally took.
       if (enc->sample_rate <= 0) enc->sample_rate = in->sample_rate > 0 ? in->sample_rate : 44100;
       if (enc->ch_layout.nb_channels <= 0) av::av_channel_layout_default(&enc->ch_layout, 2);
@@ -118,7 +130,13 @@ void TTranscoder::PrepareEncoding(TAVOutputStream& AOst, TAVInputStream& AIst, i
       AIst.decoding_needed = true;
       AOst.encoding_needed = true;
       break;
+    }
     case AVMEDIA_TYPE_VIDEO: {
+      if (AOst.setup->from_input.frame_rate) {
+        const AVRational rate = InputFrameRate(E.Finput_files[AIst.file_index], AIst.st);
+        if (rate.num != AOst.setup->frame_rate.num || rate.den != AOst.setup->frame_rate.den)
+          E.SetEncoderFrameRate(*AOst.setup, rate);
+      }
       if (enc->pix_fmt == AV_PIX_FMT_NONE)
         throw FFmpegException("Video pixel format is unknown, stream cannot be encoded");
       // Without a size of its own the output takes the cropped input picture.

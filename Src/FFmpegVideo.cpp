@@ -193,8 +193,10 @@ void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
 
 void TTranscoder::DoPostHooks(AVFrame* APicture, AVCodecContext* AEnc, int64_t APts) {
   const TPostHooks hooks = E.PostHooks();
-  // Only the bitmap hook has a consumer here; the preview window is not part of this engine.
-  if (!hooks.Contains(TPostHook::phBitmap) || !E.OnPreviewBitmap) return;
+  // The bitmap event takes precedence; the preview window shows the pictures otherwise.
+  const bool toEvent = hooks.Contains(TPostHook::phBitmap) && E.OnPreviewBitmap;
+  if (!toEvent && !hooks.Contains(TPostHook::phPreview)) return;
+  const TPostHook hook = toEvent ? TPostHook::phBitmap : TPostHook::phPreview;
   const int64_t now = av::av_gettime();
   if (now - E.FPreviewLastTime <= E.PreviewInterval) return;
   E.FPreviewLastTime = now;
@@ -202,15 +204,27 @@ void TTranscoder::DoPostHooks(AVFrame* APicture, AVCodecContext* AEnc, int64_t A
   if (!PictureToBitmap(ctx, APicture->data, APicture->linesize, static_cast<AVPixelFormat>(APicture->format),
                        APicture->width, APicture->height)) {
     Log(TLogLevel::llError, "Cannot initialize the toRGB conversion context");
-    // The failed hook leaves the set as it is at this moment, not as it was read.
-    std::lock_guard<TCriticalSection> guard(PostHookLock());
-    TPostHooks current = E.FPostHooks;
-    current.Exclude(TPostHook::phBitmap);
-    E.DoSetPostHooks(current);
+    SwitchPostHookOff(hook);
     return;
   }
-  // No lock is held while the handler runs: it may wait for the GUI thread, which takes the
-  // post-hook lock to change the set.
-  const TPreviewBitmapEvent handler = E.OnPreviewBitmap;
-  handler(&E, ctx.Bitmap.get(), E.FHookFrameNumber, APts);
+  if (toEvent) {
+    // No lock is held while the handler runs: it may wait for the GUI thread, which takes the
+    // post-hook lock to change the set.
+    const TPreviewBitmapEvent handler = E.OnPreviewBitmap;
+    handler(&E, ctx.Bitmap.get(), E.FHookFrameNumber, APts);
+    return;
+  }
+  // The previewer never waits for the GUI thread, so it is fed under the lock that guards it.
+  std::lock_guard<TCriticalSection> guard(PostHookLock());
+  if (!E.FPostHooks.Contains(TPostHook::phPreview)) return;  // switched off meanwhile
+  if (!E.FPreviewer) E.FPreviewer = std::make_unique<TPreviewer>();
+  if (!E.FPreviewer->PaintFrame(ctx.Bitmap.get(), E.FHookFrameNumber, APts)) SwitchPostHookOff(hook);
+}
+
+void TTranscoder::SwitchPostHookOff(TPostHook AHook) {
+  // The set as it is at this moment, not as it was read: the GUI thread may have changed it.
+  std::lock_guard<TCriticalSection> guard(PostHookLock());
+  TPostHooks current = E.FPostHooks;
+  current.Exclude(AHook);
+  E.DoSetPostHooks(current);
 }

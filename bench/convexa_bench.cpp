@@ -15,8 +15,7 @@
 
 #include "Src/Convexa.h"
 #include "Src/FFUtils.h"
-#include "Src/FFmpegLoader.h"
-#include "tests/Src/MediaFixtures.h"
+#include "bench/BatchBenchSupport.h"
 
 namespace {
 
@@ -27,20 +26,6 @@ constexpr int ClipCount = 8;
 constexpr double ClipSeconds = 5.0;
 
 double Seconds(Clock::time_point AStart) { return std::chrono::duration<double>(Clock::now() - AStart).count(); }
-
-std::vector<std::string> MakeClips(const fs::path& ADir) {
-  const std::string source = fixtures::Make(
-      "bench-clip.mp4",
-      "-f lavfi -i testsrc=size=320x240:rate=25:duration=5 -f lavfi -i sine=frequency=440:duration=5 "
-      "-c:v mpeg4 -b:v 600k -c:a aac -f mp4");
-  std::vector<std::string> clips;
-  for (int i = 0; i < ClipCount; ++i) {
-    const fs::path target = ADir / ("clip" + std::to_string(i) + ".mp4");
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    clips.push_back(target.string());
-  }
-  return clips;
-}
 
 // Converts every clip with AThreads tasks at once; seconds for the whole batch, or -1 on failure.
 double RunBatch(const std::vector<std::string>& AClips, const fs::path& AOutDir, int AThreads) {
@@ -95,14 +80,9 @@ double RunTool(const std::vector<std::string>& AClips, const fs::path& AOutDir) 
 }  // namespace
 
 int main() {
-  static const int holder = 0;
-  if (!FFLoader().Load(ConverterLibraries, &holder)) {
-    std::printf("cannot load the libraries: %s\n", FFLoader().LastErrMsg().c_str());
-    return 1;
-  }
-  const fs::path dir = fs::temp_directory_path() / ("convexa-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::vector<std::string> clips = MakeClips(dir);
+  if (!batchbench::LoadConverterLibraries()) return 1;
+  const fs::path dir = batchbench::ScratchFolder("convexa-bench");
+  const std::vector<std::string> clips = batchbench::MakeClips(dir, ClipCount, 5);
   const unsigned cores = std::thread::hardware_concurrency();
 
   // Warm-up: caches and lazily initialised tables.

@@ -15,8 +15,7 @@
 
 #include "Src/Convexa.h"
 #include "Src/FFUtils.h"
-#include "Src/FFmpegLoader.h"
-#include "tests/Src/MediaFixtures.h"
+#include "bench/BatchBenchSupport.h"
 
 namespace {
 
@@ -26,20 +25,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int ClipCount = 8;
 
 double Seconds(Clock::time_point AStart) { return std::chrono::duration<double>(Clock::now() - AStart).count(); }
-
-std::vector<std::string> MakeClips(const fs::path& ADir) {
-  const std::string source = fixtures::Make(
-      "bench-clip-10s.mp4",
-      "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i sine=frequency=440:duration=10 "
-      "-c:v mpeg4 -b:v 600k -c:a aac -f mp4");
-  std::vector<std::string> clips;
-  for (int i = 0; i < ClipCount; ++i) {
-    const fs::path target = ADir / ("clip" + std::to_string(i) + ".mp4");
-    fs::copy_file(source, target, fs::copy_options::overwrite_existing);
-    clips.push_back(target.string());
-  }
-  return clips;
-}
 
 struct TRun {
   double Seconds = -1;
@@ -95,14 +80,9 @@ TRun RunBatch(const std::vector<std::string>& AClips, const fs::path& AOutDir, i
 }  // namespace
 
 int main() {
-  static const int holder = 0;
-  if (!FFLoader().Load(ConverterLibraries, &holder)) {
-    std::printf("cannot load the libraries: %s\n", FFLoader().LastErrMsg().c_str());
-    return 1;
-  }
-  const fs::path dir = fs::temp_directory_path() / ("progress-bench-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  const std::vector<std::string> clips = MakeClips(dir);
+  if (!batchbench::LoadConverterLibraries()) return 1;
+  const fs::path dir = batchbench::ScratchFolder("progress-bench");
+  const std::vector<std::string> clips = batchbench::MakeClips(dir, ClipCount, 10);
   (void)RunBatch({clips[0]}, dir, 0);  // warm-up
 
   std::printf("Batch of %d clips of 10 s (320x240, 25 fps, with sound) at %d threads, progress every 100 ms; "

@@ -8,6 +8,7 @@
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/Clipbrd.h"
 #include "platform/Picture.h"
 #include "platform/Resources.h"
 #include "platform/Exceptions.h"
@@ -550,6 +551,12 @@ void TvlBitmap::AssignTo(TPersistent* Dest) {
     }
     bmp->SetSize(FWidth, FHeight);
     Draw(bmp->Canvas(), 0, 0);
+    return;
+  }
+  if (auto* clipboard = dynamic_cast<TClipboard*>(Dest)) {
+    TBitmap drawn;  // filled as a bitmap destination is
+    AssignTo(&drawn);
+    clipboard->Assign(&drawn);
     return;
   }
   TPersistent::AssignTo(Dest);

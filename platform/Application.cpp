@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "platform/Controls.h"
+#include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "platform/Forms.h"
 #include "platform/HintWindow.h"

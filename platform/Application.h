@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Component.h"
+#include "platform/Dialogs.h"  // the message box flags of MessageBox
 #include "platform/Exceptions.h"
 #include "platform/Types.h"
 #include "platform/Window.h"
@@ -20,20 +21,6 @@ class THintWindow;
 class TIcon;
 class TCustomForm;
 
-// Message box styles and answers.
-constexpr UINT MB_OK = 0x0000;
-constexpr UINT MB_OKCANCEL = 0x0001;
-constexpr UINT MB_YESNOCANCEL = 0x0003;
-constexpr UINT MB_YESNO = 0x0004;
-constexpr UINT MB_ICONSTOP = 0x0010;
-constexpr UINT MB_ICONERROR = MB_ICONSTOP;
-constexpr UINT MB_ICONQUESTION = 0x0020;
-constexpr UINT MB_ICONWARNING = 0x0030;
-constexpr UINT MB_ICONINFORMATION = 0x0040;
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
 
 // The parts of a hint "short|long": the short one is shown in the hint window, the long one
 // goes to the application's Hint (status lines). Without "|" both are the whole text.

@@ -542,6 +542,10 @@ void TControl::WMContextMenu(TMessage& M) {
   if (M.Result != 0) return;
   TPoint screen{MouseX(M.LParam), MouseY(M.LParam)};
   TPoint local = (screen.X == -1 && screen.Y == -1) ? Point(-1, -1) : ScreenToClient(screen);
+  if (!(screen.X == -1 && screen.Y == -1) && !ClientRect().Contains(local)) {
+    DefaultHandler(M);  // on the frame: the window's own answer (a caption's system menu)
+    return;
+  }
   bool handled = false;
   DoContextPopup(local, handled);
   if (handled) {

@@ -50,6 +50,9 @@ class TDisplay {
   // A window's title text changed (a display shows the titles of its top-levels).
   virtual void WindowTextChanged(HWND hWnd) { (void)hWnd; }
 
+  // Rings the display's bell (MessageBeep). GUI thread.
+  virtual void Beep() {}
+
   // The notification area of this display (nullptr when it has none).
   [[nodiscard]] virtual TNotificationArea* NotificationArea() { return nullptr; }
 
@@ -63,3 +66,4 @@ class TDisplay {
 // Installs ADisplay, returning the previous one (nullptr restores the headless default, which
 // is made on first use and lives for the whole run). Call with no windows alive.
 std::unique_ptr<TDisplay> SetDisplay(std::unique_ptr<TDisplay> ADisplay);
+

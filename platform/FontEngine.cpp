@@ -39,6 +39,32 @@ Engine& TheEngine() {
   return *engine;
 }
 
+}  // namespace
+
+std::vector<std::string> InstalledFontFamilies() {
+  Engine& e = TheEngine();
+  std::lock_guard lock(e.lock);
+  std::vector<std::string> families;
+  if (!e.fontconfigReady) return families;
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
+    for (int i = 0; i < set->nfont; ++i) {
+      FcChar8* family = nullptr;
+      if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
+        std::string name = reinterpret_cast<const char*>(family);
+        if (std::find(families.begin(), families.end(), name) == families.end()) families.push_back(std::move(name));
+      }
+    }
+    FcFontSetDestroy(set);
+  }
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  return families;
+}
+
+namespace {
+
 struct FaceRequest {
   std::string family;
   bool chinese = false;

@@ -75,6 +75,10 @@ class FontInstance {
   std::unique_ptr<Impl> impl_;
 };
 
+// The family names of the installed fonts, each once, in no particular order (empty when
+// fontconfig cannot be used).
+[[nodiscard]] std::vector<std::string> InstalledFontFamilies();
+
 // UTF-8 to code points; a malformed byte becomes U+FFFD.
 [[nodiscard]] std::u32string DecodeUtf8(std::string_view text);
 [[nodiscard]] std::string EncodeUtf8(std::u32string_view text);

@@ -1,10 +1,9 @@
 #include "platform/Forms.h"
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 
 #include "platform/Application.h"
+#include "platform/FontEngine.h"
 #include "platform/Icon.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"  // before Menus.h, which uses its types
@@ -13,7 +12,6 @@
 #include "platform/Painting.h"
 #include "platform/Screen.h"
 #include "platform/ScrollBars.h"
-#include "platform/StdCtrls.h"
 #include "platform/Strings.h"
 #include "platform/WindowTree.h"
 
@@ -796,65 +794,7 @@ TStrings* TScreen::Fonts() const {
   auto list = std::make_unique<TStringList>();
   list->SetSorted(true);
   list->SetDuplicates(TDuplicates::dupIgnore);
-  if (FcInit()) {
-    FcPattern* pattern = FcPatternCreate();
-    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-    if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
-      for (int i = 0; i < set->nfont; ++i) {
-        FcChar8* family = nullptr;
-        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch && family) {
-          list->Add(reinterpret_cast<const char*>(family));
-        }
-      }
-      FcFontSetDestroy(set);
-    }
-    FcObjectSetDestroy(objects);
-    FcPatternDestroy(pattern);
-  }
+  for (const std::string& family : InstalledFontFamilies()) list->Add(family);
   fonts_ = std::move(list);
   return fonts_.get();
-}
-
-// ---- Message box --------------------------------------------------------------------------------
-
-int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
-  struct Choice {
-    const char* caption;
-    int id;
-  };
-  std::vector<Choice> choices;
-  switch (Flags & 0x0F) {
-    case MB_OKCANCEL: choices = {{"OK", IDOK}, {"Cancel", IDCANCEL}}; break;
-    case MB_YESNOCANCEL: choices = {{"&Yes", IDYES}, {"&No", IDNO}, {"Cancel", IDCANCEL}}; break;
-    case MB_YESNO: choices = {{"&Yes", IDYES}, {"&No", IDNO}}; break;
-    default: choices = {{"OK", IDOK}}; break;
-  }
-  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
-  form->SetBorderStyle(TFormBorderStyle::bsDialog);
-  form->SetCaption(Caption);
-  form->SetPosition(TPosition::poMainFormCenter);
-  auto* label = new TLabel(form.get());
-  label->SetParent(form.get());
-  label->SetCaption(Text);
-  label->SetShowAccelChar(false);
-  label->SetLeft(16);
-  label->SetTop(16);
-  const int buttonsWidth = static_cast<int>(choices.size()) * 83 - 8;
-  const int width = std::max(label->Width(), buttonsWidth) + 32;
-  form->SetClientWidth(width);
-  form->SetClientHeight(label->Height() + 32 + 25 + 16);
-  int x = (width - buttonsWidth) / 2;
-  for (std::size_t i = 0; i < choices.size(); ++i) {
-    auto* button = new TButton(form.get());
-    button->SetParent(form.get());
-    button->SetCaption(choices[i].caption);
-    button->SetModalResult(choices[i].id);
-    button->SetBounds(x, label->Height() + 32, 75, 25);
-    button->SetDefault(i == 0);
-    button->SetCancel(choices[i].id == IDCANCEL || choices.size() == 1 || choices[i].id == IDNO);
-    x += 83;
-  }
-  const TModalResult result = form->ShowModal();
-  if (result == mrNone) return choices.size() == 1 ? IDOK : IDCANCEL;
-  return result;
 }

@@ -39,6 +39,9 @@ constexpr TModalResult mrIgnore = 5;
 constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 constexpr TModalResult mrAll = 8;
+constexpr TModalResult mrNoToAll = 9;
+constexpr TModalResult mrYesToAll = 10;
+constexpr TModalResult mrClose = 11;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -277,7 +280,3 @@ class TScreen : public TComponent {
 
 // The screen object of the program (made on first use).
 [[nodiscard]] TScreen* Screen();
-
-// A modal message box with the text, an OK (or OK/Cancel, Yes/No...) row of buttons as Flags
-// ask, over the active form. Returns IDOK, IDCANCEL, IDYES or IDNO.
-int ShowMessageBox(const std::string& Text, const std::string& Caption, UINT Flags);

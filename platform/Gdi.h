@@ -123,7 +123,9 @@ constexpr LONG FW_NORMAL = 400;
 constexpr LONG FW_BOLD = 700;
 constexpr BYTE ANSI_CHARSET = 0;
 constexpr BYTE DEFAULT_CHARSET = 1;
+constexpr BYTE SHIFTJIS_CHARSET = 128;
 constexpr BYTE GB2312_CHARSET = 134;
+constexpr BYTE CHINESEBIG5_CHARSET = 136;
 
 // A font request. lfHeight < 0 asks for that character height (the em size) in pixels,
 // lfHeight > 0 for that cell height (ascent + descent), 0 for the default size. Face names are

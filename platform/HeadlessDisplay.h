@@ -58,6 +58,9 @@ class THeadlessDisplay : public TDisplay {
   void SetCursorPos(TPoint Pos) override;
   void SetCursorShape(HCURSOR Cursor) override;
   [[nodiscard]] TNotificationArea* NotificationArea() override { return &tray_; }
+  void Beep() override { ++beeps_; }
+  // How many times the bell rang (MessageBeep).
+  [[nodiscard]] int BeepCount() const { return beeps_; }
 
   // The fake notification area.
   [[nodiscard]] THeadlessTray& Tray() { return tray_; }
@@ -90,6 +93,7 @@ class THeadlessDisplay : public TDisplay {
   TPoint cursor_;
   HCURSOR shape_ = nullptr;
   std::atomic<int> presents_{0};
+  std::atomic<int> beeps_{0};
   THeadlessTray tray_{*this};
 };
 

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,12 @@ struct IconImage {
                                                   int NewHeight);
 // A standard icon drawn at Size x Size; empty for an unknown id.
 [[nodiscard]] IconImage StandardIconImage(int Id, int Size);
+// The colour (0..1, straight) and coverage of a drawn icon at a point of the unit square.
+struct IconSample {
+  double r, g, b, a;
+};
+// Draws Size x Size pixels from Sample, 4 x 4 samples a pixel, colours weighted by coverage.
+[[nodiscard]] IconImage SampleIconImage(int Size, const std::function<IconSample(double X, double Y)>& Sample);
 // Makes a handle for pixels with the data they came from (icon/PNG file bytes, or none).
 [[nodiscard]] HICON CreateIconHandle(IconImage Image, std::vector<std::uint8_t> Source, int StandardId = 0,
                                      bool Shared = false);

@@ -92,9 +92,7 @@ bool ValidSize(int w, int h) { return w > 0 && h > 0 && w <= kMaxIconSide && h <
 
 // ---- The standard icons: shapes measured on a unit square, 4 x 4 samples a pixel ----
 
-struct Rgba {
-  double r, g, b, a;
-};
+using Rgba = detail::IconSample;
 
 double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
   const double dx = bx - ax, dy = by - ay;
@@ -165,6 +163,11 @@ Rgba StandardSample(int id, double x, double y) {
 
 detail::IconImage detail::StandardIconImage(int Id, int Size) {
   if (StandardSample(Id, 0.5, 0.5).a == 0 || !ValidSize(Size, Size)) return {};
+  return SampleIconImage(Size, [Id](double x, double y) { return StandardSample(Id, x, y); });
+}
+
+detail::IconImage detail::SampleIconImage(int Size, const std::function<IconSample(double X, double Y)>& Sample) {
+  if (!ValidSize(Size, Size)) return {};
   IconImage out{Size, Size, std::vector<std::uint8_t>(static_cast<std::size_t>(Size) * Size * 4)};
   constexpr int kSamples = 4;
   for (int y = 0; y < Size; ++y)
@@ -172,7 +175,7 @@ detail::IconImage detail::StandardIconImage(int Id, int Size) {
       double r = 0, g = 0, b = 0, a = 0;
       for (int sy = 0; sy < kSamples; ++sy)
         for (int sx = 0; sx < kSamples; ++sx) {
-          const Rgba c = StandardSample(Id, (x + (sx + 0.5) / kSamples) / Size, (y + (sy + 0.5) / kSamples) / Size);
+          const IconSample c = Sample((x + (sx + 0.5) / kSamples) / Size, (y + (sy + 0.5) / kSamples) / Size);
           r += c.r * c.a;
           g += c.g * c.a;
           b += c.b * c.a;

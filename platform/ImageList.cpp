@@ -65,6 +65,20 @@ int TCustomImageList::ReplaceIcon(int Index, HICON Icon) {
   return Index;
 }
 
+COLORREF ImageList_GetBkColor(HIMAGELIST himl) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  if (list == nullptr || list->BkColor() == clNone) return CLR_NONE;
+  return ColorToRGB(list->BkColor());
+}
+
+COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk) {
+  TCustomImageList* list = TCustomImageList::FromHandle(himl);
+  if (list == nullptr) return CLR_NONE;
+  const COLORREF previous = ImageList_GetBkColor(himl);
+  list->SetBkColor(clrBk == CLR_NONE ? clNone : static_cast<TColor>(clrBk & 0xFFFFFF));
+  return previous;
+}
+
 int ImageList_GetImageCount(HIMAGELIST himl) {
   TCustomImageList* list = TCustomImageList::FromHandle(himl);
   return list ? list->Count() : 0;

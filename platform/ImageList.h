@@ -120,4 +120,9 @@ BOOL ImageList_Draw(HIMAGELIST himl, int i, HDC hdcDst, int x, int y, UINT fStyl
 // A new icon (freed by the caller with DestroyIcon) of image i.
 [[nodiscard]] HICON ImageList_GetIcon(HIMAGELIST himl, int i, UINT flags);
 int ImageList_ReplaceIcon(HIMAGELIST himl, int i, HICON hicon);
+// The colour drawn under every image (the list's BkColor); CLR_NONE draws none. Answers the
+// previous one (CLR_NONE when there was none), CLR_NONE for an unknown handle.
+constexpr COLORREF CLR_NONE = 0xFFFFFFFF;
+COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
+[[nodiscard]] COLORREF ImageList_GetBkColor(HIMAGELIST himl);
 inline int ImageList_AddIcon(HIMAGELIST himl, HICON hicon) { return ImageList_ReplaceIcon(himl, -1, hicon); }

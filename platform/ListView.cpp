@@ -192,7 +192,8 @@ TListItem* TListItems::Item(int Index) const {
   scratch->image_index_ = -1;
   scratch->data_ = nullptr;
   scratch->index_ = Index;
-  if (owner_->OnData) owner_->OnData(owner_, scratch.get());
+  (void)owner_->OwnerDataFetch(scratch.get(), TItemRequest{TItemRequestKind::irText, TItemRequestKind::irImage,
+                                                            TItemRequestKind::irParam, TItemRequestKind::irState});
   return scratch.get();
 }
 
@@ -563,7 +564,17 @@ TListItem* TCustomListView::GetItemAt(int X, int Y) const {
   return index < 0 ? nullptr : items_->Item(index);
 }
 
-int TCustomListView::FindCaption(int Start, const std::string& Prefix) const {
+int TCustomListView::FindCaption(int Start, const std::string& Prefix) {
+  if (owner_data_) {
+    if (items_->Count() == 0 || Prefix.empty()) return -1;
+    const int found = OwnerDataFind(TItemFind::ifPartialString, Prefix, TPoint{0, 0}, nullptr,
+                                    std::clamp(Start, 0, items_->Count() - 1), TSearchDirection::sdAll, true);
+    return found >= 0 && found < items_->Count() ? found : -1;
+  }
+  return ScanCaptions(Start, Prefix);
+}
+
+int TCustomListView::ScanCaptions(int Start, const std::string& Prefix) const {
   const int count = items_->Count();
   if (count == 0 || Prefix.empty()) return -1;
   Start = std::clamp(Start, 0, count - 1);
@@ -671,7 +682,7 @@ void TCustomListView::UpdateHeader() {
     Invalidate();
   };
   header_->OnSectionClick = [this](int Index) {
-    if (Index < columns_->Count() && OnColumnClick) OnColumnClick(this, columns_->Items(Index));
+    if (Index < columns_->Count()) ColumnClick(columns_->Items(Index));
   };
   ColumnsChanged();
 }
@@ -887,11 +898,33 @@ void TCustomListView::EndEditing(bool Accept) {
   std::string text = edit_->Text();
   edit_->Hide();
   if (CanFocus()) SetFocus();
-  if (!Accept || index >= items_->Count()) return;
+  if (index >= items_->Count()) return;
+  Edit(index, Accept ? &text : nullptr);
+}
+
+void TCustomListView::Edit(int ItemIndex, const std::string* Text) {
+  if (Text == nullptr || ItemIndex < 0 || ItemIndex >= items_->Count()) return;
+  std::string text = *Text;
   TWeak<TControl> self(this);
-  TListItem* item = items_->Item(index);
-  if (OnEdited) OnEdited(this, item, text);
-  if (self && !owner_data_) items_->Item(index)->SetCaption(text);
+  if (OnEdited) OnEdited(this, items_->Item(ItemIndex), text);
+  if (self && !owner_data_ && ItemIndex < items_->Count()) items_->Item(ItemIndex)->SetCaption(text);
+}
+
+bool TCustomListView::OwnerDataFetch(TListItem* Item, TItemRequest) {
+  if (OnData) OnData(this, Item);
+  return true;
+}
+
+int TCustomListView::OwnerDataFind(TItemFind Find, const std::string& FindString, TPoint FindPosition, void* FindData,
+                                   int StartIndex, TSearchDirection Direction, bool Wrap) {
+  if (!OnDataFind) return ScanCaptions(StartIndex, FindString);
+  int index = -1;
+  OnDataFind(this, Find, FindString, FindPosition, FindData, StartIndex, Direction, Wrap, index);
+  return index;
+}
+
+void TCustomListView::ColumnClick(TListColumn* Column) {
+  if (OnColumnClick) OnColumnClick(this, Column);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------

@@ -47,6 +47,12 @@ constexpr int LVIR_ICON = 1;
 constexpr int LVIR_LABEL = 2;
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+// What an owner-data fetch is asked to fill.
+enum class TItemRequestKind { irText, irImage, irParam, irState, irIndent };
+using TItemRequest = TSet<TItemRequestKind>;
+// How type-to-find and other searches look for an owner-data item.
+enum class TItemFind { ifData, ifPartialString, ifExactString, ifNearest };
+enum class TSearchDirection { sdLeft, sdRight, sdAbove, sdBelow, sdAll };
 enum class TItemChange { ctText, ctImage, ctState };
 enum class TDisplayCode { drBounds, drIcon, drLabel, drSelectBounds };
 
@@ -167,6 +173,10 @@ using TLVColumnClickEvent = std::function<void(TObject* Sender, TListColumn* Col
 using TLVOwnerDataEvent = std::function<void(TObject* Sender, TListItem* Item)>;
 using TLVEditingEvent = std::function<void(TObject* Sender, TListItem* Item, bool& AllowEdit)>;
 using TLVEditedEvent = std::function<void(TObject* Sender, TListItem* Item, std::string& S)>;
+// Sets Index to the item found (it comes in as -1).
+using TLVOwnerDataFindEvent =
+    std::function<void(TObject* Sender, TItemFind Find, const std::string& FindString, TPoint FindPosition,
+                       void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>;
 
 class TCustomListView : public TCustomControl {
  public:
@@ -176,7 +186,8 @@ class TCustomListView : public TCustomControl {
   [[nodiscard]] TListColumns* Columns() const { return columns_.get(); }
   [[nodiscard]] TListItems* Items() const { return items_.get(); }
   [[nodiscard]] TViewStyle ViewStyle() const { return view_style_; }
-  void SetViewStyle(TViewStyle Value);
+  // Descendants that build columns per style override it and call the base.
+  virtual void SetViewStyle(TViewStyle Value);
   [[nodiscard]] bool RowSelect() const { return row_select_; }
   void SetRowSelect(bool Value);
   [[nodiscard]] bool GridLines() const { return grid_lines_; }
@@ -226,7 +237,8 @@ class TCustomListView : public TCustomControl {
   // The header window (report style with column headers shown), nullptr otherwise.
   [[nodiscard]] HWND HeaderHandle() const { return header_ ? header_->Handle() : nullptr; }
   // Finds the first item from Start (wrapping) whose caption begins with Prefix, ignoring case.
-  [[nodiscard]] int FindCaption(int Start, const std::string& Prefix) const;
+  // In owner-data mode the search goes through OwnerDataFind.
+  [[nodiscard]] int FindCaption(int Start, const std::string& Prefix);
 
   void BeginUpdate();
   void EndUpdate();
@@ -242,6 +254,7 @@ class TCustomListView : public TCustomControl {
   TLVChangeEvent OnChange;
   TLVColumnClickEvent OnColumnClick;
   TLVOwnerDataEvent OnData;
+  TLVOwnerDataFindEvent OnDataFind;
   TLVEditingEvent OnEditing;
   TLVEditedEvent OnEdited;
 
@@ -249,6 +262,20 @@ class TCustomListView : public TCustomControl {
   // Raises OnChange; every change of an item's text, image or state passes here (descendants
   // that follow the view's state override it and call the base).
   virtual void Change(TListItem* Item, TItemChange Change);
+  // Owner-data mode: fills Item (its Index set, the rest cleared) with what Request names
+  // whenever the view needs an item; the base raises OnData. The answer is not used.
+  virtual bool OwnerDataFetch(TListItem* Item, TItemRequest Request);
+  // Owner-data mode: finds an item for type-to-find (ifPartialString, the typed prefix, from
+  // StartIndex, sdAll, wrapping); -1 for none. The base asks OnDataFind and, without it, looks
+  // through the fetched captions.
+  virtual int OwnerDataFind(TItemFind Find, const std::string& FindString, TPoint FindPosition, void* FindData,
+                            int StartIndex, TSearchDirection Direction, bool Wrap);
+  // A click on the column's header section; the base raises OnColumnClick.
+  virtual void ColumnClick(TListColumn* Column);
+  // The end of a label edit of item ItemIndex: Text is the edited caption, nullptr when the edit
+  // was cancelled. The base raises OnEdited (which may change the text) and, unless the view is
+  // owner-data, gives the item the text.
+  virtual void Edit(int ItemIndex, const std::string* Text);
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -267,6 +294,7 @@ class TCustomListView : public TCustomControl {
   friend class TListColumn;
   friend class TListColumns;
   void ColumnsChanged();
+  [[nodiscard]] int ScanCaptions(int Start, const std::string& Prefix) const;
   void ItemsChanged();
   void ItemChanged(TListItem* Item, TItemChange Change);
   void ItemInserted(int Index);

@@ -1,6 +1,8 @@
 // Menu handles: trees of menu items named by handles, shown by the plain popup window.
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -115,6 +117,23 @@ TMenuItem* FindCommand(TMenuItem* root, UINT id) {
   return nullptr;
 }
 
+// The item a call names by command (searched in submenus too) or by position; nullptr when
+// there is none.
+TMenuItem* FindItem(HMENU hMenu, UINT uItem, UINT uFlags) {
+  TMenuItem* menu = Handles().Find(hMenu);
+  if (!menu) return nullptr;
+  if (uFlags & MF_BYPOSITION) {
+    return uItem < static_cast<UINT>(menu->Count()) ? menu->Items(static_cast<int>(uItem)) : nullptr;
+  }
+  return FindCommand(menu, uItem);
+}
+
+std::string ItemText(const TMenuItem* item) {
+  std::string text = item->Caption();
+  if (item->ShortCut() != scNone) text += "\t" + ShortCutToText(item->ShortCut());
+  return text;
+}
+
 }  // namespace
 
 HMENU detail::FindMenuHandle(const TMenuItem* Item) { return Item ? Handles().HandleOf(Item) : nullptr; }
@@ -175,24 +194,66 @@ HMENU GetSubMenu(HMENU hMenu, int nPos) {
   return Handles().HandleOf(menu->Items(nPos));
 }
 
-BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, const TRect*) {
+UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable) {
+  TMenuItem* item = FindItem(hMenu, uIDEnableItem, uEnable);
+  if (!item) return kNoCommand;
+  const UINT previous = item->Enabled() ? MF_ENABLED : MF_GRAYED;
+  item->SetEnabled((uEnable & (MF_GRAYED | MF_DISABLED)) == 0);
+  return previous;
+}
+
+UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags) {
+  TMenuItem* item = FindItem(hMenu, uId, uFlags);
+  if (!item) return kNoCommand;
+  UINT state = 0;
+  if (!item->Enabled()) state |= MF_GRAYED | MF_DISABLED;
+  if (item->Checked()) state |= MF_CHECKED;
+  if (item->IsLine()) state |= MF_SEPARATOR;
+  if (item->Default()) state |= MF_DEFAULT;
+  if (item->RadioItem()) state |= MF_RADIOCHECK;
+  if (item->Count() > 0 || Handles().HandleOf(item)) state |= MF_POPUP | (static_cast<UINT>(item->Count() & 0xFF) << 8);
+  return state;
+}
+
+std::string GetMenuString(HMENU hMenu, UINT uIDItem, UINT uFlags) {
+  TMenuItem* item = FindItem(hMenu, uIDItem, uFlags);
+  return item && !item->IsLine() ? ItemText(item) : std::string();
+}
+
+int GetMenuString(HMENU hMenu, UINT uIDItem, char* lpString, int cchMax, UINT uFlags) {
+  const std::string text = GetMenuString(hMenu, uIDItem, uFlags);
+  if (!lpString || cchMax <= 0) return static_cast<int>(text.size());
+  const int n = std::min(static_cast<int>(text.size()), cchMax - 1);
+  std::memcpy(lpString, text.data(), static_cast<std::size_t>(n));
+  lpString[n] = '\0';
+  return n;
+}
+
+UINT detail::TrackMenuHandle(HMENU hMenu, TPoint Pos, TPopupAlignment Alignment, HWND Owner, bool Notify,
+                             bool SystemMenu) {
   TMenuItem* menu = Handles().Find(hMenu);
-  if (!menu) return FALSE;
+  if (!menu) return 0;
+  detail::TPlainPopupOptions options;
+  if (Notify && Owner) {
+    options.OnOpenLevel = [Owner, SystemMenu](TMenuItem* level, int index) {
+      if (HMENU h = Handles().HandleOf(level)) {
+        SendMessage(Owner, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(h),
+                    MAKELPARAM(static_cast<WORD>(index), SystemMenu ? TRUE : FALSE));
+      }
+    };
+    options.Owner = Owner;
+    options.CommandOf = [](const TMenuItem* item) { return static_cast<UINT>(item->Tag); };
+  }
+  TMenuItem* chosen = detail::TrackPlainPopup(menu, nullptr, Pos, Alignment, options);
+  return chosen ? static_cast<UINT>(chosen->Tag) : 0;
+}
+
+BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, const TRect*) {
+  if (!IsMenu(hMenu)) return FALSE;
   TPopupAlignment alignment = (uFlags & TPM_RIGHTALIGN)    ? TPopupAlignment::paRight
                               : (uFlags & TPM_CENTERALIGN) ? TPopupAlignment::paCenter
                                                            : TPopupAlignment::paLeft;
-  detail::TPlainPopupOptions options;
-  if (!(uFlags & TPM_NONOTIFY) && hWnd) {
-    options.OnOpenLevel = [hWnd](TMenuItem* level, int index) {
-      if (HMENU h = Handles().HandleOf(level)) {
-        SendMessage(hWnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(h), MAKELPARAM(static_cast<WORD>(index), 0));
-      }
-    };
-    options.Owner = hWnd;
-    options.CommandOf = [](const TMenuItem* item) { return static_cast<UINT>(item->Tag); };
-  }
-  TMenuItem* chosen = detail::TrackPlainPopup(menu, nullptr, {x, y}, alignment, options);
-  UINT id = chosen ? static_cast<UINT>(chosen->Tag) : 0;
+  const UINT id = detail::TrackMenuHandle(hMenu, {x, y}, alignment, hWnd, !(uFlags & TPM_NONOTIFY), false);
   if (uFlags & TPM_RETURNCMD) return static_cast<BOOL>(id);
   if (id != 0 && hWnd) PostMessage(hWnd, WM_COMMAND, id, 0);
   return id != 0 ? TRUE : FALSE;

@@ -354,9 +354,53 @@ BOOL InsertMenu(HMENU hMenu, UINT uPosition, UINT uFlags, UINT_PTR uIDNewItem, c
 // The command of the item at nPos; 0xFFFFFFFF for a submenu, a separator's 0, or a bad position.
 [[nodiscard]] UINT GetMenuItemID(HMENU hMenu, int nPos);
 [[nodiscard]] HMENU GetSubMenu(HMENU hMenu, int nPos);
+// Enables (MF_ENABLED) or greys (MF_GRAYED / MF_DISABLED) the item given by command
+// (MF_BYCOMMAND, searched in submenus too) or position (MF_BYPOSITION). Answers the item's
+// previous state (MF_ENABLED or MF_GRAYED), 0xFFFFFFFF when there is no such item.
+UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
+// The item's MF_ flags (MF_GRAYED | MF_DISABLED, MF_CHECKED, MF_SEPARATOR, MF_DEFAULT,
+// MF_RADIOCHECK; for a submenu MF_POPUP with its item count in the high byte of the low word);
+// 0xFFFFFFFF when there is no such item.
+[[nodiscard]] UINT GetMenuState(HMENU hMenu, UINT uId, UINT uFlags);
+// The item's text with its shortcut after a tab ("&Close\tAlt+F4"); empty when there is no
+// such item. The buffer form copies at most cchMax - 1 bytes and answers their number.
+[[nodiscard]] std::string GetMenuString(HMENU hMenu, UINT uIDItem, UINT uFlags);
+int GetMenuString(HMENU hMenu, UINT uIDItem, char* lpString, int cchMax, UINT uFlags);
+
+// The window's system menu: the standard items with their commands, which DefWindowProc shows
+// for Alt+Space (WM_SYSCOMMAND SC_KEYMENU with ' ') and a right click on the caption, and whose
+// choice comes back to the window as a posted WM_SYSCOMMAND.
+//   &Restore  SC_RESTORE    Mi&nimize  SC_MINIMIZE   Ma&ximize  SC_MAXIMIZE
+//   &Move     SC_MOVE       &Size      SC_SIZE       &Close     SC_CLOSE (default item;
+//                                                    "Alt+F4", "Ctrl+F4" for an MDI child)
+// Restore, Minimize and Maximize are there when the window has a minimize or maximize box, Size
+// when it has a thick frame or a box; a separator comes before Close. The states follow the
+// window each time the menu is asked for or shown: Restore while minimized or maximized, Move
+// unless maximized, Size with a thick frame in the normal state, Minimize with a minimize box
+// unless minimized, Maximize with a maximize box unless maximized, Close unless the class has
+// CS_NOCLOSE. Items the program adds keep the state it gives them.
+// bRevert FALSE answers the window's own copy, made on first use, which the program may change
+// (AppendMenu, InsertMenu, EnableMenuItem); it lives as long as the window. bRevert TRUE throws
+// the copy away, so the next use starts from the standard menu again, and answers nullptr.
+// nullptr for an unknown window.
+HMENU GetSystemMenu(HWND hWnd, BOOL bRevert);
+
 // Shows the menu at the screen point and tracks it (the plain popup window). With
 // TPM_RETURNCMD the result is the chosen command, 0 when cancelled; otherwise the command is
 // posted to hWnd as WM_COMMAND and the result says whether one was chosen. Unless TPM_NONOTIFY,
 // hWnd is sent WM_INITMENUPOPUP (the level's handle, its index) before each level opens and the
 // menu loop messages (see detail::TPlainPopupOptions::Owner).
 BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const TRect* prcRect);
+
+namespace detail {
+// Tracks the menu of a handle at Pos (screen) with the plain popup window and answers the
+// chosen command, 0 when cancelled. Unless Notify is false, Owner hears WM_INITMENUPOPUP before
+// each level (lParam: the level's index, the high word TRUE for a system menu) and the menu loop
+// messages.
+[[nodiscard]] UINT TrackMenuHandle(HMENU hMenu, TPoint Pos, TPopupAlignment Alignment, HWND Owner, bool Notify,
+                                   bool SystemMenu);
+// Brings the standard items of the window's system menu in line with its state.
+void UpdateSystemMenu(HWND hWnd, HMENU hMenu);
+// Shows the window's system menu at Pos (screen) and posts the chosen WM_SYSCOMMAND to it.
+void TrackSystemMenu(HWND hWnd, TPoint Pos);
+}  // namespace detail

@@ -5,6 +5,7 @@
 #include "platform/Colors.h"
 #include "platform/Gdi.h"
 #include "platform/Input.h"
+#include "platform/Menus.h"
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"
@@ -344,10 +345,28 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
           RunMoveSizeLoop(h, hit, start);
           return 0;
         }
+        case SC_KEYMENU:
+          // Alt+Space opens the system menu under the window's top-left corner; Alt or F10
+          // alone (lParam 0) is for a menu bar, which a plain window has not.
+          if (l == ' ' && (Style(h) & WS_SYSMENU)) {
+            TPoint corner{0, 0};
+            ClientToScreen(h, &corner);
+            detail::TrackSystemMenu(h, corner);
+          }
+          return 0;
+        case SC_MOUSEMENU:
+          if (Style(h) & WS_SYSMENU) detail::TrackSystemMenu(h, PointOf(l));
+          return 0;
         default:
-          return 0;  // SC_KEYMENU and the rest: no system menu of its own here
+          return 0;
       }
     }
+    case WM_SYSCHAR:
+      if (w == ' ') SendMessage(GetAncestorRoot(h), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+      return 0;
+    case WM_NCRBUTTONUP:
+      SendMessage(h, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(h), l);
+      return 0;
     case WM_SYSKEYDOWN:
       if (w == VK_F4 && (GetKeyState(VK_MENU) & 0x8000)) {
         HWND top = GetAncestorRoot(h);
@@ -374,6 +393,15 @@ LRESULT detail::DefWindowProcWindowing(HWND h, UINT msg, WPARAM w, LPARAM l, boo
       return 0;
     }
     case WM_CONTEXTMENU:
+      // Asked on the caption (not from the keyboard): the window's system menu.
+      if (l != -1 && (Style(h) & WS_SYSMENU)) {
+        const LRESULT hit = SendMessage(h, WM_NCHITTEST, 0, l);
+        if (hit == HTCAPTION || hit == HTSYSMENU) {
+          detail::TrackSystemMenu(h, PointOf(l));
+          return 0;
+        }
+      }
+      [[fallthrough]];
     case WM_MOUSEWHEEL: {
       HWND parent = GetParent(h);
       if (IsChildStyle(h) && parent) return SendMessage(parent, msg, w, l);

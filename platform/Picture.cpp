@@ -70,6 +70,14 @@ TBitmap* TPicture::Bitmap() {
 
 void TPicture::SetBitmap(TBitmap* Value) { SetGraphic(Value); }
 
+TIcon* TPicture::Icon() {
+  if (auto* icon = dynamic_cast<TIcon*>(graphic_.get())) return icon;
+  Adopt(std::make_unique<TIcon>());
+  return static_cast<TIcon*>(graphic_.get());
+}
+
+void TPicture::SetIcon(TIcon* Value) { SetGraphic(Value); }
+
 int TPicture::Width() const { return graphic_ ? graphic_->Width() : 0; }
 int TPicture::Height() const { return graphic_ ? graphic_->Height() : 0; }
 

@@ -10,6 +10,7 @@
 #include "platform/Graphic.h"
 
 class TBitmap;
+class TIcon;
 
 class TPicture : public TPersistent {
  public:
@@ -25,6 +26,10 @@ class TPicture : public TPersistent {
   // empty bitmap.
   [[nodiscard]] TBitmap* Bitmap();
   void SetBitmap(TBitmap* Value);
+  // The graphic as an icon, the same way (so Icon()->SetHandle(LoadIcon(nullptr, IDI_HAND))
+  // shows a standard icon).
+  [[nodiscard]] TIcon* Icon();
+  void SetIcon(TIcon* Value);
 
   // 0 when empty.
   [[nodiscard]] int Width() const;

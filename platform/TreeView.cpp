@@ -681,10 +681,16 @@ void TCustomTreeView::EndEditing(bool Accept) {
   std::string text = edit_->Text();
   edit_->Hide();
   if (CanFocus() && !destroying_) SetFocus();
-  if (!Accept || destroying_) return;
+  if (destroying_) return;
+  Edit(node, Accept ? &text : nullptr);
+}
+
+void TCustomTreeView::Edit(TTreeNode* Node, const std::string* Text) {
+  if (Text == nullptr) return;
+  std::string text = *Text;
   TWeak<TControl> self(this);
-  if (OnEdited) OnEdited(this, node, text);
-  if (self && RowOf(node) >= 0) node->SetText(text);
+  if (OnEdited) OnEdited(this, Node, text);
+  if (self && RowOf(Node) >= 0) Node->SetText(text);
 }
 
 // ---- Painting ---------------------------------------------------------------------------------

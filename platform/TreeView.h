@@ -210,6 +210,9 @@ class TCustomTreeView : public TCustomControl {
   virtual bool CanCollapse(TTreeNode* Node);
   virtual void Collapse(TTreeNode* Node);
   virtual void Delete(TTreeNode* Node);
+  // The end of a label edit of Node: Text is the edited text, nullptr when the edit was
+  // cancelled. The base raises OnEdited (which may change the text) and gives the node the text.
+  virtual void Edit(TTreeNode* Node, const std::string* Text);
   // Asked for every node painted while Images is set.
   virtual void GetImageIndex(TTreeNode* Node);
   virtual void GetSelectedIndex(TTreeNode* Node);

@@ -225,7 +225,6 @@ HWND CreateWindow(const char* lpClassName, const char* lpWindowName, DWORD dwSty
 
 BOOL DestroyWindow(HWND hWnd) {
   auto& t = Table();
-  std::vector<HWND> children;
   detail::TWindowHooks hooks;
   {
     std::lock_guard lock(t.mutex);
@@ -234,11 +233,9 @@ BOOL DestroyWindow(HWND hWnd) {
     if (r->destroying) return TRUE;  // already on its way (e.g. DestroyWindow from WM_DESTROY)
     r->destroying = true;
     hooks = t.hooks;
-    for (std::size_t i = 0; i < t.slots.size(); ++i) {
-      const TWindowRecord& c = t.slots[i];
-      if (c.used && c.parent == hWnd) children.push_back(MakeHandle(i, c.generation));
-    }
   }
+  // Taken after the table's lock is released: the tree lock comes first (WindowNode.h).
+  const std::vector<HWND> children = detail::TreeDependents(hWnd);
   // A visible window is hidden first: the windows below repaint, and the activation and focus
   // move on while the window can still hear of it.
   if (GetWindowLongPtr(hWnd, GWL_STYLE) & WS_VISIBLE) {

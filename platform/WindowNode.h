@@ -1,7 +1,7 @@
 #pragma once
 // The inside of the window tree, shared by WindowTree.cpp, Painting.cpp, Input.cpp,
-// NonClient.cpp, LayeredWindow.cpp and the displays. Nothing outside the windowing part
-// includes it.
+// NonClient.cpp, SystemMenu.cpp, LayeredWindow.cpp and the displays. Nothing outside the
+// windowing part includes it.
 //
 // Every window (also message-only ones) has a node. Child windows (WS_CHILD with a parent) hang
 // under their parent in z-order, top first; every other window is a top-level in the screen's
@@ -13,8 +13,13 @@
 //   client  the client rectangle relative to the window's top-left corner
 // "Top coordinates" are pixels of the top-level's back buffer (its window top-left is 0, 0).
 //
-// NOTE: one recursive lock guards every node. It is never held while a message is sent or a
-// queue is touched; code collects what it needs under the lock and acts after releasing it.
+// Locks. Two locks guard the windowing state, always taken in this order:
+//   1. the tree lock (TreeLock(), recursive): every node below;
+//   2. the window table's lock (Window.cpp): slots, classes, styles, texts, procedures.
+// Code holding the tree lock may read the table (GetWindowLongPtr, IsWindow, GetParent ...).
+// The table's lock is a leaf: Window.cpp never calls out of itself while holding it, so it
+// never waits for the tree lock. Neither lock is held while a message is sent or a queue is
+// touched; code collects what it needs under the lock and acts after releasing it.
 
 #include <memory>
 #include <mutex>
@@ -44,6 +49,7 @@ struct TWindowNode {
   HWND parent = nullptr;  // tree parent of a child window, nullptr for a top-level
   HWND owner = nullptr;   // owner of a top-level (the parent given to a non-child window)
   std::vector<HWND> children;  // z-order, top first
+  std::vector<HWND> owned;     // top-levels this window owns, oldest first
   TRect rect;
   TRect client;
   bool message_only = false;
@@ -67,6 +73,9 @@ struct TWindowNode {
 
   // The display's data for this window (a native window, say); freed with the node.
   std::shared_ptr<void> native;
+
+  // The window's own copy of its system menu (GetSystemMenu), destroyed with the node.
+  std::shared_ptr<HMENU__> system_menu;
 };
 
 std::recursive_mutex& TreeLock();

@@ -185,14 +185,33 @@ void WakeAll(const std::vector<DWORD>& threads) {
   }
 }
 
-// Removes h from wherever it sits in the tree's lists. Lock held.
+// Removes h from a list, looking from the end: windows mostly go in the reverse order they came
+// in (a parent destroys its children bottom first, owned windows go newest first).
+void EraseFromList(std::vector<HWND>& list, HWND h) {
+  auto it = std::find(list.rbegin(), list.rend(), h);
+  if (it != list.rend()) list.erase(std::next(it).base());
+}
+
+// Removes h from wherever it sits in the tree's lists (its z-order list and its owner's list of
+// owned windows). Lock held.
 void Unlink(HWND h) {
   TWindowNode* n = Node(h);
   if (!n) return;
   if (n->parent) {
-    if (TWindowNode* p = Node(n->parent)) std::erase(p->children, h);
+    if (TWindowNode* p = Node(n->parent)) EraseFromList(p->children, h);
   } else {
-    std::erase(TopLevels(), h);
+    EraseFromList(TopLevels(), h);
+  }
+  if (n->owner) {
+    if (TWindowNode* o = Node(n->owner)) EraseFromList(o->owned, h);
+  }
+}
+
+// Enters h in its owner's list of owned windows. Lock held.
+void LinkOwned(HWND h) {
+  TWindowNode* n = Node(h);
+  if (n->owner) {
+    if (TWindowNode* o = Node(n->owner)) o->owned.push_back(h);
   }
 }
 
@@ -249,6 +268,7 @@ void OnCreateImpl(HWND h, const CREATESTRUCT& cs) {
   node->client = TRect{0, 0, node->rect.Width(), node->rect.Height()};
   wnd_detail::Tree().nodes[h] = std::move(node);
   LinkOnTop(h);
+  LinkOwned(h);
 }
 
 }  // namespace
@@ -286,6 +306,7 @@ void OnParentChangedImpl(HWND h) {
     n->back.reset();
     n->native.reset();
     LinkOnTop(h);
+    LinkOwned(h);
     if (wasVisible) InvalidateScreenArea(Region(screenRect), wake);
     InvalidateNode(h, Region(TRect{0, 0, n->rect.Width(), n->rect.Height()}), true, true, wake);
   }
@@ -316,9 +337,13 @@ void OnDestroyImpl(HWND h) {
     } else {
       Unlink(h);
     }
-    // Children already destroyed have unlinked themselves; orphans (ending thread) go too.
+    // Children and owned windows already destroyed have unlinked themselves; those left (a
+    // thread ending, windows of another thread) lose their link to this one.
     for (HWND c : n->children) {
       if (TWindowNode* cn = Node(c)) cn->parent = nullptr;
+    }
+    for (HWND o : n->owned) {
+      if (TWindowNode* on = Node(o)) on->owner = nullptr;
     }
     auto it = wnd_detail::Tree().nodes.find(h);
     dead = std::move(it->second);
@@ -332,6 +357,17 @@ void OnDestroyImpl(HWND h) {
 
 void detail::TreeParentChanged(HWND h) { OnParentChangedImpl(h); }
 void detail::TreeWindowDestroyed(HWND h) { OnDestroyImpl(h); }
+
+std::vector<HWND> detail::TreeDependents(HWND h) {
+  std::lock_guard lock(TreeLock());
+  std::vector<HWND> out;
+  TWindowNode* n = Node(h);
+  if (!n) return out;
+  out.reserve(n->children.size() + n->owned.size());
+  out.assign(n->children.rbegin(), n->children.rend());
+  out.insert(out.end(), n->owned.rbegin(), n->owned.rend());
+  return out;
+}
 
 void detail::EnsureWindowTree() {
   static std::once_flag once;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "platform/Messages.h"
 #include "platform/Types.h"
@@ -143,6 +144,10 @@ void InitialClientArea(HWND hWnd);
 void ShowCreatedWindow(HWND hWnd);
 void TreeParentChanged(HWND hWnd);
 void TreeWindowDestroyed(HWND hWnd);
+// What goes with hWnd when it is destroyed: its child windows, bottom of the z-order first (for
+// children never restacked, the order they were made in), then the top-levels it owns, newest
+// first. Read from the tree, so the cost follows the window's own family, not the window count.
+[[nodiscard]] std::vector<HWND> TreeDependents(HWND hWnd);
 // Windows whose node exists (leak checks).
 [[nodiscard]] std::size_t LiveNodeCount();
 }  // namespace detail

@@ -968,6 +968,12 @@ void TX11Display::WindowTextChanged(HWND hWnd) {
   XFlush(impl_->dpy);
 }
 
+void TX11Display::Beep() {
+  std::lock_guard lock(impl_->lock);
+  XBell(impl_->dpy, 0);
+  XFlush(impl_->dpy);
+}
+
 TNotificationArea* TX11Display::NotificationArea() { return impl_->tray.get(); }
 
 std::uintptr_t TX11Display::NativeChildWindow(HWND hWnd) {

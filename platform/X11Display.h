@@ -64,6 +64,8 @@ class TX11Display : public TDisplay, public TEventSource {
   [[nodiscard]] std::uintptr_t NativeChildWindow(HWND hWnd) override;
   void WindowActivated(HWND hTop) override;
   void WindowTextChanged(HWND hWnd) override;
+  // The server's bell at its own volume (XBell).
+  void Beep() override;
   [[nodiscard]] TNotificationArea* NotificationArea() override;
 
   void PumpEvents() override;

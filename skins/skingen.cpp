@@ -19,7 +19,7 @@ namespace {
 
 struct Resource {
   std::string Name;
-  std::string Type;  // "RCDATA" or "BITMAP"
+  std::string Type;  // RT_RCDATA, RT_BITMAP or RT_GROUP_ICON
   std::vector<unsigned char> Bytes;
 };
 
@@ -60,10 +60,9 @@ int main(int argc, char** argv) {
       if (!folder.empty()) WriteFile(folder + file, resources.back().Bytes);
     }
     for (const TvlArtPicture& p : vlDrawBuiltinPictures()) {
-      TMemoryStream s;
-      p.Bitmap->SaveToStream(&s);
-      resources.push_back({p.Name, "BITMAP", BytesOf(s)});
-      if (!folder.empty()) WriteFile(folder + p.Name + ".bmp", resources.back().Bytes);
+      resources.push_back({p.Name, vlPictureResourceType(p.Kind), vlPictureResourceBytes(p)});
+      const char* extension = p.Kind == TvlArtPictureKind::Icon ? ".ico" : ".bmp";
+      if (!folder.empty()) WriteFile(folder + p.Name + extension, resources.back().Bytes);
     }
 
     std::string text =
@@ -77,7 +76,7 @@ int main(int argc, char** argv) {
       }
       text += "\n};\n";
       text += "const TResourceRegistration " + Identifier(r.Name) + "Registration(\"" + r.Name + "\", " +
-              (r.Type == "RCDATA" ? "RT_RCDATA" : "RT_BITMAP") + ", " + Identifier(r.Name) + ", sizeof " +
+              "\"" + r.Type + "\", " + Identifier(r.Name) + ", sizeof " +
               Identifier(r.Name) + ");\n\n";
     }
     text += "}  // namespace\n\n// Referenced by the skin resource library so that the registrations are linked in.\n"

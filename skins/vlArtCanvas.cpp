@@ -171,12 +171,21 @@ void TvlArtCanvas::Polyline(const std::vector<TvlPointF>& Points, double Width, 
       [&](double, double) { return C; });
 }
 
-void TvlArtCanvas::Polygon(const std::vector<TvlPointF>& Points, TvlArgb C) {
+void TvlArtCanvas::Polygon(const std::vector<TvlPointF>& Points, TvlArgb C) { FillPolygon(Points, C, C, 0, 0.0); }
+
+void TvlArtCanvas::FillPolygon(const std::vector<TvlPointF>& Points, TvlArgb Top, TvlArgb Bottom, TvlArgb Line,
+                               double LineWidth) {
   if (Points.size() < 3) return;
   double l = Points[0].X, t = Points[0].Y, r = l, b = t;
   for (const TvlPointF& p : Points) {
     l = std::min(l, p.X), t = std::min(t, p.Y), r = std::max(r, p.X), b = std::max(b, p.Y);
   }
+  auto nearEdge = [&](double x, double y) {
+    for (std::size_t i = 0, j = Points.size() - 1; i < Points.size(); j = i++)
+      if (SegmentDistance(x, y, Points[j].X, Points[j].Y, Points[i].X, Points[i].Y) < LineWidth) return true;
+    return false;
+  };
+  const double h = std::max(1.0, b - t - 1);
   FillShape(
       l, t, r, b,
       [&](double x, double y) {
@@ -188,7 +197,10 @@ void TvlArtCanvas::Polygon(const std::vector<TvlPointF>& Points, TvlArgb C) {
         }
         return in;
       },
-      [&](double, double) { return C; });
+      [&](double x, double y) {
+        if (LineWidth > 0 && nearEdge(x, y)) return Line;
+        return vlMix(Top, Bottom, (y - t - 0.5) / h);
+      });
 }
 
 void TvlArtCanvas::Text(int X, int Y, const std::string& Utf8, const TvlArtFont& Font, TvlArgb C) {

@@ -79,6 +79,10 @@ class TvlArtCanvas {
   void Polyline(const std::vector<TvlPointF>& Points, double Width, TvlArgb C);
   // A closed polygon, even-odd rule.
   void Polygon(const std::vector<TvlPointF>& Points, TvlArgb C);
+  // The same polygon filled with a vertical gradient from Top to Bottom, with an outline of
+  // LineWidth pixels inside its edges (an edge on whole pixels gets a one-pixel line).
+  void FillPolygon(const std::vector<TvlPointF>& Points, TvlArgb Top, TvlArgb Bottom, TvlArgb Line,
+                   double LineWidth = 1.0);
 
   // Text with its top-left at (X, Y) (Y the top of the font's cell).
   void Text(int X, int Y, const std::string& Utf8, const TvlArtFont& Font, TvlArgb C);

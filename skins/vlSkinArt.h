@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-class TBitmap;
+#include "skins/vlArtCanvas.h"
+
 class TvlSkinData;
 class TvlCompressedStoredSkin;
 
@@ -28,13 +29,36 @@ void vlPackSkin(TvlSkinArtKind Kind, TvlCompressedStoredSkin* Stored);
 // Built once per process and then reused.
 void vlLoadFixtureSkin(TvlSkinData* Target, TvlSkinArtKind Kind = TvlSkinArtKind::Main);
 
-// One built-in picture: its resource name and a 32-bit picture with straight alpha whose fully
-// transparent pixels carry the colour of its bottom-left pixel (the key colour of glyph drawing).
+// The built-in pictures: resources of the program, looked up by name (the names and what each
+// picture is for are listed in docs/skin-library.md).
+enum class TvlArtPictureKind {
+  // RT_BITMAP: a 32-bit BMP with straight alpha, drawn the way button glyphs are drawn, with
+  // the colour of its bottom-left pixel as the transparent one. Fully transparent pixels carry
+  // the key colour kvlGlyphKey (the bottom-left pixel always among them); partly covered edge
+  // pixels are blended with the light face colour beforehand, so that a drawer that only
+  // knows the key colour still shows soft edges on the program's light faces.
+  Glyph,
+  // RT_BITMAP: an opaque 24-bit BMP.
+  Picture,
+  // RT_GROUP_ICON: an icon file with one 32-bit entry per size (straight alpha), for LoadImage
+  // and LoadIcon, which pick the entry that fits the size asked for.
+  Icon,
+};
+
 struct TvlArtPicture {
   std::string Name;
-  std::shared_ptr<TBitmap> Bitmap;
+  TvlArtPictureKind Kind;
+  std::vector<TvlArtCanvas> Images;  // a bitmap's one picture; an icon's sizes, smallest first
 };
+
+inline constexpr TvlArgb kvlGlyphKey = 0xFFFF00FFu;
+
+// Every built-in picture, drawn anew (deterministic: the same pixels every time).
 [[nodiscard]] std::vector<TvlArtPicture> vlDrawBuiltinPictures();
+// The resource type of a kind (RT_BITMAP or RT_GROUP_ICON) and the bytes registered for a
+// picture (a BMP file, or an icon file).
+[[nodiscard]] const char* vlPictureResourceType(TvlArtPictureKind Kind);
+[[nodiscard]] std::vector<unsigned char> vlPictureResourceBytes(const TvlArtPicture& Picture);
 
 // Resource names of the two packed skins (RCDATA, the compressed skin container format).
 inline constexpr const char* kvlMainSkinResource = "VL_SKIN_MAIN";

@@ -13,6 +13,13 @@ constexpr int kCaptionH = 32;  // caption band rows 1 .. 30, its line at row 31
 constexpr int kFrameBorder = 4;  // outline plus three rows of client colour
 constexpr int kCapButtonW = 40, kCapButtonH = 30;
 
+// The program mark: a rounded tile with a play triangle, Size pixels square at (X, Y).
+void DrawProgramMark(TvlArtCanvas& C, double X, double Y, double Size, bool Active) {
+  const double k = Size / 16;
+  C.FillRound(X, Y, X + Size, Y + Size, kRadius, Active ? kAccent : vlHex(0xA9B6C8));
+  C.Polygon({{X + 5.5 * k, Y + 3.5 * k}, {X + 12.5 * k, Y + 8 * k}, {X + 5.5 * k, Y + 12.5 * k}}, kWhite);
+}
+
 // The whole frame picture (active or inactive).
 TvlArtCanvas FramePicture(bool Active) {
   TvlArtCanvas c(kFrameW, kFrameH, kWindow);
@@ -24,10 +31,7 @@ TvlArtCanvas FramePicture(bool Active) {
   c.FillRect(1, kCaptionH - 1, kFrameW - 1, kCaptionH, kLine);
   c.FillRect(1, kCaptionH, kFrameW - 1, kCaptionH + 4, kWindow);
   c.StrokeRound(0, 0, kFrameW, kFrameH, kRadius, Active ? vlHex(0x9EA9B7) : vlHex(0xC4CBD4));
-  // The program mark: a rounded tile with a play triangle.
-  const TvlArgb tile = Active ? kAccent : vlHex(0xA9B6C8);
-  c.FillRound(10, 8, 26, 24, kRadius, tile);
-  c.Polygon({{15.5, 11.5}, {22.5, 16}, {15.5, 20.5}}, kWhite);
+  DrawProgramMark(c, 10, 8, 16, Active);
   return c;
 }
 
@@ -49,10 +53,10 @@ TvlArtCanvas CaptionButton(int Kind, int State, TvlArgb Band) {
   TvlArgb glyph = kTextSoft;
   const bool close = Kind == 0;
   if (State == 1) {
-    c.Clear(close ? kDanger : vlHex(0xE8ECF1));
+    c.Clear(close ? kDanger : vlHex(0xE4E9F0));
     glyph = close ? kWhite : kText;
   } else if (State == 2) {
-    c.Clear(close ? vlHex(0xB8352E) : vlHex(0xD9DFE6));
+    c.Clear(close ? vlHex(0xB8352E) : vlHex(0xCFD7E1));
     glyph = close ? kWhite : kText;
   } else if (State == 3) {
     glyph = kTextOff;
@@ -283,11 +287,10 @@ void AddMenus(Maker& M) {
                          Small{"menubarminbutton", TvlStdCommand::cmMinimize, 3}}) {
     auto draw = [&](int state) {
       TvlArtCanvas c(18, 18, kSurface);
-      if (state == 1) c.FillRound(0, 0, 18, 18, kRadius, kHoverFace);
-      if (state == 2) c.FillRound(0, 0, 18, 18, kRadius, kDownFace);
+      if (state > 0) DrawFace(c, 0, 0, 18, 18, FaceStyle::Flat, state == 1 ? Face::Hover : Face::Down);
       const TvlArgb colour = state == 0 ? kTextSoft : kAccentText;
       if (b.Glyph < 0) {
-        c.FillRound(3, 3, 15, 15, kRadius, kAccent);
+        DrawProgramMark(c, 3, 3, 12, true);
       } else {
         DrawCaptionGlyph(c, TRect{0, 0, 18, 18}, b.Glyph, colour);
       }

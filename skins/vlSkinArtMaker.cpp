@@ -503,14 +503,23 @@ TvlArtCanvas SliderThumb(bool Vertical, Face F) {
 }
 
 void AddSlider(Maker& M) {
+  // A thumb rectangle holds two states side by side: normal, then pressed (also disabled).
+  // Ruler and thumb are drawn keyed on the colour of their bottom-left pixel, the form colour,
+  // so they sit on the white panels the slider lives on with barely blended edges.
+  auto states = [](bool vertical) {
+    TvlArtCanvas c(32, 16, kWindow);
+    c.Put(SliderThumb(vertical, Face::Normal), 0, 0);
+    c.Put(SliderThumb(vertical, Face::Down), 16, 0);
+    return c;
+  };
   auto* e = M.Control<TvlDataSkinSlider>("slider");
-  e->SkinRect = M.atlas.Add(Blank(24, 24, kWindow));
+  e->SkinRect = M.atlas.Add(Blank(24, 24, kSurface));
   e->HRulerRect = M.atlas.Add(SliderRuler(false, 40));
   e->VRulerRect = M.atlas.Add(SliderRuler(true, 40));
-  e->HThumbRect = M.atlas.Add(SliderThumb(false, Face::Normal));
-  e->VThumbRect = M.atlas.Add(SliderThumb(true, Face::Normal));
+  e->HThumbRect = M.atlas.Add(states(false));
+  e->VThumbRect = M.atlas.Add(states(true));
   e->EdgeSize = 4;
-  e->BGColor = vlToTColor(kWindow);
+  e->BGColor = vlToTColor(kSurface);
   e->PointsColor = vlToTColor(kBorder);
 }
 

@@ -72,7 +72,7 @@ void AddTabs(Maker& M);
 void AddMenus(Maker& M);
 void AddFrame(Maker& M);
 
-// The slider's ruler and thumb images (also the slider's built-in pictures).
+// The slider element's ruler and one state of its thumb (16 x 16), on the form colour.
 TvlArtCanvas SliderRuler(bool Vertical, int Length);
 TvlArtCanvas SliderThumb(bool Vertical, Face F);
 // A check or radio box image 16 x 16 over Back: Checked 0 off, 1 on, 2 grayed.

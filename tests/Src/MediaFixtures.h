@@ -152,4 +152,9 @@ inline std::string DecodedBGR(const std::string& AFile, int AFrames) {
              " -f rawvideo -pix_fmt bgr24 -");
 }
 
+// The error lines the command-line tool prints while decoding the whole file ("" for a clean file).
+inline std::string DecodeErrors(const std::string& AFile) {
+  return Run("ffmpeg -nostdin -v error -i " + Quoted(AFile) + " -f null - 2>&1");
+}
+
 }  // namespace fixtures

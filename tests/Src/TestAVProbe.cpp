@@ -404,6 +404,105 @@ TEST_F(ProbeTest, SeekingOtherContainers) {
   }
 }
 
+// Files whose key frames are far apart: a transport stream (no index of key frames) with key
+// frames at 0 and 2.92 s of 8 s, and a variable-rate MP4 with B-frames and key frames at 0 and
+// 1 s of 8 s.
+std::string SparseKeyFramesTs() {
+  return fixtures::Make("sparse-keys.ts", "-f lavfi -i testsrc=size=160x120:rate=25:duration=8 -c:v libx264 "
+                                          "-g 1000 -keyint_min 1000 -sc_threshold 0 -force_key_frames 0,2.92 -bf 0 "
+                                          "-f mpegts");
+}
+std::string SparseKeyFramesVfrMp4() {
+  return fixtures::Make("sparse-keys-vfr.mp4",
+                        "-f lavfi -i testsrc=size=160x120:rate=25:duration=8 -vf select='lt(n\\,50)+not(mod(n\\,3))' "
+                        "-fps_mode vfr -c:v libx264 -g 1000 -keyint_min 1000 -sc_threshold 0 -force_key_frames 0,1 "
+                        "-bf 2 -f mp4");
+}
+
+// Wherever the target lies, a seek lands on the nearest key frame at or before it (a forward
+// seek: the first at or after it when there is one) and decoding goes on from there.
+TEST_F(ProbeTest, SeeksLandOnAUsableKeyFrame) {
+  struct TCase {
+    std::string File;
+    int64_t Time;
+    TSeekFlags Flags;
+    int64_t Landing;  // the key frame's time from the stream's start
+  };
+  const TCase cases[] = {
+      {SparseKeyFramesTs(), 5060000, {TSeekFlag::sfBackward}, 2920000},
+      {SparseKeyFramesTs(), 5060000, {}, 2920000},
+      {SparseKeyFramesTs(), 7590000, {TSeekFlag::sfBackward}, 2920000},
+      {SparseKeyFramesTs(), 7590000, {}, 2920000},
+      {SparseKeyFramesTs(), 2000000, {TSeekFlag::sfBackward}, 0},
+      {SparseKeyFramesTs(), 2000000, {}, 2920000},
+      {SparseKeyFramesTs(), 0, {}, 0},
+      {SparseKeyFramesVfrMp4(), 2000000, {}, 1000000},
+      {SparseKeyFramesVfrMp4(), 4000000, {}, 1000000},
+      {SparseKeyFramesVfrMp4(), 6000000, {TSeekFlag::sfBackward}, 1000000},
+      {SparseKeyFramesVfrMp4(), 500000, {}, 1000000},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.File + " at " + std::to_string(c.Time) + (c.Flags.Empty() ? " forward" : " backward"));
+    ASSERT_EQ(fixtures::KeyFrameTimes(c.File).size(), 2u);
+    ASSERT_TRUE(probe_.LoadFile(c.File)) << probe_.LastErrMsg();
+    ASSERT_TRUE(probe_.Seek(c.Time, c.Flags)) << probe_.LastErrMsg();
+    ASSERT_TRUE(probe_.Decode()) << probe_.LastErrMsg();
+    EXPECT_TRUE(probe_.FrameInfo().IsKeyFrame);
+    EXPECT_NEAR(probe_.FrameInfo().PTS, c.Landing, 1000);
+    const int64_t key = probe_.FrameInfo().PTS;
+    ASSERT_TRUE(probe_.Decode()) << "decoding goes on after the key frame";
+    EXPECT_GT(probe_.FrameInfo().PTS, key);
+    EXPECT_FALSE(probe_.FrameInfo().IsKeyFrame);
+  }
+  // Without a key frame after the current picture there is no next one.
+  ASSERT_TRUE(probe_.LoadFile(SparseKeyFramesTs()));
+  ASSERT_TRUE(probe_.Seek(3000000, {TSeekFlag::sfBackward}));
+  ASSERT_TRUE(probe_.Decode());
+  EXPECT_FALSE(probe_.DecodeNextKeyFrame());
+}
+
+// The last error is the reason an operation failed, never a diagnostic line logged after it.
+TEST_F(ProbeTest, LastErrorIsTheFailureNotADiagnostic) {
+  ASSERT_TRUE(probe_.LoadFile(fixtures::Mp4()));
+  std::vector<std::string> logged;
+  GetLogger()->OnLog = [&](TObject*, DWORD, TLogLevel, const std::string& AText) { logged.push_back(AText); };
+  const TLogLevel level = GetLogger()->LogLevel();
+  GetLogger()->SetLogLevel(TLogLevel::llDebug);
+  EXPECT_FALSE(probe_.Seek(1000, {TSeekFlag::sfByte})) << "this container has no byte positions";
+  GetLogger()->SetLogLevel(level);
+  GetLogger()->OnLog = nullptr;
+  EXPECT_EQ(probe_.LastErrMsg(), "could not seek to position 1000 bytes");
+  ASSERT_FALSE(logged.empty());
+  EXPECT_EQ(logged.back().rfind("seek to position ", 0), 0u) << "the position line is still logged: " << logged.back();
+
+  // A later operation's end-of-file is its own reason.
+  ASSERT_TRUE(probe_.Seek(0));
+  while (probe_.Decode()) {
+  }
+  EXPECT_EQ(probe_.LastErrMsg(), "stream eof reached.");
+}
+
+// The stream records name the codec as the command-line probe does, not the decoder the
+// libraries picked for it.
+TEST_F(ProbeTest, StreamRecordsNameTheCodec) {
+  const fs::path subtitles = Dir() / "cues.srt";
+  std::ofstream(subtitles) << "1\n00:00:00,000 --> 00:00:01,000\nHello\n\n";
+  const std::string file =
+      fixtures::Make("msmpeg4-mp3-srt.mkv", "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 -f lavfi -i "
+                                            "sine=duration=1 -i " + fixtures::Quoted(subtitles.string()) +
+                                            " -map 0 -map 1 -map 2 -c:v msmpeg4 -c:a libmp3lame -c:s srt -f matroska");
+  const auto expected = fixtures::Probe(file);
+  ASSERT_TRUE(probe_.LoadFile(file)) << probe_.LastErrMsg();
+  const std::string names[] = {probe_.FirstVideoStreamInfo().CodecName, probe_.FirstAudioStreamInfo().CodecName,
+                               probe_.FirstSubtitleStreamInfo().CodecName};
+  const char* codecs[] = {"msmpeg4v3", "mp3", "subrip"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(codecs[i]);
+    EXPECT_EQ(expected.at("streams.stream." + std::to_string(i) + ".codec_name"), codecs[i]);
+    EXPECT_EQ(names[i].substr(0, names[i].find('(')), codecs[i]) << names[i];
+  }
+}
+
 TEST_F(ProbeTest, CopyToBitmapMatchesTheDecodedReference) {
   const std::string file = fixtures::Mp4();
   const std::string reference = fixtures::DecodedBGR(file, 3);

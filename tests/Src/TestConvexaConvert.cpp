@@ -153,6 +153,10 @@ TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
       {"encoder.avi", "vcodec=h263\ns=100x100", false, "Error while opening encoder for output stream #0.0",
        "picture size"},
       {"amr.3gp", "acodec=libopencore_amrnb", true, nullptr, "Unknown encoder 'libopencore_amrnb'"},
+      {"odd.mp4", "vcodec=libx264\ns=160x121", false, "Error while opening encoder for output stream #0.0",
+       "height not divisible by 2"},
+      {"surround.mpg", "acodec=mp2\nac=6", false, "Error while opening encoder for output stream #0.1",
+       "channel layout"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), static_cast<int>(i));
@@ -168,7 +172,7 @@ TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
     const TTerminateInfo& info = byTask.at(static_cast<int>(i));
     EXPECT_TRUE(info.Exception);
     EXPECT_FALSE(info.Finished);
-    if (cases[i].Step) EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg;
+    if (cases[i].Step) { EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg; }
     EXPECT_NE(info.ExceptionMsg.find(cases[i].Cause), std::string::npos) << info.ExceptionMsg;
   }
 }
@@ -232,6 +236,77 @@ TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
     EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
   }
   EXPECT_TRUE(convexa->Terminated());
+}
+
+// Two seconds of a 320x180 picture with sound: small enough for several batches in a test.
+std::string MixedBatchClip() {
+  return fixtures::Make("mixed-batch-320x180.mp4", "-f lavfi -i testsrc=size=320x180:rate=25:duration=2 "
+                                                   "-f lavfi -i sine=duration=2 -c:v libx264 -pix_fmt yuv420p "
+                                                   "-c:a aac -f mp4");
+}
+
+// The encoders the presets use, four at a time, several batches over: every output decodes
+// without a single error line.
+TEST_F(ConvexaConvert, MixedEncodesOnFourThreadsStayClean) {
+  TWatchdog watchdog("mixed batch", 120000);
+  struct TJob {
+    const char* Output;
+    const char* Options;
+  };
+  const TJob jobs[] = {
+      {"xvid.avi", "vcodec=libxvid\nacodec=libmp3lame\ns=640x360"},
+      {"x264.mp4", "vcodec=libx264\nacodec=aac"},
+      {"wmv2.wmv", "vcodec=wmv2\nacodec=wmav2"},
+      {"mpeg1.mpg", "vcodec=mpeg1video\nacodec=mp2"},
+      {"mpeg2.vob", "vcodec=mpeg2video\nacodec=mp2"},
+      {"msmpeg4.avi", "vcodec=msmpeg4\nacodec=libmp3lame"},
+      {"mpeg4.avi", "vcodec=mpeg4\nacodec=libmp3lame\ns=640x360"},
+  };
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    convexa->ClearTasks();
+    {
+      std::lock_guard<std::mutex> guard(lock);
+      records.clear();
+    }
+    for (size_t i = 0; i < std::size(jobs); ++i) {
+      ASSERT_EQ(convexa->AddTask(MixedBatchClip()), static_cast<int>(i)) << convexa->LastErrMsg();
+      ASSERT_TRUE(convexa->SetOutputFile(static_cast<int>(i), Out(jobs[i].Output), jobs[i].Options))
+          << convexa->LastErrMsg();
+    }
+    convexa->Start(4);
+    ASSERT_TRUE(PumpUntil([&] { return RecordCount() == std::size(jobs) + 1; }, 100000));
+    for (const auto& [index, info] : ByTask()) EXPECT_TRUE(info.Finished) << index << ": " << info.ExceptionMsg;
+    for (const TJob& job : jobs) {
+      SCOPED_TRACE(job.Output);
+      EXPECT_EQ(fixtures::DecodeErrors(Out(job.Output)), "");
+    }
+  }
+}
+
+// Tasks that would write the same file (the same input given two presets with one extension)
+// interleave their bytes when they convert side by side: the second is refused, the first's file
+// is left alone, and once the first task is gone the name is free again.
+TEST_F(ConvexaConvert, TwoTasksNeverWriteTheSameFile) {
+  TWatchdog watchdog("same output", 60000);
+  const std::string shared = Out("clip.avi");
+  ASSERT_EQ(convexa->AddTask(MixedBatchClip()), 0);
+  ASSERT_TRUE(convexa->SetOutputFile(0, shared, "vcodec=libxvid\ns=640x360")) << convexa->LastErrMsg();
+  ASSERT_EQ(convexa->AddTask(MixedBatchClip()), 1);
+  EXPECT_FALSE(convexa->SetOutputFile(1, shared, "vcodec=mpeg4"));
+  EXPECT_EQ(convexa->LastErrMsg(), shared + ": the file is already the output of another task");
+  // Spelt another way, the same file is still the same.
+  EXPECT_FALSE(convexa->SetOutputFile(1, (folder / "." / "clip.avi").string(), "vcodec=mpeg4"));
+  ASSERT_TRUE(convexa->SetOutputFile(1, Out("clip_1.avi"), "vcodec=mpeg4")) << convexa->LastErrMsg();
+  convexa->Start(2);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 3; }, 50000));
+  for (const auto& [index, info] : ByTask()) EXPECT_TRUE(info.Finished) << index << ": " << info.ExceptionMsg;
+  EXPECT_EQ(fixtures::DecodeErrors(shared), "");
+  EXPECT_EQ(fixtures::Probe(shared).at("streams.stream.0.width"), "640");
+
+  convexa->ClearTasks();
+  ASSERT_EQ(convexa->AddTask(MixedBatchClip()), 0);
+  EXPECT_TRUE(convexa->SetOutputFile(0, shared, "vcodec=mpeg4")) << convexa->LastErrMsg();
 }
 
 }  // namespace

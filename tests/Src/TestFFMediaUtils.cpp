@@ -50,23 +50,35 @@ TEST_F(MediaUtils, Texts) {
 }
 
 TEST_F(MediaUtils, CodecDisplayNames) {
+  using enum TCodecNaming;
   struct TCase {
     AVCodecID Id;
     uint32_t Tag;
+    TCodecNaming Naming;
     const char* Name;
   };
   const TCase cases[] = {
-      {AV_CODEC_ID_MPEG4, 0, "mpeg4(MPEG-4 part 2)"},
-      {AV_CODEC_ID_MPEG2TS, 0, "mpeg2ts"},
-      {AV_CODEC_ID_NONE, MKTAG('X', 'V', 'I', 'D'), "XVID / 0x44495658"},
-      {AV_CODEC_ID_NONE, 0x0001, "0x0001"},
+      {AV_CODEC_ID_MPEG4, 0, cnDecoder, "mpeg4(MPEG-4 part 2)"},
+      // The codec's own name where the decoder's differs, as users and the command-line probe
+      // know it; the decoder's and the encoder's when asked for.
+      {AV_CODEC_ID_MP3, 0, cnCodec, "mp3(MP3 (MPEG audio layer 3))"},
+      {AV_CODEC_ID_MP3, 0, cnDecoder, "mp3float(MP3 (MPEG audio layer 3))"},
+      {AV_CODEC_ID_MP3, 0, cnEncoder, "libmp3lame(libmp3lame MP3 (MPEG audio layer 3))"},
+      {AV_CODEC_ID_MSMPEG4V3, 0, cnCodec, "msmpeg4v3(MPEG-4 part 2 Microsoft variant version 3)"},
+      {AV_CODEC_ID_MSMPEG4V3, 0, cnDecoder, "msmpeg4(MPEG-4 part 2 Microsoft variant version 3)"},
+      {AV_CODEC_ID_SUBRIP, 0, cnCodec, "subrip(SubRip subtitle)"},
+      {AV_CODEC_ID_SUBRIP, 0, cnDecoder, "srt(SubRip subtitle)"},
+      {AV_CODEC_ID_MPEG2TS, 0, cnCodec, "mpeg2ts"},
+      {AV_CODEC_ID_MPEG2TS, 0, cnDecoder, "mpeg2ts"},
+      {AV_CODEC_ID_NONE, MKTAG('X', 'V', 'I', 'D'), cnCodec, "XVID / 0x44495658"},
+      {AV_CODEC_ID_NONE, 0x0001, cnDecoder, "0x0001"},
   };
   AVCodecParameters* p = av::avcodec_parameters_alloc();
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     p->codec_id = c.Id;
     p->codec_tag = c.Tag;
-    EXPECT_EQ(CodecDisplayName(p, false), c.Name);
+    EXPECT_EQ(CodecDisplayName(p, c.Naming), c.Name);
   }
   av::avcodec_parameters_free(&p);
 }

@@ -219,7 +219,7 @@ TEST_F(EngineRun, CancelOfANeverStartedTaskNotifiesOnceBeforeReturning) {
   EXPECT_EQ(engine->StartConvert(true), nullptr);
 
   // Without waiting the notice still comes, and destruction waits for its thread.
-  auto other = NewJob();
+  auto other = NewJob("other.avi");
   other->Cancel(false);
   other.reset();
   EXPECT_EQ(terminations, 2);

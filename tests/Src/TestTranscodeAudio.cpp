@@ -97,4 +97,48 @@ TEST_F(Transcode, VolumeScalesTheSamplesInEveryFormat) {
   }
 }
 
+// Inputs with two sound tracks that differ in rate and channels: the output's sound format is the
+// one of the track it encodes (the first, unless a map names another), whatever the other holds.
+std::string StereoThenMono8k() {
+  return fixtures::Make("stereo48k-mono8k.mkv",
+                        "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=2 "
+                        "-f lavfi -i sine=frequency=880:sample_rate=8000:duration=2 "
+                        "-map 0 -map 1 -ac:a:0 2 -ac:a:1 1 -c:a pcm_s16le -f matroska");
+}
+std::string Vorbis44kThen22k() {
+  return fixtures::Make("vorbis44k-22k.mkv",
+                        "-f lavfi -i testsrc=size=160x120:rate=25:duration=2 "
+                        "-f lavfi -i sine=frequency=440:sample_rate=44100:duration=2 "
+                        "-f lavfi -i sine=frequency=880:sample_rate=22050:duration=2 "
+                        "-map 0 -map 1 -map 2 -ac 2 -c:v mpeg4 -c:a libvorbis -f matroska");
+}
+
+TEST_F(Transcode, SoundSettingsComeFromTheEncodedTrack) {
+  struct TCase {
+    const char* Name;
+    std::string Input;
+    TOptions Options;
+    const char* Output;
+    int SampleRate, Channels;
+  };
+  const TCase cases[] = {
+      {"first of two", StereoThenMono8k(), {}, "first.wav", 48000, 2},
+      {"first of two, encoder's rates", StereoThenMono8k(), {}, "first.mp3", 48000, 2},
+      {"with video", Vorbis44kThen22k(), {{"acodec", "libmp3lame"}}, "first.avi", 44100, 2},
+      {"mapped second", StereoThenMono8k(), {{"map", "0:1"}}, "second.wav", 8000, 1},
+      {"given rate kept", StereoThenMono8k(), {{"ar", "22050"}}, "given.wav", 22050, 2},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.Output);
+    const TJobResult result = RunJob(*engine, {c.Input}, c.Options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const auto probe = Probe(out);
+    EXPECT_EQ(StreamValue(probe, "audio", "sample_rate"), std::to_string(c.SampleRate));
+    EXPECT_EQ(StreamValue(probe, "audio", "channels"), std::to_string(c.Channels));
+    EXPECT_NEAR(DecodedAudioSamples(out) / static_cast<double>(c.SampleRate), 2.0, 0.1);
+  }
+}
+
 }  // namespace

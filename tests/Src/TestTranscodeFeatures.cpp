@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Src/FFUtils.h"
+#include "Src/FFmpegLogger.h"
 #include "TranscodeTestSupport.h"
 
 namespace {
@@ -30,10 +31,7 @@ std::vector<double> PacketTimes(const std::string& AFile, const std::string& ASe
 
 int FrameCount(const std::string& AFile) { return static_cast<int>(PacketTimes(AFile, "v:0").size()); }
 
-// Errors the command-line tool reports while decoding the whole file.
-std::string DecodeErrors(const std::string& AFile) {
-  return fixtures::Run("ffmpeg -nostdin -v error -i " + fixtures::Quoted(AFile) + " -f null - 2>&1");
-}
+using fixtures::DecodeErrors;
 
 TEST_F(Transcode, StreamCopyIntoMatroskaKeepsEveryPacket) {
   auto engine = enginetest::NewEngine();
@@ -125,6 +123,64 @@ TEST_F(Transcode, FrameRateChangeDuplicatesOrDropsAndCountsThem) {
     // The last input picture is shown for one output frame period.
     EXPECT_NEAR(DecodedDuration(out, "v:0"), 3.0, 0.1 + 1.0 / std::stoi(c.Rate));
   }
+}
+
+// A two-picture FLV whose container gives its millisecond time base as the rate (1000 a second)
+// and six seconds of sound: without a rate of its own the output takes the pictures' real rate,
+// 10 a second, instead of thousands of copies of two pictures.
+TEST_F(Transcode, AnImplausibleContainerRateGivesWayToTheAverageRate) {
+  const std::string input =
+      fixtures::Make("two-pictures-1000fps.flv", "-f lavfi -i testsrc=size=160x120:rate=10:duration=0.2 "
+                                                 "-f lavfi -i sine=duration=6 -c:v flv -c:a libmp3lame -ar 44100 -f flv");
+  ASSERT_EQ(StreamValue(Probe(input), "video", "r_frame_rate"), "1000/1");
+  struct TCase {
+    const char* Output;
+    TOptions Options;
+    const char* Rate;
+  };
+  const TCase cases[] = {
+      {"sparse.avi", {{"vcodec", "mpeg4"}}, "10/1"},
+      {"sparse.mpg", {{"vcodec", "mpeg2video"}}, "10/1"},
+      {"given.avi", {{"vcodec", "mpeg4"}, {"r", "5"}}, "5/1"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Output);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.Output);
+    const TJobResult result = RunJob(*engine, {input}, c.Options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    EXPECT_EQ(StreamValue(Probe(out), "video", "r_frame_rate"), c.Rate);
+    EXPECT_LE(FrameCount(out), 40);
+    EXPECT_EQ(DecodeErrors(out), "");
+  }
+}
+
+// A transport stream whose program declares a sound stream that never carries a packet: the
+// output gets the picture only, as if the sound stream were not there, and the log says why.
+TEST_F(Transcode, ADeclaredStreamWithoutDataIsLeftOut) {
+  const std::string input =
+      fixtures::Make("declared-empty-audio.ts", "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 "
+                                                "-f lavfi -i sine=duration=1 -c:v mpeg2video -c:a mp2 "
+                                                "-frames:a 0 -f mpegts");
+  ASSERT_EQ(StreamValue(Probe(input), "audio", "channels"), "0");
+  std::mutex lock;
+  std::vector<std::string> lines;
+  GetLogger()->OnLog = [&](TObject*, DWORD, TLogLevel, const std::string& AText) {
+    std::lock_guard<std::mutex> guard(lock);
+    lines.push_back(AText);
+  };
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("picture-only.avi");
+  const TJobResult result = RunJob(*engine, {input}, {{"vcodec", "mpeg4"}}, out);
+  GetLogger()->OnLog = nullptr;
+  ASSERT_TRUE(result.Finished) << result.Error;
+  const auto probe = Probe(out);
+  EXPECT_EQ(StreamOf(probe, "audio"), -1);
+  EXPECT_EQ(StreamValue(probe, "video", "codec_name"), "mpeg4");
+  EXPECT_EQ(FrameCount(out), 25);
+  bool said = false;
+  for (const std::string& line : lines) said = said || line.find("#0.1 (Audio) carries no data") != std::string::npos;
+  EXPECT_TRUE(said);
 }
 
 TEST_F(Transcode, TwoPassWritesItsLogAndReadsItBack) {

@@ -38,7 +38,7 @@ TEST(UnicodeNames, WhichNamesBecomeURLs) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     EXPECT_EQ(FileNameToAVName(c.Name), c.AVName);
-    if (!IsUnicodeURL(c.Name)) EXPECT_EQ(AVNameToFileName(FileNameToAVName(c.Name)), c.Name);
+    if (!IsUnicodeURL(c.Name)) { EXPECT_EQ(AVNameToFileName(FileNameToAVName(c.Name)), c.Name); }
   }
   EXPECT_FALSE(IsUnicodeURL("unicode:utf8:"));
   EXPECT_EQ(AVNameToFileName("unicode:utf8:"), "unicode:utf8:");

@@ -6,6 +6,9 @@
 // middles, crossed corners, picture indexes and rectangles outside the skin).
 //
 // Variant::Alternate has the same names with other sizes and a green tone, for skin switches.
+// AddFrame gives a skin a small form frame (frame picture, inactive twin, rounded mask, caption
+// text object and two caption buttons) for the form-skinner tests; Load puts a whole variant into
+// a container through its own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
 #include <cstdint>
@@ -15,7 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "lib/vlCompressedSkin.h"
 #include "lib/vlDataSkinControls.h"
+#include "lib/vlDataSkinObjects.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "platform/Bitmap.h"
@@ -665,9 +670,138 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
 // Empties the container (no skin loaded).
 inline void Clear(TvlSkinData& skin) {
   skin.CtrlList.clear();
+  skin.ObjectList.clear();
   skin.FActivePictures.clear();
   skin.FActivePicturesNames->Clear();
+  for (TBitmap* b : {skin.FPicture.get(), skin.FInActivePicture.get(), skin.FMask.get()}) b->SetSize(0, 0);
   skin.Empty = true;
+}
+
+// ---- A form frame ----------------------------------------------------------------------------
+
+// The geometry of the fixture's form frame (Standard: 120 x 80, caption band 24 rows;
+// Alternate: 140 x 90, caption band 30 rows). Borders are 4 pixels on the other three sides and
+// the corners are rounded by the mask (radius 6 at the top, 4 at the bottom).
+struct FrameGeometry {
+  int W, H, Caption;
+};
+inline FrameGeometry FrameOf(Variant variant) {
+  return variant == Variant::Alternate ? FrameGeometry{140, 90, 30} : FrameGeometry{120, 80, 24};
+}
+constexpr int kFrameBorder = 4;
+
+// True for a pixel inside the frame's rounded outline.
+inline bool InsideFrame(const FrameGeometry& g, int x, int y) {
+  const auto corner = [](int dx, int dy, int r) {
+    if (dx >= r || dy >= r) return true;
+    const double cx = r - dx - 0.5, cy = r - dy - 0.5;
+    return cx * cx + cy * cy <= static_cast<double>(r) * r;
+  };
+  if (x < 0 || y < 0 || x >= g.W || y >= g.H) return false;
+  const int dx = std::min(x, g.W - 1 - x);
+  return y < g.H / 2 ? corner(dx, y, 6) : corner(dx, g.H - 1 - y, 4);
+}
+
+// Adds a form frame to a filled skin: the frame picture (caption band with the program mark,
+// thin borders, a white client part), its inactive twin and mask, the frame geometry, a caption
+// text object and close and maximize buttons in the caption's button row (their images in a
+// picture of their own).
+inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
+  const bool alt = variant == Variant::Alternate;
+  const FrameGeometry g = FrameOf(variant);
+  const Tone tone = alt ? Tone{58, 140, 96} : Tone{52, 104, 170};
+  const std::uint32_t outline = alt ? Rgb(104, 150, 118) : Rgb(112, 136, 170);
+  auto frame = [&](bool active) {
+    auto b = NewPicture(g.W, g.H, Rgb(255, 255, 255));
+    Painter p(*b);
+    for (int y = 0; y < g.H; ++y)
+      for (int x = 0; x < g.W; ++x) {
+        if (!InsideFrame(g, x, y)) continue;  // cut away by the mask
+        std::uint32_t c = alt ? Rgb(236, 244, 238) : Rgb(234, 239, 246);  // border face
+        if (y < g.Caption - 1) {
+          const int shade = 24 - 24 * y / g.Caption;
+          c = active ? tone.Accent(shade) : Rgb(150 + shade, 160 + shade, 174 + shade);
+        } else if (y == g.Caption - 1) {
+          c = active ? tone.Accent(-24) : Rgb(132, 142, 156);
+        } else if (x >= kFrameBorder && x < g.W - kFrameBorder && y < g.H - kFrameBorder) {
+          c = Rgb(255, 255, 255);  // the client part
+        }
+        const bool edge = !InsideFrame(g, x - 1, y) || !InsideFrame(g, x + 1, y) || !InsideFrame(g, x, y - 1) ||
+                          !InsideFrame(g, x, y + 1);
+        p.Set(x, y, edge ? outline : c);
+      }
+    // The program mark: a white tile with an accent bar.
+    const int t = (g.Caption - 12) / 2;
+    p.Fill(9, t, 21, t + 12, Rgb(255, 255, 255));
+    p.Fill(12, t + 3, 18, t + 9, active ? tone.Accent(-10) : Rgb(150, 160, 174));
+    return b;
+  };
+  skin.FPicture->Assign(frame(true).get());
+  skin.FInActivePicture->Assign(frame(false).get());
+  auto mask = NewPicture(g.W, g.H, Rgb(255, 255, 255));
+  for (int y = 0; y < g.H; ++y)
+    for (int x = 0; x < g.W; ++x)
+      if (InsideFrame(g, x, y)) Painter(*mask).Set(x, y, Rgb(0, 0, 0));
+  skin.FMask->Assign(mask.get());
+  skin.FPictureName = "frame.bmp";
+  skin.FInActivePictureName = "frameinactive.bmp";
+  skin.FMaskName = "framemask.bmp";
+
+  const int W = g.W, H = g.H, C = g.Caption;
+  skin.LTPoint = {30, C + 6};
+  skin.RTPoint = {W - 50, C + 6};
+  skin.LBPoint = {30, H - 10};
+  skin.RBPoint = {W - 30, H - 10};
+  skin.ClRect = TRect{kFrameBorder, C, W - kFrameBorder, H - kFrameBorder};
+  skin.CaptionRect = TRect{24, 2, W - 46, C - 2};
+  skin.ButtonsRect = TRect{W - 44, 3, W - kFrameBorder, 21};
+  skin.ButtonsOffset = 2;
+  skin.CapButtonsInLeft = false;
+  skin.MaskRectArea = TRect{kFrameBorder, kFrameBorder, W - kFrameBorder, H - kFrameBorder};
+  skin.HitTestLTPoint = {8, 8};
+  skin.HitTestRTPoint = {W - 8, 8};
+  skin.HitTestLBPoint = {8, H - 8};
+  skin.HitTestRBPoint = {W - 8, H - 8};
+  skin.BorderW = kFrameBorder;
+  skin.FormMinWidth = 0;
+  skin.TopStretch = skin.LeftStretch = skin.RightStretch = skin.BottomStretch = true;
+  skin.StretchEffect = false;
+
+  // The caption buttons' images: close and maximize, 18 x 18 each.
+  auto buttons = NewPicture(36, 18, tone.Accent(0));
+  for (int i = 0; i < 2; ++i) Painter(*buttons).Frame(18 * i + 4, 4, 18 * i + 14, 14, Rgb(255, 255, 255));
+  const int buttonPicture = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(buttons));
+  skin.FActivePicturesNames->Add("captionbuttons.bmp");
+
+  auto caption = std::make_unique<TvlDataSkinCaption>("caption");
+  caption->SkinRect = TRect{24, 2, W - 46, C - 2};
+  caption->FontColor = Colour(230, 236, 245);
+  caption->ActiveFontColor = Colour(255, 255, 255);
+  skin.ObjectList.push_back(std::move(caption));
+  const struct {
+    const char* name;
+    TvlStdCommand command;
+  } std_buttons[] = {{"closebutton", TvlStdCommand::cmClose}, {"maxbutton", TvlStdCommand::cmMaximize}};
+  for (int i = 0; i < 2; ++i) {
+    auto b = std::make_unique<TvlDataSkinStdButton>(std_buttons[i].name);
+    b->SkinRectInAPicture = true;
+    b->ActivePictureIndex = buttonPicture;
+    b->SkinRect = TRect{18 * i, 0, 18 * i + 18, 18};
+    b->Command = std_buttons[i].command;
+    skin.ObjectList.push_back(std::move(b));
+  }
+}
+
+// Loads the variant, with its form frame, into Target through the container's own stored-skin
+// load, so that Target sends its three skin-change messages as on any skin change.
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard) {
+  TvlSkinData scratch(nullptr);
+  Fill(scratch, variant);
+  AddFrame(scratch, variant);
+  TvlCompressedStoredSkin stored(nullptr);
+  stored.LoadFromSkinData(&scratch);
+  Target.LoadCompressedStoredSkin(&stored);
 }
 
 // Replaces the container's skin with another variant (or none), telling the controls of Root

@@ -124,6 +124,16 @@ inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgr
 }
 
 
+// The folder of the expected pictures, tests/lib/expected. A compiler cache may hand the
+// compiler a source path relative to the build folder, which is the test program's parent
+// folder.
+inline std::filesystem::path ExpectedFolder() {
+  std::filesystem::path source(__FILE__);
+  if (source.is_relative())
+    source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return source.parent_path() / "expected";
+}
+
 // Pumps everything waiting, paints included.
 inline void Pump() {
   MSG m;
@@ -141,6 +151,25 @@ inline std::vector<std::uint32_t> Shot(THeadlessDisplay* display, const TRect& r
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x) out.push_back(shot->PixelAt(x, y) | 0xFF000000u);
   return out;
+}
+
+// Compares W x H pixels (rows top-down, 0xAARRGGBB) with ExpectedFolder/Name.png. The actual
+// picture is written into the working directory as Name.actual.png.
+inline void CompareWithExpected(const std::vector<std::uint32_t>& pixels, int W, int H,
+                                const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  const std::string actual = Name + ".actual.png";
+  SaveSurfacePng(actual, pixels.data(), W, H, W * 4, false);
+  const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
+  if (!std::filesystem::exists(expected)) {
+    ADD_FAILURE() << "no expected picture " << expected << "; the actual one is " << std::filesystem::absolute(actual);
+    return;
+  }
+  const pngcodec::Image want = LoadPngFile(expected.string());
+  ASSERT_EQ(want.width, W);
+  ASSERT_EQ(want.height, H);
+  const TSurfaceDifference d = CompareSurfaces(pixels.data(), W * 4, want.bgra.data(), want.width * 4, W, H, 8, false);
+  // Glyph edges may move by a shade between font builds; shapes and colours may not.
+  EXPECT_LE(d.DifferingPixels, 40) << "see " << std::filesystem::absolute(actual);
 }
 
 // Builds a W x H form at the screen's top-left corner with Build, shows it, lets Prepare drive
@@ -161,19 +190,7 @@ inline void RenderFormAndCompare(THeadlessDisplay* display, int W, int H, const 
   const auto pixels = Shot(display, TRect{0, 0, W, H});
   owner.reset();
   Pump();
-  const std::string actual = Name + ".actual.png";
-  SaveSurfacePng(actual, pixels.data(), W, H, W * 4, false);
-  const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
-  if (!std::filesystem::exists(expected)) {
-    ADD_FAILURE() << "no expected picture " << expected << "; the actual one is " << std::filesystem::absolute(actual);
-    return;
-  }
-  const pngcodec::Image want = LoadPngFile(expected.string());
-  ASSERT_EQ(want.width, W);
-  ASSERT_EQ(want.height, H);
-  const TSurfaceDifference d = CompareSurfaces(pixels.data(), W * 4, want.bgra.data(), want.width * 4, W, H, 8, false);
-  // Glyph edges may move by a shade between font builds; shapes and colours may not.
-  EXPECT_LE(d.DifferingPixels, 40) << "see " << std::filesystem::absolute(actual);
+  CompareWithExpected(pixels, W, H, ExpectedFolder, Name);
 }
 
 // The test form of the panel family, labels and bevels.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Bitmap.h"
+#include "platform/Clipbrd.h"
 #include "platform/Exceptions.h"
 #include "platform/PngImage.h"
 #include "platform/Streams.h"
@@ -101,6 +102,26 @@ TEST(TvlBitmapTest, AssignFromFrameworkBitmaps) {
   ASSERT_EQ(back.Width(), 2);
   EXPECT_EQ(back.PixelFormat(), TPixelFormat::pf32bit);
   EXPECT_EQ(static_cast<std::uint32_t*>(back.ScanLine(0))[1] & 0x00FFFFFF, Argb(0, 5, 10, 15));
+}
+
+TEST(TvlBitmapTest, AssignToTheClipboardPutsTheDrawnPictureThere) {
+  TvlBitmap b;
+  b.SetSize(3, 2);
+  b.Clear(Argb(255, 10, 20, 30));
+  b.SetPixel(2, 1, Argb(255, 200, 100, 50));
+  Clipboard()->SetAsText("before");
+  Clipboard()->Assign(&b);
+  std::shared_ptr<const PixelSurface> picture = Clipboard()->Picture();
+  ASSERT_NE(picture, nullptr);
+  ASSERT_EQ(picture->Width(), 3);
+  ASSERT_EQ(picture->Height(), 2);
+  EXPECT_EQ(picture->PixelAt(0, 0) & 0xFFFFFF, Argb(0, 10, 20, 30));
+  EXPECT_EQ(picture->PixelAt(2, 1) & 0xFFFFFF, Argb(0, 200, 100, 50));
+  EXPECT_FALSE(Clipboard()->HasText()) << "the picture replaced the text";
+
+  TvlBitmap empty;  // an empty bitmap leaves an empty clipboard
+  Clipboard()->Assign(&empty);
+  EXPECT_EQ(Clipboard()->Picture(), nullptr);
 }
 
 TEST(TvlBitmapTest, CheckingTransparentUsesDifferenceBelowSix) {

@@ -86,7 +86,7 @@ TEST_F(SkinCheckRadioTest, ClicksCycleThroughGrayedAndSpaceTogglesOnRelease) {
   for (int i = 0; i < 3; ++i) {
     Click(grayed);
     states.push_back(grayed->State());
-    if (i == 0) EXPECT_FALSE(grayed->Checked()) << "Checked reads false while grayed";
+    if (i == 0) { EXPECT_FALSE(grayed->Checked()) << "Checked reads false while grayed"; }
   }
   EXPECT_EQ(states, (std::vector<TCheckBoxState>{TCheckBoxState::cbGrayed, TCheckBoxState::cbChecked,
                                                  TCheckBoxState::cbUnchecked}));

@@ -92,12 +92,6 @@ class SkinCtrlsTest : public ::testing::Test {
 
 COLORREF Ref(TColor c) { return static_cast<COLORREF>(ColorToRGB(c)); }
 
-// The pixel of a framework bitmap as a COLORREF.
-COLORREF BitmapAt(TBitmap& b, int x, int y) {
-  const std::uint32_t v = static_cast<std::uint32_t*>(b.ScanLine(y))[x];
-  return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
-}
-
 // ---- The test form, rendered and compared with its expected pictures -----------------------------
 
 TEST_F(SkinCtrlsTest, TestFormMatchesItsExpectedPictures) {
@@ -129,9 +123,9 @@ TEST_F(SkinCtrlsTest, ResizeModeAndSizeRulesOfTheElements) {
       EXPECT_EQ(control->ResizeMode, c.mode);
     }
     EXPECT_EQ((TSize{control->Width(), control->Height()}), c.skinned);
-    if (c.mode == 0) EXPECT_EQ(control->RealClientRect(), control->ClRect);
-    if (c.mode == 2) EXPECT_EQ(control->RealClientRect().Right, control->ClRect.Right + 200 - 80);
-    if (c.mode == 3) EXPECT_EQ(control->RealClientRect().Bottom, control->ClRect.Bottom + 100 - 60);
+    if (c.mode == 0) { EXPECT_EQ(control->RealClientRect(), control->ClRect); }
+    if (c.mode == 2) { EXPECT_EQ(control->RealClientRect().Right, control->ClRect.Right + 200 - 80); }
+    if (c.mode == 3) { EXPECT_EQ(control->RealClientRect().Bottom, control->ClRect.Bottom + 100 - 60); }
     // The windowless twin follows the same rules.
     auto* graphic = new TvlGraphicSkinCustomControl(form);
     graphic->SetParent(form);

@@ -180,7 +180,7 @@ TEST_F(SkinSliderTest, KeysJumpAlongTheAxisAndEndTheAction) {
     display->KeyUp(c.key);
     Pump();
     EXPECT_EQ(c.slider->Value(), c.to);
-    if (c.slider == h) EXPECT_EQ(ends, c.from == c.to ? 0 : 1);
+    if (c.slider == h) { EXPECT_EQ(ends, c.from == c.to ? 0 : 1); }
   }
   // With a shift key held the arrows do not jump.
   h->SetFocus();

@@ -7,6 +7,8 @@
 #include "FormFixture.h"
 #include "Watchdog.h"
 #include "platform/StdCtrls.h"
+#include "platform/Strings.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -392,6 +394,13 @@ TEST_F(FormsTest, AnUnhandledExceptionIsShownInAMessageBoxTitledWithTheApplicati
   Screen()->OnActiveFormChange = nullptr;
   EXPECT_EQ(shownCaption, "Converter");
   EXPECT_TRUE(shownText);
+}
+
+TEST_F(FormsTest, TheScreensFontsListEveryInstalledFamilyOnceInOrder) {
+  TStrings* fonts = Screen()->Fonts();
+  ASSERT_GT(fonts->Count(), 0);
+  for (int i = 1; i < fonts->Count(); ++i) EXPECT_LT(AnsiCompareText(fonts->Strings(i - 1), fonts->Strings(i)), 0);
+  EXPECT_GE(fonts->IndexOf("WenQuanYi Micro Hei"), 0) << "the face Chinese text is drawn with";
 }
 
 }  // namespace

@@ -308,6 +308,12 @@ TEST_F(ImageListHandles, NameTheListWhileItLivesAndReachTheViews) {
   EXPECT_TRUE(ImageList_Draw(h, 0, s.dc, 2, 2, ILD_NORMAL));
   EXPECT_EQ(s.At(10, 10) & 0xFFFFFF, 0x00FF00u);
   EXPECT_FALSE(ImageList_Draw(h, 1, s.dc, 2, 2, ILD_NORMAL));
+  // The background colour by handle: none at first, a colour, none again.
+  EXPECT_EQ(ImageList_SetBkColor(h, RGB(1, 2, 3)), CLR_NONE);
+  EXPECT_EQ(list->BkColor(), static_cast<TColor>(RGB(1, 2, 3)));
+  EXPECT_EQ(ImageList_SetBkColor(h, CLR_NONE), RGB(1, 2, 3));
+  EXPECT_EQ(list->BkColor(), clNone);
+  EXPECT_EQ(ImageList_SetBkColor(nullptr, RGB(1, 2, 3)), CLR_NONE);
   DestroyIcon(icon);
   DestroyIcon(back);
 

@@ -265,6 +265,81 @@ TEST_F(ListViewTest, LabelEditingEndsWithReturnEscapeOrLeavingAndCanBeRefused) {
   }
 }
 
+// A descendant in the manner of a shell list: rows of its own handed out through the owner-data
+// hooks, its own search, sorting on a column click and renaming at the end of a label edit.
+class TFolderList : public TListView {
+ public:
+  using TListView::TListView;
+  std::vector<std::string> rows{"Docs", "music", "Movies", "notes.txt"};
+  std::vector<std::string> heard;
+
+ protected:
+  bool OwnerDataFetch(TListItem* Item, TItemRequest Request) override {
+    if (Request.Contains(TItemRequestKind::irText)) Item->SetCaption(rows[static_cast<std::size_t>(Item->Index())]);
+    return true;
+  }
+  int OwnerDataFind(TItemFind Find, const std::string& FindString, TPoint, void*, int StartIndex,
+                    TSearchDirection Direction, bool Wrap) override {
+    heard.push_back("find " + std::to_string(static_cast<int>(Find)) + " " + FindString + " from " +
+                    std::to_string(StartIndex) + (Direction == TSearchDirection::sdAll && Wrap ? " all" : ""));
+    return static_cast<int>(rows.size()) - 1;  // always the last row, whatever was typed
+  }
+  void ColumnClick(TListColumn* Column) override { heard.push_back("column " + std::to_string(Column->Index())); }
+  void Edit(int ItemIndex, const std::string* Text) override {
+    if (Text) rows[static_cast<std::size_t>(ItemIndex)] = *Text;
+    heard.push_back("edit " + std::to_string(ItemIndex) + (Text ? " " + *Text : " cancelled"));
+  }
+};
+
+TEST_F(ListViewTest, DescendantsServeOwnerDataFindingColumnClicksAndLabelEdits) {
+  TWatchdog watchdog("list view hooks");
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  auto* lv = new TFolderList(form);
+  lv->SetBounds(0, 0, 300, 200);
+  lv->SetViewStyle(TViewStyle::vsReport);
+  lv->SetParent(form);
+  lv->Columns()->Add()->SetWidth(100);
+  lv->Columns()->Add()->SetWidth(100);
+  lv->SetOwnerData(true);
+  lv->Items()->SetCount(4);
+  bool editedFired = false;
+  lv->OnEdited = [&](TObject*, TListItem*, std::string&) { editedFired = true; };
+  form->Show();
+  lv->SetFocus();
+  lv->SetItemIndex(0);
+  Pump();
+  EXPECT_EQ(lv->Items()->Item(2)->Caption(), "Movies");
+
+  display->Text("m");
+  Pump();
+  EXPECT_EQ(lv->ItemIndex(), 3) << "the descendant's answer";
+
+  display->Click({150, kHeader / 2});  // the second section
+  Pump();
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) {
+    ASSERT_NE(lv->Perform(LVM_EDITLABEL, 1, 0), 0);
+    Pump();
+    display->Text("Music");
+    Pump();
+    display->KeyDown(key);
+    display->KeyUp(key);
+    Pump();
+  }
+  EXPECT_EQ(lv->heard, (std::vector<std::string>{"find 1 m from 1 all", "column 1", "edit 1 cancelled",
+                                                 "edit 1 Music"}));
+  EXPECT_EQ(lv->Items()->Item(1)->Caption(), "Music");
+  EXPECT_FALSE(editedFired) << "the override replaced the base's OnEdited";
+
+  // Without an override, OnDataFind answers the search.
+  auto* plain = new TListView(form);
+  plain->SetOwnerData(true);
+  plain->Items()->SetCount(10);
+  plain->OnDataFind = [](TObject*, TItemFind, const std::string& text, TPoint, void*, int start, TSearchDirection,
+                         bool, int& index) { index = text == "x" ? start + 2 : -1; };
+  EXPECT_EQ(plain->FindCaption(3, "x"), 5);
+  EXPECT_EQ(plain->FindCaption(3, "y"), -1);
+}
+
 // The main window's shape: 600 rows, 25 columns of which 20 are hidden.
 class BigReportTest : public ListViewTest {
  protected:

@@ -881,4 +881,197 @@ TEST_F(FormPopupMenu, HintsFollowTheHighlightAndTheFormHearsTheLoop) {
                                              select(deep->Command(), " 0080 sub"), "select 0 ffff 0", "exit 1"}));
 }
 
+TEST_F(FormPopupMenu, ACaptionRightClickShowsTheSystemMenuAndTheClientOneThePopupMenu) {
+  TForm* f = MakeForm(Bounds(100, 100, 400, 300));
+  f->SetBorderStyle(TFormBorderStyle::bsSizeable);
+  auto* popup = new TPopupMenu(f);
+  auto* item = new TMenuItem(f);
+  item->SetCaption("&Paste");
+  popup->Items()->Add(item);
+  f->SetPopupMenu(popup);
+  f->Show();
+  Pump();
+  TRect window;
+  GetWindowRect(f->Handle(), &window);
+  struct Case {
+    const char* name;
+    TPoint at;
+    const char* menu;  // the menu that opens
+  } cases[] = {{"caption", {window.Left + 80, window.Top + 12}, "system"},
+               {"client", {window.Left + 80, window.Top + 150}, "popup"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string shown;
+    TWatchdog watchdog("form context menus", 8000);
+    TScript script({[&] {
+                      if (detail::PlainPopupWindows().empty()) return false;
+                      shown = detail::PlainPopupItemRect(item).IsEmpty() ? "system" : "popup";
+                      return true;
+                    },
+                    [&] {
+                      display->KeyDown(VK_ESCAPE);
+                      return true;
+                    }});
+    display->Click(c.at, detail::TMouseButton::Right);
+    Pump();
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(shown, c.menu);
+  }
+}
+
+// ---- the system menu ----
+
+// "command:state" per item of a menu handle ("-" for a separator; state "on", "grey"), with
+// the default item marked "*".
+std::string SystemMenuText(HMENU menu) {
+  std::string out;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    if (!out.empty()) out += " ";
+    if (state & MF_SEPARATOR) {
+      out += "-";
+      continue;
+    }
+    char id[16];
+    std::snprintf(id, sizeof id, "%X", GetMenuItemID(menu, i));
+    out += id;
+    out += (state & MF_GRAYED) ? ":grey" : ":on";
+    if (state & MF_DEFAULT) out += "*";
+  }
+  return out;
+}
+
+TEST_F(PopupWindow, SystemMenuHoldsTheStandardItemsEnabledByTheWindowsState) {
+  static const bool registered = [] {
+    WNDCLASS cls;
+    cls.lpfnWndProc = OwnerProc;
+    cls.style = CS_NOCLOSE;
+    cls.lpszClassName = "MenuTestNoClose";
+    return RegisterClass(&cls) != 0;
+  }();
+  ASSERT_TRUE(registered);
+  struct Case {
+    const char* name;
+    DWORD style, exStyle;
+    const char* cls;
+    int show;  // SW_* applied after creation, 0 for none
+    const char* items;
+    const char* close;
+  };
+  const Case cases[] = {
+      {"normal", WS_OVERLAPPEDWINDOW, 0, "MenuTestOwner", 0,
+       "F120:grey F010:on F000:on F020:on F030:on - F060:on*", "&Close\tAlt+F4"},
+      {"maximized", WS_OVERLAPPEDWINDOW, 0, "MenuTestOwner", SW_MAXIMIZE,
+       "F120:on F010:grey F000:grey F020:on F030:grey - F060:on*", "&Close\tAlt+F4"},
+      {"minimized", WS_OVERLAPPEDWINDOW, 0, "MenuTestOwner", SW_MINIMIZE,
+       "F120:on F010:on F000:grey F020:grey F030:on - F060:on*", "&Close\tAlt+F4"},
+      {"minimize box only", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, "MenuTestOwner", 0,
+       "F120:grey F010:on F000:grey F020:on F030:grey - F060:on*", "&Close\tAlt+F4"},
+      {"dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, "MenuTestOwner", 0, "F010:on - F060:on*", "&Close\tAlt+F4"},
+      {"tool window sized", WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW, "MenuTestOwner", 0,
+       "F010:on F000:on - F060:on*", "&Close\tAlt+F4"},
+      {"no close", WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, "MenuTestNoClose", 0, "F010:on - F060:grey*",
+       "&Close\tAlt+F4"},
+      {"MDI child", WS_OVERLAPPEDWINDOW, WS_EX_MDICHILD, "MenuTestOwner", 0,
+       "F120:grey F010:on F000:on F020:on F030:on - F060:on*", "&Close\tCtrl+F4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND h = CreateWindowEx(c.exStyle, c.cls, "", c.style, 10, 10, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(h, nullptr);
+    if (c.show) ShowWindow(h, c.show);
+    HMENU menu = GetSystemMenu(h, FALSE);
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(SystemMenuText(menu), c.items);
+    EXPECT_EQ(GetMenuString(menu, SC_CLOSE, MF_BYCOMMAND), c.close);
+    DestroyWindow(h);
+  }
+  EXPECT_EQ(GetSystemMenu(reinterpret_cast<HWND>(std::uintptr_t{0x12345}), FALSE), nullptr);
+}
+
+TEST_F(PopupWindow, SystemMenuCopyFollowsTheStateKeepsChangesAndRevertsToTheStandardOne) {
+  HWND h = CreateWindowEx(0, "MenuTestOwner", "", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200, nullptr, nullptr, nullptr,
+                          nullptr);
+  HMENU menu = GetSystemMenu(h, FALSE);
+  EXPECT_EQ(GetSystemMenu(h, FALSE), menu) << "one copy per window";
+  ASSERT_TRUE(AppendMenu(menu, MF_STRING, 0x100, "&About"));
+  EXPECT_EQ(EnableMenuItem(menu, 0x100, MF_GRAYED), static_cast<UINT>(MF_ENABLED));
+  EXPECT_EQ(EnableMenuItem(menu, 0x999, MF_GRAYED), 0xFFFFFFFFu);
+  EXPECT_EQ(GetMenuState(menu, 0x999, MF_BYCOMMAND), 0xFFFFFFFFu);
+
+  ShowWindow(h, SW_MAXIMIZE);
+  EXPECT_EQ(GetSystemMenu(h, FALSE), menu);
+  EXPECT_EQ(SystemMenuText(menu), "F120:on F010:grey F000:grey F020:on F030:grey - F060:on* 100:grey")
+      << "the standard items follow the state, the program's item keeps its own";
+
+  EXPECT_EQ(GetSystemMenu(h, TRUE), nullptr);
+  EXPECT_FALSE(IsMenu(menu)) << "the changed copy is gone";
+  HMENU fresh = GetSystemMenu(h, FALSE);
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(GetMenuItemCount(fresh), 7);
+  DestroyWindow(h);
+  EXPECT_FALSE(IsMenu(fresh)) << "the copy dies with its window";
+}
+
+TEST_F(PopupWindow, AltSpaceAndACaptionRightClickShowTheSystemMenuAndPostTheCommand) {
+  HWND h = CreateWindowEx(0, "MenuTestOwner", "", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 80, 300, 200, nullptr,
+                          nullptr, nullptr, nullptr);
+  SetActiveWindow(h);
+  SetFocus(h);
+  std::vector<std::string> heard;
+  spy = [&](UINT msg, WPARAM, LPARAM l) {
+    if (msg == WM_INITMENU) heard.push_back("init");
+    if (msg == WM_INITMENUPOPUP) heard.push_back(HIWORD(l) ? "popup system" : "popup");
+  };
+  auto pump = [] {
+    MSG m;
+    while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&m);
+      DispatchMessage(&m);
+    }
+  };
+  // A script step that waits for the menu and notes where its level opened.
+  TRect levelRect;
+  auto noteLevel = [&] {
+    std::vector<HWND> levels = detail::PlainPopupWindows();
+    if (levels.empty()) return false;
+    GetWindowRect(levels[0], &levelRect);
+    return true;
+  };
+  {
+    TWatchdog watchdog("system menu from Alt+Space", 8000);
+    TScript script({noteLevel, [&] { display->Text("n"); return true; }});  // Mi&nimize
+    display->KeyDown(VK_MENU);
+    display->KeyDown(VK_SPACE);
+    display->KeyUp(VK_SPACE);
+    display->KeyUp(VK_MENU);
+    pump();
+    EXPECT_TRUE(script.Finished());
+  }
+  TPoint client{0, 0};
+  ClientToScreen(h, &client);
+  EXPECT_EQ((TPoint{levelRect.Left, levelRect.Top}), client) << "under the window's top-left corner";
+  pump();  // the posted WM_SYSCOMMAND
+  EXPECT_TRUE(IsIconic(h));
+  EXPECT_EQ(heard, (std::vector<std::string>{"init", "popup system"}));
+
+  ShowWindow(h, SW_RESTORE);
+  TRect window;
+  GetWindowRect(h, &window);
+  const TPoint caption{window.Left + 60, window.Top + 10};
+  {
+    TWatchdog watchdog("system menu from the caption", 8000);
+    TScript script({noteLevel, Key(VK_ESCAPE)});
+    display->Click(caption, detail::TMouseButton::Right);
+    pump();
+    EXPECT_TRUE(script.Finished());
+  }
+  EXPECT_EQ((TPoint{levelRect.Left, levelRect.Top}), caption);
+  pump();
+  EXPECT_FALSE(IsIconic(h));
+  EXPECT_TRUE(IsWindow(h)) << "Escape chose nothing";
+  spy = nullptr;
+  DestroyWindow(h);
+}
+
 }  // namespace

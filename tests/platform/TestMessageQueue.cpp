@@ -579,7 +579,8 @@ TEST_F(MessageQueueTest, WaitServingCallsServesWorkersButLeavesPostedMessagesAnd
   s_timers = &timers;
   const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { ++*s_timers; });
   ASSERT_NE(timer, 0u);
-  std::this_thread::sleep_for(std::chrono::milliseconds(5));  // the timer is due
+  // The timer is due: intervals are at least USER_TIMER_MINIMUM.
+  std::this_thread::sleep_for(std::chrono::milliseconds(USER_TIMER_MINIMUM + 5));
 
   TEvent done(true, false);
   std::vector<std::string> served;

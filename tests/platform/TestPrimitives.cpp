@@ -56,7 +56,7 @@ TEST(Lines, XorModeDrawnTwiceRestores) {
   for (int pass = 0; pass < 2; ++pass) {
     MoveToEx(s.dc, 0, 0, nullptr);
     LineTo(s.dc, 4, 0);
-    if (pass == 0) EXPECT_EQ(s.At(1, 0), 0x00EDCBA9u);
+    if (pass == 0) { EXPECT_EQ(s.At(1, 0), 0x00EDCBA9u); }
   }
   EXPECT_EQ(s.At(1, 0), 0x00123456u);
   EXPECT_EQ(s.At(0, 0), 0u);

@@ -173,9 +173,9 @@ TEST(Text, SingleLineAlignmentTable) {
     ASSERT_FALSE(ink.IsEmpty());
     const int middleY = (ink.Top + ink.Bottom) / 2;
     EXPECT_NEAR(middleY, 30, s.LineHeight() / 2);
-    if (c.expectCentreX < 0) EXPECT_LT(ink.Left, 4);
-    if (c.expectCentreX > 0) EXPECT_GT(ink.Right, 196);
-    if (c.expectCentreX == 0) EXPECT_NEAR((ink.Left + ink.Right) / 2, 100, 4);
+    if (c.expectCentreX < 0) { EXPECT_LT(ink.Left, 4); }
+    if (c.expectCentreX > 0) { EXPECT_GT(ink.Right, 196); }
+    if (c.expectCentreX == 0) { EXPECT_NEAR((ink.Left + ink.Right) / 2, 100, 4); }
   }
 }
 

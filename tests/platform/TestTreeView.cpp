@@ -274,6 +274,44 @@ TEST_F(TreeViewTest, LabelEditingKeepsOrDropsTheTextAndCanBeRefused) {
   }
 }
 
+// A descendant (a shell tree renames the folder itself) hears the end of every label edit,
+// nullptr for a cancelled one, and decides alone what happens to the node.
+class TRenamingTree : public TTreeView {
+ public:
+  using TTreeView::TTreeView;
+  std::vector<std::string> ends;
+
+ protected:
+  void Edit(TTreeNode* Node, const std::string* Text) override {
+    ends.push_back(Node->Text() + (Text ? " -> " + *Text : std::string(" cancelled")));
+  }
+};
+
+TEST_F(TreeViewTest, DescendantsTakeOverTheEndOfALabelEdit) {
+  TWatchdog watchdog("tree label edit hook");
+  TForm* form = MakeForm(Bounds(0, 0, 300, 200));
+  auto* tv = new TRenamingTree(form);
+  tv->SetBounds(0, 0, 200, 160);
+  tv->SetParent(form);
+  TTreeNode* node = tv->Items()->Add(nullptr, "folder");
+  bool editedFired = false;
+  tv->OnEdited = [&](TObject*, TTreeNode*, std::string&) { editedFired = true; };
+  form->Show();
+  tv->SetFocus();
+  for (WORD key : {VK_ESCAPE, VK_RETURN}) {
+    ASSERT_TRUE(node->EditText());
+    Pump();
+    display->Text("renamed");
+    Pump();
+    display->KeyDown(key);
+    display->KeyUp(key);
+    Pump();
+  }
+  EXPECT_EQ(tv->ends, (std::vector<std::string>{"folder cancelled", "folder -> renamed"}));
+  EXPECT_EQ(node->Text(), "folder") << "the override did not give the node the text";
+  EXPECT_FALSE(editedFired);
+}
+
 // A tree whose image and state-image slots hold one list hears of its end through either slot;
 // replacing one slot keeps the other told.
 TEST_F(TreeViewTest, ImageListsSharedBySlotsAreForgottenWhenFreed) {

@@ -327,6 +327,42 @@ TEST_F(WindowTreeTest, SetParentMovesAChildIntoAnotherWindow) {
   EXPECT_EQ(GetWindow(a, GW_CHILD), nullptr);
 }
 
+TEST_F(WindowTreeTest, DestroyingAWindowTakesItsChildrenAndOwnedWindowsAsTheyAreNow) {
+  HWND form = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 200, 200));
+  HWND other = Make(WS_POPUP, Bounds(300, 0, 50, 50));
+  HWND first = Make(WS_CHILD | WS_VISIBLE, Bounds(0, 0, 20, 20), form);
+  HWND second = Make(WS_CHILD | WS_VISIBLE, Bounds(30, 0, 20, 20), form);
+  HWND grandchild = Make(WS_CHILD | WS_VISIBLE, Bounds(0, 0, 5, 5), second);
+  HWND border = Make(WS_POPUP, Bounds(0, 0, 4, 200), form);  // owned, like a layered border
+  HWND hint = Make(WS_POPUP, Bounds(0, 0, 40, 16), form);
+  HWND movedAway = Make(WS_CHILD, Bounds(0, 0, 5, 5), form);
+  HWND movedIn = Make(WS_CHILD, Bounds(0, 0, 5, 5), other);
+  HWND ownerChanged = Make(WS_POPUP, Bounds(0, 0, 5, 5), form);
+  SetParent(movedAway, other);
+  SetParent(movedIn, form);
+  SetWindowLongPtr(ownerChanged, GWL_HWNDPARENT, reinterpret_cast<LONG_PTR>(other));
+  DestroyWindow(hint);  // gone before: its owner forgets it
+  log.clear();
+
+  DestroyWindow(form);
+  for (HWND h : {form, first, second, grandchild, border, movedIn}) EXPECT_FALSE(IsWindow(h));
+  for (HWND h : {other, movedAway, ownerChanged}) EXPECT_TRUE(IsWindow(h));
+  EXPECT_EQ(GetWindow(other, GW_CHILD), movedAway);
+
+  // The window hears WM_DESTROY first and WM_NCDESTROY last; children go bottom first (the
+  // order they were made in), each with its own children, then the owned windows.
+  std::vector<std::pair<HWND, UINT>> order;
+  for (const TLoggedMessage& m : log) {
+    if (m.msg == WM_DESTROY || m.msg == WM_NCDESTROY) order.emplace_back(m.hwnd, m.msg);
+  }
+  const std::vector<std::pair<HWND, UINT>> expected = {
+      {form, WM_DESTROY},     {first, WM_DESTROY},       {first, WM_NCDESTROY},
+      {second, WM_DESTROY},   {grandchild, WM_DESTROY},  {grandchild, WM_NCDESTROY},
+      {second, WM_NCDESTROY}, {movedIn, WM_DESTROY},     {movedIn, WM_NCDESTROY},
+      {border, WM_DESTROY},   {border, WM_NCDESTROY},    {form, WM_NCDESTROY}};
+  EXPECT_EQ(order, expected);
+}
+
 TEST_F(WindowTreeTest, ScrollWindowMovesThePixelsAndInvalidatesWhatIsUncovered) {
   HWND h = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 100, 100), nullptr, kRed);
   Pump();

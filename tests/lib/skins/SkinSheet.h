@@ -70,7 +70,13 @@ class Sheet {
     return TvlArtCanvas::FromBitmap(&out);
   }
 
-  void Put(const TvlArtCanvas& C, int X, int Y) { page_.Put(C, X, Y); }
+  // Copies C onto the page as opaque pixels: composed pictures come back as 32-bit bitmaps whose
+  // alpha bytes mean nothing, and text blended onto a pixel of alpha 0 would take its colour at
+  // full strength wherever a glyph touches it.
+  void Put(const TvlArtCanvas& C, int X, int Y) {
+    for (int y = 0; y < C.Height(); ++y)
+      for (int x = 0; x < C.Width(); ++x) page_.SetPixel(X + x, Y + y, C.Pixel(x, y) | 0xFF000000u);
+  }
   void Caption(const TRect& R, const std::string& Text, const std::string& Face, int Height, TColor Colour) {
     page_.TextCentered(R, Text, SkinFont(Face, Height), FromTColor(Colour));
   }

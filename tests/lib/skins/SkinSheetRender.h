@@ -7,6 +7,7 @@
 
 #include "lib/vlDataSkinControls.h"
 #include "lib/vlDataSkinObjects.h"
+#include "skins/vlArtGlyphs.h"
 #include "tests/lib/skins/SkinSheet.h"
 
 namespace sheet {
@@ -15,7 +16,7 @@ inline void PutKeyed(Sheet& S, const TvlArtCanvas& C, int X, int Y, TColor Key) 
   const TvlArgb k = Sheet::FromTColor(Key);
   for (int y = 0; y < C.Height(); ++y)
     for (int x = 0; x < C.Width(); ++x)
-      if ((C.Pixel(x, y) & 0xFFFFFF) != (k & 0xFFFFFF)) S.Page().SetPixel(X + x, Y + y, C.Pixel(x, y));
+      if ((C.Pixel(x, y) & 0xFFFFFF) != (k & 0xFFFFFF)) S.Page().SetPixel(X + x, Y + y, C.Pixel(x, y) | 0xFF000000u);
 }
 
 // The frame picture composed to W x H, cut by the mask, with the caption objects laid out the
@@ -209,8 +210,9 @@ inline void DrawButtons(Sheet& S, TvlDataSkinButtonControl& E) {
       if (big) r.Top += H - 22;
       S.Caption(r, CaptionFor(E.IDName), E.FontName, E.FontHeight, colours[i]);
       if (big) {
-        // Where the glyph goes: a neutral square.
-        S.Page().FillRound(x + W / 2 - 10, S.Y() + 6, x + W / 2 + 10, S.Y() + 26, 4, vlHex(0xC9D3DF));
+        // A glyph above the caption, greyed on the disabled face.
+        const TvlArtCanvas glyph = DrawGlyph(Glyph::NewFolder);
+        S.Page().Draw(i == 3 ? GreyedGlyph(glyph) : glyph, x + (W - 16 - (menu ? 12 : 0)) / 2, S.Y() + 8);
       }
     }
     if (menu) {
@@ -232,7 +234,7 @@ inline void DrawCheckRadio(Sheet& S, TvlDataSkinCheckRadioControl& E) {
                           {E.UnEnabledUnCheckImageRect, E.UnEnabledFontColor},
                           {E.UnEnabledCheckImageRect, E.UnEnabledFontColor},
                           {E.GrayedCheckImageRect, E.FontColor},     {E.ActiveGrayedCheckImageRect, E.ActiveFontColor}};
-  const int W = 80, H = E.SkinRect.Height();
+  const int W = 78, H = E.SkinRect.Height();
   for (const State& s : states) {
     if (s.Image.Width() <= 0) continue;
     S.Put(S.Nine(E, E.SkinRect, W, H), x, S.Y());
@@ -443,16 +445,33 @@ inline void DrawControl(Sheet& S, TvlSkinData& D, TvlDataSkinControl& C) {
     return;
   }
   if (auto* s = dynamic_cast<TvlDataSkinSlider*>(&C)) {
+    // On the slider's background: the ruler, and the thumb's two states (normal, pressed), all
+    // keyed on their bottom-left pixel as the slider draws them.
     int x = S.Row(s->IDName, 60);
-    S.Put(S.Strip(s->PictureIndex, s->HRulerRect, s->EdgeSize, s->EdgeSize, 160, true), x, S.Y() + 8 - s->HRulerRect.Height() / 2);
-    const TvlArtCanvas thumb = S.Copy(s->PictureIndex, s->HThumbRect);
-    S.Put(thumb, x + 60, S.Y() + 8 - thumb.Height() / 2);
+    S.Page().FillRect(x, S.Y(), x + 300, S.Y() + 60, Sheet::FromTColor(s->BGColor));
+    auto keyed = [&](const TvlArtCanvas& c, int X, int Y) {
+      PutKeyed(S, c, X, Y, vlToTColor(c.Pixel(0, c.Height() - 1)));
+    };
+    const TvlArtCanvas ruler = S.Strip(s->PictureIndex, s->HRulerRect, s->EdgeSize, s->EdgeSize, 180, true);
+    keyed(ruler, x + 6, S.Y() + 14 - ruler.Height() / 2);
+    for (int state = 0; state < 2; ++state) {
+      const TRect& r = s->HThumbRect;
+      const TvlArtCanvas thumb = S.Copy(s->PictureIndex, TRect{r.Left + state * r.Width() / 2, r.Top,
+                                                               r.Left + (state + 1) * r.Width() / 2, r.Bottom});
+      keyed(thumb, x + 50 + state * 70, S.Y() + 14 - thumb.Height() / 2);
+    }
     TBitmap out;
     ComposeSkinStripVert(s->EdgeSize, s->EdgeSize, &out, S.Picture(s->PictureIndex), s->VRulerRect,
-                         s->VRulerRect.Width(), 60, true);
-    S.Put(TvlArtCanvas::FromBitmap(&out), x + 200, S.Y());
-    const TvlArtCanvas vthumb = S.Copy(s->PictureIndex, s->VThumbRect);
-    S.Put(vthumb, x + 200 + s->VRulerRect.Width() / 2 - vthumb.Width() / 2, S.Y() + 30);
+                         s->VRulerRect.Width(), 52, true);
+    const TvlArtCanvas vruler = TvlArtCanvas::FromBitmap(&out);
+    for (int state = 0; state < 2; ++state) {
+      const int vx = x + 220 + state * 40;
+      keyed(vruler, vx, S.Y() + 4);
+      const TRect& r = s->VThumbRect;
+      const TvlArtCanvas thumb = S.Copy(s->PictureIndex, TRect{r.Left + state * r.Width() / 2, r.Top,
+                                                               r.Left + (state + 1) * r.Width() / 2, r.Bottom});
+      keyed(thumb, vx + vruler.Width() / 2 - thumb.Width() / 2, S.Y() + 12 + state * 16);
+    }
     return;
   }
   auto swatch = [&](const std::string& Name, TColor Bg, const std::string& Face, int Height, TColor Fg) {

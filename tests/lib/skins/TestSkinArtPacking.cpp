@@ -196,6 +196,28 @@ TEST(SkinArtNamesTest, MainSkinHasEveryElementTheFormsAndControlsLookUp) {
   EXPECT_GE(skin.HintWindow->WindowPictureIndex, 0);
 }
 
+// The slider takes the left half of a thumb rectangle as the normal thumb and the right half
+// as the pressed (and disabled) one, and draws each keyed on its bottom-left pixel.
+TEST(SkinArtNamesTest, SliderThumbsHoldTwoStatesOnAKeyedBackground) {
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin);
+  const auto* slider = dynamic_cast<TvlDataSkinSlider*>(skin.CtrlList[skin.GetControlIndex("slider")].get());
+  ASSERT_NE(slider, nullptr);
+  const TvlArtCanvas picture = TvlArtCanvas::FromBitmap(skin.FActivePictures.at(slider->PictureIndex).get());
+  for (const TRect& r : {slider->HThumbRect, slider->VThumbRect}) {
+    ASSERT_EQ(r.Width() % 2, 0);
+    const int half = r.Width() / 2;
+    const TvlArtCanvas normal = picture.Cut(TRect{r.Left, r.Top, r.Left + half, r.Bottom});
+    const TvlArtCanvas pressed = picture.Cut(TRect{r.Left + half, r.Top, r.Right, r.Bottom});
+    EXPECT_NE(normal.Pixels(), pressed.Pixels());
+    for (const TvlArtCanvas* state : {&normal, &pressed}) {
+      const TvlArgb key = state->Pixel(0, state->Height() - 1);
+      EXPECT_EQ(state->Pixel(state->Width() - 1, 0), key) << "the thumb fills its corner";
+      EXPECT_NE(state->Pixel(state->Width() / 2, state->Height() / 2), key) << "the thumb's middle would vanish";
+    }
+  }
+}
+
 TEST(SkinArtNamesTest, ToolSkinHasTheToolButtonsChoosersAndRadioBoxes) {
   TvlSkinData skin(nullptr);
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Tools);

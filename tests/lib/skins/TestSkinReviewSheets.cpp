@@ -1,6 +1,7 @@
-// The review sheets of the two skins: each skin is packed, loaded back, and every element drawn
-// in each of its states on one picture, which must match the stored expected picture. On a
-// mismatch (or without an expected picture) the actual one is written into the working
+// The review sheets of the two skins and of the built-in pictures: each skin is packed, loaded
+// back, and every element drawn in each of its states on one picture, which must match the
+// stored expected picture; the pictures sheet shows every built-in picture from the resources.
+// On a mismatch (or without an expected picture) the actual one is written into the working
 // directory for a look.
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "lib/vlSkinData.h"
 #include "platform/ImageCompare.h"
 #include "skins/vlSkinArt.h"
+#include "tests/lib/skins/PictureSheet.h"
 #include "tests/lib/skins/SkinSheetRender.h"
 
 namespace {
@@ -19,11 +21,7 @@ std::string ExpectedPath(const std::string& Name) {
   return (std::filesystem::path(SKIN_EXPECTED_DIR) / Name).string();
 }
 
-void CheckSheet(TvlSkinArtKind Kind, const std::string& Name) {
-  TvlSkinData skin(nullptr);
-  vlLoadFixtureSkin(&skin, Kind);
-  ASSERT_FALSE(skin.Empty);
-  const TvlArtCanvas page = sheet::RenderSheet(skin);
+void CompareWithExpected(const TvlArtCanvas& page, const std::string& Name) {
   std::vector<std::uint32_t> bgra(page.Pixels().begin(), page.Pixels().end());  // 0xAARRGGBB is B, G, R, A in memory
   const std::string actual = Name + ".actual.png";
   const std::string expected = ExpectedPath(Name + ".png");
@@ -47,8 +45,23 @@ void CheckSheet(TvlSkinArtKind Kind, const std::string& Name) {
   }
 }
 
+void CheckSheet(TvlSkinArtKind Kind, const std::string& Name) {
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, Kind);
+  ASSERT_FALSE(skin.Empty);
+  CompareWithExpected(sheet::RenderSheet(skin), Name);
+}
+
 TEST(SkinReviewSheetTest, MainSkinMatchesItsSheet) { CheckSheet(TvlSkinArtKind::Main, "skin_main_sheet"); }
 
 TEST(SkinReviewSheetTest, ToolSkinMatchesItsSheet) { CheckSheet(TvlSkinArtKind::Tools, "skin_tools_sheet"); }
+
+// The built-in pictures, read back from the program's resources, shown where they serve.
+TEST(SkinReviewSheetTest, BuiltinPicturesMatchTheirSheet) {
+  TvlSkinData tools(nullptr);
+  vlLoadFixtureSkin(&tools, TvlSkinArtKind::Tools);
+  ASSERT_FALSE(tools.Empty);
+  CompareWithExpected(sheet::RenderPictureSheet(tools), "skin_pictures_sheet");
+}
 
 }  // namespace

@@ -1,0 +1,364 @@
+#pragma once
+// TvlVelmora: the component that skins one form. Placed on a form (its owner), it hooks the
+// form's window procedure (the form's keyed hook chain, AddWindowProcHook) and from then on
+// draws the form's non-client frame from the skin of its SkinData - or, without a skin, in a
+// built-in look - answers the form's non-client size and hit tests, gives the form a window
+// region cut from the skin mask, paints the client background, and follows the skin
+// container's change messages: every skinned control of the form that uses the changing
+// container is re-skinned, whatever container the form itself uses.
+//
+// The frame (geometry, size limits, hit testing, painting, region, backgrounds) is in
+// VelmoraFrame.cpp; the objects laid out on it in VelmoraObjects.h.
+//
+// A form has at most one such component; other parts of the skin library find it as the first
+// TvlVelmora among the form's components (vlFindSkinForm). GUI thread only.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lib/VelmoraObjects.h"
+#include "lib/vlSkinData.h"
+#include "platform/Component.h"
+#include "platform/Controls.h"
+#include "platform/Forms.h"
+#include "platform/Messages.h"
+#include "platform/Set.h"
+#include "platform/Types.h"
+
+class TBitmap;
+class TCanvas;
+class TCustomImageList;
+class TFont;
+class TMainMenu;
+class TPopupMenu;
+class TTimer;
+class TvlLayerManager;
+
+// ---- Messages a form skinner answers (wParam and lParam 0 unless stated) -----------------------
+
+// Answered vlSkinFrameQueryAnswer by a skinned form, vlSkinFrameQueryPlatformFrame by one that
+// lets the platform draw its frame.
+constexpr UINT WM_vlSkinFrameQuery = 0xB1B2;
+constexpr LRESULT vlSkinFrameQueryAnswer = 12853;
+constexpr LRESULT vlSkinFrameQueryPlatformFrame = 12852;
+// A show with effects begins and ends.
+constexpr UINT WM_vlSmartEffectsBegin = 0xB1B3;
+constexpr UINT WM_vlSmartEffectsEnd = 0xB1B4;
+// Paints the frame into the device context in wParam; answered vlPaintFrameToDCAnswer.
+constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
+constexpr LRESULT vlPaintFrameToDCAnswer = 12851;
+// The same with lParam vlPaintFrameToDCExKey, answered vlPaintFrameToDCExKey.
+constexpr UINT WM_vlPaintFrameToDCEx = 0xBC4B;
+constexpr LPARAM vlPaintFrameToDCExKey = 16802;
+
+// ---- Types --------------------------------------------------------------------------------------
+
+enum class TvlBorderIcon { biSystemMenu, biMinimize, biMaximize, biRollUp, biMinimizeToTray };
+using TvlBorderIcons = TSet<TvlBorderIcon>;
+enum class TvlClientInActiveEffect { vlieSemiTransparent, vlieBlur };
+enum class TvlPositionInMonitor { vlpDefault, vlpScreenCenter, vlpDesktopCenter };
+
+using TvlCaptionPaintEvent = std::function<void(TCanvas* Cnvs, TRect R, bool AActive)>;
+using TvlPaintEvent = std::function<void(const std::string& IDName, TCanvas* Canvas, TRect ObjectRect)>;
+using TvlMouseEnterEvent = std::function<void(const std::string& IDName)>;
+using TvlMouseLeaveEvent = std::function<void(const std::string& IDName)>;
+using TvlMouseUpEvent =
+    std::function<void(const std::string& IDName, int X, int Y, TRect ObjectRect, TMouseButton Button)>;
+using TvlMouseDownEvent = TvlMouseUpEvent;
+using TvlMouseMoveEvent = std::function<void(const std::string& IDName, int X, int Y, TRect ObjectRect)>;
+using TvlActivateCustomObjectEvent = std::function<void(const std::string& IDName, bool& ObjectVisible)>;
+using TvlOnAcceptToMDITabsBar = std::function<void(bool& Accept)>;
+
+// ---- The form skinner -----------------------------------------------------------------------------
+
+class TvlVelmora : public TComponent {
+ public:
+  // AOwner must be a form (EInvalidCast otherwise). Empties the form's own border icons, switches
+  // its AutoSize and AutoScroll off, hooks its window procedure and makes its window anew.
+  explicit TvlVelmora(TComponent* AOwner);
+  // Unhooks the form's window procedure (a form being destroyed is left alone) and gives a live
+  // form its platform frame back.
+  ~TvlVelmora() override;
+
+  // ---- Properties with behaviour ----
+
+  [[nodiscard]] TvlSkinData* SkinData() const { return FSD; }
+  // Stores the container (cleared when it is freed); the form follows the container's
+  // SkinnableForm unless it is an MDI child; the skin is applied at once.
+  void SetSkinData(TvlSkinData* Value);
+  // The container the form's menus use; SkinData when not set.
+  [[nodiscard]] TvlSkinData* MenusSkinData() const { return FMSD; }
+  void SetMenusSkinData(TvlSkinData* Value);
+  [[nodiscard]] bool UseRibbon() const { return FUseRibbon; }
+  // True switches the skinned frame off (the platform frame is used).
+  void SetUseRibbon(bool Value);
+  [[nodiscard]] bool AlphaBlend() const { return FAlphaBlend; }
+  // Makes the form window layered with opacity AlphaBlendValue, or plain again.
+  void SetAlphaBlend(bool Value);
+  [[nodiscard]] BYTE AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(BYTE Value);
+  [[nodiscard]] bool MenusAlphaBlend() const { return FMenusAlphaBlend; }
+  void SetMenusAlphaBlend(bool Value) { FMenusAlphaBlend = Value; }
+  [[nodiscard]] bool MenusAlphaBlendAnimation() const { return FMenusAlphaBlendAnimation; }
+  void SetMenusAlphaBlendAnimation(bool Value) { FMenusAlphaBlendAnimation = Value; }
+  [[nodiscard]] BYTE MenusAlphaBlendValue() const { return FMenusAlphaBlendValue; }
+  void SetMenusAlphaBlendValue(BYTE Value) { FMenusAlphaBlendValue = Value; }
+  [[nodiscard]] TvlBorderIcons BorderIcons() const { return FBorderIcons; }
+  // Stores the set and repaints the frame.
+  void SetBorderIcons(TvlBorderIcons Value);
+  [[nodiscard]] bool ShowIcon() const { return FShowIcon; }
+  void SetShowIcon(bool Value);
+  [[nodiscard]] int MaxMenuItemsInWindow() const { return FMaxMenuItemsInWindow; }
+  void SetMaxMenuItemsInWindow(int Value);  // negative values are ignored
+  // The built-in look's caption fonts (active and inactive); writes copy the font and repaint a
+  // frame drawn without a skin.
+  [[nodiscard]] TFont* DefCaptionFont() const { return FDefCaptionFont.get(); }
+  void SetDefCaptionFont(TFont* Value);
+  [[nodiscard]] TFont* DefInActiveCaptionFont() const { return FDefInActiveCaptionFont.get(); }
+  void SetDefInActiveCaptionFont(TFont* Value);
+  // Drawn in the middle of the client background; writes copy the picture.
+  [[nodiscard]] TBitmap* LogoBitMap() const { return FLogoBitMap.get(); }
+  void SetLogoBitMap(TBitmap* Value);
+  [[nodiscard]] TCustomImageList* QuickImageList() const { return FQuickImageList; }
+  void SetQuickImageList(TCustomImageList* Value);
+  [[nodiscard]] TPopupMenu* SystemMenu() const { return FSystemMenu; }
+  void SetSystemMenu(TPopupMenu* Value);
+  [[nodiscard]] bool SkinnableForm() const { return FSkinnableForm; }
+  [[nodiscard]] bool GetSkinnableForm() const { return FSkinnableForm; }
+  // Switches between the skinned frame and the platform frame at run time; every skinned
+  // control of the form is re-skinned.
+  void SetSkinnableForm(bool Value);
+  [[nodiscard]] TWindowState WindowState() const { return FWindowState; }
+  [[nodiscard]] bool RollUpState() const { return FRollUpState; }
+  // The height before a roll-up while rolled up, else the frame's height.
+  [[nodiscard]] int RealHeight() const { return FRollUpState ? OldHeight : FFormHeight; }
+  void SetRealHeight(int Value) { OldHeight = Value; }
+
+  // ---- Plain properties ----
+
+  bool QuickButtonsShowHint = false;
+  bool ClientInActiveEffect = false;
+  TvlClientInActiveEffect ClientInActiveEffectType = TvlClientInActiveEffect::vlieSemiTransparent;
+  bool DisableSystemMenu = false;
+  bool AlwaysResize = false;  // sizing borders also on forms whose border style cannot size
+  TvlPositionInMonitor PositionInMonitor = TvlPositionInMonitor::vlpDefault;
+  bool UseFormCursorInNCArea = false;  // the form's cursor over the frame, except on sizing borders
+  int ClientWidth = 0;                 // applied to the form after each skin, when above 0
+  int ClientHeight = 0;
+  bool HideCaptionButtons = false;
+  bool AlwaysShowInTray = false;
+  bool LogoBitMapTransparent = false;
+  bool AlwaysMinimizeToTray = false;
+  bool MaximizeOnFullScreen = false;  // the size limit is the whole monitor, not its work area
+  bool AlphaBlendAnimation = false;
+  bool ShowObjectHint = false;
+  bool UseDefaultObjectHint = true;
+  bool UseDefaultSysMenu = true;
+  int MinHeight = 0, MinWidth = 0, MaxHeight = 0, MaxWidth = 0;  // 0: from the skin or the monitor
+  bool Magnetic = false;
+  BYTE MagneticSize = 5;
+  bool MinimizeDefault = false;
+  // Set by the skin chooser on its preview form: the form counts as always active.
+  bool PreviewMode = false;
+  // True forbids the layered outer border.
+  bool AlwaysDisableLayeredFrames = false;
+
+  // ---- Events ----
+
+  TvlCaptionPaintEvent OnCaptionPaint;  // draws the built-in caption in place of the component
+  TNotifyEvent OnChangeSkinData;        // a skin was applied to the form
+  TNotifyEvent OnBeforeChangeSkinData;  // the form's container is about to change its skin
+  TNotifyEvent OnAfterChangeSkinData;   // any container finished a change
+  TvlMouseUpEvent OnMouseUpEvent;
+  TvlMouseDownEvent OnMouseDownEvent;
+  TvlMouseMoveEvent OnMouseMoveEvent;
+  TvlMouseEnterEvent OnMouseEnterEvent;
+  TvlMouseLeaveEvent OnMouseLeaveEvent;
+  TvlPaintEvent OnPaintEvent;
+  TNotifyEvent OnActivate, OnDeActivate;
+  TNotifyEvent OnSkinMenuOpen, OnSkinMenuClose;
+  TNotifyEvent OnChangeRollUpState;
+  TNotifyEvent OnMainMenuEnter, OnMainMenuExit;
+  TNotifyEvent OnMinimizeToTray, OnRestoreFromTray;
+  TvlActivateCustomObjectEvent OnActivateCustomObject;
+  TNotifyEvent OnMinimize, OnRestore, OnMaximize;
+  TShortCutEvent OnShortCut;
+  TvlOnAcceptToMDITabsBar OnAcceptToMDITabsBar;
+
+  // ---- Frame (VelmoraFrame.cpp) ----
+
+  // Paints the skinned (or built-in) frame into ADC when AUseExternalDC, else into the form's
+  // window device context.
+  void PaintNCSkin(HDC ADC, bool AUseExternalDC);
+  void PaintNCDefault(HDC ADC, bool AUseExternalDC);
+  // The built-in caption rectangle and the built-in buttons' places.
+  void CalcDefRects();
+  // Client backgrounds into DC (nothing for a DC of 0): from the skin picture's client part,
+  // from the skin's background picture, from its MDI background picture, in clBtnFace, in
+  // clAppWorkSpace.
+  void PaintBG(HDC DC);
+  void PaintBG2(HDC DC);
+  void PaintBG3(HDC DC);
+  void PaintBGDefault(HDC DC);
+  void PaintMDIBGDefault(HDC DC);
+  // Size limits in pixels.
+  [[nodiscard]] int GetMinWidth();
+  [[nodiscard]] int GetMinHeight();
+  [[nodiscard]] int GetMaxWidth();
+  [[nodiscard]] int GetMaxHeight();
+
+  // The skin's frame geometry moved to the current form size.
+  void CalcSkinGeometry();
+  // Places the caption objects on the frame (button row, fixed places).
+  void LayoutCaptionObjects();
+  // Geometry, object places and region after a size or skin change.
+  void UpdateSkinLayout();
+  // The window region: cut from the skin mask, a rectangle without one, none for a form that is
+  // not skinnable or has no border.
+  void UpdateFormRegion();
+  // Hit codes (HTCLIENT, HTCAPTION, sizing codes, HTOBJECT) of a point in window coordinates.
+  [[nodiscard]] LRESULT SkinHitTest(TPoint P);
+  [[nodiscard]] LRESULT DefaultHitTest(TPoint P);
+  // True when P (window coordinates) lies on the caption text, where the form is dragged.
+  [[nodiscard]] bool CaptionObjectHit(TPoint P);
+  // True when P (window coordinates) lies on the opaque part of the mask for the current size;
+  // points beyond a mask strip are outside.
+  [[nodiscard]] bool IsMaskPointSolid(TPoint P);
+  void PaintLogo(TCanvas* Canvas);
+  [[nodiscard]] int DefCaptionHeight() const;
+  [[nodiscard]] int DefButtonSize() const;
+  [[nodiscard]] bool CanResizeForm() const;
+  // A screen point into window coordinates.
+  void ScreenToFormPoint(TPoint& P);
+
+  // ---- Caption objects ----
+
+  // Frees every object.
+  void ClearObjects();
+  // The index of the first object named exactly AIDName, -1 when none.
+  [[nodiscard]] int GetIndex(const std::string& AIDName) const;
+  // One object per form-frame object of the skin, in the skin's order.
+  void CreateSkinObjects();
+
+  // ---- State ----
+
+  // True in PreviewMode; the kept activation state for MDI forms; else the form's own.
+  [[nodiscard]] bool GetFormActive() const;
+  // Re-sends the size and frame messages by changing the width by one pixel and back.
+  void RefreshFrameSize();
+  // True when a skin is in use and the form keeps a layered outer border.
+  [[nodiscard]] bool UseLayeredBorder() const;
+  [[nodiscard]] std::string GetProductVersion() const;
+  [[nodiscard]] TCustomForm* Form() const { return FForm; }
+
+  // The form's window procedure while the component skins it. Next is the procedure the form
+  // had before (OldWindowProc).
+  void SkinFormWindowProc(TMessage& Message, const TWndMethod& Next);
+
+  // Frame state for the current size (recomputed before each use); read by the caption objects.
+  int FFormWidth = 0, FFormHeight = 0, FFormLeft = 0, FFormTop = 0, FOldFormLeft = 0, FOldFormTop = 0;
+  TPoint NewLTPoint{}, NewRBPoint{}, NewRTPoint{}, NewLBPoint{};
+  TRect NewClRect{}, NewCaptionRect{}, NewButtonsRect{};
+  int NewButtonsOffset = 0;
+  bool NewButtonsInLeft = false;
+  TRect NewMaskRectArea{};
+  TPoint NewHitTestLTPoint{}, NewHitTestRTPoint{}, NewHitTestLBPoint{}, NewHitTestRBPoint{};
+  TRect NewDefCaptionRect{};
+  // The four mask strips of the last region build (owned).
+  std::unique_ptr<TBitmap> RMTop, RMBottom, RMLeft, RMRight;
+
+  // The caption objects (owned), in the skin's order; indexes into it, -1 for none.
+  std::vector<std::unique_ptr<TvlActiveSkinObject>> ObjectList;
+  int ActiveObject = -1, OldActiveObject = -1, MouseCaptureObject = -1;
+
+  // Window state kept by the component (the skinned state, not the platform's).
+  TWindowState FWindowState = TWindowState::wsNormal;
+  bool FRollUpState = false, MaxRollUpState = false;
+  int OldHeight = 0;
+  TRect OldBoundsRect{};
+  bool FSizeMove = false, FSizing = false, FFullDrag = false;
+  bool FBorderLayerChangeSize = false;
+  bool HMagnetized = false, VMagnetized = false, HMagnetized2 = false, VMagnetized2 = false;
+  bool FFormActive = false;
+  bool FMDIChildMaximized = false;
+  bool FSkinSupport = false;    // a non-empty skin is in use
+  bool FStopPainting = false;   // between SkinChangeBegin and SkinChanged of the form's container
+  bool FInChangeSkinData = false;
+  bool FSmartEffectsShow = false;
+  bool FClientInActiveDraw = false;
+  bool FStartShow = true;
+  bool FIsVistaOs = false;
+  bool FIsLayerEnabled = false;
+
+  // Owned helpers: the caption glow and menu glow layers, the three caption-object timers
+  // (50, 25 and 25 ms, created stopped), the built-in system menu.
+  TvlLayerManager* FLayerManager = nullptr;
+  TvlLayerManager* FMenuLayerManager = nullptr;
+  TTimer* MouseTimer = nullptr;
+  TTimer* MorphTimer = nullptr;
+  TTimer* AnimateTimer = nullptr;
+  TPopupMenu* FSysMenu = nullptr;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+ private:
+  // The steps of the window procedure (Velmora.cpp).
+  void ApplySkin();
+  void UpdateFormBorderIcons();
+  void WMSize(TMessage& M, const TWndMethod& Next);
+  void WMNCActivate(TMessage& M, const TWndMethod& Next);
+  void WMEraseBkgnd(TMessage& M);
+  void WMNCCalcSize(TMessage& M);
+  void WMGetMinMaxInfo(TMessage& M);
+  void SkinChangeBegin(TvlSkinData* Container);
+  void SkinChanged(TvlSkinData* Container);
+  void SkinChangeEnd(TvlSkinData* Container);
+  void PaintFrameToDC(HDC DC);
+  void Hook();
+  void Unhook();
+  void SendNCPaint();
+  void RepaintForm();
+  [[nodiscard]] bool IsMDIChild() const;
+  [[nodiscard]] bool IsMDIParent() const;
+  [[nodiscard]] bool IsMaximizedMDIChild() const;
+  [[nodiscard]] bool HasBorder() const;
+  [[nodiscard]] bool Designing() const;
+  [[nodiscard]] bool SkinUsable() const;
+  // The frame picture to draw: the inactive one for an inactive form when it has one.
+  [[nodiscard]] TBitmap* FramePicture() const;
+  [[nodiscard]] TRect FrameClientRect() const;
+
+  // Frame painting and backgrounds (VelmoraFrame.cpp).
+  void PaintFrameBitmaps(HDC DC, TBitmap* Top, TBitmap* Left, TBitmap* Right, TBitmap* Bottom);
+  void DrawDefaultCaption(TCanvas* C);
+  void PaintBGPiece(HDC DC, TBitmap* Piece, bool StretchEffect, TvlStretchType StretchType);
+  [[nodiscard]] TRect RelocateSkinRect(const TRect& R) const;
+  [[nodiscard]] bool IsNearFrameEdge(TPoint P);
+  [[nodiscard]] std::string DefaultCaptionText() const;
+
+  TCustomForm* FForm = nullptr;
+  int FHookId = 0;  // the form's window-procedure hook, 0 when none
+  bool FRegionSet = false;  // the window has a region of ours (the window owns it)
+  TvlSkinData* FSD = nullptr;
+  TvlSkinData* FMSD = nullptr;
+  TCustomImageList* FQuickImageList = nullptr;
+  TPopupMenu* FSystemMenu = nullptr;
+  bool FUseRibbon = false;
+  bool FSkinnableForm = true;
+  bool FAlphaBlend = false;
+  BYTE FAlphaBlendValue = 200;
+  bool FMenusAlphaBlend = false;
+  bool FMenusAlphaBlendAnimation = false;
+  BYTE FMenusAlphaBlendValue = 200;
+  bool FShowIcon = false;
+  int FMaxMenuItemsInWindow = 0;
+  TvlBorderIcons FBorderIcons{TvlBorderIcon::biSystemMenu, TvlBorderIcon::biMinimize, TvlBorderIcon::biMaximize,
+                              TvlBorderIcon::biRollUp};
+  std::unique_ptr<TFont> FDefCaptionFont, FDefInActiveCaptionFont;
+  std::unique_ptr<TBitmap> FLogoBitMap;
+};
+
+// The form skinner of a form: the first TvlVelmora among its components, nullptr when none.
+[[nodiscard]] TvlVelmora* vlFindSkinForm(TCustomForm* Form);
