@@ -7,10 +7,12 @@
 //
 // Variant::Alternate has the same names with other sizes and a green tone, for skin switches.
 // AddFrame gives a skin a small form frame (frame picture, inactive twin, rounded mask, caption
-// text object and two caption buttons) for the form-skinner tests; Load puts a whole variant into
-// a container through its own stored-skin load, with the container's skin-change messages.
+// text object and two caption buttons) for the form-skinner tests, AddMenus a popup-menu frame,
+// a morphing menu row and a hint window; Load puts a whole variant into a container through its
+// own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
+#include <cmath>
 #include <cstdint>
 #include <algorithm>
 #include <memory>
@@ -902,6 +904,10 @@ inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
 
   auto caption = std::make_unique<TvlDataSkinCaption>("caption");
   caption->SkinRect = TRect{24, 2, W - 46, C - 2};
+  caption->TextRct = TRect{4, 0, W - 70 - 4, C - 4};
+  caption->Alignment = TAlignment::taLeftJustify;
+  caption->FontName = "Tahoma";
+  caption->FontHeight = 14;
   caption->FontColor = Colour(230, 236, 245);
   caption->ActiveFontColor = Colour(255, 255, 255);
   skin.ObjectList.push_back(std::move(caption));
@@ -919,12 +925,143 @@ inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
   }
 }
 
-// Loads the variant, with its form frame, into Target through the container's own stored-skin
-// load, so that Target sends its three skin-change messages as on any skin change.
-inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard) {
+// ---- Menus and hints --------------------------------------------------------------------------
+
+// Four pictures appended to the skin's list, in this order:
+//   popup window  30 x 30   a framed white card, items area (3,3)-(27,27)
+//   popup mask    30 x 30   black, the four corner pixels cut
+//   menu rows     70 x 46   normal row (0,0)-(70,20), highlighted row (0,20)-(70,40) in the
+//                           accent, divider (0,40)-(70,46) with a line across
+//   hint          24 x 24   a light card with an accent edge
+constexpr int kMenuRowHeight = 20;
+
+// Adds a popup-window frame, a morphing menu-item description ("menuitem") and a hint window to
+// a filled skin.
+inline void AddMenus(TvlSkinData& skin, Variant variant = Variant::Standard) {
+  const bool alt = variant == Variant::Alternate;
+  const Tone tone = alt ? Tone{58, 140, 96} : Tone{52, 104, 170};
+  const std::uint32_t face = Rgb(255, 255, 255), line = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+
+  auto popup = NewPicture(30, 30, face);
+  Painter(*popup).Frame(0, 0, 30, 30, line);
+  auto popupMask = NewPicture(30, 30, Rgb(0, 0, 0));
+  for (int x : {0, 29})
+    for (int y : {0, 29}) Painter(*popupMask).Set(x, y, Rgb(255, 255, 255));
+  auto rows = NewPicture(70, 46, face);
+  Painter r(*rows);
+  r.Fill(0, 20, 70, 40, tone.Accent(40));
+  r.Fill(0, 42, 70, 43, line);
+  auto hint = NewPicture(24, 24, Rgb(250, 251, 253));
+  Painter(*hint).Frame(0, 0, 24, 24, tone.Accent(0));
+
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  for (auto* p : {&popup, &popupMask, &rows, &hint}) skin.FActivePictures.push_back(std::move(*p));
+  for (const char* name : {"popup.bmp", "popupmask.bmp", "menurows.bmp", "hint.bmp"}) skin.FActivePicturesNames->Add(name);
+
+  TvlDataSkinPopupWindow* w = skin.PopupWindow.get();
+  w->WindowPictureIndex = base;
+  w->MaskPictureIndex = base + 1;
+  w->LTPoint = {4, 4};
+  w->RTPoint = {26, 4};
+  w->LBPoint = {4, 26};
+  w->RBPoint = {26, 26};
+  w->ItemsRect = TRect{3, 3, 27, 27};
+  w->ScrollMarkerColor = Colour(143, 163, 191);
+  w->ScrollMarkerActiveColor = Colour(tone.r, tone.g, tone.b);
+  w->TopStretch = w->LeftStretch = w->RightStretch = w->BottomStretch = w->StretchEffect = true;
+
+  auto item = std::make_unique<TvlDataSkinMenuItem>("menuitem");
+  item->SkinRectInAPicture = true;
+  item->ActivePictureIndex = base + 2;
+  item->SkinRect = TRect{0, 0, 70, kMenuRowHeight};
+  item->ActiveSkinRect = TRect{0, 20, 70, 40};
+  item->DividerRect = TRect{0, 40, 70, 46};
+  item->ItemLO = item->ItemRO = item->DividerLO = item->DividerRO = 4;
+  item->TextRct = TRect{6, 0, 62, kMenuRowHeight};
+  item->FontName = "Tahoma";
+  item->FontHeight = 14;
+  item->FontColor = Colour(31, 58, 95);
+  item->ActiveFontColor = Colour(255, 255, 255);
+  item->UnEnabledFontColor = Colour(150, 160, 174);
+  item->StretchEffect = item->InActiveStretchEffect = item->DividerStretchEffect = true;
+  item->Morphing = true;
+  item->MorphKind = TvlMorphKind::mkDefault;
+  skin.ObjectList.push_back(std::move(item));
+
+  TvlDataSkinHintWindow* h = skin.HintWindow.get();
+  h->WindowPictureIndex = base + 3;
+  h->MaskPictureIndex = -1;
+  h->LTPoint = {4, 4};
+  h->RTPoint = {20, 4};
+  h->LBPoint = {4, 20};
+  h->RBPoint = {20, 20};
+  h->ClRect = TRect{3, 3, 21, 21};
+  h->FontName = "Tahoma";
+  h->FontHeight = 14;
+  h->FontColor = Colour(31, 58, 95);
+  h->TopStretch = h->LeftStretch = h->RightStretch = h->BottomStretch = h->StretchEffect = true;
+}
+
+// A system-menu button at the caption's left (it shows the form's icon with ShowIcon).
+inline void AddSystemMenuButton(TvlSkinData& skin) {
+  auto b = std::make_unique<TvlDataSkinStdButton>("sysmenubutton");
+  b->SkinRectInAPicture = true;
+  b->ActivePictureIndex = static_cast<int>(skin.FActivePictures.size()) - 1;  // the caption buttons
+  b->SkinRect = TRect{18, 0, 36, 18};
+  b->Command = TvlStdCommand::cmSysMenu;
+  skin.ObjectList.push_back(std::move(b));
+}
+
+// A layered outer frame: a soft shadow around the form, picture 201 x 175 whose rectangle
+// (34, 31)-(167, 144) stands for the form, corner points (46, 43), (158, 43), (42, 133),
+// (160, 133), full opacity, no grab border (the windows let the mouse through).
+constexpr TRect kLayerClRect{34, 31, 167, 144};
+inline void AddLayeredFrame(TvlSkinData& skin) {
+  constexpr int w = 201, h = 175;
+  auto picture = NewPicture(w, h, Rgb(30, 44, 70));
+  auto mask = NewPicture(w, h, Rgb(0, 0, 0));
+  const TRect& c = kLayerClRect;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (c.Contains(TPoint{x, y})) continue;  // the form: no shadow
+      const int dx = x < c.Left ? c.Left - x : (x >= c.Right ? x - c.Right + 1 : 0);
+      const int dy = y < c.Top ? c.Top - y : (y >= c.Bottom ? y - c.Bottom + 1 : 0);
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      const double f = std::max(0.0, 1.0 - d / 30.0);
+      const int a = static_cast<int>(150 * f * f);
+      Painter(*mask).Set(x, y, Rgb(a, a, a));
+    }
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePictures.push_back(std::move(mask));
+  skin.FActivePicturesNames->Add("layerframe.bmp");
+  skin.FActivePicturesNames->Add("layerframemask.bmp");
+  TvlDataSkinLayerFrame* f = skin.LayerFrame.get();
+  f->PictureIndex = base;
+  f->MaskPictureIndex = base + 1;
+  f->LTPoint = {46, 43};
+  f->RTPoint = {158, 43};
+  f->LBPoint = {42, 133};
+  f->RBPoint = {160, 133};
+  f->ClRect = c;
+  f->AlphaBlendValue = f->InActiveAlphaBlendValue = 255;
+  f->BorderRect = TRect{};
+  f->HitTestEnable = false;
+}
+
+// What Load adds besides the controls and the form frame (bits).
+constexpr unsigned kMenusAndHints = 1, kSystemMenuButton = 2, kLayeredFrame = 4;
+
+// Loads the variant, with its form frame (and the extras), into Target through the container's
+// own stored-skin load, so that Target sends its three skin-change messages as on any skin
+// change.
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, unsigned extras = 0) {
   TvlSkinData scratch(nullptr);
   Fill(scratch, variant);
   AddFrame(scratch, variant);
+  if (extras & kSystemMenuButton) AddSystemMenuButton(scratch);
+  if (extras & kMenusAndHints) AddMenus(scratch, variant);
+  if (extras & kLayeredFrame) AddLayeredFrame(scratch);
   TvlCompressedStoredSkin stored(nullptr);
   stored.LoadFromSkinData(&scratch);
   Target.LoadCompressedStoredSkin(&stored);
