@@ -182,8 +182,6 @@ void TForm1::AddFiles(const std::vector<std::string>& Files) {
 
 void TForm1::btnAddClick() {
   if (!PrepareAdd()) return;
-  OpenDialog1.Title = "打开文件";
-  OpenDialog1.MultiSelection = false;
   if (!setup_.Dialogs->OpenFiles(OpenDialog1) || !IsRegularFile(OpenDialog1.FileName)) return;
   const int rows = jobs_.Count();
   if (AddOneFile(OpenDialog1.FileName) == TAddEnd::aeNextFile && jobs_.Count() > rows) {
@@ -194,8 +192,6 @@ void TForm1::btnAddClick() {
 
 void TForm1::Button8Click() {
   if (!PrepareAdd()) return;
-  OpenDialog2.Title = "打开文件";
-  OpenDialog2.MultiSelection = true;
   if (!setup_.Dialogs->OpenFiles(OpenDialog2) || !IsRegularFile(OpenDialog2.FileName)) return;
   AddFiles(OpenDialog2.Files.empty() ? std::vector<std::string>{OpenDialog2.FileName} : OpenDialog2.Files);
 }
@@ -203,7 +199,6 @@ void TForm1::Button8Click() {
 void TForm1::Button12Click() {
   const int rows = jobs_.Count();
   if (!PrepareAdd()) return;
-  vlSkinSelectDirectoryDialog1.Title = "选择目录";
   if (!setup_.Dialogs->SelectFolder(vlSkinSelectDirectoryDialog1)) return;
   const std::optional<std::vector<std::string>> files = GetFilenames(vlSkinSelectDirectoryDialog1.Directory, "*.*");
   if (!files) return;

@@ -330,6 +330,11 @@ void TForm1::BuildPreviewPanel() {
 }
 
 void TForm1::BuildHiddenControls() {
+  OpenDialog1.Title = "打开文件";
+  OpenDialog2.Title = "打开文件";
+  OpenDialog2.MultiSelection = true;
+  vlSkinSelectDirectoryDialog1.Title = "选择目录";
+  vlSkinSelectDirectoryDialog2.Title = "选择输出目录";
   // The log is never shown: it lies outside the client area.
   mmoLog = new TMemo(this);
   mmoLog->SetParent(this);

@@ -65,6 +65,14 @@ class TScriptedDialogs : public IConverterDialogs {
   std::vector<std::string> messages;
 };
 
+// The folder of the expected pictures, tests/app/expected (a compiler cache may hand the compiler
+// a source path relative to the build folder, the test program's parent folder).
+inline fs::path ExpectedFolder() {
+  fs::path source(__FILE__);
+  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return source.parent_path() / "expected";
+}
+
 class MainWindowWorld : public ::testing::Test {
  protected:
   void SetUp() override {
