@@ -216,15 +216,17 @@ void TForm1::FFLoggerLog(TObject*, DWORD AThreadID, TLogLevel ALogLevel, const s
 }
 
 void TForm1::AddLog(const std::string& Line) {
-  // A text of several lines becomes as many lines of the log.
-  std::size_t start = 0;
+  // A text of several lines becomes as many lines of the log; its last line end ends its last
+  // line and makes no empty line of its own.
+  std::string_view rest = Line;
+  if (!rest.empty() && rest.back() == '\n') rest.remove_suffix(1);
   for (;;) {
-    const std::size_t end = Line.find('\n', start);
-    std::string part = Line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!part.empty() && part.back() == '\r') part.pop_back();
-    mmoLog->Lines()->Add(part);
-    if (end == std::string::npos) break;
-    start = end + 1;
+    const std::size_t end = rest.find('\n');
+    std::string_view part = rest.substr(0, end);
+    if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
+    mmoLog->Lines()->Add(std::string(part));
+    if (end == std::string_view::npos) break;
+    rest.remove_prefix(end + 1);
   }
 }
 
