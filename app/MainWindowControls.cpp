@@ -4,6 +4,7 @@
 
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Gdi.h"
 #include "platform/Resources.h"
@@ -34,7 +35,7 @@ TvlSkinButton* MakeBox(TComponent* Owner, TWinControl* Parent, const TRect& Boun
 }
 
 // The popup list of a box: one radio item per entry, the chosen one checked, running Pick.
-void FillMenu(TPopupMenu* Menu, const std::vector<std::string>& Captions, int Chosen,
+void FillMenu(TvlSkinPopupMenu* Menu, const std::vector<std::string>& Captions, int Chosen,
               const std::function<void(int)>& Pick) {
   Menu->Items()->Clear();
   for (int i = 0; i < static_cast<int>(Captions.size()); ++i) {
@@ -47,9 +48,9 @@ void FillMenu(TPopupMenu* Menu, const std::vector<std::string>& Captions, int Ch
   }
 }
 
-void PopupUnder(TPopupMenu* Menu, TControl* Box) {
-  const TPoint at = Box->ClientToScreen(TPoint{0, Box->Height()});
-  Menu->Popup(at.X, at.Y);
+void PopupUnder(TvlSkinPopupMenu* Menu, TControl* Box) {
+  const TPoint topLeft = Box->ClientToScreen(TPoint{0, 0});
+  Menu->PopupFromRect2(Box, TRect{topLeft.X, topLeft.Y, topLeft.X + Box->Width(), topLeft.Y + Box->Height()}, false);
 }
 
 }  // namespace
@@ -110,7 +111,7 @@ std::unique_ptr<TBitmap> LoadBuiltinPicture(const std::string& Name) {
 
 TOptionChooserBox::TOptionChooserBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds,
                                      TvlSkinData* SkinData)
-    : box_(MakeBox(Owner, Parent, Bounds, SkinData)), menu_(new TPopupMenu(Owner)) {
+    : box_(MakeBox(Owner, Parent, Bounds, SkinData)), menu_(new TvlSkinPopupMenu(Owner)) {
   box_->OnPaint = [this](TObject*, TCanvas* Canvas, TRect R, bool, bool, bool& DrawDefault) {
     DrawDefault = false;
     Paint(Canvas, R);
@@ -170,7 +171,7 @@ void TOptionChooserBox::DropDown() {
 
 TPresetPickerBox::TPresetPickerBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, TvlSkinData* SkinData,
                                    std::function<TBitmap*(int ImageIndex)> Pictures)
-    : box_(MakeBox(Owner, Parent, Bounds, SkinData)), menu_(new TPopupMenu(Owner)), pictures_(std::move(Pictures)) {
+    : box_(MakeBox(Owner, Parent, Bounds, SkinData)), menu_(new TvlSkinPopupMenu(Owner)), pictures_(std::move(Pictures)) {
   box_->OnPaint = [this](TObject*, TCanvas* Canvas, TRect R, bool, bool, bool& DrawDefault) {
     DrawDefault = false;
     Paint(Canvas, R);

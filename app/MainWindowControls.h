@@ -6,7 +6,7 @@
 // FIXME: The option choosers and the thread-count list are the skinned combo box, and the
 // category and preset pickers the office combo box, once the skin library has them. Until then
 // each is a skinned push button of the same size that shows the chosen text (and picture) and
-// opens its items in a popup menu; the adapters below keep the items and raise the events in
+// opens its items in a skinned popup menu; the adapters below keep the items and raise the events in
 // the order the preset chain relies on (app/PresetControls.h), so only their inside changes.
 //
 // GUI thread only.
@@ -24,6 +24,7 @@
 
 class TvlSkinData;
 class TvlSkinGroupBox;
+class TvlSkinPopupMenu;
 class TvlSkinPanel;
 class TvlSkinStdLabel;
 
@@ -82,7 +83,7 @@ class TOptionChooserBox : public IOptionChooser {
   void Paint(TCanvas* Canvas, const TRect& R);
 
   TvlSkinButton* box_;
-  TPopupMenu* menu_;
+  TvlSkinPopupMenu* menu_;
   std::vector<std::string> items_;
   int index_ = -1;
   std::string text_;
@@ -123,7 +124,7 @@ class TPresetPickerBox : public ITitledPresetPicker {
   void Paint(TCanvas* Canvas, const TRect& R);
 
   TvlSkinButton* box_;
-  TPopupMenu* menu_;
+  TvlSkinPopupMenu* menu_;
   std::function<TBitmap*(int)> pictures_;
   std::vector<TItem> items_;
   int index_ = -1;

@@ -4,6 +4,7 @@
 
 #include "app/OptionLists.h"
 #include "lib/Velmora.h"
+#include "lib/vlSkinHint.h"
 #include "lib/vlCompressedSkin.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
@@ -167,6 +168,10 @@ void TForm1::BuildSkins() {
   vlVelmora1->SetSkinData(vlSkinData1);
   vlVelmora1->ClientWidth = kMainClientWidth;
   vlVelmora1->ClientHeight = kMainClientHeight;
+  // Long option lists scroll in their drop-down.
+  vlVelmora1->SetMaxMenuItemsInWindow(12);
+  vlSkinHint1 = new TvlSkinHint(this);
+  vlSkinHint1->SetSkinData(vlSkinData1);
 }
 
 // ---- Creation and close ------------------------------------------------------------------------

@@ -45,7 +45,10 @@ class TvlCompressedSkinList;
 class TvlSkinButton;
 class TvlSkinData;
 class TvlSkinGroupBox;
+class TvlSkinHint;
+class TvlSkinMenuSpeedButton;
 class TvlSkinPaintPanel;
+class TvlSkinPopupMenu;
 class TvlSkinPanel;
 class TvlSkinSlider;
 class TvlSkinSpeedButton;
@@ -85,6 +88,7 @@ class TForm1 : public TForm, private IConversionView {
   TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
   TvlCompressedSkinList* vlCompressedSkinList2 = nullptr;
   TvlVelmora* vlVelmora1 = nullptr;
+  TvlSkinHint* vlSkinHint1 = nullptr;  // the tooltips of the windows
 
   // Menus (the main menu's items) and the "添加" tool button's menu.
   TMainMenu* MainMenu1 = nullptr;
@@ -92,11 +96,11 @@ class TForm1 : public TForm, private IConversionView {
   TMenuItem *N111 = nullptr, *N2221 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr;  // 编辑
   TMenuItem *N7 = nullptr, *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr;  // 动作
   TMenuItem *N15 = nullptr, *N19 = nullptr, *EMAIL1 = nullptr, *N5 = nullptr;  // 帮助
-  TPopupMenu* AddMenu = nullptr;
+  TvlSkinPopupMenu* AddMenu = nullptr;
   TMenuItem *N11111 = nullptr, *N2222 = nullptr, *N3331 = nullptr;
 
   // Tool bar: 添加, 删除, 清空, 开始, 停止, 暂停 / 继续 (one place), 选项.
-  TvlSkinSpeedButton* vlSkinMenuSpeedButton1 = nullptr;
+  TvlSkinMenuSpeedButton* vlSkinMenuSpeedButton1 = nullptr;
   TvlSkinButton *vlSkinButton7 = nullptr, *vlSkinButton8 = nullptr, *vlSkinButton2 = nullptr;
   TvlSkinButton *vlSkinButton9 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
   TvlSkinButton* vlSkinButton19 = nullptr;

@@ -6,6 +6,7 @@
 #include "app/Unit2.h"
 #include "app/Unit5.h"
 #include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
 #include "platform/DesktopOpener.h"
 #include "platform/Menus.h"
 
@@ -43,10 +44,6 @@ void TForm1::BindCommands() {
   bind(N2222, [this] { Button8Click(); });
   bind(N3331, [this] { Button12Click(); });
 
-  bindButton(vlSkinMenuSpeedButton1, [this] {
-    const TPoint at = vlSkinMenuSpeedButton1->ClientToScreen(TPoint{0, vlSkinMenuSpeedButton1->Height()});
-    AddMenu->Popup(at.X, at.Y);
-  });
   bindButton(vlSkinButton7, [this] { btnRemoveClick(); });
   bindButton(vlSkinButton8, [this] { btnClearClick(); });
   bindButton(vlSkinButton2, [this] { conversion_->Start(); });

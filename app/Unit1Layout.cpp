@@ -17,8 +17,12 @@
 
 #include "app/Unit1.h"
 
+#include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
+#include "lib/vlSkinHint.h"
+#include "lib/vlSkinMenus.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
@@ -101,7 +105,8 @@ void TForm1::BuildMenus() {
   N5 = MakeItem(this, help, "关于软件");
   for (TMenuItem* item : {N13, N14, N26, N7, N8, N9, N10}) item->SetEnabled(false);
 
-  AddMenu = new TPopupMenu(this);
+  AddMenu = new TvlSkinPopupMenu(this);
+  AddMenu->SetSkinData(vlSkinData1);
   N11111 = MakeItem(this, AddMenu->Items(), "添加一个文件");
   N2222 = MakeItem(this, AddMenu->Items(), "添加多个文件");
   N3331 = MakeItem(this, AddMenu->Items(), "添加整个目录");
@@ -118,9 +123,10 @@ void TForm1::BuildMenus() {
     button->SetBounds(4 + 46 * i, 0, 44, kMenuBarHeight - 1);
     button->SetCaption(menu->Caption());
     button->SetSkinData(vlSkinData1);
-    button->OnClick = [button, menu](TObject*) {
-      const TPoint at = button->ClientToScreen(TPoint{0, button->Height()});
-      detail::TrackPlainPopup(menu, nullptr, at, TPopupAlignment::paLeft);
+    button->OnClick = [this, button, menu](TObject*) {
+      const TPoint topLeft = button->ClientToScreen(TPoint{0, 0});
+      const TRect place{topLeft.X, topLeft.Y, topLeft.X + button->Width(), topLeft.Y + button->Height()};
+      if (vlVelmora1->SkinMenu) vlVelmora1->SkinMenu->Popup(button, vlSkinData1, 0, place, menu, false);
     };
     menu_bar_.push_back(button);
   }
@@ -146,10 +152,8 @@ void TForm1::BuildToolBar() {
   // skinned panel of the tool bar's look does.
   TvlSkinPanel* bar = MakeSkinPanel(this, this, Box(0, kToolBarTop, kMainClientWidth, kToolBarHeight), "bigtoolpanel",
                                 vlSkinData1);
-  // FIXME: The "添加" button is the skinned menu speed button, which opens its menu from its
-  // arrow part, once the skin library has it.
-  vlSkinMenuSpeedButton1 = new TvlSkinSpeedButton(this);
-  vlSkinMenuSpeedButton1->SkinDataName = "bigtoolmenubutton";
+  vlSkinMenuSpeedButton1 = new TvlSkinMenuSpeedButton(this);
+  vlSkinMenuSpeedButton1->SkinDataName = "bigtoolbutton";
   vlSkinMenuSpeedButton1->UseSkinSize = false;
   vlSkinMenuSpeedButton1->SetLayout(TvlButtonLayout::blGlyphTop);
   vlSkinMenuSpeedButton1->SetSpacing(2);
@@ -157,6 +161,7 @@ void TForm1::BuildToolBar() {
   vlSkinMenuSpeedButton1->SetBounds(8, (kToolBarHeight - kToolButtonHeight) / 2, 68, kToolButtonHeight);
   vlSkinMenuSpeedButton1->SetCaption("添加");
   vlSkinMenuSpeedButton1->SetGlyph(Picture("VL_TOOL_ADD"));
+  vlSkinMenuSpeedButton1->SetSkinPopupMenu(AddMenu);
   vlSkinMenuSpeedButton1->SetSkinData(vlSkinData2);
 
   int x = 80;

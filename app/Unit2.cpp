@@ -19,8 +19,11 @@ TForm2::TForm2(TComponent* AOwner, TvlSkinData* MainSkin) : TForm(AOwner) {
   vlVelmora1->ClientWidth = kAboutClientWidth;
   vlVelmora1->ClientHeight = kAboutClientHeight;
 
-  TvlSkinPanel* card = MakeSkinPanel(this, this, Box(16, 16, kAboutClientWidth - 32, 150), "panel", MainSkin);
-  TvlSkinStdLabel* title = MakeSkinLabel(this, card, Box(20, 18, 340, 24), kApplicationTitle, MainSkin);
+  TvlSkinPanel* card = MakeSkinPanel(this, this, Box(16, 16, kAboutClientWidth - 32, 162), "panel", MainSkin);
+  TvlSkinStdLabel* title = MakeSkinLabel(this, card, Box(20, 16, 340, 28), kApplicationTitle, MainSkin);
+  title->UseSkinFont = false;
+  title->Font()->SetName("微软雅黑");
+  title->Font()->SetHeight(-17);
   title->Font()->SetStyle(TFontStyles{TFontStyle::fsBold});
   const char* lines[] = {"视频与音频格式转换：把视频和音频文件转换成VCD、DVD、",
                          "手机、播放器和网页等常用格式。",
@@ -31,7 +34,7 @@ TForm2::TForm2(TComponent* AOwner, TvlSkinData* MainSkin) : TForm(AOwner) {
     MakeSkinLabel(this, card, Box(20, top, 348, 20), line, MainSkin);
     top += line == lines[1] ? 28 : 22;
   }
-  Button1 = MakeSkinButton(this, this, Box(kAboutClientWidth - 16 - 84, 184, 84, 28), "确定", MainSkin);
+  Button1 = MakeSkinButton(this, this, Box(kAboutClientWidth - 16 - 84, 192, 84, 28), "确定", MainSkin);
   Button1->SetDefault(true);
   Button1->Cancel = true;
   Button1->OnClick = [this](TObject*) { Close(); };

@@ -51,6 +51,8 @@ TForm5::TForm5(TComponent* AOwner, TOptionFile Options, TvlSkinData* MainSkin, T
   vlVelmora1->SetSkinData(MainSkin);
   vlVelmora1->ClientWidth = kOptionsClientWidth;
   vlVelmora1->ClientHeight = kOptionsClientHeight;
+  // The thread-count list shows 8 counts at a time.
+  vlVelmora1->SetMaxMenuItemsInWindow(8);
   BuildControls(MainSkin, ToolSkin);
   OnCreate = [this](TObject*) { FormCreate(); };
 }

@@ -6,6 +6,7 @@
 
 #include "app/OptionFile.h"
 #include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
 #include "lib/vlSkinData.h"
 #include "platform/DesktopOpener.h"

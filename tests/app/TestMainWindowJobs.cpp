@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "Src/FFPlay.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "platform/Edit.h"
 #include "platform/ListView.h"
