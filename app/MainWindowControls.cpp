@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
@@ -54,6 +55,21 @@ void PopupUnder(TvlSkinPopupMenu* Menu, TControl* Box) {
 }
 
 }  // namespace
+
+TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
+                             TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData) {
+  Form->SetCaption(Caption);
+  Form->SetBorderStyle(BorderStyle);
+  Form->SetBorderIcons({});
+  Form->SetPosition(Position);
+  Form->SetClientWidth(ClientWidth);
+  Form->SetClientHeight(ClientHeight);
+  auto* skinner = new TvlVelmora(Form);
+  skinner->SetSkinData(SkinData);
+  skinner->ClientWidth = ClientWidth;
+  skinner->ClientHeight = ClientHeight;
+  return skinner;
+}
 
 TvlSkinStdLabel* MakeSkinLabel(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
                                TvlSkinData* SkinData) {

@@ -20,6 +20,7 @@
 #include "app/PresetControls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "platform/Bitmap.h"
+#include "platform/Forms.h"
 #include "platform/Menus.h"
 
 class TvlSkinData;
@@ -27,6 +28,7 @@ class TvlSkinGroupBox;
 class TvlSkinPopupMenu;
 class TvlSkinPanel;
 class TvlSkinStdLabel;
+class TvlVelmora;
 
 // Controls as the windows place them: made as components of Owner, children of Parent, at
 // Bounds (parent client coordinates), drawn from SkinData. A label is one line, vertically
@@ -40,6 +42,12 @@ TvlSkinGroupBox* MakeSkinGroup(TComponent* Owner, TWinControl* Parent, const TRe
                                TvlSkinData* SkinData);
 TvlSkinButton* MakeSkinButton(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
                               TvlSkinData* SkinData);
+
+// Sets a window up the way the converter's windows are: caption, border style, where it opens,
+// a fixed client size that the form skinner keeps whatever the skin's frame, and its form skinner
+// drawing it from SkinData (which it answers).
+TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
+                             TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData);
 
 // A rectangle of a place and a size.
 [[nodiscard]] constexpr TRect Box(int Left, int Top, int Width, int Height) {

@@ -13,16 +13,7 @@
 bool TStandInDialogs::AskPath(const std::string& Title, const std::string& Label, std::string& Path) {
   constexpr int kWidth = 460, kHeight = 124;
   std::unique_ptr<TForm> form(TForm::CreateNew(nullptr));
-  form->SetCaption(Title);
-  form->SetBorderStyle(TFormBorderStyle::bsDialog);
-  form->SetBorderIcons({});
-  form->SetPosition(TPosition::poMainFormCenter);
-  form->SetClientWidth(kWidth);
-  form->SetClientHeight(kHeight);
-  auto* skinner = new TvlVelmora(form.get());
-  skinner->SetSkinData(skin_);
-  skinner->ClientWidth = kWidth;
-  skinner->ClientHeight = kHeight;
+  SetUpSkinnedForm(form.get(), Title, TFormBorderStyle::bsDialog, TPosition::poMainFormCenter, kWidth, kHeight, skin_);
   MakeSkinLabel(form.get(), form.get(), Box(16, 22, 70, 24), Label, skin_);
   auto* edit = new TEdit(form.get());
   edit->SetParent(form.get());

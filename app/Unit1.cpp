@@ -99,12 +99,6 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
     setup_.AfterRun = system_after_run_.get();
   }
   SetName("Form1");
-  SetCaption(kApplicationTitle);
-  SetBorderStyle(TFormBorderStyle::bsSingle);
-  SetBorderIcons({});
-  SetPosition(TPosition::poDesktopCenter);
-  SetClientWidth(kMainClientWidth);
-  SetClientHeight(kMainClientHeight);
 
   Convexa = new TConvexa(this);
   FFLogger = MakeLogger(this);
@@ -164,10 +158,8 @@ void TForm1::BuildSkins() {
   vlSkinData1->SetSkinList(vlCompressedSkinList1);
   vlSkinData2 = new TvlSkinData(this);
   vlSkinData2->SetSkinList(vlCompressedSkinList2);
-  vlVelmora1 = new TvlVelmora(this);
-  vlVelmora1->SetSkinData(vlSkinData1);
-  vlVelmora1->ClientWidth = kMainClientWidth;
-  vlVelmora1->ClientHeight = kMainClientHeight;
+  vlVelmora1 = SetUpSkinnedForm(this, kApplicationTitle, TFormBorderStyle::bsSingle, TPosition::poDesktopCenter,
+                                kMainClientWidth, kMainClientHeight, vlSkinData1);
   // Long option lists scroll in their drop-down.
   vlVelmora1->SetMaxMenuItemsInWindow(12);
   vlSkinHint1 = new TvlSkinHint(this);

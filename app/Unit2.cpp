@@ -8,16 +8,8 @@
 
 TForm2::TForm2(TComponent* AOwner, TvlSkinData* MainSkin) : TForm(AOwner) {
   SetName("Form2");
-  SetCaption("关于软件");
-  SetBorderStyle(TFormBorderStyle::bsDialog);
-  SetBorderIcons({});
-  SetPosition(TPosition::poMainFormCenter);
-  SetClientWidth(kAboutClientWidth);
-  SetClientHeight(kAboutClientHeight);
-  vlVelmora1 = new TvlVelmora(this);
-  vlVelmora1->SetSkinData(MainSkin);
-  vlVelmora1->ClientWidth = kAboutClientWidth;
-  vlVelmora1->ClientHeight = kAboutClientHeight;
+  vlVelmora1 = SetUpSkinnedForm(this, "关于软件", TFormBorderStyle::bsDialog, TPosition::poMainFormCenter,
+                                kAboutClientWidth, kAboutClientHeight, MainSkin);
 
   TvlSkinPanel* card = MakeSkinPanel(this, this, Box(16, 16, kAboutClientWidth - 32, 162), "panel", MainSkin);
   TvlSkinStdLabel* title = MakeSkinLabel(this, card, Box(20, 16, 340, 28), kApplicationTitle, MainSkin);

@@ -41,16 +41,8 @@ TForm5::TForm5(TComponent* AOwner, TOptionFile Options, TvlSkinData* MainSkin, T
                std::function<void(bool)> SetPreview, IConverterDialogs& Dialogs)
     : TForm(AOwner), options_(std::move(Options)), set_preview_(std::move(SetPreview)), dialogs_(Dialogs) {
   SetName("Form5");
-  SetCaption("选项");
-  SetBorderStyle(TFormBorderStyle::bsDialog);
-  SetBorderIcons({});
-  SetPosition(TPosition::poMainFormCenter);
-  SetClientWidth(kOptionsClientWidth);
-  SetClientHeight(kOptionsClientHeight);
-  vlVelmora1 = new TvlVelmora(this);
-  vlVelmora1->SetSkinData(MainSkin);
-  vlVelmora1->ClientWidth = kOptionsClientWidth;
-  vlVelmora1->ClientHeight = kOptionsClientHeight;
+  vlVelmora1 = SetUpSkinnedForm(this, "选项", TFormBorderStyle::bsDialog, TPosition::poMainFormCenter,
+                                kOptionsClientWidth, kOptionsClientHeight, MainSkin);
   // The thread-count list shows 8 counts at a time.
   vlVelmora1->SetMaxMenuItemsInWindow(8);
   BuildControls(MainSkin, ToolSkin);
