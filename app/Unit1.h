@@ -39,17 +39,18 @@ class TEdit;
 class TForm2;
 class TForm5;
 class TListItem;
-class TListView;
 class TMemo;
 class TvlCompressedSkinList;
 class TvlSkinButton;
 class TvlSkinData;
 class TvlSkinGroupBox;
 class TvlSkinHint;
+class TvlSkinListView;
 class TvlSkinMenuSpeedButton;
 class TvlSkinPaintPanel;
 class TvlSkinPopupMenu;
 class TvlSkinPanel;
+class TvlSkinScrollBar;
 class TvlSkinSlider;
 class TvlSkinSpeedButton;
 class TvlSkinStdLabel;
@@ -105,8 +106,10 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinButton *vlSkinButton9 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
   TvlSkinButton* vlSkinButton19 = nullptr;
 
-  // Job list panel: the list, its cover while empty, move up / down and rename.
-  TListView* lvFiles = nullptr;
+  // Job list panel: the list with its horizontal bar, its cover while empty, move up / down and
+  // rename.
+  TvlSkinListView* lvFiles = nullptr;
+  TvlSkinScrollBar* vlSkinScrollBar1 = nullptr;
   TvlSkinPaintPanel* vlSkinPanel5 = nullptr;
   TvlSkinButton *vlSkinButton3 = nullptr, *vlSkinButton4 = nullptr, *vlSkinButton21 = nullptr;
   TEdit* edt = nullptr;  // the inline editor of an output name

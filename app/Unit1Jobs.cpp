@@ -9,9 +9,9 @@
 
 #include "app/Unit1.h"
 #include "lib/vlSkinCtrlsSlider.h"
+#include "lib/vlSkinCtrlsViews.h"
 #include "platform/Edit.h"
 #include "platform/Input.h"
-#include "platform/ListView.h"
 #include "platform/SysUtils.h"
 
 namespace {

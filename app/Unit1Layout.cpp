@@ -23,10 +23,11 @@
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinHint.h"
 #include "lib/vlSkinMenus.h"
+#include "lib/vlSkinCtrlsScrollBar.h"
 #include "lib/vlSkinCtrlsSlider.h"
+#include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
-#include "platform/ListView.h"
 #include "platform/Menus.h"
 
 namespace {
@@ -37,6 +38,7 @@ constexpr int kToolBarHeight = 59;
 constexpr int kToolButtonWidth = 56;
 constexpr int kToolButtonHeight = 54;
 constexpr int kLabelHeight = 18;
+constexpr int kScrollBarHeight = 15;
 
 constexpr TRect kJobListPanel{8, 87, 8 + 558, 87 + 260};
 constexpr TRect kFileList{7, 10, 7 + 521, 10 + 202};
@@ -148,8 +150,8 @@ TvlSkinButton* TForm1::MakeToolButton(TWinControl* Parent, int Left, const char*
 }
 
 void TForm1::BuildToolBar() {
-  // FIXME: The skinned tool bar holds these buttons once the skin library has it; until then a
-  // skinned panel of the tool bar's look does.
+  // A skinned panel of the tool bar's look holds the buttons: they are skinned buttons of skin 2,
+  // which a tool bar would hand its own skin to.
   TvlSkinPanel* bar = MakeSkinPanel(this, this, Box(0, kToolBarTop, kMainClientWidth, kToolBarHeight), "bigtoolpanel",
                                 vlSkinData1);
   vlSkinMenuSpeedButton1 = new TvlSkinMenuSpeedButton(this);
@@ -188,9 +190,7 @@ void TForm1::BuildToolBar() {
 
 void TForm1::BuildJobListPanel() {
   TvlSkinPanel* panel = MakeSkinPanel(this, this, kJobListPanel, "panel", vlSkinData1);
-  // FIXME: The skinned list view (skinned header and external skinned scroll bars) once the skin
-  // library has it; until then the platform's list view in its place.
-  lvFiles = new TListView(this);
+  lvFiles = new TvlSkinListView(this);
   lvFiles->SetParent(panel);
   lvFiles->SetBoundsRect(kFileList);
   lvFiles->SetViewStyle(TViewStyle::vsReport);
@@ -221,10 +221,20 @@ void TForm1::BuildJobListPanel() {
       lvFiles->Invalidate();
   };
 
+  // The rows' texts run wider than the list: a skinned bar under it scrolls them sideways and
+  // shows only while there is something to scroll.
+  vlSkinScrollBar1 = new TvlSkinScrollBar(this);
+  vlSkinScrollBar1->SetParent(panel);
+  vlSkinScrollBar1->SetBounds(kFileList.Left, kFileList.Bottom, kFileList.Width(), kScrollBarHeight);
+  vlSkinScrollBar1->SetSkinData(vlSkinData1);
+  lvFiles->SetHScrollBar(vlSkinScrollBar1);
+  lvFiles->SetSkinData(vlSkinData1);
+
   vlSkinPanel5 = new TvlSkinPaintPanel(this);
   vlSkinPanel5->SetBorderStyle(TvlSkinBorderStyle::bvNone);
   vlSkinPanel5->SetParent(panel);
-  vlSkinPanel5->SetBoundsRect(kFileList);
+  // It hides the list with its bar: the header alone is wider than the list.
+  vlSkinPanel5->SetBounds(kFileList.Left, kFileList.Top, kFileList.Width(), kFileList.Height() + kScrollBarHeight);
   vlSkinPanel5->OnPanelPaint = [this](TCanvas* Canvas, TRect) { Canvas->Draw(0, 0, Picture("VL_LIST_COVER")); };
   vlSkinPanel5->SetSkinData(vlSkinData1);
 
