@@ -114,6 +114,12 @@ TEST_F(MainWindowJobsTest, AddingAClipGivesItsRowColumnsTaskAndLogLines) {
     EXPECT_EQ(c->Width() == 0 && c->MaxWidth() == 1, hidden) << column;
   }
   EXPECT_FALSE(main->vlSkinPanel5->Visible()) << "the cover is gone";
+  // The visible columns run wider than the list: its skinned bar scrolls them, and the cover of
+  // an empty list hides the bar with the list.
+  EXPECT_TRUE(main->vlSkinScrollBar1->Visible());
+  EXPECT_EQ(main->lvFiles->HScrollBar(), main->vlSkinScrollBar1);
+  const TRect cover = main->vlSkinPanel5->BoundsRect(), bar = main->vlSkinScrollBar1->BoundsRect();
+  EXPECT_TRUE(cover.Contains(TPoint{bar.Left, bar.Top}) && cover.Contains(TPoint{bar.Right - 1, bar.Bottom - 1}));
   EXPECT_EQ(main->lvFiles->ItemIndex(), 0) << "the new row is selected";
   EXPECT_EQ(main->Jobs().ItemIndex(), 0);
   EXPECT_TRUE(main->N13->Enabled() && main->N14->Enabled() && main->N26->Enabled() && main->N7->Enabled());
