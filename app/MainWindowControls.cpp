@@ -65,6 +65,12 @@ TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorde
   Form->SetClientWidth(ClientWidth);
   Form->SetClientHeight(ClientHeight);
   auto* skinner = new TvlVelmora(Form);
+  // The caption offers only what the window can do: a window of fixed size is not maximised, and
+  // a dialog is not minimised either.
+  if (BorderStyle == TFormBorderStyle::bsDialog)
+    skinner->SetBorderIcons(TvlBorderIcons{TvlBorderIcon::biSystemMenu});
+  else if (BorderStyle == TFormBorderStyle::bsSingle)
+    skinner->SetBorderIcons(TvlBorderIcons{TvlBorderIcon::biSystemMenu, TvlBorderIcon::biMinimize});
   skinner->SetSkinData(SkinData);
   skinner->ClientWidth = ClientWidth;
   skinner->ClientHeight = ClientHeight;

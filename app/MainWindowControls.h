@@ -45,7 +45,8 @@ TvlSkinButton* MakeSkinButton(TComponent* Owner, TWinControl* Parent, const TRec
 
 // Sets a window up the way the converter's windows are: caption, border style, where it opens,
 // a fixed client size that the form skinner keeps whatever the skin's frame, and its form skinner
-// drawing it from SkinData (which it answers).
+// drawing it from SkinData (which it answers). Its caption offers close, and minimise for a
+// single-border window; never maximise at a fixed size.
 TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
                              TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData);
 

@@ -43,6 +43,8 @@ TForm5::TForm5(TComponent* AOwner, TOptionFile Options, TvlSkinData* MainSkin, T
   SetName("Form5");
   vlVelmora1 = SetUpSkinnedForm(this, "选项", TFormBorderStyle::bsDialog, TPosition::poMainFormCenter,
                                 kOptionsClientWidth, kOptionsClientHeight, MainSkin);
+  // Its caption's close button closes it as 取消 does (hidden caption buttons would leave the
+  // skin's close button in place, dead).
   // The thread-count list shows 8 counts at a time.
   vlVelmora1->SetMaxMenuItemsInWindow(8);
   BuildControls(MainSkin, ToolSkin);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/OptionFile.h"
+#include "lib/Velmora.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
@@ -92,6 +93,12 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
   }
   EXPECT_TRUE(main->vlSkinButton11->Visible());
   EXPECT_FALSE(main->vlSkinButton12->Visible()) << "继续 waits in 暂停's place";
+
+  // The windows keep their size: no caption offers to maximise, and the dialogs only close.
+  using enum TvlBorderIcon;
+  EXPECT_EQ(main->vlVelmora1->BorderIcons(), (TvlBorderIcons{biSystemMenu, biMinimize}));
+  EXPECT_EQ(windows.Form2->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
+  EXPECT_EQ(windows.Form5->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
 }
 
 // The help menu opens the maker's pages through the desktop's opener; 退出 closes the window.
