@@ -18,13 +18,20 @@
 
 namespace {
 
-TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
-  TApplication app(nullptr);
+// The headless screen of the pictures, 800 x 600, with the pointer out of the way.
+THeadlessDisplay* Screen() {
   THeadlessDisplay* display = HeadlessDisplay();
-  ASSERT_NE(display, nullptr);
+  if (!display) return nullptr;
   display->SetScreenSize({800, 600});
   display->SetWorkArea({0, 0, 800, 560});
   display->MouseMove({799, 599});
+  return display;
+}
+
+TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
+  TApplication app(nullptr);
+  THeadlessDisplay* display = Screen();
+  ASSERT_NE(display, nullptr);
   TvlSkinData skin(nullptr);
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
   ASSERT_FALSE(skin.Empty);
@@ -37,11 +44,8 @@ TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
 // picture kept its own 40 pixels.
 TEST(SkinnedControlsFormTest, MainSkinGroupCaptionsWidenWithTheBoxAndStayInside) {
   TApplication app(nullptr);
-  THeadlessDisplay* display = HeadlessDisplay();
+  THeadlessDisplay* display = Screen();
   ASSERT_NE(display, nullptr);
-  display->SetScreenSize({800, 600});
-  display->SetWorkArea({0, 0, 800, 560});
-  display->MouseMove({799, 599});
   TvlSkinData skin(nullptr);
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
   ASSERT_FALSE(skin.Empty);
@@ -94,11 +98,8 @@ TEST(SkinnedControlsFormTest, MainSkinGroupCaptionsWidenWithTheBoxAndStayInside)
 TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   TScopedTestClock clock;
   TApplication app(nullptr);
-  THeadlessDisplay* display = HeadlessDisplay();
+  THeadlessDisplay* display = Screen();
   ASSERT_NE(display, nullptr);
-  display->SetScreenSize({800, 600});
-  display->SetWorkArea({0, 0, 800, 560});
-  display->MouseMove({799, 599});
   vlUtilsStartup();
   TvlSkinData skin(nullptr);
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
