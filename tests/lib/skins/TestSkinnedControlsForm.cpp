@@ -28,13 +28,22 @@ THeadlessDisplay* Screen() {
   return display;
 }
 
-TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
-  TApplication app(nullptr);
-  THeadlessDisplay* display = Screen();
-  ASSERT_NE(display, nullptr);
-  TvlSkinData skin(nullptr);
-  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
-  ASSERT_FALSE(skin.Empty);
+// The application, the screen and the program's skin 1.
+class MainSkinScreenTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = Screen();
+    ASSERT_NE(display, nullptr);
+    vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
+    ASSERT_FALSE(skin.Empty);
+  }
+
+  TApplication app{nullptr};
+  THeadlessDisplay* display = nullptr;
+  TvlSkinData skin{nullptr};
+};
+
+TEST_F(MainSkinScreenTest, ControlsFormMatchesItsExpectedPicture) {
   // The program's skin has no background-picture panel: a paint panel draws the texture.
   skinned_test_form::RenderAndCompare(display, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_controls");
 }
@@ -42,14 +51,7 @@ TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
 // A group caption takes the width of its box, less the box's corners: "预置选项" and "视频预览" in
 // the main window were once cut after three characters because the caption area of the skin's
 // picture kept its own 40 pixels.
-TEST(SkinnedControlsFormTest, MainSkinGroupCaptionsWidenWithTheBoxAndStayInside) {
-  TApplication app(nullptr);
-  THeadlessDisplay* display = Screen();
-  ASSERT_NE(display, nullptr);
-  TvlSkinData skin(nullptr);
-  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
-  ASSERT_FALSE(skin.Empty);
-
+TEST_F(MainSkinScreenTest, GroupCaptionsWidenWithTheBoxAndStayInside) {
   struct Case {
     int Width;
     const char* Caption;
