@@ -87,7 +87,10 @@ void TPresetChain::PresetChanged() {
   // text did not change while the lists were refilled never told the row its new index: the row
   // takes what the choosers now show.
   WriteChooserValuesToRow(row);
-  jobs_.SetSubItem(row, jsOutputName, ChangeFileExt(ExtractFileName(jobs_.SubItem(row, jsOutputName)), ext));
+  const std::string name = ExtractFileName(jobs_.SubItem(row, jsOutputName));
+  std::string renamed = ChangeFileExt(name, ext);
+  if (renamed != name) renamed = ExtractFileName(UniqueJobOutput(folder_.Text() + "/" + renamed, row));
+  jobs_.SetSubItem(row, jsOutputName, renamed);
   jobs_.SetSubItem(row, jsCategoryCode, std::to_string(CategoryCode()));
   FocusJobList();
 }
@@ -121,10 +124,7 @@ void TPresetChain::ApplyPresetParameters(TRowUpdate Update) {
   const std::optional<TPresetParameters> parameters = FindPresetParameters(*code);
   if (!parameters) return;
   SetPresetFields(*parameters, fields_);
-  const bool overwrite = hooks_.OverwriteOutput && hooks_.OverwriteOutput();
-  fields_.Video_OutPutFileName =
-      UniqueOutputPath(OutputPathFor(folder_.Text(), fields_.Video_AddFileName, parameters->Ext),
-                       overwrite ? TExistingOutput::eoOverwrite : TExistingOutput::eoKeepAside);
+  fields_.Video_OutPutFileName = UniqueJobOutput(OutputPathFor(folder_.Text(), fields_.Video_AddFileName, parameters->Ext), -1);
   if (Update == TRowUpdate::ruSelectedRow && jobs_.ItemIndex() >= 0) WriteParameterColumns(jobs_.ItemIndex());
 }
 
@@ -138,6 +138,17 @@ void TPresetChain::WriteParameterColumns(int Row) {
   jobs_.SetSubItem(Row, jsDisableVideo, fields_.Video_DisableVideo ? "True" : "False");
   jobs_.SetSubItem(Row, jsTargetType, fields_.Video_TargetType);
   jobs_.SetSubItem(Row, jsNormType, fields_.Video_NormType);
+}
+
+std::string TPresetChain::UniqueJobOutput(const std::string& Path, int ExceptRow) const {
+  const bool overwrite = hooks_.OverwriteOutput && hooks_.OverwriteOutput();
+  const auto takenByJob = [this, ExceptRow](const std::string& Candidate) {
+    const std::string name = ExtractFileName(Candidate);
+    for (int row = 0; row < jobs_.Count(); ++row)
+      if (row != ExceptRow && jobs_.SubItem(row, jsOutputName) == name) return true;
+    return false;
+  };
+  return UniqueOutputPath(Path, overwrite ? TExistingOutput::eoOverwrite : TExistingOutput::eoKeepAside, takenByJob);
 }
 
 TOutputOptions TPresetChain::OutputOptionsForNewJob(const std::string& InputFile) {

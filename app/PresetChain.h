@@ -99,6 +99,11 @@ class TPresetChain {
   // The extension of the selected preset's name (".mpg"); empty without a selected preset.
   [[nodiscard]] std::string OutputExtension() const;
 
+  // Path made unique as a job's output (UniqueOutputPath): against the output names of the rows
+  // other than ExceptRow (the row the name is for; -1 for a new job), which all go into the one
+  // output folder, and, unless outputs are overwritten, against the files on the disk.
+  [[nodiscard]] std::string UniqueJobOutput(const std::string& Path, int ExceptRow) const;
+
   // The output options of a file being added: Video_AddFileName := InputFile, the preset applied
   // without touching any row, the choosers read, the fields translated into freshly initialised
   // options. The output path is then Fields().Video_OutPutFileName.

@@ -101,12 +101,15 @@ std::string OutputPathFor(std::string_view Folder, std::string_view InputFile, s
   return std::string(Folder) + "/" + ChangeFileExt(ExtractFileName(InputFile), Ext);
 }
 
-std::string UniqueOutputPath(const std::string& Path, TExistingOutput Existing) {
-  if (Existing == TExistingOutput::eoOverwrite || !FileExists(Path)) return Path;
+std::string UniqueOutputPath(const std::string& Path, TExistingOutput Existing, const TOutputTakenByJob& TakenByJob) {
+  const auto taken = [&](const std::string& Candidate) {
+    return (TakenByJob && TakenByJob(Candidate)) || (Existing == TExistingOutput::eoKeepAside && FileExists(Candidate));
+  };
+  if (!taken(Path)) return Path;
   const std::string ext = ExtractFileExt(Path);
   const std::string stem = Path.substr(0, Path.size() - ext.size());
   for (int n = 1;; ++n) {
     std::string candidate = stem + "_" + std::to_string(n) + ext;
-    if (!FileExists(candidate)) return candidate;
+    if (!taken(candidate)) return candidate;
   }
 }

@@ -9,6 +9,7 @@
 //
 // Empty texts and bit rates of -1 in a row are the fields' reset values.
 
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -72,7 +73,12 @@ void SetPresetFields(const TPresetParameters& Parameters, TCurrentPreset& Fields
 
 enum class TExistingOutput { eoKeepAside, eoOverwrite };
 
-// With eoKeepAside, a path naming an existing file (a folder does not count) becomes
-// "<name>_<n><ext>" with the smallest n = 1, 2, ... naming no file; with eoOverwrite, and for a
-// path that names no file, the path itself. Only the disk is consulted.
-[[nodiscard]] std::string UniqueOutputPath(const std::string& Path, TExistingOutput Existing);
+// Whether another job of the list already writes the file at Path.
+using TOutputTakenByJob = std::function<bool(const std::string& Path)>;
+
+// The path itself when it is free, else "<name>_<n><ext>" with the smallest n = 1, 2, ... that
+// is free. A path is taken when another job writes it (TakenByJob, whatever Existing says: two
+// jobs of one batch must never write one file) or, with eoKeepAside, when it names an existing
+// file (a folder does not count).
+[[nodiscard]] std::string UniqueOutputPath(const std::string& Path, TExistingOutput Existing,
+                                           const TOutputTakenByJob& TakenByJob = {});

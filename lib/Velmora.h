@@ -49,9 +49,7 @@ constexpr LRESULT vlSkinFrameQueryPlatformFrame = 12852;
 // A show with effects begins and ends.
 constexpr UINT WM_vlSmartEffectsBegin = 0xB1B3;
 constexpr UINT WM_vlSmartEffectsEnd = 0xB1B4;
-// Paints the frame into the device context in wParam; answered vlPaintFrameToDCAnswer.
-constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
-constexpr LRESULT vlPaintFrameToDCAnswer = 12851;
+// WM_vlPaintFrameToDC (lib/vlSkinData.h) paints the frame into the device context in wParam.
 // The same with lParam vlPaintFrameToDCExKey, answered vlPaintFrameToDCExKey.
 constexpr UINT WM_vlPaintFrameToDCEx = 0xBC4B;
 constexpr LPARAM vlPaintFrameToDCExKey = 16802;

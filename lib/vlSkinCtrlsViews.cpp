@@ -158,7 +158,7 @@ bool TvlSkinView<Base>::FramelessMessage(TMessage& Message) {
       Message.Result = HTCLIENT;
       return true;
     case WM_vlPaintFrameToDC:
-      Message.Result = kvlPaintFrameAnswer;
+      Message.Result = vlPaintFrameToDCAnswer;
       return true;
     default: return false;
   }

@@ -14,13 +14,12 @@
 
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsScrollBar.h"
+#include "lib/vlSkinData.h"
 #include "platform/ListView.h"
 #include "platform/TreeView.h"
 
-// Sent to controls that draw a frame of their own: answered kvlPaintFrameAnswer by views that
-// have none to draw.
-constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
-constexpr LRESULT kvlPaintFrameAnswer = 12851;
+// WM_vlPaintFrameToDC (lib/vlSkinData.h) is answered vlPaintFrameToDCAnswer by the views, which
+// have no frame to draw.
 // A list view paints its column header into the device context in wParam.
 constexpr UINT WM_vlPaintHeaderToDC = 0xB1C8;
 

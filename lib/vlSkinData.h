@@ -28,6 +28,10 @@ constexpr UINT WM_vlResourceStringsChanged = 0x400 + 250;  // 1274
 constexpr UINT WM_vlSkinnableFormChanged = 0x400 + 270;    // 1294
 constexpr UINT WM_vlLayeredBordersChanged = 0x400 + 403;   // 1427
 constexpr LPARAM vlSkinMessageLParam = 1000;
+// Paints a window's frame into the device context in wParam: a skinned form draws its skinned
+// frame, a skinned view (which has none) only answers. Answered vlPaintFrameToDCAnswer.
+constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
+constexpr LRESULT vlPaintFrameToDCAnswer = 12851;
 
 // ---- how the container reaches the forms ----
 

@@ -97,6 +97,9 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateParams(TCreateParams& P) {
   P.Caption = text_;
   P.Style = WS_CHILD | WS_CLIPSIBLINGS;
+  // A container never paints over its windowed children: a child that painted before its
+  // container's pending paint (a button repainted at once after a change) keeps its pixels.
+  if (ControlStyle().Contains(TControlStyleFlag::csAcceptsControls)) P.Style |= WS_CLIPCHILDREN;
   if (visible_) P.Style |= WS_VISIBLE;
   if (!Enabled()) P.Style |= WS_DISABLED;
   if (tab_stop_) P.Style |= WS_TABSTOP;

@@ -139,7 +139,7 @@ void AddApplicationPictures(std::vector<TvlArtPicture>& Out) {
   Out.push_back(GlyphPicture("VL_LIST_MOVEUP", DrawGlyph(Glyph::MoveUp)));
   Out.push_back(GlyphPicture("VL_LIST_MOVEDOWN", DrawGlyph(Glyph::MoveDown)));
   AddGlyphAndGreyed(Out, "VL_LIST_RENAME", DrawGlyph(Glyph::Rename));
-  Out.push_back(TvlArtPicture{"VL_LIST_COVER", TvlArtPictureKind::Picture, {DrawCoverPicture(521, 202)}});
+  Out.push_back(TvlArtPicture{"VL_LIST_COVER", TvlArtPictureKind::Picture, {DrawCoverPicture(521, 217)}});
 
   for (auto [name, glyph] : {std::pair{"VL_PREVIEW_PLAY", Glyph::Play}, std::pair{"VL_PREVIEW_PAUSE", Glyph::Pause},
                              std::pair{"VL_PREVIEW_STOP", Glyph::Stop}, std::pair{"VL_PREVIEW_SOUND", Glyph::Sound},

@@ -149,7 +149,7 @@ TEST_F(PresetChainTest, ParameterEdgeCases) {
       {1102, "clip.flv", "", "", "", "-1", "128000", "True", "", ""},
       {1500, "clip.avi", ".avi", "mpeg4", "", "816000", "128000", "False", "", ""},
   };
-  const int row = AddStoredRow("/in/clip.avi", "clip.avi", "100", "000000000000");
+  const int row = AddStoredRow("/in/movie.avi", "movie.avi", "100", "000000000000");
   jobs_.SetItemIndex(row);
   chain_->Fields().Video_AddFileName = "/in/clip.avi";
   for (const Case& c : cases) {
@@ -214,6 +214,36 @@ TEST_F(PresetChainTest, OutputNamesStayClearOfExistingFiles) {
   Choose(100);
   chain_->ApplyPresetParameters(TRowUpdate::ruNoRow);
   EXPECT_EQ(chain_->Fields().Video_OutPutFileName, dir_ + "/clip.mp3");
+}
+
+// Two inputs of one name (from two folders, or one file added twice) would write one output
+// file: every job's output name is kept clear of the other rows' names, also when outputs are
+// overwritten and when a preset change gives a row another extension.
+TEST_F(PresetChainTest, OutputNamesStayClearOfTheOtherRows) {
+  Choose(1500);
+  const int first = AddFile("/a/clip.avi");
+  const int second = AddFile("/b/clip.avi");
+  overwrite_ = true;
+  const int third = AddFile("/a/clip.avi");
+  ExpectColumns(first, {{jsOutputName, "clip.avi"}});
+  ExpectColumns(second, {{jsOutputName, "clip_1.avi"}});
+  ExpectColumns(third, {{jsOutputName, "clip_2.avi"}});
+
+  jobs_.SetItemIndex(-1);
+  Choose(100);
+  const int audio = AddFile("/c/clip.mpg");
+  ExpectColumns(audio, {{jsOutputName, "clip.mp3"}});
+  Choose(1500);
+  ExpectColumns(audio, {{jsOutputName, "clip_3.avi"}});
+  jobs_.SetItemIndex(first);
+  chain_->RowSelected();
+  ExpectColumns(first, {{jsOutputName, "clip.avi"}});  // its own name is no clash
+  Choose(100);
+  ExpectColumns(first, {{jsOutputName, "clip.mp3"}});
+  Choose(1500);
+  ExpectColumns(first, {{jsOutputName, "clip.avi"}});
+  EXPECT_EQ(chain_->UniqueJobOutput(dir_ + "/clip_1.avi", second), dir_ + "/clip_1.avi");
+  EXPECT_EQ(chain_->UniqueJobOutput(dir_ + "/clip_1.avi", -1), dir_ + "/clip_1_1.avi");
 }
 
 // After every preset change on a selected row, and after the user's own choice, the row holds

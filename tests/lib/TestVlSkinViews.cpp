@@ -133,7 +133,7 @@ TEST_F(SkinViewsTest, HeaderIsDrawnFromTheSkinAndShowsThePressedSection) {
   EXPECT_EQ(list->ActiveSection(), -1);
   EXPECT_EQ(at(TPoint{section.X, header.Top + 3}), plain);
   // The header paints itself into a device context on request.
-  EXPECT_EQ(list->Perform(WM_vlPaintFrameToDC, 0, 0), kvlPaintFrameAnswer);
+  EXPECT_EQ(list->Perform(WM_vlPaintFrameToDC, 0, 0), vlPaintFrameToDCAnswer);
 }
 
 TEST_F(SkinViewsTest, ViewsWithoutItemsOrRoomLeaveTheirBarsAlone) {

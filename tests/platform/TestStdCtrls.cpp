@@ -138,6 +138,24 @@ TEST_F(StdCtrlsTest, PanelBevelsNarrowTheClientAreaOfItsAlignedChildren) {
   EXPECT_EQ(ScreenAt({150, 150}), RGB(255, 255, 255));
 }
 
+// A control that holds controls clips them out of its own painting, so a child that repainted at
+// once (after a change of its state) before the container's first paint keeps its pixels.
+TEST_F(StdCtrlsTest, AContainerNeverPaintsOverItsWindowedChildren) {
+  TForm* form = MakeForm(Bounds(0, 0, 200, 200), clWhite);
+  auto* panel = Add<TPanel>(form, Bounds(10, 10, 150, 150));
+  panel->SetColor(clBlue);
+  auto* child = Add<TPanel>(panel, Bounds(20, 20, 60, 60));
+  child->SetColor(clRed);
+  auto* plain = Add<TButton>(form, Bounds(170, 10, 20, 20));
+  form->Show();
+  EXPECT_NE(GetWindowLong(panel->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0);
+  EXPECT_EQ(GetWindowLong(plain->Handle(), GWL_STYLE) & WS_CLIPCHILDREN, 0) << "a button holds no controls";
+  child->SetColor(clLime);
+  child->Repaint();  // before the panel's own pending paint
+  EXPECT_EQ(ScreenAt({50, 50}), RGB(0, 255, 0));
+  EXPECT_EQ(ScreenAt({15, 15}), RGB(0, 0, 255));
+}
+
 TEST_F(StdCtrlsTest, SplitterResizesTheControlBeforeItWithinMinSize) {
   TForm* form = MakeForm(Bounds(0, 0, 300, 100));
   auto* left = Add<TPanel>(form, Bounds(0, 0, 100, 100));

@@ -57,7 +57,7 @@ TEST(BuiltinPicturesTest, BitmapsHaveTheSizesTheirUsersLayOut) {
       {"VL_OPENFOLDER", 16, 15}, {"VL_CLOSEDFOLDER", 16, 15}, {"VL_CURRENTFOLDER", 16, 15},
       // The main window: tool bar, job list, preview panel, preset pickers.
       {"VL_TOOL_ADD", 32, 32}, {"VL_TOOL_START_OFF", 32, 32}, {"VL_TOOL_OPTIONS", 32, 32},
-      {"VL_LIST_MOVEUP", 16, 16}, {"VL_LIST_RENAME_OFF", 16, 16}, {"VL_LIST_COVER", 521, 202},
+      {"VL_LIST_MOVEUP", 16, 16}, {"VL_LIST_RENAME_OFF", 16, 16}, {"VL_LIST_COVER", 521, 217},
       {"VL_PREVIEW_PLAY", 16, 16}, {"VL_PREVIEW_MUTED", 16, 16}, {"VL_PRESET_1", 32, 32},
   };
   for (const Case& c : cases) {

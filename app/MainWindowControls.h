@@ -1,0 +1,141 @@
+#pragma once
+// Small pieces the converter's windows build their controls from: the program's built-in
+// pictures, and the pickers the preset chain and the options window drive, bound to skinned
+// controls.
+//
+// FIXME: The option choosers and the thread-count list are the skinned combo box, and the
+// category and preset pickers the office combo box, once the skin library has them. Until then
+// each is a skinned push button of the same size that shows the chosen text (and picture) and
+// opens its items in a skinned popup menu; the adapters below keep the items and raise the events in
+// the order the preset chain relies on (app/PresetControls.h), so only their inside changes.
+//
+// GUI thread only.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/PresetControls.h"
+#include "lib/vlSkinCtrlsButtons.h"
+#include "platform/Bitmap.h"
+#include "platform/Forms.h"
+#include "platform/Menus.h"
+
+class TvlSkinData;
+class TvlSkinGroupBox;
+class TvlSkinPopupMenu;
+class TvlSkinPanel;
+class TvlSkinStdLabel;
+class TvlVelmora;
+
+// Controls as the windows place them: made as components of Owner, children of Parent, at
+// Bounds (parent client coordinates), drawn from SkinData. A label is one line, vertically
+// centred; a panel takes the named element of the skin; a group box shows its caption in its
+// band; a push button shows its caption.
+TvlSkinStdLabel* MakeSkinLabel(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
+                               TvlSkinData* SkinData);
+TvlSkinPanel* MakeSkinPanel(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const char* Element,
+                            TvlSkinData* SkinData);
+TvlSkinGroupBox* MakeSkinGroup(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
+                               TvlSkinData* SkinData);
+TvlSkinButton* MakeSkinButton(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
+                              TvlSkinData* SkinData);
+
+// Sets a window up the way the converter's windows are: caption, border style, where it opens,
+// a fixed client size that the form skinner keeps whatever the skin's frame, and its form skinner
+// drawing it from SkinData (which it answers). Its caption offers close, and minimise for a
+// single-border window; never maximise at a fixed size.
+TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
+                             TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData);
+
+// A rectangle of a place and a size.
+[[nodiscard]] constexpr TRect Box(int Left, int Top, int Width, int Height) {
+  return TRect{Left, Top, Left + Width, Top + Height};
+}
+
+// A built-in picture of the program (docs/skin-library.md, "Built-in pictures"); an empty bitmap
+// when the program has none of that name.
+[[nodiscard]] std::unique_ptr<TBitmap> LoadBuiltinPicture(const std::string& Name);
+
+// An option chooser on a skinned button: the chosen item's text at the left, a drop-down arrow
+// at the right; a click lists the items in a popup menu (the chosen one checked).
+class TOptionChooserBox : public IOptionChooser {
+ public:
+  // The button and its menu are made as components of Owner, children of Parent, at Bounds, and
+  // drawn from SkinData.
+  TOptionChooserBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, TvlSkinData* SkinData);
+  ~TOptionChooserBox() override;
+
+  void ClearItems() override;
+  void AddItem(std::string_view Text) override;
+  [[nodiscard]] int ItemCount() const override { return static_cast<int>(items_.size()); }
+  [[nodiscard]] int ItemIndex() const override { return index_; }
+  void SetItemIndex(int Value) override;
+  [[nodiscard]] std::string Text() const override { return text_; }
+  [[nodiscard]] bool Enabled() const override;
+  void SetEnabled(bool Value) override;
+  void SetOnChange(std::function<void()> Handler) override { on_change_ = std::move(Handler); }
+
+  // The item texts, in order.
+  [[nodiscard]] const std::vector<std::string>& Items() const { return items_; }
+  // The user picks item Index in the open list: the text follows (OnChange when it differs).
+  void Pick(int Index);
+  // Opens the list under the box.
+  void DropDown();
+
+  [[nodiscard]] TvlSkinButton* Control() const { return box_; }
+
+ private:
+  void SetText(const std::string& Value);
+  void Paint(TCanvas* Canvas, const TRect& R);
+
+  TvlSkinButton* box_;
+  TvlSkinPopupMenu* menu_;
+  std::vector<std::string> items_;
+  int index_ = -1;
+  std::string text_;
+  std::function<void()> on_change_;
+};
+
+// A preset picker on a skinned button: the chosen item's picture and caption; a click lists the
+// items in a popup menu. Items may carry a title (the legacy preset window's list does).
+class TPresetPickerBox : public ITitledPresetPicker {
+ public:
+  // Pictures answers the picture of an image index (nullptr or an empty one: none); it is asked
+  // while painting.
+  TPresetPickerBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, TvlSkinData* SkinData,
+                   std::function<TBitmap*(int ImageIndex)> Pictures);
+  ~TPresetPickerBox() override;
+
+  void ClearItems() override;
+  void AddItem(std::string_view Caption, int ImageIndex) override;
+  void AddTitledItem(std::string_view Title, std::string_view Caption, int ImageIndex) override;
+  [[nodiscard]] int ItemCount() const override { return static_cast<int>(items_.size()); }
+  [[nodiscard]] int ItemIndex() const override { return index_; }
+  void SetItemIndex(int Value) override;
+  void SetOnChange(std::function<void()> Handler) override { on_change_ = std::move(Handler); }
+
+  struct TItem {
+    std::string Caption;
+    int ImageIndex = -1;
+    std::string Title;
+  };
+  [[nodiscard]] const std::vector<TItem>& Items() const { return items_; }
+  [[nodiscard]] bool Enabled() const;
+  void SetEnabled(bool Value);
+  void DropDown();
+
+  [[nodiscard]] TvlSkinButton* Control() const { return box_; }
+
+ private:
+  void Paint(TCanvas* Canvas, const TRect& R);
+
+  TvlSkinButton* box_;
+  TvlSkinPopupMenu* menu_;
+  std::function<TBitmap*(int)> pictures_;
+  std::vector<TItem> items_;
+  int index_ = -1;
+  std::function<void()> on_change_;
+};

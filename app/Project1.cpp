@@ -1,0 +1,71 @@
+#include "app/Project1.h"
+
+#include <cstdlib>
+#include <iostream>
+
+#include "app/LegacyPresetModel.h"
+#include "app/StandInDialogs.h"
+#include "app/Unit2.h"
+#include "app/Unit5.h"
+#include "platform/Application.h"
+#include "platform/MessageQueue.h"
+#include "platform/X11Display.h"
+
+TLegacyPresetWindow::TLegacyPresetWindow(TForm1& Main, TForm5& Options) {
+  const TRect none{};
+  Groups = std::make_unique<TPresetPickerBox>(&Main, nullptr, none, nullptr, nullptr);
+  Presets = std::make_unique<TPresetPickerBox>(&Main, nullptr, none, nullptr, nullptr);
+  for (auto& list : Lists) list = std::make_unique<TOptionChooserBox>(&Main, nullptr, none, nullptr);
+  TLegacyPresetModel::LoadGroupList(*Groups);
+  const TOptionChoosers lists{*Lists[0], *Lists[1], *Lists[2], *Lists[3], *Lists[4], *Lists[5]};
+  TLegacyPresetHooks hooks;
+  hooks.OverwriteOutput = [&Options] { return Options.OverwriteOutput(); };
+  Model = std::make_unique<TLegacyPresetModel>(*Groups, *Presets, lists, Main.Chain().Fields(), Main.OutputFolder(),
+                                               std::move(hooks));
+  Model->FormCreate();
+}
+
+TLegacyPresetWindow::~TLegacyPresetWindow() = default;
+
+void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TConverterWindows& Windows) {
+  App.SetTitle(kApplicationTitle);
+  App.SetHelpFile(Setup.Folders.HelpFile());
+  Windows.Form1 = CreateForm<TForm1>(&App, Setup);
+  Windows.Form2 = CreateForm<TForm2>(&App, Windows.Form1->vlSkinData1);
+  TForm1* main = Windows.Form1;
+  Windows.Form5 = CreateForm<TForm5>(&App, main->Options(), main->vlSkinData1, main->vlSkinData2,
+                                     [main](bool On) { main->Convexa->SetPreview(On); }, *Setup.Dialogs);
+  main->SetAboutWindow(Windows.Form2);
+  main->SetOptionsWindow(Windows.Form5);
+  Windows.Form6 = std::make_unique<TLegacyPresetWindow>(*main, *Windows.Form5);
+}
+
+int RunConverter() {
+  std::unique_ptr<TX11Display> display = TX11Display::Open();
+  if (!display) {
+    const char* name = std::getenv("DISPLAY");
+    std::cerr << "QireloConverter: no display to show the window on (DISPLAY is "
+              << (name && *name ? std::string("\"") + name + "\", which does not answer" : std::string("not set"))
+              << ")\n";
+    return 1;
+  }
+  TEventSource* events = display.get();
+  std::unique_ptr<TDisplay> headless = SetDisplay(std::move(display));
+  SetThreadEventSource(events);
+  {
+    TStandInDialogs dialogs;
+    TApplication app(nullptr);
+    app.Initialize();
+    TMainWindowSetup setup;
+    setup.Folders = TProgramFolders::OfThisProgram();
+    setup.Dialogs = &dialogs;
+    TConverterWindows windows;
+    CreateConverterWindows(app, setup, windows);
+    dialogs.SetSkinData(windows.Form1->vlSkinData1);
+    app.Run();
+    windows.Form6.reset();
+  }
+  SetThreadEventSource(nullptr);
+  SetDisplay(std::move(headless));
+  return 0;
+}

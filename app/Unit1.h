@@ -1,0 +1,268 @@
+#pragma once
+// The converter's main window: the job list the user fills with files, the output format and
+// folder, the preset options of the selected job, the preview panel, the menus and the tool bar
+// that convert the list. It owns the converter component, the logger and the preview player,
+// the job list's model and the preset chain, and runs everything on the GUI thread.
+//
+//   creation ─> job records emptied, output folder read, open-dialog filter, skin setting,
+//               preset list of the first category, render targets
+//   add one / several / folder ─> probe, converter task, output file, row and job record
+//   remove, clear, move up / down, rename ─> rows, records and converter tasks kept in step
+//   close ─> the media components' events detached, the converter stopped (waiting for its
+//            workers), the player stopped
+//
+// Each operation is named after the window's handler it stands for. Files: Unit1.cpp (creation,
+// skin, output folder, close, log), Unit1Layout.cpp (the controls), Unit1Jobs.cpp (the job list),
+// Unit1Commands.cpp (menus, tool bar and the conversion control's view).
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Src/Convexa.h"
+#include "Src/FFPlay.h"
+#include "Src/FFmpegLogger.h"
+#include "app/AfterRunActions.h"
+#include "app/ConversionControl.h"
+#include "app/ConverterDialogs.h"
+#include "app/JobList.h"
+#include "app/MainWindowControls.h"
+#include "app/OptionFile.h"
+#include "app/OutputFolder.h"
+#include "app/PresetChain.h"
+#include "app/ProgramFolders.h"
+#include "platform/Forms.h"
+
+class TEdit;
+class TForm2;
+class TForm5;
+class TListItem;
+class TMemo;
+class TvlCompressedSkinList;
+class TvlSkinButton;
+class TvlSkinData;
+class TvlSkinGroupBox;
+class TvlSkinHint;
+class TvlSkinListView;
+class TvlSkinMenuSpeedButton;
+class TvlSkinPaintPanel;
+class TvlSkinPopupMenu;
+class TvlSkinPanel;
+class TvlSkinScrollBar;
+class TvlSkinSlider;
+class TvlSkinSpeedButton;
+class TvlSkinStdLabel;
+class TvlVelmora;
+
+inline constexpr const char* kApplicationTitle = "QireloVCD视频格式转换器";
+inline constexpr int kMainClientWidth = 803;
+inline constexpr int kMainClientHeight = 540;
+
+// What the main window is given by the program.
+struct TMainWindowSetup {
+  TProgramFolders Folders;
+  // The open dialogs, folder choosers and message boxes; must outlive the window.
+  IConverterDialogs* Dialogs = nullptr;
+  // What a finished batch may do; nullptr: the system's own (opener, power-off, end sound).
+  IAfterRunActions* AfterRun = nullptr;
+};
+
+class TForm1 : public TForm, private IConversionView {
+ public:
+  TForm1(TComponent* AOwner, TMainWindowSetup Setup);
+  ~TForm1() override;
+
+  // The windows created after this one, which its commands show and whose controls it reads
+  // (thread count, priority, after-run action, overwrite choice). Until set, those commands do
+  // nothing and the defaults apply.
+  void SetOptionsWindow(TForm5* Form) { Form5 = Form; }
+  void SetAboutWindow(TForm2* Form) { Form2 = Form; }
+
+  // ---- Components of the form ----
+  TConvexa* Convexa = nullptr;
+  TFFLogger* FFLogger = nullptr;
+  TFFPlayer* FFPlayer = nullptr;
+  TvlSkinData* vlSkinData1 = nullptr;  // the windows, their menus: skin list 1
+  TvlSkinData* vlSkinData2 = nullptr;  // the tool buttons, option choosers and radio boxes
+  TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
+  TvlCompressedSkinList* vlCompressedSkinList2 = nullptr;
+  TvlVelmora* vlVelmora1 = nullptr;
+  TvlSkinHint* vlSkinHint1 = nullptr;  // the tooltips of the windows
+
+  // Menus (the main menu's items) and the "添加" tool button's menu.
+  TMainMenu* MainMenu1 = nullptr;
+  TMenuItem *Item111 = nullptr, *Item121 = nullptr, *N21 = nullptr, *N4 = nullptr;  // 文件
+  TMenuItem *N111 = nullptr, *N2221 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr;  // 编辑
+  TMenuItem *N7 = nullptr, *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr;  // 动作
+  TMenuItem *N15 = nullptr, *N19 = nullptr, *EMAIL1 = nullptr, *N5 = nullptr;  // 帮助
+  TvlSkinPopupMenu* AddMenu = nullptr;
+  TMenuItem *N11111 = nullptr, *N2222 = nullptr, *N3331 = nullptr;
+
+  // Tool bar: 添加, 删除, 清空, 开始, 停止, 暂停 / 继续 (one place), 选项.
+  TvlSkinMenuSpeedButton* vlSkinMenuSpeedButton1 = nullptr;
+  TvlSkinButton *vlSkinButton7 = nullptr, *vlSkinButton8 = nullptr, *vlSkinButton2 = nullptr;
+  TvlSkinButton *vlSkinButton9 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
+  TvlSkinButton* vlSkinButton19 = nullptr;
+
+  // Job list panel: the list with its horizontal bar, its cover while empty, move up / down and
+  // rename.
+  TvlSkinListView* lvFiles = nullptr;
+  TvlSkinScrollBar* vlSkinScrollBar1 = nullptr;
+  TvlSkinPaintPanel* vlSkinPanel5 = nullptr;
+  TvlSkinButton *vlSkinButton3 = nullptr, *vlSkinButton4 = nullptr, *vlSkinButton21 = nullptr;
+  TEdit* edt = nullptr;  // the inline editor of an output name
+
+  // Output panel.
+  std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox2;  // category
+  std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox1;  // preset
+  TvlSkinStdLabel* Video_OutPut_Folder_Edit = nullptr;
+  TvlSkinButton *vlSkinButton5 = nullptr, *vlSkinButton6 = nullptr;  // 浏览..., 打开
+
+  // Preset options panel: resolution, video bit rate, audio bit rate, scaling, frame rate,
+  // sample rate.
+  std::unique_ptr<TOptionChooserBox> vlSkinComboBox1, vlSkinComboBox2, vlSkinComboBox3, vlSkinComboBox4,
+      vlSkinComboBox9, vlSkinComboBox10;
+
+  // Preview panel: the render area, the position slider and its six buttons.
+  TvlSkinPaintPanel* Panel6 = nullptr;
+  TvlSkinSlider* vlSkinSlider1 = nullptr;
+  std::vector<TvlSkinButton*> PreviewButtons;
+
+  // The log (never shown): lines of the add operations, the preview and the logger.
+  TMemo* mmoLog = nullptr;
+
+  // Dialog settings.
+  TOpenDialogState OpenDialog1, OpenDialog2;
+  TFolderDialogState vlSkinSelectDirectoryDialog1, vlSkinSelectDirectoryDialog2;
+
+  // ---- State ----
+  [[nodiscard]] TJobList& Jobs() { return jobs_; }
+  [[nodiscard]] TOutputFolder& OutputFolder() { return folder_; }
+  [[nodiscard]] TPresetChain& Chain() { return *chain_; }
+  [[nodiscard]] TConversionControl& Conversion() { return *conversion_; }
+  [[nodiscard]] const TProgramFolders& Folders() const { return setup_.Folders; }
+  [[nodiscard]] TOptionFile Options() const { return TOptionFile(setup_.Folders.OptionFile()); }
+  // The file the preview shows.
+  std::string T_Movie_PLayer_FileName;
+  // "UP" while the position slider is not being dragged.
+  std::string vlSkinSlider1_down_UP;
+  // The render targets of the preview ("Panel6").
+  std::vector<std::string> RenderTargets;
+  int RenderTargetIndex = -1;
+
+  // ---- Creation and close ----
+  void FormCreate();
+  // Always lets the window close: the media components' events detached, the converter stopped
+  // (waiting for its workers), the player stopped.
+  void FormCloseQuery(bool& CanClose);
+  // "#<thread id>.<level ordinal>: <message>" into the log.
+  void FFLoggerLog(TObject* Sender, DWORD AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg);
+  // A line of the log.
+  void AddLog(const std::string& Line);
+
+  // ---- Output folder, filter, skin ----
+  void Button17Click();  // read the output folder
+  void Button16Click();  // write it
+  void vlSkinButton5Click();  // 浏览...
+  void vlSkinButton6Click();  // 打开
+  void Button21Click();  // the open dialogs' filter
+  void Button3Click();  // the skin setting
+
+  // ---- Job list ----
+  void Button15Click();  // job records emptied
+  void btnAddClick();    // add one file
+  void Button8Click();   // add several files
+  void Button12Click();  // add every file of a folder
+  void btnRemoveClick();
+  void btnClearClick();
+  void vlSkinButton3Click();  // move up
+  void vlSkinButton4Click();  // move down
+  // Rename: the menu and the button say so when no row is selected; a double click does not.
+  void vlSkinButton21Click();
+  void lvFilesDblClick();
+  void edtExit();
+  // The controls that need rows (remove, clear, start, rename).
+  void EnableRowCommands(bool Enabled);
+  // Selects a row of the list (-1: none), as a click does.
+  void SelectRow(int Index);
+
+  // ---- Commands that open another window or forward ----
+  void N4Click();   // 退出
+  void N24Click();  // 选项设置 / the "选项" tool button
+  void N15Click();  // 帮助系统
+  void N19Click();  // 官方网站
+  void EMAIL1Click();  // 联系邮箱
+  void N5Click();   // 关于软件
+
+  // The maker's pages the help menu opens.
+  static constexpr const char* kHomePage = "https://www.qirelo.com/";
+  static constexpr const char* kSupportMail = "mailto:support@qirelo.com";
+
+  // The windows made later (options, about).
+  TForm2* Form2 = nullptr;
+  TForm5* Form5 = nullptr;
+
+ private:
+  // IConversionView.
+  void SetCommandEnabled(TConversionCommand Command, bool Enabled) override;
+  void ShowPauseButton(bool Pause) override;
+  void ShowWarning(const std::string& Text) override;
+  void Log(const std::string& Line) override { AddLog(Line); }
+
+  // Unit1Layout.cpp
+  void BuildControls();
+  void BuildSkins();
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildJobListPanel();
+  void BuildOutputPanel();
+  void BuildPresetOptionsPanel();
+  void BuildPreviewPanel();
+  void BuildHiddenControls();
+  TvlSkinButton* MakeToolButton(TWinControl* Parent, int Left, const char* Caption, const char* Picture);
+  [[nodiscard]] TBitmap* Picture(const std::string& Name);
+  // A tool or list button's picture for its state ("VL_TOOL_START" / "VL_TOOL_START_OFF").
+  void SetButtonState(TvlSkinButton* Button, bool Enabled, const char* Picture, const char* GreyedPicture);
+
+  // Unit1Jobs.cpp
+  enum class TAddEnd { aeNextFile, aeStop };
+  // Steps 4 to 14 of an add for one file; aeStop when the whole add must end.
+  TAddEnd AddOneFile(const std::string& File);
+  // One file, several files (last chosen first) or a folder's files, after the dialog.
+  void AddFiles(const std::vector<std::string>& Files);
+  // Steps 1 and 2: the fields reset and the converter's libraries loaded; false when they fail.
+  bool PrepareAdd();
+  // The list shows the model's rows again (count, cover, commands).
+  void RowsChanged();
+  void FocusJobList();
+  void ShowJobMessage(const std::string& Text);
+  void BeginRename(bool TellWhenNone);
+  void MoveSelected(int Delta);
+  void StopPreview();
+  void ListSelectItem(TListItem* Item, bool Selected);
+
+  // Unit1Commands.cpp
+  void BindCommands();
+  void OpenAddress(const std::string& Address);
+  [[nodiscard]] TConversionSettings ConversionSettings() const;
+  [[nodiscard]] bool OverwriteOutput() const;
+
+  TMainWindowSetup setup_;
+  std::unique_ptr<TSystemAfterRunActions> system_after_run_;
+  TJobList jobs_;
+  TOutputFolder folder_;
+  std::unique_ptr<TPresetChain> chain_;
+  std::unique_ptr<TConversionControl> conversion_;
+  std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;
+  std::vector<TvlSkinSpeedButton*> menu_bar_;
+  bool closed_ = false;
+  bool selection_sync_ = false;  // the view follows the model's selection; no handlers run
+};
+
+// The files of a folder (GetFilenames; ExtMask "*.*" for all): regular files only, sub-folders
+// not entered, in the order of a folder listing (names compared ignoring case); nothing when the
+// folder does not exist.
+[[nodiscard]] std::optional<std::vector<std::string>> GetFilenames(const std::string& FilePath,
+                                                                   const std::string& ExtMask);

@@ -1,0 +1,304 @@
+// The job list of the main window: adding files (one, several, a folder), removing, clearing,
+// moving and renaming rows. The rows and their job records are the job list's model; the list
+// view shows them, and the converter's task list follows: every row has the task its add
+// created, numbered in the row's task-number column.
+
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include "app/Unit1.h"
+#include "lib/vlSkinCtrlsSlider.h"
+#include "lib/vlSkinCtrlsViews.h"
+#include "platform/Edit.h"
+#include "platform/Input.h"
+#include "platform/SysUtils.h"
+
+namespace {
+
+constexpr const char* kMessageCaption = "提示";
+constexpr const char* kNoFileInFolder = "在该目录没有发现可以用的视频或音频文件！";
+constexpr const char* kNothingToRemove = "请先选择您需要删除的项目！";
+constexpr const char* kNothingToRename = "请先选中您需要重命名的项目！";
+constexpr const char* kListFull = "列表中最多只能有501个文件，请先转换或删除一些文件再添加！";
+
+// Only regular files are taken: a named pipe or a device would block the probe or never end.
+bool IsRegularFile(const std::string& Path) {
+  struct stat st {};
+  return !Path.empty() && ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A name the user may give an output file: not empty, no folder part, not "." or "..".
+bool IsPlainFileName(const std::string& Name) {
+  return !Name.empty() && Name != "." && Name != ".." && Name.find_first_of("/\\") == std::string::npos;
+}
+
+}  // namespace
+
+// The files of a folder (sub-folders not entered), nothing when the folder does not exist. Only
+// regular files count; the names come sorted as the user sees them in a folder listing.
+std::optional<std::vector<std::string>> GetFilenames(const std::string& FilePath, const std::string& ExtMask) {
+  if (!DirectoryExists(FilePath)) return std::nullopt;
+  const std::string folder = IncludeTrailingPathDelimiter(FilePath);
+  std::vector<std::string> names;
+  TSearchRec found;
+  if (FindFirst(folder + ExtMask, faAnyFile, found) == 0) {
+    do {
+      if ((found.Attr & faDirectory) == 0) names.push_back(found.Name);
+    } while (FindNext(found) == 0);
+    FindClose(found);
+  }
+  std::sort(names.begin(), names.end(), [](const std::string& A, const std::string& B) {
+    const int byText = AnsiCompareText(A, B);
+    return byText != 0 ? byText < 0 : A < B;
+  });
+  std::vector<std::string> files;
+  for (const std::string& name : names)
+    if (IsRegularFile(folder + name)) files.push_back(folder + name);
+  return files;
+}
+
+// ---- Shared steps ------------------------------------------------------------------------------
+
+void TForm1::Button15Click() {
+  jobs_.Clear();
+  RowsChanged();
+}
+
+void TForm1::RowsChanged() {
+  lvFiles->Items()->SetCount(jobs_.Count());
+  vlSkinPanel5->SetVisible(jobs_.Count() == 0);
+  // The view's selection follows the model's, without running the selection's handlers again.
+  selection_sync_ = true;
+  lvFiles->SetItemIndex(jobs_.ItemIndex());
+  selection_sync_ = false;
+  lvFiles->Invalidate();
+}
+
+void TForm1::FocusJobList() {
+  if (lvFiles->CanFocus()) lvFiles->SetFocus();
+}
+
+void TForm1::ShowJobMessage(const std::string& Text) {
+  setup_.Dialogs->ShowMessage(Text, kMessageCaption, TMsgDlgType::mtInformation);
+}
+
+void TForm1::SelectRow(int Index) {
+  lvFiles->SetItemIndex(Index);
+  if (Index < 0) jobs_.SetItemIndex(-1);
+}
+
+void TForm1::ListSelectItem(TListItem* Item, bool Selected) {
+  if (selection_sync_) return;
+  if (!Selected) {
+    if (lvFiles->ItemIndex() < 0) jobs_.SetItemIndex(-1);
+    return;
+  }
+  jobs_.SetItemIndex(Item->Index());
+  chain_->RowSelected();
+}
+
+void TForm1::EnableRowCommands(bool Enabled) {
+  for (TConversionCommand command : {TConversionCommand::ccRemove, TConversionCommand::ccClear,
+                                     TConversionCommand::ccStart, TConversionCommand::ccStartButton,
+                                     TConversionCommand::ccRename})
+    SetCommandEnabled(command, Enabled);
+}
+
+void TForm1::StopPreview() {
+  FFPlayer->Stop(true);
+  vlSkinSlider1->SetValue(0);
+}
+
+// ---- Adding files ------------------------------------------------------------------------------
+
+bool TForm1::PrepareAdd() {
+  chain_->ResetFields();
+  if (!Convexa->AVLibLoaded() && !Convexa->LoadAVLib(setup_.Folders.LibraryFolder())) {
+    AddLog(Convexa->LastErrMsg());
+    return false;
+  }
+  return true;
+}
+
+TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
+  const auto logBlock = [this](const std::string& Text) {
+    AddLog("");
+    AddLog(Text);
+    AddLog("");
+  };
+  // The list holds one job per record slot; a file beyond them is refused, with a message.
+  if (jobs_.Full()) {
+    ShowJobMessage(kListFull);
+    return TAddEnd::aeStop;
+  }
+  TAVProbe* probe = Convexa->AVProbe();
+  if (!probe->LoadFile(File)) {
+    logBlock("***File load error: " + probe->LastErrMsg());
+    return TAddEnd::aeNextFile;
+  }
+  chain_->Fields().Video_AddFileName = File;
+  TInputOptions input;
+  InitInputOptions(input);
+  const int task = Convexa->AddTask(File, &input);
+  if (task < 0) {
+    logBlock("***File open error: " + Convexa->LastErrMsg());
+    return TAddEnd::aeStop;
+  }
+  AddLog("");
+  if (TAVProbe* taskProbe = Convexa->GetTaskProbe(task, 0)) AddLog(taskProbe->FileInfoText());
+  T_Movie_PLayer_FileName = File;
+  TOutputOptions output = chain_->OutputOptionsForNewJob(File);
+  if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
+    Convexa->RemoveTask(task);
+    logBlock("***Cannot do convert, error: " + Convexa->LastErrMsg());
+    return TAddEnd::aeStop;
+  }
+  const TNewJob job{input.FileName.empty() ? File : input.FileName,
+                    probe->FileStreamInfo().Duration,
+                    probe->FileSize(),
+                    task,
+                    chain_->CategoryCode(),
+                    chain_->OptionCode()};
+  jobs_.Add(MakeJobRow(job, output, chain_->Fields()), input, output);
+  RowsChanged();
+  FocusJobList();
+  EnableRowCommands(true);
+  logBlock("***Can do convert.");
+  return TAddEnd::aeNextFile;
+}
+
+void TForm1::AddFiles(const std::vector<std::string>& Files) {
+  // The chosen files are taken from the last to the first.
+  for (auto file = Files.rbegin(); file != Files.rend(); ++file) {
+    if (!IsRegularFile(*file)) return;
+    if (AddOneFile(*file) == TAddEnd::aeStop) return;
+  }
+  if (jobs_.Count() > 0) {
+    SelectRow(jobs_.Count() - 1);
+    FocusJobList();
+  }
+}
+
+void TForm1::btnAddClick() {
+  if (!PrepareAdd()) return;
+  if (!setup_.Dialogs->OpenFiles(OpenDialog1) || !IsRegularFile(OpenDialog1.FileName)) return;
+  const int rows = jobs_.Count();
+  if (AddOneFile(OpenDialog1.FileName) == TAddEnd::aeNextFile && jobs_.Count() > rows) {
+    SelectRow(jobs_.Count() - 1);
+    FocusJobList();
+  }
+}
+
+void TForm1::Button8Click() {
+  if (!PrepareAdd()) return;
+  if (!setup_.Dialogs->OpenFiles(OpenDialog2) || !IsRegularFile(OpenDialog2.FileName)) return;
+  AddFiles(OpenDialog2.Files.empty() ? std::vector<std::string>{OpenDialog2.FileName} : OpenDialog2.Files);
+}
+
+void TForm1::Button12Click() {
+  const int rows = jobs_.Count();
+  if (!PrepareAdd()) return;
+  if (!setup_.Dialogs->SelectFolder(vlSkinSelectDirectoryDialog1)) return;
+  const std::optional<std::vector<std::string>> files = GetFilenames(vlSkinSelectDirectoryDialog1.Directory, "*.*");
+  if (!files) return;
+  for (auto file = files->rbegin(); file != files->rend(); ++file) {
+    if (!IsRegularFile(*file)) return;
+    if (AddOneFile(*file) == TAddEnd::aeStop) return;
+  }
+  if (jobs_.Count() > 0) {
+    SelectRow(jobs_.Count() - 1);
+    FocusJobList();
+  }
+  if (jobs_.Count() <= rows) ShowJobMessage(kNoFileInFolder);
+}
+
+// ---- Remove, clear, move -----------------------------------------------------------------------
+
+void TForm1::btnRemoveClick() {
+  const int row = jobs_.ItemIndex();
+  if (row < 0) {
+    ShowJobMessage(kNothingToRemove);
+    return;
+  }
+  // While a batch runs the tasks write into the rows by their places.
+  if (conversion_->RowsLocked()) return;
+  const int number = jobs_.Remove(row);
+  if (number >= 1 && number <= Convexa->TasksCount()) Convexa->RemoveTask(number - 1);
+  RowsChanged();
+  EnableRowCommands(jobs_.Count() > 0);
+  FocusJobList();
+  if (jobs_.Count() > 0) {
+    SelectRow(0);
+    FocusJobList();
+  } else {
+    StopPreview();
+  }
+}
+
+void TForm1::btnClearClick() {
+  Convexa->ClearTasks();
+  jobs_.Clear();
+  SetCommandEnabled(TConversionCommand::ccAdd, true);
+  EnableRowCommands(false);
+  Button15Click();
+  StopPreview();
+}
+
+void TForm1::MoveSelected(int Delta) {
+  const int row = jobs_.ItemIndex();
+  if (row < 0 || conversion_->RowsLocked()) return;
+  const int other = row + Delta;
+  if (other < 0 || other >= jobs_.Count()) return;
+  jobs_.Exchange(row, other);
+  SelectRow(other);
+  FocusJobList();
+}
+
+void TForm1::vlSkinButton3Click() { MoveSelected(-1); }
+
+void TForm1::vlSkinButton4Click() { MoveSelected(+1); }
+
+// ---- Rename ------------------------------------------------------------------------------------
+
+void TForm1::vlSkinButton21Click() { BeginRename(true); }
+
+void TForm1::lvFilesDblClick() { BeginRename(false); }
+
+void TForm1::BeginRename(bool TellWhenNone) {
+  const int row = jobs_.ItemIndex();
+  if (row < 0) {
+    if (TellWhenNone) ShowJobMessage(kNothingToRename);
+    return;
+  }
+  if (conversion_->RowsLocked()) return;
+  // The editor lies over the output-name column of the row.
+  const TRect bounds = lvFiles->ItemRect(row, TDisplayCode::drBounds);
+  int left = bounds.Left;
+  for (int column = 0; column < 3; ++column) left += lvFiles->Columns()->Items(column)->Width();
+  edt->SetBounds(left + 2, bounds.Top, lvFiles->Columns()->Items(3)->Width(), bounds.Height());
+  edt->SetText(ChangeFileExt(jobs_.SubItem(row, TJobSubItem::jsOutputName), ""));
+  edt->SetVisible(true);
+  if (edt->CanFocus()) {
+    edt->SetFocus();
+    edt->SelectAll();
+  }
+}
+
+void TForm1::edtExit() {
+  const int row = jobs_.ItemIndex();
+  if (row < 0) {
+    edt->SetVisible(false);
+    return;
+  }
+  const std::string text = edt->Text();
+  // An empty name, or one that would leave the output folder, is not taken; the editor stays.
+  if (!IsPlainFileName(text)) {
+    if (!text.empty()) MessageBeep(MB_OK);
+    return;
+  }
+  const std::string name = text + chain_->OutputExtension();
+  jobs_.SetSubItem(row, TJobSubItem::jsOutputName,
+                   ExtractFileName(chain_->UniqueJobOutput(folder_.Text() + "/" + name, row)));
+  edt->SetVisible(false);
+}

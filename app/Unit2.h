@@ -1,0 +1,22 @@
+#pragma once
+// The about window "关于软件": the program's name, what it does and where its maker is found,
+// with one "确定" button that closes it. Created once at start-up and shown modally from the
+// main window's help menu. GUI thread only.
+
+#include "platform/Forms.h"
+
+class TvlSkinButton;
+class TvlSkinData;
+class TvlVelmora;
+
+inline constexpr int kAboutClientWidth = 420;
+inline constexpr int kAboutClientHeight = 236;
+
+class TForm2 : public TForm {
+ public:
+  // MainSkin draws the window and its controls.
+  TForm2(TComponent* AOwner, TvlSkinData* MainSkin);
+
+  TvlSkinButton* Button1 = nullptr;  // 确定
+  TvlVelmora* vlVelmora1 = nullptr;
+};

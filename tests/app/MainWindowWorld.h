@@ -1,0 +1,151 @@
+#pragma once
+// The converter's windows in a test: the headless display, the application, a temporary program
+// folder and home, scripted dialogs and after-run actions that are counted instead of done. A
+// test starts the windows as the program does (CreateConverterWindows), may start them again in
+// the same folders (a restart), and reads the log, the rows and the options file.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ConverterDialogs.h"
+#include "app/Project1.h"
+#include "app/Unit1.h"
+#include "app/Unit2.h"
+#include "app/Unit5.h"
+#include "platform/Application.h"
+#include "platform/HeadlessDisplay.h"
+#include "platform/Edit.h"
+#include "tests/app/MemoryConversionView.h"
+#include "tests/lib/SkinnedTestForm.h"
+
+namespace main_window {
+
+namespace fs = std::filesystem;
+
+// Dialogs answered from a script: each showing takes the next answer (an empty list, or no
+// folder, cancels); every message box is noted as "<caption>|<text>".
+class TScriptedDialogs : public IConverterDialogs {
+ public:
+  bool OpenFiles(TOpenDialogState& Dialog) override {
+    shownFiles.push_back(Dialog);
+    if (files.empty()) return false;
+    std::vector<std::string> answer = std::move(files.front());
+    files.pop_front();
+    if (answer.empty()) return false;
+    Dialog.FileName = answer.front();
+    Dialog.Files = answer;
+    return true;
+  }
+  bool SelectFolder(TFolderDialogState& Dialog) override {
+    shownFolders.push_back(Dialog);
+    if (folders.empty()) return false;
+    std::optional<std::string> answer = std::move(folders.front());
+    folders.pop_front();
+    if (!answer) return false;
+    Dialog.Directory = *answer;
+    return true;
+  }
+  void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType) override {
+    messages.push_back(Caption + "|" + Text);
+  }
+
+  std::deque<std::vector<std::string>> files;
+  std::deque<std::optional<std::string>> folders;
+  std::vector<TOpenDialogState> shownFiles;
+  std::vector<TFolderDialogState> shownFolders;
+  std::vector<std::string> messages;
+};
+
+// The folder of the expected pictures, tests/app/expected (a compiler cache may hand the compiler
+// a source path relative to the build folder, the test program's parent folder).
+inline fs::path ExpectedFolder() {
+  fs::path source(__FILE__);
+  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
+  return source.parent_path() / "expected";
+}
+
+class MainWindowWorld : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    display = HeadlessDisplay();
+    ASSERT_NE(display, nullptr);
+    display->SetScreenSize({1280, 1024});
+    display->SetWorkArea({0, 0, 1280, 1024});
+    display->MouseMove({1279, 1023});
+    std::string pattern = (fs::temp_directory_path() / "main-window-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    root = pattern;
+    fs::create_directories(root / "program");
+    fs::create_directories(root / "home");
+    setup.Folders.Program = (root / "program").string() + "/";
+    setup.Folders.Home = (root / "home").string();
+    setup.Dialogs = &dialogs;
+    setup.AfterRun = &actions;
+  }
+
+  void TearDown() override {
+    Close();
+    std::error_code ec;
+    fs::remove_all(root, ec);
+  }
+
+  // Starts the windows as the program does.
+  void Start() {
+    CreateConverterWindows(app, setup, windows);
+    main = windows.Form1;
+  }
+  // Ends the windows (closing the main one first when asked), as the end of a run does.
+  void Close(bool CloseQuery = true) {
+    if (!main) return;
+    if (CloseQuery) {
+      bool canClose = false;
+      main->FormCloseQuery(canClose);
+    }
+    windows.Form6.reset();
+    delete windows.Form5;
+    delete windows.Form2;
+    delete windows.Form1;
+    windows = {};
+    main = nullptr;
+    skinned_test_form::Pump();
+  }
+  void Restart() {
+    Close();
+    Start();
+  }
+
+  [[nodiscard]] std::string OptionFile() const { return setup.Folders.OptionFile(); }
+  [[nodiscard]] std::string OptionText() const {
+    std::ifstream in(OptionFile());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  void WriteOptions(const std::string& Text) const { std::ofstream(OptionFile()) << Text; }
+  [[nodiscard]] std::vector<std::string> LogLines() const {
+    std::vector<std::string> lines;
+    for (int i = 0; i < main->mmoLog->Lines()->Count(); ++i) lines.push_back(main->mmoLog->Lines()->Strings(i));
+    return lines;
+  }
+  [[nodiscard]] const std::string& Column(int Row, TJobSubItem Item) { return main->Jobs().SubItem(Row, Item); }
+
+  THeadlessDisplay* display = nullptr;
+  TApplication app{nullptr};
+  fs::path root;
+  TScriptedDialogs dialogs;
+  memory_conversion::TMemoryAfterRunActions actions;
+  TMainWindowSetup setup;
+  TConverterWindows windows;
+  TForm1* main = nullptr;
+};
+
+}  // namespace main_window

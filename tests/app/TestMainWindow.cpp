@@ -1,0 +1,320 @@
+// The main window's start-up and settings: the options file a first start writes, the commands
+// enabled at start, the output folder, the skin setting, the options window and what a restart
+// keeps, the log's line format, the open dialogs' filter and the look of the whole window.
+
+#include <gtest/gtest.h>
+
+#include "app/OptionFile.h"
+#include "lib/Velmora.h"
+#include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
+#include "lib/vlSkinCtrlsCheckRadio.h"
+#include "lib/vlSkinData.h"
+#include "platform/DesktopOpener.h"
+#include "tests/app/MainWindowWorld.h"
+
+namespace {
+
+using namespace main_window;
+
+class MainWindowTest : public MainWindowWorld {
+ protected:
+  [[nodiscard]] std::string Stored(const std::string& Section, const std::string& Key) const {
+    return TOptionFile(OptionFile()).Read(Section, Key);
+  }
+};
+
+TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
+  ASSERT_FALSE(fs::exists(OptionFile()));
+  Start();
+  const std::string output = setup.Folders.Home + "/Qirelo视频软件/输出";
+  EXPECT_TRUE(fs::is_directory(output));
+  EXPECT_EQ(main->OutputFolder().Text(), output);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), output);
+  // The sections in the order the windows write them: the output folder, the skin, then the
+  // options window's five defaults in its read order.
+  EXPECT_EQ(OptionText(),
+            "[OutPath]\r\nOutPath=" + output +
+                "\r\n\r\n[Skin]\r\nSetSkin=0\r\n\r\n[Options]\r\nThread_Count=0\r\nAfter_Done=0\r\n"
+                "Thread_Priority=3\r\nOverwrite_File=1\r\nShow_Preview=0\r\n\r\n");
+  EXPECT_FALSE(main->vlSkinData1->Empty) << "skin 1 is loaded";
+  EXPECT_FALSE(main->vlSkinData2->Empty) << "the tool skin is loaded";
+  EXPECT_EQ(main->vlSkinOfficeComboBox2->ItemIndex(), 0);
+  EXPECT_EQ(main->vlSkinOfficeComboBox1->ItemIndex(), 0);
+  EXPECT_EQ(main->vlSkinOfficeComboBox1->ItemCount(), 11);
+  EXPECT_EQ(main->vlSkinComboBox1->Text(), "保持原分辨率");
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  EXPECT_TRUE(main->vlSkinPanel5->Visible()) << "the cover lies over the empty list";
+  EXPECT_EQ(main->RenderTargets, std::vector<std::string>{"Panel6"});
+  EXPECT_EQ(main->vlSkinSlider1_down_UP, "UP");
+  // The legacy preset window's start-up chain ran after the main window's.
+  EXPECT_EQ(main->Chain().Fields().All_Trant_Number, 100);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(app.Title(), "QireloVCD视频格式转换器");
+  EXPECT_EQ(app.HelpFile(), setup.Folders.Program + "help.chm");
+  EXPECT_EQ(main->Caption(), "QireloVCD视频格式转换器");
+  EXPECT_EQ(main->ClientWidth(), 803);
+  EXPECT_EQ(main->ClientHeight(), 540);
+}
+
+TEST_F(MainWindowTest, CommandsEnabledAtStart) {
+  Start();
+  const struct {
+    const char* name;
+    TMenuItem* item;
+    bool enabled;
+  } items[] = {
+      {"添加一个文件", main->Item111, true}, {"添加多个文件", main->Item121, true}, {"添加整个目录", main->N21, true},
+      {"退出", main->N4, true},            {"上移文件", main->N111, true},    {"下移文件", main->N2221, true},
+      {"删除选择", main->N13, false},      {"清空文件", main->N14, false},    {"重新命名", main->N26, false},
+      {"开始转换", main->N7, false},       {"停止转换", main->N8, false},     {"暂停转换", main->N9, false},
+      {"继续继续", main->N10, false},      {"选项设置", main->N24, true},     {"帮助系统", main->N15, true},
+      {"官方网站", main->N19, true},       {"联系邮箱", main->EMAIL1, true},  {"关于软件", main->N5, true},
+      {"添加一个文件", main->N11111, true}, {"添加多个文件", main->N2222, true}, {"添加整个目录", main->N3331, true},
+  };
+  for (const auto& item : items) {
+    SCOPED_TRACE(item.name);
+    EXPECT_EQ(item.item->Caption(), item.name);
+    EXPECT_EQ(item.item->Enabled(), item.enabled);
+  }
+  const struct {
+    const char* name;
+    TControl* button;
+    bool enabled;
+  } buttons[] = {
+      {"添加", main->vlSkinMenuSpeedButton1, true}, {"删除", main->vlSkinButton7, false},
+      {"清空", main->vlSkinButton8, false},        {"开始", main->vlSkinButton2, false},
+      {"停止", main->vlSkinButton9, false},        {"暂停", main->vlSkinButton11, false},
+      {"选项", main->vlSkinButton19, true},        {"重命名", main->vlSkinButton21, false},
+  };
+  for (const auto& button : buttons) {
+    SCOPED_TRACE(button.name);
+    EXPECT_EQ(button.button->Enabled(), button.enabled);
+  }
+  EXPECT_TRUE(main->vlSkinButton11->Visible());
+  EXPECT_FALSE(main->vlSkinButton12->Visible()) << "继续 waits in 暂停's place";
+
+  // The windows keep their size: no caption offers to maximise, and the dialogs only close.
+  using enum TvlBorderIcon;
+  EXPECT_EQ(main->vlVelmora1->BorderIcons(), (TvlBorderIcons{biSystemMenu, biMinimize}));
+  EXPECT_EQ(windows.Form2->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
+  EXPECT_EQ(windows.Form5->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
+}
+
+// The help menu opens the maker's pages through the desktop's opener; 退出 closes the window.
+TEST_F(MainWindowTest, HelpCommandsOpenTheMakersPages) {
+  Start();
+  std::vector<std::string> opened;
+  const TDesktopOpener previous = SetDesktopOpener([&](const std::string& Target, std::string&) {
+    opened.push_back(Target);
+    return true;
+  });
+  main->N15->Click();
+  main->N19->Click();
+  main->EMAIL1->Click();
+  SetDesktopOpener(previous);
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://www.qirelo.com/", "https://www.qirelo.com/",
+                                              "mailto:support@qirelo.com"}));
+}
+
+TEST_F(MainWindowTest, LoggerLinesAndTheOpenDialogsFilter) {
+  Start();
+  main->FFLoggerLog(nullptr, 1234, TLogLevel::llWarning, "abc");
+  main->FFLoggerLog(nullptr, 7, TLogLevel::llDebug, "two\nlines");
+  EXPECT_EQ(LogLines(), (std::vector<std::string>{"#1234.4: abc", "#7.7: two", "lines"}));
+
+  const std::string& filter = main->OpenDialog1.Filter;
+  EXPECT_EQ(main->OpenDialog2.Filter, filter);
+  std::vector<std::string> parts;
+  for (std::size_t start = 0, bar; (bar = filter.find('|', start)) != std::string::npos; start = bar + 1)
+    parts.push_back(filter.substr(start, bar - start));
+  ASSERT_EQ(parts.size(), 84u) << "42 entries of a description and patterns";
+  EXPECT_EQ(filter.back(), '|');
+  EXPECT_EQ(parts[0], "所有文件格式 (*.*)");
+  EXPECT_EQ(parts[1], "*.*");
+  EXPECT_EQ(parts[2], "支持的视频/音频文件格式");
+  EXPECT_TRUE(parts[3].starts_with("*.AVI;*.ASF;") && parts[3].find("*.SWF;*.FLAC;*.M4A;") != std::string::npos &&
+              parts[3].ends_with("*.3gp2;*.qt"))
+      << parts[3];
+  EXPECT_EQ(parts[74], "Flac无损压缩音频格式\u3000(*.flac)");
+  EXPECT_EQ(parts[52], "微软数字视频格式( *.dvr-ms)");
+  EXPECT_EQ(parts[82], "AIFF音频编码格式(*.aif; *.aiff)");
+  EXPECT_EQ(parts[83], "*.aif; *.aiff");
+  EXPECT_EQ(main->OpenDialog1.FilterIndex, 1);
+}
+
+// What the options file holds for the output folder, and the folder the window then uses.
+TEST_F(MainWindowTest, TheOutputFolderComesFromTheOptionsFile) {
+  const std::string fallback = setup.Folders.Home + "/Qirelo视频软件/输出";
+  const std::string missing = (root / "not yet" / "there").string();
+  const struct {
+    const char* name;
+    std::string stored;  // the [OutPath] section's text
+    std::string used;
+  } cases[] = {
+      {"no key", "[Skin]\nSetSkin=0\n", fallback},
+      {"Error", "[OutPath]\nOutPath=Error\n", fallback},
+      {"empty", "[OutPath]\nOutPath=\n", fallback},
+      {"a folder still to make", "[OutPath]\nOutPath=" + missing + "\n", missing},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::error_code ec;
+    fs::remove_all(setup.Folders.Home + "/Qirelo视频软件", ec);
+    WriteOptions(c.stored);
+    Start();
+    EXPECT_EQ(main->OutputFolder().FileOutPutPath(), c.used);
+    EXPECT_TRUE(fs::is_directory(c.used));
+    EXPECT_EQ(Stored("OutPath", "OutPath"), c.used);
+    Close();
+  }
+}
+
+TEST_F(MainWindowTest, AChosenOutputFolderIsKeptOverARestart) {
+  Start();
+  const std::string chosen = (root / "我的视频").string();
+  fs::create_directories(chosen);
+  dialogs.folders = {chosen, std::nullopt, (root / "gone").string()};
+  main->vlSkinButton5->Click();
+  EXPECT_EQ(main->OutputFolder().Text(), chosen);
+  EXPECT_EQ(Stored("OutPath", "OutPath"), chosen) << "written at once";
+  ASSERT_EQ(dialogs.shownFolders.size(), 1u);
+  EXPECT_EQ(dialogs.shownFolders[0].Title, "选择输出目录");
+  main->vlSkinButton5Click();  // cancelled
+  main->vlSkinButton5Click();  // a folder that does not exist
+  EXPECT_EQ(main->OutputFolder().Text(), chosen);
+  EXPECT_EQ(dialogs.shownFolders.back().Directory, chosen) << "the chooser opens at the folder last confirmed";
+
+  main->vlSkinButton6->Click();
+  EXPECT_EQ(actions.calls, std::vector<std::string>{"open " + chosen}) << "打开 opens the output folder";
+
+  Restart();
+  EXPECT_EQ(main->OutputFolder().Text(), chosen);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), chosen);
+}
+
+TEST_F(MainWindowTest, TheSkinSetting) {
+  const struct {
+    const char* stored;  // SetSkin, or nullptr for no [Skin] section
+    bool loaded;
+    const char* after;
+  } cases[] = {
+      {nullptr, true, "0"}, {"0", true, "0"},   {"1", false, "1"},  {"5", false, "5"},
+      {"-1", false, "-1"},  {"Error", true, "0"}, {"abc", true, "0"}, {"", true, "0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored ? c.stored : "(none)");
+    WriteOptions(std::string("[OutPath]\nOutPath=") + root.string() + "\n" +
+                 (c.stored ? std::string("[Skin]\nSetSkin=") + c.stored + "\n" : std::string()));
+    Start();
+    EXPECT_EQ(main->vlSkinData1->Empty, !c.loaded);
+    EXPECT_FALSE(main->vlSkinData2->Empty) << "the tool skin never depends on the setting";
+    EXPECT_EQ(Stored("Skin", "SetSkin"), c.after);
+    EXPECT_TRUE(dialogs.messages.empty());
+    Close();
+  }
+}
+
+// [Options] read into the options window's controls: each value checks its box; a missing or
+// unknown value is written back as its default.
+TEST_F(MainWindowTest, TheOptionsWindowReadsItsSection) {
+  const struct {
+    const char* name;
+    const char* stored;
+    const char* written;  // the section afterwards
+    const char* afterRun;  // the after-batch box checked
+    bool overwrite;
+    bool preview;
+    std::optional<TThreadPriority> priority;
+  } cases[] = {
+      {"values of the table", "Thread_Count=1\nAfter_Done=2\nThread_Priority=0\nOverwrite_File=0\nShow_Preview=1\n",
+       "Thread_Count=1\nAfter_Done=2\nThread_Priority=0\nOverwrite_File=0\nShow_Preview=1\n", " 播放提示音乐",
+       true, true, TThreadPriority::tpIdle},
+      {"values outside it", "Thread_Count=4\nAfter_Done=7\nThread_Priority=9\nOverwrite_File=x\nShow_Preview=2\n",
+       "Thread_Count=0\nAfter_Done=0\nThread_Priority=3\nOverwrite_File=1\nShow_Preview=0\n", "自动打开输出文件夹",
+       false, false, TThreadPriority::tpNormal},
+      {"the other boxes", "Thread_Count=0\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n",
+       "Thread_Count=0\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n", "自动关闭计算机",
+       false, false, TThreadPriority::tpLowest},
+      {"and the last ones", "After_Done=3\nThread_Priority=2\n",
+       "After_Done=3\nThread_Priority=2\nThread_Count=0\nOverwrite_File=1\nShow_Preview=0\n", "不进行任何操作",
+       false, false, TThreadPriority::tpLower},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteOptions(std::string("[OutPath]\nOutPath=") + root.string() + "\n[Skin]\nSetSkin=0\n[Options]\n" + c.stored);
+    Start();
+    TForm5* options = windows.Form5;
+    // The section's lines, whatever line ends the file has.
+    std::string section;
+    for (char ch : OptionText().substr(OptionText().find("[Options]") + 9))
+      if (ch != '\r' && !(ch == '\n' && (section.empty() || section.back() == '\n'))) section += ch;
+    EXPECT_EQ(section, c.written);
+    EXPECT_EQ(options->vlSkinComboBox2->Text(), "1") << "every run starts with one file at a time";
+    const TConversionSettings settings = options->ConversionSettings();
+    EXPECT_EQ(settings.ThreadCount, "1");
+    EXPECT_EQ(settings.Priority, c.priority);
+    for (TvlSkinCheckRadioBox* box : {options->vlSkinCheckRadioBox1, options->vlSkinCheckRadioBox2,
+                                      options->vlSkinCheckRadioBox4, options->vlSkinCheckRadioBox5})
+      EXPECT_EQ(box->Checked(), box->Caption() == c.afterRun) << box->Caption();
+    EXPECT_EQ(options->OverwriteOutput(), c.overwrite);
+    EXPECT_EQ(options->vlSkinCheckRadioBox6->Checked(), !c.overwrite);
+    EXPECT_EQ(options->vlSkinCheckRadioBox8->Checked(), c.preview);
+    EXPECT_EQ(main->Convexa->Preview(), c.preview) << "the preview box switches the converter's preview";
+    Close();
+  }
+}
+
+TEST_F(MainWindowTest, OptionsKeptByOkAndNotByCancel) {
+  Start();
+  TForm5* options = windows.Form5;
+  options->vlSkinComboBox2->Pick(5);
+  options->vlSkinCheckRadioBox10->SetChecked(true);
+  options->vlSkinCheckRadioBox3->SetChecked(true);
+  options->vlSkinButton6Click();
+  EXPECT_EQ(Stored("Options", "Thread_Count"), "6");
+  EXPECT_EQ(Stored("Options", "Thread_Priority"), "1");
+  EXPECT_EQ(Stored("Options", "Overwrite_File"), "0");
+  EXPECT_TRUE(main->Chain().UniqueJobOutput(OptionFile(), -1) == OptionFile()) << "outputs are overwritten";
+
+  options->vlSkinCheckRadioBox11->SetChecked(true);
+  options->vlSkinButton1Click();
+  EXPECT_EQ(Stored("Options", "Thread_Priority"), "1") << "Cancel writes nothing";
+  EXPECT_EQ(options->ConversionSettings().Priority, TThreadPriority::tpLower) << "but the choice is in force";
+  EXPECT_EQ(options->ConversionSettings().ThreadCount, "6");
+
+  Restart();
+  options = windows.Form5;
+  EXPECT_EQ(options->ConversionSettings().Priority, TThreadPriority::tpLowest);
+  EXPECT_TRUE(options->OverwriteOutput());
+  EXPECT_EQ(options->vlSkinComboBox2->Text(), "1") << "the stored count is not taken back";
+}
+
+// An options file that cannot be written (here a folder in its place, as a read-only program
+// folder would refuse it): the windows still start whole, with their skin and the default output
+// folder, telling why once per refused step.
+TEST_F(MainWindowTest, AnOptionsFileThatRefusesWritesStillGivesAWholeWindow) {
+  fs::create_directory(OptionFile());
+  Start();
+  EXPECT_EQ(main->OutputFolder().Text(), setup.Folders.Home + "/Qirelo视频软件/输出");
+  EXPECT_FALSE(main->vlSkinData1->Empty);
+  EXPECT_EQ(main->vlSkinOfficeComboBox1->ItemCount(), 11) << "the preset list is filled";
+  EXPECT_TRUE(windows.Form5->vlSkinCheckRadioBox12->Checked()) << "the options keep their first states";
+  ASSERT_EQ(dialogs.messages.size(), 3u) << "the output folder, the skin and the options window";
+  for (const std::string& message : dialogs.messages)
+    EXPECT_NE(message.find("Unable to write to " + OptionFile()), std::string::npos) << message;
+  EXPECT_TRUE(fs::is_directory(OptionFile()));
+}
+
+TEST_F(MainWindowTest, TheWholeWindowLooksAsExpected) {
+  WriteOptions(std::string("[OutPath]\nOutPath=") + root.string() + "\n");
+  Start();
+  main->OutputFolder().SetFolder("/home/user/Qirelo视频软件/输出");
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  const TRect r = main->BoundsRect();
+  const auto pixels = skinned_test_form::Shot(display, r);
+  skinned_test_form::CompareWithExpected(pixels, r.Width(), r.Height(), ExpectedFolder(), "main_window");
+}
+
+}  // namespace

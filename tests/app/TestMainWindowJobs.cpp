@@ -1,0 +1,344 @@
+// The main window's job list: adding clips (one, several, a folder) gives rows, hidden columns,
+// converter tasks and log lines; remove, move, clear and rename keep rows, records and tasks in
+// step; the list holds at most 501 jobs; closing the window stops the converter and the player.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "Src/FFPlay.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
+#include "lib/vlSkinCtrlsSlider.h"
+#include "lib/vlSkinCtrlsViews.h"
+#include "platform/Edit.h"
+#include "tests/Src/MediaFixtures.h"
+#include "tests/Src/PlayerTestSupport.h"
+#include "tests/app/MainWindowWorld.h"
+
+namespace {
+
+using namespace main_window;
+using enum TJobSubItem;
+
+class MainWindowJobsTest : public MainWindowWorld {
+ protected:
+  void SetUp() override {
+    MainWindowWorld::SetUp();
+    if (HasFatalFailure()) return;
+    clips = root / "clips";
+    output = root / "out";
+    fs::create_directories(clips);
+    WriteOptions("[OutPath]\nOutPath=" + output.string() + "\n");
+    Start();
+  }
+
+  // A copy of a fixture clip under its own name.
+  std::string Clip(const std::string& Name, const std::string& Fixture = "av.mp4", const fs::path& Folder = {}) {
+    const fs::path copy = (Folder.empty() ? clips : Folder) / Name;
+    fs::create_directories(copy.parent_path());
+    fs::copy_file(fixtures::Container(Fixture), copy, fs::copy_options::overwrite_existing);
+    return copy.string();
+  }
+  std::string TextFile(const fs::path& Path) {
+    std::ofstream(Path) << "not a clip\n";
+    return Path.string();
+  }
+  void Add(const std::string& File) {
+    dialogs.files.push_back({File});
+    main->btnAddClick();
+  }
+  void AddSeveral(const std::vector<std::string>& Files) {
+    dialogs.files.push_back(Files);
+    main->Button8Click();
+  }
+  void AddFolder(const fs::path& Folder) {
+    dialogs.folders.push_back(Folder.string());
+    main->Button12Click();
+  }
+  [[nodiscard]] std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < main->Jobs().Count(); ++i) names.push_back(ExtractFileName(main->Jobs().Row(i).Caption));
+    return names;
+  }
+  [[nodiscard]] std::vector<std::string> Column(TJobSubItem Item) {
+    std::vector<std::string> texts;
+    for (int i = 0; i < main->Jobs().Count(); ++i) texts.push_back(main->Jobs().SubItem(i, Item));
+    return texts;
+  }
+  // The log lines of the add operations, without the libraries' lines the logger adds
+  // ("#<thread>.<level>: ...").
+  [[nodiscard]] std::vector<std::string> AddLines() const {
+    std::vector<std::string> lines;
+    for (const std::string& line : LogLines())
+      if (!line.starts_with("#")) lines.push_back(line);
+    return lines;
+  }
+  // The log lines of a failed step: an empty line, the text, an empty line.
+  [[nodiscard]] int Blocks(const std::string& Prefix) {
+    const std::vector<std::string> lines = AddLines();
+    int count = 0;
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i)
+      if (lines[i].starts_with(Prefix) && lines[i - 1].empty() && lines[i + 1].empty()) ++count;
+    return count;
+  }
+
+  fs::path clips, output;
+};
+
+TEST_F(MainWindowJobsTest, AddingAClipGivesItsRowColumnsTaskAndLogLines) {
+  const std::string clip = Clip("movie.mp4");
+  Add(clip);
+  ASSERT_EQ(main->Jobs().Count(), 1) << testing::PrintToString(LogLines());
+  const TJobRow& row = main->Jobs().Row(0);
+  EXPECT_EQ(row.Caption, clip);
+  EXPECT_EQ(row[jsDuration], "00:00:02");
+  EXPECT_EQ(row[jsFileSize], FileSizeText(static_cast<int64_t>(fs::file_size(clip))));
+  EXPECT_EQ(row[jsOutputName], "movie.mpg");
+  EXPECT_EQ(row[jsProgress], "");
+  EXPECT_EQ(row[jsTaskNumber], "1");
+  EXPECT_EQ(row[jsCategoryCode], "100");
+  EXPECT_EQ(row[jsOptionCode], main->Chain().OptionCode());
+  EXPECT_EQ(row[jsOptionCode].size(), 12u);
+  EXPECT_EQ(row[jsFileExt], ".mpg");
+  EXPECT_EQ(row[jsDisableVideo], "False");
+  EXPECT_EQ(main->Jobs().OO1(0).FileName, output.string() + "/movie.mpg");
+  EXPECT_EQ(main->Jobs().IO1(0).FileName, clip);
+  EXPECT_EQ(main->Convexa->TasksCount(), 1);
+  EXPECT_EQ(main->T_Movie_PLayer_FileName, clip);
+
+  // The view shows the model's row; the setting columns are hidden and cannot be widened.
+  EXPECT_EQ(main->lvFiles->Items()->Count(), 1);
+  EXPECT_EQ(main->lvFiles->Items()->Item(0)->SubItems()->Strings(2), "movie.mpg");
+  for (int column = 0; column < main->lvFiles->Columns()->Count(); ++column) {
+    const TListColumn* c = main->lvFiles->Columns()->Items(column);
+    const bool hidden = column == 5 || column >= 8;
+    EXPECT_EQ(c->Width() == 0 && c->MaxWidth() == 1, hidden) << column;
+  }
+  EXPECT_FALSE(main->vlSkinPanel5->Visible()) << "the cover is gone";
+  // The visible columns run wider than the list: its skinned bar scrolls them, and the cover of
+  // an empty list hides the bar with the list.
+  EXPECT_TRUE(main->vlSkinScrollBar1->Visible());
+  EXPECT_EQ(main->lvFiles->HScrollBar(), main->vlSkinScrollBar1);
+  const TRect cover = main->vlSkinPanel5->BoundsRect(), bar = main->vlSkinScrollBar1->BoundsRect();
+  EXPECT_TRUE(cover.Contains(TPoint{bar.Left, bar.Top}) && cover.Contains(TPoint{bar.Right - 1, bar.Bottom - 1}));
+  EXPECT_EQ(main->lvFiles->ItemIndex(), 0) << "the new row is selected";
+  EXPECT_EQ(main->Jobs().ItemIndex(), 0);
+  EXPECT_TRUE(main->N13->Enabled() && main->N14->Enabled() && main->N26->Enabled() && main->N7->Enabled());
+  EXPECT_TRUE(main->vlSkinButton2->Enabled());
+
+  // The log: the input's description after an empty line, then the verdict between empty lines.
+  std::vector<std::string> expected{""};
+  std::vector<std::string> info = fixtures::Lines(main->Convexa->GetTaskProbe(0, 0)->FileInfoText());
+  for (std::string& line : info)
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+  expected.insert(expected.end(), info.begin(), info.end());
+  expected.insert(expected.end(), {"", "***Can do convert.", ""});
+  EXPECT_EQ(AddLines(), expected);
+  EXPECT_GT(LogLines().size(), AddLines().size()) << "the libraries' own lines reach the log through the logger";
+
+  // A file that is no clip gives its reason and no row.
+  Add(TextFile(clips / "notes.txt"));
+  EXPECT_EQ(main->Jobs().Count(), 1);
+  EXPECT_EQ(Blocks("***File load error: "), 1);
+  EXPECT_EQ(main->Convexa->TasksCount(), 1);
+}
+
+TEST_F(MainWindowJobsTest, SeveralFilesComeLastChosenFirst) {
+  AddSeveral({Clip("x.avi", "av.avi"), Clip("y.avi", "av.avi"), Clip("z.avi", "av.avi")});
+  EXPECT_EQ(Names(), (std::vector<std::string>{"z.avi", "y.avi", "x.avi"}));
+  EXPECT_EQ(Column(jsTaskNumber), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(main->Jobs().ItemIndex(), 2) << "the row of the file chosen first";
+  EXPECT_EQ(Blocks("***Can do convert."), 3);
+  ASSERT_EQ(dialogs.shownFiles.size(), 1u);
+  EXPECT_TRUE(dialogs.shownFiles[0].MultiSelection);
+  EXPECT_EQ(dialogs.shownFiles[0].Title, "打开文件");
+}
+
+TEST_F(MainWindowJobsTest, TheSameNameTwiceGivesTwoOutputs) {
+  Add(Clip("clip.mp4"));
+  Add(Clip("clip.mp4", "av.mp4", clips / "other"));
+  EXPECT_EQ(Column(jsOutputName), (std::vector<std::string>{"clip.mpg", "clip_1.mpg"}));
+}
+
+// A folder's regular files, last first; a named pipe would block the probe for ever and a
+// sub-folder is not entered.
+TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
+  const fs::path folder = root / "folder";
+  Clip("a.mp3", "a.mp3", folder);
+  Clip("b.mp4", "av.mp4", folder);
+  TextFile(folder / "c.txt");
+  ASSERT_EQ(::mkfifo((folder / "d.mp4").c_str(), 0600), 0);
+  Clip("e.mp4", "av.mp4", folder / "sub");
+  AddFolder(folder);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"b.mp4", "a.mp3"}));
+  EXPECT_EQ(Blocks("***File load error: "), 1) << "c.txt";
+  EXPECT_EQ(main->Jobs().ItemIndex(), 1);
+  EXPECT_TRUE(dialogs.messages.empty());
+  ASSERT_EQ(dialogs.shownFolders.size(), 1u);
+  EXPECT_EQ(dialogs.shownFolders[0].Title, "选择目录");
+
+  const fs::path empty = root / "no clips";
+  fs::create_directories(empty);
+  TextFile(empty / "one.txt");
+  TextFile(empty / "two.txt");
+  AddFolder(empty);
+  EXPECT_EQ(main->Jobs().Count(), 2);
+  EXPECT_EQ(Blocks("***File load error: "), 3);
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|在该目录没有发现可以用的视频或音频文件！"});
+}
+
+TEST_F(MainWindowJobsTest, CancelledDialogsAddNothing) {
+  dialogs.files = {{}, {}};
+  main->btnAddClick();
+  main->Button8Click();
+  main->Button12Click();
+  Add((clips / "missing.mp4").string());
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  EXPECT_TRUE(LogLines().empty());
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(dialogs.shownFiles.size(), 3u);
+  EXPECT_EQ(dialogs.shownFolders.size(), 1u);
+}
+
+TEST_F(MainWindowJobsTest, RemoveMoveAndClearKeepRowsRecordsAndTasksInStep) {
+  for (const char* name : {"one.mp4", "two.mp4", "three.mp4"}) Add(Clip(name));
+  ASSERT_EQ(main->Jobs().Count(), 3);
+
+  main->SelectRow(1);
+  main->btnRemoveClick();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"one.mp4", "three.mp4"}));
+  EXPECT_EQ(Column(jsTaskNumber), (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(main->Convexa->TasksCount(), 2);
+  EXPECT_EQ(main->Jobs().IO1(1).FileName, (clips / "three.mp4").string()) << "the later record moved up";
+  EXPECT_EQ(main->Jobs().ItemIndex(), 0) << "row 0 is selected";
+
+  main->vlSkinButton3Click();  // the first row cannot move up
+  EXPECT_EQ(Names(), (std::vector<std::string>{"one.mp4", "three.mp4"}));
+  main->N2221->Click();  // 下移文件
+  EXPECT_EQ(Names(), (std::vector<std::string>{"three.mp4", "one.mp4"}));
+  EXPECT_EQ(Column(jsTaskNumber), (std::vector<std::string>{"2", "1"})) << "the task number goes with its row";
+  EXPECT_EQ(main->Jobs().IO1(1).FileName, (clips / "one.mp4").string());
+  EXPECT_EQ(main->Jobs().OO1(1).FileName, output.string() + "/one.mpg");
+  EXPECT_EQ(main->Jobs().ItemIndex(), 1) << "the moved row stays selected";
+  main->vlSkinButton4Click();  // the last row cannot move down
+  EXPECT_EQ(Names(), (std::vector<std::string>{"three.mp4", "one.mp4"}));
+
+  main->SelectRow(-1);
+  main->btnRemoveClick();
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|请先选择您需要删除的项目！"});
+  EXPECT_EQ(main->Jobs().Count(), 2);
+
+  main->vlSkinButton8->Click();  // 清空
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  EXPECT_EQ(main->lvFiles->Items()->Count(), 0);
+  EXPECT_EQ(main->Convexa->TasksCount(), 0);
+  EXPECT_TRUE(main->vlSkinPanel5->Visible());
+  EXPECT_FALSE(main->N13->Enabled() || main->N14->Enabled() || main->N26->Enabled() || main->N7->Enabled());
+  EXPECT_TRUE(main->Item111->Enabled() && main->vlSkinMenuSpeedButton1->Enabled());
+
+  Add(Clip("last.mp4"));
+  main->vlSkinSlider1->SetValue(40);
+  main->N13->Click();  // 删除选择: the last row
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  EXPECT_TRUE(main->vlSkinPanel5->Visible());
+  EXPECT_EQ(main->vlSkinSlider1->Value(), 0);
+  EXPECT_FALSE(main->vlSkinButton7->Enabled());
+}
+
+// The inline editor takes the name without its extension; the preset's extension is added; a
+// name with a folder part, "." or ".." is not taken, nor is an empty one, and a name another row
+// has is numbered.
+TEST_F(MainWindowJobsTest, RenameTheOutputFile) {
+  Add(Clip("one.mp4"));
+  Add(Clip("two.mp4"));
+  main->vlSkinButton21Click();
+  EXPECT_TRUE(main->edt->Visible());
+  EXPECT_EQ(main->edt->Text(), "two");
+  const struct {
+    const char* typed;
+    const char* name;  // the row's output name afterwards
+    bool editorShown;
+  } cases[] = {
+      {"clip", "clip.mpg", false}, {"", "clip.mpg", true},     {"a/b", "clip.mpg", true},
+      {".", "clip.mpg", true},     {"..", "clip.mpg", true},   {"x\\y", "clip.mpg", true},
+      {"one", "one_1.mpg", false}, {"电影 1", "电影 1.mpg", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    main->edt->SetVisible(true);
+    main->edt->SetText(c.typed);
+    main->edtExit();
+    EXPECT_EQ(Column(jsOutputName)[1], c.name);
+    EXPECT_EQ(main->edt->Visible(), c.editorShown);
+  }
+  EXPECT_EQ(Column(jsOutputName)[0], "one.mpg");
+
+  main->SelectRow(-1);
+  main->edt->SetVisible(false);
+  main->lvFilesDblClick();
+  EXPECT_FALSE(main->edt->Visible());
+  EXPECT_TRUE(dialogs.messages.empty()) << "a double click on no row says nothing";
+  main->N26->Click();
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|请先选中您需要重命名的项目！"});
+}
+
+// The list holds one job per record slot: a 502nd file is refused with a message, also part-way
+// through a folder, and gets no converter task.
+TEST_F(MainWindowJobsTest, The502ndJobIsRefused) {
+  TInputOptions input;
+  InitInputOptions(input);
+  TOutputOptions out;
+  InitOutputOptions(out);
+  for (int i = 0; i < 499; ++i) {
+    TJobRow row;
+    row.Caption = "/in/" + std::to_string(i) + ".mp4";
+    row[jsOutputName] = std::to_string(i) + ".mpg";
+    ASSERT_GE(main->Jobs().Add(row, input, out), 0);
+  }
+  const fs::path folder = root / "three";
+  for (const char* name : {"a.mp4", "b.mp4", "c.mp4"}) Clip(name, "av.mp4", folder);
+  AddFolder(folder);
+  EXPECT_EQ(main->Jobs().Count(), 501);
+  EXPECT_EQ(Names().back(), "b.mp4") << "c.mp4 and b.mp4 were taken";
+  EXPECT_EQ(main->Convexa->TasksCount(), 2);
+  const std::string refused = "提示|列表中最多只能有501个文件，请先转换或删除一些文件再添加！";
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{refused}) << "and no message of an empty folder";
+
+  Add(Clip("d.mp4"));
+  EXPECT_EQ(main->Jobs().Count(), 501);
+  EXPECT_EQ(main->Convexa->TasksCount(), 2);
+  EXPECT_EQ(dialogs.messages, (std::vector<std::string>{refused, refused}));
+}
+
+// Closing the window stops a running batch (waiting for its workers, no handler running during
+// the close) and the preview.
+TEST_F(MainWindowJobsTest, ClosingStopsTheConverterAndThePlayer) {
+  ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  const std::string clip = fixtures::Make("long-av.mp4",
+                                          "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i "
+                                          "sine=duration=10 -c:v mpeg4 -c:a aac -f mp4");
+  const int threadsBefore = playertest::ThreadCount();
+  Add(clip);
+  ASSERT_EQ(main->Jobs().Count(), 1);
+  ASSERT_TRUE(main->FFPlayer->LoadAVLib(setup.Folders.LibraryFolder())) << main->FFPlayer->LastErrMsg();
+  ASSERT_TRUE(main->FFPlayer->Open(clip, 0, true)) << main->FFPlayer->LastErrMsg();
+  main->N7->Click();  // 开始转换
+  ASSERT_EQ(main->Conversion().State(), TConversionState::csRunning);
+  int handled = 0;
+  main->Convexa->OnTerminate = [&handled](TObject*, const TTerminateInfo&) { ++handled; };
+
+  bool canClose = false;
+  main->FormCloseQuery(canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_FALSE(main->Convexa->OnTerminate || main->Convexa->OnProgress || main->FFPlayer->OnPosition ||
+               main->FFPlayer->OnState || main->FFLogger->OnLog);
+  EXPECT_EQ(main->FFPlayer->VideoStreamIndex(), -1) << "the preview stopped with the window";
+  skinned_test_form::Pump();
+  EXPECT_EQ(handled, 0);
+  EXPECT_EQ(main->Conversion().State(), TConversionState::csRunning) << "no batch end was handled";
+  EXPECT_TRUE(playertest::WaitUntil([&] { return playertest::ThreadCount() <= threadsBefore; }, 2000))
+      << "no worker or player thread outlives the close";
+  Close(false);
+}
+
+}  // namespace
