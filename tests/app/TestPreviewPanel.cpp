@@ -7,12 +7,16 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
 #include "platform/HeadlessDisplay.h"
+#include "platform/Menus.h"
+#include "platform/MessageQueue.h"
 #include "platform/Picture.h"
 #include "platform/Resources.h"
+#include "platform/Window.h"
 #include "skins/vlSkinArt.h"
 #include "tests/app/PreviewPanelWorld.h"
 #include "tests/lib/SkinnedTestForm.h"
@@ -163,21 +167,37 @@ TEST_F(PreviewPanelTest, TheSliderTracksPlaybackAndStaysWhereItIsHeld) {
   EXPECT_EQ(on.Slider().Value(), 30) << "position reports moved a held slider";
 }
 
-TEST_F(PreviewPanelTest, ReleasingTheSliderSeeksToItsShareAndPlays) {
+TEST_F(PreviewPanelTest, DraggingTheSliderPausesAndLettingGoSeeksToItsShareAndPlays) {
   TPanelOnForm on(options);
   ASSERT_TRUE(on.OpenPaused(preview_world::QuadrantClip()));
   TFFPlayer& player = on.panel->Player();
-  on.panel->SliderPressed();
-  on.Slider().SetValue(101);
-  const int64_t target = on.panel->Duration() * 101 / 202;
-  on.panel->SliderReleased();
+  on.panel->Play();
+  ASSERT_TRUE(WaitUntil([&] { return !player.Paused() && on.Slider().Value() > 0; }));
+  // The thumb dragged by the mouse to the middle of its travel.
+  TvlSkinSlider& slider = on.Slider();
+  const TRect thumb = slider.ThumbRect();
+  const TPoint from = slider.ClientToScreen({(thumb.Left + thumb.Right) / 2, (thumb.Top + thumb.Bottom) / 2});
+  const TPoint to{from.X + slider.OffsetOfValue(101) - thumb.Left, from.Y};
+  display->MouseMove(from);
+  display->MouseDown(from);
+  skinned_test_form::Pump();
+  EXPECT_TRUE(on.panel->SliderHeld());
+  EXPECT_TRUE(player.Paused());
+  display->MouseMove(to);
+  skinned_test_form::Pump();
+  const int value = slider.Value();
+  EXPECT_NEAR(value, 101, 2);
+  display->MouseUp(to);
+  skinned_test_form::Pump();
   EXPECT_FALSE(on.panel->SliderHeld());
-  EXPECT_FALSE(player.Paused()) << "a release plays, also after a paused start";
+  EXPECT_FALSE(player.Paused());
+  const int64_t target = on.panel->Duration() * value / 202;
   ASSERT_TRUE(WaitUntil([&] { return player.CurrentPTS() >= target - 100000; }, 4000));
   // The seek went there at once rather than playing up to it.
   EXPECT_LT(player.CurrentPTS(), target + 600000);
 }
 
+// Also from a paused start, a release plays.
 TEST_F(PreviewPanelTest, ReleasingTheSliderWithoutAKnownDurationOnlyPlays) {
   TPanelOnForm on(options);
   ASSERT_TRUE(on.OpenPaused(preview_world::QuadrantClip()));
@@ -305,6 +325,39 @@ TEST_F(PreviewPanelTest, AFileThePlayerCannotOpenIsOneLogLine) {
   EXPECT_FALSE(on.window.log[0].empty());
   EXPECT_EQ(on.panel->Player().State(), nullptr);
   EXPECT_FALSE(on.panel->VideoScreen()->Visible());
+}
+
+TEST_F(PreviewPanelTest, ALeftPressOnSettingsOpensTheSnapshotMenuMarkedWithTheStoredType) {
+  TPanelOnForm on(options);
+  std::ofstream(options, std::ios::binary) << "[SnapShot]\r\nPicture=PNG\r\n";
+  TSnapshots& snapshots = on.panel->Snapshots();
+  TControl* settings = on.layout.Controls.SettingsButton;
+  const TPoint at = settings->ClientToScreen({15, 15});
+  // Looks at the menu from a timer while its loop runs, then closes it.
+  struct TSeen {
+    int opened = 0;
+    bool pngMarked = false;
+    TPoint point{-1, -1};
+  } seen;
+  HWND timer = AllocateHWnd([&](TMessage& M) {
+    if (M.Msg != WM_TIMER || !detail::PlainPopupActive()) return;
+    seen = {seen.opened + 1, snapshots.TypeItem(TSnapshotType::stPNG)->Checked(), snapshots.Menu()->PopupPoint()};
+    TPopupMenu::CloseActive();
+  });
+  SetTimer(timer, 1, 10, nullptr);
+  for (auto button : {detail::TMouseButton::Right, detail::TMouseButton::Left}) {
+    display->MouseMove(at);
+    display->MouseDown(at, button);
+    display->MouseUp(at, button);
+    skinned_test_form::Pump();
+  }
+  KillTimer(timer, 1);
+  DeallocateHWnd(timer);
+  EXPECT_EQ(seen.opened, 1) << "the right button opens nothing";
+  EXPECT_TRUE(seen.pngMarked);
+  EXPECT_EQ(seen.point.X, at.X);
+  EXPECT_EQ(seen.point.Y, at.Y);
+  EXPECT_FALSE(detail::PlainPopupActive());
 }
 
 // ---- Snapshots of the shown picture ------------------------------------------------------------------
