@@ -126,7 +126,8 @@ inline TCommandLineRun RunCommandLinePlayer(const std::vector<std::string>& AArg
 inline TOffsetSamples StatusLineOffsets(const std::string& AErrors) {
   TOffsetSamples samples;
   for (std::size_t at = AErrors.find("A-V:"); at != std::string::npos; at = AErrors.find("A-V:", at + 4))
-    samples.Add(std::strtod(AErrors.c_str() + at + 4, nullptr));
+    if (const double offset = std::strtod(AErrors.c_str() + at + 4, nullptr); std::isfinite(offset))
+      samples.Add(offset);
   return samples;
 }
 
