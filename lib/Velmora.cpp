@@ -4,12 +4,16 @@
 
 #include "lib/Velmora.h"
 
+#include "lib/VelmoraLayer.h"
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
+#include "lib/vlSkinHint.h"
+#include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
+#include "platform/Icon.h"
 #include "platform/GraphicsObjects.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
@@ -69,11 +73,21 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   MouseTimer = StoppedTimer(this, 50);
   MorphTimer = StoppedTimer(this, 25);
   AnimateTimer = StoppedTimer(this, 25);
+  MouseTimer->OnTimer = [this](TObject*) { MouseTimerTick(); };
+  MorphTimer->OnTimer = [this](TObject*) { MorphTimerTick(); };
+  AnimateTimer->OnTimer = [this](TObject*) { AnimateTimerTick(); };
+  FQuickButtons = std::make_unique<TvlQuickButtonItems>(this);
+  FBorderLayer = new TvlFormLayerBorder(this);
 
   FForm->SetBorderIcons(TBorderIcons{});
   FForm->SetAutoSize(false);
   FForm->SetAutoScroll(false);
   FSysMenu = new TPopupMenu(this);
+  SkinMenu = new TvlSkinMenu(this, FForm);
+  SkinMenu->AlphaBlend = FMenusAlphaBlend;
+  SkinMenu->AlphaBlendValue = FMenusAlphaBlendValue;
+  SkinMenu->AlphaBlendAnimation = FMenusAlphaBlendAnimation;
+  SkinMenu->MaxMenuItemsInWindow = FMaxMenuItemsInWindow;
   if (!Designing()) {
     Hook();
     // A new window asks for its client area again, now through the component.
@@ -82,7 +96,10 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TvlVelmora::~TvlVelmora() {
+  UnhookAppMessages();
   ClearObjects();
+  FBorderLayer->Hide();
+  if (FIcon) DestroyIcon(FIcon);
   // A form being destroyed has taken its window down already; its hook list may be gone.
   if (FForm && !FForm->ComponentState().Contains(TComponentStateFlag::csDestroying)) {
     Unhook();
@@ -112,10 +129,19 @@ bool TvlVelmora::Designing() const { return ComponentState().Contains(TComponent
 void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != TOperation::opRemove) return;
-  if (AComponent == FSD) FSD = nullptr;
+  if (AComponent == FSD) {
+    // Nothing of a freed skin stays in use: its objects, the border's pictures, an open menu.
+    FSD = nullptr;
+    FSkinSupport = false;
+    ClearObjects();
+    FBorderLayer->Hide();
+    FBorderLayer->InitFrame(nullptr, FForm);
+  }
+  if (SkinMenu && SkinMenu->SkinData == AComponent && SkinMenu->FVisible) SkinMenu->Hide();
   if (AComponent == FMSD) FMSD = nullptr;
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
+  if (AComponent == FSkinHint) FSkinHint = nullptr;
 }
 
 // ---- Properties -------------------------------------------------------------------------------
@@ -156,6 +182,7 @@ void TvlVelmora::SetAlphaBlendValue(BYTE Value) {
 void TvlVelmora::SetBorderIcons(TvlBorderIcons Value) {
   FBorderIcons = Value;
   if (Designing() || ComponentState().Contains(TComponentStateFlag::csLoading)) return;
+  UpdateCaptionButtons();
   SendNCPaint();
 }
 
@@ -166,8 +193,34 @@ void TvlVelmora::SetShowIcon(bool Value) {
 }
 
 void TvlVelmora::SetMaxMenuItemsInWindow(int Value) {
-  if (Value >= 0) FMaxMenuItemsInWindow = Value;
+  if (Value < 0) return;
+  FMaxMenuItemsInWindow = Value;
+  SkinMenu->MaxMenuItemsInWindow = Value;
 }
+
+void TvlVelmora::SetMenusAlphaBlend(bool Value) {
+  FMenusAlphaBlend = Value;
+  SkinMenu->AlphaBlend = Value;
+}
+
+void TvlVelmora::SetMenusAlphaBlendAnimation(bool Value) {
+  FMenusAlphaBlendAnimation = Value;
+  SkinMenu->AlphaBlendAnimation = Value;
+}
+
+void TvlVelmora::SetMenusAlphaBlendValue(BYTE Value) {
+  FMenusAlphaBlendValue = Value;
+  SkinMenu->AlphaBlendValue = Value;
+}
+
+int TvlVelmora::DefMenuItemHeight() const { return SkinMenu->FDefaultMenuItemHeight; }
+void TvlVelmora::SetDefMenuItemHeight(int Value) { SkinMenu->FDefaultMenuItemHeight = Value; }
+TFont* TvlVelmora::DefMenuItemFont() const { return SkinMenu->DefaultMenuItemFont(); }
+void TvlVelmora::SetDefMenuItemFont(TFont* Value) { SkinMenu->SetDefaultMenuItemFont(Value); }
+bool TvlVelmora::UseSkinFontInMenu() const { return SkinMenu->FUseSkinFont; }
+void TvlVelmora::SetUseSkinFontInMenu(bool Value) { SkinMenu->FUseSkinFont = Value; }
+
+void TvlVelmora::SetSkinHint(TvlSkinHint* Value) { ReplaceReference(FSkinHint, Value); }
 
 void TvlVelmora::SetDefCaptionFont(TFont* Value) {
   FDefCaptionFont->Assign(Value);
@@ -182,6 +235,8 @@ void TvlVelmora::SetDefInActiveCaptionFont(TFont* Value) {
 void TvlVelmora::SetLogoBitMap(TBitmap* Value) { FLogoBitMap->Assign(Value); }
 
 void TvlVelmora::SetQuickImageList(TCustomImageList* Value) { ReplaceReference(FQuickImageList, Value); }
+
+void TvlVelmora::SetQuickButtons(TvlQuickButtonItems* Value) { FQuickButtons->Assign(Value); }
 
 void TvlVelmora::SetSystemMenu(TPopupMenu* Value) { ReplaceReference(FSystemMenu, Value); }
 
@@ -249,8 +304,10 @@ void TvlVelmora::ApplySkin() {
   FSkinSupport = SkinUsable();
   if (FLayerManager->IsVisible) FLayerManager->Hide();
   if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
+  if (FBorderLayer->Visible()) FBorderLayer->Hide();
   if (FSkinSupport && FSkinnableForm) {
     CreateSkinObjects();
+    UpdateCaptionButtons();
   } else {
     ClearObjects();
     FFormWidth = FForm->Width();
@@ -287,6 +344,9 @@ void TvlVelmora::ApplySkin() {
   }
 
   TWeak<TvlVelmora> alive(this);
+  UpdateCaptionActive(!IsMaximizedMDIChild());
+  if (!alive) return;
+  MouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);
   if (!alive) return;
   FInChangeSkinData = false;
@@ -294,6 +354,15 @@ void TvlVelmora::ApplySkin() {
     if (ClientWidth > 0) FForm->SetClientWidth(ClientWidth);
     if (ClientHeight > 0) FForm->SetClientHeight(ClientHeight);
   }
+  ApplyLayeredBorder();
+}
+
+void TvlVelmora::ApplyLayeredBorder() {
+  FBorderLayer->InitFrame(FSD, FForm);
+  if (!UseLayeredBorder() || !FForm->Visible() || !FForm->HandleAllocated()) return;
+  FBorderLayer->SetActive(FForm->Active(), false);
+  FBorderLayer->ShowWithForm();
+  FBorderLayer->SetBoundsWithForm();
 }
 
 void TvlVelmora::UpdateFormBorderIcons() {
@@ -337,7 +406,16 @@ void TvlVelmora::SetSkinnableForm(bool Value) {
 // ---- Skin changes -----------------------------------------------------------------------------------
 
 void TvlVelmora::SkinChangeBegin(TvlSkinData* Container) {
+  // An open menu draws from the skin being replaced: it closes first.
+  if (SkinMenu->FVisible && SkinMenu->SkinData == Container) {
+    TWeak<TvlVelmora> alive(this);
+    SkinMenu->Hide();
+    if (!alive) return;
+  }
   if (Container != FSD) return;
+  // The border keeps nothing of the skin being replaced.
+  FBorderLayer->Hide();
+  FBorderLayer->InitFrame(nullptr, FForm);
   FStopPainting = true;
   FSkinSupport = false;
   MouseTimer->SetEnabled(false);
@@ -367,21 +445,66 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
   // Any handler below may free the form (and this component with it): nothing touches the
   // component after a call out unless it is still alive.
   TWeak<TvlVelmora> alive(this);
+  CloseMenusOnInput(M.Msg);
+  if (!alive) return;
   const bool skinnable = FSkinnableForm;
   switch (M.Msg) {
     case WM_DESTROY:
       MouseTimer->SetEnabled(false);
       MorphTimer->SetEnabled(false);
       AnimateTimer->SetEnabled(false);
+      FBorderLayer->Hide();
       if (IsMDIChild()) FWindowState = TWindowState::wsNormal;
       Next(M);
       return;
     case WM_SIZE: WMSize(M, Next); return;
     case WM_ACTIVATE:
+      Next(M);
+      if (!alive || !skinnable) return;
+      SendNCPaint();
+      if (!IsMaximizedMDIChild()) ResetObjectStates();
+      UpdateCaptionActive(!IsMaximizedMDIChild());
+      return;
     case WM_SETTEXT:
       Next(M);
       if (!alive || !skinnable) return;
-      if (M.Msg == WM_ACTIVATE || (HasBorder() && !IsMaximizedMDIChild())) SendNCPaint();
+      if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
+      return;
+    case WM_SHOWWINDOW:
+      if (M.WParam == 0 && skinnable) {
+        if (FLayerManager->IsVisible) FLayerManager->Hide();
+        if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
+      }
+      Next(M);
+      if (!alive) return;
+      if (M.WParam == 0) {
+        FBorderLayer->Hide();
+      } else if (UseLayeredBorder() && !FAlphaBlend && !AlphaBlendAnimation) {
+        FBorderLayer->SetActive(true, false);
+        FBorderLayer->ShowWithForm();
+      }
+      return;
+    case WM_ENTERSIZEMOVE:
+      if (!skinnable) break;
+      ResetObjectStates();
+      MouseTimer->SetEnabled(false);
+      ActiveObject = MouseCaptureObject = -1;
+      FSizeMove = true;
+      {
+        BOOL full = TRUE;
+        SystemParametersInfo(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+        FFullDrag = full != FALSE;
+      }
+      Next(M);
+      return;
+    case WM_EXITSIZEMOVE:
+      if (!skinnable) break;
+      FSizing = FSizeMove = false;
+      MouseTimer->SetEnabled(false);
+      ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+      if (FSkinSupport) SendNCPaint();
+      if (UseLayeredBorder()) FBorderLayer->SetBoundsWithForm();
+      Next(M);
       return;
     case WM_ERASEBKGND: WMEraseBkgnd(M); return;
     case WM_SETCURSOR:
@@ -400,7 +523,13 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (const auto* pos = reinterpret_cast<const WINDOWPOS*>(M.LParam)) {
         FFormLeft = pos->x;
         FFormTop = pos->y;
-        if (!FSizing) {
+        if (!FSizing && FBorderLayerChangeSize) {
+          FFormWidth = pos->cx;
+          FFormHeight = pos->cy;
+        }
+        if (!FSizing && !FBorderLayerChangeSize) {
+          // The layered border moves with the form.
+          if (UseLayeredBorder()) FBorderLayer->MoveWithForm2(FFormLeft, FFormTop);
           FOldFormLeft = FFormLeft;
           FOldFormTop = FFormTop;
         }
@@ -422,6 +551,10 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
                  static_cast<short>(HIWORD(static_cast<std::uintptr_t>(M.LParam)))};
         ScreenToFormPoint(p);
         M.Result = FSkinSupport ? SkinHitTest(p) : DefaultHitTest(p);
+        if (!MouseTimer->Enabled() && M.Result == HTOBJECT) {
+          TestActiveObject(p.X, p.Y, true);
+          if (alive) MouseTimer->SetEnabled(true);
+        }
       }
       return;
     case WM_NCPAINT:
@@ -461,6 +594,36 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (alive) Next(M);
       return;
     }
+    case WM_vlSkinMenuClosed:
+      SkinMenuClose();
+      if (alive) Next(M);
+      return;
+    case WM_vlResourceStringsChanged:
+      LoadCaptionHints();
+      Next(M);
+      return;
+    case WM_vlLayeredBordersChanged:
+      if (!UseLayeredBorder()) {
+        if (FBorderLayer->Visible()) FBorderLayer->Hide();
+      } else if (FForm->Visible() && !FBorderLayer->Visible()) {
+        FBorderLayer->SetActive(FFormActive, false);
+        FBorderLayer->ShowWithForm();
+      }
+      Next(M);
+      return;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      // The form's own handling first (a caption press runs the move loop), then the objects.
+      Next(M);
+      if (alive) RouteObjectMouse(M);
+      return;
     case WM_vlSkinnableFormChanged:
       if (!FUseRibbon && FSD && M.WParam == reinterpret_cast<WPARAM>(FSD) && !IsMDIChild())
         SetSkinnableForm(FSD->SkinnableForm());
@@ -470,7 +633,15 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       M.Result = (!skinnable && FIsVistaOs) ? vlSkinFrameQueryPlatformFrame : vlSkinFrameQueryAnswer;
       return;
     case WM_vlSmartEffectsBegin: FSmartEffectsShow = true; break;
-    case WM_vlSmartEffectsEnd: FSmartEffectsShow = false; break;
+    case WM_vlSmartEffectsEnd:
+      if (FSmartEffectsShow) {
+        FSmartEffectsShow = false;
+        if (FForm->Visible() && UseLayeredBorder()) {
+          FBorderLayer->SetActive(true, false);
+          FBorderLayer->ShowWithFormAnimation();
+        }
+      }
+      break;
     case WM_vlPaintFrameToDC:
       if (!skinnable) break;
       if (M.WParam) {
@@ -515,6 +686,12 @@ void TvlVelmora::WMSize(TMessage& M, const TWndMethod& Next) {
     UpdateFormRegion();
     SendNCPaint();
   } else if (FSkinnableForm && FFormWidth >= GetMinWidth() && FFormHeight >= GetMinHeight()) {
+    if (UseLayeredBorder()) {
+      if (FBorderLayerChangeSize)
+        FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
+      else
+        FBorderLayer->SetBoundsWithForm();
+    }
     UpdateSkinLayout();
   }
   if (FBorderLayerChangeSize) {
@@ -534,6 +711,10 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
   if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
   FFormActive = M.WParam != 0;
   TWeak<TvlVelmora> alive(this);
+  if (SkinMenu->FVisible) SkinMenu->Hide();
+  if (!alive) return;
+  if (!FFormActive) TestActiveObject(-1, -1, false);
+  if (!alive) return;
   if (IsMDIChild() || (IsMDIParent() && !FIsVistaOs)) {
     Next(M);
     if (!alive) return;
@@ -541,7 +722,17 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
   } else {
     M.Result = 1;
   }
-  if (!IsMaximizedMDIChild() && HasBorder()) SendNCPaint();
+  if (IsMaximizedMDIChild() || !HasBorder()) {
+    UpdateCaptionActive(false);
+  } else {
+    SendNCPaint();
+    UpdateCaptionActive(true);
+  }
+  if (!alive) return;
+  if (FForm->Visible() && UseLayeredBorder())
+    FBorderLayer->SetActive(FFormActive, true);
+  else if (!FForm->Visible() && FForm->Tag != -10000 && FBorderLayer->Visible())
+    FBorderLayer->Hide();
 }
 
 void TvlVelmora::WMEraseBkgnd(TMessage& M) {

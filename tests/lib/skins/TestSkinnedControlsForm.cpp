@@ -11,6 +11,7 @@
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
+#include "tests/lib/SkinnedViewsBoard.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ TEST(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
   skinned_test_form::RenderAndCompare(display, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_controls");
 }
 
-TEST(SkinnedControlsFormTest, MainSkinButtonsBoardMatchesItsExpectedPicture) {
+TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   TScopedTestClock clock;
   TApplication app(nullptr);
   THeadlessDisplay* display = HeadlessDisplay();
@@ -41,6 +42,7 @@ TEST(SkinnedControlsFormTest, MainSkinButtonsBoardMatchesItsExpectedPicture) {
   vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
   ASSERT_FALSE(skin.Empty);
   skinned_buttons_board::RenderAndCompare(display, clock, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
+  skinned_views_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_views");
   vlUtilsShutdown();
 }
 
