@@ -98,7 +98,7 @@ TPreviewPanel::~TPreviewPanel() {
 }
 
 void TPreviewPanel::BindControls() {
-  if (TControl* c = screen_.Get(); auto* screen = dynamic_cast<TWinControl*>(c)) {
+  if (TWinControl* screen = screen_.Get()) {
     // Panel6's children: the idle picture, under the video screen that covers it while a file
     // is open.
     auto* idle = new TImage(screen);
@@ -106,7 +106,6 @@ void TPreviewPanel::BindControls() {
     idle->SetAlign(TAlign::alClient);
     idle->SetCenter(true);
     LoadBuiltinPicture(*idle->Picture()->Bitmap(), "VL_PREVIEW_IDLE");
-    idle_picture_ = TWeak<TImage>(idle);
     auto* video = new TPanel(screen);
     video->SetVisible(false);
     video->SetParent(screen);
@@ -116,7 +115,7 @@ void TPreviewPanel::BindControls() {
     video->SetColor(clBlack);
     video_screen_ = TWeak<TWinControl>(video);
   }
-  if (auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get())) {
+  if (auto* slider = slider_.Get()) {
     slider->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { SliderPressed(); };
     slider->OnMouseUp = [this](TObject*, TMouseButton, TShiftState, int, int) { SliderReleased(); };
   }
@@ -150,7 +149,7 @@ void TPreviewPanel::BindControls() {
 }
 
 void TPreviewPanel::UnbindControls() {
-  if (TControl* slider = slider_.Get()) {
+  if (TvlSkinSlider* slider = slider_.Get()) {
     slider->OnMouseDown = nullptr;
     slider->OnMouseUp = nullptr;
   }
@@ -171,7 +170,7 @@ void TPreviewPanel::FocusJobList() const {
 // ---- Opening -------------------------------------------------------------------------------------
 
 void TPreviewPanel::PreviewRow(const std::string& File) {
-  if (auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get())) slider->SetValue(0);
+  if (auto* slider = slider_.Get()) slider->SetValue(0);
   file_name_ = File;
   OpenPreview();
 }
@@ -213,10 +212,10 @@ void TPreviewPanel::ClearPreview() {
 
 void TPreviewPanel::RestoreScreen() {
   duration_ = 0;
-  if (auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get())) slider->SetValue(0);
+  if (auto* slider = slider_.Get()) slider->SetValue(0);
   if (TWinControl* video = video_screen_.Get()) video->SetVisible(false);
   // Painted by the message loop, after what the hidden screen uncovered in the windows around.
-  if (TControl* screen = screen_.Get()) screen->Invalidate();
+  if (TWinControl* screen = screen_.Get()) screen->Invalidate();
 }
 
 // ---- Buttons and slider ----------------------------------------------------------------------------
@@ -250,7 +249,7 @@ void TPreviewPanel::SliderPressed() {
 
 void TPreviewPanel::SliderReleased() {
   player_->Pause();
-  auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get());
+  auto* slider = slider_.Get();
   // A file that does not tell its duration (or a slider without range) gives no place to go to.
   if (slider && duration_ > 0 && slider->MaxValue() > 0)
     player_->Seek(duration_ * slider->Value() / slider->MaxValue());
@@ -283,7 +282,7 @@ void TPreviewPanel::FFPlayerFileOpen(int64_t ADuration, int AFrameWidth, int AFr
     AScreenHeight = Screen()->Height();
   }
   duration_ = ADuration;
-  if (auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get())) {
+  if (auto* slider = slider_.Get()) {
     slider->SetIncrement(5);
     slider->SetMaxValue(slider->Width());
     slider->SetValue(0);
@@ -292,8 +291,7 @@ void TPreviewPanel::FFPlayerFileOpen(int64_t ADuration, int AFrameWidth, int AFr
 
 void TPreviewPanel::FFPlayerPosition(int64_t APTS) {
   if (slider_held_ || APTS < 0 || duration_ <= 0) return;
-  if (auto* slider = dynamic_cast<TvlSkinSlider*>(slider_.Get()))
-    slider->SetValue(static_cast<int>(int64_t{slider->MaxValue()} * APTS / duration_));
+  if (auto* slider = slider_.Get()) slider->SetValue(static_cast<int>(int64_t{slider->MaxValue()} * APTS / duration_));
 }
 
 void TPreviewPanel::FFPlayerState(TPlayState AState) {
@@ -316,7 +314,7 @@ void TPreviewPanel::FFPlayerState(TPlayState AState) {
 //           │       │    Panel6 200 x 124, black    │  │
 //           │       └──────────────────────────────┘  │
 //           │  8,156 ═══════[]════════════════════════ │ slider 202 wide
-//           │  9,186 [▶] [❚❚] [■] [🔊] [📷] [⚙]       │ 30 x 30, 34 apart
+//           │  9,186 [play][pause][stop][mute][snap][set] │ 30 x 30, 34 apart
 //           └─────────────────────────────────────────┘
 TPreviewPanelLayout CreatePreviewPanelControls(TWinControl* Parent) {
   TComponent* owner = Parent->Owner() ? Parent->Owner() : Parent;

@@ -29,7 +29,6 @@
 
 class TControl;
 class TWinControl;
-class TImage;
 class TvlSkinSlider;
 class TvlSkinGroupBox;
 
@@ -132,12 +131,12 @@ class TPreviewPanel {
   // The video screen hidden, the slider at 0, no duration, the render area repainted.
   void RestoreScreen();
 
-  TPreviewPanelControls controls_;
   TPreviewPanelHooks hooks_;
   // Weak links to the controls: the window may free them first.
-  TWeak<TControl> screen_, slider_, play_, pause_, stop_, mute_, unmute_, snapshot_, settings_;
+  TWeak<TWinControl> screen_;
+  TWeak<TvlSkinSlider> slider_;
+  TWeak<TControl> play_, pause_, stop_, mute_, unmute_, snapshot_, settings_;
   TWeak<TWinControl> video_screen_;  // owned by Panel6
-  TWeak<TImage> idle_picture_;       // owned by Panel6
   std::unique_ptr<TFFPlayer> player_;
   TSnapshots snapshots_;
   std::string file_name_;
