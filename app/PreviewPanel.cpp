@@ -142,7 +142,7 @@ void TPreviewPanel::BindControls() {
   }
   if (TControl* settings = settings_.Get())
     settings->OnMouseDown = [this](TObject*, TMouseButton Button, TShiftState, int, int) {
-      if (Button == TMouseButton::mbLeft) snapshots_.PopupMenuAtCursor();
+      if (Button == TMouseButton::mbLeft) snapshots_.PopupMenuAtCursor(settings_.Get());
     };
   if (TControl* mute = mute_.Get()) mute->SetVisible(!player_->Mute());
   if (TControl* unmute = unmute_.Get()) unmute->SetVisible(player_->Mute());

@@ -5,7 +5,9 @@
 #include <system_error>
 
 #include "platform/Bitmap.h"
+#include "platform/Controls.h"
 #include "platform/DesktopOpener.h"
+#include "platform/Forms.h"
 #include "platform/GIFImage.h"
 #include "platform/IniFiles.h"
 #include "platform/Input.h"
@@ -158,7 +160,7 @@ TSnapshots::TSnapshots(std::string OptionsFile, TSnapshotHooks Hooks, std::strin
 TSnapshots::~TSnapshots() = default;
 
 void TSnapshots::BuildMenu() {
-  menu_ = std::make_unique<TPopupMenu>(nullptr);
+  menu_ = std::make_unique<TvlSkinPopupMenu>(nullptr);
   auto item = [this](TMenuItem* Parent, const std::string& Caption, std::function<void()> Action) {
     auto* i = new TMenuItem(menu_.get());
     i->SetCaption(Caption);
@@ -198,9 +200,10 @@ std::optional<std::string> TSnapshots::TakeSnapshot(TBitmap* Shown, const std::s
   return file;
 }
 
-void TSnapshots::PopupMenuAtCursor() {
+void TSnapshots::PopupMenuAtCursor(TControl* Opener) {
   TPoint p{0, 0};
   GetCursorPos(&p);
+  menu_->FComponentForm = TWeak<TCustomForm>(Opener ? GetParentForm(Opener) : nullptr);
   menu_->Popup(p.X, p.Y);
 }
 

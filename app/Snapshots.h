@@ -22,9 +22,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/Menus.h"
+#include "lib/vlSkinMenus.h"
 
 class TBitmap;
+class TControl;
 
 enum class TSnapshotType { stBMP, stJPG, stGIF, stPNG };
 
@@ -100,9 +101,10 @@ class TSnapshots {
   // saves it under the next free name for MovieFile. Answers the file written, or nothing when
   // there was no picture. Raises the file's error when the folder cannot take it.
   std::optional<std::string> TakeSnapshot(TBitmap* Shown, const std::string& MovieFile);
-  // vlSkinButton23MouseDown: pops the menu up at the mouse cursor (left button only; the caller
-  // filters). Returns once the menu has closed.
-  void PopupMenuAtCursor();
+  // vlSkinButton23MouseDown: pops the menu up at the mouse cursor, skinned by the form skinner
+  // of Opener's form (the left button only; the caller filters). Returns at once; the chosen
+  // command runs once the menu has closed.
+  void PopupMenuAtCursor(TControl* Opener);
   // vlSkinButton23Click: marks the saved type in the menu.
   void MarkPictureType();
   // MenuItem1Click: opens the snapshot folder (created when missing) in the desktop's file browser.
@@ -114,7 +116,7 @@ class TSnapshots {
 
   [[nodiscard]] const TSnapshotOptions& Options() const { return options_; }
   // vlSkinPopupMenu2 and its items.
-  [[nodiscard]] TPopupMenu* Menu() const { return menu_.get(); }
+  [[nodiscard]] TvlSkinPopupMenu* Menu() const { return menu_.get(); }
   [[nodiscard]] TMenuItem* OpenFolderItem() const { return open_folder_item_; }
   [[nodiscard]] TMenuItem* ChooseFolderItem() const { return choose_folder_item_; }
   [[nodiscard]] TMenuItem* TypeItem(TSnapshotType Type) const;
@@ -125,7 +127,7 @@ class TSnapshots {
 
   TSnapshotOptions options_;
   TSnapshotHooks hooks_;
-  std::unique_ptr<TPopupMenu> menu_;
+  std::unique_ptr<TvlSkinPopupMenu> menu_;
   TMenuItem* open_folder_item_ = nullptr;    // owned by the menu
   TMenuItem* choose_folder_item_ = nullptr;  // owned by the menu
   TMenuItem* type_items_[4] = {};            // owned by the menu

@@ -9,14 +9,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "lib/Velmora.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
 #include "platform/HeadlessDisplay.h"
-#include "platform/Menus.h"
-#include "platform/MessageQueue.h"
 #include "platform/Picture.h"
 #include "platform/Resources.h"
-#include "platform/Window.h"
 #include "skins/vlSkinArt.h"
 #include "tests/app/PreviewPanelWorld.h"
 #include "tests/lib/SkinnedTestForm.h"
@@ -329,35 +327,28 @@ TEST_F(PreviewPanelTest, AFileThePlayerCannotOpenIsOneLogLine) {
 
 TEST_F(PreviewPanelTest, ALeftPressOnSettingsOpensTheSnapshotMenuMarkedWithTheStoredType) {
   TPanelOnForm on(options);
+  TvlVelmora* skinner = new TvlVelmora(on.form.get());
+  skinned_test_form::Pump();
   std::ofstream(options, std::ios::binary) << "[SnapShot]\r\nPicture=PNG\r\n";
   TSnapshots& snapshots = on.panel->Snapshots();
   TControl* settings = on.layout.Controls.SettingsButton;
   const TPoint at = settings->ClientToScreen({15, 15});
-  // Looks at the menu from a timer while its loop runs, then closes it.
-  struct TSeen {
-    int opened = 0;
-    bool pngMarked = false;
-    TPoint point{-1, -1};
-  } seen;
-  HWND timer = AllocateHWnd([&](TMessage& M) {
-    if (M.Msg != WM_TIMER || !detail::PlainPopupActive()) return;
-    seen = {seen.opened + 1, snapshots.TypeItem(TSnapshotType::stPNG)->Checked(), snapshots.Menu()->PopupPoint()};
-    TPopupMenu::CloseActive();
-  });
-  SetTimer(timer, 1, 10, nullptr);
-  for (auto button : {detail::TMouseButton::Right, detail::TMouseButton::Left}) {
+  auto press = [&](detail::TMouseButton Button) {
     display->MouseMove(at);
-    display->MouseDown(at, button);
-    display->MouseUp(at, button);
+    display->MouseDown(at, Button);
+    display->MouseUp(at, Button);
     skinned_test_form::Pump();
-  }
-  KillTimer(timer, 1);
-  DeallocateHWnd(timer);
-  EXPECT_EQ(seen.opened, 1) << "the right button opens nothing";
-  EXPECT_TRUE(seen.pngMarked);
-  EXPECT_EQ(seen.point.X, at.X);
-  EXPECT_EQ(seen.point.Y, at.Y);
-  EXPECT_FALSE(detail::PlainPopupActive());
+  };
+  press(detail::TMouseButton::Right);
+  EXPECT_FALSE(snapshots.Menu()->Showing()) << "the right button opens nothing";
+  press(detail::TMouseButton::Left);
+  ASSERT_TRUE(snapshots.Menu()->Showing());
+  EXPECT_TRUE(snapshots.TypeItem(TSnapshotType::stPNG)->Checked());
+  EXPECT_EQ(snapshots.Menu()->PopupPoint().X, at.X);
+  EXPECT_EQ(snapshots.Menu()->PopupPoint().Y, at.Y);
+  skinner->SkinMenu->Hide();
+  skinned_test_form::Pump();
+  EXPECT_FALSE(snapshots.Menu()->Showing());
 }
 
 // ---- Snapshots of the shown picture ------------------------------------------------------------------
