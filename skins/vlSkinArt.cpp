@@ -83,7 +83,9 @@ void AddButtonFamily(Maker& M, bool Tools) {
 void AddPanels(Maker& M) {
   AddPanel(M, "panel", CardPanel(24, 24), 6);
   auto* group = AddPanel(M, "groupbox", GroupPanel(60, 60, 26), 6);
-  group->LTPoint = {6, 30}, group->RTPoint = {54, 30};
+  // The caption's corners lie in the fixed top corners, so the caption widens with the box (a
+  // caption between the corners would keep the picture's 40 pixels and cut longer titles off).
+  group->LTPoint = {10, 30}, group->RTPoint = {50, 30};
   group->ClRect = TRect{6, 30, 54, 54};
   group->CaptionRect = TRect{10, 0, 50, 26};
   AddPanel(M, "toolpanel", BarPicture(24, 30, false), 4, 4);
