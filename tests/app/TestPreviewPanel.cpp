@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -284,7 +285,6 @@ TEST_F(PreviewPanelTest, ClearingStopsPlaybackAndShowsTheIdlePictureAgain) {
   TPanelOnForm on(options);
   TBitmap idle;
   idle.LoadFromResourceName(HInstance(), "VL_PREVIEW_IDLE");
-  const TPoint centre = on.Screen().ClientToScreen({100, 62});
   const TPoint picture = on.Screen().ClientToScreen({40, 26});  // the idle picture's top-left
   auto idlePixel = [&](int X, int Y) {
     const auto* row = static_cast<const uint8_t*>(idle.ScanLine(Y));
@@ -292,12 +292,22 @@ TEST_F(PreviewPanelTest, ClearingStopsPlaybackAndShowsTheIdlePictureAgain) {
     return RGB(row[X * bytes + 2], row[X * bytes + 1], row[X * bytes]);
   };
   ASSERT_EQ(idle.Width(), 120);
-  EXPECT_EQ(Shot().At(centre), idlePixel(60, 36)) << "the empty render area shows the idle picture";
+  // A stroke of the film icon, and black around it.
+  const TPoint points[] = {{47, 12}, {0, 0}, {60, 36}, {119, 71}};
+  ASSERT_NE(idlePixel(47, 12), RGB(0, 0, 0));
+  auto showsIdlePicture = [&] {
+    const TScreenShot shot = Shot();
+    return std::all_of(std::begin(points), std::end(points),
+                       [&](TPoint p) { return shot.At({picture.X + p.X, picture.Y + p.Y}) == idlePixel(p.X, p.Y); });
+  };
+  EXPECT_TRUE(showsIdlePicture()) << "the empty render area shows the idle picture";
 
   ASSERT_TRUE(on.OpenPaused(preview_world::QuadrantClip()));
   on.panel->Play();
   ASSERT_TRUE(WaitUntil([&] { return on.Slider().Value() > 20; }));
-  EXPECT_EQ(Shot().At(centre), RGB(0, 0, 0)) << "the video screen covers the idle picture";
+  // The video library draws into the video screen (read back from the X server in the X11
+  // test); the headless display has no such drawing, so here the screen only has to be shown.
+  EXPECT_TRUE(on.panel->VideoScreen()->Visible());
 
   on.panel->ClearPreview();
   TFFPlayer& player = on.panel->Player();
@@ -307,9 +317,7 @@ TEST_F(PreviewPanelTest, ClearingStopsPlaybackAndShowsTheIdlePictureAgain) {
   EXPECT_FALSE(on.panel->VideoScreen()->Visible());
   EXPECT_EQ(on.Slider().Value(), 0);
   EXPECT_EQ(on.panel->Duration(), 0);
-  const TScreenShot after = Shot();
-  for (TPoint p : {TPoint{0, 0}, TPoint{60, 36}, TPoint{119, 71}})
-    EXPECT_EQ(after.At({picture.X + p.X, picture.Y + p.Y}), idlePixel(p.X, p.Y));
+  EXPECT_TRUE(showsIdlePicture());
   // Nothing moves afterwards, and a second clear is harmless.
   WaitUntil([] { return false; }, 200);
   on.panel->ClearPreview();

@@ -158,10 +158,12 @@ TEST_F(PreviewPanelOnX11, TheRenderAreaShowsTheClipAndItsIdlePictureOnceCleared)
   TBitmap idle;
   idle.LoadFromResourceName(HInstance(), "VL_PREVIEW_IDLE");
   ASSERT_EQ(idle.Width(), 120);
+  // A stroke of the film icon, and black around it.
+  ASSERT_NE(PixelAt(idle, 47, 12), RGB(0, 0, 0));
   EXPECT_TRUE(WaitUntil(
       [&] {
         auto cleared = ScreenPixels(TRect{area.Left + 40, area.Top + 26, area.Left + 160, area.Top + 98});
-        for (TPoint p : {TPoint{0, 0}, TPoint{60, 36}, TPoint{30, 50}, TPoint{119, 71}})
+        for (TPoint p : {TPoint{47, 12}, TPoint{0, 0}, TPoint{60, 36}, TPoint{30, 50}, TPoint{119, 71}})
           if (Distance(PixelAt(*cleared, p.X, p.Y), PixelAt(idle, p.X, p.Y)) > 2) return false;
         return true;
       },
