@@ -14,12 +14,15 @@
 
 #include "PlayerBenchSupport.h"
 #include "app/PreviewPanel.h"
+#include "lib/vlSkinCtrls.h"
+#include "lib/vlSkinData.h"
 #include "platform/Application.h"
 #include "platform/Display.h"
 #include "platform/Forms.h"
 #include "platform/MessageQueue.h"
 #include "platform/Thread.h"
 #include "platform/X11Display.h"
+#include "skins/vlSkinArt.h"
 
 namespace {
 
@@ -33,10 +36,15 @@ struct TPanelRun {
 
 TPanelRun PlayInThePanel(const std::string& AClip, const std::string& AOptionsFile) {
   TPanelRun run;
+  // The program's skin on the panel's controls, as the user sees them.
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
   std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
   form->SetBorderStyle(TFormBorderStyle::bsNone);
   form->SetBoundsRect(TRect{0, 0, 803, 540});
   TPreviewPanelLayout layout = CreatePreviewPanelControls(form.get());
+  for (int i = 0; i < form->ComponentCount(); ++i)
+    if (auto* skinned = dynamic_cast<TvlSkinControl*>(form->Components(i))) skinned->SetSkinData(&skin);
   TPreviewPanelHooks hooks;
   hooks.Log = [&](const std::string& Line) {
     if (Line == "End") run.ended = true;
