@@ -10,6 +10,7 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
+#include "tests/lib/SkinnedListsBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -43,6 +44,7 @@ TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   ASSERT_FALSE(skin.Empty);
   skinned_buttons_board::RenderAndCompare(display, clock, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
   skinned_views_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_views");
+  skinned_lists_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_lists");
   vlUtilsShutdown();
 }
 
