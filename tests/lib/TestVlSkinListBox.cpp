@@ -322,6 +322,33 @@ TEST_F(CaptionButtonsTest, ButtonsSitAtTheRightOfTheBand) {
   EXPECT_EQ(skinned->ListBox->Top(), 24);
 }
 
+TEST_F(CaptionButtonsTest, HiddenButtonsAreCoveredAndInert) {
+  // The up button's arrow is white on the band; hidden, the place shows the element's band
+  // without buttons, or (an element without that picture) the band stretched over them.
+  for (const bool disabledPicture : {true, false}) {
+    SCOPED_TRACE(disabledPicture ? "the band without buttons" : "the band stretched");
+    if (!disabledPicture)
+      for (auto& e : skin.CtrlList)
+        if (auto* d = dynamic_cast<TvlDataSkinListBox*>(e.get()); d && e->IDName == "captionlistbox")
+          d->DisabledButtonsRect = TRect{};
+    TvlSkinListBox* list = Captioned(&skin);
+    list->SetItemIndex(3);
+    const TPoint up = ButtonCentre(list, TvlSkinListBox::kUpButton);
+    const COLORREF white = RGB(255, 255, 255);
+    EXPECT_EQ(ScreenShot().At(up), white);
+    list->SetShowCaptionButtons(false);
+    Pump();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsNullRect(list->CaptionButton(i).R)) << i;
+    EXPECT_NE(ScreenShot().At(up), white);
+    display->MouseMove(up);
+    display->Click(up);
+    Advance(700);
+    EXPECT_EQ(list->ItemIndex(), 3) << "no step";
+    forms.clear();
+    Pump();
+  }
+}
+
 TEST_F(CaptionButtonsTest, HeldButtonWaits500msThenStepsEvery100msAndOnceMoreOnRelease) {
   for (TvlSkinData* data : {&skin, static_cast<TvlSkinData*>(nullptr)}) {
     SCOPED_TRACE(data ? "skinned" : "unskinned");
