@@ -665,16 +665,7 @@ void TvlSkinCustomListBox::HideHScrollBar() {
 
 void TvlSkinCustomListBox::VScrollBarChange() {
   if (!ScrollBar || !ListBox->HandleAllocated()) return;
-  const int kind = Columns() > 0 ? SB_HORZ : SB_VERT;
-  // The whole position goes to the list's bar first: the message carries only its low 16 bits
-  // and the list reads the rest back from its bar.
-  SCROLLINFO si;
-  si.fMask = SIF_POS;
-  si.nPos = ScrollBar->Position();
-  SetScrollInfo(ListBox->Handle(), kind, &si, FALSE);
-  ListBox->Perform(kind == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
-                   static_cast<WPARAM>(MAKELPARAM(SB_THUMBPOSITION, static_cast<WORD>(ScrollBar->Position() & 0xFFFF))),
-                   0);
+  ScrollToThumbPosition(ListBox, Columns() > 0 ? SB_HORZ : SB_VERT, ScrollBar->Position(), false);
 }
 
 void TvlSkinCustomListBox::HScrollBarChange() {

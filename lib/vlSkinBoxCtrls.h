@@ -112,6 +112,13 @@ class TvlSkinCustomListBox : public TvlSkinCustomControl {
   [[nodiscard]] TCanvas* ListBoxCanvas() const { return ListBox->Canvas(); }
   [[nodiscard]] TFont* ListBoxFont() const { return ListBox->Font(); }
   void SetListBoxFont(TFont* Value) { ListBox->Font()->Assign(Value); }
+  // The inner list's place in the tab order, its tab stop and its pop-up menu.
+  [[nodiscard]] int ListBoxTabOrder() const { return ListBox->TabOrder(); }
+  void SetListBoxTabOrder(int Value) { ListBox->SetTabOrder(Value); }
+  [[nodiscard]] bool ListBoxTabStop() const { return ListBox->TabStop(); }
+  void SetListBoxTabStop(bool Value) { ListBox->SetTabStop(Value); }
+  [[nodiscard]] TPopupMenu* ListBoxPopupMenu() const { return ListBox->PopupMenu(); }
+  void SetListBoxPopupMenu(TPopupMenu* Value) { ListBox->SetPopupMenu(Value); }
   void Clear();
   [[nodiscard]] int ItemAtPos(TPoint Pos, bool Existing) const { return ListBox->ItemAtPos(Pos, Existing); }
   [[nodiscard]] TRect ItemRect(int Item) const { return ListBox->ItemRect(Item); }

@@ -16,6 +16,7 @@
 #include "platform/ImageList.h"
 #include "platform/MessageQueue.h"
 #include "platform/Region.h"
+#include "platform/ScrollBars.h"
 #include "platform/WindowTree.h"
 
 using namespace vlskinctrls_detail;
@@ -291,6 +292,15 @@ void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill) {
   C->FillRect(R);
   C->Brush()->SetColor(Frame);
   C->FrameRect(R);
+}
+
+void ScrollToThumbPosition(TWinControl* Window, int Kind, int Position, bool Redraw) {
+  SCROLLINFO si;
+  si.fMask = SIF_POS;
+  si.nPos = Position;
+  SetScrollInfo(Window->Handle(), Kind, &si, Redraw ? TRUE : FALSE);
+  Window->Perform(Kind == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
+                  static_cast<WPARAM>(MAKELPARAM(SB_THUMBPOSITION, static_cast<WORD>(Position & 0xFFFF))), 0);
 }
 
 void DrawButtonElementFace(TBitmap* B, TBitmap* Picture, const TvlDataSkinButtonControl& E, const TRect& Image) {

@@ -53,6 +53,10 @@ bool GlyphFromActionImage(TBitmap* Glyph, TObject* Sender);
 // A press on a control that takes the focus moves the focus to it first, ClicksDisabled set
 // meanwhile. False when the control is gone or still has no focus: the press is dropped.
 [[nodiscard]] bool FocusForPress(TWinControl* C, bool& ClicksDisabled);
+// Scrolls Window's bar Kind (SB_HORZ or SB_VERT) to Position: the whole position goes to the
+// window's bar first, then the thumb message, which carries only its low 16 bits, makes the
+// window read it back from its bar. Redraw repaints the window's own bar.
+void ScrollToThumbPosition(TWinControl* Window, int Kind, int Position, bool Redraw);
 // The built-in face of a control: a 1-pixel Frame around a Fill.
 void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill);
 // Rectangle Image of Picture (a state picture of the button element E) composed as E's

@@ -202,14 +202,7 @@ void TvlSkinCustomTreeView::SyncScrollBars() {
 
 void TvlSkinCustomTreeView::BarScrolled(TvlSkinScrollBar* Bar, int Kind) {
   if (!Bar || !HandleAllocated()) return;
-  // The whole position goes to the window's bar first; the message carries only its low 16
-  // bits, and the view reads the rest back from the bar.
-  SCROLLINFO si;
-  si.fMask = SIF_POS;
-  si.nPos = Bar->Position();
-  SetScrollInfo(Handle(), Kind, &si, TRUE);
-  Perform(Kind == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
-          static_cast<WPARAM>(MAKELPARAM(SB_THUMBPOSITION, static_cast<WORD>(Bar->Position() & 0xFFFF))), 0);
+  ScrollToThumbPosition(this, Kind, Bar->Position(), true);
 }
 
 void TvlSkinCustomTreeView::Loaded() {

@@ -363,13 +363,18 @@ TvlDataSkinListBox* AddListBox(Maker& M, const std::string& Name, bool Caption, 
     c.FillRound(1, 1, W - 1, band + 4, kRadius - 1, kSurface, kBar);
     c.FillRect(1, band - 2, W - 1, band, kBar);
     c.HLine(1, W - 1, band, kLine);
+    // The buttons' own faces are part of the band; their hover and pressed faces come below.
+    DrawArrow(c, TRect{W - 38, 3, W - 21, band - 2}, Arrow::Up, kTextSoft, 3.0);
+    DrawArrow(c, TRect{W - 20, 3, W - 3, band - 2}, Arrow::Down, kTextSoft, 3.0);
   }
   TvlDataSkinListBox* e = Check ? M.Control<TvlDataSkinCheckListBox>(Name) : M.Control<TvlDataSkinListBox>(Name);
   const TRect r = M.atlas.Add(c);
   SetNineParts(*e, r, 4);
   if (Caption) {
+    // The band's right corner holds the buttons and the end of the caption, so that both keep
+    // to the right edge as the list widens.
     e->LTPoint = {4, band + 1};
-    e->RTPoint = {W - 4, band + 1};
+    e->RTPoint = {W - 40, band + 1};
     e->ClRect = TRect{4, band + 1, W - 4, H - 4};
   }
   const std::vector<TRect> s = M.atlas.AddRow({ItemStrip(40, 20, 0), ItemStrip(40, 20, 2), ItemStrip(40, 20, 3)});

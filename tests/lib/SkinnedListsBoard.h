@@ -72,8 +72,8 @@ inline void Build(TForm* form, TvlSkinData* skinData, Board& board) {
   // Forty items with the film image and two tab stops, the seventh focused.
   auto* files = NewList(form, back, TRect{10, 10, 200, 170});
   TStringList tabs;
-  tabs.Add("96");
-  tabs.Add("140");
+  tabs.Add("80");
+  tabs.Add("128");
   files->SetTabWidths(&tabs);
   files->SetImages(board.images.get());
   files->SetImageIndex(0);

@@ -1,6 +1,7 @@
 // The skinned list box: its bars kept in step with the inner list (wheel, keys, dragging; whole
-// positions past 16 bits), long lines and the horizontal bar, row-count sizing, the caption
-// buttons with their repetition, and the board of the lists in both looks.
+// positions past 16 bits), long lines and the horizontal bar, row-count sizing, owner drawing
+// and tab stops of the items, the caption buttons with their repetition, and the board of the
+// lists in both looks.
 
 #include "lib/vlSkinBoxCtrls.h"
 
@@ -55,7 +56,7 @@ TEST_F(SkinListBoxTest, FortyItemsKeepTheBarInStepUnderWheelKeysAndDragging) {
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(bar->Kind(), TScrollBarKind::sbVertical);
     EXPECT_EQ(bar->Position(), 0);
-    EXPECT_EQ(bar->PageSize(), Page(list)) << list->ListBox->Height() << " " << list->ListBox->ItemHeight() << " " << list->Height() << " " << bar->Max();
+    EXPECT_EQ(bar->PageSize(), Page(list));
     EXPECT_EQ(bar->Left(), list->ListBox->Left() + list->ListBox->Width()) << "the bar stands right of the list";
     EXPECT_EQ(bar->SkinDataName(), data ? "vscrollbar" : "");
 
@@ -197,6 +198,97 @@ TEST_F(SkinListBoxTest, RowCountFitsTheHeightToItsRows) {
   }
 }
 
+TEST_F(SkinListBoxTest, OwnerDrawingGetsTheItemBitmapOfEachLook) {
+  // The fixture's item picture is 60 x 20 with its text at (6, 0)-(54, 20).
+  struct Case {
+    const char* name;
+    bool skinned, skinHeight;
+    int rowHeight;        // the inner list's item height (DefaultItemHeight is 30)
+    int heightArgument;   // what the event is told
+    TRect text;           // for an inner list Width wide: Right and Bottom relative to it
+  };
+  const Case cases[] = {
+      {"built-in", false, true, 30, 30, TRect{2, 0, -2, 30}},
+      {"strip", true, true, 20, 20, TRect{6, 0, -6, 20}},
+      {"stretched", true, false, 30, 20, TRect{6, 0, -6, 30}},
+  };
+  const TColor marker = fixture_skin::Colour(200, 30, 40);
+  const auto markerRgb = static_cast<COLORREF>(ColorToRGB(marker));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TForm* form = MakeForm(TRect{0, 0, 300, 250});
+    TvlSkinListBox* list = List(form, 0, c.skinned ? &skin : nullptr);
+    list->UseSkinItemHeight = c.skinHeight;
+    list->SetDefaultItemHeight(30);
+    if (c.skinned) list->ChangeSkinData();
+    int width = -1, height = -1, index = -1;
+    TRect text{};
+    list->OnDrawItem = [&](TCanvas* cnvs, int i, int w, int h, const TRect& tr, TOwnerDrawState) {
+      index = i, width = w, height = h, text = tr;
+      // Only the bitmap reaches the screen: what is drawn past it is lost.
+      cnvs->Brush()->SetStyle(TBrushStyle::bsSolid);
+      cnvs->Brush()->SetColor(marker);
+      cnvs->FillRect(TRect{0, 0, w, 400});
+    };
+    list->Items()->Add("一");
+    list->SetItemIndex(0);
+    list->ListBox->SetFocus();
+    list->ListBox->Repaint();
+    Pump();
+    EXPECT_EQ(list->ListBox->ItemHeight(), c.rowHeight);
+    const int w = list->ListBox->Width();
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(width, w);
+    EXPECT_EQ(height, c.heightArgument);
+    EXPECT_EQ(text, (TRect{c.text.Left, c.text.Top, w + c.text.Right, c.text.Bottom}));
+    TScreenShot shot = ScreenShot();
+    const TPoint inside = list->ListBox->ClientToScreen(TPoint{w / 2, c.rowHeight / 2});
+    EXPECT_EQ(shot.At(inside), markerRgb) << "the owner's drawing";
+    EXPECT_NE(shot.At(list->ListBox->ClientToScreen(TPoint{w / 2, c.rowHeight + 5})), markerRgb)
+        << "below the item's bitmap";
+    if (!c.skinned) {
+      // The focused item's dotted frame comes after the owner's drawing.
+      int dotted = 0;
+      for (int x = 0; x < 8; ++x) dotted += shot.At(list->ListBox->ClientToScreen(TPoint{x, 0})) != markerRgb;
+      EXPECT_GT(dotted, 0);
+    }
+    forms.clear();
+    Pump();
+  }
+}
+
+TEST_F(SkinListBoxTest, TabStopsTakeOnlyLinesOfDigits) {
+  // "a<tab>b" with the stops {first, 400}: b stands at 120 when the first line reads 120, and
+  // past the list's edge when it reads as 0 (any character but a digit, or nothing).
+  TForm* form = MakeForm(TRect{0, 0, 300, 250});
+  TvlSkinListBox* list = List(form, 0, nullptr);
+  list->Items()->Add("a\tb");
+  Pump();
+  struct Case {
+    const char* first;
+    bool at120;
+  };
+  // A number past the int range reads as 0 as well, never as an error.
+  const Case cases[] = {{"120", true},   {"0120", true}, {"12x", false},
+                        {" 120", false}, {"-120", false}, {"", false},
+                        {"99999999999", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("\"") + c.first + "\"");
+    TStringList tabs;
+    tabs.Add(c.first);
+    tabs.Add("400");
+    list->SetTabWidths(&tabs);
+    list->ListBox->Repaint();
+    Pump();
+    TScreenShot shot = ScreenShot();
+    const COLORREF paper = shot.At(list->ListBox->ClientToScreen(TPoint{100, 10}));
+    int ink = 0;
+    for (int x = 118; x < 136; ++x)
+      for (int y = 2; y < 18; ++y) ink += shot.At(list->ListBox->ClientToScreen(TPoint{x, y})) != paper;
+    EXPECT_EQ(ink > 0, c.at120);
+  }
+}
+
 class CaptionButtonsTest : public SkinListBoxTest {
  protected:
   TvlSkinListBox* Captioned(TvlSkinData* data) {
@@ -231,6 +323,33 @@ TEST_F(CaptionButtonsTest, ButtonsSitAtTheRightOfTheBand) {
   EXPECT_EQ(skinned->CaptionButton(TvlSkinListBox::kUpButton).R, (TRect{180, 3, 196, 19}));
   EXPECT_EQ(skinned->CaptionButton(TvlSkinListBox::kCheckButton).R, (TRect{148, 3, 164, 19}));
   EXPECT_EQ(skinned->ListBox->Top(), 24);
+}
+
+TEST_F(CaptionButtonsTest, HiddenButtonsAreCoveredAndInert) {
+  // The up button's arrow is white on the band; hidden, the place shows the element's band
+  // without buttons, or (an element without that picture) the band stretched over them.
+  for (const bool disabledPicture : {true, false}) {
+    SCOPED_TRACE(disabledPicture ? "the band without buttons" : "the band stretched");
+    if (!disabledPicture)
+      for (auto& e : skin.CtrlList)
+        if (auto* d = dynamic_cast<TvlDataSkinListBox*>(e.get()); d && e->IDName == "captionlistbox")
+          d->DisabledButtonsRect = TRect{};
+    TvlSkinListBox* list = Captioned(&skin);
+    list->SetItemIndex(3);
+    const TPoint up = ButtonCentre(list, TvlSkinListBox::kUpButton);
+    const COLORREF white = RGB(255, 255, 255);
+    EXPECT_EQ(ScreenShot().At(up), white);
+    list->SetShowCaptionButtons(false);
+    Pump();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(IsNullRect(list->CaptionButton(i).R)) << i;
+    EXPECT_NE(ScreenShot().At(up), white);
+    display->MouseMove(up);
+    display->Click(up);
+    Advance(700);
+    EXPECT_EQ(list->ItemIndex(), 3) << "no step";
+    forms.clear();
+    Pump();
+  }
 }
 
 TEST_F(CaptionButtonsTest, HeldButtonWaits500msThenStepsEvery100msAndOnceMoreOnRelease) {
