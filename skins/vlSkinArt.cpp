@@ -82,10 +82,12 @@ void AddButtonFamily(Maker& M, bool Tools) {
 
 void AddPanels(Maker& M) {
   AddPanel(M, "panel", CardPanel(24, 24), 6);
+  // The caption runs from the top-left corner part into the top-right one, so that it grows
+  // with the box (a caption rectangle that starts in the stretched top edge keeps its width).
   auto* group = AddPanel(M, "groupbox", GroupPanel(60, 60, 26), 6);
-  group->LTPoint = {6, 30}, group->RTPoint = {54, 30};
+  group->LTPoint = {12, 30}, group->RTPoint = {54, 30};
   group->ClRect = TRect{6, 30, 54, 54};
-  group->CaptionRect = TRect{10, 0, 50, 26};
+  group->CaptionRect = TRect{10, 0, 54, 26};
   AddPanel(M, "toolpanel", BarPicture(24, 30, false), 4, 4);
   AddPanel(M, "resizetoolpanel", BarPicture(24, 40, false), 4, 4);
   AddPanel(M, "bigtoolpanel", BarPicture(24, 56, false), 4, 4);
@@ -105,6 +107,7 @@ void DrawMainSkin(TvlSkinData* Skin) {
   Describe(Skin, "清雅", "窗体与控件");
   SetSkinColors(Skin);
   AddFrame(m);
+  AddLayerFrame(m);
   AddMenus(m);
   AddButtonFamily(m, false);
   AddPanels(m);

@@ -71,6 +71,7 @@ void AddViews(Maker& M);
 void AddTabs(Maker& M);
 void AddMenus(Maker& M);
 void AddFrame(Maker& M);
+void AddLayerFrame(Maker& M);
 
 // The slider element's ruler and one state of its thumb (16 x 16), on the form colour.
 TvlArtCanvas SliderRuler(bool Vertical, int Length);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "lib/VelmoraLayer.h"
 #include "lib/vlDataSkinControls.h"
 #include "lib/vlDataSkinObjects.h"
 #include "skins/vlArtGlyphs.h"
@@ -78,6 +79,30 @@ inline void DrawFrameSection(Sheet& S, TvlSkinData& D) {
       S.Put(img, x, S.Y());
       x += img.Width() + 8;
     }
+  }
+}
+
+// The layered outer frame drawn by the border's own routine around a form of W x H, active and
+// inactive, with the form frame on top.
+inline void DrawLayerFrameSection(Sheet& S, TvlSkinData& D) {
+  const TvlDataSkinLayerFrame& f = *D.LayerFrame;
+  TBitmap* pic = S.Picture(f.PictureIndex);
+  if (!pic) return;
+  constexpr int W = 300, H = 150;
+  const int fw = W + pic->Width() - f.ClRect.Width(), fh = H + pic->Height() - f.ClRect.Height();
+  for (bool active : {true, false}) {
+    const int x = S.Row(active ? "layerframe" : "layerframe inactive", fh);
+    TvlFormLayerBorder border(nullptr);
+    border.InitFrame(&D, nullptr);
+    border.SetActive(active, false);
+    TBitmap out;
+    out.SetPixelFormat(TPixelFormat::pf32bit);
+    out.SetSize(fw, fh);
+    out.Canvas()->Brush()->SetColor(vlToTColor(S.Page().Pixel(x, S.Y())));
+    out.Canvas()->FillRect(TRect{0, 0, fw, fh});
+    border.Draw(out.Canvas(), 0, 0, fw, fh);
+    S.Put(TvlArtCanvas::FromBitmap(&out), x, S.Y());
+    DrawFrame(S, D, x + f.ClRect.Left, S.Y() + f.ClRect.Top, W, H, active, 0);
   }
 }
 
@@ -495,6 +520,7 @@ inline void DrawControl(Sheet& S, TvlSkinData& D, TvlDataSkinControl& C) {
 inline TvlArtCanvas RenderSheet(TvlSkinData& D) {
   Sheet s(D, 820);
   DrawFrameSection(s, D);
+  DrawLayerFrameSection(s, D);
   DrawMenuSection(s, D);
   for (const auto& c : D.CtrlList) DrawControl(s, D, *c);
   return s.Finish();

@@ -63,7 +63,8 @@ const Named kMainControls[] = {
 };
 
 // Frame objects: the caption buttons and caption, the popup-menu item, and the menu bar's item
-// and child-window buttons named by its element.
+// and child-window buttons named by its element. (The frame, popup window, hint window and
+// layered frame have sections of their own, checked below.)
 const Named kMainObjects[] = {
     {"closebutton", "stdbutton"},          {"maxbutton", "stdbutton"},
     {"minbutton", "stdbutton"},            {"caption", "caption"},
@@ -194,6 +195,20 @@ TEST(SkinArtNamesTest, MainSkinHasEveryElementTheFormsAndControlsLookUp) {
   EXPECT_GT(skin.ClRect.Width(), 0);
   EXPECT_GE(skin.PopupWindow->WindowPictureIndex, 0);
   EXPECT_GE(skin.HintWindow->WindowPictureIndex, 0);
+  // The layered border's frame: its picture and mask, and the inactive pair, of one size.
+  const TvlDataSkinLayerFrame& layer = *skin.LayerFrame;
+  const TBitmap* frame = nullptr;
+  for (int index : {layer.PictureIndex, layer.MaskPictureIndex, layer.InActivePictureIndex,
+                    layer.InActiveMaskPictureIndex}) {
+    ASSERT_GE(index, 0);
+    ASSERT_LT(index, static_cast<int>(skin.FActivePictures.size()));
+    const TBitmap* b = skin.FActivePictures[index].get();
+    if (!frame) frame = b;
+    EXPECT_EQ(b->Width(), frame->Width());
+    EXPECT_EQ(b->Height(), frame->Height());
+  }
+  EXPECT_TRUE(layer.ClRect.Left > 0 && layer.ClRect.Top > 0 && layer.ClRect.Right < frame->Width() &&
+              layer.ClRect.Bottom < frame->Height());
 }
 
 // The slider takes the left half of a thumb rectangle as the normal thumb and the right half
