@@ -32,6 +32,7 @@ TvlArtCanvas GroupPanel(int W, int H, int Band) {
   TvlArtCanvas c = CardPanel(W, H);
   c.FillRound(1, 1, W - 1, Band + 4, kRadius - 1, vlHex(0xFAFBFC), kBar);
   c.FillRect(1, Band - 2, W - 1, Band, kBar);
+  c.FillRect(1, Band + 1, W - 1, Band + 4, kSurface);  // the band's rounding stops at its line
   c.HLine(1, W - 1, Band, kLine);
   c.FillRound(1, 7, 4, Band - 6, 1.5, kAccent);
   return c;

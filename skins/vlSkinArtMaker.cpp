@@ -393,6 +393,7 @@ TvlDataSkinListBox* AddListBox(Maker& M, const std::string& Name, bool Caption, 
   if (Caption) {
     c.FillRound(1, 1, W - 1, band + 4, kRadius - 1, kSurface, kBar);
     c.FillRect(1, band - 2, W - 1, band, kBar);
+    c.FillRect(1, band + 1, W - 1, band + 4, kSurface);  // the band's rounding stops at its line
     c.HLine(1, W - 1, band, kLine);
   }
   TvlDataSkinListBox* e = Check ? M.Control<TvlDataSkinCheckListBox>(Name) : M.Control<TvlDataSkinListBox>(Name);
