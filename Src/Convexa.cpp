@@ -251,11 +251,7 @@ int TCustomConvexa::AddTask(const std::string& AFileName, PInputOptions AOptions
       DoPreviewBitmap(Sender, ABitmap, AFrameNumber, APTS);
     };
     if (AOptions) ApplyInputRecord(*task, AFileName, *AOptions);
-    if (!task->OptInputFile(AFileName)) {
-      FLastErrMsg = task->LastErrMsg();
-      return -1;
-    }
-    const int last = task->NbInputFiles() - 1;
+    const int last = task->OptInputFile(AFileName) - 1;
     task->GetAVProbe(last)->SetFileHandle(task->InputFile(last));
     WireTask(*task);
   } catch (const Exception& e) {
@@ -294,13 +290,11 @@ bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, 
       ApplyInputRecord(*task, AFileName, *AOptions);
     else
       task->ResetInputOptions(index);
-    if (!task->OptInputFile(AFileName)) {
-      task->ResetInputOptions(index);
-      FLastErrMsg = task->LastErrMsg();
-      return false;
-    }
+    task->OptInputFile(AFileName);
     task->GetAVProbe(index)->SetFileHandle(task->InputFile(index));
   } catch (const Exception& e) {
+    // An input that was not opened leaves no record of its options.
+    task->ResetInputOptions(index);
     FLastErrMsg = e.Message;
     return false;
   }
@@ -345,16 +339,21 @@ bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName,
     } else {
       task->ResetOutputOptions(index);
     }
-    if (task->OptOutputFile(AFileName, AOptions && AOptions->Join) < 0) {
-      FLastErrMsg = task->LastErrMsg();
-      task->ResetOutputOptions(index);
-      task->NoteSetupFailure(FLastErrMsg);
-      return false;
-    }
+    task->OptOutputFile(AFileName, AOptions && AOptions->Join);
     if (AOptions) detail::ApplyNewStreamOptions(*task, AOptions->ExtOptions, defaults);
   } catch (const Exception& e) {
+    // The one place a failure of this output becomes the component's message, and the task's
+    // when it starts.
     FLastErrMsg = e.Message;
-    task->NoteSetupFailure(FLastErrMsg);
+    if (task->NbOutputFiles() == index) {
+      // Nothing was described: a task left without any output reports this cause when it starts.
+      task->ResetOutputOptions(index);
+      task->NoteSetupFailure(FLastErrMsg);
+    } else {
+      // The output exists but lacks the streams asked for: converting it would pass for a
+      // success, so the task fails with this cause when it starts.
+      task->RefuseStart(FLastErrMsg);
+    }
     return false;
   }
   return true;

@@ -305,7 +305,10 @@ class TCustomConvexa : public TFFBaseComponent {
   bool AddInputFile(int ATaskIndex, const std::string& AFileName, PInputOptions AOptions = nullptr);
   bool AddInputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions);
   // Opens one output of a task from an output-options record (nullptr: the engine's current
-  // options alone). False with LastErrMsg; the settings made before the failing step stay.
+  // options alone). False with LastErrMsg; the settings made before the failing step stay. The
+  // failure also reaches the task's termination record: a task that never gets an output fails at
+  // its start with the first such cause, and one whose output was described but lacks a stream
+  // asked for ("newaudio", …) fails at its start with that cause.
   bool SetOutputFile(int ATaskIndex, const std::string& AFileName, POutputOptions AOptions);
   // The same with a record built from option text ("Hook", "CustomHook", "Join", "TimeStart",
   // "TimeLength" read here).

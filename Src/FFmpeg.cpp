@@ -272,7 +272,6 @@ void TCustomFFmpeg::Reset() {
   FPaused = false;
   FPauseGate.SetEvent();
   FTotalOutputDuration = -1;
-  FLastErrMsg.clear();
   FSetupFailure.clear();
   FStartRefusal.clear();
   FProtectedFiles.clear();

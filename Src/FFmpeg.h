@@ -13,6 +13,13 @@
 // The media libraries are those bound by FFLoader (ConverterLibraries); the engine's set-up calls
 // need them loaded.
 //
+// Failures: the engine has one error channel. Every set-up step and every step of the run that
+// fails raises FFmpegException (option values also EConvertError, preset files EFOpenError) whose
+// message is the text a user reads, the cause the libraries or the system gave included; the
+// engine keeps no error text of its own. Its owner turns a raised set-up failure into its own
+// message once (the converter component: LastErrMsg, and NoteSetupFailure for the task's
+// termination record); a failure of the run becomes FatalMessage, reported through OnTerminate.
+//
 // Source files of this unit: FFmpeg.cpp (object, run control, resources), FFmpegOptions.cpp (the
 // option table and value handlers), FFmpegInputs.cpp, FFmpegOutputs.cpp, FFmpegPresets.cpp,
 // FFmpegTargets.cpp, FFmpegFilters.cpp (video filter graph), FFmpegStreams.cpp (byte streams as
@@ -387,18 +394,26 @@ class TCustomFFmpeg : public TObject {
 
   // ---- inputs, outputs, presets, targets ----
 
-  // Opens one input. False with LastErrMsg for a file that cannot be opened; FFmpegException for
-  // an unknown forced format or when the job holds MaxFiles inputs already.
-  bool OptInputFile(const std::string& AFileName);
-  // Looks an encoder or decoder up by name. A null (empty) name gives AV_CODEC_ID_NONE and true;
-  // false with the reason in LastErrMsg.
-  bool FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID, int AStrict,
-                      bool AEncoder);
-  // Describes one output. Nothing on disk is created or truncated here: the file is opened when
-  // the run starts (OpenOutputFiles). What can be seen now is refused now: a folder given as the
-  // output, a missing or unwritable folder, an unwritable file, and a file that is one of the
-  // job's inputs or of the protected files. The number of outputs after success; -1 with
-  // LastErrMsg.
+  // Opens one input and answers the number of inputs the job then holds (1 or more). Raises
+  // FFmpegException when the input cannot be used: the file cannot be opened or read ("<file>: "
+  // and the system's or the libraries' reason), a forced decoder is unknown or of the wrong kind,
+  // the forced format is unknown, the program asked for is missing, or the job holds MaxFiles
+  // inputs already. Nothing is registered then, and the options that describe one input (forced
+  // format and decoders, capture channel) are used up either way.
+  int OptInputFile(const std::string& AFileName);
+  // The encoder (AEncoder) or decoder of kind ACodecType named AName: a codec's own name stands for
+  // its default encoder, and an old encoder name for its successor. nullptr for an empty name.
+  // Raises FFmpegException naming the codec when there is none ("Unknown encoder '…'"), when it is
+  // of another kind, or when it is experimental and AStrict does not allow that.
+  const AVCodec* FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, int AStrict, bool AEncoder);
+  // Describes one output and answers the number of outputs the job then holds (1 or more; in join
+  // mode one per input). Nothing on disk is created or truncated here: the file is opened when
+  // the run starts (OpenOutputFiles). What can be seen now is refused now, by FFmpegException with
+  // the reason: no output format for the name, a stream the format's or the named encoder cannot
+  // be made for ("Could not add the audio stream to '…': " and why), a folder given as the output,
+  // a missing or unwritable folder, an unwritable file, a file that is one of the job's inputs or
+  // of the protected files or already another output's, a second output after a join. A refused
+  // output leaves the job as it was.
   int OptOutputFile(const std::string& AFileName, bool AJoin = false);
   // Opens every output file not yet open for writing (an existing file is replaced: whether that
   // may happen is the caller's choice), unless it is one of the job's inputs or of the protected
@@ -408,6 +423,8 @@ class TCustomFFmpeg : public TObject {
   // The inputs of the whole batch, which no output of this job may replace (its own inputs are
   // always protected). Set by the component before the run.
   void SetProtectedFiles(std::vector<TProtectedFile> AFiles);
+  // "newvideo", "newaudio", "newsubtitle": one more stream of the kind on the last output (see
+  // NewVideoStream); "At least one output file must be specified" without an output.
   void OptNewVideoStream();
   void OptNewAudioStream();
   void OptNewSubtitleStream();
@@ -438,8 +455,9 @@ class TCustomFFmpeg : public TObject {
                                                    int AOutHeight) const;
   // Builds and configures AGraph for one encoded video output: decoder pictures (ADecoder's size,
   // pixel format and sample aspect, timestamps in ATimeBase) in, the encoder's size and pixel
-  // format out. 0, or -1 with LastErrMsg.
-  int ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase, AVCodecContext* AEncoder,
+  // format out. Raises FFmpegException "Error opening filters: " and why (the first error the
+  // libraries gave, such as an unknown filter of the "vf" chain); AGraph is then empty.
+  void ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase, AVCodecContext* AEncoder,
                             TVideoFilterGraph& AGraph);
   // Takes the next filtered picture out of the graph into AFrame (its pts included). 1 when a
   // picture was taken, -1 when none is ready.
@@ -454,7 +472,6 @@ class TCustomFFmpeg : public TObject {
   // Why the run failed; for a run that was stopped (FatalException false) what the stop left:
   // "Conversion stopped: the output file '…' is incomplete", or that nothing was written.
   [[nodiscard]] std::string FatalMessage() const;
-  [[nodiscard]] const std::string& LastErrMsg() const { return FLastErrMsg; }
   [[nodiscard]] bool Converting() const { return FConverting.load(); }
   [[nodiscard]] bool Terminated() const { return FTerminated.load(); }
   [[nodiscard]] bool Broken() const { return FBroken.load(); }
@@ -632,10 +649,17 @@ class TCustomFFmpeg : public TObject {
   static const AVCodec* FindEncoderNamed(const std::string& AName);
   void ApplyPresetText(const std::string& AOptName, const std::string& ALookedUp, const std::string& AText);
   void ListFormats(bool APixelFormats);
-  TOutputStreamSetup& NewStream(TOutputFileSetup& AFile, AVMediaType AType);
+  // Add one stream of their kind to AFile as the option fields describe it, using up the kind's
+  // codec name, copy flag, language and bitstream filters. Raise FFmpegException (an encoder that
+  // is unknown or missing, a rate-control override that cannot be read) and leave AFile as it was:
+  // a stream joins the output only once it is complete.
   void NewVideoStream(TOutputFileSetup& AFile);
   void NewAudioStream(TOutputFileSetup& AFile);
   void NewSubtitleStream(TOutputFileSetup& AFile);
+  // Makes AFile's stream for the complete AStream (its id from the "streamid" map, its language
+  // tag) and hands AStream over to AFile; raises "Could not alloc stream".
+  TOutputStreamSetup& AttachStream(TOutputFileSetup& AFile, std::unique_ptr<TOutputStreamSetup> AStream,
+                                   const std::string& ALanguage);
   void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
   // Give the encoder of an encoded stream the sound format / picture rate asked for (kept in the
   // stream), in the forms its encoder takes.
@@ -670,7 +694,6 @@ class TCustomFFmpeg : public TObject {
   std::vector<std::string> FInputURLs;  // names handed to the libraries, kept while inputs are open
   TFFOptions FOptions;
   std::vector<TProtectedFile> FProtectedFiles;
-  std::string FLastErrMsg;
   std::string FSetupFailure;  // the first failed set-up step since Reset
   std::string FStartRefusal;  // why StartConvert must fail (RefuseStart)
 

@@ -4,6 +4,7 @@
 #include "Src/AVFilterStubs.h"
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
+#include "Src/FFmpegLogger.h"
 
 namespace {
 
@@ -46,16 +47,18 @@ std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, i
   return chain.empty() ? "null" : chain;
 }
 
-int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase,
-                                         AVCodecContext* AEncoder, TVideoFilterGraph& AGraph) {
+void TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase,
+                                          AVCodecContext* AEncoder, TVideoFilterGraph& AGraph) {
   AGraph.Reset();
+  // The first thing the libraries say about a failing step (an unknown filter of the chain, an
+  // option a filter refuses) is what the user reads.
+  const TLibraryErrorCapture cause;
   auto fail = [&](const std::string& AText) {
-    FLastErrMsg = AText;
     AGraph.Reset();
-    return -1;
+    throw FFmpegException(cause.WithCause("Error opening filters: " + AText));
   };
   AGraph.graph = av::avfilter_graph_alloc();
-  if (!AGraph.graph) return fail("Cannot allocate the video filter graph");
+  if (!AGraph.graph) fail("Cannot allocate the video filter graph");
   // The graph's threads follow the job's thread count: by default the libraries would start one
   // per processor, which for the small pictures of conversions costs more than it gains.
   AGraph.graph->nb_threads = Fthread_count;  // 0 ("threads=auto"): one per processor
@@ -66,10 +69,10 @@ int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRatio
                                      ATimeBase.den ? ATimeBase.den : 1, sar.num, sar.den);
   if (av::avfilter_graph_create_filter(&AGraph.src, av::avfilter_get_by_name("buffer"), "src", srcArgs.c_str(),
                                        nullptr, AGraph.graph) < 0)
-    return fail("Cannot create the video filter source");
+    fail("Cannot create the video filter source");
   if (av::avfilter_graph_create_filter(&AGraph.sink, av::avfilter_get_by_name("buffersink"), "out", nullptr,
                                        nullptr, AGraph.graph) < 0)
-    return fail("Cannot create the video filter output");
+    fail("Cannot create the video filter output");
 
   int64_t swsFlags = Fsws_flags;
   if (FOptions.sws_opts) av::av_opt_get_int(FOptions.sws_opts, "sws_flags", 0, &swsFlags);
@@ -82,18 +85,17 @@ int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRatio
 
   TInOut outputs = MakeInOut("in", AGraph.src);
   TInOut inputs = MakeInOut("out", AGraph.sink);
-  if (!outputs || !inputs) return fail("Cannot allocate the video filter graph");
+  if (!outputs || !inputs) fail("Cannot allocate the video filter graph");
   AVFilterInOut* in = inputs.release();
   AVFilterInOut* out = outputs.release();
   const int parsed = av::avfilter_graph_parse_ptr(AGraph.graph, description.c_str(), &in, &out, nullptr);
   av::avfilter_inout_free(&in);
   av::avfilter_inout_free(&out);
-  if (parsed < 0) return fail(Printf("Invalid video filter chain \"%s\"", description.c_str()));
+  if (parsed < 0) fail(Printf("Invalid video filter chain \"%s\"", description.c_str()));
   if (av::avfilter_graph_config(AGraph.graph, nullptr) < 0)
-    return fail(Printf("Cannot configure the video filter chain \"%s\"", description.c_str()));
+    fail(Printf("Cannot configure the video filter chain \"%s\"", description.c_str()));
   AEncoder->width = av::av_buffersink_get_w(AGraph.sink);
   AEncoder->height = av::av_buffersink_get_h(AGraph.sink);
-  return 0;
 }
 
 int TCustomFFmpeg::GetFilteredVideoPicture(TVideoFilterGraph& AGraph, AVFrame* AFrame) {

@@ -75,10 +75,9 @@ void TCustomFFmpeg::TakeInputDefaults(AVFormatContext* AInput) {
   }
 }
 
-bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID,
-                                   int AStrict, bool AEncoder) {
-  ACodecID = AV_CODEC_ID_NONE;
-  if (AName.empty()) return true;
+const AVCodec* TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, int AStrict,
+                                             bool AEncoder) {
+  if (AName.empty()) return nullptr;
   const char* kind = AEncoder ? "encoder" : "decoder";
   const AVCodec* codec =
       AEncoder ? av::avcodec_find_encoder_by_name(AName.c_str()) : av::avcodec_find_decoder_by_name(AName.c_str());
@@ -96,25 +95,18 @@ bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecT
     if (codec)
       GetLogger()->Log(this, TLogLevel::llInfo, Printf("Encoder '%s' is used for codec '%s'", codec->name, AName.c_str()));
   }
-  if (!codec) {
-    FLastErrMsg = Printf("Unknown %s '%s'", kind, AName.c_str());
-    return false;
-  }
-  if (codec->type != ACodecType) {
-    FLastErrMsg = Printf("Invalid %s type '%s'", kind, AName.c_str());
-    return false;
-  }
+  if (!codec) throw FFmpegException(Printf("Unknown %s '%s'", kind, AName.c_str()));
+  if (codec->type != ACodecType) throw FFmpegException(Printf("Invalid %s type '%s'", kind, AName.c_str()));
   if ((codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {
-    FLastErrMsg = Printf("%s '%s' is experimental and might produce bad results.\r\n"
-                         "Add '-strict experimental' if you want to use it.",
-                         kind, codec->name);
+    std::string text = Printf("%s '%s' is experimental and might produce bad results.\r\n"
+                              "Add '-strict experimental' if you want to use it.",
+                              kind, codec->name);
     const AVCodec* other = AEncoder ? av::avcodec_find_encoder(codec->id) : av::avcodec_find_decoder(codec->id);
     if (other && !(other->capabilities & AV_CODEC_CAP_EXPERIMENTAL))
-      FLastErrMsg += Printf("\r\nOr use the non experimental %s '%s'.", kind, other->name);
-    return false;
+      text += Printf("\r\nOr use the non experimental %s '%s'.", kind, other->name);
+    throw FFmpegException(text);
   }
-  ACodecID = codec->id;
-  return true;
+  return codec;
 }
 
 void TCustomFFmpeg::ResetInputOptions() {
@@ -124,7 +116,27 @@ void TCustomFFmpeg::ResetInputOptions() {
   Fvideo_channel = 0;
 }
 
-bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
+int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
+  // The options that describe one input (forced decoders, capture channel) are used up whether it
+  // opens or not, so that a failed input cannot fail the next one too.
+  struct TUsedUp {
+    TCustomFFmpeg& Engine;
+    ~TUsedUp() { Engine.ResetInputOptions(); }
+  } usedUp{*this};
+  // The input being opened, released when opening fails.
+  struct TOpening {
+    AVFormatContext* Context = nullptr;
+    AVIOContext* StreamIO = nullptr;  // a registered byte stream's I/O context, ours to free
+    bool Opened = false;              // Context went through OpenInputFile
+    ~TOpening() {
+      if (Opened)
+        CloseInputFile(&Context);
+      else if (Context)
+        av::avformat_free_context(Context);
+      FreeStreamIO(&StreamIO);
+    }
+  } opening;
+
   if (NbInputFiles() >= FMaxFiles)
     throw FFmpegException(Printf("Too many input files (this job takes at most %d)", FMaxFiles));
 
@@ -137,8 +149,21 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
     if (!format) throw FFmpegException(Printf("Unknown input format: \"%s\"", name.c_str()));
   }
 
-  AVFormatContext* ic = av::avformat_alloc_context();
-  if (!ic) throw FFmpegException(OutOfMemoryText);
+  // The forced decoders, checked before anything is opened.
+  auto strictOf = [&](AVMediaType type) {
+    return FOptions.avcodec_opts[type] ? FOptions.avcodec_opts[type]->strict_std_compliance : 0;
+  };
+  auto forcedId = [&](const std::string& AName, AVMediaType AType) {
+    const AVCodec* codec = FindCodecOrDie(AName, AType, strictOf(AType), false);
+    return codec ? codec->id : AV_CODEC_ID_NONE;
+  };
+  const AVCodecID videoId = forcedId(Fvideo_codec_name, AVMEDIA_TYPE_VIDEO);
+  const AVCodecID audioId = forcedId(Faudio_codec_name, AVMEDIA_TYPE_AUDIO);
+  const AVCodecID subtitleId = forcedId(Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE);
+
+  opening.Context = av::avformat_alloc_context();
+  if (!opening.Context) throw FFmpegException(OutOfMemoryText);
+  AVFormatContext*& ic = opening.Context;
 
   // The capture and raw-input parameters go to the demuxer as options; demuxers without them
   // leave them unused.
@@ -158,19 +183,6 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   std::unique_ptr<AVDictionary, TDictionaryDeleter> paramsOwner(params);
 
   ApplyFFOptions(FOptions, ic, FOptions.avformat_opts, AV_OPT_FLAG_DECODING_PARAM);
-
-  auto strictOf = [&](AVMediaType type) {
-    return FOptions.avcodec_opts[type] ? FOptions.avcodec_opts[type]->strict_std_compliance : 0;
-  };
-  AVCodecID videoId{}, audioId{}, subtitleId{};
-  if (!FindCodecOrDie(Fvideo_codec_name, AVMEDIA_TYPE_VIDEO, videoId, strictOf(AVMEDIA_TYPE_VIDEO), false) ||
-      !FindCodecOrDie(Faudio_codec_name, AVMEDIA_TYPE_AUDIO, audioId, strictOf(AVMEDIA_TYPE_AUDIO), false) ||
-      !FindCodecOrDie(Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE, subtitleId, strictOf(AVMEDIA_TYPE_SUBTITLE),
-                      false)) {
-    av::avformat_free_context(ic);
-    ResetInputOptions();
-    return false;
-  }
   ic->video_codec_id = videoId;
   ic->audio_codec_id = audioId;
   ic->subtitle_codec_id = subtitleId;
@@ -180,38 +192,21 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   ic->interrupt_callback.opaque = this;
   if (Fpgmyuv_compatibility_hack) ic->video_codec_id = AV_CODEC_ID_PGMYUV;
 
-  // A registered byte stream is read through an I/O context of ours, which stays ours to free.
-  AVIOContext* streamIO = nullptr;
+  // A registered byte stream is read through an I/O context of ours.
   if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
     TStream* stream = TStreamRegistry::Find(streamId);
-    if (stream) streamIO = NewStreamIO(stream, false);
-    if (!streamIO) {
-      av::avformat_free_context(ic);
-      ResetInputOptions();
-      FLastErrMsg = AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT));
-      return false;
-    }
-    ic->pb = streamIO;
+    if (stream) opening.StreamIO = NewStreamIO(stream, false);
+    if (!opening.StreamIO)
+      throw FFmpegException(AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT)));
+    ic->pb = opening.StreamIO;
     ic->flags |= AVFMT_FLAG_CUSTOM_IO;
   }
 
   AVDictionary* openParams = paramsOwner.release();
-  const int error = OpenInputFile(&ic, AFileName, format, &openParams);
+  opening.Opened = true;
+  const int error = OpenInputFile(&ic, AFileName, format, &openParams);  // frees the context on failure
   paramsOwner.reset(openParams);
-  if (error < 0) {
-    // OpenInputFile freed the context.
-    FreeStreamIO(&streamIO);
-    FLastErrMsg = AVErrorText(AFileName, error);
-    ResetInputOptions();
-    return false;
-  }
-  auto fail = [&](const std::string& AText) {
-    FLastErrMsg = AText;
-    CloseInputFile(&ic);
-    FreeStreamIO(&streamIO);
-    ResetInputOptions();
-    return false;
-  };
+  if (error < 0) throw FFmpegException(AVErrorText(AFileName, error));
 
   if (Fopt_programid) {
     for (unsigned i = 0; i < ic->nb_streams; ++i) ic->streams[i]->discard = AVDISCARD_ALL;
@@ -226,7 +221,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
       for (unsigned k = 0; k < program->nb_stream_indexes; ++k)
         ic->streams[program->stream_index[k]]->discard = AVDISCARD_DEFAULT;
     }
-    if (!found) return fail("Specified program id not found");
+    if (!found) throw FFmpegException("Specified program id not found");
     Fopt_programid = 0;
   }
 
@@ -238,7 +233,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   if (result < 0 && Fverbose >= 0) {
     const std::string text = Printf("%s: could not find codec parameters", AFileName.c_str());
     GetLogger()->Log(this, TLogLevel::llVerbose, text);
-    return fail(text);
+    throw FFmpegException(text);
   }
 
   int64_t timestamp = Fstart_time;
@@ -290,11 +285,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
       case AVMEDIA_TYPE_UNKNOWN:
         decoders.push_back(nullptr);
         break;
-      default:
-        CloseInputFile(&ic);
-        FreeStreamIO(&streamIO);
-        ResetInputOptions();
-        throw FFmpegException("invalid codec_type");
+      default: throw FFmpegException("invalid codec_type");
     }
   }
   // The outputs' defaults come from the streams an output takes by itself, not from whichever
@@ -302,16 +293,20 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   TakeInputDefaults(ic);
   if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
 
+  // Registered from here on: the input (and its byte stream's I/O context) is released with the
+  // job's inputs.
+  AVFormatContext* const input = ic;
+  opening.Context = nullptr;
+  opening.StreamIO = nullptr;
   const int index = NbInputFiles();
-  Finput_files.push_back(ic);
+  Finput_files.push_back(input);
   Finput_files_ts_offset.push_back(Fcopy_ts ? Finput_ts_offset : Finput_ts_offset - timestamp);
   Finput_codecs.insert(Finput_codecs.end(), decoders.begin(), decoders.end());
   if (Finput_files_ts_scale.size() < Finput_files.size()) Finput_files_ts_scale.resize(Finput_files.size());
 
   if (Fverbose >= 0) {
     const std::string name = FileNameToAVName(AFileName);
-    av::av_dump_format(ic, index, name.c_str(), 0);
+    av::av_dump_format(input, index, name.c_str(), 0);
   }
-  ResetInputOptions();
-  return true;
+  return NbInputFiles();
 }

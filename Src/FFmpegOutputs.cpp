@@ -185,33 +185,23 @@ void TCustomFFmpeg::CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, b
 }
 
 int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
-  if (FJoinMode) {
-    FLastErrMsg = "Cannot join more than one output file.";
-    return -1;
-  }
-  if (NbOutputFiles() >= FMaxFiles) {
-    FLastErrMsg = Printf("Too many output files (this job takes at most %d)", FMaxFiles);
-    return -1;
-  }
+  if (FJoinMode) throw FFmpegException("Cannot join more than one output file.");
+  if (NbOutputFiles() >= FMaxFiles)
+    throw FFmpegException(Printf("Too many output files (this job takes at most %d)", FMaxFiles));
   FEnableFilter = !Fvfilters.empty();
 
   const std::string avName = FileNameToAVName(AFileName);
   const AVOutputFormat* format = nullptr;
   if (!Flast_asked_format.empty()) {
     format = av::av_guess_format(Flast_asked_format.c_str(), nullptr, nullptr);
-    if (!format) {
-      FLastErrMsg =
-          Printf("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str());
-      return -1;
-    }
+    if (!format)
+      throw FFmpegException(
+          Printf("Requested output format '%s' is not a suitable output format", Flast_asked_format.c_str()));
     Flast_asked_format.clear();
   } else {
     // The extension decides: a "unicode:" URL still ends with the file's own name.
     format = av::av_guess_format(nullptr, AFileName.c_str(), nullptr);
-    if (!format) {
-      FLastErrMsg = Printf("Unable to find a suitable output format for '%s'", AFileName.c_str());
-      return -1;
-    }
+    if (!format) throw FFmpegException(Printf("Unable to find a suitable output format for '%s'", AFileName.c_str()));
   }
 
   auto file = std::make_shared<TOutputFileSetup>();
@@ -242,8 +232,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     try {
       CheckAudioVideoSubInputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
     } catch (const Exception& e) {
-      FLastErrMsg = "Could not tell which kinds of streams the inputs hold: " + e.Message;
-      return -1;
+      throw FFmpegException("Could not tell which kinds of streams the inputs hold: " + e.Message);
     }
     for (const std::string& stream : empty)
       GetLogger()->Log(this, TLogLevel::llWarning,
@@ -268,8 +257,8 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     try {
       (this->*step.Create)(*file);
     } catch (const Exception& e) {
-      FLastErrMsg = Printf("Could not add the %s stream to '%s': %s", step.Kind, AFileName.c_str(), e.Message.c_str());
-      return -1;
+      throw FFmpegException(
+          Printf("Could not add the %s stream to '%s': %s", step.Kind, AFileName.c_str(), e.Message.c_str()));
     }
   }
 
@@ -287,18 +276,13 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     av::av_dict_set(&oc->metadata, it->first.c_str(), it->second.c_str(), 0);
   Fmetadata.clear();
 
-  if ((format->flags & AVFMT_NEEDNUMBER) && !av::av_filename_number_test(oc->url)) {
-    FLastErrMsg = AFileName + ": Number syntax expected in filename";
-    return -1;
-  }
+  if ((format->flags & AVFMT_NEEDNUMBER) && !av::av_filename_number_test(oc->url))
+    throw FFmpegException(AFileName + ": Number syntax expected in filename");
   if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
     // A registered byte stream is written through an I/O context of ours.
     TStream* stream = TStreamRegistry::Find(streamId);
     oc->pb = stream ? NewStreamIO(stream, true) : nullptr;
-    if (!oc->pb) {
-      FLastErrMsg = AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT));
-      return -1;
-    }
+    if (!oc->pb) throw FFmpegException(AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT)));
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
     file->stream_io = true;
   } else if (!(format->flags & AVFMT_NOFILE)) {
@@ -307,22 +291,15 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     // can be seen now is checked now.
     const std::string local = LocalFileName(AFileName);
     if (!local.empty()) {
-      if (const int refused = CheckOutputWritable(local); refused < 0) {
-        FLastErrMsg = AVErrorText(AFileName, refused);
-        return -1;
-      }
+      if (const int refused = CheckOutputWritable(local); refused < 0)
+        throw FFmpegException(AVErrorText(AFileName, refused));
       const std::string protectedBy = ProtectedFileText(AFileName);
-      if (!protectedBy.empty()) {
-        FLastErrMsg = protectedBy;
-        return -1;
-      }
+      if (!protectedBy.empty()) throw FFmpegException(protectedBy);
       // Another output writing the same file (of a task converting beside this one, say) would mix
       // its bytes with this one's: the file stays the first one's. The claim is held from now on,
       // so no other output is described for it either.
-      if (!file->claim.Claim(local)) {
-        FLastErrMsg = Printf("%s: the file is already the output of another task", AFileName.c_str());
-        return -1;
-      }
+      if (!file->claim.Claim(local))
+        throw FFmpegException(Printf("%s: the file is already the output of another task", AFileName.c_str()));
     }
   }
 
@@ -413,16 +390,17 @@ void TCustomFFmpeg::OptNewSubtitleStream() {
   NewSubtitleStream(*Foutput_files.back());
 }
 
-TOutputStreamSetup& TCustomFFmpeg::NewStream(TOutputFileSetup& AFile, AVMediaType AType) {
+TOutputStreamSetup& TCustomFFmpeg::AttachStream(TOutputFileSetup& AFile, std::unique_ptr<TOutputStreamSetup> AStream,
+                                               const std::string& ALanguage) {
+  AFile.streams.reserve(AFile.streams.size() + 1);  // nothing fails once the stream exists
   AVStream* st = av::avformat_new_stream(AFile.ctx, nullptr);
   if (!st) throw FFmpegException("Could not alloc stream");
   const size_t index = static_cast<size_t>(st->index);
   if (index < Fstreamid_map.size()) st->id = Fstreamid_map[index];
-  auto stream = std::make_unique<TOutputStreamSetup>();
-  stream->st = st;
-  stream->type = AType;
-  st->codecpar->codec_type = AType;
-  AFile.streams.push_back(std::move(stream));
+  st->codecpar->codec_type = AStream->type;
+  if (!ALanguage.empty()) av::av_dict_set(&st->metadata, "language", ALanguage.c_str(), 0);
+  AStream->st = st;
+  AFile.streams.push_back(std::move(AStream));
   return *AFile.streams.back();
 }
 
@@ -431,10 +409,7 @@ void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* 
   AVCodecID id = AV_CODEC_ID_NONE;
   const AVCodecContext* defaults = FOptions.avcodec_opts[type];
   if (!ACodecName.empty()) {
-    if (!FindCodecOrDie(ACodecName, type, id, defaults ? defaults->strict_std_compliance : 0, true))
-      throw FFmpegException(FLastErrMsg);
-    AStream.codec = av::avcodec_find_encoder_by_name(ACodecName.c_str());
-    if (!AStream.codec) AStream.codec = av::avcodec_find_encoder(id);  // a replaced name
+    AStream.codec = FindCodecOrDie(ACodecName, type, defaults ? defaults->strict_std_compliance : 0, true);
     AStream.codec_named = true;
   } else if (type != AVMEDIA_TYPE_SUBTITLE) {
     id = av::av_guess_codec(AOutput->oformat, nullptr, AOutput->url, nullptr, type);
@@ -548,20 +523,16 @@ void TCustomFFmpeg::ParseRcOverride(TOutputStreamSetup& AStream) {
 
 void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
-  TOutputStreamSetup* stream = nullptr;
+  auto stream = std::make_unique<TOutputStreamSetup>();
+  stream->type = AVMEDIA_TYPE_VIDEO;
+  const AVRational sar = SampleAspect(Fframe_aspect_ratio, Fframe_width, Fframe_height);
   try {
-    stream = &NewStream(AFile, AVMEDIA_TYPE_VIDEO);
-    stream->bitstream_filters = std::move(Fvideo_bitstream_filters);
-    Fvideo_bitstream_filters.clear();
-    const AVRational sar = SampleAspect(Fframe_aspect_ratio, Fframe_width, Fframe_height);
     if (Fvideo_stream_copy) {
       stream->stream_copy = true;
       stream->enc = av::avcodec_alloc_context3(nullptr);
       if (!stream->enc) throw FFmpegException(OutOfMemoryText);
       stream->enc->codec_type = AVMEDIA_TYPE_VIDEO;
       stream->enc->sample_aspect_ratio = sar;
-      stream->st->sample_aspect_ratio = sar;
-      Foutput_codecs.push_back(nullptr);
     } else {
       ChooseEncoder(*stream, oc, Fvideo_codec_name);
       AVCodecContext* enc = stream->enc;
@@ -574,7 +545,6 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
       enc->height = Fframe_height;
       enc->sample_aspect_ratio = sar;
       enc->pix_fmt = static_cast<AVPixelFormat>(Fframe_pix_fmt);
-      stream->st->sample_aspect_ratio = sar;
       ChoosePixelFormat(enc, stream->codec);
       if (Fintra_only) enc->gop_size = 0;
       if (Fvideo_qscale != 0 || Fsame_quality) {
@@ -595,7 +565,6 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
       if (Fdo_pass == 1) enc->flags |= AV_CODEC_FLAG_PASS1;
       if (Fdo_pass == 2) enc->flags |= AV_CODEC_FLAG_PASS2;
       if (Fdo_psnr) enc->flags |= AV_CODEC_FLAG_PSNR;
-      Foutput_codecs.push_back(stream->codec_named ? stream->codec : nullptr);
     }
     AVCodecContext* enc = stream->enc;
     enc->thread_count = Fthread_count;
@@ -610,11 +579,16 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
       if (FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO])
         FOptions.avcodec_opts[AVMEDIA_TYPE_VIDEO]->flags2 |= AV_CODEC_FLAG2_LOCAL_HEADER;
     }
-    if (!Fvideo_language.empty()) av::av_dict_set(&stream->st->metadata, "language", Fvideo_language.c_str(), 0);
+    const AVCodec* named = stream->codec_named ? stream->codec : nullptr;
+    stream->bitstream_filters = std::move(Fvideo_bitstream_filters);
+    AttachStream(AFile, std::move(stream), Fvideo_language).st->sample_aspect_ratio = sar;
+    Foutput_codecs.push_back(named);
   } catch (...) {
     Fvideo_codec_name.clear();
+    Fvideo_bitstream_filters.clear();
     throw;
   }
+  Fvideo_bitstream_filters.clear();
   Fvideo_language.clear();
   Fvideo_disable = false;
   Fvideo_codec_name.clear();
@@ -624,34 +598,32 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
 
 void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
+  auto stream = std::make_unique<TOutputStreamSetup>();
+  stream->type = AVMEDIA_TYPE_AUDIO;
   try {
-    TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_AUDIO);
-    stream.bitstream_filters = std::move(Faudio_bitstream_filters);
-    Faudio_bitstream_filters.clear();
     if (Faudio_stream_copy) {
-      stream.stream_copy = true;
-      stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
-      stream.enc->codec_type = AVMEDIA_TYPE_AUDIO;
-      av::av_channel_layout_default(&stream.enc->ch_layout, Faudio_channels);
-      stream.enc->sample_rate = Faudio_sample_rate;
-      Foutput_codecs.push_back(nullptr);
+      stream->stream_copy = true;
+      stream->enc = av::avcodec_alloc_context3(nullptr);
+      if (!stream->enc) throw FFmpegException(OutOfMemoryText);
+      stream->enc->codec_type = AVMEDIA_TYPE_AUDIO;
+      av::av_channel_layout_default(&stream->enc->ch_layout, Faudio_channels);
+      stream->enc->sample_rate = Faudio_sample_rate;
     } else {
-      ChooseEncoder(stream, oc, Faudio_codec_name);
-      AVCodecContext* enc = stream.enc;
+      ChooseEncoder(*stream, oc, Faudio_codec_name);
+      AVCodecContext* enc = stream->enc;
       ApplyFFOptions(FOptions, enc, FOptions.avcodec_opts[AVMEDIA_TYPE_AUDIO],
                      AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_AUDIO_PARAM);
-      HandOverPrivateOptions(stream);
+      HandOverPrivateOptions(*stream);
       if (Faudio_qscale > -99999) {
         enc->flags |= AV_CODEC_FLAG_QSCALE;
         enc->global_quality = static_cast<int>(FF_QP2LAMBDA * Faudio_qscale);
       }
-      stream.from_input = Finput_defaults;
-      stream.from_input.frame_rate = false;
-      SetEncoderAudioFormat(stream, TAudioFormat{Faudio_sample_rate, Faudio_channels, Fchannel_layout, Faudio_sample_fmt});
-      Foutput_codecs.push_back(stream.codec_named ? stream.codec : nullptr);
+      stream->from_input = Finput_defaults;
+      stream->from_input.frame_rate = false;
+      SetEncoderAudioFormat(*stream,
+                            TAudioFormat{Faudio_sample_rate, Faudio_channels, Fchannel_layout, Faudio_sample_fmt});
     }
-    AVCodecContext* enc = stream.enc;
+    AVCodecContext* enc = stream->enc;
     enc->thread_count = Fthread_count;
     if (Faudio_codec_tag) enc->codec_tag = Faudio_codec_tag;
     if (oc->oformat->flags & AVFMT_GLOBALHEADER) {
@@ -660,12 +632,17 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
         FOptions.avcodec_opts[AVMEDIA_TYPE_AUDIO]->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     enc->time_base = AVRational{1, Faudio_sample_rate > 0 ? Faudio_sample_rate : 1};
-    if (!Faudio_language.empty()) av::av_dict_set(&stream.st->metadata, "language", Faudio_language.c_str(), 0);
+    const AVCodec* named = stream->codec_named ? stream->codec : nullptr;
+    stream->bitstream_filters = std::move(Faudio_bitstream_filters);
+    AttachStream(AFile, std::move(stream), Faudio_language);
+    Foutput_codecs.push_back(named);
   } catch (...) {
     Faudio_codec_name.clear();
     Faudio_language.clear();
+    Faudio_bitstream_filters.clear();
     throw;
   }
+  Faudio_bitstream_filters.clear();
   Faudio_language.clear();
   Faudio_disable = false;
   Faudio_codec_name.clear();
@@ -674,31 +651,32 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
 
 void TCustomFFmpeg::NewSubtitleStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
+  auto stream = std::make_unique<TOutputStreamSetup>();
+  stream->type = AVMEDIA_TYPE_SUBTITLE;
   try {
-    TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_SUBTITLE);
-    stream.bitstream_filters = std::move(Fsubtitle_bitstream_filters);
-    Fsubtitle_bitstream_filters.clear();
     if (Fsubtitle_stream_copy) {
-      stream.stream_copy = true;
-      stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
-      stream.enc->codec_type = AVMEDIA_TYPE_SUBTITLE;
-      Foutput_codecs.push_back(nullptr);
+      stream->stream_copy = true;
+      stream->enc = av::avcodec_alloc_context3(nullptr);
+      if (!stream->enc) throw FFmpegException(OutOfMemoryText);
+      stream->enc->codec_type = AVMEDIA_TYPE_SUBTITLE;
     } else {
-      ChooseEncoder(stream, oc, Fsubtitle_codec_name);
-      ApplyFFOptions(FOptions, stream.enc, FOptions.avcodec_opts[AVMEDIA_TYPE_SUBTITLE],
+      ChooseEncoder(*stream, oc, Fsubtitle_codec_name);
+      ApplyFFOptions(FOptions, stream->enc, FOptions.avcodec_opts[AVMEDIA_TYPE_SUBTITLE],
                      AV_OPT_FLAG_ENCODING_PARAM | AV_OPT_FLAG_SUBTITLE_PARAM);
-      HandOverPrivateOptions(stream);
-      Foutput_codecs.push_back(stream.codec);
+      HandOverPrivateOptions(*stream);
     }
-    if (Fsubtitle_codec_tag) stream.enc->codec_tag = Fsubtitle_codec_tag;
-    if (!Fsubtitle_language.empty())
-      av::av_dict_set(&stream.st->metadata, "language", Fsubtitle_language.c_str(), 0);
+    if (Fsubtitle_codec_tag) stream->enc->codec_tag = Fsubtitle_codec_tag;
+    const AVCodec* codec = stream->stream_copy ? nullptr : stream->codec;
+    stream->bitstream_filters = std::move(Fsubtitle_bitstream_filters);
+    AttachStream(AFile, std::move(stream), Fsubtitle_language);
+    Foutput_codecs.push_back(codec);
   } catch (...) {
     Fsubtitle_codec_name.clear();
     Fsubtitle_language.clear();
+    Fsubtitle_bitstream_filters.clear();
     throw;
   }
+  Fsubtitle_bitstream_filters.clear();
   Fsubtitle_language.clear();
   Fsubtitle_disable = false;
   Fsubtitle_codec_name.clear();

@@ -51,11 +51,8 @@ void TTranscoder::BuildVideoGraph(TAVOutputStream& AOst, TAVInputStream& AIst) {
   // Cropping, scaling, deinterlacing and pixel-format conversion all go through the stream's
   // filter graph, built for the decoder's announced picture and again whenever the decoded
   // pictures change size or format, so a size change always has a scaler.
-  E.FLastErrMsg.clear();
   AVCodecContext* dec = AIst.dec;
-  if (E.ConfigureVideoFilters(dec, AVRational{1, AV_TIME_BASE}, AOst.enc, AOst.graph) != 0)
-    throw FFmpegException(E.FLastErrMsg.empty() ? std::string("Error opening filters!")
-                                                : "Error opening filters: " + E.FLastErrMsg);
+  E.ConfigureVideoFilters(dec, AVRational{1, AV_TIME_BASE}, AOst.enc, AOst.graph);
   AOst.graph_width = dec->width;
   AOst.graph_height = dec->height;
   AOst.graph_format = dec->pix_fmt;

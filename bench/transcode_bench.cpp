@@ -63,12 +63,12 @@ bool ConvertWithEngine(const std::string& AInput, const std::string& AOutput) tr
   if (!FFLoader().Load(ConverterLibraries, &holder)) return false;
   TCustomFFmpeg engine(1);
   engine.Reset();
-  if (!engine.OptInputFile(AInput)) return false;
+  engine.OptInputFile(AInput);  // failures raise, reported below
   for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
            {"vcodec", "mpeg4"}, {"b", "800k"}, {"s", "320x240"}, {"r", "25"}, {"acodec", "libmp3lame"},
            {"ab", "128k"}, {"ar", "44100"}, {"ac", "2"}})
     engine.ParseOption(name, value);
-  if (engine.OptOutputFile(AOutput) < 0) return false;
+  engine.OptOutputFile(AOutput);
   engine.StartConvert(false);
   if (!engine.Finished()) std::fprintf(stderr, "engine: %s\n", engine.FatalMessage().c_str());
   return engine.Finished();

@@ -400,8 +400,10 @@ TvlDataSkinListBox* AddListBox(Maker& M, const std::string& Name, bool Caption, 
   const TRect r = M.atlas.Add(c);
   SetNineParts(*e, r, 4);
   if (Caption) {
+    // The caption buttons sit in the top-right corner part, so that they and the end of the
+    // caption follow the right edge of a wider box.
     e->LTPoint = {4, band + 1};
-    e->RTPoint = {W - 4, band + 1};
+    e->RTPoint = {W - 40, band + 1};
     e->ClRect = TRect{4, band + 1, W - 4, H - 4};
   }
   const std::vector<TRect> s = M.atlas.AddRow({ItemStrip(40, 20, 0), ItemStrip(40, 20, 2), ItemStrip(40, 20, 3)});

@@ -2,10 +2,14 @@
 // threads, with progress on the GUI thread, the outputs checked with ffprobe, a task that fails
 // while it runs, and a stop of long conversions.
 
+#include <unistd.h>
+
 #include <atomic>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <mutex>
+#include <sstream>
 
 #include "ConvexaTestSupport.h"
 #include "platform/Watchdog.h"
@@ -137,44 +141,93 @@ TEST_F(ConvexaConvert, ATaskThatFailsWhileRunningReportsWhy) {
   EXPECT_TRUE(fs::exists(Out("good.avi")));
 }
 
-// What a user reads of a failed task names the cause the libraries gave, not only the step that
-// failed; and an output that could not be set up is the reason its task cannot start.
-TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
+// Every failure of a task, in its set-up or in its run, ends in exactly one termination record,
+// and what a user reads there names the first cause: the libraries' or the system's words, not
+// only the step that failed, and for an output that could not be set up the reason it could not
+// (what SetOutputFile answered), not only that the task has no output.
+TEST_F(ConvexaConvert, EveryFailureEndsInOneRecordNamingTheFirstCause) {
   TWatchdog watchdog("failure causes", 60000);
+  // The user's own copy: a case names it as its own output.
+  const std::string own = Out("own.mp4");
+  fs::copy_file(fixtures::Mp4(), own);
+  fs::create_directories(folder / "locked");
+  fs::permissions(folder / "locked", fs::perms::owner_read | fs::perms::owner_exec);
   struct TCase {
-    const char* Output;
-    const char* Options;
-    bool SetUpFails;
-    const char* Step;   // the engine's own words, when the run fails
-    const char* Cause;  // the libraries' or the set-up's words
+    const char* What;
+    std::string Input;
+    std::string Output;
+    std::vector<const char*> Attempts;  // option texts of successive SetOutputFile calls
+    bool SetUpFails;    // every attempt answers False
+    const char* Step;   // the engine's own words when the run fails
+    std::string Cause;  // the libraries', the system's or the set-up's words
   };
-  const TCase cases[] = {
-      {"header.flv", "acodec=libvorbis", false, "Could not write header for output file #0", "not compatible with FLV"},
-      {"encoder.avi", "vcodec=h263\ns=100x100", false, "Error while opening encoder for output stream #0.0",
-       "picture size"},
-      {"amr.3gp", "acodec=libopencore_amrnb", true, nullptr, "Unknown encoder 'libopencore_amrnb'"},
-      {"odd.mp4", "vcodec=libx264\ns=160x121", false, "Error while opening encoder for output stream #0.0",
-       "height not divisible by 2"},
-      {"surround.mpg", "acodec=mp2\nac=6", false, "Error while opening encoder for output stream #0.1",
-       "channel layout"},
+  std::vector<TCase> cases = {
+      {"unknown encoder", fixtures::Mp4(), Out("amr.3gp"), {"acodec=libopencore_amrnb"}, true, nullptr,
+       "Could not add the audio stream to '" + Out("amr.3gp") + "': Unknown encoder 'libopencore_amrnb'"},
+      {"refused option value", fixtures::Mp4(), Out("rate.avi"), {"ar=0"}, true, nullptr,
+       "Invalid value \"0\" for option \"ar\""},
+      {"missing folder", fixtures::Mp4(), Out("no/such/y.avi"), {""}, true, nullptr,
+       Out("no/such/y.avi") + ": No such file or directory"},
+      {"an output that is the input", own, own, {""}, true, nullptr,
+       "Output file '" + own + "' is the same file as input file #0 '" + own +
+           "'; a file cannot be replaced by its own conversion"},
+      {"the first of two failed attempts", fixtures::Mp4(), Out("twice.avi"), {"vcodec=no-such-encoder", "ar=0"}, true,
+       nullptr, "Could not add the video stream to '" + Out("twice.avi") + "': Unknown encoder 'no-such-encoder'"},
+      // The output is described, but a stream asked for cannot be added: no success without it.
+      {"a stream asked for that cannot be made", fixtures::Mp4(), Out("sub.mkv"),
+       {"newsubtitle<CRLF>scodec=no-such-encoder"}, true, nullptr, "Unknown encoder 'no-such-encoder'"},
+      {"a muxer refusing a codec", fixtures::Mp4(), Out("header.flv"), {"acodec=libvorbis"}, false,
+       "Could not write header for output file #0", "not compatible with FLV"},
+      {"an encoder refusing the picture size", fixtures::Mp4(), Out("encoder.avi"), {"vcodec=h263\ns=100x100"}, false,
+       "Error while opening encoder for output stream #0.0", "picture size"},
+      {"an encoder refusing the picture height", fixtures::Mp4(), Out("odd.mp4"), {"vcodec=libx264\ns=160x121"}, false,
+       "Error while opening encoder for output stream #0.0", "height not divisible by 2"},
+      {"an encoder refusing the channels", fixtures::Mp4(), Out("surround.mpg"), {"acodec=mp2\nac=6"}, false,
+       "Error while opening encoder for output stream #0.1", "channel layout"},
   };
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), static_cast<int>(i));
-    EXPECT_EQ(convexa->SetOutputFile(static_cast<int>(i), Out(cases[i].Output), cases[i].Options),
-              !cases[i].SetUpFails)
-        << convexa->LastErrMsg();
+  if (::geteuid() != 0)
+    cases.push_back({"unwritable folder", fixtures::Mp4(), Out("locked/y.avi"), {""}, true, nullptr,
+                     Out("locked/y.avi") + ": Permission denied"});
+  std::vector<std::string> answered(cases.size());  // what SetOutputFile answered first
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].What);
+    const int task = static_cast<int>(i);
+    ASSERT_EQ(convexa->AddTask(cases[i].Input), task) << convexa->LastErrMsg();
+    for (const char* attempt : cases[i].Attempts) {
+      EXPECT_EQ(convexa->SetOutputFile(task, cases[i].Output, attempt), !cases[i].SetUpFails)
+          << convexa->LastErrMsg();
+      if (answered[i].empty()) answered[i] = convexa->LastErrMsg();
+    }
   }
   convexa->Start(2);
-  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == std::size(cases) + 1; }, 50000));
-  const auto byTask = ByTask();
-  for (size_t i = 0; i < std::size(cases); ++i) {
-    SCOPED_TRACE(cases[i].Output);
-    const TTerminateInfo& info = byTask.at(static_cast<int>(i));
-    EXPECT_TRUE(info.Exception);
-    EXPECT_FALSE(info.Finished);
-    if (cases[i].Step) { EXPECT_NE(info.ExceptionMsg.find(cases[i].Step), std::string::npos) << info.ExceptionMsg; }
-    EXPECT_NE(info.ExceptionMsg.find(cases[i].Cause), std::string::npos) << info.ExceptionMsg;
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == cases.size() + 1; }, 50000));
+  EXPECT_EQ(records.back().TaskIndex, -1);
+  for (size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].What);
+    const TCase& c = cases[i];
+    std::vector<TTerminateInfo> mine;
+    for (const TTerminateInfo& info : records)
+      if (info.TaskIndex == static_cast<int>(i)) mine.push_back(info);
+    ASSERT_EQ(mine.size(), 1u);
+    EXPECT_TRUE(mine[0].Exception);
+    EXPECT_FALSE(mine[0].Finished);
+    if (c.SetUpFails) {
+      EXPECT_EQ(answered[i], c.Cause);
+      EXPECT_EQ(mine[0].ExceptionMsg, c.Cause);
+    } else {
+      EXPECT_NE(mine[0].ExceptionMsg.find(c.Step), std::string::npos) << mine[0].ExceptionMsg;
+      EXPECT_NE(mine[0].ExceptionMsg.find(c.Cause), std::string::npos) << mine[0].ExceptionMsg;
+    }
+    if (c.Output != own) {
+      EXPECT_FALSE(fs::exists(c.Output)) << "a failed task leaves no file";
+    }
   }
+  auto contents = [](const std::string& AFile) {
+    std::stringstream text;
+    text << std::ifstream(AFile, std::ios::binary).rdbuf();
+    return text.str();
+  };
+  EXPECT_EQ(contents(own), contents(fixtures::Mp4())) << "the input named as the output is kept whole";
 }
 
 // An option nothing knows, or a value it refuses, fails the output with its name; a codec's name

@@ -31,8 +31,8 @@ class EngineFiles : public ::testing::Test {
   // Opens AName in the scratch folder as the next output; fails the test when it cannot.
   TOutputFileSetup& OpenOutput(const std::string& AName) {
     const int count = engine->OptOutputFile(Out(AName));
-    EXPECT_GT(count, 0) << engine->LastErrMsg();
-    return engine->OutputFile(count > 0 ? count - 1 : 0);
+    EXPECT_GT(count, 0);
+    return engine->OutputFile(count - 1);
   }
   static const TOutputStreamSetup& Stream(const TOutputFileSetup& AFile, int AIndex) {
     return *AFile.streams.at(AIndex);
@@ -45,8 +45,7 @@ class EngineFiles : public ::testing::Test {
 // ---- inputs ----
 
 TEST_F(EngineFiles, AnInputSetsTheDefaultsOfTheOutputs) {
-  ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4())) << engine->LastErrMsg();
-  EXPECT_EQ(engine->NbInputFiles(), 1);
+  EXPECT_EQ(engine->OptInputFile(fixtures::Mp4()), 1);
   EXPECT_EQ(engine->Fframe_width, 160);
   EXPECT_EQ(engine->Fframe_height, 120);
   EXPECT_FLOAT_EQ(engine->Fframe_aspect_ratio, 160.0f / 120.0f);
@@ -59,27 +58,38 @@ TEST_F(EngineFiles, AnInputSetsTheDefaultsOfTheOutputs) {
 TEST_F(EngineFiles, AnInputsDisplayAspectComesFromItsSampleAspect) {
   const std::string file = fixtures::Make(
       "sar-16-15.mpg", "-f lavfi -i testsrc=size=720x576:rate=25:duration=0.2 -vf setsar=16/15 -c:v mpeg2video -f mpeg");
-  ASSERT_TRUE(engine->OptInputFile(file)) << engine->LastErrMsg();
+  ASSERT_TRUE(engine->OptInputFile(file));
   EXPECT_FLOAT_EQ(engine->Fframe_aspect_ratio, 4.0f / 3.0f);
   EXPECT_EQ(engine->Fframe_width, 720);
 }
 
+// An input that cannot be used raises with the reason and leaves the job as it was; the forced
+// format and decoders that described it are used up.
 TEST_F(EngineFiles, InputFailures) {
-  EXPECT_FALSE(engine->OptInputFile(Out("missing.mp4")));
-  EXPECT_EQ(engine->LastErrMsg(), Out("missing.mp4") + ": No such file or directory");
-
-  Parse("vcodec", "mp2");  // an audio codec where a video decoder is wanted
-  EXPECT_FALSE(engine->OptInputFile(fixtures::Mp4()));
-  EXPECT_EQ(engine->LastErrMsg(), "Invalid decoder type 'mp2'");
-  EXPECT_TRUE(engine->Fvideo_codec_name.empty());
-
-  Parse("f", "no-such-format");
-  EXPECT_EQ(ErrorOf([&] { engine->OptInputFile(fixtures::Mp4()); }), "Unknown input format: \"no-such-format\"");
-
-  Parse("programid", "3");
-  EXPECT_FALSE(engine->OptInputFile(fixtures::Mp4()));
-  EXPECT_EQ(engine->LastErrMsg(), "Specified program id not found");
-  EXPECT_EQ(engine->NbInputFiles(), 0);
+  struct TCase {
+    const char* Option;  // "name=value" given before the input, or ""
+    std::string File;
+    std::string Message;
+  };
+  const TCase cases[] = {
+      {"", Out("missing.mp4"), Out("missing.mp4") + ": No such file or directory"},
+      {"vcodec=mp2", fixtures::Mp4(), "Invalid decoder type 'mp2'"},  // an audio codec as the video decoder
+      {"acodec=no-such-decoder", fixtures::Mp4(), "Unknown decoder 'no-such-decoder'"},
+      {"f=no-such-format", fixtures::Mp4(), "Unknown input format: \"no-such-format\""},
+      {"programid=3", fixtures::Mp4(), "Specified program id not found"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Option);
+    engine->Reset();
+    const std::string option = c.Option;
+    if (!option.empty()) Parse(option.substr(0, option.find('=')), option.substr(option.find('=') + 1));
+    EXPECT_EQ(ErrorOf([&] { engine->OptInputFile(c.File); }), c.Message);
+    EXPECT_EQ(engine->NbInputFiles(), 0);
+    EXPECT_TRUE(engine->Finput_codecs.empty());
+    EXPECT_TRUE(engine->Fvideo_codec_name.empty());
+    EXPECT_TRUE(engine->Faudio_codec_name.empty());
+    EXPECT_TRUE(engine->Flast_asked_format.empty());
+  }
 
   // A job takes at most its capacity of inputs.
   auto small = NewEngine(1);
@@ -216,7 +226,7 @@ TEST_F(EngineFiles, VideoFilterGraphIsConfiguredForTheEncoder) {
   encoder->height = 60;
   encoder->pix_fmt = AV_PIX_FMT_YUV422P;
   TVideoFilterGraph graph;
-  EXPECT_EQ(engine->ConfigureVideoFilters(decoder, AVRational{1, 25}, encoder, graph), 0) << engine->LastErrMsg();
+  engine->ConfigureVideoFilters(decoder, AVRational{1, 25}, encoder, graph);
   EXPECT_EQ(encoder->width, 80);
   EXPECT_EQ(encoder->height, 60);
   EXPECT_EQ(av::av_buffersink_get_format(graph.sink), AV_PIX_FMT_YUV422P);
@@ -237,38 +247,62 @@ TEST_F(EngineFiles, VideoFilterGraphIsConfiguredForTheEncoder) {
   EXPECT_EQ(filtered->pts, 7);
   av::av_frame_free(&frame);
   av::av_frame_free(&filtered);
+  // A chain the libraries refuse names their reason and leaves no graph.
   Parse("vf", "no_such_filter");
-  EXPECT_EQ(engine->ConfigureVideoFilters(decoder, AVRational{1, 25}, encoder, graph), -1);
+  EXPECT_EQ(ErrorOf([&] { engine->ConfigureVideoFilters(decoder, AVRational{1, 25}, encoder, graph); }),
+            "Error opening filters: Invalid video filter chain \"crop=160:104:0:8,scale=80:60,no_such_filter,"
+            "format=yuv422p\": No such filter: 'no_such_filter'");
   EXPECT_EQ(graph.graph, nullptr);
   av::avcodec_free_context(&decoder);
   av::avcodec_free_context(&encoder);
 }
 
+// An output that cannot be described raises with the reason and leaves the job as it was.
 TEST_F(EngineFiles, OutputFailures) {
+  struct TCase {
+    std::string Input;   // "" = none
+    const char* Option;  // "name=value" given before the output, or ""
+    std::string Output;
+    std::string Message;
+  };
+  const std::string audio = enginetest::AudioOnlyFile();
+  const TCase cases[] = {
+      {"", "f=no-such-muxer", Out("x.avi"), "Requested output format 'no-such-muxer' is not a suitable output format"},
+      {"", "", Out("x.unknownextension"), "Unable to find a suitable output format for '" + Out("x.unknownextension") + "'"},
+      {"", "", Out("no/such/dir.avi"), Out("no/such/dir.avi") + ": No such file or directory"},
+      {fixtures::Mp4(), "", fixtures::Mp4(),
+       "Output file '" + fixtures::Mp4() + "' is the same file as input file #0 '" + fixtures::Mp4() +
+           "'; a file cannot be replaced by its own conversion"},
+      // An encoder the libraries lack is named, the one asked for or the format's own.
+      {audio, "acodec=libopencore_amrnb", Out("x.3gp"),
+       "Could not add the audio stream to '" + Out("x.3gp") + "': Unknown encoder 'libopencore_amrnb'"},
+      {audio, "", Out("x.amr"),
+       "Could not add the audio stream to '" + Out("x.amr") +
+           "': No audio encoder for codec 'amr_nb' is available in the installed media libraries"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Message);
+    engine->Reset();
+    if (!c.Input.empty()) {
+      ASSERT_TRUE(engine->OptInputFile(c.Input));
+    }
+    const std::string option = c.Option;
+    if (!option.empty()) Parse(option.substr(0, option.find('=')), option.substr(option.find('=') + 1));
+    EXPECT_EQ(ErrorOf([&] { engine->OptOutputFile(c.Output); }), c.Message);
+    EXPECT_EQ(engine->NbOutputFiles(), 0);
+    EXPECT_TRUE(engine->Foutput_codecs.empty());  // nothing left of the refused streams
+  }
+  EXPECT_FALSE(fs::exists(folder / "no"));
+
+  // A muxer name that is no output format stays for the next output.
+  engine->Reset();
   Parse("f", "no-such-muxer");
-  EXPECT_EQ(engine->OptOutputFile(Out("x.avi")), -1);
-  EXPECT_EQ(engine->LastErrMsg(), "Requested output format 'no-such-muxer' is not a suitable output format");
+  EXPECT_NE(ErrorOf([&] { engine->OptOutputFile(Out("x.avi")); }), "");
   EXPECT_EQ(engine->Flast_asked_format, "no-such-muxer");
   engine->Reset();
 
-  EXPECT_EQ(engine->OptOutputFile(Out("x.unknownextension")), -1);
-  EXPECT_EQ(engine->LastErrMsg(), "Unable to find a suitable output format for '" + Out("x.unknownextension") + "'");
-
-  EXPECT_EQ(engine->OptOutputFile((folder / "no" / "such" / "dir.avi").string()), -1);
-  EXPECT_NE(engine->LastErrMsg().find("No such file or directory"), std::string::npos);
-
-  // An encoder the libraries lack is named; an old name with a successor resolves to it.
-  ASSERT_TRUE(engine->OptInputFile(enginetest::AudioOnlyFile()));
-  Parse("acodec", "libopencore_amrnb");
-  EXPECT_EQ(engine->OptOutputFile(Out("x.3gp")), -1);
-  EXPECT_EQ(engine->LastErrMsg(),
-            "Could not add the audio stream to '" + Out("x.3gp") + "': Unknown encoder 'libopencore_amrnb'");
-  EXPECT_EQ(engine->OptOutputFile(Out("x.amr")), -1);
-  EXPECT_EQ(engine->LastErrMsg(),
-            "Could not add the audio stream to '" + Out("x.amr") +
-                "': No audio encoder for codec 'amr_nb' is available in the installed media "
-            "libraries");
-  EXPECT_TRUE(engine->Foutput_codecs.empty());  // nothing left of the refused outputs
+  ASSERT_TRUE(engine->OptInputFile(audio));
+  // An old encoder name with a successor resolves to it.
   Parse("acodec", "libfaac");
   TOutputFileSetup& file = OpenOutput("x.m4a");
   EXPECT_STREQ(Stream(file, 0).codec->name, "aac");
@@ -286,8 +320,43 @@ TEST_F(EngineFiles, OutputFailures) {
   EXPECT_EQ(joined->OptOutputFile(Out("joined.avi"), true), 3);
   EXPECT_EQ(&joined->OutputFile(0), &joined->OutputFile(2));
   EXPECT_NEAR(joined->FTotalOutputDuration, 6000000, 300000);
-  EXPECT_EQ(joined->OptOutputFile(Out("more.avi")), -1);
-  EXPECT_EQ(joined->LastErrMsg(), "Cannot join more than one output file.");
+  EXPECT_EQ(ErrorOf([&] { joined->OptOutputFile(Out("more.avi")); }), "Cannot join more than one output file.");
+  EXPECT_EQ(joined->NbOutputFiles(), 3);
+}
+
+// A stream the "new" options cannot make is not added: the output keeps the streams it had, and
+// its run converts them (a stream left without its encoder used to crash the run).
+TEST_F(EngineFiles, ARefusedNewStreamLeavesTheOutputAsItWas) {
+  ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+  Parse("t", "0.5");
+  TOutputFileSetup& file = OpenOutput("kept.avi");
+  ASSERT_EQ(file.streams.size(), 2u);
+  struct TCase {
+    const char* Name;
+    const char* Value;
+    const char* NewStream;
+    const char* BitstreamFilter;  // the kind's own, used up by the refused stream
+    const char* Message;
+  };
+  for (const TCase& c :
+       {TCase{"vcodec", "no-such-encoder", "newvideo", "vbsf", "Unknown encoder 'no-such-encoder'"},
+        TCase{"rc_override", "12", "newvideo", "vbsf", "error parsing rc_override"},
+        TCase{"acodec", "mpeg4", "newaudio", "absf", "Invalid encoder type 'mpeg4'"},
+        TCase{"scodec", "no-such-encoder", "newsubtitle", "sbsf", "Unknown encoder 'no-such-encoder'"}}) {
+    SCOPED_TRACE(c.Message);
+    Parse(c.Name, c.Value);
+    Parse(c.BitstreamFilter, "null");
+    EXPECT_EQ(ErrorOf([&] { Parse(c.NewStream, ""); }), c.Message);
+    EXPECT_EQ(file.streams.size(), 2u);
+    EXPECT_EQ(file.ctx->nb_streams, 2u);
+    EXPECT_EQ(engine->Foutput_codecs.size(), 2u);
+    EXPECT_TRUE(engine->Fvideo_bitstream_filters.empty());
+    EXPECT_TRUE(engine->Faudio_bitstream_filters.empty());
+    EXPECT_TRUE(engine->Fsubtitle_bitstream_filters.empty());
+    Parse("rc_override", "");
+  }
+  engine->StartConvert(false);
+  EXPECT_TRUE(engine->Finished()) << engine->FatalMessage();
 }
 
 TEST_F(EngineFiles, MetadataStreamIdsAndRateOverrides) {
@@ -331,13 +400,12 @@ TEST_F(EngineFiles, RegisteredByteStreamsServeAsInputAndOutput) {
   TMemoryStream output;
   const int inputId = TStreamRegistry::Register(&input);
   const int outputId = TStreamRegistry::Register(&output);
-  ASSERT_TRUE(engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4"))) << engine->LastErrMsg();
+  ASSERT_TRUE(engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4")));
   EXPECT_EQ(engine->InputFile(0)->nb_streams, 2u);
   EXPECT_EQ(engine->Fframe_width, 160);
   Parse("vcodec", "mpeg4");
   Parse("an", "1");
-  const int count = engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi"));
-  ASSERT_EQ(count, 1) << engine->LastErrMsg();
+  ASSERT_EQ(engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi")), 1);
   TOutputFileSetup& file = engine->OutputFile(0);
   ASSERT_GE(av::avcodec_parameters_from_context(file.streams[0]->st->codecpar, file.streams[0]->enc), 0);
   file.streams[0]->st->time_base = file.streams[0]->enc->time_base;
@@ -349,9 +417,10 @@ TEST_F(EngineFiles, RegisteredByteStreamsServeAsInputAndOutput) {
   // A name whose stream is not (or no longer) registered names nothing.
   TStreamRegistry::Unregister(inputId);
   TStreamRegistry::Unregister(outputId);
-  EXPECT_FALSE(engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4")));
-  EXPECT_EQ(engine->LastErrMsg(), TStreamRegistry::StreamName(inputId, "clip.mp4") + ": No such file or directory");
-  EXPECT_EQ(engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi")), -1);
+  EXPECT_EQ(ErrorOf([&] { engine->OptInputFile(TStreamRegistry::StreamName(inputId, "clip.mp4")); }),
+            TStreamRegistry::StreamName(inputId, "clip.mp4") + ": No such file or directory");
+  EXPECT_EQ(ErrorOf([&] { engine->OptOutputFile(TStreamRegistry::StreamName(outputId, "out.avi")); }),
+            TStreamRegistry::StreamName(outputId, "out.avi") + ": No such file or directory");
   EXPECT_EQ(TStreamRegistry::Find(outputId), nullptr);
 }
 

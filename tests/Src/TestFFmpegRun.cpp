@@ -70,8 +70,8 @@ class EngineRun : public ::testing::Test {
   std::unique_ptr<T> NewJob(const std::string& AOutput = "out.avi") {
     auto engine = std::make_unique<T>(2);
     engine->Reset();
-    EXPECT_TRUE(engine->OptInputFile(fixtures::Mp4())) << engine->LastErrMsg();
-    EXPECT_GT(engine->OptOutputFile((folder / AOutput).string()), 0) << engine->LastErrMsg();
+    EXPECT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+    EXPECT_GT(engine->OptOutputFile((folder / AOutput).string()), 0);
     engine->OnTerminate = [this](TObject*) { ++terminations; };
     return engine;
   }
@@ -423,8 +423,8 @@ TEST_F(EngineRun, AStopEndsARunStalledInAPipeRead) {
   } closer{fds, writer};
 
   auto engine = enginetest::NewEngine(2);
-  ASSERT_TRUE(engine->OptInputFile("pipe:" + std::to_string(fds[0]))) << engine->LastErrMsg();
-  ASSERT_GT(engine->OptOutputFile((folder / "stalled.avi").string()), 0) << engine->LastErrMsg();
+  ASSERT_TRUE(engine->OptInputFile("pipe:" + std::to_string(fds[0])));
+  ASSERT_GT(engine->OptOutputFile((folder / "stalled.avi").string()), 0);
   engine->OnTerminate = [this](TObject*) { ++terminations; };
   engine->StartConvert(true)->Start();
   ASSERT_TRUE(Eventually([&] { return written.load(); }));

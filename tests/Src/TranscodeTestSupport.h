@@ -50,16 +50,10 @@ inline TJobResult RunJob(TCustomFFmpeg& AEngine, const std::vector<std::string>&
   try {
     for (const std::string& input : AInputs) {
       for (const auto& [name, value] : AInputOptions) AEngine.ParseOption(name, value);
-      if (!AEngine.OptInputFile(input)) {
-        result.Error = AEngine.LastErrMsg();
-        return result;
-      }
+      AEngine.OptInputFile(input);
     }
     for (const auto& [name, value] : AOutputOptions) AEngine.ParseOption(name, value);
-    if (AEngine.OptOutputFile(AOutput, AJoin) < 0) {
-      result.Error = AEngine.LastErrMsg();
-      return result;
-    }
+    AEngine.OptOutputFile(AOutput, AJoin);
   } catch (const Exception& e) {
     result.Error = e.Message;
     return result;

@@ -1,8 +1,10 @@
 // The skinned controls' test form drawn from the program's own skin 1, compared with its
-// expected picture; and the group box caption's room at the sizes the windows use.
+// expected picture; and the room of the group box's and the caption list box's captions at the
+// sizes the windows use.
 
 #include <gtest/gtest.h>
 
+#include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
@@ -12,6 +14,7 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
+#include "tests/lib/SkinnedListsBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -45,6 +48,7 @@ TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   ASSERT_FALSE(skin.Empty);
   skinned_buttons_board::RenderAndCompare(display, clock, &skin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
   skinned_views_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_views");
+  skinned_lists_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_lists");
   vlUtilsShutdown();
 }
 
@@ -68,6 +72,33 @@ TEST(SkinnedControlsFormTest, GroupBoxCaptionSpansTheBoxAtAnyWidth) {
     group->Repaint();
     skinned_test_form::Pump();
     EXPECT_EQ(group->CaptionArea(), (TRect{10, 0, width - 6, 26})) << width;
+  }
+}
+
+// The caption list box keeps its caption buttons at its right edge, and its caption runs up to
+// them.
+TEST(SkinnedControlsFormTest, CaptionListBoxButtonsFollowTheRightEdge) {
+  TApplication app(nullptr);
+  ASSERT_NE(HeadlessDisplay(), nullptr);
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
+  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
+  form->SetBorderStyle(TFormBorderStyle::bsNone);
+  form->SetBoundsRect(TRect{0, 0, 500, 300});
+  auto* list = new TvlSkinListBox(form.get());
+  list->SetParent(form.get());
+  list->SetSkinDataName("captionlistbox");
+  list->SetCaptionMode(true);
+  list->SetCaption("输出格式预设");
+  for (const char* s : {"手机", "电脑", "光盘", "网页", "平板", "电视"}) list->Items()->Add(s);
+  list->SetSkinData(&skin);
+  form->Show();
+  for (int width : {80, 200, 420}) {
+    list->SetBounds(8, 8, width, 150);
+    list->Repaint();
+    skinned_test_form::Pump();
+    EXPECT_EQ(list->CaptionButton(0).R.Left, width - 38) << width;
+    EXPECT_EQ(list->CaptionButton(1).R.Right, width - 3) << width;
   }
 }
 
