@@ -52,39 +52,45 @@ TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   vlUtilsShutdown();
 }
 
+// Skin 1 and a borderless form to place controls on.
+class SkinOneFormTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(HeadlessDisplay(), nullptr);
+    vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
+    form.reset(CreateForm<TForm>(nullptr));
+    form->SetBorderStyle(TFormBorderStyle::bsNone);
+    form->SetBoundsRect(TRect{0, 0, 500, 300});
+  }
+  // Gives the control its bounds and paints it (painting lays its caption out).
+  static void Place(TControl* C, int Width, int Height) {
+    C->SetBounds(8, 8, Width, Height);
+    C->Repaint();
+    skinned_test_form::Pump();
+  }
+
+  TApplication app{nullptr};
+  TvlSkinData skin{nullptr};
+  std::unique_ptr<TForm> form;
+};
+
 // The caption of a group box grows with the box: a long caption is not cut at the width the
 // skin's own picture has.
-TEST(SkinnedControlsFormTest, GroupBoxCaptionSpansTheBoxAtAnyWidth) {
-  TApplication app(nullptr);
-  ASSERT_NE(HeadlessDisplay(), nullptr);
-  TvlSkinData skin(nullptr);
-  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
-  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
-  form->SetBorderStyle(TFormBorderStyle::bsNone);
-  form->SetBoundsRect(TRect{0, 0, 500, 200});
+TEST_F(SkinOneFormTest, GroupBoxCaptionSpansTheBoxAtAnyWidth) {
   auto* group = new TvlSkinGroupBox(form.get());
   group->SetParent(form.get());
   group->SetCaption("视频预置选项");
   group->SetSkinData(&skin);
   form->Show();
   for (int width : {60, 140, 260, 480}) {
-    group->SetBounds(8, 8, width, 120);
-    group->Repaint();
-    skinned_test_form::Pump();
+    Place(group, width, 120);
     EXPECT_EQ(group->CaptionArea(), (TRect{10, 0, width - 6, 26})) << width;
   }
 }
 
 // The caption list box keeps its caption buttons at its right edge, and its caption runs up to
 // them.
-TEST(SkinnedControlsFormTest, CaptionListBoxButtonsFollowTheRightEdge) {
-  TApplication app(nullptr);
-  ASSERT_NE(HeadlessDisplay(), nullptr);
-  TvlSkinData skin(nullptr);
-  vlLoadFixtureSkin(&skin, TvlSkinArtKind::Main);
-  std::unique_ptr<TForm> form(CreateForm<TForm>(nullptr));
-  form->SetBorderStyle(TFormBorderStyle::bsNone);
-  form->SetBoundsRect(TRect{0, 0, 500, 300});
+TEST_F(SkinOneFormTest, CaptionListBoxButtonsFollowTheRightEdge) {
   auto* list = new TvlSkinListBox(form.get());
   list->SetParent(form.get());
   list->SetSkinDataName("captionlistbox");
@@ -94,9 +100,7 @@ TEST(SkinnedControlsFormTest, CaptionListBoxButtonsFollowTheRightEdge) {
   list->SetSkinData(&skin);
   form->Show();
   for (int width : {80, 200, 420}) {
-    list->SetBounds(8, 8, width, 150);
-    list->Repaint();
-    skinned_test_form::Pump();
+    Place(list, width, 150);
     EXPECT_EQ(list->CaptionButton(0).R.Left, width - 38) << width;
     EXPECT_EQ(list->CaptionButton(1).R.Right, width - 3) << width;
   }
