@@ -32,21 +32,20 @@ TvlArtCanvas GroupPanel(int W, int H, int Band) {
   TvlArtCanvas c = CardPanel(W, H);
   c.FillRound(1, 1, W - 1, Band + 4, kRadius - 1, vlHex(0xFAFBFC), kBar);
   c.FillRect(1, Band - 2, W - 1, Band, kBar);
+  c.FillRect(1, Band + 1, W - 1, Band + 4, kSurface);  // the band's rounding stops at its line
   c.HLine(1, W - 1, Band, kLine);
   c.FillRound(1, 7, 4, Band - 6, 1.5, kAccent);
   return c;
 }
 
-// The small buttons of combo boxes and edits, with their arrow or ellipsis drawn in.
+// The small buttons of combo boxes and edits: the edit's with its ellipsis drawn in, the combo
+// box's plain, its arrow a drop-down marker that the box draws over it in the state's colour.
 void AddGlyphButton(Maker& M, const std::string& Name, TvlArgb Back, bool Ellipsis) {
   std::vector<TvlArtCanvas> states = FaceStates(20, 22, FaceStyle::Raised, Back);
   const Face faces[] = {Face::Normal, Face::Hover, Face::Down, Face::Disabled, Face::Focused};
-  for (std::size_t i = 0; i < states.size(); ++i) {
+  for (std::size_t i = 0; i < states.size() && Ellipsis; ++i) {
     const TvlArgb colour = faces[i] == Face::Disabled ? kTextOff : (faces[i] == Face::Normal ? kTextSoft : kAccentText);
-    if (Ellipsis)
-      for (int k = 0; k < 3; ++k) states[i].FillRect(5 + 4 * k, 10, 7 + 4 * k, 12, colour);
-    else
-      DrawArrow(states[i], TRect{0, 0, 20, 22}, Arrow::Down, colour, 3.5);
+    for (int k = 0; k < 3; ++k) states[i].FillRect(5 + 4 * k, 10, 7 + 4 * k, 12, colour);
   }
   const std::vector<TRect> r = M.atlas.AddRow(states);
   auto* e = M.Control<TvlDataSkinButtonControl>(Name);
@@ -59,20 +58,23 @@ void AddGlyphButton(Maker& M, const std::string& Name, TvlArgb Back, bool Ellips
   e->ActiveFontColor = vlToTColor(kAccentText);
   e->DownFontColor = vlToTColor(kAccentText);
   e->DisabledFontColor = vlToTColor(kTextOff);
+  if (!Ellipsis) AddMenuMarkers(M, *e);
 }
 
 void AddButtonFamily(Maker& M, bool Tools) {
+  // Menu buttons, and combo boxes in the tool-button look, draw their drop-down marker on the
+  // "Marked" elements.
   AddButton(M, "button", 30, 26, 6, FaceStyle::Raised, kWindow);
-  AddButton(M, "resizebutton", 30, 26, 6, FaceStyle::Raised, kWindow);
+  AddButton(M, "resizebutton", 30, 26, 6, FaceStyle::Raised, kWindow, ButtonKind::Marked);
   AddGlyphButton(M, "combobutton", kWindow, false);
   AddGlyphButton(M, "editbutton", kSurface, true);
-  AddButton(M, "toolbutton", 26, 26, 6, FaceStyle::Flat, kBar);
-  AddButton(M, "toolmenubutton", 38, 26, 6, FaceStyle::Flat, kBar, true);
-  AddButton(M, "toolmenutrackbutton", 14, 26, 4, FaceStyle::Flat, kBar);
-  AddButton(M, "bigtoolbutton", 48, 48, 6, FaceStyle::Flat, kBar);
-  AddButton(M, "bigtoolmenubutton", 60, 48, 6, FaceStyle::Flat, kBar, true);
-  AddButton(M, "bigtoolmenutrackbutton", 14, 48, 4, FaceStyle::Flat, kBar);
-  AddButton(M, "resizetoolbutton", 30, 24, 5, FaceStyle::Header, kBar);
+  AddButton(M, "toolbutton", 26, 26, 6, FaceStyle::Flat, kBar, ButtonKind::Marked);
+  AddButton(M, "toolmenubutton", 46, 26, 6, FaceStyle::Flat, kBar, ButtonKind::Menu);
+  AddButton(M, "toolmenutrackbutton", 46, 26, 6, FaceStyle::Flat, kBar, ButtonKind::SplitMenu);
+  AddButton(M, "bigtoolbutton", 48, 48, 6, FaceStyle::Flat, kBar, ButtonKind::Marked);
+  AddButton(M, "bigtoolmenubutton", 64, 48, 6, FaceStyle::Flat, kBar, ButtonKind::Menu);
+  AddButton(M, "bigtoolmenutrackbutton", 64, 48, 6, FaceStyle::Flat, kBar, ButtonKind::SplitMenu);
+  AddButton(M, "resizetoolbutton", 30, 24, 5, FaceStyle::Header, kBar, ButtonKind::Marked);
   if (Tools) return;
   AddButton(M, "menuitembutton", 30, 24, 6, FaceStyle::Flat, kSurface);
   AddButton(M, "officequickbutton", 22, 22, 5, FaceStyle::Flat, kCaptionBand);
@@ -82,12 +84,12 @@ void AddButtonFamily(Maker& M, bool Tools) {
 
 void AddPanels(Maker& M) {
   AddPanel(M, "panel", CardPanel(24, 24), 6);
+  // The caption runs from the top-left corner part into the top-right one, so that it grows
+  // with the box (a caption rectangle that starts in the stretched top edge keeps its width).
   auto* group = AddPanel(M, "groupbox", GroupPanel(60, 60, 26), 6);
-  // The caption rectangle starts in the top-left corner and ends in the top-right one, so it
-  // widens with the box: a caption that lay between the corners would keep its 40 pixels.
-  group->LTPoint = {12, 30}, group->RTPoint = {48, 30};
+  group->LTPoint = {12, 30}, group->RTPoint = {54, 30};
   group->ClRect = TRect{6, 30, 54, 54};
-  group->CaptionRect = TRect{10, 0, 50, 26};
+  group->CaptionRect = TRect{10, 0, 54, 26};
   AddPanel(M, "toolpanel", BarPicture(24, 30, false), 4, 4);
   AddPanel(M, "resizetoolpanel", BarPicture(24, 40, false), 4, 4);
   AddPanel(M, "bigtoolpanel", BarPicture(24, 56, false), 4, 4);
@@ -107,6 +109,7 @@ void DrawMainSkin(TvlSkinData* Skin) {
   Describe(Skin, "清雅", "窗体与控件");
   SetSkinColors(Skin);
   AddFrame(m);
+  AddLayerFrame(m);
   AddMenus(m);
   AddButtonFamily(m, false);
   AddPanels(m);

@@ -1,5 +1,8 @@
-// The form frame, its caption buttons and caption, the popup menus, the main menu bar and the
-// hint window of skin 1.
+// The form frame, its caption buttons and caption, the layered outer frame, the popup menus, the
+// main menu bar and the hint window of skin 1.
+
+#include <algorithm>
+#include <cmath>
 
 #include "platform/Bitmap.h"
 #include "skins/vlSkinArtMaker.h"
@@ -22,15 +25,17 @@ void DrawProgramMark(TvlArtCanvas& C, double X, double Y, double Size, bool Acti
 
 // The whole frame picture (active or inactive).
 TvlArtCanvas FramePicture(bool Active) {
-  TvlArtCanvas c(kFrameW, kFrameH, kWindow);
+  const TvlArgb outline = Active ? vlHex(0x9EA9B7) : vlHex(0xC4CBD4);
+  // Outside the rounded outline the mask cuts the window away, but it keeps every pixel the
+  // outline touches: those take the outline's colour, so that the corners stay a clean line over
+  // whatever lies beneath (the shadow of the layered border, most often).
+  TvlArtCanvas c(kFrameW, kFrameH, outline);
   const TvlArgb band = Active ? kCaptionBand : kCaptionInactive;
-  // Outside the rounded outline the mask cuts the window away; the pixels there take the
-  // client colour so that a frame drawn without its region still looks whole.
   c.FillRound(0, 0, kFrameW, kFrameH, kRadius, kWindow);
   c.FillRound(1, 1, kFrameW - 1, kCaptionH + 4, kRadius - 1, band);
   c.FillRect(1, kCaptionH - 1, kFrameW - 1, kCaptionH, kLine);
   c.FillRect(1, kCaptionH, kFrameW - 1, kCaptionH + 4, kWindow);
-  c.StrokeRound(0, 0, kFrameW, kFrameH, kRadius, Active ? vlHex(0x9EA9B7) : vlHex(0xC4CBD4));
+  c.StrokeRound(0, 0, kFrameW, kFrameH, kRadius, outline);
   DrawProgramMark(c, 10, 8, 16, Active);
   return c;
 }
@@ -82,6 +87,46 @@ TvlArtCanvas CardPicture(int W, int H, TvlArgb Fill, TvlArgb Line) {
   TvlArtCanvas c(W, H, Fill);
   c.FillRound(0, 0, W, H, kRadius, Fill);
   c.StrokeRound(0, 0, W, H, kRadius, Line);
+  return c;
+}
+
+// The layered outer frame: a soft shadow around the form. Its picture is 201 x 175 and the form
+// stands in (34, 31) - (167, 144); the border windows take the top 43 rows, the bottom 42 and the
+// side columns of the rows between, stretching the middle of the top and bottom strips and
+// tiling the sides. The shadow is drawn from the distance to a rounded rectangle whose straight
+// edges cover all of those stretched and tiled parts, so that every stretched column and every
+// tiled row is alike and no seam shows on a form of any size.
+constexpr int kLayerW = 201, kLayerH = 175;
+constexpr TRect kLayerForm{34, 31, 167, 144};
+constexpr TvlArgb kShadow = vlHex(0x17202B);
+
+// Distance from (X, Y) to the rounded rectangle (L, T) - (R, B) outside it, 0 inside.
+double RoundRectDistance(double X, double Y, double L, double T, double R, double B, double Radius) {
+  const double cx = std::clamp(X, L + Radius, R - Radius), cy = std::clamp(Y, T + Radius, B - Radius);
+  return std::max(0.0, std::hypot(X - cx, Y - cy) - Radius);
+}
+
+// 1 at distance 0 falling smoothly to 0 at Reach.
+double Falloff(double D, double Reach) {
+  const double t = std::clamp(1.0 - D / Reach, 0.0, 1.0);
+  return t * t * (3 - 2 * t);
+}
+
+// The mask of the shadow (grey level = opacity); Strength scales it (the inactive form's
+// shadow is lighter). Light falls from above: the shadow sits a little lower than the form.
+TvlArtCanvas LayerMask(double Strength) {
+  TvlArtCanvas c(kLayerW, kLayerH, vlHex(0x000000));
+  const TRect& f = kLayerForm;
+  for (int y = 0; y < kLayerH; ++y)
+    for (int x = 0; x < kLayerW; ++x) {
+      const double px = x + 0.5, py = y + 0.5;
+      // A tight contact shadow and a wide, faint ambient one.
+      const double contact = 0.15 * Falloff(RoundRectDistance(px, py, f.Left, f.Top + 1, f.Right, f.Bottom + 1, 4), 4);
+      const double ambient = 0.12 * Falloff(RoundRectDistance(px, py, f.Left, f.Top + 3, f.Right, f.Bottom + 3, 6), 22);
+      const double a = Strength * (1 - (1 - contact) * (1 - ambient));
+      const int g = static_cast<int>(std::lround(255 * a));
+      c.SetPixel(x, y, vlRgb(g, g, g));
+    }
   return c;
 }
 
@@ -177,6 +222,25 @@ void AddFrame(Maker& M) {
   h->FontHeight = kFontHeight;
   h->FontColor = vlToTColor(kText);
   h->TopStretch = h->LeftStretch = h->RightStretch = h->BottomStretch = h->StretchEffect = true;
+}
+
+void AddLayerFrame(Maker& M) {
+  TvlDataSkinLayerFrame* f = M.skin->LayerFrame.get();
+  const TvlArtCanvas shadow(kLayerW, kLayerH, kShadow);
+  f->PictureIndex = M.AddPicture("layerframe.bmp", shadow);
+  f->MaskPictureIndex = M.AddPicture("layerframemask.bmp", LayerMask(1.0));
+  f->InActivePictureIndex = M.AddPicture("layerframeinactive.bmp", shadow);
+  f->InActiveMaskPictureIndex = M.AddPicture("layerframeinactivemask.bmp", LayerMask(0.6));
+  f->LTPoint = {46, 43};
+  f->RTPoint = {158, 43};
+  f->LBPoint = {42, 133};
+  f->RBPoint = {160, 133};
+  f->ClRect = kLayerForm;
+  f->AlphaBlendValue = 255;
+  f->InActiveAlphaBlendValue = 255;
+  // No grab border: the shadow lets every click through to what lies beneath.
+  f->BorderRect = TRect{};
+  f->HitTestEnable = false;
 }
 
 void AddMenus(Maker& M) {

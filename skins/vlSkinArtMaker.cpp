@@ -44,12 +44,59 @@ std::vector<TvlArtCanvas> FaceStates(int W, int H, FaceStyle Style, TvlArgb Back
   return states;
 }
 
+namespace {
+
+// The drop-down arrow: rows of 7, 5, 3 and 1 pixels with the top row at (X, Y), crisp (a marker
+// is cut out by its key colour, so it has no soft edge).
+void DrawDropArrow(TvlArtCanvas& C, int X, int Y, TvlArgb Colour) {
+  for (int row = 0; row < 4; ++row) C.PutRect(X + row, Y + row, X + 7 - row, Y + row + 1, Colour);
+}
+
+}  // namespace
+
+void AddMenuMarkers(Maker& M, TvlDataSkinButtonControl& E) {
+  // Flat (at rest on a transparent button), normal, hover and pressed, on the key colour.
+  std::vector<TvlArtCanvas> markers;
+  for (TvlArgb c : {kTextSoft, kTextSoft, kAccentText, kAccentText}) {
+    TvlArtCanvas m = Blank(9, 9, kMarkerKey);
+    DrawDropArrow(m, 1, 3, c);
+    markers.push_back(std::move(m));
+  }
+  const std::vector<TRect> r = M.atlas.AddRow(markers);
+  E.MenuMarkerFlatRect = r[0];
+  E.MenuMarkerRect = r[1];
+  E.MenuMarkerActiveRect = r[2];
+  E.MenuMarkerDownRect = r[3];
+  E.MenuMarkerTransparentColor = vlToTColor(kMarkerKey);
+}
+
 TvlDataSkinButtonControl* AddButton(Maker& M, const std::string& Name, int W, int H, int Margin, FaceStyle Style,
-                                    TvlArgb Back, bool MenuButton) {
-  const std::vector<TRect> r = M.atlas.AddRow(FaceStates(W, H, Style, Back));
-  TvlDataSkinButtonControl* e = MenuButton ? M.Control<TvlDataSkinMenuButtonControl>(Name)
-                                           : M.Control<TvlDataSkinButtonControl>(Name);
+                                    TvlArgb Back, ButtonKind Kind) {
+  const bool menu = Kind == ButtonKind::Menu || Kind == ButtonKind::SplitMenu;
+  std::vector<TvlArtCanvas> faces = FaceStates(W, H, Style, Back);
+  if (menu) {
+    // The track part at the right carries the arrow (and, split, a divider once the face shows).
+    const int track = W - kTrackWidth;
+    for (std::size_t i = 0; i < faces.size(); ++i) {
+      const Face f = kStates[i];
+      if (Kind == ButtonKind::SplitMenu && f != Face::Normal && f != Face::Disabled)
+        faces[i].VLine(track, 4, H - 4, f == Face::Down ? kAccent : kHoverBorder);
+      DrawDropArrow(faces[i], track + 3, H / 2 - 1, f == Face::Normal || f == Face::Focused ? kTextSoft : FaceText(f));
+    }
+  }
+  const std::vector<TRect> r = M.atlas.AddRow(faces);
+  TvlDataSkinButtonControl* e = menu ? M.Control<TvlDataSkinMenuButtonControl>(Name)
+                                     : M.Control<TvlDataSkinButtonControl>(Name);
   SetNineParts(*e, r[0], Margin);
+  if (menu) {
+    // Any width at the element's height: the left end and the track part stay as drawn, so
+    // that the track part follows the right edge.
+    e->LTPoint = {Margin, 0};
+    e->RTPoint = {W - kTrackWidth, 0};
+    e->LBPoint = e->RBPoint = TPoint{0, 0};
+    e->ClRect = TRect{4, 0, W - kTrackWidth, H};
+    static_cast<TvlDataSkinMenuButtonControl*>(e)->TrackButtonRect = TRect{W - kTrackWidth, 0, W, H};
+  }
   e->ActiveSkinRect = r[1];
   e->DownSkinRect = r[2];
   e->DisabledSkinRect = r[3];
@@ -61,23 +108,7 @@ TvlDataSkinButtonControl* AddButton(Maker& M, const std::string& Name, int W, in
   e->Morphing = true;
   e->MorphKind = TvlMorphKind::mkDefault;
   e->ShowFocus = false;
-  if (MenuButton) {
-    // The drop-down marker beside the caption: flat, hover and pressed, on the key colour.
-    std::vector<TvlArtCanvas> markers;
-    for (TvlArgb c : {kTextSoft, kTextSoft, kAccentText, kAccentText}) {
-      // Drawn pixel by pixel: a marker is cut out by its key colour, so it has no soft edge.
-      TvlArtCanvas m = Blank(9, 9, kMarkerKey);
-      for (int row = 0; row < 4; ++row) m.PutRect(1 + row, 3 + row, 8 - row, 4 + row, c);
-      markers.push_back(std::move(m));
-    }
-    const std::vector<TRect> mr = M.atlas.AddRow(markers);
-    e->MenuMarkerFlatRect = mr[0];
-    e->MenuMarkerRect = mr[1];
-    e->MenuMarkerActiveRect = mr[2];
-    e->MenuMarkerDownRect = mr[3];
-    e->MenuMarkerTransparentColor = vlToTColor(kMarkerKey);
-    static_cast<TvlDataSkinMenuButtonControl*>(e)->TrackButtonRect = TRect{W - 14, 0, W, H};
-  }
+  if (Kind != ButtonKind::Plain) AddMenuMarkers(M, *e);
   return e;
 }
 
@@ -362,6 +393,7 @@ TvlDataSkinListBox* AddListBox(Maker& M, const std::string& Name, bool Caption, 
   if (Caption) {
     c.FillRound(1, 1, W - 1, band + 4, kRadius - 1, kSurface, kBar);
     c.FillRect(1, band - 2, W - 1, band, kBar);
+    c.FillRect(1, band + 1, W - 1, band + 4, kSurface);  // the band's rounding stops at its line
     c.HLine(1, W - 1, band, kLine);
     // The buttons' own faces are part of the band; their hover and pressed faces come below.
     DrawArrow(c, TRect{W - 38, 3, W - 21, band - 2}, Arrow::Up, kTextSoft, 3.0);

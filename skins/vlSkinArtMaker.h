@@ -53,9 +53,21 @@ class Maker {
 // The five face states drawn W x H over Back.
 std::vector<TvlArtCanvas> FaceStates(int W, int H, FaceStyle Style, TvlArgb Back);
 
-// Button-kind elements: normal, hover, pressed, disabled and focused images.
+enum class ButtonKind {
+  Plain,      // push buttons and the like
+  Marked,     // buttons that menu buttons and combo boxes draw a drop-down marker on
+  Menu,       // menu-button elements: a track part at the right with the arrow in the images
+  SplitMenu,  // the same for track-mode buttons, the track part divided off once the face shows
+};
+// The width of a menu button's track part.
+inline constexpr int kTrackWidth = 15;
+
+// Button-kind elements: normal, hover, pressed, disabled and focused images. Menu kinds are
+// three-part elements of a fixed height whose track part follows the right edge.
 TvlDataSkinButtonControl* AddButton(Maker& M, const std::string& Name, int W, int H, int Margin, FaceStyle Style,
-                                    TvlArgb Back, bool MenuButton = false);
+                                    TvlArgb Back, ButtonKind Kind = ButtonKind::Plain);
+// The drop-down markers (flat, normal, hover, pressed) of a button element.
+void AddMenuMarkers(Maker& M, TvlDataSkinButtonControl& E);
 TvlDataSkinPanelControl* AddPanel(Maker& M, const std::string& Name, const TvlArtCanvas& Image, int Margin,
                                   int MarginY = -1);
 TvlDataSkinCheckRadioControl* AddCheckRadio(Maker& M, const std::string& Name, bool Radio, TvlArgb Back);
@@ -71,6 +83,7 @@ void AddViews(Maker& M);
 void AddTabs(Maker& M);
 void AddMenus(Maker& M);
 void AddFrame(Maker& M);
+void AddLayerFrame(Maker& M);
 
 // The slider element's ruler and one state of its thumb (16 x 16), on the form colour.
 TvlArtCanvas SliderRuler(bool Vertical, int Length);

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "lib/VelmoraLayer.h"
 #include "lib/vlDataSkinControls.h"
 #include "lib/vlDataSkinObjects.h"
 #include "skins/vlArtGlyphs.h"
@@ -78,6 +79,30 @@ inline void DrawFrameSection(Sheet& S, TvlSkinData& D) {
       S.Put(img, x, S.Y());
       x += img.Width() + 8;
     }
+  }
+}
+
+// The layered outer frame drawn by the border's own routine around a form of W x H, active and
+// inactive, with the form frame on top.
+inline void DrawLayerFrameSection(Sheet& S, TvlSkinData& D) {
+  const TvlDataSkinLayerFrame& f = *D.LayerFrame;
+  TBitmap* pic = S.Picture(f.PictureIndex);
+  if (!pic) return;
+  constexpr int W = 300, H = 150;
+  const int fw = W + pic->Width() - f.ClRect.Width(), fh = H + pic->Height() - f.ClRect.Height();
+  for (bool active : {true, false}) {
+    const int x = S.Row(active ? "layerframe" : "layerframe inactive", fh);
+    TvlFormLayerBorder border(nullptr);
+    border.InitFrame(&D, nullptr);
+    border.SetActive(active, false);
+    TBitmap out;
+    out.SetPixelFormat(TPixelFormat::pf32bit);
+    out.SetSize(fw, fh);
+    out.Canvas()->Brush()->SetColor(vlToTColor(S.Page().Pixel(x, S.Y())));
+    out.Canvas()->FillRect(TRect{0, 0, fw, fh});
+    border.Draw(out.Canvas(), 0, 0, fw, fh);
+    S.Put(TvlArtCanvas::FromBitmap(&out), x, S.Y());
+    DrawFrame(S, D, x + f.ClRect.Left, S.Y() + f.ClRect.Top, W, H, active, 0);
   }
 }
 
@@ -194,32 +219,47 @@ inline std::string CaptionFor(const std::string& Name) {
   return "确定";
 }
 
+// A button element in its five states at a working size. Menu-button elements (their arrow in
+// the images) are three-part strips; on the other elements with drop-down markers the marker is
+// drawn where menu buttons and combo boxes draw it: in the 15-pixel strip at the right, or in
+// the middle of a small button.
 inline void DrawButtons(Sheet& S, TvlDataSkinButtonControl& E) {
   const bool tiny = E.SkinRect.Width() <= 22;
   const bool big = E.IDName.find("big") == 0;
-  const int W = tiny ? E.SkinRect.Width() : (big ? 64 : 80);
+  const int W = tiny ? E.SkinRect.Width() : (big ? 72 : 80);
   const int H = E.SkinRect.Height();
   int x = S.Row(E.IDName, H);
   const TRect states[] = {E.SkinRect, E.ActiveSkinRect, E.DownSkinRect, E.DisabledSkinRect, E.FocusedSkinRect};
   const TColor colours[] = {E.FontColor, E.ActiveFontColor, E.DownFontColor, E.DisabledFontColor, E.FontColor};
-  auto* menu = dynamic_cast<TvlDataSkinMenuButtonControl*>(&E);
+  const bool strip = E.RBPoint.X == 0 && E.RBPoint.Y == 0 && E.RTPoint.X != 0;
+  const bool marker = !strip && E.MenuMarkerRect.Width() > 0;
+  const int track = strip ? E.SkinRect.Width() - E.ClRect.Right : (marker && !tiny ? 15 : 0);
   for (int i = 0; i < 5; ++i) {
-    S.Put(S.Nine(E, states[i], W, H), x, S.Y());
+    S.Put(strip ? S.Strip(E.PictureIndex, states[i], E.LTPoint.X, E.SkinRect.Width() - E.RTPoint.X, W, E.StretchEffect)
+                : S.Nine(E, states[i], W, H),
+          x, S.Y());
     if (!tiny) {
-      TRect r{x, S.Y(), x + W - (menu ? 12 : 0), S.Y() + H};
+      TRect r{x, S.Y(), x + W - track, S.Y() + H};
       if (big) r.Top += H - 22;
       S.Caption(r, CaptionFor(E.IDName), E.FontName, E.FontHeight, colours[i]);
       if (big) {
         // A glyph above the caption, greyed on the disabled face.
         const TvlArtCanvas glyph = DrawGlyph(Glyph::NewFolder);
-        S.Page().Draw(i == 3 ? GreyedGlyph(glyph) : glyph, x + (W - 16 - (menu ? 12 : 0)) / 2, S.Y() + 8);
+        S.Page().Draw(i == 3 ? GreyedGlyph(glyph) : glyph, x + (W - 16 - track) / 2, S.Y() + 8);
       }
     }
-    if (menu) {
+    if (marker) {
       const TRect m = i == 1 ? E.MenuMarkerActiveRect : (i == 2 ? E.MenuMarkerDownRect : E.MenuMarkerRect);
-      PutKeyed(S, S.Copy(E.PictureIndex, m), x + W - 14, S.Y() + (H - m.Height()) / 2, E.MenuMarkerTransparentColor);
+      const int left = tiny ? x : x + W - track, width = tiny ? W : track;
+      PutKeyed(S, S.Copy(E.PictureIndex, m), left + width / 2 - m.Width() / 2, S.Y() + H / 2 - m.Height() / 2,
+               E.MenuMarkerTransparentColor);
     }
     x += W + 12;
+  }
+  if (marker) {
+    // The flat marker, drawn on a transparent button at rest.
+    PutKeyed(S, S.Copy(E.PictureIndex, E.MenuMarkerFlatRect), x, S.Y() + H / 2 - E.MenuMarkerFlatRect.Height() / 2,
+             E.MenuMarkerTransparentColor);
   }
 }
 
@@ -495,6 +535,7 @@ inline void DrawControl(Sheet& S, TvlSkinData& D, TvlDataSkinControl& C) {
 inline TvlArtCanvas RenderSheet(TvlSkinData& D) {
   Sheet s(D, 820);
   DrawFrameSection(s, D);
+  DrawLayerFrameSection(s, D);
   DrawMenuSection(s, D);
   for (const auto& c : D.CtrlList) DrawControl(s, D, *c);
   return s.Finish();

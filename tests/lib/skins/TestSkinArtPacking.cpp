@@ -46,8 +46,8 @@ struct Named {
 const Named kMainControls[] = {
     {"button", "button"},          {"resizebutton", "button"},         {"combobutton", "button"},
     {"editbutton", "button"},      {"menuitembutton", "button"},       {"officequickbutton", "button"},
-    {"toolbutton", "button"},      {"toolmenubutton", "menubutton"},   {"toolmenutrackbutton", "button"},
-    {"bigtoolbutton", "button"},   {"bigtoolmenubutton", "menubutton"}, {"bigtoolmenutrackbutton", "button"},
+    {"toolbutton", "button"},      {"toolmenubutton", "menubutton"},   {"toolmenutrackbutton", "menubutton"},
+    {"bigtoolbutton", "button"},   {"bigtoolmenubutton", "menubutton"}, {"bigtoolmenutrackbutton", "menubutton"},
     {"htracktoolbutton", "button"}, {"vtracktoolbutton", "button"},    {"resizetoolbutton", "button"},
     {"panel", "panel"},            {"groupbox", "panel"},              {"toolpanel", "panel"},
     {"resizetoolpanel", "panel"},  {"bigtoolpanel", "panel"},          {"statusbar", "panel"},
@@ -63,7 +63,8 @@ const Named kMainControls[] = {
 };
 
 // Frame objects: the caption buttons and caption, the popup-menu item, and the menu bar's item
-// and child-window buttons named by its element.
+// and child-window buttons named by its element. (The frame, popup window, hint window and
+// layered frame have sections of their own, checked below.)
 const Named kMainObjects[] = {
     {"closebutton", "stdbutton"},          {"maxbutton", "stdbutton"},
     {"minbutton", "stdbutton"},            {"caption", "caption"},
@@ -75,12 +76,19 @@ const Named kMainObjects[] = {
 // Skin 2 serves tool buttons, option choosers (with their drop-down lists) and radio boxes.
 const Named kToolControls[] = {
     {"toolbutton", "button"},     {"resizetoolbutton", "button"}, {"bigtoolbutton", "button"},
-    {"toolmenubutton", "menubutton"}, {"bigtoolmenubutton", "menubutton"}, {"button", "button"},
+    {"toolmenubutton", "menubutton"}, {"bigtoolmenubutton", "menubutton"}, {"toolmenutrackbutton", "menubutton"},
+    {"bigtoolmenutrackbutton", "menubutton"}, {"button", "button"},
     {"resizebutton", "button"},   {"combobutton", "button"},      {"editbutton", "button"},
     {"combobox", "combobox"},     {"listbox", "listbox"},         {"edit", "edit"},
     {"vscrollbar", "scrollbar"},  {"hscrollbar", "scrollbar"},    {"bothhscrollbar", "scrollbar"},
     {"radiobox", "checkradio"},   {"checkbox", "checkradio"},     {"stdlabel", "stdlabel"},
 };
+
+// The button elements menu buttons and combo boxes draw a drop-down marker from, in both skins.
+const char* const kMarkedButtons[] = {"toolbutton", "bigtoolbutton", "resizebutton", "resizetoolbutton", "combobutton"};
+// The menu-button elements: the arrow is in their images, over a track part at the right.
+const char* const kMenuButtons[] = {"toolmenubutton", "bigtoolmenubutton", "toolmenutrackbutton",
+                                    "bigtoolmenutrackbutton"};
 
 class SkinArtPackingTest : public ::testing::TestWithParam<TvlSkinArtKind> {};
 
@@ -157,6 +165,50 @@ TEST_P(SkinArtPackingTest, EveryElementPointsInsideItsPicture) {
   }
 }
 
+TEST_P(SkinArtPackingTest, MenuButtonsAndComboBoxesFindTheirDropDownArrows) {
+  TvlSkinData skin(nullptr);
+  vlLoadFixtureSkin(&skin, GetParam());
+  const auto element = [&](const char* Name) {
+    const int index = skin.GetControlIndex(Name);
+    return index < 0 ? nullptr : dynamic_cast<TvlDataSkinButtonControl*>(skin.CtrlList[index].get());
+  };
+  for (const char* name : kMarkedButtons) {
+    SCOPED_TRACE(name);
+    const TvlDataSkinButtonControl* e = element(name);
+    ASSERT_NE(e, nullptr);
+    const TvlArtCanvas picture = TvlArtCanvas::FromBitmap(skin.FActivePictures.at(e->PictureIndex).get());
+    const TvlArgb key = 0xFF000000u | ((e->MenuMarkerTransparentColor & 0xFF) << 16) |
+                        (e->MenuMarkerTransparentColor & 0xFF00) | ((e->MenuMarkerTransparentColor >> 16) & 0xFF);
+    for (const TRect& r : {e->MenuMarkerFlatRect, e->MenuMarkerRect, e->MenuMarkerActiveRect, e->MenuMarkerDownRect}) {
+      ASSERT_GT(r.Width(), 0);
+      ASSERT_LE(r.Width(), 15) << "wider than the track part it is centred in";
+      const TvlArtCanvas m = picture.Cut(r);
+      EXPECT_EQ(m.Pixel(0, 0), key) << "the marker is cut out by its key colour";
+      EXPECT_NE(m.Pixel(r.Width() / 2, r.Height() / 2), key) << "no arrow";
+    }
+    EXPECT_NE(picture.Cut(e->MenuMarkerRect).Pixels(), picture.Cut(e->MenuMarkerActiveRect).Pixels());
+  }
+  for (const char* name : kMenuButtons) {
+    SCOPED_TRACE(name);
+    const auto* e = dynamic_cast<const TvlDataSkinMenuButtonControl*>(element(name));
+    ASSERT_NE(e, nullptr);
+    // A three-part element (any width, the element's height), so that the track part follows
+    // the right edge of a wider button.
+    EXPECT_TRUE(e->RBPoint.X == 0 && e->RBPoint.Y == 0 && e->RTPoint.X > 0);
+    const int w = e->SkinRect.Width();
+    EXPECT_EQ(e->TrackButtonRect, (TRect{w - 15, 0, w, e->SkinRect.Height()}));
+    EXPECT_EQ(e->RTPoint.X, w - 15);
+    EXPECT_LE(e->ClRect.Right, w - 15) << "the caption would run into the arrow";
+    // The arrow is in the images, in the track part of each state.
+    const TvlArtCanvas picture = TvlArtCanvas::FromBitmap(skin.FActivePictures.at(e->PictureIndex).get());
+    for (const TRect& r : {e->SkinRect, e->ActiveSkinRect, e->DownSkinRect}) {
+      const TvlArtCanvas face = picture.Cut(r);
+      const TvlArgb below = face.Pixel(w - 8, face.Height() - 3);
+      EXPECT_NE(face.Pixel(w - 8, face.Height() / 2 - 1), below);
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(BothSkins, SkinArtPackingTest,
                          ::testing::Values(TvlSkinArtKind::Main, TvlSkinArtKind::Tools),
                          [](const auto& info) { return info.param == TvlSkinArtKind::Main ? "Main" : "Tools"; });
@@ -194,6 +246,20 @@ TEST(SkinArtNamesTest, MainSkinHasEveryElementTheFormsAndControlsLookUp) {
   EXPECT_GT(skin.ClRect.Width(), 0);
   EXPECT_GE(skin.PopupWindow->WindowPictureIndex, 0);
   EXPECT_GE(skin.HintWindow->WindowPictureIndex, 0);
+  // The layered border's frame: its picture and mask, and the inactive pair, of one size.
+  const TvlDataSkinLayerFrame& layer = *skin.LayerFrame;
+  const TBitmap* frame = nullptr;
+  for (int index : {layer.PictureIndex, layer.MaskPictureIndex, layer.InActivePictureIndex,
+                    layer.InActiveMaskPictureIndex}) {
+    ASSERT_GE(index, 0);
+    ASSERT_LT(index, static_cast<int>(skin.FActivePictures.size()));
+    const TBitmap* b = skin.FActivePictures[index].get();
+    if (!frame) frame = b;
+    EXPECT_EQ(b->Width(), frame->Width());
+    EXPECT_EQ(b->Height(), frame->Height());
+  }
+  EXPECT_TRUE(layer.ClRect.Left > 0 && layer.ClRect.Top > 0 && layer.ClRect.Right < frame->Width() &&
+              layer.ClRect.Bottom < frame->Height());
 }
 
 // The slider takes the left half of a thumb rectangle as the normal thumb and the right half

@@ -1,6 +1,7 @@
 // Popup menus and tooltips drawn with the program's own skin 1 on a skinned form: a context menu
 // with a header, a ticked item, a disabled item, a shortcut, a separator and a radio submenu
-// open beside its row, and a tooltip with a title; compared with the expected picture.
+// open beside its row, and a tooltip with a title; menu buttons in every look; compared with the
+// expected pictures. And the track part of the track-mode menu buttons of both skins.
 
 #include <gtest/gtest.h>
 
@@ -96,7 +97,7 @@ TEST_F(SkinnedMenusTest, ContextMenuWithSubmenuAndTooltipMatchTheExpectedPicture
 
 TEST_F(SkinnedMenusTest, MenuButtonsInEveryStyleMatchTheExpectedPicture) {
   TScopedTestClock clock;
-  constexpr int W = 480, H = 260;
+  constexpr int W = 500, H = 260;
   TvlVelmora* skinner = MakeSkinnedForm(W, H, "工具按钮");
   TCustomForm* form = skinner->Form();
   auto* menu = new TvlSkinPopupMenu(form);
@@ -108,8 +109,8 @@ TEST_F(SkinnedMenusTest, MenuButtonsInEveryStyleMatchTheExpectedPicture) {
     const char* element;
     bool track, newStyle, bottom, standardArrow;
     int w, h;
-  } looks[] = {{"toolmenubutton", false, false, false, false, 38, 26},
-               {"toolmenubutton", true, false, false, false, 38, 26},
+  } looks[] = {{"toolmenubutton", false, false, false, false, 46, 26},
+               {"toolmenubutton", true, false, false, false, 46, 26},
                {"resizetoolbutton", false, false, false, false, 78, 47},
                {"resizetoolbutton", false, false, false, true, 78, 47},
                {"resizetoolbutton", true, true, true, false, 78, 47},
@@ -149,6 +150,56 @@ TEST_F(SkinnedMenusTest, MenuButtonsInEveryStyleMatchTheExpectedPicture) {
   forms.clear();
   Pump();
   skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_menu_buttons");
+}
+
+// The menu buttons a tool bar makes for track mode: at any width only the strip at the right
+// edge opens the menu, and the rest clicks.
+TEST_F(SkinnedMenusTest, TrackModeMenuButtonsOpenTheirMenuFromTheRightEdgeAtAnyWidth) {
+  TScopedTestClock clock;
+  TvlSkinData tools(nullptr);
+  vlLoadFixtureSkin(&tools, TvlSkinArtKind::Tools);
+  TvlVelmora* skinner = MakeSkinnedForm(420, 200, "工具按钮");
+  TCustomForm* form = skinner->Form();
+  auto* menu = new TvlSkinPopupMenu(form);
+  Item(menu->Items(), "添加文件");
+  form->Show();
+  Pump();
+  const struct {
+    TvlSkinData* skin;
+    const char* element;
+    int width;
+  } cases[] = {{&skin, "toolmenutrackbutton", 46},    {&skin, "toolmenutrackbutton", 90},
+               {&tools, "toolmenutrackbutton", 120},  {&skin, "bigtoolmenutrackbutton", 100},
+               {&tools, "bigtoolmenutrackbutton", 64}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.element << " " << c.width);
+    auto* b = new TvlSkinMenuSpeedButton(form);
+    b->SetParent(form);
+    b->SkinDataName = c.element;
+    b->SetTrackButtonMode(true);
+    b->UseSkinSize = false;
+    b->SetCaption("添加");
+    b->SetSkinPopupMenu(menu);
+    b->SetSkinData(c.skin);
+    b->SetBounds(10, 10, c.width, 30);
+    int clicks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    Pump();
+    EXPECT_EQ(b->Width(), c.width);
+    // Left of the strip: an ordinary click.
+    display->Click(b->ClientToScreen(TPoint{c.width - 20, b->Height() / 2}));
+    Pump();
+    EXPECT_EQ(clicks, 1);
+    EXPECT_FALSE(b->MenuTracked());
+    // In the strip: the menu.
+    display->Click(b->ClientToScreen(TPoint{c.width - 5, b->Height() / 2}));
+    Pump();
+    EXPECT_TRUE(b->MenuTracked());
+    EXPECT_EQ(clicks, 1);
+    skinner->SkinMenu->Hide();
+    Pump();
+    delete b;
+  }
 }
 
 }  // namespace
