@@ -8,6 +8,7 @@
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
@@ -82,7 +83,9 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   FForm->SetBorderIcons(TBorderIcons{});
   FForm->SetAutoSize(false);
   FForm->SetAutoScroll(false);
+  FForm->OnShortCut = [this](TMessage& Msg, bool& Handled) { FormShortCut(Msg, Handled); };
   FSysMenu = new TPopupMenu(this);
+  CreateTrayMenu();
   SkinMenu = new TvlSkinMenu(this, FForm);
   SkinMenu->AlphaBlend = FMenusAlphaBlend;
   SkinMenu->AlphaBlendValue = FMenusAlphaBlendValue;
@@ -142,12 +145,15 @@ void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
   if (AComponent == FSkinHint) FSkinHint = nullptr;
+  if (AComponent == FMainMenuBar) FMainMenuBar = nullptr;
+  if (AComponent == FMainMenu) FMainMenu = nullptr;
 }
 
 // ---- Properties -------------------------------------------------------------------------------
 
 void TvlVelmora::SetSkinData(TvlSkinData* Value) {
   ReplaceReference(FSD, Value, FMSD);
+  FSysTrayMenu->SetSkinData(Value);
   if (FSD && !IsMDIChild()) FSkinnableForm = FSD->SkinnableForm();
   if (!Designing()) ApplySkin();
 }
@@ -578,7 +584,11 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       }
       break;
     case WM_SYSCOMMAND:
-      if ((M.WParam & 0xFFF0) == SC_KEYMENU) return;  // the skinned menu bar takes the menu key
+      if ((M.WParam & 0xFFF0) == SC_KEYMENU) {
+        // Alt or F10 alone; Alt+Space (lParam ' ') is the form's shortcut, handled before.
+        if (M.LParam == 0) KeyMenu();
+        return;
+      }
       if ((M.WParam & 0xFFF0) == SC_RESTORE && OnRestore) {
         OnRestore(this);
         if (!alive) return;

@@ -134,3 +134,4 @@ void TvlVelmora::SetRollUpState(bool Value) {
 }
 
 void TvlVelmora::MinimizeToTray() {}
+void TvlVelmora::RestoreFromTray() {}
