@@ -8,13 +8,17 @@
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlClientInActivePanel.h"
+#include "lib/vlSkinCtrlsBars.h"
 #include "lib/vlSkinMainMenuBar.h"
+#include "lib/vlTrayIcon.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Icon.h"
+#include "platform/Input.h"
 #include "platform/GraphicsObjects.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
@@ -147,6 +151,9 @@ void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FSkinHint) FSkinHint = nullptr;
   if (AComponent == FMainMenuBar) FMainMenuBar = nullptr;
   if (AComponent == FMainMenu) FMainMenu = nullptr;
+  if (AComponent == FInActivePanel) FInActivePanel = nullptr;
+  if (AComponent == FTrayIcon) FTrayIcon = nullptr;
+  if (AComponent == FStatusBar) FStatusBar = nullptr;
 }
 
 // ---- Properties -------------------------------------------------------------------------------
@@ -477,21 +484,27 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
       return;
     case WM_SHOWWINDOW:
-      if (M.WParam == 0 && skinnable) {
-        if (FLayerManager->IsVisible) FLayerManager->Hide();
-        if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
-      }
-      Next(M);
+      WMShowWindowBefore(M);
       if (!alive) return;
-      if (M.WParam == 0) {
-        FBorderLayer->Hide();
-      } else if (UseLayeredBorder() && !FAlphaBlend && !AlphaBlendAnimation) {
-        FBorderLayer->SetActive(true, false);
-        FBorderLayer->ShowWithForm();
-      }
+      Next(M);
+      if (alive) WMShowWindowAfter(M);
+      return;
+    case WM_TIMER:
+      if (M.WParam == 1) FadeInTick();
+      if (alive) Next(M);
+      return;
+    case WM_MOVING:
+      if (skinnable) WMMoving(M);
+      Next(M);
+      return;
+    case WM_SIZING: WMSizing(M, Next); return;
+    case WM_vlTrayRestoreForeground:
+      TrayRestoreForeground();
+      Next(M);
       return;
     case WM_ENTERSIZEMOVE:
       if (!skinnable) break;
+      GetCursorPos(&FOnMouseDownCoord);
       ResetObjectStates();
       MouseTimer->SetEnabled(false);
       ActiveObject = MouseCaptureObject = -1;
@@ -505,6 +518,13 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       return;
     case WM_EXITSIZEMOVE:
       if (!skinnable) break;
+      if (FSizing && (FForm->Width() != FFormWidth || FForm->Height() != FFormHeight)) {
+        FFormLeft = FForm->Left();
+        FFormTop = FForm->Top();
+        FFormWidth = FForm->Width();
+        FFormHeight = FForm->Height();
+        UpdateSkinLayout();
+      }
       FSizing = FSizeMove = false;
       MouseTimer->SetEnabled(false);
       ActiveObject = OldActiveObject = MouseCaptureObject = -1;
@@ -739,6 +759,12 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
     UpdateCaptionActive(true);
   }
   if (!alive) return;
+  if (FForm->Visible() && ClientInActiveEffect) {
+    if (FFormActive)
+      HideClientInActiveEffect();
+    else
+      ShowClientInActiveEffect();
+  }
   if (FForm->Visible() && UseLayeredBorder())
     FBorderLayer->SetActive(FFormActive, true);
   else if (!FForm->Visible() && FForm->Tag != -10000 && FBorderLayer->Visible())

@@ -40,6 +40,9 @@ class TvlSkinHint;
 class TvlSkinMainMenuBar;
 class TvlSkinMenu;
 class TvlSkinPopupMenu;
+class TvlTrayIcon;
+class TvlClientInActivePanel;
+class TvlSkinStatusBar;
 
 // ---- Messages a form skinner answers (wParam and lParam 0 unless stated) -----------------------
 
@@ -318,9 +321,43 @@ class TvlVelmora : public TComponent {
   void SetWindowState(TWindowState Value);
   // Rolls the form up to its caption (only with biRollUp, not while minimized).
   void SetRollUpState(bool Value);
-  // FIXME: the tray icon does not exist yet; without one these do nothing.
+  // The application hides to the notification area through the tray icon, and comes back;
+  // both do nothing without a tray icon.
   void MinimizeToTray();
   void RestoreFromTray();
+  // The tray icon the form minimizes to (cleared when it is freed). Setting one hides its icon
+  // unless AlwaysShowInTray, gives it the tray menu when it has no menu and a double click that
+  // restores when it has no handler.
+  [[nodiscard]] TvlTrayIcon* TrayIcon() const { return FTrayIcon; }
+  void SetTrayIcon(TvlTrayIcon* Value);
+
+  // ---- Form behaviour (VelmoraBehaviour.cpp) ----
+
+  // Where a form of AW x AH goes by PositionInMonitor: centred in the work area
+  // (vlpDesktopCenter) or the whole monitor (vlpScreenCenter); (AX, AY) for vlpDefault.
+  [[nodiscard]] TPoint GetPositionInMonitor(int AX, int AY, int AW, int AH) const;
+  // Moves the form there, keeping its size.
+  void ApplyPositionInMonitor();
+  // The snapping of a dragged form to the work area's edges (Magnetic): Left and Top of the
+  // moving rectangle of a Width x Height form, changed in place.
+  void MagneticMove(int& Left, int& Top, int Height, int Width);
+  // The overlay over the client area of an inactive form (a blurred or veiled copy), and its
+  // removal.
+  void ShowClientInActiveEffect();
+  void HideClientInActiveEffect();
+  [[nodiscard]] TvlClientInActivePanel* InActivePanel() const { return FInActivePanel; }
+  // The form's window class gets or loses the drop shadow (the form hidden and shown around the
+  // change when AHideFormBefore).
+  void EnableShadow(bool AShowShadow, bool AHideFormBefore);
+  // Only fsNormal and fsStayOnTop are taken; the form's controls are re-skinned.
+  void SetFormStyle(TFormStyle Value);
+  void SetFormBorderStyle(TFormBorderStyle Value);
+  // The opacity the fade-in reached; -1 when no fade-in runs.
+  [[nodiscard]] int FadeAlpha() const { return FFadeAlpha; }
+  // The status bar whose size grip is hidden while the form is maximized (cleared when it is
+  // freed).
+  [[nodiscard]] TvlSkinStatusBar* StatusBar() const { return FStatusBar; }
+  void SetStatusBar(TvlSkinStatusBar* Value);
 
   // ---- Menus (VelmoraMenus.cpp) ----
 
@@ -435,6 +472,8 @@ class TvlVelmora : public TComponent {
   bool FSmartEffectsShow = false;
   bool FClientInActiveDraw = false;
   bool FStartShow = true;
+  bool FHaveShadow = false;
+  TPoint FOnMouseDownCoord{};
   bool FIsVistaOs = false;
   bool FIsLayerEnabled = false;
 
@@ -470,6 +509,14 @@ class TvlVelmora : public TComponent {
   void Unhook();
   void MenuAppMessageHook(MSG& Msg, bool& Handled);
   void CreateTrayMenu();
+  // Form behaviour (VelmoraBehaviour.cpp).
+  void WMShowWindowBefore(const TMessage& M);
+  void WMShowWindowAfter(const TMessage& M);
+  void FadeInTick();
+  void WMMoving(TMessage& M);
+  void WMSizing(TMessage& M, const TWndMethod& Next);
+  void TrayRestoreForeground();
+  [[nodiscard]] bool FadeWanted() const;
   // The second handling of the mouse messages, after the form's own procedure (VelmoraCaptionHost.cpp).
   void RouteObjectMouse(const TMessage& M);
   void CaptionDoubleClick();
@@ -512,6 +559,12 @@ class TvlVelmora : public TComponent {
   TvlSkinMainMenuBar* FMainMenuBar = nullptr;
   TMainMenu* FMainMenu = nullptr;
   TvlSkinPopupMenu* FSysTrayMenu = nullptr;
+  TvlTrayIcon* FTrayIcon = nullptr;
+  TvlSkinStatusBar* FStatusBar = nullptr;
+  TvlClientInActivePanel* FInActivePanel = nullptr;  // owned (a component owned by this one)
+  int FFadeAlpha = -1;  // the fade-in's opacity, -1 while none runs
+  int FFadeTarget = 255;
+  int FFadeStep = 0;
   bool FInAppHook = false;
   bool FInShortCut = false;
   bool FUseRibbon = false;
