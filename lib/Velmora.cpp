@@ -41,13 +41,6 @@ std::unique_ptr<TFont> CaptionFont(TColor Color) {
   return f;
 }
 
-TTimer* StoppedTimer(TComponent* Owner, UINT Interval) {
-  auto* t = new TTimer(Owner);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  return t;
-}
-
 bool IsSizingHit(LRESULT Hit) { return Hit >= HTLEFT && Hit <= HTBOTTOMRIGHT; }
 
 }  // namespace
@@ -75,12 +68,9 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   RMRight = std::make_unique<TBitmap>();
   FIsVistaOs = IsVistaOrLater();
   FIsLayerEnabled = IsWin2000OrLater();
-  MouseTimer = StoppedTimer(this, 50);
-  MorphTimer = StoppedTimer(this, 25);
-  AnimateTimer = StoppedTimer(this, 25);
-  MouseTimer->OnTimer = [this](TObject*) { MouseTimerTick(); };
-  MorphTimer->OnTimer = [this](TObject*) { MorphTimerTick(); };
-  AnimateTimer->OnTimer = [this](TObject*) { AnimateTimerTick(); };
+  MouseTimer = vlNewStoppedTimer(this, 50, [this](TObject*) { MouseTimerTick(); });
+  MorphTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { MorphTimerTick(); });
+  AnimateTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { AnimateTimerTick(); });
   FQuickButtons = std::make_unique<TvlQuickButtonItems>(this);
   FBorderLayer = new TvlFormLayerBorder(this);
 
@@ -109,6 +99,8 @@ TvlVelmora::~TvlVelmora() {
   if (FIcon) DestroyIcon(FIcon);
   // A form being destroyed has taken its window down already; its hook list may be gone.
   if (FForm && !FForm->ComponentState().Contains(TComponentStateFlag::csDestroying)) {
+    // The form's shortcut handler was this component's.
+    FForm->OnShortCut = nullptr;
     Unhook();
     if (FForm->HandleAllocated()) {
       // The platform draws the frame again: no region, and the client area asked anew.

@@ -3,6 +3,7 @@
 // bar, the form's shortcuts, and the closing of menus and caption hints on outside input.
 
 #include <cstdint>
+#include <vector>
 
 #include "lib/Velmora.h"
 #include "lib/vlLayerManager.h"
@@ -295,38 +296,65 @@ TMenuItem* TvlVelmora::GetSystemMenuItems() {
   return FSysMenu->Items();
 }
 
+namespace {
+
+// One run-time item of the system menu: shown in the current state or not, and its command.
+struct TSystemEntry {
+  const TSystemItem* Item;
+  bool Shown;
+  TNotifyEvent OnClick;
+};
+
+// The state-dependent items, in the built-in menu's order: minimize, maximize, restore, roll up,
+// minimize to tray.
+std::vector<TSystemEntry> StateEntries(TvlVelmora* V) {
+  const TWindowState state = V->WindowState();
+  const TvlBorderIcons icons = V->BorderIcons();
+  const bool maximizedChild =
+      V->Form()->FormStyle() == TFormStyle::fsMDIChild && state == TWindowState::wsMaximized;
+  return {
+      {&kMinimizeItem, state != TWindowState::wsMinimized && icons.Contains(TvlBorderIcon::biMinimize),
+       [V](TObject*) {
+         if (V->AlwaysMinimizeToTray)
+           V->MinimizeToTray();
+         else
+           V->SetWindowState(TWindowState::wsMinimized);
+       }},
+      {&kMaximizeItem, state != TWindowState::wsMaximized && icons.Contains(TvlBorderIcon::biMaximize),
+       [V](TObject*) { V->SetWindowState(TWindowState::wsMaximized); }},
+      {&kRestoreItem, state != TWindowState::wsNormal || V->RollUpState(),
+       [V](TObject*) {
+         if (V->MaxRollUpState || (V->RollUpState() && V->WindowState() == TWindowState::wsNormal))
+           V->SetRollUpState(false);
+         else
+           V->SetWindowState(TWindowState::wsNormal);
+       }},
+      {&kRollUpItem,
+       icons.Contains(TvlBorderIcon::biRollUp) && !V->RollUpState() && state != TWindowState::wsMinimized &&
+           !maximizedChild,
+       [V](TObject*) { V->SetRollUpState(true); }},
+      {&kMinToTrayItem, icons.Contains(TvlBorderIcon::biMinimizeToTray), [V](TObject*) { V->MinimizeToTray(); }},
+  };
+}
+
+// A run-time system-menu item of Menu with the interface text of V's skin (and, for close, the
+// shortcut).
+TMenuItem* NewSystemItem(TvlVelmora* V, TMenu* Menu, const TSystemItem& Item, TNotifyEvent OnClick) {
+  TMenuItem* i = NewItem(Menu, Item.Name, InterfaceText(V->SkinData(), Item.Key, Item.Caption), std::move(OnClick));
+  if (&Item == &kCloseItem || &Item == &kTrayCloseItem)
+    i->SetShortCut(TextToShortCut(V->Form()->FormStyle() == TFormStyle::fsMDIChild ? "Ctrl+F4" : "Alt+F4"));
+  return i;
+}
+
+}  // namespace
+
 void TvlVelmora::BuildDefaultSystemMenu() {
   TMenuItem* root = FSysMenu->Items();
   while (root->Count() > 0) delete root->Items(root->Count() - 1);
-  const auto add = [&](const TSystemItem& s, TNotifyEvent OnClick) {
-    TMenuItem* i = NewItem(FSysMenu, s.Name, InterfaceText(FSD, s.Key, s.Caption), std::move(OnClick));
-    root->Add(i);
-    return i;
-  };
-  if (FWindowState != TWindowState::wsMinimized && FBorderIcons.Contains(TvlBorderIcon::biMinimize))
-    add(kMinimizeItem, [this](TObject*) {
-      if (AlwaysMinimizeToTray)
-        MinimizeToTray();
-      else
-        SetWindowState(TWindowState::wsMinimized);
-    });
-  if (FWindowState != TWindowState::wsMaximized && FBorderIcons.Contains(TvlBorderIcon::biMaximize))
-    add(kMaximizeItem, [this](TObject*) { SetWindowState(TWindowState::wsMaximized); });
-  if (FWindowState != TWindowState::wsNormal || FRollUpState)
-    add(kRestoreItem, [this](TObject*) {
-      if (MaxRollUpState || (FRollUpState && FWindowState == TWindowState::wsNormal))
-        SetRollUpState(false);
-      else
-        SetWindowState(TWindowState::wsNormal);
-    });
-  if (FBorderIcons.Contains(TvlBorderIcon::biRollUp) && !FRollUpState && FWindowState != TWindowState::wsMinimized &&
-      !IsMaximizedMDIChild())
-    add(kRollUpItem, [this](TObject*) { SetRollUpState(true); });
-  if (FBorderIcons.Contains(TvlBorderIcon::biMinimizeToTray))
-    add(kMinToTrayItem, [this](TObject*) { MinimizeToTray(); });
+  for (TSystemEntry& e : StateEntries(this))
+    if (e.Shown) root->Add(NewSystemItem(this, FSysMenu, *e.Item, std::move(e.OnClick)));
   if (root->Count() > 0) root->Add(NewItem(FSysMenu, "", "-", nullptr));
-  TMenuItem* close = add(kCloseItem, [this](TObject*) { FForm->Close(); });
-  close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
+  root->Add(NewSystemItem(this, FSysMenu, kCloseItem, [this](TObject*) { FForm->Close(); }));
 }
 
 void TvlVelmora::RebuildSystemMenu() {
@@ -340,34 +368,13 @@ void TvlVelmora::RebuildSystemMenu() {
       ++i;
     }
   }
-  const auto insert = [&](const TSystemItem& s, TNotifyEvent OnClick) {
-    root->Insert(0, NewItem(FSystemMenu, s.Name, InterfaceText(FSD, s.Key, s.Caption), std::move(OnClick)));
-  };
-  if (FBorderIcons.Contains(TvlBorderIcon::biMinimizeToTray))
-    insert(kMinToTrayItem, [this](TObject*) { MinimizeToTray(); });
-  if (FBorderIcons.Contains(TvlBorderIcon::biRollUp) && !FRollUpState && FWindowState != TWindowState::wsMinimized &&
-      !IsMaximizedMDIChild())
-    insert(kRollUpItem, [this](TObject*) { SetRollUpState(true); });
-  if (FWindowState != TWindowState::wsMaximized && FBorderIcons.Contains(TvlBorderIcon::biMaximize))
-    insert(kMaximizeItem, [this](TObject*) { SetWindowState(TWindowState::wsMaximized); });
-  if (FWindowState != TWindowState::wsNormal || FRollUpState)
-    insert(kRestoreItem, [this](TObject*) {
-      if (MaxRollUpState || (FRollUpState && FWindowState == TWindowState::wsNormal))
-        SetRollUpState(false);
-      else
-        SetWindowState(TWindowState::wsNormal);
-    });
-  if (FWindowState != TWindowState::wsMinimized && FBorderIcons.Contains(TvlBorderIcon::biMinimize))
-    insert(kMinimizeItem, [this](TObject*) {
-      if (AlwaysMinimizeToTray)
-        MinimizeToTray();
-      else
-        SetWindowState(TWindowState::wsMinimized);
-    });
-  TMenuItem* close = NewItem(FSystemMenu, kCloseItem.Name, InterfaceText(FSD, kCloseItem.Key, kCloseItem.Caption),
-                             [this](TObject*) { FForm->Close(); });
-  close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
-  root->Add(close);
+  // Ahead of the application's items: minimize, restore, maximize, roll up, minimize to tray.
+  std::vector<TSystemEntry> entries = StateEntries(this);
+  std::swap(entries[1], entries[2]);
+  int at = 0;
+  for (TSystemEntry& e : entries)
+    if (e.Shown) root->Insert(at++, NewSystemItem(this, FSystemMenu, *e.Item, std::move(e.OnClick)));
+  root->Add(NewSystemItem(this, FSystemMenu, kCloseItem, [this](TObject*) { FForm->Close(); }));
 }
 
 void TvlVelmora::PopupSystemMenu(int X, int Y) { PopupSystemMenuFromRect(TRect{X, Y, X, Y}); }
@@ -434,9 +441,7 @@ void TvlVelmora::CreateTrayMenu() {
   FSysTrayMenu->FComponentForm = FForm;
   // Filled before any skin is set: the built-in captions.
   TMenuItem* root = FSysTrayMenu->Items();
-  root->Add(NewItem(FSysTrayMenu, kTrayRestoreItem.Name, kTrayRestoreItem.Caption, [this](TObject*) { RestoreFromTray(); }));
+  root->Add(NewSystemItem(this, FSysTrayMenu, kTrayRestoreItem, [this](TObject*) { RestoreFromTray(); }));
   root->Add(NewItem(FSysTrayMenu, "", "-", nullptr));
-  TMenuItem* close = NewItem(FSysTrayMenu, kTrayCloseItem.Name, kTrayCloseItem.Caption, [this](TObject*) { FForm->Close(); });
-  close->SetShortCut(TextToShortCut(IsMDIChild() ? "Ctrl+F4" : "Alt+F4"));
-  root->Add(close);
+  root->Add(NewSystemItem(this, FSysTrayMenu, kTrayCloseItem, [this](TObject*) { FForm->Close(); }));
 }

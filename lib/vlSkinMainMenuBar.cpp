@@ -27,14 +27,6 @@ constexpr int kMarkerWidth = 5;
 constexpr TColor kHoverFill = static_cast<TColor>(182 | (189 << 8) | (210 << 16));
 constexpr TColor kDownFill = static_cast<TColor>(133 | (147 << 8) | (181 << 16));
 
-TTimer* StoppedTimer(TComponent* Owner, UINT Interval, std::function<void()> Tick) {
-  auto* t = new TTimer(Owner);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->OnTimer = [Tick = std::move(Tick)](TObject*) { Tick(); };
-  return t;
-}
-
 bool SkinWithEffects(TvlSkinData* SD) { return SD && !SD->Empty && SD->EnableSkinEffects; }
 
 TvlDataSkinMainMenuBarItem* FindItemDescription(TvlSkinData* SD, const std::string& Name) {
@@ -431,9 +423,9 @@ TvlSkinMainMenuBar::TvlSkinMainMenuBar(TComponent* AOwner) : TvlSkinControl(AOwn
   FDefItemFont->SetHeight(14);
   FDefItemFont->SetStyle(TFontStyles{});
   FDefItemFont->SetColor(clBtnText);
-  MouseTimer = StoppedTimer(this, 50, [this] { MouseTimerTick(); });
-  MorphTimer = StoppedTimer(this, 25, [this] { MorphTimerTick(); });
-  AnimateTimer = StoppedTimer(this, 25, [this] { AnimateTimerTick(); });
+  MouseTimer = vlNewStoppedTimer(this, 50, [this](TObject*) { MouseTimerTick(); });
+  MorphTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { MorphTimerTick(); });
+  AnimateTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { AnimateTimerTick(); });
   SetAlign(TAlign::alTop);
   SetHeight(FDefaultHeight);
 }

@@ -4,6 +4,7 @@
 #include "lib/vlTrayIcon.h"
 
 #include "lib/vlSkinMenus.h"
+#include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Forms.h"
@@ -44,14 +45,6 @@ TShiftState AsyncShift() {
 
 TCustomForm* MainForm() { return dynamic_cast<TCustomForm*>(Application()->MainForm()); }
 
-TTimer* StoppedTimer(TComponent* Owner, UINT Interval, std::function<void()> Tick) {
-  auto* t = new TTimer(Owner);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->OnTimer = [Tick = std::move(Tick)](TObject*) { Tick(); };
-  return t;
-}
-
 }  // namespace
 
 // ---- Life -------------------------------------------------------------------------------------
@@ -64,8 +57,8 @@ TvlTrayIcon::TvlTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
   FIconData.uID = kIconId;
   FIconData.uFlags = kIconFlags;
   FIconData.uCallbackMessage = WM_vlTrayIconCallback;
-  AnimateTimer = StoppedTimer(this, FAnimateTimerInterval, [this] { AnimateTimerProc(); });
-  ClickTimer = StoppedTimer(this, GetDoubleClickTime(), [this] { ClickTimerProc(); });
+  AnimateTimer = vlNewStoppedTimer(this, FAnimateTimerInterval, [this](TObject*) { AnimateTimerProc(); });
+  ClickTimer = vlNewStoppedTimer(this, GetDoubleClickTime(), [this](TObject*) { ClickTimerProc(); });
   if (FIcon->Empty() && DefaultToApplicationIcon()) {
     if (TIcon* appIcon = Application()->Icon(); appIcon && !appIcon->Empty()) FIcon->Assign(appIcon);
   }

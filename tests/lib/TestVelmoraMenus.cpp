@@ -196,4 +196,18 @@ TEST_F(SystemMenuTest, TheTrayMenuHasRestoreAndClose) {
   EXPECT_EQ(ShortCutToText(v->SysTrayMenu()->Items()->Items(2)->ShortCut()), "Alt+F4");
 }
 
+TEST_F(SystemMenuTest, AFreedSkinnerLeavesTheFormNoShortCutHandler) {
+  TvlVelmora* v = MakeSkinnedForm();
+  TCustomForm* form = v->Form();
+  EXPECT_TRUE(form->OnShortCut);
+  delete v;
+  EXPECT_FALSE(form->OnShortCut);
+  display->KeyDown(VK_MENU);
+  display->KeyDown(VK_SPACE);
+  Run();
+  display->KeyUp(VK_SPACE);
+  display->KeyUp(VK_MENU);
+  Run();
+}
+
 }  // namespace

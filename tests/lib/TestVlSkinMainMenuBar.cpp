@@ -123,6 +123,10 @@ TEST_F(MainMenuBarTest, AltEntersTheMenuModeAndTheArrowsWrapOverEnabledItems) {
   Key(VK_LEFT);
   EXPECT_EQ(Highlighted(), "文件(&F)");
   EXPECT_TRUE(log.empty());
+  Key(VK_MENU);  // Alt again leaves the mode
+  EXPECT_FALSE(skinner->InMainMenu);
+  EXPECT_FALSE(bar->MenuActive);
+  EXPECT_EQ(Highlighted(), "");
 }
 
 TEST_F(MainMenuBarTest, EnterOrDownOpensAndEscapeTwiceLeaves) {
