@@ -545,6 +545,9 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
           FFormWidth = pos->cx;
           FFormHeight = pos->cy;
         }
+        // Sized from its left or top edge, the form moves as well: the border goes with it.
+        if (FSizing && UseLayeredBorder() && (FFormLeft != FOldFormLeft || FFormTop != FOldFormTop))
+          FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
         if (!FSizing && !FBorderLayerChangeSize) {
           // The layered border moves with the form.
           if (UseLayeredBorder()) FBorderLayer->MoveWithForm2(FFormLeft, FFormTop);

@@ -438,8 +438,16 @@ TvlSkinMainMenuBar::~TvlSkinMainMenuBar() {
 }
 
 void TvlSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operation) {
+  const bool skinGone = Operation == TOperation::opRemove && AComponent == FSD;
   TvlSkinControl::Notification(AComponent, Operation);
   if (Operation != TOperation::opRemove) return;
+  if (skinGone) {
+    // The items drew from the freed skin's pictures: they are made anew in the built-in look.
+    FSkinSupport = false;
+    Picture = nullptr;
+    CreateMenu();
+    Invalidate();
+  }
   if (AComponent == VMR) VMR = nullptr;
   if (AComponent == FMainMenu) {
     FMainMenu = nullptr;

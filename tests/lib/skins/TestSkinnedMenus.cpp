@@ -199,4 +199,29 @@ TEST_F(SkinnedMenusTest, MainMenuBarsMatchTheExpectedPicture) {
   skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_menu_bar");
 }
 
+// A bar whose skin is freed draws its built-in look from then on.
+TEST_F(SkinnedMenusTest, AMainMenuBarOutlivesItsSkin) {
+  auto own = std::make_unique<TvlSkinData>(nullptr);
+  vlLoadFixtureSkin(own.get(), TvlSkinArtKind::Main);
+  TvlVelmora* skinner = MakeSkinnedForm(400, 200, "视频格式转换");
+  TCustomForm* form = skinner->Form();
+  auto* menu = new TvlSkinMainMenu(form);
+  for (const char* c : {"文件(&F)", "转换(&C)"}) Item(menu->Items(), c);
+  auto* bar = new TvlSkinMainMenuBar(form);
+  bar->SetParent(form);
+  bar->SetSkinData(own.get());
+  bar->SetVelmora(skinner);
+  bar->SetMainMenu(menu);
+  form->Show();
+  Pump();
+  ASSERT_TRUE(bar->FSkinSupport);
+  own.reset();
+  EXPECT_EQ(bar->SkinData(), nullptr);
+  bar->Repaint();
+  Pump();
+  EXPECT_FALSE(bar->FSkinSupport);
+  ASSERT_EQ(bar->ObjectList.size(), 2u);
+  EXPECT_FALSE(dynamic_cast<TvlSkinMainMenuBarItem*>(bar->ObjectList[0].get())->FSkinSupport);
+}
+
 }  // namespace
