@@ -59,12 +59,15 @@ TvlTrayIcon::TvlTrayIcon(TComponent* AOwner) : TComponent(AOwner) {
   FIconData.uCallbackMessage = WM_vlTrayIconCallback;
   AnimateTimer = vlNewStoppedTimer(this, FAnimateTimerInterval, [this](TObject*) { AnimateTimerProc(); });
   ClickTimer = vlNewStoppedTimer(this, GetDoubleClickTime(), [this](TObject*) { ClickTimerProc(); });
-  if (FIcon->Empty() && DefaultToApplicationIcon()) {
-    if (TIcon* appIcon = Application()->Icon(); appIcon && !appIcon->Empty()) FIcon->Assign(appIcon);
+  if (TApplication* app = Application()) {
+    if (FIcon->Empty() && DefaultToApplicationIcon()) {
+      if (TIcon* appIcon = app->Icon(); appIcon && !appIcon->Empty()) FIcon->Assign(appIcon);
+    }
+    // The application window is made now: it is the one that hears the notification area come
+    // back.
+    (void)app->Handle();
+    app->HookMainWindow([this](TMessage& M) { return AppWndProc(M); }, this);
   }
-  // The application window is made now: it is the one that hears the notification area come back.
-  (void)Application()->Handle();
-  Application()->HookMainWindow([this](TMessage& M) { return AppWndProc(M); }, this);
   if (auto* owner = OwnerControl())
     FFormHookId = owner->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { FormWndProc(M, Next); });
 }

@@ -11,13 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "FixtureSkin.h"
 #include "lib/Velmora.h"
+#include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
+#include "platform/Timers.h"
 #include "tests/platform/FormFixture.h"
 
 namespace {
@@ -270,6 +273,60 @@ TEST_F(MainMenuBarTest, TheBarKeepsNoDanglingReferences) {
   delete bar;
   EXPECT_EQ(skinner->MainMenuBar(), nullptr);
   Key(VK_MENU);
+  Run();
+}
+
+TEST_F(MainMenuBarTest, ASkinnedItemTakesItsDescriptionsSizeAndMorphsOnTheClock) {
+  // A bar element 60 x 20 and an item description whose text part is 18 of its 30 pixels.
+  TvlSkinData skin(nullptr);
+  fixture_skin::Fill(skin);
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(fixture_skin::NewPicture(60, 40, fixture_skin::Rgb(250, 250, 250)));
+  skin.FActivePicturesNames->Add("menubar.bmp");
+  auto* element = fixture_skin::Add<TvlDataSkinMainMenuBar>(skin, "mainmenubar");
+  element->PictureIndex = base;
+  element->SkinRect = TRect{0, 0, 60, 20};
+  element->ItemsRect = TRect{4, 1, 56, 19};
+  element->MenuBarItem = "menubaritem";
+  auto item = std::make_unique<TvlDataSkinMainMenuBarItem>("menubaritem");
+  item->ActivePictureIndex = base;
+  item->SkinRect = TRect{0, 20, 30, 38};
+  item->ActiveSkinRect = TRect{30, 20, 60, 38};
+  item->TextRct = TRect{6, 0, 24, 18};
+  item->ItemLO = item->ItemRO = 3;
+  item->Morphing = true;
+  skin.ObjectList.push_back(std::move(item));
+
+  MakeForm();
+  bar->SetSkinData(&skin);
+  Run();
+  ASSERT_TRUE(bar->FSkinSupport);
+  EXPECT_EQ(bar->Height(), 20);
+  TvlSkinMainMenuBarItem* first = BarItem(0);
+  ASSERT_TRUE(first->FSkinSupport);
+  TBitmap measure;
+  measure.SetWidth(1);
+  measure.SetHeight(1);
+  measure.Canvas()->Font()->SetName("Arial");
+  measure.Canvas()->Font()->SetHeight(14);
+  const int tw = measure.Canvas()->TextWidth("文件(F)");
+  EXPECT_EQ(first->ObjectRect, (TRect{4, 1, 4 + 30 - 18 + tw + 2, 19}));
+
+  display->MouseMove(ItemCentre(0));
+  Wait(60);
+  EXPECT_TRUE(first->Active);
+  EXPECT_TRUE(bar->MorphTimer->Enabled());
+  EXPECT_LT(first->MorphKf(), 1.0);
+  Wait(200);
+  EXPECT_DOUBLE_EQ(first->MorphKf(), 1.0);
+  EXPECT_FALSE(bar->MorphTimer->Enabled()) << "the timer stops once nothing morphs";
+
+  display->MouseMove(TPoint{300, 200});
+  Wait(260);
+  EXPECT_FALSE(first->Active);
+  EXPECT_DOUBLE_EQ(first->MorphKf(), 0.0);
+  EXPECT_FALSE(bar->MorphTimer->Enabled());
+  forms.clear();
   Run();
 }
 
