@@ -330,4 +330,24 @@ TEST_F(MainMenuBarTest, ASkinnedItemTakesItsDescriptionsSizeAndMorphsOnTheClock)
   Run();
 }
 
+TEST_F(MainMenuBarTest, AMergedMenuReplacesTheItemsOfItsGroupsAndStopsTheOverflow) {
+  MakeForm();
+  // Groups: 文件 0, 工具 1, 转换 2, 帮助 3.
+  for (int i = 0; i < 4; ++i) menu->Items()->Items(i)->SetGroupIndex(static_cast<BYTE>(i));
+  TMainMenu child(nullptr);
+  Item(child.Items(), "编辑(&E)")->SetGroupIndex(1);
+  Item(child.Items(), "窗口(&W)")->SetGroupIndex(2);
+  Item(child.Items(), "视图(&V)")->SetGroupIndex(1);
+  bar->Merge(&child);
+  std::vector<std::string> captions;
+  for (std::size_t i = 0; i < bar->ObjectList.size(); ++i)
+    captions.push_back(BarItem(static_cast<int>(i))->MenuItem()->Caption());
+  EXPECT_EQ(captions, (std::vector<std::string>{"文件(&F)", "编辑(&E)", "视图(&V)", "窗口(&W)", "帮助(&H)"}));
+  EXPECT_TRUE(bar->ChildMenuIn);
+  EXPECT_FALSE(bar->ScrollMenu());
+  bar->UnMerge();
+  EXPECT_EQ(bar->ObjectList.size(), 4u);
+  EXPECT_FALSE(bar->ChildMenuIn);
+}
+
 }  // namespace

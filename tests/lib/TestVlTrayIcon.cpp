@@ -237,4 +237,36 @@ TEST_F(TrayIconTest, WithoutATrayTheApplicationOnlyMinimizes) {
   EXPECT_FALSE(Shown());
 }
 
+TEST_F(TrayIconTest, MinimizedOnStartShowsTheIconInsteadOfTheMainForm) {
+  MakeMainForm();
+  tray->SetIconVisible(false);
+  tray->MinimizeToTray = false;
+  tray->MinimizedOnStart = true;
+  tray->Loaded();
+  EXPECT_TRUE(Shown());
+  EXPECT_TRUE(tray->MinimizeToTray);
+  EXPECT_FALSE(app.ShowMainForm);
+}
+
+TEST_F(TrayIconTest, ABitmapBecomesASixteenPixelIconWithItsMaskColourClear) {
+  MakeMainForm();
+  TBitmap b;
+  b.SetPixelFormat(TPixelFormat::pf24bit);
+  b.SetWidth(16);
+  b.SetHeight(16);
+  b.Canvas()->Brush()->SetColor(clFuchsia);
+  b.Canvas()->FillRect(TRect{0, 0, 16, 16});
+  b.Canvas()->Brush()->SetColor(clNavy);
+  b.Canvas()->FillRect(TRect{4, 4, 12, 12});
+  TIcon icon;
+  ASSERT_TRUE(tray->BitmapToIcon(&b, &icon, clFuchsia));
+  ASSERT_EQ(icon.Width(), 16);
+  ASSERT_EQ(icon.Height(), 16);
+  const auto& px = icon.Pixels();
+  EXPECT_EQ(px[3], 0) << "the mask colour is transparent";
+  EXPECT_EQ(px[(8 * 16 + 8) * 4 + 3], 255);
+  tray->SetIcon(&icon);
+  EXPECT_NE(tray->IconData().hIcon, nullptr);
+}
+
 }  // namespace
