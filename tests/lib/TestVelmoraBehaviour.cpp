@@ -18,23 +18,19 @@
 #include "platform/MessageQueue.h"
 #include "platform/Window.h"
 #include "platform/WindowTree.h"
-#include "tests/platform/FormFixture.h"
+#include "ClockedFormWorld.h"
 
 namespace {
 
-class FormBehaviourTest : public FormWorld {
+class FormBehaviourTest : public ClockedFormWorld {
  protected:
   void SetUp() override {
-    FormWorld::SetUp();
+    ClockedFormWorld::SetUp();
     vlUtilsStartup();  // the layered windows
-    clock = std::make_unique<TScopedTestClock>();
   }
   void TearDown() override {
-    forms.clear();
-    Run();
-    clock.reset();
+    ClockedFormWorld::TearDown();
     vlUtilsShutdown();
-    FormWorld::TearDown();
   }
 
   // A sizeable built-in-look form at a screen rectangle (not shown); the fixture frees it.
@@ -46,19 +42,12 @@ class FormBehaviourTest : public FormWorld {
     forms.emplace_back(f);
     return new TvlVelmora(f);
   }
-  void Run() { app.ProcessMessages(); }
-  void Tick(int Ms) {
-    clock->Advance(static_cast<std::uint64_t>(Ms));
-    Run();
-  }
   static BYTE Alpha(HWND h) {
     BYTE a = 255;
     GetLayeredWindowAttributes(h, nullptr, &a, nullptr);
     return a;
   }
   static bool Layered(HWND h) { return (GetWindowLong(h, GWL_EXSTYLE) & WS_EX_LAYERED) != 0; }
-
-  std::unique_ptr<TScopedTestClock> clock;
 };
 
 TEST_F(FormBehaviourTest, MinimizingTheMainFormMinimizesTheApplication) {
@@ -139,11 +128,11 @@ TEST_F(FormBehaviourTest, TheFadeInStepsOnTheClockAndEndsPlainOrAtItsOpacity) {
   HWND h = v->Form()->Handle();
   EXPECT_TRUE(Layered(h));
   EXPECT_EQ(Alpha(h), 0);
-  Tick(10);
+  Wait(10, 10);
   EXPECT_EQ(Alpha(h), 17);
   std::vector<int> seen;
   for (int i = 0; i < 20 && v->FadeAlpha() >= 0; ++i) {
-    Tick(10);
+    Wait(10, 10);
     seen.push_back(v->FadeAlpha() >= 0 ? v->FadeAlpha() : 255);
   }
   ASSERT_FALSE(seen.empty());
@@ -160,7 +149,7 @@ TEST_F(FormBehaviourTest, TheFadeInStepsOnTheClockAndEndsPlainOrAtItsOpacity) {
   v->SetAlphaBlend(true);
   v->Form()->Show();
   h = v->Form()->Handle();
-  Tick(10);
+  Wait(10, 10);
   EXPECT_EQ(Alpha(h), 200);
   EXPECT_TRUE(Layered(h));
   EXPECT_EQ(v->FadeAlpha(), -1);

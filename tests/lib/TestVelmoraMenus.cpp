@@ -16,22 +16,12 @@
 #include "platform/Clock.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
-#include "tests/platform/FormFixture.h"
+#include "ClockedFormWorld.h"
 
 namespace {
 
-class SystemMenuTest : public FormWorld {
+class SystemMenuTest : public ClockedFormWorld {
  protected:
-  void SetUp() override {
-    FormWorld::SetUp();
-    clock = std::make_unique<TScopedTestClock>();
-  }
-  void TearDown() override {
-    forms.clear();
-    Run();
-    clock.reset();
-    FormWorld::TearDown();
-  }
 
   // A sizeable built-in-look form at (100, 80), 300 x 200, shown and active.
   TvlVelmora* MakeSkinnedForm() {
@@ -46,7 +36,15 @@ class SystemMenuTest : public FormWorld {
     Run();
     return skinner;
   }
-  void Run() { app.ProcessMessages(); }
+  // Alt+Space, as typed.
+  void AltSpace() {
+    display->KeyDown(VK_MENU);
+    display->KeyDown(VK_SPACE);
+    Run();
+    display->KeyUp(VK_SPACE);
+    display->KeyUp(VK_MENU);
+    Run();
+  }
 
   // The names of the items ("-" for a separator, the caption for an item without a name).
   static std::vector<std::string> Names(TMenuItem* Root) {
@@ -63,8 +61,6 @@ class SystemMenuTest : public FormWorld {
     for (auto& r : v->SkinMenu->Level(0)->ItemList) rows.push_back(r->MenuItem()->Name());
     return rows;
   }
-
-  std::unique_ptr<TScopedTestClock> clock;
 };
 
 TEST_F(SystemMenuTest, TheBuiltInMenuFollowsTheWindowState) {
@@ -165,12 +161,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensTheMenuAtTheSystemMenuButtonOnlyWhenItIsEnab
   ASSERT_GE(i, 0);
   TvlActiveSkinObject* button = v->ObjectList[static_cast<std::size_t>(i)].get();
   ASSERT_TRUE(button->Enabled);
-  display->KeyDown(VK_MENU);
-  display->KeyDown(VK_SPACE);
-  Run();
-  display->KeyUp(VK_SPACE);
-  display->KeyUp(VK_MENU);
-  Run();
+  AltSpace();
   ASSERT_EQ(v->SkinMenu->LevelCount(), 1);
   EXPECT_EQ(v->SkinMenu->Level(0)->Left(), button->ScreenRect().Left);
   EXPECT_FALSE(v->InMainMenu);  // the Alt released after Space does not start the menu mode
@@ -180,12 +171,7 @@ TEST_F(SystemMenuTest, AltSpaceOpensTheMenuAtTheSystemMenuButtonOnlyWhenItIsEnab
   EXPECT_FALSE(v->InMenu);
 
   v->SetBorderIcons(TvlBorderIcons{TvlBorderIcon::biMinimize});  // the button is disabled
-  display->KeyDown(VK_MENU);
-  display->KeyDown(VK_SPACE);
-  Run();
-  display->KeyUp(VK_SPACE);
-  display->KeyUp(VK_MENU);
-  Run();
+  AltSpace();
   EXPECT_EQ(v->SkinMenu->LevelCount(), 0);
 }
 
@@ -202,12 +188,7 @@ TEST_F(SystemMenuTest, AFreedSkinnerLeavesTheFormNoShortCutHandler) {
   EXPECT_TRUE(form->OnShortCut);
   delete v;
   EXPECT_FALSE(form->OnShortCut);
-  display->KeyDown(VK_MENU);
-  display->KeyDown(VK_SPACE);
-  Run();
-  display->KeyUp(VK_SPACE);
-  display->KeyUp(VK_MENU);
-  Run();
+  AltSpace();
 }
 
 }  // namespace

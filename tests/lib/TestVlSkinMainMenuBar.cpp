@@ -21,22 +21,12 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 #include "platform/Timers.h"
-#include "tests/platform/FormFixture.h"
+#include "ClockedFormWorld.h"
 
 namespace {
 
-class MainMenuBarTest : public FormWorld {
+class MainMenuBarTest : public ClockedFormWorld {
  protected:
-  void SetUp() override {
-    FormWorld::SetUp();
-    clock = std::make_unique<TScopedTestClock>();
-  }
-  void TearDown() override {
-    forms.clear();
-    Run();
-    clock.reset();
-    FormWorld::TearDown();
-  }
 
   static TMenuItem* Item(TMenuItem* Parent, const std::string& Caption) {
     auto* i = new TMenuItem(Parent);
@@ -71,13 +61,6 @@ class MainMenuBarTest : public FormWorld {
     Run();
   }
 
-  void Run() { app.ProcessMessages(); }
-  void Wait(int Ms) {
-    for (int t = 0; t < Ms; t += 10) {
-      clock->Advance(10);
-      Run();
-    }
-  }
   void Key(WORD vk) {
     display->KeyDown(vk);
     display->KeyUp(vk);
@@ -104,7 +87,6 @@ class MainMenuBarTest : public FormWorld {
     return bar->ClientToScreen(TPoint{r.Left + r.Width() / 2, r.Top + r.Height() / 2});
   }
 
-  std::unique_ptr<TScopedTestClock> clock;
   TvlVelmora* skinner = nullptr;
   TvlSkinMainMenu* menu = nullptr;
   TvlSkinMainMenuBar* bar = nullptr;

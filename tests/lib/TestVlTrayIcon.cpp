@@ -19,15 +19,14 @@
 #include "platform/Icon.h"
 #include "platform/ImageList.h"
 #include "platform/Screen.h"
-#include "tests/platform/FormFixture.h"
+#include "ClockedFormWorld.h"
 
 namespace {
 
-class TrayIconTest : public FormWorld {
+class TrayIconTest : public ClockedFormWorld {
  protected:
   void SetUp() override {
-    FormWorld::SetUp();
-    clock = std::make_unique<TScopedTestClock>();
+    ClockedFormWorld::SetUp();
     display->Tray().Start();
     Run();
   }
@@ -35,8 +34,7 @@ class TrayIconTest : public FormWorld {
     forms.clear();
     Run();
     display->Tray().Stop();
-    clock.reset();
-    FormWorld::TearDown();
+    ClockedFormWorld::TearDown();
   }
 
   // The main form, skinned, at (100, 80), 300 x 200, shown, with a tray icon owned by it.
@@ -55,13 +53,6 @@ class TrayIconTest : public FormWorld {
     tray->SetIconVisible(true);  // made in code: nothing streamed in, no Loaded
     Run();
   }
-  void Run() { app.ProcessMessages(); }
-  void Wait(int Ms) {
-    for (int t = 0; t < Ms; t += 10) {
-      clock->Advance(10);
-      Run();
-    }
-  }
   bool Shown() const {
     for (const auto& i : display->Tray().Icons())
       if (i.hwnd == tray->Handle()) return true;
@@ -72,7 +63,6 @@ class TrayIconTest : public FormWorld {
     Run();
   }
 
-  std::unique_ptr<TScopedTestClock> clock;
   TvlVelmora* skinner = nullptr;
   TvlTrayIcon* tray = nullptr;
   std::vector<std::string> log;
