@@ -8,12 +8,17 @@
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlClientInActivePanel.h"
+#include "lib/vlSkinCtrlsBars.h"
+#include "lib/vlSkinMainMenuBar.h"
+#include "lib/vlTrayIcon.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
 #include "platform/Icon.h"
+#include "platform/Input.h"
 #include "platform/GraphicsObjects.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
@@ -34,13 +39,6 @@ std::unique_ptr<TFont> CaptionFont(TColor Color) {
   f->SetStyle(TFontStyles{TFontStyle::fsBold});
   f->SetColor(Color);
   return f;
-}
-
-TTimer* StoppedTimer(TComponent* Owner, UINT Interval) {
-  auto* t = new TTimer(Owner);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  return t;
 }
 
 bool IsSizingHit(LRESULT Hit) { return Hit >= HTLEFT && Hit <= HTBOTTOMRIGHT; }
@@ -70,19 +68,18 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   RMRight = std::make_unique<TBitmap>();
   FIsVistaOs = IsVistaOrLater();
   FIsLayerEnabled = IsWin2000OrLater();
-  MouseTimer = StoppedTimer(this, 50);
-  MorphTimer = StoppedTimer(this, 25);
-  AnimateTimer = StoppedTimer(this, 25);
-  MouseTimer->OnTimer = [this](TObject*) { MouseTimerTick(); };
-  MorphTimer->OnTimer = [this](TObject*) { MorphTimerTick(); };
-  AnimateTimer->OnTimer = [this](TObject*) { AnimateTimerTick(); };
+  MouseTimer = vlNewStoppedTimer(this, 50, [this](TObject*) { MouseTimerTick(); });
+  MorphTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { MorphTimerTick(); });
+  AnimateTimer = vlNewStoppedTimer(this, 25, [this](TObject*) { AnimateTimerTick(); });
   FQuickButtons = std::make_unique<TvlQuickButtonItems>(this);
   FBorderLayer = new TvlFormLayerBorder(this);
 
   FForm->SetBorderIcons(TBorderIcons{});
   FForm->SetAutoSize(false);
   FForm->SetAutoScroll(false);
+  FForm->OnShortCut = [this](TMessage& Msg, bool& Handled) { FormShortCut(Msg, Handled); };
   FSysMenu = new TPopupMenu(this);
+  CreateTrayMenu();
   SkinMenu = new TvlSkinMenu(this, FForm);
   SkinMenu->AlphaBlend = FMenusAlphaBlend;
   SkinMenu->AlphaBlendValue = FMenusAlphaBlendValue;
@@ -102,6 +99,8 @@ TvlVelmora::~TvlVelmora() {
   if (FIcon) DestroyIcon(FIcon);
   // A form being destroyed has taken its window down already; its hook list may be gone.
   if (FForm && !FForm->ComponentState().Contains(TComponentStateFlag::csDestroying)) {
+    // The form's shortcut handler was this component's.
+    FForm->OnShortCut = nullptr;
     Unhook();
     if (FForm->HandleAllocated()) {
       // The platform draws the frame again: no region, and the client area asked anew.
@@ -142,12 +141,18 @@ void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
   if (AComponent == FSkinHint) FSkinHint = nullptr;
+  if (AComponent == FMainMenuBar) FMainMenuBar = nullptr;
+  if (AComponent == FMainMenu) FMainMenu = nullptr;
+  if (AComponent == FInActivePanel) FInActivePanel = nullptr;
+  if (AComponent == FTrayIcon) FTrayIcon = nullptr;
+  if (AComponent == FStatusBar) FStatusBar = nullptr;
 }
 
 // ---- Properties -------------------------------------------------------------------------------
 
 void TvlVelmora::SetSkinData(TvlSkinData* Value) {
   ReplaceReference(FSD, Value, FMSD);
+  FSysTrayMenu->SetSkinData(Value);
   if (FSD && !IsMDIChild()) FSkinnableForm = FSD->SkinnableForm();
   if (!Designing()) ApplySkin();
 }
@@ -471,21 +476,27 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
       return;
     case WM_SHOWWINDOW:
-      if (M.WParam == 0 && skinnable) {
-        if (FLayerManager->IsVisible) FLayerManager->Hide();
-        if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
-      }
-      Next(M);
+      WMShowWindowBefore(M);
       if (!alive) return;
-      if (M.WParam == 0) {
-        FBorderLayer->Hide();
-      } else if (UseLayeredBorder() && !FAlphaBlend && !AlphaBlendAnimation) {
-        FBorderLayer->SetActive(true, false);
-        FBorderLayer->ShowWithForm();
-      }
+      Next(M);
+      if (alive) WMShowWindowAfter(M);
+      return;
+    case WM_TIMER:
+      if (M.WParam == 1) FadeInTick();
+      if (alive) Next(M);
+      return;
+    case WM_MOVING:
+      if (skinnable) WMMoving(M);
+      Next(M);
+      return;
+    case WM_SIZING: WMSizing(M, Next); return;
+    case WM_vlTrayRestoreForeground:
+      TrayRestoreForeground();
+      Next(M);
       return;
     case WM_ENTERSIZEMOVE:
       if (!skinnable) break;
+      GetCursorPos(&FOnMouseDownCoord);
       ResetObjectStates();
       MouseTimer->SetEnabled(false);
       ActiveObject = MouseCaptureObject = -1;
@@ -499,6 +510,13 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       return;
     case WM_EXITSIZEMOVE:
       if (!skinnable) break;
+      if (FSizing && (FForm->Width() != FFormWidth || FForm->Height() != FFormHeight)) {
+        FFormLeft = FForm->Left();
+        FFormTop = FForm->Top();
+        FFormWidth = FForm->Width();
+        FFormHeight = FForm->Height();
+        UpdateSkinLayout();
+      }
       FSizing = FSizeMove = false;
       MouseTimer->SetEnabled(false);
       ActiveObject = OldActiveObject = MouseCaptureObject = -1;
@@ -527,6 +545,9 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
           FFormWidth = pos->cx;
           FFormHeight = pos->cy;
         }
+        // Sized from its left or top edge, the form moves as well: the border goes with it.
+        if (FSizing && UseLayeredBorder() && (FFormLeft != FOldFormLeft || FFormTop != FOldFormTop))
+          FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
         if (!FSizing && !FBorderLayerChangeSize) {
           // The layered border moves with the form.
           if (UseLayeredBorder()) FBorderLayer->MoveWithForm2(FFormLeft, FFormTop);
@@ -578,7 +599,11 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       }
       break;
     case WM_SYSCOMMAND:
-      if ((M.WParam & 0xFFF0) == SC_KEYMENU) return;  // the skinned menu bar takes the menu key
+      if ((M.WParam & 0xFFF0) == SC_KEYMENU) {
+        // Alt or F10 alone; Alt+Space (lParam ' ') is the form's shortcut, handled before.
+        if (M.LParam == 0) KeyMenu();
+        return;
+      }
       if ((M.WParam & 0xFFF0) == SC_RESTORE && OnRestore) {
         OnRestore(this);
         if (!alive) return;
@@ -729,6 +754,12 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
     UpdateCaptionActive(true);
   }
   if (!alive) return;
+  if (FForm->Visible() && ClientInActiveEffect) {
+    if (FFormActive)
+      HideClientInActiveEffect();
+    else
+      ShowClientInActiveEffect();
+  }
   if (FForm->Visible() && UseLayeredBorder())
     FBorderLayer->SetActive(FFormActive, true);
   else if (!FForm->Visible() && FForm->Tag != -10000 && FBorderLayer->Visible())

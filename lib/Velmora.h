@@ -37,7 +37,12 @@ class TTimer;
 class TvlLayerManager;
 class TvlFormLayerBorder;
 class TvlSkinHint;
+class TvlSkinMainMenuBar;
 class TvlSkinMenu;
+class TvlSkinPopupMenu;
+class TvlTrayIcon;
+class TvlClientInActivePanel;
+class TvlSkinStatusBar;
 
 // ---- Messages a form skinner answers (wParam and lParam 0 unless stated) -----------------------
 
@@ -314,22 +319,104 @@ class TvlVelmora : public TComponent {
   void SetWindowState(TWindowState Value);
   // Rolls the form up to its caption (only with biRollUp, not while minimized).
   void SetRollUpState(bool Value);
-  // FIXME: the tray icon does not exist yet; without one this does nothing.
+  // The application hides to the notification area through the tray icon, and comes back;
+  // both do nothing without a tray icon.
   void MinimizeToTray();
+  void RestoreFromTray();
+  // The tray icon the form minimizes to (cleared when it is freed). Setting one hides its icon
+  // unless AlwaysShowInTray, gives it the tray menu when it has no menu and a double click that
+  // restores when it has no handler.
+  [[nodiscard]] TvlTrayIcon* TrayIcon() const { return FTrayIcon; }
+  void SetTrayIcon(TvlTrayIcon* Value);
+
+  // ---- Form behaviour (VelmoraBehaviour.cpp) ----
+
+  // Where a form of AW x AH goes by PositionInMonitor: centred in the work area
+  // (vlpDesktopCenter) or the whole monitor (vlpScreenCenter); (AX, AY) for vlpDefault.
+  [[nodiscard]] TPoint GetPositionInMonitor(int AX, int AY, int AW, int AH) const;
+  // Moves the form there, keeping its size.
+  void ApplyPositionInMonitor();
+  // The snapping of a dragged form to the work area's edges (Magnetic): Left and Top of the
+  // moving rectangle of a Width x Height form, changed in place.
+  void MagneticMove(int& Left, int& Top, int Height, int Width);
+  // The overlay over the client area of an inactive form (a blurred or veiled copy), and its
+  // removal.
+  void ShowClientInActiveEffect();
+  void HideClientInActiveEffect();
+  [[nodiscard]] TvlClientInActivePanel* InActivePanel() const { return FInActivePanel; }
+  // The form's window class gets or loses the drop shadow (the form hidden and shown around the
+  // change when AHideFormBefore).
+  void EnableShadow(bool AShowShadow, bool AHideFormBefore);
+  // Only fsNormal and fsStayOnTop are taken; the form's controls are re-skinned.
+  void SetFormStyle(TFormStyle Value);
+  void SetFormBorderStyle(TFormBorderStyle Value);
+  // The opacity the fade-in reached; -1 when no fade-in runs.
+  [[nodiscard]] int FadeAlpha() const { return FFadeAlpha; }
+  // The status bar whose size grip is hidden while the form is maximized (cleared when it is
+  // freed).
+  [[nodiscard]] TvlSkinStatusBar* StatusBar() const { return FStatusBar; }
+  void SetStatusBar(TvlSkinStatusBar* Value);
 
   // ---- Menus (VelmoraMenus.cpp) ----
+
+  // The skinned main menu bar of the form (cleared when it is freed); it takes the keyboard's
+  // menu mode (Alt, F10) and the Alt accelerators.
+  [[nodiscard]] TvlSkinMainMenuBar* MainMenuBar() const { return FMainMenuBar; }
+  void SetMainMenuBar(TvlSkinMainMenuBar* Value);
+  // The menu searched for shortcuts when the bar has no menu (cleared when it is freed).
+  [[nodiscard]] TMainMenu* MainMenu() const { return FMainMenu; }
+  void SetMainMenu(TMainMenu* Value);
+  // The menu of the tray icon: restore, a separator and close (owned).
+  [[nodiscard]] TvlSkinPopupMenu* SysTrayMenu() const { return FSysTrayMenu; }
 
   // A skin popup menu of this form opens: outside the main-menu mode the application's keys and
   // wheel are routed to the open menus; OnSkinMenuOpen fires once.
   void SkinMenuOpen();
-  // The popup chain has closed: the routing ends and OnSkinMenuClose fires.
+  // The popup chain has closed: a caption object that opened it is released, the routing ends,
+  // OnSkinMenuClose fires, and the main-menu mode ends as well.
   void SkinMenuClose();
-  // While a skin menu is open: a key for the menus (the deepest level gets it; Escape that
-  // closes the last level ends the menu mode).
+  // Ends the main-menu mode: the open popups close, the bar's highlight goes, the routing ends,
+  // OnMainMenuExit fires.
+  void LeaveMainMenu();
+  // The bar's open popup closed (Escape): its item is highlighted again, the menu mode goes on.
+  void EndSkinMenuInMainMenu();
+  // While a menu or the menu mode is on: a key for the menus (the bar's accelerators, Escape,
+  // the arrows between the bar's items, Enter and Down to open; the rest to the deepest level).
   void MenuKeyDown(WORD Key);
   // The first step of the window procedure: the messages of IsMenuCloseMessage close the open
-  // skin menu and the caption hint.
+  // skin menu (or leave the menu mode) and the caption hint.
   void CloseMenusOnInput(UINT Msg);
+  // Alt or F10 alone (SC_KEYMENU): enters the bar's keyboard menu mode, or leaves it.
+  void KeyMenu();
+  // The form's shortcut handler (installed as its OnShortCut): OnShortCut first, Alt+Space opens
+  // the system menu at its caption button, Alt with a letter opens a bar item, then the main
+  // menu's shortcuts.
+  void FormShortCut(TMessage& Msg, bool& Handled);
+  // The bar's accelerator and Enter handling; false without a bar.
+  bool IsMenuBarKey(WORD Key);
+  bool MenuBarEnterKey();
+  // The routing of keys and the wheel to the open menus: a keyed hook of the application's
+  // message loop, taken out by its key whatever hooks came after it.
+  void HookAppMessages();
+  void UnhookAppMessages();
+
+  // The built-in system menu for the current state: minimize, maximize, restore, roll up,
+  // minimize to tray (each as the state and BorderIcons allow), a separator, close.
+  void BuildDefaultSystemMenu();
+  // The application's SystemMenu completed with the same items around its own (only with
+  // UseDefaultSysMenu); earlier run-time items are replaced, never doubled.
+  void RebuildSystemMenu();
+  // The system menu at a screen point or next to a screen rectangle (an MDI child's through the
+  // main form's skinner).
+  void PopupSystemMenu(int X, int Y);
+  void PopupSystemMenuFromRect(TRect R);
+  // Below the enabled system-menu caption object (Alt+Space); nothing without one.
+  void PopupSystemMenuAtButton();
+  // A menu through the form's skin menu at a point or next to a rectangle.
+  void PopupSkinMenu(TMenu* Menu, TPoint P);
+  void PopupSkinMenu1(TMenu* Menu, TRect R, bool PopupUp);
+  // A popup menu's OnPopup, then its items at (X, Y) (an open menu closes first).
+  void DoPopupMenu(TPopupMenu* Menu, int X, int Y);
 
   // The form's chain of popup levels (owned).
   TvlSkinMenu* SkinMenu = nullptr;
@@ -383,6 +470,8 @@ class TvlVelmora : public TComponent {
   bool FSmartEffectsShow = false;
   bool FClientInActiveDraw = false;
   bool FStartShow = true;
+  bool FHaveShadow = false;
+  TPoint FOnMouseDownCoord{};
   bool FIsVistaOs = false;
   bool FIsLayerEnabled = false;
 
@@ -416,11 +505,16 @@ class TvlVelmora : public TComponent {
   void PaintFrameToDC(HDC DC);
   void Hook();
   void Unhook();
-  // The key and wheel routing of an open menu: a keyed hook of the application's message loop,
-  // taken out by its key whatever hooks came after it.
-  void HookAppMessages();
-  void UnhookAppMessages();
   void MenuAppMessageHook(MSG& Msg, bool& Handled);
+  void CreateTrayMenu();
+  // Form behaviour (VelmoraBehaviour.cpp).
+  void WMShowWindowBefore(const TMessage& M);
+  void WMShowWindowAfter(const TMessage& M);
+  void FadeInTick();
+  void WMMoving(TMessage& M);
+  void WMSizing(TMessage& M, const TWndMethod& Next);
+  void TrayRestoreForeground();
+  [[nodiscard]] bool FadeWanted() const;
   // The second handling of the mouse messages, after the form's own procedure (VelmoraCaptionHost.cpp).
   void RouteObjectMouse(const TMessage& M);
   void CaptionDoubleClick();
@@ -460,7 +554,17 @@ class TvlVelmora : public TComponent {
   std::unique_ptr<TvlQuickButtonItems> FQuickButtons;
   TPopupMenu* FSystemMenu = nullptr;
   TvlSkinHint* FSkinHint = nullptr;
+  TvlSkinMainMenuBar* FMainMenuBar = nullptr;
+  TMainMenu* FMainMenu = nullptr;
+  TvlSkinPopupMenu* FSysTrayMenu = nullptr;
+  TvlTrayIcon* FTrayIcon = nullptr;
+  TvlSkinStatusBar* FStatusBar = nullptr;
+  TvlClientInActivePanel* FInActivePanel = nullptr;  // owned (a component owned by this one)
+  int FFadeAlpha = -1;  // the fade-in's opacity, -1 while none runs
+  int FFadeTarget = 255;
+  int FFadeStep = 0;
   bool FInAppHook = false;
+  bool FInShortCut = false;
   bool FUseRibbon = false;
   bool FSkinnableForm = true;
   bool FAlphaBlend = false;

@@ -359,8 +359,14 @@ void TvlVelmora::RouteObjectMouse(const TMessage& M) {
     case WM_NCRBUTTONDOWN:
       TestActiveObject(p.X, p.Y, true);
       if (alive) ObjectMouseDown(TMouseButton::mbRight, p.X, p.Y);
-      // FIXME: the caption's right click opens the system menu once the system menu exists.
-      if (alive && caption) MouseCaptureObject = -1;
+      if (alive && caption) {
+        MouseCaptureObject = -1;
+        if (!DisableSystemMenu) {
+          TPoint at{};
+          GetCursorPos(&at);
+          PopupSystemMenu(at.X, at.Y);
+        }
+      }
       break;
     case WM_NCRBUTTONUP: ObjectMouseUp(TMouseButton::mbRight, p.X, p.Y); break;
     case WM_NCRBUTTONDBLCLK:
@@ -418,11 +424,6 @@ void TvlVelmora::LinkMenu(const std::string& AIDName, TMenu* AMenu, bool APopupU
     a->MenuItem = AMenu->Items();
     a->FPopupUp = APopupUp;
   }
-}
-
-TMenuItem* TvlVelmora::GetSystemMenuItems() {
-  // FIXME: the built-in system menu is filled with its commands once the system menu exists.
-  return FSystemMenu ? FSystemMenu->Items() : FSysMenu->Items();
 }
 
 void TvlVelmora::FireObjectPaint(const std::string& IDName, TCanvas* Canvas, TRect ObjectRect) {

@@ -102,6 +102,9 @@ class TvlActiveSkinObject : public TObject {
   int GlowLayerOffsetY = 0;
   int GlowLayerAlphaBlendValue = 255;
 
+  // ObjectRect on the screen.
+  [[nodiscard]] TRect ScreenRect() const;
+
  protected:
   [[nodiscard]] bool SkinInUse() const;
   // Rect of a picture copied stretched onto ObjectRect of C; nothing for a missing picture or an
@@ -117,9 +120,6 @@ class TvlActiveSkinObject : public TObject {
   void ShowLayerOn(TvlLayerManager* Manager);
   void HideLayerOn(TvlLayerManager* Manager);
   [[nodiscard]] TvlLayerManager* GlowManager(bool MenuOwner) const;
-  // ObjectRect on the screen.
-  [[nodiscard]] TRect ScreenRect() const;
-
   int FMorphStep = 0;
 };
 

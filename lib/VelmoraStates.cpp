@@ -3,11 +3,14 @@
 // and restored, and the roll-up to the caption. A skinned form does not use the platform's
 // states: it moves and sizes itself, so that the frame, the region and the layered border follow.
 //
-// FIXME: MDI children, the tray and the first-show placement are not handled here yet.
+// FIXME: MDI children are placed like other forms until the MDI support exists.
 
 #include "lib/Velmora.h"
 #include "lib/VelmoraLayer.h"
 #include "lib/vlLayerManager.h"
+#include "lib/vlSkinCtrlsBars.h"
+#include "lib/vlSkinMenus.h"
+#include "lib/vlTrayIcon.h"
 #include "platform/Application.h"
 #include "platform/Screen.h"
 #include "platform/Timers.h"
@@ -98,21 +101,31 @@ void TvlVelmora::DoMaximize() {
   }
   TWeak<TvlVelmora> alive(this);
   FForm->SetBoundsRect(r);
-  if (alive && OnMaximize) OnMaximize(this);
+  if (!alive) return;
+  if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(false);
+  if (OnMaximize) OnMaximize(this);
 }
 
 void TvlVelmora::DoRestore() {
   MaxRollUpState = false;
   const int w = FForm->Width(), h = FForm->Height();
   TRect to = IsNull(OldBoundsRect) ? FForm->BoundsRect() : OldBoundsRect;
-  FStartShow = false;
   TWeak<TvlVelmora> alive(this);
+  if (FStartShow) {
+    // Not placed by a first show yet (it was shown minimized or maximized): placed now.
+    FStartShow = false;
+    const TPoint at = GetPositionInMonitor(to.Left, to.Top, to.Width(), to.Height());
+    to = TRect{at.X, at.Y, at.X + to.Width(), at.Y + to.Height()};
+  } else if (UseLayeredBorder() && FBorderLayer->Visible()) {
+    FBorderLayer->SetBoundsWithForm3(to.Left, to.Top, to.Width(), to.Height());
+  }
   FForm->SetBoundsRect(to);
   if (!alive) return;
   MouseTimer->SetEnabled(true);
   if (w == to.Width() && h == to.Height()) RefreshFrameSize();
   RepaintForm();
   OldBoundsRect = TRect{0, 0, 0, 0};
+  if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(true);
   if (OnRestore) OnRestore(this);
 }
 
@@ -133,4 +146,40 @@ void TvlVelmora::SetRollUpState(bool Value) {
   if (alive && OnChangeRollUpState) OnChangeRollUpState(this);
 }
 
-void TvlVelmora::MinimizeToTray() {}
+void TvlVelmora::SetStatusBar(TvlSkinStatusBar* Value) { ReplaceReference(FStatusBar, Value); }
+
+void TvlVelmora::MinimizeToTray() {
+  if (!FTrayIcon) return;
+  TWeak<TvlVelmora> alive(this);
+  FTrayIcon->MinimizeToTray = true;
+  Application()->Minimize();
+  if (alive && OnMinimizeToTray) OnMinimizeToTray(this);
+}
+
+void TvlVelmora::RestoreFromTray() {
+  if (!FTrayIcon) return;
+  TWeak<TvlVelmora> alive(this);
+  TWeak<TvlTrayIcon> tray(FTrayIcon);
+  FTrayIcon->MinimizeToTray = false;
+  FTrayIcon->ShowMainForm();
+  if (!alive || !tray) return;
+  if (Application()->Minimized()) Application()->Restore();
+  if (!AlwaysShowInTray) FTrayIcon->SetIconVisible(false);
+  if (alive && OnRestoreFromTray) OnRestoreFromTray(this);
+}
+
+void TvlVelmora::SetTrayIcon(TvlTrayIcon* Value) {
+  ReplaceReference(FTrayIcon, Value);
+  if (!FTrayIcon) return;
+  if (!AlwaysShowInTray) {
+    FTrayIcon->SetIconVisible(false);
+    FTrayIcon->MinimizeToTray = false;
+  }
+  if (!FTrayIcon->PopupMenu()) FTrayIcon->SetPopupMenu(FSysTrayMenu);
+  if (!FTrayIcon->OnDblClick) {
+    // The tray icon may outlive this component.
+    FTrayIcon->OnDblClick = [skinner = TWeak<TvlVelmora>(this)](TObject*) {
+      if (TvlVelmora* v = skinner.Get()) v->RestoreFromTray();
+    };
+  }
+}

@@ -44,14 +44,6 @@ constexpr UINT kScrollInterval = 100;
 constexpr UINT_PTR kScrollTimer = 1;
 constexpr UINT kFadeInterval = 6;  // more than 5 ms between fade steps
 
-TTimer* StoppedTimer(TComponent* Owner, UINT Interval, TNotifyEvent OnTimer) {
-  auto* t = new TTimer(Owner);
-  t->SetEnabled(false);
-  t->SetInterval(Interval);
-  t->OnTimer = std::move(OnTimer);
-  return t;
-}
-
 // A canvas over a device context for one drawing pass.
 class ContextCanvas {
  public:
@@ -84,9 +76,9 @@ void FillArea(TCanvas* C, const TRect& R, TColor Color) {
 TvlSkinPopupWindow::TvlSkinPopupWindow(TvlSkinMenu* AParentMenu, TvlDataSkinPopupWindow* AData)
     : TCustomControl(nullptr), FParentMenu(AParentMenu), FFont(std::make_unique<TFont>()) {
   SetVisible(false);
-  MouseTimer = StoppedTimer(this, kMouseInterval, [this](TObject*) { MouseTimerProc(); });
-  MorphTimer = StoppedTimer(this, 20, [this](TObject*) { MorphTimerProc(); });
-  FadeTimer = StoppedTimer(this, kFadeInterval, [this](TObject*) { FadeStep(); });
+  MouseTimer = vlNewStoppedTimer(this, kMouseInterval, [this](TObject*) { MouseTimerProc(); });
+  MorphTimer = vlNewStoppedTimer(this, 20, [this](TObject*) { MorphTimerProc(); });
+  FadeTimer = vlNewStoppedTimer(this, kFadeInterval, [this](TObject*) { FadeStep(); });
   TvlSkinData* sd = AParentMenu ? AParentMenu->SkinData : nullptr;
   // The skin look needs the window picture itself; an index naming no picture gives the
   // built-in look.

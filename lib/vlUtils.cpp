@@ -1,5 +1,7 @@
 #include "lib/vlUtils.h"
 
+#include "platform/Timers.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -899,4 +901,12 @@ void ImageMaskToAlphaBitmap(TBitmap* Image, TBitmap* Mask, TvlBitmap* Dest) {
   TvlBitmap mask;
   mask.Assign(Mask);
   SetAlphaFromMask(Dest, &mask);
+}
+
+TTimer* vlNewStoppedTimer(TComponent* Owner, unsigned Interval, TvlTimerEvent OnTimer) {
+  auto* t = new TTimer(Owner);
+  t->SetEnabled(false);
+  t->SetInterval(Interval);
+  t->OnTimer = std::move(OnTimer);
+  return t;
 }

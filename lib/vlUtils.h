@@ -320,3 +320,12 @@ inline void EndMMX() {}
 
 // Dest takes Image (opaque) with the grey level of Mask as every pixel's alpha.
 void ImageMaskToAlphaBitmap(TBitmap* Image, TBitmap* Mask, TvlBitmap* Dest);
+
+// ---- Timers --------------------------------------------------------------------------------------
+
+class TComponent;
+class TObject;
+class TTimer;
+using TvlTimerEvent = std::function<void(TObject* Sender)>;
+// A timer owned by Owner, stopped, with its interval (milliseconds) and tick handler.
+TTimer* vlNewStoppedTimer(TComponent* Owner, unsigned Interval, TvlTimerEvent OnTimer);

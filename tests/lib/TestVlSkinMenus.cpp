@@ -23,7 +23,7 @@
 #include "platform/Menus.h"
 #include "platform/Timers.h"
 #include "platform/WindowTree.h"
-#include "tests/platform/FormFixture.h"
+#include "ClockedFormWorld.h"
 
 namespace {
 
@@ -50,18 +50,8 @@ class TRecorder : public TCustomControl {
   std::vector<std::string>& log_;
 };
 
-class SkinMenusTest : public FormWorld {
+class SkinMenusTest : public ClockedFormWorld {
  protected:
-  void SetUp() override {
-    FormWorld::SetUp();
-    clock = std::make_unique<TScopedTestClock>();
-  }
-  void TearDown() override {
-    forms.clear();
-    Run();
-    clock.reset();
-    FormWorld::TearDown();
-  }
 
   // A skinned form at 0, 0 (the built-in look unless a skin is given), active, with a focused
   // recording control.
@@ -99,15 +89,6 @@ class SkinMenusTest : public FormWorld {
     return menu;
   }
 
-  // Every waiting message through the application's loop (its hooks included).
-  void Run() { app.ProcessMessages(); }
-  // Time passes in steps of Step milliseconds, everything due runs after each.
-  void Wait(int Ms, int Step = 10) {
-    for (int t = 0; t < Ms; t += Step) {
-      clock->Advance(static_cast<std::uint64_t>(Step));
-      Run();
-    }
-  }
   static TPoint RowCentre(TvlSkinPopupWindow* level, int row) {
     const TRect r = level->ItemList[static_cast<std::size_t>(row)]->ObjectRect;
     return TPoint{level->Left() + r.Left + r.Width() / 2, level->Top() + r.Top + r.Height() / 2};
@@ -118,7 +99,6 @@ class SkinMenusTest : public FormWorld {
     Wait(50);
   }
 
-  std::unique_ptr<TScopedTestClock> clock;
   std::vector<std::string> log;
   TRecorder* recorder = nullptr;
 };

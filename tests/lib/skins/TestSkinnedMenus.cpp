@@ -9,6 +9,7 @@
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlSkinMenus.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
@@ -200,6 +201,78 @@ TEST_F(SkinnedMenusTest, TrackModeMenuButtonsOpenTheirMenuFromTheRightEdgeAtAnyW
     Pump();
     delete b;
   }
+}
+
+// The main menu bar in skin 1 with one item's menu open, and below it a narrow form in the
+// built-in look whose last items hide behind the overflow marker, one item hovered.
+TEST_F(SkinnedMenusTest, MainMenuBarsMatchTheExpectedPicture) {
+  TScopedTestClock clock;
+  constexpr int W = 560, H = 330;
+  const auto build = [&](TvlVelmora* skinner, TvlSkinData* skinData) {
+    TCustomForm* form = skinner->Form();
+    auto* menu = new TvlSkinMainMenu(form);
+    for (const char* c : {"文件(&F)", "任务(&T)", "转换(&C)", "工具(&O)", "帮助(&H)"}) Item(menu->Items(), c);
+    for (const char* c : {"添加文件...", "添加文件夹...", "-", "退出"}) Item(menu->Items()->Items(0), c);
+    for (const char* c : {"开始转换", "暂停", "停止"}) Item(menu->Items()->Items(2), c);
+    menu->Items()->Items(2)->Items(1)->SetEnabled(false);
+    auto* bar = new TvlSkinMainMenuBar(form);
+    bar->SetParent(form);
+    bar->SetSkinData(skinData);
+    bar->SetVelmora(skinner);
+    bar->SetMainMenu(menu);
+    skinner->SetMainMenuBar(bar);
+    form->Show();
+    Pump();
+    return bar;
+  };
+  TvlVelmora* skinned = MakeSkinnedForm(W, 200, "视频格式转换");
+  app.SetMainForm(skinned->Form());
+  TvlSkinMainMenuBar* bar = build(skinned, &skin);
+  TvlVelmora* plain = MakeSkinnedForm(250, 110, "内置外观");
+  plain->SetSkinData(nullptr);
+  plain->Form()->SetBounds(0, 215, 250, 110);
+  TvlSkinMainMenuBar* plainBar = build(plain, nullptr);
+  ASSERT_TRUE(plainBar->Scroll);
+  const TRect open = bar->ObjectList[2]->ObjectRect;
+  display->Click(bar->ClientToScreen(TPoint{open.Left + 5, open.Top + 5}));
+  Pump();
+  ASSERT_EQ(skinned->SkinMenu->LevelCount(), 1);
+  const TRect hovered = plainBar->ObjectList[1]->ObjectRect;
+  display->MouseMove(plainBar->ClientToScreen(TPoint{hovered.Left + 5, hovered.Top + 5}));
+  for (int i = 0; i < 3; ++i) {
+    clock.Advance(50);
+    Pump();
+  }
+  const auto pixels = skinned_test_form::Shot(display, TRect{0, 0, W, H});
+  skinned->SkinMenu->Hide();
+  forms.clear();
+  Pump();
+  skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_menu_bar");
+}
+
+// A bar whose skin is freed draws its built-in look from then on.
+TEST_F(SkinnedMenusTest, AMainMenuBarOutlivesItsSkin) {
+  auto own = std::make_unique<TvlSkinData>(nullptr);
+  vlLoadFixtureSkin(own.get(), TvlSkinArtKind::Main);
+  TvlVelmora* skinner = MakeSkinnedForm(400, 200, "视频格式转换");
+  TCustomForm* form = skinner->Form();
+  auto* menu = new TvlSkinMainMenu(form);
+  for (const char* c : {"文件(&F)", "转换(&C)"}) Item(menu->Items(), c);
+  auto* bar = new TvlSkinMainMenuBar(form);
+  bar->SetParent(form);
+  bar->SetSkinData(own.get());
+  bar->SetVelmora(skinner);
+  bar->SetMainMenu(menu);
+  form->Show();
+  Pump();
+  ASSERT_TRUE(bar->FSkinSupport);
+  own.reset();
+  EXPECT_EQ(bar->SkinData(), nullptr);
+  bar->Repaint();
+  Pump();
+  EXPECT_FALSE(bar->FSkinSupport);
+  ASSERT_EQ(bar->ObjectList.size(), 2u);
+  EXPECT_FALSE(dynamic_cast<TvlSkinMainMenuBarItem*>(bar->ObjectList[0].get())->FSkinSupport);
 }
 
 }  // namespace
