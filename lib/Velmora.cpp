@@ -6,6 +6,8 @@
 
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
+#include "lib/vlSkinHint.h"
+#include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
@@ -74,6 +76,11 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   FForm->SetAutoSize(false);
   FForm->SetAutoScroll(false);
   FSysMenu = new TPopupMenu(this);
+  SkinMenu = new TvlSkinMenu(this, FForm);
+  SkinMenu->AlphaBlend = FMenusAlphaBlend;
+  SkinMenu->AlphaBlendValue = FMenusAlphaBlendValue;
+  SkinMenu->AlphaBlendAnimation = FMenusAlphaBlendAnimation;
+  SkinMenu->MaxMenuItemsInWindow = FMaxMenuItemsInWindow;
   if (!Designing()) {
     Hook();
     // A new window asks for its client area again, now through the component.
@@ -82,6 +89,7 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TvlVelmora::~TvlVelmora() {
+  UnhookAppMessages();
   ClearObjects();
   // A form being destroyed has taken its window down already; its hook list may be gone.
   if (FForm && !FForm->ComponentState().Contains(TComponentStateFlag::csDestroying)) {
@@ -116,6 +124,7 @@ void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FMSD) FMSD = nullptr;
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
+  if (AComponent == FSkinHint) FSkinHint = nullptr;
 }
 
 // ---- Properties -------------------------------------------------------------------------------
@@ -166,8 +175,34 @@ void TvlVelmora::SetShowIcon(bool Value) {
 }
 
 void TvlVelmora::SetMaxMenuItemsInWindow(int Value) {
-  if (Value >= 0) FMaxMenuItemsInWindow = Value;
+  if (Value < 0) return;
+  FMaxMenuItemsInWindow = Value;
+  SkinMenu->MaxMenuItemsInWindow = Value;
 }
+
+void TvlVelmora::SetMenusAlphaBlend(bool Value) {
+  FMenusAlphaBlend = Value;
+  SkinMenu->AlphaBlend = Value;
+}
+
+void TvlVelmora::SetMenusAlphaBlendAnimation(bool Value) {
+  FMenusAlphaBlendAnimation = Value;
+  SkinMenu->AlphaBlendAnimation = Value;
+}
+
+void TvlVelmora::SetMenusAlphaBlendValue(BYTE Value) {
+  FMenusAlphaBlendValue = Value;
+  SkinMenu->AlphaBlendValue = Value;
+}
+
+int TvlVelmora::DefMenuItemHeight() const { return SkinMenu->FDefaultMenuItemHeight; }
+void TvlVelmora::SetDefMenuItemHeight(int Value) { SkinMenu->FDefaultMenuItemHeight = Value; }
+TFont* TvlVelmora::DefMenuItemFont() const { return SkinMenu->DefaultMenuItemFont(); }
+void TvlVelmora::SetDefMenuItemFont(TFont* Value) { SkinMenu->SetDefaultMenuItemFont(Value); }
+bool TvlVelmora::UseSkinFontInMenu() const { return SkinMenu->FUseSkinFont; }
+void TvlVelmora::SetUseSkinFontInMenu(bool Value) { SkinMenu->FUseSkinFont = Value; }
+
+void TvlVelmora::SetSkinHint(TvlSkinHint* Value) { ReplaceReference(FSkinHint, Value); }
 
 void TvlVelmora::SetDefCaptionFont(TFont* Value) {
   FDefCaptionFont->Assign(Value);
@@ -337,6 +372,12 @@ void TvlVelmora::SetSkinnableForm(bool Value) {
 // ---- Skin changes -----------------------------------------------------------------------------------
 
 void TvlVelmora::SkinChangeBegin(TvlSkinData* Container) {
+  // An open menu draws from the skin being replaced: it closes first.
+  if (SkinMenu->FVisible && SkinMenu->SkinData == Container) {
+    TWeak<TvlVelmora> alive(this);
+    SkinMenu->Hide();
+    if (!alive) return;
+  }
   if (Container != FSD) return;
   FStopPainting = true;
   FSkinSupport = false;
@@ -367,6 +408,8 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
   // Any handler below may free the form (and this component with it): nothing touches the
   // component after a call out unless it is still alive.
   TWeak<TvlVelmora> alive(this);
+  CloseMenusOnInput(M.Msg);
+  if (!alive) return;
   const bool skinnable = FSkinnableForm;
   switch (M.Msg) {
     case WM_DESTROY:
@@ -461,6 +504,10 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (alive) Next(M);
       return;
     }
+    case WM_vlSkinMenuClosed:
+      SkinMenuClose();
+      if (alive) Next(M);
+      return;
     case WM_vlSkinnableFormChanged:
       if (!FUseRibbon && FSD && M.WParam == reinterpret_cast<WPARAM>(FSD) && !IsMDIChild())
         SetSkinnableForm(FSD->SkinnableForm());

@@ -34,6 +34,8 @@ class TMainMenu;
 class TPopupMenu;
 class TTimer;
 class TvlLayerManager;
+class TvlSkinHint;
+class TvlSkinMenu;
 
 // ---- Messages a form skinner answers (wParam and lParam 0 unless stated) -----------------------
 
@@ -98,19 +100,32 @@ class TvlVelmora : public TComponent {
   void SetAlphaBlend(bool Value);
   [[nodiscard]] BYTE AlphaBlendValue() const { return FAlphaBlendValue; }
   void SetAlphaBlendValue(BYTE Value);
+  // The menu settings are handed to the form's skin menu.
   [[nodiscard]] bool MenusAlphaBlend() const { return FMenusAlphaBlend; }
-  void SetMenusAlphaBlend(bool Value) { FMenusAlphaBlend = Value; }
+  void SetMenusAlphaBlend(bool Value);
   [[nodiscard]] bool MenusAlphaBlendAnimation() const { return FMenusAlphaBlendAnimation; }
-  void SetMenusAlphaBlendAnimation(bool Value) { FMenusAlphaBlendAnimation = Value; }
+  void SetMenusAlphaBlendAnimation(bool Value);
   [[nodiscard]] BYTE MenusAlphaBlendValue() const { return FMenusAlphaBlendValue; }
-  void SetMenusAlphaBlendValue(BYTE Value) { FMenusAlphaBlendValue = Value; }
+  void SetMenusAlphaBlendValue(BYTE Value);
+  // The skin menu's item height and font of the built-in look, and whether rows take the
+  // skin's font.
+  [[nodiscard]] int DefMenuItemHeight() const;
+  void SetDefMenuItemHeight(int Value);
+  [[nodiscard]] TFont* DefMenuItemFont() const;
+  void SetDefMenuItemFont(TFont* Value);  // copies the font
+  [[nodiscard]] bool UseSkinFontInMenu() const;
+  void SetUseSkinFontInMenu(bool Value);
+  // The hint component the form's caption objects show their hints through (cleared when it is
+  // freed).
+  [[nodiscard]] TvlSkinHint* SkinHint() const { return FSkinHint; }
+  void SetSkinHint(TvlSkinHint* Value);
   [[nodiscard]] TvlBorderIcons BorderIcons() const { return FBorderIcons; }
   // Stores the set and repaints the frame.
   void SetBorderIcons(TvlBorderIcons Value);
   [[nodiscard]] bool ShowIcon() const { return FShowIcon; }
   void SetShowIcon(bool Value);
   [[nodiscard]] int MaxMenuItemsInWindow() const { return FMaxMenuItemsInWindow; }
-  void SetMaxMenuItemsInWindow(int Value);  // negative values are ignored
+  void SetMaxMenuItemsInWindow(int Value);  // negative values are ignored; handed to the skin menu
   // The built-in look's caption fonts (active and inactive); writes copy the font and repaint a
   // frame drawn without a skin.
   [[nodiscard]] TFont* DefCaptionFont() const { return FDefCaptionFont.get(); }
@@ -241,6 +256,25 @@ class TvlVelmora : public TComponent {
   // One object per form-frame object of the skin, in the skin's order.
   void CreateSkinObjects();
 
+  // ---- Menus (VelmoraMenus.cpp) ----
+
+  // A skin popup menu of this form opens: outside the main-menu mode the application's keys and
+  // wheel are routed to the open menus; OnSkinMenuOpen fires once.
+  void SkinMenuOpen();
+  // The popup chain has closed: the routing ends and OnSkinMenuClose fires.
+  void SkinMenuClose();
+  // While a skin menu is open: a key for the menus (the deepest level gets it; Escape that
+  // closes the last level ends the menu mode).
+  void MenuKeyDown(WORD Key);
+  // The first step of the window procedure: the messages of IsMenuCloseMessage close the open
+  // skin menu and the caption hint.
+  void CloseMenusOnInput(UINT Msg);
+
+  // The form's chain of popup levels (owned).
+  TvlSkinMenu* SkinMenu = nullptr;
+  bool InMenu = false;      // a skin popup menu of this form is open
+  bool InMainMenu = false;  // the main menu bar is in menu mode
+
   // ---- State ----
 
   // True in PreviewMode; the kept activation state for MDI forms; else the form's own.
@@ -318,6 +352,11 @@ class TvlVelmora : public TComponent {
   void PaintFrameToDC(HDC DC);
   void Hook();
   void Unhook();
+  // The key and wheel routing of an open menu: a keyed hook of the application's message loop,
+  // taken out by its key whatever hooks came after it.
+  void HookAppMessages();
+  void UnhookAppMessages();
+  void MenuAppMessageHook(MSG& Msg, bool& Handled);
   void SendNCPaint();
   void RepaintForm();
   [[nodiscard]] bool IsMDIChild() const;
@@ -345,6 +384,8 @@ class TvlVelmora : public TComponent {
   TvlSkinData* FMSD = nullptr;
   TCustomImageList* FQuickImageList = nullptr;
   TPopupMenu* FSystemMenu = nullptr;
+  TvlSkinHint* FSkinHint = nullptr;
+  bool FInAppHook = false;
   bool FUseRibbon = false;
   bool FSkinnableForm = true;
   bool FAlphaBlend = false;

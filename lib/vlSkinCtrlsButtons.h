@@ -331,13 +331,13 @@ class TvlSkinSpeedButton : public TvlGraphicSkinCustomControl, public TvlButtonB
   void CMDialogChar(TMessage& Message) override;
   void CMEnabledChanged(TMessage& Message) override;
   void CMTextChanged(TMessage& Message) override;
+  // The content of a state: the bar's or the button's image, or the glyph, and the caption.
+  void DrawContent(TCanvas* C, const TRect& R, bool Pressed, bool ADown, bool AMouseIn);
 
  private:
   [[nodiscard]] bool EffectsEnabled() const;
   [[nodiscard]] bool AnimationAllowed() const;
   void HoverChanged(bool Entered);
-  // The content of a state: the bar's or the button's image, or the glyph, and the caption.
-  void DrawContent(TCanvas* C, const TRect& R, bool Pressed, bool ADown, bool AMouseIn);
   void PaintTransparentContent();
 
   TCustomImageList* FButtonImages = nullptr;

@@ -122,6 +122,21 @@ void PostMouse(HWND target, LRESULT hit, UINT clientMsg, UINT ncMsg, WPARAM extr
   }
 }
 
+// A press in a child window's client area is told to its parent, and so on up the chain, as
+// WM_PARENTNOTIFY with the button message and the point in each parent's client coordinates;
+// the chain stops at a window that is no child or has WS_EX_NOPARENTNOTIFY.
+void SendParentNotify(HWND child, UINT msg, TPoint pt) {
+  for (HWND w = child; w && IsWindow(w);) {
+    if (!(Style(w) & WS_CHILD) || (ExStyle(w) & WS_EX_NOPARENTNOTIFY)) return;
+    HWND parent = GetParent(w);
+    if (!parent) return;
+    TPoint local = pt;
+    ScreenToClient(parent, &local);
+    SendMessage(parent, WM_PARENTNOTIFY, static_cast<WPARAM>(static_cast<WORD>(msg)), PointParam(local));
+    w = parent;
+  }
+}
+
 // True when this press continues a double click (same window and button, inside the time and
 // the double-click rectangle); updates the memory of the last press.
 bool IsDoubleClick(HWND target, UINT msg, TPoint pt) {
@@ -411,6 +426,9 @@ void detail::InjectMouseButton(TMouseButton Button, bool Down, TPoint pt) {
   if (IsDoubleClick(target, msg, pt) && dblClass) {
     msg += 2;
     nc += 2;
+  } else if (hit == HTCLIENT) {
+    SendParentNotify(target, msg, pt);
+    if (!IsWindow(target)) return;
   }
   PostMouse(target, hit, msg, nc, 0, pt);
 }

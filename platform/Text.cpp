@@ -368,7 +368,8 @@ int DrawText(HDC hdc, const char* lpchText, int cchText, TRect* lprc, UINT forma
     };
     for (std::size_t i = 0; i < all.size(); ++i) {
       if (all[i] == U'\r' || all[i] == U'\n') {
-        if (all[i] == U'\r' && i + 1 < all.size() && all[i + 1] == U'\n') ++i;
+        // CR LF and LF CR are each one line break.
+        if (i + 1 < all.size() && (all[i + 1] == U'\r' || all[i + 1] == U'\n') && all[i + 1] != all[i]) ++i;
         endParagraph();
       } else {
         para.push_back(all[i]);

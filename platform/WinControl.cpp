@@ -190,8 +190,14 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::RecreateWnd() {
   if (!handle_) return;
+  // A top-level's new window is made hidden (forms show themselves): one that was on screen is
+  // shown again, and takes the activation back when it had it.
+  const bool topLevel = !(GetWindowLongPtr(handle_, GWL_STYLE) & WS_CHILD);
+  const bool shown = topLevel && IsWindowVisible(handle_);
+  const bool active = shown && GetActiveWindow() == handle_;
   DestroyHandle();
   CreateHandle();
+  if (shown && handle_ && !IsWindowVisible(handle_)) ShowWindow(handle_, active ? SW_SHOW : SW_SHOWNA);
 }
 
 void TWinControl::WMNCDestroy(TMessage& M) {

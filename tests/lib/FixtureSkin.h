@@ -7,8 +7,9 @@
 //
 // Variant::Alternate has the same names with other sizes and a green tone, for skin switches.
 // AddFrame gives a skin a small form frame (frame picture, inactive twin, rounded mask, caption
-// text object and two caption buttons) for the form-skinner tests; Load puts a whole variant into
-// a container through its own stored-skin load, with the container's skin-change messages.
+// text object and two caption buttons) for the form-skinner tests, AddMenus a popup-menu frame,
+// a morphing menu row and a hint window; Load puts a whole variant into a container through its
+// own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
 #include <cstdint>
@@ -634,12 +635,94 @@ inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
   }
 }
 
-// Loads the variant, with its form frame, into Target through the container's own stored-skin
-// load, so that Target sends its three skin-change messages as on any skin change.
-inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard) {
+// ---- Menus and hints --------------------------------------------------------------------------
+
+// Four pictures appended to the skin's list, in this order:
+//   popup window  30 x 30   a framed white card, items area (3,3)-(27,27)
+//   popup mask    30 x 30   black, the four corner pixels cut
+//   menu rows     70 x 46   normal row (0,0)-(70,20), highlighted row (0,20)-(70,40) in the
+//                           accent, divider (0,40)-(70,46) with a line across
+//   hint          24 x 24   a light card with an accent edge
+constexpr int kMenuRowHeight = 20;
+
+// Adds a popup-window frame, a morphing menu-item description ("menuitem") and a hint window to
+// a filled skin.
+inline void AddMenus(TvlSkinData& skin, Variant variant = Variant::Standard) {
+  const bool alt = variant == Variant::Alternate;
+  const Tone tone = alt ? Tone{58, 140, 96} : Tone{52, 104, 170};
+  const std::uint32_t face = Rgb(255, 255, 255), line = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+
+  auto popup = NewPicture(30, 30, face);
+  Painter(*popup).Frame(0, 0, 30, 30, line);
+  auto popupMask = NewPicture(30, 30, Rgb(0, 0, 0));
+  for (int x : {0, 29})
+    for (int y : {0, 29}) Painter(*popupMask).Set(x, y, Rgb(255, 255, 255));
+  auto rows = NewPicture(70, 46, face);
+  Painter r(*rows);
+  r.Fill(0, 20, 70, 40, tone.Accent(40));
+  r.Fill(0, 42, 70, 43, line);
+  auto hint = NewPicture(24, 24, Rgb(250, 251, 253));
+  Painter(*hint).Frame(0, 0, 24, 24, tone.Accent(0));
+
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  for (auto* p : {&popup, &popupMask, &rows, &hint}) skin.FActivePictures.push_back(std::move(*p));
+  for (const char* name : {"popup.bmp", "popupmask.bmp", "menurows.bmp", "hint.bmp"}) skin.FActivePicturesNames->Add(name);
+
+  TvlDataSkinPopupWindow* w = skin.PopupWindow.get();
+  w->WindowPictureIndex = base;
+  w->MaskPictureIndex = base + 1;
+  w->LTPoint = {4, 4};
+  w->RTPoint = {26, 4};
+  w->LBPoint = {4, 26};
+  w->RBPoint = {26, 26};
+  w->ItemsRect = TRect{3, 3, 27, 27};
+  w->ScrollMarkerColor = Colour(143, 163, 191);
+  w->ScrollMarkerActiveColor = Colour(tone.r, tone.g, tone.b);
+  w->TopStretch = w->LeftStretch = w->RightStretch = w->BottomStretch = w->StretchEffect = true;
+
+  auto item = std::make_unique<TvlDataSkinMenuItem>("menuitem");
+  item->SkinRectInAPicture = true;
+  item->ActivePictureIndex = base + 2;
+  item->SkinRect = TRect{0, 0, 70, kMenuRowHeight};
+  item->ActiveSkinRect = TRect{0, 20, 70, 40};
+  item->DividerRect = TRect{0, 40, 70, 46};
+  item->ItemLO = item->ItemRO = item->DividerLO = item->DividerRO = 4;
+  item->TextRct = TRect{6, 0, 62, kMenuRowHeight};
+  item->FontName = "Tahoma";
+  item->FontHeight = 14;
+  item->FontColor = Colour(31, 58, 95);
+  item->ActiveFontColor = Colour(255, 255, 255);
+  item->UnEnabledFontColor = Colour(150, 160, 174);
+  item->StretchEffect = item->InActiveStretchEffect = item->DividerStretchEffect = true;
+  item->Morphing = true;
+  item->MorphKind = TvlMorphKind::mkDefault;
+  skin.ObjectList.push_back(std::move(item));
+
+  TvlDataSkinHintWindow* h = skin.HintWindow.get();
+  h->WindowPictureIndex = base + 3;
+  h->MaskPictureIndex = -1;
+  h->LTPoint = {4, 4};
+  h->RTPoint = {20, 4};
+  h->LBPoint = {4, 20};
+  h->RBPoint = {20, 20};
+  h->ClRect = TRect{3, 3, 21, 21};
+  h->FontName = "Tahoma";
+  h->FontHeight = 14;
+  h->FontColor = Colour(31, 58, 95);
+  h->TopStretch = h->LeftStretch = h->RightStretch = h->BottomStretch = h->StretchEffect = true;
+}
+
+// What Load adds besides the controls and the form frame.
+enum class Extras { None, MenusAndHints };
+
+// Loads the variant, with its form frame (and the extras), into Target through the container's
+// own stored-skin load, so that Target sends its three skin-change messages as on any skin
+// change.
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, Extras extras = Extras::None) {
   TvlSkinData scratch(nullptr);
   Fill(scratch, variant);
   AddFrame(scratch, variant);
+  if (extras == Extras::MenusAndHints) AddMenus(scratch, variant);
   TvlCompressedStoredSkin stored(nullptr);
   stored.LoadFromSkinData(&scratch);
   Target.LoadCompressedStoredSkin(&stored);

@@ -248,6 +248,30 @@ TEST_F(FormsTest, CloseRunsOnCloseWithTheChosenAction) {
   }
 }
 
+TEST_F(FormsTest, AFormOnScreenStaysThereWhenItsWindowIsMadeAnew) {
+  TForm* back = MakeForm(Bounds(300, 0, 100, 100));
+  TForm* front = MakeForm(Bounds(0, 0, 100, 100));
+  TForm* hidden = MakeForm(Bounds(0, 200, 100, 100));
+  back->Show();
+  front->Show();
+  Pump();
+  ASSERT_EQ(GetActiveWindow(), front->Handle());
+  // A new border style makes the windows anew: the shown ones come back as they were, the
+  // active one active; a hidden one stays hidden.
+  back->SetBorderStyle(TFormBorderStyle::bsSingle);
+  front->SetBorderStyle(TFormBorderStyle::bsSingle);
+  hidden->SetBorderStyle(TFormBorderStyle::bsSingle);
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(back->Handle()));
+  EXPECT_TRUE(IsWindowVisible(front->Handle()));
+  EXPECT_EQ(GetActiveWindow(), front->Handle());
+  EXPECT_FALSE(hidden->HandleAllocated() && IsWindowVisible(hidden->Handle()));
+  back->RecreateWnd();
+  Pump();
+  EXPECT_TRUE(IsWindowVisible(back->Handle()));
+  EXPECT_EQ(GetActiveWindow(), front->Handle());
+}
+
 TEST_F(FormsTest, LoadingStateKeepsEventsQuietUntilCreated) {
   struct TQuietForm : TForm {
     explicit TQuietForm(std::vector<std::string>& log) : TForm(nullptr) {

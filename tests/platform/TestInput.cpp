@@ -46,6 +46,46 @@ TEST_F(InputTest, ClickReachesTheDeepestChildInItsClientCoordinates) {
   EXPECT_EQ(ClientPoint(*nc), Point(100, 150));
 }
 
+TEST_F(InputTest, APressInAChildIsToldUpTheChainOfParents) {
+  HWND top = Make(WS_POPUP | WS_VISIBLE, Bounds(100, 100, 300, 200));
+  HWND panel = Make(WS_CHILD | WS_VISIBLE, Bounds(50, 40, 200, 100), top);
+  HWND button = Make(WS_CHILD | WS_VISIBLE, Bounds(10, 10, 50, 20), panel);
+  HWND quiet = Make(WS_CHILD | WS_VISIBLE, Bounds(100, 10, 50, 20), panel, 0, WS_EX_NOPARENTNOTIFY);
+  Pump();
+  const auto notices = [&] {
+    std::vector<TLoggedMessage> found;
+    for (const auto& m : log)
+      if (m.msg == WM_PARENTNOTIFY) found.push_back(m);
+    return found;
+  };
+  // Each parent hears the button message with the point in its own client coordinates, before
+  // the press itself arrives.
+  log.clear();
+  display->MouseDown({100 + 50 + 10 + 7, 100 + 40 + 10 + 3}, detail::TMouseButton::Right);
+  std::vector<TLoggedMessage> n = notices();
+  ASSERT_EQ(n.size(), 2u);
+  EXPECT_EQ(n[0].hwnd, panel);
+  EXPECT_EQ(n[0].w, static_cast<WPARAM>(WM_RBUTTONDOWN));
+  EXPECT_EQ(ClientPoint(n[0]), Point(17, 13));
+  EXPECT_EQ(n[1].hwnd, top);
+  EXPECT_EQ(ClientPoint(n[1]), Point(67, 53));
+  EXPECT_EQ(Find(button, WM_RBUTTONDOWN), nullptr);
+  Pump();
+  EXPECT_NE(Find(button, WM_RBUTTONDOWN), nullptr);
+  display->MouseUp({100 + 50 + 10 + 7, 100 + 40 + 10 + 3}, detail::TMouseButton::Right);
+  Pump();
+
+  // Releases, presses on a top-level and presses in a child that asks for quiet tell nobody.
+  const TPoint places[] = {{100 + 50 + 100 + 5, 100 + 40 + 10 + 5}, {100 + 5, 100 + 5}};
+  for (TPoint p : places) {
+    log.clear();
+    display->Click(p);
+    Pump();
+    EXPECT_TRUE(notices().empty());
+  }
+  (void)quiet;
+}
+
 TEST_F(InputTest, ActivationAndFocusMessagesArriveInOrder) {
   HWND first = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 100, 100));
   HWND second = Make(WS_POPUP | WS_VISIBLE, Bounds(200, 0, 100, 100));

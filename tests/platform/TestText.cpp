@@ -154,6 +154,22 @@ TEST(Text, MixedParagraphWrapsInsideItsRectangleAndCalcRectMeasuresIt) {
   EXPECT_GT(single.Right, 180);
 }
 
+TEST(Text, LineBreaksOfEveryKindCountOnce) {
+  // CR, LF, CR LF and LF CR each end one line; two alike in a row leave an empty line.
+  const struct {
+    const char* text;
+    int lines;
+  } cases[] = {{"a", 1},        {"a\nb", 2},      {"a\rb", 2},       {"a\r\nb", 2},
+               {"a\n\rb", 2}, {"a\n\nb", 3},   {"a\r\rb", 3},    {"a\n\r\n\rb", 3},
+               {"a\n\r", 2},  {"a\r\n\r\nb", 3}};
+  TextSurface s(100, 100);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.text)));
+    TRect r{0, 0, 0, 0};
+    EXPECT_EQ(DrawText(s.dc, c.text, &r, DT_CALCRECT), c.lines * s.LineHeight());
+  }
+}
+
 TEST(Text, SingleLineAlignmentTable) {
   struct Case {
     const char* name;
