@@ -1,14 +1,18 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the page of edits), each compared with its expected picture.
+// buttons and boxes, the page of edits, the link labels, the message box), each compared with its
+// expected picture.
 
 #include <gtest/gtest.h>
 
+#include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedEditsBoard.h"
+#include "tests/lib/SkinnedLinkLabelsBoard.h"
+#include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedTestForm.h"
 
 namespace {
@@ -36,6 +40,23 @@ TEST_F(SkinnedControlsFormTest, MainSkinButtonsBoardMatchesItsExpectedPicture) {
 
 TEST_F(SkinnedControlsFormTest, MainSkinEditsMatchTheirExpectedPicture) {
   skinned_edits_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_edits");
+}
+
+TEST_F(SkinnedControlsFormTest, MainSkinLinkLabelsMatchTheirExpectedPicture) {
+  skinned_link_labels_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_link_labels");
+}
+
+TEST_F(SkinnedControlsFormTest, MainSkinMessageBoxMatchesItsExpectedPicture) {
+  TvlResourceStrData table(nullptr);
+  TStringList lines;
+  for (const char* line : skinned_message_dialog::kChineseTexts) lines.Add(line);
+  table.SetResStrings(&lines);
+  mainSkin.SetResourceStrData(&table);
+  TvlSkinMessage message(nullptr);
+  message.SetSkinData(&mainSkin);
+  message.SetCtrlSkinData(&mainSkin);
+  skinned_message_dialog::RenderAndCompare(display, message, SKIN_EXPECTED_DIR, "main_skin_message");
+  mainSkin.SetResourceStrData(nullptr);
 }
 
 }  // namespace
