@@ -23,6 +23,7 @@ extern "C" {
   X(av_codec_is_encoder) \
   X(av_codec_is_decoder) \
   X(avcodec_descriptor_get) \
+  X(avcodec_descriptor_get_by_name) \
   X(avcodec_get_name) \
   X(avcodec_get_class) \
   X(avcodec_alloc_context3) \

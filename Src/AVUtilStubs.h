@@ -97,6 +97,7 @@ extern "C" {
   X(av_channel_layout_uninit) \
   X(av_channel_layout_copy) \
   X(av_channel_layout_describe) \
+  X(av_channel_layout_compare) \
   X(av_get_picture_type_char) \
   X(av_d2q) \
   X(av_fast_malloc) \

@@ -139,7 +139,11 @@ void TFFmpegList::ResumeAll() {
 }
 
 void TFFmpegList::CancelAll(bool AWaitFor) {
-  for (auto& task : FList) task->Cancel(AWaitFor);
+  // Every task hears of the stop before any is waited for: they finish side by side, and none
+  // keeps converting while the others are waited for.
+  for (auto& task : FList) task->Cancel(false);
+  if (AWaitFor)
+    for (auto& task : FList) task->WaitForCancel();
 }
 
 void TFFmpegList::SetPostHookAll(TPostHook AHook, bool AValue) {
@@ -226,7 +230,7 @@ void TCustomConvexa::WireTask(TFFmpeg& ATask) {
 
 void TCustomConvexa::ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions) {
   if (AOptions.FileName.empty()) AOptions.FileName = AFileName;
-  ATask.SetInputOptions(ATask.nb_input_files(), AOptions);
+  ATask.SetInputOptions(ATask.NbInputFiles(), AOptions);
   ATask.ApplyExtOptions(AOptions.ExtOptions, true);
   ATask.ParseOption("f", AOptions.FileFormat);
   ATask.SetStartTime(AOptions.TimeStart);
@@ -251,7 +255,7 @@ int TCustomConvexa::AddTask(const std::string& AFileName, PInputOptions AOptions
       FLastErrMsg = task->LastErrMsg();
       return -1;
     }
-    const int last = task->nb_input_files() - 1;
+    const int last = task->NbInputFiles() - 1;
     task->GetAVProbe(last)->SetFileHandle(task->InputFile(last));
     WireTask(*task);
   } catch (const Exception& e) {
@@ -280,11 +284,11 @@ int TCustomConvexa::AddTask(TStream* AStream, const std::string& APrivateData, P
 bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, PInputOptions AOptions) {
   CheckNotWorking("AddInputFile");
   TFFmpeg* task = TaskAt(ATaskIndex);
-  if (task->nb_input_files() >= task->MaxFiles()) {
+  if (task->NbInputFiles() >= task->MaxFiles()) {
     FLastErrMsg = Format("max input files %d reached", task->MaxFiles());
     return false;
   }
-  const int index = task->nb_input_files();
+  const int index = task->NbInputFiles();
   try {
     if (AOptions)
       ApplyInputRecord(*task, AFileName, *AOptions);
@@ -311,11 +315,11 @@ bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, 
 bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName, POutputOptions AOptions) {
   CheckNotWorking("SetOutputFile");
   TFFmpeg* task = TaskAt(ATaskIndex);
-  if (task->nb_output_files() >= task->MaxFiles()) {
+  if (task->NbOutputFiles() >= task->MaxFiles()) {
     FLastErrMsg = Format("max output files %d reached", task->MaxFiles());
     return false;
   }
-  const int index = task->nb_output_files();
+  const int index = task->NbOutputFiles();
   try {
     detail::TStreamDefaults defaults;
     if (AOptions) {

@@ -323,7 +323,9 @@ class TCustomConvexa : public TFFBaseComponent {
 
   // AThreadCount > 0: at most that many tasks at once on worker threads; otherwise every task runs
   // in turn in the calling thread and Start returns after the end-of-batch record. An empty list
-  // ends at once (the -1 record arrives).
+  // ends at once (the -1 record arrives). No task replaces a file that is an input of the batch,
+  // and of two tasks with one output file (however it is spelt) the later one fails before it
+  // writes anything.
   void Start(int AThreadCount);
   // Closes / opens the gate of every running worker.
   void Pause();
@@ -365,6 +367,9 @@ class TCustomConvexa : public TFFBaseComponent {
   friend class TDoTerminateThread;
 
   int TaskIndexOf(TObject* Sender) const;
+  // Before a batch runs: gives every task the batch's inputs as files it must not replace, and
+  // refuses the start of a task whose output another task earlier in the list writes already.
+  void CheckBatchFiles();
   TFFmpeg* TaskAt(int ATaskIndex) const { return FFFmpegList.Items(ATaskIndex); }
   void WireTask(TFFmpeg& ATask);
   // Delivers a terminate record: on a notification thread in thread mode, else directly.

@@ -6,7 +6,10 @@
 
 #include "Src/Convexa.h"
 #include "Src/FFUtils.h"
+#include "Src/FileIdentity.h"
+#include "Src/UnicodeProtocol.h"
 #include "platform/Canvas.h"
+#include "platform/SysUtils.h"
 
 // Delivers one terminate record on a thread of its own. The end-of-batch record (TaskIndex -1)
 // first waits until every task record handed out before it has been delivered.
@@ -112,8 +115,46 @@ void TCustomConvexa::ReapNotifications(bool AAll) {
 
 // ---- batch ----
 
+void TCustomConvexa::CheckBatchFiles() {
+  std::vector<TProtectedFile> inputs;
+  for (int t = 0; t < TasksCount(); ++t) {
+    const TFFmpeg* task = TaskAt(t);
+    for (int i = 0; i < task->NbInputFiles(); ++i) {
+      const AVFormatContext* input = task->InputFile(i);
+      const std::string name = AVNameToFileName(input && input->url ? input->url : "");
+      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(name));
+      if (identity && identity->Exists()) inputs.push_back({name, *identity});
+    }
+  }
+  struct TClaim {
+    TFileIdentity Identity;
+    int Task;
+    std::string Name;
+  };
+  std::vector<TClaim> claims;
+  for (int t = 0; t < TasksCount(); ++t) {
+    TFFmpeg* task = TaskAt(t);
+    task->SetProtectedFiles(inputs);
+    for (int k = 0; k < task->NbOutputFiles(); ++k) {
+      const TOutputFileSetup& file = task->OutputFile(k);
+      if (k > 0 && &file == &task->OutputFile(k - 1)) continue;  // join mode names one file again
+      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(file.file_name));
+      if (!identity) continue;
+      auto claim = std::find_if(claims.begin(), claims.end(), [&](const TClaim& c) { return c.Identity == *identity; });
+      if (claim == claims.end()) {
+        claims.push_back({*identity, t, file.file_name});
+        continue;
+      }
+      task->RefuseStart(Format("Output file '%s' is the same file as the output '%s' of task #%d; one file "
+                               "cannot take two conversions",
+                               file.file_name, claim->Name, claim->Task));
+    }
+  }
+}
+
 void TCustomConvexa::Start(int AThreadCount) {
   CheckNotWorking("StartTask");
+  CheckBatchFiles();
   {
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     FCompleteTasks = 0;

@@ -32,28 +32,18 @@ int BitmapRowBytes(int AWidth) { return ((AWidth * 24 + 31) / 32) * 4; }
 }  // namespace
 
 std::string AVErrorText(const std::string& APrefix, int AError) {
-  struct TErrorMessage {
-    int Code;
-    const char* Text;
-  };
-  // The library's codes of today beside the numbers of older releases that meant the same.
-  static const TErrorMessage messages[] = {
-      {AVERROR_PATCHWELCOME, "Not yet implemented in FFmpeg"},
-      {-10043, "Unsupported network protocol"},
-      {AVERROR_PROTOCOL_NOT_FOUND, "Unsupported network protocol"},
-      {-42, "Unknown format"},
-      {AVERROR_DEMUXER_NOT_FOUND, "Unknown format"},
-      {-33, "Number syntax expected in filename"},
-      {-32, "End of file"},
-      {AVERROR_EOF, "End of file"},
-      {-22, "Invalid data found when processing input"},
-      {AVERROR_INVALIDDATA, "Invalid data found when processing input"},
-      {-12, "Not enough memory"},
-      {-5, "I/O error"},
-      {-2, "No such file or directory"},
-  };
-  for (const TErrorMessage& m : messages)
-    if (m.Code == AError) return APrefix + ": " + m.Text;
+  if (AError == NotARegularFileError)
+    return APrefix + ": Not a regular file (a pipe, socket or character device is read only through a stream "
+                     "protocol such as \"pipe:\")";
+  // The libraries' own words for their codes and for the system's error numbers.
+  char text[AV_ERROR_MAX_STRING_SIZE] = {};
+  if (av::av_strerror && av::av_strerror(AError, text, sizeof text) == 0) return APrefix + ": " + text;
+  if (AError < 0 && AError > -4096) {
+    // Without libavutil the system still knows its own numbers.
+    char buffer[256] = {};
+    const char* system = strerror_r(-AError, buffer, sizeof buffer);
+    if (system && std::strncmp(system, "Unknown error", 13) != 0) return APrefix + ": " + system;
+  }
   return APrefix + ": " + Printf("Error number %d occurred", AError);
 }
 
@@ -189,6 +179,20 @@ bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string&
   if (AOpts.avformat_opts) av::av_opt_get_int(AOpts.avformat_opts, "fdebug", 0, &formatDebug);
   if (debug || formatDebug) GetLogger()->SetLogLevel(TLogLevel::llDebug);
   return true;
+}
+
+bool HasFFOption(const TFFOptions& AOpts, const std::string& AName) {
+  const std::string name = Trimmed(AName);
+  if (name.empty()) return false;
+  auto has = [](void* ACtx, const std::string& AOptName) {
+    return ACtx && av::av_opt_find(ACtx, AOptName.c_str(), nullptr, 0, 0) != nullptr;
+  };
+  if (has(AOpts.avcodec_opts[0], name) || has(AOpts.avformat_opts, name) || has(AOpts.sws_opts, name)) return true;
+  if (name.size() < 2) return false;
+  const std::string rest = name.substr(1);
+  return (name[0] == 'a' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_AUDIO], rest)) ||
+         (name[0] == 'v' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_VIDEO], rest)) ||
+         (name[0] == 's' && has(AOpts.avcodec_opts[AVMEDIA_TYPE_SUBTITLE], rest));
 }
 
 void ApplyFFOptions(const TFFOptions& AOpts, void* ATarget, void* ATemplate, int AFlags) {

@@ -36,8 +36,17 @@ template <typename... Args>
 // The libraries' marker for a missing time.
 inline constexpr int64_t NoTimestamp = AV_NOPTS_VALUE;
 
-// APrefix + ": " + the message of a library error code ("No such file or directory" for -2, …);
-// codes without a message give "Error number %d occurred".
+// The text of a failure to get memory.
+inline constexpr const char* OutOfMemoryText = "Not enough memory";
+
+// The framework's own code for an input named as a file that is no regular file or block device
+// (a pipe, socket or character device): opening it by name could wait for ever.
+inline constexpr int NotARegularFileError = FFERRTAG('N', 'R', 'E', 'G');
+
+// APrefix + ": " + the libraries' message for an error code (av_strerror: "No such file or
+// directory" for AVERROR(ENOENT), "Is a directory", "Invalid data found when processing input"
+// for AVERROR_INVALIDDATA, …) or the framework's own message for its codes; a code nobody knows
+// gives "Error number %d occurred".
 [[nodiscard]] std::string AVErrorText(const std::string& APrefix, int AError);
 
 // "hh:mm:ss.mmm" of a time in microseconds (hours not wrapped); "N/A" for NoTimestamp.
@@ -87,6 +96,8 @@ void FreeFFOptions(TFFOptions& AOpts);
 // format and the scaler options, then "a"/"v"/"s" + codec option). False for empty texts, unknown
 // names and invalid values (the last are logged).
 bool SetFFOption(TFFOptions& AOpts, const std::string& AName, const std::string& AValue);
+// True when SetFFOption would find AName (whatever value it would take).
+[[nodiscard]] bool HasFFOption(const TFFOptions& AOpts, const std::string& AName);
 // Copies every recorded option that exists on ATemplate with all of AFlags to ATarget.
 void ApplyFFOptions(const TFFOptions& AOpts, void* ATarget, void* ATemplate, int AFlags);
 

@@ -219,7 +219,7 @@ bool TCustomPlayer::Open(const std::string& AFileName, HWND AScreenHandle, bool 
   } else {
     const SDL_VideoInfo* info = sdl::SDL_GetVideoInfo();
     if (!info) {
-      ReportError("SDL_GetVideoInfo() failed", true);
+      ReportError("Could not query the video display", true);
       ShutdownSDL();
       DetachFromWindow();
       return false;

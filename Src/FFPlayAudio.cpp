@@ -63,7 +63,7 @@ int ConvertFrame(TVideoState& S, const AVFrame* AFrame) {
   const int samples = av::swr_convert(S.swr_ctx, &out, outCount, const_cast<const uint8_t**>(AFrame->extended_data),
                                       AFrame->nb_samples);
   if (samples < 0) {
-    S.Owner->ReportError("av_audio_convert() failed", false);
+    S.Owner->ReportError("Could not convert the sound for the audio device", false);
     return -1;
   }
   return samples * n;
@@ -92,7 +92,7 @@ int DecodeAudioFrame(TVideoState& S, double& APts) {
       continue;
     }
     if (av::avcodec_send_packet(S.audio_dec, pkt) < 0)
-      GetLogger()->Log(S.Owner, TLogLevel::llInfo, "avcodec_decode_audio2() failed");
+      GetLogger()->Log(S.Owner, TLogLevel::llInfo, "A sound packet could not be decoded, skipped");
     av::av_packet_free(&pkt);
   }
 }

@@ -38,7 +38,7 @@ int ReadThreadOpen(TVideoState& S) {
   TCustomPlayer* P = S.Owner;
   S.ic = av::avformat_alloc_context();
   if (!S.ic) {
-    P->ReportError("avformat_alloc_context() failed.", true);
+    P->ReportError(OutOfMemoryText, true);
     return -1;
   }
   S.ic->interrupt_callback.callback = DecodeInterruptCallback;
@@ -266,7 +266,7 @@ bool OpenVideoState(TCustomPlayer* APlayer, const std::string& AFileName, const 
   try {
     S.parse_tid = std::thread(ReadThreadProc, &S);
   } catch (const std::system_error&) {
-    APlayer->ReportError("SDL_CreateThread() failed.", true);
+    APlayer->ReportError("Could not start the playback thread", true);
     return false;
   }
   (void)WaitServingCalls([&] { return S.Opened != 0; });
@@ -311,7 +311,8 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
   {
     std::lock_guard lock(CodecLock());
     if (!codec || av::avcodec_open2(ctx, codec, nullptr) < 0) {
-      P->ReportError("avcodec_open() failed.", false);
+      P->ReportError(Printf("Could not open the %s decoder of stream #%d", codec ? codec->name : "(none)", AIndex),
+                     false);
       av::avcodec_free_context(&ctx);
       return -1;
     }
@@ -328,7 +329,7 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
     wanted.callback = AudioCallback;
     wanted.userdata = &S;
     if (sdl::SDL_OpenAudio(&wanted, &obtained) < 0) {
-      P->ReportError(std::string("SDL_OpenAudio() failed: ") + sdl::SDL_GetError(), false);
+      P->ReportError(std::string("Could not open the audio device: ") + sdl::SDL_GetError(), false);
       // The decoder is of no use without a device.
       std::lock_guard lock(CodecLock());
       av::avcodec_free_context(&ctx);

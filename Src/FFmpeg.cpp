@@ -25,12 +25,15 @@ TOutputStreamSetup::~TOutputStreamSetup() {
   if (av::av_dict_free && codec_opts) av::av_dict_free(&codec_opts);
 }
 
-void TOutputFileSetup::CloseIO() {
-  if (!ctx || !ctx->pb || !av::avio_closep) return;
+int TOutputFileSetup::CloseIO() {
+  if (!ctx || !ctx->pb || !av::avio_closep) return 0;
+  av::avio_flush(ctx->pb);
+  const int error = ctx->pb->error < 0 ? ctx->pb->error : 0;
   if (stream_io)
     FreeStreamIO(&ctx->pb);
   else if (!(ctx->oformat && (ctx->oformat->flags & AVFMT_NOFILE)))
     CloseOutputFile(ctx);
+  return error;
 }
 
 TOutputFileSetup::~TOutputFileSetup() {
@@ -271,6 +274,8 @@ void TCustomFFmpeg::Reset() {
   FTotalOutputDuration = -1;
   FLastErrMsg.clear();
   FSetupFailure.clear();
+  FStartRefusal.clear();
+  FProtectedFiles.clear();
   {
     std::lock_guard<std::mutex> guard(FFatalLock);
     FFatalMessage.clear();
@@ -280,6 +285,10 @@ void TCustomFFmpeg::Reset() {
 
 void TCustomFFmpeg::NoteSetupFailure(const std::string& AText) {
   if (FSetupFailure.empty()) FSetupFailure = AText;
+}
+
+void TCustomFFmpeg::RefuseStart(const std::string& AText) {
+  if (FStartRefusal.empty()) FStartRefusal = AText;
 }
 
 std::string TCustomFFmpeg::FatalMessage() const {
@@ -304,16 +313,19 @@ void TCustomFFmpeg::LogMessage(int ALevel, const std::string& AText) {
 
 TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority) {
   if (FConverting || FTerminated) return nullptr;
-  const char* missing = nullptr;
-  if (nb_output_files() <= 0)
-    missing = "At least one output file must be specified";
-  else if (nb_input_files() == 0)
-    missing = "At least one input file must be specified";
-  if (missing) {
-    FreeResources();
+  std::string refusal = FStartRefusal;
+  if (refusal.empty()) {
+    const char* missing = nullptr;
+    if (NbOutputFiles() <= 0)
+      missing = "At least one output file must be specified";
+    else if (NbInputFiles() == 0)
+      missing = "At least one input file must be specified";
     // An output (or input) that could not be opened is the real cause: the user reads that one.
-    const std::string text = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;
-    GuardedStep([&] { throw FFmpegException(text); });
+    if (missing) refusal = FSetupFailure.empty() ? std::string(missing) : FSetupFailure;
+  }
+  if (!refusal.empty()) {
+    FreeResources();
+    GuardedStep([&] { throw FFmpegException(refusal); });
     DoTerminate();
     return nullptr;
   }
@@ -397,6 +409,10 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
       (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
     return;
   }
+  {
+    std::lock_guard<std::mutex> guard(FFatalLock);
+    FFatalMessage = "Conversion stopped before it started; nothing was written";
+  }
   // The event is reset before the thread exists, so the wait below cannot miss its end.
   FSignals->TermEvent.ResetEvent();
   TThread* started;
@@ -408,6 +424,19 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
   started->Start();
   if (!AWaitFor) return;
   (void)WaitServingCalls(FSignals->TermEvent);
+  std::unique_ptr<TThread> notifier;
+  {
+    std::lock_guard<std::mutex> guard(FThreadLock);
+    notifier = std::move(FNotifier);
+  }
+  ReleaseThread(std::move(notifier));
+}
+
+void TCustomFFmpeg::WaitForCancel() {
+  Stop(true);
+  // The termination notice of a task that never ran, unless this is its own handler.
+  if (FSignals->NotifyThreadId.load() == GetCurrentThreadId()) return;
+  (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
   std::unique_ptr<TThread> notifier;
   {
     std::lock_guard<std::mutex> guard(FThreadLock);
@@ -429,11 +458,34 @@ void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
 
 void TCustomFFmpeg::RunConversion() {
   FFinished = false;
+  std::vector<std::string> outputs;
+  for (const auto& file : Foutput_files)
+    if (std::find(outputs.begin(), outputs.end(), file->file_name) == outputs.end()) outputs.push_back(file->file_name);
   GuardedStep([this] { Transcode(); });
   GuardedStep([this] { CloseOpenedEncoders(); });
   GuardedStep([this] { CloseOpenedDecoders(); });
   GuardedStep([this] { FreeResources(); });
+  if (FBroken && !FFatalException) NoteStopped(outputs);
   DoTerminate();
+}
+
+void TCustomFFmpeg::NoteStopped(const std::vector<std::string>& AOutputs) {
+  // What the stop left behind: the files still there hold only the part converted so far (an
+  // output that had received nothing was deleted).
+  std::string kept;
+  int count = 0;
+  for (const std::string& name : AOutputs) {
+    const std::string local = LocalFileName(name);
+    std::error_code error;
+    if (!local.empty() && !std::filesystem::exists(local, error)) continue;
+    kept += (count++ ? ", '" : "'") + name + "'";
+  }
+  std::lock_guard<std::mutex> guard(FFatalLock);
+  if (count == 0)
+    FFatalMessage = "Conversion stopped before anything was written";
+  else
+    FFatalMessage = Printf("Conversion stopped: the output file%s %s %s incomplete", count > 1 ? "s" : "",
+                           kept.c_str(), count > 1 ? "are" : "is");
 }
 
 void TCustomFFmpeg::DoTerminate() {
@@ -519,8 +571,8 @@ void TCustomFFmpeg::ReleaseOutputFiles() {
     AVFormatContext* ctx = file->ctx;
     const bool writesFile = ctx && ctx->oformat && !(ctx->oformat->flags & AVFMT_NOFILE);
     file->CloseIO();
-    const std::string name = file->file_name;
-    const bool created = file->created_file && writesFile;
+    const std::string name = LocalFileName(file->file_name);
+    const bool created = file->created_file && writesFile && !name.empty();
     // The file stays claimed until the empty one is gone: a new output of the same name must not
     // be opened in between.
     const TOutputFileClaim claim(std::move(file->claim));

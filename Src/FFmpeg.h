@@ -43,6 +43,7 @@ extern "C" {
 
 #include "Src/FFMediaUtils.h"
 #include "Src/FFmpegLoader.h"
+#include "Src/FileIdentity.h"
 #include "Src/FrameHook.h"
 #include "Src/Previewer.h"
 #include "platform/Bitmap.h"
@@ -197,8 +198,9 @@ struct TOutputFileSetup {
   bool created_file = false;            // this job created the local file (it did not exist before)
   bool stream_io = false;               // ctx->pb writes to a registered byte stream
   TOutputFileClaim claim;               // a local file: held while this output may write it
-  // Flushes and closes the output's byte stream, whichever kind it is.
-  void CloseIO();
+  // Flushes and closes the output's byte stream, whichever kind it is. 0, or the error of a write
+  // that failed (the disk is full, …).
+  int CloseIO();
 };
 
 // The registry behind the "stream:<id>:<private data>" names of byte streams handed to the
@@ -249,6 +251,13 @@ struct TTranslatedOption {
 bool TranslateLegacyPresetOption(const std::string& AKey, const std::string& AValue,
                                  std::vector<TTranslatedOption>& AResult, std::vector<std::string>& ASkipped);
 
+// A file a run must never replace: an input of the batch its task belongs to, by the name the
+// caller gave and by what it is on disk.
+struct TProtectedFile {
+  std::string Name;
+  TFileIdentity Identity;
+};
+
 // The video filter graph of one encoded video output: "src" (buffer) → crop → scale → user
 // filters → "out" (buffersink offering the encoder's pixel format).
 struct TVideoFilterGraph {
@@ -289,6 +298,10 @@ class TCustomFFmpeg : public TObject {
   // Stops a running conversion, or notifies the termination of a task that never started (on a
   // short-lived thread; with AWaitFor waits until OnTerminate has been called).
   void Cancel(bool AWaitFor);
+  // After Cancel(false): waits until the worker has ended and been joined and the termination
+  // notice of a never-started task has been delivered (the wait serves calls as Stop(true) does).
+  // Lets many tasks be told first and waited for afterwards.
+  void WaitForCancel();
   // Closes / opens the gate the worker passes between packets. Nothing without a worker.
   void Pause();
   void Resume();
@@ -298,6 +311,9 @@ class TCustomFFmpeg : public TObject {
   // Keeps the text of a failed set-up step (the first one since Reset): a job that then cannot
   // start for want of an output or input reports that cause instead of only the missing file.
   void NoteSetupFailure(const std::string& AText);
+  // Makes the next StartConvert fail with AText before it opens anything, as a job without output
+  // fails (a conflict with another task found when the batch starts). The first refusal counts.
+  void RefuseStart(const std::string& AText);
   // Releases every file, buffer, filter graph and hook the job opened; deletes the empty local
   // output files this job created. Needs the converter libraries loaded (nothing otherwise).
   void FreeResources();
@@ -305,7 +321,10 @@ class TCustomFFmpeg : public TObject {
 
   // ---- option set (FFmpegOptions.cpp) ----
 
-  // Runs the handler of one option; handler failures raise (FFmpegException, EConvertError).
+  // Runs the handler of one option; handler failures raise (FFmpegException, EConvertError). A
+  // name that is no option of the engine, the libraries' generic set, an encoder or a muxer raises
+  // "Unrecognized option \"<name>\""; a value the option refuses raises "Invalid value \"<value>\"
+  // for option \"<name>\"" (an empty value for a generic option changes nothing).
   void ParseOption(const std::string& AName, const std::string& AValue);
   // Hands a generic (or encoder-/muxer-private) option to the option set; false when rejected.
   bool OptDefault(const std::string& AName, const std::string& AValue);
@@ -375,8 +394,20 @@ class TCustomFFmpeg : public TObject {
   // false with the reason in LastErrMsg.
   bool FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, AVCodecID& ACodecID, int AStrict,
                       bool AEncoder);
-  // Creates one output. The number of outputs after success; -1 with LastErrMsg.
+  // Describes one output. Nothing on disk is created or truncated here: the file is opened when
+  // the run starts (OpenOutputFiles). What can be seen now is refused now: a folder given as the
+  // output, a missing or unwritable folder, an unwritable file, and a file that is one of the
+  // job's inputs or of the protected files. The number of outputs after success; -1 with
+  // LastErrMsg.
   int OptOutputFile(const std::string& AFileName, bool AJoin = false);
+  // Opens every output file not yet open for writing (an existing file is replaced: whether that
+  // may happen is the caller's choice), unless it is one of the job's inputs or of the protected
+  // files. Raises FFmpegException with the reason. The run calls it once its codecs are open,
+  // right before the headers are written, so a run that fails earlier touches no file.
+  void OpenOutputFiles();
+  // The inputs of the whole batch, which no output of this job may replace (its own inputs are
+  // always protected). Set by the component before the run.
+  void SetProtectedFiles(std::vector<TProtectedFile> AFiles);
   void OptNewVideoStream();
   void OptNewAudioStream();
   void OptNewSubtitleStream();
@@ -416,10 +447,12 @@ class TCustomFFmpeg : public TObject {
 
   // ---- state ----
   [[nodiscard]] int MaxFiles() const { return FMaxFiles; }
-  [[nodiscard]] int nb_input_files() const { return static_cast<int>(Finput_files.size()); }
-  [[nodiscard]] int nb_output_files() const { return static_cast<int>(Foutput_files.size()); }
+  [[nodiscard]] int NbInputFiles() const { return static_cast<int>(Finput_files.size()); }
+  [[nodiscard]] int NbOutputFiles() const { return static_cast<int>(Foutput_files.size()); }
   [[nodiscard]] bool Finished() const { return FFinished.load(); }
   [[nodiscard]] bool FatalException() const { return FFatalException.load(); }
+  // Why the run failed; for a run that was stopped (FatalException false) what the stop left:
+  // "Conversion stopped: the output file '…' is incomplete", or that nothing was written.
   [[nodiscard]] std::string FatalMessage() const;
   [[nodiscard]] const std::string& LastErrMsg() const { return FLastErrMsg; }
   [[nodiscard]] bool Converting() const { return FConverting.load(); }
@@ -433,15 +466,29 @@ class TCustomFFmpeg : public TObject {
   [[nodiscard]] AVDictionary* PendingCodecOptions(AVMediaType AType) const;
   [[nodiscard]] AVDictionary* PendingMuxerOptions() const { return FMuxerOpts.get(); }
 
+  // The libraries' interrupt callbacks of the job's inputs (a stop) and outputs (a stop that
+  // found the worker stuck); AOpaque is the engine.
+  static int InputInterrupt(void* AOpaque);
+  static int OutputInterrupt(void* AOpaque);
+
+  // Largest stream index the per-stream tables take (the libraries' own stream limit per file).
+  static constexpr int MaxStreamsPerFile = 1000;
+
+  // ==== Set by the owner before a run (the component: set-up thread) ====
   int64_t ReportInterval = 500000;   // microseconds between progress reports
   int64_t PreviewInterval = 100000;  // microseconds between post-hook pictures
-
-  TCustomHookEvent OnCustomHook;
+  TCustomHookEvent OnCustomHook;     // called on the worker
   TPreviewBitmapEvent OnPreviewBitmap;
   TProgressEvent OnProgress;
-  TNotifyEvent OnTerminate;
+  TNotifyEvent OnTerminate;          // on the thread that ends the run (or its notice thread)
 
-  // ---- option fields (defaults in InitDefaults) ----
+  // ==== Option fields: the set-up thread ====
+  // Named after the command-line converter's variables; written by ParseOption, the Opt* entry
+  // points and the inputs and outputs as they open; then read by the run on the worker, which alone
+  // adjusts a few (the inputs' timestamp offsets). No lock: the set-up thread changes nothing while
+  // a run is under way. Defaults in InitDefaults.
+
+  // -- files, times and limits
   std::string Flast_asked_format;
   int Fpgmyuv_compatibility_hack = 0;
   int64_t Fstart_time = 0;
@@ -469,6 +516,11 @@ class TCustomFFmpeg : public TObject {
   std::string Fpass_logfilename_prefix;
   std::string Fvstats_filename;
   bool Fusing_vhook = false;
+  bool Fdo_benchmark = false;
+  int Fsws_flags = SWS_BICUBIC;
+  int Fbit_buffer_size = 262144;
+
+  // -- pictures
   int Fframe_width = 0, Fframe_height = 0;
   float Fframe_aspect_ratio = 0;
   int Fframe_pix_fmt = -1;
@@ -477,12 +529,12 @@ class TCustomFFmpeg : public TObject {
   float Fvideo_qscale = 0;
   std::vector<uint16_t> Fintra_matrix, Finter_matrix;  // 64 entries once set
   std::string Fvideo_rc_override_string;
-  bool Fvideo_disable = false, Faudio_disable = false, Fsubtitle_disable = false;
+  bool Fvideo_disable = false;
   int Fvideo_discard = 0;
-  std::string Fvideo_codec_name, Faudio_codec_name, Fsubtitle_codec_name;  // empty: not set
-  int Fvideo_stream_copy = 0, Faudio_stream_copy = 0, Fsubtitle_stream_copy = 0;
-  uint32_t Fvideo_codec_tag = 0, Faudio_codec_tag = 0, Fsubtitle_codec_tag = 0;
-  std::string Fvideo_language, Faudio_language, Fsubtitle_language;
+  std::string Fvideo_codec_name;  // empty: not set
+  int Fvideo_stream_copy = 0;
+  uint32_t Fvideo_codec_tag = 0;
+  std::string Fvideo_language;
   bool Fsame_quality = false, Fdo_deinterlace = false, Fdo_psnr = false, Fqp_hist = false;
   bool Fforce_fps = false, Fintra_only = false;
   int Ftop_field_first = -1;
@@ -492,13 +544,28 @@ class TCustomFFmpeg : public TObject {
   int Fvideo_global_header = 0;
   int Fvideo_channel = 0;
   std::string Fvideo_standard;
+
+  // -- sound
   int Faudio_sample_rate = 44100;
   int Faudio_channels = 2;
   int64_t Fchannel_layout = 0;
   int Faudio_sample_fmt = -1;
-  TInputDefaults Finput_defaults;  // which of the sound and picture fields the last input wrote
   float Faudio_qscale = -99999.0f;
   int Faudio_volume = 256;
+  bool Faudio_disable = false;
+  std::string Faudio_codec_name;  // empty: not set
+  int Faudio_stream_copy = 0;
+  uint32_t Faudio_codec_tag = 0;
+  std::string Faudio_language;
+
+  // -- subtitles
+  bool Fsubtitle_disable = false;
+  std::string Fsubtitle_codec_name;  // empty: not set
+  int Fsubtitle_stream_copy = 0;
+  uint32_t Fsubtitle_codec_tag = 0;
+  std::string Fsubtitle_language;
+
+  // -- streams, maps and bitstream filters
   std::vector<TAVStreamMap> Fstream_maps;
   std::vector<TAVMetaDataMap> Fmeta_data_maps;
   std::vector<int> Fstreamid_map;  // grows to the highest index given
@@ -508,18 +575,17 @@ class TCustomFFmpeg : public TObject {
   std::vector<const AVCodec*> Foutput_codecs; // per output stream, encoders chosen by name
   std::vector<TBitstreamFilterEntry> Fvideo_bitstream_filters, Faudio_bitstream_filters,
       Fsubtitle_bitstream_filters;
-  bool FEnableFilter = false;
-  bool Fdo_benchmark = false;
-  int Fsws_flags = SWS_BICUBIC;
+
+  // -- what the inputs and outputs made of the options
+  TInputDefaults Finput_defaults;  // which of the sound and picture fields the last input wrote
+  bool FEnableFilter = false;      // the last output uses Fvfilters
+  bool FJoinMode = false;          // the output takes every input in turn
+  int64_t FTotalOutputDuration = -1;  // microseconds; -1 unknown
+
+  // ==== Run figures: the worker (read once the run has ended) ====
   int64_t Fvideo_size = 0, Faudio_size = 0, Fextra_size = 0;
-  int Fbit_buffer_size = 262144;
   int Fnb_frames_dup = 0, Fnb_frames_drop = 0;
   bool FShowDupOrDrop = false;
-  bool FJoinMode = false;
-  int64_t FTotalOutputDuration = -1;
-
-  // Largest stream index the per-stream tables take (the libraries' own stream limit per file).
-  static constexpr int MaxStreamsPerFile = 1000;
 
  protected:
   // The read–decode–encode loop of the job; runs on the worker (or the caller's thread). Sets
@@ -531,13 +597,17 @@ class TCustomFFmpeg : public TObject {
   // job is paused, and when a stop is asked.
   void WaitWhilePaused();
   void RunConversion();
+  // A run that was stopped: FatalMessage says which outputs are incomplete (FatalException stays
+  // false).
+  void NoteStopped(const std::vector<std::string>& AOutputs);
   void DoTerminate();
   // Runs AStep, turning an Exception into the job's fatal message.
   void GuardedStep(const std::function<void()>& AStep);
   void LogMessage(int ALevel, const std::string& AText);
 
-  std::atomic<bool> FBroken{false};
-  std::atomic<bool> FFinished{false};
+  // ==== Run flags: any thread (atomic) ====
+  std::atomic<bool> FBroken{false};    // a stop was asked; the worker polls it per packet
+  std::atomic<bool> FFinished{false};  // the last run reached its end without a stop
 
  private:
   friend class TConvertThread;
@@ -549,13 +619,23 @@ class TCustomFFmpeg : public TObject {
   void OptFrameCrop(int AValue, int& ABand, int& ASize, bool AVertical);
   void ParseMatrixCoeffs(std::vector<uint16_t>& AMatrix, const std::string& AText);
   int64_t ParseTimeOrDie(const std::string& AOptName, const std::string& AText, bool AIsDuration);
+  // What the option set made of a name and value that no handler of the table takes.
+  enum class TOptionUse { Applied, Refused, Unknown };
+  TOptionUse UseDefaultOption(const std::string& AName, const std::string& AValue);
   bool SetPrivateOption(const std::string& AName, const std::string& AValue);
+  // Whether some encoder of a kind, or some encoder or muxer at all, has a private option AName.
+  static bool EncoderKindHasOption(AVMediaType AKind, const std::string& AName);
+  static bool IsPrivateOption(const std::string& AName);
+  // The default encoder of the codec named AName ("h264"); nullptr when there is none.
+  static const AVCodec* EncoderOfCodec(const std::string& AName);
+  // The encoder named AName, or the default encoder of the codec of that name.
+  static const AVCodec* FindEncoderNamed(const std::string& AName);
   void ApplyPresetText(const std::string& AOptName, const std::string& ALookedUp, const std::string& AText);
   void ListFormats(bool APixelFormats);
   TOutputStreamSetup& NewStream(TOutputFileSetup& AFile, AVMediaType AType);
-  void new_video_stream(TOutputFileSetup& AFile);
-  void new_audio_stream(TOutputFileSetup& AFile);
-  void new_subtitle_stream(TOutputFileSetup& AFile);
+  void NewVideoStream(TOutputFileSetup& AFile);
+  void NewAudioStream(TOutputFileSetup& AFile);
+  void NewSubtitleStream(TOutputFileSetup& AFile);
   void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
   // Give the encoder of an encoded stream the sound format / picture rate asked for (kept in the
   // stream), in the forms its encoder takes.
@@ -564,8 +644,11 @@ class TCustomFFmpeg : public TObject {
   void HandOverPrivateOptions(TOutputStreamSetup& AStream);
   void ParseRcOverride(TOutputStreamSetup& AStream);
   // AEmpty (when given) receives a line for every stream that carries no data.
-  void check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle,
-                                    std::vector<std::string>* AEmpty = nullptr) const;
+  void CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly, bool& AHasSubtitle,
+                                std::vector<std::string>* AEmpty = nullptr) const;
+  // Why AFileName must not be written: it is one of the job's inputs or a protected file; empty
+  // when it may.
+  [[nodiscard]] std::string ProtectedFileText(const std::string& AFileName) const;
   // Stores the set (caller holds PostHookLock); switching phPreview off frees the preview window.
   void DoSetPostHooks(TPostHooks AHooks);
   // Frees the preview window and resets the post-hook picture converter and its throttle (no run
@@ -578,41 +661,54 @@ class TCustomFFmpeg : public TObject {
   // would encode (Fframe_width … Fchannel_layout), marking them as the input's.
   void TakeInputDefaults(AVFormatContext* AInput);
 
-  int FMaxFiles;
+  // ==== The set-up thread; read by the worker during the run, released at its end ====
+  const int FMaxFiles;
   std::vector<AVFormatContext*> Finput_files;
   std::vector<std::shared_ptr<TOutputFileSetup>> Foutput_files;  // join mode repeats the same file
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FCodecOpts[3];  // video, audio, subtitle
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FMuxerOpts;
   std::vector<std::string> FInputURLs;  // names handed to the libraries, kept while inputs are open
   TFFOptions FOptions;
+  std::vector<TProtectedFile> FProtectedFiles;
+  std::string FLastErrMsg;
+  std::string FSetupFailure;  // the first failed set-up step since Reset
+  std::string FStartRefusal;  // why StartConvert must fail (RefuseStart)
+
+  // ==== The worker (the thread that runs the conversion and its clean-up) ====
   std::vector<AVCodecContext*> FEncoderList, FDecoderList;  // newest first
   TFrameHookChain FFirstHook;
-  TPostHooks FPostHooks;
   std::unique_ptr<TRGBConvertContext> FHookContext;
-  std::unique_ptr<TRGBConvertContext> FPostContext;  // the worker's, for post-hook pictures
-  std::unique_ptr<TPreviewer> FPreviewer;  // under PostHookLock; made on the first preview picture
+  std::unique_ptr<TRGBConvertContext> FPostContext;  // for post-hook pictures
   int FHookFrameNumber = 0;           // pictures through the hooks this job
   int64_t FPreviewLastTime = 0;       // wall clock of the last post-hook picture
   FILE* Fvstats_file = nullptr;       // open from the first statistics line to the release
   std::array<int, 52> Fqp_histogram{};  // first video stream's pictures per quantiser
   std::vector<uint8_t> FSubtitleBuf;  // subtitle encode buffer, made on the first subtitle
 
-  std::string FLastErrMsg;
-  std::string FSetupFailure;  // set-up thread; the first failed set-up step since Reset
+  // ==== Under PostHookLock() ====
+  TPostHooks FPostHooks;
+  std::unique_ptr<TPreviewer> FPreviewer;  // made on the first preview picture
+
+  // ==== Under FFatalLock ====
   mutable std::mutex FFatalLock;
   std::string FFatalMessage;
+
+  // ==== Run flags: any thread (atomic) ====
   std::atomic<bool> FFatalException{false};
   std::atomic<bool> FConverting{false};
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FPaused{false};
 
+  // ==== Under FThreadLock ====
   // The threads, owned here and joined by Stop(true), Cancel(true) and the destructor. FThread is
-  // the running worker: set while it runs and cleared (under FThreadLock) in DoTerminate, before
-  // the worker's last use of the engine.
+  // the running worker: set while it runs and cleared in DoTerminate, before the worker's last use
+  // of the engine.
   std::mutex FThreadLock;
   std::unique_ptr<TThread> FWorker;
   std::unique_ptr<TThread> FNotifier;  // the termination notice of a never-started task
   TThread* FThread = nullptr;
+
+  // ==== Any thread (events and their shared state) ====
   TEvent FPauseGate{true, true};  // signalled = not paused
   // The events a worker signals as its very last action. The threads hold their own reference,
   // so the engine may be destroyed the moment a waiter sees the signal.
@@ -631,14 +727,6 @@ class TCustomFFmpeg : public TObject {
     void WakeReader();
   };
   std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
-
- public:
-  // The libraries' interrupt callbacks of the job's inputs (a stop) and outputs (a stop that
-  // found the worker stuck); AOpaque is the engine.
-  static int InputInterrupt(void* AOpaque);
-  static int OutputInterrupt(void* AOpaque);
-
- private:
 };
 
 // The lock around every post-hook set change (shared by all engines).

@@ -134,10 +134,13 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
       }
     }
   }
-  if (!AOst.audio_started) {
-    // The first samples start at their input time (never before the output's start).
-    if (E.Faudio_sync_method == 0) AOst.sync_opts = std::max<int64_t>(0, std::llround(syncIpts * outRate));
-    AOst.audio_started = true;
+  const bool starting = !AOst.audio_started;
+  if (starting && E.Faudio_sync_method == 0) {
+    // The first samples start at their input time. Sound from before the output's start (an input
+    // sought to the key frame before its start position) is cut off: the output's sound begins
+    // with the sample due at its time 0.
+    AOst.sync_opts = std::max<int64_t>(0, std::llround(syncIpts * outRate));
+    if (syncIpts < 0) dropOutput = std::max(dropOutput, static_cast<int>(std::min<double>(-syncIpts * outRate, INT32_MAX)));
   }
 
   // Convert into the stream's buffer, planes side by side.
@@ -157,12 +160,16 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
   const int converted = av::swr_convert(AOst.swr, out, capacity, const_cast<const uint8_t**>(AFrame->extended_data),
                                         AFrame->nb_samples);
   if (converted < 0) {
-    if (E.Fexit_on_error) throw FFmpegException("av_audio_convert() failed");
-    Log(TLogLevel::llError, "av_audio_convert() failed");
+    const std::string text = AVErrorText("Could not convert the sound for the encoder", converted);
+    if (E.Fexit_on_error) throw FFmpegException(text);
+    Log(TLogLevel::llError, text);
     return;
   }
   const int sampleBytes = bps * (planar ? 1 : outChannels);
   int first = std::min(dropOutput, converted);
+  // A frame wholly before the output's start starts nothing.
+  if (starting && first >= converted && silenceOutput == 0) return;
+  AOst.audio_started = true;
   if (AOst.fifo.size() != static_cast<size_t>(planes)) AOst.fifo.resize(planes);
   for (int p = 0; p < planes; ++p) {
     std::vector<uint8_t>& queue = AOst.fifo[p];
@@ -177,7 +184,7 @@ void TTranscoder::DoAudioOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
 void TTranscoder::EncodeAudioFifo(TAVOutputStream& AOst, bool AFinal) {
   AVCodecContext* enc = AOst.enc;
   if (AOst.fifo.empty()) return;
-  if (AFinal && AOst.swr) {
+  if (AFinal && AOst.swr && AOst.audio_started) {
     // What the converter still holds joins the queue first.
     const int planes = static_cast<int>(AOst.fifo.size());
     const int bps = av::av_get_bytes_per_sample(enc->sample_fmt);

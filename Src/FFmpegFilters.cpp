@@ -58,7 +58,7 @@ int TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRatio
   if (!AGraph.graph) return fail("Cannot allocate the video filter graph");
   // The graph's threads follow the job's thread count: by default the libraries would start one
   // per processor, which for the small pictures of conversions costs more than it gains.
-  AGraph.graph->nb_threads = Fthread_count > 0 ? Fthread_count : 1;
+  AGraph.graph->nb_threads = Fthread_count;  // 0 ("threads=auto"): one per processor
 
   const AVRational sar = ADecoder->sample_aspect_ratio.num ? ADecoder->sample_aspect_ratio : AVRational{0, 1};
   const std::string srcArgs = Printf("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",

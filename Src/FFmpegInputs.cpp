@@ -90,6 +90,12 @@ bool TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaType ACodecT
                          Printf("Encoder '%s' is not available, using '%s'", AName.c_str(), replacement));
     }
   }
+  if (!codec && AEncoder) {
+    // A codec's name stands for its default encoder ("h264": libx264), as in the command-line tool.
+    codec = EncoderOfCodec(AName);
+    if (codec)
+      GetLogger()->Log(this, TLogLevel::llInfo, Printf("Encoder '%s' is used for codec '%s'", codec->name, AName.c_str()));
+  }
   if (!codec) {
     FLastErrMsg = Printf("Unknown %s '%s'", kind, AName.c_str());
     return false;
@@ -119,7 +125,7 @@ void TCustomFFmpeg::ResetInputOptions() {
 }
 
 bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
-  if (nb_input_files() >= FMaxFiles)
+  if (NbInputFiles() >= FMaxFiles)
     throw FFmpegException(Printf("Too many input files (this job takes at most %d)", FMaxFiles));
 
   const AVInputFormat* format = nullptr;
@@ -132,7 +138,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   }
 
   AVFormatContext* ic = av::avformat_alloc_context();
-  if (!ic) throw FFmpegException("avformat_alloc_context failed");
+  if (!ic) throw FFmpegException(OutOfMemoryText);
 
   // The capture and raw-input parameters go to the demuxer as options; demuxers without them
   // leave them unused.
@@ -296,7 +302,7 @@ bool TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   TakeInputDefaults(ic);
   if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
 
-  const int index = nb_input_files();
+  const int index = NbInputFiles();
   Finput_files.push_back(ic);
   Finput_files_ts_offset.push_back(Fcopy_ts ? Finput_ts_offset : Finput_ts_offset - timestamp);
   Finput_codecs.insert(Finput_codecs.end(), decoders.begin(), decoders.end());

@@ -15,15 +15,6 @@ struct TPacketDeleter {
 };
 using TPacketPtr = std::unique_ptr<AVPacket, TPacketDeleter>;
 
-int MaxFramesIndex(AVMediaType AType) {
-  switch (AType) {
-    case AVMEDIA_TYPE_VIDEO: return 0;
-    case AVMEDIA_TYPE_AUDIO: return 1;
-    case AVMEDIA_TYPE_SUBTITLE: return 3;
-    default: return 2;
-  }
-}
-
 }  // namespace
 
 void TTranscoder::MainLoop() {
@@ -36,7 +27,7 @@ void TTranscoder::MainLoop() {
     noPacketCount = 0;
   };
   TPacketPtr pkt(av::av_packet_alloc());
-  if (!pkt) throw FFmpegException("av_mallocz fail");
+  if (!pkt) throw FFmpegException(OutOfMemoryText);
 
   while (!E.FBroken) {
     E.WaitWhilePaused();
@@ -113,6 +104,7 @@ void TTranscoder::MainLoop() {
     if (pkt->stream_index < file.nb_streams && !ist_table[file.ist_index + pkt->stream_index]->discard) {
       const int istIndex = file.ist_index + pkt->stream_index;
       TAVInputStream& ist = *ist_table[istIndex];
+      ++packets_read;
       const AVRational tb = ist.st->time_base;
       const int64_t offset =
           fileIndex < static_cast<int>(E.Finput_files_ts_offset.size()) ? E.Finput_files_ts_offset[fileIndex] : 0;
@@ -177,12 +169,28 @@ void TTranscoder::MainLoop() {
   // trailers follow.
   for (auto& p : ost_table)
     if (!p->bsfs.empty()) WriteFrame(p->last_writer ? *p->last_writer : *p, nullptr);
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  std::vector<int> trailers;
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
-    const int result = av::av_write_trailer(E.Foutput_files[i]->ctx);
-    if (result < 0) Log(TLogLevel::llError, AVErrorText("Error writing trailer", result));
+    trailers.push_back(av::av_write_trailer(E.Foutput_files[i]->ctx));
   }
   PrintReport(-1, true);
+  // The last bytes reach the file when it is closed: a full disk or a lost network folder may show
+  // only then. Such an output is not whole, and the job fails saying why.
+  std::string failure;
+  for (size_t i = 0; i < trailers.size(); ++i) {
+    TOutputFileSetup& file = *E.Foutput_files[i];
+    const int closed = file.CloseIO();
+    const int result = trailers[i] < 0 ? trailers[i] : closed;
+    if (result < 0 && failure.empty())
+      failure = AVErrorText(Printf("Could not finish writing output file #%d '%s'", static_cast<int>(i),
+                                   file.file_name.c_str()),
+                            result);
+  }
+  if (!failure.empty()) {
+    Log(TLogLevel::llError, failure);
+    throw FFmpegException(failure);
+  }
 }
 
 void TTranscoder::JoinSwitch(int AFile) {
@@ -277,6 +285,10 @@ int TTranscoder::OutputPacket(TAVInputStream& AIst, int AIstIndex, const AVPacke
     AIst.next_pts += duration;
   }
 
+  if (APacket && !AIst.decoding_needed) {
+    ++frames_decoded;
+    reached_start = reached_start || AIst.pts >= E.Fstart_time;
+  }
   if (APacket && (E.Fstart_time == 0 || AIst.pts >= E.Fstart_time))
     for (auto& p : ost_table)
       if (p->source_index == AIstIndex && !p->encoding_needed) CopyPacket(*p, AIst, APacket);
@@ -319,6 +331,8 @@ void TTranscoder::DispatchFrame(TAVInputStream& AIst, int AIstIndex, AVFrame* AF
     const int64_t ahead = AIst.pts - (av::av_gettime() - AIst.start);
     if (ahead > 1000) std::this_thread::sleep_for(std::chrono::microseconds(ahead));
   }
+  ++frames_decoded;
+  reached_start = reached_start || AIst.pts >= E.Fstart_time;
   if (E.Fstart_time != 0 && AIst.pts < E.Fstart_time) return;
   for (auto& p : ost_table) {
     TAVOutputStream& ost = *p;
@@ -333,7 +347,7 @@ void TTranscoder::DispatchFrame(TAVInputStream& AIst, int AIstIndex, AVFrame* AF
 void TTranscoder::CopyPacket(TAVOutputStream& AOst, TAVInputStream& AIst, const AVPacket* APacket) {
   if (AOst.frame_number == 0 && !(APacket->flags & AV_PKT_FLAG_KEY) && !E.Fcopy_initial_nonkeyframes) return;
   TPacketPtr out(av::av_packet_alloc());
-  if (!out || av::av_packet_ref(out.get(), APacket) < 0) throw FFmpegException("av_mallocz fail");
+  if (!out || av::av_packet_ref(out.get(), APacket) < 0) throw FFmpegException(OutOfMemoryText);
   const AVRational itb = AIst.st->time_base, otb = AOst.st->time_base;
   const int64_t start = av::av_rescale_q(E.Fstart_time, AVRational{1, AV_TIME_BASE}, otb);
   out->stream_index = AOst.index;
@@ -410,7 +424,7 @@ void TTranscoder::WriteFrame(TAVOutputStream& AOst, AVPacket* APacket) {
   std::vector<TPacketPtr> current;
   if (APacket) {
     current.emplace_back(av::av_packet_clone(APacket));
-    if (!current.back()) throw FFmpegException("av_mallocz fail");
+    if (!current.back()) throw FFmpegException(OutOfMemoryText);
     av::av_packet_rescale_ts(current.back().get(), AOst.st->time_base, chain.front()->time_base_in);
   }
   for (AVBSFContext* bsf : chain) {
@@ -463,5 +477,8 @@ void TTranscoder::WriteOne(TAVOutputStream& AOst, AVPacket* APacket) {
   }
   ++AOst.packets_written;
   const int result = av::av_interleaved_write_frame(AOst.file->ctx, APacket);
-  if (result < 0) throw FFmpegException(AVErrorText("av_interleaved_write_frame()", result));
+  if (result < 0)
+    throw FFmpegException(AVErrorText(Printf("Could not write to output file #%d '%s'", AOst.file_index,
+                                             AOst.file->file_name.c_str()),
+                                      result));
 }

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
@@ -30,7 +32,22 @@ long ReadLong(const std::string& AText, size_t& APos) {
 }
 
 void LogOnly(const std::string& AName) {
-  GetLogger()->Log(nullptr, TLogLevel::llInfo, "Do nothing: option - " + AName);
+  GetLogger()->Log(nullptr, TLogLevel::llInfo,
+                   "Option \"" + AName + "\" is ignored: it only has a meaning for the command-line tool");
+}
+
+FFmpegException InvalidValue(const std::string& AName, const std::string& AValue) {
+  return FFmpegException(Printf("Invalid value \"%s\" for option \"%s\"", AValue.c_str(), AName.c_str()));
+}
+
+// A whole decimal number from AMinimum on; anything else is an invalid value of the option.
+int IntValue(const std::string& AName, const std::string& AValue, int AMinimum) {
+  const std::string text = Trim(AValue);
+  char* end = nullptr;
+  errno = 0;
+  const long value = text.empty() ? 0 : std::strtol(text.c_str(), &end, 10);
+  if (text.empty() || *end || errno == ERANGE || value < AMinimum || value > INT32_MAX) throw InvalidValue(AName, AValue);
+  return static_cast<int>(value);
 }
 
 // The folder of the running program, with its trailing delimiter.
@@ -74,7 +91,10 @@ void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AVa
       {"benchmark", [](TCustomFFmpeg&, const std::string& N, const std::string&) { LogOnly(N); }},
       {"timelimit",
        [](TCustomFFmpeg&, const std::string&, const std::string&) {
-         GetLogger()->Log(nullptr, TLogLevel::llWarning, "Warning: -timelimit not implemented on Windows");
+         // The command-line tool limits the processor time of its whole process; here that would
+         // end the program with every other conversion.
+         throw FFmpegException("Option \"timelimit\" is not supported: a processor-time limit would end the whole "
+                               "program, not one conversion (\"t\" limits the length of the output)");
        }},
       {"dump", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fdo_pkt_dump = BoolValue(V); }},
       {"hex", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fdo_hex_dump = BoolValue(V); }},
@@ -84,7 +104,10 @@ void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AVa
       {"v", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptVerbose(StrToInt(V)); }},
       {"target", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.ParseTargetOption(V); }},
       {"threads",
-       [](TCustomFFmpeg&, const std::string& N, const std::string&) { throw FFmpegException("TODO: option - " + N); }},
+       [](TCustomFFmpeg& E, const std::string& N, const std::string& V) {
+         // "auto" (0) lets the libraries choose per codec.
+         E.Fthread_count = Trim(V) == "auto" ? 0 : IntValue(N, V, 0);
+       }},
       {"vsync", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fvideo_sync_method = StrToInt(V); }},
       {"async", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Faudio_sync_method = StrToInt(V); }},
       {"adrift_threshold",
@@ -102,8 +125,14 @@ void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AVa
       {"xerror", [](TCustomFFmpeg& E, const std::string&, const std::string&) { E.Fexit_on_error = true; }},
       {"copyinkf",
        [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fcopy_initial_nonkeyframes = StrToInt(V); }},
-      {"b", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptBitrate(N, V); }},
-      {"vb", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptBitrate(N, V); }},
+      {"b",
+       [](TCustomFFmpeg& E, const std::string& N, const std::string& V) {
+         if (!E.OptBitrate(N, V) && !Trim(V).empty()) throw InvalidValue(N, V);
+       }},
+      {"vb",
+       [](TCustomFFmpeg& E, const std::string& N, const std::string& V) {
+         if (!E.OptBitrate(N, V) && !Trim(V).empty()) throw InvalidValue(N, V);
+       }},
       {"vframes", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fmax_frames[0] = StrToInt(V); }},
       {"r", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptFrameRate(V); }},
       {"s", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptFrameSize(V); }},
@@ -147,12 +176,16 @@ void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AVa
       {"qphist", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fqp_hist = BoolValue(V); }},
       {"force_fps", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fforce_fps = BoolValue(V); }},
       {"streamid", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptStreamId(N, V); }},
-      {"ab", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptBitrate(N, V); }},
+      {"ab",
+       [](TCustomFFmpeg& E, const std::string& N, const std::string& V) {
+         if (!E.OptBitrate(N, V) && !Trim(V).empty()) throw InvalidValue(N, V);
+       }},
       {"aframes", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Fmax_frames[1] = StrToInt(V); }},
       {"aq",
        [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Faudio_qscale = static_cast<float>(StrToFloat(V)); }},
-      {"ar", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptAudioRate(StrToInt(V)); }},
-      {"ac", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptAudioChannels(StrToInt(V)); }},
+      {"ar", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptAudioRate(IntValue(N, V, 1)); }},
+      {"ac",
+       [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptAudioChannels(IntValue(N, V, 1)); }},
       {"an", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.Faudio_disable = BoolValue(V); }},
       {"acodec", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptAudioCodec(V); }},
       {"atag", [](TCustomFFmpeg& E, const std::string&, const std::string& V) { E.OptAudioTag(V); }},
@@ -181,25 +214,33 @@ void TCustomFFmpeg::ParseOption(const std::string& AName, const std::string& AVa
       {"fpre", [](TCustomFFmpeg& E, const std::string& N, const std::string& V) { E.OptPreset(N, V); }},
   };
   auto it = table.find(AName);
-  if (it != table.end())
+  if (it != table.end()) {
     it->second(*this, AName, AValue);
-  else
-    (void)OptDefault(AName, AValue);
+    return;
+  }
+  switch (UseDefaultOption(AName, AValue)) {
+    case TOptionUse::Applied: return;
+    case TOptionUse::Refused:
+      // An option given without a value changes nothing.
+      if (Trim(AValue).empty()) return;
+      throw InvalidValue(AName, AValue);
+    case TOptionUse::Unknown: throw FFmpegException(Printf("Unrecognized option \"%s\"", AName.c_str()));
+  }
 }
 
 // ---- generic options ----
 
 bool TCustomFFmpeg::OptDefault(const std::string& AName, const std::string& AValue) {
-  if (SetFFOption(FOptions, AName, AValue)) return true;
+  return UseDefaultOption(AName, AValue) == TOptionUse::Applied;
+}
+
+TCustomFFmpeg::TOptionUse TCustomFFmpeg::UseDefaultOption(const std::string& AName, const std::string& AValue) {
+  if (SetFFOption(FOptions, AName, AValue)) return TOptionUse::Applied;
   // A generic option that refused its value stays refused (SetFFOption logged it); a name the
   // generic set does not know may be a private option of an encoder or a muxer.
-  auto generic = [&](void* ctx, const std::string& name) {
-    return ctx && av::av_opt_find(ctx, name.c_str(), nullptr, 0, 0) != nullptr;
-  };
-  if (generic(FOptions.avcodec_opts[0], AName) || generic(FOptions.avformat_opts, AName) ||
-      generic(FOptions.sws_opts, AName))
-    return false;
-  return SetPrivateOption(AName, AValue);
+  if (HasFFOption(FOptions, AName)) return TOptionUse::Refused;
+  if (SetPrivateOption(AName, AValue)) return TOptionUse::Applied;
+  return IsPrivateOption(AName) ? TOptionUse::Refused : TOptionUse::Unknown;
 }
 
 bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string& AValue) {
@@ -208,18 +249,32 @@ bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string
     return *AClass && av::av_opt_find(const_cast<const AVClass**>(AClass), AName.c_str(), nullptr, 0,
                                       AV_OPT_SEARCH_FAKE_OBJ) != nullptr;
   };
+  auto keep = [&](int AKind) {
+    AVDictionary* dict = FCodecOpts[AKind].release();
+    av::av_dict_set(&dict, AName.c_str(), AValue.c_str(), 0);
+    FCodecOpts[AKind].reset(dict);
+  };
   // The encoder named for a media kind: its private options go to the next stream of that kind.
   const std::string* names[3] = {&Fvideo_codec_name, &Faudio_codec_name, &Fsubtitle_codec_name};
   for (int kind = 0; kind < 3; ++kind) {
     if (names[kind]->empty()) continue;
-    const AVCodec* codec = av::avcodec_find_encoder_by_name(names[kind]->c_str());
+    const AVCodec* codec = FindEncoderNamed(*names[kind]);
     if (codec && hasOption(&codec->priv_class)) {
-      AVDictionary* dict = FCodecOpts[kind].release();
-      av::av_dict_set(&dict, AName.c_str(), AValue.c_str(), 0);
-      FCodecOpts[kind].reset(dict);
+      keep(kind);
       return true;
     }
   }
+  // No encoder named for it: an option of encoders of one kind waits for the next stream of that
+  // kind, whose encoder takes it or drops it with a log line (the format's default encoder may be
+  // one that has it).
+  static const AVMediaType kinds[3] = {AVMEDIA_TYPE_VIDEO, AVMEDIA_TYPE_AUDIO, AVMEDIA_TYPE_SUBTITLE};
+  bool kept = false;
+  for (int kind = 0; kind < 3; ++kind)
+    if (names[kind]->empty() && EncoderKindHasOption(kinds[kind], AName)) {
+      keep(kind);
+      kept = true;
+    }
+  if (kept) return true;
   // A muxer's private option ("muxrate", "preload"): handed to the next output's muxer.
   void* opaque = nullptr;
   while (const AVOutputFormat* format = av::av_muxer_iterate(&opaque)) {
@@ -230,6 +285,39 @@ bool TCustomFFmpeg::SetPrivateOption(const std::string& AName, const std::string
       return true;
     }
   }
+  return false;
+}
+
+const AVCodec* TCustomFFmpeg::EncoderOfCodec(const std::string& AName) {
+  const AVCodecDescriptor* descriptor = av::avcodec_descriptor_get_by_name(AName.c_str());
+  return descriptor ? av::avcodec_find_encoder(descriptor->id) : nullptr;
+}
+
+const AVCodec* TCustomFFmpeg::FindEncoderNamed(const std::string& AName) {
+  const AVCodec* codec = av::avcodec_find_encoder_by_name(AName.c_str());
+  return codec ? codec : EncoderOfCodec(AName);
+}
+
+bool TCustomFFmpeg::EncoderKindHasOption(AVMediaType AKind, const std::string& AName) {
+  void* opaque = nullptr;
+  while (const AVCodec* codec = av::av_codec_iterate(&opaque)) {
+    if (codec->type != AKind || !av::av_codec_is_encoder(codec) || !codec->priv_class) continue;
+    if (av::av_opt_find(const_cast<const AVClass**>(&codec->priv_class), AName.c_str(), nullptr, 0,
+                        AV_OPT_SEARCH_FAKE_OBJ))
+      return true;
+  }
+  return false;
+}
+
+bool TCustomFFmpeg::IsPrivateOption(const std::string& AName) {
+  if (EncoderKindHasOption(AVMEDIA_TYPE_VIDEO, AName) || EncoderKindHasOption(AVMEDIA_TYPE_AUDIO, AName) ||
+      EncoderKindHasOption(AVMEDIA_TYPE_SUBTITLE, AName))
+    return true;
+  void* opaque = nullptr;
+  while (const AVOutputFormat* format = av::av_muxer_iterate(&opaque))
+    if (format->priv_class && av::av_opt_find(const_cast<const AVClass**>(&format->priv_class), AName.c_str(),
+                                              nullptr, 0, AV_OPT_SEARCH_FAKE_OBJ))
+      return true;
   return false;
 }
 
@@ -342,7 +430,9 @@ void TCustomFFmpeg::OptAudioSampleFormat(const std::string& AValue) {
     ListFormats(false);
     return;
   }
-  Faudio_sample_fmt = av::av_get_sample_fmt(AValue.c_str());
+  const int format = av::av_get_sample_fmt(AValue.c_str());
+  if (format == AV_SAMPLE_FMT_NONE) throw InvalidValue("sample_fmt", AValue);
+  Faudio_sample_fmt = format;
   Finput_defaults.sample_fmt = false;
 }
 
@@ -473,7 +563,7 @@ void TCustomFFmpeg::OptBitstreamFilter(const std::string& AName, const std::stri
     // Checked now, on a context of its own, so that a mistake fails the option rather than the
     // run; values the filter checks only when it starts are refused when the run opens it.
     AVBSFContext* context = nullptr;
-    if (av::av_bsf_alloc(entry.filter, &context) < 0) throw FFmpegException("av_mallocz fail");
+    if (av::av_bsf_alloc(entry.filter, &context) < 0) throw FFmpegException(OutOfMemoryText);
     const std::unique_ptr<AVBSFContext, void (*)(AVBSFContext*)> probe(
         context, [](AVBSFContext* ABsf) { av::av_bsf_free(&ABsf); });
     ApplyBitstreamFilterOptions(probe.get(), entry);

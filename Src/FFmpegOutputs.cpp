@@ -1,5 +1,10 @@
 // Creating the output files of a job and their streams.
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <ctime>
 #include <filesystem>
 #include <mutex>
@@ -10,13 +15,27 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLogger.h"
+#include "Src/FileIdentity.h"
 #include "Src/UnicodeProtocol.h"
 
 namespace {
 
-// A name the libraries write as a local file (not a pipe, device or network address).
-bool IsLocalFileName(const std::string& AName) {
-  return AName.find(':') == std::string::npos || NeedsUnicodeURL(AName);
+// Whether a local file could be written, seen without creating or truncating anything: 0, or the
+// error code opening it for writing would give (a folder given as the output, a missing or
+// unwritable folder, an unwritable file, a name too long).
+int CheckOutputWritable(const std::string& AName) {
+  struct stat st {};
+  if (::stat(AName.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) return AVERROR(EISDIR);
+    return ::access(AName.c_str(), W_OK) == 0 ? 0 : AVERROR(errno);
+  }
+  if (errno != ENOENT) return AVERROR(errno);
+  const size_t slash = AName.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : AName.substr(0, slash);
+  if (AName.size() - (slash == std::string::npos ? 0 : slash + 1) > NAME_MAX) return AVERROR(ENAMETOOLONG);
+  if (::stat(folder.c_str(), &st) != 0) return AVERROR(errno);
+  if (!S_ISDIR(st.st_mode)) return AVERROR(ENOTDIR);
+  return ::access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : AVERROR(errno);
 }
 
 bool MuxerHasOption(const AVOutputFormat* AFormat, const char* AName) {
@@ -65,6 +84,37 @@ void ChooseSampleRate(TObject* ASender, AVCodecContext* AEnc, const AVCodec* ACo
   AEnc->sample_rate = best;
 }
 
+// Of the layouts an encoder takes, the one nearest AWanted: AWanted itself; else the one with the
+// most channels up to AWanted's count, sharing most of its channels; else the one with the fewest
+// channels above it. Nothing when the encoder does not list its layouts (it takes any) or takes
+// AWanted.
+const AVChannelLayout* NearestChannelLayout(const AVCodec* ACodec, const AVChannelLayout& AWanted) {
+  if (!ACodec || !ACodec->ch_layouts) return nullptr;
+  const int wanted = AWanted.nb_channels;
+  const uint64_t mask = AWanted.order == AV_CHANNEL_ORDER_NATIVE ? AWanted.u.mask : 0;
+  const AVChannelLayout* best = nullptr;
+  auto better = [&](const AVChannelLayout& A, const AVChannelLayout& B) {
+    const bool aFits = A.nb_channels <= wanted, bFits = B.nb_channels <= wanted;
+    if (aFits != bFits) return aFits;
+    if (A.nb_channels != B.nb_channels) return aFits ? A.nb_channels > B.nb_channels : A.nb_channels < B.nb_channels;
+    const auto shared = [&](const AVChannelLayout& L) {
+      return L.order == AV_CHANNEL_ORDER_NATIVE ? __builtin_popcountll(L.u.mask & mask) : 0;
+    };
+    return shared(A) > shared(B);
+  };
+  for (const AVChannelLayout* layout = ACodec->ch_layouts; layout->nb_channels; ++layout) {
+    if (av::av_channel_layout_compare(layout, &AWanted) == 0) return nullptr;
+    if (!best || better(*layout, *best)) best = layout;
+  }
+  return best;
+}
+
+std::string LayoutName(const AVChannelLayout& ALayout) {
+  char text[128] = {};
+  av::av_channel_layout_describe(&ALayout, text, sizeof text);
+  return text;
+}
+
 const char* EncoderKind(AVMediaType AType) {
   return AType == AVMEDIA_TYPE_VIDEO ? "video" : AType == AVMEDIA_TYPE_AUDIO ? "audio" : "subtitle";
 }
@@ -106,7 +156,7 @@ void TOutputFileClaim::Release() {
   FKey.clear();
 }
 
-void TCustomFFmpeg::check_audio_video_sub_inputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
+void TCustomFFmpeg::CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, bool AFirstOnly,
                                                  bool& AHasSubtitle, std::vector<std::string>* AEmpty) const {
   AHasVideo = AHasAudio = AHasSubtitle = false;
   const size_t count = AFirstOnly ? std::min<size_t>(1, Finput_files.size()) : Finput_files.size();
@@ -139,7 +189,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     FLastErrMsg = "Cannot join more than one output file.";
     return -1;
   }
-  if (nb_output_files() >= FMaxFiles) {
+  if (NbOutputFiles() >= FMaxFiles) {
     FLastErrMsg = Printf("Too many output files (this job takes at most %d)", FMaxFiles);
     return -1;
   }
@@ -176,7 +226,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     }
   } codecsGuard{Foutput_codecs, Foutput_codecs.size()};
   if (av::avformat_alloc_output_context2(&file->ctx, format, nullptr, avName.c_str()) < 0 || !file->ctx)
-    throw FFmpegException("avformat_alloc_context failed");
+    throw FFmpegException(OutOfMemoryText);
   AVFormatContext* oc = file->ctx;
   // A stop that finds the worker stuck in a write (a stalled pipe or network output) gives it up.
   oc->interrupt_callback.callback = OutputInterrupt;
@@ -190,9 +240,9 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     bool hasVideo = false, hasAudio = false, hasSubtitle = false;
     std::vector<std::string> empty;
     try {
-      check_audio_video_sub_inputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
+      CheckAudioVideoSubInputs(hasVideo, hasAudio, AJoin, hasSubtitle, &empty);
     } catch (const Exception& e) {
-      FLastErrMsg = "check_audio_video_sub_inputs fail: " + e.Message;
+      FLastErrMsg = "Could not tell which kinds of streams the inputs hold: " + e.Message;
       return -1;
     }
     for (const std::string& stream : empty)
@@ -209,16 +259,16 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   struct TStep {
     bool Use;
     void (TCustomFFmpeg::*Create)(TOutputFileSetup&);
-    const char* Name;
+    const char* Kind;
   };
-  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::new_video_stream, "new_video_stream"},
-                            TStep{useAudio, &TCustomFFmpeg::new_audio_stream, "new_audio_stream"},
-                            TStep{useSubtitle, &TCustomFFmpeg::new_subtitle_stream, "new_subtitle_stream"}}) {
+  for (const TStep& step : {TStep{useVideo, &TCustomFFmpeg::NewVideoStream, "video"},
+                            TStep{useAudio, &TCustomFFmpeg::NewAudioStream, "audio"},
+                            TStep{useSubtitle, &TCustomFFmpeg::NewSubtitleStream, "subtitle"}}) {
     if (!step.Use) continue;
     try {
       (this->*step.Create)(*file);
     } catch (const Exception& e) {
-      FLastErrMsg = Printf("%s fail: %s", step.Name, e.Message.c_str());
+      FLastErrMsg = Printf("Could not add the %s stream to '%s': %s", step.Kind, AFileName.c_str(), e.Message.c_str());
       return -1;
     }
   }
@@ -238,7 +288,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   Fmetadata.clear();
 
   if ((format->flags & AVFMT_NEEDNUMBER) && !av::av_filename_number_test(oc->url)) {
-    FLastErrMsg = AVErrorText(AFileName, -33);
+    FLastErrMsg = AFileName + ": Number syntax expected in filename";
     return -1;
   }
   if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
@@ -252,19 +302,27 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     oc->flags |= AVFMT_FLAG_CUSTOM_IO;
     file->stream_io = true;
   } else if (!(format->flags & AVFMT_NOFILE)) {
-    // Another output writing the same file (of a task converting beside this one, say) would mix
-    // its bytes with this one's: the file stays the first one's, untouched by this attempt.
-    if (IsLocalFileName(AFileName) && !file->claim.Claim(AFileName)) {
-      FLastErrMsg = Printf("%s: the file is already the output of another task", AFileName.c_str());
-      return -1;
-    }
-    std::error_code error;
-    file->created_file = IsLocalFileName(AFileName) && !std::filesystem::exists(AFileName, error);
-    const int result = OpenOutputFile(oc, AFileName, nullptr);
-    if (result < 0) {
-      FLastErrMsg = AVErrorText(AFileName, result);
-      file->created_file = false;
-      return -1;
+    // The file itself is opened (and an existing one replaced) only when the run starts
+    // (OpenOutputFiles): a task that is removed or never started leaves the disk as it was. What
+    // can be seen now is checked now.
+    const std::string local = LocalFileName(AFileName);
+    if (!local.empty()) {
+      if (const int refused = CheckOutputWritable(local); refused < 0) {
+        FLastErrMsg = AVErrorText(AFileName, refused);
+        return -1;
+      }
+      const std::string protectedBy = ProtectedFileText(AFileName);
+      if (!protectedBy.empty()) {
+        FLastErrMsg = protectedBy;
+        return -1;
+      }
+      // Another output writing the same file (of a task converting beside this one, say) would mix
+      // its bytes with this one's: the file stays the first one's. The claim is held from now on,
+      // so no other output is described for it either.
+      if (!file->claim.Claim(local)) {
+        FLastErrMsg = Printf("%s: the file is already the output of another task", AFileName.c_str());
+        return -1;
+      }
     }
   }
 
@@ -301,22 +359,58 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
     FTotalOutputDuration = total == 0 ? -1 : total;
     while (Foutput_files.size() < Finput_files.size()) Foutput_files.push_back(file);
   }
-  return nb_output_files();
+  return NbOutputFiles();
 }
+
+std::string TCustomFFmpeg::ProtectedFileText(const std::string& AFileName) const {
+  const std::optional<TFileIdentity> output = TFileIdentity::Of(LocalFileName(AFileName));
+  if (!output || !output->Exists()) return {};
+  for (size_t i = 0; i < Finput_files.size(); ++i) {
+    const std::string input = AVNameToFileName(Finput_files[i]->url ? Finput_files[i]->url : "");
+    if (TFileIdentity::Of(LocalFileName(input)) == output)
+      return Printf("Output file '%s' is the same file as input file #%d '%s'; a file cannot be replaced by its "
+                    "own conversion",
+                    AFileName.c_str(), static_cast<int>(i), input.c_str());
+  }
+  for (const TProtectedFile& file : FProtectedFiles)
+    if (file.Identity == *output)
+      return Printf("Output file '%s' is the same file as '%s', an input of this batch; it is not replaced",
+                    AFileName.c_str(), file.Name.c_str());
+  return {};
+}
+
+void TCustomFFmpeg::OpenOutputFiles() {
+  // Join mode registers one file several times; it is opened once (its I/O context is then set).
+  for (const auto& entry : Foutput_files) {
+    TOutputFileSetup& file = *entry;
+    AVFormatContext* oc = file.ctx;
+    if (file.stream_io || oc->pb || (oc->oformat->flags & AVFMT_NOFILE)) continue;
+    const std::string protectedBy = ProtectedFileText(file.file_name);
+    if (!protectedBy.empty()) throw FFmpegException(protectedBy);
+    const std::string local = LocalFileName(file.file_name);
+    std::error_code error;
+    const bool existed = local.empty() || std::filesystem::exists(local, error);
+    const int result = OpenOutputFile(oc, file.file_name, nullptr);
+    if (result < 0) throw FFmpegException(AVErrorText(file.file_name, result));
+    file.created_file = !existed;
+  }
+}
+
+void TCustomFFmpeg::SetProtectedFiles(std::vector<TProtectedFile> AFiles) { FProtectedFiles = std::move(AFiles); }
 
 void TCustomFFmpeg::OptNewVideoStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_video_stream(*Foutput_files.back());
+  NewVideoStream(*Foutput_files.back());
 }
 
 void TCustomFFmpeg::OptNewAudioStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_audio_stream(*Foutput_files.back());
+  NewAudioStream(*Foutput_files.back());
 }
 
 void TCustomFFmpeg::OptNewSubtitleStream() {
   if (Foutput_files.empty()) throw FFmpegException("At least one output file must be specified");
-  new_subtitle_stream(*Foutput_files.back());
+  NewSubtitleStream(*Foutput_files.back());
 }
 
 TOutputStreamSetup& TCustomFFmpeg::NewStream(TOutputFileSetup& AFile, AVMediaType AType) {
@@ -351,7 +445,7 @@ void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* 
                                    EncoderKind(type), av::avcodec_get_name(id)));
   }
   AStream.enc = av::avcodec_alloc_context3(AStream.codec);
-  if (!AStream.enc) throw FFmpegException("avcodec_alloc_context failed");
+  if (!AStream.enc) throw FFmpegException(OutOfMemoryText);
   AStream.enc->codec_type = type;
   AStream.enc->codec_id = AStream.codec ? AStream.codec->id : id;
 }
@@ -368,6 +462,16 @@ void TCustomFFmpeg::SetEncoderAudioFormat(TOutputStreamSetup& AStream, const TAu
   } else {
     av::av_channel_layout_default(&enc->ch_layout, AFormat.channels);
   }
+  // The input's layout (no count was asked for): an encoder that cannot take it gets the nearest
+  // one it can, and the sound is remixed to that.
+  if (AStream.from_input.channels)
+    if (const AVChannelLayout* nearest = NearestChannelLayout(AStream.codec, enc->ch_layout)) {
+      GetLogger()->Log(this, TLogLevel::llInfo,
+                       Printf("Encoder %s cannot take channel layout %s; using %s", AStream.codec->name,
+                              LayoutName(enc->ch_layout).c_str(), LayoutName(*nearest).c_str()));
+      av::av_channel_layout_uninit(&enc->ch_layout);
+      av::av_channel_layout_copy(&enc->ch_layout, nearest);
+    }
   enc->sample_fmt = static_cast<AVSampleFormat>(AFormat.sample_fmt);
   enc->sample_rate = AFormat.sample_rate;
   ChooseSampleFormat(enc, AStream.codec);
@@ -442,7 +546,7 @@ void TCustomFFmpeg::ParseRcOverride(TOutputStreamSetup& AStream) {
   AStream.enc->rc_override_count = static_cast<int>(AStream.rc_override.size());
 }
 
-void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   TOutputStreamSetup* stream = nullptr;
   try {
@@ -453,7 +557,7 @@ void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
     if (Fvideo_stream_copy) {
       stream->stream_copy = true;
       stream->enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream->enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream->enc) throw FFmpegException(OutOfMemoryText);
       stream->enc->codec_type = AVMEDIA_TYPE_VIDEO;
       stream->enc->sample_aspect_ratio = sar;
       stream->st->sample_aspect_ratio = sar;
@@ -518,7 +622,7 @@ void TCustomFFmpeg::new_video_stream(TOutputFileSetup& AFile) {
   Fframe_pix_fmt = -1;
 }
 
-void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   try {
     TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_AUDIO);
@@ -527,7 +631,7 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
     if (Faudio_stream_copy) {
       stream.stream_copy = true;
       stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
       stream.enc->codec_type = AVMEDIA_TYPE_AUDIO;
       av::av_channel_layout_default(&stream.enc->ch_layout, Faudio_channels);
       stream.enc->sample_rate = Faudio_sample_rate;
@@ -568,7 +672,7 @@ void TCustomFFmpeg::new_audio_stream(TOutputFileSetup& AFile) {
   Faudio_stream_copy = 0;
 }
 
-void TCustomFFmpeg::new_subtitle_stream(TOutputFileSetup& AFile) {
+void TCustomFFmpeg::NewSubtitleStream(TOutputFileSetup& AFile) {
   AVFormatContext* oc = AFile.ctx;
   try {
     TOutputStreamSetup& stream = NewStream(AFile, AVMEDIA_TYPE_SUBTITLE);
@@ -577,7 +681,7 @@ void TCustomFFmpeg::new_subtitle_stream(TOutputFileSetup& AFile) {
     if (Fsubtitle_stream_copy) {
       stream.stream_copy = true;
       stream.enc = av::avcodec_alloc_context3(nullptr);
-      if (!stream.enc) throw FFmpegException("avcodec_alloc_context failed");
+      if (!stream.enc) throw FFmpegException(OutOfMemoryText);
       stream.enc->codec_type = AVMEDIA_TYPE_SUBTITLE;
       Foutput_codecs.push_back(nullptr);
     } else {

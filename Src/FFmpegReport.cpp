@@ -1,6 +1,7 @@
 // Subtitles, the per-frame statistics file and the progress report of a run.
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -73,7 +74,8 @@ void TTranscoder::DoSubtitleOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVS
 void TTranscoder::DoVideoStats(TAVOutputStream& AOst, int AFrameSize) {
   if (!E.Fvstats_file) {
     E.Fvstats_file = std::fopen(E.Fvstats_filename.c_str(), "w");
-    if (!E.Fvstats_file) throw FFmpegException("fopen fail: " + E.Fvstats_filename);
+    if (!E.Fvstats_file)
+      throw FFmpegException(AVErrorText("Could not create the statistics file '" + E.Fvstats_filename + "'", AVERROR(errno)));
   }
   AVCodecContext* enc = AOst.enc;
   if (AOst.setup->type != AVMEDIA_TYPE_VIDEO) return;

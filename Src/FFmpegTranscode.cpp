@@ -44,7 +44,7 @@ void TTranscoder::Log(TLogLevel ALevel, const std::string& AText) {
 
 void TTranscoder::Run() {
   enc_pkt = av::av_packet_alloc();
-  if (!enc_pkt) throw FFmpegException("av_mallocz fail");
+  if (!enc_pkt) throw FFmpegException(OutOfMemoryText);
   BuildInputStreamTable();
   BuildOutputStreamTable();
   // Decoders first: a text subtitle encoder is opened with its decoder's style header.
@@ -53,16 +53,50 @@ void TTranscoder::Run() {
   InitInputTimestamps();
   ApplyMetadataMaps();
   CopyAllChapters();
+  E.OpenOutputFiles();
   WriteHeaders();
   DumpStreamMapping();
-  MainLoop();
+  std::string cause;
+  {
+    const TLibraryErrorCapture capture;
+    MainLoop();
+    cause = capture.Cause();
+  }
   CloseCodecs();
+  if (!E.FBroken) CheckEveryOutputWritten(cause);
   E.FFinished = !E.FBroken;
+}
+
+void TTranscoder::CheckEveryOutputWritten(const std::string& ACause) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
+    if (E.FJoinMode && i > 0) break;
+    const TOutputFileSetup& file = *E.Foutput_files[i];
+    int64_t packets = 0;
+    for (auto& p : ost_table)
+      if (p->file == &file) packets += p->packets_written;
+    if (packets == 0)
+      throw FFmpegException(Printf("Nothing was written to output file #%d '%s': %s", i, file.file_name.c_str(),
+                                   NothingWrittenReason(ACause).c_str()));
+  }
+}
+
+std::string TTranscoder::NothingWrittenReason(const std::string& ACause) const {
+  if (E.Frecording_time <= 0) return "the duration to convert (t) is zero or negative";
+  static const char* const limits[] = {"vframes", "aframes", "dframes", "frames"};
+  for (auto& p : ost_table) {
+    const int kind = MaxFramesIndex(p->setup->type);
+    if (E.Fmax_frames[kind] <= 0) return Printf("the frame limit (%s) is zero or negative", limits[kind]);
+  }
+  const std::string cause = ACause.empty() ? std::string() : " (" + ACause + ")";
+  if (packets_read == 0) return "nothing could be read from the input" + cause;
+  if (frames_decoded == 0) return "nothing could be decoded from the input" + cause;
+  if (!reached_start) return "the start position (ss) is at or past the end of the input";
+  return "nothing that was decoded reached the output" + cause;
 }
 
 void TTranscoder::BuildInputStreamTable() {
   int total = 0;
-  for (int i = 0; i < E.nb_input_files(); ++i) {
+  for (int i = 0; i < E.NbInputFiles(); ++i) {
     AVFormatContext* ic = E.Finput_files[i];
     TAVInputFile file;
     file.ist_index = total;
@@ -77,9 +111,9 @@ void TTranscoder::BuildInputStreamTable() {
       // Every stream gets a decoder context now: the video set-up sizes its filters by it.
       ist->dec = av::avcodec_alloc_context3(nullptr);
       if (!ist->dec || av::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
-        throw FFmpegException("av_mallocz fail");
+        throw FFmpegException(OutOfMemoryText);
       ist->dec->pkt_timebase = ist->st->time_base;
-      ist->dec->thread_count = E.Fthread_count > 0 ? E.Fthread_count : 1;
+      ist->dec->thread_count = E.Fthread_count;  // 0 ("threads=auto"): the libraries choose
       if (E.Frate_emu) ist->start = av::av_gettime();
       ist_table.push_back(std::move(ist));
     }
@@ -88,7 +122,7 @@ void TTranscoder::BuildInputStreamTable() {
 }
 
 void TTranscoder::BuildOutputStreamTable() {
-  const int nbOut = E.nb_output_files();
+  const int nbOut = E.NbOutputFiles();
   int total = 0;
   for (int i = 0; i < nbOut; ++i) {
     TOutputFileSetup& file = *E.Foutput_files[i];
@@ -198,7 +232,7 @@ TAVInputStream* TTranscoder::FindSourceStream(int AFile, int AStream, AVMediaTyp
 }
 
 void TTranscoder::DumpStreamMapping() {
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     av::av_dump_format(file.ctx, i, file.ctx->url, 1);

@@ -20,6 +20,16 @@ extern "C" {
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLogger.h"
 
+// The index of a media kind in TCustomFFmpeg::Fmax_frames: video 0, audio 1, data 2, subtitle 3.
+inline int MaxFramesIndex(AVMediaType AType) {
+  switch (AType) {
+    case AVMEDIA_TYPE_VIDEO: return 0;
+    case AVMEDIA_TYPE_AUDIO: return 1;
+    case AVMEDIA_TYPE_SUBTITLE: return 3;
+    default: return 2;
+  }
+}
+
 // One input file of the run.
 struct TAVInputFile {
   int eof_reached = 0;
@@ -137,6 +147,10 @@ class TTranscoder {
   void OpenBitstreamFilters(TAVOutputStream& AOst);
   void CloseCodecs();
   void DiscardEmptyOutputs();
+  // After a run that was not stopped: an output that received no packet fails the job with a text
+  // saying that nothing was written and why (ACause: the libraries' first error of the loop).
+  void CheckEveryOutputWritten(const std::string& ACause);
+  [[nodiscard]] std::string NothingWrittenReason(const std::string& ACause) const;
 
   // ---- packet loop, decoding, writing (FFmpegMainLoop.cpp) ----
   void MainLoop();
@@ -184,6 +198,9 @@ class TTranscoder {
   int64_t timer_start = 0;  // wall clock at the start of the packet loop
   double reported_time = 0; // seconds: the converted time of the last report
   bool headers_written = false;
+  int64_t packets_read = 0;    // packets of the streams the outputs take
+  int64_t frames_decoded = 0;  // pictures and sounds decoded, packets copied
+  bool reached_start = false;  // one of them at or after the output's start
   AVPacket* enc_pkt = nullptr;  // owned; reused by the encoders
 };
 

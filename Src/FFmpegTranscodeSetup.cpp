@@ -9,6 +9,7 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/FFmpegTranscode.h"
+#include "Src/UnicodeProtocol.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void TTranscoder::BuildVideoGraph(TAVOutputStream& AOst, TAVInputStream& AIst) {
   AOst.graph_height = dec->height;
   AOst.graph_format = dec->pix_fmt;
   if (!AOst.filtered) AOst.filtered = av::av_frame_alloc();
-  if (!AOst.filtered) throw FFmpegException("av_mallocz fail");
+  if (!AOst.filtered) throw FFmpegException(OutOfMemoryText);
 }
 
 void TTranscoder::CopyStreamParameters(TAVOutputStream& AOst, TAVInputStream& AIst) {
@@ -84,7 +85,7 @@ void TTranscoder::CopyStreamParameters(TAVOutputStream& AOst, TAVInputStream& AI
     default: throw FFmpegException("invalid codec_type of output stream");
   }
   const uint32_t requestedTag = AOst.enc->codec_tag;
-  if (av::avcodec_parameters_copy(out, in) < 0) throw FFmpegException("av_mallocz fail");
+  if (av::avcodec_parameters_copy(out, in) < 0) throw FFmpegException(OutOfMemoryText);
   const AVOutputFormat* format = AOst.file->ctx->oformat;
   uint32_t tag = requestedTag;
   if (!tag) {
@@ -229,7 +230,7 @@ void TTranscoder::OpenEncoders() {
         throw FFmpegException(text);
       }
       E.Fextra_size += ost.enc->extradata_size;
-      if (av::avcodec_parameters_from_context(ost.st->codecpar, ost.enc) < 0) throw FFmpegException("av_mallocz fail");
+      if (av::avcodec_parameters_from_context(ost.st->codecpar, ost.enc) < 0) throw FFmpegException(OutOfMemoryText);
       ost.st->time_base = ost.enc->time_base;
       if (ost.setup->type == AVMEDIA_TYPE_VIDEO) {
         ost.st->avg_frame_rate = AVRational{ost.enc->time_base.den, ost.enc->time_base.num};
@@ -246,7 +247,7 @@ void TTranscoder::CopySubtitleHeader(TAVOutputStream& AOst, const TAVInputStream
   const AVCodecContext* dec = AIst.dec;
   if (!dec || !dec->subtitle_header || dec->subtitle_header_size <= 0 || AOst.enc->subtitle_header) return;
   AOst.enc->subtitle_header = static_cast<uint8_t*>(av::av_mallocz(dec->subtitle_header_size + 1));
-  if (!AOst.enc->subtitle_header) throw FFmpegException("av_mallocz fail");
+  if (!AOst.enc->subtitle_header) throw FFmpegException(OutOfMemoryText);
   std::memcpy(AOst.enc->subtitle_header, dec->subtitle_header, dec->subtitle_header_size);
   AOst.enc->subtitle_header_size = dec->subtitle_header_size;
 }
@@ -257,7 +258,7 @@ void TTranscoder::OpenBitstreamFilters(TAVOutputStream& AOst) {
   for (const TBitstreamFilterEntry& entry : AOst.setup->bitstream_filters) {
     const AVBitStreamFilter* filter = entry.filter;
     AVBSFContext* bsf = nullptr;
-    if (av::av_bsf_alloc(filter, &bsf) < 0) throw FFmpegException("av_mallocz fail");
+    if (av::av_bsf_alloc(filter, &bsf) < 0) throw FFmpegException(OutOfMemoryText);
     AOst.bsfs.push_back(bsf);
     ApplyBitstreamFilterOptions(bsf, entry);
     av::avcodec_parameters_copy(bsf->par_in, AOst.bsfs.size() == 1 ? par : AOst.bsfs[AOst.bsfs.size() - 2]->par_out);
@@ -300,7 +301,7 @@ void TTranscoder::OpenDecoders() {
       throw FFmpegException(text);
     }
     ist.frame = av::av_frame_alloc();
-    if (!ist.frame) throw FFmpegException("av_mallocz fail");
+    if (!ist.frame) throw FFmpegException(OutOfMemoryText);
   }
 }
 
@@ -318,14 +319,14 @@ void TTranscoder::InitInputTimestamps() {
 
 void TTranscoder::ApplyMetadataMaps() {
   for (const TAVMetaDataMap& m : E.Fmeta_data_maps) {
-    if (m.out_file < 0 || m.out_file >= E.nb_output_files()) {
+    if (m.out_file < 0 || m.out_file >= E.NbOutputFiles()) {
       DumpStreamMapping();
       const std::string text =
           Printf("Invalid output file index %d map_meta_data(%d,%d)", m.out_file, m.out_file, m.in_file);
       Log(TLogLevel::llError, text);
       throw FFmpegException(text);
     }
-    if (m.in_file < 0 || m.in_file >= E.nb_input_files()) {
+    if (m.in_file < 0 || m.in_file >= E.NbInputFiles()) {
       DumpStreamMapping();
       const std::string text =
           Printf("Invalid input file index %d map_meta_data(%d,%d)", m.in_file, m.out_file, m.in_file);
@@ -338,10 +339,10 @@ void TTranscoder::ApplyMetadataMaps() {
 }
 
 void TTranscoder::CopyAllChapters() {
-  for (int i = 0; i < E.nb_input_files(); ++i) {
+  for (int i = 0; i < E.NbInputFiles(); ++i) {
     AVFormatContext* is = E.Finput_files[i];
     if (!is->nb_chapters) continue;
-    for (int j = 0; j < E.nb_output_files(); ++j) {
+    for (int j = 0; j < E.NbOutputFiles(); ++j) {
       if (E.FJoinMode && j > 0) break;
       AVFormatContext* os = E.Foutput_files[j]->ctx;
       const int64_t offset = i < static_cast<int>(E.Finput_files_ts_offset.size()) ? E.Finput_files_ts_offset[i] : 0;
@@ -354,7 +355,7 @@ void TTranscoder::CopyAllChapters() {
         if (in->end < ts_off) continue;
         if (rt != INT64_MAX && in->start > rt + ts_off) break;
         auto* out = static_cast<AVChapter*>(av::av_mallocz(sizeof(AVChapter)));
-        if (!out) throw FFmpegException("av_mallocz fail");
+        if (!out) throw FFmpegException(OutOfMemoryText);
         out->id = in->id;
         out->time_base = in->time_base;
         out->start = std::max<int64_t>(0, in->start - ts_off);
@@ -365,7 +366,7 @@ void TTranscoder::CopyAllChapters() {
         if (!list) {
           av::av_dict_free(&out->metadata);
           av::av_free(out);
-          throw FFmpegException("av_realloc fail");
+          throw FFmpegException(OutOfMemoryText);
         }
         os->chapters = list;
         os->chapters[os->nb_chapters++] = out;
@@ -376,7 +377,7 @@ void TTranscoder::CopyAllChapters() {
 
 void TTranscoder::WriteHeaders() {
   bool allRtp = true;
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     AVDictionary* opts = nullptr;
@@ -396,7 +397,7 @@ void TTranscoder::WriteHeaders() {
   headers_written = true;
   if (allRtp) {
     std::vector<AVFormatContext*> contexts;
-    for (int i = 0; i < E.nb_output_files(); ++i) contexts.push_back(E.Foutput_files[i]->ctx);
+    for (int i = 0; i < E.NbOutputFiles(); ++i) contexts.push_back(E.Foutput_files[i]->ctx);
     char sdp[2048] = {};
     av::av_sdp_create(contexts.data(), static_cast<int>(contexts.size()), sdp, sizeof sdp);
     Log(TLogLevel::llInfo, std::string("SDP:\n") + sdp);
@@ -425,7 +426,7 @@ void TTranscoder::CloseCodecs() {
 void TTranscoder::DiscardEmptyOutputs() {
   // An output this job created that received no packet at all holds at most a header: it is
   // emptied so that the release deletes it like a file that was never written.
-  for (int i = 0; i < E.nb_output_files(); ++i) {
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
     if (E.FJoinMode && i > 0) break;
     TOutputFileSetup& file = *E.Foutput_files[i];
     if (!file.created_file || file.stream_io) continue;
@@ -434,7 +435,8 @@ void TTranscoder::DiscardEmptyOutputs() {
       if (p->file == &file) packets += p->packets_written;
     if (packets > 0) continue;
     file.CloseIO();
+    const std::string name = LocalFileName(file.file_name);
     std::error_code error;
-    if (std::filesystem::is_regular_file(file.file_name, error)) std::filesystem::resize_file(file.file_name, 0, error);
+    if (!name.empty() && std::filesystem::is_regular_file(name, error)) std::filesystem::resize_file(name, 0, error);
   }
 }

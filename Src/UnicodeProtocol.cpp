@@ -9,6 +9,7 @@
 
 #include "Src/AVFormatStubs.h"
 #include "Src/AVUtilStubs.h"
+#include "Src/FFMediaUtils.h"
 
 namespace {
 
@@ -63,6 +64,18 @@ int64_t SeekFile(void* AOpaque, int64_t APosition, int AWhence) {
   return result < 0 ? AVERROR(errno) : result;
 }
 
+// A name the caller gave as a local file (no protocol word of its own) must be a regular file or a
+// block device: a named pipe without a writer, a socket or a character device would hold the
+// open, or the first read, for ever. A missing file is left to the open, which says so.
+int CheckInputFileKind(const std::string& AFileName) {
+  if (AFileName.find(':') != std::string::npos && !NeedsUnicodeURL(AFileName)) return 0;
+  struct stat st {};
+  if (::stat(AFileName.c_str(), &st) != 0) return 0;
+  if (S_ISDIR(st.st_mode)) return AVERROR(EISDIR);
+  if (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) return 0;
+  return NotARegularFileError;
+}
+
 }  // namespace
 
 bool NeedsUnicodeURL(const std::string& AName) {
@@ -93,6 +106,11 @@ std::string FileNameToAVName(const std::string& AName) {
 
 std::string AVNameToFileName(const std::string& AName) {
   return IsUnicodeURL(AName) ? DecodeUnicodeURL(AName) : AName;
+}
+
+std::string LocalFileName(const std::string& AName) {
+  if (IsUnicodeURL(AName)) return DecodeUnicodeURL(AName);
+  return AName.find(':') == std::string::npos || NeedsUnicodeURL(AName) ? AName : std::string();
 }
 
 int OpenUnicodeIO(AVIOContext** AContext, const std::string& AURL, int AFlags) {
@@ -141,10 +159,16 @@ void CloseUnicodeIO(AVIOContext** AContext) {
 int OpenInputFile(AVFormatContext** AContext, const std::string& AFileName, const AVInputFormat* AFormat,
                   AVDictionary** AOptions) {
   const std::string name = FileNameToAVName(AFileName);
+  int result = CheckInputFileKind(AFileName);
+  if (result < 0) {
+    av::avformat_free_context(*AContext);
+    *AContext = nullptr;
+    return result;
+  }
   if (!IsUnicodeURL(name)) return av::avformat_open_input(AContext, name.c_str(), AFormat, AOptions);
 
   AVIOContext* io = nullptr;
-  int result = OpenUnicodeIO(&io, name, AVIO_FLAG_READ);
+  result = OpenUnicodeIO(&io, name, AVIO_FLAG_READ);
   if (result < 0) {
     av::avformat_free_context(*AContext);
     *AContext = nullptr;

@@ -38,6 +38,10 @@ inline constexpr const char* UnicodeURLPrefix = "unicode:utf8:";
 [[nodiscard]] std::string FileNameToAVName(const std::string& AName);
 // The file name of a name libavformat reports back.
 [[nodiscard]] std::string AVNameToFileName(const std::string& AName);
+// The local file a name stands for: the name itself when it carries no protocol word (or one
+// that is part of a file name, "a:b.mp4"), the file of a "unicode:utf8:" URL; empty for a pipe,
+// network or "stream:" name.
+[[nodiscard]] std::string LocalFileName(const std::string& AName);
 
 // Opens the file named by a "unicode:utf8:" URL as an I/O context with the framework's callbacks.
 // AFlags: AVIO_FLAG_READ opens an existing file; AVIO_FLAG_WRITE creates or truncates it;
@@ -52,7 +56,11 @@ void CloseUnicodeIO(AVIOContext** AContext);
 // avformat_open_input for a file name of the framework: the name goes through FileNameToAVName
 // and a "unicode:utf8:" URL is read through OpenUnicodeIO. *AContext may hold a context allocated
 // by the caller (it is freed on failure, as avformat_open_input does). Answers 0 or a negative
-// library error code.
+// library error code. A name given as a local file must be a regular file or a block device:
+// a directory answers AVERROR(EISDIR), a named pipe, socket or character device
+// NotARegularFileError (FFMediaUtils.h) without being opened, because opening or reading it could
+// wait for ever. Such inputs are read only when the caller names a protocol ("pipe:3",
+// "unicode:utf8:/path/fifo").
 [[nodiscard]] int OpenInputFile(AVFormatContext** AContext, const std::string& AFileName,
                                 const AVInputFormat* AFormat, AVDictionary** AOptions);
 // avformat_close_input that also frees the framework's I/O context. Safe on nullptr.

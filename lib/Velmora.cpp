@@ -4,6 +4,7 @@
 
 #include "lib/Velmora.h"
 
+#include "lib/VelmoraLayer.h"
 #include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinHint.h"
@@ -12,6 +13,7 @@
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
+#include "platform/Icon.h"
 #include "platform/GraphicsObjects.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
@@ -71,6 +73,11 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
   MouseTimer = StoppedTimer(this, 50);
   MorphTimer = StoppedTimer(this, 25);
   AnimateTimer = StoppedTimer(this, 25);
+  MouseTimer->OnTimer = [this](TObject*) { MouseTimerTick(); };
+  MorphTimer->OnTimer = [this](TObject*) { MorphTimerTick(); };
+  AnimateTimer->OnTimer = [this](TObject*) { AnimateTimerTick(); };
+  FQuickButtons = std::make_unique<TvlQuickButtonItems>(this);
+  FBorderLayer = new TvlFormLayerBorder(this);
 
   FForm->SetBorderIcons(TBorderIcons{});
   FForm->SetAutoSize(false);
@@ -91,6 +98,8 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
 TvlVelmora::~TvlVelmora() {
   UnhookAppMessages();
   ClearObjects();
+  FBorderLayer->Hide();
+  if (FIcon) DestroyIcon(FIcon);
   // A form being destroyed has taken its window down already; its hook list may be gone.
   if (FForm && !FForm->ComponentState().Contains(TComponentStateFlag::csDestroying)) {
     Unhook();
@@ -120,7 +129,15 @@ bool TvlVelmora::Designing() const { return ComponentState().Contains(TComponent
 void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   TComponent::Notification(AComponent, Operation);
   if (Operation != TOperation::opRemove) return;
-  if (AComponent == FSD) FSD = nullptr;
+  if (AComponent == FSD) {
+    // Nothing of a freed skin stays in use: its objects, the border's pictures, an open menu.
+    FSD = nullptr;
+    FSkinSupport = false;
+    ClearObjects();
+    FBorderLayer->Hide();
+    FBorderLayer->InitFrame(nullptr, FForm);
+  }
+  if (SkinMenu && SkinMenu->SkinData == AComponent && SkinMenu->FVisible) SkinMenu->Hide();
   if (AComponent == FMSD) FMSD = nullptr;
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
@@ -165,6 +182,7 @@ void TvlVelmora::SetAlphaBlendValue(BYTE Value) {
 void TvlVelmora::SetBorderIcons(TvlBorderIcons Value) {
   FBorderIcons = Value;
   if (Designing() || ComponentState().Contains(TComponentStateFlag::csLoading)) return;
+  UpdateCaptionButtons();
   SendNCPaint();
 }
 
@@ -217,6 +235,8 @@ void TvlVelmora::SetDefInActiveCaptionFont(TFont* Value) {
 void TvlVelmora::SetLogoBitMap(TBitmap* Value) { FLogoBitMap->Assign(Value); }
 
 void TvlVelmora::SetQuickImageList(TCustomImageList* Value) { ReplaceReference(FQuickImageList, Value); }
+
+void TvlVelmora::SetQuickButtons(TvlQuickButtonItems* Value) { FQuickButtons->Assign(Value); }
 
 void TvlVelmora::SetSystemMenu(TPopupMenu* Value) { ReplaceReference(FSystemMenu, Value); }
 
@@ -284,8 +304,10 @@ void TvlVelmora::ApplySkin() {
   FSkinSupport = SkinUsable();
   if (FLayerManager->IsVisible) FLayerManager->Hide();
   if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
+  if (FBorderLayer->Visible()) FBorderLayer->Hide();
   if (FSkinSupport && FSkinnableForm) {
     CreateSkinObjects();
+    UpdateCaptionButtons();
   } else {
     ClearObjects();
     FFormWidth = FForm->Width();
@@ -322,6 +344,9 @@ void TvlVelmora::ApplySkin() {
   }
 
   TWeak<TvlVelmora> alive(this);
+  UpdateCaptionActive(!IsMaximizedMDIChild());
+  if (!alive) return;
+  MouseTimer->SetEnabled(true);
   if (OnChangeSkinData) OnChangeSkinData(this);
   if (!alive) return;
   FInChangeSkinData = false;
@@ -329,6 +354,15 @@ void TvlVelmora::ApplySkin() {
     if (ClientWidth > 0) FForm->SetClientWidth(ClientWidth);
     if (ClientHeight > 0) FForm->SetClientHeight(ClientHeight);
   }
+  ApplyLayeredBorder();
+}
+
+void TvlVelmora::ApplyLayeredBorder() {
+  FBorderLayer->InitFrame(FSD, FForm);
+  if (!UseLayeredBorder() || !FForm->Visible() || !FForm->HandleAllocated()) return;
+  FBorderLayer->SetActive(FForm->Active(), false);
+  FBorderLayer->ShowWithForm();
+  FBorderLayer->SetBoundsWithForm();
 }
 
 void TvlVelmora::UpdateFormBorderIcons() {
@@ -379,6 +413,9 @@ void TvlVelmora::SkinChangeBegin(TvlSkinData* Container) {
     if (!alive) return;
   }
   if (Container != FSD) return;
+  // The border keeps nothing of the skin being replaced.
+  FBorderLayer->Hide();
+  FBorderLayer->InitFrame(nullptr, FForm);
   FStopPainting = true;
   FSkinSupport = false;
   MouseTimer->SetEnabled(false);
@@ -416,15 +453,58 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       MouseTimer->SetEnabled(false);
       MorphTimer->SetEnabled(false);
       AnimateTimer->SetEnabled(false);
+      FBorderLayer->Hide();
       if (IsMDIChild()) FWindowState = TWindowState::wsNormal;
       Next(M);
       return;
     case WM_SIZE: WMSize(M, Next); return;
     case WM_ACTIVATE:
+      Next(M);
+      if (!alive || !skinnable) return;
+      SendNCPaint();
+      if (!IsMaximizedMDIChild()) ResetObjectStates();
+      UpdateCaptionActive(!IsMaximizedMDIChild());
+      return;
     case WM_SETTEXT:
       Next(M);
       if (!alive || !skinnable) return;
-      if (M.Msg == WM_ACTIVATE || (HasBorder() && !IsMaximizedMDIChild())) SendNCPaint();
+      if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
+      return;
+    case WM_SHOWWINDOW:
+      if (M.WParam == 0 && skinnable) {
+        if (FLayerManager->IsVisible) FLayerManager->Hide();
+        if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
+      }
+      Next(M);
+      if (!alive) return;
+      if (M.WParam == 0) {
+        FBorderLayer->Hide();
+      } else if (UseLayeredBorder() && !FAlphaBlend && !AlphaBlendAnimation) {
+        FBorderLayer->SetActive(true, false);
+        FBorderLayer->ShowWithForm();
+      }
+      return;
+    case WM_ENTERSIZEMOVE:
+      if (!skinnable) break;
+      ResetObjectStates();
+      MouseTimer->SetEnabled(false);
+      ActiveObject = MouseCaptureObject = -1;
+      FSizeMove = true;
+      {
+        BOOL full = TRUE;
+        SystemParametersInfo(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+        FFullDrag = full != FALSE;
+      }
+      Next(M);
+      return;
+    case WM_EXITSIZEMOVE:
+      if (!skinnable) break;
+      FSizing = FSizeMove = false;
+      MouseTimer->SetEnabled(false);
+      ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+      if (FSkinSupport) SendNCPaint();
+      if (UseLayeredBorder()) FBorderLayer->SetBoundsWithForm();
+      Next(M);
       return;
     case WM_ERASEBKGND: WMEraseBkgnd(M); return;
     case WM_SETCURSOR:
@@ -443,7 +523,13 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (const auto* pos = reinterpret_cast<const WINDOWPOS*>(M.LParam)) {
         FFormLeft = pos->x;
         FFormTop = pos->y;
-        if (!FSizing) {
+        if (!FSizing && FBorderLayerChangeSize) {
+          FFormWidth = pos->cx;
+          FFormHeight = pos->cy;
+        }
+        if (!FSizing && !FBorderLayerChangeSize) {
+          // The layered border moves with the form.
+          if (UseLayeredBorder()) FBorderLayer->MoveWithForm2(FFormLeft, FFormTop);
           FOldFormLeft = FFormLeft;
           FOldFormTop = FFormTop;
         }
@@ -465,6 +551,10 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
                  static_cast<short>(HIWORD(static_cast<std::uintptr_t>(M.LParam)))};
         ScreenToFormPoint(p);
         M.Result = FSkinSupport ? SkinHitTest(p) : DefaultHitTest(p);
+        if (!MouseTimer->Enabled() && M.Result == HTOBJECT) {
+          TestActiveObject(p.X, p.Y, true);
+          if (alive) MouseTimer->SetEnabled(true);
+        }
       }
       return;
     case WM_NCPAINT:
@@ -508,6 +598,32 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       SkinMenuClose();
       if (alive) Next(M);
       return;
+    case WM_vlResourceStringsChanged:
+      LoadCaptionHints();
+      Next(M);
+      return;
+    case WM_vlLayeredBordersChanged:
+      if (!UseLayeredBorder()) {
+        if (FBorderLayer->Visible()) FBorderLayer->Hide();
+      } else if (FForm->Visible() && !FBorderLayer->Visible()) {
+        FBorderLayer->SetActive(FFormActive, false);
+        FBorderLayer->ShowWithForm();
+      }
+      Next(M);
+      return;
+    case WM_NCMOUSEMOVE:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONUP:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+      // The form's own handling first (a caption press runs the move loop), then the objects.
+      Next(M);
+      if (alive) RouteObjectMouse(M);
+      return;
     case WM_vlSkinnableFormChanged:
       if (!FUseRibbon && FSD && M.WParam == reinterpret_cast<WPARAM>(FSD) && !IsMDIChild())
         SetSkinnableForm(FSD->SkinnableForm());
@@ -517,7 +633,15 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       M.Result = (!skinnable && FIsVistaOs) ? vlSkinFrameQueryPlatformFrame : vlSkinFrameQueryAnswer;
       return;
     case WM_vlSmartEffectsBegin: FSmartEffectsShow = true; break;
-    case WM_vlSmartEffectsEnd: FSmartEffectsShow = false; break;
+    case WM_vlSmartEffectsEnd:
+      if (FSmartEffectsShow) {
+        FSmartEffectsShow = false;
+        if (FForm->Visible() && UseLayeredBorder()) {
+          FBorderLayer->SetActive(true, false);
+          FBorderLayer->ShowWithFormAnimation();
+        }
+      }
+      break;
     case WM_vlPaintFrameToDC:
       if (!skinnable) break;
       if (M.WParam) {
@@ -562,6 +686,12 @@ void TvlVelmora::WMSize(TMessage& M, const TWndMethod& Next) {
     UpdateFormRegion();
     SendNCPaint();
   } else if (FSkinnableForm && FFormWidth >= GetMinWidth() && FFormHeight >= GetMinHeight()) {
+    if (UseLayeredBorder()) {
+      if (FBorderLayerChangeSize)
+        FBorderLayer->SetBoundsWithForm3(FFormLeft, FFormTop, FFormWidth, FFormHeight);
+      else
+        FBorderLayer->SetBoundsWithForm();
+    }
     UpdateSkinLayout();
   }
   if (FBorderLayerChangeSize) {
@@ -581,6 +711,10 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
   if (FMenuLayerManager->IsVisible) FMenuLayerManager->Hide();
   FFormActive = M.WParam != 0;
   TWeak<TvlVelmora> alive(this);
+  if (SkinMenu->FVisible) SkinMenu->Hide();
+  if (!alive) return;
+  if (!FFormActive) TestActiveObject(-1, -1, false);
+  if (!alive) return;
   if (IsMDIChild() || (IsMDIParent() && !FIsVistaOs)) {
     Next(M);
     if (!alive) return;
@@ -588,7 +722,17 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
   } else {
     M.Result = 1;
   }
-  if (!IsMaximizedMDIChild() && HasBorder()) SendNCPaint();
+  if (IsMaximizedMDIChild() || !HasBorder()) {
+    UpdateCaptionActive(false);
+  } else {
+    SendNCPaint();
+    UpdateCaptionActive(true);
+  }
+  if (!alive) return;
+  if (FForm->Visible() && UseLayeredBorder())
+    FBorderLayer->SetActive(FFormActive, true);
+  else if (!FForm->Visible() && FForm->Tag != -10000 && FBorderLayer->Visible())
+    FBorderLayer->Hide();
 }
 
 void TvlVelmora::WMEraseBkgnd(TMessage& M) {

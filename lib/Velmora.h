@@ -31,9 +31,11 @@ class TCanvas;
 class TCustomImageList;
 class TFont;
 class TMainMenu;
+class TMenu;
 class TPopupMenu;
 class TTimer;
 class TvlLayerManager;
+class TvlFormLayerBorder;
 class TvlSkinHint;
 class TvlSkinMenu;
 
@@ -137,6 +139,9 @@ class TvlVelmora : public TComponent {
   void SetLogoBitMap(TBitmap* Value);
   [[nodiscard]] TCustomImageList* QuickImageList() const { return FQuickImageList; }
   void SetQuickImageList(TCustomImageList* Value);
+  // The caption's quick buttons (owned); any change repaints the frame.
+  [[nodiscard]] TvlQuickButtonItems* QuickButtons() const { return FQuickButtons.get(); }
+  void SetQuickButtons(TvlQuickButtonItems* Value);  // copies the items
   [[nodiscard]] TPopupMenu* SystemMenu() const { return FSystemMenu; }
   void SetSystemMenu(TPopupMenu* Value);
   [[nodiscard]] bool SkinnableForm() const { return FSkinnableForm; }
@@ -247,7 +252,7 @@ class TvlVelmora : public TComponent {
   // A screen point into window coordinates.
   void ScreenToFormPoint(TPoint& P);
 
-  // ---- Caption objects ----
+  // ---- Caption objects (VelmoraCaptionHost.cpp) ----
 
   // Frees every object.
   void ClearObjects();
@@ -255,6 +260,64 @@ class TvlVelmora : public TComponent {
   [[nodiscard]] int GetIndex(const std::string& AIDName) const;
   // One object per form-frame object of the skin, in the skin's order.
   void CreateSkinObjects();
+  // The six caption buttons of the built-in look: close, maximize, minimize, roll-up, system
+  // menu, tray.
+  void CreateDefaultObjects();
+  // Enables and shows the standard buttons by BorderIcons (HideCaptionButtons hides the row),
+  // asks OnActivateCustomObject about the others, then the hints.
+  void UpdateCaptionButtons();
+  // The standard buttons' hints from the interface texts (or the built-in English ones).
+  void LoadCaptionHints();
+  // No object hovered or morphing (a move or size loop starts, the form is activated).
+  void ResetObjectStates();
+  // The caption object follows the form's activation, animated (Animate) or at once.
+  void UpdateCaptionActive(bool Animate);
+  // The object under a window point (MouseIn false: none) becomes the active one; the old one
+  // hears MouseLeave, the new one MouseEnter, and their hints follow.
+  void TestActiveObject(int X, int Y, bool MouseIn);
+  // The mouse reaches the objects (window coordinates).
+  void ObjectMouseDown(TMouseButton Button, int X, int Y);
+  void ObjectMouseUp(TMouseButton Button, int X, int Y);
+  void ObjectMouseMove(int X, int Y);
+  void ObjectDblClick();
+  // Draws one object on the window at once (not for a maximized MDI child or a form without
+  // border).
+  void DrawSkinObject(TvlActiveSkinObject* AObject);
+  // By name; a name not found does nothing.
+  void UserObjectDraw(const std::string& AIDName);
+  void SetEnabled(const std::string& AIDName, bool Value);
+  void LinkMenu(const std::string& AIDName, TMenu* AMenu, bool APopupUp);
+  // The events of the objects (each fires only when assigned).
+  void FireObjectPaint(const std::string& IDName, TCanvas* Canvas, TRect ObjectRect);
+  void FireObjectMouseUp(const std::string& IDName, int X, int Y, TRect ObjectRect, TMouseButton Button);
+  void FireObjectMouseDown(const std::string& IDName, int X, int Y, TRect ObjectRect, TMouseButton Button);
+  void FireObjectMouseMove(const std::string& IDName, int X, int Y, TRect ObjectRect);
+  void FireObjectMouseEnter(const std::string& IDName);
+  void FireObjectMouseLeave(const std::string& IDName);
+  // The form's small icon (made once from the form's, the application's or the system's icon),
+  // drawn at (X, Y).
+  void CreateFormIcon();
+  void DrawFormIcon(TCanvas* Canvas, int X, int Y);
+  static void GetSmallIconSize(int& W, int& H);
+  // The timers' steps.
+  void MouseTimerTick();
+  void MorphTimerTick();
+  void AnimateTimerTick();
+  // The items of the system menu: SystemMenu's when set, else the built-in system menu's.
+  [[nodiscard]] TMenuItem* GetSystemMenuItems();
+  // The form's caption as shown (an MDI main form adds its maximized child's).
+  [[nodiscard]] std::string DefaultCaptionText() const;
+
+  // ---- Window states (VelmoraStates.cpp) ----
+
+  // The skinned window state: the form moves and sizes itself (minimized to its caption bar at a
+  // free place at the bottom of the work area, maximized to the work area). A form that is not
+  // skinnable takes the state itself.
+  void SetWindowState(TWindowState Value);
+  // Rolls the form up to its caption (only with biRollUp, not while minimized).
+  void SetRollUpState(bool Value);
+  // FIXME: the tray icon does not exist yet; without one this does nothing.
+  void MinimizeToTray();
 
   // ---- Menus (VelmoraMenus.cpp) ----
 
@@ -327,6 +390,9 @@ class TvlVelmora : public TComponent {
 
   // Owned helpers: the caption glow and menu glow layers, the three caption-object timers
   // (50, 25 and 25 ms, created stopped), the built-in system menu.
+  TvlFormLayerBorder* FBorderLayer = nullptr;  // the layered outer border (owned)
+  bool FRollUpBeforeMaximize = false;
+  HICON FIcon = nullptr;  // the small form icon (owned), made on first use
   TvlLayerManager* FLayerManager = nullptr;
   TvlLayerManager* FMenuLayerManager = nullptr;
   TTimer* MouseTimer = nullptr;
@@ -357,6 +423,17 @@ class TvlVelmora : public TComponent {
   void HookAppMessages();
   void UnhookAppMessages();
   void MenuAppMessageHook(MSG& Msg, bool& Handled);
+  // The second handling of the mouse messages, after the form's own procedure (VelmoraCaptionHost.cpp).
+  void RouteObjectMouse(const TMessage& M);
+  void CaptionDoubleClick();
+  // Window states (VelmoraStates.cpp).
+  void DoMinimize();
+  void DoMaximize();
+  void DoRestore();
+  [[nodiscard]] TPoint FindMinimizedPlace();
+  // The layered border follows the form (VelmoraLayer.cpp).
+  void ApplyLayeredBorder();
+  void LayeredBorderMessage(const TMessage& M, bool Before);
   void SendNCPaint();
   void RepaintForm();
   [[nodiscard]] bool IsMDIChild() const;
@@ -375,7 +452,6 @@ class TvlVelmora : public TComponent {
   void PaintBGPiece(HDC DC, TBitmap* Piece, bool StretchEffect, TvlStretchType StretchType);
   [[nodiscard]] TRect RelocateSkinRect(const TRect& R) const;
   [[nodiscard]] bool IsNearFrameEdge(TPoint P);
-  [[nodiscard]] std::string DefaultCaptionText() const;
 
   TCustomForm* FForm = nullptr;
   int FHookId = 0;  // the form's window-procedure hook, 0 when none
@@ -383,6 +459,7 @@ class TvlVelmora : public TComponent {
   TvlSkinData* FSD = nullptr;
   TvlSkinData* FMSD = nullptr;
   TCustomImageList* FQuickImageList = nullptr;
+  std::unique_ptr<TvlQuickButtonItems> FQuickButtons;
   TPopupMenu* FSystemMenu = nullptr;
   TvlSkinHint* FSkinHint = nullptr;
   bool FInAppHook = false;

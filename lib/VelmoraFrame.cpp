@@ -28,6 +28,7 @@
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/GraphicsObjects.h"
+#include "platform/ImageList.h"
 #include "platform/Painting.h"
 #include "platform/Region.h"
 #include "platform/Screen.h"
@@ -128,17 +129,6 @@ class FrameDC {
   HDC dc_;
   int saved_ = 0;
 };
-
-void ApplyInActiveEffect(TvlEffectBmp* B, TvlInActiveEffect Effect) {
-  switch (Effect) {
-    case TvlInActiveEffect::ieBrightness: B->ChangeBrightness(0.5); break;
-    case TvlInActiveEffect::ieDarkness: B->ChangeDarkness(0.3); break;
-    case TvlInActiveEffect::ieGrayScale: B->GrayScale(); break;
-    case TvlInActiveEffect::ieNoise: B->AddMonoNoise(50); break;
-    case TvlInActiveEffect::ieSplitBlur: B->SplitBlur(1); break;
-    case TvlInActiveEffect::ieInvert: B->Invert(); break;
-  }
-}
 
 }  // namespace
 
@@ -263,8 +253,13 @@ void TvlVelmora::ScreenToFormPoint(TPoint& P) {
 }
 
 bool TvlVelmora::CaptionObjectHit(TPoint P) {
-  for (const auto& o : ObjectList)
-    if (dynamic_cast<TvlSkinCaptionObject*>(o.get())) return o->ObjectRect.Contains(P);
+  for (const auto& o : ObjectList) {
+    if (!dynamic_cast<TvlSkinCaptionObject*>(o.get()) || !o->ObjectRect.Contains(P)) continue;
+    // The quick buttons' strip at the caption's left is no caption: it takes clicks.
+    if (FQuickButtons->Count() > 0 && FQuickImageList)
+      return P.X > o->ObjectRect.Left + FQuickButtons->Count() * (FQuickImageList->Width() + 8);
+    return true;
+  }
   return false;
 }
 
@@ -521,7 +516,7 @@ void TvlVelmora::PaintFrameBitmaps(HDC DC, TBitmap* Top, TBitmap* Left, TBitmap*
     if (effect) {
       std::unique_ptr<TvlEffectBmp> e = TvlEffectBmp::CreateFromhWnd(b->Handle());
       if (!e) continue;
-      ApplyInActiveEffect(e.get(), FSD->InActiveEffect);
+      vlApplyInActiveEffect(e.get(), FSD->InActiveEffect);
       e->Draw(DC, at.X, at.Y);
     } else {
       BitBlt(DC, at.X, at.Y, b->Width(), b->Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -612,6 +607,7 @@ void TvlVelmora::PaintNCDefault(HDC ADC, bool AUseExternalDC) {
   if (FSD && FSD->ChangeSkinDataProcess) return;
   if (FFormWidth == 0) FFormWidth = FForm->Width();
   if (FFormHeight == 0) FFormHeight = FForm->Height();
+  if (ObjectList.empty()) CreateDefaultObjects();
   CalcDefRects();
   const int ch = DefCaptionHeight();
   TBitmap caption;

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstring>
 
+#include "lib/VelmoraObjects.h"
 #include "lib/vlEffects.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinCtrls.h"
@@ -55,19 +56,6 @@ void Fill(TCanvas* C, const TRect& R, TColor Color) {
 // The caption of a header row without its framing dashes.
 std::string HeaderText(const std::string& Caption) {
   return Caption.size() >= 2 ? Caption.substr(1, Caption.size() - 2) : std::string();
-}
-
-TvlEffectBmp* MorphInto(TvlEffectBmp* From, TvlEffectBmp* To, double Kf, TvlMorphKind Kind) {
-  switch (Kind) {
-    case TvlMorphKind::mkDefault: From->Morph(To, Kf); break;
-    case TvlMorphKind::mkGradient: From->MorphGrad(To, Kf); break;
-    case TvlMorphKind::mkLeftGradient: From->MorphLeftGrad(To, Kf); break;
-    case TvlMorphKind::mkRightGradient: From->MorphRightGrad(To, Kf); break;
-    case TvlMorphKind::mkLeftSlide: From->MorphLeftSlide(To, Kf); break;
-    case TvlMorphKind::mkRightSlide: From->MorphRightSlide(To, Kf); break;
-    case TvlMorphKind::mkPush: From->MorphPush(To, Kf); break;
-  }
-  return From;
 }
 
 // The glyphs of the items the form skinner names at run time (system and tray menus).
@@ -455,12 +443,7 @@ void TvlSkinMenuItem::Draw(TCanvas* Cnvs) {
       TBitmap inactive, active;
       CreateItemImage(&inactive, false, TRect{});
       CreateItemImage(&active, true, TRect{});
-      if (inactive.Empty() || active.Empty()) return;
-      std::unique_ptr<TvlEffectBmp> from = TvlEffectBmp::CreateFromhWnd(inactive.Handle());
-      std::unique_ptr<TvlEffectBmp> to = TvlEffectBmp::CreateFromhWnd(active.Handle());
-      if (!from || !to) return;
-      MorphInto(from.get(), to.get(), FMorphKf, MI->MorphKind);
-      from->Draw(Cnvs->Handle(), ObjectRect.Left, ObjectRect.Top);
+      vlDrawMorph(Cnvs, ObjectRect.Left, ObjectRect.Top, &inactive, &active, FMorphKf, MI->MorphKind);
       return;
     } else {
       CreateItemImage(&row, sel, TRect{});

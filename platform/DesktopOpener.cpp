@@ -1,22 +1,16 @@
 #include "platform/DesktopOpener.h"
 
-#include <signal.h>
-#include <spawn.h>
+#include "platform/Spawn.h"
+
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <thread>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -73,42 +67,14 @@ bool OpenWithDesktop(const std::string& Target, std::string* Error) {
 
 bool SpawnOpener(const std::string& Program, const std::string& Target, std::string& Error) {
   const std::string argument = !Target.empty() && Target[0] == '-' ? "./" + Target : Target;
-  std::vector<char*> argv = {const_cast<char*>(Program.c_str()), const_cast<char*>(argument.c_str()), nullptr};
-
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attr;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attr);
-  // No input from the program's terminal; a session of its own, so the opened program outlives
-  // this one and its signals; no blocked signals inherited from this process's threads.
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attr, &none);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigdefault(&attr, &defaults);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, Program.c_str(), &actions, &attr, argv.data(), environ);
-  posix_spawnattr_destroy(&attr);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) {
-    Error = "cannot start " + Program + ": " + std::strerror(rc);
-    return false;
-  }
-  // Collect the exit so no zombie stays; the opener usually ends at once, but may wait for the
-  // program it started, so nobody waits for it here.
-  std::thread([pid, Program, argument] {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
-      std::fprintf(stderr, "%s could not open %s (exit code %d)\n", Program.c_str(), argument.c_str(),
-                   WEXITSTATUS(status));
-  }).detach();
-  return true;
+  // A session of its own, so the opened program outlives this one and its signals.
+  return SpawnDetached({Program, argument}, TSpawnSession::OwnSession,
+                       [Program, argument](int status) {
+                         if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+                           std::fprintf(stderr, "%s could not open %s (exit code %d)\n", Program.c_str(),
+                                        argument.c_str(), WEXITSTATUS(status));
+                       },
+                       Error);
 }
 
 HINSTANCE ShellExecute(HWND, const char* lpOperation, const char* lpFile, const char*, const char*, int) {

@@ -1044,6 +1044,20 @@ void TX11Display::PumpEvents() {
         activeShown = it != impl_->tops.end() && it->second.mapped && it->second.managed;
       }
       if (!ours && active && activeShown) SetActiveWindow(nullptr);
+      // The focus sits on one of our windows that is not the active one, and we wait for no
+      // window of our own to take it: a focus change we set aside as stale was the last word.
+      HWND focused = impl_->TopOfWindow(focus);
+      bool waiting;
+      {
+        std::lock_guard lock(impl_->lock);
+        waiting = std::any_of(impl_->tops.begin(), impl_->tops.end(), [](const auto& t) { return t.second.focus_pending; });
+      }
+      if (focused && focused != active && !waiting && IsWindowEnabled(focused) && IsWindowVisible(focused) &&
+          !IsIconic(focused)) {
+        impl_->following_focus = true;
+        SetActiveWindow(focused);
+        impl_->following_focus = false;
+      }
     }
   }
 }
@@ -1133,7 +1147,12 @@ void TX11Display::HandleEvent(HWND top, void* Event) {
       // A focus change that the server made before our last request of our own is stale, and
       // one to another window while the program waits to focus a window it activated is the
       // manager's own idea (it focuses new windows), overtaken by the program's.
-      if (e.xfocus.serial < impl_->focus_serial) break;
+      if (e.xfocus.serial < impl_->focus_serial) {
+        // Judged again once the batch is read: our later request may have been refused (a
+        // manager's focus change with a newer time stamp wins), and then this one stands.
+        impl_->focus_check = true;
+        break;
+      }
       {
         std::lock_guard lock(impl_->lock);
         bool waiting = std::any_of(impl_->tops.begin(), impl_->tops.end(),

@@ -1,9 +1,13 @@
 // The converter component's task operations and the translation of option records and option
 // texts into engine options and output streams.
 
+#include <sys/stat.h>
+
+#include <cstring>
 #include <ctime>
 
 #include "ConvexaTestSupport.h"
+#include "platform/Watchdog.h"
 #include "platform/DateTime.h"
 
 namespace {
@@ -111,10 +115,12 @@ TEST_F(Convexa, AddTaskOpensTheFileAndItsProbeDescribesIt) {
 }
 
 TEST_F(Convexa, AFileThatCannotBeOpenedAddsNoTask) {
+  TWatchdog watchdog("opening inputs that cannot be read", 20000);
   struct TCase {
     const char* What;
     std::string File;
     std::string Options;
+    const char* Message;  // the end of LastErrMsg; "" = any text
   };
   const std::string corrupt = (folder / "corrupt.mp4").string();
   {
@@ -122,13 +128,32 @@ TEST_F(Convexa, AFileThatCannotBeOpenedAddsNoTask) {
     std::fputs("this is no media file at all", f);
     std::fclose(f);
   }
-  for (const TCase& c : {TCase{"missing", Out("missing.mp4"), ""}, TCase{"corrupt", corrupt, ""},
-                         TCase{"unknown forced format", fixtures::Mp4(), "f=no-such-format"},
-                         TCase{"bad option value", fixtures::Mp4(), "ss=abc"}}) {
+  // A named pipe nobody writes to would hold the open for ever; a device never ends.
+  const std::string fifo = Out("no-writer.mpg"), colonFifo = Out("no:writer.mpg");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(colonFifo.c_str(), 0600), 0);  // read through the framework's own reader
+  const char* notAFile = "Not a regular file (a pipe, socket or character device is read only through a stream "
+                         "protocol such as \"pipe:\")";
+  for (const TCase& c : {TCase{"missing", Out("missing.mp4"), "", "No such file or directory"},
+                         TCase{"corrupt", corrupt, "", ""},
+                         TCase{"unknown forced format", fixtures::Mp4(), "f=no-such-format", ""},
+                         TCase{"bad option value", fixtures::Mp4(), "ss=abc", ""},
+                         TCase{"named pipe", fifo, "", notAFile},
+                         TCase{"named pipe, name with a colon", colonFifo, "", notAFile},
+                         TCase{"character device", "/dev/zero", "", notAFile},
+                         TCase{"folder", folder.string(), "", "Is a directory"}}) {
     SCOPED_TRACE(c.What);
     EXPECT_EQ(convexa->AddTask(c.File, c.Options), -1);
     EXPECT_EQ(convexa->TasksCount(), 0);
-    EXPECT_FALSE(convexa->LastErrMsg().empty());
+    const std::string message = convexa->LastErrMsg();
+    EXPECT_FALSE(message.empty());
+    EXPECT_TRUE(message.size() >= std::strlen(c.Message) &&
+                message.compare(message.size() - std::strlen(c.Message), std::string::npos, c.Message) == 0)
+        << message;
+    // The component's probe refuses the same files.
+    if (c.Options.empty()) {
+      EXPECT_FALSE(convexa->AVProbe()->LoadFile(c.File));
+    }
   }
 }
 
@@ -159,7 +184,7 @@ TEST_F(Convexa, InputAndOutputCountsAreLimitedByCustomMaxFiles) {
   TInputOptions options;
   options.Tag = 9;
   EXPECT_FALSE(convexa->AddInputFile(1, Out("missing.wav"), &options));
-  EXPECT_EQ(convexa->Task(1)->nb_input_files(), 1);
+  EXPECT_EQ(convexa->Task(1)->NbInputFiles(), 1);
   ASSERT_NE(convexa->Task(1)->InputOptions(1), nullptr);
   EXPECT_EQ(convexa->Task(1)->InputOptions(1)->Tag, 0);
   EXPECT_THROW(convexa->AddInputFile(7, fixtures::Mp4()), EListError);
@@ -448,7 +473,7 @@ TEST_F(Convexa, ARejectedValueFailsTheOutputWithItsMessage) {
     c.Fill(options);
     EXPECT_FALSE(convexa->SetOutputFile(0, Out("bad.avi"), &options));
     EXPECT_EQ(convexa->LastErrMsg(), c.Message);
-    EXPECT_EQ(convexa->Task(0)->nb_output_files(), 0);
+    EXPECT_EQ(convexa->Task(0)->NbOutputFiles(), 0);
     EXPECT_EQ(convexa->TasksCount(), 1);  // the task stays
   }
   // An output the engine cannot open resets the stored record.
@@ -470,7 +495,7 @@ TEST_F(Convexa, TextOverloadOfSetOutputFileJoinsAndSetsTheLength) {
   EXPECT_TRUE(stored->Join);
   EXPECT_EQ(stored->TimeLength, NoTimestamp);
   EXPECT_TRUE(convexa->Task(0)->FJoinMode);
-  EXPECT_EQ(convexa->Task(0)->nb_output_files(), 2);  // one shared output per input
+  EXPECT_EQ(convexa->Task(0)->NbOutputFiles(), 2);  // one shared output per input
 
   convexa->ClearTasks();
   ASSERT_EQ(NewTask(), 0);

@@ -394,7 +394,7 @@ TEST_F(ConvexaBatch, ProbesLetGoOfInputsWhenTheTaskRuns) {
   convexa->Start(1);
   EXPECT_EQ(convexa->GetTaskProbe(0, 0), nullptr);
   ASSERT_TRUE(PumpUntil([&] { return convexa->Terminated(); }));
-  EXPECT_EQ(Task(0)->nb_input_files(), 0);  // the engine closed them
+  EXPECT_EQ(Task(0)->NbInputFiles(), 0);  // the engine closed them
   TAVProbe* probe = Task(0)->FindAVProbe(0);
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->FileHandle(), nullptr);

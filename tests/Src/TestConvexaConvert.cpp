@@ -27,7 +27,7 @@ class ConvexaConvert : public ::testing::Test {
   void SetUp() override {
     enginetest::LoadLibraries();
     folder = fixtures::ScratchFolder("convexa-convert");
-    convexa = std::make_unique<TConvexa>(nullptr);
+    convexa = std::make_unique<convexatest::TTestConvexa>(nullptr);
     convexa->SetProgressInterval(100);
     convexa->OnTerminate = [this](TObject*, const TTerminateInfo& AInfo) {
       std::lock_guard<std::mutex> guard(lock);
@@ -58,7 +58,7 @@ class ConvexaConvert : public ::testing::Test {
   }
 
   fs::path folder;
-  std::unique_ptr<TConvexa> convexa;
+  std::unique_ptr<convexatest::TTestConvexa> convexa;
   std::mutex lock;
   std::vector<TTerminateInfo> records;
   std::map<int, std::vector<TProgressInfo>> progress;
@@ -177,6 +177,32 @@ TEST_F(ConvexaConvert, FailuresNameTheCauseTheLibrariesGave) {
   }
 }
 
+// An option nothing knows, or a value it refuses, fails the output with its name; a codec's name
+// gives its default encoder; "threads" reaches the encoders.
+TEST_F(ConvexaConvert, OptionsAreCheckedAndCodecNamesResolve) {
+  TWatchdog watchdog("checked options", 60000);
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 0);
+  for (const auto& [text, message] :
+       {std::pair<const char*, const char*>{"acodex=mp3", "Unrecognized option \"acodex\""},
+        {"ar=0", "Invalid value \"0\" for option \"ar\""},
+        {"threads=lots", "Invalid value \"lots\" for option \"threads\""}}) {
+    SCOPED_TRACE(text);
+    EXPECT_FALSE(convexa->SetOutputFile(0, Out("refused.mp4"), text));
+    EXPECT_EQ(convexa->LastErrMsg(), message);
+  }
+  convexa->ClearTasks();
+  ASSERT_EQ(convexa->AddTask(fixtures::Mp4()), 0);
+  ASSERT_TRUE(convexa->SetOutputFile(0, Out("h264.mp4"), "vcodec=h264<CRLF>threads=2")) << convexa->LastErrMsg();
+  const TOutputStreamSetup& video = *convexa->Task(0)->OutputFile(0).streams.at(0);
+  EXPECT_STREQ(video.codec->name, "libx264");
+  EXPECT_EQ(video.enc->thread_count, 2);
+  convexa->Start(1);
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 2; }, 50000));
+  EXPECT_TRUE(ByTask().at(0).Finished) << ByTask().at(0).ExceptionMsg;
+  const auto probe = fixtures::Probe(Out("h264.mp4"));
+  EXPECT_EQ(probe.count("streams.stream.0.codec_name") ? probe.at("streams.stream.0.codec_name") : "", "h264");
+}
+
 TEST_F(ConvexaConvert, HookAndPreviewEventsCarryTheirTask) {
   TWatchdog watchdog("hook and preview", 60000);
   std::atomic<int> hooks{0};
@@ -230,10 +256,20 @@ TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
   ASSERT_TRUE(PumpUntil([&] { return reports() > paused; }, 30000));
   convexa->Stop(true);
   ASSERT_EQ(RecordCount(), 5u);
+  // A stop is no failure; its text says what it left: the running tasks' files hold what was
+  // converted so far, the pending tasks wrote nothing.
   for (const auto& [index, info] : ByTask()) {
     SCOPED_TRACE(index);
     EXPECT_FALSE(info.Finished);
     EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
+    const std::string out = Out("long" + std::to_string(index) + ".avi");
+    if (index < 2) {
+      EXPECT_EQ(info.ExceptionMsg, "Conversion stopped: the output file '" + out + "' is incomplete");
+      EXPECT_TRUE(fs::exists(out));
+    } else {
+      EXPECT_EQ(info.ExceptionMsg, "Conversion stopped before it started; nothing was written");
+      EXPECT_FALSE(fs::exists(out));
+    }
   }
   EXPECT_TRUE(convexa->Terminated());
 }

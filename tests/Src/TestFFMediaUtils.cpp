@@ -22,15 +22,25 @@ class MediaUtils : public ::testing::Test {
 TEST_F(MediaUtils, Texts) {
   struct TErrorCase {
     int Code;
-    const char* Text;
+    std::string Text;
   };
+  // The libraries' own words, which on this system name the right cause for every errno value.
   const TErrorCase errors[] = {
-      {-2, "f.mp4: No such file or directory"},
+      {AVERROR(ENOENT), "f.mp4: No such file or directory"},
+      {AVERROR(EISDIR), "f.mp4: Is a directory"},
+      {AVERROR(EROFS), "f.mp4: Read-only file system"},
+      {AVERROR(ENOSPC), "f.mp4: No space left on device"},
+      {AVERROR(EACCES), "f.mp4: Permission denied"},
+      {AVERROR(EINVAL), "f.mp4: Invalid argument"},
+      {AVERROR(EPIPE), "f.mp4: Broken pipe"},
       {AVERROR_INVALIDDATA, "f.mp4: Invalid data found when processing input"},
-      {-22, "f.mp4: Invalid data found when processing input"},
       {AVERROR_EOF, "f.mp4: End of file"},
-      {-12, "f.mp4: Not enough memory"},
-      {-1, "f.mp4: Error number -1 occurred"},
+      {AVERROR(ENOMEM), "f.mp4: Cannot allocate memory"},
+      {AVERROR_ENCODER_NOT_FOUND, "f.mp4: Encoder not found"},
+      {NotARegularFileError,
+       "f.mp4: Not a regular file (a pipe, socket or character device is read only through a stream protocol "
+       "such as \"pipe:\")"},
+      {FFERRTAG('X', 'Y', 'Z', 'W'), Printf("f.mp4: Error number %d occurred", FFERRTAG('X', 'Y', 'Z', 'W'))},
   };
   for (const TErrorCase& c : errors) {
     SCOPED_TRACE(c.Code);

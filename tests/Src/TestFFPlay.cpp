@@ -28,6 +28,7 @@
 #include "Src/libsdl.h"
 #include "platform/Input.h"
 #include "platform/MessageQueue.h"
+#include "platform/Watchdog.h"
 #include "platform/Messages.h"
 #include "platform/Thread.h"
 #include "platform/Window.h"
@@ -129,8 +130,8 @@ struct TAudioWatch {
 // on Release, and on its own after five seconds (a watchdog that turns a hang into a failure).
 class TStalledPipe {
  public:
-  TStalledPipe(const std::string& ASource, size_t ABytes, const std::string& APipeName = "stalled.wav")
-      : FFolder(fixtures::ScratchFolder("stalled-pipe")), FName((FFolder / APipeName).string()) {
+  TStalledPipe(const std::string& ASource, size_t ABytes)
+      : FFolder(fixtures::ScratchFolder("stalled-pipe")), FName((FFolder / "stalled.wav").string()) {
     if (::mkfifo(FName.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed");
     std::ifstream in(ASource, std::ios::binary);
     std::string data(ABytes, '\0');
@@ -156,7 +157,18 @@ class TStalledPipe {
     const int fd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);
     FWriter.join();
     if (fd >= 0) ::close(fd);
+    if (FReadEnd >= 0) ::close(FReadEnd);
     std::filesystem::remove_all(FFolder);
+  }
+  // The pipe as a reader names it. A pipe is read only through a stream protocol: "pipe:<fd>" of
+  // a read end opened here (the libraries' own reader), or the framework's "unicode:" reader.
+  std::string URL(bool AFrameworkReader) {
+    if (AFrameworkReader) return "unicode:utf8:" + FName;
+    if (FReadEnd < 0) {
+      FReadEnd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);  // does not wait for the writer
+      if (FReadEnd >= 0) ::fcntl(FReadEnd, F_SETFL, ::fcntl(FReadEnd, F_GETFL) & ~O_NONBLOCK);
+    }
+    return "pipe:" + std::to_string(FReadEnd);
   }
   void Release() {
     std::lock_guard lock(FLock);
@@ -169,6 +181,7 @@ class TStalledPipe {
  private:
   std::filesystem::path FFolder;
   std::string FName;
+  int FReadEnd = -1;
   std::mutex FLock;
   std::condition_variable FCond;
   bool FReleased = false;
@@ -406,6 +419,11 @@ TEST_F(PlayerTest, SwitchesAudioStreamsAndRefusesInvalidOnes) {
 }
 
 TEST_F(PlayerTest, FilesWithoutPicturesOrSoundPlayAndBrokenFilesFailCleanly) {
+  TWatchdog watchdog("opening files that play or fail", 30000);
+  // A named pipe nobody writes to would hold the open for ever.
+  const std::filesystem::path folder = fixtures::ScratchFolder("player-open");
+  const std::string fifo = (folder / "no-writer.mpg").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   struct Case {
     const char* name;
     std::string file;
@@ -413,6 +431,7 @@ TEST_F(PlayerTest, FilesWithoutPicturesOrSoundPlayAndBrokenFilesFailCleanly) {
   } cases[] = {
       {"corrupt", CorruptFile(), false, false, false},
       {"missing", (fixtures::Folder() / "no-such-file.mp4").string(), false, false, false},
+      {"named pipe without a writer", fifo, false, false, false},
       {"sound only", fixtures::Container("a.wav"), true, false, true},
       {"pictures only", VideoOnlyFile(), true, true, false},
   };
@@ -443,6 +462,7 @@ TEST_F(PlayerTest, FilesWithoutPicturesOrSoundPlayAndBrokenFilesFailCleanly) {
     EXPECT_EQ(states.back(), TPlayState::psStop);
     EXPECT_EQ(ThreadCount(), threadsBefore);
   }
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(PlayerTest, OpenStopsThePreviousPlaybackAndResetsItsSettings) {
@@ -623,23 +643,22 @@ TEST_F(PlayerTest, StopEndsAPlaybackWhoseInputStallsInARead) {
     const char* name;
     bool quitLost;  // the play thread never hears of the stop: the waiting thread tears down
     bool destroy;   // the player is destroyed instead of stopped
-    const char* pipeName = "stalled.wav";
+    bool frameworkReader = false;  // read through the framework's own file reader
   } cases[] = {
       {"the play thread tears down", false, false},
       {"the waiting thread tears down", true, false},
       {"destroying the player", false, true},
-      // A name with a colon is read through the framework's own file reader.
-      {"a name the framework reads itself", false, false, "stalled:pipe.wav"},
+      {"a pipe the framework reads itself", false, false, true},
   };
   const std::string source = ConstantToneFile();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     states.clear();
-    TStalledPipe pipe(source, 400000, c.pipeName);  // 2.3 s of sound, then nothing
+    TStalledPipe pipe(source, 400000);  // 2.3 s of sound, then nothing
     const int threadsBefore = ThreadCount();
     std::unique_ptr<TQuitEventsLost> lost;
     if (c.quitLost) lost = std::make_unique<TQuitEventsLost>();
-    ASSERT_TRUE(player->Open(pipe.Name(), 0, false)) << player->LastErrMsg();
+    ASSERT_TRUE(player->Open(pipe.URL(c.frameworkReader), 0, false)) << player->LastErrMsg();
     // Once the packet queue has room again, the read thread reads the rest of what was written and
     // then waits in the demuxer for bytes that do not come: it stays inside its read.
     int pollsInRead = 0;

@@ -52,8 +52,8 @@ TEST_F(EngineOptions, ResetRestoresTheDefaults) {
   EXPECT_EQ(engine->Faudio_volume, 256);
   EXPECT_EQ(engine->Fsws_flags, SWS_BICUBIC);
   EXPECT_FLOAT_EQ(engine->Fmux_preload, 0.5f);
-  EXPECT_EQ(engine->nb_input_files(), 0);
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
 }
 
 // Every rejected value raises its exact text and leaves the field it guards alone.
@@ -104,7 +104,22 @@ TEST_F(EngineOptions, BadValuesRaiseTheirMessages) {
       {{{"r", "25"}}, "target", "PAL-vcd", "Unknown target type"},
       {{{"r", "25"}}, "target", "pal-bluray", "Unknown target type"},
       {{}, "target", "dvd", "frame_rate is invalid."},
-      {{}, "threads", "2", "TODO: option - threads"},
+      {{}, "threads", "-1", "Invalid value \"-1\" for option \"threads\""},
+      {{}, "threads", "many", "Invalid value \"many\" for option \"threads\""},
+      {{}, "timelimit", "10",
+       "Option \"timelimit\" is not supported: a processor-time limit would end the whole program, not one "
+       "conversion (\"t\" limits the length of the output)"},
+      // Names nothing knows, and values the option refuses, are named.
+      {{}, "acodex", "mp3", "Unrecognized option \"acodex\""},
+      {{}, "no_such_option", "", "Unrecognized option \"no_such_option\""},
+      {{}, "ar", "0", "Invalid value \"0\" for option \"ar\""},
+      {{}, "ar", "-44100", "Invalid value \"-44100\" for option \"ar\""},
+      {{}, "ar", "many", "Invalid value \"many\" for option \"ar\""},
+      {{}, "ac", "-1", "Invalid value \"-1\" for option \"ac\""},
+      {{}, "ab", "-5", "Invalid value \"-5\" for option \"ab\""},
+      {{}, "b", "lots", "Invalid value \"lots\" for option \"b\""},
+      {{}, "sample_fmt", "bogus", "Invalid value \"bogus\" for option \"sample_fmt\""},
+      {{}, "g", "-5000000000", "Invalid value \"-5000000000\" for option \"g\""},
       {{}, "padtop", "8", "Please use vfilters=pad"},
       {{}, "padcolor", "000000", "Please use vfilters=pad"},
       {{}, "vpre", "no-such-preset", "Preset \"no-such-preset\" not found"},
@@ -123,14 +138,20 @@ TEST_F(EngineOptions, BadValuesRaiseTheirMessages) {
   (void)ErrorOf([&] { Parse("croptop", "576"); });
   EXPECT_EQ(engine->Fframe_height, 576);
   EXPECT_EQ(engine->Fframe_topBand, 0);
-  (void)ErrorOf([&] { Parse("threads", "4"); });
+  (void)ErrorOf([&] { Parse("threads", "-4"); });
   EXPECT_EQ(engine->Fthread_count, 1);
+  (void)ErrorOf([&] { Parse("ar", "0"); });
+  (void)ErrorOf([&] { Parse("ac", "-2"); });
+  (void)ErrorOf([&] { Parse("sample_fmt", "bogus"); });
+  EXPECT_EQ(engine->Faudio_sample_rate, 44100);
+  EXPECT_EQ(engine->Faudio_channels, 2);
+  EXPECT_EQ(engine->Faudio_sample_fmt, -1);
   (void)ErrorOf([&] { Parse("metadata", "title"); });
   EXPECT_TRUE(engine->Fmetadata.empty());
 }
 
 TEST_F(EngineOptions, NumbersThatAreNotNumbersFailTheConversion) {
-  for (const char* name : {"ar", "v", "vsync", "croptop", "loop_output"}) {
+  for (const char* name : {"v", "vsync", "croptop", "loop_output"}) {
     SCOPED_TRACE(name);
     EXPECT_THROW(Parse(name, "many"), EConvertError);
   }
@@ -164,10 +185,14 @@ TEST_F(EngineOptions, GeometryHandlers) {
   EXPECT_EQ(engine->Fframe_pix_fmt, AV_PIX_FMT_YUV422P);
   Parse("sample_fmt", "s16");
   EXPECT_EQ(engine->Faudio_sample_fmt, AV_SAMPLE_FMT_S16);
-  Parse("ar", "0");
-  Parse("ac", "-2");
-  EXPECT_EQ(engine->Faudio_sample_rate, 44100);
-  EXPECT_EQ(engine->Faudio_channels, 2);
+  Parse("ar", "22050");
+  Parse("ac", "6");
+  EXPECT_EQ(engine->Faudio_sample_rate, 22050);
+  EXPECT_EQ(engine->Faudio_channels, 6);
+  Parse("threads", "3");
+  EXPECT_EQ(engine->Fthread_count, 3);
+  Parse("threads", "auto");
+  EXPECT_EQ(engine->Fthread_count, 0);
 }
 
 TEST_F(EngineOptions, CodecsTagsMapsAndMetadata) {
@@ -237,12 +262,14 @@ TEST_F(EngineOptions, DispatcherRules) {
   Parse("xerror", "0");
   EXPECT_TRUE(engine->Fexit_on_error);
 
-  // Names are exact: other letter cases are generic options, dropped silently when unknown.
-  for (const char* name : {"V", "Threads", "PADTOP", "no_such_option"}) {
+  // Names are exact: another letter case is another name, and none of these is known.
+  for (const char* name : {"V", "Threads", "PADTOP"}) {
     SCOPED_TRACE(name);
-    EXPECT_NO_THROW(Parse(name, "1"));
+    EXPECT_EQ(ErrorOf([&] { Parse(name, "1"); }), std::string("Unrecognized option \"") + name + "\"");
   }
   EXPECT_EQ(engine->Fverbose, 1);
+  // A generic option without a value changes nothing.
+  EXPECT_NO_THROW(Parse("bufsize", ""));
 
   Parse("vf", "hflip");
   EXPECT_EQ(engine->Fvfilters, "hflip");
@@ -318,9 +345,7 @@ TEST_F(EngineOptions, WarningsAndListsGoToTheLog) {
   Parse("croptop", "10");
   EXPECT_TRUE(log.Has("CropXXX is deprecated in favor of the crop avfilter"));
   Parse("h", "");
-  EXPECT_TRUE(log.Has("Do nothing: option - h"));
-  Parse("timelimit", "10");
-  EXPECT_TRUE(log.Has("Warning: -timelimit not implemented on Windows"));
+  EXPECT_TRUE(log.Has("Option \"h\" is ignored: it only has a meaning for the command-line tool"));
 
   log.Lines.clear();
   Parse("sample_fmt", "list");
@@ -347,10 +372,21 @@ TEST_F(EngineOptions, PrivateOptionsWaitForTheirEncoderOrMuxer) {
   // "muxrate" belongs to the MPEG program stream muxer, "crf" to the H.264 encoder once named.
   EXPECT_TRUE(engine->OptDefault("muxrate", "1411200"));
   EXPECT_EQ(enginetest::DictValue(engine->PendingMuxerOptions(), "muxrate"), "1411200");
-  EXPECT_FALSE(engine->OptDefault("crf", "23"));
   Parse("vcodec", "libx264");
   EXPECT_TRUE(engine->OptDefault("crf", "23"));
   EXPECT_EQ(enginetest::DictValue(engine->PendingCodecOptions(AVMEDIA_TYPE_VIDEO), "crf"), "23");
+  // Named by its codec, the encoder is that codec's default one.
+  engine->Reset();
+  Parse("vcodec", "h264");
+  Parse("crf", "20");
+  EXPECT_EQ(enginetest::DictValue(engine->PendingCodecOptions(AVMEDIA_TYPE_VIDEO), "crf"), "20");
+  // With no encoder named, an option of some video encoder waits for the next video stream (the
+  // format's default encoder may take it); an option no encoder or muxer has is refused.
+  engine->Reset();
+  EXPECT_TRUE(engine->OptDefault("crf", "23"));
+  EXPECT_EQ(enginetest::DictValue(engine->PendingCodecOptions(AVMEDIA_TYPE_VIDEO), "crf"), "23");
+  EXPECT_EQ(enginetest::DictValue(engine->PendingCodecOptions(AVMEDIA_TYPE_AUDIO), "crf"), "");
+  EXPECT_FALSE(engine->OptDefault("crff", "23"));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ class EngineFiles : public ::testing::Test {
 
 TEST_F(EngineFiles, AnInputSetsTheDefaultsOfTheOutputs) {
   ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4())) << engine->LastErrMsg();
-  EXPECT_EQ(engine->nb_input_files(), 1);
+  EXPECT_EQ(engine->NbInputFiles(), 1);
   EXPECT_EQ(engine->Fframe_width, 160);
   EXPECT_EQ(engine->Fframe_height, 120);
   EXPECT_FLOAT_EQ(engine->Fframe_aspect_ratio, 160.0f / 120.0f);
@@ -79,13 +79,13 @@ TEST_F(EngineFiles, InputFailures) {
   Parse("programid", "3");
   EXPECT_FALSE(engine->OptInputFile(fixtures::Mp4()));
   EXPECT_EQ(engine->LastErrMsg(), "Specified program id not found");
-  EXPECT_EQ(engine->nb_input_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
 
   // A job takes at most its capacity of inputs.
   auto small = NewEngine(1);
   ASSERT_TRUE(small->OptInputFile(fixtures::Mp4()));
   EXPECT_NE(ErrorOf([&] { small->OptInputFile(fixtures::Mp4()); }), "");
-  EXPECT_EQ(small->nb_input_files(), 1);
+  EXPECT_EQ(small->NbInputFiles(), 1);
 }
 
 TEST_F(EngineFiles, StartPositionGivesTheInputItsOffset) {
@@ -261,10 +261,12 @@ TEST_F(EngineFiles, OutputFailures) {
   ASSERT_TRUE(engine->OptInputFile(enginetest::AudioOnlyFile()));
   Parse("acodec", "libopencore_amrnb");
   EXPECT_EQ(engine->OptOutputFile(Out("x.3gp")), -1);
-  EXPECT_EQ(engine->LastErrMsg(), "new_audio_stream fail: Unknown encoder 'libopencore_amrnb'");
+  EXPECT_EQ(engine->LastErrMsg(),
+            "Could not add the audio stream to '" + Out("x.3gp") + "': Unknown encoder 'libopencore_amrnb'");
   EXPECT_EQ(engine->OptOutputFile(Out("x.amr")), -1);
   EXPECT_EQ(engine->LastErrMsg(),
-            "new_audio_stream fail: No audio encoder for codec 'amr_nb' is available in the installed media "
+            "Could not add the audio stream to '" + Out("x.amr") +
+                "': No audio encoder for codec 'amr_nb' is available in the installed media "
             "libraries");
   EXPECT_TRUE(engine->Foutput_codecs.empty());  // nothing left of the refused outputs
   Parse("acodec", "libfaac");
@@ -362,11 +364,13 @@ TEST_F(EngineFiles, FreeResourcesDeletesOnlyEmptyFilesThisJobCreated) {
   OpenOutput("created.avi");
   OpenOutput("existing.avi");
   TOutputFileSetup& written = OpenOutput("written.avi");
+  EXPECT_FALSE(fs::exists(Out("created.avi"))) << "nothing is made before the run opens its outputs";
+  engine->OpenOutputFiles();
   ASSERT_GE(av::avformat_write_header(written.ctx, nullptr), -1000);  // may refuse: parameters are unset
   av::avio_write(written.ctx->pb, reinterpret_cast<const unsigned char*>("data"), 4);
   EXPECT_TRUE(fs::exists(Out("created.avi")));
   engine->FreeResources();
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_FALSE(fs::exists(Out("created.avi")));
   EXPECT_TRUE(fs::exists(before));
   EXPECT_TRUE(fs::exists(Out("written.avi")));

@@ -198,7 +198,7 @@ TEST_F(Transcode, StatisticsFileThatCannotBeCreatedFailsTheJob) {
   const std::string stats = Out("missing-folder/stats.log");
   const TJobResult result = RunJob(*engine, {TinyVideo()}, {{"vstats_file", stats}, {"vcodec", "mpeg4"}}, Out("x.avi"));
   EXPECT_FALSE(result.Finished);
-  EXPECT_EQ(result.Error, "fopen fail: " + stats);
+  EXPECT_EQ(result.Error, "Could not create the statistics file '" + stats + "': No such file or directory");
 }
 
 // ---- progress report ----

@@ -113,14 +113,14 @@ TEST_F(EngineRun, AJobWithoutOutputOrInputTerminatesOnceAsFailed) {
 
 TEST_F(EngineRun, ARunInTheCallersThreadFinishesAndCleansUp) {
   auto engine = NewJob<TCustomFFmpeg>();
-  ASSERT_TRUE(fs::exists(folder / "out.avi"));
+  EXPECT_FALSE(fs::exists(folder / "out.avi")) << "the output is made when the run starts";
   EXPECT_EQ(engine->StartConvert(false), nullptr);
   EXPECT_EQ(terminations, 1);
   EXPECT_TRUE(engine->Finished());
   EXPECT_FALSE(engine->FatalException());
   EXPECT_FALSE(engine->Converting());
-  EXPECT_EQ(engine->nb_input_files(), 0);
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbInputFiles(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_GT(fs::file_size(folder / "out.avi"), 0u);  // the run converted the input
 
   // Reset makes it ready for the next task.
@@ -191,7 +191,7 @@ TEST_F(EngineRun, AFailingRunReportsItsMessageAndStillCleansUp) {
   EXPECT_TRUE(engine->FatalException());
   EXPECT_EQ(engine->FatalMessage(), "Error while decoding stream #0.0 (Video)");
   EXPECT_FALSE(engine->Finished());
-  EXPECT_EQ(engine->nb_output_files(), 0);
+  EXPECT_EQ(engine->NbOutputFiles(), 0);
   EXPECT_EQ(terminations, 1);
 }
 

@@ -1,8 +1,11 @@
 // Conversions to sound-only files (as the audio presets ask: no video), checked with ffprobe, and the audio path's conversions: sample
 // rate change keeping the length, channel change, volume.
 
+#include <algorithm>
 #include <cmath>
+#include <mutex>
 
+#include "Src/FFmpegLogger.h"
 #include "TranscodeTestSupport.h"
 
 namespace {
@@ -139,6 +142,92 @@ TEST_F(Transcode, SoundSettingsComeFromTheEncodedTrack) {
     EXPECT_EQ(StreamValue(probe, "audio", "channels"), std::to_string(c.Channels));
     EXPECT_NEAR(DecodedAudioSamples(out) / static_cast<double>(c.SampleRate), 2.0, 0.1);
   }
+}
+
+// An input opened at a start position is read from the key frame before it: the sound from there
+// to the start position is cut off, so the output's sound starts with the sound due at the start
+// position and lines up with the pictures.
+TEST_F(Transcode, SoundBeforeAnInputsStartPositionIsCutOff) {
+  auto engine = enginetest::NewEngine();
+  const std::string out = Out("from-1s.wav");
+  const TJobResult result = RunJob(*engine, {Clip()}, {{"vn", "1"}}, out, false, {{"ss", "1.1"}});
+  ASSERT_TRUE(result.Finished) << result.Error;
+  EXPECT_NEAR(DecodedAudioSamples(out) / 48000.0, 1.9, 0.005);
+}
+
+// One second of a small picture with 5.1 sound.
+std::string SurroundClip() {
+  return fixtures::Make("surround-1s.mkv",
+                        "-f lavfi -i testsrc=size=160x120:rate=25:duration=1 "
+                        "-f lavfi -i sine=frequency=440:sample_rate=48000:duration=1 "
+                        "-af aformat=channel_layouts=5.1 -c:v mpeg4 -c:a pcm_s16le -f matroska");
+}
+
+// Without an asked channel count the output keeps the input's layout when its encoder takes it,
+// and otherwise gets the nearest one the encoder takes, remixed.
+TEST_F(Transcode, SurroundSoundFollowsTheLayoutsOfTheEncoder) {
+  struct TCase {
+    const char* File;
+    TOptions Options;
+    const char* Codec;
+    int Channels;  // 0: the job fails opening the encoder
+  };
+  const TCase cases[] = {
+      {"default.avi", {}, "mp3", 2},  // the format's own audio encoder
+      {"a.mp2", {{"vn", "1"}}, "mp2", 2},
+      {"lame.mp3", {{"vn", "1"}, {"acodec", "libmp3lame"}}, "mp3", 2},
+      {"a.ac3", {{"vn", "1"}}, "ac3", 6},
+      {"asked.mp2", {{"vn", "1"}, {"ac", "6"}}, nullptr, 0},  // the caller's own count is kept
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.File);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.File);
+    const TJobResult result = RunJob(*engine, {SurroundClip()}, c.Options, out);
+    ASSERT_TRUE(result.Started) << result.Error;
+    if (!c.Channels) {
+      EXPECT_FALSE(result.Finished);
+      EXPECT_NE(result.Error.find("Error while opening encoder for output stream #0.0 (Audio)"), std::string::npos)
+          << result.Error;
+      continue;
+    }
+    ASSERT_TRUE(result.Finished) << result.Error;
+    const auto probe = Probe(out);
+    EXPECT_EQ(StreamValue(probe, "audio", "codec_name"), c.Codec);
+    EXPECT_EQ(StreamValue(probe, "audio", "channels"), std::to_string(c.Channels));
+    if (&c == &cases[0]) {
+      EXPECT_GT(PeakSample(out), 1000) << "the tone is in the remix";
+    }
+  }
+}
+
+// A rate the encoder cannot take becomes the nearest one it can, and the log says so.
+TEST_F(Transcode, AnUnsupportedSampleRateBecomesTheNearestSupportedOne) {
+  struct TCase {
+    const char* File;
+    const char* Codec;
+    int Rate;
+  };
+  std::mutex lock;
+  std::vector<std::string> lines;
+  GetLogger()->SetTriggerEventInMainThread(false);
+  GetLogger()->OnLog = [&](TObject*, DWORD, TLogLevel, const std::string& AText) {
+    std::lock_guard<std::mutex> guard(lock);
+    lines.push_back(AText);
+  };
+  for (const TCase& c : {TCase{"n.mp3", "libmp3lame", 12000}, TCase{"n.mp2", "mp2", 16000}}) {
+    SCOPED_TRACE(c.File);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(c.File);
+    const TJobResult result = RunJob(*engine, {Clip()}, {{"vn", "1"}, {"acodec", c.Codec}, {"ar", "12345"}}, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    EXPECT_EQ(StreamValue(Probe(out), "audio", "sample_rate"), std::to_string(c.Rate));
+    EXPECT_NEAR(DecodedAudioSamples(out) / static_cast<double>(c.Rate), 3.0, 0.1);
+    const std::string said = "Requested sampling rate unsupported using closest supported (" + std::to_string(c.Rate) + ")";
+    std::lock_guard<std::mutex> guard(lock);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), said), lines.end());
+  }
+  GetLogger()->OnLog = nullptr;
 }
 
 }  // namespace

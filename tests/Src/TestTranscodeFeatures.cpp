@@ -308,34 +308,59 @@ TEST_F(Transcode, StopInMidFileLeavesAPlayableFile) {
   ASSERT_TRUE(WaitFor([&] { return terminations.load() == 1; }, std::chrono::seconds(60)));
   EXPECT_TRUE(asked);
   EXPECT_FALSE(engine->Finished());
-  EXPECT_EQ(engine->FatalMessage(), "");
+  // A stop is no failure, and the text says what it left behind.
+  EXPECT_FALSE(engine->FatalException());
+  EXPECT_EQ(engine->FatalMessage(), "Conversion stopped: the output file '" + out + "' is incomplete");
   const double duration = Seconds(Value(Probe(out), "format.duration"));
   EXPECT_GT(duration, 0.9);
   EXPECT_LT(duration, 2.9);
   EXPECT_EQ(DecodeErrors(out), "");
 }
 
-TEST_F(Transcode, AnOutputThatGotNothingIsNotLeftBehind) {
+TEST_F(Transcode, AnOutputThatGotNothingFailsTheJobAndIsNotLeftBehind) {
+  // A clip cut just after its header: it opens, and then nothing can be read.
+  const std::string truncated = Out("truncated.mkv");
+  {
+    const std::string bytes = fixtures::Run("cat " + fixtures::Quoted(Clip()));
+    const size_t cluster = bytes.find("\x1F\x43\xB6\x75");
+    ASSERT_NE(cluster, std::string::npos);
+    std::ofstream(truncated, std::ios::binary) << bytes.substr(0, cluster + 40);
+  }
   struct TCase {
     const char* Name;
+    std::string Input;
+    TOptions InputOptions;
     TOptions Options;
-    const char* Error;  // the start of the job's message; "" when it finishes
+    const char* Error;  // the job's message after the output's name; "" when it finishes
   };
-  // Starting after the input's end writes no packet; an encoder that refuses its parameters fails
-  // the job before the header, also when it is the second one (the first is closed again).
+  const std::string nothing = "Nothing was written to output file #0 '";
+  // No packet reaches the output: the job fails and says why. An encoder that refuses its
+  // parameters fails the job before the header, also when it is the second one (the first is
+  // closed again).
   for (const TCase& c :
-       {TCase{"after-the-end", {{"ss", "10"}, {"vcodec", "mpeg4"}}, ""},
-        TCase{"refused-first-encoder", {{"vcodec", "h263"}, {"s", "100x100"}},
+       {TCase{"output start after the end", Clip(), {}, {{"ss", "10"}, {"vcodec", "mpeg4"}},
+              "': the start position (ss) is at or past the end of the input"},
+        TCase{"input start after the end", Clip(), {{"ss", "10"}}, {{"vcodec", "mpeg4"}},
+              "': the start position (ss) is at or past the end of the input"},
+        TCase{"negative duration", Clip(), {}, {{"t", "-5"}}, "': the duration to convert (t) is zero or negative"},
+        TCase{"negative frame limit", Clip(), {}, {{"vframes", "-1"}},
+              "': the frame limit (vframes) is zero or negative"},
+        TCase{"truncated input", truncated, {}, {{"vcodec", "mpeg4"}},
+              "': nothing could be read from the input"},
+        TCase{"refused first encoder", Clip(), {}, {{"vcodec", "h263"}, {"s", "100x100"}},
               "Error while opening encoder for output stream #0.0 (Video)"},
-        TCase{"refused-second-encoder", {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}, {"ac", "8"}},
+        TCase{"refused second encoder", Clip(), {}, {{"vcodec", "mpeg4"}, {"acodec", "libmp3lame"}, {"ac", "8"}},
               "Error while opening encoder for output stream #0.1 (Audio)"}}) {
     SCOPED_TRACE(c.Name);
     auto engine = enginetest::NewEngine();
     const std::string out = Out(std::string(c.Name) + ".avi");
-    const TJobResult result = RunJob(*engine, {Clip()}, c.Options, out);
+    const TJobResult result = RunJob(*engine, {c.Input}, c.Options, out, false, c.InputOptions);
     ASSERT_TRUE(result.Started) << result.Error;
-    EXPECT_EQ(result.Finished, *c.Error == 0) << result.Error;
-    EXPECT_EQ(result.Error.substr(0, std::strlen(c.Error)), c.Error);
+    EXPECT_FALSE(result.Finished);
+    EXPECT_TRUE(engine->FatalException());
+    const std::string expected =
+        std::strncmp(c.Error, "': ", 3) == 0 ? nothing + out + c.Error : std::string(c.Error);
+    EXPECT_EQ(result.Error.substr(0, expected.size()), expected);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Encoders), 0);
     EXPECT_EQ(engine->OpenedCodecCount(TCustomFFmpeg::TCodecList::Decoders), 0);

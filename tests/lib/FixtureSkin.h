@@ -12,6 +12,7 @@
 // own stored-skin load, with the container's skin-change messages.
 // Every pixel is computed, so the skin is the same on every run.
 
+#include <cmath>
 #include <cstdint>
 #include <algorithm>
 #include <memory>
@@ -54,6 +55,16 @@ enum class Variant { Standard, Alternate };
 //   slider       ruler (0,140)-(40,146), thumb (40,136)-(72,152) two 16 x 16 states,
 //                vertical ruler (80,120)-(86,160), thumb (88,136)-(120,152)
 // Pictures 4 and 5: the button's 52 x 36 glow and its grey mask.
+//
+// Picture 6 (300 x 96): scroll bars, header and tool-bar arrow buttons, tool and status bars.
+//   hscrollbar      (0,0)-(80,15)     down button, track, up button; hover and pressed arrow
+//                                     images (0,16)-(60,31), thumbs (0,32)-(72,47)
+//   bothhscrollbar  (0,48)-(95,63)    the same with the corner square
+//   vscrollbar      (200,0)-(215,80)  turned; arrow images (220,0)-(235,60), thumbs (240,0)-(285,24)
+//   header button   (0,64)-(120,86)   normal, hover, pressed 40 x 22 ("resizetoolbutton",
+//                                     "resizebutton")
+//   toolpanel       (120,64)-(180,94) a strip (resize mode 2)
+//   statusbar       (180,64)-(240,86) with a 12 x 12 grip at (240,70)
 
 inline std::uint32_t Rgb(int r, int g, int b) {
   return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
@@ -308,6 +319,154 @@ inline void AddButtonElements(TvlSkinData& skin, const Tone& tone, bool alt) {
   slider->PointsColor = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);
 }
 
+// The elements of scroll bars, views, header, tool and status bars (picture 6).
+inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
+  const std::uint32_t key = Rgb(255, 0, 255), white = Rgb(255, 255, 255);
+  const std::uint32_t track = alt ? Rgb(236, 244, 238) : Rgb(238, 242, 247);
+  const std::uint32_t border = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+  const std::uint32_t hover = alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251);
+  const std::uint32_t down = alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245);
+  auto picture = NewPicture(300, 96, key);
+  Painter p(*picture);
+  // An arrow of 3 rows pointing Dir (0 left, 1 right, 2 up, 3 down) centred at (cx, cy).
+  auto arrow = [&](int cx, int cy, int dir, std::uint32_t c) {
+    for (int k = 0; k < 3; ++k)
+      for (int j = -k; j <= k; ++j) {
+        if (dir == 0) p.Set(cx - 1 + k, cy + j, c);
+        if (dir == 1) p.Set(cx + 1 - k, cy + j, c);
+        if (dir == 2) p.Set(cx + j, cy - 1 + k, c);
+        if (dir == 3) p.Set(cx + j, cy + 1 - k, c);
+      }
+  };
+  auto bar = [&](int l, int t, int length, bool vertical, bool both) {
+    const int w = vertical ? 15 : length, h = vertical ? length : 15;
+    p.Fill(l, t, l + w, t + h, track);
+    if (vertical) {
+      arrow(l + 7, t + 7, 2, tone.Accent(-20));
+      arrow(l + 7, t + 72, 3, tone.Accent(-20));
+    } else {
+      arrow(l + 7, t + 7, 0, tone.Accent(-20));
+      arrow(l + 72, t + 7, 1, tone.Accent(-20));
+    }
+    if (both) {
+      p.Fill(l + 80, t, l + 95, t + 15, Rgb(226, 232, 240));
+      for (int d = 0; d < 3; ++d) p.Fill(l + 90 - 3 * d, t + 10, l + 92 - 3 * d, t + 12, border);
+    }
+  };
+  bar(0, 0, 80, false, false);
+  bar(0, 48, 80, false, true);
+  bar(200, 0, 80, true, false);
+  // Hover and pressed arrow buttons.
+  for (int i = 0; i < 4; ++i) {
+    const std::uint32_t fill = i % 2 == 0 ? hover : down;
+    Box(p, 15 * i, 16, 15 * i + 15, 31, tone.Accent(40), fill, fill, track);
+    arrow(15 * i + 7, 23, i < 2 ? 0 : 1, tone.Accent(-30));
+    Box(p, 220, 15 * i, 235, 15 * i + 15, tone.Accent(40), fill, fill, track);
+    arrow(227, 15 * i + 7, i < 2 ? 2 : 3, tone.Accent(-30));
+  }
+  // Thumbs: a rounded bar on the track colour, normal, hover and pressed.
+  const std::uint32_t thumbs[] = {Rgb(195, 204, 216), tone.Accent(70), tone.Accent(20)};
+  for (int i = 0; i < 3; ++i) {
+    p.Fill(24 * i, 32, 24 * i + 24, 47, track);
+    Box(p, 24 * i + 1, 35, 24 * i + 23, 44, thumbs[i], thumbs[i], thumbs[i], track);
+    p.Fill(240 + 15 * i, 0, 255 + 15 * i, 24, track);
+    Box(p, 240 + 15 * i + 3, 1, 240 + 15 * i + 12, 23, thumbs[i], thumbs[i], thumbs[i], track);
+  }
+  // Header and arrow buttons: a light face with a line at the bottom, hover and pressed.
+  const std::uint32_t faces[] = {Rgb(247, 249, 252), hover, down};
+  for (int i = 0; i < 3; ++i) {
+    p.Fill(40 * i, 64, 40 * i + 40, 86, faces[i]);
+    p.Fill(40 * i, 85, 40 * i + 40, 86, border);
+    p.Fill(40 * i + 39, 68, 40 * i + 40, 82, border);
+  }
+  // Tool bar: a soft band with a light top line; status bar: a band with a line on top.
+  for (int y = 64; y < 94; ++y) p.Fill(120, y, 180, y + 1, alt ? Rgb(240 - (y - 64) / 3, 247, 241) : Rgb(244 - (y - 64) / 3, 247 - (y - 64) / 4, 251));
+  p.Fill(120, 64, 180, 65, white);
+  p.Fill(120, 93, 180, 94, border);
+  p.Fill(180, 64, 240, 86, Rgb(238, 242, 247));
+  p.Fill(180, 64, 240, 65, border);
+  for (int d = 0; d < 3; ++d)
+    for (int e = 0; e <= d; ++e) p.Fill(249 - 4 * e, 79 - 4 * (d - e), 251 - 4 * e, 81 - 4 * (d - e), border);
+
+  const int index = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePicturesNames->Add("bars.bmp");
+
+  auto scroll = [&](const char* name, TRect r, bool vertical) {
+    auto* e = Add<TvlDataSkinScrollBarControl>(skin, name);
+    e->PictureIndex = index;
+    e->SkinRect = r;
+    if (vertical) {
+      e->LTPoint = {0, 15}, e->RTPoint = {15, 15}, e->LBPoint = {0, 65}, e->RBPoint = {15, 65};
+      e->ClRect = e->TrackArea = TRect{0, 15, 15, 65};
+      e->DownButtonRect = TRect{0, 0, 15, 15};
+      e->UpButtonRect = TRect{0, 65, 15, 80};
+      e->ActiveDownButtonRect = TRect{220, 0, 235, 15};
+      e->DownDownButtonRect = TRect{220, 15, 235, 30};
+      e->ActiveUpButtonRect = TRect{220, 30, 235, 45};
+      e->DownUpButtonRect = TRect{220, 45, 235, 60};
+      e->ThumbRect = TRect{240, 0, 255, 24};
+      e->ActiveThumbRect = TRect{255, 0, 270, 24};
+      e->DownThumbRect = TRect{270, 0, 285, 24};
+    } else {
+      e->LTPoint = {15, 0}, e->RTPoint = {65, 0}, e->LBPoint = {15, 15}, e->RBPoint = {65, 15};
+      e->ClRect = e->TrackArea = TRect{15, 0, 65, 15};
+      e->DownButtonRect = TRect{0, 0, 15, 15};
+      e->UpButtonRect = TRect{65, 0, 80, 15};
+      e->ActiveDownButtonRect = TRect{0, 16, 15, 31};
+      e->DownDownButtonRect = TRect{15, 16, 30, 31};
+      e->ActiveUpButtonRect = TRect{30, 16, 45, 31};
+      e->DownUpButtonRect = TRect{45, 16, 60, 31};
+      e->ThumbRect = TRect{0, 32, 24, 47};
+      e->ActiveThumbRect = TRect{24, 32, 48, 47};
+      e->DownThumbRect = TRect{48, 32, 72, 47};
+    }
+    e->LeftStretch = e->TopStretch = e->RightStretch = e->BottomStretch = true;
+    e->StretchEffect = true;
+    e->ThumbOffset1 = e->ThumbOffset2 = 4;
+    e->ThumbStretchEffect = true;
+    e->ThumbMinSize = 20;
+  };
+  scroll("hscrollbar", TRect{0, 0, 80, 15}, false);
+  scroll("bothhscrollbar", TRect{0, 48, 95, 63}, false);
+  scroll("vscrollbar", TRect{200, 0, 215, 80}, true);
+
+  for (const char* name : {"resizetoolbutton", "resizebutton"}) {
+    auto* b = Add<TvlDataSkinButtonControl>(skin, name);
+    SetNine(b, TRect{0, 64, 40, 86}, TPoint{4, 4}, TPoint{36, 4}, TPoint{4, 18}, TPoint{36, 18}, TRect{2, 2, 38, 20});
+    b->PictureIndex = index;
+    b->ActiveSkinRect = TRect{40, 64, 80, 86};
+    b->DownSkinRect = TRect{80, 64, 120, 86};
+    b->StretchEffect = true;
+    b->LeftStretch = b->TopStretch = b->RightStretch = b->BottomStretch = true;
+    SetButtonLook(b, tone);
+  }
+  auto* tool = Add<TvlDataSkinPanelControl>(skin, "toolpanel");
+  SetNine(tool, TRect{120, 64, 180, 94}, TPoint{8, 0}, TPoint{52, 0}, TPoint{}, TPoint{}, TRect{2, 3, 58, 27});
+  tool->PictureIndex = index;
+  tool->StretchEffect = true;
+  auto* status = Add<TvlDataSkinPanelControl>(skin, "statusbar");
+  SetNine(status, TRect{180, 64, 240, 86}, TPoint{6, 4}, TPoint{54, 4}, TPoint{6, 18}, TPoint{54, 18},
+          TRect{4, 3, 56, 21});
+  status->PictureIndex = index;
+  status->GripperRect = TRect{240, 70, 252, 82};
+  status->GripperTransparent = true;
+  status->GripperTransparentColor = Colour(255, 0, 255);
+  status->FontName = "Tahoma";
+  status->FontColor = Colour(31, 58, 95);
+
+  auto* list = Add<TvlDataSkinListView>(skin, "listview");
+  list->FontName = "Tahoma";
+  list->FontHeight = 14;
+  list->FontColor = Colour(31, 58, 95);
+  list->BGColor = alt ? Colour(250, 253, 251) : Colour(252, 253, 255);
+  auto* tree = Add<TvlDataSkinTreeView>(skin, "treeview");
+  tree->FontName = "Tahoma";
+  tree->FontHeight = 14;
+  tree->FontColor = Colour(31, 58, 95);
+  tree->BGColor = alt ? Colour(250, 253, 251) : Colour(252, 253, 255);
+}
+
 // The program's built-in slider pictures ("VL_HTB", "VL_HRL", "VL_VTB", "VL_VRL") drawn as
 // stand-ins and registered as resources, for test programs built without the program's own.
 // The first registration of a name stays, so the program's pictures win where they exist.
@@ -500,6 +659,7 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
   badSplit->GripperRect = TRect{-5, -5, 500, 500};
 
   AddButtonElements(skin, tone, alt);
+  AddBarElements(skin, tone, alt);
 
   skin.FSkinColors->SetColorsToDefault();
   skin.FSkinColors->FcBtnShadow = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);
@@ -618,6 +778,10 @@ inline void AddFrame(TvlSkinData& skin, Variant variant = Variant::Standard) {
 
   auto caption = std::make_unique<TvlDataSkinCaption>("caption");
   caption->SkinRect = TRect{24, 2, W - 46, C - 2};
+  caption->TextRct = TRect{4, 0, W - 70 - 4, C - 4};
+  caption->Alignment = TAlignment::taLeftJustify;
+  caption->FontName = "Tahoma";
+  caption->FontHeight = 14;
   caption->FontColor = Colour(230, 236, 245);
   caption->ActiveFontColor = Colour(255, 255, 255);
   skin.ObjectList.push_back(std::move(caption));
@@ -712,17 +876,66 @@ inline void AddMenus(TvlSkinData& skin, Variant variant = Variant::Standard) {
   h->TopStretch = h->LeftStretch = h->RightStretch = h->BottomStretch = h->StretchEffect = true;
 }
 
-// What Load adds besides the controls and the form frame.
-enum class Extras { None, MenusAndHints };
+// A system-menu button at the caption's left (it shows the form's icon with ShowIcon).
+inline void AddSystemMenuButton(TvlSkinData& skin) {
+  auto b = std::make_unique<TvlDataSkinStdButton>("sysmenubutton");
+  b->SkinRectInAPicture = true;
+  b->ActivePictureIndex = static_cast<int>(skin.FActivePictures.size()) - 1;  // the caption buttons
+  b->SkinRect = TRect{18, 0, 36, 18};
+  b->Command = TvlStdCommand::cmSysMenu;
+  skin.ObjectList.push_back(std::move(b));
+}
+
+// A layered outer frame: a soft shadow around the form, picture 201 x 175 whose rectangle
+// (34, 31)-(167, 144) stands for the form, corner points (46, 43), (158, 43), (42, 133),
+// (160, 133), full opacity, no grab border (the windows let the mouse through).
+constexpr TRect kLayerClRect{34, 31, 167, 144};
+inline void AddLayeredFrame(TvlSkinData& skin) {
+  constexpr int w = 201, h = 175;
+  auto picture = NewPicture(w, h, Rgb(30, 44, 70));
+  auto mask = NewPicture(w, h, Rgb(0, 0, 0));
+  const TRect& c = kLayerClRect;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (c.Contains(TPoint{x, y})) continue;  // the form: no shadow
+      const int dx = x < c.Left ? c.Left - x : (x >= c.Right ? x - c.Right + 1 : 0);
+      const int dy = y < c.Top ? c.Top - y : (y >= c.Bottom ? y - c.Bottom + 1 : 0);
+      const double d = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      const double f = std::max(0.0, 1.0 - d / 30.0);
+      const int a = static_cast<int>(150 * f * f);
+      Painter(*mask).Set(x, y, Rgb(a, a, a));
+    }
+  const int base = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePictures.push_back(std::move(mask));
+  skin.FActivePicturesNames->Add("layerframe.bmp");
+  skin.FActivePicturesNames->Add("layerframemask.bmp");
+  TvlDataSkinLayerFrame* f = skin.LayerFrame.get();
+  f->PictureIndex = base;
+  f->MaskPictureIndex = base + 1;
+  f->LTPoint = {46, 43};
+  f->RTPoint = {158, 43};
+  f->LBPoint = {42, 133};
+  f->RBPoint = {160, 133};
+  f->ClRect = c;
+  f->AlphaBlendValue = f->InActiveAlphaBlendValue = 255;
+  f->BorderRect = TRect{};
+  f->HitTestEnable = false;
+}
+
+// What Load adds besides the controls and the form frame (bits).
+constexpr unsigned kMenusAndHints = 1, kSystemMenuButton = 2, kLayeredFrame = 4;
 
 // Loads the variant, with its form frame (and the extras), into Target through the container's
 // own stored-skin load, so that Target sends its three skin-change messages as on any skin
 // change.
-inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, Extras extras = Extras::None) {
+inline void Load(TvlSkinData& Target, Variant variant = Variant::Standard, unsigned extras = 0) {
   TvlSkinData scratch(nullptr);
   Fill(scratch, variant);
   AddFrame(scratch, variant);
-  if (extras == Extras::MenusAndHints) AddMenus(scratch, variant);
+  if (extras & kSystemMenuButton) AddSystemMenuButton(scratch);
+  if (extras & kMenusAndHints) AddMenus(scratch, variant);
+  if (extras & kLayeredFrame) AddLayeredFrame(scratch);
   TvlCompressedStoredSkin stored(nullptr);
   stored.LoadFromSkinData(&scratch);
   Target.LoadCompressedStoredSkin(&stored);

@@ -359,26 +359,31 @@ TEST_F(VelmoraTest, ObjectPictureIndexesOutsideTheSkinMeanNoPicture) {
 
 TEST_F(VelmoraTest, BuiltInCaptionMakesRoomForItsButtons) {
   TvlVelmora* v = MakeSkinnedForm(TRect{100, 80, 400, 280}, nullptr);
+  // The built-in look makes its six buttons; the border icons (system menu, minimize, maximize,
+  // roll-up) show four at the right, 17 pixels each from the edge inward, and the system menu
+  // at the left; the tray button stays hidden.
+  v->CreateDefaultObjects();
   v->CalcDefRects();
-  EXPECT_EQ(v->NewDefCaptionRect, (TRect{3, 3, 297, 22}));
-  for (TvlStdCommand c : {TvlStdCommand::cmSysMenu, TvlStdCommand::cmClose, TvlStdCommand::cmMinimize}) {
-    auto b = std::make_unique<TvlSkinStdButtonObject>(v, nullptr);
-    b->Command = c;
-    b->SkinRectInAPicture = true;
-    v->ObjectList.push_back(std::move(b));
+  const struct {
+    const char* name;
+    TRect placed;
+  } buttons[] = {{"closebutton", {280, 4, 297, 21}},
+                 {"maxbutton", {263, 4, 280, 21}},
+                 {"minbutton", {246, 4, 263, 21}},
+                 {"rollupbutton", {229, 4, 246, 21}},
+                 {"sysmenubutton", {3, 4, 20, 21}}};
+  for (const auto& b : buttons) {
+    SCOPED_TRACE(b.name);
+    EXPECT_EQ(v->ObjectList[static_cast<std::size_t>(v->GetIndex(b.name))]->ObjectRect, b.placed);
   }
-  v->CalcDefRects();
-  // Close at the right edge, minimize before it, 17 pixels each; the system menu at the left.
-  EXPECT_EQ(v->ObjectList[1]->ObjectRect, (TRect{280, 4, 297, 21}));
-  EXPECT_EQ(v->ObjectList[2]->ObjectRect, (TRect{263, 4, 280, 21}));
-  EXPECT_EQ(v->ObjectList[0]->ObjectRect, (TRect{3, 4, 20, 21}));
-  EXPECT_EQ(v->NewDefCaptionRect, (TRect{20, 3, 263, 22}));
+  EXPECT_FALSE(v->ObjectList[static_cast<std::size_t>(v->GetIndex("traybutton"))]->Visible);
+  EXPECT_EQ(v->NewDefCaptionRect, (TRect{20, 3, 229, 22}));
   // A hidden button takes no room; the caption is hit-tested over what is left.
-  v->ObjectList[2]->Visible = false;
+  v->SetBorderIcons(TvlBorderIcons{TvlBorderIcon::biSystemMenu, TvlBorderIcon::biMinimize, TvlBorderIcon::biMaximize});
   v->CalcDefRects();
-  EXPECT_EQ(v->NewDefCaptionRect, (TRect{20, 3, 280, 22}));
-  EXPECT_EQ(HitAt(v->Form(), {270, 10}), HTCAPTION);
-  EXPECT_EQ(HitAt(v->Form(), {285, 10}), HTOBJECT);
+  EXPECT_EQ(v->NewDefCaptionRect, (TRect{20, 3, 246, 22}));
+  EXPECT_EQ(HitAt(v->Form(), {240, 10}), HTCAPTION);
+  EXPECT_EQ(HitAt(v->Form(), {250, 10}), HTOBJECT);
 }
 
 // ---- Painting into a device context ----------------------------------------------------------------------
@@ -711,10 +716,11 @@ TEST_F(VelmoraTest, FrameStopsPaintingWhileItsContainerIsBetweenSkins) {
   EXPECT_TRUE(v->FSkinSupport);
   EXPECT_EQ(v->ObjectList.size(), 3u);
 
-  // Clearing the skin leaves the built-in frame.
+  // Clearing the skin leaves the built-in frame with its own six buttons.
   skin.ClearSkin();
   EXPECT_FALSE(v->FSkinSupport);
-  EXPECT_TRUE(v->ObjectList.empty());
+  EXPECT_EQ(v->ObjectList.size(), 6u);
+  EXPECT_EQ(v->GetIndex("caption"), -1);
   EXPECT_EQ(v->Form()->ClientRect(), (TRect{0, 0, 294, 175}));
 }
 

@@ -228,7 +228,7 @@ TEST_F(SkinHintTest, SkinnedControlsHandTheirTitleToTheApplicationsTooltip) {
 
 TEST_F(SkinHintTest, TheSkinLookSizesFromThePictureAndFadesOnTheClock) {
   TvlSkinData skin(nullptr);
-  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::Extras::MenusAndHints);
+  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::kMenusAndHints);
   TvlSkinHint* hint = MakeHint(&skin);
   hint->AlphaBlend = true;
   hint->AlphaBlendValue = 210;

@@ -410,7 +410,7 @@ TEST_F(SkinMenusTest, RowsOfEveryKindDrawTheirOwnLook) {
 
 TEST_F(SkinMenusTest, RowsMorphInFiveTicksOnTheClockAndTheTimerStops) {
   TvlSkinData skin(nullptr);
-  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::Extras::MenusAndHints);
+  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::kMenusAndHints);
   TvlVelmora* skinner = MakeSkinnedForm(&skin);
   TvlSkinPopupMenu* menu = MakeMenu(skinner->Form());
   menu->Popup(100, 100);
@@ -444,7 +444,7 @@ TEST_F(SkinMenusTest, RowsMorphInFiveTicksOnTheClockAndTheTimerStops) {
 
 TEST_F(SkinMenusTest, APictureIndexNamingNoPictureGivesTheBuiltInLook) {
   TvlSkinData skin(nullptr);
-  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::Extras::MenusAndHints);
+  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::kMenusAndHints);
   TvlVelmora* skinner = MakeSkinnedForm(&skin);
   TvlSkinPopupMenu* menu = MakeMenu(skinner->Form());
   TvlSkinMenu* chain = skinner->SkinMenu;
@@ -472,7 +472,7 @@ TEST_F(SkinMenusTest, APictureIndexNamingNoPictureGivesTheBuiltInLook) {
 
 TEST_F(SkinMenusTest, AMenuWithoutSkinTakesTheFormsMenuSkin) {
   TvlSkinData skin(nullptr);
-  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::Extras::MenusAndHints);
+  fixture_skin::Load(skin, fixture_skin::Variant::Standard, fixture_skin::kMenusAndHints);
   TvlVelmora* skinner = MakeSkinnedForm();
   skinner->SetMenusSkinData(&skin);
   TvlSkinPopupMenu* menu = MakeMenu(skinner->Form());

@@ -364,7 +364,7 @@ TEST_F(X11DesktopTest, ActivationGivesTheFocusAndTheManagersFocusActivates) {
   log.clear();
   SendClientMessage(DefaultRootWindow(probe), w1, "_NET_ACTIVE_WINDOW", {2 /* a pager */, CurrentTime, 0},
                     SubstructureRedirectMask | SubstructureNotifyMask);
-  EXPECT_TRUE(WaitFor([&] { return GetActiveWindow() == one; }));
+  EXPECT_TRUE(WaitFor([&] { return GetActiveWindow() == one; })) << "the manager's activation is followed";
   EXPECT_FALSE(MessagesOf(one, {WM_ACTIVATE}).empty());
 
   // The manager's WM_TAKE_FOCUS on a form gives that form the focus.

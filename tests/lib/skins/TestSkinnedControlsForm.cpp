@@ -1,6 +1,6 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the page of edits, the link labels, the message box), each compared with its
-// expected picture.
+// buttons and boxes, the bars and views, the page of edits, the link labels, the message box),
+// each compared with its expected picture.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,7 @@
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedTestForm.h"
+#include "tests/lib/SkinnedViewsBoard.h"
 
 namespace {
 
@@ -34,8 +35,9 @@ TEST_F(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
   skinned_test_form::RenderAndCompare(display, &mainSkin, nullptr, SKIN_EXPECTED_DIR, "main_skin_controls");
 }
 
-TEST_F(SkinnedControlsFormTest, MainSkinButtonsBoardMatchesItsExpectedPicture) {
+TEST_F(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   skinned_buttons_board::RenderAndCompare(display, clock, &mainSkin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
+  skinned_views_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_views");
 }
 
 TEST_F(SkinnedControlsFormTest, MainSkinEditsMatchTheirExpectedPicture) {
