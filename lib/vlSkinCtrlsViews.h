@@ -12,15 +12,15 @@
 #include <memory>
 #include <string>
 
+#include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsScrollBar.h"
 #include "platform/ListView.h"
 #include "platform/TreeView.h"
 
-// Sent to controls that draw a frame of their own: answered kvlPaintFrameAnswer by views that
-// have none to draw.
-constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
-constexpr LRESULT kvlPaintFrameAnswer = 12851;
+// WM_vlPaintFrameToDC (Velmora.h) is answered kvlPaintFrameAnswer by views, which have no frame
+// to draw.
+constexpr LRESULT kvlPaintFrameAnswer = vlPaintFrameToDCAnswer;
 // A list view paints its column header into the device context in wParam.
 constexpr UINT WM_vlPaintHeaderToDC = 0xB1C8;
 

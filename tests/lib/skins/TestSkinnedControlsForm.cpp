@@ -1,5 +1,6 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the bars and views, the page of edits, the link labels, the message box),
+// buttons and boxes, the bars and views, the page of edits, the link labels, the message box, the
+// folder picker),
 // each compared with its expected picture.
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include "tests/lib/SkinnedButtonsBoard.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedEditsBoard.h"
+#include "tests/lib/SkinnedFolderDialog.h"
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedTestForm.h"
@@ -58,6 +60,16 @@ TEST_F(SkinnedControlsFormTest, MainSkinMessageBoxMatchesItsExpectedPicture) {
   message.SetSkinData(&mainSkin);
   message.SetCtrlSkinData(&mainSkin);
   skinned_message_dialog::RenderAndCompare(display, message, SKIN_EXPECTED_DIR, "main_skin_message");
+  mainSkin.SetResourceStrData(nullptr);
+}
+
+TEST_F(SkinnedControlsFormTest, MainSkinFolderPickerMatchesItsExpectedPictures) {
+  TvlResourceStrData table(nullptr);
+  skinned_folder_dialog::FillChineseTexts(table);
+  mainSkin.SetResourceStrData(&table);
+  // As the converter shows it, and with the tool bar of path edit and new-folder button.
+  skinned_folder_dialog::RenderAndCompare(display, &mainSkin, false, SKIN_EXPECTED_DIR, "main_skin_folder_dialog");
+  skinned_folder_dialog::RenderAndCompare(display, &mainSkin, true, SKIN_EXPECTED_DIR, "main_skin_folder_dialog_tools");
   mainSkin.SetResourceStrData(nullptr);
 }
 
