@@ -8,6 +8,7 @@
 
 #include "SkinnedTestForm.h"
 #include "lib/vlResourceStrData.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinSelectDirectoryDialog.h"
 #include "platform/Forms.h"
 #include "platform/HeadlessDisplay.h"
