@@ -237,6 +237,17 @@ TEST_F(ShellTreeView, CommandsRenameAndPasteAndLeaveTheCurrentFolder) {
   EXPECT_FALSE(std::filesystem::exists(tree.Home + "/c/old"));
   EXPECT_EQ(Children(view->Items()->GetFirstNode()), std::vector<std::string>{"新名字"});
 
+  // A name the folder refuses (one that is taken) raises, and the node keeps its text.
+  TShellTestTree::MakeFolder(tree.Home + "/c/taken");
+  view->Refresh(view->Items()->GetFirstNode());
+  view->SetPath(tree.Home + "/c/新名字");
+  ASSERT_TRUE(view->Selected()->EditText());
+  view->EditControl()->SetText("taken");
+  EXPECT_THROW(view->EndEditing(true), Exception);
+  EXPECT_EQ(view->Selected()->Text(), "新名字");
+  std::filesystem::remove(tree.Home + "/c/taken");
+  view->Refresh(view->Items()->GetFirstNode());
+
   // "open" is left to the shell and never moves the process's current folder.
   handled = false;
   view->ExecuteCommand("open", handled);
