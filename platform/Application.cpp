@@ -143,6 +143,12 @@ void TApplication::HandleException(TObject* Sender) {
   }
 }
 
+bool TApplication::HelpContext(int Context) {
+  if (!OnHelp) return false;
+  bool callHelp = true;
+  return OnHelp(HELP_CONTEXT, Context, callHelp);
+}
+
 std::string TApplication::ExeName() const {
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);

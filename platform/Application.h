@@ -54,6 +54,10 @@ using TMessageEvent = std::function<void(MSG& Msg, bool& Handled)>;
 // message, false calls it again at once.
 using TIdleEvent = std::function<void(TObject* Sender, bool& Done)>;
 using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+// A help request: Command (HELP_CONTEXT, ...) with its Data; the answer says whether the topic
+// was shown. CallHelp starts true; a handler clears it when it has served the request itself.
+using THelpEvent = std::function<bool(WORD Command, std::intptr_t Data, bool& CallHelp)>;
+constexpr WORD HELP_CONTEXT = 0x0001;
 
 class TApplication : public TComponent {
  public:
@@ -89,6 +93,10 @@ class TApplication : public TComponent {
   void SetHelpFile(const std::string& Value) { help_file_ = Value; }
   // The full path of the running program.
   [[nodiscard]] std::string ExeName() const;
+  // Asks for the help topic Context (HELP_CONTEXT): OnHelp's answer; false without a handler,
+  // as the program has no help viewer of its own.
+  bool HelpContext(int Context);
+  THelpEvent OnHelp;
 
   // The last handler of the message chain: it sees what no keyed hook handled.
   TMessageEvent OnMessage;

@@ -43,6 +43,19 @@ TEST_F(ApplicationTest, IsTheCurrentApplicationWhileItLives) {
   EXPECT_EQ(app.HelpFile(), "help.chm");
 }
 
+TEST_F(ApplicationTest, HelpRequestsGoToOnHelpAndFailWithoutIt) {
+  EXPECT_FALSE(app.HelpContext(12)) << "no help viewer of its own";
+  std::vector<std::intptr_t> asked;
+  app.OnHelp = [&](WORD Command, std::intptr_t Data, bool&) {
+    EXPECT_EQ(Command, HELP_CONTEXT);
+    asked.push_back(Data);
+    return Data != 0;
+  };
+  EXPECT_TRUE(app.HelpContext(12));
+  EXPECT_FALSE(app.HelpContext(0));
+  EXPECT_EQ(asked, (std::vector<std::intptr_t>{12, 0}));
+}
+
 TEST_F(ApplicationTest, MainFormIsForgottenWhenFreed) {
   auto* form = new TComponent(nullptr);
   app.SetMainForm(form);

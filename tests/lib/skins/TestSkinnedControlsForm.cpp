@@ -1,12 +1,14 @@
-// The skinned controls' test form drawn from the program's own skin 1, compared with its
-// expected picture; and the room of the group box's and the caption list box's captions at the
-// sizes the windows use.
+// The skinned controls drawn from the program's own skin 1 (the controls' test form, the boards of
+// buttons and boxes, of the bars and views and of the lists, the page of edits, the link labels,
+// the message box, the folder picker), each compared with its expected picture; and the room of
+// the group box's and the caption list box's captions at the sizes the windows use.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <iterator>
 
+#include "lib/vlResourceStrData.h"
 #include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
@@ -17,7 +19,12 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
+#include "tests/lib/SkinnedControlsWorld.h"
+#include "tests/lib/SkinnedEditsBoard.h"
+#include "tests/lib/SkinnedFolderDialog.h"
+#include "tests/lib/SkinnedLinkLabelsBoard.h"
 #include "tests/lib/SkinnedListsBoard.h"
+#include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -115,6 +122,49 @@ TEST(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   skinned_views_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_views");
   skinned_lists_board::RenderAndCompare(display, &skin, SKIN_EXPECTED_DIR, "main_skin_lists");
   vlUtilsShutdown();
+}
+
+// The world of the control tests with the program's skin 1 loaded.
+class MainSkinWorldTest : public SkinnedControlsWorld {
+ protected:
+  void SetUp() override {
+    SkinnedControlsWorld::SetUp();
+    vlLoadFixtureSkin(&mainSkin, TvlSkinArtKind::Main);
+    ASSERT_FALSE(mainSkin.Empty);
+  }
+
+  TvlSkinData mainSkin{nullptr};
+};
+
+TEST_F(MainSkinWorldTest, MainSkinEditsMatchTheirExpectedPicture) {
+  skinned_edits_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_edits");
+}
+
+TEST_F(MainSkinWorldTest, MainSkinLinkLabelsMatchTheirExpectedPicture) {
+  skinned_link_labels_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_link_labels");
+}
+
+TEST_F(MainSkinWorldTest, MainSkinMessageBoxMatchesItsExpectedPicture) {
+  TvlResourceStrData table(nullptr);
+  TStringList lines;
+  for (const char* line : skinned_message_dialog::kChineseTexts) lines.Add(line);
+  table.SetResStrings(&lines);
+  mainSkin.SetResourceStrData(&table);
+  TvlSkinMessage message(nullptr);
+  message.SetSkinData(&mainSkin);
+  message.SetCtrlSkinData(&mainSkin);
+  skinned_message_dialog::RenderAndCompare(display, message, SKIN_EXPECTED_DIR, "main_skin_message");
+  mainSkin.SetResourceStrData(nullptr);
+}
+
+TEST_F(MainSkinWorldTest, MainSkinFolderPickerMatchesItsExpectedPictures) {
+  TvlResourceStrData table(nullptr);
+  skinned_folder_dialog::FillChineseTexts(table);
+  mainSkin.SetResourceStrData(&table);
+  // As the converter shows it, and with the tool bar of path edit and new-folder button.
+  skinned_folder_dialog::RenderAndCompare(display, &mainSkin, false, SKIN_EXPECTED_DIR, "main_skin_folder_dialog");
+  skinned_folder_dialog::RenderAndCompare(display, &mainSkin, true, SKIN_EXPECTED_DIR, "main_skin_folder_dialog_tools");
+  mainSkin.SetResourceStrData(nullptr);
 }
 
 // Skin 1 and a borderless form to place controls on.
