@@ -1,0 +1,395 @@
+#pragma once
+// Office-style pickers: a list of items that each carry an optional bold title above a
+// word-wrapped caption and an image, split into groups by header items (TvlSkinOfficeListBox),
+// the same list as a drop-down window (TvlPopupOfficeListBox), and the closed box that shows the
+// chosen item and opens that list (TvlSkinOfficeComboBox).
+//
+//   +------------------------------+
+//   |        header (group)        |   skipped by the mouse and the keys
+//   | Title                        |
+//   | [img] caption, word-wrapped  |   ItemHeight each; disabled ones drawn dimmed and skipped
+//   | ...                          | # |  a skinned scroll bar while the items are taller
+//   +------------------------------+
+//
+// The list scrolls by pixels. An ItemIndex at or beyond the item count means no selection.
+// GUI thread only; the drop-down's fade-in and the box's auto-scroll run on timers.
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "lib/vlSkinCtrls.h"
+#include "lib/vlSkinCtrlsAnimators.h"
+#include "lib/vlSkinCtrlsScrollBar.h"
+#include "platform/Collection.h"
+#include "platform/ListBox.h"
+#include "platform/MessageQueue.h"
+
+class TvlSkinOfficeItems;
+class TvlSkinOfficeListBox;
+class TvlDataSkinButtonControl;
+
+// Owner drawing of a normal item: Cnvs the canvas the item is drawn on, TextRct its text area.
+using TvlDrawSkinOfficeItemEvent = std::function<void(TCanvas* Cnvs, int Index, const TRect& TextRct)>;
+
+class TvlSkinOfficeItem : public TCollectionItem {
+ public:
+  explicit TvlSkinOfficeItem(TCollection* Collection);
+
+  [[nodiscard]] bool Header() const { return FHeader; }
+  virtual void SetHeader(bool Value);
+  [[nodiscard]] bool Enabled() const { return FEnabled; }
+  virtual void SetEnabled(bool Value);
+  [[nodiscard]] const std::string& Title() const { return FTitle; }
+  virtual void SetTitle(const std::string& Value);
+  [[nodiscard]] const std::string& Caption() const { return FCaption; }
+  virtual void SetCaption(const std::string& Value);
+  [[nodiscard]] int ImageIndex() const { return FImageIndex; }
+  virtual void SetImageIndex(int Value);
+  // Free data of the application; a write reports no change.
+  [[nodiscard]] void* Data() const { return FData; }
+  virtual void SetData(void* Value) { FData = Value; }
+  // Fired when the item becomes the selected one through the list's ItemIndex (Sender the list).
+  TNotifyEvent OnClick;
+
+  // Copies the look (image, caption, title, enabled, header) of another office item, without
+  // a change report; neither OnClick nor Data.
+  void Assign(TPersistent* Source) override;
+
+  // Kept by the list: the rectangle (control coordinates, scrolled), whether it meets the items
+  // area, and whether it is the selected item.
+  TRect ItemRect{};
+  bool IsVisible = false;
+  bool Active = false;
+
+ private:
+  bool FHeader = false;
+  bool FEnabled = true;
+  std::string FTitle;
+  std::string FCaption;
+  int FImageIndex = -1;
+  void* FData = nullptr;
+};
+
+class TvlSkinOfficeItems : public TOwnedCollection {
+ public:
+  explicit TvlSkinOfficeItems(TvlSkinOfficeListBox* AListBox);
+
+  [[nodiscard]] TvlSkinOfficeItem* Items(int Index) const {
+    return static_cast<TvlSkinOfficeItem*>(TCollection::Items(Index));
+  }
+  [[nodiscard]] TvlSkinOfficeItem* GetItem(int Index) const { return Items(Index); }
+  TvlSkinOfficeItem* Add() { return static_cast<TvlSkinOfficeItem*>(TCollection::Add()); }
+  TvlSkinOfficeItem* Insert(int Index) { return static_cast<TvlSkinOfficeItem*>(TCollection::Insert(Index)); }
+
+  TvlSkinOfficeListBox* const OfficeListBox;
+
+ protected:
+  // Every change repaints the list and brings its scroll bar up to date.
+  void Update(TCollectionItem* Item) override;
+};
+
+class TvlSkinOfficeListBox : public TvlSkinCustomControl {
+ public:
+  explicit TvlSkinOfficeListBox(TComponent* AOwner);
+  ~TvlSkinOfficeListBox() override;
+
+  [[nodiscard]] TvlSkinOfficeItems* Items() const { return FItems.get(); }
+  void SetItems(TvlSkinOfficeItems* Value);
+  [[nodiscard]] TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  [[nodiscard]] bool ShowItemTitles() const { return FShowItemTitles; }
+  void SetShowItemTitles(bool Value);
+  [[nodiscard]] int ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int Value);
+  [[nodiscard]] int HeaderHeight() const { return FHeaderHeight; }
+  void SetHeaderHeight(int Value);
+  [[nodiscard]] bool ShowLines() const { return FShowLines; }
+  void SetShowLines(bool Value);
+  // The selected item, -1 for none. A write selects the item (an index at or beyond the count
+  // selects nothing), scrolls it into view and fires the item's OnClick and OnItemClick.
+  [[nodiscard]] int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int Value);
+  // The selection follows the pointer without a button pressed.
+  bool MouseMoveChangeIndex = false;
+  TvlDrawSkinOfficeItemEvent OnDrawItem;
+  TNotifyEvent OnItemClick;
+
+  // Height of a list showing AItemCount items.
+  [[nodiscard]] int CalcHeight(int AItemCount);
+  // The first enabled item whose rectangle holds the point, -1 for none.
+  [[nodiscard]] int ItemAtPos(int X, int Y);
+  void ScrollToItem(int Index);
+  void Scroll(int AScrollOffset);
+  void GetScrollInfo(int& AMin, int& AMax, int& APage, int& APosition);
+  void UpdateScrollInfo();
+  void ShowScrollbar();
+  void HideScrollBar();
+  void AdjustScrollBar();
+  void CalcItemRects();
+  void DrawItem(int Index, TCanvas* Cnvs);
+  void SkinDrawItem(int Index, TCanvas* Cnvs);
+  void DefaultDrawItem(int Index, TCanvas* Cnvs);
+  void SkinDrawHeaderItem(int Index, TCanvas* Cnvs);
+  void FindUp();
+  void FindDown();
+  void FindPageUp();
+  void FindPageDown();
+  // Selects Index without any event.
+  void SetActiveItem(int Index);
+
+  [[nodiscard]] int ScrollOffset() const { return FScrollOffset; }
+  [[nodiscard]] const TRect& ItemsRect() const { return FItemsRect; }
+  TvlSkinScrollBar* ScrollBar = nullptr;  // owned while it exists
+
+  void ChangeSkinData() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+
+ private:
+  friend class TvlSkinOfficeItems;
+  friend class TvlSkinCustomOfficeComboBox;
+  void ItemsChanged();
+  void DrawItems(TBitmap* B);
+  // The caption (and title and image) of a normal item in R.
+  void DrawItemContent(int Index, TCanvas* Cnvs, TRect R, bool SkinLook);
+  [[nodiscard]] int RowsPerPage() const;
+  // Walks Indices (in order) for the page keys: the first selectable item after a header, else
+  // the farthest selectable one.
+  void PageWalk(int From, int To, int Step);
+  [[nodiscard]] bool Selectable(int Index) const;
+
+  std::unique_ptr<TvlSkinOfficeItems> FItems;
+  TCustomImageList* FImages = nullptr;
+  bool FShowItemTitles = true;
+  int FItemHeight = 30;
+  int FHeaderHeight = 20;
+  int FItemIndex = -1;
+  bool FShowLines = false;
+  TRect FItemsRect{};
+  int FScrollOffset = 0;
+  int FMax = 0;
+  int FRealMax = 0;
+  int FOldHeight = -1;
+  TColor FDisabledFontColor = static_cast<TColor>(0x808080);
+  bool FMouseDown = false;
+  int FMouseActive = -1;
+  bool FClicksDisabled = false;
+};
+
+// What the box a drop-down office list belongs to decides about its translucency.
+class TvlOfficeDropDownOwner {
+ public:
+  virtual ~TvlOfficeDropDownOwner() = default;
+  [[nodiscard]] virtual bool DropDownAlphaBlend() const = 0;
+  [[nodiscard]] virtual int DropDownAlphaBlendValue() const = 0;
+  [[nodiscard]] virtual bool DropDownAlphaBlendAnimation() const = 0;
+  // Called before a fade-in starts.
+  virtual void DropDownFadeStarts() {}
+};
+
+// The office list as a top-level pop-up: a tool window that never takes the activation, saves
+// the bits under it and drops a shadow; translucent and fading in when its owner asks.
+class TvlPopupOfficeListBox : public TvlSkinOfficeListBox {
+ public:
+  // Milliseconds between fade steps (more than 5).
+  static constexpr UINT kFadeInterval = 6;
+
+  explicit TvlPopupOfficeListBox(TComponent* AOwner);
+  ~TvlPopupOfficeListBox() override;
+  void Show(TPoint Origin);
+  void Hide();
+  [[nodiscard]] int Opacity() const { return FOpacity; }
+  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+
+ private:
+  void FadeStep();
+  void SetOpacity(int Value);
+  bool FOldAlphaBlend = false;
+  int FOldAlphaBlendValue = 0;
+  int FOpacity = 255;
+  int FFadeTarget = 0;
+  int FFadeStep = 1;
+  TvlTickTimer FFade;
+};
+
+// The closed box of an office picker.
+class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlOfficeDropDownOwner {
+ public:
+  struct TButtonArea {
+    TRect R{};
+    bool MouseIn = false;
+    bool Down = false;
+  };
+  struct TItemArea {
+    TRect R{};
+    TOwnerDrawState State{};
+  };
+  // The auto-scroll timer of the open list (window timer 1 of the box).
+  static constexpr UINT_PTR kAutoScrollTimer = 1;
+  static constexpr UINT kAutoScrollInterval = 25;
+
+  explicit TvlSkinCustomOfficeComboBox(TComponent* AOwner);
+  ~TvlSkinCustomOfficeComboBox() override;
+
+  // ---- Items (they live in the drop-down) ----
+  [[nodiscard]] TvlSkinOfficeItems* Items() const { return FListBox->Items(); }
+  void SetItems(TvlSkinOfficeItems* Value) { FListBox->SetItems(Value); }
+  [[nodiscard]] int ItemIndex() const { return FListBox->ItemIndex(); }
+  // Selects Value, repaints, and (outside loading) fires OnClick then OnChange, every time.
+  void SetItemIndex(int Value);
+  [[nodiscard]] TCustomImageList* Images() const { return FListBox->Images(); }
+  void SetImages(TCustomImageList* Value) { FListBox->SetImages(Value); }
+
+  // ---- The drop-down list ----
+  [[nodiscard]] TvlPopupOfficeListBox* ListBox() const { return FListBox; }
+  [[nodiscard]] TFont* ListBoxDefaultFont() const { return FListBox->DefaultFont(); }
+  void SetListBoxDefaultFont(TFont* Value) { FListBox->DefaultFont()->Assign(Value); }
+  [[nodiscard]] bool ListBoxUseSkinFont() const { return FListBox->UseSkinFont(); }
+  void SetListBoxUseSkinFont(bool Value) { FListBox->SetUseSkinFont(Value); }
+  [[nodiscard]] bool ListBoxShowItemTitles() const { return FListBox->ShowItemTitles(); }
+  void SetListBoxShowItemTitles(bool Value) { FListBox->SetShowItemTitles(Value); }
+  [[nodiscard]] bool ListBoxShowLines() const { return FListBox->ShowLines(); }
+  void SetListBoxShowLines(bool Value) { FListBox->SetShowLines(Value); }
+  [[nodiscard]] int ListBoxItemHeight() const { return FListBox->ItemHeight(); }
+  void SetListBoxItemHeight(int Value) { FListBox->SetItemHeight(Value); }
+  [[nodiscard]] int ListBoxHeaderHeight() const { return FListBox->HeaderHeight(); }
+  void SetListBoxHeaderHeight(int Value) { FListBox->SetHeaderHeight(Value); }
+  [[nodiscard]] const std::string& ListBoxSkinDataName() const { return FListBox->SkinDataName(); }
+  void SetListBoxSkinDataName(const std::string& Value) { FListBox->SetSkinDataName(Value); }
+  // 0: the box's width; the list's right edge lines up with the box's.
+  int ListBoxWidth = 0;
+  // 0: the height of DropDownCount rows.
+  int ListBoxHeight = 0;
+  [[nodiscard]] int DropDownCount() const { return FDropDownCount; }
+  // A negative value is ignored.
+  void SetDropDownCount(int Value);
+
+  // ---- Look ----
+  [[nodiscard]] bool ToolButtonStyle() const { return FToolButtonStyle; }
+  // Switching it on also turns UseSkinSize off.
+  void SetToolButtonStyle(bool Value);
+  bool UseSkinSize = false;
+  [[nodiscard]] TColor DefaultColor() const { return FDefaultColor; }
+  void SetDefaultColor(TColor Value);
+  [[nodiscard]] bool ShowItemTitle() const { return FShowItemTitle; }
+  void SetShowItemTitle(bool Value);
+  [[nodiscard]] bool ShowItemImage() const { return FShowItemImage; }
+  void SetShowItemImage(bool Value);
+  [[nodiscard]] bool ShowItemText() const { return FShowItemText; }
+  void SetShowItemText(bool Value);
+  bool HideSelection = true;
+  bool AlphaBlend = false;
+  bool AlphaBlendAnimation = false;
+  BYTE AlphaBlendValue = 0;
+
+  TvlDrawSkinOfficeItemEvent OnDrawItem;
+  TNotifyEvent OnChange, OnClick, OnCloseUp, OnDropDown;
+
+  // ---- Drop-down ----
+  virtual void DropDown();
+  // True accepts the highlighted item, False cancels and restores the index of the opening.
+  void CloseUp(bool Value);
+  [[nodiscard]] bool IsPopupVisible() const { return FListBox->Visible(); }
+  [[nodiscard]] bool CanCancelDropDown() const { return IsPopupVisible() && !FMouseIn; }
+  [[nodiscard]] int AutoScrollMode() const { return TimerMode; }
+
+  // Draws the closed box with AText in place of the item on C at (X, Y).
+  void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText);
+
+  [[nodiscard]] const TButtonArea& Button() const { return FButton; }
+  [[nodiscard]] const TItemArea& CBItem() const { return FCBItem; }
+
+  void GetSkinData() override;
+  void ChangeSkinData() override;
+  void ApplyDefaultFont() override;
+  void CalcSize(int& AWidth, int& AHeight) override;
+  void SetControlRegion() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void CreateControlSkinImage(TBitmap* B) override;
+  void Dispatch(TMessage& Message) override;
+
+  [[nodiscard]] bool DropDownAlphaBlend() const override { return AlphaBlend; }
+  [[nodiscard]] int DropDownAlphaBlendValue() const override { return AlphaBlendValue; }
+  [[nodiscard]] bool DropDownAlphaBlendAnimation() const override { return AlphaBlendAnimation; }
+  void DropDownFadeStarts() override { FLBDown = false; }
+
+  // Copied from the combo-box element by GetSkinData.
+  TRect ActiveSkinRect{}, SItemRect{}, FocusItemRect{}, ActiveItemRect{}, ItemTextRect{};
+  TRect ButtonRect{}, ActiveButtonRect{}, DownButtonRect{}, UnEnabledButtonRect{};
+  TColor ActiveFontColor = 0, FontColor = 0, FocusFontColor = 0;
+  std::string FontName = "Arial";
+  TFontStyles FontStyle{};
+  int FontHeight = 14;
+  int ItemLeftOffset = 0, ItemRightOffset = 0;
+  bool ItemStretchEffect = false, FocusItemStretchEffect = false, ShowFocus = false;
+
+ protected:
+  virtual void Change();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void MouseMove(TShiftState Shift, int X, int Y) override;
+  void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+  void KeyDown(WORD& Key, TShiftState Shift) override;
+  bool WantsKey(WORD Key) override;
+
+ private:
+  [[nodiscard]] bool Skinned() const { return FIndex != -1; }
+  [[nodiscard]] bool Loading() const;
+  [[nodiscard]] int ShownIndex() const;
+  void CalcRects();
+  void PriorItem(bool ASelect);
+  void NextItem(bool ASelect);
+  void PageUpItem(bool ASelect);
+  void PageDownItem(bool ASelect);
+  void CommitListIndex(bool ASelect);
+  void ListWndProc(TMessage& Message, const TWndMethod& Next);
+  void TrackList();
+  void StartAutoScroll(int Mode);
+  void StopAutoScroll();
+  // Painting.
+  void DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText);
+  void DrawButton(TCanvas* C);
+  void DrawSkinButton(TCanvas* C);
+  void DrawDefaultItem(TCanvas* C);
+  void DrawSkinItem(TBitmap* B);
+  void DrawSkinSizeItem(TBitmap* B);
+  void DrawSkinBackground(TBitmap* B);
+  void DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText);
+  void DrawSkinToolButton(TBitmap* B, const std::string* OverrideText);
+  [[nodiscard]] TvlDataSkinButtonControl* FindButtonElement(std::initializer_list<const char*> Names) const;
+  [[nodiscard]] TColor DisabledTextColor() const;
+  [[nodiscard]] bool Hot() const;
+
+  TvlPopupOfficeListBox* FListBox = nullptr;  // owned (component)
+  int FListHook = 0;
+  bool FShowItemTitle = true, FShowItemImage = true, FShowItemText = true;
+  int FDropDownCount = 7;
+  bool FDropDown = false;
+  bool FToolButtonStyle = false;
+  TColor FDefaultColor = clWindow;
+  bool WasInLB = false;
+  int TimerMode = 0;
+  bool FMouseIn = false;
+  int FOldItemIndex = -1;
+  bool FLBDown = false;
+  TButtonArea FButton;
+  TItemArea FCBItem;
+};
+
+class TvlSkinOfficeComboBox : public TvlSkinCustomOfficeComboBox {
+ public:
+  using TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox;
+};

@@ -1,0 +1,821 @@
+// The office combo box: the closed box, its drop-down office list, selection, keys, wheel,
+// mouse tracking of the open list, and its looks (built-in, skin, tool button).
+
+#include <algorithm>
+
+#include "lib/vlLayerManager.h"
+#include "lib/vlSkinCtrlsDetail.h"
+#include "lib/vlSkinData.h"
+#include "lib/vlSkinExCtrlsOffice.h"
+#include "lib/vlUtils.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/ImageList.h"
+#include "platform/Input.h"
+#include "platform/MessageQueue.h"
+#include "platform/WindowTree.h"
+
+using namespace vlskinctrls_detail;
+
+namespace {
+
+// Face rectangle Image of Picture composed as the button element E's nine-part image at B's
+// size and drawn over B.
+void DrawElementFace(TBitmap* B, TBitmap* Picture, const TvlDataSkinButtonControl& E, const TRect& Image) {
+  const int dw = B->Width() - E.SkinRect.Width(), dh = B->Height() - E.SkinRect.Height();
+  const auto g = TvlNinePartGeometry::Grown(E.LTPoint, E.RTPoint, E.LBPoint, E.RBPoint, E.ClRect, dw, dh);
+  TBitmap face;
+  ComposeSkinImage(g, &face, Picture, Image, B->Width(), B->Height(),
+                   TvlStretchSides{E.LeftStretch, E.TopStretch, E.RightStretch, E.BottomStretch},
+                   TvlClientFill{.Draw = true, .Stretch = E.StretchEffect, .Type = E.StretchType});
+  if (!face.Empty()) B->Canvas()->Draw(0, 0, &face);
+}
+
+// A menu marker cut from Picture, drawn with its transparent colour left out, centred in R.
+void DrawMarker(TCanvas* C, TBitmap* Picture, const TRect& Source, TColor Transparent, const TRect& R, int DownShift) {
+  TBitmap marker;
+  if (!CopyPiece(&marker, Picture, Source)) return;
+  marker.SetTransparentMode(TTransparentMode::tmFixed);
+  marker.SetTransparentColor(Transparent);
+  marker.SetTransparent(true);
+  C->Draw(R.Left + (R.Width() - marker.Width()) / 2, R.Top + (R.Height() - marker.Height()) / 2 + DownShift, &marker);
+}
+
+TRect Shifted(TRect R, int D) { return TRect{R.Left + D, R.Top + D, R.Right + D, R.Bottom + D}; }
+
+}  // namespace
+
+TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox(TComponent* AOwner) : TvlSkinCustomControl(AOwner) {
+  SetControlStyle(TControlStyle{TControlStyleFlag::csAcceptsControls, TControlStyleFlag::csCaptureMouse,
+                                TControlStyleFlag::csOpaque, TControlStyleFlag::csDoubleClicks,
+                                TControlStyleFlag::csReplicatable});
+  SetTabStop(true);
+  Font()->SetName("Arial");
+  Font()->SetHeight(14);
+  Font()->SetColor(clWindowText);
+  Font()->SetStyle({});
+  SetBounds(Left(), Top(), 120, 41);
+  SetSkinDataName("combobox");
+  // The drop-down is a top-level window owned by the box's form; the box is its owner.
+  FListBox = new TvlPopupOfficeListBox(this);
+  FListBox->SetVisible(false);
+  FListBox->MouseMoveChangeIndex = true;
+  FListHook = FListBox->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next); });
+  CalcRects();
+}
+
+TvlSkinCustomOfficeComboBox::~TvlSkinCustomOfficeComboBox() {
+  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
+  TvlPopupOfficeListBox* list = FListBox;
+  FListBox = nullptr;
+  list->RemoveWindowProcHook(FListHook);
+  delete list;
+}
+
+bool TvlSkinCustomOfficeComboBox::Loading() const {
+  return ComponentState().Contains(TComponentStateFlag::csLoading) ||
+         ComponentState().Contains(TComponentStateFlag::csDesigning);
+}
+
+void TvlSkinCustomOfficeComboBox::Notification(TComponent* AComponent, TOperation Operation) {
+  TvlSkinCustomControl::Notification(AComponent, Operation);
+  if (Operation == TOperation::opRemove && FListBox && AComponent == FListBox->Images()) FListBox->SetImages(nullptr);
+}
+
+// ---- Properties ---------------------------------------------------------------------------------
+
+void TvlSkinCustomOfficeComboBox::SetDropDownCount(int Value) {
+  if (Value >= 0) FDropDownCount = Value;
+}
+
+void TvlSkinCustomOfficeComboBox::SetToolButtonStyle(bool Value) {
+  if (FToolButtonStyle == Value) return;
+  FToolButtonStyle = Value;
+  if (Value) UseSkinSize = false;
+  Invalidate();
+}
+
+void TvlSkinCustomOfficeComboBox::SetDefaultColor(TColor Value) {
+  FDefaultColor = Value;
+  if (FIndex == -1) Invalidate();
+}
+
+void TvlSkinCustomOfficeComboBox::SetShowItemTitle(bool Value) {
+  if (FShowItemTitle == Value) return;
+  FShowItemTitle = Value;
+  Invalidate();
+}
+
+void TvlSkinCustomOfficeComboBox::SetShowItemImage(bool Value) {
+  if (FShowItemImage == Value) return;
+  FShowItemImage = Value;
+  Invalidate();
+}
+
+void TvlSkinCustomOfficeComboBox::SetShowItemText(bool Value) {
+  if (FShowItemText == Value) return;
+  FShowItemText = Value;
+  Invalidate();
+}
+
+void TvlSkinCustomOfficeComboBox::ApplyDefaultFont() { Font()->Assign(DefaultFont()); }
+
+// ---- Skin and geometry --------------------------------------------------------------------------
+
+void TvlSkinCustomOfficeComboBox::GetSkinData() {
+  TvlSkinCustomControl::GetSkinData();
+  auto* e = dynamic_cast<TvlDataSkinComboBox*>(vlControlElement(SkinData(), FIndex));
+  if (!e) return;
+  ActiveSkinRect = e->ActiveSkinRect;
+  ActiveFontColor = e->ActiveFontColor;
+  FontName = e->FontName;
+  FontStyle = e->FontStyle;
+  FontHeight = e->FontHeight;
+  SItemRect = e->SItemRect;
+  FocusItemRect = e->FocusItemRect;
+  ActiveItemRect = e->ActiveItemRect;
+  ItemLeftOffset = e->ItemLeftOffset;
+  ItemRightOffset = e->ItemRightOffset;
+  ItemTextRect = e->ItemTextRect;
+  FontColor = e->FontColor;
+  FocusFontColor = e->FocusFontColor;
+  ButtonRect = e->ButtonRect;
+  ActiveButtonRect = e->ActiveButtonRect;
+  DownButtonRect = e->DownButtonRect;
+  UnEnabledButtonRect = e->UnEnabledButtonRect;
+  ItemStretchEffect = e->ItemStretchEffect;
+  FocusItemStretchEffect = e->FocusItemStretchEffect;
+  ShowFocus = e->ShowFocus;
+}
+
+void TvlSkinCustomOfficeComboBox::CalcRects() {
+  const int w = Width(), h = Height();
+  if (FIndex == -1 || FToolButtonStyle) {
+    FButton.R = TRect{w - 19, 2, w - 2, h - 2};
+    FCBItem.R = TRect{2, 2, FButton.R.Left - 1, h - 2};
+    return;
+  }
+  const int dw = w - SkinRect.Width();
+  FButton.R = ButtonRect;
+  if (ButtonRect.Left >= SkinRect.Width() - RTPt.X) {
+    FButton.R.Left += dw;
+    FButton.R.Right += dw;
+  }
+  FCBItem.R = ClRect;
+  FCBItem.R.Right += dw;
+  if (!UseSkinSize) {
+    const int dh = h - SkinRect.Height();
+    FCBItem.R.Bottom += dh;
+    FButton.R.Bottom += dh;
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::CalcSize(int& AWidth, int& AHeight) {
+  if (UseSkinSize) {
+    TvlSkinCustomControl::CalcSize(AWidth, AHeight);
+    return;
+  }
+  NewLTPoint = LTPt;
+  NewRTPoint = TPoint{AWidth + RTPt.X - SkinRect.Width(), RTPt.Y};
+  NewClRect = ClRect;
+  NewClRect.Right += AWidth - SkinRect.Width();
+}
+
+void TvlSkinCustomOfficeComboBox::SetControlRegion() {
+  if (UseSkinSize) TvlSkinCustomControl::SetControlRegion();
+}
+
+void TvlSkinCustomOfficeComboBox::ChangeSkinData() {
+  TvlSkinCustomControl::ChangeSkinData();
+  CalcRects();
+  Invalidate();
+  // Without an element the list draws its built-in look from then on.
+  FListBox->SetSkinDataName(FIndex == -1 ? std::string() : FListBox->SkinDataName());
+  FListBox->SetSkinData(SkinData());
+  CalcRects();
+}
+
+// ---- Selection ----------------------------------------------------------------------------------
+
+void TvlSkinCustomOfficeComboBox::Change() {
+  if (OnChange) OnChange(this);
+}
+
+void TvlSkinCustomOfficeComboBox::SetItemIndex(int Value) {
+  FListBox->SetItemIndex(Value);
+  FOldItemIndex = FListBox->ItemIndex();
+  Invalidate();
+  if (Loading()) return;
+  if (OnClick) OnClick(this);
+  Change();
+}
+
+void TvlSkinCustomOfficeComboBox::CommitListIndex(bool ASelect) {
+  if (ASelect) SetItemIndex(FListBox->ItemIndex());
+}
+
+void TvlSkinCustomOfficeComboBox::PriorItem(bool ASelect) {
+  FListBox->FindUp();
+  CommitListIndex(ASelect);
+}
+
+void TvlSkinCustomOfficeComboBox::NextItem(bool ASelect) {
+  FListBox->FindDown();
+  CommitListIndex(ASelect);
+}
+
+void TvlSkinCustomOfficeComboBox::PageUpItem(bool ASelect) {
+  FListBox->FindPageUp();
+  CommitListIndex(ASelect);
+}
+
+void TvlSkinCustomOfficeComboBox::PageDownItem(bool ASelect) {
+  FListBox->FindPageDown();
+  CommitListIndex(ASelect);
+}
+
+int TvlSkinCustomOfficeComboBox::ShownIndex() const {
+  const int i = IsPopupVisible() ? FOldItemIndex : FListBox->ItemIndex();
+  return i >= 0 && i < FListBox->Items()->Count() ? i : -1;
+}
+
+// ---- Drop-down ----------------------------------------------------------------------------------
+
+void TvlSkinCustomOfficeComboBox::DropDown() {
+  if (FListBox->Items()->Count() == 0) return;
+  WasInLB = false;
+  StopAutoScroll();
+  if (OnDropDown) OnDropDown(this);
+  const int listWidth = ListBoxWidth != 0 ? ListBoxWidth : Width();
+  FListBox->SetWidth(listWidth);
+  FListBox->OnDrawItem = OnDrawItem;
+  FOldItemIndex = FListBox->ItemIndex();
+  if (FOldItemIndex == 0 && FListBox->Items()->Count() > 1) {
+    FListBox->SetActiveItem(1);
+    FListBox->SetActiveItem(0);
+  }
+  FDropDown = true;
+  if (FToolButtonStyle) Invalidate();
+  FListBox->SetSkinData(SkinData());
+  if (ListBoxHeight > 0)
+    FListBox->SetHeight(ListBoxHeight);
+  else if (FDropDownCount > 0)
+    FListBox->SetHeight(FListBox->CalcHeight(FDropDownCount));
+  // The list's right edge lines up with the box's; above the box when it would pass the bottom
+  // of the work area.
+  const int listHeight = FListBox->Height();
+  TWinControl* parent = Parent();
+  const TPoint local{Left() + Width() - listWidth, Top() + Height()};
+  TPoint p = parent ? parent->ClientToScreen(local) : ClientToScreen(TPoint{Width() - listWidth, Height()});
+  TRect work{};
+  GetDesktopWorkArea(true, work);
+  GetMonitorWorkArea(HandleAllocated() ? Handle() : nullptr, true, work);
+  if (p.Y + listHeight > work.Bottom) p.Y -= Height() + listHeight;
+  FListBox->Show(p);
+}
+
+void TvlSkinCustomOfficeComboBox::CloseUp(bool Value) {
+  StopAutoScroll();
+  if (!IsPopupVisible()) return;
+  FListBox->Hide();
+  const int i = FListBox->ItemIndex();
+  if (Value && i >= 0 && i < FListBox->Items()->Count()) {
+    Invalidate();
+    if (OnClick) OnClick(this);
+    Change();
+  } else {
+    // The highlight moved while open is undone.
+    FListBox->SetActiveItem(FOldItemIndex);
+  }
+  FDropDown = false;
+  Invalidate();
+  if (Value && OnCloseUp) OnCloseUp(this);
+}
+
+void TvlSkinCustomOfficeComboBox::StartAutoScroll(int Mode) {
+  if (TimerMode == Mode) return;
+  TimerMode = Mode;
+  if (!HandleAllocated()) return;
+  KillTimer(Handle(), kAutoScrollTimer);
+  SetTimer(Handle(), kAutoScrollTimer, kAutoScrollInterval, nullptr);
+}
+
+void TvlSkinCustomOfficeComboBox::StopAutoScroll() {
+  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
+  TimerMode = 0;
+}
+
+void TvlSkinCustomOfficeComboBox::TrackList() {
+  TPoint cursor{};
+  GetCursorPos(&cursor);
+  const TPoint q = FListBox->ScreenToClient(cursor);
+  const bool bar = FListBox->ScrollBar != nullptr;
+  if (q.Y < 0 && bar && WasInLB) {
+    StartAutoScroll(1);
+  } else if (q.Y > FListBox->Height() && bar && WasInLB) {
+    StartAutoScroll(2);
+  } else if (q.Y >= 0 && q.Y <= FListBox->Height()) {
+    StopAutoScroll();
+    static_cast<TvlSkinOfficeListBox*>(FListBox)->MouseMove(TShiftState{}, q.X, q.Y);
+    WasInLB = true;
+    if (!FLBDown) {
+      FLBDown = true;
+      WasInLB = false;
+    }
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::ListWndProc(TMessage& Message, const TWndMethod& Next) {
+  switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+      // A press on the open list hands the mouse to the box: it tracks the highlight and
+      // accepts the item when the button is released over the list.
+      FLBDown = true;
+      WasInLB = true;
+      if (HandleAllocated()) SetCapture(Handle());
+      return;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+      return;
+    case WM_MOUSEACTIVATE:
+      Message.Result = MA_NOACTIVATE;
+      Next(Message);
+      return;
+    default:
+      Next(Message);
+      return;
+  }
+}
+
+// ---- Input --------------------------------------------------------------------------------------
+
+void TvlSkinCustomOfficeComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  TvlSkinCustomControl::MouseDown(Button, Shift, X, Y);
+  if (!Focused() && CanFocus()) SetFocus();
+  if (Button != TMouseButton::mbLeft) return;
+  const TPoint pt{X, Y};
+  if (FButton.MouseIn || FButton.R.Contains(pt) || FCBItem.R.Contains(pt) || FToolButtonStyle) {
+    FButton.Down = true;
+    Invalidate();
+    if (!IsPopupVisible()) {
+      WasInLB = false;
+      FLBDown = true;
+      DropDown();
+    } else {
+      CloseUp(false);
+    }
+  } else if (IsPopupVisible()) {
+    CloseUp(false);
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::MouseMove(TShiftState Shift, int X, int Y) {
+  TvlSkinCustomControl::MouseMove(Shift, X, Y);
+  if (IsPopupVisible()) TrackList();
+  const bool in = FButton.R.Contains(TPoint{X, Y});
+  if (in != FButton.MouseIn) {
+    FButton.MouseIn = in;
+    Invalidate();
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+  if (FLBDown && WasInLB) {
+    ReleaseCapture();
+    FLBDown = false;
+    TPoint cursor{};
+    GetCursorPos(&cursor);
+    const bool overList = FListBox->HandleAllocated() && WindowFromPoint(cursor) == FListBox->Handle();
+    CloseUp(overList);
+  } else {
+    FLBDown = false;
+  }
+  TvlSkinCustomControl::MouseUp(Button, Shift, X, Y);
+  if (FButton.Down) {
+    FButton.Down = false;
+    Invalidate();
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::KeyDown(WORD& Key, TShiftState Shift) {
+  TvlSkinCustomControl::KeyDown(Key, Shift);
+  const bool alt = Shift.Contains(TShiftStateFlag::ssAlt);
+  switch (Key) {
+    case VK_RETURN:
+      if (IsPopupVisible()) CloseUp(true);
+      break;
+    case VK_ESCAPE:
+      if (IsPopupVisible()) CloseUp(false);
+      break;
+    case VK_PRIOR: PageUpItem(true); break;
+    case VK_NEXT: PageDownItem(true); break;
+    case VK_LEFT:
+    case VK_UP:
+      if (!alt)
+        PriorItem(true);
+      else if (IsPopupVisible())
+        CloseUp(false);
+      break;
+    case VK_RIGHT:
+    case VK_DOWN:
+      if (!alt)
+        NextItem(true);
+      else if (!IsPopupVisible())
+        DropDown();
+      break;
+    default: break;
+  }
+}
+
+bool TvlSkinCustomOfficeComboBox::WantsKey(WORD Key) {
+  if (Key >= VK_LEFT && Key <= VK_DOWN) return true;
+  // Enter and Esc belong to the open list.
+  if ((Key == VK_RETURN || Key == VK_ESCAPE) && IsPopupVisible()) return true;
+  return TvlSkinCustomControl::WantsKey(Key);
+}
+
+void TvlSkinCustomOfficeComboBox::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SIZE:
+      TvlSkinCustomControl::Dispatch(Message);
+      CalcRects();
+      return;
+    case WM_MOUSEWHEEL: {
+      TvlSkinCustomControl::Dispatch(Message);
+      const auto delta = static_cast<std::int32_t>(static_cast<std::uint32_t>(Message.WParam));
+      const bool select = !IsPopupVisible();
+      if (delta > 0)
+        PriorItem(select);
+      else
+        NextItem(select);
+      return;
+    }
+    case WM_TIMER:
+      TvlSkinCustomControl::Dispatch(Message);
+      if (TimerMode == 1)
+        FListBox->FindUp();
+      else if (TimerMode == 2)
+        FListBox->FindDown();
+      return;
+    case CM_CANCELMODE: {
+      TvlSkinCustomControl::Dispatch(Message);
+      // The control that cancels; the box's own parts keep the list open.
+      auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+      const bool own = sender != nullptr && (sender == this || sender == FListBox || sender == FListBox->ScrollBar);
+      if (!own) CloseUp(false);
+      return;
+    }
+    case WM_KILLFOCUS:
+      TvlSkinCustomControl::Dispatch(Message);
+      if (IsPopupVisible()) CloseUp(false);
+      Invalidate();
+      return;
+    case WM_SETFOCUS:
+    case CM_ENABLEDCHANGED:
+      TvlSkinCustomControl::Dispatch(Message);
+      Invalidate();
+      return;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE: {
+      TvlSkinCustomControl::Dispatch(Message);
+      FMouseIn = Message.Msg == CM_MOUSEENTER;
+      if (!FMouseIn && FButton.MouseIn) {
+        FButton.MouseIn = false;
+        Invalidate();
+      }
+      if ((FIndex != -1 && !IsNullRect(ActiveSkinRect)) || FToolButtonStyle) Invalidate();
+      return;
+    }
+    default: break;
+  }
+  TvlSkinCustomControl::Dispatch(Message);
+}
+
+// ---- Painting -----------------------------------------------------------------------------------
+
+bool TvlSkinCustomOfficeComboBox::Hot() const { return FMouseIn || Focused(); }
+
+TColor TvlSkinCustomOfficeComboBox::DisabledTextColor() const {
+  auto* edit = dynamic_cast<TvlDataSkinEditControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), "edit")));
+  return edit ? edit->DisabledFontColor : clGrayText;
+}
+
+TvlDataSkinButtonControl* TvlSkinCustomOfficeComboBox::FindButtonElement(std::initializer_list<const char*> Names) const {
+  for (const char* name : Names) {
+    if (auto* e = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), name))))
+      return e;
+  }
+  return nullptr;
+}
+
+void TvlSkinCustomOfficeComboBox::DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText) {
+  if (Index < 0) {
+    if (OverrideText) {
+      C->Brush()->SetStyle(TBrushStyle::bsClear);
+      DrawTextAtLeft(C, *OverrideText, R);
+    }
+    return;
+  }
+  TvlSkinOfficeItem* item = FListBox->Items()->Items(Index);
+  if (OnDrawItem) {
+    C->Brush()->SetStyle(TBrushStyle::bsClear);
+    OnDrawItem(C, Index, R);
+    return;
+  }
+  const std::string& caption = OverrideText ? *OverrideText : item->Caption();
+  if (FShowItemText && FShowItemTitle && !item->Title().empty()) {
+    C->Font()->SetStyle(C->Font()->Style() + TFontStyles{TFontStyle::fsBold});
+    TRect t = R;
+    t.Bottom = R.Top + C->TextHeight(item->Title());
+    DrawTextWide(C, item->Title(), t, 0);
+    C->Font()->SetStyle(C->Font()->Style() - TFontStyles{TFontStyle::fsBold});
+    R.Top = t.Bottom - 2;
+  }
+  if (FShowItemText && !FShowItemImage) DrawTextAtLeft(C, caption, R);
+  if (FShowItemImage)
+    DrawImageAndTextLeft(C, R, 0, 2, TvlButtonLayout::blGlyphLeft, FShowItemText ? caption : std::string(),
+                         item->ImageIndex(), FListBox->Images(), false, Enabled(), false, 0);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawButton(TCanvas* C) {
+  const bool pressed = FButton.Down && FButton.MouseIn;
+  if (FIndex == -1 || FToolButtonStyle) {
+    DrawBuiltinFace(C, FButton.R, pressed || FButton.MouseIn ? clNavy : clBtnShadow,
+                    pressed ? kBuiltinDownFill : FButton.MouseIn ? kBuiltinHoverFill : clBtnFace);
+    DrawArrowGlyph(C, FButton.R, Enabled() ? clBlack : clBtnShadow, 4);
+    return;
+  }
+  TRect source{};
+  if (!Enabled() && !IsNullRect(UnEnabledButtonRect))
+    source = UnEnabledButtonRect;
+  else if (pressed)
+    source = DownButtonRect;
+  else if (FButton.MouseIn)
+    source = ActiveButtonRect;
+  TBitmap piece;
+  if (!IsNullRect(source) && CopyPiece(&piece, Picture, source)) C->Draw(FButton.R.Left, FButton.R.Top, &piece);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawSkinButton(TCanvas* C) {
+  TvlDataSkinButtonControl* e = FindButtonElement({"combobutton", "editbutton", "resizebutton"});
+  TBitmap* picture = e ? vlSkinPicture(SkinData(), e->PictureIndex) : nullptr;
+  if (!e || !picture) return;
+  TBitmap b;
+  PrepareBitmap(&b, FButton.R.Width(), FButton.R.Height());
+  if (b.Empty()) return;
+  const bool pressed = FButton.Down && FButton.MouseIn;
+  const TRect active = IsNullRect(e->ActiveSkinRect) ? e->SkinRect : e->ActiveSkinRect;
+  const TRect down = IsNullRect(e->DownSkinRect) ? active : e->DownSkinRect;
+  const TRect state = pressed ? down : FButton.MouseIn ? active : e->SkinRect;
+  const TColor arrow = pressed ? e->DownFontColor : FButton.MouseIn ? e->ActiveFontColor : e->FontColor;
+  DrawElementFace(&b, picture, *e, state);
+  const TRect whole{0, 0, b.Width(), b.Height()};
+  if (IsNullRect(e->MenuMarkerRect)) {
+    if (Enabled()) DrawArrowGlyph(b.Canvas(), pressed ? TRect{0, 2, b.Width(), b.Height()} : whole, arrow, 4);
+  } else {
+    TRect source = e->MenuMarkerRect;
+    if (pressed && !IsNullRect(e->MenuMarkerDownRect))
+      source = e->MenuMarkerDownRect;
+    else if (FButton.MouseIn && !IsNullRect(e->MenuMarkerActiveRect))
+      source = e->MenuMarkerActiveRect;
+    DrawMarker(b.Canvas(), Picture, source, e->MenuMarkerTransparentColor, whole, pressed ? 1 : 0);
+  }
+  C->Draw(FButton.R.Left, FButton.R.Top, &b);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawDefaultItem(TCanvas* C) {
+  if (FCBItem.R.Width() <= 0 || FCBItem.R.Height() <= 0) return;
+  TBitmap b;
+  PrepareBitmap(&b, FCBItem.R.Width(), FCBItem.R.Height());
+  TCanvas* c = b.Canvas();
+  c->Font()->SetName(Font()->Name());
+  c->Font()->SetStyle(Font()->Style());
+  c->Font()->SetHeight(Font()->Height());
+  ApplySkinCharset(c->Font(), SkinData(), DefaultFont());
+  const bool focused = Focused();
+  c->Brush()->SetColor(focused ? clHighlight : FDefaultColor);
+  c->Font()->SetColor(focused ? clHighlightText : DefaultFont()->Color());
+  c->FillRect(TRect{0, 0, b.Width(), b.Height()});
+  FCBItem.State = focused ? TOwnerDrawState{TOwnerDrawStateFlag::odFocused} : TOwnerDrawState{};
+  DrawItemContent(c, TRect{2, 0, b.Width() - 2, b.Height()}, ShownIndex(), nullptr);
+  if (focused) {
+    c->Brush()->SetStyle(TBrushStyle::bsSolid);
+    c->DrawFocusRect(TRect{0, 0, b.Width(), b.Height()});
+  }
+  C->Draw(FCBItem.R.Left, FCBItem.R.Top, &b);
+}
+
+void TvlSkinCustomOfficeComboBox::CreateControlDefaultImage(TBitmap* B) {
+  CalcRects();
+  if (FToolButtonStyle) {
+    DrawToolButton(B->Canvas(), B->Width(), B->Height(), nullptr);
+    return;
+  }
+  DrawBuiltinFace(B->Canvas(), TRect{0, 0, B->Width(), B->Height()}, clBtnShadow, FDefaultColor);
+  DrawButton(B->Canvas());
+  DrawDefaultItem(B->Canvas());
+}
+
+void TvlSkinCustomOfficeComboBox::DrawSkinBackground(TBitmap* B) {
+  const bool hot = Hot() && !IsNullRect(ActiveSkinRect);
+  if (!UseSkinSize) {
+    if (Picture) ComposeStretchedSkinImage(B, Picture, hot ? ActiveSkinRect : SkinRect, ClRect, true);
+  } else if (hot) {
+    TBitmap strip;
+    ComposeSkinStrip(LTPt.X, ActiveSkinRect.Width() - RTPt.X, &strip, Picture, ActiveSkinRect, Width(), Height(),
+                     StretchEffect);
+    if (!strip.Empty()) B->Canvas()->Draw(0, 0, &strip);
+  } else {
+    TvlSkinCustomControl::CreateControlSkinImage(B);
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::CreateControlSkinImage(TBitmap* B) {
+  CalcRects();
+  if (FToolButtonStyle) {
+    DrawSkinToolButton(B, nullptr);
+    return;
+  }
+  DrawSkinBackground(B);
+  if (UseSkinSize)
+    DrawButton(B->Canvas());
+  else
+    DrawSkinButton(B->Canvas());
+  if (UseSkinSize)
+    DrawSkinSizeItem(B);
+  else
+    DrawSkinItem(B);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawSkinItem(TBitmap* B) {
+  const TRect cr = FCBItem.R;
+  if (cr.Width() < 1 || cr.Height() < 1) return;
+  TBitmap b;
+  PrepareBitmap(&b, cr.Width(), cr.Height());
+  const bool focused = Focused();
+  const bool hotItem = FMouseIn && !IsNullRect(ActiveItemRect) && !IsNullRect(ActiveSkinRect);
+  // The client part of a state rectangle that differs in size from the normal item picture.
+  auto adjusted = [&](const TRect& State, TRect Text) {
+    const int dw = SItemRect.Width() - State.Width(), dh = SItemRect.Height() - State.Height();
+    if (dw > 0) Text.Right -= dw;
+    if (dh > 0) Text.Top -= dh;
+    return Text;
+  };
+  b.Canvas()->CopyRect(TRect{0, 0, b.Width(), b.Height()}, B->Canvas(), cr);
+  if (focused) {
+    if (!IsNullRect(FocusItemRect)) {
+      const TRect inner{ItemTextRect.Left + 1, ItemTextRect.Top + 1, ItemTextRect.Right - 1, ItemTextRect.Bottom - 1};
+      ComposeStretchedSkinImage(&b, Picture, FocusItemRect, adjusted(FocusItemRect, inner), true);
+    }
+  } else if (hotItem) {
+    ComposeStretchedSkinImage(&b, Picture, ActiveItemRect, adjusted(ActiveItemRect, ItemTextRect), true);
+  } else if (!IsNullRect(SItemRect)) {
+    ComposeStretchedSkinImage(&b, Picture, SItemRect, ItemTextRect, true);
+  }
+  TRect r = ItemTextRect;
+  r.Right += cr.Width() - (IsNullRect(SItemRect) ? ClRect.Width() : SItemRect.Width());
+  r.Bottom += Height() - SkinRect.Height();
+  TCanvas* c = b.Canvas();
+  ApplyElementFont(c->Font(), SkinData(), FontName, FontStyle, FontHeight,
+                   focused ? FocusFontColor : (FMouseIn && !IsNullRect(ActiveSkinRect)) ? ActiveFontColor : FontColor,
+                   DefaultFont(), UseSkinFont());
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  const int shown = ShownIndex();
+  if (shown >= 0) {
+    if (focused && ShowFocus) {
+      TvlSkinColors* colours = SkinData() ? SkinData()->SkinColors() : nullptr;
+      c->Brush()->SetStyle(TBrushStyle::bsSolid);
+      c->Brush()->SetColor(colours ? colours->FcBtnFace : clBtnFace);
+      c->DrawFocusRect(TRect{0, 0, b.Width(), b.Height()});
+      c->Brush()->SetStyle(TBrushStyle::bsClear);
+    }
+    r.Left += 1;
+    DrawItemContent(c, r, shown, nullptr);
+  }
+  B->Canvas()->Draw(cr.Left, cr.Top, &b);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawSkinSizeItem(TBitmap* B) {
+  const TRect cr = FCBItem.R;
+  if (cr.Width() < 1 || cr.Height() < 1) return;
+  const bool focused = Focused();
+  const bool hotItem = FMouseIn && !IsNullRect(ActiveItemRect) && !IsNullRect(ActiveSkinRect);
+  const TRect source = focused ? FocusItemRect : hotItem ? ActiveItemRect : SItemRect;
+  TBitmap b;
+  if (!IsNullRect(source) && Picture) {
+    ComposeSkinStrip(ItemLeftOffset, ItemRightOffset, &b, Picture, source, cr.Width(), source.Height(),
+                     focused ? FocusItemStretchEffect : ItemStretchEffect);
+  }
+  if (b.Empty()) {
+    PrepareBitmap(&b, cr.Width(), cr.Height());
+    b.Canvas()->CopyRect(TRect{0, 0, b.Width(), b.Height()}, B->Canvas(), cr);
+  }
+  TRect r = ItemTextRect;
+  r.Right += cr.Width() - (IsNullRect(SItemRect) ? ClRect.Width() : SItemRect.Width());
+  TCanvas* c = b.Canvas();
+  TColor colour = focused ? FocusFontColor : (FMouseIn && !IsNullRect(ActiveSkinRect)) ? ActiveFontColor : FontColor;
+  if (!Enabled()) colour = DisabledTextColor();
+  ApplyElementFont(c->Font(), SkinData(), FontName, FontStyle, FontHeight, colour, DefaultFont(), UseSkinFont());
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  const int shown = ShownIndex();
+  if (shown >= 0) {
+    // No title line in the fixed-height strip.
+    const bool title = FShowItemTitle;
+    FShowItemTitle = false;
+    DrawItemContent(c, r, shown, nullptr);
+    FShowItemTitle = title;
+  }
+  B->Canvas()->Draw(cr.Left, cr.Top, &b);
+}
+
+void TvlSkinCustomOfficeComboBox::DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText) {
+  const TRect all{0, 0, W, H};
+  if (FDropDown)
+    DrawBuiltinFace(C, all, clNavy, kBuiltinDownFill);
+  else if (Hot())
+    DrawBuiltinFace(C, all, clNavy, kBuiltinHoverFill);
+  else
+    DrawBuiltinFace(C, all, clBtnShadow, clBtnFace);
+  const int shift = FDropDown ? 2 : 0;
+  C->Font()->Assign(DefaultFont());
+  ApplySkinCharset(C->Font(), SkinData(), DefaultFont());
+  C->Brush()->SetStyle(TBrushStyle::bsClear);
+  DrawItemContent(C, Shifted(TRect{2, 2, W - 17, H - 2}, shift), ShownIndex(), OverrideText);
+  DrawDropDownArrow(C, Shifted(TRect{W - 15, 0, W, H}, shift), C->Font()->Color());
+}
+
+void TvlSkinCustomOfficeComboBox::DrawSkinToolButton(TBitmap* B, const std::string* OverrideText) {
+  if (FIndex == -1) return;
+  TvlDataSkinButtonControl* e = FindButtonElement({"resizetoolbutton", "resizebutton"});
+  TBitmap* picture = e ? vlSkinPicture(SkinData(), e->PictureIndex) : nullptr;
+  if (!e || !picture) return;
+  const bool hot = Hot();
+  TRect source = FDropDown ? e->DownSkinRect : hot ? e->ActiveSkinRect : e->SkinRect;
+  if (IsNullRect(source)) source = IsNullRect(e->SkinRect) ? e->ActiveSkinRect : e->SkinRect;
+  DrawElementFace(B, picture, *e, source);
+  const int W = B->Width(), H = B->Height(), shift = FDropDown ? 2 : 0;
+  TCanvas* c = B->Canvas();
+  const TColor colour = FDropDown ? e->DownFontColor
+                        : hot     ? e->ActiveFontColor
+                        : Enabled() ? e->FontColor
+                                    : e->DisabledFontColor;
+  ApplyElementFont(c->Font(), SkinData(), e->FontName, e->FontStyle, e->FontHeight, colour, DefaultFont(), UseSkinFont());
+  c->Brush()->SetStyle(TBrushStyle::bsClear);
+  DrawItemContent(c, Shifted(TRect{2, 2, W - 17, H - 2}, shift), ShownIndex(), OverrideText);
+  const TRect arrow = Shifted(TRect{W - 15, 0, W, H}, shift);
+  if (!IsNullRect(e->MenuMarkerRect)) {
+    TRect marker = e->MenuMarkerRect;
+    if (FDropDown) {
+      if (!IsNullRect(e->MenuMarkerDownRect))
+        marker = e->MenuMarkerDownRect;
+      else if (!IsNullRect(e->MenuMarkerActiveRect))
+        marker = e->MenuMarkerActiveRect;
+    } else if (hot && !IsNullRect(e->MenuMarkerActiveRect)) {
+      marker = e->MenuMarkerActiveRect;
+    }
+    DrawMarker(c, Picture, marker, e->MenuMarkerTransparentColor, arrow, 0);
+  } else {
+    DrawDropDownArrow(c, arrow, FDropDown ? e->DownFontColor : c->Font()->Color());
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText) {
+  TBitmap b;
+  PrepareBitmap(&b, Width(), Height());
+  if (b.Empty() || !C) return;
+  GetSkinData();
+  // The text is set for the drawing and put back afterwards.
+  const std::string saved = Text();
+  SetText(AText);
+  CalcRects();
+  TCanvas* c = b.Canvas();
+  if (FToolButtonStyle) {
+    if (FIndex == -1)
+      DrawToolButton(c, b.Width(), b.Height(), &AText);
+    else
+      DrawSkinToolButton(&b, &AText);
+  } else {
+    if (FIndex == -1) {
+      DrawBuiltinFace(c, TRect{0, 0, b.Width(), b.Height()}, clBtnShadow, FDefaultColor);
+      DrawButton(c);
+      c->Font()->Assign(DefaultFont());
+    } else {
+      DrawSkinBackground(&b);
+      if (UseSkinSize)
+        DrawButton(c);
+      else
+        DrawSkinButton(c);
+      c->Font()->SetStyle(FontStyle);
+      c->Font()->SetColor(FontColor);
+      c->Font()->SetHeight(FontHeight);
+      c->Font()->SetName(FontName);
+    }
+    c->Brush()->SetStyle(TBrushStyle::bsClear);
+    DrawTextAtLeft(c, AText, FCBItem.R);
+  }
+  C->Draw(X, Y, &b);
+  SetText(saved);
+}
