@@ -73,6 +73,27 @@ void TvlSkinOfficeItem::Assign(TPersistent* Source) {
 TvlSkinOfficeItems::TvlSkinOfficeItems(TvlSkinOfficeListBox* AListBox)
     : TOwnedCollection(AListBox, CollectionItemClass<TvlSkinOfficeItem>()), OfficeListBox(AListBox) {}
 
+TvlSkinOfficeItem* TvlSkinOfficeItems::Add() {
+  // The new item joins while it is still being built: its report waits until it is complete.
+  BeginUpdate();
+  TCollectionItem* item = nullptr;
+  try {
+    item = TCollection::Add();
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
+  return static_cast<TvlSkinOfficeItem*>(item);
+}
+
+TvlSkinOfficeItem* TvlSkinOfficeItems::Insert(int Index) {
+  if (Index < 0 || Index > Count()) return static_cast<TvlSkinOfficeItem*>(TCollection::Insert(Index));  // raises
+  TvlSkinOfficeItem* item = Add();
+  item->SetIndex(Index);
+  return item;
+}
+
 void TvlSkinOfficeItems::Update(TCollectionItem* /*Item*/) {
   if (OfficeListBox) OfficeListBox->ItemsChanged();
 }
@@ -176,6 +197,12 @@ int TvlSkinOfficeListBox::ItemAtPos(int X, int Y) {
     if (item->Enabled() && item->ItemRect.Contains(TPoint{X, Y})) return i;
   }
   return -1;
+}
+
+void TvlSkinOfficeListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  TvlSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+  // A list without a window (a drop-down before its first showing) gets no WM_SIZE.
+  if (ScrollBar) AdjustScrollBar();
 }
 
 // ---- Scrolling ----
@@ -506,6 +533,7 @@ void TvlSkinOfficeListBox::DrawItem(int Index, TCanvas* Cnvs) {
 void TvlSkinOfficeListBox::DrawItemContent(int Index, TCanvas* Cnvs, TRect R, bool SkinLook) {
   TvlSkinOfficeItem* item = FItems->Items(Index);
   Cnvs->Brush()->SetStyle(TBrushStyle::bsClear);
+  SetBkMode(Cnvs->Handle(), TRANSPARENT);
   if (OnDrawItem) {
     OnDrawItem(Cnvs, Index, SkinLook ? R : item->ItemRect);
     return;

@@ -79,8 +79,10 @@ class TvlSkinOfficeItems : public TOwnedCollection {
     return static_cast<TvlSkinOfficeItem*>(TCollection::Items(Index));
   }
   [[nodiscard]] TvlSkinOfficeItem* GetItem(int Index) const { return Items(Index); }
-  TvlSkinOfficeItem* Add() { return static_cast<TvlSkinOfficeItem*>(TCollection::Add()); }
-  TvlSkinOfficeItem* Insert(int Index) { return static_cast<TvlSkinOfficeItem*>(TCollection::Insert(Index)); }
+  // A new item (not a header, enabled, no image, empty texts) at the end or at Index; the list
+  // repaints once the item is complete.
+  TvlSkinOfficeItem* Add();
+  TvlSkinOfficeItem* Insert(int Index);
 
   TvlSkinOfficeListBox* const OfficeListBox;
 
@@ -145,6 +147,7 @@ class TvlSkinOfficeListBox : public TvlSkinCustomControl {
   void ChangeSkinData() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   void Dispatch(TMessage& Message) override;
 
  protected:

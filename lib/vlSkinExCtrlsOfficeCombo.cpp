@@ -520,8 +520,9 @@ void TvlSkinCustomOfficeComboBox::DrawItemContent(TCanvas* C, TRect R, int Index
     return;
   }
   TvlSkinOfficeItem* item = FListBox->Items()->Items(Index);
+  C->Brush()->SetStyle(TBrushStyle::bsClear);
+  SetBkMode(C->Handle(), TRANSPARENT);
   if (OnDrawItem) {
-    C->Brush()->SetStyle(TBrushStyle::bsClear);
     OnDrawItem(C, Index, R);
     return;
   }

@@ -1,6 +1,6 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the bars and views, the page of edits, the link labels, the message box),
-// each compared with its expected picture.
+// buttons and boxes, the bars and views, the page of edits, the office pickers, the link labels,
+// the message box), each compared with its expected picture.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include "tests/lib/SkinnedEditsBoard.h"
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
+#include "tests/lib/SkinnedOfficeBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -42,6 +43,10 @@ TEST_F(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
 
 TEST_F(SkinnedControlsFormTest, MainSkinEditsMatchTheirExpectedPicture) {
   skinned_edits_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_edits");
+}
+
+TEST_F(SkinnedControlsFormTest, MainSkinOfficePickersMatchTheirExpectedPicture) {
+  skinned_office_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_office");
 }
 
 TEST_F(SkinnedControlsFormTest, MainSkinLinkLabelsMatchTheirExpectedPicture) {
