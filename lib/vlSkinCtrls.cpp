@@ -293,6 +293,16 @@ void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill) {
   C->FrameRect(R);
 }
 
+void DrawButtonElementFace(TBitmap* B, TBitmap* Picture, const TvlDataSkinButtonControl& E, const TRect& Image) {
+  const int dw = B->Width() - E.SkinRect.Width(), dh = B->Height() - E.SkinRect.Height();
+  const auto g = TvlNinePartGeometry::Grown(E.LTPoint, E.RTPoint, E.LBPoint, E.RBPoint, E.ClRect, dw, dh);
+  TBitmap face;
+  ComposeSkinImage(g, &face, Picture, Image, B->Width(), B->Height(),
+                   TvlStretchSides{E.LeftStretch, E.TopStretch, E.RightStretch, E.BottomStretch},
+                   TvlClientFill{.Draw = true, .Stretch = E.StretchEffect, .Type = E.StretchType});
+  if (!face.Empty()) B->Canvas()->Draw(0, 0, &face);
+}
+
 }  // namespace vlskinctrls_detail
 
 

@@ -296,15 +296,7 @@ void TvlSkinToolBar::DrawArrow(TCanvas* C, int Index) {
       image = ButtonData->SkinRect;
       glyph = ButtonData->FontColor;
     }
-    const int dw = b.Width() - ButtonData->SkinRect.Width(), dh = b.Height() - ButtonData->SkinRect.Height();
-    const auto g = TvlNinePartGeometry::Grown(ButtonData->LTPoint, ButtonData->RTPoint, ButtonData->LBPoint,
-                                              ButtonData->RBPoint, ButtonData->ClRect, dw, dh);
-    TBitmap face;
-    ComposeSkinImage(g, &face, picture, image, b.Width(), b.Height(),
-                     TvlStretchSides{ButtonData->LeftStretch, ButtonData->TopStretch, ButtonData->RightStretch,
-                                     ButtonData->BottomStretch},
-                     TvlClientFill{.Draw = true, .Stretch = ButtonData->StretchEffect, .Type = ButtonData->StretchType});
-    if (!face.Empty()) b.Canvas()->Draw(0, 0, &face);
+    DrawButtonElementFace(&b, picture, *ButtonData, image);
   } else if (pressedLook) {
     DrawBuiltinFace(b.Canvas(), TRect{0, 0, b.Width(), b.Height()}, clNavy, kBuiltinDownFill);
   } else if (!a.MouseIn) {

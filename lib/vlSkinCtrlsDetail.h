@@ -11,6 +11,7 @@ class TBitmap;
 class TCanvas;
 class TWinControl;
 class TvlSkinData;
+class TvlDataSkinButtonControl;
 
 namespace vlskinctrls_detail {
 
@@ -54,6 +55,9 @@ bool GlyphFromActionImage(TBitmap* Glyph, TObject* Sender);
 [[nodiscard]] bool FocusForPress(TWinControl* C, bool& ClicksDisabled);
 // The built-in face of a control: a 1-pixel Frame around a Fill.
 void DrawBuiltinFace(TCanvas* C, const TRect& R, TColor Frame, TColor Fill);
+// Rectangle Image of Picture (a state picture of the button element E) composed as E's
+// nine-part image at B's size, with E's stretch flags, and drawn over B.
+void DrawButtonElementFace(TBitmap* B, TBitmap* Picture, const TvlDataSkinButtonControl& E, const TRect& Image);
 
 // The colours every built-in look shares: hover and pressed fills inside a navy frame.
 constexpr TColor kBuiltinHoverFill = static_cast<TColor>(182 | (189 << 8) | (210 << 16));

@@ -231,15 +231,6 @@ class TvlPopupOfficeListBox : public TvlSkinOfficeListBox {
 // The closed box of an office picker.
 class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlOfficeDropDownOwner {
  public:
-  struct TButtonArea {
-    TRect R{};
-    bool MouseIn = false;
-    bool Down = false;
-  };
-  struct TItemArea {
-    TRect R{};
-    TOwnerDrawState State{};
-  };
   // The auto-scroll timer of the open list (window timer 1 of the box).
   static constexpr UINT_PTR kAutoScrollTimer = 1;
   static constexpr UINT kAutoScrollInterval = 25;
@@ -312,8 +303,8 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlOffic
   // Draws the closed box with AText in place of the item on C at (X, Y).
   void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText);
 
-  [[nodiscard]] const TButtonArea& Button() const { return FButton; }
-  [[nodiscard]] const TItemArea& CBItem() const { return FCBItem; }
+  [[nodiscard]] const TvlCBButtonX& Button() const { return FButton; }
+  [[nodiscard]] const TvlCBItem& CBItem() const { return FCBItem; }
 
   void GetSkinData() override;
   void ChangeSkinData() override;
@@ -388,8 +379,8 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlOffic
   bool FMouseIn = false;
   int FOldItemIndex = -1;
   bool FLBDown = false;
-  TButtonArea FButton;
-  TItemArea FCBItem;
+  TvlCBButtonX FButton;
+  TvlCBItem FCBItem;
 };
 
 class TvlSkinOfficeComboBox : public TvlSkinCustomOfficeComboBox {

@@ -150,8 +150,10 @@ void DrawImageAndTextCore(HDC DC, const TRect& ARect, int AMargin, int ASpacing,
                           const std::function<void(TPoint)>& DrawImage, bool ADown, bool ACentreText,
                           bool ADrawColorMarker, TColor AColorMarkerValue, bool AShiftMarkerWhenDown);
 
-// The canvas's context with its font and font colour in place, for text drawn through the
-// context forms behind the canvas's back. Canvas must not be null.
+// The canvas's context with its font, font colour and the brush's text background (none under
+// a clear brush, the brush colour under a solid one) in place, for text drawn through the
+// context forms behind the canvas's back.
+// Canvas must not be null.
 HDC CanvasTextContext(TCanvas* Canvas);
 
 // Round half to even, saturated to the int range (so absurd factors cannot overflow); NaN

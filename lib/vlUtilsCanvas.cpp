@@ -11,6 +11,11 @@ HDC vlutils_detail::CanvasTextContext(TCanvas* Canvas) {
   HDC dc = Canvas->Handle();
   SelectObject(dc, Canvas->Font()->Handle());
   SetTextColor(dc, ColorToRGB(Canvas->Font()->Color()));
+  // The brush decides the text's background as in the canvas's own text output: a clear brush
+  // leaves what is under the text, a solid one fills its box. The context keeps whatever mode
+  // and colour it was last given, so a brush changed since then would not show otherwise.
+  SetBkColor(dc, ColorToRGB(Canvas->Brush()->Color()));
+  SetBkMode(dc, Canvas->Brush()->Style() == TBrushStyle::bsClear ? TRANSPARENT : OPAQUE);
   return dc;
 }
 

@@ -56,7 +56,7 @@ enum class Variant { Standard, Alternate };
 //                vertical ruler (80,120)-(86,160), thumb (88,136)-(120,152)
 // Pictures 4 and 5: the button's 52 x 36 glow and its grey mask.
 //
-// Picture 6 (300 x 96): scroll bars, header and tool-bar arrow buttons, tool and status bars.
+// Picture 6 (300 x 112): scroll bars, header and tool-bar arrow buttons, tool and status bars.
 //   hscrollbar      (0,0)-(80,15)     down button, track, up button; hover and pressed arrow
 //                                     images (0,16)-(60,31), thumbs (0,32)-(72,47)
 //   bothhscrollbar  (0,48)-(95,63)    the same with the corner square
@@ -64,7 +64,16 @@ enum class Variant { Standard, Alternate };
 //   header button   (0,64)-(120,86)   normal, hover, pressed 40 x 22 ("resizetoolbutton",
 //                                     "resizebutton")
 //   toolpanel       (120,64)-(180,94) a strip (resize mode 2)
-//   statusbar       (180,64)-(240,86) with a 12 x 12 grip at (240,70)
+//   statusbar       (180,88)-(240,110) with a 12 x 12 grip at (240,94)
+//
+// Picture 7 (220 x 150): list boxes and up-downs.
+//   listbox         (0,0)-(60,60)     nine-part frame around a white client
+//   items           (64,0)-(124,60)   three 60 x 20 strips: normal, selected, focused
+//   captionlistbox  (0,64)-(80,144)   caption band rows 0..23 with check, down and up buttons
+//                                     at (28,3)-(76,19); hover and pressed buttons
+//                                     (84,64)-(116,112), the band without buttons (84,112)-(132,128)
+//   hupdown         (136,0)-(172,18)  down and up buttons; hover and pressed (172,0)-(208,38)
+//   vupdown         (136,40)-(152,64) up over down; hover and pressed (156,40)-(188,64)
 
 inline std::uint32_t Rgb(int r, int g, int b) {
   return 0xFF000000u | (static_cast<std::uint32_t>(r) << 16) | (static_cast<std::uint32_t>(g) << 8) |
@@ -155,6 +164,17 @@ inline void CheckMark(Painter& p, int l, int t, std::uint32_t c) {
     p.Set(l + 6 + k, t + 8 - k, c);
     p.Set(l + 6 + k, t + 9 - k, c);
   }
+}
+
+// An arrow of 3 rows pointing Dir (0 left, 1 right, 2 up, 3 down) centred at (cx, cy).
+inline void Arrow(Painter& p, int cx, int cy, int dir, std::uint32_t c) {
+  for (int k = 0; k < 3; ++k)
+    for (int j = -k; j <= k; ++j) {
+      if (dir == 0) p.Set(cx - 1 + k, cy + j, c);
+      if (dir == 1) p.Set(cx + 1 - k, cy + j, c);
+      if (dir == 2) p.Set(cx + j, cy - 1 + k, c);
+      if (dir == 3) p.Set(cx + j, cy + 1 - k, c);
+    }
 }
 
 template <typename T>
@@ -326,18 +346,9 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
   const std::uint32_t border = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
   const std::uint32_t hover = alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251);
   const std::uint32_t down = alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245);
-  auto picture = NewPicture(300, 96, key);
+  auto picture = NewPicture(300, 112, key);
   Painter p(*picture);
-  // An arrow of 3 rows pointing Dir (0 left, 1 right, 2 up, 3 down) centred at (cx, cy).
-  auto arrow = [&](int cx, int cy, int dir, std::uint32_t c) {
-    for (int k = 0; k < 3; ++k)
-      for (int j = -k; j <= k; ++j) {
-        if (dir == 0) p.Set(cx - 1 + k, cy + j, c);
-        if (dir == 1) p.Set(cx + 1 - k, cy + j, c);
-        if (dir == 2) p.Set(cx + j, cy - 1 + k, c);
-        if (dir == 3) p.Set(cx + j, cy + 1 - k, c);
-      }
-  };
+  auto arrow = [&](int cx, int cy, int dir, std::uint32_t c) { Arrow(p, cx, cy, dir, c); };
   auto bar = [&](int l, int t, int length, bool vertical, bool both) {
     const int w = vertical ? 15 : length, h = vertical ? length : 15;
     p.Fill(l, t, l + w, t + h, track);
@@ -383,10 +394,10 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
   for (int y = 64; y < 94; ++y) p.Fill(120, y, 180, y + 1, alt ? Rgb(240 - (y - 64) / 3, 247, 241) : Rgb(244 - (y - 64) / 3, 247 - (y - 64) / 4, 251));
   p.Fill(120, 64, 180, 65, white);
   p.Fill(120, 93, 180, 94, border);
-  p.Fill(180, 64, 240, 86, Rgb(238, 242, 247));
-  p.Fill(180, 64, 240, 65, border);
+  p.Fill(180, 88, 240, 110, Rgb(238, 242, 247));
+  p.Fill(180, 88, 240, 89, border);
   for (int d = 0; d < 3; ++d)
-    for (int e = 0; e <= d; ++e) p.Fill(249 - 4 * e, 79 - 4 * (d - e), 251 - 4 * e, 81 - 4 * (d - e), border);
+    for (int e = 0; e <= d; ++e) p.Fill(249 - 4 * e, 103 - 4 * (d - e), 251 - 4 * e, 105 - 4 * (d - e), border);
 
   const int index = static_cast<int>(skin.FActivePictures.size());
   skin.FActivePictures.push_back(std::move(picture));
@@ -397,7 +408,8 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
     e->PictureIndex = index;
     e->SkinRect = r;
     if (vertical) {
-      e->LTPoint = {0, 15}, e->RTPoint = {15, 15}, e->LBPoint = {0, 65}, e->RBPoint = {15, 65};
+      // Resize mode 3: the bar keeps the element's width.
+      e->LTPoint = {0, 15}, e->LBPoint = {0, 65};
       e->ClRect = e->TrackArea = TRect{0, 15, 15, 65};
       e->DownButtonRect = TRect{0, 0, 15, 15};
       e->UpButtonRect = TRect{0, 65, 15, 80};
@@ -409,7 +421,8 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
       e->ActiveThumbRect = TRect{255, 0, 270, 24};
       e->DownThumbRect = TRect{270, 0, 285, 24};
     } else {
-      e->LTPoint = {15, 0}, e->RTPoint = {65, 0}, e->LBPoint = {15, 15}, e->RBPoint = {65, 15};
+      // Resize mode 2: the bar keeps the element's height.
+      e->LTPoint = {15, 0}, e->RTPoint = {65, 0};
       e->ClRect = e->TrackArea = TRect{15, 0, 65, 15};
       e->DownButtonRect = TRect{0, 0, 15, 15};
       e->UpButtonRect = TRect{65, 0, 80, 15};
@@ -446,10 +459,10 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
   tool->PictureIndex = index;
   tool->StretchEffect = true;
   auto* status = Add<TvlDataSkinPanelControl>(skin, "statusbar");
-  SetNine(status, TRect{180, 64, 240, 86}, TPoint{6, 4}, TPoint{54, 4}, TPoint{6, 18}, TPoint{54, 18},
+  SetNine(status, TRect{180, 88, 240, 110}, TPoint{6, 4}, TPoint{54, 4}, TPoint{6, 18}, TPoint{54, 18},
           TRect{4, 3, 56, 21});
   status->PictureIndex = index;
-  status->GripperRect = TRect{240, 70, 252, 82};
+  status->GripperRect = TRect{240, 94, 252, 106};
   status->GripperTransparent = true;
   status->GripperTransparentColor = Colour(255, 0, 255);
   status->FontName = "Tahoma";
@@ -465,6 +478,118 @@ inline void AddBarElements(TvlSkinData& skin, const Tone& tone, bool alt) {
   tree->FontHeight = 14;
   tree->FontColor = Colour(31, 58, 95);
   tree->BGColor = alt ? Colour(250, 253, 251) : Colour(252, 253, 255);
+}
+
+// The elements of list boxes and up-downs (picture 7).
+inline void AddListElements(TvlSkinData& skin, const Tone& tone, bool alt) {
+  const std::uint32_t key = Rgb(255, 0, 255), white = Rgb(255, 255, 255);
+  const std::uint32_t border = alt ? Rgb(132, 178, 146) : Rgb(143, 163, 191);
+  const std::uint32_t hover = alt ? Rgb(226, 243, 231) : Rgb(229, 239, 251);
+  const std::uint32_t down = alt ? Rgb(200, 230, 210) : Rgb(204, 222, 245);
+  const std::uint32_t face = Rgb(247, 249, 252);
+  auto picture = NewPicture(220, 150, key);
+  Painter p(*picture);
+  // The list frame and its item strips: plain, a soft selection, the accent when focused.
+  Box(p, 0, 0, 60, 60, border, white, white, border);
+  p.Fill(64, 0, 124, 20, white);
+  Box(p, 64, 20, 124, 40, tone.Accent(60), hover, hover, white);
+  Box(p, 64, 40, 124, 60, tone.Accent(-10), tone.Accent(10), tone.Accent(10), white);
+  // The captioned list: a band in the accent over the same frame, three buttons on it.
+  Box(p, 0, 64, 80, 144, border, white, white, border);
+  for (int y = 1; y < 23; ++y) p.Fill(1, 64 + y, 79, 65 + y, tone.Accent(std::max(0, 36 - y * 2)));
+  p.Fill(1, 64 + 23, 79, 64 + 24, tone.Accent(-20));
+  auto glyphs = [&](int l, int t, int which, std::uint32_t c) {
+    if (which == 2)
+      CheckMark(p, l + 2, t + 2, c);
+    else
+      Arrow(p, l + 8, t + 8, which == 0 ? 2 : 3, c);
+  };
+  for (int i = 0; i < 3; ++i) {
+    const int l = 28 + 16 * (2 - i);  // up, down, check from the right
+    glyphs(l, 64 + 3, i, white);
+    for (int state = 0; state < 2; ++state) {
+      const int x = 84 + 16 * state, y = 64 + 16 * i;
+      const std::uint32_t fill = state == 0 ? tone.Accent(50) : tone.Accent(-30);
+      Box(p, x, y, x + 16, y + 16, tone.Accent(70), fill, fill, tone.Accent(20));
+      glyphs(x, y, i, white);
+    }
+  }
+  for (int y = 3; y < 19; ++y) p.Fill(84, 109 + y, 132, 110 + y, tone.Accent(std::max(0, 36 - y * 2)));
+  // Up-downs: light faces with an arrow, hover and pressed.
+  auto updown = [&](int l, int t, int w, int h, int dir, std::uint32_t fill) {
+    Box(p, l, t, l + w, t + h, border, fill, fill, Rgb(214, 222, 233));
+    Arrow(p, l + w / 2, t + h / 2, dir, tone.Accent(-30));
+  };
+  updown(136, 0, 18, 18, 0, face);
+  updown(154, 0, 18, 18, 1, face);
+  for (int state = 0; state < 2; ++state) {
+    const std::uint32_t fill = state == 0 ? hover : down;
+    updown(172 + 18 * state, 0, 18, 18, 1, fill);
+    updown(172 + 18 * state, 20, 18, 18, 0, fill);
+    updown(156 + 16 * state, 40, 16, 12, 2, fill);
+    updown(156 + 16 * state, 52, 16, 12, 3, fill);
+  }
+  updown(136, 40, 16, 12, 2, face);
+  updown(136, 52, 16, 12, 3, face);
+
+  const int index = static_cast<int>(skin.FActivePictures.size());
+  skin.FActivePictures.push_back(std::move(picture));
+  skin.FActivePicturesNames->Add("lists.bmp");
+
+  auto list = [&](const char* name, TRect r, TPoint lt, TPoint rt, TPoint lb, TPoint rb, TRect cl) {
+    auto* e = Add<TvlDataSkinListBox>(skin, name);
+    SetNine(e, r, lt, rt, lb, rb, cl);
+    e->PictureIndex = index;
+    e->LeftStretch = e->TopStretch = e->RightStretch = e->BottomStretch = true;
+    e->SItemRect = TRect{64, 0, 124, 20};
+    e->ActiveItemRect = TRect{64, 20, 124, 40};
+    e->FocusItemRect = TRect{64, 40, 124, 60};
+    e->ItemLeftOffset = e->ItemRightOffset = 4;
+    e->ItemTextRect = TRect{6, 0, 54, 20};
+    e->FontName = "Tahoma";
+    e->FontHeight = 14;
+    e->FontColor = Colour(31, 58, 95);
+    e->ActiveFontColor = Colour(tone.r - 30, tone.g - 30, tone.b - 30);
+    e->FocusFontColor = Colour(255, 255, 255);
+    e->CaptionFontName = "Tahoma";
+    e->CaptionFontHeight = 14;
+    e->CaptionFontStyle = TFontStyles{TFontStyle::fsBold};
+    e->CaptionFontColor = Colour(255, 255, 255);
+    return e;
+  };
+  list("listbox", TRect{0, 0, 60, 60}, TPoint{4, 4}, TPoint{56, 4}, TPoint{4, 56}, TPoint{56, 56},
+       TRect{2, 2, 58, 58});
+  auto* captioned = list("captionlistbox", TRect{0, 64, 80, 144}, TPoint{4, 24}, TPoint{24, 24}, TPoint{4, 76},
+                         TPoint{76, 76}, TRect{2, 24, 78, 78});
+  captioned->CaptionRect = TRect{4, 2, 24, 22};
+  captioned->UpButtonRect = TRect{60, 3, 76, 19};
+  captioned->DownButtonRect = TRect{44, 3, 60, 19};
+  captioned->CheckButtonRect = TRect{28, 3, 44, 19};
+  captioned->ActiveUpButtonRect = TRect{84, 64, 100, 80};
+  captioned->DownUpButtonRect = TRect{100, 64, 116, 80};
+  captioned->ActiveDownButtonRect = TRect{84, 80, 100, 96};
+  captioned->DownDownButtonRect = TRect{100, 80, 116, 96};
+  captioned->ActiveCheckButtonRect = TRect{84, 96, 100, 112};
+  captioned->DownCheckButtonRect = TRect{100, 96, 116, 112};
+  captioned->DisabledButtonsRect = TRect{84, 112, 132, 128};
+  captioned->ButtonsArea = TRect{28, 3, 76, 19};
+
+  auto updownElement = [&](const char* name, TRect r, TRect up, TRect dn, TRect activeUp, TRect downUp,
+                           TRect activeDown, TRect downDown) {
+    auto* e = Add<TvlDataSkinUpDownControl>(skin, name);
+    e->PictureIndex = index;
+    e->SkinRect = r;
+    e->UpButtonRect = up;
+    e->DownButtonRect = dn;
+    e->ActiveUpButtonRect = activeUp;
+    e->DownUpButtonRect = downUp;
+    e->ActiveDownButtonRect = activeDown;
+    e->DownDownButtonRect = downDown;
+  };
+  updownElement("hupdown", TRect{136, 0, 172, 18}, TRect{18, 0, 36, 18}, TRect{0, 0, 18, 18},
+                TRect{172, 0, 190, 18}, TRect{190, 0, 208, 18}, TRect{172, 20, 190, 38}, TRect{190, 20, 208, 38});
+  updownElement("vupdown", TRect{136, 40, 152, 64}, TRect{0, 0, 16, 12}, TRect{0, 12, 16, 24},
+                TRect{156, 40, 172, 52}, TRect{172, 40, 188, 52}, TRect{156, 52, 172, 64}, TRect{172, 52, 188, 64});
 }
 
 // The program's built-in slider pictures ("VL_HTB", "VL_HRL", "VL_VTB", "VL_VRL") drawn as
@@ -660,6 +785,7 @@ inline void Fill(TvlSkinData& skin, Variant variant = Variant::Standard) {
 
   AddButtonElements(skin, tone, alt);
   AddBarElements(skin, tone, alt);
+  AddListElements(skin, tone, alt);
 
   skin.FSkinColors->SetColorsToDefault();
   skin.FSkinColors->FcBtnShadow = alt ? Colour(132, 178, 146) : Colour(143, 163, 191);

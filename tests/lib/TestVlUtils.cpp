@@ -125,6 +125,36 @@ TEST(VlUtilsGlyphTest, DottedFocusRectContinuesAroundCorners) {
   EXPECT_FALSE(set(2, 2));
 }
 
+TEST(VlUtilsGlyphTest, CanvasTextKeepsWhatIsUnderAClearBrush) {
+  // White text on a red picture drawn right after the brush changed (the context still holds
+  // the red fill's background): with a clear brush only the glyphs change, with a solid white
+  // one the text's box turns white.
+  for (const bool clear : {true, false}) {
+    SCOPED_TRACE(clear ? "clear brush" : "solid brush");
+    TBitmap b;
+    b.SetPixelFormat(TPixelFormat::pf32bit);
+    b.SetSize(80, 24);
+    TCanvas* c = b.Canvas();
+    c->Brush()->SetColor(static_cast<TColor>(0x0000FF));
+    c->FillRect(TRect{0, 0, 80, 24});
+    c->Font()->SetColor(static_cast<TColor>(0xFFFFFF));
+    // A colour makes a clear brush solid, so the style comes last.
+    c->Brush()->SetColor(static_cast<TColor>(0xFFFFFF));
+    c->Brush()->SetStyle(clear ? TBrushStyle::bsClear : TBrushStyle::bsSolid);
+    DrawTextAtLeftOffset(c, "I I", TRect{0, 0, 80, 24}, 0);
+    int changed = 0;
+    for (int y = 0; y < 24; ++y)
+      for (int x = 0; x < 80; ++x) changed += (static_cast<std::uint32_t*>(b.ScanLine(y))[x] & 0xFFFFFF) != 0xFF0000;
+    const int box = c->TextWidth("I I") * c->TextHeight("I I");
+    if (clear) {
+      EXPECT_GT(changed, 0) << "the glyphs";
+      EXPECT_LT(changed, box / 2) << "only the two strokes";
+    } else {
+      EXPECT_EQ(changed, box) << "the text's box";
+    }
+  }
+}
+
 TEST(VlUtilsGlyphTest, RollGlyphsAreMirroredTriangles) {
   struct Case {
     const char* name;

@@ -13,6 +13,8 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 #include <thread>
@@ -39,6 +41,28 @@ std::string RunCommand(const std::string& command) {
 }
 
 bool HaveXclip() { return std::system("command -v xclip >/dev/null 2>&1") == 0; }
+
+// The X server's CLIPBOARD selection is one per display, and CTest runs cases side by side in
+// separate processes on the same server: a case that takes the selection holds this lock (one
+// file per display) until it ends, so two such cases never take it from each other.
+class TXSelectionLock {
+ public:
+  TXSelectionLock() {
+    std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    for (char& c : display)
+      if (c == '/' || c == ':') c = '_';
+    fd_ = ::open(("/tmp/converter-tests-clipboard" + display + ".lock").c_str(), O_CREAT | O_RDWR, 0666);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~TXSelectionLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+  }
+  TXSelectionLock(const TXSelectionLock&) = delete;
+  TXSelectionLock& operator=(const TXSelectionLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
 
 // A W x H bitmap whose pixel (x, y) is B = x, G = y, R = x + y, A = Alpha(x, y) (32-bit), or the
 // same colours at 24 bits.
@@ -138,6 +162,7 @@ TEST(Clipboard, InProcessTextAndBackendSwitch) {
 
 TEST(Clipboard, RoundTripWithAnotherXClient) {
   if (!std::getenv("DISPLAY") || !HaveXclip()) GTEST_SKIP() << "needs an X server and xclip";
+  TXSelectionLock selection;
   auto x11 = CreateX11ClipboardBackend();
   ASSERT_NE(x11, nullptr);
   TWatchdog dog("X clipboard round trip", 15000);
@@ -207,6 +232,7 @@ std::shared_ptr<const PixelSurface> AwaitPicture(TClipboardBackend& x11) {
 
 TEST(Clipboard, PicturesTravelWithAnotherXClientAsPngOrBmpAndLargeOnesInIncrements) {
   if (!std::getenv("DISPLAY") || !HaveXclip()) GTEST_SKIP() << "needs an X server and xclip";
+  TXSelectionLock selection;
   auto x11 = CreateX11ClipboardBackend();
   ASSERT_NE(x11, nullptr);
   TWatchdog dog("X clipboard pictures", 60000);

@@ -1,5 +1,5 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the bars and views, the page of edits, the office pickers, the link labels,
+// buttons and boxes, the bars and views, the lists, the page of edits, the office pickers, the link labels,
 // the message box), each compared with its expected picture.
 
 #include <gtest/gtest.h>
@@ -12,6 +12,7 @@
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedEditsBoard.h"
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
+#include "tests/lib/SkinnedListsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedOfficeBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
@@ -39,6 +40,7 @@ TEST_F(SkinnedControlsFormTest, MainSkinFormMatchesItsExpectedPicture) {
 TEST_F(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
   skinned_buttons_board::RenderAndCompare(display, clock, &mainSkin, nullptr, SKIN_EXPECTED_DIR, "main_skin_buttons");
   skinned_views_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_views");
+  skinned_lists_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_lists");
 }
 
 TEST_F(SkinnedControlsFormTest, MainSkinEditsMatchTheirExpectedPicture) {
