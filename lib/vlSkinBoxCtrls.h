@@ -298,14 +298,52 @@ class TvlDropDownOwner {
   [[nodiscard]] virtual bool DropDownAlphaBlend() const = 0;
   [[nodiscard]] virtual int DropDownAlphaBlendValue() const = 0;
   [[nodiscard]] virtual bool DropDownAlphaBlendAnimation() const = 0;
+  // Called when a fade-in starts.
+  virtual void DropDownFadeStarts() {}
+};
+
+// The showing, hiding and fade-in of a drop-down window (the list of a combo box or of an
+// office combo box): a tool window that never takes the activation, saves the bits under it
+// and drops a shadow; translucent and fading in on a timer when its owner asks.
+class TvlDropDownWindow {
+ public:
+  // Milliseconds between fade steps (more than 5).
+  static constexpr UINT kFadeInterval = 6;
+
+  explicit TvlDropDownWindow(TWinControl* Window);
+  ~TvlDropDownWindow();
+  TvlDropDownWindow(const TvlDropDownWindow&) = delete;
+  TvlDropDownWindow& operator=(const TvlDropDownWindow&) = delete;
+
+  // The pop-up's window parameters; the window is owned by Box's top-level window.
+  static void PopupParams(TCreateParams& Params, TComponent* Box);
+  // A new window starts opaque.
+  void WindowCreated();
+  // Shows the window with its top-left corner at Origin (screen) without activating it; Owner
+  // (nullptr: none) decides the translucency and the fade.
+  void Show(TvlDropDownOwner* Owner, TPoint Origin);
+  void Hide();
+  [[nodiscard]] int Opacity() const { return FOpacity; }
+  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+
+ private:
+  void SetOpacity(int Value);
+  void FadeStep();
+
+  TWinControl* const FWindow;
+  bool FOldAlphaBlend = false;
+  int FOldAlphaBlendValue = 0;
+  int FOpacity = 255;
+  int FFadeTarget = 0;
+  int FFadeStep = 1;
+  TvlTickTimer FFade;
 };
 
 // The list of a combo box as a top-level pop-up: a tool window that never takes the activation,
 // saves the bits under it and drops a shadow; translucent and fading in when its owner asks.
 class TvlPopupListBox : public TvlSkinListBox {
  public:
-  // Milliseconds between fade steps (more than 5).
-  static constexpr UINT kFadeInterval = 6;
+  static constexpr UINT kFadeInterval = TvlDropDownWindow::kFadeInterval;
 
   explicit TvlPopupListBox(TComponent* AOwner);
   ~TvlPopupListBox() override;
@@ -322,8 +360,8 @@ class TvlPopupListBox : public TvlSkinListBox {
   void HotTrackItem(int X, int Y);
 
   // The opacity last given to the window (255 when not layered).
-  [[nodiscard]] int Opacity() const { return FOpacity; }
-  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+  [[nodiscard]] int Opacity() const { return FDropDown.Opacity(); }
+  [[nodiscard]] bool Fading() const { return FDropDown.Fading(); }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -331,16 +369,7 @@ class TvlPopupListBox : public TvlSkinListBox {
   void Dispatch(TMessage& Message) override;
 
  private:
-  [[nodiscard]] TvlDropDownOwner* DropDownOwner() const;
-  void SetOpacity(int Value);
-  void FadeStep();
-
-  bool FOldAlphaBlend = false;
-  int FOldAlphaBlendValue = 0;
-  int FOpacity = 255;
-  int FFadeTarget = 0;
-  int FFadeStep = 1;
-  TvlTickTimer FFade;
+  TvlDropDownWindow FDropDown;
 };
 
 // ---- Up-down -------------------------------------------------------------------------------------

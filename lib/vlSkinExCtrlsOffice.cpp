@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlUtils.h"
@@ -659,88 +658,33 @@ void TvlSkinOfficeListBox::SkinDrawHeaderItem(int Index, TCanvas* Cnvs) {
 
 // ---- Drop-down form -------------------------------------------------------------------------------
 
-TvlPopupOfficeListBox::TvlPopupOfficeListBox(TComponent* AOwner)
-    : TvlSkinOfficeListBox(AOwner), FFade([this] { FadeStep(); }) {
+TvlPopupOfficeListBox::TvlPopupOfficeListBox(TComponent* AOwner) : TvlSkinOfficeListBox(AOwner), FDropDown(this) {
   SetControlStyle(ControlStyle() + TControlStyle{TControlStyleFlag::csAcceptsControls,
                                                  TControlStyleFlag::csNoDesignVisible,
                                                  TControlStyleFlag::csReplicatable});
   SetVisible(false);
 }
 
-TvlPopupOfficeListBox::~TvlPopupOfficeListBox() { FFade.Stop(); }
+TvlPopupOfficeListBox::~TvlPopupOfficeListBox() = default;
 
 void TvlPopupOfficeListBox::CreateParams(TCreateParams& Params) {
   TvlSkinOfficeListBox::CreateParams(Params);
-  Params.Style = WS_POPUP | WS_CLIPCHILDREN;
-  Params.ExStyle = WS_EX_TOOLWINDOW;
-  Params.WindowClass.style |= CS_SAVEBITS;
-  if (IsXPOrLater()) Params.WindowClass.style |= CS_DROPSHADOW;
-  // Owned by the box's top-level window, so it stays above the form it drops from.
-  Params.WndParent = nullptr;
-  if (auto* box = dynamic_cast<TWinControl*>(Owner()); box && box->HandleAllocated())
-    Params.WndParent = GetAncestorRoot(box->Handle());
+  TvlDropDownWindow::PopupParams(Params, Owner());
 }
 
 void TvlPopupOfficeListBox::CreateWnd() {
   TvlSkinOfficeListBox::CreateWnd();
-  FOldAlphaBlend = false;
-  FOldAlphaBlendValue = 0;
-  FOpacity = 255;
+  FDropDown.WindowCreated();
 }
 
-void TvlPopupOfficeListBox::SetOpacity(int Value) {
-  FOpacity = Value;
-  SetWindowAlpha(Handle(), static_cast<BYTE>(Value));
-}
-
-void TvlPopupOfficeListBox::Show(TPoint Origin) {
-  FFade.Stop();
-  auto* owner = IsWin2000OrLater() ? dynamic_cast<TvlOfficeDropDownOwner*>(Owner()) : nullptr;
-  const bool blend = owner && owner->DropDownAlphaBlend();
-  const int value = owner ? std::clamp(owner->DropDownAlphaBlendValue(), 0, 255) : 255;
-  const bool fade = blend && owner->DropDownAlphaBlendAnimation();
-  HWND h = Handle();
-  if (owner) {
-    const auto exStyle = GetWindowLongPtr(h, GWL_EXSTYLE);
-    if (blend && !FOldAlphaBlend)
-      SetWindowLongPtr(h, GWL_EXSTYLE, exStyle | static_cast<LONG_PTR>(WS_EX_LAYERED));
-    else if (!blend && FOldAlphaBlend)
-      SetWindowLongPtr(h, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
-    if (!blend) FOpacity = 255;
-    FOldAlphaBlend = blend;
-    if (blend && FOldAlphaBlendValue != value) {
-      FOldAlphaBlendValue = fade ? 0 : value;
-      SetOpacity(FOldAlphaBlendValue);
-    }
-  }
-  SetBounds(Origin.X, Origin.Y, Width(), Height());
-  SetWindowPos(h, HWND_TOP, Origin.X, Origin.Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  SetVisible(true);
-  if (!fade) return;
-  // The fade runs on a timer, so the GUI thread never waits in it; the first step is now.
-  owner->DropDownFadeStarts();
-  FFadeTarget = value;
-  FFadeStep = std::max(1, value / 15);
-  FOpacity = 0;
-  FadeStep();
-}
-
-void TvlPopupOfficeListBox::FadeStep() {
-  if (!HandleAllocated() || !Visible()) {
-    FFade.Stop();
+void TvlPopupOfficeListBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEACTIVATE) {
+    Message.Result = MA_NOACTIVATE;
     return;
   }
-  SetOpacity(std::min(FOpacity + FFadeStep, FFadeTarget));
-  if (FOpacity >= FFadeTarget)
-    FFade.Stop();
-  else if (!FFade.Running())
-    FFade.Start(kFadeInterval);
+  TvlSkinOfficeListBox::Dispatch(Message);
 }
 
-void TvlPopupOfficeListBox::Hide() {
-  FFade.Stop();
-  if (HandleAllocated())
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
-                 SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-  SetVisible(false);
-}
+void TvlPopupOfficeListBox::Show(TPoint Origin) { FDropDown.Show(dynamic_cast<TvlDropDownOwner*>(Owner()), Origin); }
+
+void TvlPopupOfficeListBox::Hide() { FDropDown.Hide(); }

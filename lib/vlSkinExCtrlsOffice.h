@@ -18,8 +18,8 @@
 #include <memory>
 #include <string>
 
+#include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsAnimators.h"
 #include "lib/vlSkinCtrlsScrollBar.h"
 #include "platform/Collection.h"
 #include "platform/ListBox.h"
@@ -188,48 +188,30 @@ class TvlSkinOfficeListBox : public TvlSkinCustomControl {
   bool FClicksDisabled = false;
 };
 
-// What the box a drop-down office list belongs to decides about its translucency.
-class TvlOfficeDropDownOwner {
- public:
-  virtual ~TvlOfficeDropDownOwner() = default;
-  [[nodiscard]] virtual bool DropDownAlphaBlend() const = 0;
-  [[nodiscard]] virtual int DropDownAlphaBlendValue() const = 0;
-  [[nodiscard]] virtual bool DropDownAlphaBlendAnimation() const = 0;
-  // Called before a fade-in starts.
-  virtual void DropDownFadeStarts() {}
-};
-
 // The office list as a top-level pop-up: a tool window that never takes the activation, saves
 // the bits under it and drops a shadow; translucent and fading in when its owner asks.
 class TvlPopupOfficeListBox : public TvlSkinOfficeListBox {
  public:
-  // Milliseconds between fade steps (more than 5).
-  static constexpr UINT kFadeInterval = 6;
-
   explicit TvlPopupOfficeListBox(TComponent* AOwner);
   ~TvlPopupOfficeListBox() override;
+  // Shows the list with its top-left corner at Origin (screen) without activating it; with the
+  // owning box's AlphaBlend it is translucent, and fades in with AlphaBlendAnimation.
   void Show(TPoint Origin);
   void Hide();
-  [[nodiscard]] int Opacity() const { return FOpacity; }
-  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+  [[nodiscard]] int Opacity() const { return FDropDown.Opacity(); }
+  [[nodiscard]] bool Fading() const { return FDropDown.Fading(); }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
 
  private:
-  void FadeStep();
-  void SetOpacity(int Value);
-  bool FOldAlphaBlend = false;
-  int FOldAlphaBlendValue = 0;
-  int FOpacity = 255;
-  int FFadeTarget = 0;
-  int FFadeStep = 1;
-  TvlTickTimer FFade;
+  TvlDropDownWindow FDropDown;
 };
 
 // The closed box of an office picker.
-class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlOfficeDropDownOwner {
+class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropDownOwner {
  public:
   // The auto-scroll timer of the open list (window timer 1 of the box).
   static constexpr UINT_PTR kAutoScrollTimer = 1;

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "lib/vlLayerManager.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinExCtrlsOffice.h"
@@ -18,18 +17,6 @@
 using namespace vlskinctrls_detail;
 
 namespace {
-
-// Face rectangle Image of Picture composed as the button element E's nine-part image at B's
-// size and drawn over B.
-void DrawElementFace(TBitmap* B, TBitmap* Picture, const TvlDataSkinButtonControl& E, const TRect& Image) {
-  const int dw = B->Width() - E.SkinRect.Width(), dh = B->Height() - E.SkinRect.Height();
-  const auto g = TvlNinePartGeometry::Grown(E.LTPoint, E.RTPoint, E.LBPoint, E.RBPoint, E.ClRect, dw, dh);
-  TBitmap face;
-  ComposeSkinImage(g, &face, Picture, Image, B->Width(), B->Height(),
-                   TvlStretchSides{E.LeftStretch, E.TopStretch, E.RightStretch, E.BottomStretch},
-                   TvlClientFill{.Draw = true, .Stretch = E.StretchEffect, .Type = E.StretchType});
-  if (!face.Empty()) B->Canvas()->Draw(0, 0, &face);
-}
 
 // A menu marker cut from Picture, drawn with its transparent colour left out, centred in R.
 void DrawMarker(TCanvas* C, TBitmap* Picture, const TRect& Source, TColor Transparent, const TRect& R, int DownShift) {
@@ -263,14 +250,8 @@ void TvlSkinCustomOfficeComboBox::DropDown() {
     FListBox->SetHeight(FListBox->CalcHeight(FDropDownCount));
   // The list's right edge lines up with the box's; above the box when it would pass the bottom
   // of the work area.
-  const int listHeight = FListBox->Height();
-  TWinControl* parent = Parent();
-  const TPoint local{Left() + Width() - listWidth, Top() + Height()};
-  TPoint p = parent ? parent->ClientToScreen(local) : ClientToScreen(TPoint{Width() - listWidth, Height()});
-  TRect work{};
-  GetDesktopWorkArea(true, work);
-  GetMonitorWorkArea(HandleAllocated() ? Handle() : nullptr, true, work);
-  if (p.Y + listHeight > work.Bottom) p.Y -= Height() + listHeight;
+  TPoint p = TvlPopupListBox::DropDownOrigin(this, FListBox->Height());
+  p.X += Width() - listWidth;
   FListBox->Show(p);
 }
 
@@ -572,7 +553,7 @@ void TvlSkinCustomOfficeComboBox::DrawSkinButton(TCanvas* C) {
   const TRect down = IsNullRect(e->DownSkinRect) ? active : e->DownSkinRect;
   const TRect state = pressed ? down : FButton.MouseIn ? active : e->SkinRect;
   const TColor arrow = pressed ? e->DownFontColor : FButton.MouseIn ? e->ActiveFontColor : e->FontColor;
-  DrawElementFace(&b, picture, *e, state);
+  DrawButtonElementFace(&b, picture, *e, state);
   const TRect whole{0, 0, b.Width(), b.Height()};
   if (IsNullRect(e->MenuMarkerRect)) {
     if (Enabled()) DrawArrowGlyph(b.Canvas(), pressed ? TRect{0, 2, b.Width(), b.Height()} : whole, arrow, 4);
@@ -756,7 +737,7 @@ void TvlSkinCustomOfficeComboBox::DrawSkinToolButton(TBitmap* B, const std::stri
   const bool hot = Hot();
   TRect source = FDropDown ? e->DownSkinRect : hot ? e->ActiveSkinRect : e->SkinRect;
   if (IsNullRect(source)) source = IsNullRect(e->SkinRect) ? e->ActiveSkinRect : e->SkinRect;
-  DrawElementFace(B, picture, *e, source);
+  DrawButtonElementFace(B, picture, *e, source);
   const int W = B->Width(), H = B->Height(), shift = FDropDown ? 2 : 0;
   TCanvas* c = B->Canvas();
   const TColor colour = FDropDown ? e->DownFontColor
