@@ -198,6 +198,12 @@ int TvlSkinOfficeListBox::ItemAtPos(int X, int Y) {
   return -1;
 }
 
+void TvlSkinOfficeListBox::CreateWnd() {
+  TvlSkinCustomControl::CreateWnd();
+  // The window is made at its size: later sizes compare with this one.
+  FOldHeight = Height();
+}
+
 void TvlSkinOfficeListBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   TvlSkinCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
   // A list without a window (a drop-down before its first showing) gets no WM_SIZE.

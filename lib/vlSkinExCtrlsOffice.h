@@ -152,6 +152,7 @@ class TvlSkinOfficeListBox : public TvlSkinCustomControl {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  void CreateWnd() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
