@@ -346,8 +346,6 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   void DrawSkinBackground(TBitmap* B);
   void DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText);
   void DrawSkinToolButton(TBitmap* B, const std::string* OverrideText);
-  [[nodiscard]] TvlDataSkinButtonControl* FindButtonElement(std::initializer_list<const char*> Names) const;
-  [[nodiscard]] TColor DisabledTextColor() const;
   [[nodiscard]] bool Hot() const;
 
   TvlPopupOfficeListBox* FListBox = nullptr;  // owned (component)

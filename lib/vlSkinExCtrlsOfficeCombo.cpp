@@ -18,16 +18,6 @@ using namespace vlskinctrls_detail;
 
 namespace {
 
-// A menu marker cut from Picture, drawn with its transparent colour left out, centred in R.
-void DrawMarker(TCanvas* C, TBitmap* Picture, const TRect& Source, TColor Transparent, const TRect& R, int DownShift) {
-  TBitmap marker;
-  if (!CopyPiece(&marker, Picture, Source)) return;
-  marker.SetTransparentMode(TTransparentMode::tmFixed);
-  marker.SetTransparentColor(Transparent);
-  marker.SetTransparent(true);
-  C->Draw(R.Left + (R.Width() - marker.Width()) / 2, R.Top + (R.Height() - marker.Height()) / 2 + DownShift, &marker);
-}
-
 TRect Shifted(TRect R, int D) { return TRect{R.Left + D, R.Top + D, R.Right + D, R.Bottom + D}; }
 
 }  // namespace
@@ -479,19 +469,6 @@ void TvlSkinCustomOfficeComboBox::Dispatch(TMessage& Message) {
 
 bool TvlSkinCustomOfficeComboBox::Hot() const { return FMouseIn || Focused(); }
 
-TColor TvlSkinCustomOfficeComboBox::DisabledTextColor() const {
-  auto* edit = dynamic_cast<TvlDataSkinEditControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), "edit")));
-  return edit ? edit->DisabledFontColor : clGrayText;
-}
-
-TvlDataSkinButtonControl* TvlSkinCustomOfficeComboBox::FindButtonElement(std::initializer_list<const char*> Names) const {
-  for (const char* name : Names) {
-    if (auto* e = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), name))))
-      return e;
-  }
-  return nullptr;
-}
-
 void TvlSkinCustomOfficeComboBox::DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText) {
   if (Index < 0) {
     if (OverrideText) {
@@ -524,48 +501,15 @@ void TvlSkinCustomOfficeComboBox::DrawItemContent(TCanvas* C, TRect R, int Index
 
 void TvlSkinCustomOfficeComboBox::DrawButton(TCanvas* C) {
   const bool pressed = FButton.Down && FButton.MouseIn;
-  if (FIndex == -1 || FToolButtonStyle) {
-    DrawBuiltinFace(C, FButton.R, pressed || FButton.MouseIn ? clNavy : clBtnShadow,
-                    pressed ? kBuiltinDownFill : FButton.MouseIn ? kBuiltinHoverFill : clBtnFace);
-    DrawArrowGlyph(C, FButton.R, Enabled() ? clBlack : clBtnShadow, 4);
-    return;
-  }
-  TRect source{};
-  if (!Enabled() && !IsNullRect(UnEnabledButtonRect))
-    source = UnEnabledButtonRect;
-  else if (pressed)
-    source = DownButtonRect;
-  else if (FButton.MouseIn)
-    source = ActiveButtonRect;
-  TBitmap piece;
-  if (!IsNullRect(source) && CopyPiece(&piece, Picture, source)) C->Draw(FButton.R.Left, FButton.R.Top, &piece);
+  if (FIndex == -1 || FToolButtonStyle)
+    DrawBuiltinComboButton(C, FButton.R, pressed, FButton.MouseIn, Enabled());
+  else
+    DrawComboStateButton(C, Picture, FButton.R, Enabled(), pressed, FButton.MouseIn, UnEnabledButtonRect,
+                         DownButtonRect, ActiveButtonRect);
 }
 
 void TvlSkinCustomOfficeComboBox::DrawSkinButton(TCanvas* C) {
-  TvlDataSkinButtonControl* e = FindButtonElement({"combobutton", "editbutton", "resizebutton"});
-  TBitmap* picture = e ? vlSkinPicture(SkinData(), e->PictureIndex) : nullptr;
-  if (!e || !picture) return;
-  TBitmap b;
-  PrepareBitmap(&b, FButton.R.Width(), FButton.R.Height());
-  if (b.Empty()) return;
-  const bool pressed = FButton.Down && FButton.MouseIn;
-  const TRect active = IsNullRect(e->ActiveSkinRect) ? e->SkinRect : e->ActiveSkinRect;
-  const TRect down = IsNullRect(e->DownSkinRect) ? active : e->DownSkinRect;
-  const TRect state = pressed ? down : FButton.MouseIn ? active : e->SkinRect;
-  const TColor arrow = pressed ? e->DownFontColor : FButton.MouseIn ? e->ActiveFontColor : e->FontColor;
-  DrawButtonElementFace(&b, picture, *e, state);
-  const TRect whole{0, 0, b.Width(), b.Height()};
-  if (IsNullRect(e->MenuMarkerRect)) {
-    if (Enabled()) DrawArrowGlyph(b.Canvas(), pressed ? TRect{0, 2, b.Width(), b.Height()} : whole, arrow, 4);
-  } else {
-    TRect source = e->MenuMarkerRect;
-    if (pressed && !IsNullRect(e->MenuMarkerDownRect))
-      source = e->MenuMarkerDownRect;
-    else if (FButton.MouseIn && !IsNullRect(e->MenuMarkerActiveRect))
-      source = e->MenuMarkerActiveRect;
-    DrawMarker(b.Canvas(), Picture, source, e->MenuMarkerTransparentColor, whole, pressed ? 1 : 0);
-  }
-  C->Draw(FButton.R.Left, FButton.R.Top, &b);
+  DrawComboElementButton(C, SkinData(), Picture, FButton.R, FButton.Down && FButton.MouseIn, FButton.MouseIn, Enabled());
 }
 
 void TvlSkinCustomOfficeComboBox::DrawDefaultItem(TCanvas* C) {
@@ -699,7 +643,7 @@ void TvlSkinCustomOfficeComboBox::DrawSkinSizeItem(TBitmap* B) {
   r.Right += cr.Width() - (IsNullRect(SItemRect) ? ClRect.Width() : SItemRect.Width());
   TCanvas* c = b.Canvas();
   TColor colour = focused ? FocusFontColor : (FMouseIn && !IsNullRect(ActiveSkinRect)) ? ActiveFontColor : FontColor;
-  if (!Enabled()) colour = DisabledTextColor();
+  if (!Enabled()) colour = EditDisabledColour(SkinData());
   ApplyElementFont(c->Font(), SkinData(), FontName, FontStyle, FontHeight, colour, DefaultFont(), UseSkinFont());
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   const int shown = ShownIndex();
@@ -714,13 +658,7 @@ void TvlSkinCustomOfficeComboBox::DrawSkinSizeItem(TBitmap* B) {
 }
 
 void TvlSkinCustomOfficeComboBox::DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText) {
-  const TRect all{0, 0, W, H};
-  if (FDropDown)
-    DrawBuiltinFace(C, all, clNavy, kBuiltinDownFill);
-  else if (Hot())
-    DrawBuiltinFace(C, all, clNavy, kBuiltinHoverFill);
-  else
-    DrawBuiltinFace(C, all, clBtnShadow, clBtnFace);
+  DrawBuiltinToolFace(C, W, H, FDropDown, Hot());
   const int shift = FDropDown ? 2 : 0;
   C->Font()->Assign(DefaultFont());
   ApplySkinCharset(C->Font(), SkinData(), DefaultFont());
@@ -731,13 +669,9 @@ void TvlSkinCustomOfficeComboBox::DrawToolButton(TCanvas* C, int W, int H, const
 
 void TvlSkinCustomOfficeComboBox::DrawSkinToolButton(TBitmap* B, const std::string* OverrideText) {
   if (FIndex == -1) return;
-  TvlDataSkinButtonControl* e = FindButtonElement({"resizetoolbutton", "resizebutton"});
-  TBitmap* picture = e ? vlSkinPicture(SkinData(), e->PictureIndex) : nullptr;
-  if (!e || !picture) return;
   const bool hot = Hot();
-  TRect source = FDropDown ? e->DownSkinRect : hot ? e->ActiveSkinRect : e->SkinRect;
-  if (IsNullRect(source)) source = IsNullRect(e->SkinRect) ? e->ActiveSkinRect : e->SkinRect;
-  DrawButtonElementFace(B, picture, *e, source);
+  TvlDataSkinButtonControl* e = DrawSkinToolFace(B, SkinData(), FDropDown, hot);
+  if (!e) return;
   const int W = B->Width(), H = B->Height(), shift = FDropDown ? 2 : 0;
   TCanvas* c = B->Canvas();
   const TColor colour = FDropDown ? e->DownFontColor
@@ -747,21 +681,7 @@ void TvlSkinCustomOfficeComboBox::DrawSkinToolButton(TBitmap* B, const std::stri
   ApplyElementFont(c->Font(), SkinData(), e->FontName, e->FontStyle, e->FontHeight, colour, DefaultFont(), UseSkinFont());
   c->Brush()->SetStyle(TBrushStyle::bsClear);
   DrawItemContent(c, Shifted(TRect{2, 2, W - 17, H - 2}, shift), ShownIndex(), OverrideText);
-  const TRect arrow = Shifted(TRect{W - 15, 0, W, H}, shift);
-  if (!IsNullRect(e->MenuMarkerRect)) {
-    TRect marker = e->MenuMarkerRect;
-    if (FDropDown) {
-      if (!IsNullRect(e->MenuMarkerDownRect))
-        marker = e->MenuMarkerDownRect;
-      else if (!IsNullRect(e->MenuMarkerActiveRect))
-        marker = e->MenuMarkerActiveRect;
-    } else if (hot && !IsNullRect(e->MenuMarkerActiveRect)) {
-      marker = e->MenuMarkerActiveRect;
-    }
-    DrawMarker(c, Picture, marker, e->MenuMarkerTransparentColor, arrow, 0);
-  } else {
-    DrawDropDownArrow(c, arrow, FDropDown ? e->DownFontColor : c->Font()->Color());
-  }
+  DrawToolArrow(c, *e, Picture, Shifted(TRect{W - 15, 0, W, H}, shift), FDropDown, hot);
 }
 
 void TvlSkinCustomOfficeComboBox::PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText) {
