@@ -14,6 +14,7 @@
 
 #include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinBoxCtrlsEdit.h"
+#include "platform/MessageQueue.h"
 
 class TvlDataSkinButtonControl;
 
@@ -133,8 +134,8 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   // numbers only.
   bool FNumEdit = false;
   virtual void CreateEditControl();
-  // Every message of the inner edit passes here first; CallDefault false swallows it.
-  virtual void EditWindowProc(TMessage& Message, bool& CallDefault);
+  // Every message of the inner edit passes here; Next is the edit's own handling.
+  virtual void EditWindowProc(TMessage& Message, const TWndMethod& Next);
   void Notification(TComponent* AComponent, TOperation Operation) override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;

@@ -1,7 +1,10 @@
 // Parts drawn alike by the skinned combo box and the office combo box: their buttons, the
 // tool-button faces and the arrow or menu marker.
 
+#include <algorithm>
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsDetail.h"
@@ -9,6 +12,7 @@
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
+#include "platform/Strings.h"
 
 namespace vlskinctrls_detail {
 
@@ -32,7 +36,26 @@ void DrawMarker(TCanvas* C, TBitmap* Picture, const TRect& Source, TColor Transp
   C->Draw(R.Left + (R.Width() - marker.Width()) / 2, R.Top + (R.Height() - marker.Height()) / 2 + DownShift, &marker);
 }
 
+// A tab stop from its text: the decimal value of a text of digits only, else 0.
+int TabStopValue(const std::string& Text) {
+  if (Text.empty() || !std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; })) return 0;
+  try {
+    return std::stoi(Text);
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace
+
+void DrawTabbedTextIn(TCanvas* C, const std::string& Text, const TRect& R, TStrings* TabWidths) {
+  std::vector<int> stops;
+  for (int i = 0; i < std::min(TabWidths->Count(), 10); ++i) stops.push_back(TabStopValue(TabWidths->Strings(i)));
+  HDC dc = vlutils_detail::CanvasTextContext(C);
+  const int y = R.Top + R.Height() / 2 - C->TextHeight(Text.empty() ? "Wg" : Text) / 2;
+  TabbedTextOut(dc, R.Left + 2, y, Text.c_str(), static_cast<int>(Text.size()), static_cast<int>(stops.size()),
+                stops.data(), 0);
+}
 
 void DrawBuiltinComboButton(TCanvas* C, const TRect& R, bool Pressed, bool Hot, bool Enabled) {
   DrawBuiltinFace(C, R, Pressed || Hot ? clNavy : clBtnShadow,

@@ -9,6 +9,7 @@
 
 class TBitmap;
 class TCanvas;
+class TStrings;
 class TWinControl;
 class TvlSkinData;
 class TvlDataSkinButtonControl;
@@ -90,6 +91,9 @@ TvlDataSkinButtonControl* DrawSkinToolFace(TBitmap* B, TvlSkinData* SkinData, bo
 // arrow in E's down colour while open, else in the canvas's font colour.
 void DrawToolArrow(TCanvas* C, const TvlDataSkinButtonControl& E, TBitmap* BoxPicture, const TRect& R, bool Open,
                    bool Hot);
+// Text drawn with the tab stops of the first ten lines of TabWidths (a line of digits gives its
+// number, any other line 0) at R.Left + 2, centred vertically in R.
+void DrawTabbedTextIn(TCanvas* C, const std::string& Text, const TRect& R, TStrings* TabWidths);
 // The disabled text colour of a skinned box: the "edit" element's, else clGrayText.
 [[nodiscard]] TColor EditDisabledColour(TvlSkinData* SkinData);
 
