@@ -296,6 +296,8 @@ void TvlSkinCustomComboBox::CMTextChanged(TMessage& Message) {
 
 int TvlSkinCustomComboBox::FindString(int After, const std::string& Text) const {
   if (!FListBox || !FListBox->ListBox) return -1;
+  // The search is the list window's own.
+  FListBox->ListBox->HandleNeeded();
   const auto r = FListBox->ListBox->Perform(LB_FINDSTRING, static_cast<WPARAM>(After),
                                             reinterpret_cast<LPARAM>(Text.c_str()));
   return static_cast<int>(r);
@@ -417,6 +419,8 @@ void TvlSkinCustomComboBox::KeyPress(char32_t& Key) {
   TvlSkinCustomControl::KeyPress(Key);
   if (!FEdit && Key >= 32) FindItemByKey(Key);
 }
+
+bool TvlSkinCustomComboBox::WantsChars() { return FEdit == nullptr; }
 
 bool TvlSkinCustomComboBox::WantsKey(WORD Key) {
   if (Key >= VK_LEFT && Key <= VK_DOWN) return true;

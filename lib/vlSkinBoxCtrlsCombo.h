@@ -143,6 +143,8 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   void KeyDown(WORD& Key, TShiftState Shift) override;
   void KeyPress(char32_t& Key) override;
   bool WantsKey(WORD Key) override;
+  // Typed characters search the items (fixed style).
+  bool WantsChars() override;
   void CMTextChanged(TMessage& Message) override;
 
  private:

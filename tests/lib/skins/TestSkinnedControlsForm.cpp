@@ -1,5 +1,6 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the board of
-// buttons and boxes, the bars and views, the lists, the page of edits, the office pickers, the link labels,
+// buttons and boxes, the bars and views, the lists, the combo boxes, the page of edits, the office
+// pickers, the link labels,
 // the message box), each compared with its expected picture.
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
+#include "tests/lib/SkinnedComboBoard.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedEditsBoard.h"
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
@@ -45,6 +47,10 @@ TEST_F(SkinnedControlsFormTest, MainSkinBoardsMatchTheirExpectedPictures) {
 
 TEST_F(SkinnedControlsFormTest, MainSkinEditsMatchTheirExpectedPicture) {
   skinned_edits_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_edits");
+}
+
+TEST_F(SkinnedControlsFormTest, MainSkinComboBoxesMatchTheirExpectedPicture) {
+  skinned_combo_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_combos");
 }
 
 TEST_F(SkinnedControlsFormTest, MainSkinOfficePickersMatchTheirExpectedPicture) {
