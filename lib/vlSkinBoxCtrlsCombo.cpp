@@ -18,18 +18,9 @@
 
 using namespace vlskinctrls_detail;
 
-TvlSkinCustomComboBox::TvlSkinCustomComboBox(TComponent* AOwner) : TvlSkinCustomControl(AOwner) {
-  // No click events of the platform's own: the box fires OnClick itself.
-  SetControlStyle(TControlStyle{TControlStyleFlag::csAcceptsControls, TControlStyleFlag::csCaptureMouse,
-                                TControlStyleFlag::csOpaque, TControlStyleFlag::csDoubleClicks,
-                                TControlStyleFlag::csReplicatable});
-  SetTabStop(true);
-  Font()->SetName("Arial");
-  Font()->SetHeight(14);
-  Font()->SetColor(clWindowText);
-  Font()->SetStyle({});
+TvlSkinCustomComboBox::TvlSkinCustomComboBox(TComponent* AOwner) : TvlSkinComboBase(AOwner) {
+  FFocusFallsBackToItem = true;
   SetBounds(Left(), Top(), 120, 20);
-  SetSkinDataName("combobox");
   // The list is a top-level window owned by the box's form; the box owns the component.
   FListBox = new TvlPopupListBox(this);
   FListBox->SetVisible(false);
@@ -39,7 +30,6 @@ TvlSkinCustomComboBox::TvlSkinCustomComboBox(TComponent* AOwner) : TvlSkinCustom
 }
 
 TvlSkinCustomComboBox::~TvlSkinCustomComboBox() {
-  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
   DestroyEditControl();
   TvlPopupListBox* list = FListBox;
   FListBox = nullptr;
@@ -47,10 +37,6 @@ TvlSkinCustomComboBox::~TvlSkinCustomComboBox() {
   delete list;
 }
 
-bool TvlSkinCustomComboBox::Loading() const {
-  return ComponentState().Contains(TComponentStateFlag::csLoading) ||
-         ComponentState().Contains(TComponentStateFlag::csDesigning);
-}
 
 void TvlSkinCustomComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TvlSkinCustomControl::Notification(AComponent, Operation);
@@ -121,7 +107,6 @@ void TvlSkinCustomComboBox::SetStyle(TvlSkinCustomComboBoxStyle Value) {
   Invalidate();
 }
 
-void TvlSkinCustomComboBox::ApplyDefaultFont() { Font()->Assign(DefaultFont()); }
 
 // ---- Inner edit ---------------------------------------------------------------------------------
 
@@ -387,32 +372,7 @@ void TvlSkinCustomComboBox::FindItemByKey(char32_t Key) {
 void TvlSkinCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
   TvlSkinCustomControl::KeyDown(Key, Shift);
   if (FEdit) return;
-  const bool alt = Shift.Contains(TShiftStateFlag::ssAlt);
-  switch (Key) {
-    case VK_RETURN:
-      if (IsPopupVisible()) CloseUp(true);
-      break;
-    case VK_ESCAPE:
-      if (IsPopupVisible()) CloseUp(false);
-      break;
-    case VK_PRIOR: PageUpItem(true); break;
-    case VK_NEXT: PageDownItem(true); break;
-    case VK_LEFT:
-    case VK_UP:
-      if (!alt)
-        PriorItem(true);
-      else if (IsPopupVisible())
-        CloseUp(false);
-      break;
-    case VK_RIGHT:
-    case VK_DOWN:
-      if (!alt)
-        NextItem(true);
-      else if (!IsPopupVisible())
-        DropDown();
-      break;
-    default: break;
-  }
+  ComboKeyDown(Key, Shift);
 }
 
 void TvlSkinCustomComboBox::KeyPress(char32_t& Key) {
@@ -479,18 +439,7 @@ void TvlSkinCustomComboBox::CloseUp(bool Value) {
   if (Value && OnCloseUp) OnCloseUp(this);
 }
 
-void TvlSkinCustomComboBox::StartAutoScroll(int Mode) {
-  if (TimerMode == Mode) return;
-  TimerMode = Mode;
-  if (!HandleAllocated()) return;
-  KillTimer(Handle(), kAutoScrollTimer);
-  SetTimer(Handle(), kAutoScrollTimer, kAutoScrollInterval, nullptr);
-}
 
-void TvlSkinCustomComboBox::StopAutoScroll() {
-  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
-  TimerMode = 0;
-}
 
 void TvlSkinCustomComboBox::TrackList() {
   TvlListBox* inner = FListBox->ListBox;
@@ -510,52 +459,13 @@ void TvlSkinCustomComboBox::TrackList() {
   }
 }
 
-void TvlSkinCustomComboBox::ListWndProc(TMessage& Message, const TWndMethod& Next) {
-  switch (Message.Msg) {
-    case WM_LBUTTONDOWN:
-      // A press on the open list hands the mouse to the box.
-      FLBDown = true;
-      WasInLB = true;
-      if (HandleAllocated()) SetCapture(Handle());
-      return;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return;
-    case WM_MOUSEACTIVATE:
-      Message.Result = MA_NOACTIVATE;
-      Next(Message);
-      return;
-    default:
-      Next(Message);
-      return;
-  }
-}
 
 // ---- Mouse --------------------------------------------------------------------------------------
 
 void TvlSkinCustomComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TvlSkinCustomControl::MouseDown(Button, Shift, X, Y);
   if (!FEdit && !Focused() && CanFocus()) SetFocus();
-  if (Button != TMouseButton::mbLeft) return;
-  const TPoint pt{X, Y};
-  const bool onButton = FButton.MouseIn || FButton.R.Contains(pt);
-  if (onButton || (FCBItem.R.Contains(pt) && !FEdit) || FToolButtonStyle) {
-    FButton.Down = true;
-    FButton.MouseIn = FButton.MouseIn || FButton.R.Contains(pt);
-    Invalidate();
-    if (!IsPopupVisible()) {
-      WasInLB = false;
-      FLBDown = true;
-      DropDown();
-    } else {
-      CloseUp(false);
-    }
-  } else if (IsPopupVisible()) {
-    CloseUp(false);
-  }
+  if (Button == TMouseButton::mbLeft) PressBox(X, Y, FEdit == nullptr);
 }
 
 void TvlSkinCustomComboBox::MouseMove(TShiftState Shift, int X, int Y) {
@@ -564,82 +474,31 @@ void TvlSkinCustomComboBox::MouseMove(TShiftState Shift, int X, int Y) {
     if (IsPopupVisible()) TrackList();
     return;
   }
-  const bool in = FButton.R.Contains(TPoint{X, Y});
-  if (in != FButton.MouseIn) {
-    FButton.MouseIn = in;
-    Invalidate();
-  }
+  TrackButtonHover(X, Y);
 }
 
 void TvlSkinCustomComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TWeak<TControl> alive(this);
-  if (FLBDown && WasInLB) {
-    ReleaseCapture();
-    FLBDown = false;
-    TPoint cursor{};
-    GetCursorPos(&cursor);
-    const bool overList = FListBox->ListBox->HandleAllocated() && WindowFromPoint(cursor) == FListBox->ListBox->Handle();
-    CloseUp(overList);
-  } else {
-    FLBDown = false;
-  }
-  if (!alive) return;
-  TvlSkinCustomControl::MouseUp(Button, Shift, X, Y);
-  if (FButton.Down) {
-    FButton.Down = false;
-    Invalidate();
-  }
+  EndPress(FListBox->ListBox->HandleAllocated() ? FListBox->ListBox->Handle() : nullptr);
+  if (alive) TvlSkinCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TvlSkinCustomComboBox::AutoScrollStep(int Mode) {
+  if (Mode == 1 && FListBox->ItemIndex() > 0)
+    FListBox->SetItemIndex(FListBox->ItemIndex() - 1);
+  else if (Mode == 2 && FListBox->ItemIndex() < Items()->Count() - 1)
+    FListBox->SetItemIndex(FListBox->ItemIndex() + 1);
+}
+
+void TvlSkinCustomComboBox::HoverChanged() {
+  if (FEdit && !FEdit->Focused()) ApplyEditFontColour();
 }
 
 // ---- Skin and geometry --------------------------------------------------------------------------
 
-void TvlSkinCustomComboBox::GetSkinData() {
-  TvlSkinCustomControl::GetSkinData();
-  auto* e = dynamic_cast<TvlDataSkinComboBox*>(vlControlElement(SkinData(), FIndex));
-  if (!e) return;
-  ActiveSkinRect = e->ActiveSkinRect;
-  ActiveFontColor = e->ActiveFontColor;
-  FontName = e->FontName;
-  FontStyle = e->FontStyle;
-  FontHeight = e->FontHeight;
-  SItemRect = e->SItemRect;
-  FocusItemRect = IsNullRect(e->FocusItemRect) ? e->SItemRect : e->FocusItemRect;
-  ActiveItemRect = e->ActiveItemRect;
-  ItemLeftOffset = e->ItemLeftOffset;
-  ItemRightOffset = e->ItemRightOffset;
-  ItemTextRect = e->ItemTextRect;
-  FontColor = e->FontColor;
-  FocusFontColor = e->FocusFontColor;
-  ButtonRect = e->ButtonRect;
-  ActiveButtonRect = e->ActiveButtonRect;
-  DownButtonRect = e->DownButtonRect;
-  UnEnabledButtonRect = e->UnEnabledButtonRect;
-  ListBoxName = e->ListBoxName;
-  ItemStretchEffect = e->ItemStretchEffect;
-  FocusItemStretchEffect = e->FocusItemStretchEffect;
-  ShowFocus = e->ShowFocus;
-}
 
 void TvlSkinCustomComboBox::CalcRects() {
-  const int w = Width(), h = Height();
-  if (!Skinned() || FToolButtonStyle) {
-    FButton.R = TRect{w - 19, 2, w - 2, h - 2};
-    FCBItem.R = TRect{2, 2, FButton.R.Left - 1, h - 2};
-  } else {
-    const int dw = w - SkinRect.Width();
-    FButton.R = ButtonRect;
-    if (ButtonRect.Left >= SkinRect.Width() - RTPt.X) {
-      FButton.R.Left += dw;
-      FButton.R.Right += dw;
-    }
-    FCBItem.R = ClRect;
-    FCBItem.R.Right += dw;
-    if (!UseSkinSize) {
-      const int dh = h - SkinRect.Height();
-      FCBItem.R.Bottom += dh;
-      FButton.R.Bottom += dh;
-    }
-  }
+  TvlSkinComboBase::CalcRects();
   if (FEdit) {
     // The edit is one text line high, centred in the item area.
     TBitmap probe;
@@ -650,20 +509,7 @@ void TvlSkinCustomComboBox::CalcRects() {
   }
 }
 
-void TvlSkinCustomComboBox::CalcSize(int& AWidth, int& AHeight) {
-  if (UseSkinSize) {
-    TvlSkinCustomControl::CalcSize(AWidth, AHeight);
-    return;
-  }
-  NewLTPoint = LTPt;
-  NewRTPoint = TPoint{AWidth + RTPt.X - SkinRect.Width(), RTPt.Y};
-  NewClRect = ClRect;
-  NewClRect.Right += AWidth - SkinRect.Width();
-}
 
-void TvlSkinCustomComboBox::SetControlRegion() {
-  if (UseSkinSize) TvlSkinCustomControl::SetControlRegion();
-}
 
 void TvlSkinCustomComboBox::Invalidate() {
   TvlSkinCustomControl::Invalidate();
@@ -704,10 +550,6 @@ void TvlSkinCustomComboBox::ChangeSkinData() {
 
 void TvlSkinCustomComboBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
-      TvlSkinCustomControl::Dispatch(Message);
-      CalcRects();
-      return;
     case WM_MOUSEWHEEL: {
       // With an inner edit the edit's window gets the wheel.
       if (FEdit) break;
@@ -719,13 +561,6 @@ void TvlSkinCustomComboBox::Dispatch(TMessage& Message) {
         NextItem(!IsPopupVisible());
       return;
     }
-    case WM_TIMER:
-      TvlSkinCustomControl::Dispatch(Message);
-      if (TimerMode == 1 && FListBox->ItemIndex() > 0)
-        FListBox->SetItemIndex(FListBox->ItemIndex() - 1);
-      else if (TimerMode == 2 && FListBox->ItemIndex() < Items()->Count() - 1)
-        FListBox->SetItemIndex(FListBox->ItemIndex() + 1);
-      return;
     case CM_CANCELMODE:
       TvlSkinCustomControl::Dispatch(Message);
       if (!OwnPart(reinterpret_cast<TControl*>(Message.LParam))) CloseUp(false);
@@ -746,18 +581,6 @@ void TvlSkinCustomComboBox::Dispatch(TMessage& Message) {
       Invalidate();
       if (FEdit) ApplyEditFontColour();
       return;
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
-      TvlSkinCustomControl::Dispatch(Message);
-      FMouseIn = Message.Msg == CM_MOUSEENTER;
-      if (!FMouseIn && FButton.MouseIn) {
-        FButton.MouseIn = false;
-        Invalidate();
-      }
-      if (FEdit && !FEdit->Focused()) ApplyEditFontColour();
-      if ((Skinned() && !IsNullRect(ActiveSkinRect)) || FToolButtonStyle) Invalidate();
-      return;
-    }
     case CM_ENABLEDCHANGED:
       TvlSkinCustomControl::Dispatch(Message);
       ApplyEditFontColour();
@@ -765,5 +588,5 @@ void TvlSkinCustomComboBox::Dispatch(TMessage& Message) {
       return;
     default: break;
   }
-  TvlSkinCustomControl::Dispatch(Message);
+  TvlSkinComboBase::Dispatch(Message);
 }

@@ -14,16 +14,14 @@
 
 #include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinBoxCtrlsEdit.h"
-#include "platform/MessageQueue.h"
+#include "lib/vlSkinComboParts.h"
 
 class TvlDataSkinButtonControl;
 
 enum class TvlSkinCustomComboBoxStyle { vlcbEditStyle, vlcbFixedStyle };
 
-class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwner {
+class TvlSkinCustomComboBox : public TvlSkinComboBase {
  public:
-  static constexpr UINT_PTR kAutoScrollTimer = 1;
-  static constexpr UINT kAutoScrollInterval = 25;
   // Keys typed within this many milliseconds extend the incremental search.
   static constexpr std::uint64_t kSearchInterval = 500;
   // Key-ups within this many milliseconds of a completion are not completed.
@@ -50,13 +48,9 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
 
   // ---- The list ----
   [[nodiscard]] TvlPopupListBox* ListBox() const { return FListBox; }
-  int ListBoxWidth = 0;
   [[nodiscard]] int DropDownCount() const { return FDropDownCount; }
   // Values of 0 or less are ignored.
   void SetDropDownCount(int Value);
-  bool AlphaBlend = false;
-  bool AlphaBlendAnimation = false;
-  BYTE AlphaBlendValue = 0;
   TvlDrawSkinItemEvent OnComboBoxDrawItem;
   [[nodiscard]] const TvlDrawSkinItemEvent& OnListBoxDrawItem() const { return FListBox->OnDrawItem; }
   void SetOnListBoxDrawItem(TvlDrawSkinItemEvent Value) { FListBox->OnDrawItem = std::move(Value); }
@@ -64,11 +58,8 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   // ---- Style and look ----
   [[nodiscard]] TvlSkinCustomComboBoxStyle Style() const { return FStyle; }
   void SetStyle(TvlSkinCustomComboBoxStyle Value);
-  [[nodiscard]] bool ToolButtonStyle() const { return FToolButtonStyle; }
   // Switching it on also sets the fixed style and turns UseSkinSize off.
   void SetToolButtonStyle(bool Value);
-  bool UseSkinSize = true;
-  [[nodiscard]] TColor DefaultColor() const { return FDefaultColor; }
   void SetDefaultColor(TColor Value);
   [[nodiscard]] TEditCharCase CharCase() const { return FCharCase; }
   void SetCharCase(TEditCharCase Value);
@@ -85,49 +76,23 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   // The inner edit in edit style, nullptr in fixed style.
   [[nodiscard]] TvlCustomEdit* Edit() const { return FEdit; }
 
-  TNotifyEvent OnChange, OnClick, OnCloseUp, OnDropDown;
-
   // ---- Drop-down ----
-  virtual void DropDown();
-  // True accepts the highlighted item, False cancels.
-  void CloseUp(bool Value);
-  [[nodiscard]] bool IsPopupVisible() const { return FListBox && FListBox->Visible(); }
-  [[nodiscard]] bool CanCancelDropDown() const { return IsPopupVisible() && !FMouseIn; }
-  [[nodiscard]] int AutoScrollMode() const { return TimerMode; }
+  void DropDown() override;
+  void CloseUp(bool Value) override;
+  [[nodiscard]] bool IsPopupVisible() const override { return FListBox && FListBox->Visible(); }
 
   // Draws the closed box with AText as its text on C at (X, Y); Text stays as it is.
   void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText);
 
-  [[nodiscard]] const TvlCBButtonX& Button() const { return FButton; }
-  [[nodiscard]] const TvlCBItem& CBItem() const { return FCBItem; }
-
   // Run after a selection; the drive, filter and folder combo boxes react here.
   virtual void ItemIndexChanged() {}
 
-  void GetSkinData() override;
   void ChangeSkinData() override;
-  void ApplyDefaultFont() override;
-  void CalcSize(int& AWidth, int& AHeight) override;
-  void SetControlRegion() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
   void Invalidate() override;
   void Dispatch(TMessage& Message) override;
 
-  [[nodiscard]] bool DropDownAlphaBlend() const override { return AlphaBlend; }
-  [[nodiscard]] int DropDownAlphaBlendValue() const override { return AlphaBlendValue; }
-  [[nodiscard]] bool DropDownAlphaBlendAnimation() const override { return AlphaBlendAnimation; }
-
-  // Copied from the combo-box element by GetSkinData.
-  TRect ActiveSkinRect{}, SItemRect{}, FocusItemRect{}, ActiveItemRect{}, ItemTextRect{};
-  TRect ButtonRect{}, ActiveButtonRect{}, DownButtonRect{}, UnEnabledButtonRect{};
-  TColor ActiveFontColor = 0, FontColor = 0, FocusFontColor = 0;
-  std::string FontName = "Arial";
-  TFontStyles FontStyle{};
-  int FontHeight = 14;
-  int ItemLeftOffset = 0, ItemRightOffset = 0;
-  bool ItemStretchEffect = false, FocusItemStretchEffect = false, ShowFocus = false;
-  std::string ListBoxName;
 
  protected:
   // Set by a derived class before the edit style is chosen: the inner edit takes signed
@@ -141,18 +106,22 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void PriorItem(bool ASelect) override;
+  void NextItem(bool ASelect) override;
+  void PageUpItem(bool ASelect) override;
+  void PageDownItem(bool ASelect) override;
   void KeyPress(char32_t& Key) override;
   bool WantsKey(WORD Key) override;
   // Typed characters search the items (fixed style).
   bool WantsChars() override;
   void CMTextChanged(TMessage& Message) override;
+  void CalcRects() override;
+  void AutoScrollStep(int Mode) override;
+  void HoverChanged() override;
 
  private:
-  [[nodiscard]] bool Skinned() const { return FIndex != -1; }
-  [[nodiscard]] bool Loading() const;
   [[nodiscard]] int ShownIndex() const;
   [[nodiscard]] bool BoxFocused() const { return FEdit == nullptr && Focused(); }
-  void CalcRects();
   void DestroyEditControl();
   void ApplyEditFontColour();
   [[nodiscard]] TColor DisabledTextColor() const;
@@ -160,25 +129,17 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   void SetEditText(const std::string& Value);
   // Stepping; Commit selects through the ItemIndex accessor, otherwise the highlight moves.
   void StepTo(int Index, bool Commit);
-  void PriorItem(bool Commit);
-  void NextItem(bool Commit);
-  void PageUpItem(bool Commit);
-  void PageDownItem(bool Commit);
   void EditStep(int Delta, bool Commit);
   [[nodiscard]] int FindString(int After, const std::string& Text) const;
   void FindItemByKey(char32_t Key);
   void CompleteEditText();
   void EditChange();
-  void ListWndProc(TMessage& Message, const TWndMethod& Next);
   void TrackList();
-  void StartAutoScroll(int Mode);
-  void StopAutoScroll();
   [[nodiscard]] bool OwnPart(TControl* C) const;
   // Painting.
   void DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText, int W, int H);
   void DrawTabbedText(TCanvas* C, const std::string& Text, const TRect& R);
   void DrawButton(TCanvas* C);
-  void DrawSkinBackground(TBitmap* B);
   void DrawDefaultItem(TCanvas* C);
   void DrawSkinItem(TBitmap* B, bool SizeRule);
   void DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText);
@@ -189,21 +150,11 @@ class TvlSkinCustomComboBox : public TvlSkinCustomControl, public TvlDropDownOwn
   TvlCustomEdit* FEdit = nullptr;       // owned (component) in edit style
   int FEditHook = 0;
   TvlSkinCustomComboBoxStyle FStyle = TvlSkinCustomComboBoxStyle::vlcbFixedStyle;
-  bool FToolButtonStyle = false;
   TEditCharCase FCharCase = TEditCharCase::ecNormal;
-  TColor FDefaultColor = clWindow;
   int FDropDownCount = 8;
-  bool FDropDown = false;
-  bool WasInLB = false;
-  int TimerMode = 0;
   std::uint64_t FLastTime = 0;
   std::string FFilter;
-  bool FMouseIn = false;
-  int FOldItemIndex = -1;
-  bool FLBDown = false;
   bool FromEdit = false;
-  TvlCBButtonX FButton;
-  TvlCBItem FCBItem;
 };
 
 class TvlSkinComboBox : public TvlSkinCustomComboBox {

@@ -59,18 +59,10 @@ void TvlSkinCustomComboBox::DrawButton(TCanvas* C) {
 
 void TvlSkinCustomComboBox::DrawDefaultItem(TCanvas* C) {
   if (FCBItem.R.Width() <= 0 || FCBItem.R.Height() <= 0) return;
-  TBitmap b;
-  PrepareBitmap(&b, FCBItem.R.Width(), FCBItem.R.Height());
-  TCanvas* c = b.Canvas();
-  c->Font()->SetName(Font()->Name());
-  c->Font()->SetStyle(Font()->Style());
-  c->Font()->SetHeight(Font()->Height());
-  ApplySkinCharset(c->Font(), SkinData(), DefaultFont());
   const bool focused = BoxFocused();
-  c->Brush()->SetColor(focused ? clHighlight : FDefaultColor);
-  c->Font()->SetColor(focused ? clHighlightText : DefaultFont()->Color());
-  c->FillRect(TRect{0, 0, b.Width(), b.Height()});
-  FCBItem.State = focused ? TOwnerDrawState{TOwnerDrawStateFlag::odFocused} : TOwnerDrawState{};
+  TBitmap b;
+  PrepareDefaultItem(b, focused);
+  TCanvas* c = b.Canvas();
   const int shown = ShownIndex();
   if (shown >= 0) DrawItemContent(c, TRect{2, 0, b.Width() - 2, b.Height()}, shown, nullptr, b.Width(), b.Height());
   if (focused) DrawDottedFocusRect(c, TRect{0, 0, b.Width(), b.Height()});
@@ -91,19 +83,6 @@ void TvlSkinCustomComboBox::CreateControlDefaultImage(TBitmap* B) {
   if (!FEdit) DrawDefaultItem(c);
 }
 
-void TvlSkinCustomComboBox::DrawSkinBackground(TBitmap* B) {
-  const bool hot = !IsNullRect(ActiveSkinRect) && (FMouseIn || Focused() || (FEdit && FEdit->Focused()));
-  if (!UseSkinSize) {
-    if (Picture) ComposeStretchedSkinImage(B, Picture, hot ? ActiveSkinRect : SkinRect, ClRect, true);
-  } else if (hot) {
-    TBitmap strip;
-    ComposeSkinStrip(LTPt.X, ActiveSkinRect.Width() - RTPt.X, &strip, Picture, ActiveSkinRect, Width(), Height(),
-                     StretchEffect);
-    if (!strip.Empty()) B->Canvas()->Draw(0, 0, &strip);
-  } else {
-    TvlSkinCustomControl::CreateControlSkinImage(B);
-  }
-}
 
 void TvlSkinCustomComboBox::CreateControlSkinImage(TBitmap* B) {
   CalcRects();
@@ -111,7 +90,7 @@ void TvlSkinCustomComboBox::CreateControlSkinImage(TBitmap* B) {
     DrawSkinToolButton(B, nullptr);
     return;
   }
-  DrawSkinBackground(B);
+  DrawSkinBackground(B, FMouseIn || Focused() || (FEdit && FEdit->Focused()));
   if (UseSkinSize)
     DrawButton(B->Canvas());
   else
@@ -230,7 +209,7 @@ void TvlSkinCustomComboBox::PaintSkinTo(TCanvas* C, int X, int Y, const std::str
       DrawButton(c);
       c->Font()->Assign(DefaultFont());
     } else {
-      DrawSkinBackground(&b);
+      DrawSkinBackground(&b, FMouseIn || Focused() || (FEdit && FEdit->Focused()));
       if (UseSkinSize)
         DrawButton(c);
       else

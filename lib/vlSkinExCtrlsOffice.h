@@ -19,6 +19,7 @@
 #include <string>
 
 #include "lib/vlSkinBoxCtrls.h"
+#include "lib/vlSkinComboParts.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsScrollBar.h"
 #include "platform/Collection.h"
@@ -212,12 +213,8 @@ class TvlPopupOfficeListBox : public TvlSkinOfficeListBox {
 };
 
 // The closed box of an office picker.
-class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropDownOwner {
+class TvlSkinCustomOfficeComboBox : public TvlSkinComboBase {
  public:
-  // The auto-scroll timer of the open list (window timer 1 of the box).
-  static constexpr UINT_PTR kAutoScrollTimer = 1;
-  static constexpr UINT kAutoScrollInterval = 25;
-
   explicit TvlSkinCustomOfficeComboBox(TComponent* AOwner);
   ~TvlSkinCustomOfficeComboBox() override;
 
@@ -246,8 +243,6 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   void SetListBoxHeaderHeight(int Value) { FListBox->SetHeaderHeight(Value); }
   [[nodiscard]] const std::string& ListBoxSkinDataName() const { return FListBox->SkinDataName(); }
   void SetListBoxSkinDataName(const std::string& Value) { FListBox->SetSkinDataName(Value); }
-  // 0: the box's width; the list's right edge lines up with the box's.
-  int ListBoxWidth = 0;
   // 0: the height of DropDownCount rows.
   int ListBoxHeight = 0;
   [[nodiscard]] int DropDownCount() const { return FDropDownCount; }
@@ -255,11 +250,8 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   void SetDropDownCount(int Value);
 
   // ---- Look ----
-  [[nodiscard]] bool ToolButtonStyle() const { return FToolButtonStyle; }
   // Switching it on also turns UseSkinSize off.
   void SetToolButtonStyle(bool Value);
-  bool UseSkinSize = false;
-  [[nodiscard]] TColor DefaultColor() const { return FDefaultColor; }
   void SetDefaultColor(TColor Value);
   [[nodiscard]] bool ShowItemTitle() const { return FShowItemTitle; }
   void SetShowItemTitle(bool Value);
@@ -268,50 +260,22 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   [[nodiscard]] bool ShowItemText() const { return FShowItemText; }
   void SetShowItemText(bool Value);
   bool HideSelection = true;
-  bool AlphaBlend = false;
-  bool AlphaBlendAnimation = false;
-  BYTE AlphaBlendValue = 0;
 
   TvlDrawSkinOfficeItemEvent OnDrawItem;
-  TNotifyEvent OnChange, OnClick, OnCloseUp, OnDropDown;
 
   // ---- Drop-down ----
-  virtual void DropDown();
-  // True accepts the highlighted item, False cancels and restores the index of the opening.
-  void CloseUp(bool Value);
-  [[nodiscard]] bool IsPopupVisible() const { return FListBox->Visible(); }
-  [[nodiscard]] bool CanCancelDropDown() const { return IsPopupVisible() && !FMouseIn; }
-  [[nodiscard]] int AutoScrollMode() const { return TimerMode; }
+  void DropDown() override;
+  void CloseUp(bool Value) override;
+  [[nodiscard]] bool IsPopupVisible() const override { return FListBox->Visible(); }
 
   // Draws the closed box with AText in place of the item on C at (X, Y).
   void PaintSkinTo(TCanvas* C, int X, int Y, const std::string& AText);
 
-  [[nodiscard]] const TvlCBButtonX& Button() const { return FButton; }
-  [[nodiscard]] const TvlCBItem& CBItem() const { return FCBItem; }
-
-  void GetSkinData() override;
   void ChangeSkinData() override;
-  void ApplyDefaultFont() override;
-  void CalcSize(int& AWidth, int& AHeight) override;
-  void SetControlRegion() override;
   void CreateControlDefaultImage(TBitmap* B) override;
   void CreateControlSkinImage(TBitmap* B) override;
   void Dispatch(TMessage& Message) override;
-
-  [[nodiscard]] bool DropDownAlphaBlend() const override { return AlphaBlend; }
-  [[nodiscard]] int DropDownAlphaBlendValue() const override { return AlphaBlendValue; }
-  [[nodiscard]] bool DropDownAlphaBlendAnimation() const override { return AlphaBlendAnimation; }
   void DropDownFadeStarts() override { FLBDown = false; }
-
-  // Copied from the combo-box element by GetSkinData.
-  TRect ActiveSkinRect{}, SItemRect{}, FocusItemRect{}, ActiveItemRect{}, ItemTextRect{};
-  TRect ButtonRect{}, ActiveButtonRect{}, DownButtonRect{}, UnEnabledButtonRect{};
-  TColor ActiveFontColor = 0, FontColor = 0, FocusFontColor = 0;
-  std::string FontName = "Arial";
-  TFontStyles FontStyle{};
-  int FontHeight = 14;
-  int ItemLeftOffset = 0, ItemRightOffset = 0;
-  bool ItemStretchEffect = false, FocusItemStretchEffect = false, ShowFocus = false;
 
  protected:
   virtual void Change();
@@ -320,22 +284,17 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;
+  void PriorItem(bool ASelect) override;
+  void NextItem(bool ASelect) override;
+  void PageUpItem(bool ASelect) override;
+  void PageDownItem(bool ASelect) override;
   bool WantsKey(WORD Key) override;
+  void AutoScrollStep(int Mode) override;
 
  private:
-  [[nodiscard]] bool Skinned() const { return FIndex != -1; }
-  [[nodiscard]] bool Loading() const;
   [[nodiscard]] int ShownIndex() const;
-  void CalcRects();
-  void PriorItem(bool ASelect);
-  void NextItem(bool ASelect);
-  void PageUpItem(bool ASelect);
-  void PageDownItem(bool ASelect);
   void CommitListIndex(bool ASelect);
-  void ListWndProc(TMessage& Message, const TWndMethod& Next);
   void TrackList();
-  void StartAutoScroll(int Mode);
-  void StopAutoScroll();
   // Painting.
   void DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText);
   void DrawButton(TCanvas* C);
@@ -343,7 +302,6 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   void DrawDefaultItem(TCanvas* C);
   void DrawSkinItem(TBitmap* B);
   void DrawSkinSizeItem(TBitmap* B);
-  void DrawSkinBackground(TBitmap* B);
   void DrawToolButton(TCanvas* C, int W, int H, const std::string* OverrideText);
   void DrawSkinToolButton(TBitmap* B, const std::string* OverrideText);
   [[nodiscard]] bool Hot() const;
@@ -352,16 +310,6 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinCustomControl, public TvlDropD
   int FListHook = 0;
   bool FShowItemTitle = true, FShowItemImage = true, FShowItemText = true;
   int FDropDownCount = 7;
-  bool FDropDown = false;
-  bool FToolButtonStyle = false;
-  TColor FDefaultColor = clWindow;
-  bool WasInLB = false;
-  int TimerMode = 0;
-  bool FMouseIn = false;
-  int FOldItemIndex = -1;
-  bool FLBDown = false;
-  TvlCBButtonX FButton;
-  TvlCBItem FCBItem;
 };
 
 class TvlSkinOfficeComboBox : public TvlSkinCustomOfficeComboBox {

@@ -22,17 +22,9 @@ TRect Shifted(TRect R, int D) { return TRect{R.Left + D, R.Top + D, R.Right + D,
 
 }  // namespace
 
-TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox(TComponent* AOwner) : TvlSkinCustomControl(AOwner) {
-  SetControlStyle(TControlStyle{TControlStyleFlag::csAcceptsControls, TControlStyleFlag::csCaptureMouse,
-                                TControlStyleFlag::csOpaque, TControlStyleFlag::csDoubleClicks,
-                                TControlStyleFlag::csReplicatable});
-  SetTabStop(true);
-  Font()->SetName("Arial");
-  Font()->SetHeight(14);
-  Font()->SetColor(clWindowText);
-  Font()->SetStyle({});
+TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox(TComponent* AOwner) : TvlSkinComboBase(AOwner) {
+  UseSkinSize = false;
   SetBounds(Left(), Top(), 120, 41);
-  SetSkinDataName("combobox");
   // The drop-down is a top-level window owned by the box's form; the box is its owner.
   FListBox = new TvlPopupOfficeListBox(this);
   FListBox->SetVisible(false);
@@ -42,17 +34,12 @@ TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox(TComponent* AOwner) : T
 }
 
 TvlSkinCustomOfficeComboBox::~TvlSkinCustomOfficeComboBox() {
-  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
   TvlPopupOfficeListBox* list = FListBox;
   FListBox = nullptr;
   list->RemoveWindowProcHook(FListHook);
   delete list;
 }
 
-bool TvlSkinCustomOfficeComboBox::Loading() const {
-  return ComponentState().Contains(TComponentStateFlag::csLoading) ||
-         ComponentState().Contains(TComponentStateFlag::csDesigning);
-}
 
 void TvlSkinCustomOfficeComboBox::Notification(TComponent* AComponent, TOperation Operation) {
   TvlSkinCustomControl::Notification(AComponent, Operation);
@@ -95,72 +82,12 @@ void TvlSkinCustomOfficeComboBox::SetShowItemText(bool Value) {
   Invalidate();
 }
 
-void TvlSkinCustomOfficeComboBox::ApplyDefaultFont() { Font()->Assign(DefaultFont()); }
 
 // ---- Skin and geometry --------------------------------------------------------------------------
 
-void TvlSkinCustomOfficeComboBox::GetSkinData() {
-  TvlSkinCustomControl::GetSkinData();
-  auto* e = dynamic_cast<TvlDataSkinComboBox*>(vlControlElement(SkinData(), FIndex));
-  if (!e) return;
-  ActiveSkinRect = e->ActiveSkinRect;
-  ActiveFontColor = e->ActiveFontColor;
-  FontName = e->FontName;
-  FontStyle = e->FontStyle;
-  FontHeight = e->FontHeight;
-  SItemRect = e->SItemRect;
-  FocusItemRect = e->FocusItemRect;
-  ActiveItemRect = e->ActiveItemRect;
-  ItemLeftOffset = e->ItemLeftOffset;
-  ItemRightOffset = e->ItemRightOffset;
-  ItemTextRect = e->ItemTextRect;
-  FontColor = e->FontColor;
-  FocusFontColor = e->FocusFontColor;
-  ButtonRect = e->ButtonRect;
-  ActiveButtonRect = e->ActiveButtonRect;
-  DownButtonRect = e->DownButtonRect;
-  UnEnabledButtonRect = e->UnEnabledButtonRect;
-  ItemStretchEffect = e->ItemStretchEffect;
-  FocusItemStretchEffect = e->FocusItemStretchEffect;
-  ShowFocus = e->ShowFocus;
-}
 
-void TvlSkinCustomOfficeComboBox::CalcRects() {
-  const int w = Width(), h = Height();
-  if (FIndex == -1 || FToolButtonStyle) {
-    FButton.R = TRect{w - 19, 2, w - 2, h - 2};
-    FCBItem.R = TRect{2, 2, FButton.R.Left - 1, h - 2};
-    return;
-  }
-  const int dw = w - SkinRect.Width();
-  FButton.R = ButtonRect;
-  if (ButtonRect.Left >= SkinRect.Width() - RTPt.X) {
-    FButton.R.Left += dw;
-    FButton.R.Right += dw;
-  }
-  FCBItem.R = ClRect;
-  FCBItem.R.Right += dw;
-  if (!UseSkinSize) {
-    const int dh = h - SkinRect.Height();
-    FCBItem.R.Bottom += dh;
-    FButton.R.Bottom += dh;
-  }
-}
 
-void TvlSkinCustomOfficeComboBox::CalcSize(int& AWidth, int& AHeight) {
-  if (UseSkinSize) {
-    TvlSkinCustomControl::CalcSize(AWidth, AHeight);
-    return;
-  }
-  NewLTPoint = LTPt;
-  NewRTPoint = TPoint{AWidth + RTPt.X - SkinRect.Width(), RTPt.Y};
-  NewClRect = ClRect;
-  NewClRect.Right += AWidth - SkinRect.Width();
-}
 
-void TvlSkinCustomOfficeComboBox::SetControlRegion() {
-  if (UseSkinSize) TvlSkinCustomControl::SetControlRegion();
-}
 
 void TvlSkinCustomOfficeComboBox::ChangeSkinData() {
   TvlSkinCustomControl::ChangeSkinData();
@@ -263,18 +190,7 @@ void TvlSkinCustomOfficeComboBox::CloseUp(bool Value) {
   if (Value && OnCloseUp) OnCloseUp(this);
 }
 
-void TvlSkinCustomOfficeComboBox::StartAutoScroll(int Mode) {
-  if (TimerMode == Mode) return;
-  TimerMode = Mode;
-  if (!HandleAllocated()) return;
-  KillTimer(Handle(), kAutoScrollTimer);
-  SetTimer(Handle(), kAutoScrollTimer, kAutoScrollInterval, nullptr);
-}
 
-void TvlSkinCustomOfficeComboBox::StopAutoScroll() {
-  if (HandleAllocated()) KillTimer(Handle(), kAutoScrollTimer);
-  TimerMode = 0;
-}
 
 void TvlSkinCustomOfficeComboBox::TrackList() {
   TPoint cursor{};
@@ -296,109 +212,37 @@ void TvlSkinCustomOfficeComboBox::TrackList() {
   }
 }
 
-void TvlSkinCustomOfficeComboBox::ListWndProc(TMessage& Message, const TWndMethod& Next) {
-  switch (Message.Msg) {
-    case WM_LBUTTONDOWN:
-      // A press on the open list hands the mouse to the box: it tracks the highlight and
-      // accepts the item when the button is released over the list.
-      FLBDown = true;
-      WasInLB = true;
-      if (HandleAllocated()) SetCapture(Handle());
-      return;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-      return;
-    case WM_MOUSEACTIVATE:
-      Message.Result = MA_NOACTIVATE;
-      Next(Message);
-      return;
-    default:
-      Next(Message);
-      return;
-  }
-}
 
 // ---- Input --------------------------------------------------------------------------------------
 
 void TvlSkinCustomOfficeComboBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
   TvlSkinCustomControl::MouseDown(Button, Shift, X, Y);
   if (!Focused() && CanFocus()) SetFocus();
-  if (Button != TMouseButton::mbLeft) return;
-  const TPoint pt{X, Y};
-  if (FButton.MouseIn || FButton.R.Contains(pt) || FCBItem.R.Contains(pt) || FToolButtonStyle) {
-    FButton.Down = true;
-    Invalidate();
-    if (!IsPopupVisible()) {
-      WasInLB = false;
-      FLBDown = true;
-      DropDown();
-    } else {
-      CloseUp(false);
-    }
-  } else if (IsPopupVisible()) {
-    CloseUp(false);
-  }
+  if (Button == TMouseButton::mbLeft) PressBox(X, Y, true);
 }
 
 void TvlSkinCustomOfficeComboBox::MouseMove(TShiftState Shift, int X, int Y) {
   TvlSkinCustomControl::MouseMove(Shift, X, Y);
   if (IsPopupVisible()) TrackList();
-  const bool in = FButton.R.Contains(TPoint{X, Y});
-  if (in != FButton.MouseIn) {
-    FButton.MouseIn = in;
-    Invalidate();
-  }
+  TrackButtonHover(X, Y);
 }
 
 void TvlSkinCustomOfficeComboBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
-  if (FLBDown && WasInLB) {
-    ReleaseCapture();
-    FLBDown = false;
-    TPoint cursor{};
-    GetCursorPos(&cursor);
-    const bool overList = FListBox->HandleAllocated() && WindowFromPoint(cursor) == FListBox->Handle();
-    CloseUp(overList);
-  } else {
-    FLBDown = false;
-  }
-  TvlSkinCustomControl::MouseUp(Button, Shift, X, Y);
-  if (FButton.Down) {
-    FButton.Down = false;
-    Invalidate();
-  }
+  TWeak<TControl> alive(this);
+  EndPress(FListBox->HandleAllocated() ? FListBox->Handle() : nullptr);
+  if (alive) TvlSkinCustomControl::MouseUp(Button, Shift, X, Y);
+}
+
+void TvlSkinCustomOfficeComboBox::AutoScrollStep(int Mode) {
+  if (Mode == 1)
+    FListBox->FindUp();
+  else
+    FListBox->FindDown();
 }
 
 void TvlSkinCustomOfficeComboBox::KeyDown(WORD& Key, TShiftState Shift) {
   TvlSkinCustomControl::KeyDown(Key, Shift);
-  const bool alt = Shift.Contains(TShiftStateFlag::ssAlt);
-  switch (Key) {
-    case VK_RETURN:
-      if (IsPopupVisible()) CloseUp(true);
-      break;
-    case VK_ESCAPE:
-      if (IsPopupVisible()) CloseUp(false);
-      break;
-    case VK_PRIOR: PageUpItem(true); break;
-    case VK_NEXT: PageDownItem(true); break;
-    case VK_LEFT:
-    case VK_UP:
-      if (!alt)
-        PriorItem(true);
-      else if (IsPopupVisible())
-        CloseUp(false);
-      break;
-    case VK_RIGHT:
-    case VK_DOWN:
-      if (!alt)
-        NextItem(true);
-      else if (!IsPopupVisible())
-        DropDown();
-      break;
-    default: break;
-  }
+  ComboKeyDown(Key, Shift);
 }
 
 bool TvlSkinCustomOfficeComboBox::WantsKey(WORD Key) {
@@ -410,10 +254,6 @@ bool TvlSkinCustomOfficeComboBox::WantsKey(WORD Key) {
 
 void TvlSkinCustomOfficeComboBox::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_SIZE:
-      TvlSkinCustomControl::Dispatch(Message);
-      CalcRects();
-      return;
     case WM_MOUSEWHEEL: {
       TvlSkinCustomControl::Dispatch(Message);
       const auto delta = static_cast<std::int32_t>(static_cast<std::uint32_t>(Message.WParam));
@@ -424,13 +264,6 @@ void TvlSkinCustomOfficeComboBox::Dispatch(TMessage& Message) {
         NextItem(select);
       return;
     }
-    case WM_TIMER:
-      TvlSkinCustomControl::Dispatch(Message);
-      if (TimerMode == 1)
-        FListBox->FindUp();
-      else if (TimerMode == 2)
-        FListBox->FindDown();
-      return;
     case CM_CANCELMODE: {
       TvlSkinCustomControl::Dispatch(Message);
       // The control that cancels; the box's own parts keep the list open.
@@ -449,20 +282,9 @@ void TvlSkinCustomOfficeComboBox::Dispatch(TMessage& Message) {
       TvlSkinCustomControl::Dispatch(Message);
       Invalidate();
       return;
-    case CM_MOUSEENTER:
-    case CM_MOUSELEAVE: {
-      TvlSkinCustomControl::Dispatch(Message);
-      FMouseIn = Message.Msg == CM_MOUSEENTER;
-      if (!FMouseIn && FButton.MouseIn) {
-        FButton.MouseIn = false;
-        Invalidate();
-      }
-      if ((FIndex != -1 && !IsNullRect(ActiveSkinRect)) || FToolButtonStyle) Invalidate();
-      return;
-    }
     default: break;
   }
-  TvlSkinCustomControl::Dispatch(Message);
+  TvlSkinComboBase::Dispatch(Message);
 }
 
 // ---- Painting -----------------------------------------------------------------------------------
@@ -514,18 +336,10 @@ void TvlSkinCustomOfficeComboBox::DrawSkinButton(TCanvas* C) {
 
 void TvlSkinCustomOfficeComboBox::DrawDefaultItem(TCanvas* C) {
   if (FCBItem.R.Width() <= 0 || FCBItem.R.Height() <= 0) return;
-  TBitmap b;
-  PrepareBitmap(&b, FCBItem.R.Width(), FCBItem.R.Height());
-  TCanvas* c = b.Canvas();
-  c->Font()->SetName(Font()->Name());
-  c->Font()->SetStyle(Font()->Style());
-  c->Font()->SetHeight(Font()->Height());
-  ApplySkinCharset(c->Font(), SkinData(), DefaultFont());
   const bool focused = Focused();
-  c->Brush()->SetColor(focused ? clHighlight : FDefaultColor);
-  c->Font()->SetColor(focused ? clHighlightText : DefaultFont()->Color());
-  c->FillRect(TRect{0, 0, b.Width(), b.Height()});
-  FCBItem.State = focused ? TOwnerDrawState{TOwnerDrawStateFlag::odFocused} : TOwnerDrawState{};
+  TBitmap b;
+  PrepareDefaultItem(b, focused);
+  TCanvas* c = b.Canvas();
   DrawItemContent(c, TRect{2, 0, b.Width() - 2, b.Height()}, ShownIndex(), nullptr);
   if (focused) {
     c->Brush()->SetStyle(TBrushStyle::bsSolid);
@@ -545,19 +359,6 @@ void TvlSkinCustomOfficeComboBox::CreateControlDefaultImage(TBitmap* B) {
   DrawDefaultItem(B->Canvas());
 }
 
-void TvlSkinCustomOfficeComboBox::DrawSkinBackground(TBitmap* B) {
-  const bool hot = Hot() && !IsNullRect(ActiveSkinRect);
-  if (!UseSkinSize) {
-    if (Picture) ComposeStretchedSkinImage(B, Picture, hot ? ActiveSkinRect : SkinRect, ClRect, true);
-  } else if (hot) {
-    TBitmap strip;
-    ComposeSkinStrip(LTPt.X, ActiveSkinRect.Width() - RTPt.X, &strip, Picture, ActiveSkinRect, Width(), Height(),
-                     StretchEffect);
-    if (!strip.Empty()) B->Canvas()->Draw(0, 0, &strip);
-  } else {
-    TvlSkinCustomControl::CreateControlSkinImage(B);
-  }
-}
 
 void TvlSkinCustomOfficeComboBox::CreateControlSkinImage(TBitmap* B) {
   CalcRects();
@@ -565,7 +366,7 @@ void TvlSkinCustomOfficeComboBox::CreateControlSkinImage(TBitmap* B) {
     DrawSkinToolButton(B, nullptr);
     return;
   }
-  DrawSkinBackground(B);
+  DrawSkinBackground(B, Hot());
   if (UseSkinSize)
     DrawButton(B->Canvas());
   else
@@ -705,7 +506,7 @@ void TvlSkinCustomOfficeComboBox::PaintSkinTo(TCanvas* C, int X, int Y, const st
       DrawButton(c);
       c->Font()->Assign(DefaultFont());
     } else {
-      DrawSkinBackground(&b);
+      DrawSkinBackground(&b, Hot());
       if (UseSkinSize)
         DrawButton(c);
       else
