@@ -48,6 +48,25 @@ class TvlSkinCustomComboBox : public TvlSkinComboBase {
 
   // ---- The list ----
   [[nodiscard]] TvlPopupListBox* ListBox() const { return FListBox; }
+  // The list's caption band and looks.
+  [[nodiscard]] const std::string& ListBoxCaption() const { return FListBox->Text(); }
+  void SetListBoxCaption(const std::string& Value) { FListBox->SetText(Value); }
+  [[nodiscard]] bool ListBoxCaptionMode() const { return FListBox->CaptionMode(); }
+  void SetListBoxCaptionMode(bool Value) { FListBox->SetCaptionMode(Value); }
+  [[nodiscard]] TAlignment ListBoxCaptionAlignment() const { return FListBox->Alignment(); }
+  void SetListBoxCaptionAlignment(TAlignment Value) { FListBox->SetAlignment(Value); }
+  [[nodiscard]] TFont* ListBoxDefaultFont() const { return FListBox->DefaultFont(); }
+  void SetListBoxDefaultFont(TFont* Value) { FListBox->DefaultFont()->Assign(Value); }
+  [[nodiscard]] TFont* ListBoxDefaultCaptionFont() const { return FListBox->DefaultCaptionFont(); }
+  void SetListBoxDefaultCaptionFont(TFont* Value) { FListBox->SetDefaultCaptionFont(Value); }
+  [[nodiscard]] int ListBoxDefaultItemHeight() const { return FListBox->DefaultItemHeight(); }
+  void SetListBoxDefaultItemHeight(int Value) { FListBox->SetDefaultItemHeight(Value); }
+  [[nodiscard]] bool ListBoxUseSkinFont() const { return FListBox->UseSkinFont(); }
+  void SetListBoxUseSkinFont(bool Value) { FListBox->SetUseSkinFont(Value); }
+  [[nodiscard]] bool ListBoxUseSkinItemHeight() const { return FListBox->UseSkinItemHeight; }
+  void SetListBoxUseSkinItemHeight(bool Value) { FListBox->UseSkinItemHeight = Value; }
+  [[nodiscard]] bool HorizontalExtent() const { return FListBox->HorizontalExtent(); }
+  void SetHorizontalExtent(bool Value) { FListBox->SetHorizontalExtent(Value); }
   [[nodiscard]] int DropDownCount() const { return FDropDownCount; }
   // Values of 0 or less are ignored.
   void SetDropDownCount(int Value);

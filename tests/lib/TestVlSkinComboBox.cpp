@@ -205,6 +205,37 @@ TEST_F(SkinComboTest, AcceptedAndCancelledDropDowns) {
   EXPECT_EQ(TakeEvents(), (Events{"dropdown", "change", "click", "changed", "closeup"}));
 }
 
+TEST_F(SkinComboTest, APressHeldBelowTheListAfterBeingInItScrollsTheHighlightEvery25Ms) {
+  RecordingCombo* box = Combo(Numbered(20));
+  box->SetItemIndex(0);
+  const TPoint button = box->ClientToScreen(TPoint{box->Width() - 8, box->Height() / 2});
+  display->MouseMove(button);
+  display->MouseDown(button);
+  Pump();
+  TvlPopupListBox* list = box->ListBox();
+  ASSERT_TRUE(box->IsPopupVisible());
+  const TPoint inside = list->ListBox->ClientToScreen(TPoint{10, 5});
+  display->MouseMove(inside);
+  Pump();
+  EXPECT_EQ(box->AutoScrollMode(), 0);
+  const TPoint below = list->ClientToScreen(TPoint{10, list->Height() + 30});
+  display->MouseMove(below);
+  Pump();
+  EXPECT_EQ(box->AutoScrollMode(), 2);
+  const int start = list->ItemIndex();
+  Advance(100, 25);
+  EXPECT_EQ(list->ItemIndex(), start + 4) << "one item every 25 ms";
+  Advance(1000, 25);
+  EXPECT_EQ(list->ItemIndex(), 19) << "stops at the last item";
+  EXPECT_EQ(box->ItemIndex(), 19) << "the list's own index moves; the box's selection waits for the release";
+  EXPECT_EQ(box->Text(), "第0项");
+  display->MouseUp(below);
+  Pump();
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(box->AutoScrollMode(), 0);
+  EXPECT_EQ(box->Text(), "第0项") << "released outside the list: cancelled";
+}
+
 TEST_F(SkinComboTest, EditStyleCompletesTypedTextFromTheList) {
   RecordingCombo* box = Combo({"alpha", "beta", "bravo"});
   box->SetStyle(TvlSkinCustomComboBoxStyle::vlcbEditStyle);
