@@ -36,13 +36,6 @@ class TvlSkinCustomListBox;
 using TvlDrawSkinItemEvent = std::function<void(TCanvas* Cnvs, int Index, int ItemWidth, int ItemHeight,
                                                 const TRect& TxtRect, TOwnerDrawState State)>;
 
-// A button of a caption band, a combo box or an up-down control.
-struct TvlCBButtonX {
-  TRect R{};
-  bool MouseIn = false;
-  bool Down = false;
-};
-
 // The platform list inside a skinned list box: it never paints itself the platform's way, hands
 // its input to its owner first, and has no non-client area (its native scroll range stays for
 // the skinned bars to read).
@@ -312,14 +305,52 @@ class TvlDropDownOwner {
   [[nodiscard]] virtual bool DropDownAlphaBlend() const = 0;
   [[nodiscard]] virtual int DropDownAlphaBlendValue() const = 0;
   [[nodiscard]] virtual bool DropDownAlphaBlendAnimation() const = 0;
+  // Called when a fade-in starts.
+  virtual void DropDownFadeStarts() {}
+};
+
+// The showing, hiding and fade-in of a drop-down window (the list of a combo box or of an
+// office combo box): a tool window that never takes the activation, saves the bits under it
+// and drops a shadow; translucent and fading in on a timer when its owner asks.
+class TvlDropDownWindow {
+ public:
+  // Milliseconds between fade steps (more than 5).
+  static constexpr UINT kFadeInterval = 6;
+
+  explicit TvlDropDownWindow(TWinControl* Window);
+  ~TvlDropDownWindow();
+  TvlDropDownWindow(const TvlDropDownWindow&) = delete;
+  TvlDropDownWindow& operator=(const TvlDropDownWindow&) = delete;
+
+  // The pop-up's window parameters; the window is owned by Box's top-level window.
+  static void PopupParams(TCreateParams& Params, TComponent* Box);
+  // A new window starts opaque.
+  void WindowCreated();
+  // Shows the window with its top-left corner at Origin (screen) without activating it; Owner
+  // (nullptr: none) decides the translucency and the fade.
+  void Show(TvlDropDownOwner* Owner, TPoint Origin);
+  void Hide();
+  [[nodiscard]] int Opacity() const { return FOpacity; }
+  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+
+ private:
+  void SetOpacity(int Value);
+  void FadeStep();
+
+  TWinControl* const FWindow;
+  bool FOldAlphaBlend = false;
+  int FOldAlphaBlendValue = 0;
+  int FOpacity = 255;
+  int FFadeTarget = 0;
+  int FFadeStep = 1;
+  TvlTickTimer FFade;
 };
 
 // The list of a combo box as a top-level pop-up: a tool window that never takes the activation,
 // saves the bits under it and drops a shadow; translucent and fading in when its owner asks.
 class TvlPopupListBox : public TvlSkinListBox {
  public:
-  // Milliseconds between fade steps (more than 5).
-  static constexpr UINT kFadeInterval = 6;
+  static constexpr UINT kFadeInterval = TvlDropDownWindow::kFadeInterval;
 
   explicit TvlPopupListBox(TComponent* AOwner);
   ~TvlPopupListBox() override;
@@ -336,8 +367,8 @@ class TvlPopupListBox : public TvlSkinListBox {
   void HotTrackItem(int X, int Y);
 
   // The opacity last given to the window (255 when not layered).
-  [[nodiscard]] int Opacity() const { return FOpacity; }
-  [[nodiscard]] bool Fading() const { return FFade.Running(); }
+  [[nodiscard]] int Opacity() const { return FDropDown.Opacity(); }
+  [[nodiscard]] bool Fading() const { return FDropDown.Fading(); }
 
  protected:
   void CreateParams(TCreateParams& Params) override;
@@ -345,16 +376,7 @@ class TvlPopupListBox : public TvlSkinListBox {
   void Dispatch(TMessage& Message) override;
 
  private:
-  [[nodiscard]] TvlDropDownOwner* DropDownOwner() const;
-  void SetOpacity(int Value);
-  void FadeStep();
-
-  bool FOldAlphaBlend = false;
-  int FOldAlphaBlendValue = 0;
-  int FOpacity = 255;
-  int FFadeTarget = 0;
-  int FFadeStep = 1;
-  TvlTickTimer FFade;
+  TvlDropDownWindow FDropDown;
 };
 
 // ---- Up-down -------------------------------------------------------------------------------------

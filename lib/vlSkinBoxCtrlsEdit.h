@@ -29,14 +29,6 @@ class TCustomImageList;
 class TvlSkinData;
 class TvlSkinPopupMenu;
 
-// One button of a combo box or an edit: its rectangle (client coordinates), whether the pointer
-// is over it and whether it is held down.
-struct TvlCBButtonX {
-  TRect R{};
-  bool MouseIn = false;
-  bool Down = false;
-};
-
 // Called with the control named in a cancel-mode message.
 using TvlOnEditCancelMode = std::function<void(TControl* Sender)>;
 

@@ -21,16 +21,6 @@ namespace {
 // Arrow directions of DrawArrowGlyph.
 constexpr int kArrowUp = 3, kArrowDown = 4;
 
-// A tab stop from its text: the decimal value of a text of digits only, else 0.
-int TabStopValue(const std::string& Text) {
-  if (Text.empty() || !std::all_of(Text.begin(), Text.end(), [](char c) { return c >= '0' && c <= '9'; })) return 0;
-  try {
-    return std::stoi(Text);
-  } catch (...) {
-    return 0;
-  }
-}
-
 // The skin's client picture tiled over (x, y, w, h) of C.
 void DrawTiledBackground(TCanvas* C, TvlSkinCustomListBox* Owner, int X, int Y, int W, int H) {
   const TRect tile{Owner->SkinRect.Left + Owner->ClRect.Left, Owner->SkinRect.Top + Owner->ClRect.Top,
@@ -136,12 +126,7 @@ void DrawImagesAndText(TCanvas* C, TvlSkinCustomListBox* Owner, TvlListBox* List
   TStrings* tabs = Owner->TabWidths();
   if (tabs->Count() > 0 && Owner->Columns() == 0) {
     // Tabbed text does not follow horizontal scrolling.
-    std::vector<int> stops;
-    for (int i = 0; i < std::min(tabs->Count(), 10); ++i) stops.push_back(TabStopValue(tabs->Strings(i)));
-    HDC dc = vlutils_detail::CanvasTextContext(C);
-    const int y = TR.Top + TR.Height() / 2 - C->TextHeight(text.empty() ? "Wg" : text) / 2;
-    TabbedTextOut(dc, TR.Left + offset + 2, y, text.c_str(), static_cast<int>(text.size()),
-                  static_cast<int>(stops.size()), stops.data(), 0);
+    DrawTabbedTextIn(C, text, TRect{TR.Left + offset, TR.Top, TR.Right, TR.Bottom}, tabs);
     return;
   }
   DrawTextAtLeftOffset(C, text, TR, offset - List->HorizontalExtentValue());

@@ -8,63 +8,42 @@
 #include "lib/vlUtils.h"
 #include "platform/WindowTree.h"
 
-TvlPopupListBox::TvlPopupListBox(TComponent* AOwner) : TvlSkinListBox(AOwner), FFade([this] { FadeStep(); }) {
-  SetControlStyle(ControlStyle() + TControlStyle{TControlStyleFlag::csAcceptsControls,
-                                                 TControlStyleFlag::csNoDesignVisible,
-                                                 TControlStyleFlag::csReplicatable});
-  SetVisible(false);
-  // The list follows the pointer and never holds the focus.
-  ListBox->SetTabStop(false);
-  ListBox->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) { HotTrackItem(X, Y); };
-}
+// ---- Drop-down window ----------------------------------------------------------------------------
 
-TvlPopupListBox::~TvlPopupListBox() { FFade.Stop(); }
+TvlDropDownWindow::TvlDropDownWindow(TWinControl* Window) : FWindow(Window), FFade([this] { FadeStep(); }) {}
 
-void TvlPopupListBox::CreateParams(TCreateParams& Params) {
-  TvlSkinListBox::CreateParams(Params);
+TvlDropDownWindow::~TvlDropDownWindow() { FFade.Stop(); }
+
+void TvlDropDownWindow::PopupParams(TCreateParams& Params, TComponent* Box) {
   Params.Style = WS_POPUP | WS_CLIPCHILDREN;
   Params.ExStyle = WS_EX_TOOLWINDOW;
   Params.WindowClass.style |= CS_SAVEBITS;
   if (IsXPOrLater()) Params.WindowClass.style |= CS_DROPSHADOW;
   // Owned by the box's top-level window, so it stays above the form it drops from.
   Params.WndParent = nullptr;
-  if (auto* box = dynamic_cast<TWinControl*>(Owner()); box && box->HandleAllocated())
+  if (auto* box = dynamic_cast<TWinControl*>(Box); box && box->HandleAllocated())
     Params.WndParent = GetAncestorRoot(box->Handle());
 }
 
-void TvlPopupListBox::CreateWnd() {
-  TvlSkinListBox::CreateWnd();
-  // A new window starts opaque.
+void TvlDropDownWindow::WindowCreated() {
   FOldAlphaBlend = false;
   FOldAlphaBlendValue = 0;
   FOpacity = 255;
 }
 
-void TvlPopupListBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == WM_MOUSEACTIVATE) {
-    Message.Result = MA_NOACTIVATE;
-    return;
-  }
-  TvlSkinListBox::Dispatch(Message);
-}
-
-TvlDropDownOwner* TvlPopupListBox::DropDownOwner() const {
-  return IsWin2000OrLater() ? dynamic_cast<TvlDropDownOwner*>(Owner()) : nullptr;
-}
-
-void TvlPopupListBox::SetOpacity(int Value) {
+void TvlDropDownWindow::SetOpacity(int Value) {
   FOpacity = Value;
-  SetWindowAlpha(Handle(), static_cast<BYTE>(Value));
+  SetWindowAlpha(FWindow->Handle(), static_cast<BYTE>(Value));
 }
 
-void TvlPopupListBox::Show(TPoint Origin) {
+void TvlDropDownWindow::Show(TvlDropDownOwner* Owner, TPoint Origin) {
   FFade.Stop();
-  TvlDropDownOwner* owner = DropDownOwner();
-  const bool blend = owner && owner->DropDownAlphaBlend();
-  const int value = owner ? std::clamp(owner->DropDownAlphaBlendValue(), 0, 255) : 255;
-  const bool fade = blend && owner->DropDownAlphaBlendAnimation();
-  HWND h = Handle();
-  if (owner) {
+  if (!IsWin2000OrLater()) Owner = nullptr;
+  const bool blend = Owner && Owner->DropDownAlphaBlend();
+  const int value = Owner ? std::clamp(Owner->DropDownAlphaBlendValue(), 0, 255) : 255;
+  const bool fade = blend && Owner->DropDownAlphaBlendAnimation();
+  HWND h = FWindow->Handle();
+  if (Owner) {
     const auto exStyle = GetWindowLongPtr(h, GWL_EXSTYLE);
     if (blend && !FOldAlphaBlend)
       SetWindowLongPtr(h, GWL_EXSTYLE, exStyle | static_cast<LONG_PTR>(WS_EX_LAYERED));
@@ -77,19 +56,20 @@ void TvlPopupListBox::Show(TPoint Origin) {
       SetOpacity(FOldAlphaBlendValue);
     }
   }
-  SetBounds(Origin.X, Origin.Y, Width(), Height());
+  FWindow->SetBounds(Origin.X, Origin.Y, FWindow->Width(), FWindow->Height());
   SetWindowPos(h, HWND_TOP, Origin.X, Origin.Y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
-  SetVisible(true);
+  FWindow->SetVisible(true);
   if (!fade) return;
   // The fade runs on a timer and Show returns at once; the first step is taken now.
+  Owner->DropDownFadeStarts();
   FFadeTarget = value;
   FFadeStep = std::max(1, value / 15);
   FOpacity = 0;
   FadeStep();
 }
 
-void TvlPopupListBox::FadeStep() {
-  if (!HandleAllocated() || !Visible()) {
+void TvlDropDownWindow::FadeStep() {
+  if (!FWindow->HandleAllocated() || !FWindow->Visible()) {
     FFade.Stop();
     return;
   }
@@ -100,13 +80,49 @@ void TvlPopupListBox::FadeStep() {
     FFade.Start(kFadeInterval);
 }
 
-void TvlPopupListBox::Hide() {
+void TvlDropDownWindow::Hide() {
   FFade.Stop();
-  if (HandleAllocated())
-    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+  if (FWindow->HandleAllocated())
+    SetWindowPos(FWindow->Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
-  SetVisible(false);
+  FWindow->SetVisible(false);
 }
+
+// ---- Drop-down list --------------------------------------------------------------------------------
+
+TvlPopupListBox::TvlPopupListBox(TComponent* AOwner) : TvlSkinListBox(AOwner), FDropDown(this) {
+  SetControlStyle(ControlStyle() + TControlStyle{TControlStyleFlag::csAcceptsControls,
+                                                 TControlStyleFlag::csNoDesignVisible,
+                                                 TControlStyleFlag::csReplicatable});
+  SetVisible(false);
+  // The list follows the pointer and never holds the focus.
+  ListBox->SetTabStop(false);
+  ListBox->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) { HotTrackItem(X, Y); };
+}
+
+TvlPopupListBox::~TvlPopupListBox() = default;
+
+void TvlPopupListBox::CreateParams(TCreateParams& Params) {
+  TvlSkinListBox::CreateParams(Params);
+  TvlDropDownWindow::PopupParams(Params, Owner());
+}
+
+void TvlPopupListBox::CreateWnd() {
+  TvlSkinListBox::CreateWnd();
+  FDropDown.WindowCreated();
+}
+
+void TvlPopupListBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_MOUSEACTIVATE) {
+    Message.Result = MA_NOACTIVATE;
+    return;
+  }
+  TvlSkinListBox::Dispatch(Message);
+}
+
+void TvlPopupListBox::Show(TPoint Origin) { FDropDown.Show(dynamic_cast<TvlDropDownOwner*>(Owner()), Origin); }
+
+void TvlPopupListBox::Hide() { FDropDown.Hide(); }
 
 TPoint TvlPopupListBox::DropDownOrigin(TControl* Box, int ListHeight) {
   TWinControl* parent = Box->Parent();

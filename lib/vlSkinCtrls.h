@@ -18,6 +18,7 @@
 #include "lib/vlUtils.h"
 #include "platform/Controls.h"
 #include "platform/ExtCtrls.h"
+#include "platform/ListBox.h"
 #include "platform/StdCtrls.h"
 #include "platform/Strings.h"
 
@@ -72,6 +73,20 @@ void vlChangeChildrenSkinData(TvlSkinData* Container, TControl* Control);
 void DrawParentBackground(TControl* Control, TCanvas* Canvas);
 // The same for a page of a page control: Rect is the page's place inside the control.
 void DrawParentBackgroundRect(TControl* Control, const TRect& Rect, TCanvas* Canvas);
+
+// One button of a combo box, an edit, a list's caption band or an up-down control: its
+// rectangle (client coordinates), whether the pointer is over it and whether it is held down.
+struct TvlCBButtonX {
+  TRect R{};
+  bool MouseIn = false;
+  bool Down = false;
+};
+
+// The item area of a combo box (client coordinates) and the state handed to its owner drawing.
+struct TvlCBItem {
+  TRect R{};
+  TOwnerDrawState State{};
+};
 
 // ---- Windowed bases ----------------------------------------------------------------------------
 

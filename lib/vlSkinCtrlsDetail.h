@@ -9,6 +9,7 @@
 
 class TBitmap;
 class TCanvas;
+class TStrings;
 class TWinControl;
 class TvlSkinData;
 class TvlDataSkinButtonControl;
@@ -68,5 +69,36 @@ constexpr TColor kBuiltinHoverFill = static_cast<TColor>(182 | (189 << 8) | (210
 constexpr TColor kBuiltinDownFill = static_cast<TColor>(133 | (147 << 8) | (181 << 16));
 // Grey text of a disabled state whose element gives no colour of its own.
 constexpr TColor kDisabledGrey = static_cast<TColor>(0x808080);
+
+// ---- Combo box parts (the skinned combo box and the office combo box) ----
+
+// The built-in small button: a navy frame with the pressed or hot fill, else the button face;
+// then a down arrow, grey when disabled.
+void DrawBuiltinComboButton(TCanvas* C, const TRect& R, bool Pressed, bool Hot, bool Enabled);
+// The combo element's own button state: Disabled (when not empty and the box is disabled), else
+// Down when pressed, else Active when hot, copied from Picture onto R; nothing for the normal
+// state, which the element's picture already shows.
+void DrawComboStateButton(TCanvas* C, TBitmap* Picture, const TRect& R, bool Enabled, bool Pressed, bool Hot,
+                          const TRect& Disabled, const TRect& Down, const TRect& Active);
+// The button of a freely sized combo box from the skin's "combobutton", "editbutton" or
+// "resizebutton" element, with a down arrow (enabled boxes only, 2 pixels lower when pressed) or
+// the element's menu marker cut from BoxPicture (1 pixel lower when pressed). Nothing without
+// such an element.
+void DrawComboElementButton(TCanvas* C, TvlSkinData* SkinData, TBitmap* BoxPicture, const TRect& R, bool Pressed,
+                            bool Hot, bool Enabled);
+// The built-in face of a tool-button combo box: open, hot or normal.
+void DrawBuiltinToolFace(TCanvas* C, int W, int H, bool Open, bool Hot);
+// The skin face of a tool-button combo box over the whole of B from "resizetoolbutton" or
+// "resizebutton"; the element drawn, nullptr (nothing drawn) without one.
+TvlDataSkinButtonControl* DrawSkinToolFace(TBitmap* B, TvlSkinData* SkinData, bool Open, bool Hot);
+// The arrow area of a skin tool button: E's menu marker (cut from BoxPicture) or a drop-down
+// arrow in E's down colour while open, else in the canvas's font colour.
+void DrawToolArrow(TCanvas* C, const TvlDataSkinButtonControl& E, TBitmap* BoxPicture, const TRect& R, bool Open,
+                   bool Hot);
+// Text drawn with the tab stops of the first ten lines of TabWidths (a line of digits gives its
+// number, any other line 0) at R.Left + 2, centred vertically in R.
+void DrawTabbedTextIn(TCanvas* C, const std::string& Text, const TRect& R, TStrings* TabWidths);
+// The disabled text colour of a skinned box: the "edit" element's, else clGrayText.
+[[nodiscard]] TColor EditDisabledColour(TvlSkinData* SkinData);
 
 }  // namespace vlskinctrls_detail

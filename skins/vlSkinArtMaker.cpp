@@ -361,7 +361,8 @@ TvlDataSkinComboBox* AddComboBox(Maker& M, const std::string& Name) {
   SetNineParts(*e, r[0], 6);
   e->RTPoint = {W - bw - 2, 6};
   e->RBPoint = {W - bw - 2, H - 6};
-  e->ClRect = TRect{6, 6, W - bw - 2, H - 6};
+  // The item area: the item strips (H - 4 high) sit in it.
+  e->ClRect = TRect{2, 2, W - bw - 2, H - 2};
   e->ActiveSkinRect = r[1];
   e->ButtonRect = TRect{W - bw - 1, 1, W - 1, H - 1};
   const std::vector<TRect> b = M.atlas.AddRow(
@@ -375,7 +376,8 @@ TvlDataSkinComboBox* AddComboBox(Maker& M, const std::string& Name) {
   e->FocusItemRect = s[2];
   e->ItemLeftOffset = 5;
   e->ItemRightOffset = 5;
-  e->ItemTextRect = TRect{7, 2, W - bw - 4, H - 2};
+  // Relative to an item strip (40 wide; its right edge follows the box's width).
+  e->ItemTextRect = TRect{5, 0, 36, H - 4};
   SetFont(*e, kText);
   e->FocusFontColor = vlToTColor(kAccentText);
   e->ActiveFontColor = vlToTColor(kText);

@@ -340,13 +340,15 @@ inline void DrawComboBox(Sheet& S, TvlDataSkinComboBox& E) {
   for (int i = 0; i < 4; ++i) {
     S.Put(S.Nine(E, i == 1 ? E.ActiveSkinRect : E.SkinRect, W, H), x, S.Y());
     const int dx = W - E.SkinRect.Width();
-    const TRect it{x + E.ItemTextRect.Left, S.Y() + E.ItemTextRect.Top, x + E.ItemTextRect.Right + dx,
-                   S.Y() + E.ItemTextRect.Bottom};
-    if (i == 2) {
-      S.Put(S.Strip(E.PictureIndex, E.FocusItemRect, E.ItemLeftOffset, E.ItemRightOffset, it.Width() + 6, true),
-            it.Left - 3, it.Top);
-    }
-    S.CaptionLeft(it.Left + 2, it, "MP4视频", E.FontName, E.FontHeight, i == 2 ? E.FocusFontColor : E.FontColor);
+    // The item area is the client rectangle; the text rectangle lies in an item strip.
+    const TRect item{x + E.ClRect.Left, S.Y() + E.ClRect.Top, x + E.ClRect.Right + dx, S.Y() + E.ClRect.Bottom};
+    const TRect it{item.Left + E.ItemTextRect.Left, item.Top + E.ItemTextRect.Top,
+                   item.Left + E.ItemTextRect.Right + item.Width() - E.SItemRect.Width(),
+                   item.Top + E.ItemTextRect.Bottom};
+    if (i == 2)
+      S.Put(S.Strip(E.PictureIndex, E.FocusItemRect, E.ItemLeftOffset, E.ItemRightOffset, item.Width(), true),
+            item.Left, item.Top);
+    S.CaptionLeft(it.Left, it, "MP4视频", E.FontName, E.FontHeight, i == 2 ? E.FocusFontColor : E.FontColor);
     if (i > 0) S.Put(S.Copy(E.PictureIndex, buttons[i]), x + E.ButtonRect.Left + dx, S.Y() + E.ButtonRect.Top);
     x += W + 12;
   }

@@ -1,7 +1,8 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the boards of
-// buttons and boxes, of the bars and views and of the lists, the page of edits, the link labels,
-// the message box, the folder picker), each compared with its expected picture; and the room of
-// the group box's and the caption list box's captions at the sizes the windows use.
+// buttons and boxes, of the bars and views and of the lists, the combo boxes, the page of edits,
+// the office pickers, the link labels, the message box, the folder picker), each compared with its
+// expected picture; and the room of the group box's and the caption list box's captions at the
+// sizes the windows use.
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,14 @@
 #include "platform/HeadlessDisplay.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/SkinnedButtonsBoard.h"
+#include "tests/lib/SkinnedComboBoard.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedEditsBoard.h"
 #include "tests/lib/SkinnedFolderDialog.h"
 #include "tests/lib/SkinnedLinkLabelsBoard.h"
 #include "tests/lib/SkinnedListsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
+#include "tests/lib/SkinnedOfficeBoard.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -138,6 +141,14 @@ class MainSkinWorldTest : public SkinnedControlsWorld {
 
 TEST_F(MainSkinWorldTest, MainSkinEditsMatchTheirExpectedPicture) {
   skinned_edits_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_edits");
+}
+
+TEST_F(MainSkinWorldTest, MainSkinComboBoxesMatchTheirExpectedPicture) {
+  skinned_combo_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_combos");
+}
+
+TEST_F(MainSkinWorldTest, MainSkinOfficePickersMatchTheirExpectedPicture) {
+  skinned_office_board::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_office");
 }
 
 TEST_F(MainSkinWorldTest, MainSkinLinkLabelsMatchTheirExpectedPicture) {
