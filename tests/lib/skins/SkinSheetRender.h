@@ -324,7 +324,7 @@ inline void DrawEdit(Sheet& S, TvlDataSkinEditControl& E) {
   for (int i = 0; i < (button ? 4 : 2); ++i) {
     S.Put(S.Nine(E, i == 1 ? E.ActiveSkinRect : E.SkinRect, W, H), x, S.Y());
     const TRect t{x + E.ClRect.Left, S.Y(), x + W, S.Y() + H};
-    S.CaptionLeft(t.Left, t, "C:/Qirelo视频软件/输出", E.FontName, E.FontHeight,
+    S.CaptionLeft(t.Left, t, "~/Qirelo视频软件/输出", E.FontName, E.FontHeight,
                   i == 3 ? E.DisabledFontColor : E.FontColor);
     if (button && i > 0)
       S.Put(S.Copy(E.PictureIndex, buttons[i]), x + E.ButtonRect.Left + W - E.SkinRect.Width(),
