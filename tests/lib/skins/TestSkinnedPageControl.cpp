@@ -1,12 +1,17 @@
 // The skinned page control drawn from the program's skin 1 with its tabs on each of the four
 // sides (close buttons on the top one, horizontal text on the right one) and in the built-in
-// look, compared with the expected picture; and a close button of the skin closing its page.
+// look, compared with the expected picture; a close button of the skin closing its page; and
+// the images menu open in skin 1 with a header, a grid and a button row.
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMenusImages.h"
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/ImageList.h"
 #include "lib/vlSkinTabs.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
@@ -99,6 +104,44 @@ TEST_F(SkinnedPageControlScreenTest, SkinCloseButtonClosesItsPage) {
   EXPECT_EQ(pc->PageCount(), 2);
   EXPECT_EQ(pc->Tabs()->Strings(0), "音频");
   owner.reset();
+  skinned_test_form::Pump();
+}
+
+TEST_F(SkinnedPageControlScreenTest, ImagesMenuInTheSkinMatchesTheExpectedPicture) {
+  TCustomImageList images(nullptr);
+  TBitmap strip;
+  strip.SetSize(16 * 8, 16);
+  const COLORREF colours[] = {RGB(231, 76, 60), RGB(230, 126, 34), RGB(241, 196, 15), RGB(46, 204, 113),
+                              RGB(26, 188, 156), RGB(52, 152, 219), RGB(155, 89, 182), RGB(52, 73, 94)};
+  for (int i = 0; i < 8; ++i) {
+    strip.Canvas()->Brush()->SetColor(static_cast<TColor>(RGB(255, 255, 255)));
+    strip.Canvas()->FillRect(TRect{16 * i, 0, 16 * i + 16, 16});
+    strip.Canvas()->Brush()->SetColor(static_cast<TColor>(colours[i]));
+    strip.Canvas()->FillRect(TRect{16 * i + 2, 2, 16 * i + 14, 14});
+  }
+  images.Add(&strip, nullptr);
+  TvlSkinImagesMenu menu(nullptr);
+  menu.SetImages(&images);
+  menu.SetColumnsCount(4);
+  menu.SetSkinData(&skin);
+  TvlImagesMenuItem* header = menu.ImagesItems()->AddItem();
+  header->Header = true;
+  header->Caption = "标记颜色";
+  for (int i = 0; i < 8; ++i) menu.ImagesItems()->AddItem()->ImageIndex = i;
+  TvlImagesMenuItem* button = menu.ImagesItems()->AddItem();
+  button->Button = true;
+  button->Caption = "无颜色";
+  menu.ItemIndex = 3;
+  skinned_test_form::RenderFormAndCompare(
+      display, 200, 160, [](TForm*) {},
+      [&](TForm*) {
+        menu.Popup(20, 20);
+        skinned_test_form::Pump();
+        const TRect r = menu.ImagesItems()->Item(6)->ItemRect;
+        display->MouseMove(menu.PopupWindow()->ClientToScreen(TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}));
+      },
+      SKIN_EXPECTED_DIR, "main_skin_images_menu");
+  menu.Hide();
   skinned_test_form::Pump();
 }
 
