@@ -8,6 +8,7 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
@@ -154,11 +155,7 @@ TvlSkinImagesMenuPopupWindow::~TvlSkinImagesMenuPopupWindow() {
 
 void TvlSkinImagesMenuPopupWindow::CreateParams(TCreateParams& P) {
   TCustomControl::CreateParams(P);
-  P.Style = WS_POPUP;
-  P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-  P.WndParent = nullptr;
-  P.WindowClass.style |= CS_SAVEBITS;
-  if (IsXPOrLater()) P.WindowClass.style |= CS_DROPSHADOW;
+  SetDropDownWindowParams(P);
 }
 
 void TvlSkinImagesMenuPopupWindow::CalcItemRects() {
