@@ -311,6 +311,24 @@ class TvlVelmora : public TComponent {
   // The form's caption as shown (an MDI main form adds its maximized child's).
   [[nodiscard]] std::string DefaultCaptionText() const;
 
+  // ---- MDI arrangement (VelmoraMDI.cpp; each does nothing unless the form is an MDI parent) ----
+
+  // Restores every child, then lays them out in columns (the square root of the count, rounded
+  // down) from the bottom right, the last child first.
+  void Tile();
+  // Restores every child, then stacks them from the top left by one caption height, the last
+  // child first; a child with a single border keeps its size.
+  void Cascade();
+  void MinimizeAll();
+  void MaximizeAll();
+  // Children not in the normal state return to it; rolled-up ones unroll.
+  void RestoreAll();
+  // Closes the children from the last to the first.
+  void CloseAll();
+  // The part of the application main form's client area left free by its visible aligned
+  // controls (its whole client area when nothing is aligned; empty without a main form).
+  [[nodiscard]] static TRect GetMDIClientArea();
+
   // ---- Window states (VelmoraStates.cpp) ----
 
   // The skinned window state: the form moves and sizes itself (minimized to its caption bar at a
@@ -582,3 +600,7 @@ class TvlVelmora : public TComponent {
 
 // The form skinner of a form: the first TvlVelmora among its components, nullptr when none.
 [[nodiscard]] TvlVelmora* vlFindSkinForm(TCustomForm* Form);
+// The form skinner of the application main form's first MDI child whose skinned state is
+// maximized, and of its active MDI child; nullptr when there is none.
+[[nodiscard]] TvlVelmora* vlFindMaximizedMDIChildSkinForm();
+[[nodiscard]] TvlVelmora* vlFindActiveMDIChildSkinForm();

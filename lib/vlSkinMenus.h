@@ -58,6 +58,10 @@ void DrawMenuRadioGlyph(TCanvas* Canvas, int X, int Y, TColor Color);
 // frame or the client area, and parent notifications.
 [[nodiscard]] bool IsMenuCloseMessage(UINT Msg);
 
+// The window of a drop-down level: a top-level tool window that never activates, saves what it
+// covers and casts a shadow where the system draws one.
+void SetDropDownWindowParams(TCreateParams& P);
+
 // ---- One row ------------------------------------------------------------------------------------
 
 // The object behind one row of an open level: the wrapped menu item, the row's rectangle and

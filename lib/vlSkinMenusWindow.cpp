@@ -98,13 +98,17 @@ TvlSkinPopupWindow::~TvlSkinPopupWindow() {
   if (HandleAllocated()) KillTimer(Handle(), kScrollTimer);
 }
 
-void TvlSkinPopupWindow::CreateParams(TCreateParams& P) {
-  TCustomControl::CreateParams(P);
+void SetDropDownWindowParams(TCreateParams& P) {
   P.Style = WS_POPUP;
   P.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
   P.WndParent = nullptr;
   P.WindowClass.style |= CS_SAVEBITS;
   if (IsXPOrLater()) P.WindowClass.style |= CS_DROPSHADOW;
+}
+
+void TvlSkinPopupWindow::CreateParams(TCreateParams& P) {
+  TCustomControl::CreateParams(P);
+  SetDropDownWindowParams(P);
 }
 
 void TvlSkinPopupWindow::WndProc(TMessage& M) {
