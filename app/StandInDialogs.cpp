@@ -6,6 +6,7 @@
 #include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinSelectDirectoryDialog.h"
 #include "platform/Application.h"
 #include "platform/Edit.h"
 #include "platform/SysUtils.h"
@@ -41,9 +42,16 @@ bool TStandInDialogs::OpenFiles(TOpenDialogState& Dialog) {
 }
 
 bool TStandInDialogs::SelectFolder(TFolderDialogState& Dialog) {
-  std::string path = Dialog.Directory;
-  if (!AskPath(Dialog.Title, "文件夹：", path)) return false;
-  Dialog.Directory = path;
+  TvlSkinSelectDirectoryDialog picker(nullptr);
+  picker.SetSkinData(skin_);
+  picker.SetCtrlSkinData(skin_);
+  picker.ShowToolBar = true;
+  picker.DialogWidth = kFolderDialogWidth;
+  picker.DialogHeight = kFolderDialogHeight;
+  picker.Title = Dialog.Title;
+  picker.Directory = Dialog.Directory;
+  if (!picker.Execute()) return false;
+  Dialog.Directory = picker.Directory;
   return true;
 }
 

@@ -41,6 +41,7 @@ class TForm5;
 class TListItem;
 class TMemo;
 class TvlCompressedSkinList;
+class TvlResourceStrData;
 class TvlSkinButton;
 class TvlSkinData;
 class TvlSkinGroupBox;
@@ -91,6 +92,7 @@ class TForm1 : public TForm, private IConversionView {
   TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
   TvlCompressedSkinList* vlCompressedSkinList2 = nullptr;
   TvlVelmora* vlVelmora1 = nullptr;
+  TvlResourceStrData* vlResourceStrData1 = nullptr;  // skin 1's interface texts
   TvlSkinHint* vlSkinHint1 = nullptr;  // the tooltips of the windows
 
   // Menus (the main menu's items) and the "添加" tool button's menu.
