@@ -5,6 +5,7 @@
 #include "app/MainWindowControls.h"
 #include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
+#include "lib/vlMessages.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinSelectDirectoryDialog.h"
 #include "platform/Application.h"
@@ -56,8 +57,8 @@ bool TStandInDialogs::SelectFolder(TFolderDialogState& Dialog) {
 }
 
 void TStandInDialogs::ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType Type) {
-  UINT icon = MB_ICONINFORMATION;
-  if (Type == TMsgDlgType::mtWarning) icon = MB_ICONWARNING;
-  if (Type == TMsgDlgType::mtError) icon = MB_ICONERROR;
-  ShowMessageBox(Text, Caption, MB_OK | icon);
+  TvlSkinMessage message(nullptr);
+  message.SetSkinData(skin_);
+  message.SetCtrlSkinData(skin_);
+  message.MessageDlg2(Text, Caption, Type, {TMsgDlgBtn::mbOK}, 0);
 }

@@ -1,12 +1,12 @@
 #pragma once
 // The converter's dialogs as the program shows them today.
 //
-// SelectFolder is the skinned folder picker (with its tool bar for a new folder).
+// SelectFolder is the skinned folder picker (with its tool bar for a new folder), ShowMessage the
+// skinned message box with one OK button.
 //
-// FIXME: The skinned open dialog (OpenFiles) and the skinned message box (ShowMessage) take
-// these places once the skin library has them. Until then a file is typed into a small skinned
-// window (one path; the add of several files takes one at a time), and messages use the
-// platform's message box.
+// FIXME: The skinned open dialog (OpenFiles) takes its place once the skin library has it. Until
+// then a file is typed into a small skinned window (one path; the add of several files takes one
+// at a time).
 //
 // GUI thread only.
 

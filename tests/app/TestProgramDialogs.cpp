@@ -6,6 +6,8 @@
 #include <functional>
 
 #include "app/StandInDialogs.h"
+#include "lib/vlMessages.h"
+#include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinSelectDirectoryDialog.h"
 #include "platform/Forms.h"
@@ -62,6 +64,39 @@ TEST_F(ProgramDialogsTest, TheFolderPickerOpensAtTheFolderAndAnswersOkAndCancel)
     EXPECT_EQ(okText, "确定");
     EXPECT_EQ(cancelText, "取消");
     EXPECT_EQ(state.Directory, start) << "OK on the folder it opened at; Cancel leaves it";
+  }
+}
+
+// The window's warnings and errors: the skinned box with the caller's caption, the text and one
+// 确定 that closes it.
+TEST_F(ProgramDialogsTest, MessagesShowTheSkinnedBoxWithOneOk) {
+  const struct {
+    TMsgDlgType type;
+    const char* caption;
+    const char* text;
+  } cases[] = {
+      {TMsgDlgType::mtInformation, "提示", "列表中最多可以有 501 个文件。"},
+      {TMsgDlgType::mtWarning, "QireloVCD视频格式转换器", "文件转换失败：Unknown encoder 'libopencore_amrnb'"},
+      {TMsgDlgType::mtError, "QireloVCD视频格式转换器", "Unable to write to /nowhere/option.ini"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string caption, text;
+    AnswerWith<TvlMessageForm>([&](TvlMessageForm* form) {
+      caption = form->Caption();
+      text = form->Message->Caption();
+      if (c.type == TMsgDlgType::mtWarning) {
+        const TRect r = form->BoundsRect();
+        skinned_test_form::CompareWithExpected(skinned_test_form::Shot(display, r), r.Width(), r.Height(),
+                                               ExpectedFolder(), "warning_message");
+      }
+      display->KeyDown(VK_RETURN);
+      display->KeyUp(VK_RETURN);
+    });
+    shown.ShowMessage(c.text, c.caption, c.type);
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(caption, c.caption);
+    EXPECT_EQ(text, c.text);
   }
 }
 
