@@ -283,8 +283,9 @@ void TForm1::BuildPresetOptionsPanel() {
                                                    &vlSkinComboBox4, &vlSkinComboBox9, &vlSkinComboBox10};
   for (int i = 0; i < 6; ++i) {
     const int top = 36 + 27 * i;
-    MakeSkinLabel(this, group, Box(10, top + 2, 82, kLabelHeight), labels[i], vlSkinData1);
-    *choosers[i] = std::make_unique<TOptionChooserBox>(this, group, Box(92, top, 117, 22), vlSkinData2);
+    // The boxes take the width the longest item needs ("保持原视频模式" beside the drop-down button).
+    MakeSkinLabel(this, group, Box(6, top + 2, 80, kLabelHeight), labels[i], vlSkinData1);
+    *choosers[i] = std::make_unique<TOptionChooserBox>(this, group, Box(86, top, 127, 22), vlSkinData2);
   }
 }
 

@@ -1,10 +1,11 @@
-// The dialogs the program shows, driven for real over the main window's skin: each is answered
-// once it has become the active window.
+// The dialogs the program shows, driven for real over the main window's skin (each is answered
+// once it has become the active window), and the window's option chooser on its skinned box.
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "app/MainWindowControls.h"
 #include "app/StandInDialogs.h"
 #include "lib/vlMessages.h"
 #include "lib/vlSkinCtrls.h"
@@ -98,6 +99,36 @@ TEST_F(ProgramDialogsTest, MessagesShowTheSkinnedBoxWithOneOk) {
     EXPECT_EQ(caption, c.caption);
     EXPECT_EQ(text, c.text);
   }
+}
+
+// The option chooser on the skinned combo box keeps the chain's event order: OnChange only when
+// the shown text changes; no selection and a cleared list keep the text.
+TEST_F(ProgramDialogsTest, TheOptionChooserRaisesOnChangeOnlyWhenItsTextChanges) {
+  TOptionChooserBox box(main, main, Box(10, 10, 120, 22), main->vlSkinData2);
+  for (const char* item : {"25.00", "29.97", "25.00"}) box.AddItem(item);
+  int changes = 0;
+  box.SetOnChange([&] { ++changes; });
+  const struct {
+    const char* step;
+    std::function<void()> act;
+    int index;
+    const char* text;
+    int changes;
+  } steps[] = {
+      {"first item", [&] { box.SetItemIndex(0); }, 0, "25.00", 1},
+      {"the same text at another index", [&] { box.SetItemIndex(2); }, 2, "25.00", 1},
+      {"another text", [&] { box.Pick(1); }, 1, "29.97", 2},
+      {"outside the items", [&] { box.SetItemIndex(7); }, -1, "29.97", 2},
+      {"cleared", [&] { box.ClearItems(); }, -1, "29.97", 2},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.step);
+    s.act();
+    EXPECT_EQ(box.ItemIndex(), s.index);
+    EXPECT_EQ(box.Text(), s.text);
+    EXPECT_EQ(changes, s.changes);
+  }
+  EXPECT_EQ(box.ItemCount(), 0);
 }
 
 }  // namespace
