@@ -1,5 +1,7 @@
 #include "app/MainWindowControls.h"
 
+#include "lib/vlSkinBoxCtrlsCombo.h"
+
 #include <utility>
 
 #include "lib/Velmora.h"
@@ -133,60 +135,43 @@ std::unique_ptr<TBitmap> LoadBuiltinPicture(const std::string& Name) {
 
 TOptionChooserBox::TOptionChooserBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds,
                                      TvlSkinData* SkinData)
-    : box_(MakeBox(Owner, Parent, Bounds, SkinData)), menu_(new TvlSkinPopupMenu(Owner)) {
-  box_->OnPaint = [this](TObject*, TCanvas* Canvas, TRect R, bool, bool, bool& DrawDefault) {
-    DrawDefault = false;
-    Paint(Canvas, R);
+    : box_(new TvlSkinComboBox(Owner)) {
+  box_->UseSkinSize = false;
+  box_->SetParent(Parent);
+  box_->SetBoundsRect(Bounds);
+  box_->SetSkinData(SkinData);
+  box_->OnChange = [this](TObject*) {
+    if (on_change_) on_change_();
   };
-  box_->OnClick = [this](TObject*) { DropDown(); };
 }
 
-TOptionChooserBox::~TOptionChooserBox() {
-  box_->OnPaint = nullptr;
-  box_->OnClick = nullptr;
-}
-
-void TOptionChooserBox::Paint(TCanvas* Canvas, const TRect&) {
-  const TRect face{0, 0, box_->Width(), box_->Height()};
-  DrawText(Canvas, text_, TRect{face.Left + 8, face.Top, face.Right - kArrowWidth, face.Bottom}, DT_LEFT);
-  DrawArrow(Canvas, face);
-}
+TOptionChooserBox::~TOptionChooserBox() { box_->OnChange = nullptr; }
 
 void TOptionChooserBox::ClearItems() {
-  items_.clear();
-  index_ = -1;
-}
-
-void TOptionChooserBox::AddItem(std::string_view Text) { items_.emplace_back(Text); }
-
-void TOptionChooserBox::SetItemIndex(int Value) {
-  index_ = Value >= 0 && Value < ItemCount() ? Value : -1;
-  if (index_ >= 0) SetText(items_[index_]);
+  box_->Items()->Clear();
   box_->Invalidate();
 }
 
-void TOptionChooserBox::SetText(const std::string& Value) {
-  if (Value == text_) return;
-  text_ = Value;
-  box_->Invalidate();
-  if (on_change_) on_change_();
-}
+void TOptionChooserBox::AddItem(std::string_view Text) { box_->Items()->Add(std::string(Text)); }
+
+int TOptionChooserBox::ItemCount() const { return box_->Items()->Count(); }
+
+int TOptionChooserBox::ItemIndex() const { return box_->ItemIndex(); }
+
+void TOptionChooserBox::SetItemIndex(int Value) { box_->SetItemIndex(Value >= 0 && Value < ItemCount() ? Value : -1); }
+
+std::string TOptionChooserBox::Text() const { return box_->Text(); }
 
 bool TOptionChooserBox::Enabled() const { return box_->Enabled(); }
 
 void TOptionChooserBox::SetEnabled(bool Value) { box_->SetEnabled(Value); }
 
 void TOptionChooserBox::Pick(int Index) {
-  if (Index < 0 || Index >= ItemCount()) return;
-  index_ = Index;
-  SetText(items_[Index]);
-  box_->Invalidate();
+  if (Index >= 0 && Index < ItemCount()) box_->SetItemIndex(Index);
 }
 
 void TOptionChooserBox::DropDown() {
-  if (items_.empty()) return;
-  FillMenu(menu_, items_, index_, [this](int Index) { Pick(Index); });
-  PopupUnder(menu_, box_);
+  if (ItemCount() > 0) box_->DropDown();
 }
 
 // ---- Preset picker -----------------------------------------------------------------------------

@@ -3,11 +3,12 @@
 // pictures, and the pickers the preset chain and the options window drive, bound to skinned
 // controls.
 //
-// FIXME: The option choosers and the thread-count list are the skinned combo box, and the
-// category and preset pickers the office combo box, once the skin library has them. Until then
-// each is a skinned push button of the same size that shows the chosen text (and picture) and
-// opens its items in a skinned popup menu; the adapters below keep the items and raise the events in
-// the order the preset chain relies on (app/PresetControls.h), so only their inside changes.
+// The option choosers and the thread-count list are skinned combo boxes.
+//
+// FIXME: The category and preset pickers are the office combo box once the window binds it. Until
+// then each is a skinned push button of the same size that shows the chosen picture and caption
+// and opens its items in a skinned popup menu; the adapter keeps the items and raises the events in
+// the order the preset chain relies on (app/PresetControls.h).
 //
 // GUI thread only.
 
@@ -23,6 +24,7 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 
+class TvlSkinComboBox;
 class TvlSkinData;
 class TvlSkinGroupBox;
 class TvlSkinPopupMenu;
@@ -59,43 +61,34 @@ TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorde
 // when the program has none of that name.
 [[nodiscard]] std::unique_ptr<TBitmap> LoadBuiltinPicture(const std::string& Name);
 
-// An option chooser on a skinned button: the chosen item's text at the left, a drop-down arrow
-// at the right; a click lists the items in a popup menu (the chosen one checked).
+// An option chooser on a skinned combo box in fixed-list style; the box raises its events in the
+// order the chain relies on.
 class TOptionChooserBox : public IOptionChooser {
  public:
-  // The button and its menu are made as components of Owner, children of Parent, at Bounds, and
-  // drawn from SkinData.
+  // The box is made as a component of Owner, a child of Parent, at Bounds, and drawn from
+  // SkinData.
   TOptionChooserBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, TvlSkinData* SkinData);
   ~TOptionChooserBox() override;
 
   void ClearItems() override;
   void AddItem(std::string_view Text) override;
-  [[nodiscard]] int ItemCount() const override { return static_cast<int>(items_.size()); }
-  [[nodiscard]] int ItemIndex() const override { return index_; }
+  [[nodiscard]] int ItemCount() const override;
+  [[nodiscard]] int ItemIndex() const override;
   void SetItemIndex(int Value) override;
-  [[nodiscard]] std::string Text() const override { return text_; }
+  [[nodiscard]] std::string Text() const override;
   [[nodiscard]] bool Enabled() const override;
   void SetEnabled(bool Value) override;
   void SetOnChange(std::function<void()> Handler) override { on_change_ = std::move(Handler); }
 
-  // The item texts, in order.
-  [[nodiscard]] const std::vector<std::string>& Items() const { return items_; }
   // The user picks item Index in the open list: the text follows (OnChange when it differs).
   void Pick(int Index);
   // Opens the list under the box.
   void DropDown();
 
-  [[nodiscard]] TvlSkinButton* Control() const { return box_; }
+  [[nodiscard]] TvlSkinComboBox* Control() const { return box_; }
 
  private:
-  void SetText(const std::string& Value);
-  void Paint(TCanvas* Canvas, const TRect& R);
-
-  TvlSkinButton* box_;
-  TvlSkinPopupMenu* menu_;
-  std::vector<std::string> items_;
-  int index_ = -1;
-  std::string text_;
+  TvlSkinComboBox* box_;
   std::function<void()> on_change_;
 };
 

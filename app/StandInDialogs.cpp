@@ -5,7 +5,9 @@
 #include "app/MainWindowControls.h"
 #include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
+#include "lib/vlMessages.h"
 #include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinSelectDirectoryDialog.h"
 #include "platform/Application.h"
 #include "platform/Edit.h"
 #include "platform/SysUtils.h"
@@ -41,15 +43,22 @@ bool TStandInDialogs::OpenFiles(TOpenDialogState& Dialog) {
 }
 
 bool TStandInDialogs::SelectFolder(TFolderDialogState& Dialog) {
-  std::string path = Dialog.Directory;
-  if (!AskPath(Dialog.Title, "文件夹：", path)) return false;
-  Dialog.Directory = path;
+  TvlSkinSelectDirectoryDialog picker(nullptr);
+  picker.SetSkinData(skin_);
+  picker.SetCtrlSkinData(skin_);
+  picker.ShowToolBar = true;
+  picker.DialogWidth = kFolderDialogWidth;
+  picker.DialogHeight = kFolderDialogHeight;
+  picker.Title = Dialog.Title;
+  picker.Directory = Dialog.Directory;
+  if (!picker.Execute()) return false;
+  Dialog.Directory = picker.Directory;
   return true;
 }
 
 void TStandInDialogs::ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType Type) {
-  UINT icon = MB_ICONINFORMATION;
-  if (Type == TMsgDlgType::mtWarning) icon = MB_ICONWARNING;
-  if (Type == TMsgDlgType::mtError) icon = MB_ICONERROR;
-  ShowMessageBox(Text, Caption, MB_OK | icon);
+  TvlSkinMessage message(nullptr);
+  message.SetSkinData(skin_);
+  message.SetCtrlSkinData(skin_);
+  message.MessageDlg2(Text, Caption, Type, {TMsgDlgBtn::mbOK}, 0);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // The converter's dialogs as the program shows them today.
 //
-// FIXME: The skinned open dialog (OpenFiles), the skinned folder picker (SelectFolder) and the
-// skinned message box (ShowMessage) take these places once the skin library has them. Until
-// then a file or folder is typed into a small skinned window (one path; the add of several files
-// takes one at a time), and messages use the platform's message box.
+// SelectFolder is the skinned folder picker (with its tool bar for a new folder), ShowMessage the
+// skinned message box with one OK button.
+//
+// FIXME: The skinned open dialog (OpenFiles) takes its place once the skin library has it. Until
+// then a file is typed into a small skinned window (one path; the add of several files takes one
+// at a time).
 //
 // GUI thread only.
 
@@ -24,6 +26,9 @@ class TStandInDialogs : public IConverterDialogs {
  private:
   // A path typed into a modal window titled Title, starting with Start; false when cancelled.
   bool AskPath(const std::string& Title, const std::string& Label, std::string& Path);
+
+  static constexpr int kFolderDialogWidth = 320;
+  static constexpr int kFolderDialogHeight = 360;
 
   TvlSkinData* skin_ = nullptr;
 };

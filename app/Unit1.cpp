@@ -6,6 +6,7 @@
 #include "lib/Velmora.h"
 #include "lib/vlSkinHint.h"
 #include "lib/vlCompressedSkin.h"
+#include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
 #include "platform/Exceptions.h"
@@ -13,6 +14,16 @@
 #include "platform/SysUtils.h"
 
 namespace {
+
+// The interface texts of the skinned dialogs the windows show.
+constexpr std::pair<const char*, const char*> kInterfaceTexts[] = {
+    {"MSG_BTN_YES", "是(&Y)"},          {"MSG_BTN_NO", "否(&N)"},
+    {"MSG_BTN_OK", "确定"},             {"MSG_BTN_CANCEL", "取消"},
+    {"MSG_BTN_HELP", "帮助(&H)"},       {"MSG_BTN_NEWFOLDER_HINT", "新建文件夹"},
+    {"MSG_NEWFOLDER", "新建文件夹"},    {"MSG_CAP_WARNING", "警告"},
+    {"MSG_CAP_ERROR", "错误"},          {"MSG_CAP_INFORMATION", "信息"},
+    {"MSG_CAP_CONFIRM", "确认"},        {"MSG_CAP_SHOWFLAG", "不再显示此消息"},
+};
 
 // The open dialogs' filter: 42 entries, the first shown at first. The texts are kept as they
 // are (an ideographic space in the FLAC entry, a space after "(" in the DVR-MS entry and after
@@ -156,6 +167,19 @@ void TForm1::BuildSkins() {
   vlSkinData1 = new TvlSkinData(this);
   vlSkinData1->SetSkinIndex(1);
   vlSkinData1->SetSkinList(vlCompressedSkinList1);
+  // The skinned dialogs and message boxes take their texts from skin 1's table: the built-in
+  // ones with the Chinese texts in place of those they show.
+  vlResourceStrData1 = new TvlResourceStrData(this);
+  TStrings* texts = vlResourceStrData1->ResStrings();
+  for (const auto& [key, text] : kInterfaceTexts) {
+    const int line = texts->IndexOfName(key);
+    const std::string entry = std::string(key) + "=" + text;
+    if (line >= 0)
+      texts->SetStrings(line, entry);
+    else
+      texts->Add(entry);
+  }
+  vlSkinData1->SetResourceStrData(vlResourceStrData1);
   vlSkinData2 = new TvlSkinData(this);
   vlSkinData2->SetSkinList(vlCompressedSkinList2);
   vlVelmora1 = SetUpSkinnedForm(this, kApplicationTitle, TFormBorderStyle::bsSingle, TPosition::poDesktopCenter,

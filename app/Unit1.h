@@ -41,11 +41,14 @@ class TForm5;
 class TListItem;
 class TMemo;
 class TvlCompressedSkinList;
+class TvlResourceStrData;
 class TvlSkinButton;
 class TvlSkinData;
 class TvlSkinGroupBox;
 class TvlSkinHint;
 class TvlSkinListView;
+class TvlSkinMainMenu;
+class TvlSkinMainMenuBar;
 class TvlSkinMenuSpeedButton;
 class TvlSkinPaintPanel;
 class TvlSkinPopupMenu;
@@ -89,10 +92,12 @@ class TForm1 : public TForm, private IConversionView {
   TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
   TvlCompressedSkinList* vlCompressedSkinList2 = nullptr;
   TvlVelmora* vlVelmora1 = nullptr;
+  TvlResourceStrData* vlResourceStrData1 = nullptr;  // skin 1's interface texts
   TvlSkinHint* vlSkinHint1 = nullptr;  // the tooltips of the windows
 
   // Menus (the main menu's items) and the "添加" tool button's menu.
-  TMainMenu* MainMenu1 = nullptr;
+  TvlSkinMainMenu* MainMenu1 = nullptr;
+  TvlSkinMainMenuBar* vlSkinMainMenuBar1 = nullptr;
   TMenuItem *Item111 = nullptr, *Item121 = nullptr, *N21 = nullptr, *N4 = nullptr;  // 文件
   TMenuItem *N111 = nullptr, *N2221 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr;  // 编辑
   TMenuItem *N7 = nullptr, *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr;  // 动作
@@ -256,7 +261,6 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TPresetChain> chain_;
   std::unique_ptr<TConversionControl> conversion_;
   std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;
-  std::vector<TvlSkinSpeedButton*> menu_bar_;
   bool closed_ = false;
   bool selection_sync_ = false;  // the view follows the model's selection; no handlers run
 };

@@ -5,6 +5,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "lib/vlSkinBoxCtrlsCombo.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "platform/DesktopOpener.h"

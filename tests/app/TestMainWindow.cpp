@@ -10,6 +10,8 @@
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMainMenuBar.h"
+#include "lib/vlSkinMenus.h"
 #include "platform/DesktopOpener.h"
 #include "tests/app/MainWindowWorld.h"
 
@@ -99,6 +101,34 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
   EXPECT_EQ(main->vlVelmora1->BorderIcons(), (TvlBorderIcons{biSystemMenu, biMinimize}));
   EXPECT_EQ(windows.Form2->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
   EXPECT_EQ(windows.Form5->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
+}
+
+// The menu bar opens the window's menus through the form skinner: a click on 编辑 shows its rows,
+// with the commands of an empty list greyed.
+TEST_F(MainWindowTest, TheMenuBarOpensTheWindowsMenus) {
+  Start();
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  TvlSkinMainMenuBar* bar = main->vlSkinMainMenuBar1;
+  ASSERT_EQ(bar->ObjectList.size(), 4u);
+  const auto centre = [bar](int i) {
+    const TRect r = bar->ObjectList[static_cast<std::size_t>(i)]->ObjectRect;
+    return bar->ClientToScreen(TPoint{r.Left + r.Width() / 2, r.Top + r.Height() / 2});
+  };
+  display->Click(centre(1));
+  skinned_test_form::Pump();
+  ASSERT_TRUE(main->vlVelmora1->InMainMenu);
+  ASSERT_EQ(main->vlVelmora1->SkinMenu->LevelCount(), 1);
+  std::vector<std::string> rows;
+  for (auto& row : main->vlVelmora1->SkinMenu->Level(0)->ItemList)
+    rows.push_back(row->MenuItem()->Caption() + (row->MenuItem()->Enabled() ? "" : " (off)"));
+  EXPECT_EQ(rows, (std::vector<std::string>{"上移文件", "下移文件", "-", "删除选择 (off)", "清空文件 (off)", "-",
+                                            "重新命名 (off)"}));
+  const TRect w = main->BoundsRect();
+  const TRect r{w.Left, w.Top, w.Right, w.Top + 300};
+  skinned_test_form::CompareWithExpected(skinned_test_form::Shot(display, r), r.Width(), r.Height(),
+                                         ExpectedFolder(), "main_window_edit_menu");
 }
 
 // The help menu opens the maker's pages through the desktop's opener; 退出 closes the window.
