@@ -3,12 +3,9 @@
 // pictures, and the pickers the preset chain and the options window drive, bound to skinned
 // controls.
 //
-// The option choosers and the thread-count list are skinned combo boxes.
-//
-// FIXME: The category and preset pickers are the office combo box once the window binds it. Until
-// then each is a skinned push button of the same size that shows the chosen picture and caption
-// and opens its items in a skinned popup menu; the adapter keeps the items and raises the events in
-// the order the preset chain relies on (app/PresetControls.h).
+// The option choosers and the thread-count list are skinned combo boxes, the category and preset
+// pickers office combo boxes; the adapters raise the events in the order the preset chain relies
+// on (app/PresetControls.h).
 //
 // GUI thread only.
 
@@ -24,7 +21,9 @@
 #include "platform/Forms.h"
 #include "platform/Menus.h"
 
+class TCustomImageList;
 class TvlSkinComboBox;
+class TvlSkinOfficeComboBox;
 class TvlSkinData;
 class TvlSkinGroupBox;
 class TvlSkinPopupMenu;
@@ -92,43 +91,30 @@ class TOptionChooserBox : public IOptionChooser {
   std::function<void()> on_change_;
 };
 
-// A preset picker on a skinned button: the chosen item's picture and caption; a click lists the
-// items in a popup menu. Items may carry a title (the legacy preset window's list does).
+// A preset picker on a skinned office combo box: the chosen item's picture and caption; its list
+// shows every item's. Items may carry a title (the legacy preset window's list does).
 class TPresetPickerBox : public ITitledPresetPicker {
  public:
-  // Pictures answers the picture of an image index (nullptr or an empty one: none); it is asked
-  // while painting.
+  // Images holds the pictures of the items' image indexes (nullptr: none).
   TPresetPickerBox(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, TvlSkinData* SkinData,
-                   std::function<TBitmap*(int ImageIndex)> Pictures);
+                   TCustomImageList* Images);
   ~TPresetPickerBox() override;
 
   void ClearItems() override;
   void AddItem(std::string_view Caption, int ImageIndex) override;
   void AddTitledItem(std::string_view Title, std::string_view Caption, int ImageIndex) override;
-  [[nodiscard]] int ItemCount() const override { return static_cast<int>(items_.size()); }
-  [[nodiscard]] int ItemIndex() const override { return index_; }
+  [[nodiscard]] int ItemCount() const override;
+  [[nodiscard]] int ItemIndex() const override;
   void SetItemIndex(int Value) override;
   void SetOnChange(std::function<void()> Handler) override { on_change_ = std::move(Handler); }
 
-  struct TItem {
-    std::string Caption;
-    int ImageIndex = -1;
-    std::string Title;
-  };
-  [[nodiscard]] const std::vector<TItem>& Items() const { return items_; }
   [[nodiscard]] bool Enabled() const;
   void SetEnabled(bool Value);
   void DropDown();
 
-  [[nodiscard]] TvlSkinButton* Control() const { return box_; }
+  [[nodiscard]] TvlSkinOfficeComboBox* Control() const { return box_; }
 
  private:
-  void Paint(TCanvas* Canvas, const TRect& R);
-
-  TvlSkinButton* box_;
-  TvlSkinPopupMenu* menu_;
-  std::function<TBitmap*(int)> pictures_;
-  std::vector<TItem> items_;
-  int index_ = -1;
+  TvlSkinOfficeComboBox* box_;
   std::function<void()> on_change_;
 };

@@ -17,6 +17,10 @@
 
 #include "app/Unit1.h"
 
+#include <algorithm>
+
+#include "app/PresetCatalogue.h"
+
 #include "lib/Velmora.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
@@ -29,6 +33,7 @@
 #include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
+#include "platform/ImageList.h"
 #include "platform/Menus.h"
 
 namespace {
@@ -258,12 +263,26 @@ void TForm1::BuildJobListPanel() {
 void TForm1::BuildOutputPanel() {
   TvlSkinPanel* panel = MakeSkinPanel(this, this, kOutputPanel, "panel", vlSkinData1);
   MakeSkinLabel(this, panel, Box(12, 41, 66, kLabelHeight), "输出格式：", vlSkinData1);
-  const auto categoryPicture = [this](int Group) { return Picture("VL_CATEGORY_" + std::to_string(Group)); };
-  const auto presetPicture = [this](int Index) { return Picture("VL_PRESET_" + std::to_string(Index % 2)); };
-  vlSkinOfficeComboBox2 =
-      std::make_unique<TPresetPickerBox>(this, panel, Box(80, 25, 119, 51), vlSkinData1, categoryPicture);
-  vlSkinOfficeComboBox1 =
-      std::make_unique<TPresetPickerBox>(this, panel, Box(205, 25, 341, 51), vlSkinData1, presetPicture);
+  // Image index n of a list is picture Prefix + n; an index no picture has stays blank.
+  const auto imageList = [this](const std::string& Prefix, int Count) {
+    auto* images = new TImageList(this);
+    TBitmap* first = Picture(Prefix + "0");
+    images->SetSize(first->Width(), first->Height());
+    TBitmap blank;
+    blank.SetSize(first->Width(), first->Height());
+    for (int i = 0; i < Count; ++i) {
+      TBitmap* picture = Picture(Prefix + std::to_string(i));
+      images->Add(picture->Empty() ? &blank : picture, nullptr);
+    }
+    return images;
+  };
+  int categoryImages = 0;
+  for (const TPresetCategory& category : PresetCategories())
+    categoryImages = std::max(categoryImages, category.PresetGroup + 1);
+  vlSkinOfficeComboBox2 = std::make_unique<TPresetPickerBox>(this, panel, Box(80, 25, 119, 51), vlSkinData1,
+                                                             imageList("VL_CATEGORY_", categoryImages));
+  vlSkinOfficeComboBox1 = std::make_unique<TPresetPickerBox>(this, panel, Box(205, 25, 341, 51), vlSkinData1,
+                                                             imageList("VL_PRESET_", 2));
 
   MakeSkinLabel(this, panel, Box(12, 94, 66, kLabelHeight), "输出目录：", vlSkinData1);
   // FIXME: The read-only skinned edit once the skin library has it; until then a framed label.
