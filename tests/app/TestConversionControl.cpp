@@ -180,10 +180,11 @@ TEST(ConversionRecordsTest, ProgressTextsAndThreadCounts) {
 
 // Ten seconds of a larger picture: long enough to be paused and stopped part-way (shared with the
 // component's own tests, made once).
-std::string LongFile() {
-  return fixtures::Make("long-av.mp4",
-                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 "
-                        "-c:v mpeg4 -c:a aac -f mp4");
+std::string LongFile(int ASeconds = 10) {
+  const std::string d = std::to_string(ASeconds);
+  return fixtures::Make(ASeconds == 10 ? "long-av.mp4" : "long-av-" + d + ".mp4",
+                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=" + d + " -f lavfi -i sine=duration=" + d +
+                            " -c:v mpeg4 -c:a aac -f mp4");
 }
 
 std::string ProbeValue(const std::map<std::string, std::string>& AInfo, const std::string& AKey) {
@@ -222,9 +223,9 @@ class ConversionControlTest : public ::testing::Test {
     return copy.string();
   }
   // Jobs of ten-second files under an AVI preset.
-  void AddLongJobs(int ACount) {
+  void AddLongJobs(int ACount, int ASeconds = 10) {
     for (int i = 0; i < ACount; ++i)
-      ASSERT_GE(presets->AddJob(Copy(LongFile(), "in" + std::to_string(i) + ".mp4"), 1500), 0);
+      ASSERT_GE(presets->AddJob(Copy(LongFile(ASeconds), "in" + std::to_string(i) + ".mp4"), 1500), 0);
   }
   bool RunToEnd(int ALimitMs = 60000) {
     return PumpUntil([this] { return control->State() == TConversionState::csEnded; }, ALimitMs);
@@ -396,7 +397,9 @@ TEST_F(ConversionControlTest, RecordsForRowsThatAreGoneAreDropped) {
 
 TEST_F(ConversionControlTest, AStartRightAfterAStopIsNotEndedByTheStoppedBatch) {
   TWatchdog watchdog("start after stop", 60000);
-  ASSERT_NO_FATAL_FAILURE(AddLongJobs(2));
+  // Clips long enough that the second batch is still running after its first 300 ms on a fast
+  // machine too.
+  ASSERT_NO_FATAL_FAILURE(AddLongJobs(2, 60));
   settings.ThreadCount = "2";
   settings.AfterRun = TAfterRunAction::arOpenFolder;
   control->Start();
