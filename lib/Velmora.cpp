@@ -29,6 +29,12 @@
 
 namespace {
 
+// The skinner of the application's main form when that is an MDI parent.
+TvlVelmora* MainFormSkinner() {
+  auto* f = dynamic_cast<TCustomForm*>(Application() != nullptr ? Application()->MainForm() : nullptr);
+  return f != nullptr && f->FormStyle() == TFormStyle::fsMDIForm ? vlFindSkinForm(f) : nullptr;
+}
+
 constexpr const char* kProductVersion = "1.0";
 
 // The built-in look's caption font: "Arial", bold, height 14.
@@ -465,6 +471,8 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
     case WM_SIZE: WMSize(M, Next); return;
     case WM_ACTIVATE:
       Next(M);
+      if (alive && IsMDIChild())
+        if (TvlVelmora* main = MainFormSkinner()) main->UpDateChildActiveInMenu();
       if (!alive || !skinnable) return;
       SendNCPaint();
       if (!IsMaximizedMDIChild()) ResetObjectStates();
@@ -472,6 +480,8 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       return;
     case WM_SETTEXT:
       Next(M);
+      if (alive && IsMDIChild())
+        if (TvlVelmora* main = MainFormSkinner()) main->UpDateChildCaptionInMenu(FForm);
       if (!alive || !skinnable) return;
       if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
       return;
@@ -480,6 +490,11 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (!alive) return;
       Next(M);
       if (alive) WMShowWindowAfter(M);
+      if (alive && IsMDIChild())
+        if (TvlVelmora* main = MainFormSkinner()) {
+          if (M.WParam != 0) main->AddChildToMenu(FForm);
+          else main->DeleteChildFromMenu(FForm);
+        }
       return;
     case WM_TIMER:
       if (M.WParam == 1) FadeInTick();

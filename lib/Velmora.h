@@ -328,6 +328,15 @@ class TvlVelmora : public TComponent {
   // The part of the application main form's client area left free by its visible aligned
   // controls (its whole client area when nothing is aligned; empty without a main form).
   [[nodiscard]] static TRect GetMDIClientArea();
+  // The main form's window menu lists the shown MDI children: one item per child, named the
+  // child's Name + "_VMRCHILDITEM", captioned with its caption, checked for the active child, owned
+  // by the child's skinner. Each does nothing without a main form skinner and window menu.
+  void AddChildToMenu(TCustomForm* Child);
+  void DeleteChildFromMenu(TCustomForm* Child);
+  void UpDateChildCaptionInMenu(TCustomForm* Child);
+  void UpDateChildActiveInMenu();
+  // Shows (restoring a minimized one first) the child the clicked item names.
+  void MDIItemClick(TObject* Sender);
 
   // ---- Window states (VelmoraStates.cpp) ----
 

@@ -9,6 +9,8 @@
 #include "lib/vlSkinData.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
+#include "platform/Menus.h"
+#include "platform/WindowTree.h"
 
 namespace {
 
@@ -139,4 +141,97 @@ void TvlVelmora::Cascade() {
     c->SetBounds(o, o, cwi, chi);
     o += s;
   }
+}
+
+// ---- Window menu ------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kChildSuffix = "_VMRCHILDITEM";
+
+// The child name an item stands for; false for an item of another kind.
+bool ChildNameOf(const TMenuItem* Item, std::string& Name) {
+  const std::string& n = Item->Name();
+  const std::size_t at = n.find(kChildSuffix);
+  if (at == std::string::npos) return false;
+  Name = n.substr(0, at) + n.substr(at + std::string(kChildSuffix).size());
+  return true;
+}
+
+TMenuItem* WindowMenu() {
+  TCustomForm* main = MainForm();
+  return main != nullptr && vlFindSkinForm(main) != nullptr ? main->WindowMenu() : nullptr;
+}
+
+}  // namespace
+
+void TvlVelmora::AddChildToMenu(TCustomForm* Child) {
+  TMenuItem* menu = WindowMenu();
+  if (menu == nullptr || Child == nullptr) return;
+  TvlVelmora* owner = vlFindSkinForm(Child);
+  auto* item = new TMenuItem(owner != nullptr ? static_cast<TComponent*>(owner) : Child);
+  item->SetName(Child->Name() + kChildSuffix);
+  item->SetCaption(Child->Caption());
+  TvlVelmora* main = vlFindSkinForm(MainForm());
+  item->OnClick = [main](TObject* Sender) { main->MDIItemClick(Sender); };
+  menu->Add(item);
+  UpDateChildActiveInMenu();
+}
+
+void TvlVelmora::DeleteChildFromMenu(TCustomForm* Child) {
+  TMenuItem* menu = WindowMenu();
+  if (menu == nullptr || Child == nullptr) return;
+  std::string name;
+  for (int i = 0; i < menu->Count(); ++i)
+    if (ChildNameOf(menu->Items(i), name) && name == Child->Name()) {
+      delete menu->Items(i);
+      break;
+    }
+  TCustomForm* main = MainForm();
+  bool shown = false;
+  for (int i = 0; main != nullptr && i < main->MDIChildCount(); ++i)
+    if (main->MDIChildren(i) != Child && main->MDIChildren(i)->Visible()) shown = true;
+  if (!shown)
+    for (int i = 0; i < menu->Count(); ++i)
+      if (ChildNameOf(menu->Items(i), name)) {
+        delete menu->Items(i);
+        break;
+      }
+}
+
+void TvlVelmora::UpDateChildCaptionInMenu(TCustomForm* Child) {
+  TMenuItem* menu = WindowMenu();
+  if (menu == nullptr || Child == nullptr) return;
+  std::string name;
+  for (int i = 0; i < menu->Count(); ++i)
+    if (ChildNameOf(menu->Items(i), name) && name == Child->Name()) {
+      menu->Items(i)->SetCaption(Child->Caption());
+      return;
+    }
+}
+
+void TvlVelmora::UpDateChildActiveInMenu() {
+  TMenuItem* menu = WindowMenu();
+  if (menu == nullptr) return;
+  TCustomForm* active = MainForm()->ActiveMDIChild();
+  std::string name;
+  for (int i = 0; i < menu->Count(); ++i)
+    if (ChildNameOf(menu->Items(i), name)) menu->Items(i)->SetChecked(active != nullptr && name == active->Name());
+}
+
+void TvlVelmora::MDIItemClick(TObject* Sender) {
+  auto* item = dynamic_cast<TMenuItem*>(Sender);
+  TCustomForm* main = MainForm();
+  std::string name;
+  if (item == nullptr || main == nullptr || !ChildNameOf(item, name)) return;
+  for (TCustomForm* c : Children(main)) {
+    if (c->Name() != name) continue;
+    TvlVelmora* v = vlFindSkinForm(c);
+    if (v != nullptr && v->WindowState() == TWindowState::wsMinimized) v->SetWindowState(TWindowState::wsNormal);
+    c->Show();
+    // A child already shown comes to the top of the client area, which makes it the active one.
+    if (c->HandleAllocated())
+      SetWindowPos(c->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  UpDateChildActiveInMenu();
 }

@@ -10,6 +10,7 @@
 #include "lib/Velmora.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
+#include "platform/Menus.h"
 #include "platform/ExtCtrls.h"
 #include "tests/lib/ClockedFormWorld.h"
 
@@ -26,6 +27,9 @@ class VelmoraMDITest : public ClockedFormWorld {
     f->SetCaption("转换任务");
     forms.emplace_back(f);
     auto* v = new TvlVelmora(f);
+    windowMenu = new TMenuItem(f);
+    windowMenu->SetCaption("窗口");
+    f->SetWindowMenu(windowMenu);
     app.SetMainForm(f);
     f->Show();
     Run();
@@ -34,6 +38,8 @@ class VelmoraMDITest : public ClockedFormWorld {
       child->SetFormStyle(TFormStyle::fsMDIChild);
       child->SetBorderStyle(TFormBorderStyle::bsSizeable);
       child->SetBounds(10, 10, 200, 150);
+      child->SetName("Child" + std::to_string(i));
+      child->SetCaption("任务" + std::to_string(i));
       forms.emplace_back(child);
       new TvlVelmora(child);
       child->Show();
@@ -48,7 +54,16 @@ class VelmoraMDITest : public ClockedFormWorld {
     ClockedFormWorld::TearDown();
   }
 
+  // The window menu's items as "caption" or "caption*" for the checked one.
+  [[nodiscard]] std::vector<std::string> MenuItems() const {
+    std::vector<std::string> out;
+    for (int i = 0; i < windowMenu->Count(); ++i)
+      out.push_back(windowMenu->Items(i)->Caption() + (windowMenu->Items(i)->Checked() ? "*" : ""));
+    return out;
+  }
+
   std::vector<TForm*> children;
+  TMenuItem* windowMenu = nullptr;
 };
 
 TEST_F(VelmoraMDITest, TileWithFiveChildrenMakesTwoColumnsOfThreeAndTwo) {
@@ -121,6 +136,22 @@ TEST_F(VelmoraMDITest, StateCommandsReachEveryChildAndCloseAllEmptiesTheParent) 
   v->CloseAll();
   Run();
   for (TForm* c : children) EXPECT_FALSE(c->Visible());
+}
+
+TEST_F(VelmoraMDITest, WindowMenuListsShownChildrenAndFollowsThem) {
+  Parent(3);
+  EXPECT_EQ(MenuItems(), (std::vector<std::string>{"任务0", "任务1", "任务2*"}));
+  EXPECT_EQ(windowMenu->Items(0)->Name(), "Child0_VMRCHILDITEM");
+  children[1]->SetCaption("预览");
+  Run();
+  EXPECT_EQ(windowMenu->Items(1)->Caption(), "预览");
+  windowMenu->Items(0)->Click();
+  Run();
+  EXPECT_EQ(forms.front()->ActiveMDIChild(), children[0]);
+  EXPECT_EQ(MenuItems(), (std::vector<std::string>{"任务0*", "预览", "任务2"}));
+  for (TForm* c : children) c->Hide();
+  Run();
+  EXPECT_EQ(windowMenu->Count(), 0) << "the last child takes every child item with it";
 }
 
 }  // namespace

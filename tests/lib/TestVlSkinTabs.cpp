@@ -274,4 +274,21 @@ TEST_F(SkinPageControlTest, CloseImageFallbacksStayOutOfTheSharedSkin) {
   EXPECT_TRUE(e->CloseButtonDownRect.IsEmpty());
 }
 
+TEST_F(SkinPageControlTest, PictureIndexesOutsideTheSkinMeanNoPicture) {
+  auto* e = fixture_skin::Add<TvlDataSkinTabControl>(skin, "tab");
+  e->PictureIndex = 77;
+  e->BGPictureIndex = 99;
+  e->SkinRect = TRect{0, 0, 40, 40};
+  e->ClRect = TRect{2, 2, 38, 38};
+  e->TabRect = TRect{0, 40, 60, 60};
+  TvlSkinPageControl* pc = Pages({"常规", "视频"}, 400, 200, &skin);
+  pc->SetShowCloseButtons(true);
+  EXPECT_GE(pc->SkinIndex(), 0);
+  EXPECT_EQ(pc->Picture, nullptr);
+  const TScreenShot shot = ScreenShot();
+  // The pages show the plain face; the tabs are drawn and their close buttons answer.
+  EXPECT_EQ(shot.At(pc->ClientToScreen(TPoint{200, 120})), static_cast<COLORREF>(GetSysColor(COLOR_BTNFACE)));
+  EXPECT_FALSE(dynamic_cast<TvlSkinCustomTabSheet*>(pc->Pages(0))->ButtonRect.IsEmpty());
+}
+
 }  // namespace
