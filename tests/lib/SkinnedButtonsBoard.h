@@ -44,24 +44,7 @@ struct Board {
 // Builds the board on Form, every control following SkinData (nullptr: unskinned). The
 // background is the bgpanel element, or (BackgroundElement nullptr) a striped paint panel.
 inline void Build(TForm* form, TvlSkinData* skinData, const char* backgroundElement, Board& board) {
-  TvlSkinPanel* back = nullptr;
-  if (backgroundElement) {
-    back = new TvlSkinPanel(form);
-    back->SetSkinDataName(backgroundElement);
-  } else {
-    auto* paint = new TvlSkinPaintPanel(form);
-    paint->OnPanelPaint = [](TCanvas* c, TRect r) {
-      c->Pen()->SetWidth(1);
-      c->Pen()->SetColor(static_cast<TColor>(0x00D8CCC0));
-      for (int x = r.Left - r.Height(); x < r.Right; x += 8) {
-        c->MoveTo(x, r.Top);
-        c->LineTo(x + r.Height(), r.Bottom);
-      }
-    };
-    back = paint;
-  }
-  back->SetParent(form);
-  back->SetBounds(0, 0, kWidth, kHeight);
+  TvlSkinPanel* back = skinned_test_form::AddBackground(form, backgroundElement, kWidth, kHeight);
   const auto glyph = PlusGlyph();
 
   // Push buttons: normal, under the mouse, down, disabled, focused; a glyph button, a disabled

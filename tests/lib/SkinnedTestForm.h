@@ -21,16 +21,14 @@
 
 namespace skinned_test_form {
 
-// A form of the converter's kind on a textured background: a nine-part panel, a group box with
-// a caption bar and labels, a transparent plain panel and a transparent group over the texture,
-// a caption-check group, bevels and a splitter.
-inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgroundElement) {
+// The background of a test form or board, W x H at the form's origin: a panel of the skin's
+// BackgroundElement, or (nullptr) a paint panel with diagonal stripes drawn over its client part.
+inline TvlSkinPanel* AddBackground(TForm* form, const char* backgroundElement, int W, int H) {
   TvlSkinPanel* back = nullptr;
   if (backgroundElement) {
     back = new TvlSkinPanel(form);
     back->SetSkinDataName(backgroundElement);
   } else {
-    // A paint panel with diagonal stripes drawn over its client part.
     auto* paint = new TvlSkinPaintPanel(form);
     paint->OnPanelPaint = [](TCanvas* c, TRect r) {
       c->Pen()->SetWidth(1);
@@ -43,7 +41,15 @@ inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgr
     back = paint;
   }
   back->SetParent(form);
-  back->SetBounds(0, 0, 420, 300);
+  back->SetBounds(0, 0, W, H);
+  return back;
+}
+
+// A form of the converter's kind on a textured background: a nine-part panel, a group box with
+// a caption bar and labels, a transparent plain panel and a transparent group over the texture,
+// a caption-check group, bevels and a splitter.
+inline void BuildTestForm(TForm* form, TvlSkinData* skinData, const char* backgroundElement) {
+  TvlSkinPanel* back = AddBackground(form, backgroundElement, 420, 300);
 
   auto* panel = new TvlSkinPanel(form);
   panel->SetParent(back);

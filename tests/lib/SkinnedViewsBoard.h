@@ -20,17 +20,7 @@ struct Board {
 };
 
 inline void Build(TForm* form, TvlSkinData* skinData, Board& board) {
-  auto* back = new TvlSkinPaintPanel(form);
-  back->OnPanelPaint = [](TCanvas* c, TRect r) {
-    c->Pen()->SetWidth(1);
-    c->Pen()->SetColor(static_cast<TColor>(0x00D8CCC0));
-    for (int x = r.Left - r.Height(); x < r.Right; x += 8) {
-      c->MoveTo(x, r.Top);
-      c->LineTo(x + r.Height(), r.Bottom);
-    }
-  };
-  back->SetParent(form);
-  back->SetBounds(0, 0, 420, 300);
+  TvlSkinPanel* back = skinned_test_form::AddBackground(form, nullptr, 420, 300);
   const auto glyph = skinned_buttons_board::PlusGlyph();
 
   auto* tools = new TvlSkinToolBar(form);
