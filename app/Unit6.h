@@ -82,8 +82,6 @@ class TForm6 : public TForm {
   void Button13Click();       // the six lists' values
   void Button6Click();        // the legacy reset of the current-preset fields
 
-  [[nodiscard]] TLegacyPresetModel& Model() { return *model_; }
-
  private:
   void BuildPickers(TvlSkinData* SkinData);
   void BuildProcedureButtons();

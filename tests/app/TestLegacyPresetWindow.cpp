@@ -8,11 +8,8 @@
 #include <string>
 
 #include "Src/Convexa.h"
-#include "app/LegacyPresetCatalogue.h"
-#include "lib/vlSkinBoxCtrlsCombo.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
-#include "lib/vlSkinData.h"
 #include "lib/vlSkinExCtrlsOffice.h"
 #include "lib/vlSkinTabs.h"
 #include "platform/ExtCtrls.h"
