@@ -138,7 +138,8 @@ void TForm6::BuildPickers(TvlSkinData* SkinData) {
   vlSkinOfficeComboBox2 =
       std::make_unique<TPresetPickerBox>(this, vlSkinPanel2, Box(83, 33, 126, 51), SkinData, ImageList1);
   setUp(vlSkinOfficeComboBox2->Control(), "resizetoolpanel", 119, 50, false);
-  vlSkinOfficeComboBox1 = std::make_unique<TPresetPickerBox>(this, vlSkinPanel2, Box(215, 33, 400, 51), SkinData, nullptr);
+  vlSkinOfficeComboBox1 =
+      std::make_unique<TPresetPickerBox>(this, vlSkinPanel2, Box(215, 33, 400, 51), SkinData, nullptr);
   setUp(vlSkinOfficeComboBox1->Control(), "listbox", 0, 60, true);
   vlSkinOfficeComboBox1->Control()->AlphaBlendAnimation = true;
 
