@@ -55,7 +55,9 @@ class OpenDialog : public SkinnedControlsWorld {
   // box that comes up meanwhile is answered with Answer (and counted). Answers Execute's result;
   // the window must be gone afterwards.
   bool Run(TvlSkinOpenDialog& D, const std::function<void(TvlOpenDlgForm*)>& Act, TModalResult Answer = mrCancel) {
-    TWatchdog dog("open dialog");
+    // A whole scripted session of the dialog, folder listings included: the limit catches a
+    // hang, not a slow machine.
+    TWatchdog dog("open dialog", 60000);
     bool acted = false;
     Screen()->OnActiveFormChange = [&](TObject*) {
       TCustomForm* active = Screen()->ActiveForm();
