@@ -102,6 +102,9 @@ TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, Tvl
   form->FSaveMode = ASaveMode;
   form->SetKeyPreview(true);
   form->SetPosition(TPosition::poScreenCenter);
+  // Built at the default size, so the anchored controls keep their distances when Execute sizes it.
+  form->SetClientWidth(kDefaultClientWidth);
+  form->SetClientHeight(kDefaultClientHeight);
   form->VMR = new TvlVelmora(form);
   form->FCtrlSD = ACtrlSkinData;
   const bool flat = AToolButtonsTransparent;
@@ -213,7 +216,7 @@ TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, Tvl
   shellBox->SetShellListView(list);
   form->FileListView = list;
 
-  const int width = form->ClientWidth();
+  const int width = bottom->ClientWidth();
   auto* edit = new TvlSkinEdit(form);
   edit->SetParent(bottom);
   edit->SetBounds(70, 10, width - 160, 21);
