@@ -65,24 +65,9 @@ inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* SkinData,
   dialog.SetCtrlSkinData(SkinData);
   dialog.Filter = "视频文件 (*.mp4;*.avi;*.mkv)|*.mp4;*.avi;*.mkv|所有文件 (*.*)|*.*";
   dialog.InitialDir = folder;
-  std::vector<std::uint32_t> pixels;
-  TRect bounds;
-  bool shot = false;
-  Screen()->OnActiveFormChange = [&](TObject*) {
-    auto* form = dynamic_cast<TvlOpenDlgForm*>(Screen()->ActiveForm());
-    if (!form || shot) return;
-    shot = true;
-    form->FileListView->SetItemIndex(3);
-    skinned_test_form::Pump();
-    bounds = form->BoundsRect();
-    pixels = skinned_test_form::Shot(display, bounds);
-    PostMessage(form->Handle(), WM_CLOSE, 0, 0);
-  };
-  dialog.Execute();
-  Screen()->OnActiveFormChange = nullptr;
-  skinned_test_form::Pump();
-  ASSERT_TRUE(shot);
-  skinned_test_form::CompareWithExpected(pixels, bounds.Width(), bounds.Height(), ExpectedFolder, Name);
+  skinned_test_form::RenderDialogAndCompare<TvlOpenDlgForm>(
+      display, [](TvlOpenDlgForm* form) { form->FileListView->SetItemIndex(3); }, [&] { dialog.Execute(); },
+      ExpectedFolder, Name);
 }
 
 }  // namespace skinned_open_dialog
