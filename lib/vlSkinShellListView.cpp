@@ -70,6 +70,9 @@ TvlCustomShellListView::TvlCustomShellListView(TComponent* AOwner) : TvlSkinCust
 }
 
 TvlCustomShellListView::~TvlCustomShellListView() {
+  // No change may reach a view that is going.
+  delete FNotifier;
+  FNotifier = nullptr;
   // The links must not call back into a half-destroyed view.
   if (FTreeView) FTreeView->FListView = nullptr;
   if (FComboBox) FComboBox->FListView = nullptr;
