@@ -236,6 +236,7 @@ void TvlVelmora::CloseMenusOnInput(UINT Msg) {
   } else if (InMenu) {
     SkinMenuClose();
   }
+  if (IsMDIParent()) SendCancelModeToMDIControls();
 }
 
 // ---- Shortcuts -----------------------------------------------------------------------------------------
