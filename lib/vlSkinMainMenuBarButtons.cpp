@@ -228,8 +228,9 @@ void TvlSkinMainMenuBar::CreateChildButtons() {
     } else {
       const std::string& name = this->*(it->SkinName);
       TvlDataSkinStdButton* d = FindButtonDescription(FSD, name);
-      // A name the skin lacks gives a built-in close button, as the skin named no command.
-      b = std::make_unique<TvlSkinMainMenuBarButton>(this, d, name, d != nullptr ? it->Command : TvlStdCommand::cmClose);
+      // A name the skin lacks gives the built-in button of this place: a missing minimize
+      // object must not turn into a second close button.
+      b = std::make_unique<TvlSkinMainMenuBarButton>(this, d, name.empty() ? it->BuiltinName : name, it->Command);
     }
     ObjectList.insert(ObjectList.begin(), std::move(b));
   }

@@ -13,6 +13,7 @@
 #include "lib/Velmora.h"
 #include "lib/vlSkinBoxCtrlsCombo.h"
 #include "lib/vlSkinMainMenuBar.h"
+#include "lib/vlSkinMenus.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
@@ -21,6 +22,7 @@
 #include "platform/Painting.h"
 #include "platform/Window.h"
 #include "tests/lib/ClockedFormWorld.h"
+#include "tests/lib/FixtureSkin.h"
 
 namespace {
 
@@ -317,6 +319,29 @@ TEST_F(VelmoraMDITest, TheMenuBarShowsTheMaximizedChildsButtonsAndTheyActOnIt) {
   children[1]->OnClose = [](TObject*, TCloseAction& a) { a = TCloseAction::caHide; };
   click(TvlStdCommand::cmClose);
   EXPECT_FALSE(children[1]->Visible());
+
+  // The system-menu button opens the child's system menu at once and stays down until it closes.
+  TvlVelmora* first = vlFindSkinForm(children[0]);
+  first->SetWindowState(TWindowState::wsMaximized);
+  Run();
+  bar->Layout();
+  const TRect sr = bar->ChildButton(TvlStdCommand::cmSysMenu)->ObjectRect;
+  const TPoint sp = bar->ClientToScreen(TPoint{(sr.Left + sr.Right) / 2, (sr.Top + sr.Bottom) / 2});
+  display->MouseMove(sp);
+  display->MouseDown(sp);
+  Run();
+  ASSERT_EQ(v->SkinMenu->LevelCount(), 1);
+  EXPECT_TRUE(bar->ChildButton(TvlStdCommand::cmSysMenu)->FDown);
+  v->SkinMenu->Hide();
+  display->MouseUp(sp);
+  Run();
+  EXPECT_FALSE(bar->ChildButton(TvlStdCommand::cmSysMenu)->FDown);
+  // A double click on it closes the child.
+  children[0]->OnClose = [](TObject*, TCloseAction& a) { a = TCloseAction::caHide; };
+  bar->ChildButton(TvlStdCommand::cmSysMenu)->DblClick();
+  Run();
+  EXPECT_FALSE(children[0]->Visible());
+  EXPECT_EQ(v->SkinMenu->LevelCount(), 0);
 }
 
 TEST_F(VelmoraMDITest, InputOnTheParentClosesTheDropDownsOfItsShownEnabledComboBoxes) {
@@ -341,6 +366,26 @@ TEST_F(VelmoraMDITest, InputOnTheParentClosesTheDropDownsOfItsShownEnabledComboB
   EXPECT_EQ(combos[0].cancels, 1);
   EXPECT_EQ(combos[1].cancels, 0) << "hidden";
   EXPECT_EQ(combos[2].cancels, 0) << "disabled";
+}
+
+TEST_F(VelmoraMDITest, ASkinOnTheParentRefitsMaximizedAndReplacesMinimizedChildren) {
+  TvlVelmora* v = Parent(2);
+  TvlVelmora* big = vlFindSkinForm(children[0]);
+  TvlVelmora* small = vlFindSkinForm(children[1]);
+  big->SetWindowState(TWindowState::wsMaximized);
+  small->SetWindowState(TWindowState::wsMinimized);
+  Run();
+  const TRect before = TvlVelmora::GetMDIClientArea();
+  TvlSkinData skin(nullptr);
+  fixture_skin::Load(skin);
+  v->SetSkinData(&skin);
+  Run();
+  const TRect after = TvlVelmora::GetMDIClientArea();
+  ASSERT_NE(after.Height(), before.Height()) << "the skinned frame changes the client area";
+  EXPECT_EQ(children[0]->BoundsRect(), (TRect{0, 0, after.Width(), after.Height()}));
+  EXPECT_EQ(children[1]->Top(), after.Height() - children[1]->Height());
+  v->SetSkinData(nullptr);
+  Run();
 }
 
 }  // namespace

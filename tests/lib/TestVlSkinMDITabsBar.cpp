@@ -271,4 +271,35 @@ TEST_F(MDITabsBarTest, TheHoveredTabIsMarkedAndItsCloseButtonTurnsWhite) {
   EXPECT_EQ(ScreenAt(sample), RGB(255, 255, 255));
 }
 
+TEST_F(MDITabsBarTest, ARightClickOpensTheChildsSystemMenuThroughTheBarsSkinner) {
+  Build(2);
+  std::vector<std::string> downs;
+  bar->OnTabMouseDown = [&](TMouseButton b, TShiftState, TvlMDITab* t) {
+    downs.push_back((b == TMouseButton::mbRight ? "right " : "left ") + t->Child()->Name());
+  };
+  const TPoint p = TabCentre(0);
+  display->MouseMove(p);
+  display->MouseDown(p, detail::TMouseButton::Right);
+  display->MouseUp(p, detail::TMouseButton::Right);
+  Run();
+  ASSERT_EQ(mainSkinner->SkinMenu->LevelCount(), 1);
+  std::vector<std::string> rows;
+  for (auto& r : mainSkinner->SkinMenu->Level(0)->ItemList) rows.push_back(r->MenuItem()->Caption());
+  EXPECT_FALSE(rows.empty());
+  EXPECT_EQ(rows.back(), vlFindSkinForm(children[0])->GetSystemMenuItems()->Items(
+                             vlFindSkinForm(children[0])->GetSystemMenuItems()->Count() - 1)->Caption());
+  EXPECT_EQ(downs, (std::vector<std::string>{"right Child0"}));
+  EXPECT_EQ(main->ActiveMDIChild(), children[1]) << "a right click does not switch";
+  mainSkinner->SkinMenu->Hide();
+
+  // Without child menus the right click only reports.
+  bar->SupportChildMenus = false;
+  Wait(600, 100);  // past the double-click time
+  display->MouseDown(p, detail::TMouseButton::Right);
+  display->MouseUp(p, detail::TMouseButton::Right);
+  Run();
+  EXPECT_EQ(mainSkinner->SkinMenu->LevelCount(), 0);
+  EXPECT_EQ(downs.size(), 2u);
+}
+
 }  // namespace

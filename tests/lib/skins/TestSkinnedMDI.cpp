@@ -8,6 +8,7 @@
 #include <string>
 
 #include "lib/Velmora.h"
+#include "lib/vlDataSkinControls.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMDITabsBar.h"
@@ -108,6 +109,44 @@ TEST_F(SkinnedMDITest, AMainFormWithTabsAndAMaximizedChildMatchesTheExpectedPict
   forms.clear();
   Pump();
   skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_mdi");
+}
+
+// A skin whose menu bar names a minimize object it lacks: that place gets the built-in minimize
+// button, never a second close button.
+TEST_F(SkinnedMDITest, AMenuBarButtonTheSkinLacksIsBuiltInWithItsOwnCommand) {
+  auto* element = dynamic_cast<TvlDataSkinMainMenuBar*>(vlControlElement(&skin, vlFindControlElement(&skin, "mainmenubar")));
+  ASSERT_NE(element, nullptr);
+  element->MinButton = "nosuchbutton";
+  TForm* main = CreateForm<TForm>(nullptr);
+  forms.emplace_back(main);
+  main->SetFormStyle(TFormStyle::fsMDIForm);
+  main->SetBoundsRect(TRect{0, 0, 400, 300});
+  auto* skinner = new TvlVelmora(main);
+  skinner->SetSkinData(&skin);
+  app.SetMainForm(main);
+  auto* menuBar = new TvlSkinMainMenuBar(main);
+  menuBar->SetParent(main);
+  menuBar->SetSkinData(&skin);
+  menuBar->SetVelmora(skinner);
+  skinner->SetMainMenuBar(menuBar);
+  main->Show();
+  TForm* child = CreateForm<TForm>(nullptr);
+  forms.emplace_back(child);
+  child->SetFormStyle(TFormStyle::fsMDIChild);
+  (new TvlVelmora(child))->SetSkinData(&skin);
+  child->Show();
+  Pump();
+  vlFindSkinForm(child)->SetWindowState(TWindowState::wsMaximized);
+  Pump();
+  ASSERT_TRUE(menuBar->ChildButtonsShown());
+  TvlSkinMainMenuBarButton* minimize = menuBar->ChildButton(TvlStdCommand::cmMinimize);
+  ASSERT_NE(minimize, nullptr);
+  EXPECT_FALSE(minimize->FSkinSupport);
+  EXPECT_TRUE(menuBar->ChildButton(TvlStdCommand::cmClose)->FSkinSupport) << "the others from the skin";
+  int closes = 0;
+  for (std::size_t i = 0; i < 4; ++i)
+    closes += dynamic_cast<TvlSkinMainMenuBarButton*>(menuBar->ObjectList[i].get())->Command == TvlStdCommand::cmClose;
+  EXPECT_EQ(closes, 1);
 }
 
 }  // namespace
