@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "lib/Velmora.h"
 #include "lib/vlDataSkinControls.h"
@@ -147,6 +149,40 @@ TEST_F(SkinnedMDITest, AMenuBarButtonTheSkinLacksIsBuiltInWithItsOwnCommand) {
   for (std::size_t i = 0; i < 4; ++i)
     closes += dynamic_cast<TvlSkinMainMenuBarButton*>(menuBar->ObjectList[i].get())->Command == TvlStdCommand::cmClose;
   EXPECT_EQ(closes, 1);
+}
+
+// The tabs bar's looks side by side: skin tabs at the skin's size, skin tabs stretched to the bar
+// (the active one taller), skin buttons, and the built-in look with close buttons; the second
+// tab active, the third hovered.
+TEST_F(SkinnedMDITest, TabsBarLooksMatchTheExpectedPicture) {
+  constexpr int W = 420, H = 150;
+  std::vector<std::unique_ptr<TForm>> clips;
+  for (const char* caption : {"片段一.mp4", "会议记录.avi", "旅行视频.mkv"}) {
+    clips.emplace_back(CreateForm<TForm>(nullptr));
+    clips.back()->SetCaption(caption);
+  }
+  skinned_test_form::RenderFormAndCompare(
+      display, W, H,
+      [&](TForm* form) {
+        skinned_test_form::AddBackground(form, nullptr, W, H);
+        const auto add = [&](int top, TvlSkinData* data, TvlSkinMDITabKind kind, bool skinSize, bool close) {
+          auto* bar = new TvlSkinMDITabsBar(form);
+          bar->SetParent(form);
+          bar->SetTabKind(kind);
+          bar->SetUseSkinSize(skinSize);
+          bar->SetShowCloseButtons(close);
+          bar->SetSkinData(data);
+          bar->SetBounds(10, top, 400, skinSize || data == nullptr ? bar->Height() : 28);
+          for (auto& c : clips) bar->AddTab(c.get());
+          bar->Tabs(1)->Active = true;
+          bar->Tabs(2)->MouseIn = true;
+        };
+        add(8, &skin, TvlSkinMDITabKind::vltkTab, true, false);
+        add(42, &skin, TvlSkinMDITabKind::vltkTab, false, true);
+        add(80, &skin, TvlSkinMDITabKind::vltkButton, true, true);
+        add(116, nullptr, TvlSkinMDITabKind::vltkTab, true, true);
+      },
+      nullptr, SKIN_EXPECTED_DIR, "main_skin_mdi_tabs");
 }
 
 }  // namespace
