@@ -257,6 +257,7 @@ void TvlVelmora::ShowMDIChild(TCustomForm* Child) {
     TWeak<TvlVelmora> mainAlive(main);
     main->UpDateChildActiveInMenu();
     if (mainAlive) main->RefreshMDITabsBar();
+    if (mainAlive) main->RefreshMainMenuBar();
   }
 }
 

@@ -388,4 +388,38 @@ TEST_F(VelmoraMDITest, ASkinOnTheParentRefitsMaximizedAndReplacesMinimizedChildr
   Run();
 }
 
+TEST_F(VelmoraMDITest, TheMenuBarMergesTheActiveChildsMenuAndFollowsTheSwitch) {
+  TvlVelmora* v = Parent(2);
+  TForm* main = forms.front().get();
+  const auto top = [](TMenu* M, const char* Caption, BYTE Group) {
+    auto* i = new TMenuItem(M);
+    i->SetCaption(Caption);
+    i->SetGroupIndex(Group);
+    M->Items()->Add(i);
+  };
+  auto* menu = new TvlSkinMainMenu(main);
+  top(menu, "文件", 0);
+  top(menu, "编辑", 1);
+  top(menu, "帮助", 9);
+  auto* childMenu = new TMainMenu(children[1]);
+  top(childMenu, "片段", 1);
+  auto* bar = new TvlSkinMainMenuBar(main);
+  bar->SetParent(main);
+  bar->SetVelmora(v);
+  bar->SetMainMenu(menu);
+  v->SetMainMenuBar(bar);
+  Run();
+  const auto captions = [&] {
+    std::vector<std::string> out;
+    for (auto& o : bar->ObjectList)
+      if (auto* i = dynamic_cast<TvlSkinMainMenuBarItem*>(o.get())) out.push_back(i->MenuItem()->Caption());
+    return out;
+  };
+  ASSERT_EQ(main->ActiveMDIChild(), children[1]);
+  EXPECT_EQ(captions(), (std::vector<std::string>{"文件", "片段", "帮助"}));
+  TvlVelmora::ShowMDIChild(children[0]);
+  Run();
+  EXPECT_EQ(captions(), (std::vector<std::string>{"文件", "编辑", "帮助"}));
+}
+
 }  // namespace
