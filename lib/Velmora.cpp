@@ -263,7 +263,9 @@ bool TvlVelmora::IsMDIChild() const { return FForm->FormStyle() == TFormStyle::f
 bool TvlVelmora::IsMDIParent() const { return FForm->FormStyle() == TFormStyle::fsMDIForm; }
 bool TvlVelmora::IsMaximizedMDIChild() const { return IsMDIChild() && FWindowState == TWindowState::wsMaximized; }
 bool TvlVelmora::HasBorder() const { return FForm->BorderStyle() != TFormBorderStyle::bsNone; }
-bool TvlVelmora::SkinUsable() const { return FSD && !FSD->Empty; }
+// A skin without a frame picture (one that only draws controls) leaves the form its built-in
+// frame: composing a frame from an empty picture would take the caption and the borders away.
+bool TvlVelmora::SkinUsable() const { return FSD && !FSD->Empty && FSD->FPicture && !FSD->FPicture->Empty(); }
 
 void TvlVelmora::TellMainForm(UINT Msg) {
   TCustomForm* main = dynamic_cast<TCustomForm*>(Application() != nullptr ? Application()->MainForm() : nullptr);
