@@ -5,6 +5,7 @@
 // the same folders (a restart), and reads the log, the rows and the options file.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <deque>
@@ -21,6 +22,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "app/Unit6.h"
 #include "platform/Application.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/Edit.h"
@@ -76,6 +78,9 @@ inline fs::path ExpectedFolder() {
 class MainWindowWorld : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Selecting a row previews its file: the player draws and plays through SDL's dummy drivers.
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     display = HeadlessDisplay();
     ASSERT_NE(display, nullptr);
     display->SetScreenSize({1280, 1024});
@@ -119,7 +124,7 @@ class MainWindowWorld : public ::testing::Test {
       bool canClose = false;
       main->FormCloseQuery(canClose);
     }
-    windows.Form6.reset();
+    delete windows.Form6;
     delete windows.Form5;
     delete windows.Form2;
     delete windows.Form1;
