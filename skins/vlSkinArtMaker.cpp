@@ -288,11 +288,14 @@ TvlDataSkinEditControl* AddEdit(Maker& M, const std::string& Name, bool WithButt
   TvlDataSkinEditControl* e =
       Memo ? M.Control<TvlDataSkinMemoControl>(Name) : M.Control<TvlDataSkinEditControl>(Name);
   const std::vector<TRect> r = M.atlas.AddRow({draw(Face::Normal), draw(Face::Focused)});
-  SetNineParts(*e, r[0], 6);
+  // A single line keeps 16 of the 24 pixels for its text, room for a line of the skin's font
+  // (the corners are no taller than the margin).
+  const int marginY = Memo ? 6 : 4;
+  SetNineParts(*e, r[0], 6, marginY);
   if (WithButton) {
-    e->RTPoint = {W - bw - 2, 6};
-    e->RBPoint = {W - bw - 2, H - 6};
-    e->ClRect = TRect{6, 6, W - bw - 2, H - 6};
+    e->RTPoint = {W - bw - 2, marginY};
+    e->RBPoint = {W - bw - 2, H - marginY};
+    e->ClRect = TRect{6, marginY, W - bw - 2, H - marginY};
   }
   e->ActiveSkinRect = r[1];
   SetFont(*e, kText);

@@ -6,9 +6,11 @@
 
 #include "app/OptionFile.h"
 #include "lib/Velmora.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
+#include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlSkinMenus.h"
@@ -32,7 +34,7 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   const std::string output = setup.Folders.Home + "/Qirelo视频软件/输出";
   EXPECT_TRUE(fs::is_directory(output));
   EXPECT_EQ(main->OutputFolder().Text(), output);
-  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), output);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Text(), output);
   // The sections in the order the windows write them: the output folder, the skin, then the
   // options window's five defaults in its read order.
   EXPECT_EQ(OptionText(),
@@ -220,7 +222,30 @@ TEST_F(MainWindowTest, AChosenOutputFolderIsKeptOverARestart) {
 
   Restart();
   EXPECT_EQ(main->OutputFolder().Text(), chosen);
-  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), chosen);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Text(), chosen);
+}
+
+// The folder field shows the output folder in the skin's edit; it takes no typing, and a click
+// on it hands the focus to the job list.
+TEST_F(MainWindowTest, TheFolderFieldIsReadOnly) {
+  Start();
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  TvlSkinEdit* field = main->Video_OutPut_Folder_Edit;
+  const std::string folder = main->OutputFolder().Text();
+  EXPECT_EQ(field->Text(), folder);
+  EXPECT_NE(field->SkinIndex(), -1) << "drawn by the skin";
+  EXPECT_TRUE(field->ReadOnly());
+  field->SetFocus();
+  display->Text("x");
+  display->KeyDown(VK_BACK);
+  display->KeyUp(VK_BACK);
+  skinned_test_form::Pump();
+  EXPECT_EQ(field->Text(), folder);
+  display->Click(field->ClientToScreen(TPoint{10, field->ClientHeight() / 2}));
+  skinned_test_form::Pump();
+  EXPECT_TRUE(main->lvFiles->Focused());
 }
 
 TEST_F(MainWindowTest, TheSkinSetting) {
