@@ -8,6 +8,7 @@
 //               preset list of the first category, render targets
 //   add one / several / folder ─> probe, converter task, output file, row and job record
 //   remove, clear, move up / down, rename ─> rows, records and converter tasks kept in step
+//   row selected ─> the preview panel opens its file, paused on its first picture
 //   close ─> the media components' events detached, the converter stopped (waiting for its
 //            workers), the player stopped
 //
@@ -32,6 +33,7 @@
 #include "app/OptionFile.h"
 #include "app/OutputFolder.h"
 #include "app/PresetChain.h"
+#include "app/PreviewPanel.h"
 #include "app/ProgramFolders.h"
 #include "platform/Forms.h"
 
@@ -85,7 +87,7 @@ class TForm1 : public TForm, private IConversionView {
   // ---- Components of the form ----
   TConvexa* Convexa = nullptr;
   TFFLogger* FFLogger = nullptr;
-  TFFPlayer* FFPlayer = nullptr;
+  TFFPlayer* FFPlayer = nullptr;  // the preview panel's player
   TvlSkinData* vlSkinData1 = nullptr;  // the windows, their menus: skin list 1
   TvlSkinData* vlSkinData2 = nullptr;  // the tool buttons, option choosers and radio boxes
   TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
@@ -129,10 +131,13 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TOptionChooserBox> vlSkinComboBox1, vlSkinComboBox2, vlSkinComboBox3, vlSkinComboBox4,
       vlSkinComboBox9, vlSkinComboBox10;
 
-  // Preview panel: the render area, the position slider and its six buttons.
+  // Preview panel: the render area, the position slider and its buttons: play, pause, stop,
+  // mute, unmute (in the mute button's place, hidden at first), snapshot and its settings.
   TvlSkinPaintPanel* Panel6 = nullptr;
   TvlSkinSlider* vlSkinSlider1 = nullptr;
-  std::vector<TvlSkinButton*> PreviewButtons;
+  TvlSkinButton *vlSkinButton13 = nullptr, *vlSkinButton14 = nullptr, *vlSkinButton15 = nullptr;
+  TvlSkinButton *vlSkinButton16 = nullptr, *vlSkinButton20 = nullptr;
+  TvlSkinButton *vlSkinButton22 = nullptr, *vlSkinButton23 = nullptr;
 
   // The log (never shown): lines of the add operations, the preview and the logger.
   TMemo* mmoLog = nullptr;
@@ -148,10 +153,8 @@ class TForm1 : public TForm, private IConversionView {
   [[nodiscard]] TConversionControl& Conversion() { return *conversion_; }
   [[nodiscard]] const TProgramFolders& Folders() const { return setup_.Folders; }
   [[nodiscard]] TOptionFile Options() const { return TOptionFile(setup_.Folders.OptionFile()); }
-  // The file the preview shows.
-  std::string T_Movie_PLayer_FileName;
-  // "UP" while the position slider is not being dragged.
-  std::string vlSkinSlider1_down_UP;
+  // The preview panel: its player, the file it shows, the slider's state and the snapshots.
+  [[nodiscard]] TPreviewPanel& Preview() { return *preview_; }
   // The render targets of the preview ("Panel6").
   std::vector<std::string> RenderTargets;
   int RenderTargetIndex = -1;
@@ -165,6 +168,9 @@ class TForm1 : public TForm, private IConversionView {
   void FFLoggerLog(TObject* Sender, DWORD AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg);
   // A line of the log.
   void AddLog(const std::string& Line);
+  // WMWindowPosChanging / WMWindowPosChanged: standard handling, then the preview follows the
+  // window.
+  void WndProc(TMessage& Message) override;
 
   // ---- Output folder, filter, skin ----
   void Button17Click();  // read the output folder
@@ -191,6 +197,8 @@ class TForm1 : public TForm, private IConversionView {
   void EnableRowCommands(bool Enabled);
   // Selects a row of the list (-1: none), as a click does.
   void SelectRow(int Index);
+  // A click on the list: where no row is selected, the preview is stopped.
+  void lvFilesClick();
 
   // ---- Commands that open another window or forward ----
   void N4Click();   // 退出
@@ -225,6 +233,8 @@ class TForm1 : public TForm, private IConversionView {
   void BuildPresetOptionsPanel();
   void BuildPreviewPanel();
   void BuildHiddenControls();
+  // The preview panel on the panel's controls (Unit1.cpp).
+  void BuildPreview();
   TvlSkinButton* MakeToolButton(TWinControl* Parent, int Left, const char* Caption, const char* Picture);
   [[nodiscard]] TBitmap* Picture(const std::string& Name);
   // A tool or list button's picture for its state ("VL_TOOL_START" / "VL_TOOL_START_OFF").
@@ -244,7 +254,6 @@ class TForm1 : public TForm, private IConversionView {
   void ShowJobMessage(const std::string& Text);
   void BeginRename(bool TellWhenNone);
   void MoveSelected(int Delta);
-  void StopPreview();
   void ListSelectItem(TListItem* Item, bool Selected);
 
   // Unit1Commands.cpp
@@ -257,6 +266,7 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TSystemAfterRunActions> system_after_run_;
   TJobList jobs_;
   TOutputFolder folder_;
+  std::unique_ptr<TPreviewPanel> preview_;
   std::unique_ptr<TPresetChain> chain_;
   std::unique_ptr<TConversionControl> conversion_;
   std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;

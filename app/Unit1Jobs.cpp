@@ -106,9 +106,8 @@ void TForm1::EnableRowCommands(bool Enabled) {
     SetCommandEnabled(command, Enabled);
 }
 
-void TForm1::StopPreview() {
-  FFPlayer->Stop(true);
-  vlSkinSlider1->SetValue(0);
+void TForm1::lvFilesClick() {
+  if (lvFiles->ItemIndex() < 0) preview_->ClearPreview();
 }
 
 // ---- Adding files ------------------------------------------------------------------------------
@@ -148,7 +147,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   }
   AddLog("");
   if (TAVProbe* taskProbe = Convexa->GetTaskProbe(task, 0)) AddLog(taskProbe->FileInfoText());
-  T_Movie_PLayer_FileName = File;
+  preview_->SetFileName(File);
   TOutputOptions output = chain_->OutputOptionsForNewJob(File);
   if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
     Convexa->RemoveTask(task);
@@ -233,7 +232,7 @@ void TForm1::btnRemoveClick() {
     SelectRow(0);
     FocusJobList();
   } else {
-    StopPreview();
+    preview_->ClearPreview();
   }
 }
 
@@ -243,7 +242,7 @@ void TForm1::btnClearClick() {
   SetCommandEnabled(TConversionCommand::ccAdd, true);
   EnableRowCommands(false);
   Button15Click();
-  StopPreview();
+  preview_->ClearPreview();
 }
 
 void TForm1::MoveSelected(int Delta) {

@@ -211,6 +211,7 @@ void TForm1::BuildJobListPanel() {
   };
   lvFiles->OnSelectItem = [this](TObject*, TListItem* Item, bool Selected) { ListSelectItem(Item, Selected); };
   lvFiles->OnDblClick = [this](TObject*) { lvFilesDblClick(); };
+  lvFiles->OnClick = [this](TObject*) { lvFilesClick(); };
   jobs_.OnChange = [this](int Index) {
     if (Index >= 0)
       lvFiles->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(Index), Index);
@@ -320,12 +321,11 @@ void TForm1::BuildPreviewPanel() {
   Panel6->SetBorderStyle(TvlSkinBorderStyle::bvNone);
   Panel6->SetParent(group);
   Panel6->SetBounds(9, 27, 200, 124);
+  // Black under the idle picture and the video the preview puts on it.
   Panel6->OnPanelPaint = [this](TCanvas* Canvas, TRect) {
     Canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
     Canvas->Brush()->SetColor(clBlack);
     Canvas->FillRect(TRect{0, 0, Panel6->Width(), Panel6->Height()});
-    TBitmap* idle = Picture("VL_PREVIEW_IDLE");
-    Canvas->Draw((Panel6->Width() - idle->Width()) / 2, (Panel6->Height() - idle->Height()) / 2, idle);
   };
   Panel6->SetSkinData(vlSkinData1);
 
@@ -338,14 +338,18 @@ void TForm1::BuildPreviewPanel() {
   // Play, pause, stop, mute (unmute in its place), snapshot and its settings; the names are the
   // buttons' hints. What they do belongs to the preview.
   struct TPreviewButton {
+    TvlSkinButton** Button;
     const char* Picture;
     const char* Hint;
     int Place;
   };
-  const TPreviewButton buttons[] = {{"VL_PREVIEW_PLAY", "播放", 0},     {"VL_PREVIEW_PAUSE", "暂停", 1},
-                                    {"VL_PREVIEW_STOP", "停止", 2},     {"VL_PREVIEW_SOUND", "静音", 3},
-                                    {"VL_PREVIEW_MUTED", "静音", 3},    {"VL_PREVIEW_SNAPSHOT", "快照", 4},
-                                    {"VL_PREVIEW_SETTINGS", "设置", 5}};
+  const TPreviewButton buttons[] = {{&vlSkinButton13, "VL_PREVIEW_PLAY", "播放", 0},
+                                    {&vlSkinButton14, "VL_PREVIEW_PAUSE", "暂停", 1},
+                                    {&vlSkinButton15, "VL_PREVIEW_STOP", "停止", 2},
+                                    {&vlSkinButton16, "VL_PREVIEW_SOUND", "静音", 3},
+                                    {&vlSkinButton20, "VL_PREVIEW_MUTED", "静音", 3},
+                                    {&vlSkinButton22, "VL_PREVIEW_SNAPSHOT", "快照", 4},
+                                    {&vlSkinButton23, "VL_PREVIEW_SETTINGS", "设置", 5}};
   for (const TPreviewButton& b : buttons) {
     auto* button = new TvlSkinButton(this);
     button->UseSkinSize = false;
@@ -356,9 +360,9 @@ void TForm1::BuildPreviewPanel() {
     button->SetHint(b.Hint);
     button->SetShowHint(true);
     button->SetSkinData(vlSkinData1);
-    PreviewButtons.push_back(button);
+    *b.Button = button;
   }
-  PreviewButtons[4]->SetVisible(false);
+  vlSkinButton20->SetVisible(false);
 }
 
 void TForm1::BuildHiddenControls() {

@@ -5,6 +5,7 @@
 // the same folders (a restart), and reads the log, the rows and the options file.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <deque>
@@ -76,6 +77,9 @@ inline fs::path ExpectedFolder() {
 class MainWindowWorld : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Selecting a row previews its file: the player draws and plays through SDL's dummy drivers.
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     display = HeadlessDisplay();
     ASSERT_NE(display, nullptr);
     display->SetScreenSize({1280, 1024});

@@ -50,7 +50,7 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   EXPECT_EQ(main->Jobs().Count(), 0);
   EXPECT_TRUE(main->vlSkinPanel5->Visible()) << "the cover lies over the empty list";
   EXPECT_EQ(main->RenderTargets, std::vector<std::string>{"Panel6"});
-  EXPECT_EQ(main->vlSkinSlider1_down_UP, "UP");
+  EXPECT_FALSE(main->Preview().SliderHeld());
   // The legacy preset window's start-up chain ran after the main window's.
   EXPECT_EQ(main->Chain().Fields().All_Trant_Number, 100);
   EXPECT_TRUE(dialogs.messages.empty());
