@@ -4,6 +4,7 @@
 
 #include "lib/vlCompressedSkin.h"
 #include "lib/vlResourceStrData.h"
+#include "lib/vlconst.h"
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
 #include "platform/Forms.h"
@@ -621,4 +622,9 @@ void TvlSkinData::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FCompressedStoredSkin) FCompressedStoredSkin = nullptr;
   if (AComponent == FResourceStrData) FResourceStrData = nullptr;
   if (AComponent == FCompressedSkinList) FCompressedSkinList = nullptr;
+}
+
+std::string vlInterfaceText(const TvlSkinData* SD, const char* Key) {
+  if (SD && SD->ResourceStrData()) return SD->ResourceStrData()->GetResStr(Key);
+  return vlBuiltInText(Key);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "lib/vlSkinShellComboBox.h"
+#include "lib/vlSkinShellListView.h"
 #include "platform/Application.h"
 #include "platform/DesktopOpener.h"
 #include "platform/Forms.h"
@@ -69,6 +71,9 @@ TvlCustomShellTreeView::TvlCustomShellTreeView(TComponent* AOwner) : TvlSkinCust
 }
 
 TvlCustomShellTreeView::~TvlCustomShellTreeView() {
+  // The links must not call back into a half-destroyed tree.
+  if (FListView) FListView->FTreeView = nullptr;
+  if (FComboBox) FComboBox->FTreeView = nullptr;
   // The nodes go with the window; their objects are freed while the tree is still whole.
   FreeAllNodes();
   FRootFolder.reset();
@@ -218,7 +223,13 @@ void TvlCustomShellTreeView::SelectAbsoluteID(TItemIDSpan ID) {
       current = found;
     }
   }
-  SetSelected(FindNodeByID(ID, current));
+  TTreeNode* target = FindNodeByID(ID, current);
+  SetSelected(target);
+  if (TvlShellFolder* folder = NodeObject(target)) {
+    TItemIDList id = ItemListCopy(folder->AbsoluteID());
+    if (FListView) FListView->FollowID(id);
+    if (FComboBox) FComboBox->FollowID(id);
+  }
 }
 
 bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
@@ -226,7 +237,8 @@ bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
   if (allowed && !FUpdating && Node) {
     const bool autoRefresh = FAutoRefresh;
     SetAutoRefresh(false);
-    // The linked views would follow the node's folder here; the notifier then watches it.
+    FollowNode(Node);
+    // The notifier watches the node's folder.
     FNodeToMonitor = Node;
     try {
       SetAutoRefresh(autoRefresh);
@@ -237,6 +249,16 @@ bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
     FNodeToMonitor = nullptr;
   }
   return allowed;
+}
+
+void TvlCustomShellTreeView::FollowNode(TTreeNode* Node) {
+  TvlShellFolder* folder = NodeObject(Node);
+  if (folder && !folder->IsFolder()) folder = folder->Parent();
+  if (!folder || (!FListView && !FComboBox)) return;
+  TItemIDList id = ItemListCopy(folder->AbsoluteID());
+  TFlagScope updating(FUpdating);
+  if (FComboBox) FComboBox->FollowID(id);
+  if (FListView) FListView->FollowID(id);
 }
 
 // ---- Path and root ------------------------------------------------------------------------------
@@ -276,6 +298,39 @@ void TvlCustomShellTreeView::ApplyRoot() {
   if (FUpdating) return;
   TFlagScope updating(FUpdating);
   LoadRootNode();
+  if (FListView) FListView->SetRoot(FRoot);
+}
+
+// ---- Links ---------------------------------------------------------------------------------------
+
+void TvlCustomShellTreeView::SetShellListView(TvlCustomShellListView* Value) {
+  if (Value == FListView) return;
+  if (Value) {
+    Value->SetRoot(FRoot);
+    Value->FTreeView = this;
+  } else if (FListView) {
+    FListView->FTreeView = nullptr;
+  }
+  ReplaceReference(FListView, Value);
+}
+
+void TvlCustomShellTreeView::SetShellComboBox(TvlCustomShellComboBox* Value) {
+  if (Value == FComboBox) return;
+  if (Value) {
+    Value->SetRoot(FRoot);
+    Value->FTreeView = this;
+  } else if (FComboBox) {
+    FComboBox->FTreeView = nullptr;
+  }
+  ReplaceReference(FComboBox, Value);
+}
+
+void TvlCustomShellTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TvlSkinCustomTreeView::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FListView) FListView = nullptr;
+  if (AComponent == FComboBox) FComboBox = nullptr;
+  if (AComponent == FNotifier) FNotifier = nullptr;
 }
 
 void TvlCustomShellTreeView::SetObjectTypes(TShellObjectTypes Value) {

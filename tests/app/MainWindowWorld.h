@@ -22,6 +22,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "app/Unit6.h"
 #include "platform/Application.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/Edit.h"
@@ -114,7 +115,7 @@ class MainWindowWorld : public ::testing::Test {
       bool canClose = false;
       main->FormCloseQuery(canClose);
     }
-    windows.Form6.reset();
+    delete windows.Form6;
     delete windows.Form5;
     delete windows.Form2;
     delete windows.Form1;
