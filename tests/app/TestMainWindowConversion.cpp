@@ -108,11 +108,11 @@ class MainWindowConversionTest : public MainWindowWorld {
     TRect r{};
     return GetUpdateRect(main->lvFiles->Handle(), &r, FALSE) ? r : TRect{};
   }
-  // The window from its caption down to the job list's panel: the tool bar's commands and the
-  // rows.
+  // The window from its caption down to the preview panel (whose picture depends on the
+  // player): the tool bar's commands, the rows and the locked options.
   void CompareJobList(const std::string& Name) {
     const TRect w = main->BoundsRect();
-    const TRect r{w.Left, w.Top, w.Right, main->ClientToScreen(TPoint{0, 87 + 260 + 4}).Y};
+    const TRect r{w.Left, w.Top, w.Right, main->ClientToScreen(TPoint{0, 294}).Y};
     skinned_test_form::CompareWithExpected(skinned_test_form::Shot(display, r), r.Width(), r.Height(),
                                            ExpectedFolder(), Name);
   }
