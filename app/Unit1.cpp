@@ -6,6 +6,7 @@
 #include "lib/Velmora.h"
 #include "lib/vlSkinHint.h"
 #include "lib/vlCompressedSkin.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
@@ -119,7 +120,7 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
 
   BuildSkins();
   BuildControls();
-  folder_.OnChange = [this] { Video_OutPut_Folder_Edit->SetCaption(folder_.Text()); };
+  folder_.OnChange = [this] { Video_OutPut_Folder_Edit->SetText(folder_.Text()); };
   BuildPreview();
 
   // The category list's items are form data: item 0 is selected before any handler exists.

@@ -37,7 +37,6 @@
 #include "app/ProgramFolders.h"
 #include "platform/Forms.h"
 
-class TEdit;
 class TForm2;
 class TForm5;
 class TListItem;
@@ -46,6 +45,7 @@ class TvlCompressedSkinList;
 class TvlResourceStrData;
 class TvlSkinButton;
 class TvlSkinData;
+class TvlSkinEdit;
 class TvlSkinGroupBox;
 class TvlSkinHint;
 class TvlSkinListView;
@@ -58,7 +58,6 @@ class TvlSkinPanel;
 class TvlSkinScrollBar;
 class TvlSkinSlider;
 class TvlSkinSpeedButton;
-class TvlSkinStdLabel;
 class TvlVelmora;
 
 inline constexpr const char* kApplicationTitle = "QireloVCD视频格式转换器";
@@ -119,12 +118,12 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinScrollBar* vlSkinScrollBar1 = nullptr;
   TvlSkinPaintPanel* vlSkinPanel5 = nullptr;
   TvlSkinButton *vlSkinButton3 = nullptr, *vlSkinButton4 = nullptr, *vlSkinButton21 = nullptr;
-  TEdit* edt = nullptr;  // the inline editor of an output name
+  TvlSkinEdit* edt = nullptr;  // the inline editor of an output name, over the row it renames
 
   // Output panel.
   std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox2;  // category
   std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox1;  // preset
-  TvlSkinStdLabel* Video_OutPut_Folder_Edit = nullptr;
+  TvlSkinEdit* Video_OutPut_Folder_Edit = nullptr;  // read-only: "浏览..." changes the folder
   TvlSkinButton *vlSkinButton5 = nullptr, *vlSkinButton6 = nullptr;  // 浏览..., 打开
 
   // Preset options panel: resolution, video bit rate, audio bit rate, scaling, frame rate,

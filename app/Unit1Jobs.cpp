@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/Unit1.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
 #include "platform/Edit.h"
@@ -273,11 +274,13 @@ void TForm1::BeginRename(bool TellWhenNone) {
     return;
   }
   if (conversion_->RowsLocked()) return;
-  // The editor lies over the output-name column of the row.
+  // The editor lies over the output-name column of the row, centred on it: the skin gives the
+  // editor its height.
   const TRect bounds = lvFiles->ItemRect(row, TDisplayCode::drBounds);
   int left = bounds.Left;
   for (int column = 0; column < 3; ++column) left += lvFiles->Columns()->Items(column)->Width();
   edt->SetBounds(left + 2, bounds.Top, lvFiles->Columns()->Items(3)->Width(), bounds.Height());
+  edt->SetTop(bounds.Top + (bounds.Height() - edt->Height()) / 2);
   edt->SetText(ChangeFileExt(jobs_.SubItem(row, TJobSubItem::jsOutputName), ""));
   edt->SetVisible(true);
   if (edt->CanFocus()) {

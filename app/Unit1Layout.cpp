@@ -22,6 +22,7 @@
 #include "app/PresetCatalogue.h"
 
 #include "lib/Velmora.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
@@ -253,12 +254,13 @@ void TForm1::BuildJobListPanel() {
   vlSkinButton21 = listButton(kFileList.Top + 56, "重命名", "VL_LIST_RENAME_OFF");
   vlSkinButton21->SetEnabled(false);
 
-  // FIXME: The skinned edit once the skin library has it.
-  edt = new TEdit(this);
-  edt->SetBorderStyle(TBorderStyle::bsNone);
+  // The inline editor of an output name: hidden until a rename begins, then laid over the
+  // row's output-name column (BeginRename).
+  edt = new TvlSkinEdit(this);
   edt->SetVisible(false);
   edt->SetParent(lvFiles);
   edt->OnExit = [this](TObject*) { edtExit(); };
+  edt->SetSkinData(vlSkinData1);
 }
 
 void TForm1::BuildOutputPanel() {
@@ -286,11 +288,15 @@ void TForm1::BuildOutputPanel() {
                                                              imageList("VL_PRESET_", 2));
 
   MakeSkinLabel(this, panel, Box(12, 94, 66, kLabelHeight), "输出目录：", vlSkinData1);
-  // FIXME: The read-only skinned edit once the skin library has it; until then a framed label.
-  TvlSkinPanel* frame = MakeSkinPanel(this, panel, Box(80, 94, 466, kLabelHeight), "panel", vlSkinData1);
-  Video_OutPut_Folder_Edit = MakeSkinLabel(this, frame, Box(4, 0, 458, kLabelHeight), "", vlSkinData1);
-  Video_OutPut_Folder_Edit->SetEllipsType(TvlEllipsType::vletPathEllips);
+  // The folder is chosen with "浏览...", never typed: the field is read-only, and a click on it
+  // hands the focus to the job list. The skin gives the field its height, centred on the label.
+  Video_OutPut_Folder_Edit = new TvlSkinEdit(this);
+  Video_OutPut_Folder_Edit->SetParent(panel);
+  Video_OutPut_Folder_Edit->SetReadOnly(true);
+  Video_OutPut_Folder_Edit->SetBounds(80, 94, 466, kLabelHeight);
   Video_OutPut_Folder_Edit->OnClick = [this](TObject*) { FocusJobList(); };
+  Video_OutPut_Folder_Edit->SetSkinData(vlSkinData1);
+  Video_OutPut_Folder_Edit->SetTop(94 + (kLabelHeight - Video_OutPut_Folder_Edit->Height()) / 2);
 
   vlSkinButton5 = MakeSkinButton(this, panel, Box(386, 126, 76, 26), "浏览...", vlSkinData1);
   vlSkinButton6 = MakeSkinButton(this, panel, Box(470, 126, 76, 26), "打开", vlSkinData1);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "Src/FFPlay.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
@@ -276,6 +277,33 @@ TEST_F(MainWindowJobsTest, RenameTheOutputFile) {
   EXPECT_TRUE(dialogs.messages.empty()) << "a double click on no row says nothing";
   main->N26->Click();
   EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|请先选中您需要重命名的项目！"});
+}
+
+// As the user renames: the rename button opens the skinned editor over the row's output name
+// with the name selected, typing replaces it, and a click back on the list commits it.
+TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
+  Add(Clip("one.mp4"));
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  main->vlSkinButton21->Click();
+  skinned_test_form::Pump();
+  TvlSkinEdit* editor = main->edt;
+  ASSERT_TRUE(editor->Visible());
+  EXPECT_NE(editor->SkinIndex(), -1) << "drawn by the skin";
+  EXPECT_TRUE(editor->Focused());
+  const TRect row = main->lvFiles->ItemRect(0, TDisplayCode::drBounds);
+  EXPECT_EQ(editor->Left(), row.Left + 80 + 70 + 70 + 2) << "over the output-name column";
+  EXPECT_EQ(editor->Width(), 80);
+  EXPECT_LE(std::abs(editor->Top() + editor->Height() / 2 - (row.Top + row.Height() / 2)), 1);
+
+  display->Text("电影");
+  skinned_test_form::Pump();
+  EXPECT_EQ(editor->Text(), "电影");
+  display->Click(main->lvFiles->ClientToScreen(TPoint{row.Left + 20, row.Top + row.Height() / 2}));
+  skinned_test_form::Pump();
+  EXPECT_FALSE(editor->Visible());
+  EXPECT_EQ(Column(jsOutputName)[0], "电影.mpg");
 }
 
 // The list holds one job per record slot: a 502nd file is refused with a message, also part-way
