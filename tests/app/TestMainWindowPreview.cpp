@@ -256,7 +256,7 @@ TEST_F(MainWindowPreviewTest, ThePreviewWindowShowsARunningBatchAndStaysClosedOn
   PostMessage(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   skinned_test_form::Pump();
   EXPECT_EQ(shownPreview(), nullptr);
-  main->N10->Click();  // 继续
+  main->N11->Click();  // 继续
   bool cameBack = false;
   ASSERT_TRUE(WaitUntil(
       [&] {
