@@ -65,7 +65,8 @@ void DressButton(TControl* Button, const std::string& Hint, const std::string& G
 
 }  // namespace
 
-TPreviewPanel::TPreviewPanel(const TPreviewPanelControls& Controls, std::string OptionsFile, TPreviewPanelHooks Hooks)
+TPreviewPanel::TPreviewPanel(const TPreviewPanelControls& Controls, std::string OptionsFile, TPreviewPanelHooks Hooks,
+                             std::string LibraryFolder, std::string DefaultFolder)
     : hooks_(std::move(Hooks)),
       screen_(Controls.Screen),
       slider_(Controls.Slider),
@@ -77,7 +78,9 @@ TPreviewPanel::TPreviewPanel(const TPreviewPanelControls& Controls, std::string 
       snapshot_(Controls.SnapshotButton),
       settings_(Controls.SettingsButton),
       player_(std::make_unique<TFFPlayer>(nullptr)),
-      snapshots_(std::move(OptionsFile), TSnapshotHooks{hooks_.ChooseSnapshotFolder, hooks_.Log}) {
+      snapshots_(std::move(OptionsFile), TSnapshotHooks{hooks_.ChooseSnapshotFolder, hooks_.Log},
+                 std::move(DefaultFolder)),
+      library_folder_(LibraryFolder.empty() ? GetExePath() + "LibAV" : std::move(LibraryFolder)) {
   player_->OnFileOpen = [this](TObject*, int64_t ADuration, int AFrameWidth, int AFrameHeight, int& AScreenWidth,
                                int& AScreenHeight) {
     FFPlayerFileOpen(ADuration, AFrameWidth, AFrameHeight, AScreenWidth, AScreenHeight);
@@ -176,7 +179,7 @@ void TPreviewPanel::PreviewRow(const std::string& File) {
 }
 
 void TPreviewPanel::OpenPreview() {
-  if (!player_->AVLibLoaded() && !player_->LoadAVLib(GetExePath() + "LibAV")) {
+  if (!player_->AVLibLoaded() && !player_->LoadAVLib(library_folder_)) {
     Log(player_->LastErrMsg());
     return;
   }

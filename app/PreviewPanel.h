@@ -68,8 +68,11 @@ struct TPreviewPlayerSettings {
 class TPreviewPanel {
  public:
   // Binds the controls' events, the buttons' hints and glyphs, and the player's events.
-  // OptionsFile: "option.ini" (section [SnapShot]).
-  TPreviewPanel(const TPreviewPanelControls& Controls, std::string OptionsFile, TPreviewPanelHooks Hooks);
+  // OptionsFile: "option.ini" (section [SnapShot]). LibraryFolder: where the player's libraries
+  // are looked for first (empty: "LibAV" beside the program). DefaultFolder: the snapshot folder
+  // while the options file names none.
+  TPreviewPanel(const TPreviewPanelControls& Controls, std::string OptionsFile, TPreviewPanelHooks Hooks,
+                std::string LibraryFolder = {}, std::string DefaultFolder = DefaultSnapshotFolder());
   // Stops the playback (waiting for it) and lets go of the controls' events.
   ~TPreviewPanel();
   TPreviewPanel(const TPreviewPanel&) = delete;
@@ -139,6 +142,7 @@ class TPreviewPanel {
   TWeak<TWinControl> video_screen_;  // owned by Panel6
   std::unique_ptr<TFFPlayer> player_;
   TSnapshots snapshots_;
+  std::string library_folder_;
   std::string file_name_;
   int64_t duration_ = 0;
   bool slider_held_ = false;

@@ -2,30 +2,16 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <memory>
+#include <utility>
 
-#include "app/LegacyPresetModel.h"
 #include "app/StandInDialogs.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "app/Unit6.h"
 #include "platform/Application.h"
 #include "platform/MessageQueue.h"
 #include "platform/X11Display.h"
-
-TLegacyPresetWindow::TLegacyPresetWindow(TForm1& Main, TForm5& Options) {
-  const TRect none{};
-  Groups = std::make_unique<TPresetPickerBox>(&Main, nullptr, none, nullptr, nullptr);
-  Presets = std::make_unique<TPresetPickerBox>(&Main, nullptr, none, nullptr, nullptr);
-  for (auto& list : Lists) list = std::make_unique<TOptionChooserBox>(&Main, nullptr, none, nullptr);
-  TLegacyPresetModel::LoadGroupList(*Groups);
-  const TOptionChoosers lists{*Lists[0], *Lists[1], *Lists[2], *Lists[3], *Lists[4], *Lists[5]};
-  TLegacyPresetHooks hooks;
-  hooks.OverwriteOutput = [&Options] { return Options.OverwriteOutput(); };
-  Model = std::make_unique<TLegacyPresetModel>(*Groups, *Presets, lists, Main.Chain().Fields(), Main.OutputFolder(),
-                                               std::move(hooks));
-  Model->FormCreate();
-}
-
-TLegacyPresetWindow::~TLegacyPresetWindow() = default;
 
 void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TConverterWindows& Windows) {
   App.SetTitle(kApplicationTitle);
@@ -37,7 +23,11 @@ void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TC
                                      [main](bool On) { main->Convexa->SetPreview(On); }, *Setup.Dialogs);
   main->SetAboutWindow(Windows.Form2);
   main->SetOptionsWindow(Windows.Form5);
-  Windows.Form6 = std::make_unique<TLegacyPresetWindow>(*main, *Windows.Form5);
+  TForm5* options = Windows.Form5;
+  TLegacyPresetHooks hooks;
+  hooks.OverwriteOutput = [options] { return options->OverwriteOutput(); };
+  Windows.Form6 =
+      CreateForm<TForm6>(&App, main->vlSkinData1, main->Chain().Fields(), main->OutputFolder(), std::move(hooks));
 }
 
 int RunConverter() {
@@ -63,7 +53,6 @@ int RunConverter() {
     CreateConverterWindows(app, setup, windows);
     dialogs.SetSkinData(windows.Form1->vlSkinData1);
     app.Run();
-    windows.Form6.reset();
   }
   SetThreadEventSource(nullptr);
   SetDisplay(std::move(headless));

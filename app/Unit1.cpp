@@ -6,6 +6,7 @@
 #include "lib/Velmora.h"
 #include "lib/vlSkinHint.h"
 #include "lib/vlCompressedSkin.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "platform/Edit.h"
@@ -116,11 +117,11 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
   FFLogger->OnLog = [this](TObject* Sender, DWORD Thread, TLogLevel Level, const std::string& Message) {
     FFLoggerLog(Sender, Thread, Level, Message);
   };
-  FFPlayer = new TFFPlayer(this);
 
   BuildSkins();
   BuildControls();
-  folder_.OnChange = [this] { Video_OutPut_Folder_Edit->SetCaption(folder_.Text()); };
+  folder_.OnChange = [this] { Video_OutPut_Folder_Edit->SetText(folder_.Text()); };
+  BuildPreview();
 
   // The category list's items are form data: item 0 is selected before any handler exists.
   TPresetChain::AddCategoryItems(*vlSkinOfficeComboBox2);
@@ -128,7 +129,7 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
   TPresetChainHooks hooks;
   hooks.OverwriteOutput = [this] { return OverwriteOutput(); };
   hooks.FocusJobList = [this] { FocusJobList(); };
-  hooks.PreviewRow = [this](const std::string& File) { T_Movie_PLayer_FileName = File; };
+  hooks.PreviewRow = [this](const std::string& File) { preview_->PreviewRow(File); };
   const TOptionChoosers choosers{*vlSkinComboBox1, *vlSkinComboBox2, *vlSkinComboBox3,
                                  *vlSkinComboBox4, *vlSkinComboBox9, *vlSkinComboBox10};
   chain_ = std::make_unique<TPresetChain>(*vlSkinOfficeComboBox2, *vlSkinOfficeComboBox1, choosers, jobs_, folder_,
@@ -143,7 +144,9 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
 }
 
 TForm1::~TForm1() {
-  // What binds itself to the components goes before them.
+  // What binds itself to the components goes before them; the preview's playback ends first.
+  preview_.reset();
+  FFPlayer = nullptr;
   conversion_.reset();
   chain_.reset();
   if (FFLogger && FFLogger->Owner() != this) FFLogger->OnLog = nullptr;
@@ -155,6 +158,31 @@ TForm1::~TForm1() {
   vlSkinComboBox10.reset();
   vlSkinOfficeComboBox1.reset();
   vlSkinOfficeComboBox2.reset();
+}
+
+void TForm1::BuildPreview() {
+  TPreviewPanelControls controls;
+  controls.Screen = Panel6;
+  controls.Slider = vlSkinSlider1;
+  controls.PlayButton = vlSkinButton13;
+  controls.PauseButton = vlSkinButton14;
+  controls.StopButton = vlSkinButton15;
+  controls.MuteButton = vlSkinButton16;
+  controls.UnmuteButton = vlSkinButton20;
+  controls.SnapshotButton = vlSkinButton22;
+  controls.SettingsButton = vlSkinButton23;
+  TPreviewPanelHooks hooks;
+  hooks.Log = [this](const std::string& Line) { AddLog(Line); };
+  hooks.RowSelected = [this] { return jobs_.ItemIndex() >= 0; };
+  hooks.FocusJobList = [this] { FocusJobList(); };
+  // The folder dialog shared with the output folder.
+  hooks.ChooseSnapshotFolder = [this]() -> std::optional<std::string> {
+    if (!setup_.Dialogs->SelectFolder(vlSkinSelectDirectoryDialog2)) return std::nullopt;
+    return vlSkinSelectDirectoryDialog2.Directory;
+  };
+  preview_ = std::make_unique<TPreviewPanel>(controls, setup_.Folders.OptionFile(), std::move(hooks),
+                                             setup_.Folders.LibraryFolder(), setup_.Folders.DefaultSnapshotFolder());
+  FFPlayer = &preview_->Player();
 }
 
 void TForm1::BuildSkins() {
@@ -205,7 +233,6 @@ void TForm1::FormCreate() {
         RenderTargets = {"Panel6"};
         RenderTargetIndex = 0;
       },
-      [this] { vlSkinSlider1_down_UP = "UP"; },
   };
   for (const auto& step : steps) {
     try {
@@ -220,9 +247,7 @@ void TForm1::FormCloseQuery(bool& CanClose) {
   CanClose = true;
   if (closed_) return;
   closed_ = true;
-  FFPlayer->OnPosition = nullptr;
-  FFPlayer->OnState = nullptr;
-  FFPlayer->OnHook = nullptr;
+  preview_->DetachPlayerEvents();
   Convexa->OnCustomHook = nullptr;
   Convexa->OnProgress = nullptr;
   Convexa->OnTerminate = nullptr;
@@ -230,6 +255,12 @@ void TForm1::FormCloseQuery(bool& CanClose) {
   FFLogger->OnLog = nullptr;
   // The preview stops with the window, so no player thread outlives it.
   FFPlayer->Stop(true);
+}
+
+void TForm1::WndProc(TMessage& Message) {
+  TForm::WndProc(Message);
+  if ((Message.Msg == WM_WINDOWPOSCHANGING || Message.Msg == WM_WINDOWPOSCHANGED) && preview_)
+    preview_->WindowMoved();
 }
 
 void TForm1::FFLoggerLog(TObject*, DWORD AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg) {

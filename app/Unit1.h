@@ -8,6 +8,7 @@
 //               preset list of the first category, render targets
 //   add one / several / folder ─> probe, converter task, output file, row and job record
 //   remove, clear, move up / down, rename ─> rows, records and converter tasks kept in step
+//   row selected ─> the preview panel opens its file, paused on its first picture
 //   close ─> the media components' events detached, the converter stopped (waiting for its
 //            workers), the player stopped
 //
@@ -32,10 +33,10 @@
 #include "app/OptionFile.h"
 #include "app/OutputFolder.h"
 #include "app/PresetChain.h"
+#include "app/PreviewPanel.h"
 #include "app/ProgramFolders.h"
 #include "platform/Forms.h"
 
-class TEdit;
 class TForm2;
 class TForm5;
 class TListItem;
@@ -44,6 +45,7 @@ class TvlCompressedSkinList;
 class TvlResourceStrData;
 class TvlSkinButton;
 class TvlSkinData;
+class TvlSkinEdit;
 class TvlSkinGroupBox;
 class TvlSkinHint;
 class TvlSkinListView;
@@ -56,7 +58,6 @@ class TvlSkinPanel;
 class TvlSkinScrollBar;
 class TvlSkinSlider;
 class TvlSkinSpeedButton;
-class TvlSkinStdLabel;
 class TvlVelmora;
 
 inline constexpr const char* kApplicationTitle = "QireloVCD视频格式转换器";
@@ -86,7 +87,7 @@ class TForm1 : public TForm, private IConversionView {
   // ---- Components of the form ----
   TConvexa* Convexa = nullptr;
   TFFLogger* FFLogger = nullptr;
-  TFFPlayer* FFPlayer = nullptr;
+  TFFPlayer* FFPlayer = nullptr;  // the preview panel's player
   TvlSkinData* vlSkinData1 = nullptr;  // the windows, their menus: skin list 1
   TvlSkinData* vlSkinData2 = nullptr;  // the tool buttons, option choosers and radio boxes
   TvlCompressedSkinList* vlCompressedSkinList1 = nullptr;
@@ -100,7 +101,7 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinMainMenuBar* vlSkinMainMenuBar1 = nullptr;
   TMenuItem *Item111 = nullptr, *Item121 = nullptr, *N21 = nullptr, *N4 = nullptr;  // 文件
   TMenuItem *N111 = nullptr, *N2221 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr;  // 编辑
-  TMenuItem *N7 = nullptr, *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr;  // 动作
+  TMenuItem *N7 = nullptr, *N8 = nullptr, *N10 = nullptr, *N11 = nullptr, *N24 = nullptr;  // 动作
   TMenuItem *N15 = nullptr, *N19 = nullptr, *EMAIL1 = nullptr, *N5 = nullptr;  // 帮助
   TvlSkinPopupMenu* AddMenu = nullptr;
   TMenuItem *N11111 = nullptr, *N2222 = nullptr, *N3331 = nullptr;
@@ -108,7 +109,7 @@ class TForm1 : public TForm, private IConversionView {
   // Tool bar: 添加, 删除, 清空, 开始, 停止, 暂停 / 继续 (one place), 选项.
   TvlSkinMenuSpeedButton* vlSkinMenuSpeedButton1 = nullptr;
   TvlSkinButton *vlSkinButton7 = nullptr, *vlSkinButton8 = nullptr, *vlSkinButton2 = nullptr;
-  TvlSkinButton *vlSkinButton9 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
+  TvlSkinButton *vlSkinButton10 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
   TvlSkinButton* vlSkinButton19 = nullptr;
 
   // Job list panel: the list with its horizontal bar, its cover while empty, move up / down and
@@ -117,12 +118,12 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinScrollBar* vlSkinScrollBar1 = nullptr;
   TvlSkinPaintPanel* vlSkinPanel5 = nullptr;
   TvlSkinButton *vlSkinButton3 = nullptr, *vlSkinButton4 = nullptr, *vlSkinButton21 = nullptr;
-  TEdit* edt = nullptr;  // the inline editor of an output name
+  TvlSkinEdit* edt = nullptr;  // the inline editor of an output name, over the row it renames
 
   // Output panel.
   std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox2;  // category
   std::unique_ptr<TPresetPickerBox> vlSkinOfficeComboBox1;  // preset
-  TvlSkinStdLabel* Video_OutPut_Folder_Edit = nullptr;
+  TvlSkinEdit* Video_OutPut_Folder_Edit = nullptr;  // read-only: "浏览..." changes the folder
   TvlSkinButton *vlSkinButton5 = nullptr, *vlSkinButton6 = nullptr;  // 浏览..., 打开
 
   // Preset options panel: resolution, video bit rate, audio bit rate, scaling, frame rate,
@@ -130,10 +131,13 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TOptionChooserBox> vlSkinComboBox1, vlSkinComboBox2, vlSkinComboBox3, vlSkinComboBox4,
       vlSkinComboBox9, vlSkinComboBox10;
 
-  // Preview panel: the render area, the position slider and its six buttons.
+  // Preview panel: the render area, the position slider and its buttons: play, pause, stop,
+  // mute, unmute (in the mute button's place, hidden at first), snapshot and its settings.
   TvlSkinPaintPanel* Panel6 = nullptr;
   TvlSkinSlider* vlSkinSlider1 = nullptr;
-  std::vector<TvlSkinButton*> PreviewButtons;
+  TvlSkinButton *vlSkinButton13 = nullptr, *vlSkinButton14 = nullptr, *vlSkinButton15 = nullptr;
+  TvlSkinButton *vlSkinButton16 = nullptr, *vlSkinButton20 = nullptr;
+  TvlSkinButton *vlSkinButton22 = nullptr, *vlSkinButton23 = nullptr;
 
   // The log (never shown): lines of the add operations, the preview and the logger.
   TMemo* mmoLog = nullptr;
@@ -149,10 +153,8 @@ class TForm1 : public TForm, private IConversionView {
   [[nodiscard]] TConversionControl& Conversion() { return *conversion_; }
   [[nodiscard]] const TProgramFolders& Folders() const { return setup_.Folders; }
   [[nodiscard]] TOptionFile Options() const { return TOptionFile(setup_.Folders.OptionFile()); }
-  // The file the preview shows.
-  std::string T_Movie_PLayer_FileName;
-  // "UP" while the position slider is not being dragged.
-  std::string vlSkinSlider1_down_UP;
+  // The preview panel: its player, the file it shows, the slider's state and the snapshots.
+  [[nodiscard]] TPreviewPanel& Preview() { return *preview_; }
   // The render targets of the preview ("Panel6").
   std::vector<std::string> RenderTargets;
   int RenderTargetIndex = -1;
@@ -166,6 +168,9 @@ class TForm1 : public TForm, private IConversionView {
   void FFLoggerLog(TObject* Sender, DWORD AThreadID, TLogLevel ALogLevel, const std::string& ALogMsg);
   // A line of the log.
   void AddLog(const std::string& Line);
+  // WMWindowPosChanging / WMWindowPosChanged: standard handling, then the preview follows the
+  // window.
+  void WndProc(TMessage& Message) override;
 
   // ---- Output folder, filter, skin ----
   void Button17Click();  // read the output folder
@@ -192,6 +197,14 @@ class TForm1 : public TForm, private IConversionView {
   void EnableRowCommands(bool Enabled);
   // Selects a row of the list (-1: none), as a click does.
   void SelectRow(int Index);
+  // A click on the list: where no row is selected, the preview is stopped.
+  void lvFilesClick();
+
+  // ---- Conversion of the list (the conversion control does the work) ----
+  void btnStartClick();
+  void btnStopClick();  // returns when the running tasks have ended
+  void btnPauseClick();
+  void btnResumeClick();
 
   // ---- Commands that open another window or forward ----
   void N4Click();   // 退出
@@ -226,6 +239,8 @@ class TForm1 : public TForm, private IConversionView {
   void BuildPresetOptionsPanel();
   void BuildPreviewPanel();
   void BuildHiddenControls();
+  // The preview panel on the panel's controls (Unit1.cpp).
+  void BuildPreview();
   TvlSkinButton* MakeToolButton(TWinControl* Parent, int Left, const char* Caption, const char* Picture);
   [[nodiscard]] TBitmap* Picture(const std::string& Name);
   // A tool or list button's picture for its state ("VL_TOOL_START" / "VL_TOOL_START_OFF").
@@ -245,7 +260,6 @@ class TForm1 : public TForm, private IConversionView {
   void ShowJobMessage(const std::string& Text);
   void BeginRename(bool TellWhenNone);
   void MoveSelected(int Delta);
-  void StopPreview();
   void ListSelectItem(TListItem* Item, bool Selected);
 
   // Unit1Commands.cpp
@@ -258,6 +272,7 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TSystemAfterRunActions> system_after_run_;
   TJobList jobs_;
   TOutputFolder folder_;
+  std::unique_ptr<TPreviewPanel> preview_;
   std::unique_ptr<TPresetChain> chain_;
   std::unique_ptr<TConversionControl> conversion_;
   std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;

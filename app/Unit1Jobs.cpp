@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "app/Unit1.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
 #include "platform/Edit.h"
@@ -105,9 +106,8 @@ void TForm1::EnableRowCommands(bool Enabled) {
     SetCommandEnabled(command, Enabled);
 }
 
-void TForm1::StopPreview() {
-  FFPlayer->Stop(true);
-  vlSkinSlider1->SetValue(0);
+void TForm1::lvFilesClick() {
+  if (lvFiles->ItemIndex() < 0) preview_->ClearPreview();
 }
 
 // ---- Adding files ------------------------------------------------------------------------------
@@ -147,7 +147,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   }
   AddLog("");
   if (TAVProbe* taskProbe = Convexa->GetTaskProbe(task, 0)) AddLog(taskProbe->FileInfoText());
-  T_Movie_PLayer_FileName = File;
+  preview_->SetFileName(File);
   TOutputOptions output = chain_->OutputOptionsForNewJob(File);
   if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
     Convexa->RemoveTask(task);
@@ -232,17 +232,19 @@ void TForm1::btnRemoveClick() {
     SelectRow(0);
     FocusJobList();
   } else {
-    StopPreview();
+    preview_->ClearPreview();
   }
 }
 
 void TForm1::btnClearClick() {
+  // The converter keeps its tasks while a batch runs, and the rows go with them.
+  if (conversion_->RowsLocked()) return;
   Convexa->ClearTasks();
   jobs_.Clear();
   SetCommandEnabled(TConversionCommand::ccAdd, true);
   EnableRowCommands(false);
   Button15Click();
-  StopPreview();
+  preview_->ClearPreview();
 }
 
 void TForm1::MoveSelected(int Delta) {
@@ -272,11 +274,13 @@ void TForm1::BeginRename(bool TellWhenNone) {
     return;
   }
   if (conversion_->RowsLocked()) return;
-  // The editor lies over the output-name column of the row.
+  // The editor lies over the output-name column of the row, centred on it: the skin gives the
+  // editor its height.
   const TRect bounds = lvFiles->ItemRect(row, TDisplayCode::drBounds);
   int left = bounds.Left;
   for (int column = 0; column < 3; ++column) left += lvFiles->Columns()->Items(column)->Width();
   edt->SetBounds(left + 2, bounds.Top, lvFiles->Columns()->Items(3)->Width(), bounds.Height());
+  edt->SetTop(bounds.Top + (bounds.Height() - edt->Height()) / 2);
   edt->SetText(ChangeFileExt(jobs_.SubItem(row, TJobSubItem::jsOutputName), ""));
   edt->SetVisible(true);
   if (edt->CanFocus()) {

@@ -22,6 +22,7 @@
 #include "app/PresetCatalogue.h"
 
 #include "lib/Velmora.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
@@ -102,8 +103,8 @@ void TForm1::BuildMenus() {
   N7 = MakeItem(this, action, "开始转换");
   N8 = MakeItem(this, action, "停止转换");
   AddSeparator(this, action);
-  N9 = MakeItem(this, action, "暂停转换");
-  N10 = MakeItem(this, action, "继续继续");
+  N10 = MakeItem(this, action, "暂停转换");
+  N11 = MakeItem(this, action, "继续继续");
   AddSeparator(this, action);
   N24 = MakeItem(this, action, "选项设置");
   TMenuItem* help = MakeItem(this, root, "帮助");
@@ -112,7 +113,7 @@ void TForm1::BuildMenus() {
   N19 = MakeItem(this, help, "官方网站");
   EMAIL1 = MakeItem(this, help, "联系邮箱");
   N5 = MakeItem(this, help, "关于软件");
-  for (TMenuItem* item : {N13, N14, N26, N7, N8, N9, N10}) item->SetEnabled(false);
+  for (TMenuItem* item : {N13, N14, N26, N7, N8, N10, N11}) item->SetEnabled(false);
 
   AddMenu = new TvlSkinPopupMenu(this);
   AddMenu->SetSkinData(vlSkinData1);
@@ -167,12 +168,12 @@ void TForm1::BuildToolBar() {
   vlSkinButton8 = MakeToolButton(bar, x += 58, "清空", "VL_TOOL_CLEAR_OFF");
   const int firstSeparator = x + kToolButtonWidth + 5;
   vlSkinButton2 = MakeToolButton(bar, x += 70, "开始", "VL_TOOL_START_OFF");
-  vlSkinButton9 = MakeToolButton(bar, x += 58, "停止", "VL_TOOL_STOP_OFF");
+  vlSkinButton10 = MakeToolButton(bar, x += 58, "停止", "VL_TOOL_STOP_OFF");
   vlSkinButton11 = MakeToolButton(bar, x += 58, "暂停", "VL_TOOL_PAUSE_OFF");
   vlSkinButton12 = MakeToolButton(bar, x, "继续", "VL_TOOL_RESUME_OFF");
   const int secondSeparator = x + kToolButtonWidth + 5;
   vlSkinButton19 = MakeToolButton(bar, x += 70, "选项", "VL_TOOL_OPTIONS");
-  for (TvlSkinButton* button : {vlSkinButton7, vlSkinButton8, vlSkinButton2, vlSkinButton9, vlSkinButton11, vlSkinButton12})
+  for (TvlSkinButton* button : {vlSkinButton7, vlSkinButton8, vlSkinButton2, vlSkinButton10, vlSkinButton11, vlSkinButton12})
     button->SetEnabled(false);
   vlSkinButton12->SetVisible(false);
   for (int separator : {firstSeparator, secondSeparator}) {
@@ -210,6 +211,7 @@ void TForm1::BuildJobListPanel() {
   };
   lvFiles->OnSelectItem = [this](TObject*, TListItem* Item, bool Selected) { ListSelectItem(Item, Selected); };
   lvFiles->OnDblClick = [this](TObject*) { lvFilesDblClick(); };
+  lvFiles->OnClick = [this](TObject*) { lvFilesClick(); };
   jobs_.OnChange = [this](int Index) {
     if (Index >= 0)
       lvFiles->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(Index), Index);
@@ -252,12 +254,13 @@ void TForm1::BuildJobListPanel() {
   vlSkinButton21 = listButton(kFileList.Top + 56, "重命名", "VL_LIST_RENAME_OFF");
   vlSkinButton21->SetEnabled(false);
 
-  // FIXME: The skinned edit once the skin library has it.
-  edt = new TEdit(this);
-  edt->SetBorderStyle(TBorderStyle::bsNone);
+  // The inline editor of an output name: hidden until a rename begins, then laid over the
+  // row's output-name column (BeginRename).
+  edt = new TvlSkinEdit(this);
   edt->SetVisible(false);
   edt->SetParent(lvFiles);
   edt->OnExit = [this](TObject*) { edtExit(); };
+  edt->SetSkinData(vlSkinData1);
 }
 
 void TForm1::BuildOutputPanel() {
@@ -285,11 +288,15 @@ void TForm1::BuildOutputPanel() {
                                                              imageList("VL_PRESET_", 2));
 
   MakeSkinLabel(this, panel, Box(12, 94, 66, kLabelHeight), "输出目录：", vlSkinData1);
-  // FIXME: The read-only skinned edit once the skin library has it; until then a framed label.
-  TvlSkinPanel* frame = MakeSkinPanel(this, panel, Box(80, 94, 466, kLabelHeight), "panel", vlSkinData1);
-  Video_OutPut_Folder_Edit = MakeSkinLabel(this, frame, Box(4, 0, 458, kLabelHeight), "", vlSkinData1);
-  Video_OutPut_Folder_Edit->SetEllipsType(TvlEllipsType::vletPathEllips);
+  // The folder is chosen with "浏览...", never typed: the field is read-only, and a click on it
+  // hands the focus to the job list. The skin gives the field its height, centred on the label.
+  Video_OutPut_Folder_Edit = new TvlSkinEdit(this);
+  Video_OutPut_Folder_Edit->SetParent(panel);
+  Video_OutPut_Folder_Edit->SetReadOnly(true);
+  Video_OutPut_Folder_Edit->SetBounds(80, 94, 466, kLabelHeight);
   Video_OutPut_Folder_Edit->OnClick = [this](TObject*) { FocusJobList(); };
+  Video_OutPut_Folder_Edit->SetSkinData(vlSkinData1);
+  Video_OutPut_Folder_Edit->SetTop(94 + (kLabelHeight - Video_OutPut_Folder_Edit->Height()) / 2);
 
   vlSkinButton5 = MakeSkinButton(this, panel, Box(386, 126, 76, 26), "浏览...", vlSkinData1);
   vlSkinButton6 = MakeSkinButton(this, panel, Box(470, 126, 76, 26), "打开", vlSkinData1);
@@ -314,12 +321,11 @@ void TForm1::BuildPreviewPanel() {
   Panel6->SetBorderStyle(TvlSkinBorderStyle::bvNone);
   Panel6->SetParent(group);
   Panel6->SetBounds(9, 27, 200, 124);
+  // Black under the idle picture and the video the preview puts on it.
   Panel6->OnPanelPaint = [this](TCanvas* Canvas, TRect) {
     Canvas->Brush()->SetStyle(TBrushStyle::bsSolid);
     Canvas->Brush()->SetColor(clBlack);
     Canvas->FillRect(TRect{0, 0, Panel6->Width(), Panel6->Height()});
-    TBitmap* idle = Picture("VL_PREVIEW_IDLE");
-    Canvas->Draw((Panel6->Width() - idle->Width()) / 2, (Panel6->Height() - idle->Height()) / 2, idle);
   };
   Panel6->SetSkinData(vlSkinData1);
 
@@ -332,14 +338,18 @@ void TForm1::BuildPreviewPanel() {
   // Play, pause, stop, mute (unmute in its place), snapshot and its settings; the names are the
   // buttons' hints. What they do belongs to the preview.
   struct TPreviewButton {
+    TvlSkinButton** Button;
     const char* Picture;
     const char* Hint;
     int Place;
   };
-  const TPreviewButton buttons[] = {{"VL_PREVIEW_PLAY", "播放", 0},     {"VL_PREVIEW_PAUSE", "暂停", 1},
-                                    {"VL_PREVIEW_STOP", "停止", 2},     {"VL_PREVIEW_SOUND", "静音", 3},
-                                    {"VL_PREVIEW_MUTED", "静音", 3},    {"VL_PREVIEW_SNAPSHOT", "快照", 4},
-                                    {"VL_PREVIEW_SETTINGS", "设置", 5}};
+  const TPreviewButton buttons[] = {{&vlSkinButton13, "VL_PREVIEW_PLAY", "播放", 0},
+                                    {&vlSkinButton14, "VL_PREVIEW_PAUSE", "暂停", 1},
+                                    {&vlSkinButton15, "VL_PREVIEW_STOP", "停止", 2},
+                                    {&vlSkinButton16, "VL_PREVIEW_SOUND", "静音", 3},
+                                    {&vlSkinButton20, "VL_PREVIEW_MUTED", "静音", 3},
+                                    {&vlSkinButton22, "VL_PREVIEW_SNAPSHOT", "快照", 4},
+                                    {&vlSkinButton23, "VL_PREVIEW_SETTINGS", "设置", 5}};
   for (const TPreviewButton& b : buttons) {
     auto* button = new TvlSkinButton(this);
     button->UseSkinSize = false;
@@ -350,9 +360,9 @@ void TForm1::BuildPreviewPanel() {
     button->SetHint(b.Hint);
     button->SetShowHint(true);
     button->SetSkinData(vlSkinData1);
-    PreviewButtons.push_back(button);
+    *b.Button = button;
   }
-  PreviewButtons[4]->SetVisible(false);
+  vlSkinButton20->SetVisible(false);
 }
 
 void TForm1::BuildHiddenControls() {

@@ -9,7 +9,6 @@
 #include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinData.h"
-#include "lib/vlconst.h"
 #include "platform/Application.h"
 #include "platform/Exceptions.h"
 #include "platform/SysUtils.h"
@@ -21,11 +20,6 @@ constexpr int kClientWidth = 420;
 constexpr int kClientHeight = 240;
 // Room kept right of the preview.
 constexpr int kPreviewMargin = 10;
-
-// The text of Key from Table, the built-in one without a table.
-std::string TableText(const TvlResourceStrData* Table, const char* Key) {
-  return Table ? Table->GetResStr(Key) : vlBuiltInText(Key);
-}
 
 }  // namespace
 
@@ -42,7 +36,7 @@ TvlSelectSkinDlgForm* TvlSelectSkinDlgForm::Build(TComponent* AOwner, TvlSkinDat
   // The preview: a child form that never takes input, skinned from a container of its own.
   auto* preview = CreateForm<TForm>(form);
   preview->SetParent(form);
-  preview->SetCaption(TableText(table, "MSG_PREVIEWSKIN"));
+  preview->SetCaption(vlInterfaceText(ACtrlSkinData, "MSG_PREVIEWSKIN"));
   preview->SetEnabled(false);
   preview->SetBounds(0, 0, 220, 170);
   form->PreviewForm = preview;
@@ -54,7 +48,7 @@ TvlSelectSkinDlgForm* TvlSelectSkinDlgForm::Build(TComponent* AOwner, TvlSkinDat
   auto* sample = new TvlSkinButton(form);
   sample->SetParent(preview);
   sample->SetBounds(20, 20, 100, sample->Height());
-  sample->SetCaption(TableText(table, "MSG_PREVIEWBUTTON"));
+  sample->SetCaption(vlInterfaceText(ACtrlSkinData, "MSG_PREVIEWBUTTON"));
   sample->SetSkinData(previewSkin);
   form->PreviewButton = sample;
 
@@ -73,7 +67,7 @@ TvlSelectSkinDlgForm* TvlSelectSkinDlgForm::Build(TComponent* AOwner, TvlSkinDat
                                   TButtonSpec{&TvlSelectSkinDlgForm::CancelButton, "MSG_BTN_CANCEL", 340, mrCancel}}) {
     auto* b = new TvlSkinButton(form);
     b->SetDefault(spec.Result == mrOk);
-    b->SetCaption(TableText(table, spec.Key));
+    b->SetCaption(vlInterfaceText(ACtrlSkinData, spec.Key));
     b->SetCanFocused(true);
     b->SetBounds(spec.Left, 200, 70, 25);
     b->SetDefaultHeight(25);

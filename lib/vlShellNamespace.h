@@ -16,6 +16,7 @@
 //
 // GUI thread; ShellControlsLock is shared with the change notifier's worker.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +96,10 @@ class IShellCommandSink {
   // After it ran (or was handled): Succeeded when handled or the shell reported success.
   virtual void CommandCompleted(const std::string& Verb, bool Succeeded) = 0;
 };
+
+class TvlShellFolder;
+// Asked by the shell views for every item about to be shown: CanAdd false drops it.
+using TAddFolderEvent = std::function<void(TObject* Sender, TvlShellFolder* AFolder, bool& CanAdd)>;
 
 // ---- Item-ID lists ---------------------------------------------------------------------------------
 

@@ -207,3 +207,7 @@ class TvlSkinData : public TComponent, public TvlSkinContent {
   TvlResourceStrData* FResourceStrData = nullptr;
   bool FShowLayeredBorders = true;
 };
+
+// The interface text of Key: the answer of SD's text table (empty when the table lacks the key),
+// the built-in English text when there is no skin data or no table.
+[[nodiscard]] std::string vlInterfaceText(const TvlSkinData* SD, const char* Key);

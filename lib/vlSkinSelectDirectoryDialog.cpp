@@ -18,12 +18,6 @@
 
 namespace {
 
-// The text of Key from the controls' skin, the built-in one when it has no table.
-std::string InterfaceText(TvlSkinData* CtrlSD, const char* Key) {
-  if (CtrlSD && CtrlSD->ResourceStrData()) return CtrlSD->ResourceStrData()->GetResStr(Key);
-  return vlBuiltInText(Key);
-}
-
 constexpr int kDefaultClientSize = 280;
 
 }  // namespace
@@ -63,7 +57,7 @@ TvlSelDirDlgForm* TvlSelDirDlgForm::CreateEx(TComponent* AOwner, TvlSkinData* AC
       glyph.LoadFromResourceName(HInstance(), "VL_NEWFOLDER");
       button->SetGlyph(&glyph);
     }
-    button->SetHint(InterfaceText(ACtrlSkinData, "MSG_BTN_NEWFOLDER_HINT"));
+    button->SetHint(vlInterfaceText(ACtrlSkinData, "MSG_BTN_NEWFOLDER_HINT"));
     button->SetShowHint(true);
     button->OnClick = [form](TObject* Sender) { form->NewFolderToolButtonClick(Sender); };
     button->SetFlat(AToolButtonsTransparent);
@@ -136,7 +130,7 @@ TvlSelDirDlgForm* TvlSelDirDlgForm::CreateEx(TComponent* AOwner, TvlSkinData* AC
                                   TButtonSpec{&TvlSelDirDlgForm::CancelButton, "MSG_BTN_CANCEL", 100, mrCancel}}) {
     auto* b = new TvlSkinButton(form);
     b->SetDefault(spec.Result == mrOk);
-    b->SetCaption(InterfaceText(ACtrlSkinData, spec.Key));
+    b->SetCaption(vlInterfaceText(ACtrlSkinData, spec.Key));
     b->SetCanFocused(true);
     b->SetBounds(spec.Left, 15, 70, 25);
     b->SetDefaultHeight(25);
@@ -159,7 +153,7 @@ void TvlSelDirDlgForm::DirTreeViewChange(TObject*, TTreeNode*) {
 }
 
 void TvlSelDirDlgForm::NewFolderToolButtonClick(TObject*) {
-  const std::string name = InterfaceText(CtrlSD, "MSG_NEWFOLDER");
+  const std::string name = vlInterfaceText(CtrlSD, "MSG_NEWFOLDER");
   const std::string parent = DirTreeView->Path();
   // Only folders of the file system take a new folder (virtual ones have no path); a path that
   // ends in the separator already (the file system's root) gets no second one.

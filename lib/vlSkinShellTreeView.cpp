@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "lib/vlShellGuards.h"
+#include "lib/vlSkinShellComboBox.h"
+#include "lib/vlSkinShellListView.h"
 #include "platform/Application.h"
 #include "platform/DesktopOpener.h"
 #include "platform/Forms.h"
@@ -13,18 +16,6 @@
 #include "platform/SysUtils.h"
 
 namespace {
-
-// The hourglass while the tree talks to the shell; the previous cursor comes back on every path.
-class TBusyCursor {
- public:
-  TBusyCursor() : saved_(Screen()->Cursor()) { Screen()->SetCursor(crHourGlass); }
-  ~TBusyCursor() { Screen()->SetCursor(saved_); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  TCursor saved_;
-};
 
 // BeginUpdate/EndUpdate of a node collection, ended on every path.
 class TNodesUpdate {
@@ -36,18 +27,6 @@ class TNodesUpdate {
 
  private:
   TTreeNodes* nodes_;
-};
-
-// Sets a flag for a scope and clears it on every path.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : flag_(Flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
 };
 
 // Anything (a file, a folder, a link) is at Path.
@@ -69,6 +48,9 @@ TvlCustomShellTreeView::TvlCustomShellTreeView(TComponent* AOwner) : TvlSkinCust
 }
 
 TvlCustomShellTreeView::~TvlCustomShellTreeView() {
+  // The links must not call back into a half-destroyed tree.
+  if (FListView) FListView->FTreeView = nullptr;
+  if (FComboBox) FComboBox->FTreeView = nullptr;
   // The nodes go with the window; their objects are freed while the tree is still whole.
   FreeAllNodes();
   FRootFolder.reset();
@@ -118,7 +100,7 @@ void TvlCustomShellTreeView::LoadRootNode() {
     failure = e.Message;
   }
   if (FRootFolder) {
-    TFlagScope loading(FLoadingRoot);
+    TvlFlagScope loading(FLoadingRoot);
     if (Items()->Count() > 0) FreeAllNodes();
     auto object = std::make_unique<TvlShellFolder>(nullptr, FRootFolder->AbsoluteID(), FRootFolder->ShellFolder());
     TTreeNode* node = Items()->Add(nullptr, "");
@@ -153,7 +135,7 @@ bool TvlCustomShellTreeView::SetupChildNode(TTreeNode* N, TTreeNode* P, TItemIDS
 void TvlCustomShellTreeView::FillChildren(TTreeNode* Node) {
   TvlShellFolder* parent = NodeObject(Node);
   if (!parent || !parent->ShellFolder()) return;
-  TBusyCursor busy;
+  TvlBusyCursor busy;
   TNodesUpdate update(Items());
   std::unique_ptr<IEnumIDList> items;
   try {
@@ -208,7 +190,7 @@ TTreeNode* TvlCustomShellTreeView::FindNodeByID(TItemIDSpan ID, TTreeNode* Start
 void TvlCustomShellTreeView::SelectAbsoluteID(TItemIDSpan ID) {
   if (FLoadingRoot || Loading()) return;
   if (TvlShellFolder* selected = SelectedFolder(); selected && ItemListsEqual(selected->AbsoluteID(), ID)) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   TNodesUpdate update(Items());
   const std::vector<TItemIDList> ancestors = ItemListAncestors(ID);
   TTreeNode* current = Items()->GetFirstNode();
@@ -218,7 +200,13 @@ void TvlCustomShellTreeView::SelectAbsoluteID(TItemIDSpan ID) {
       current = found;
     }
   }
-  SetSelected(FindNodeByID(ID, current));
+  TTreeNode* target = FindNodeByID(ID, current);
+  SetSelected(target);
+  if (TvlShellFolder* folder = NodeObject(target)) {
+    TItemIDList id = ItemListCopy(folder->AbsoluteID());
+    if (FListView) FListView->FollowID(id);
+    if (FComboBox) FComboBox->FollowID(id);
+  }
 }
 
 bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
@@ -226,7 +214,8 @@ bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
   if (allowed && !FUpdating && Node) {
     const bool autoRefresh = FAutoRefresh;
     SetAutoRefresh(false);
-    // The linked views would follow the node's folder here; the notifier then watches it.
+    FollowNode(Node);
+    // The notifier watches the node's folder.
     FNodeToMonitor = Node;
     try {
       SetAutoRefresh(autoRefresh);
@@ -237,6 +226,16 @@ bool TvlCustomShellTreeView::CanChange(TTreeNode* Node) {
     FNodeToMonitor = nullptr;
   }
   return allowed;
+}
+
+void TvlCustomShellTreeView::FollowNode(TTreeNode* Node) {
+  TvlShellFolder* folder = NodeObject(Node);
+  if (folder && !folder->IsFolder()) folder = folder->Parent();
+  if (!folder || (!FListView && !FComboBox)) return;
+  TItemIDList id = ItemListCopy(folder->AbsoluteID());
+  TvlFlagScope updating(FUpdating);
+  if (FComboBox) FComboBox->FollowID(id);
+  if (FListView) FListView->FollowID(id);
 }
 
 // ---- Path and root ------------------------------------------------------------------------------
@@ -274,8 +273,41 @@ void TvlCustomShellTreeView::SetRoot(const TRoot& Value) {
 
 void TvlCustomShellTreeView::ApplyRoot() {
   if (FUpdating) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   LoadRootNode();
+  if (FListView) FListView->SetRoot(FRoot);
+}
+
+// ---- Links ---------------------------------------------------------------------------------------
+
+void TvlCustomShellTreeView::SetShellListView(TvlCustomShellListView* Value) {
+  if (Value == FListView) return;
+  if (Value) {
+    Value->SetRoot(FRoot);
+    Value->FTreeView = this;
+  } else if (FListView) {
+    FListView->FTreeView = nullptr;
+  }
+  ReplaceReference(FListView, Value);
+}
+
+void TvlCustomShellTreeView::SetShellComboBox(TvlCustomShellComboBox* Value) {
+  if (Value == FComboBox) return;
+  if (Value) {
+    Value->SetRoot(FRoot);
+    Value->FTreeView = this;
+  } else if (FComboBox) {
+    FComboBox->FTreeView = nullptr;
+  }
+  ReplaceReference(FComboBox, Value);
+}
+
+void TvlCustomShellTreeView::Notification(TComponent* AComponent, TOperation Operation) {
+  TvlSkinCustomTreeView::Notification(AComponent, Operation);
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FListView) FListView = nullptr;
+  if (AComponent == FComboBox) FComboBox = nullptr;
+  if (AComponent == FNotifier) FNotifier = nullptr;
 }
 
 void TvlCustomShellTreeView::SetObjectTypes(TShellObjectTypes Value) {
@@ -293,7 +325,7 @@ void TvlCustomShellTreeView::Refresh(TTreeNode* Node) {
   TItemIDList selected;
   if (TvlShellFolder* folder = SelectedFolder()) selected = ItemListCopy(folder->AbsoluteID());
   TNodesUpdate update(Items());
-  TBusyCursor busy;
+  TvlBusyCursor busy;
 
   TTreeNode* fresh = Items()->Insert(Node, "");
   fresh->SetData(new TvlShellFolder(NodeObject(Node->Parent()), old->RelativeID(), old->ShellFolder()));
@@ -416,7 +448,7 @@ void TvlCustomShellTreeView::WndProc(TMessage& Message) {
       if (FImageListChanging) break;
       {
         // Whatever list arrives, the tree's own choice stays in force.
-        TFlagScope changing(FImageListChanging);
+        TvlFlagScope changing(FImageListChanging);
         Perform(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(ImageListChoice()));
       }
       return;

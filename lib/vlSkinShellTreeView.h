@@ -21,8 +21,8 @@
 #include "lib/vlShellNamespace.h"
 #include "lib/vlSkinCtrlsViews.h"
 
-// Asked for every new child node: CanAdd false drops it.
-using TAddFolderEvent = std::function<void(TObject* Sender, TvlShellFolder* AFolder, bool& CanAdd)>;
+class TvlCustomShellListView;
+class TvlCustomShellComboBox;
 
 class TvlCustomShellTreeView : public TvlSkinCustomTreeView, public IShellCommandSink {
  public:
@@ -58,6 +58,12 @@ class TvlCustomShellTreeView : public TvlSkinCustomTreeView, public IShellComman
   void SetRoot(const TRoot& Value);
   [[nodiscard]] bool UseShellImages() const { return FUseShellImages; }
   void SetUseShellImages(bool Value);
+  // The linked views: linking hands them the tree's root; afterwards the tree moves them to the
+  // folder of every node it selects, and they move the tree to the folders they open.
+  [[nodiscard]] TvlCustomShellListView* ShellListView() const { return FListView; }
+  void SetShellListView(TvlCustomShellListView* Value);
+  [[nodiscard]] TvlCustomShellComboBox* ShellComboBox() const { return FComboBox; }
+  void SetShellComboBox(TvlCustomShellComboBox* Value);
   // The change notifier while one exists (the tree owns it).
   [[nodiscard]] TvlShellChangeNotifier* Notifier() const { return FNotifier; }
 
@@ -71,6 +77,7 @@ class TvlCustomShellTreeView : public TvlSkinCustomTreeView, public IShellComman
 
  protected:
   virtual void ClearNodes();
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   void Loaded() override;
   void CreateWnd() override;
   void DestroyWnd() override;
@@ -83,6 +90,11 @@ class TvlCustomShellTreeView : public TvlSkinCustomTreeView, public IShellComman
   void GetSelectedIndex(TTreeNode* Node) override;
 
  private:
+  friend class TvlCustomShellListView;
+  friend class TvlCustomShellComboBox;
+  // Moves the linked combo box, then the linked list, to the folder of Node's item (the item's
+  // parent for a file).
+  void FollowNode(TTreeNode* Node);
   void FreeAllNodes();
   void LoadRootNode();
   void ApplyRoot();
@@ -113,6 +125,8 @@ class TvlCustomShellTreeView : public TvlSkinCustomTreeView, public IShellComman
   TvlShellChangeNotifier* FNotifier = nullptr;
   TTreeNode* FNodeToMonitor = nullptr;
   HIMAGELIST FImages = nullptr;
+  TvlCustomShellListView* FListView = nullptr;
+  TvlCustomShellComboBox* FComboBox = nullptr;
 };
 
 class TvlSkinDirTreeView : public TvlCustomShellTreeView {

@@ -292,8 +292,10 @@ TvlDataSkinEditControl* AddEdit(Maker& M, const std::string& Name, bool WithButt
   if (WithButton) {
     e->RTPoint = {W - bw - 2, 6};
     e->RBPoint = {W - bw - 2, H - 6};
-    e->ClRect = TRect{6, 6, W - bw - 2, H - 6};
   }
+  // The text area reaches 3 pixels from the frame's top and bottom (the corner parts keep their
+  // 6): a line of Chinese text needs 18 pixels, which the 12 between the corners would cut.
+  e->ClRect = TRect{6, 3, WithButton ? W - bw - 2 : W - 6, H - 3};
   e->ActiveSkinRect = r[1];
   SetFont(*e, kText);
   e->ActiveFontColor = vlToTColor(kText);

@@ -5,6 +5,7 @@
 // the same folders (a restart), and reads the log, the rows and the options file.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <deque>
@@ -21,6 +22,7 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
+#include "app/Unit6.h"
 #include "platform/Application.h"
 #include "platform/HeadlessDisplay.h"
 #include "platform/Edit.h"
@@ -76,6 +78,9 @@ inline fs::path ExpectedFolder() {
 class MainWindowWorld : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Selecting a row previews its file: the player draws and plays through SDL's dummy drivers.
+    ::setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     display = HeadlessDisplay();
     ASSERT_NE(display, nullptr);
     display->SetScreenSize({1280, 1024});
@@ -103,6 +108,15 @@ class MainWindowWorld : public ::testing::Test {
     CreateConverterWindows(app, setup, windows);
     main = windows.Form1;
   }
+  // A clips folder and an output folder under the test's folder; the options file names the
+  // output folder; then the windows start.
+  void StartWithFolders() {
+    clips = root / "clips";
+    output = root / "out";
+    fs::create_directories(clips);
+    WriteOptions("[OutPath]\nOutPath=" + output.string() + "\n");
+    Start();
+  }
   // Ends the windows (closing the main one first when asked), as the end of a run does.
   void Close(bool CloseQuery = true) {
     if (!main) return;
@@ -110,7 +124,7 @@ class MainWindowWorld : public ::testing::Test {
       bool canClose = false;
       main->FormCloseQuery(canClose);
     }
-    windows.Form6.reset();
+    delete windows.Form6;
     delete windows.Form5;
     delete windows.Form2;
     delete windows.Form1;
@@ -146,6 +160,7 @@ class MainWindowWorld : public ::testing::Test {
   TMainWindowSetup setup;
   TConverterWindows windows;
   TForm1* main = nullptr;
+  fs::path clips, output;  // StartWithFolders
 };
 
 }  // namespace main_window

@@ -4,15 +4,20 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/OptionFile.h"
 #include "lib/Velmora.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
+#include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlSkinMenus.h"
 #include "platform/DesktopOpener.h"
+#include "platform/WindowTree.h"
 #include "tests/app/MainWindowWorld.h"
 
 namespace {
@@ -32,7 +37,7 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   const std::string output = setup.Folders.Home + "/Qirelo视频软件/输出";
   EXPECT_TRUE(fs::is_directory(output));
   EXPECT_EQ(main->OutputFolder().Text(), output);
-  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), output);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Text(), output);
   // The sections in the order the windows write them: the output folder, the skin, then the
   // options window's five defaults in its read order.
   EXPECT_EQ(OptionText(),
@@ -48,7 +53,7 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   EXPECT_EQ(main->Jobs().Count(), 0);
   EXPECT_TRUE(main->vlSkinPanel5->Visible()) << "the cover lies over the empty list";
   EXPECT_EQ(main->RenderTargets, std::vector<std::string>{"Panel6"});
-  EXPECT_EQ(main->vlSkinSlider1_down_UP, "UP");
+  EXPECT_FALSE(main->Preview().SliderHeld());
   // The legacy preset window's start-up chain ran after the main window's.
   EXPECT_EQ(main->Chain().Fields().All_Trant_Number, 100);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -69,8 +74,8 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
       {"添加一个文件", main->Item111, true}, {"添加多个文件", main->Item121, true}, {"添加整个目录", main->N21, true},
       {"退出", main->N4, true},            {"上移文件", main->N111, true},    {"下移文件", main->N2221, true},
       {"删除选择", main->N13, false},      {"清空文件", main->N14, false},    {"重新命名", main->N26, false},
-      {"开始转换", main->N7, false},       {"停止转换", main->N8, false},     {"暂停转换", main->N9, false},
-      {"继续继续", main->N10, false},      {"选项设置", main->N24, true},     {"帮助系统", main->N15, true},
+      {"开始转换", main->N7, false},       {"停止转换", main->N8, false},     {"暂停转换", main->N10, false},
+      {"继续继续", main->N11, false},      {"选项设置", main->N24, true},     {"帮助系统", main->N15, true},
       {"官方网站", main->N19, true},       {"联系邮箱", main->EMAIL1, true},  {"关于软件", main->N5, true},
       {"添加一个文件", main->N11111, true}, {"添加多个文件", main->N2222, true}, {"添加整个目录", main->N3331, true},
   };
@@ -86,7 +91,7 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
   } buttons[] = {
       {"添加", main->vlSkinMenuSpeedButton1, true}, {"删除", main->vlSkinButton7, false},
       {"清空", main->vlSkinButton8, false},        {"开始", main->vlSkinButton2, false},
-      {"停止", main->vlSkinButton9, false},        {"暂停", main->vlSkinButton11, false},
+      {"停止", main->vlSkinButton10, false},        {"暂停", main->vlSkinButton11, false},
       {"选项", main->vlSkinButton19, true},        {"重命名", main->vlSkinButton21, false},
   };
   for (const auto& button : buttons) {
@@ -131,7 +136,88 @@ TEST_F(MainWindowTest, TheMenuBarOpensTheWindowsMenus) {
                                          ExpectedFolder(), "main_window_edit_menu");
 }
 
-// The help menu opens the maker's pages through the desktop's opener; 退出 closes the window.
+// 选项设置, the "选项" tool button and 关于软件 show their window modally (each closed by its own
+// button); 退出 closes the main window through its close query.
+TEST_F(MainWindowTest, WindowCommandsShowTheOptionsAndAboutWindowsAndExitCloses) {
+  Start();
+  main->Show();
+  skinned_test_form::Pump();
+  const struct {
+    const char* name;
+    std::function<void()> command;
+    TForm* shown;
+    std::function<void()> close;
+  } cases[] = {
+      {"选项设置", [this] { main->N24->Click(); }, windows.Form5, [this] { windows.Form5->vlSkinButton1->Click(); }},
+      {"选项", [this] { main->vlSkinButton19->Click(); }, windows.Form5,
+       [this] { windows.Form5->vlSkinButton1->Click(); }},
+      {"关于软件", [this] { main->N5->Click(); }, windows.Form2, [this] { windows.Form2->Button1->Click(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TCustomForm* active = nullptr;
+    bool modal = false;
+    Screen()->OnActiveFormChange = [&](TObject*) {
+      if (active || Screen()->ActiveForm() == main) return;
+      active = Screen()->ActiveForm();
+      modal = active && !IsWindowEnabled(main->Handle());
+      c.close();
+    };
+    c.command();
+    Screen()->OnActiveFormChange = nullptr;
+    EXPECT_EQ(active, c.shown);
+    EXPECT_TRUE(modal) << "the main window waits while it is shown";
+    EXPECT_FALSE(c.shown->Visible()) << "hidden again, not destroyed";
+  }
+  EXPECT_EQ(Stored("Options", "Thread_Priority"), "3") << "closed by Cancel: nothing written";
+
+  ASSERT_EQ(app.MainForm(), main);
+  main->N4->Click();  // 退出
+  app.ProcessMessages();
+  EXPECT_TRUE(app.Terminated()) << "closing the main window ends the run";
+  EXPECT_FALSE(main->Convexa->OnTerminate || main->FFLogger->OnLog) << "the close query ran";
+}
+
+// A press anywhere on "添加" opens its menu; each of its rows runs its add and shows that add's
+// dialog (each cancelled here).
+TEST_F(MainWindowTest, TheAddButtonsMenuRunsTheThreeAdds) {
+  Start();
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  const struct {
+    const char* caption;
+    std::size_t openDialogs;
+    bool severalFiles;
+    std::size_t folderDialogs;
+  } rows[] = {{"添加一个文件", 1, false, 0}, {"添加多个文件", 1, true, 0}, {"添加整个目录", 0, false, 1}};
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].caption);
+    dialogs.shownFiles.clear();
+    dialogs.shownFolders.clear();
+    TvlSkinMenuSpeedButton* add = main->vlSkinMenuSpeedButton1;
+    display->Click(add->ClientToScreen(TPoint{add->Width() / 2, add->Height() / 2}));
+    skinned_test_form::Pump();
+    TvlSkinMenu* chain = main->vlVelmora1->SkinMenu;
+    ASSERT_EQ(chain->LevelCount(), 1);
+    TvlSkinPopupWindow* level = chain->Level(0);
+    ASSERT_EQ(level->ItemList.size(), 3u);
+    EXPECT_EQ(level->ItemList[i]->MenuItem()->Caption(), rows[i].caption);
+    const TRect row = level->ItemList[i]->ObjectRect;
+    display->Click({level->Left() + row.Left + 10, level->Top() + row.Top + row.Height() / 2});
+    skinned_test_form::Pump();
+    ASSERT_EQ(dialogs.shownFiles.size(), rows[i].openDialogs);
+    if (rows[i].openDialogs > 0) {
+      EXPECT_EQ(dialogs.shownFiles[0].MultiSelection, rows[i].severalFiles);
+      EXPECT_EQ(dialogs.shownFiles[0].Title, "打开文件");
+    }
+    EXPECT_EQ(dialogs.shownFolders.size(), rows[i].folderDialogs);
+    EXPECT_FALSE(add->MenuTracked());
+  }
+  EXPECT_EQ(main->Jobs().Count(), 0);
+}
+
+// The help menu opens the maker's pages through the desktop's opener.
 TEST_F(MainWindowTest, HelpCommandsOpenTheMakersPages) {
   Start();
   std::vector<std::string> opened;
@@ -220,7 +306,30 @@ TEST_F(MainWindowTest, AChosenOutputFolderIsKeptOverARestart) {
 
   Restart();
   EXPECT_EQ(main->OutputFolder().Text(), chosen);
-  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Caption(), chosen);
+  EXPECT_EQ(main->Video_OutPut_Folder_Edit->Text(), chosen);
+}
+
+// The folder field shows the output folder in the skin's edit; it takes no typing, and a click
+// on it hands the focus to the job list.
+TEST_F(MainWindowTest, TheFolderFieldIsReadOnly) {
+  Start();
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  TvlSkinEdit* field = main->Video_OutPut_Folder_Edit;
+  const std::string folder = main->OutputFolder().Text();
+  EXPECT_EQ(field->Text(), folder);
+  EXPECT_NE(field->SkinIndex(), -1) << "drawn by the skin";
+  EXPECT_TRUE(field->ReadOnly());
+  field->SetFocus();
+  display->Text("x");
+  display->KeyDown(VK_BACK);
+  display->KeyUp(VK_BACK);
+  skinned_test_form::Pump();
+  EXPECT_EQ(field->Text(), folder);
+  display->Click(field->ClientToScreen(TPoint{10, field->ClientHeight() / 2}));
+  skinned_test_form::Pump();
+  EXPECT_TRUE(main->lvFiles->Focused());
 }
 
 TEST_F(MainWindowTest, TheSkinSetting) {
