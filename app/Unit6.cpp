@@ -191,8 +191,6 @@ void TForm6::BuildOptionPages(TvlSkinData* SkinData) {
   vlSkinTabSheet2 = sheet("剪辑设置");
   FilterSheet = sheet("滤镜设置");
   vlSkinTabSheet3 = sheet("文字水印");
-  // NOTE: The first page is chosen before the skin is set: choosing a page in code lays the
-  // pages out in the platform's look, and only the skin lays them out again in its own.
   vlSkinPageControl1->SetActivePageIndex(0);
   vlSkinPageControl1->SetSkinData(SkinData);
 
