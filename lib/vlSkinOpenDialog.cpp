@@ -95,15 +95,26 @@ TvlSkinStdLabel* MakeLabel(TvlOpenDlgForm* Form, TWinControl* Parent, const std:
 
 std::string TvlOpenDlgForm::Text(const char* Key) const { return vlInterfaceText(FCtrlSD, Key); }
 
+void TvlOpenDlgForm::AddToolButton(TvlSkinSpeedButton* Button, int Width, const char* SkinName, const char* Glyph,
+                                   const std::string& Hint, bool Flat) {
+  MakeToolButton(this, Button, ToolPanel, Width, SkinName, Glyph, Hint, Flat);
+}
+
 TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, TvlSkinData* ACtrlSkinData,
                                          bool AToolButtonsTransparent) {
   auto* form = CreateForm<TvlOpenDlgForm>(AOwner);
   std::unique_ptr<TvlOpenDlgForm> guard(form);  // freed when building fails
+  BuildControls(form, ASaveMode, ACtrlSkinData, AToolButtonsTransparent, kDefaultClientWidth);
+  return guard.release();
+}
+
+void TvlOpenDlgForm::BuildControls(TvlOpenDlgForm* form, bool ASaveMode, TvlSkinData* ACtrlSkinData,
+                                   bool AToolButtonsTransparent, int AClientWidth) {
   form->FSaveMode = ASaveMode;
   form->SetKeyPreview(true);
   form->SetPosition(TPosition::poScreenCenter);
   // Built at the default size, so the anchored controls keep their distances when Execute sizes it.
-  form->SetClientWidth(kDefaultClientWidth);
+  form->SetClientWidth(AClientWidth);
   form->SetClientHeight(kDefaultClientHeight);
   form->VMR = new TvlVelmora(form);
   form->FCtrlSD = ACtrlSkinData;
@@ -257,7 +268,6 @@ TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, Tvl
   form->FileTypeLabel = MakeLabel(form, bottom, form->Text("MSG_FILETYPE"), 10, 45);
 
   form->SetActiveControl(edit);
-  return guard.release();
 }
 
 TvlOpenDlgForm::~TvlOpenDlgForm() { FFolderHistory.clear(); }
@@ -468,6 +478,10 @@ std::string TvlSkinOpenDialog::GetSelectedFile() const {
   return FDlgFrm ? FDlgFrm->FileListView->GetSelectedFile() : std::string();
 }
 
+TvlOpenDlgForm* TvlSkinOpenDialog::CreateDialogForm() {
+  return TvlOpenDlgForm::CreateEx(Application(), FSaveMode, FCtrlFSD, ToolButtonsTransparent);
+}
+
 std::string TvlSkinOpenDialog::StartFolder() const {
   // A folder that has gone since FileName was chosen falls back as a missing InitialDir does.
   const std::string folder = FolderPart(FFileName);
@@ -478,7 +492,7 @@ std::string TvlSkinOpenDialog::StartFolder() const {
 
 bool TvlSkinOpenDialog::Execute() {
   if (OnShow) OnShow(this);
-  TvlOpenDlgForm* form = TvlOpenDlgForm::CreateEx(Application(), FSaveMode, FCtrlFSD, ToolButtonsTransparent);
+  TvlOpenDlgForm* form = CreateDialogForm();
   FDlgFrm = form;
   form->OverwritePromt = OverwritePromt;
   form->OnFolderChange = OnFolderChange;
@@ -548,7 +562,7 @@ bool TvlSkinOpenDialog::Execute() {
     form->FileNameEdit->SetSkinData(FCtrlFSD);
     form->ShellBox->SetSkinDataName("combobox");
 
-    int w = DialogWidth > 0 ? DialogWidth : kDefaultClientWidth;
+    int w = DialogWidth > 0 ? DialogWidth : FDefaultClientWidth;
     int h = DialogHeight > 0 ? DialogHeight : kDefaultClientHeight;
     if (FSD && !FSD->Empty) {
       w = std::max(w, vmr->GetMinWidth());
@@ -560,8 +574,10 @@ bool TvlSkinOpenDialog::Execute() {
     if (list->Items()->Count() > 0) list->Items()->Item(0)->SetFocused(true);
     form->FileNameEdit->SetText(NamePart(FFileName));
     form->InitHistory();
+    BeforeShow(form);
     accepted = form->ShowModal() == mrOk;
     if (alive) {
+      AfterRun(form);
       FilterIndex = form->FilterComboBox->ItemIndex() + 1;
       DialogWidth = form->ClientWidth();
       DialogHeight = form->ClientHeight();

@@ -57,7 +57,7 @@ class TvlOpenDlgForm : public TForm {
   // A double-clicked file is chosen (after the overwrite question in save mode).
   void FLVDBLClick(TObject* Sender);
   // A selected file's name goes to the edit; OnFolderChange fires.
-  void FLVChange(TObject* Sender, TListItem* Item, TItemChange Change);
+  virtual void FLVChange(TObject* Sender, TListItem* Item, TItemChange Change);
   // Records the new folder in the history, focuses the first row, fires OnFolderChange.
   void FLVPathChange(TObject* Sender);
   // The list's mask follows the filter; in save mode the typed name takes the mask's extension.
@@ -118,11 +118,22 @@ class TvlOpenDlgForm : public TForm {
   TMenuItem* ReportMenuItem = nullptr;
   TMenuItem* ListMenuItem = nullptr;
 
+ protected:
+  // Builds the controls into Form (a new form of this class or a descendant), laid out for a
+  // client area AClientWidth wide.
+  static void BuildControls(TvlOpenDlgForm* Form, bool ASaveMode, TvlSkinData* ACtrlSkinData,
+                            bool AToolButtonsTransparent, int AClientWidth);
+  // Places Button at the right end of the tool bar's buttons with the program's picture Glyph
+  // (none when the program has no such picture).
+  void AddToolButton(TvlSkinSpeedButton* Button, int Width, const char* SkinName, const char* Glyph,
+                     const std::string& Hint, bool Flat);
+  // The interface text of Key (the controls' skin's table, else the built-in text).
+  [[nodiscard]] std::string Text(const char* Key) const;
+
  private:
   // Asks the overwrite question; true when the answer is OK.
   bool ConfirmOverwrite();
   void SetViewStyle(TViewStyle Style, TMenuItem* Item);
-  [[nodiscard]] std::string Text(const char* Key) const;
 
   bool FSaveMode = false;
   std::vector<TItemIDList> FFolderHistory;
@@ -190,8 +201,16 @@ class TvlSkinOpenDialog : public TComponent {
 
  protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
+  // The window of one run (a descendant may build a richer one).
+  virtual TvlOpenDlgForm* CreateDialogForm();
+  // Called with the window set up, just before it is shown.
+  virtual void BeforeShow(TvlOpenDlgForm*) {}
+  // Called after the run while the window still exists, before anything is read from it.
+  virtual void AfterRun(TvlOpenDlgForm*) {}
   // Set by the save dialogs.
   bool FSaveMode = false;
+  // Client width without a stored size.
+  int FDefaultClientWidth = 450;
 
  private:
   // The folder the list opens in: FileName's folder when it exists, else InitialDir when it
