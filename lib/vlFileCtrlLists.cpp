@@ -305,7 +305,8 @@ TvlSkinFileListBox::~TvlSkinFileListBox() = default;
 
 void TvlSkinFileListBox::CreateWnd() {
   TvlSkinListBox::CreateWnd();
-  FillFileList();
+  // A window is never refused over a folder that went away meanwhile: the list stays empty.
+  if (IsExistingFolder(FDirectory)) FillFileList();
 }
 
 void TvlSkinFileListBox::Notification(TComponent* AComponent, TOperation Operation) {

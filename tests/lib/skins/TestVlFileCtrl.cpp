@@ -339,30 +339,25 @@ TEST_F(FileCtrlTest, ThreeControlsInSkinOneMatchTheirExpectedPicture) {
         auto* back = new TvlSkinPanel(f);
         back->SetParent(f);
         back->SetBounds(0, 0, 460, 280);
+        auto place = [&]<class T>(T* control, TRect r) {
+          control->SetParent(back);
+          control->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+          return control;
+        };
         auto label = [&](const char* text, TRect r) {
           auto* l = new TvlSkinStdLabel(f);
           l->SetAutoSize(false);
-          l->SetParent(back);
           l->SetCaption(text);
-          l->SetBounds(r.Left, r.Top, r.Width(), r.Height());
           l->SetSkinData(&main);
-          return l;
+          return place(l, r);
         };
         label("驱动器:", TRect{12, 15, 62, 33});
-        auto* drives = new TvlSkinDriveComboBox(f);
-        drives->SetParent(back);
-        drives->SetBounds(66, 12, 174, 20);
+        auto* drives = place(new TvlSkinDriveComboBox(f), TRect{66, 12, 240, 32});
         auto* path = label("", TRect{12, 42, 240, 60});
-        auto* folders = new TvlSkinDirectoryListBox(f);
-        folders->SetParent(back);
-        folders->SetBounds(12, 62, 228, 206);
+        auto* folders = place(new TvlSkinDirectoryListBox(f), TRect{12, 62, 240, 268});
         label("文件类型:", TRect{252, 15, 312, 33});
-        auto* filter = new TvlSkinFilterComboBox(f);
-        filter->SetParent(back);
-        filter->SetBounds(316, 12, 132, 20);
-        auto* files = new TvlSkinFileListBox(f);
-        files->SetParent(back);
-        files->SetBounds(252, 42, 196, 226);
+        auto* filter = place(new TvlSkinFilterComboBox(f), TRect{316, 12, 448, 32});
+        auto* files = place(new TvlSkinFileListBox(f), TRect{252, 42, 448, 268});
         for (int i = 0; i < f->ComponentCount(); ++i)
           if (auto* c = dynamic_cast<TvlSkinControl*>(f->Components(i))) c->SetSkinData(&main);
         drives->SetDirList(folders);
