@@ -54,7 +54,7 @@ void TConversionControl::Start() {
   if (settings.Priority) convexa_.SetThreadPriority(*settings.Priority);
   // Records of an earlier batch still on their way (a stop's, the batch end) are not this one's.
   ++relay_->Batch;
-  RebuildTasks();
+  const std::vector<std::string> skipped = RebuildTasks();
   Enable(ccAdd, false);
   LockEditing();
   Enable(ccRemove, false);
@@ -69,11 +69,15 @@ void TConversionControl::Start() {
   view_.ShowPauseButton(true);
   state_ = csRunning;
   convexa_.Start(ThreadCountOf(settings.ThreadCount));
+  // The log is not on screen: the user learns here why a row will stay as it is. The others
+  // convert meanwhile.
+  for (const std::string& reason : skipped) Warn(reason);
 }
 
-void TConversionControl::RebuildTasks() {
+std::vector<std::string> TConversionControl::RebuildTasks() {
   convexa_.ClearTasks();
   task_rows_.clear();
+  std::vector<std::string> skipped;
   for (int row = 0; row < jobs_.Count(); ++row) {
     const TJobRow& columns = jobs_.Row(row);
     TInputOptions input = jobs_.IO1(row);
@@ -83,12 +87,14 @@ void TConversionControl::RebuildTasks() {
     const int task = convexa_.AddTask(input.FileName, &input);
     if (task < 0) {
       view_.Log("***File open error: " + convexa_.LastErrMsg());
+      skipped.push_back(convexa_.LastErrMsg());
       continue;
     }
     // A refused output is the task's failure when it starts, with its cause.
     (void)convexa_.SetOutputFile(task, folder_.FileOutPutPath() + "/" + columns[jsOutputName], &output);
     task_rows_.push_back(row);
   }
+  return skipped;
 }
 
 void TConversionControl::LockEditing() { Enable(ccEditing, false); }

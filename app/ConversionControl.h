@@ -90,15 +90,16 @@ class TConversionControl {
   TConversionControl& operator=(const TConversionControl&) = delete;
 
   // btnStartClick: the thread priority, the tasks rebuilt, the commands of a running batch, and
-  // the batch started with the thread count (1 when the text is no count of at least 1).
-  // Nothing while a batch runs or is paused. Raises what ClearTasks raises, before anything
-  // changed.
+  // the batch started with the thread count (1 when the text is no count of at least 1); then a
+  // warning for each row that got no task, saying why. Nothing while a batch runs or is paused.
+  // Raises what ClearTasks raises, before anything changed.
   void Start();
   // button28Click: ClearTasks, then one task per row in row order, from the row's input record
   // and its output record refreshed from the row's columns, the output file named by the row in
-  // the output folder. A row whose task cannot be created is skipped and logged; a task whose
-  // output cannot be set up stays and fails with that cause when it starts.
-  void RebuildTasks();
+  // the output folder. A row whose task cannot be created is skipped and logged, and its reason
+  // is among those returned; a task whose output cannot be set up stays and fails with that cause
+  // when it starts.
+  [[nodiscard]] std::vector<std::string> RebuildTasks();
   // Button22Click / Button23Click.
   void LockEditing();
   void UnlockEditing();

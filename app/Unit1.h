@@ -101,7 +101,7 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinMainMenuBar* vlSkinMainMenuBar1 = nullptr;
   TMenuItem *Item111 = nullptr, *Item121 = nullptr, *N21 = nullptr, *N4 = nullptr;  // 文件
   TMenuItem *N111 = nullptr, *N2221 = nullptr, *N13 = nullptr, *N14 = nullptr, *N26 = nullptr;  // 编辑
-  TMenuItem *N7 = nullptr, *N8 = nullptr, *N9 = nullptr, *N10 = nullptr, *N24 = nullptr;  // 动作
+  TMenuItem *N7 = nullptr, *N8 = nullptr, *N10 = nullptr, *N11 = nullptr, *N24 = nullptr;  // 动作
   TMenuItem *N15 = nullptr, *N19 = nullptr, *EMAIL1 = nullptr, *N5 = nullptr;  // 帮助
   TvlSkinPopupMenu* AddMenu = nullptr;
   TMenuItem *N11111 = nullptr, *N2222 = nullptr, *N3331 = nullptr;
@@ -109,7 +109,7 @@ class TForm1 : public TForm, private IConversionView {
   // Tool bar: 添加, 删除, 清空, 开始, 停止, 暂停 / 继续 (one place), 选项.
   TvlSkinMenuSpeedButton* vlSkinMenuSpeedButton1 = nullptr;
   TvlSkinButton *vlSkinButton7 = nullptr, *vlSkinButton8 = nullptr, *vlSkinButton2 = nullptr;
-  TvlSkinButton *vlSkinButton9 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
+  TvlSkinButton *vlSkinButton10 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
   TvlSkinButton* vlSkinButton19 = nullptr;
 
   // Job list panel: the list with its horizontal bar, its cover while empty, move up / down and
@@ -199,6 +199,12 @@ class TForm1 : public TForm, private IConversionView {
   void SelectRow(int Index);
   // A click on the list: where no row is selected, the preview is stopped.
   void lvFilesClick();
+
+  // ---- Conversion of the list (the conversion control does the work) ----
+  void btnStartClick();
+  void btnStopClick();  // returns when the running tasks have ended
+  void btnPauseClick();
+  void btnResumeClick();
 
   // ---- Commands that open another window or forward ----
   void N4Click();   // 退出

@@ -30,10 +30,10 @@ void TForm1::BindCommands() {
   bind(N14, [this] { btnClearClick(); });
   bind(N26, [this] { vlSkinButton21Click(); });
   // 动作
-  bind(N7, [this] { conversion_->Start(); });
-  bind(N8, [this] { conversion_->Stop(); });
-  bind(N9, [this] { conversion_->Pause(); });
-  bind(N10, [this] { conversion_->Resume(); });
+  bind(N7, [this] { btnStartClick(); });
+  bind(N8, [this] { btnStopClick(); });
+  bind(N10, [this] { btnPauseClick(); });
+  bind(N11, [this] { btnResumeClick(); });
   bind(N24, [this] { N24Click(); });
   // 帮助
   bind(N15, [this] { N15Click(); });
@@ -47,10 +47,10 @@ void TForm1::BindCommands() {
 
   bindButton(vlSkinButton7, [this] { btnRemoveClick(); });
   bindButton(vlSkinButton8, [this] { btnClearClick(); });
-  bindButton(vlSkinButton2, [this] { conversion_->Start(); });
-  bindButton(vlSkinButton9, [this] { conversion_->Stop(); });
-  bindButton(vlSkinButton11, [this] { conversion_->Pause(); });
-  bindButton(vlSkinButton12, [this] { conversion_->Resume(); });
+  bindButton(vlSkinButton2, [this] { btnStartClick(); });
+  bindButton(vlSkinButton10, [this] { btnStopClick(); });
+  bindButton(vlSkinButton11, [this] { btnPauseClick(); });
+  bindButton(vlSkinButton12, [this] { btnResumeClick(); });
   bindButton(vlSkinButton19, [this] { N24Click(); });
   bindButton(vlSkinButton3, [this] { vlSkinButton3Click(); });
   bindButton(vlSkinButton4, [this] { vlSkinButton4Click(); });
@@ -58,6 +58,16 @@ void TForm1::BindCommands() {
   bindButton(vlSkinButton5, [this] { vlSkinButton5Click(); });
   bindButton(vlSkinButton6, [this] { vlSkinButton6Click(); });
 }
+
+// ---- Conversion -----------------------------------------------------------------------------------
+
+void TForm1::btnStartClick() { conversion_->Start(); }
+
+void TForm1::btnStopClick() { conversion_->Stop(); }
+
+void TForm1::btnPauseClick() { conversion_->Pause(); }
+
+void TForm1::btnResumeClick() { conversion_->Resume(); }
 
 // ---- Commands that open another window or the maker's pages ------------------------------------
 
@@ -137,20 +147,20 @@ void TForm1::SetCommandEnabled(TConversionCommand Command, bool Enabled) {
       SetButtonState(vlSkinButton2, Enabled, "VL_TOOL_START", "VL_TOOL_START_OFF");
       break;
     case ccStop:
-      SetButtonState(vlSkinButton9, Enabled, "VL_TOOL_STOP", "VL_TOOL_STOP_OFF");
+      SetButtonState(vlSkinButton10, Enabled, "VL_TOOL_STOP", "VL_TOOL_STOP_OFF");
       items({N8});
       break;
     case ccPause:
       SetButtonState(vlSkinButton11, Enabled, "VL_TOOL_PAUSE", "VL_TOOL_PAUSE_OFF");
-      items({N9});
+      items({N10});
       break;
     case ccResume:
       SetButtonState(vlSkinButton12, Enabled, "VL_TOOL_RESUME", "VL_TOOL_RESUME_OFF");
-      items({N10});
+      items({N11});
       break;
     case ccMove:
-      vlSkinButton3->SetEnabled(Enabled);
-      vlSkinButton4->SetEnabled(Enabled);
+      SetButtonState(vlSkinButton3, Enabled, "VL_LIST_MOVEUP", "VL_LIST_MOVEUP_OFF");
+      SetButtonState(vlSkinButton4, Enabled, "VL_LIST_MOVEDOWN", "VL_LIST_MOVEDOWN_OFF");
       items({N111, N2221});
       break;
   }

@@ -237,6 +237,8 @@ void TForm1::btnRemoveClick() {
 }
 
 void TForm1::btnClearClick() {
+  // The converter keeps its tasks while a batch runs, and the rows go with them.
+  if (conversion_->RowsLocked()) return;
   Convexa->ClearTasks();
   jobs_.Clear();
   SetCommandEnabled(TConversionCommand::ccAdd, true);

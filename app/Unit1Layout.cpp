@@ -103,8 +103,8 @@ void TForm1::BuildMenus() {
   N7 = MakeItem(this, action, "开始转换");
   N8 = MakeItem(this, action, "停止转换");
   AddSeparator(this, action);
-  N9 = MakeItem(this, action, "暂停转换");
-  N10 = MakeItem(this, action, "继续继续");
+  N10 = MakeItem(this, action, "暂停转换");
+  N11 = MakeItem(this, action, "继续继续");
   AddSeparator(this, action);
   N24 = MakeItem(this, action, "选项设置");
   TMenuItem* help = MakeItem(this, root, "帮助");
@@ -113,7 +113,7 @@ void TForm1::BuildMenus() {
   N19 = MakeItem(this, help, "官方网站");
   EMAIL1 = MakeItem(this, help, "联系邮箱");
   N5 = MakeItem(this, help, "关于软件");
-  for (TMenuItem* item : {N13, N14, N26, N7, N8, N9, N10}) item->SetEnabled(false);
+  for (TMenuItem* item : {N13, N14, N26, N7, N8, N10, N11}) item->SetEnabled(false);
 
   AddMenu = new TvlSkinPopupMenu(this);
   AddMenu->SetSkinData(vlSkinData1);
@@ -168,12 +168,12 @@ void TForm1::BuildToolBar() {
   vlSkinButton8 = MakeToolButton(bar, x += 58, "清空", "VL_TOOL_CLEAR_OFF");
   const int firstSeparator = x + kToolButtonWidth + 5;
   vlSkinButton2 = MakeToolButton(bar, x += 70, "开始", "VL_TOOL_START_OFF");
-  vlSkinButton9 = MakeToolButton(bar, x += 58, "停止", "VL_TOOL_STOP_OFF");
+  vlSkinButton10 = MakeToolButton(bar, x += 58, "停止", "VL_TOOL_STOP_OFF");
   vlSkinButton11 = MakeToolButton(bar, x += 58, "暂停", "VL_TOOL_PAUSE_OFF");
   vlSkinButton12 = MakeToolButton(bar, x, "继续", "VL_TOOL_RESUME_OFF");
   const int secondSeparator = x + kToolButtonWidth + 5;
   vlSkinButton19 = MakeToolButton(bar, x += 70, "选项", "VL_TOOL_OPTIONS");
-  for (TvlSkinButton* button : {vlSkinButton7, vlSkinButton8, vlSkinButton2, vlSkinButton9, vlSkinButton11, vlSkinButton12})
+  for (TvlSkinButton* button : {vlSkinButton7, vlSkinButton8, vlSkinButton2, vlSkinButton10, vlSkinButton11, vlSkinButton12})
     button->SetEnabled(false);
   vlSkinButton12->SetVisible(false);
   for (int separator : {firstSeparator, secondSeparator}) {

@@ -10,6 +10,7 @@
 #include "lib/vlSkinHint.h"
 #include "lib/vlClientInActivePanel.h"
 #include "lib/vlSkinCtrlsBars.h"
+#include "lib/vlSkinMDITabsBar.h"
 #include "lib/vlSkinMainMenuBar.h"
 #include "lib/vlTrayIcon.h"
 #include "lib/vlSkinMenus.h"
@@ -100,6 +101,7 @@ TvlVelmora::TvlVelmora(TComponent* AOwner) : TComponent(AOwner) {
 
 TvlVelmora::~TvlVelmora() {
   UnhookAppMessages();
+  UnhookMDIClient();
   ClearObjects();
   FBorderLayer->Hide();
   if (FIcon) DestroyIcon(FIcon);
@@ -144,10 +146,12 @@ void TvlVelmora::Notification(TComponent* AComponent, TOperation Operation) {
   }
   if (SkinMenu && SkinMenu->SkinData == AComponent && SkinMenu->FVisible) SkinMenu->Hide();
   if (AComponent == FMSD) FMSD = nullptr;
+  if (MDIChildGone(AComponent)) return;
   if (AComponent == FSystemMenu) FSystemMenu = nullptr;
   if (AComponent == FQuickImageList) FQuickImageList = nullptr;
   if (AComponent == FSkinHint) FSkinHint = nullptr;
   if (AComponent == FMainMenuBar) FMainMenuBar = nullptr;
+  if (AComponent == FMDITabsBar) FMDITabsBar = nullptr;
   if (AComponent == FMainMenu) FMainMenu = nullptr;
   if (AComponent == FInActivePanel) FInActivePanel = nullptr;
   if (AComponent == FTrayIcon) FTrayIcon = nullptr;
@@ -259,7 +263,16 @@ bool TvlVelmora::IsMDIChild() const { return FForm->FormStyle() == TFormStyle::f
 bool TvlVelmora::IsMDIParent() const { return FForm->FormStyle() == TFormStyle::fsMDIForm; }
 bool TvlVelmora::IsMaximizedMDIChild() const { return IsMDIChild() && FWindowState == TWindowState::wsMaximized; }
 bool TvlVelmora::HasBorder() const { return FForm->BorderStyle() != TFormBorderStyle::bsNone; }
-bool TvlVelmora::SkinUsable() const { return FSD && !FSD->Empty; }
+// A skin without a frame picture (one that only draws controls) leaves the form its built-in
+// frame: composing a frame from an empty picture would take the caption and the borders away.
+bool TvlVelmora::SkinUsable() const { return FSD && !FSD->Empty && FSD->FPicture && !FSD->FPicture->Empty(); }
+
+void TvlVelmora::TellMainForm(UINT Msg) {
+  TCustomForm* main = dynamic_cast<TCustomForm*>(Application() != nullptr ? Application()->MainForm() : nullptr);
+  if (main != nullptr && main != FForm && main->HandleAllocated() &&
+      !main->ComponentState().Contains(TComponentStateFlag::csDestroying))
+    SendMessage(main->Handle(), Msg, 0, 0);
+}
 
 void TvlVelmora::SendNCPaint() {
   if (FForm->HandleAllocated()) SendMessage(FForm->Handle(), WM_NCPAINT, 0, 0);
@@ -350,6 +363,9 @@ void TvlVelmora::ApplySkin() {
   if (FSkinSupport) UpdateSkinLayout();
   if (IsMDIParent()) {
     if (FForm->ClientHandle()) RedrawWindow(FForm->ClientHandle(), nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE);
+    TWeak<TvlVelmora> refitted(this);
+    RefitMDIChildren();
+    if (!refitted) return;
   } else {
     RepaintForm();
   }
@@ -399,6 +415,8 @@ void TvlVelmora::SetSkinnableForm(bool Value) {
   }
   FSkinnableForm = Value && !FUseRibbon;
   TWeak<TvlVelmora> alive(this);
+  HookMDIClient();
+  if (!alive) return;
   ApplySkin();
   if (!alive) return;
   vlChangeChildrenSkinData(nullptr, FForm);
@@ -446,8 +464,10 @@ void TvlVelmora::SkinChanged(TvlSkinData* Container) {
   if (alive) vlChangeChildrenSkinData(Container, FForm);
 }
 
-void TvlVelmora::SkinChangeEnd(TvlSkinData*) {
-  if (OnAfterChangeSkinData) OnAfterChangeSkinData(this);
+void TvlVelmora::SkinChangeEnd(TvlSkinData* Container) {
+  TWeak<TvlVelmora> alive(this);
+  if (Container == FSD && IsMDIParent()) RefitMDIChildren();
+  if (alive && OnAfterChangeSkinData) OnAfterChangeSkinData(this);
 }
 
 // ---- The window procedure ------------------------------------------------------------------------------
@@ -465,14 +485,28 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       MorphTimer->SetEnabled(false);
       AnimateTimer->SetEnabled(false);
       FBorderLayer->Hide();
-      if (IsMDIChild()) FWindowState = TWindowState::wsNormal;
+      if (IsMDIChild()) {
+        FWindowState = TWindowState::wsNormal;
+        TellMainForm(WM_vlMDIChildRestored);
+        if (!alive) return;
+        if (TvlVelmora* main = MainFormSkinner()) {
+          main->RefreshMainMenuBar();
+          main->RefreshMDITabsBar();
+        }
+        if (!alive) return;
+      }
       Next(M);
       return;
     case WM_SIZE: WMSize(M, Next); return;
     case WM_ACTIVATE:
       Next(M);
       if (alive && IsMDIChild())
-        if (TvlVelmora* main = MainFormSkinner()) main->UpDateChildActiveInMenu();
+        if (TvlVelmora* main = MainFormSkinner()) {
+          main->UpDateChildActiveInMenu();
+          main->RefreshMDITabsBar();
+          main->RefreshMainMenuBar();
+        }
+      if (alive && IsMDIParent()) RefreshMainMenuBar();
       if (!alive || !skinnable) return;
       SendNCPaint();
       if (!IsMaximizedMDIChild()) ResetObjectStates();
@@ -481,7 +515,10 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
     case WM_SETTEXT:
       Next(M);
       if (alive && IsMDIChild())
-        if (TvlVelmora* main = MainFormSkinner()) main->UpDateChildCaptionInMenu(FForm);
+        if (TvlVelmora* main = MainFormSkinner()) {
+          main->UpDateChildCaptionInMenu(FForm);
+          main->RefreshMDIBarTab(FForm);
+        }
       if (!alive || !skinnable) return;
       if (HasBorder() && !IsMaximizedMDIChild()) SendNCPaint();
       return;
@@ -490,10 +527,16 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (!alive) return;
       Next(M);
       if (alive) WMShowWindowAfter(M);
+      if (alive && IsMDIParent() && M.WParam != 0) HookMDIClient();
       if (alive && IsMDIChild())
         if (TvlVelmora* main = MainFormSkinner()) {
+          TWeak<TvlVelmora> mainAlive(main);
+          if (M.WParam != 0) main->WatchMDIChild(FForm);
           if (M.WParam != 0) main->AddChildToMenu(FForm);
           else main->DeleteChildFromMenu(FForm);
+          if (!mainAlive || !alive) return;
+          if (M.WParam != 0) main->AddChildToBar(FForm);
+          else main->DeleteChildFromBar(FForm);
         }
       return;
     case WM_TIMER:
@@ -634,6 +677,23 @@ void TvlVelmora::SkinFormWindowProc(TMessage& M, const TWndMethod& Next) {
       if (alive) Next(M);
       return;
     }
+    case WM_MOUSEACTIVATE:
+      if (skinnable && IsMDIChild() && !FFormActive) {
+        auto* main = dynamic_cast<TCustomForm*>(Application()->MainForm());
+        if (main != nullptr && main->ActiveMDIChild() == FForm) {
+          // A click on the active child's client area makes its caption active again.
+          FFormActive = true;
+          UpdateCaptionActive(!IsMaximizedMDIChild());
+          if (!alive) return;
+        }
+      }
+      break;
+    case WM_vlMDIChildFitClient:
+    case WM_vlMDIChildMaximized:
+    case WM_vlMDIChildRestored:
+      MDIFamilyMessage(M.Msg);
+      if (alive) Next(M);
+      return;
     case WM_vlSkinMenuClosed:
       SkinMenuClose();
       if (alive) Next(M);
@@ -769,6 +829,18 @@ void TvlVelmora::WMNCActivate(TMessage& M, const TWndMethod& Next) {
     UpdateCaptionActive(true);
   }
   if (!alive) return;
+  if (IsMDIChild()) {
+    // The main form's caption shows a maximized child's; its bars and window menu mark the
+    // active child.
+    if (IsMaximizedMDIChild()) TellMainForm(WM_NCPAINT);
+    if (TvlVelmora* main = MainFormSkinner()) {
+      TWeak<TvlVelmora> mainAlive(main);
+      main->RefreshMainMenuBar();
+      if (mainAlive) main->RefreshMDITabsBar();
+      if (mainAlive) main->UpDateChildActiveInMenu();
+    }
+    if (!alive) return;
+  }
   if (FForm->Visible() && ClientInActiveEffect) {
     if (FFormActive)
       HideClientInActiveEffect();

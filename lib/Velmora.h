@@ -38,6 +38,7 @@ class TvlLayerManager;
 class TvlFormLayerBorder;
 class TvlSkinHint;
 class TvlSkinMainMenuBar;
+class TvlSkinMDITabsBar;
 class TvlSkinMenu;
 class TvlSkinPopupMenu;
 class TvlTrayIcon;
@@ -58,6 +59,12 @@ constexpr UINT WM_vlSmartEffectsEnd = 0xB1B4;
 // The same with lParam vlPaintFrameToDCExKey, answered vlPaintFrameToDCExKey.
 constexpr UINT WM_vlPaintFrameToDCEx = 0xBC4B;
 constexpr LPARAM vlPaintFrameToDCExKey = 16802;
+// The MDI family: the parent asks every child to fit the client area again (a maximized child
+// takes the whole of it); a child tells the application's main form that it maximized itself,
+// or that it left the maximized state (restored, minimized or destroyed). Sent, not posted.
+constexpr UINT WM_vlMDIChildFitClient = 0x400 + 206;  // 1230
+constexpr UINT WM_vlMDIChildMaximized = 0x400 + 207;  // 1231
+constexpr UINT WM_vlMDIChildRestored = 0x400 + 208;   // 1232
 
 // ---- Types --------------------------------------------------------------------------------------
 
@@ -337,6 +344,36 @@ class TvlVelmora : public TComponent {
   void UpDateChildActiveInMenu();
   // Shows (restoring a minimized one first) the child the clicked item names.
   void MDIItemClick(TObject* Sender);
+  // Brings an MDI child to the top of the client area as the active one (a minimized child is
+  // restored first) and marks it in the window menu and the tabs bar.
+  static void ShowMDIChild(TCustomForm* Child);
+  // The main form's MDI tabs bar lists the shown MDI children: a child joins it unless its
+  // skinner's OnAcceptToMDITabsBar refuses. Each does nothing without a main form skinner and
+  // tabs bar.
+  void AddChildToBar(TCustomForm* Child);
+  void DeleteChildFromBar(TCustomForm* Child);
+  // Redraws the child's tab (its caption changed).
+  void RefreshMDIBarTab(TCustomForm* Child);
+  // The tabs bar marks the active child again (a child was activated or destroyed).
+  void RefreshMDITabsBar();
+  // The menu bar rebuilds its items when a child's menu is merged into it.
+  void RefreshMainMenuBar();
+  // The active child when maximized, else the first maximized child; nullptr when none.
+  [[nodiscard]] TCustomForm* FindMaximizedMDIChild() const;
+  // Every child fits the client area again (a maximized one takes all of it) and every
+  // minimized child moves to its place at the bottom (after a skin change and a client resize).
+  void RefitMDIChildren();
+  void ArrangeMinimizedChildren();
+  // An open drop-down list of the parent's skinned combo boxes and edits closes
+  // (CM_CANCELMODE), after a mouse or focus input on a shown MDI parent.
+  void SendCancelModeToMDIControls();
+  // Takes over the MDI client window's procedure, once per client window; the skinner then
+  // paints its background and refits the children when it is resized. The previous procedure
+  // is put back when the skinner goes while the client lives on.
+  void HookMDIClient();
+  // The procedure installed on the MDI client window; Wnd is the hooked client.
+  LRESULT MDIClientWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  [[nodiscard]] HWND HookedMDIClient() const { return FClientWnd; }
 
   // ---- Window states (VelmoraStates.cpp) ----
 
@@ -390,6 +427,9 @@ class TvlVelmora : public TComponent {
   // menu mode (Alt, F10) and the Alt accelerators.
   [[nodiscard]] TvlSkinMainMenuBar* MainMenuBar() const { return FMainMenuBar; }
   void SetMainMenuBar(TvlSkinMainMenuBar* Value);
+  // The MDI tabs bar the children are listed in (cleared when it is freed).
+  [[nodiscard]] TvlSkinMDITabsBar* MDITabsBar() const { return FMDITabsBar; }
+  void SetMDITabsBar(TvlSkinMDITabsBar* Value);
   // The menu searched for shortcuts when the bar has no menu (cleared when it is freed).
   [[nodiscard]] TMainMenu* MainMenu() const { return FMainMenu; }
   void SetMainMenu(TMainMenu* Value);
@@ -530,6 +570,16 @@ class TvlVelmora : public TComponent {
   void SkinChanged(TvlSkinData* Container);
   void SkinChangeEnd(TvlSkinData* Container);
   void PaintFrameToDC(HDC DC);
+  // The MDI family messages (VelmoraMDI.cpp).
+  void MDIFamilyMessage(UINT Msg);
+  // The parent hears when a shown child is freed (FreeNotification); MDIChildGone answers
+  // whether AComponent was one and then updates the maximized state.
+  void WatchMDIChild(TCustomForm* Child);
+  bool MDIChildGone(TComponent* AComponent);
+  // Sends Msg to the application's main form (an MDI child telling its parent); nothing when
+  // there is none or it is going.
+  void TellMainForm(UINT Msg);
+  void UnhookMDIClient();
   void Hook();
   void Unhook();
   void MenuAppMessageHook(MSG& Msg, bool& Handled);
@@ -550,6 +600,11 @@ class TvlVelmora : public TComponent {
   void DoMaximize();
   void DoRestore();
   [[nodiscard]] TPoint FindMinimizedPlace();
+  // An MDI child's place of size W x H at the bottom of the MDI client area.
+  [[nodiscard]] TPoint FindMinimizedMDIPlace(int W, int H);
+  void DoMaximizeMDIChild();
+  // The main form's MDI client area in screen coordinates (an MDI child snaps to its edges).
+  [[nodiscard]] TRect MDIClientAreaOnScreen();
   // The layered border follows the form (VelmoraLayer.cpp).
   void ApplyLayeredBorder();
   void LayeredBorderMessage(const TMessage& M, bool Before);
@@ -582,6 +637,10 @@ class TvlVelmora : public TComponent {
   TPopupMenu* FSystemMenu = nullptr;
   TvlSkinHint* FSkinHint = nullptr;
   TvlSkinMainMenuBar* FMainMenuBar = nullptr;
+  TvlSkinMDITabsBar* FMDITabsBar = nullptr;
+  HWND FClientWnd = nullptr;            // the MDI client window hooked, nullptr before the hook
+  WNDPROC FPrevClientProc = nullptr;    // its procedure before the hook
+  std::vector<TComponent*> FWatchedMDIChildren;  // shown children, compared only (never used)
   TMainMenu* FMainMenu = nullptr;
   TvlSkinPopupMenu* FSysTrayMenu = nullptr;
   TvlTrayIcon* FTrayIcon = nullptr;

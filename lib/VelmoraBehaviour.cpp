@@ -171,11 +171,18 @@ void TvlVelmora::WMMoving(TMessage& M) {
   *r = TRect{left, top, left + FForm->Width(), top + FForm->Height()};
 }
 
+TRect TvlVelmora::MDIClientAreaOnScreen() {
+  // The moving rectangles are in screen coordinates; the client area is the main form's.
+  TRect area = GetMDIClientArea();
+  auto* main = dynamic_cast<TCustomForm*>(Application()->MainForm());
+  if (main == nullptr || !main->HandleAllocated()) return area;
+  const TPoint origin = main->ClientToScreen(TPoint{0, 0});
+  return TRect{area.Left + origin.X, area.Top + origin.Y, area.Right + origin.X, area.Bottom + origin.Y};
+}
+
 void TvlVelmora::MagneticMove(int& Left, int& Top, int Height, int Width) {
   const int m = MagneticSize;
-  // FIXME: an MDI child snaps to the work area as well; its own area is the main form's MDI
-  // client area, which the MDI support will provide.
-  const TRect area = MonitorArea(FForm, true);
+  const TRect area = IsMDIChild() ? MDIClientAreaOnScreen() : MonitorArea(FForm, true);
   // The layered border counts as part of the form.
   const bool border = UseLayeredBorder() && FBorderLayer->Visible() && FBorderLayer->FWidth > 0;
   const TvlFormLayerBorder& b = *FBorderLayer;

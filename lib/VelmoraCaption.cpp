@@ -21,6 +21,7 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinHint.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -319,8 +320,7 @@ void TvlSkinCaptionObject::DrawQuickButtons(TCanvas* C) {
   const int iw = images->Width(), ih = images->Height();
   int left = ObjectRect.Left;
   const int top = ObjectRect.Top + ObjectRect.Height() / 2 - ih / 2 - 2;
-  int index = SD->GetControlIndex("officequickbutton");
-  if (index < 0) index = SD->GetControlIndex("resizetoolbutton");
+  const int index = vlFindControlElement(SD, {"officequickbutton", "resizetoolbutton"});
   auto* face = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(SD, index));
   TBitmap* facePicture = face ? vlSkinPicture(SD, face->PictureIndex) : nullptr;
   for (int i = 0; i < items->Count(); ++i) {

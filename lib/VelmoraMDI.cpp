@@ -1,15 +1,24 @@
-// Arranging the MDI children of a skinned MDI parent: tile, cascade, and the whole-family state
-// commands.
+// The MDI support of the form skinner: arranging the children of a skinned MDI parent (tile,
+// cascade, the whole-family state commands), the family messages between children and parent,
+// the hooked MDI client window that paints the skinned background, and the children's entries
+// in the window menu and the MDI tabs bar.
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "lib/Velmora.h"
+#include "lib/vlSkinBoxCtrlsCombo.h"
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMDITabsBar.h"
+#include "lib/vlSkinMainMenuBar.h"
 #include "platform/Application.h"
 #include "platform/Forms.h"
 #include "platform/Menus.h"
+#include "platform/MessageQueue.h"
+#include "platform/Painting.h"
+#include "platform/Window.h"
 #include "platform/WindowTree.h"
 
 namespace {
@@ -224,14 +233,250 @@ void TvlVelmora::MDIItemClick(TObject* Sender) {
   TCustomForm* main = MainForm();
   std::string name;
   if (item == nullptr || main == nullptr || !ChildNameOf(item, name)) return;
-  for (TCustomForm* c : Children(main)) {
-    if (c->Name() != name) continue;
-    TvlVelmora* v = vlFindSkinForm(c);
-    if (v != nullptr && v->WindowState() == TWindowState::wsMinimized) v->SetWindowState(TWindowState::wsNormal);
-    c->Show();
-    // A child already shown comes to the top of the client area, which makes it the active one.
-    if (c->HandleAllocated())
-      SetWindowPos(c->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  std::vector<TWeak<TCustomForm>> named;
+  for (TCustomForm* c : Children(main))
+    if (c->Name() == name) named.emplace_back(c);
+  TWeak<TvlVelmora> alive(this);
+  for (auto& c : named)
+    if (c) ShowMDIChild(c.Get());
+  if (alive) UpDateChildActiveInMenu();
+}
+
+void TvlVelmora::ShowMDIChild(TCustomForm* Child) {
+  if (Child == nullptr) return;
+  TWeak<TCustomForm> alive(Child);
+  TvlVelmora* v = vlFindSkinForm(Child);
+  if (v != nullptr && v->WindowState() == TWindowState::wsMinimized) v->SetWindowState(TWindowState::wsNormal);
+  if (!alive) return;
+  Child->Show();
+  if (!alive) return;
+  // A child already shown comes to the top of the client area, which makes it the active one.
+  if (Child->HandleAllocated())
+    SetWindowPos(Child->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (TvlVelmora* main = vlFindSkinForm(MainForm())) {
+    TWeak<TvlVelmora> mainAlive(main);
+    main->UpDateChildActiveInMenu();
+    if (mainAlive) main->RefreshMDITabsBar();
+    if (mainAlive) main->RefreshMainMenuBar();
   }
-  UpDateChildActiveInMenu();
+}
+
+// ---- MDI tabs bar -----------------------------------------------------------------------------------
+
+namespace {
+
+TvlSkinMDITabsBar* TabsBar() {
+  TvlVelmora* main = vlFindSkinForm(MainForm());
+  return main != nullptr ? main->MDITabsBar() : nullptr;
+}
+
+}  // namespace
+
+void TvlVelmora::SetMDITabsBar(TvlSkinMDITabsBar* Value) { ReplaceReference(FMDITabsBar, Value); }
+
+void TvlVelmora::AddChildToBar(TCustomForm* Child) {
+  TvlSkinMDITabsBar* bar = TabsBar();
+  if (bar == nullptr || Child == nullptr) return;
+  bool accept = true;
+  if (TvlVelmora* v = vlFindSkinForm(Child); v != nullptr && v->OnAcceptToMDITabsBar) {
+    TWeak<TvlSkinMDITabsBar> alive(bar);
+    v->OnAcceptToMDITabsBar(accept);
+    if (!alive) return;
+  }
+  if (!accept) return;
+  bar->AddTab(Child);
+  // The child shown is the active one unless another stays on top.
+  bar->UpdateActiveTab();
+}
+
+void TvlVelmora::DeleteChildFromBar(TCustomForm* Child) {
+  TvlSkinMDITabsBar* bar = TabsBar();
+  if (bar == nullptr || Child == nullptr) return;
+  TWeak<TvlSkinMDITabsBar> alive(bar);
+  bar->DeleteTab(Child);
+  if (alive) bar->UpdateActiveTab();
+}
+
+void TvlVelmora::RefreshMDIBarTab(TCustomForm* Child) {
+  if (TvlSkinMDITabsBar* bar = TabsBar(); bar != nullptr && Child != nullptr) bar->RedrawTab(Child);
+}
+
+void TvlVelmora::RefreshMDITabsBar() {
+  if (TvlSkinMDITabsBar* bar = TabsBar()) bar->UpdateActiveTab();
+}
+
+void TvlVelmora::RefreshMainMenuBar() {
+  TvlVelmora* main = vlFindSkinForm(MainForm());
+  TvlSkinMainMenuBar* bar = main != nullptr ? main->MainMenuBar() : nullptr;
+  if (bar != nullptr && (bar->GetChildMainMenu() != nullptr || bar->ChildMenuIn)) bar->UpDateItems();
+}
+
+// ---- Family messages ---------------------------------------------------------------------------------
+
+TCustomForm* TvlVelmora::FindMaximizedMDIChild() const {
+  TCustomForm* main = MainForm();
+  if (main == nullptr) return nullptr;
+  const auto maximized = [](TCustomForm* F) {
+    TvlVelmora* v = vlFindSkinForm(F);
+    return v != nullptr && v->WindowState() == TWindowState::wsMaximized;
+  };
+  if (TCustomForm* active = main->ActiveMDIChild(); active != nullptr && maximized(active)) return active;
+  for (TCustomForm* c : Children(main))
+    if (maximized(c)) return c;
+  return nullptr;
+}
+
+void TvlVelmora::WatchMDIChild(TCustomForm* Child) {
+  if (Child == nullptr || std::find(FWatchedMDIChildren.begin(), FWatchedMDIChildren.end(), Child) !=
+                              FWatchedMDIChildren.end())
+    return;
+  FWatchedMDIChildren.push_back(Child);
+  Child->FreeNotification(this);
+}
+
+bool TvlVelmora::MDIChildGone(TComponent* AComponent) {
+  const auto it = std::find(FWatchedMDIChildren.begin(), FWatchedMDIChildren.end(), AComponent);
+  if (it == FWatchedMDIChildren.end()) return false;
+  FWatchedMDIChildren.erase(it);
+  // The child is half gone (it left the family list already): nothing of it is used. A freed
+  // window sends no destroy message to its skinner, so the parent notices here that a maximized
+  // child may be gone.
+  if (ComponentState().Contains(TComponentStateFlag::csDestroying)) return true;
+  FMDIChildMaximized = FindMaximizedMDIChild() != nullptr;
+  SendNCPaint();
+  if (FMainMenuBar != nullptr) FMainMenuBar->UpdateChildButtons();
+  return true;
+}
+
+void TvlVelmora::MDIFamilyMessage(UINT Msg) {
+  switch (Msg) {
+    case WM_vlMDIChildFitClient:
+      if (IsMaximizedMDIChild()) {
+        const TRect area = GetMDIClientArea();
+        FForm->SetBounds(0, 0, area.Width(), area.Height());
+      }
+      return;
+    case WM_vlMDIChildMaximized:
+      FMDIChildMaximized = true;
+      SendNCPaint();
+      if (FMainMenuBar != nullptr) FMainMenuBar->ShowChildButtons();
+      return;
+    case WM_vlMDIChildRestored:
+      if (FindMaximizedMDIChild() == nullptr) FMDIChildMaximized = false;
+      SendNCPaint();
+      if (FMainMenuBar != nullptr) FMainMenuBar->UpdateChildButtons();
+      return;
+    default: return;
+  }
+}
+
+void TvlVelmora::RefitMDIChildren() {
+  if (!IsMDIParent()) return;
+  TWeak<TvlVelmora> alive(this);
+  // A child's handling may free another child: each is checked before it is told.
+  std::vector<TWeak<TCustomForm>> children;
+  for (TCustomForm* c : Children(FForm)) children.emplace_back(c);
+  for (auto& c : children) {
+    if (c && c->HandleAllocated()) SendMessage(c->Handle(), WM_vlMDIChildFitClient, 0, 0);
+    if (!alive) return;
+  }
+  ArrangeMinimizedChildren();
+}
+
+void TvlVelmora::ArrangeMinimizedChildren() {
+  if (!IsMDIParent()) return;
+  for (TCustomForm* c : Children(FForm)) {
+    TvlVelmora* v = vlFindSkinForm(c);
+    if (v == nullptr || v->WindowState() != TWindowState::wsMinimized) continue;
+    const TPoint at = v->FindMinimizedPlace();
+    c->SetBounds(at.X, at.Y, c->Width(), c->Height());
+  }
+}
+
+void TvlVelmora::SendCancelModeToMDIControls() {
+  if (!ComponentState().Empty() || !IsMDIParent() || !FForm->Visible()) return;
+  std::vector<TWeak<TComponent>> targets;
+  for (int i = 0; i < FForm->ComponentCount(); ++i) {
+    TComponent* c = FForm->Components(i);
+    auto* control = dynamic_cast<TWinControl*>(c);
+    if (control == nullptr || !control->Visible() || !control->Enabled()) continue;
+    if (dynamic_cast<TvlSkinCustomComboBox*>(c) != nullptr || dynamic_cast<TvlSkinCustomEdit*>(c) != nullptr)
+      targets.emplace_back(c);
+  }
+  // A drop-down closing may free other controls: each is checked before it is told.
+  for (auto& t : targets)
+    if (auto* control = dynamic_cast<TWinControl*>(t.Get())) control->Perform(CM_CANCELMODE, 0, 0);
+}
+
+// ---- The MDI client window -------------------------------------------------------------------------
+
+namespace {
+
+// The procedure the hooked client windows share: the skinner is found through the client's
+// parent form, so no table of hooks is kept.
+LRESULT HookedClientProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(GetParent(Wnd)));
+  if (TvlVelmora* v = vlFindSkinForm(form); v != nullptr && v->HookedMDIClient() == Wnd)
+    return v->MDIClientWindowProc(Wnd, Msg, WParam, LParam);
+  return DefWindowProc(Wnd, Msg, WParam, LParam);
+}
+
+}  // namespace
+
+void TvlVelmora::HookMDIClient() {
+  if (!IsMDIParent() || !FForm->HandleAllocated()) return;
+  HWND client = FForm->ClientHandle();
+  if (client == nullptr || client == FClientWnd) return;
+  // A client window made anew (the form's window was recreated) is hooked afresh; the old one
+  // went with the old window.
+  FClientWnd = client;
+  FPrevClientProc = reinterpret_cast<WNDPROC>(GetWindowLongPtr(client, GWLP_WNDPROC));
+  SetWindowLongPtr(client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedClientProc));
+  RefreshFrameSize();
+}
+
+void TvlVelmora::UnhookMDIClient() {
+  if (FClientWnd != nullptr && IsWindow(FClientWnd) &&
+      GetWindowLongPtr(FClientWnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&HookedClientProc))
+    SetWindowLongPtr(FClientWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FPrevClientProc));
+  FClientWnd = nullptr;
+  FPrevClientProc = nullptr;
+}
+
+LRESULT TvlVelmora::MDIClientWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  switch (Msg) {
+    case WM_NCCALCSIZE:
+    case WM_NCPAINT:
+      // The client window keeps no edge and paints none.
+      return 0;
+    case WM_NCACTIVATE: return 1;
+    case WM_SIZE: {
+      TWeak<TvlVelmora> alive(this);
+      const LRESULT result = CallWindowProc(FPrevClientProc, Wnd, Msg, WParam, LParam);
+      if (!alive) return result;
+      RefitMDIChildren();
+      if (!alive) return result;
+      const bool stretched =
+          SkinUsable() && ((FSD->StretchEffect && FSD->MDIBGPictureIndex == -1) ||
+                           (FSD->MDIBGStretchEffect && FSD->MDIBGPictureIndex != -1));
+      if (!FLogoBitMap->Empty() || stretched) {
+        const TRect r{0, 0, FForm->ClientWidth(), FForm->ClientHeight()};
+        RedrawWindow(Wnd, &r, nullptr, RDW_ERASE | RDW_INVALIDATE);
+      }
+      return result;
+    }
+    case WM_ERASEBKGND: {
+      const auto dc = reinterpret_cast<HDC>(WParam);
+      if (!SkinUsable())
+        PaintMDIBGDefault(dc);
+      else if (FSD->MDIBGPictureIndex != -1)
+        PaintBG3(dc);
+      else if (FSD->BGPictureIndex == -1)
+        PaintBG(dc);
+      else
+        PaintBG2(dc);
+      return 1;
+    }
+    default: return CallWindowProc(FPrevClientProc, Wnd, Msg, WParam, LParam);
+  }
 }

@@ -228,6 +228,13 @@ void TvlVelmora::MenuKeyDown(WORD Key) {
 
 void TvlVelmora::CloseMenusOnInput(UINT Msg) {
   if (!IsMenuCloseMessage(Msg)) return;
+  if (IsMDIParent() && !SkinMenu->FVisible) {
+    // Input on the parent also closes what the active child's skinner has open.
+    TvlVelmora* child = vlFindActiveMDIChildSkinForm();
+    TWeak<TvlVelmora> alive(this);
+    if (child != nullptr && child != this) child->CloseMenusOnInput(Msg);
+    if (!alive) return;
+  }
   if (ShowObjectHint && FSkinHint) FSkinHint->HideHint();
   if (InMainMenu && !InMenu) {
     LeaveMainMenu();
@@ -236,6 +243,7 @@ void TvlVelmora::CloseMenusOnInput(UINT Msg) {
   } else if (InMenu) {
     SkinMenuClose();
   }
+  if (IsMDIParent()) SendCancelModeToMDIControls();
 }
 
 // ---- Shortcuts -----------------------------------------------------------------------------------------

@@ -2,8 +2,8 @@
 // lined up with other minimized forms at the bottom of the work area), maximized (the work area)
 // and restored, and the roll-up to the caption. A skinned form does not use the platform's
 // states: it moves and sizes itself, so that the frame, the region and the layered border follow.
-//
-// FIXME: MDI children are placed like other forms until the MDI support exists.
+// An MDI child does the same inside the main form's MDI client area and tells the main form when
+// it enters or leaves the maximized state.
 
 #include "lib/Velmora.h"
 #include "lib/VelmoraLayer.h"
@@ -58,12 +58,14 @@ void TvlVelmora::DoMinimize() {
     if (IsNull(OldBoundsRect)) OldBoundsRect = FForm->BoundsRect();
     const TPoint at = FindMinimizedPlace();
     FForm->SetBounds(at.X, at.Y, GetMinWidth(), GetMinHeight());
+    if (alive && IsMDIChild()) TellMainForm(WM_vlMDIChildRestored);
   }
   if (alive && OnMinimize) OnMinimize(this);
 }
 
 TPoint TvlVelmora::FindMinimizedPlace() {
   const int w = GetMinWidth(), h = GetMinHeight();
+  if (IsMDIChild()) return FindMinimizedMDIPlace(w, h);
   TRect area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetMonitorWorkArea(FForm->HandleAllocated() ? FForm->Handle() : nullptr, true, area);
   const auto taken = [&](int x, int y) {
@@ -88,8 +90,38 @@ TPoint TvlVelmora::FindMinimizedPlace() {
   return TPoint{x, y};
 }
 
+TPoint TvlVelmora::FindMinimizedMDIPlace(int W, int H) {
+  TCustomForm* main = dynamic_cast<TCustomForm*>(Application()->MainForm());
+  const TRect area = GetMDIClientArea();
+  const int aw = area.Width(), ah = area.Height();
+  const auto taken = [&](int x, int y) {
+    for (int i = 0; main != nullptr && i < main->MDIChildCount(); ++i) {
+      TCustomForm* f = main->MDIChildren(i);
+      if (f == FForm || !f->Visible()) continue;
+      TvlVelmora* v = vlFindSkinForm(f);
+      if (v && v->WindowState() == TWindowState::wsMinimized && f->Left() == x && f->Top() == y) return true;
+    }
+    return false;
+  };
+  int x = 0, y = ah - H;
+  while (taken(x, y)) {
+    const int oldX = x;
+    x += W;
+    if (oldX + 2 * W > aw) {
+      x = 0;
+      y -= H;
+    }
+    if (y < 0) return TPoint{x, ah - H};
+  }
+  return TPoint{x, y};
+}
+
 void TvlVelmora::DoMaximize() {
   if (IsNull(OldBoundsRect)) OldBoundsRect = FForm->BoundsRect();
+  if (IsMDIChild()) {
+    DoMaximizeMDIChild();
+    return;
+  }
   TRect monitor{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   TRect r = monitor;
   GetMonitorWorkArea(FForm->HandleAllocated() ? FForm->Handle() : nullptr, !MaximizeOnFullScreen, r);
@@ -101,6 +133,23 @@ void TvlVelmora::DoMaximize() {
   }
   TWeak<TvlVelmora> alive(this);
   FForm->SetBoundsRect(r);
+  if (!alive) return;
+  if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(false);
+  if (OnMaximize) OnMaximize(this);
+}
+
+void TvlVelmora::DoMaximizeMDIChild() {
+  MouseTimer->SetEnabled(false);
+  TWeak<TvlVelmora> alive(this);
+  TestActiveObject(-1, -1, false);
+  if (!alive) return;
+  const TRect area = GetMDIClientArea();
+  if (FForm->Width() == area.Width() && FForm->Height() == area.Height() && FForm->Left() == 0 && FForm->Top() == 0)
+    RefreshFrameSize();
+  else
+    FForm->SetBounds(0, 0, area.Width(), area.Height());
+  if (!alive) return;
+  TellMainForm(WM_vlMDIChildMaximized);
   if (!alive) return;
   if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(false);
   if (OnMaximize) OnMaximize(this);
@@ -124,6 +173,10 @@ void TvlVelmora::DoRestore() {
   MouseTimer->SetEnabled(true);
   if (w == to.Width() && h == to.Height()) RefreshFrameSize();
   RepaintForm();
+  if (IsMDIChild() && FWindowState != TWindowState::wsMaximized) {
+    TellMainForm(WM_vlMDIChildRestored);
+    if (!alive) return;
+  }
   OldBoundsRect = TRect{0, 0, 0, 0};
   if (FStatusBar && FStatusBar->SizeGrip()) FStatusBar->SetShowGrip(true);
   if (OnRestore) OnRestore(this);

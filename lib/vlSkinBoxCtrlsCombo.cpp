@@ -500,10 +500,11 @@ void TvlSkinCustomComboBox::HoverChanged() {
 void TvlSkinCustomComboBox::CalcRects() {
   TvlSkinComboBase::CalcRects();
   if (FEdit) {
-    // The edit is one text line high, centred in the item area.
+    // The edit is one text line high, centred in the item area; the line is measured with a
+    // Chinese character, whose glyphs reach lower than Latin ones.
     TBitmap probe;
     probe.Canvas()->Font()->Assign(FEdit->Font());
-    const int lineHeight = probe.Canvas()->TextHeight("Wg");
+    const int lineHeight = probe.Canvas()->TextHeight("Wg国");
     FEdit->SetBounds(FCBItem.R.Left, FCBItem.R.Top + FCBItem.R.Height() / 2 - lineHeight / 2, FCBItem.R.Width(),
                      lineHeight);
   }

@@ -7,6 +7,7 @@
 
 #include "lib/Velmora.h"
 #include "lib/vlResourceStrData.h"
+#include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlconst.h"
@@ -217,9 +218,16 @@ void TvlCustomEdit::WMEraseBkgnd(TMessage& M) {
     TCustomMaskEdit::WMEraseBkgnd(M);
     return;
   }
-  // Nothing is erased: the control below has painted the background. (Asking for another
-  // repaint here would start the next erase at once: the parent's invalidation reaches this
-  // window again.)
+  // Nothing of the edit's own is erased: what its parent shows at its place is painted in, so
+  // the text lies on the parent's picture even where the parent keeps its children out of its
+  // own paint. (Asking for another repaint here would start the next erase at once: the
+  // parent's invalidation reaches this window again.)
+  if (M.WParam) {
+    TCanvas canvas;
+    canvas.SetHandle(reinterpret_cast<HDC>(M.WParam));
+    DrawParentBackground(this, &canvas);
+    canvas.SetHandle(nullptr);
+  }
   M.Result = 1;
 }
 

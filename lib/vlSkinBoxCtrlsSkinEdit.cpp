@@ -21,6 +21,7 @@
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "lib/Velmora.h"
 #include "platform/Bitmap.h"
@@ -452,8 +453,7 @@ void TvlSkinCustomEdit::WMPaint(TMessage& M) {
 }
 
 void TvlSkinCustomEdit::DrawSkinButton(TCanvas* C, const TRect& R) {
-  int index = vlFindControlElement(FSD, "editbutton");
-  if (index == -1) index = vlFindControlElement(FSD, "resizebutton");
+  const int index = vlFindControlElement(FSD, {"editbutton", "resizebutton"});
   auto* b = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(FSD, index));
   if (!b || R.Width() <= 0 || R.Height() <= 0) return;
   TBitmap* picture = vlSkinPicture(FSD, b->PictureIndex);

@@ -10,6 +10,7 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -22,10 +23,13 @@ namespace vlskinctrls_detail {
 namespace {
 
 TvlDataSkinButtonControl* FindButtonElement(TvlSkinData* SkinData, std::initializer_list<const char*> Names) {
+  if (!SkinData || SkinData->Empty) return nullptr;
   for (const char* name : Names) {
-    auto* e = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(SkinData, vlFindControlElement(SkinData, name)));
+    auto* e = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(SkinData, SkinData->GetControlIndex(name)));
     if (e && vlSkinPicture(SkinData, e->PictureIndex)) return e;
   }
+  // Only a skin that has none of them is short of an element.
+  (void)vlFindControlElement(SkinData, Names);
   return nullptr;
 }
 

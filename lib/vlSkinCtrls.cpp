@@ -10,6 +10,7 @@
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinCtrlsDetail.h"
+#include "lib/vlSkinMissing.h"
 #include "platform/ActnList.h"
 #include "platform/Bitmap.h"
 #include "platform/Forms.h"
@@ -53,7 +54,9 @@ void vlChangeChildrenSkinData(TvlSkinData* Container, TControl* Control) {
 
 int vlFindControlElement(TvlSkinData* SkinData, const std::string& Name) {
   if (!SkinData || SkinData->Empty) return -1;
-  return SkinData->GetControlIndex(Name);
+  const int index = SkinData->GetControlIndex(Name);
+  if (index < 0) vlNoteMissingElement(SkinData, Name);
+  return index;
 }
 
 TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index) {
@@ -62,9 +65,13 @@ TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index) {
 }
 
 TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index) {
-  if (!SkinData || Index < 0 || static_cast<std::size_t>(Index) >= SkinData->FActivePictures.size()) return nullptr;
-  TBitmap* b = SkinData->FActivePictures[static_cast<std::size_t>(Index)].get();
-  return b && !b->Empty() ? b : nullptr;
+  if (!SkinData || Index == -1) return nullptr;
+  TBitmap* b = Index >= 0 && static_cast<std::size_t>(Index) < SkinData->FActivePictures.size()
+                   ? SkinData->FActivePictures[static_cast<std::size_t>(Index)].get()
+                   : nullptr;
+  if (b && !b->Empty()) return b;
+  if (!SkinData->Empty) vlNoteMissingPicture(SkinData, Index);
+  return nullptr;
 }
 
 int vlCentredTop(TControl* Control, int ATop, int AHeight) {

@@ -19,6 +19,7 @@
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -288,8 +289,8 @@ void TvlSkinMenuSpeedButton::DrawNewStyle(TBitmap* B, bool ADown, bool AMouseIn)
   const auto element = [&](const char* Name) {
     return dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(FSD, vlFindControlElement(FSD, Name)));
   };
-  TvlDataSkinButtonControl* main = element("resizetoolbutton");
-  if (!main) main = element("resizebutton");
+  auto* main = dynamic_cast<TvlDataSkinButtonControl*>(
+      vlControlElement(FSD, vlFindControlElement(FSD, {"resizetoolbutton", "resizebutton"})));
   if (!main) return;
   TvlDataSkinButtonControl* trackElement = nullptr;
   if (split) {

@@ -334,6 +334,27 @@ void TvlSkinCustomListView::BarScrolled(TvlSkinScrollBar* Bar, int Kind) {
   FromSB = false;
 }
 
+namespace {
+
+// Share parts in 256 of A over B, per channel.
+TColor MixColours(TColor A, TColor B, int Share) {
+  const COLORREF a = ColorToRGB(A), b = ColorToRGB(B);
+  const auto mix = [Share](int X, int Y) { return static_cast<BYTE>((X * Share + Y * (256 - Share)) / 256); };
+  return static_cast<TColor>(
+      RGB(mix(GetRValue(a), GetRValue(b)), mix(GetGValue(a), GetGValue(b)), mix(GetBValue(a), GetBValue(b))));
+}
+
+}  // namespace
+
+TListSelectionLook TvlSkinCustomListView::SelectionLook(bool HasFocus) const {
+  TvlSkinColors* colours = FIndex != -1 && FSD ? FSD->SkinColors() : nullptr;
+  if (!colours) return TCustomListView::SelectionLook(HasFocus);
+  if (HasFocus) return {colours->FcHighLight, colours->FcHighLightText};
+  // The skin has no colours for a selection without the focus: a light shade of its highlight
+  // keeps the row marked without drawing the eye.
+  return {MixColours(colours->FcHighLight, Color(), 56), Font()->Color()};
+}
+
 void TvlSkinCustomListView::Loaded() {
   FInCheckScrollBars = true;
   TCustomListView::Loaded();

@@ -129,6 +129,9 @@ class TvlSkinCustomListView : public TvlSkinView<TCustomListView> {
   void WndProc(TMessage& Message) override;
   void Change(TListItem* Item, TItemChange Change) override;
   void BarScrolled(TvlSkinScrollBar* Bar, int Kind) override;
+  // With a skin: its highlight colours while focused; without the focus, its highlight faded
+  // into the view's colour under the view's text colour. Without one, the base's.
+  [[nodiscard]] TListSelectionLook SelectionLook(bool HasFocus) const override;
 
  private:
   static LRESULT HeaderProcedure(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);

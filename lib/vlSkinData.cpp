@@ -4,6 +4,7 @@
 
 #include "lib/vlCompressedSkin.h"
 #include "lib/vlResourceStrData.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlconst.h"
 #include "platform/BmpCodec.h"
 #include "platform/Exceptions.h"
@@ -394,6 +395,7 @@ TvlSkinContent DecodePayload(const std::uint8_t* data, std::size_t size) {
 TvlSkinData::TvlSkinData(TComponent* AOwner) : TComponent(AOwner) {}
 
 TvlSkinData::~TvlSkinData() {
+  vlForgetMissing(this);
   Empty = true;
   ClearObjects();
 }
@@ -438,6 +440,7 @@ void TvlSkinData::ReplaceSkin(TvlSkinContent&& NewSkin) {
   ChangeSkinDataProcess = true;
   SendSkinDataMessage(WM_vlSkinChangeBegin);
   static_cast<TvlSkinContent&>(*this) = std::move(NewSkin);
+  vlForgetMissing(this);
   Empty = false;
   SendSkinDataMessage(WM_vlSkinChanged);
   ChangeSkinDataProcess = false;
@@ -546,6 +549,7 @@ void TvlSkinData::ClearAll() {
   FPictureName.clear();
   FInActivePictureName.clear();
   FMaskName.clear();
+  vlForgetMissing(this);
   Empty = true;
 }
 

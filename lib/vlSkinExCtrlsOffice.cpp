@@ -6,6 +6,7 @@
 
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -639,9 +640,8 @@ void TvlSkinOfficeListBox::SkinDrawItem(int Index, TCanvas* Cnvs) {
 
 void TvlSkinOfficeListBox::SkinDrawHeaderItem(int Index, TCanvas* Cnvs) {
   TvlSkinOfficeItem* item = FItems->Items(Index);
-  auto* label = dynamic_cast<TvlDataSkinLabelControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), "menuheader")));
-  if (!label)
-    label = dynamic_cast<TvlDataSkinLabelControl*>(vlControlElement(SkinData(), vlFindControlElement(SkinData(), "label")));
+  auto* label = dynamic_cast<TvlDataSkinLabelControl*>(
+      vlControlElement(SkinData(), vlFindControlElement(SkinData(), {"menuheader", "label"})));
   if (!label) return;
   const TRect ir = item->ItemRect;
   TBitmap b;

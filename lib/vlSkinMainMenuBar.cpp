@@ -12,6 +12,7 @@
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlUtils.h"
+#include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Forms.h"
@@ -451,8 +452,7 @@ void TvlSkinMainMenuBar::Notification(TComponent* AComponent, TOperation Operati
   if (AComponent == VMR) VMR = nullptr;
   if (AComponent == FMainMenu) {
     FMainMenu = nullptr;
-    ObjectList.clear();
-    ActiveObject = OldActiveObject = MouseCaptureObject = -1;
+    CreateMenu();
   }
   if (AComponent == FMergeMenu) FMergeMenu = nullptr;
 }
@@ -519,7 +519,15 @@ void TvlSkinMainMenuBar::UpDateEnabledItems() {
   Repaint();
 }
 
-TMainMenu* TvlSkinMainMenuBar::GetChildMainMenu() const { return FMergeMenu; }
+TMainMenu* TvlSkinMainMenuBar::GetChildMainMenu() const {
+  if (FMergeMenu) return FMergeMenu;
+  auto* main = dynamic_cast<TCustomForm*>(Application() != nullptr ? Application()->MainForm() : nullptr);
+  TCustomForm* child = main != nullptr ? main->ActiveMDIChild() : nullptr;
+  if (child == nullptr) return nullptr;
+  for (int i = 0; i < child->ComponentCount(); ++i)
+    if (auto* m = dynamic_cast<TMainMenu*>(child->Components(i))) return m;
+  return nullptr;
+}
 
 std::vector<TMenuItem*> TvlSkinMainMenuBar::TopItems() const {
   std::vector<TMenuItem*> items;
@@ -548,12 +556,18 @@ void TvlSkinMainMenuBar::CreateMenu() {
   ObjectList.clear();
   ActiveObject = OldActiveObject = MouseCaptureObject = -1;
   MenuActive = false;
-  if (!FMainMenu) return;
-  TvlDataSkinMainMenuBarItem* d = FSkinSupport ? FindItemDescription(FSD, MenuBarItem) : nullptr;
-  ChildMenuIn = GetChildMainMenu() != nullptr;
-  if (ChildMenuIn) FScrollMenu = false;
-  for (TMenuItem* m : TopItems())
-    if (m->Visible()) ObjectList.push_back(std::make_unique<TvlSkinMainMenuBarItem>(this, d, m));
+  ButtonsCount = 0;
+  if (FMainMenu) {
+    TvlDataSkinMainMenuBarItem* d = FSkinSupport ? FindItemDescription(FSD, MenuBarItem) : nullptr;
+    ChildMenuIn = GetChildMainMenu() != nullptr;
+    if (ChildMenuIn) FScrollMenu = false;
+    for (TMenuItem* m : TopItems())
+      if (m->Visible()) ObjectList.push_back(std::make_unique<TvlSkinMainMenuBarItem>(this, d, m));
+  }
+  if (FMDIChildMax) {
+    CreateChildButtons();
+    EnableChildButtons();
+  }
   Layout();
 }
 
@@ -568,6 +582,10 @@ void TvlSkinMainMenuBar::GetSkinData() {
   SkinRect = e->SkinRect;
   ItemsRect = e->ItemsRect;
   MenuBarItem = e->MenuBarItem;
+  MaxButton = e->MaxButton;
+  MinButton = e->MinButton;
+  SysMenuButton = e->SysMenuButton;
+  CloseButton = e->CloseButton;
   TrackMarkColor = static_cast<TColor>(e->TrackMarkColor);
   TrackMarkActiveColor = static_cast<TColor>(e->TrackMarkActiveColor);
   Picture = vlSkinPicture(FSD, e->PictureIndex);
@@ -611,6 +629,7 @@ void TvlSkinMainMenuBar::Layout() {
     NewItemsRect = TRect{ItemsRect.Left, ItemsRect.Top, Width() - (SkinRect.Width() - ItemsRect.Right), ItemsRect.Bottom};
   else
     NewItemsRect = TRect{2, 2, Width() - 2, Height() - 2};
+  LayoutChildButtons();
   Scroll = false;
   TBitmap measure;
   PrepareBitmap(&measure, 1, 1);
@@ -809,6 +828,12 @@ void TvlSkinMainMenuBar::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_vlParentMoved:
       if (FSkinSupport && FSD && FSD->MainMenuBarTransparent) Repaint();
+      return;
+    case WM_vlSkinMenuClosed:
+      // The system menu a child button opened has closed: a pressed system-menu button comes up.
+      for (std::size_t i = 0; i < ObjectList.size(); ++i)
+        if (auto* b = dynamic_cast<TvlSkinMainMenuBarButton*>(ObjectList[i].get()); b && b->FDown)
+          b->MenuClosed(static_cast<int>(i) == ActiveObject);
       return;
     case WM_MOVE:
       TvlSkinControl::Dispatch(Message);

@@ -7,7 +7,9 @@
 // menu mode, the arrows, Enter, Escape and the items' accelerators move through it.
 //
 //   TvlSkinMainMenuBar
-//     objects, in list order: TvlSkinMainMenuBarItem (one per visible top item of the menu)
+//     objects, in list order: while an MDI child of the form is maximized, its four caption
+//     buttons (TvlSkinMainMenuBarButton: system menu, close, restore, minimize), then one
+//     TvlSkinMainMenuBarItem per visible top item of the menu
 //
 // Item rectangles are laid out from the current size and font before every paint (Layout), so
 // they exist once the bar has a size. GUI thread only.
@@ -18,11 +20,13 @@
 #include <vector>
 
 #include "lib/vlDataSkinObjects.h"
+#include "lib/vlSkinDescription.h"
 #include "lib/vlSkinCtrls.h"
 #include "platform/Menus.h"
 
 class TTimer;
 class TvlDataSkinMainMenuBarItem;
+class TvlDataSkinStdButton;
 class TvlSkinMainMenuBar;
 class TvlVelmora;
 
@@ -139,6 +143,36 @@ class TvlSkinMainMenuBarItem : public TvlMenuBarObject {
   TWeak<TMenuItem> FMenuItem;
 };
 
+// A caption button of the maximized MDI child shown on the bar: the child's system menu at the
+// bar's left end, its close, restore and minimize buttons at the right end. Each acts on the
+// maximized child's form skinner (nothing when there is none).
+class TvlSkinMainMenuBarButton : public TvlMenuBarObject {
+ public:
+  // AData: the skin's button description (nullptr: the built-in look).
+  TvlSkinMainMenuBarButton(TvlSkinMainMenuBar* AParent, TvlDataSkinStdButton* AData, const std::string& AName,
+                           TvlStdCommand ACommand);
+
+  void Draw(TCanvas* Cnvs) override;
+  // A left press: the button goes down; the system-menu button opens the child's menu at once.
+  void MouseDown(int X, int Y, TMouseButton Button) override;
+  // A left release: the button comes up and, with the pointer still on it, runs its command.
+  void MouseUp(int X, int Y, TMouseButton Button) override;
+  // On the system-menu button: the menu closes and the child closes.
+  void DblClick() override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void DefaultDraw(TCanvas* Cnvs);
+  // The system menu this button opened has closed.
+  void MenuClosed(bool Hovered);
+
+  bool FSkinSupport = false;  // made from a description with a picture
+  TvlStdCommand Command;
+
+ private:
+  void DoCommand();
+  void PopupChildSystemMenu();
+};
+
 using TvlItemEnterEvent = std::function<void(TMenuItem* MenuItem)>;
 using TvlItemLeaveEvent = std::function<void(TMenuItem* MenuItem)>;
 
@@ -188,6 +222,16 @@ class TvlSkinMainMenuBar : public TvlSkinControl {
   // the ones that do not fit hidden and disabled (Scroll set).
   void Layout();
 
+  // ---- Caption buttons of a maximized MDI child (the form skinner calls these) ----
+  // A child was maximized: the four buttons show at the bar's ends.
+  void ShowChildButtons();
+  // A child left the maximized state: with none maximized any more the buttons go, else they
+  // follow the maximized child's border icons.
+  void UpdateChildButtons();
+  [[nodiscard]] bool ChildButtonsShown() const { return FMDIChildMax; }
+  // The button of a command, nullptr when not shown.
+  [[nodiscard]] TvlSkinMainMenuBarButton* ChildButton(TvlStdCommand Command) const;
+
   // ---- Keyboard (the form skinner calls these) ----
   void BeginKeyboardMenu();
   void EndKeyboardMenu();
@@ -229,6 +273,10 @@ class TvlSkinMainMenuBar : public TvlSkinControl {
   bool MarkerActive = false;  // the pointer is over the overflow marker
   bool FSkinSupport = false;  // the element was found
   bool ChildMenuIn = false;   // a child menu is merged
+  bool FMDIChildMax = false;  // the maximized child's buttons are shown
+  int ButtonsCount = 0;       // child buttons at the head of ObjectList
+  // The skin objects the child buttons are drawn from (names from the element).
+  std::string MaxButton, MinButton, SysMenuButton, CloseButton;
   TRect NewItemsRect{};
   // From the element.
   TRect SkinRect{}, ItemsRect{};
@@ -254,6 +302,13 @@ class TvlSkinMainMenuBar : public TvlSkinControl {
  private:
   friend class TvlSkinMainMenuBarItem;
   void PaintBar(TCanvas* C);
+  // The child buttons made anew at the head of the list (vlSkinMainMenuBarButtons.cpp).
+  void CreateChildButtons();
+  void FreeChildButtons();
+  // Every button enabled; minimize and system menu as the maximized child's border icons allow.
+  void EnableChildButtons();
+  // Places the buttons at the ends of NewItemsRect, which shrinks by them.
+  void LayoutChildButtons();
   void DrawMarker(TCanvas* C);
   [[nodiscard]] TvlSkinMainMenuBarItem* ItemAt(int Index) const;
   // The bar items that take part in keyboard moves.

@@ -9,6 +9,7 @@
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
@@ -28,9 +29,9 @@ namespace {
 // The skin's button description for entry frames and captions, nullptr when none.
 TvlDataSkinButtonControl* FrameButton(TvlSkinData* sd) {
   if (sd == nullptr || sd->Empty) return nullptr;
-  for (const char* name : {"menuitembutton", "resizebutton"})
-    if (auto* b = dynamic_cast<TvlDataSkinButtonControl*>(vlControlElement(sd, vlFindControlElement(sd, name))))
-      return vlSkinPicture(sd, b->PictureIndex) != nullptr ? b : nullptr;
+  if (auto* b = dynamic_cast<TvlDataSkinButtonControl*>(
+          vlControlElement(sd, vlFindControlElement(sd, {"menuitembutton", "resizebutton"}))))
+    return vlSkinPicture(sd, b->PictureIndex) != nullptr ? b : nullptr;
   return nullptr;
 }
 

@@ -19,6 +19,7 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -298,8 +299,7 @@ void TvlSkinMenuItem::DrawSkinGlyph(TCanvas* C, const TRect& R, const TRect& Nor
 void TvlSkinMenuItem::DrawHeaderItem(TCanvas* C, const TRect& R, const std::string& Text) {
   TvlSkinData* sd = Parent->SD;
   if (!Parent->PW || !sd) return;
-  int index = sd->GetControlIndex("menuheader");
-  if (index < 0) index = sd->GetControlIndex("label");
+  const int index = vlFindControlElement(sd, {"menuheader", "label"});
   auto* label = dynamic_cast<TvlDataSkinLabelControl*>(vlControlElement(sd, index));
   TBitmap* picture = label ? vlSkinPicture(sd, label->PictureIndex) : nullptr;
   if (!picture) return;

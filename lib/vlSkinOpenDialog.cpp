@@ -102,6 +102,9 @@ TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, Tvl
   form->FSaveMode = ASaveMode;
   form->SetKeyPreview(true);
   form->SetPosition(TPosition::poScreenCenter);
+  // Built at the default size, so the anchored controls keep their distances when Execute sizes it.
+  form->SetClientWidth(kDefaultClientWidth);
+  form->SetClientHeight(kDefaultClientHeight);
   form->VMR = new TvlVelmora(form);
   form->FCtrlSD = ACtrlSkinData;
   const bool flat = AToolButtonsTransparent;
@@ -213,7 +216,7 @@ TvlOpenDlgForm* TvlOpenDlgForm::CreateEx(TComponent* AOwner, bool ASaveMode, Tvl
   shellBox->SetShellListView(list);
   form->FileListView = list;
 
-  const int width = form->ClientWidth();
+  const int width = bottom->ClientWidth();
   auto* edit = new TvlSkinEdit(form);
   edit->SetParent(bottom);
   edit->SetBounds(70, 10, width - 160, 21);
@@ -279,6 +282,12 @@ std::string TvlOpenDlgForm::FolderPrefix() const {
   return path;
 }
 
+std::string TvlOpenDlgForm::TypedPath(const std::string& Typed) const {
+  // A typed full path stands for itself; any other name lies in the list's folder (never in the
+  // process's current folder).
+  return !Typed.empty() && Typed[0] == '/' ? Typed : FolderPrefix() + Typed;
+}
+
 // ---- Open button and keys ----------------------------------------------------------------------
 
 bool TvlOpenDlgForm::ConfirmOverwrite() {
@@ -295,7 +304,7 @@ void TvlOpenDlgForm::OpenButtonClick(TObject*) {
   const std::string selected = FileListView->GetSelectedFile();
   std::string candidate;
   if (!FSaveMode && selected.empty() && CheckFileExists && !typed.empty()) {
-    candidate = CompletedName(FolderPrefix() + typed);
+    candidate = CompletedName(TypedPath(typed));
     if (!FileExists(candidate)) return;
   }
   if (typed.empty()) return;
@@ -303,7 +312,7 @@ void TvlOpenDlgForm::OpenButtonClick(TObject*) {
     if (Contains(FileListView->Path() + "/" + typed, "*")) return;
     // The question and the answer use the same completed name, so the file asked about is the
     // file returned.
-    const std::string target = CompletedName(FolderPrefix() + typed);
+    const std::string target = CompletedName(TypedPath(typed));
     if (OverwritePromt && FileExists(target) && !ConfirmOverwrite()) return;
     FileName = target;
     SetModalResult(mrOk);
@@ -318,7 +327,7 @@ void TvlOpenDlgForm::OpenButtonClick(TObject*) {
     }
     return;
   }
-  FileName = selected.empty() ? CompletedName(FolderPrefix() + typed) : selected;
+  FileName = selected.empty() ? CompletedName(TypedPath(typed)) : selected;
   SetModalResult(mrOk);
 }
 
@@ -328,7 +337,7 @@ void TvlOpenDlgForm::EditKeyPress(TObject*, char32_t& Key) {
   if (Contains(typed, "*")) {
     FileListView->SetMask(typed);
   } else if (Contains(typed, "/")) {
-    if (IsExistingFolder(typed)) FileListView->SetPath(typed);
+    if (const std::string path = TypedPath(typed); IsExistingFolder(path)) FileListView->SetPath(path);
   } else {
     OpenButtonClick(this);
   }
@@ -369,7 +378,11 @@ void TvlOpenDlgForm::InitHistory() {
 }
 
 void TvlOpenDlgForm::FLVPathChange(TObject*) {
-  if (!FStopAddToHistory) InitHistory();
+  // A refresh reports the same folder again: the history records each visit once, so Back
+  // always leads somewhere else.
+  TvlShellFolder* current = FileListView->RootFolder();
+  const bool again = current && !FFolderHistory.empty() && ItemListsEqual(FFolderHistory.back(), current->AbsoluteID());
+  if (!FStopAddToHistory && !again) InitHistory();
   if (FileListView->Items()->Count() > 0) FileListView->Items()->Item(0)->SetFocused(true);
   if (OnFolderChange) OnFolderChange(this);
 }

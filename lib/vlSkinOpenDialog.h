@@ -7,7 +7,7 @@
 // size and the view style; the chosen FileName and Files only after a confirmed run.
 //
 // Names: the folder prefix is the list's folder with a "/" at its end; a typed name is joined
-// to it. A name without an extension is completed with DefaultExt, else with the extension of
+// to it unless it is a full path. A name without an extension is completed with DefaultExt, else with the extension of
 // the filter's first pattern unless that pattern ends in ".*". In save mode the overwrite
 // question asks about the completed name and the dialog returns that same name. Nothing here
 // changes the process's current folder. GUI thread only.
@@ -81,6 +81,8 @@ class TvlOpenDlgForm : public TForm {
   [[nodiscard]] std::string CompletedName(const std::string& Name) const;
   // The list's folder with a "/" at its end.
   [[nodiscard]] std::string FolderPrefix() const;
+  // A typed name as a path: a full path as it is, anything else below the folder prefix.
+  [[nodiscard]] std::string TypedPath(const std::string& Typed) const;
   // The history of visited folders, oldest first.
   [[nodiscard]] const std::vector<TItemIDList>& FolderHistory() const { return FFolderHistory; }
   [[nodiscard]] bool SaveMode() const { return FSaveMode; }

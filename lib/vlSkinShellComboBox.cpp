@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "lib/vlShellGuards.h"
 #include "lib/vlSkinShellListView.h"
 #include "lib/vlSkinShellTreeView.h"
 #include "platform/ShellIcons.h"
@@ -21,19 +22,6 @@ class TItemsExUpdate {
 
  private:
   TvlItemsEx& items_;
-};
-
-// Sets a flag for a scope and gives it its old value back on every path.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : flag_(Flag), old_(Flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = old_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
 };
 
 }  // namespace
@@ -220,7 +208,7 @@ void TvlCustomShellComboBox::FollowID(TItemIDSpan ID) {
   if (FUpdating) return;
   if (ItemIndex() >= 0)
     if (TvlShellFolder* folder = FolderAt(ItemIndex()); folder && ItemListsEqual(folder->AbsoluteID(), ID)) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   ExpandToID(ID);
 }
 
@@ -228,7 +216,7 @@ void TvlCustomShellComboBox::ItemIndexChanged() {
   if (FItemsEx.Updating()) return;
   TvlSkinCustomComboBox::ItemIndexChanged();
   if (ItemIndex() < 0 || FUpdating || IsPopupVisible()) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   TvlShellFolder* folder = FolderAt(ItemIndex());
   if (!folder) return;
   // The combo box rebuilds its items when the linked views follow: the list is copied first.
@@ -257,7 +245,7 @@ void TvlCustomShellComboBox::SetRoot(const TRoot& Value) {
 }
 
 void TvlCustomShellComboBox::ApplyRoot() {
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   ClearFolderItems();
   BuildRootItems();
   if (FTreeView) FTreeView->SetRoot(FRoot);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "lib/vlShellGuards.h"
 #include "lib/vlSkinShellComboBox.h"
 #include "lib/vlSkinShellTreeView.h"
 #include "platform/Application.h"
@@ -16,18 +17,6 @@
 
 namespace {
 
-// The hourglass while the view reads a folder; the previous cursor comes back on every path.
-class TBusyCursor {
- public:
-  TBusyCursor() : saved_(Screen()->Cursor()) { Screen()->SetCursor(crHourGlass); }
-  ~TBusyCursor() { Screen()->SetCursor(saved_); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  TCursor saved_;
-};
-
 // BeginUpdate/EndUpdate of the items, ended on every path.
 class TItemsUpdate {
  public:
@@ -38,19 +27,6 @@ class TItemsUpdate {
 
  private:
   TListItems* items_;
-};
-
-// Sets a flag for a scope and gives it its old value back on every path.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : flag_(Flag), old_(Flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = old_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
 };
 
 // The shell's own order of two items of one folder: the low 16 bits of its comparison.
@@ -94,6 +70,9 @@ TvlCustomShellListView::TvlCustomShellListView(TComponent* AOwner) : TvlSkinCust
 }
 
 TvlCustomShellListView::~TvlCustomShellListView() {
+  // No change may reach a view that is going.
+  delete FNotifier;
+  FNotifier = nullptr;
   // The links must not call back into a half-destroyed view.
   if (FTreeView) FTreeView->FListView = nullptr;
   if (FComboBox) FComboBox->FListView = nullptr;
@@ -136,7 +115,7 @@ void TvlCustomShellListView::Populate() {
   if ((Loading() && !HandleAllocated()) || !FRootFolder) return;
   TItemsUpdate update(Items());
   FreeFolders();
-  TBusyCursor busy;
+  TvlBusyCursor busy;
   std::unique_ptr<IEnumIDList> items;
   try {
     if (!FRootFolder->ShellFolder() ||
@@ -383,7 +362,7 @@ void TvlCustomShellListView::SetRoot(const TRoot& Value) {
 
 void TvlCustomShellListView::ReloadFolder() {
   if (FUpdating) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   const bool autoRefresh = FAutoRefresh;
   SetAutoRefresh(false);
   SyncLinkedViews();

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "lib/vlShellGuards.h"
 #include "lib/vlSkinShellComboBox.h"
 #include "lib/vlSkinShellListView.h"
 #include "platform/Application.h"
@@ -16,18 +17,6 @@
 
 namespace {
 
-// The hourglass while the tree talks to the shell; the previous cursor comes back on every path.
-class TBusyCursor {
- public:
-  TBusyCursor() : saved_(Screen()->Cursor()) { Screen()->SetCursor(crHourGlass); }
-  ~TBusyCursor() { Screen()->SetCursor(saved_); }
-  TBusyCursor(const TBusyCursor&) = delete;
-  TBusyCursor& operator=(const TBusyCursor&) = delete;
-
- private:
-  TCursor saved_;
-};
-
 // BeginUpdate/EndUpdate of a node collection, ended on every path.
 class TNodesUpdate {
  public:
@@ -38,18 +27,6 @@ class TNodesUpdate {
 
  private:
   TTreeNodes* nodes_;
-};
-
-// Sets a flag for a scope and clears it on every path.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : flag_(Flag) { flag_ = true; }
-  ~TFlagScope() { flag_ = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& flag_;
 };
 
 // Anything (a file, a folder, a link) is at Path.
@@ -123,7 +100,7 @@ void TvlCustomShellTreeView::LoadRootNode() {
     failure = e.Message;
   }
   if (FRootFolder) {
-    TFlagScope loading(FLoadingRoot);
+    TvlFlagScope loading(FLoadingRoot);
     if (Items()->Count() > 0) FreeAllNodes();
     auto object = std::make_unique<TvlShellFolder>(nullptr, FRootFolder->AbsoluteID(), FRootFolder->ShellFolder());
     TTreeNode* node = Items()->Add(nullptr, "");
@@ -158,7 +135,7 @@ bool TvlCustomShellTreeView::SetupChildNode(TTreeNode* N, TTreeNode* P, TItemIDS
 void TvlCustomShellTreeView::FillChildren(TTreeNode* Node) {
   TvlShellFolder* parent = NodeObject(Node);
   if (!parent || !parent->ShellFolder()) return;
-  TBusyCursor busy;
+  TvlBusyCursor busy;
   TNodesUpdate update(Items());
   std::unique_ptr<IEnumIDList> items;
   try {
@@ -213,7 +190,7 @@ TTreeNode* TvlCustomShellTreeView::FindNodeByID(TItemIDSpan ID, TTreeNode* Start
 void TvlCustomShellTreeView::SelectAbsoluteID(TItemIDSpan ID) {
   if (FLoadingRoot || Loading()) return;
   if (TvlShellFolder* selected = SelectedFolder(); selected && ItemListsEqual(selected->AbsoluteID(), ID)) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   TNodesUpdate update(Items());
   const std::vector<TItemIDList> ancestors = ItemListAncestors(ID);
   TTreeNode* current = Items()->GetFirstNode();
@@ -256,7 +233,7 @@ void TvlCustomShellTreeView::FollowNode(TTreeNode* Node) {
   if (folder && !folder->IsFolder()) folder = folder->Parent();
   if (!folder || (!FListView && !FComboBox)) return;
   TItemIDList id = ItemListCopy(folder->AbsoluteID());
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   if (FComboBox) FComboBox->FollowID(id);
   if (FListView) FListView->FollowID(id);
 }
@@ -296,7 +273,7 @@ void TvlCustomShellTreeView::SetRoot(const TRoot& Value) {
 
 void TvlCustomShellTreeView::ApplyRoot() {
   if (FUpdating) return;
-  TFlagScope updating(FUpdating);
+  TvlFlagScope updating(FUpdating);
   LoadRootNode();
   if (FListView) FListView->SetRoot(FRoot);
 }
@@ -348,7 +325,7 @@ void TvlCustomShellTreeView::Refresh(TTreeNode* Node) {
   TItemIDList selected;
   if (TvlShellFolder* folder = SelectedFolder()) selected = ItemListCopy(folder->AbsoluteID());
   TNodesUpdate update(Items());
-  TBusyCursor busy;
+  TvlBusyCursor busy;
 
   TTreeNode* fresh = Items()->Insert(Node, "");
   fresh->SetData(new TvlShellFolder(NodeObject(Node->Parent()), old->RelativeID(), old->ShellFolder()));
@@ -471,7 +448,7 @@ void TvlCustomShellTreeView::WndProc(TMessage& Message) {
       if (FImageListChanging) break;
       {
         // Whatever list arrives, the tree's own choice stays in force.
-        TFlagScope changing(FImageListChanging);
+        TvlFlagScope changing(FImageListChanging);
         Perform(TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(ImageListChoice()));
       }
       return;

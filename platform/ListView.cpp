@@ -765,6 +765,8 @@ void TCustomListView::WndProc(TMessage& Message) {
   }
   TCustomControl::WndProc(Message);
   if (Message.Msg == WM_SIZE) Layout();
+  // Selected items and the focus mark look different with and without the focus.
+  if ((Message.Msg == WM_SETFOCUS || Message.Msg == WM_KILLFOCUS) && HandleAllocated()) Invalidate();
 }
 
 // ---- Input ------------------------------------------------------------------------------------
@@ -929,6 +931,10 @@ void TCustomListView::ColumnClick(TListColumn* Column) {
 
 // ---- Painting ---------------------------------------------------------------------------------
 
+TListSelectionLook TCustomListView::SelectionLook(bool HasFocus) const {
+  return HasFocus ? TListSelectionLook{clHighlight, clHighlightText} : TListSelectionLook{clBtnFace, Font()->Color()};
+}
+
 const TListItem* TCustomListView::ItemForPaint(int Index) const { return items_->Item(Index); }
 
 void TCustomListView::Paint() {
@@ -970,10 +976,11 @@ void TCustomListView::PaintItem(TCanvas* Canvas, int Index) {
   SelectObject(dc, Font()->Handle());
   SetBkMode(dc, TRANSPARENT);
   const bool selected = IsItemSelected(Index);
+  const TListSelectionLook look = SelectionLook(Focused());
   TRect label = ItemRect(Index, TDisplayCode::drLabel);
   TRect highlight = row_select_ && view_style_ == TViewStyle::vsReport ? ItemRect(Index, TDisplayCode::drBounds) : label;
   if (selected) {
-    Canvas->Brush()->SetColor(Focused() ? clHighlight : clBtnFace);
+    Canvas->Brush()->SetColor(look.Fill);
     Canvas->FillRect(highlight);
   }
   TCustomImageList* images = view_style_ == TViewStyle::vsIcon ? large_images_ : small_images_;
@@ -984,7 +991,7 @@ void TCustomListView::PaintItem(TCanvas* Canvas, int Index) {
     SelectObject(dc, Font()->Handle());
     SetBkMode(dc, TRANSPARENT);
   }
-  const COLORREF text = ColorToRGB(selected && Focused() ? clHighlightText : Font()->Color());
+  const COLORREF text = ColorToRGB(selected ? look.Text : Font()->Color());
   SetTextColor(dc, text);
   UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
   if (view_style_ == TViewStyle::vsIcon) format = DT_CENTER | DT_NOPREFIX | DT_END_ELLIPSIS | DT_SINGLELINE;

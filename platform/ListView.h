@@ -178,6 +178,12 @@ using TLVOwnerDataFindEvent =
     std::function<void(TObject* Sender, TItemFind Find, const std::string& FindString, TPoint FindPosition,
                        void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>;
 
+// How a selected item is painted: the fill behind it and the colour of its texts.
+struct TListSelectionLook {
+  TColor Fill;
+  TColor Text;
+};
+
 class TCustomListView : public TCustomControl {
  public:
   explicit TCustomListView(TComponent* AOwner);
@@ -272,6 +278,9 @@ class TCustomListView : public TCustomControl {
                             int StartIndex, TSearchDirection Direction, bool Wrap);
   // A click on the column's header section; the base raises OnColumnClick.
   virtual void ColumnClick(TListColumn* Column);
+  // The look of the selected items, asked at every paint: the base gives the system's highlight
+  // while the view has the focus and the button face under the view's text colour otherwise.
+  [[nodiscard]] virtual TListSelectionLook SelectionLook(bool HasFocus) const;
   // The end of a label edit of item ItemIndex: Text is the edited caption, nullptr when the edit
   // was cancelled. The base raises OnEdited (which may change the text) and, unless the view is
   // owner-data, gives the item the text.

@@ -207,6 +207,14 @@ void detail::RunMoveSizeLoop(HWND hWnd, int Hit, TPoint Start) {
   WPARAM edge = static_cast<WPARAM>(SizingCommand(Hit));
   if (!moving && !edge) return;
   MINMAXINFO mmi = QueryMinMaxInfo(hWnd);
+  // The loop's rectangles are in screen coordinates (as WM_MOVING and WM_SIZING carry them); a
+  // child window is placed in its parent's client coordinates.
+  const auto InParent = [hWnd](int X, int Y) {
+    TPoint p{X, Y};
+    if ((Style(hWnd) & WS_CHILD) != 0)
+      if (HWND parent = GetParent(hWnd)) ScreenToClient(parent, &p);
+    return p;
+  };
   SetCapture(hWnd);
   SendMessage(hWnd, WM_ENTERSIZEMOVE, 0, 0);
   MSG msg;
@@ -219,7 +227,8 @@ void detail::RunMoveSizeLoop(HWND hWnd, int Hit, TPoint Start) {
     bool mouse = msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE;
     bool up = msg.message == WM_LBUTTONUP || msg.message == WM_NCLBUTTONUP;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
-      SetWindowPos(hWnd, nullptr, origin.Left, origin.Top, origin.Width(), origin.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+      const TPoint at = InParent(origin.Left, origin.Top);
+      SetWindowPos(hWnd, nullptr, at.X, at.Y, origin.Width(), origin.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
       break;
     }
     if (!mouse && !up) {
@@ -246,7 +255,8 @@ void detail::RunMoveSizeLoop(HWND hWnd, int Hit, TPoint Start) {
       if (r.Top != origin.Top) r.Top = r.Bottom - h; else r.Bottom = r.Top + h;
     }
     SendMessage(hWnd, moving ? WM_MOVING : WM_SIZING, moving ? 0 : edge, reinterpret_cast<LPARAM>(&r));
-    SetWindowPos(hWnd, nullptr, r.Left, r.Top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    const TPoint at = InParent(r.Left, r.Top);
+    SetWindowPos(hWnd, nullptr, at.X, at.Y, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
     if (up) break;
   }
   if (GetCapture() == hWnd) ReleaseCapture();

@@ -82,14 +82,24 @@ void AddButtonFamily(Maker& M, bool Tools) {
   AddButton(M, "vtracktoolbutton", 38, 26, 6, FaceStyle::Flat, kBar);
 }
 
+// The check marks of a panel or group box whose caption carries a check box, on the caption
+// band's colour (the key colour of a transparent piece is its bottom-left pixel).
+void AddCaptionChecks(Maker& M, TvlDataSkinPanelControl& E) {
+  const std::vector<TRect> r =
+      M.atlas.AddRow({CheckImage(false, 1, Face::Normal, kBar), CheckImage(false, 0, Face::Normal, kBar)});
+  E.CheckImageRect = r[0];
+  E.UnCheckImageRect = r[1];
+}
+
 void AddPanels(Maker& M) {
-  AddPanel(M, "panel", CardPanel(24, 24), 6);
+  AddCaptionChecks(M, *AddPanel(M, "panel", CardPanel(24, 24), 6));
   // The caption runs from the top-left corner part into the top-right one, so that it grows
   // with the box (a caption rectangle that starts in the stretched top edge keeps its width).
   auto* group = AddPanel(M, "groupbox", GroupPanel(60, 60, 26), 6);
   group->LTPoint = {12, 30}, group->RTPoint = {54, 30};
   group->ClRect = TRect{6, 30, 54, 54};
   group->CaptionRect = TRect{10, 0, 54, 26};
+  AddCaptionChecks(M, *group);
   AddPanel(M, "toolpanel", BarPicture(24, 30, false), 4, 4);
   AddPanel(M, "resizetoolpanel", BarPicture(24, 40, false), 4, 4);
   AddPanel(M, "bigtoolpanel", BarPicture(24, 56, false), 4, 4);

@@ -288,15 +288,14 @@ TvlDataSkinEditControl* AddEdit(Maker& M, const std::string& Name, bool WithButt
   TvlDataSkinEditControl* e =
       Memo ? M.Control<TvlDataSkinMemoControl>(Name) : M.Control<TvlDataSkinEditControl>(Name);
   const std::vector<TRect> r = M.atlas.AddRow({draw(Face::Normal), draw(Face::Focused)});
-  // A single line keeps 16 of the 24 pixels for its text, room for a line of the skin's font
-  // (the corners are no taller than the margin).
-  const int marginY = Memo ? 6 : 4;
-  SetNineParts(*e, r[0], 6, marginY);
+  SetNineParts(*e, r[0], 6);
   if (WithButton) {
-    e->RTPoint = {W - bw - 2, marginY};
-    e->RBPoint = {W - bw - 2, H - marginY};
-    e->ClRect = TRect{6, marginY, W - bw - 2, H - marginY};
+    e->RTPoint = {W - bw - 2, 6};
+    e->RBPoint = {W - bw - 2, H - 6};
   }
+  // The text area reaches 3 pixels from the frame's top and bottom (the corner parts keep their
+  // 6): a line of Chinese text needs 18 pixels, which the 12 between the corners would cut.
+  e->ClRect = TRect{6, 3, WithButton ? W - bw - 2 : W - 6, H - 3};
   e->ActiveSkinRect = r[1];
   SetFont(*e, kText);
   e->ActiveFontColor = vlToTColor(kText);

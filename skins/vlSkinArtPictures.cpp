@@ -136,8 +136,8 @@ void AddApplicationPictures(std::vector<TvlArtPicture>& Out) {
                              std::pair{"VL_TOOL_OPTIONS", ToolGlyph::Options}})
     AddGlyphAndGreyed(Out, name, DrawToolGlyph(glyph));
 
-  Out.push_back(GlyphPicture("VL_LIST_MOVEUP", DrawGlyph(Glyph::MoveUp)));
-  Out.push_back(GlyphPicture("VL_LIST_MOVEDOWN", DrawGlyph(Glyph::MoveDown)));
+  AddGlyphAndGreyed(Out, "VL_LIST_MOVEUP", DrawGlyph(Glyph::MoveUp));
+  AddGlyphAndGreyed(Out, "VL_LIST_MOVEDOWN", DrawGlyph(Glyph::MoveDown));
   AddGlyphAndGreyed(Out, "VL_LIST_RENAME", DrawGlyph(Glyph::Rename));
   Out.push_back(TvlArtPicture{"VL_LIST_COVER", TvlArtPictureKind::Picture, {DrawCoverPicture(521, 217)}});
 

@@ -108,6 +108,15 @@ class MainWindowWorld : public ::testing::Test {
     CreateConverterWindows(app, setup, windows);
     main = windows.Form1;
   }
+  // A clips folder and an output folder under the test's folder; the options file names the
+  // output folder; then the windows start.
+  void StartWithFolders() {
+    clips = root / "clips";
+    output = root / "out";
+    fs::create_directories(clips);
+    WriteOptions("[OutPath]\nOutPath=" + output.string() + "\n");
+    Start();
+  }
   // Ends the windows (closing the main one first when asked), as the end of a run does.
   void Close(bool CloseQuery = true) {
     if (!main) return;
@@ -151,6 +160,7 @@ class MainWindowWorld : public ::testing::Test {
   TMainWindowSetup setup;
   TConverterWindows windows;
   TForm1* main = nullptr;
+  fs::path clips, output;  // StartWithFolders
 };
 
 }  // namespace main_window

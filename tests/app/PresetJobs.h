@@ -4,6 +4,10 @@
 // and the option choosers' defaults), the row and job record appended. The controls are the
 // in-memory ones; the converter's own task of the add is left out (the start rebuilds tasks).
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +16,7 @@
 #include "app/OutputFolder.h"
 #include "app/PresetCatalogue.h"
 #include "app/PresetChain.h"
+#include "tests/Src/MediaFixtures.h"
 #include "tests/app/MemoryControls.h"
 
 namespace preset_jobs {
@@ -40,6 +45,33 @@ inline int AddJobRow(TPresetChain& Chain, TJobList& Jobs, const std::string& Inp
   input.FileName = Input;
   const TNewJob job{Input, Duration, FileSize, Jobs.Count(), Chain.CategoryCode(), Chain.OptionCode()};
   return Jobs.Add(MakeJobRow(job, output, Chain.Fields()), input, output);
+}
+
+// The three presets the batch tests convert, and what ffprobe finds in their outputs (no video
+// codec: audio only).
+struct TPresetOutput {
+  int Preset;
+  int Streams;
+  const char* Video;
+  const char* Audio;
+};
+inline constexpr TPresetOutput kPresetOutputs[] = {
+    {1500, 2, "mpeg4", "mp3"}, {100, 1, "", "mp3"}, {1300, 2, "mpeg1video", "mp2"}};
+
+// Checks that File holds the streams of Expected and lasts Seconds (within 0.3 s).
+inline void ExpectPresetOutput(const std::string& File, const TPresetOutput& Expected, double Seconds) {
+  const auto info = fixtures::Probe(File);
+  const auto value = [&info](const std::string& Key) {
+    const auto it = info.find(Key);
+    return it == info.end() ? std::string() : it->second;
+  };
+  EXPECT_EQ(value("format.nb_streams"), std::to_string(Expected.Streams));
+  const bool video = *Expected.Video != '\0';
+  EXPECT_EQ(value("streams.stream.0.codec_name"), video ? Expected.Video : Expected.Audio);
+  if (video) {
+    EXPECT_EQ(value("streams.stream.1.codec_name"), Expected.Audio);
+  }
+  EXPECT_NEAR(std::atof(value("format.duration").c_str()), Seconds, 0.3);
 }
 
 class TPresetJobs {

@@ -74,8 +74,8 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
       {"添加一个文件", main->Item111, true}, {"添加多个文件", main->Item121, true}, {"添加整个目录", main->N21, true},
       {"退出", main->N4, true},            {"上移文件", main->N111, true},    {"下移文件", main->N2221, true},
       {"删除选择", main->N13, false},      {"清空文件", main->N14, false},    {"重新命名", main->N26, false},
-      {"开始转换", main->N7, false},       {"停止转换", main->N8, false},     {"暂停转换", main->N9, false},
-      {"继续继续", main->N10, false},      {"选项设置", main->N24, true},     {"帮助系统", main->N15, true},
+      {"开始转换", main->N7, false},       {"停止转换", main->N8, false},     {"暂停转换", main->N10, false},
+      {"继续继续", main->N11, false},      {"选项设置", main->N24, true},     {"帮助系统", main->N15, true},
       {"官方网站", main->N19, true},       {"联系邮箱", main->EMAIL1, true},  {"关于软件", main->N5, true},
       {"添加一个文件", main->N11111, true}, {"添加多个文件", main->N2222, true}, {"添加整个目录", main->N3331, true},
   };
@@ -91,7 +91,7 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
   } buttons[] = {
       {"添加", main->vlSkinMenuSpeedButton1, true}, {"删除", main->vlSkinButton7, false},
       {"清空", main->vlSkinButton8, false},        {"开始", main->vlSkinButton2, false},
-      {"停止", main->vlSkinButton9, false},        {"暂停", main->vlSkinButton11, false},
+      {"停止", main->vlSkinButton10, false},        {"暂停", main->vlSkinButton11, false},
       {"选项", main->vlSkinButton19, true},        {"重命名", main->vlSkinButton21, false},
   };
   for (const auto& button : buttons) {

@@ -35,11 +35,7 @@ class MainWindowJobsTest : public MainWindowWorld {
   void SetUp() override {
     MainWindowWorld::SetUp();
     if (HasFatalFailure()) return;
-    clips = root / "clips";
-    output = root / "out";
-    fs::create_directories(clips);
-    WriteOptions("[OutPath]\nOutPath=" + output.string() + "\n");
-    Start();
+    StartWithFolders();
   }
 
   // A copy of a fixture clip under its own name.
@@ -91,8 +87,6 @@ class MainWindowJobsTest : public MainWindowWorld {
       if (lines[i].starts_with(Prefix) && lines[i - 1].empty() && lines[i + 1].empty()) ++count;
     return count;
   }
-
-  fs::path clips, output;
 };
 
 TEST_F(MainWindowJobsTest, AddingAClipGivesItsRowColumnsTaskAndLogLines) {

@@ -46,25 +46,13 @@ inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* SkinData, b
   dialog.Directory = tree.Usb + "/视频/输出";
   dialog.DialogWidth = 300;
   dialog.DialogHeight = 320;
-  std::vector<std::uint32_t> pixels;
-  TRect bounds;
-  bool shot = false;
-  Screen()->OnActiveFormChange = [&](TObject*) {
-    auto* form = dynamic_cast<TvlSelDirDlgForm*>(Screen()->ActiveForm());
-    if (!form || shot) return;
-    shot = true;
-    // The temporary tree's folder has a new name in every run: the edit shows a fixed one.
-    if (form->DirEdit) form->DirEdit->SetText("/media/MY USB/视频/输出");
-    skinned_test_form::Pump();
-    bounds = form->BoundsRect();
-    pixels = skinned_test_form::Shot(display, bounds);
-    PostMessage(form->Handle(), WM_CLOSE, 0, 0);
-  };
-  dialog.Execute();
-  Screen()->OnActiveFormChange = nullptr;
-  skinned_test_form::Pump();
-  ASSERT_TRUE(shot);
-  skinned_test_form::CompareWithExpected(pixels, bounds.Width(), bounds.Height(), ExpectedFolder, Name);
+  skinned_test_form::RenderDialogAndCompare<TvlSelDirDlgForm>(
+      display,
+      [](TvlSelDirDlgForm* form) {
+        // The temporary tree's folder has a new name in every run: the edit shows a fixed one.
+        if (form->DirEdit) form->DirEdit->SetText("/media/MY USB/视频/输出");
+      },
+      [&] { dialog.Execute(); }, ExpectedFolder, Name);
 }
 
 }  // namespace skinned_folder_dialog

@@ -199,6 +199,33 @@ inline void RenderFormAndCompare(THeadlessDisplay* display, int W, int H, const 
   CompareWithExpected(pixels, W, H, ExpectedFolder, Name);
 }
 
+// Runs a modal dialog with Execute; when its window (of class Dialog) first becomes active,
+// Prepare drives it into the state to show, the window is shot and closed; the picture is
+// compared with ExpectedFolder/Name.png.
+template <class Dialog>
+void RenderDialogAndCompare(THeadlessDisplay* display, const std::function<void(Dialog*)>& Prepare,
+                            const std::function<void()>& Execute, const std::filesystem::path& ExpectedFolder,
+                            const std::string& Name) {
+  std::vector<std::uint32_t> pixels;
+  TRect bounds;
+  bool shot = false;
+  Screen()->OnActiveFormChange = [&](TObject*) {
+    auto* form = dynamic_cast<Dialog*>(Screen()->ActiveForm());
+    if (!form || shot) return;
+    shot = true;
+    if (Prepare) Prepare(form);
+    Pump();
+    bounds = form->BoundsRect();
+    pixels = Shot(display, bounds);
+    PostMessage(form->Handle(), WM_CLOSE, 0, 0);
+  };
+  Execute();
+  Screen()->OnActiveFormChange = nullptr;
+  Pump();
+  ASSERT_TRUE(shot);
+  CompareWithExpected(pixels, bounds.Width(), bounds.Height(), ExpectedFolder, Name);
+}
+
 // The test form of the panel family, labels and bevels.
 inline void RenderAndCompare(THeadlessDisplay* display, TvlSkinData* skinData, const char* backgroundElement,
                              const std::filesystem::path& ExpectedFolder, const std::string& Name) {

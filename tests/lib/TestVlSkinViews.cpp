@@ -98,6 +98,37 @@ TEST_F(SkinViewsTest, ReportViewShowsItsBarsOnlyWhileRowsDoNotFitAndFollowsThem)
   EXPECT_FALSE(vbar->Visible());
 }
 
+// The selected row takes the skin's highlight colours while the view has the focus and a light
+// shade of them without it; a view whose element the skin lacks keeps the system's look.
+TEST_F(SkinViewsTest, SelectedRowsTakeTheSkinsHighlight) {
+  skin.SkinColors()->FcHighLight = fixture_skin::Colour(40, 120, 200);
+  skin.SkinColors()->FcHighLightText = fixture_skin::Colour(250, 250, 250);
+  TForm* form = MakeForm(TRect{0, 0, 400, 300});
+  auto* other = new TvlSkinListView(form);
+  other->SetParent(form);
+  other->SetBounds(340, 10, 40, 40);
+  TvlSkinListView* list = Report(form, 5);
+  list->SetRowSelect(true);
+  list->SetItemIndex(1);
+  const TRect row = list->ItemRect(1, TDisplayCode::drBounds);
+  const TPoint inRow = list->ClientToScreen(TPoint{row.Left + 200, (row.Top + row.Bottom) / 2});
+  list->SetFocus();
+  EXPECT_EQ(ScreenShot().At(inRow), RGB(40, 120, 200));
+
+  other->SetFocus();
+  ASSERT_FALSE(list->Focused());
+  const COLORREF shade = ScreenShot().At(inRow);
+  EXPECT_NE(shade, RGB(40, 120, 200));
+  EXPECT_NE(shade, ColorToRGB(list->Color()));
+  EXPECT_GT(GetRValue(shade), 180) << "light: the row's text stays readable in the view's text colour";
+  EXPECT_LT(GetRValue(shade), GetBValue(shade)) << "a shade of the highlight";
+
+  list->SetSkinDataName("no such element");
+  list->SetSkinData(&skin);
+  list->SetFocus();
+  EXPECT_EQ(ScreenShot().At(inRow), ColorToRGB(clHighlight));
+}
+
 TEST_F(SkinViewsTest, WideColumnsBringTheHorizontalBarWithTheCornerLook) {
   TForm* form = MakeForm(TRect{0, 0, 400, 300});
   TvlSkinListView* list = Report(form, 600);

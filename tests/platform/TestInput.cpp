@@ -334,6 +334,28 @@ TEST_F(InputTest, ModalLoopDisablesTheOtherWindowsUntilItEnds) {
   EXPECT_TRUE(IsWindowEnabled(owner)) << "enabled again afterwards";
 }
 
+TEST_F(InputTest, CaptionDragOfAChildWindowMovesItInItsParentsCoordinates) {
+  HWND parent = Make(WS_POPUP | WS_VISIBLE, Bounds(100, 100, 400, 300));
+  HWND child = Make(WS_CHILD | WS_VISIBLE | WS_CAPTION, Bounds(20, 30, 150, 100), parent);
+  Pump();
+  TRect moving{};
+  spy = [&](HWND h, UINT msg, WPARAM, LPARAM l) {
+    if (h == child && msg == WM_MOVING) moving = *reinterpret_cast<TRect*>(l);
+  };
+  // The caption of the child lies at screen (120 .., 130 ..).
+  display->MouseMove({160, 135});
+  display->MouseDown({160, 135});
+  display->MouseMove({175, 150});
+  display->MouseUp({175, 150});
+  Pump();
+  // WM_MOVING carries screen coordinates; the child lands 15 pixels right and down in its parent.
+  EXPECT_EQ(moving, Bounds(135, 145, 150, 100));
+  TRect r;
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r, Bounds(135, 145, 150, 100));
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(InputTest, CaptionDragMovesTheWindowThroughWmMovingWhoseRectangleTheHandlerMayChange) {
   HWND h = Make(WS_POPUP | WS_VISIBLE | WS_CAPTION, Bounds(100, 100, 200, 150));
   Pump();

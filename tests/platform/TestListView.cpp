@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "FormFixture.h"
 #include "Watchdog.h"
+#include "platform/Edit.h"
 #include "platform/Header.h"
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
@@ -536,6 +538,60 @@ TEST_F(BigReportTest, DraggingADividerResizesTheColumnAndAPressClicksIt) {
   display->MouseUp({270, 100});
   Pump();
   EXPECT_EQ(clicked, std::vector<int>{2});
+}
+
+// A descendant that gives its selected rows a look of its own.
+class TTintedList : public TListView {
+ public:
+  using TListView::TListView;
+
+ protected:
+  TListSelectionLook SelectionLook(bool HasFocus) const override {
+    return HasFocus ? TListSelectionLook{RGB(20, 110, 70), RGB(255, 255, 255)}
+                    : TListSelectionLook{RGB(200, 230, 210), RGB(0, 0, 0)};
+  }
+};
+
+// A selected row is filled with the view's selection look, which follows the focus; a plain
+// view has the system's highlight while focused and the button face without the focus.
+TEST_F(ListViewTest, SelectedRowsTakeTheLookTheViewGivesForItsFocus) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  auto* other = new TEdit(form);
+  other->SetParent(form);
+  other->SetBounds(320, 10, 60, 20);
+  struct Case {
+    bool tinted, focused;
+    COLORREF fill;
+  };
+  const Case cases[] = {{false, true, ColorToRGB(clHighlight)},
+                        {false, false, ColorToRGB(clBtnFace)},
+                        {true, true, RGB(20, 110, 70)},
+                        {true, false, RGB(200, 230, 210)}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.tinted ? "tinted" : "plain") + (c.focused ? " focused" : " unfocused"));
+    std::unique_ptr<TListView> lv(c.tinted ? new TTintedList(nullptr) : new TListView(nullptr));
+    lv->SetBounds(0, 0, 300, 200);
+    lv->SetViewStyle(TViewStyle::vsReport);
+    lv->SetRowSelect(true);
+    lv->SetParent(form);
+    for (int i = 0; i < 2; ++i) lv->Columns()->Add()->SetWidth(100);
+    for (const char* caption : {"a", "b", "c"}) lv->Items()->Add()->SetCaption(caption);
+    form->Show();
+    lv->SetItemIndex(1);
+    if (c.focused)
+      lv->SetFocus();
+    else
+      other->SetFocus();
+    const TPoint inRow1{180, kHeader + kRow + kRow / 2};
+    EXPECT_EQ(ScreenAt(inRow1), c.fill);
+    EXPECT_EQ(ScreenAt(TPoint{180, kHeader + 2 * kRow + kRow / 2}), ColorToRGB(lv->Color())) << "row 2 is plain";
+    // The look follows when the focus comes or goes after the view was painted.
+    if (c.focused)
+      other->SetFocus();
+    else
+      lv->SetFocus();
+    EXPECT_NE(ScreenAt(inRow1), c.fill);
+  }
 }
 
 // A view whose two image slots hold one list hears of its end through either slot; replacing

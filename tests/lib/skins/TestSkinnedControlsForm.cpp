@@ -1,7 +1,7 @@
 // The skinned controls drawn from the program's own skin 1 (the controls' test form, the boards of
 // buttons and boxes, of the bars and views and of the lists, the combo boxes, the page of edits,
-// the office pickers, the link labels, the message box, the folder picker), each compared with its
-// expected picture; and the room of the group box's and the caption list box's captions at the
+// the office pickers, the link labels, the message box, the folder picker, the open dialog), each
+// compared with its expected picture; and the room of the group box's and the caption list box's captions at the
 // sizes the windows use.
 
 #include <gtest/gtest.h>
@@ -28,6 +28,7 @@
 #include "tests/lib/SkinnedListsBoard.h"
 #include "tests/lib/SkinnedMessageDialog.h"
 #include "tests/lib/SkinnedOfficeBoard.h"
+#include "tests/lib/SkinnedOpenDialog.h"
 #include "tests/lib/SkinnedTestForm.h"
 #include "tests/lib/SkinnedViewsBoard.h"
 
@@ -175,6 +176,14 @@ TEST_F(MainSkinWorldTest, MainSkinFolderPickerMatchesItsExpectedPictures) {
   // As the converter shows it, and with the tool bar of path edit and new-folder button.
   skinned_folder_dialog::RenderAndCompare(display, &mainSkin, false, SKIN_EXPECTED_DIR, "main_skin_folder_dialog");
   skinned_folder_dialog::RenderAndCompare(display, &mainSkin, true, SKIN_EXPECTED_DIR, "main_skin_folder_dialog_tools");
+  mainSkin.SetResourceStrData(nullptr);
+}
+
+TEST_F(MainSkinWorldTest, MainSkinOpenDialogMatchesItsExpectedPicture) {
+  TvlResourceStrData table(nullptr);
+  skinned_open_dialog::FillChineseTexts(table);
+  mainSkin.SetResourceStrData(&table);
+  skinned_open_dialog::RenderAndCompare(display, &mainSkin, SKIN_EXPECTED_DIR, "main_skin_open_dialog");
   mainSkin.SetResourceStrData(nullptr);
 }
 

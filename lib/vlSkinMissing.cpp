@@ -1,0 +1,42 @@
+#include "lib/vlSkinMissing.h"
+
+#include <map>
+
+#include "lib/vlSkinData.h"
+
+namespace {
+
+std::map<const TvlSkinData*, TvlSkinMissing>& Records() {
+  static std::map<const TvlSkinData*, TvlSkinMissing> records;
+  return records;
+}
+
+}  // namespace
+
+const TvlSkinMissing& vlSkinMissing(const TvlSkinData* SkinData) {
+  static const TvlSkinMissing none;
+  const auto found = Records().find(SkinData);
+  return found == Records().end() ? none : found->second;
+}
+
+void vlNoteMissingElement(const TvlSkinData* SkinData, const std::string& Name) {
+  if (SkinData) Records()[SkinData].Elements.insert(Name);
+}
+
+void vlNoteMissingPicture(const TvlSkinData* SkinData, int Index) {
+  if (SkinData) Records()[SkinData].Pictures.insert(Index);
+}
+
+void vlForgetMissing(const TvlSkinData* SkinData) { Records().erase(SkinData); }
+
+int vlFindControlElement(TvlSkinData* SkinData, std::initializer_list<const char*> Names) {
+  if (!SkinData || SkinData->Empty) return -1;
+  std::string tried;
+  for (const char* name : Names) {
+    const int index = SkinData->GetControlIndex(name);
+    if (index >= 0) return index;
+    tried += (tried.empty() ? "" : "|") + std::string(name);
+  }
+  if (!tried.empty()) vlNoteMissingElement(SkinData, tried);
+  return -1;
+}

@@ -1,0 +1,331 @@
+// Converting the job list through the main window: clips added under their presets, the thread
+// count and after-batch choice taken from the options window, the batch started, paused, resumed
+// and stopped from the tool bar and menus, each row's progress columns, the failure box, the
+// after-run action, the rows held in place while a batch runs, and the look of the list during
+// and after a batch.
+
+#include <gtest/gtest.h>
+
+#include "lib/vlSkinCtrlsButtons.h"
+#include "lib/vlSkinCtrlsCheckRadio.h"
+#include "lib/vlSkinCtrlsMenuButton.h"
+#include "lib/vlSkinCtrlsViews.h"
+#include "platform/Painting.h"
+#include "tests/Src/ConvexaTestSupport.h"
+#include "tests/Src/MediaFixtures.h"
+#include "tests/app/MainWindowWorld.h"
+#include "tests/app/PresetJobs.h"
+#include "tests/platform/Watchdog.h"
+
+namespace {
+
+using namespace main_window;
+using convexatest::PumpUntil;
+using enum TJobSubItem;
+
+constexpr int kAviPreset = 1500;  // mpeg4 and mp3 in AVI
+constexpr int kMp3Preset = 100;   // audio only
+constexpr int kAmrPreset = 112;   // an encoder the libraries do not have
+
+// Ten seconds of a larger picture, long enough to pause and stop part-way (shared with the
+// component's tests, made once).
+std::string LongClip() {
+  return fixtures::Make("long-av.mp4",
+                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 "
+                        "-c:v mpeg4 -c:a aac -f mp4");
+}
+
+// A raw video stream: no container to say how long it is.
+std::string ClipWithoutDuration() {
+  return fixtures::Make("no-duration.m4v", "-f lavfi -i testsrc=size=320x240:rate=25:duration=4 -c:v mpeg4 -f m4v");
+}
+
+class MainWindowConversionTest : public MainWindowWorld {
+ protected:
+  void SetUp() override {
+    MainWindowWorld::SetUp();
+    if (HasFatalFailure()) return;
+    StartWithFolders();
+    main->SetBounds(0, 0, main->Width(), main->Height());
+    main->Show();
+    skinned_test_form::Pump();
+  }
+
+  // A copy of File in the clips folder under its own name.
+  std::string Copy(const std::string& File, const std::string& Name) {
+    const fs::path copy = clips / Name;
+    fs::copy_file(File, copy, fs::copy_options::overwrite_existing);
+    return copy.string();
+  }
+  // The user picks the preset with no row selected (so no row takes it) and adds the file.
+  void Add(const std::string& File, int PresetCode) {
+    main->SelectRow(-1);
+    preset_jobs::ChoosePreset(*main->vlSkinOfficeComboBox2, *main->vlSkinOfficeComboBox1, PresetCode);
+    const int rows = main->Jobs().Count();
+    dialogs.files.push_back({File});
+    main->btnAddClick();
+    ASSERT_EQ(main->Jobs().Count(), rows + 1) << testing::PrintToString(LogLines());
+  }
+  // The options window's thread count and after-batch box.
+  void ChooseThreads(int Count) { windows.Form5->vlSkinComboBox2->Pick(Count - 1); }
+  void ChooseAfterRun(TvlSkinCheckRadioBox* Box) { Box->SetChecked(true); }
+
+  [[nodiscard]] TConversionState State() { return main->Conversion().State(); }
+  bool RunToEnd(int LimitMs = 60000) {
+    return PumpUntil([this] { return State() == TConversionState::csEnded; }, LimitMs);
+  }
+  static void Pump(int Ms) { (void)PumpUntil([] { return false; }, Ms); }
+
+  // The text the list view shows in a row's column.
+  [[nodiscard]] std::string Shown(int Row, TJobSubItem Item) {
+    return main->lvFiles->Items()->Item(Row)->SubItems()->Strings(static_cast<int>(Item));
+  }
+  [[nodiscard]] std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < main->Jobs().Count(); ++i) names.push_back(ExtractFileName(main->Jobs().Row(i).Caption));
+    return names;
+  }
+  [[nodiscard]] std::string Output(int Row) { return (output / Column(Row, jsOutputName)).string(); }
+  // The warning boxes shown: "<caption>|<text>" with the application's title as caption.
+  [[nodiscard]] std::vector<std::string> Warnings() const {
+    std::vector<std::string> warnings;
+    for (const std::string& message : dialogs.messages)
+      if (message.starts_with(std::string(kApplicationTitle) + "|")) warnings.push_back(message);
+    return warnings;
+  }
+  // Hands the window a progress record as the converter does (on the GUI thread).
+  void Progress(int Task, int64_t Current, int64_t Total, int64_t Size, int Fps) {
+    TProgressInfo info{};
+    info.TaskIndex = Task;
+    info.CurrentDuration = Current;
+    info.TotalDuration = Total;
+    info.CurrentSize = Size;
+    info.FPS = Fps;
+    main->Convexa->OnProgress(main->Convexa, &info);
+  }
+  // The part of the list view waiting to be repainted (empty when none).
+  [[nodiscard]] TRect ListUpdateRect() {
+    TRect r{};
+    return GetUpdateRect(main->lvFiles->Handle(), &r, FALSE) ? r : TRect{};
+  }
+  // The window from its caption down to the job list's panel: the tool bar's commands and the
+  // rows.
+  void CompareJobList(const std::string& Name) {
+    const TRect w = main->BoundsRect();
+    const TRect r{w.Left, w.Top, w.Right, main->ClientToScreen(TPoint{0, 87 + 260 + 4}).Y};
+    skinned_test_form::CompareWithExpected(skinned_test_form::Shot(display, r), r.Width(), r.Height(),
+                                           ExpectedFolder(), Name);
+  }
+};
+
+// Three presets at two threads: every row reaches "100%", the outputs hold what the presets ask
+// for, the commands follow the batch, the after-run action runs once, and the list shows the
+// ended batch.
+TEST_F(MainWindowConversionTest, ThreePresetsAtTwoThreadsReachTheEnd) {
+  TWatchdog watchdog("three presets through the window", 180000);
+  const auto& jobs = preset_jobs::kPresetOutputs;
+  const char* names[] = {"片头.mp4", "music video.mp4", "holiday.mp4"};
+  for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), names[i]), jobs[i].Preset));
+  ChooseThreads(2);
+  ChooseAfterRun(windows.Form5->vlSkinCheckRadioBox1);  // open the output folder
+
+  main->vlSkinButton2->Click();  // 开始
+  ASSERT_EQ(State(), TConversionState::csRunning);
+  EXPECT_EQ(main->Convexa->TasksCount(), 3);
+  for (TMenuItem* item : {main->Item111, main->N13, main->N14, main->N26, main->N7, main->N11, main->N111})
+    EXPECT_FALSE(item->Enabled()) << item->Caption();
+  for (TMenuItem* item : {main->N8, main->N10}) EXPECT_TRUE(item->Enabled()) << item->Caption();
+  EXPECT_FALSE(main->vlSkinMenuSpeedButton1->Enabled());
+  EXPECT_FALSE(main->vlSkinButton2->Enabled());
+  EXPECT_TRUE(main->vlSkinButton10->Enabled() && main->vlSkinButton11->Enabled());
+  EXPECT_FALSE(main->vlSkinOfficeComboBox1->Enabled() || main->vlSkinOfficeComboBox2->Enabled() ||
+               main->vlSkinComboBox1->Enabled() || main->vlSkinButton5->Enabled());
+  ASSERT_TRUE(RunToEnd());
+
+  EXPECT_TRUE(Warnings().empty()) << testing::PrintToString(dialogs.messages);
+  Pump(200);
+  EXPECT_EQ(actions.calls, std::vector<std::string>{"open " + output.string()}) << "once, at the batch end";
+  for (int row = 0; row < 3; ++row) {
+    SCOPED_TRACE(jobs[row].Preset);
+    EXPECT_EQ(Shown(row, jsProgress), "100%");
+    EXPECT_TRUE(Shown(row, jsConvertedSize).ends_with("MB"));
+    preset_jobs::ExpectPresetOutput(Output(row), jobs[row], 2.0);
+  }
+  // The batch end: clear and the editing controls back, stop, pause and resume off; add, remove,
+  // rename and start wait for the list to be cleared.
+  EXPECT_TRUE(main->N14->Enabled() && main->vlSkinButton8->Enabled() && main->vlSkinOfficeComboBox1->Enabled());
+  for (TMenuItem* item : {main->Item111, main->N13, main->N26, main->N7, main->N8, main->N10, main->N11})
+    EXPECT_FALSE(item->Enabled()) << item->Caption();
+  EXPECT_FALSE(main->vlSkinButton10->Enabled() || main->vlSkinButton11->Enabled() || main->vlSkinButton12->Enabled());
+
+  // Time and size depend on when the last progress came: fixed texts for the picture.
+  for (int row = 0; row < 3; ++row) {
+    main->Jobs().SetSubItem(row, jsCurrentTime, "00:00:02");
+    main->Jobs().SetSubItem(row, jsConvertedSize, "0.31MB");
+  }
+  main->SelectRow(1);
+  CompareJobList("main_window_batch_ended");
+}
+
+// Pause holds the rows, resume goes on, and the user's stop (here while paused) ends the batch
+// without the shut-down chosen for its end. Rows stay in place all the while.
+TEST_F(MainWindowConversionTest, PauseResumeAndStopFromTheToolBar) {
+  TWatchdog watchdog("pause, resume, stop through the window", 120000);
+  for (int i = 0; i < 3; ++i) ASSERT_NO_FATAL_FAILURE(Add(Copy(LongClip(), "clip" + std::to_string(i) + ".mp4"), kAviPreset));
+  main->Convexa->SetProgressInterval(100);
+  ChooseThreads(2);
+  ChooseAfterRun(windows.Form5->vlSkinCheckRadioBox2);  // shut the computer down
+  const auto times = [this] { return std::vector<std::string>{Column(0, jsCurrentTime), Column(1, jsCurrentTime)}; };
+
+  main->N7->Click();  // 开始转换
+  ASSERT_TRUE(PumpUntil([this] { return !Column(0, jsProgress).empty() && !Column(1, jsProgress).empty(); }, 60000));
+  main->vlSkinButton11->Click();  // 暂停
+  EXPECT_EQ(State(), TConversionState::csPaused);
+  EXPECT_FALSE(main->vlSkinButton11->Visible());
+  EXPECT_TRUE(main->vlSkinButton12->Visible() && main->vlSkinButton12->Enabled());
+  EXPECT_TRUE(main->N11->Enabled());
+  EXPECT_FALSE(main->N10->Enabled());
+  EXPECT_TRUE(main->N8->Enabled()) << "a paused batch can be stopped";
+  Pump(300);  // news already on its way lands
+  const std::vector<std::string> paused = times();
+  Pump(700);
+  EXPECT_EQ(times(), paused) << "nothing converts while paused";
+
+  // While the batch holds the rows, nothing moves, goes or is renamed.
+  const std::vector<std::string> names = Names();
+  main->SelectRow(1);
+  main->btnRemoveClick();
+  main->vlSkinButton3Click();
+  main->vlSkinButton4Click();
+  main->btnClearClick();
+  main->vlSkinButton21Click();
+  EXPECT_EQ(Names(), names);
+  EXPECT_EQ(main->Convexa->TasksCount(), 3);
+  EXPECT_FALSE(main->edt->Visible());
+  EXPECT_EQ(State(), TConversionState::csPaused);
+
+  main->N11->Click();  // 继续继续
+  EXPECT_EQ(State(), TConversionState::csRunning);
+  EXPECT_TRUE(main->vlSkinButton11->Visible() && main->vlSkinButton11->Enabled());
+  EXPECT_FALSE(main->vlSkinButton12->Visible());
+  ASSERT_TRUE(PumpUntil([&] { return times() != paused; }, 60000));
+
+  main->N10->Click();  // 暂停转换
+  main->vlSkinButton10->Click();  // 停止, while paused
+  EXPECT_FALSE(main->vlSkinButton10->Enabled() || main->N8->Enabled());
+  EXPECT_TRUE(main->vlSkinButton2->Enabled()) << "the start tool button comes back at once";
+  EXPECT_FALSE(main->N7->Enabled());
+  EXPECT_TRUE(main->vlSkinOfficeComboBox1->Enabled()) << "editing unlocked";
+  ASSERT_TRUE(RunToEnd());
+  Pump(200);
+  EXPECT_TRUE(actions.calls.empty()) << "no shut-down after the user's stop";
+  EXPECT_TRUE(Warnings().empty()) << testing::PrintToString(dialogs.messages);
+  for (int row = 0; row < 2; ++row) EXPECT_NE(Shown(row, jsProgress), "100%");
+  EXPECT_EQ(Shown(2, jsProgress), "") << "the third clip never started";
+
+  // The batch has ended: rows may move again.
+  main->SelectRow(1);
+  main->vlSkinButton3Click();
+  EXPECT_EQ(Names(), (std::vector<std::string>{"clip1.mp4", "clip0.mp4", "clip2.mp4"}));
+}
+
+// A row given a preset whose encoder the libraries lack (picked while the row was selected, which
+// the add's own check never saw) fails its own task with one warning naming the cause; the other
+// task converts, and the batch end shows nothing more.
+TEST_F(MainWindowConversionTest, AFailingPresetGivesExactlyOneMessageBox) {
+  TWatchdog watchdog("failing preset through the window", 60000);
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "phone.mp4"), kMp3Preset));
+  main->SelectRow(0);
+  preset_jobs::ChoosePreset(*main->vlSkinOfficeComboBox2, *main->vlSkinOfficeComboBox1, kAmrPreset);
+  ASSERT_EQ(Column(0, jsOutputName), "phone.amr");
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "song.mp4"), kMp3Preset));
+  ChooseThreads(2);
+  main->N7->Click();
+  ASSERT_TRUE(RunToEnd());
+  Pump(200);
+  const std::vector<std::string> warnings = Warnings();
+  ASSERT_EQ(warnings.size(), 1u) << testing::PrintToString(dialogs.messages);
+  EXPECT_NE(warnings[0].find("libopencore_amrnb"), std::string::npos) << warnings[0];
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(Shown(0, jsProgress), "100%");
+  EXPECT_EQ(Shown(1, jsProgress), "100%");
+}
+
+// A row whose input went away after it was added gets no task: it is skipped and the user is told
+// why, and the next row's task still reports into its own row. A clip that does not say how long
+// it is shows "N/A" until it ends.
+TEST_F(MainWindowConversionTest, AGoneInputIsSkippedAndReportedAndNoDurationShowsNA) {
+  TWatchdog watchdog("skipped row and no duration", 60000);
+  const std::string gone = Copy(fixtures::Mp4(), "gone.mp4");
+  ASSERT_NO_FATAL_FAILURE(Add(gone, kAviPreset));
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(ClipWithoutDuration(), "raw.m4v"), kAviPreset));
+  fs::remove(gone);
+  main->Convexa->SetProgressInterval(100);
+  std::vector<std::string> percents;  // the progress texts row 1 showed
+  const auto inner = main->Jobs().OnChange;
+  main->Jobs().OnChange = [&, inner](int Row) {
+    if (Row == 1) percents.push_back(Column(1, jsProgress));
+    inner(Row);
+  };
+  main->N7->Click();
+  ASSERT_TRUE(RunToEnd());
+  Pump(200);
+  main->Jobs().OnChange = inner;
+
+  EXPECT_EQ(main->Convexa->TasksCount(), 1);
+  const std::vector<std::string> warnings = Warnings();
+  ASSERT_EQ(warnings.size(), 1u) << testing::PrintToString(dialogs.messages);
+  EXPECT_NE(warnings[0].find("gone.mp4"), std::string::npos) << warnings[0];
+  const std::vector<std::string> log = LogLines();
+  EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("***File open error: "); }),
+            log.end());
+  EXPECT_EQ(Shown(0, jsProgress), "");
+  ASSERT_FALSE(percents.empty());
+  EXPECT_EQ(percents.front(), "N/A");
+  EXPECT_EQ(percents.back(), "100%");
+  for (std::size_t i = 0; i + 1 < percents.size(); ++i) EXPECT_EQ(percents[i], "N/A");
+}
+
+// While paused, news written into a row repaints that row alone, news that changes nothing
+// repaints nothing, and records naming rows the list does not have are dropped; the paused batch
+// as the list shows it.
+TEST_F(MainWindowConversionTest, TheListRepaintsOnlyChangedRowsAndLooksFinishedWhilePaused) {
+  TWatchdog watchdog("paused list", 120000);
+  for (const char* name : {"第一集.mp4", "第二集.mp4", "第三集.mp4"})
+    ASSERT_NO_FATAL_FAILURE(Add(Copy(LongClip(), name), kAviPreset));
+  ChooseThreads(2);
+  main->Convexa->SetProgressInterval(100);
+  main->N7->Click();
+  ASSERT_TRUE(PumpUntil([this] { return !Column(0, jsProgress).empty() && !Column(1, jsProgress).empty(); }, 60000));
+  main->N10->Click();
+  Pump(300);
+  skinned_test_form::Pump();
+  ASSERT_TRUE(ListUpdateRect().IsEmpty());
+
+  Progress(1, 3000000, 10000000, 1572864, 41);
+  EXPECT_EQ(Shown(1, jsProgress), "30%");
+  EXPECT_EQ(Shown(1, jsCurrentTime), "00:00:03");
+  EXPECT_EQ(Shown(1, jsConvertedSize), "1.5MB");
+  const TRect row1 = main->lvFiles->ItemRect(1, TDisplayCode::drBounds);
+  const TRect dirty = ListUpdateRect();
+  EXPECT_FALSE(dirty.IsEmpty());
+  EXPECT_TRUE(row1.Contains(TPoint{dirty.Left, dirty.Top}) && row1.Contains(TPoint{dirty.Right - 1, dirty.Bottom - 1}))
+      << "only row 1 is repainted";
+  skinned_test_form::Pump();
+  Progress(1, 3000000, 10000000, 1572864, 41);
+  EXPECT_TRUE(ListUpdateRect().IsEmpty()) << "the same news repaints nothing";
+  Progress(7, 1000000, 10000000, 1, 1);  // a task the batch does not have
+  main->Convexa->OnTerminate(main->Convexa, TTerminateInfo{9, false, true, "no such task"});
+  Pump(100);
+  EXPECT_TRUE(ListUpdateRect().IsEmpty());
+  EXPECT_TRUE(Warnings().empty());
+
+  Progress(0, 7500000, 10000000, 3250586, 57);
+  main->SelectRow(0);
+  CompareJobList("main_window_batch_paused");
+
+  main->N8->Click();
+  ASSERT_TRUE(RunToEnd());
+}
+
+}  // namespace
