@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
 #include "lib/vlSkinCtrlsMenuButton.h"

@@ -242,7 +242,7 @@ TEST_F(MainWindowPreviewTest, ThePreviewWindowShowsARunningBatchAndStaysClosedOn
   main->N7->Click();  // 开始转换
   ASSERT_EQ(main->Conversion().State(), TConversionState::csRunning);
   ASSERT_TRUE(WaitUntil([&] { return shownPreview() && !shownPreview()->Caption().empty(); }, 20000));
-  main->N9->Click();  // 暂停转换: the picture stands while the test looks at it
+  main->N10->Click();  // 暂停转换: the picture stands while the test looks at it
   TCustomForm* form = shownPreview();
   ASSERT_NE(form, nullptr) << "the batch ended before it could be paused";
   EXPECT_GT(form->ClientWidth(), 0);
@@ -256,7 +256,7 @@ TEST_F(MainWindowPreviewTest, ThePreviewWindowShowsARunningBatchAndStaysClosedOn
   PostMessage(form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
   skinned_test_form::Pump();
   EXPECT_EQ(shownPreview(), nullptr);
-  main->N10->Click();  // 继续
+  main->N11->Click();  // 继续
   bool cameBack = false;
   ASSERT_TRUE(WaitUntil(
       [&] {
