@@ -364,8 +364,9 @@ TEST_F(MainWindowJobsTest, AddingSeveralFilesThroughTheSkinnedOpenDialog) {
   EXPECT_EQ(main->Jobs().Count(), 3) << "a cancelled dialog adds nothing";
 }
 
-// As the user renames: the rename button opens the skinned editor over the row's output name
-// with the name selected, typing replaces it, and a click back on the list commits it.
+// As the user renames: the rename button (or a double click on the row) opens the skinned editor
+// over the row's output name with the name selected, typing replaces it, and a click back on the
+// list commits it.
 TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
   Add(Clip("one.mp4"));
   main->SetBounds(0, 0, main->Width(), main->Height());
@@ -389,6 +390,14 @@ TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
   skinned_test_form::Pump();
   EXPECT_FALSE(editor->Visible());
   EXPECT_EQ(Column(jsOutputName)[0], "电影.mpg");
+
+  // A double click on the row opens the editor again.
+  const TPoint onRow = main->lvFiles->ClientToScreen(TPoint{row.Left + 110, row.Top + row.Height() / 2});
+  display->Click(onRow);
+  display->Click(onRow);
+  skinned_test_form::Pump();
+  EXPECT_TRUE(editor->Visible());
+  EXPECT_EQ(editor->Text(), "电影");
 }
 
 // The list holds one job per record slot: a 502nd file is refused with a message, also part-way
