@@ -445,3 +445,88 @@ class TvlSkinUpDown : public TvlSkinCustomControl {
   bool WaitMode = false;
   int FPosition = 0, FMin = 0, FMax = 100;
 };
+
+// ---- Scroll box ----------------------------------------------------------------------------------
+
+// A skinned container that scrolls its children with two skinned bars placed outside it
+// ("scrollbox"): the form puts the bars beside the box and attaches them (the box never owns
+// them). The box measures its visible children, shows a bar only while they do not fit, moves
+// them when a bar moves, and keeps the horizontal bar's corner look (Both) in step with the
+// vertical bar. The frame lies in the non-client area: the element's borders, or 1 pixel in the
+// built-in look, none with bvNone or an element with a background picture.
+//
+//   +-----------------------+---+
+//   | children, moved by    | ^ |  VScrollBar: range 0 .. content height - 1, page the client
+//   | -Position on each     | # |  height; Position is how far the content is scrolled
+//   | axis                  | v |
+//   +-----------------------+---+
+//   | <   HScrollBar  #   > |      (Both: the corner square beside the vertical bar)
+//   +-----------------------+
+class TvlSkinScrollBox : public TvlSkinCustomControl {
+ public:
+  explicit TvlSkinScrollBox(TComponent* AOwner);
+  ~TvlSkinScrollBox() override;
+
+  // Attaching a bar makes it unfocusable, enabled and hidden, routes its changes to the box
+  // and updates that axis's range; nullptr detaches (a freed bar is detached by itself).
+  [[nodiscard]] TvlSkinScrollBar* VScrollBar() const { return FVScrollBar; }
+  void SetVScrollBar(TvlSkinScrollBar* Value);
+  [[nodiscard]] TvlSkinScrollBar* HScrollBar() const { return FHScrollBar; }
+  void SetHScrollBar(TvlSkinScrollBar* Value);
+  [[nodiscard]] TvlSkinBorderStyle BorderStyle() const { return FBorderStyle; }
+  // Stores and makes the window anew (the frame widths change).
+  void SetBorderStyle(TvlSkinBorderStyle Value);
+  // A click gives the box the focus first; a click that cannot focus it is dropped.
+  bool CanFocused = false;
+  // The element's whole-background picture; -1 when none (copied by GetSkinData).
+  int BGPictureIndex = -1;
+
+  // The range update of both axes (horizontal first); call it after the children changed.
+  void UpDateScrollRange();
+  // The range update of one axis: the bar's range becomes 0 .. content - 1 with the client size
+  // as page, the bar shows only while the content does not fit, and content that no longer
+  // fills the box while scrolled is moved back into view.
+  void GetHRange();
+  void GetVRange();
+  // Scrolls to APosition through the bar (nothing without a bar or while it has no page). The
+  // vertical position stops at Max - PageSize; the horizontal one at the bar's own limit.
+  void HScroll(int APosition);
+  void VScroll(int APosition);
+
+  // Without a skin (or with an empty one) the window is made anew for the built-in frame.
+  void SetSkinData(TvlSkinData* Value) override;
+  void GetSkinData() override;
+  void ChangeSkinData() override;
+  void CreateControlDefaultImage(TBitmap* B) override;
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+
+ protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void CreateParams(TCreateParams& Params) override;
+  void AdjustClientRect(TRect& Rect) override;
+  void Paint() override;
+  void CMVisibleChanged(TMessage& Message) override;
+
+ private:
+  enum class Axis { Horizontal, Vertical };
+  [[nodiscard]] bool Skinned() const { return FIndex != -1 && Picture != nullptr; }
+  [[nodiscard]] bool HasFrame() const { return BGPictureIndex == -1 && FBorderStyle != TvlSkinBorderStyle::bvNone; }
+  void AttachBar(TvlSkinScrollBar*& Field, TvlSkinScrollBar* Value, Axis A);
+  void UpdateRange(Axis A);
+  // Moves the children by -D on the axis (the content scrolls forward by D).
+  void Scroll(Axis A, int D);
+  void BarChanged(Axis A);
+  // The frame (non-client area) drawn into DC at the window's corner.
+  void DrawBoxFrame(HDC DC);
+  void WMNCCalcSize(TMessage& Message);
+
+  bool FClicksDisabled = false;
+  bool FInCheckScrollBars = false;
+  TvlSkinScrollBar* FVScrollBar = nullptr;
+  TvlSkinScrollBar* FHScrollBar = nullptr;
+  int FOldVScrollBarPos = 0, FOldHScrollBarPos = 0;
+  int FVSizeOffset = 0, FHSizeOffset = 0;
+  TvlSkinBorderStyle FBorderStyle = TvlSkinBorderStyle::bvFrame;
+};

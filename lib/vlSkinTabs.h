@@ -169,6 +169,8 @@ class TvlSkinPageControl : public TPageControl, public TvlSkinClient {
   void WMEraseBkgnd(TMessage& Message) override;
   void Change() override;
   void TabsLaidOut() override;
+  // The sheets lie in the skin's page area wherever the page control places them.
+  [[nodiscard]] TRect SheetsRect() const override { return PagesRect(); }
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;

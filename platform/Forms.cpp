@@ -199,6 +199,13 @@ void TCustomForm::AfterConstruction() {
   if (OnCreate) OnCreate(this);
 }
 
+void TCustomForm::SetParent(TWinControl* AParent) {
+  if (AParent == Parent()) return;
+  // Between a top-level and a child window the kind of window changes: it is made anew.
+  if (HandleAllocated()) DestroyHandle();
+  TScrollingWinControl::SetParent(AParent);
+}
+
 void TCustomForm::Loaded() {
   TScrollingWinControl::Loaded();
   Realign();
@@ -269,6 +276,11 @@ void TCustomForm::CreateParams(TCreateParams& P) {
     P.ExStyle |= WS_EX_MDICHILD;
     parent->HandleNeeded();
     P.WndParent = parent->client_handle_;
+  } else if (Parent()) {
+    // A form placed inside another control (a form shown as a preview inside a dialog) is a
+    // child window of that control, positioned in its client area.
+    P.Style = (P.Style & ~WS_POPUP) | WS_CHILD | WS_CLIPSIBLINGS;
+    P.WndParent = Parent()->Handle();
   }
   if (!Visible()) P.Style &= ~WS_VISIBLE;
   P.WinClassName = "TForm";
@@ -345,6 +357,7 @@ void TCustomForm::SetWindowState(TWindowState Value) {
 void TCustomForm::PlaceOnScreen() {
   if (placed_) return;
   placed_ = true;
+  if (Parent()) return;  // a child form keeps its place in its parent
   TRect area;
   switch (position_) {
     case TPosition::poScreenCenter:

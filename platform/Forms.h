@@ -87,6 +87,10 @@ class TCustomForm : public TScrollingWinControl {
   ~TCustomForm() override;
   // Finishes construction: Loaded, then OnCreate. CreateForm calls it.
   virtual void AfterConstruction();
+  // A form with a parent control is a child window in the parent's client area (never placed
+  // on the screen by Position); without one it is a top-level window. A window made before the
+  // change is made anew.
+  void SetParent(TWinControl* AParent) override;
 
   [[nodiscard]] TFormBorderStyle BorderStyle() const { return border_style_; }
   void SetBorderStyle(TFormBorderStyle Value);

@@ -443,7 +443,7 @@ void TPageControl::Change() {
 void TPageControl::TabsLaidOut() { PlaceSheets(); }
 
 void TPageControl::PlaceSheets() {
-  TRect display = DisplayRect();
+  const TRect display = SheetsRect();
   for (TTabSheet* p : pages_) {
     p->SetBoundsRect(display);
     p->SetVisible(p == active_);

@@ -158,6 +158,8 @@ class TPageControl : public TCustomTabControl {
  protected:
   void Change() override;
   void TabsLaidOut() override;
+  // Where the sheets go: the display area; a page control drawn its own way gives its own.
+  [[nodiscard]] virtual TRect SheetsRect() const { return DisplayRect(); }
 
  private:
   friend class TTabSheet;

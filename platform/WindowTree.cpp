@@ -117,7 +117,13 @@ Region VisibleRegion(HWND h, bool ClientOnly, bool ClipChildren) {
   }
   if (ClipChildren) {
     TPoint co{o.X + n->client.Left, o.Y + n->client.Top};
-    for (HWND c : n->children) SubtractSibling(r, c, co);
+    // A child shows only inside this window's client area: where it reaches over the frame, the
+    // frame is this window's to paint.
+    const TRect client{co.X, co.Y, co.X + n->client.Width(), co.Y + n->client.Height()};
+    for (HWND c : n->children) {
+      if (r.IsEmpty() || !StyleVisible(c)) continue;
+      r = Region::Combine(r, ShapeInTop(c).Intersected(client), TRegionOp::Diff);
+    }
   }
   return r;
 }

@@ -28,11 +28,11 @@ constexpr int kAviPreset = 1500;  // mpeg4 and mp3 in AVI
 constexpr int kMp3Preset = 100;   // audio only
 constexpr int kAmrPreset = 112;   // an encoder the libraries do not have
 
-// Ten seconds of a larger picture, long enough to pause and stop part-way (shared with the
-// component's tests, made once).
+// A minute of a larger picture: a batch of these is still running when the test pauses or
+// stops it, however slow the machine (shared with the component's tests, made once).
 std::string LongClip() {
-  return fixtures::Make("long-av.mp4",
-                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 "
+  return fixtures::Make("long-av-60.mp4",
+                        "-f lavfi -i testsrc=size=320x240:rate=25:duration=60 -f lavfi -i sine=duration=60 "
                         "-c:v mpeg4 -c:a aac -f mp4");
 }
 
@@ -109,11 +109,11 @@ class MainWindowConversionTest : public MainWindowWorld {
     TRect r{};
     return GetUpdateRect(main->lvFiles->Handle(), &r, FALSE) ? r : TRect{};
   }
-  // The window from its caption down to the job list's panel: the tool bar's commands and the
-  // rows.
+  // The window from its caption down to the preview panel (whose picture depends on the
+  // player): the tool bar's commands, the rows and the locked options.
   void CompareJobList(const std::string& Name) {
     const TRect w = main->BoundsRect();
-    const TRect r{w.Left, w.Top, w.Right, main->ClientToScreen(TPoint{0, 87 + 260 + 4}).Y};
+    const TRect r{w.Left, w.Top, w.Right, main->ClientToScreen(TPoint{0, 294}).Y};
     skinned_test_form::CompareWithExpected(skinned_test_form::Shot(display, r), r.Width(), r.Height(),
                                            ExpectedFolder(), Name);
   }
@@ -303,9 +303,9 @@ TEST_F(MainWindowConversionTest, TheListRepaintsOnlyChangedRowsAndLooksFinishedW
   skinned_test_form::Pump();
   ASSERT_TRUE(ListUpdateRect().IsEmpty());
 
-  Progress(1, 3000000, 10000000, 1572864, 41);
+  Progress(1, 18000000, 60000000, 1572864, 41);
   EXPECT_EQ(Shown(1, jsProgress), "30%");
-  EXPECT_EQ(Shown(1, jsCurrentTime), "00:00:03");
+  EXPECT_EQ(Shown(1, jsCurrentTime), "00:00:18");
   EXPECT_EQ(Shown(1, jsConvertedSize), "1.5MB");
   const TRect row1 = main->lvFiles->ItemRect(1, TDisplayCode::drBounds);
   const TRect dirty = ListUpdateRect();
@@ -313,15 +313,15 @@ TEST_F(MainWindowConversionTest, TheListRepaintsOnlyChangedRowsAndLooksFinishedW
   EXPECT_TRUE(row1.Contains(TPoint{dirty.Left, dirty.Top}) && row1.Contains(TPoint{dirty.Right - 1, dirty.Bottom - 1}))
       << "only row 1 is repainted";
   skinned_test_form::Pump();
-  Progress(1, 3000000, 10000000, 1572864, 41);
+  Progress(1, 18000000, 60000000, 1572864, 41);
   EXPECT_TRUE(ListUpdateRect().IsEmpty()) << "the same news repaints nothing";
-  Progress(7, 1000000, 10000000, 1, 1);  // a task the batch does not have
+  Progress(7, 1000000, 60000000, 1, 1);  // a task the batch does not have
   main->Convexa->OnTerminate(main->Convexa, TTerminateInfo{9, false, true, "no such task"});
   Pump(100);
   EXPECT_TRUE(ListUpdateRect().IsEmpty());
   EXPECT_TRUE(Warnings().empty());
 
-  Progress(0, 7500000, 10000000, 3250586, 57);
+  Progress(0, 45000000, 60000000, 3250586, 57);
   main->SelectRow(0);
   CompareJobList("main_window_batch_paused");
 

@@ -1,8 +1,9 @@
 // The converter's skinned windows in skin 1: the options window drawn headless and compared with
-// its expected picture; and the options window, the message box and the folder picker shown on a
-// real X server, read back from it and compared with what the headless display shows of the same
-// window. The X server is one of the test's own (Xvfb on a free display, skipped when the program
-// is not installed), so windows of tests running beside it never cover what it reads.
+// its expected picture; and the options window, the message box, the folder picker and the open
+// dialog shown on a real X server, read back from it and compared with what the headless display
+// shows of the same window. The X server is one of the test's own (Xvfb on a free display,
+// skipped when the program is not installed), so windows of tests running beside it never cover
+// what it reads.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,7 +14,9 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,6 +26,7 @@
 #include "lib/vlMessages.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinOpenDialog.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Display.h"
@@ -116,15 +120,24 @@ using TGrab = std::function<std::vector<std::uint32_t>(const TRect&)>;
 // and closed again.
 using TWindowShot = std::function<TShot(const TGrab&)>;
 
-// Both skins as the converter holds them, skin 1 with the Chinese interface texts.
+// Both skins as the converter holds them, skin 1 with its interface texts.
 struct TSkins {
   TSkins() {
     vlLoadFixtureSkin(&Main, TvlSkinArtKind::Main);
     vlLoadFixtureSkin(&Tools, TvlSkinArtKind::Tools);
-    TStringList lines;
-    for (const char* line : skinned_message_dialog::kChineseTexts) lines.Add(line);
-    for (const char* line : skinned_folder_dialog::kChineseTexts) lines.Add(line);
-    Texts.SetResStrings(&lines);
+    // The built-in texts, the Chinese ones in place of those the converter replaces.
+    TStrings* texts = Texts.ResStrings();
+    for (const auto& table : {std::vector<const char*>(std::begin(skinned_message_dialog::kChineseTexts),
+                                                       std::end(skinned_message_dialog::kChineseTexts)),
+                              std::vector<const char*>(std::begin(skinned_folder_dialog::kChineseTexts),
+                                                       std::end(skinned_folder_dialog::kChineseTexts))})
+      for (const std::string line : table) {
+        const int at = texts->IndexOfName(line.substr(0, line.find('=')));
+        if (at >= 0)
+          texts->SetStrings(at, line);
+        else
+          texts->Add(line);
+      }
     Main.SetResourceStrData(&Texts);
   }
   ~TSkins() { Main.SetResourceStrData(nullptr); }
@@ -174,8 +187,28 @@ TShot ShootMessage(TSkins& Skins, const TGrab& Grab) {
   return shot;
 }
 
-// The folder picker opened at a folder of a temporary shell tree, shot once it is active and
-// its queue has run dry.
+// A modal window of type Form that Run shows, shot once it is active and the queue has run dry,
+// then closed.
+template <typename Form>
+TShot ShootModal(const std::function<void()>& Run, const TGrab& Grab) {
+  TShot shot;
+  bool shooting = false;
+  Application()->OnIdle = [&](TObject*, bool& Done) {
+    Done = true;
+    auto* form = dynamic_cast<Form*>(Screen()->ActiveForm());
+    if (!form || shooting) return;
+    shooting = true;
+    shot.Bounds = form->BoundsRect();
+    shot.Pixels = Grab(shot.Bounds);
+    PostMessage(form->Handle(), WM_CLOSE, 0, 0);
+  };
+  Run();
+  Application()->OnIdle = nullptr;
+  Pump();
+  return shot;
+}
+
+// The folder picker opened at a folder of a temporary shell tree.
 TShot ShootFolderPicker(TSkins& Skins, const TGrab& Grab) {
   TShellTestTree tree;
   for (const char* name : {"视频/输出", "视频/素材", "音乐"}) TShellTestTree::MakeFolder(tree.Usb + "/" + name);
@@ -184,21 +217,22 @@ TShot ShootFolderPicker(TSkins& Skins, const TGrab& Grab) {
   dialog.SetSkinData(&Skins.Main);
   dialog.SetCtrlSkinData(&Skins.Main);
   dialog.Directory = tree.Usb + "/视频/输出";
-  TShot shot;
-  bool shooting = false;
-  Application()->OnIdle = [&](TObject*, bool& Done) {
-    Done = true;
-    auto* form = dynamic_cast<TvlSelDirDlgForm*>(Screen()->ActiveForm());
-    if (!form || shooting || !shot.Pixels.empty()) return;
-    shooting = true;
-    shot.Bounds = form->BoundsRect();
-    shot.Pixels = Grab(shot.Bounds);
-    PostMessage(form->Handle(), WM_CLOSE, 0, 0);
-  };
-  dialog.Execute();
-  Application()->OnIdle = nullptr;
-  Pump();
-  return shot;
+  return ShootModal<TvlSelDirDlgForm>([&] { dialog.Execute(); }, Grab);
+}
+
+// The open dialog listing a folder of clips in a temporary shell tree.
+TShot ShootOpenDialog(TSkins& Skins, const TGrab& Grab) {
+  TShellTestTree tree;
+  const std::string clips = tree.Usb + "/视频";
+  TShellTestTree::MakeFolder(clips + "/素材");
+  for (const char* name : {"旅行记录.mp4", "毕业典礼.avi", "生日聚会.mkv"}) std::ofstream(clips + "/" + name) << "clip";
+  TvlSkinOpenDialog dialog(nullptr);
+  dialog.Title = "添加文件";
+  dialog.Filter = "视频文件|*.mp4;*.avi;*.mkv|所有文件|*.*";
+  dialog.SetSkinData(&Skins.Main);
+  dialog.SetCtrlSkinData(&Skins.Main);
+  dialog.InitialDir = clips;
+  return ShootModal<TvlOpenDlgForm>([&] { dialog.Execute(); }, Grab);
 }
 
 class SkinnedWindowsTest : public ::testing::Test {
@@ -305,6 +339,7 @@ TEST_F(SkinnedWindowsTest, WindowsOnAnXServerShowWhatTheHeadlessScreenShows) {
       {"options window", [this](const TGrab& Grab) { return ShootOptions(*skins, folder, Grab); }},
       {"message box", [this](const TGrab& Grab) { return ShootMessage(*skins, Grab); }},
       {"folder picker", [this](const TGrab& Grab) { return ShootFolderPicker(*skins, Grab); }},
+      {"open dialog", [this](const TGrab& Grab) { return ShootOpenDialog(*skins, Grab); }},
   });
 }
 

@@ -72,6 +72,25 @@ class VelmoraMDITest : public ClockedFormWorld {
     return out;
   }
 
+  // A top item of Menu.
+  static void TopItem(TMenu* Menu, const char* Caption, BYTE Group = 0) {
+    auto* i = new TMenuItem(Menu);
+    i->SetCaption(Caption);
+    i->SetGroupIndex(Group);
+    Menu->Items()->Add(i);
+  }
+
+  // The parent's main menu bar over Menu.
+  TvlSkinMainMenuBar* AddMenuBar(TvlVelmora* V, TvlSkinMainMenu* Menu) {
+    auto* bar = new TvlSkinMainMenuBar(V->Form());
+    bar->SetParent(V->Form());
+    bar->SetVelmora(V);
+    bar->SetMainMenu(Menu);
+    V->SetMainMenuBar(bar);
+    Run();
+    return bar;
+  }
+
   std::vector<TForm*> children;
   TMenuItem* windowMenu = nullptr;
 };
@@ -264,15 +283,8 @@ TEST_F(VelmoraMDITest, TheMenuBarShowsTheMaximizedChildsButtonsAndTheyActOnIt) {
   TvlVelmora* v = Parent(2);
   TForm* main = forms.front().get();
   auto* menu = new TvlSkinMainMenu(main);
-  auto* file = new TMenuItem(menu);
-  file->SetCaption("文件");
-  menu->Items()->Add(file);
-  auto* bar = new TvlSkinMainMenuBar(main);
-  bar->SetParent(main);
-  bar->SetVelmora(v);
-  bar->SetMainMenu(menu);
-  v->SetMainMenuBar(bar);
-  Run();
+  TopItem(menu, "文件");
+  TvlSkinMainMenuBar* bar = AddMenuBar(v, menu);
   TvlVelmora* child = vlFindSkinForm(children[1]);
   child->SetBorderIcons(TvlBorderIcons{TvlBorderIcon::biSystemMenu, TvlBorderIcon::biMaximize});
   child->SetWindowState(TWindowState::wsMaximized);
@@ -391,24 +403,12 @@ TEST_F(VelmoraMDITest, ASkinOnTheParentRefitsMaximizedAndReplacesMinimizedChildr
 TEST_F(VelmoraMDITest, TheMenuBarMergesTheActiveChildsMenuAndFollowsTheSwitch) {
   TvlVelmora* v = Parent(2);
   TForm* main = forms.front().get();
-  const auto top = [](TMenu* M, const char* Caption, BYTE Group) {
-    auto* i = new TMenuItem(M);
-    i->SetCaption(Caption);
-    i->SetGroupIndex(Group);
-    M->Items()->Add(i);
-  };
   auto* menu = new TvlSkinMainMenu(main);
-  top(menu, "文件", 0);
-  top(menu, "编辑", 1);
-  top(menu, "帮助", 9);
-  auto* childMenu = new TMainMenu(children[1]);
-  top(childMenu, "片段", 1);
-  auto* bar = new TvlSkinMainMenuBar(main);
-  bar->SetParent(main);
-  bar->SetVelmora(v);
-  bar->SetMainMenu(menu);
-  v->SetMainMenuBar(bar);
-  Run();
+  TopItem(menu, "文件", 0);
+  TopItem(menu, "编辑", 1);
+  TopItem(menu, "帮助", 9);
+  TopItem(new TMainMenu(children[1]), "片段", 1);
+  TvlSkinMainMenuBar* bar = AddMenuBar(v, menu);
   const auto captions = [&] {
     std::vector<std::string> out;
     for (auto& o : bar->ObjectList)

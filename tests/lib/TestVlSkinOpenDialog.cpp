@@ -409,6 +409,26 @@ TEST_F(OpenDialog, SaveModeAsksBeforeOverwritingTheCompletedName) {
   }
 }
 
+TEST_F(OpenDialog, SaveModeAsksBeforeADoubleClickedFileToo) {
+  TTestSaveDialog save(nullptr);
+  save.InitialDir = folder;
+  save.OverwritePromt = true;
+  for (TModalResult answer : {mrCancel, mrOk}) {
+    SCOPED_TRACE(answer);
+    questions.clear();
+    const bool accepted = Run(
+        save,
+        [&](TvlOpenDlgForm* form) {
+          form->FileListView->SetItemIndex(Row(form, "notes.txt"));
+          form->FLVDBLClick(form->FileListView);
+        },
+        answer);
+    EXPECT_EQ(questions.size(), 1u);
+    EXPECT_EQ(accepted, answer == mrOk);
+  }
+  EXPECT_EQ(save.FileName(), folder + "/notes.txt");
+}
+
 TEST_F(OpenDialog, SaveModeTakesTheFiltersExtensionIntoTheTypedName) {
   TTestSaveDialog save(nullptr);
   save.InitialDir = folder;

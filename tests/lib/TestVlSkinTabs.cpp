@@ -291,4 +291,25 @@ TEST_F(SkinPageControlTest, PictureIndexesOutsideTheSkinMeanNoPicture) {
   EXPECT_FALSE(dynamic_cast<TvlSkinCustomTabSheet*>(pc->Pages(0))->ButtonRect.IsEmpty());
 }
 
+// Choosing a page in code, adding one or hiding a tab must leave every sheet in the skin's page
+// area, not in the area the plain page control would give it.
+TEST_F(SkinPageControlTest, PagesChosenInCodeStayInTheSkinsPageArea) {
+  TvlSkinPageControl* pc = Pages({"一", "二", "三"});
+  const auto placedInPageArea = [&] {
+    for (int i = 0; i < pc->PageCount(); ++i)
+      if (pc->Pages(i)->BoundsRect() != pc->PagesRect()) return false;
+    return true;
+  };
+  ASSERT_NE(pc->PagesRect(), pc->DisplayRect()) << "the case needs a skin area unlike the plain one";
+  EXPECT_TRUE(placedInPageArea());
+  pc->SetActivePageIndex(2);
+  EXPECT_TRUE(placedInPageArea()) << "after choosing a page in code";
+  pc->Pages(0)->SetTabVisible(false);
+  EXPECT_TRUE(placedInPageArea()) << "after hiding a tab";
+  auto* sheet = new TvlSkinTabSheet(pc->Owner());
+  sheet->SetCaption("四");
+  sheet->SetPageControl(pc);
+  EXPECT_TRUE(placedInPageArea()) << "after adding a page";
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "FormFixture.h"
 #include "Watchdog.h"
+#include "platform/Edit.h"
 #include "platform/StdCtrls.h"
 #include "platform/Strings.h"
 #include "platform/SysUtils.h"
@@ -317,6 +318,40 @@ TEST_F(FormsTest, MDIChildrenLiveInTheClientAreaAndTile) {
   EXPECT_EQ(children[0]->Width() + children[1]->Width(), client.Width() / 2 * 2);
   EXPECT_EQ(children[0]->Height(), client.Height());
   app.SetMainForm(nullptr);
+}
+
+// A form placed in another form is a child window at its own place in the parent's client area,
+// whether its window existed before or not; a disabled one takes no click and no focus.
+TEST_F(FormsTest, AFormWithAParentIsAChildWindowInItsClientArea) {
+  TForm* outer = MakeForm(Bounds(100, 100, 200, 150), clRed);
+  auto* edit = new TEdit(outer);
+  edit->SetBounds(10, 120, 80, 20);
+  edit->SetParent(outer);
+  for (bool madeBefore : {false, true}) {
+    SCOPED_TRACE(madeBefore ? "window made before" : "no window yet");
+    TForm* inner = MakeForm(Bounds(20, 30, 60, 40), clBlue);
+    inner->SetPosition(TPosition::poScreenCenter);
+    if (madeBefore) inner->HandleNeeded();
+    inner->SetParent(outer);
+    inner->SetEnabled(false);
+    outer->Show();
+    inner->Show();
+    edit->SetFocus();
+    ASSERT_TRUE(inner->HandleAllocated());
+    EXPECT_NE(GetWindowLongPtr(inner->Handle(), GWL_STYLE) & WS_CHILD, 0);
+    EXPECT_EQ(GetParent(inner->Handle()), outer->Handle());
+    EXPECT_EQ(inner->BoundsRect(), Bounds(20, 30, 60, 40)) << "not centred on the screen";
+    const TScreenShot shot = ScreenShot();
+    EXPECT_EQ(shot.At({125, 135}), RGB(0, 0, 255));
+    EXPECT_EQ(shot.At({115, 135}), RGB(255, 0, 0));
+
+    display->Click({130, 140});
+    Pump();
+    EXPECT_EQ(GetFocus(), edit->Handle()) << "the disabled child form took the click";
+    inner->SetParent(nullptr);
+    EXPECT_FALSE(inner->HandleAllocated() && (GetWindowLongPtr(inner->Handle(), GWL_STYLE) & WS_CHILD));
+    outer->Hide();
+  }
 }
 
 TEST_F(FormsTest, ApplicationWindowHooksSeeMessagesFirstAndMayBeRemovedInAnyOrder) {

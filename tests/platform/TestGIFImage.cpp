@@ -10,6 +10,7 @@
 #include <random>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 #include "platform/Bitmap.h"
 #include "platform/Exceptions.h"
@@ -284,8 +285,10 @@ TEST(GifCodec, ManyColoursAreReducedCloseToTheOriginal) {
 // A second, independent decoder reads what we write: the media tool on the path.
 TEST(GifCodec, WrittenFilesDecodeElsewhere) {
   if (std::system("ffmpeg -version > /dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg on the path";
+  // Names of this process: test programs of other builds may run the same case at once.
   const auto dir = std::filesystem::temp_directory_path();
-  const std::string gif = (dir / "px_gif_check.gif").string(), raw = (dir / "px_gif_check.raw").string();
+  const std::string stem = "px_gif_check_" + std::to_string(::getpid());
+  const std::string gif = (dir / (stem + ".gif")).string(), raw = (dir / (stem + ".raw")).string();
   struct Case {
     const char* name;
     gifcodec::Image image;

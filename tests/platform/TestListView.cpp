@@ -15,6 +15,7 @@
 #include "platform/ImageList.h"
 #include "platform/ListView.h"
 #include "platform/MessageQueue.h"
+#include "platform/Painting.h"
 #include "platform/ScrollBars.h"
 
 namespace {
@@ -331,6 +332,22 @@ TEST_F(ListViewTest, DescendantsServeOwnerDataFindingColumnClicksAndLabelEdits) 
                                                  "edit 1 Music"}));
   EXPECT_EQ(lv->Items()->Item(1)->Caption(), "Music");
   EXPECT_FALSE(editedFired) << "the override replaced the base's OnEdited";
+
+  // A renamed row is repainted alone; rows beyond the list repaint nothing.
+  Pump();
+  struct Redraw {
+    int first, last;
+    TRect dirty;
+  };
+  const Redraw redraws[] = {{2, 2, lv->ItemRect(2, TDisplayCode::drBounds)}, {5, 9, TRect{}}, {3, 1, TRect{}}};
+  for (const Redraw& r : redraws) {
+    SCOPED_TRACE(r.first);
+    EXPECT_EQ(lv->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(r.first), r.last), TRUE);
+    TRect dirty{};
+    GetUpdateRect(lv->Handle(), &dirty, FALSE);
+    EXPECT_EQ(dirty, r.dirty);
+    Pump();
+  }
 
   // Without an override, OnDataFind answers the search.
   auto* plain = new TListView(form);

@@ -193,6 +193,27 @@ TEST_F(WindowTreeTest, WindowDCsDrawOnlyOnTheVisiblePartAndPrintPaintsIntoAGiven
   DeleteObject(grey);
 }
 
+// A child that reaches past its parent's client area is cut there; the parent's frame under it
+// stays the parent's to paint, also with WS_CLIPCHILDREN.
+TEST_F(WindowTreeTest, TheFrameUnderAChildThatReachesOverItIsTheParents) {
+  HWND a = Make(WS_POPUP | WS_BORDER | WS_CLIPCHILDREN | WS_VISIBLE, Bounds(0, 0, 100, 100), nullptr, kRed);
+  TRect client;
+  GetClientRect(a, &client);
+  ASSERT_LT(client.Height(), 100) << "the border takes room";
+  Make(WS_CHILD | WS_VISIBLE, Bounds(10, client.Height() - 20, 50, 40), a, kBlue);
+  Pump();
+  HDC dc = GetWindowDC(a);
+  ASSERT_NE(dc, nullptr);
+  TRect all = Rect(0, 0, 100, 100);
+  HBRUSH grey = CreateSolidBrush(kGrey);
+  FillRect(dc, &all, grey);
+  ReleaseDC(a, dc);
+  DeleteObject(grey);
+  const TScreenShot shot = ScreenShot();
+  EXPECT_EQ(shot.At({30, 99}), kGrey) << "the frame under the child";
+  EXPECT_EQ(shot.At({30, client.Height() - 10}), kBlue) << "the child inside the client area";
+}
+
 TEST_F(WindowTreeTest, RegionShapesTheWindowOnScreenAndForPoints) {
   HWND h = Make(WS_POPUP | WS_VISIBLE, Bounds(100, 100, 100, 100), nullptr, kRed);
   SetWindowRgn(h, CreateEllipticRgn(0, 0, 100, 100), TRUE);
