@@ -10,7 +10,8 @@
 
 #include "platform/Dialogs.h"
 
-// An open dialog (OpenDialog1 for one file, OpenDialog2 for several).
+// An open dialog (OpenDialog1 for one file, OpenDialog2 for several). It opens in the folder of
+// FileName, else in InitialDir, else in the program's folder.
 struct TOpenDialogState {
   std::string Title;
   std::string Filter;            // "description|patterns|description|patterns|..."
@@ -19,6 +20,10 @@ struct TOpenDialogState {
   std::string InitialDir;
   std::string FileName;          // after a confirmed showing: the chosen file (the first of several)
   std::vector<std::string> Files;  // after a confirmed showing: the chosen files, in the list's order
+  // The client size the dialog had when it closed, taken again at the next showing (0: the
+  // dialog's own first size).
+  int DialogWidth = 0;
+  int DialogHeight = 0;
 };
 
 // A folder chooser (vlSkinSelectDirectoryDialog1 and 2).

@@ -5,7 +5,7 @@
 #include <memory>
 #include <utility>
 
-#include "app/StandInDialogs.h"
+#include "app/SkinnedDialogs.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
@@ -43,7 +43,7 @@ int RunConverter() {
   std::unique_ptr<TDisplay> headless = SetDisplay(std::move(display));
   SetThreadEventSource(events);
   {
-    TStandInDialogs dialogs;
+    TSkinnedDialogs dialogs;
     TApplication app(nullptr);
     app.Initialize();
     TMainWindowSetup setup;

@@ -16,7 +16,9 @@
 
 namespace {
 
-// The interface texts of the skinned dialogs the windows show.
+// The interface texts of the skinned windows, dialogs and edits in place of the built-in
+// English ones: caption buttons and the window menu, the edits' context menu, the message box,
+// the folder picker and the open dialog.
 constexpr std::pair<const char*, const char*> kInterfaceTexts[] = {
     {"MSG_BTN_YES", "是(&Y)"},          {"MSG_BTN_NO", "否(&N)"},
     {"MSG_BTN_OK", "确定"},             {"MSG_BTN_CANCEL", "取消"},

@@ -84,6 +84,11 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   EXPECT_EQ(main->Caption(), "QireloVCD视频格式转换器");
   EXPECT_EQ(main->ClientWidth(), 803);
   EXPECT_EQ(main->ClientHeight(), 540);
+  // Shown, the window stands in the middle of the desktop.
+  main->Show();
+  skinned_test_form::Pump();
+  EXPECT_NEAR(main->Left() + main->Width() / 2, 640, 1);
+  EXPECT_NEAR(main->Top() + main->Height() / 2, 512, 1);
 }
 
 TEST_F(MainWindowTest, CommandsEnabledAtStart) {
@@ -158,8 +163,9 @@ TEST_F(MainWindowTest, TheMenuBarOpensTheWindowsMenus) {
                                          ExpectedFolder(), "main_window_edit_menu");
 }
 
-// 选项设置, the "选项" tool button and 关于软件 show their window modally (each closed by its own
-// button); 退出 closes the main window through its close query.
+// 选项设置, the "选项" tool button and 关于软件 show their window modally in the middle of the
+// main window (each closed by its own button); 退出 closes the main window through its close
+// query.
 TEST_F(MainWindowTest, WindowCommandsShowTheOptionsAndAboutWindowsAndExitCloses) {
   Start();
   main->Show();
@@ -179,16 +185,21 @@ TEST_F(MainWindowTest, WindowCommandsShowTheOptionsAndAboutWindowsAndExitCloses)
     SCOPED_TRACE(c.name);
     TCustomForm* active = nullptr;
     bool modal = false;
+    TRect shownAt{};
     Screen()->OnActiveFormChange = [&](TObject*) {
       if (active || Screen()->ActiveForm() == main) return;
       active = Screen()->ActiveForm();
       modal = active && !IsWindowEnabled(main->Handle());
+      if (active) shownAt = active->BoundsRect();
       c.close();
     };
     c.command();
     Screen()->OnActiveFormChange = nullptr;
     EXPECT_EQ(active, c.shown);
     EXPECT_TRUE(modal) << "the main window waits while it is shown";
+    const TRect frame = main->BoundsRect();
+    EXPECT_NEAR(shownAt.Left + shownAt.Width() / 2, frame.Left + frame.Width() / 2, 1);
+    EXPECT_NEAR(shownAt.Top + shownAt.Height() / 2, frame.Top + frame.Height() / 2, 1);
     EXPECT_FALSE(c.shown->Visible()) << "hidden again, not destroyed";
   }
   EXPECT_EQ(Stored("Options", "Thread_Priority"), "3") << "closed by Cancel: nothing written";

@@ -5,15 +5,25 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "Src/FFPlay.h"
+#include "app/SkinnedDialogs.h"
+#include "lib/vlFileCtrl.h"
 #include "lib/vlSkinBoxCtrlsEdit.h"
+#include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
+#include "lib/vlSkinOpenDialog.h"
+#include "lib/vlSkinShellListView.h"
 #include "platform/Edit.h"
+#include "tests/ShellTestTree.h"
 #include "tests/Src/MediaFixtures.h"
 #include "tests/Src/PlayerTestSupport.h"
 #include "tests/app/MainWindowWorld.h"
+#include "tests/platform/Watchdog.h"
 
 namespace {
 
@@ -279,8 +289,84 @@ TEST_F(MainWindowJobsTest, RenameTheOutputFile) {
   EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|请先选中您需要重命名的项目！"});
 }
 
-// As the user renames: the rename button opens the skinned editor over the row's output name
-// with the name selected, typing replaces it, and a click back on the list commits it.
+// The add of several files through the skin library's open dialog, scripted as the user works
+// it: the dialog opens titled "打开文件" on the first filter entry with several rows selectable;
+// the user opens the clips' folder, picks the AVI entry, selects three files and opens them. The
+// rows come last chosen first with the first chosen selected; the next showing starts in that
+// folder on the AVI entry and at the size the user left.
+TEST_F(MainWindowJobsTest, AddingSeveralFilesThroughTheSkinnedOpenDialog) {
+  TShellTestTree shell;
+  TSkinnedDialogs skinned;
+  Close();
+  setup.Dialogs = &skinned;
+  Start();
+  skinned.SetSkinData(main->vlSkinData1);
+  for (const char* name : {"x.avi", "y.avi", "z.avi", "w.mp4"}) Clip(name);
+  // Runs Act on the dialog once it is the active window; a dialog still open afterwards is
+  // cancelled.
+  const auto answer = [&](const std::function<void(TvlOpenDlgForm*)>& Act) {
+    bool acted = false;
+    Screen()->OnActiveFormChange = [&](TObject*) {
+      auto* form = dynamic_cast<TvlOpenDlgForm*>(Screen()->ActiveForm());
+      if (!form || acted) return;
+      acted = true;
+      Act(form);
+      if (form->ModalResult() == mrNone) PostMessage(form->Handle(), WM_CLOSE, 0, 0);
+    };
+    // The dialog's session and the adds after it: the limit catches a dialog that never
+    // closes, not a slow machine.
+    TWatchdog dog("the open dialog of the add", 60000);
+    main->Button8Click();
+    Screen()->OnActiveFormChange = nullptr;
+    EXPECT_TRUE(acted);
+  };
+  const auto rows = [](TvlOpenDlgForm* form) {
+    std::vector<std::string> names;
+    for (int i = 0; i < form->FileListView->FolderCount(); ++i)
+      names.push_back(form->FileListView->FolderAt(i)->DisplayName());
+    return names;
+  };
+  const auto select = [&rows](TvlOpenDlgForm* form, const std::string& Name) {
+    const std::vector<std::string> names = rows(form);
+    const auto at = std::find(names.begin(), names.end(), Name);
+    ASSERT_NE(at, names.end()) << Name;
+    form->FileListView->SelectItem(static_cast<int>(at - names.begin()), true);
+  };
+
+  answer([&](TvlOpenDlgForm* form) {
+    EXPECT_EQ(form->Caption(), "打开文件");
+    EXPECT_EQ(form->FilterComboBox->Items()->Count(), 42);
+    EXPECT_EQ(form->FilterComboBox->Text(), "所有文件格式 (*.*)");
+    EXPECT_TRUE(form->FileListView->MultiSelect());
+    EXPECT_EQ(form->OpenButton->Caption(), "打开(&O)");
+    form->FileNameEdit->SetText(clips.string());
+    char32_t enter = 13;
+    form->EditKeyPress(form->FileNameEdit, enter);
+    EXPECT_EQ(rows(form), (std::vector<std::string>{"w.mp4", "x.avi", "y.avi", "z.avi"}));
+    form->FilterComboBox->SetItemIndex(4);
+    EXPECT_EQ(form->FilterComboBox->Text(), "AVI文件 (*.avi)");
+    EXPECT_EQ(rows(form), (std::vector<std::string>{"x.avi", "y.avi", "z.avi"}));
+    for (const char* name : {"x.avi", "y.avi", "z.avi"}) select(form, name);
+    form->SetClientWidth(520);
+    form->SetClientHeight(330);
+    form->OpenButton->Click();
+  });
+  EXPECT_EQ(Names(), (std::vector<std::string>{"z.avi", "y.avi", "x.avi"}));
+  EXPECT_EQ(main->Jobs().ItemIndex(), 2) << "the row of the first chosen file";
+  EXPECT_EQ(main->OpenDialog2.FilterIndex, 5);
+
+  answer([&](TvlOpenDlgForm* form) {
+    EXPECT_EQ(form->FolderPrefix(), clips.string() + "/");
+    EXPECT_EQ(form->FilterComboBox->Text(), "AVI文件 (*.avi)");
+    EXPECT_EQ(form->ClientWidth(), 520);
+    EXPECT_EQ(form->ClientHeight(), 330);
+  });
+  EXPECT_EQ(main->Jobs().Count(), 3) << "a cancelled dialog adds nothing";
+}
+
+// As the user renames: the rename button (or a double click on the row) opens the skinned editor
+// over the row's output name with the name selected, typing replaces it, and a click back on the
+// list commits it.
 TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
   Add(Clip("one.mp4"));
   main->SetBounds(0, 0, main->Width(), main->Height());
@@ -304,6 +390,14 @@ TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
   skinned_test_form::Pump();
   EXPECT_FALSE(editor->Visible());
   EXPECT_EQ(Column(jsOutputName)[0], "电影.mpg");
+
+  // A double click on the row opens the editor again.
+  const TPoint onRow = main->lvFiles->ClientToScreen(TPoint{row.Left + 110, row.Top + row.Height() / 2});
+  display->Click(onRow);
+  display->Click(onRow);
+  skinned_test_form::Pump();
+  EXPECT_TRUE(editor->Visible());
+  EXPECT_EQ(editor->Text(), "电影");
 }
 
 // The list holds one job per record slot: a 502nd file is refused with a message, also part-way

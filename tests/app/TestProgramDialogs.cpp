@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "app/MainWindowControls.h"
-#include "app/StandInDialogs.h"
+#include "app/SkinnedDialogs.h"
 #include "lib/vlMessages.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
@@ -42,7 +42,7 @@ class ProgramDialogsTest : public MainWindowWorld {
     };
   }
 
-  TStandInDialogs shown;
+  TSkinnedDialogs shown;
   bool acted = false;
 };
 
