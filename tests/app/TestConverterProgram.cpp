@@ -1,9 +1,14 @@
 // The converter program on a real X server (the tests run under xvfb-run): it starts from a
-// program folder of its own, shows its main window, and closes cleanly when the window is asked
-// to close, having written its options file.
+// program folder of its own, shows its main window as the headless screen draws it, and closes
+// cleanly when the window is asked to close, having written its options file.
+
+// The picture codecs go before X's headers, whose macros would rename their members.
+#include "platform/ImageCompare.h"
+#include "platform/Surface.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -16,6 +21,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -59,6 +65,42 @@ std::optional<Window> ShownWindowOf(Display* X, pid_t Pid) {
   return found;
 }
 
+// The window's pixels as the X server shows them (rows top-down, 0xAARRGGBB).
+std::vector<std::uint32_t> WindowPixels(Display* X, Window W, int Width, int Height) {
+  std::vector<std::uint32_t> out(static_cast<std::size_t>(Width) * Height, 0);
+  XImage* image = XGetImage(X, W, 0, 0, static_cast<unsigned>(Width), static_cast<unsigned>(Height), AllPlanes, ZPixmap);
+  if (!image) return out;
+  for (int y = 0; y < Height; ++y)
+    for (int x = 0; x < Width; ++x)
+      out[static_cast<std::size_t>(y) * Width + x] = static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF) | 0xFF000000u;
+  XDestroyImage(image);
+  return out;
+}
+
+// The main window on the X server matches the headless picture of it, but for the output
+// folder's text (the program runs with a home of its own) and the rounded corners, which show
+// what lies beneath.
+void ExpectTheHeadlessPicture(Display* X, Window W, int Width, int Height) {
+  const fs::path expected = fs::path(EXPECTED_PICTURES) / "main_window.png";
+  const pngcodec::Image want = LoadPngFile(expected.string());
+  std::vector<std::uint32_t> shown = WindowPixels(X, W, Width, Height);
+  if (Width != want.width || Height != want.height)
+    SaveSurfacePng("main_window_x11.actual.png", shown.data(), Width, Height, Width * 4, false);
+  ASSERT_EQ(Width, want.width);
+  ASSERT_EQ(Height, want.height);
+  std::vector<std::uint8_t> wanted = want.bgra;
+  const TRect folderText{96, 480, 556, 506};
+  for (int y = folderText.Top; y < folderText.Bottom; ++y)
+    for (int x = folderText.Left; x < folderText.Right; ++x) {
+      const std::size_t at = static_cast<std::size_t>(y) * Width + x;
+      shown[at] = 0xFFFFFFFFu;
+      for (int c = 0; c < 4; ++c) wanted[at * 4 + c] = 0xFF;
+    }
+  const TSurfaceDifference d = CompareSurfaces(shown.data(), Width * 4, wanted.data(), Width * 4, Width, Height, 8, false);
+  EXPECT_LE(d.DifferingPixels, 60) << "the window on the X server differs from " << expected;
+  if (d.DifferingPixels > 60) SaveSurfacePng("main_window_x11.actual.png", shown.data(), Width, Height, Width * 4, false);
+}
+
 TEST(ConverterProgramTest, StartsShowsItsWindowAndClosesCleanly) {
   const char* name = std::getenv("DISPLAY");
   if (!name || !*name) GTEST_SKIP() << "no X display (the tests run under xvfb-run)";
@@ -94,6 +136,10 @@ TEST(ConverterProgramTest, StartsShowsItsWindowAndClosesCleanly) {
     ASSERT_TRUE(XGetWindowAttributes(x, *window, &attributes));
     EXPECT_GE(attributes.width, 803);
     EXPECT_GE(attributes.height, 540);
+    // The frame fades in; then the window shows what the headless screen shows.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(XGetWindowAttributes(x, *window, &attributes));
+    ExpectTheHeadlessPicture(x, *window, attributes.width, attributes.height);
     XEvent close{};
     close.xclient.type = ClientMessage;
     close.xclient.window = *window;
