@@ -1,6 +1,7 @@
 #pragma once
-// Scope guards the shell views share: the hourglass cursor while they read the shell, and a flag
-// set for a scope. Each gives back what it changed on every path. GUI thread only.
+// What the shell views share: the hourglass cursor while they read the shell, a flag set for a
+// scope (each gives back what it changed on every path), and the linking of two views. GUI
+// thread only.
 
 #include "platform/Forms.h"
 
@@ -28,3 +29,18 @@ class TvlFlagScope {
   bool& flag_;
   bool old_;
 };
+
+// Links view Me to a peer view in place of Current: the new peer takes Me's root and points back
+// at Me through Back; clearing the link clears the old peer's pointer. Answers false when Value
+// is already the peer; the caller then keeps its reference as it is.
+template <typename Self, typename Peer, typename Root>
+bool vlLinkShellPeer(Self* Me, Peer* Current, Peer* Value, Self* Peer::*Back, const Root& RootValue) {
+  if (Value == Current) return false;
+  if (Value) {
+    Value->SetRoot(RootValue);
+    Value->*Back = Me;
+  } else if (Current) {
+    Current->*Back = nullptr;
+  }
+  return true;
+}

@@ -580,3 +580,21 @@ void TvlSkinScrollBar::CreateControlDefaultImage(TBitmap* B) {
   DrawBuiltinPart(c, kUpButton, Horizontal() ? kRight : kDown);
   DrawBuiltinPart(c, kDownButton, Horizontal() ? kLeft : kUp);
 }
+
+TvlSkinScrollBar* vlNewDialogScrollBar(TComponent* Owner, TWinControl* Parent, TScrollBarKind Kind) {
+  auto* bar = new TvlSkinScrollBar(Owner);
+  const bool vertical = Kind == TScrollBarKind::sbVertical;
+  if (vertical) bar->SetKind(Kind);
+  bar->SetParent(Parent);
+  if (vertical) {
+    bar->SetAlign(TAlign::alRight);
+    bar->SetDefaultWidth(19);
+  } else {
+    bar->SetAlign(TAlign::alBottom);
+    bar->SetDefaultHeight(19);
+    bar->SetBothMarkerWidth(19);
+  }
+  bar->SetEnabled(false);
+  bar->SetSkinDataName(vertical ? "vscrollbar" : "hscrollbar");
+  return bar;
+}

@@ -159,3 +159,8 @@ class TvlSkinScrollBar : public TvlSkinCustomControl {
   bool FBoth = false;
   bool FScrollElement = false;
 };
+
+// An external bar of a dialog's view: on Parent's right edge (vertical) or bottom edge, 19 pixels
+// thick, disabled until the view has something to scroll. The order of the calls decides which
+// bar takes the corner.
+TvlSkinScrollBar* vlNewDialogScrollBar(TComponent* Owner, TWinControl* Parent, TScrollBarKind Kind);

@@ -194,22 +194,10 @@ void TvlOpenDlgForm::BuildControls(TvlOpenDlgForm* form, bool ASaveMode, TvlSkin
   listPanel->SetBorderStyle(TvlSkinBorderStyle::bvFrame);
   form->FileListViewPanel = listPanel;
 
-  auto* hbar = new TvlSkinScrollBar(form);
-  hbar->SetParent(listPanel);
-  hbar->SetAlign(TAlign::alBottom);
-  hbar->SetDefaultHeight(19);
-  hbar->SetBothMarkerWidth(19);
-  hbar->SetEnabled(false);
-  hbar->SetSkinDataName("hscrollbar");
+  auto* hbar = vlNewDialogScrollBar(form, listPanel, TScrollBarKind::sbHorizontal);
   form->FLVHScrollBar = hbar;
 
-  auto* vbar = new TvlSkinScrollBar(form);
-  vbar->SetKind(TScrollBarKind::sbVertical);
-  vbar->SetParent(listPanel);
-  vbar->SetAlign(TAlign::alRight);
-  vbar->SetDefaultWidth(19);
-  vbar->SetEnabled(false);
-  vbar->SetSkinDataName("vscrollbar");
+  auto* vbar = vlNewDialogScrollBar(form, listPanel, TScrollBarKind::sbVertical);
   form->FLVVScrollBar = vbar;
 
   auto* list = new TvlSkinFileListView(form);

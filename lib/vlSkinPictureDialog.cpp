@@ -56,22 +56,10 @@ TvlOpenPictureDlgForm* TvlOpenPictureDlgForm::CreateEx(TComponent* AOwner, bool 
   splitter->SetBeveled(false);
   form->Splitter = splitter;
 
-  auto* vbar = new TvlSkinScrollBar(form);
-  vbar->SetKind(TScrollBarKind::sbVertical);
-  vbar->SetParent(pane);
-  vbar->SetAlign(TAlign::alRight);
-  vbar->SetDefaultWidth(19);
-  vbar->SetEnabled(false);
-  vbar->SetSkinDataName("vscrollbar");
+  auto* vbar = vlNewDialogScrollBar(form, pane, TScrollBarKind::sbVertical);
   form->SBVScrollBar = vbar;
 
-  auto* hbar = new TvlSkinScrollBar(form);
-  hbar->SetParent(pane);
-  hbar->SetAlign(TAlign::alBottom);
-  hbar->SetDefaultHeight(19);
-  hbar->SetEnabled(false);
-  hbar->SetBothMarkerWidth(19);
-  hbar->SetSkinDataName("hscrollbar");
+  auto* hbar = vlNewDialogScrollBar(form, pane, TScrollBarKind::sbHorizontal);
   form->SBHScrollBar = hbar;
 
   auto* box = new TvlSkinScrollBox(form);

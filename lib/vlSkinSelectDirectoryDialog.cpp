@@ -86,22 +86,10 @@ TvlSelDirDlgForm* TvlSelDirDlgForm::CreateEx(TComponent* AOwner, TvlSkinData* AC
   treePanel->SetHeight(200);
   form->DirTreeViewPanel = treePanel;
 
-  auto* vbar = new TvlSkinScrollBar(form);
-  vbar->SetKind(TScrollBarKind::sbVertical);
-  vbar->SetParent(treePanel);
-  vbar->SetAlign(TAlign::alRight);
-  vbar->SetDefaultWidth(19);
-  vbar->SetEnabled(false);
-  vbar->SetSkinDataName("vscrollbar");
+  auto* vbar = vlNewDialogScrollBar(form, treePanel, TScrollBarKind::sbVertical);
   form->VScrollBar = vbar;
 
-  auto* hbar = new TvlSkinScrollBar(form);
-  hbar->SetParent(treePanel);
-  hbar->SetAlign(TAlign::alBottom);
-  hbar->SetDefaultHeight(19);
-  hbar->SetEnabled(false);
-  hbar->SetBothMarkerWidth(19);
-  hbar->SetSkinDataName("hscrollbar");
+  auto* hbar = vlNewDialogScrollBar(form, treePanel, TScrollBarKind::sbHorizontal);
   form->HScrollBar = hbar;
 
   auto* tree = new TvlSkinDirTreeView(form);

@@ -428,25 +428,11 @@ void TvlCustomShellListView::SetAutoRefresh(bool Value) {
 // ---- Links ---------------------------------------------------------------------------------------
 
 void TvlCustomShellListView::SetShellTreeView(TvlCustomShellTreeView* Value) {
-  if (Value == FTreeView) return;
-  if (Value) {
-    Value->SetRoot(FRoot);
-    Value->FListView = this;
-  } else if (FTreeView) {
-    FTreeView->FListView = nullptr;
-  }
-  ReplaceReference(FTreeView, Value);
+  if (vlLinkShellPeer(this, FTreeView, Value, &TvlCustomShellTreeView::FListView, FRoot)) ReplaceReference(FTreeView, Value);
 }
 
 void TvlCustomShellListView::SetShellComboBox(TvlCustomShellComboBox* Value) {
-  if (Value == FComboBox) return;
-  if (Value) {
-    Value->SetRoot(FRoot);
-    Value->FListView = this;
-  } else if (FComboBox) {
-    FComboBox->FListView = nullptr;
-  }
-  ReplaceReference(FComboBox, Value);
+  if (vlLinkShellPeer(this, FComboBox, Value, &TvlCustomShellComboBox::FListView, FRoot)) ReplaceReference(FComboBox, Value);
 }
 
 void TvlCustomShellListView::Notification(TComponent* AComponent, TOperation Operation) {

@@ -281,25 +281,11 @@ void TvlCustomShellTreeView::ApplyRoot() {
 // ---- Links ---------------------------------------------------------------------------------------
 
 void TvlCustomShellTreeView::SetShellListView(TvlCustomShellListView* Value) {
-  if (Value == FListView) return;
-  if (Value) {
-    Value->SetRoot(FRoot);
-    Value->FTreeView = this;
-  } else if (FListView) {
-    FListView->FTreeView = nullptr;
-  }
-  ReplaceReference(FListView, Value);
+  if (vlLinkShellPeer(this, FListView, Value, &TvlCustomShellListView::FTreeView, FRoot)) ReplaceReference(FListView, Value);
 }
 
 void TvlCustomShellTreeView::SetShellComboBox(TvlCustomShellComboBox* Value) {
-  if (Value == FComboBox) return;
-  if (Value) {
-    Value->SetRoot(FRoot);
-    Value->FTreeView = this;
-  } else if (FComboBox) {
-    FComboBox->FTreeView = nullptr;
-  }
-  ReplaceReference(FComboBox, Value);
+  if (vlLinkShellPeer(this, FComboBox, Value, &TvlCustomShellComboBox::FTreeView, FRoot)) ReplaceReference(FComboBox, Value);
 }
 
 void TvlCustomShellTreeView::Notification(TComponent* AComponent, TOperation Operation) {
