@@ -406,3 +406,22 @@ void TvlSkinComboBase::Dispatch(TMessage& Message) {
   }
   TvlSkinCustomControl::Dispatch(Message);
 }
+
+void TvlSkinComboBase::ComposeItemFace(TBitmap* B, bool Focused, bool Hot) const {
+  const auto adjusted = [&](const TRect& State, TRect Text) {
+    const int dw = SItemRect.Width() - State.Width(), dh = SItemRect.Height() - State.Height();
+    if (dw > 0) Text.Right -= dw;
+    if (dh > 0) Text.Top -= dh;
+    return Text;
+  };
+  if (Focused) {
+    if (!IsNullRect(FocusItemRect)) {
+      const TRect inner{ItemTextRect.Left + 1, ItemTextRect.Top + 1, ItemTextRect.Right - 1, ItemTextRect.Bottom - 1};
+      ComposeStretchedSkinImage(B, Picture, FocusItemRect, adjusted(FocusItemRect, inner), true);
+    }
+  } else if (Hot) {
+    ComposeStretchedSkinImage(B, Picture, ActiveItemRect, adjusted(ActiveItemRect, ItemTextRect), true);
+  } else if (!IsNullRect(SItemRect)) {
+    ComposeStretchedSkinImage(B, Picture, SItemRect, ItemTextRect, true);
+  }
+}

@@ -64,6 +64,10 @@ class TvlSkinComboBase : public TvlSkinCustomControl, public TvlDropDownOwner {
   [[nodiscard]] bool Loading() const;
   // The item and button areas by the look in use.
   virtual void CalcRects();
+  // Stretches the focused, hot or normal item picture around the item's text area into B, which
+  // holds the item's background. A state picture of another size than the normal one keeps its
+  // text area as far from its right and top edges.
+  void ComposeItemFace(TBitmap* B, bool Focused, bool Hot) const;
   // One auto-scroll step of the open list.
   virtual void AutoScrollStep(int Mode) = 0;
   // After the pointer entered or left the box.

@@ -384,24 +384,8 @@ void TvlSkinCustomOfficeComboBox::DrawSkinItem(TBitmap* B) {
   PrepareBitmap(&b, cr.Width(), cr.Height());
   const bool focused = Focused();
   const bool hotItem = FMouseIn && !IsNullRect(ActiveItemRect) && !IsNullRect(ActiveSkinRect);
-  // The client part of a state rectangle that differs in size from the normal item picture.
-  auto adjusted = [&](const TRect& State, TRect Text) {
-    const int dw = SItemRect.Width() - State.Width(), dh = SItemRect.Height() - State.Height();
-    if (dw > 0) Text.Right -= dw;
-    if (dh > 0) Text.Top -= dh;
-    return Text;
-  };
   b.Canvas()->CopyRect(TRect{0, 0, b.Width(), b.Height()}, B->Canvas(), cr);
-  if (focused) {
-    if (!IsNullRect(FocusItemRect)) {
-      const TRect inner{ItemTextRect.Left + 1, ItemTextRect.Top + 1, ItemTextRect.Right - 1, ItemTextRect.Bottom - 1};
-      ComposeStretchedSkinImage(&b, Picture, FocusItemRect, adjusted(FocusItemRect, inner), true);
-    }
-  } else if (hotItem) {
-    ComposeStretchedSkinImage(&b, Picture, ActiveItemRect, adjusted(ActiveItemRect, ItemTextRect), true);
-  } else if (!IsNullRect(SItemRect)) {
-    ComposeStretchedSkinImage(&b, Picture, SItemRect, ItemTextRect, true);
-  }
+  ComposeItemFace(&b, focused, hotItem);
   TRect r = ItemTextRect;
   r.Right += cr.Width() - (IsNullRect(SItemRect) ? ClRect.Width() : SItemRect.Width());
   r.Bottom += Height() - SkinRect.Height();

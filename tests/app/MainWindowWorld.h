@@ -67,13 +67,8 @@ class TScriptedDialogs : public IConverterDialogs {
   std::vector<std::string> messages;
 };
 
-// The folder of the expected pictures, tests/app/expected (a compiler cache may hand the compiler
-// a source path relative to the build folder, the test program's parent folder).
-inline fs::path ExpectedFolder() {
-  fs::path source(__FILE__);
-  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
-  return source.parent_path() / "expected";
-}
+// The folder of the expected pictures, tests/app/expected (named by the build).
+inline fs::path ExpectedFolder() { return fs::path(EXPECTED_PICTURES); }
 
 class MainWindowWorld : public ::testing::Test {
  protected:

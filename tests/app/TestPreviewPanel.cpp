@@ -27,12 +27,6 @@ namespace fs = std::filesystem;
 using playertest::WaitUntil;
 using preview_world::TPanelOnForm;
 
-fs::path ExpectedFolder() {
-  fs::path source(__FILE__);
-  if (source.is_relative()) source = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
-  return source.parent_path() / "expected";
-}
-
 class PreviewPanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -80,7 +74,7 @@ TEST_F(PreviewPanelTest, LooksAsExpectedWithoutSkinAndWithTheProgramsSkin) {
           }
           panel = std::make_unique<TPreviewPanel>(layout.Controls, options, TPreviewPanelHooks{});
         },
-        nullptr, ExpectedFolder(), data ? "preview_panel_main_skin" : "preview_panel");
+        nullptr, fs::path(EXPECTED_PICTURES), data ? "preview_panel_main_skin" : "preview_panel");
     panel.reset();
   }
 }
