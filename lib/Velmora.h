@@ -55,10 +55,6 @@ constexpr LRESULT vlSkinFrameQueryPlatformFrame = 12852;
 // A show with effects begins and ends.
 constexpr UINT WM_vlSmartEffectsBegin = 0xB1B3;
 constexpr UINT WM_vlSmartEffectsEnd = 0xB1B4;
-// WM_vlPaintFrameToDC (lib/vlSkinData.h) paints the frame into the device context in wParam.
-// The same with lParam vlPaintFrameToDCExKey, answered vlPaintFrameToDCExKey.
-constexpr UINT WM_vlPaintFrameToDCEx = 0xBC4B;
-constexpr LPARAM vlPaintFrameToDCExKey = 16802;
 // The MDI family: the parent asks every child to fit the client area again (a maximized child
 // takes the whole of it); a child tells the application's main form that it maximized itself,
 // or that it left the maximized state (restored, minimized or destroyed). Sent, not posted.

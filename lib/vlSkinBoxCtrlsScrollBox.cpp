@@ -2,7 +2,6 @@
 // scrolling, the frame in the non-client area and the tiled or stretched background.
 #include <algorithm>
 
-#include "lib/Velmora.h"
 #include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"

@@ -23,7 +23,6 @@
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
-#include "lib/Velmora.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
 #include "platform/Gdi.h"

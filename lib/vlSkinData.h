@@ -32,6 +32,9 @@ constexpr LPARAM vlSkinMessageLParam = 1000;
 // frame, a skinned view (which has none) only answers. Answered vlPaintFrameToDCAnswer.
 constexpr UINT WM_vlPaintFrameToDC = 0xB1C9;
 constexpr LRESULT vlPaintFrameToDCAnswer = 12851;
+// The same with lParam vlPaintFrameToDCExKey, answered vlPaintFrameToDCExKey.
+constexpr UINT WM_vlPaintFrameToDCEx = 0xBC4B;
+constexpr LPARAM vlPaintFrameToDCExKey = 16802;
 
 // ---- how the container reaches the forms ----
 

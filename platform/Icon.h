@@ -19,6 +19,10 @@
 #include "platform/Graphic.h"
 #include "platform/Types.h"
 
+// The sizes of a standard and a small icon (what SM_CXICON and SM_CXSMICON answer).
+constexpr int kStandardIconSize = 32;
+constexpr int kSmallIconSize = 16;
+
 // The standard icons LoadIcon and LoadImage give without an instance.
 constexpr int IDI_APPLICATION = 32512;
 constexpr int IDI_HAND = 32513;

@@ -13,7 +13,6 @@
 #include "platform/Icon.h"
 #include "platform/PixelDrawing.h"
 #include "platform/Resources.h"
-#include "platform/Screen.h"
 #include "platform/Streams.h"
 #include "platform/SysUtils.h"
 
@@ -273,8 +272,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON hIcon, int cx, int cy, UINT, HBRUSH
   auto data = Icons().Find(hIcon);
   if (!data || hdc == nullptr) return FALSE;
   const detail::IconImage& image = data->image;
-  if (cx == 0) cx = (diFlags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : image.Width;
-  if (cy == 0) cy = (diFlags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : image.Height;
+  if (cx == 0) cx = (diFlags & DI_DEFAULTSIZE) ? kStandardIconSize : image.Width;
+  if (cy == 0) cy = (diFlags & DI_DEFAULTSIZE) ? kStandardIconSize : image.Height;
   if (cx <= 0 || cy <= 0) return FALSE;
   const TRect r = Bounds(x, y, cx, cy);
   if (hbrFlickerFreeDraw != nullptr) FillRect(hdc, &r, hbrFlickerFreeDraw);
@@ -301,7 +300,7 @@ BOOL DrawIcon(HDC hdc, int x, int y, HICON hIcon) {
 
 HICON LoadIcon(HINSTANCE hInstance, int Id) {
   if (hInstance != nullptr) return nullptr;
-  return Icons().Standard(Id, GetSystemMetrics(SM_CXICON));
+  return Icons().Standard(Id, kStandardIconSize);
 }
 
 HICON LoadIcon(HINSTANCE hInstance, const char* Name) {
@@ -311,12 +310,12 @@ HICON LoadIcon(HINSTANCE hInstance, const char* Name) {
 HANDLE LoadImage(HINSTANCE hInst, int Id, UINT type, int cx, int cy, UINT fuLoad) {
   if (type != IMAGE_ICON || hInst != nullptr) return nullptr;
   if (fuLoad & LR_DEFAULTSIZE) {
-    if (cx == 0) cx = GetSystemMetrics(SM_CXICON);
-    if (cy == 0) cy = GetSystemMetrics(SM_CYICON);
+    if (cx == 0) cx = kStandardIconSize;
+    if (cy == 0) cy = kStandardIconSize;
   }
   if (cx == 0) cx = cy;
   if (cy == 0) cy = cx;
-  if (cx == 0) cx = cy = GetSystemMetrics(SM_CXICON);
+  if (cx == 0) cx = cy = kStandardIconSize;
   if (cx != cy) {
     detail::IconImage image = detail::StandardIconImage(Id, std::max(cx, cy));
     if (image.Bgra.empty()) return nullptr;
@@ -334,8 +333,8 @@ HANDLE LoadImage(HINSTANCE hInst, int Id, UINT type, int cx, int cy, UINT fuLoad
 HANDLE LoadImage(HINSTANCE hInst, const char* Name, UINT type, int cx, int cy, UINT fuLoad) {
   if (type != IMAGE_ICON || Name == nullptr) return nullptr;
   if (fuLoad & LR_DEFAULTSIZE) {
-    if (cx == 0) cx = GetSystemMetrics(SM_CXICON);
-    if (cy == 0) cy = GetSystemMetrics(SM_CYICON);
+    if (cx == 0) cx = kStandardIconSize;
+    if (cy == 0) cy = kStandardIconSize;
   }
   std::vector<std::uint8_t> bytes;
   if (fuLoad & LR_LOADFROMFILE) {

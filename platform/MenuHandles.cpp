@@ -1,4 +1,5 @@
-// Menu handles: trees of menu items named by handles, shown by the plain popup window.
+// Menu handles (MenuHandles.h): trees of menu items named by handles, shown by the plain popup
+// window.
 
 #include <algorithm>
 #include <cstdint>

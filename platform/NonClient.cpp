@@ -5,7 +5,7 @@
 #include "platform/Colors.h"
 #include "platform/Gdi.h"
 #include "platform/Input.h"
-#include "platform/Menus.h"
+#include "platform/MenuHandles.h"
 #include "platform/MessageQueue.h"
 #include "platform/Painting.h"
 #include "platform/Screen.h"

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/Display.h"
+#include "platform/Icon.h"
 #include "platform/WindowTree.h"
 
 namespace {
@@ -49,9 +50,9 @@ int GetSystemMetrics(int nIndex) {
     case SM_CXDLGFRAME: case SM_CYDLGFRAME: return 3;
     case SM_CXFRAME: case SM_CYFRAME: return 4;
     case SM_CXEDGE: case SM_CYEDGE: return 2;
-    case SM_CXICON: case SM_CYICON: return 32;
+    case SM_CXICON: case SM_CYICON: return kStandardIconSize;
     case SM_CXCURSOR: case SM_CYCURSOR: return 32;
-    case SM_CXSMICON: case SM_CYSMICON: return 16;
+    case SM_CXSMICON: case SM_CYSMICON: return kSmallIconSize;
     case SM_CYSMCAPTION: return 17;
     case SM_CXSIZE: case SM_CYSIZE: return 22;
     case SM_CXSMSIZE: case SM_CYSMSIZE: return 16;

@@ -1,6 +1,6 @@
 // The system menu of a window: its standard items, their states, and showing it.
 
-#include "platform/Menus.h"
+#include "platform/MenuHandles.h"
 #include "platform/MessageQueue.h"
 #include "platform/Messages.h"
 #include "platform/WindowNode.h"
