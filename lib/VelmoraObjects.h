@@ -344,9 +344,6 @@ class TvlSkinCaptionObject : public TvlActiveSkinObject {
 // ---- Shared drawing ------------------------------------------------------------------------------
 
 class TvlEffectBmp;
-// From morphed toward To at Kf (0..1) by Kind, drawn at (X, Y) of Target; nothing when a
-// bitmap is missing or empty. Both must have one size.
-void vlDrawMorph(TCanvas* Target, int X, int Y, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind);
 // The skin's effect for inactive frames, applied to B.
 void vlApplyInActiveEffect(TvlEffectBmp* B, TvlInActiveEffect Effect);
 

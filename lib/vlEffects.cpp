@@ -1033,3 +1033,20 @@ void TvlBitmapLink::LoadFromStream(TStream* Stream) {
   FRect.Right = ReadInt32(Stream);
   FRect.Bottom = ReadInt32(Stream);
 }
+
+void vlDrawMorph(TCanvas* Target, int X, int Y, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind) {
+  if (!Target || !From || !To || From->Empty() || To->Empty()) return;
+  std::unique_ptr<TvlEffectBmp> from = TvlEffectBmp::CreateFromhWnd(From->Handle());
+  std::unique_ptr<TvlEffectBmp> to = TvlEffectBmp::CreateFromhWnd(To->Handle());
+  if (!from || !to) return;
+  switch (Kind) {
+    case TvlMorphKind::mkDefault: from->Morph(to.get(), Kf); break;
+    case TvlMorphKind::mkGradient: from->MorphGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkLeftGradient: from->MorphLeftGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkRightGradient: from->MorphRightGrad(to.get(), Kf); break;
+    case TvlMorphKind::mkLeftSlide: from->MorphLeftSlide(to.get(), Kf); break;
+    case TvlMorphKind::mkRightSlide: from->MorphRightSlide(to.get(), Kf); break;
+    case TvlMorphKind::mkPush: from->MorphPush(to.get(), Kf); break;
+  }
+  from->Draw(Target->Handle(), X, Y);
+}

@@ -15,9 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "lib/vlSkinDescription.h"
 #include "platform/Gdi.h"
 #include "platform/Object.h"
 #include "platform/Types.h"
+
+class TBitmap;
+class TCanvas;
 
 class TBitmap;
 class TCanvas;
@@ -375,3 +379,7 @@ void DrawThickGlowText(HDC DC, TRect Rect, const std::string& Text, UINT Flags, 
 int DrawVistaGlowText(HDC DC, TRect Rect, const std::string& Text, UINT Flags, TColor GlowColor);
 void DrawReflectionText(HDC DC, TRect Rect, const std::string& Text, UINT Flags, int ReflectionOffset,
                         TColor ReflectionColor);
+
+// From transformed toward To by Kf (0 = From, 1 = To) with the transition of Kind, drawn at
+// (X, Y) of Target. Nothing is drawn when either picture is missing or empty.
+void vlDrawMorph(TCanvas* Target, int X, int Y, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind);

@@ -233,22 +233,6 @@ void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, i
   C->Draw(X, Y, &piece);
 }
 
-void DrawMorphed(TCanvas* Target, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind) {
-  if (!Target || !From || !To || From->Empty() || To->Empty()) return;
-  auto from = TvlEffectBmp::CreateFromhWnd(From->Handle());
-  auto to = TvlEffectBmp::CreateFromhWnd(To->Handle());
-  switch (Kind) {
-    case TvlMorphKind::mkDefault: from->Morph(to.get(), Kf); break;
-    case TvlMorphKind::mkGradient: from->MorphGrad(to.get(), Kf); break;
-    case TvlMorphKind::mkLeftGradient: from->MorphLeftGrad(to.get(), Kf); break;
-    case TvlMorphKind::mkRightGradient: from->MorphRightGrad(to.get(), Kf); break;
-    case TvlMorphKind::mkLeftSlide: from->MorphLeftSlide(to.get(), Kf); break;
-    case TvlMorphKind::mkRightSlide: from->MorphRightSlide(to.get(), Kf); break;
-    case TvlMorphKind::mkPush: from->MorphPush(to.get(), Kf); break;
-  }
-  from->Draw(Target->Handle(), 0, 0);
-}
-
 int GlyphFrameNumber(bool ADown, bool AMouseIn, bool AEnabled, int NumGlyphs) {
   if (ADown && AMouseIn && NumGlyphs > 2) return 3;
   if (AMouseIn && NumGlyphs > 3) return 4;

@@ -336,7 +336,7 @@ void TvlSkinCheckRadioBox::Paint() {
     PaintSkinState(&b, SkinRect, face, false);
     face.Hover = true;
     PaintSkinState(&hover, ActiveSkinRect, face, true);
-    DrawMorphed(Canvas(), &b, &hover, FMorph.Kf(), MorphKind);
+    vlDrawMorph(Canvas(), 0, 0, &b, &hover, FMorph.Kf(), MorphKind);
     return;
   }
   // A fade about to start or end shows the look it stands at.

@@ -37,9 +37,6 @@ void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont);
 
 // A piece of a skin picture drawn at (X, Y) with its bottom-left pixel's colour left out.
 void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, int Y);
-// From transformed toward To by Kf (0 = From, 1 = To) with the transition of Kind, drawn at
-// (0, 0) of Target. Both bitmaps have the same size.
-void DrawMorphed(TCanvas* Target, TBitmap* From, TBitmap* To, double Kf, TvlMorphKind Kind);
 // The frame (1-based) of a glyph strip of NumGlyphs frames for a button state: 3 pressed under
 // the mouse, 4 under the mouse, 2 disabled, each only when the strip has that many; else 1.
 [[nodiscard]] int GlyphFrameNumber(bool ADown, bool AMouseIn, bool AEnabled, int NumGlyphs);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lib/vlEffects.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
@@ -214,7 +215,7 @@ void TvlSkinSpeedButton::Paint() {
     PrepareBitmap(&hover, Width(), Height());
     DrawButtonContent(&b, SkinRect, false, false);
     DrawButtonContent(&hover, Look.ActiveSkinRect, false, true);
-    DrawMorphed(Canvas(), &b, &hover, FMorph.Kf(), Look.MorphKind);
+    vlDrawMorph(Canvas(), 0, 0, &b, &hover, FMorph.Kf(), Look.MorphKind);
     return;
   }
   if (pressedLook) {

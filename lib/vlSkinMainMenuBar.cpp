@@ -1,6 +1,7 @@
 // The skinned main menu bar: its items, their looks and effects, the pointer, the overflow
 // marker and the keyboard menu mode the form skinner drives.
 
+#include "lib/vlEffects.h"
 #include "lib/vlSkinMainMenuBar.h"
 
 #include <algorithm>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "lib/vlEffects.h"
 #include "lib/Velmora.h"
 #include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
@@ -71,7 +72,7 @@ void TvlSkinMainMenuBarButton::Draw(TCanvas* Cnvs) {
         from.Width() == to.Width() && from.Height() == to.Height()) {
       TBitmap out;
       PrepareBitmap(&out, from.Width(), from.Height());
-      DrawMorphed(out.Canvas(), &from, &to, MorphKf(), MorphKind);
+      vlDrawMorph(out.Canvas(), 0, 0, &from, &to, MorphKf(), MorphKind);
       Cnvs->Draw(ObjectRect.Left, ObjectRect.Top, &out);
       return;
     }

@@ -13,7 +13,6 @@
 #include <array>
 #include <cstring>
 
-#include "lib/VelmoraObjects.h"
 #include "lib/vlEffects.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinCtrls.h"
