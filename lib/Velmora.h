@@ -19,6 +19,7 @@
 
 #include "lib/VelmoraObjects.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinMenus.h"
 #include "platform/Component.h"
 #include "platform/Controls.h"
 #include "platform/Forms.h"
@@ -82,7 +83,7 @@ using TvlOnAcceptToMDITabsBar = std::function<void(bool& Accept)>;
 
 // ---- The form skinner -----------------------------------------------------------------------------
 
-class TvlVelmora : public TComponent {
+class TvlVelmora : public TComponent, public TvlSkinMenuHost {
  public:
   // AOwner must be a form (EInvalidCast otherwise). Empties the form's own border icons, switches
   // its AutoSize and AutoScroll off, hooks its window procedure and makes its window anew.
@@ -93,12 +94,12 @@ class TvlVelmora : public TComponent {
 
   // ---- Properties with behaviour ----
 
-  [[nodiscard]] TvlSkinData* SkinData() const { return FSD; }
+  [[nodiscard]] TvlSkinData* SkinData() const override { return FSD; }
   // Stores the container (cleared when it is freed); the form follows the container's
   // SkinnableForm unless it is an MDI child; the skin is applied at once.
   void SetSkinData(TvlSkinData* Value);
   // The container the form's menus use; SkinData when not set.
-  [[nodiscard]] TvlSkinData* MenusSkinData() const { return FMSD; }
+  [[nodiscard]] TvlSkinData* MenusSkinData() const override { return FMSD; }
   void SetMenusSkinData(TvlSkinData* Value);
   [[nodiscard]] bool UseRibbon() const { return FUseRibbon; }
   // True switches the skinned frame off (the platform frame is used).
@@ -434,10 +435,10 @@ class TvlVelmora : public TComponent {
 
   // A skin popup menu of this form opens: outside the main-menu mode the application's keys and
   // wheel are routed to the open menus; OnSkinMenuOpen fires once.
-  void SkinMenuOpen();
+  void SkinMenuOpen() override;
   // The popup chain has closed: a caption object that opened it is released, the routing ends,
   // OnSkinMenuClose fires, and the main-menu mode ends as well.
-  void SkinMenuClose();
+  void SkinMenuClose() override;
   // Ends the main-menu mode: the open popups close, the bar's highlight goes, the routing ends,
   // OnMainMenuExit fires.
   void LeaveMainMenu();
@@ -495,7 +496,9 @@ class TvlVelmora : public TComponent {
   // True when a skin is in use and the form keeps a layered outer border.
   [[nodiscard]] bool UseLayeredBorder() const;
   [[nodiscard]] std::string GetProductVersion() const;
-  [[nodiscard]] TCustomForm* Form() const { return FForm; }
+  [[nodiscard]] TCustomForm* Form() const override { return FForm; }
+  [[nodiscard]] TvlSkinMenu* MenuChain() const override { return SkinMenu; }
+  [[nodiscard]] TComponent* HostComponent() override { return this; }
 
   // The form's window procedure while the component skins it. Next is the procedure the form
   // had before (OldWindowProc).

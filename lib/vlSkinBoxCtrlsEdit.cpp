@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-#include "lib/Velmora.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
@@ -268,7 +267,7 @@ void TvlCustomEdit::CreateSysPopupMenu() {
   menu->FComponentForm = TWeak<TCustomForm>(shower);
 
   TvlResourceStrData* table = nullptr;
-  if (TvlVelmora* skinner = vlFindSkinForm(form); skinner && skinner->SkinData())
+  if (TvlSkinMenuHost* skinner = vlFindSkinMenuHost(form); skinner && skinner->SkinData())
     table = skinner->SkinData()->ResourceStrData();
   auto caption = [table](const char* key) { return table ? table->GetResStr(key) : vlBuiltInText(key); };
 

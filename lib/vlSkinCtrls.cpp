@@ -52,28 +52,6 @@ void vlChangeChildrenSkinData(TvlSkinData* Container, TControl* Control) {
 
 // ---- Look-ups ----------------------------------------------------------------------------------
 
-int vlFindControlElement(TvlSkinData* SkinData, const std::string& Name) {
-  if (!SkinData || SkinData->Empty) return -1;
-  const int index = SkinData->GetControlIndex(Name);
-  if (index < 0) vlNoteMissingElement(SkinData, Name);
-  return index;
-}
-
-TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index) {
-  if (!SkinData || Index < 0 || static_cast<std::size_t>(Index) >= SkinData->CtrlList.size()) return nullptr;
-  return SkinData->CtrlList[static_cast<std::size_t>(Index)].get();
-}
-
-TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index) {
-  if (!SkinData || Index == -1) return nullptr;
-  TBitmap* b = Index >= 0 && static_cast<std::size_t>(Index) < SkinData->FActivePictures.size()
-                   ? SkinData->FActivePictures[static_cast<std::size_t>(Index)].get()
-                   : nullptr;
-  if (b && !b->Empty()) return b;
-  if (!SkinData->Empty) vlNoteMissingPicture(SkinData, Index);
-  return nullptr;
-}
-
 int vlCentredTop(TControl* Control, int ATop, int AHeight) {
   auto* bar = Control ? dynamic_cast<TvlSkinPanel*>(Control->Parent()) : nullptr;
   if (!bar || !bar->CentresSkinnedChildren()) return ATop;
@@ -159,11 +137,6 @@ bool RectInsidePicture(const TRect& R, TBitmap* Picture) {
          R.Right <= Picture->Width() && R.Bottom <= Picture->Height();
 }
 
-void PrepareBitmap(TBitmap* B, int W, int H) {
-  B->SetPixelFormat(TPixelFormat::pf32bit);
-  B->SetSize(std::max(W, 0), std::max(H, 0));
-}
-
 bool CopyPiece(TBitmap* Piece, TBitmap* Picture, const TRect& R) {
   if (!RectInsidePicture(R, Picture)) return false;
   PrepareBitmap(Piece, R.Width(), R.Height());
@@ -204,26 +177,6 @@ void StretchOver(TBitmap* Dest, TBitmap* Piece, int W, int H, TvlStretchType Typ
       return;
     }
   }
-}
-
-void ApplyElementFont(TFont* Font, TvlSkinData* SkinData, const std::string& Name, TFontStyles Style, int Height,
-                      TColor Color, TFont* DefaultFont, bool UseSkinFont) {
-  if (UseSkinFont) {
-    Font->SetName(Name);
-    Font->SetStyle(Style);
-    Font->SetHeight(Height);
-  } else if (DefaultFont) {
-    Font->Assign(DefaultFont);
-  }
-  Font->SetColor(Color);
-  ApplySkinCharset(Font, SkinData, DefaultFont);
-}
-
-void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont) {
-  if (SkinData && SkinData->ResourceStrData())
-    Font->SetCharset(SkinData->ResourceStrData()->CharSet);
-  else if (DefaultFont)
-    Font->SetCharset(DefaultFont->Charset());
 }
 
 void DrawPieceTransparent(TCanvas* C, TBitmap* Picture, const TRect& R, int X, int Y) {

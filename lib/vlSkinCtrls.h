@@ -15,6 +15,7 @@
 #include <string>
 
 #include "lib/vlDataSkinControls.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Controls.h"
 #include "platform/ExtCtrls.h"
@@ -56,13 +57,7 @@ void vlChangeChildrenSkinData(TvlSkinData* Container, TControl* Control);
 
 // ---- Skin look-ups shared by the families (all range-checked) ---------------------------------
 
-// Index of Name among the container's control elements; -1 without a container, for an empty
-// skin or an absent name.
-[[nodiscard]] int vlFindControlElement(TvlSkinData* SkinData, const std::string& Name);
-// The element at Index, nullptr when the index is outside the list.
-[[nodiscard]] TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index);
-// The further picture at Index, nullptr for -1, an index outside the list or an empty picture.
-[[nodiscard]] TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index);
+// vlFindControlElement, vlControlElement and vlSkinPicture: lib/vlSkinMissing.h.
 
 // The top a skinned control of AHeight gets when its parent centres its skinned children
 // (TvlSkinPanel::CentresSkinnedChildren); ATop otherwise.

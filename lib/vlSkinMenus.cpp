@@ -3,7 +3,6 @@
 
 #include "lib/vlSkinMenus.h"
 
-#include "lib/Velmora.h"
 #include "lib/vlLayerManager.h"
 #include "lib/vlResourceStrData.h"
 #include "lib/vlSkinData.h"
@@ -263,19 +262,26 @@ void TvlSkinPopupMenu::Notification(TComponent* AComponent, TOperation Operation
   if (Operation == TOperation::opRemove && AComponent == FSD) FSD = nullptr;
 }
 
-TvlVelmora* TvlSkinPopupMenu::FindSkinComponent() const {
-  if (TComponent* c = FSkinComponent.Get()) return dynamic_cast<TvlVelmora*>(c);
-  TvlVelmora* found = nullptr;
+TvlSkinMenuHost* vlFindSkinMenuHost(TCustomForm* Form) {
+  if (!Form) return nullptr;
+  for (int i = 0; i < Form->ComponentCount(); ++i)
+    if (auto* host = dynamic_cast<TvlSkinMenuHost*>(Form->Components(i))) return host;
+  return nullptr;
+}
+
+TvlSkinMenuHost* TvlSkinPopupMenu::FindSkinComponent() const {
+  if (TComponent* c = FSkinComponent.Get()) return dynamic_cast<TvlSkinMenuHost*>(c);
+  TvlSkinMenuHost* found = nullptr;
   if (TCustomForm* f = FComponentForm.Get()) {
-    found = vlFindSkinForm(f);
+    found = vlFindSkinMenuHost(f);
   } else if (auto* f = dynamic_cast<TCustomForm*>(Owner())) {
-    found = vlFindSkinForm(f);
+    found = vlFindSkinMenuHost(f);
   } else if (Owner()) {
-    found = vlFindSkinForm(dynamic_cast<TCustomForm*>(Owner()->Owner()));
+    found = vlFindSkinMenuHost(dynamic_cast<TCustomForm*>(Owner()->Owner()));
   }
   // The menus of an MDI child open through the main form.
   if (found && found->Form()->FormStyle() == TFormStyle::fsMDIChild)
-    found = vlFindSkinForm(dynamic_cast<TCustomForm*>(Application()->MainForm()));
+    found = vlFindSkinMenuHost(dynamic_cast<TCustomForm*>(Application()->MainForm()));
   return found;
 }
 
@@ -286,11 +292,11 @@ void TvlSkinPopupMenu::Show(TControl* ACtrl, TRect R, bool APopupUp) {
     OnPopup(this);
     if (!alive) return;
   }
-  TvlVelmora* skinner = FindSkinComponent();
+  TvlSkinMenuHost* skinner = FindSkinComponent();
   if (!skinner) return;
   if (!FSD) SetSkinData(skinner->MenusSkinData() ? skinner->MenusSkinData() : skinner->SkinData());
-  TWeak<TvlVelmora> skinnerAlive(skinner);
-  TvlSkinMenu* chain = skinner->SkinMenu;
+  TWeak<TComponent> skinnerAlive(skinner->HostComponent());
+  TvlSkinMenu* chain = skinner->MenuChain();
   if (chain->FVisible) skinner->SkinMenuClose();
   if (!skinnerAlive || !alive) return;
   skinner->SkinMenuOpen();

@@ -321,7 +321,28 @@ class TvlSkinMenu : public TComponent {
 
 // ---- The popup menu component ---------------------------------------------------------------------
 
-class TvlVelmora;
+// What a skinned popup menu needs of the skinned form it opens over: the form, its skins and the
+// chain of open menu levels it keeps. The form skinner is one; a form has at most one, among its
+// components (vlFindSkinMenuHost).
+class TvlSkinMenuHost {
+ public:
+  [[nodiscard]] virtual TCustomForm* Form() const = 0;
+  [[nodiscard]] virtual TvlSkinData* SkinData() const = 0;
+  // The container the form's menus use; nullptr when they use SkinData.
+  [[nodiscard]] virtual TvlSkinData* MenusSkinData() const = 0;
+  [[nodiscard]] virtual TvlSkinMenu* MenuChain() const = 0;
+  // A chain opens or closes over the form (keys and the wheel go to the open menus meanwhile).
+  virtual void SkinMenuOpen() = 0;
+  virtual void SkinMenuClose() = 0;
+  // The component that is the host, for checking it is still alive after a handler ran.
+  [[nodiscard]] virtual TComponent* HostComponent() = 0;
+
+ protected:
+  ~TvlSkinMenuHost() = default;
+};
+
+// The menu host among the form's components; nullptr when the form has none (or for nullptr).
+[[nodiscard]] TvlSkinMenuHost* vlFindSkinMenuHost(TCustomForm* Form);
 
 // The skinned replacement of the platform's popup menu: its items are ordinary menu items, and
 // showing it runs them through the skin menu of the form skinner of the form that owns it.
@@ -357,7 +378,7 @@ class TvlSkinPopupMenu : public TPopupMenu {
 
  private:
   void Show(TControl* ACtrl, TRect R, bool APopupUp);
-  [[nodiscard]] TvlVelmora* FindSkinComponent() const;
+  [[nodiscard]] TvlSkinMenuHost* FindSkinComponent() const;
 
   TvlSkinData* FSD = nullptr;
   TWeak<TvlSkinMenu> FChain;  // the chain it opened last

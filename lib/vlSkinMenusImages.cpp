@@ -5,8 +5,6 @@
 #include "lib/vlDataSkinControls.h"
 #include "lib/vlDataSkinObjects.h"
 #include "lib/vlLayerManager.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsDetail.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlSkinMissing.h"

@@ -15,7 +15,6 @@
 
 #include "lib/vlEffects.h"
 #include "lib/vlResourceStrData.h"
-#include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
 #include "lib/vlSkinMissing.h"
@@ -35,10 +34,7 @@ constexpr TColor kHoverFill = static_cast<TColor>(RGB(182, 189, 210));
 constexpr UINT kMorphInterval = 20;
 constexpr int kMorphSteps = 5;
 
-void PrepareBitmap(TBitmap* B, int W, int H) {
-  B->SetPixelFormat(TPixelFormat::pf32bit);
-  B->SetSize(std::max(0, W), std::max(0, H));
-}
+using vlskinctrls_detail::PrepareBitmap;
 
 // Text drawn straight on the context leaves the background as it is. (The canvas selects its
 // brush only for its own drawing, so the mode is set on the context too.)

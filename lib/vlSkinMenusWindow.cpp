@@ -21,9 +21,9 @@
 
 #include "lib/vlLayerManager.h"
 #include "lib/vlResourceStrData.h"
-#include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinData.h"
 #include "lib/vlSkinMenus.h"
+#include "lib/vlSkinMissing.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"

@@ -2,7 +2,9 @@
 
 #include <map>
 
+#include "lib/vlDataSkinControls.h"
 #include "lib/vlSkinData.h"
+#include "platform/Bitmap.h"
 
 namespace {
 
@@ -39,4 +41,26 @@ int vlFindControlElement(TvlSkinData* SkinData, std::initializer_list<const char
   }
   if (!tried.empty()) vlNoteMissingElement(SkinData, tried);
   return -1;
+}
+
+int vlFindControlElement(TvlSkinData* SkinData, const std::string& Name) {
+  if (!SkinData || SkinData->Empty) return -1;
+  const int index = SkinData->GetControlIndex(Name);
+  if (index < 0) vlNoteMissingElement(SkinData, Name);
+  return index;
+}
+
+TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index) {
+  if (!SkinData || Index < 0 || static_cast<std::size_t>(Index) >= SkinData->CtrlList.size()) return nullptr;
+  return SkinData->CtrlList[static_cast<std::size_t>(Index)].get();
+}
+
+TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index) {
+  if (!SkinData || Index == -1) return nullptr;
+  TBitmap* b = Index >= 0 && static_cast<std::size_t>(Index) < SkinData->FActivePictures.size()
+                   ? SkinData->FActivePictures[static_cast<std::size_t>(Index)].get()
+                   : nullptr;
+  if (b && !b->Empty()) return b;
+  if (!SkinData->Empty) vlNoteMissingPicture(SkinData, Index);
+  return nullptr;
 }

@@ -10,6 +10,8 @@
 #include <set>
 #include <string>
 
+class TBitmap;
+class TvlDataSkinControl;
 class TvlSkinData;
 
 struct TvlSkinMissing {
@@ -27,3 +29,13 @@ void vlForgetMissing(const TvlSkinData* SkinData);
 // without a container, for an empty skin or when none is there (a loaded skin then notes the
 // alternatives as missing).
 [[nodiscard]] int vlFindControlElement(TvlSkinData* SkinData, std::initializer_list<const char*> Names);
+
+// Look-ups shared by the skinned controls and menus (all range-checked).
+// Index of Name among the container's control elements; -1 without a container, for an empty
+// skin or an absent name (a loaded skin then notes it as missing).
+[[nodiscard]] int vlFindControlElement(TvlSkinData* SkinData, const std::string& Name);
+// The element at Index, nullptr when the index is outside the list.
+[[nodiscard]] TvlDataSkinControl* vlControlElement(TvlSkinData* SkinData, int Index);
+// The further picture at Index, nullptr for -1, an index outside the list or an empty picture
+// (a loaded skin then notes the index as missing).
+[[nodiscard]] TBitmap* vlSkinPicture(TvlSkinData* SkinData, int Index);

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/Gdi.h"
+#include "platform/GraphicsObjects.h"
 #include "platform/Types.h"
 
 class TBitmap;
@@ -329,3 +330,18 @@ class TTimer;
 using TvlTimerEvent = std::function<void(TObject* Sender)>;
 // A timer owned by Owner, stopped, with its interval (milliseconds) and tick handler.
 TTimer* vlNewStoppedTimer(TComponent* Owner, unsigned Interval, TvlTimerEvent OnTimer);
+
+class TBitmap;
+class TFont;
+class TvlSkinData;
+
+// Helpers of the skinned controls and menus.
+namespace vlskinctrls_detail {
+// B becomes a 32-bit bitmap of W x H (sizes below 0 count as 0).
+void PrepareBitmap(TBitmap* B, int W, int H);
+// Font takes the element's name, style and height (or DefaultFont without UseSkinFont), the
+// colour, and the character set of the container's interface text table (else DefaultFont's).
+void ApplyElementFont(TFont* Font, TvlSkinData* SkinData, const std::string& Name, TFontStyles Style, int Height,
+                      TColor Color, TFont* DefaultFont, bool UseSkinFont);
+void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont);
+}  // namespace vlskinctrls_detail

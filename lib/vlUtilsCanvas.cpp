@@ -1,6 +1,8 @@
 // The canvas forms of the shared drawing services (declared in vlUtils.h): each hands the
 // canvas's context, with the canvas's font selected, to the context form.
 
+#include "lib/vlResourceStrData.h"
+#include "lib/vlSkinData.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
 #include "platform/Canvas.h"
@@ -113,3 +115,32 @@ VL_CANVAS_GLYPH(DrawRollDownGlyph)
 VL_CANVAS_GLYPH(DrawRollUpGlyph)
 VL_CANVAS_GLYPH(DrawTrayGlyph)
 #undef VL_CANVAS_GLYPH
+
+namespace vlskinctrls_detail {
+
+void PrepareBitmap(TBitmap* B, int W, int H) {
+  B->SetPixelFormat(TPixelFormat::pf32bit);
+  B->SetSize(std::max(W, 0), std::max(H, 0));
+}
+
+void ApplyElementFont(TFont* Font, TvlSkinData* SkinData, const std::string& Name, TFontStyles Style, int Height,
+                      TColor Color, TFont* DefaultFont, bool UseSkinFont) {
+  if (UseSkinFont) {
+    Font->SetName(Name);
+    Font->SetStyle(Style);
+    Font->SetHeight(Height);
+  } else if (DefaultFont) {
+    Font->Assign(DefaultFont);
+  }
+  Font->SetColor(Color);
+  ApplySkinCharset(Font, SkinData, DefaultFont);
+}
+
+void ApplySkinCharset(TFont* Font, TvlSkinData* SkinData, TFont* DefaultFont) {
+  if (SkinData && SkinData->ResourceStrData())
+    Font->SetCharset(SkinData->ResourceStrData()->CharSet);
+  else if (DefaultFont)
+    Font->SetCharset(DefaultFont->Charset());
+}
+
+}  // namespace vlskinctrls_detail
