@@ -8,7 +8,14 @@ TSystemAfterRunActions::TSystemAfterRunActions(std::string EndSound) : end_sound
 
 std::string TSystemAfterRunActions::DefaultEndSound() { return GetExePath() + "sounds/ring001.wav"; }
 
-void TSystemAfterRunActions::OpenOutputFolder(const std::string& Folder) { (void)OpenWithDesktop(Folder); }
+bool TSystemAfterRunActions::OpenOutputFolder(const std::string& Folder, std::string& Error) {
+  return OpenWithDesktop(Folder, &Error);
+}
+
+std::string NoOpenerMessage(const std::string& Target, const std::string& Reason) {
+  return "无法打开“" + Target + "”：此系统没有可以打开它的程序。\n请先安装 xdg-utils（在终端运行 sudo apt-get install xdg-utils），然后再试一次。\n\n" +
+         Reason;
+}
 
 void TSystemAfterRunActions::ShutDown() { (void)RequestPowerOff(); }
 

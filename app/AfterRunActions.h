@@ -12,8 +12,8 @@ class IAfterRunActions {
  public:
   virtual ~IAfterRunActions() = default;
   // Button20Click: shows the output folder (the folder field's text) the way the desktop opens
-  // folders. Nothing is reported when it cannot be opened.
-  virtual void OpenOutputFolder(const std::string& Folder) = 0;
+  // folders. False, with the reason in Error, when no opener of the desktop could be started.
+  virtual bool OpenOutputFolder(const std::string& Folder, std::string& Error) = 0;
   // Button25Click: asks the system to power the computer off (never forced). A refused request
   // leaves the system running and reports nothing.
   virtual void ShutDown() = 0;
@@ -22,6 +22,10 @@ class IAfterRunActions {
   virtual void PlayEndSound() = 0;
 };
 
+// The message shown when nothing on this desktop could open Target (a folder or an address):
+// what to install, then the reason the opener gave.
+[[nodiscard]] std::string NoOpenerMessage(const std::string& Target, const std::string& Reason);
+
 // The actions on this system: the platform's desktop opener, its power-off request and a sound
 // player of its own (the preview player keeps SDL's audio device).
 class TSystemAfterRunActions : public IAfterRunActions {
@@ -29,7 +33,7 @@ class TSystemAfterRunActions : public IAfterRunActions {
   // EndSound: the sound file; by default the one beside the program.
   explicit TSystemAfterRunActions(std::string EndSound = DefaultEndSound());
 
-  void OpenOutputFolder(const std::string& Folder) override;
+  bool OpenOutputFolder(const std::string& Folder, std::string& Error) override;
   void ShutDown() override;
   void PlayEndSound() override;
 

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Src/FFUtils.h"
+#include "app/FailureReasons.h"
 #include "platform/SysUtils.h"
 
 using enum TConversionCommand;
@@ -54,7 +55,9 @@ void TConversionControl::Start() {
   if (settings.Priority) convexa_.SetThreadPriority(*settings.Priority);
   // Records of an earlier batch still on their way (a stop's, the batch end) are not this one's.
   ++relay_->Batch;
-  const std::vector<std::string> skipped = RebuildTasks();
+  failures_.clear();
+  for (int row = 0; row < jobs_.Count(); ++row) jobs_.SetHint(row, std::string());
+  (void)RebuildTasks();  // the rows it skips show "失败" and join the batch's message
   Enable(ccAdd, false);
   LockEditing();
   Enable(ccRemove, false);
@@ -69,9 +72,6 @@ void TConversionControl::Start() {
   view_.ShowPauseButton(true);
   state_ = csRunning;
   convexa_.Start(ThreadCountOf(settings.ThreadCount));
-  // The log is not on screen: the user learns here why a row will stay as it is. The others
-  // convert meanwhile.
-  for (const std::string& reason : skipped) Warn(reason);
 }
 
 std::vector<std::string> TConversionControl::RebuildTasks() {
@@ -86,8 +86,10 @@ std::vector<std::string> TConversionControl::RebuildTasks() {
     RefreshOutputOptions(columns, output);
     const int task = convexa_.AddTask(input.FileName, &input);
     if (task < 0) {
+      // The row says so at once; the batch's message lists it with the others at the end.
       view_.Log("***File open error: " + convexa_.LastErrMsg());
       skipped.push_back(convexa_.LastErrMsg());
+      RowFailed(row, convexa_.LastErrMsg());
       continue;
     }
     // A refused output is the task's failure when it starts, with its cause.
@@ -161,7 +163,14 @@ void TConversionControl::ConvexaTerminate(const TTerminateInfo& Info) {
   const std::optional<int> row = RowOfTask(Info.TaskIndex);
   if (!row) return;
   if (Info.Finished) SetText(*row, jsProgress, "100%");
-  if (Info.Exception) Warn(Info.ExceptionMsg);
+  if (Info.Exception) RowFailed(*row, Info.ExceptionMsg);
+}
+
+void TConversionControl::RowFailed(int Row, const std::string& LibraryText) {
+  const std::string reason = FailureReason(LibraryText, folder_.FileOutPutPath(), jobs_.Row(Row).Caption);
+  SetText(Row, jsProgress, kFailedProgress);
+  jobs_.SetHint(Row, reason);
+  failures_.push_back({jobs_.Row(Row).Caption, reason, LibraryText});
 }
 
 void TConversionControl::BatchEnded() {
@@ -176,6 +185,11 @@ void TConversionControl::BatchEnded() {
   Enable(ccResume, false);
   UnlockEditing();
   Enable(ccMove, true);
+  // One message for the whole batch, before the after-run action.
+  if (!failures_.empty()) {
+    Warn(FailureMessage(BatchFailureHeading(static_cast<int>(failures_.size())), failures_));
+    failures_.clear();
+  }
   const TAfterRunAction action = settings_ ? settings_().AfterRun : TAfterRunAction::arNothing;
   // Nobody powers the computer off under a user who has just stopped the batch.
   if (action == TAfterRunAction::arShutDown && stoppedByUser) return;
@@ -184,7 +198,11 @@ void TConversionControl::BatchEnded() {
 
 void TConversionControl::RunAfterRunAction(TAfterRunAction Action) {
   switch (Action) {
-    case TAfterRunAction::arOpenFolder: actions_.OpenOutputFolder(folder_.Text()); break;
+    case TAfterRunAction::arOpenFolder: {
+      std::string error;
+      if (!actions_.OpenOutputFolder(folder_.Text(), error)) Warn(NoOpenerMessage(folder_.Text(), error));
+      break;
+    }
     case TAfterRunAction::arShutDown: actions_.ShutDown(); break;
     case TAfterRunAction::arPlaySound: actions_.PlayEndSound(); break;
     case TAfterRunAction::arNothing: break;

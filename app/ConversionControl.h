@@ -27,6 +27,7 @@
 
 #include "Src/Convexa.h"
 #include "app/AfterRunActions.h"
+#include "app/FailureReasons.h"
 #include "app/JobList.h"
 #include "app/OutputFolder.h"
 #include "platform/Thread.h"
@@ -71,6 +72,9 @@ struct TConversionSettings {
 };
 using TConversionSettingsSource = std::function<TConversionSettings()>;
 
+// The progress column of a row whose conversion failed.
+inline constexpr const char* kFailedProgress = "失败";
+
 enum class TConversionState {
   csIdle,  // no batch started yet
   csRunning,
@@ -89,9 +93,10 @@ class TConversionControl {
   TConversionControl(const TConversionControl&) = delete;
   TConversionControl& operator=(const TConversionControl&) = delete;
 
-  // btnStartClick: the thread priority, the tasks rebuilt, the commands of a running batch, and
-  // the batch started with the thread count (1 when the text is no count of at least 1); then a
-  // warning for each row that got no task, saying why. Nothing while a batch runs or is paused.
+  // btnStartClick: the thread priority, the rows' failure hints cleared, the tasks rebuilt, the
+  // commands of a running batch, and the batch started with the thread count (1 when the text is
+  // no count of at least 1). A row that got no task shows "失败" at once and is listed in the
+  // batch's message. Nothing while a batch runs or is paused.
   // Raises what ClearTasks raises, before anything changed.
   void Start();
   // button28Click: ClearTasks, then one task per row in row order, from the row's input record
@@ -114,11 +119,13 @@ class TConversionControl {
 
   // ConvexaProgress: the progress columns of the task's row.
   void ConvexaProgress(const TProgressInfo& Info);
-  // ConvexaTerminate, on the GUI thread: a task's end ("100%" when it finished; a warning with
-  // its text when it failed) or the batch end (TaskIndex -1). Records outside a batch, and a
-  // second batch end, are dropped.
+  // ConvexaTerminate, on the GUI thread: a task's end ("100%" when it finished; "失败" and its
+  // reason as the row's hint when it failed) or the batch end (TaskIndex -1), which shows one
+  // warning listing every row that failed or got no task, each with its reason in words, the
+  // libraries' texts after them. Records outside a batch, and a second batch end, are dropped.
   void ConvexaTerminate(const TTerminateInfo& Info);
-  // Button20Click, Button25Click, Button29Click by choice; arNothing does nothing.
+  // Button20Click, Button25Click, Button29Click by choice; arNothing does nothing. A folder that
+  // no opener of the desktop could show gets a warning saying what to install.
   void RunAfterRunAction(TAfterRunAction Action);
 
   [[nodiscard]] TConversionState State() const { return state_; }
@@ -130,6 +137,8 @@ class TConversionControl {
   void Enable(TConversionCommand Command, bool Enabled) { view_.SetCommandEnabled(Command, Enabled); }
   void BatchEnded();
   void Warn(const std::string& Text);
+  // The row shows "失败" with the reason of LibraryText as its hint, and joins the batch's list.
+  void RowFailed(int Row, const std::string& LibraryText);
   [[nodiscard]] std::optional<int> RowOfTask(int TaskIndex) const;
   // Writes a column only when its text changes, so a row whose texts stay is not repainted.
   void SetText(int Row, TJobSubItem Item, const std::string& Text);
@@ -144,6 +153,7 @@ class TConversionControl {
   std::vector<int> task_rows_;              // row of each task of the batch
   bool stopping_ = false;                   // inside Stop's wait
   std::vector<std::string> held_warnings_;  // failures reported inside Stop's wait
+  std::vector<TFileFailure> failures_;      // the rows of this batch that failed, in order
   std::shared_ptr<TRelay> relay_;           // shared with the component's event handlers
 };
 

@@ -43,4 +43,7 @@ class IConverterDialogs {
   virtual bool SelectFolder(TFolderDialogState& Dialog) = 0;
   // A modal message box: the text, the caption, the icon of Type and one OK button.
   virtual void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType Type) = 0;
+  // A modal question with the buttons "是" and "否"; true when the user answered "是" (closing the
+  // box answers "否").
+  virtual bool Confirm(const std::string& Text, const std::string& Caption) = 0;
 };

@@ -56,6 +56,13 @@ void TJobList::SetSubItem(int Index, TJobSubItem Item, std::string Value) {
   Changed(Index);
 }
 
+void TJobList::SetHint(int Index, std::string Value) {
+  CheckIndex(Index);
+  if (rows_[Index].Hint == Value) return;
+  rows_[Index].Hint = std::move(Value);
+  Changed(Index);
+}
+
 void TJobList::SetItemIndex(int Value) { selected_ = Value >= 0 && Value < Count() ? Value : -1; }
 
 const TInputOptions& TJobList::IO1(int Index) const {

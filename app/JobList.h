@@ -65,6 +65,8 @@ struct TJobColumn {
 struct TJobRow {
   std::string Caption;  // full path of the input file
   std::array<std::string, kJobSubItemCount> SubItems;
+  // The row's tooltip: why its conversion failed; empty for none. Moves with the row.
+  std::string Hint;
 
   [[nodiscard]] std::string& operator[](TJobSubItem Item) { return SubItems[static_cast<int>(Item)]; }
   [[nodiscard]] const std::string& operator[](TJobSubItem Item) const { return SubItems[static_cast<int>(Item)]; }
@@ -80,6 +82,8 @@ class TJobList {
   [[nodiscard]] const TJobRow& Row(int Index) const;
   [[nodiscard]] const std::string& SubItem(int Index, TJobSubItem Item) const;
   void SetSubItem(int Index, TJobSubItem Item, std::string Value);
+  // The row's tooltip (TJobRow::Hint); a change is told as a change of the row.
+  void SetHint(int Index, std::string Value);
 
   // The selected row, -1 for none. Setting an index that names no row selects none.
   [[nodiscard]] int ItemIndex() const { return selected_; }

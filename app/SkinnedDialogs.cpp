@@ -51,3 +51,11 @@ void TSkinnedDialogs::ShowMessage(const std::string& Text, const std::string& Ca
   message.SetCtrlSkinData(skin_);
   message.MessageDlg2(Text, Caption, Type, {TMsgDlgBtn::mbOK}, 0);
 }
+
+bool TSkinnedDialogs::Confirm(const std::string& Text, const std::string& Caption) {
+  TvlSkinMessage message(nullptr);
+  message.SetSkinData(skin_);
+  message.SetCtrlSkinData(skin_);
+  return message.MessageDlg2(Text, Caption, TMsgDlgType::mtConfirmation, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, 0) ==
+         mrYes;
+}

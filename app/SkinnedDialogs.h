@@ -17,6 +17,7 @@ class TSkinnedDialogs : public IConverterDialogs {
   bool OpenFiles(TOpenDialogState& Dialog) override;
   bool SelectFolder(TFolderDialogState& Dialog) override;
   void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType Type) override;
+  bool Confirm(const std::string& Text, const std::string& Caption) override;
 
  private:
   static constexpr int kFolderDialogWidth = 320;

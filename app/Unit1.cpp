@@ -351,7 +351,8 @@ void TForm1::vlSkinButton5Click() {
 }
 
 void TForm1::vlSkinButton6Click() {
-  setup_.AfterRun->OpenOutputFolder(folder_.Text());
+  std::string error;
+  if (!setup_.AfterRun->OpenOutputFolder(folder_.Text(), error)) ShowWarning(NoOpenerMessage(folder_.Text(), error));
   FocusJobList();
 }
 

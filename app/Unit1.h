@@ -28,6 +28,7 @@
 #include "app/AfterRunActions.h"
 #include "app/ConversionControl.h"
 #include "app/ConverterDialogs.h"
+#include "app/FailureReasons.h"
 #include "app/JobList.h"
 #include "app/MainWindowControls.h"
 #include "app/OptionFile.h"
@@ -252,6 +253,11 @@ class TForm1 : public TForm, private IConversionView {
   TAddEnd AddOneFile(const std::string& File);
   // One file, several files (last chosen first) or a folder's files, after the dialog.
   void AddFiles(const std::vector<std::string>& Files);
+  // Runs one add operation and then shows one message for it: WhenNoRow when a folder add
+  // tried every file and none became a row, and the files it could not take with their reasons.
+  void RunAdd(const std::function<void()>& Add, const char* WhenNoRow = nullptr);
+  // A file the add could not take, with the libraries' text of why.
+  void AddFailed(const std::string& File, const std::string& LibraryText);
   // Steps 1 and 2: the fields reset and the converter's libraries loaded; false when they fail.
   bool PrepareAdd();
   // The list shows the model's rows again (count, cover, commands).
@@ -265,6 +271,12 @@ class TForm1 : public TForm, private IConversionView {
   // Unit1Commands.cpp
   void BindCommands();
   void OpenAddress(const std::string& Address);
+  // Before a batch: with 自动重命名输出文件 every row whose output file exists (or is another
+  // row's) takes the next free name; with 直接覆盖输出文件 the user is asked once whether the
+  // existing ones may be replaced. False when the user said no (the batch does not start).
+  bool PrepareOutputNames();
+  // The row under the mouse gives the list its tooltip: why the row's conversion failed.
+  void ListMouseMove(int X, int Y);
   [[nodiscard]] TConversionSettings ConversionSettings() const;
   [[nodiscard]] bool OverwriteOutput() const;
 
@@ -276,9 +288,14 @@ class TForm1 : public TForm, private IConversionView {
   std::unique_ptr<TPresetChain> chain_;
   std::unique_ptr<TConversionControl> conversion_;
   std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;
+  std::vector<TFileFailure> add_failures_;  // of the add operation under way
+  bool folder_add_listed_ = false;          // the folder add under way tried every file
   bool closed_ = false;
   bool selection_sync_ = false;  // the view follows the model's selection; no handlers run
 };
+
+// The question asked before a batch replaces the existing output files Names.
+[[nodiscard]] std::string OverwriteQuestion(const std::vector<std::string>& Names);
 
 // The files of a folder (GetFilenames; ExtMask "*.*" for all): regular files only, sub-folders
 // not entered, in the order of a folder listing (names compared ignoring case); nothing when the

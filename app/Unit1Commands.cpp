@@ -10,6 +10,7 @@
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "platform/DesktopOpener.h"
 #include "platform/Menus.h"
+#include "platform/SysUtils.h"
 
 void TForm1::BindCommands() {
   const auto bind = [](TMenuItem* Item, std::function<void()> Run) {
@@ -61,7 +62,41 @@ void TForm1::BindCommands() {
 
 // ---- Conversion -----------------------------------------------------------------------------------
 
-void TForm1::btnStartClick() { conversion_->Start(); }
+void TForm1::btnStartClick() {
+  const TConversionState state = conversion_->State();
+  if (state == TConversionState::csRunning || state == TConversionState::csPaused) return;
+  if (!PrepareOutputNames()) return;
+  conversion_->Start();
+}
+
+bool TForm1::PrepareOutputNames() {
+  const std::string folder = folder_.FileOutPutPath() + "/";
+  if (!OverwriteOutput()) {
+    // 自动重命名输出文件: a file already there (a finished earlier batch's, too) is never
+    // replaced; the row takes the next free name, as an add does.
+    for (int row = 0; row < jobs_.Count(); ++row) {
+      const std::string& name = jobs_.SubItem(row, TJobSubItem::jsOutputName);
+      const std::string free = ExtractFileName(chain_->UniqueJobOutput(folder + name, row));
+      if (free != name) jobs_.SetSubItem(row, TJobSubItem::jsOutputName, free);
+    }
+    return true;
+  }
+  // 直接覆盖输出文件: asked once for the whole batch before anything is replaced.
+  std::vector<std::string> existing;
+  for (int row = 0; row < jobs_.Count(); ++row) {
+    const std::string& name = jobs_.SubItem(row, TJobSubItem::jsOutputName);
+    if (FileExists(folder + name)) existing.push_back(name);
+  }
+  return existing.empty() || setup_.Dialogs->Confirm(OverwriteQuestion(existing), kApplicationTitle);
+}
+
+std::string OverwriteQuestion(const std::vector<std::string>& Names) {
+  std::string text = "以下 " + std::to_string(Names.size()) + " 个输出文件已经存在：";
+  for (const std::string& name : Names) text += "\n" + name;
+  return text +
+         "\n\n开始转换会覆盖这些文件。要覆盖吗？\n选择“否”则不开始转换，您可以先重命名输出文件、选择其他输出目录，"
+         "或在“选项”中选择“自动重命名输出文件”。";
+}
 
 void TForm1::btnStopClick() { conversion_->Stop(); }
 
@@ -88,8 +123,8 @@ void TForm1::N19Click() { OpenAddress(kHomePage); }
 void TForm1::EMAIL1Click() { OpenAddress(kSupportMail); }
 
 void TForm1::OpenAddress(const std::string& Address) {
-  // The opener reports a failure on its own; the window has nothing to add.
-  (void)OpenWithDesktop(Address);
+  std::string error;
+  if (!OpenWithDesktop(Address, &error)) ShowWarning(NoOpenerMessage(Address, error));
 }
 
 // ---- What the other windows say ----------------------------------------------------------------

@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
+#include "app/FailureReasons.h"
 #include "app/Unit1.h"
 #include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
+#include "platform/Application.h"
 #include "platform/Edit.h"
 #include "platform/Input.h"
 #include "platform/SysUtils.h"
@@ -106,6 +110,22 @@ void TForm1::EnableRowCommands(bool Enabled) {
     SetCommandEnabled(command, Enabled);
 }
 
+void TForm1::ListMouseMove(int X, int Y) {
+  const int row = lvFiles->IndexAt(TPoint{X, Y});
+  const std::string hint = row >= 0 && row < jobs_.Count() ? jobs_.Row(row).Hint : std::string();
+  if (hint == lvFiles->Hint()) return;
+  lvFiles->SetHint(hint);
+  // The tooltip follows the row under the mouse at once: a failed row shows its reason, any
+  // other row none.
+  if (hint.empty()) {
+    Application()->HideHint();
+  } else {
+    TPoint cursor;
+    GetCursorPos(&cursor);
+    Application()->ActivateHint(cursor);
+  }
+}
+
 void TForm1::lvFilesClick() {
   if (lvFiles->ItemIndex() < 0) preview_->ClearPreview();
 }
@@ -135,6 +155,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   TAVProbe* probe = Convexa->AVProbe();
   if (!probe->LoadFile(File)) {
     logBlock("***File load error: " + probe->LastErrMsg());
+    AddFailed(File, probe->LastErrMsg());
     return TAddEnd::aeNextFile;
   }
   chain_->Fields().Video_AddFileName = File;
@@ -143,6 +164,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   const int task = Convexa->AddTask(File, &input);
   if (task < 0) {
     logBlock("***File open error: " + Convexa->LastErrMsg());
+    AddFailed(File, Convexa->LastErrMsg());
     return TAddEnd::aeStop;
   }
   AddLog("");
@@ -150,8 +172,10 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   preview_->SetFileName(File);
   TOutputOptions output = chain_->OutputOptionsForNewJob(File);
   if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
+    const std::string error = Convexa->LastErrMsg();
     Convexa->RemoveTask(task);
-    logBlock("***Cannot do convert, error: " + Convexa->LastErrMsg());
+    logBlock("***Cannot do convert, error: " + error);
+    AddFailed(File, error);
     return TAddEnd::aeStop;
   }
   const TNewJob job{input.FileName.empty() ? File : input.FileName,
@@ -180,37 +204,69 @@ void TForm1::AddFiles(const std::vector<std::string>& Files) {
   }
 }
 
-void TForm1::btnAddClick() {
-  if (!PrepareAdd()) return;
-  if (!setup_.Dialogs->OpenFiles(OpenDialog1) || !IsRegularFile(OpenDialog1.FileName)) return;
+void TForm1::AddFailed(const std::string& File, const std::string& LibraryText) {
+  struct stat st {};
+  const bool empty = ::stat(File.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0;
+  add_failures_.push_back(
+      {File, empty ? std::string(kEmptyFileReason) : FailureReason(LibraryText, folder_.Text(), File), LibraryText});
+}
+
+void TForm1::RunAdd(const std::function<void()>& Add, const char* WhenNoRow) {
+  add_failures_.clear();
   const int rows = jobs_.Count();
-  if (AddOneFile(OpenDialog1.FileName) == TAddEnd::aeNextFile && jobs_.Count() > rows) {
-    SelectRow(jobs_.Count() - 1);
-    FocusJobList();
+  Add();
+  // One message for the whole add: the files it could not take, each with its reason.
+  std::vector<TFileFailure> failures = std::exchange(add_failures_, {});
+  std::string text;
+  if (WhenNoRow && jobs_.Count() <= rows && folder_add_listed_) text = WhenNoRow;
+  folder_add_listed_ = false;
+  if (!failures.empty()) {
+    if (!text.empty()) text += "\n\n";
+    text += FailureMessage(AddFailureHeading(static_cast<int>(failures.size())), failures);
   }
+  if (!text.empty()) ShowJobMessage(text);
+}
+
+void TForm1::btnAddClick() {
+  RunAdd([this] {
+    if (!PrepareAdd()) return;
+    if (!setup_.Dialogs->OpenFiles(OpenDialog1) || !IsRegularFile(OpenDialog1.FileName)) return;
+    const int rows = jobs_.Count();
+    if (AddOneFile(OpenDialog1.FileName) == TAddEnd::aeNextFile && jobs_.Count() > rows) {
+      SelectRow(jobs_.Count() - 1);
+      FocusJobList();
+    }
+  });
 }
 
 void TForm1::Button8Click() {
-  if (!PrepareAdd()) return;
-  if (!setup_.Dialogs->OpenFiles(OpenDialog2) || !IsRegularFile(OpenDialog2.FileName)) return;
-  AddFiles(OpenDialog2.Files.empty() ? std::vector<std::string>{OpenDialog2.FileName} : OpenDialog2.Files);
+  RunAdd([this] {
+    if (!PrepareAdd()) return;
+    if (!setup_.Dialogs->OpenFiles(OpenDialog2) || !IsRegularFile(OpenDialog2.FileName)) return;
+    AddFiles(OpenDialog2.Files.empty() ? std::vector<std::string>{OpenDialog2.FileName} : OpenDialog2.Files);
+  });
 }
 
 void TForm1::Button12Click() {
-  const int rows = jobs_.Count();
-  if (!PrepareAdd()) return;
-  if (!setup_.Dialogs->SelectFolder(vlSkinSelectDirectoryDialog1)) return;
-  const std::optional<std::vector<std::string>> files = GetFilenames(vlSkinSelectDirectoryDialog1.Directory, "*.*");
-  if (!files) return;
-  for (auto file = files->rbegin(); file != files->rend(); ++file) {
-    if (!IsRegularFile(*file)) return;
-    if (AddOneFile(*file) == TAddEnd::aeStop) return;
-  }
-  if (jobs_.Count() > 0) {
-    SelectRow(jobs_.Count() - 1);
-    FocusJobList();
-  }
-  if (jobs_.Count() <= rows) ShowJobMessage(kNoFileInFolder);
+  RunAdd(
+      [this] {
+        if (!PrepareAdd()) return;
+        if (!setup_.Dialogs->SelectFolder(vlSkinSelectDirectoryDialog1)) return;
+        const std::optional<std::vector<std::string>> files =
+            GetFilenames(vlSkinSelectDirectoryDialog1.Directory, "*.*");
+        if (!files) return;
+        for (auto file = files->rbegin(); file != files->rend(); ++file) {
+          if (!IsRegularFile(*file)) return;
+          if (AddOneFile(*file) == TAddEnd::aeStop) return;
+        }
+        if (jobs_.Count() > 0) {
+          SelectRow(jobs_.Count() - 1);
+          FocusJobList();
+        }
+        // Only a folder whose every file was tried says it had none to use.
+        folder_add_listed_ = true;
+      },
+      kNoFileInFolder);
 }
 
 // ---- Remove, clear, move -----------------------------------------------------------------------

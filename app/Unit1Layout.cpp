@@ -212,6 +212,8 @@ void TForm1::BuildJobListPanel() {
   lvFiles->OnSelectItem = [this](TObject*, TListItem* Item, bool Selected) { ListSelectItem(Item, Selected); };
   lvFiles->OnDblClick = [this](TObject*) { lvFilesDblClick(); };
   lvFiles->OnClick = [this](TObject*) { lvFilesClick(); };
+  lvFiles->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) { ListMouseMove(X, Y); };
+  lvFiles->SetShowHint(true);
   jobs_.OnChange = [this](int Index) {
     if (Index >= 0)
       lvFiles->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(Index), Index);

@@ -6,12 +6,18 @@
 #include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 
+#ifndef CONVERTER_VERSION
+#error "the build names the program's version (CONVERTER_VERSION)"
+#endif
+
+std::string ProgramVersion() { return CONVERTER_VERSION; }
+
 TForm2::TForm2(TComponent* AOwner, TvlSkinData* MainSkin) : TForm(AOwner) {
   SetName("Form2");
   vlVelmora1 = SetUpSkinnedForm(this, "关于软件", TFormBorderStyle::bsDialog, TPosition::poMainFormCenter,
                                 kAboutClientWidth, kAboutClientHeight, MainSkin);
 
-  TvlSkinPanel* card = MakeSkinPanel(this, this, Box(16, 16, kAboutClientWidth - 32, 162), "panel", MainSkin);
+  TvlSkinPanel* card = MakeSkinPanel(this, this, Box(16, 16, kAboutClientWidth - 32, 184), "panel", MainSkin);
   TvlSkinStdLabel* title = MakeSkinLabel(this, card, Box(20, 16, 340, 28), kApplicationTitle, MainSkin);
   title->UseSkinFont = false;
   title->Font()->SetName("微软雅黑");
@@ -21,12 +27,13 @@ TForm2::TForm2(TComponent* AOwner, TvlSkinData* MainSkin) : TForm(AOwner) {
                          "手机、播放器和网页等常用格式。",
                          "官方网站：www.qirelo.com",
                          "联系邮箱：support@qirelo.com"};
-  int top = 54;
+  VersionLabel = MakeSkinLabel(this, card, Box(20, 50, 348, 20), "版本：" + ProgramVersion(), MainSkin);
+  int top = 76;
   for (const char* line : lines) {
     MakeSkinLabel(this, card, Box(20, top, 348, 20), line, MainSkin);
     top += line == lines[1] ? 28 : 22;
   }
-  Button1 = MakeSkinButton(this, this, Box(kAboutClientWidth - 16 - 84, 192, 84, 28), "确定", MainSkin);
+  Button1 = MakeSkinButton(this, this, Box(kAboutClientWidth - 16 - 84, 214, 84, 28), "确定", MainSkin);
   Button1->SetDefault(true);
   Button1->Cancel = true;
   Button1->OnClick = [this](TObject*) { Close(); };

@@ -8,6 +8,7 @@
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
 #include "platform/Exceptions.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -36,6 +37,12 @@ TvlSkinCheckRadioBox* MakeBox(TComponent* Owner, TWinControl* Parent, const TRec
 }
 
 }  // namespace
+
+int ThreadCountFromOption(const std::string& Value) {
+  int count = 0;
+  if (Value.empty() || Value.size() > 2 || !TryStrToInt(Value, count) || Value != std::to_string(count)) return 1;
+  return count >= 1 && count <= kMaxThreadCount ? count : 1;
+}
 
 TForm5::TForm5(TComponent* AOwner, TOptionFile Options, TvlSkinData* MainSkin, TvlSkinData* ToolSkin,
                std::function<void(bool)> SetPreview, IConverterDialogs& Dialogs)
@@ -71,7 +78,7 @@ void TForm5::BuildControls(TvlSkinData* MainSkin, TvlSkinData* ToolSkin) {
   MakeSkinLabel(this, conversion, Box(20, 38, 150, kBoxHeight), "同时进行转换的文件个数", MainSkin);
   // A skinned combo box in fixed-list style; its list shows 8 items at a time.
   vlSkinComboBox2 = std::make_unique<TOptionChooserBox>(this, conversion, Box(176, 37, 80, 24), ToolSkin);
-  for (int count = 1; count <= 19; ++count) vlSkinComboBox2->AddItem(std::to_string(count));
+  for (int count = 1; count <= kMaxThreadCount; ++count) vlSkinComboBox2->AddItem(std::to_string(count));
   vlSkinComboBox2->SetItemIndex(0);
   vlSkinCheckRadioBox8 = MakeBox(this, conversion, row(0, 66), "转换时进行实时视频预览", false, 0, ToolSkin);
   vlSkinCheckRadioBox8->OnClick = [this](TObject*) { vlSkinCheckRadioBox8Click(); };
@@ -105,10 +112,12 @@ void TForm5::FormCreate() {
 
 void TForm5::Button1Click() {
   const auto read = [this](const char* Key) { return options_.Read(kSection, Key); };
-  // The list starts at "1" whatever was stored; only "0" and "1" are kept as they are.
-  vlSkinComboBox2->SetItemIndex(0);
-  if (const std::string count = read("Thread_Count"); count != "0" && count != "1")
-    options_.Write(kSection, "Thread_Count", "0");
+  // The count the user chose last time; a value that is no count of the list (missing, "0",
+  // text, out of range) falls back to "1", which is written back in its place.
+  const std::string stored = read("Thread_Count");
+  const int count = ThreadCountFromOption(stored);
+  vlSkinComboBox2->SetItemIndex(count - 1);
+  if (stored != std::to_string(count)) options_.Write(kSection, "Thread_Count", std::to_string(count));
 
   // Each choice key checks the box of its value; a missing or unknown value is written back as
   // the default, whose box is then checked.

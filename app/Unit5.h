@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "app/ConversionControl.h"
 #include "app/ConverterDialogs.h"
@@ -28,6 +29,12 @@ class TvlVelmora;
 
 inline constexpr int kOptionsClientWidth = 528;
 inline constexpr int kOptionsClientHeight = 471;
+// The thread-count list offers 1 to this many files at once.
+inline constexpr int kMaxThreadCount = 19;
+
+// The thread count a stored Thread_Count value stands for: "1" to "19" as they are, anything
+// else (missing, empty, "0", not a number, out of range) 1.
+[[nodiscard]] int ThreadCountFromOption(const std::string& Value);
 
 class TForm5 : public TForm {
  public:

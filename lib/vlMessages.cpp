@@ -22,6 +22,9 @@ namespace {
 
 constexpr int kButtonWidth = 70, kButtonGap = 10, kDefaultButtonHeight = 25;
 constexpr int kLabelLeft = 50, kLabelTop = 15, kPictureLeft = 5, kIconSize = 32;
+// A longer message wraps at this width: lines a reader's eye can follow, a box of about 530
+// pixels.
+constexpr int kMaxMessageWidth = 440;
 
 struct TButtonKind {
   TMsgDlgBtn Button;
@@ -194,6 +197,13 @@ TvlMessageForm* TvlSkinMessage::CreateMessageForm(const TRequest& R) {
   label->SetCaption(R.Msg);
   label->SetLeft(kLabelLeft);
   label->SetTop(kLabelTop);
+  if (label->Width() > kMaxMessageWidth) {
+    // Wrapped at spaces and beside Chinese characters; a path longer than a line is broken where
+    // it fills one. The label keeps this width and grows downwards.
+    label->BreakLongWords = true;
+    label->SetWidth(kMaxMessageWidth);
+    label->SetWordWrap(true);
+  }
   form->Message = label;
 
   const int labelMiddle = label->Top() + label->Height() / 2;

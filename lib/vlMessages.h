@@ -5,7 +5,7 @@
 // buttons from a button set and, when asked, a "don't show this again" check box.
 //
 //   +---------------------------------------------+
-//   | [icon]  message text (no wrapping)          |   label at (50, 15), icon at x 5
+//   | [icon]  message text (wrapped at 440 px)    |   label at (50, 15), icon at x 5
 //   |                                             |
 //   | [x] Do not display this message again        |   only with ShowAgainFlag
 //   |          [ Yes ] [ No ] [Cancel]            |   70 wide, 10 apart, 10 from the bottom

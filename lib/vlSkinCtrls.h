@@ -481,6 +481,9 @@ class TvlSkinStdLabel : public TCustomLabel, public TvlSkinClient {
   void SetDefaultFont(TFont* Value) { FDefaultFont->Assign(Value); }
   bool UseSkinFont = true;
   bool UseSkinColor = true;
+  // With WordWrap, a word longer than the label is wide (a long path) is broken where it fills a
+  // line instead of running past the edge.
+  bool BreakLongWords = false;
 
   void GetSkinData();
   void ChangeSkinData() override;

@@ -144,6 +144,7 @@ void TvlSkinStdLabel::DoDrawText(TRect& Rect, UINT Flags) {
   if (measuring && text.empty()) text = " ";
   if (measuring && ShowAccelChar() && text == "&") text += " ";
   if (!ShowAccelChar()) Flags |= DT_NOPREFIX;
+  if (BreakLongWords && (Flags & DT_WORDBREAK)) Flags |= DT_EDITCONTROL;
   if (FEllipsType == TvlEllipsType::vletEndEllips) Flags |= DT_END_ELLIPSIS;
   if (FEllipsType == TvlEllipsType::vletPathEllips) Flags |= DT_PATH_ELLIPSIS;
   if (measuring || !Canvas()->HandleAllocated()) {
@@ -164,7 +165,7 @@ void TvlSkinStdLabel::PaintSkinTo(TCanvas* Canvas, int X, int Y, const std::stri
     Canvas->FillRect(TRect{r.Left + X, r.Top + Y, r.Right + X, r.Bottom + Y});
   }
   UINT flags = DT_EXPANDTABS | AlignmentFlags(Alignment());
-  if (WordWrap()) flags |= DT_WORDBREAK;
+  if (WordWrap()) flags |= DT_WORDBREAK | (BreakLongWords ? DT_EDITCONTROL : 0);
   if (!ShowAccelChar()) flags |= DT_NOPREFIX;
   if (FEllipsType == TvlEllipsType::vletEndEllips) flags |= DT_END_ELLIPSIS;
   if (FEllipsType == TvlEllipsType::vletPathEllips) flags |= DT_PATH_ELLIPSIS;

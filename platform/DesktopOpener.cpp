@@ -24,7 +24,21 @@ TDesktopOpener& Installed() {
   return opener;
 }
 
-bool DefaultOpener(const std::string& Target, std::string& Error) { return SpawnOpener("xdg-open", Target, Error); }
+bool LooksLikeAddress(const std::string& s);
+
+// Each opener in turn until one starts; a desktop without any gets one reason naming them all.
+bool DefaultOpener(const std::string& Target, std::string& Error) {
+  std::string tried;
+  for (const std::vector<std::string>& command : DesktopOpeners(Target)) {
+    std::string reason;
+    if (SpawnOpener(command, Target, reason)) return true;
+    std::string name;
+    for (const std::string& word : command) name += (name.empty() ? "" : " ") + word;
+    tried += (tried.empty() ? "" : ", ") + name;
+  }
+  Error = "no desktop opener could be started (tried " + tried + ")";
+  return false;
+}
 
 bool LooksLikeAddress(const std::string& s) {
   // "scheme:" with a scheme of two or more letters (a single letter could be a drive).
@@ -65,13 +79,34 @@ bool OpenWithDesktop(const std::string& Target, std::string* Error) {
   return ok;
 }
 
+std::vector<std::vector<std::string>> DesktopOpeners(const std::string& Target) {
+  std::vector<std::vector<std::string>> openers = {{"xdg-open"}, {"gio", "open"}};
+  // The file managers of the Debian desktops (GNOME, KDE, Xfce, LXDE, LXQt, MATE, Cinnamon)
+  // show folders and open files, but no web or mail address.
+  if (!LooksLikeAddress(Target))
+    for (const char* manager : {"nautilus", "dolphin", "thunar", "pcmanfm", "pcmanfm-qt", "caja", "nemo"})
+      openers.push_back({manager});
+  return openers;
+}
+
 bool SpawnOpener(const std::string& Program, const std::string& Target, std::string& Error) {
+  return SpawnOpener(std::vector<std::string>{Program}, Target, Error);
+}
+
+bool SpawnOpener(const std::vector<std::string>& Command, const std::string& Target, std::string& Error) {
+  if (Command.empty()) {
+    Error = "no opener given";
+    return false;
+  }
   const std::string argument = !Target.empty() && Target[0] == '-' ? "./" + Target : Target;
+  std::vector<std::string> argv = Command;
+  argv.push_back(argument);
+  const std::string program = Command.front();
   // A session of its own, so the opened program outlives this one and its signals.
-  return SpawnDetached({Program, argument}, TSpawnSession::OwnSession,
-                       [Program, argument](int status) {
+  return SpawnDetached(argv, TSpawnSession::OwnSession,
+                       [program, argument](int status) {
                          if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
-                           std::fprintf(stderr, "%s could not open %s (exit code %d)\n", Program.c_str(),
+                           std::fprintf(stderr, "%s could not open %s (exit code %d)\n", program.c_str(),
                                         argument.c_str(), WEXITSTATUS(status));
                        },
                        Error);

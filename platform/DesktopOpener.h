@@ -1,11 +1,13 @@
 #pragma once
 // Opening a file, folder or address the way the desktop does: one routine hands the target to
-// the desktop's opener ("xdg-open"), started directly with an argument vector (never through a
-// shell, so no character of a name is ever interpreted). Link labels, context menus, the help
+// the first of the desktop's openers that starts ("xdg-open", "gio open", then the file managers
+// of the common desktops for a file or folder), started directly with an argument vector (never
+// through a shell, so no character of a name is ever interpreted). Link labels, context menus, the help
 // menu and "open the folder" commands all come here; tests put their own opener in its place.
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -20,11 +22,17 @@ TDesktopOpener SetDesktopOpener(TDesktopOpener Opener);
 // False, with the reason in *Error when given, when nothing was started.
 bool OpenWithDesktop(const std::string& Target, std::string* Error = nullptr);
 
+// The desktop's openers tried for Target, in order: each is a program and the words before the
+// target ("gio", "open"). File managers only for a file or folder, not for an address.
+[[nodiscard]] std::vector<std::vector<std::string>> DesktopOpeners(const std::string& Target);
+
 // The desktop's own opener: starts Program with the one argument Target (a relative path that
 // begins with "-" is passed as "./…" so it cannot read as an option), in a session of its own,
 // and does not wait for it; the exit is collected in the background and a failing one is
 // reported on standard error. False when the program cannot be started.
 bool SpawnOpener(const std::string& Program, const std::string& Target, std::string& Error);
+// The same with words between the program and the target ({"gio", "open"}).
+bool SpawnOpener(const std::vector<std::string>& Command, const std::string& Target, std::string& Error);
 
 // The shell's form: "open" (or no verb) on a file, folder or address. Answers a value above 32
 // on success, SE_ERR_FNF for an empty name or a missing local file, SE_ERR_NOASSOC for another

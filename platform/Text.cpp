@@ -156,7 +156,10 @@ int LineWidth(FontInstance& font, const std::u32string& s, bool expandTabs) {
 
 // Splits one paragraph into lines no wider than maxWidth, breaking at spaces and around wide
 // (CJK) characters; spaces at a break are dropped.
-std::vector<Line> Wrap(FontInstance& font, const Line& para, int maxWidth, bool expandTabs) {
+// Lines of at most maxWidth, broken after a space or beside a wide (CJK) character. A word wider
+// than the line stays whole unless breakWords (DT_EDITCONTROL), which breaks it where it fills
+// the line, as an edit control does.
+std::vector<Line> Wrap(FontInstance& font, const Line& para, int maxWidth, bool expandTabs, bool breakWords) {
   std::vector<Line> out;
   const std::u32string& s = para.text;
   std::size_t start = 0;
@@ -171,7 +174,9 @@ std::vector<Line> Wrap(FontInstance& font, const Line& para, int maxWidth, bool 
       const int next = (c == U'\t' && expandTabs) ? (width / tab + 1) * tab : width + font.Advance(c);
       if (next > maxWidth && end > start && c != U' ') {
         if (lastBreak != std::string::npos && lastBreak > start) end = lastBreak;
-        else {
+        else if (breakWords) {
+          // The line ends before the character that overflows it.
+        } else {
           // A word wider than the line: it stays whole, up to the next break opportunity.
           while (end < s.size() && s[end] != U' ' && !IsWide(s[end])) ++end;
         }
@@ -360,7 +365,7 @@ int DrawText(HDC hdc, const char* lpchText, int cchText, TRect* lprc, UINT forma
     auto endParagraph = [&]() {
       Line p = StripPrefixes(para, format);
       if (format & DT_WORDBREAK) {
-        for (Line& l : Wrap(*font, p, maxWidth, expandTabs)) lines.push_back(std::move(l));
+        for (Line& l : Wrap(*font, p, maxWidth, expandTabs, (format & DT_EDITCONTROL) != 0)) lines.push_back(std::move(l));
       } else {
         lines.push_back(std::move(p));
       }

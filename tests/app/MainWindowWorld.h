@@ -59,9 +59,18 @@ class TScriptedDialogs : public IConverterDialogs {
   void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType) override {
     messages.push_back(Caption + "|" + Text);
   }
+  // Each question takes the next answer (none left: "否"); noted as "?<caption>|<text>".
+  bool Confirm(const std::string& Text, const std::string& Caption) override {
+    messages.push_back("?" + Caption + "|" + Text);
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
 
   std::deque<std::vector<std::string>> files;
   std::deque<std::optional<std::string>> folders;
+  std::deque<bool> answers;
   std::vector<TOpenDialogState> shownFiles;
   std::vector<TFolderDialogState> shownFolders;
   std::vector<std::string> messages;

@@ -39,11 +39,17 @@ class TMemoryConversionView : public IConversionView {
 
 class TMemoryAfterRunActions : public IAfterRunActions {
  public:
-  void OpenOutputFolder(const std::string& Folder) override { calls.push_back("open " + Folder); }
+  bool OpenOutputFolder(const std::string& Folder, std::string& Error) override {
+    calls.push_back("open " + Folder);
+    if (!openerMissing) return true;
+    Error = "no desktop opener could be started (tried xdg-open, gio open)";
+    return false;
+  }
   void ShutDown() override { calls.push_back("shut down"); }
   void PlayEndSound() override { calls.push_back("sound"); }
 
   std::vector<std::string> calls;
+  bool openerMissing = false;  // OpenOutputFolder finds no opener
 };
 
 }  // namespace memory_conversion

@@ -22,7 +22,8 @@ TEST(AfterRunActionsTest, EachActionGoesThroughItsSystemSeam) {
   const TPowerOffRequester requester = SetPowerOffRequester([&](std::string&) { return ++powerOffs > 0; });
 
   TSystemAfterRunActions actions(testing::TempDir() + "no-such-folder/sounds/ring001.wav");
-  actions.OpenOutputFolder("/home/用户/视频 输出");
+  std::string error;
+  EXPECT_TRUE(actions.OpenOutputFolder("/home/用户/视频 输出", error));
   actions.ShutDown();
   actions.PlayEndSound();  // no file: nothing plays, nothing is reported
   EXPECT_EQ(opened, std::vector<std::string>{"/home/用户/视频 输出"});

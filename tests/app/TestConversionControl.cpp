@@ -327,9 +327,15 @@ TEST_F(ConversionControlTest, AFailingPresetGivesOneMessageNamingItsFirstCause) 
   control->Start();
   ASSERT_TRUE(RunToEnd());
   ASSERT_EQ(view.warnings.size(), 1u);
-  EXPECT_NE(view.warnings[0].find("libopencore_amrnb"), std::string::npos) << view.warnings[0];
-  EXPECT_NE(Column(0, jsProgress), "100%");
+  const std::string& warning = view.warnings[0];
+  EXPECT_TRUE(warning.starts_with("以下 1 个文件转换失败：\n")) << warning;
+  EXPECT_NE(warning.find("：此系统的 FFmpeg 没有 AMR-NB 编码器\n"), std::string::npos) << warning;
+  EXPECT_LT(warning.find("AMR-NB 编码器"), warning.find("详细信息：\n")) << "the library's text comes after";
+  EXPECT_NE(warning.find("libopencore_amrnb"), std::string::npos) << warning;
+  EXPECT_EQ(Column(0, jsProgress), "失败");
+  EXPECT_EQ(jobs().Row(0).Hint, "此系统的 FFmpeg 没有 AMR-NB 编码器");
   EXPECT_EQ(Column(1, jsProgress), "100%");
+  EXPECT_EQ(jobs().Row(1).Hint, "");
   EXPECT_TRUE(actions.calls.empty());
 }
 
@@ -355,11 +361,14 @@ TEST_F(ConversionControlTest, ARowWhoseInputIsGoneIsSkippedAndTheOthersKeepTheir
   ASSERT_TRUE(RunToEnd());
   ASSERT_EQ(view.log.size(), 1u);
   EXPECT_TRUE(view.log[0].starts_with("***File open error: ")) << view.log[0];
-  EXPECT_EQ(Column(0, jsProgress), "");
+  EXPECT_EQ(Column(0, jsProgress), "失败");
+  EXPECT_EQ(jobs().Row(0).Hint, "文件不存在或已被移走");
   EXPECT_EQ(Column(1, jsProgress), "100%");
   EXPECT_EQ(repainted, std::set<int>{1}) << "task 0 is the second row's";
-  EXPECT_EQ(view.warnings, std::vector<std::string>{view.log[0].substr(std::string("***File open error: ").size())})
-      << "the user is told why the row stays as it is";
+  ASSERT_EQ(view.warnings.size(), 1u) << "the user is told why the row stays as it is";
+  EXPECT_TRUE(view.warnings[0].starts_with("以下 1 个文件转换失败：\ngone.mp4：文件不存在或已被移走\n")) << view.warnings[0];
+  EXPECT_TRUE(view.warnings[0].ends_with("\n" + view.log[0].substr(std::string("***File open error: ").size())))
+      << view.warnings[0];
 }
 
 TEST_F(ConversionControlTest, RecordsForRowsThatAreGoneAreDropped) {
@@ -424,6 +433,18 @@ TEST_F(ConversionControlTest, TheAfterRunActionRunsOnceAtTheBatchEnd) {
     control->ConvexaTerminate({-1, true, false, ""});  // a second end changes nothing
     EXPECT_EQ(actions.calls, c.calls);
   }
+  EXPECT_TRUE(view.warnings.empty());
+  // A desktop without any opener: the user is told what to install instead of nothing happening.
+  actions.openerMissing = true;
+  settings.AfterRun = TAfterRunAction::arOpenFolder;
+  control->Start();
+  ASSERT_TRUE(RunToEnd(10000));
+  ASSERT_EQ(view.warnings.size(), 1u);
+  EXPECT_EQ(view.warnings[0], "无法打开“" + dir.string() +
+                                  "”：此系统没有可以打开它的程序。\n请先安装 xdg-utils（在终端运行 sudo apt-get install "
+                                  "xdg-utils），然后再试一次。\n\nno desktop opener could be started (tried xdg-open, "
+                                  "gio open)");
+  actions.openerMissing = false;
   // The priority box checked in the options window is the workers' priority; none keeps it.
   settings.Priority = TThreadPriority::tpLowest;
   control->Start();
@@ -461,10 +482,12 @@ TEST_F(ConversionControlTest, AFailureReportedWhileAStopWaitsIsShownAfterTheWait
   control->Start();
   ASSERT_TRUE(PumpUntil([this] { return !Column(0, jsProgress).empty(); }, 60000));
   control->Stop();
-  EXPECT_EQ(view.warnings, std::vector<std::string>{"disk full"});
-  EXPECT_EQ(shownInsideDelivery, std::vector<bool>{false}) << "no modal box inside the stop's wait";
   ASSERT_TRUE(RunToEnd());
-  EXPECT_EQ(view.warnings.size(), 1u);
+  Pump(200);
+  ASSERT_EQ(view.warnings.size(), 1u);
+  EXPECT_NE(view.warnings[0].find("：转换时出错\n"), std::string::npos) << view.warnings[0];
+  EXPECT_TRUE(view.warnings[0].ends_with("详细信息：\ndisk full")) << view.warnings[0];
+  EXPECT_EQ(shownInsideDelivery, std::vector<bool>{false}) << "no modal box inside the stop's wait";
 }
 
 }  // namespace

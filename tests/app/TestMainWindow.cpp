@@ -11,6 +11,7 @@
 #include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlconst.h"
 #include "lib/vlSkinData.h"
+#include "lib/vlSkinCtrls.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
@@ -64,7 +65,7 @@ TEST_F(MainWindowTest, AFirstStartWritesTheDefaults) {
   // options window's five defaults in its read order.
   EXPECT_EQ(OptionText(),
             "[OutPath]\r\nOutPath=" + output +
-                "\r\n\r\n[Skin]\r\nSetSkin=0\r\n\r\n[Options]\r\nThread_Count=0\r\nAfter_Done=0\r\n"
+                "\r\n\r\n[Skin]\r\nSetSkin=0\r\n\r\n[Options]\r\nThread_Count=1\r\nAfter_Done=0\r\n"
                 "Thread_Priority=3\r\nOverwrite_File=1\r\nShow_Preview=0\r\n\r\n");
   EXPECT_FALSE(main->vlSkinData1->Empty) << "skin 1 is loaded";
   EXPECT_FALSE(main->vlSkinData2->Empty) << "the tool skin is loaded";
@@ -133,6 +134,22 @@ TEST_F(MainWindowTest, CommandsEnabledAtStart) {
   EXPECT_EQ(main->vlVelmora1->BorderIcons(), (TvlBorderIcons{biSystemMenu, biMinimize}));
   EXPECT_EQ(windows.Form2->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
   EXPECT_EQ(windows.Form5->vlVelmora1->BorderIcons(), TvlBorderIcons{biSystemMenu});
+}
+
+// The about window names the version the build gave the program, inside its card and above the
+// button.
+TEST_F(MainWindowTest, TheAboutWindowShowsTheBuildsVersion) {
+  Start();
+  TForm2* about = windows.Form2;
+  ASSERT_NE(about->VersionLabel, nullptr);
+  EXPECT_FALSE(ProgramVersion().empty());
+  EXPECT_EQ(ProgramVersion(), CONVERTER_VERSION);
+  EXPECT_EQ(about->VersionLabel->Caption(), std::string("版本：") + CONVERTER_VERSION);
+  const TRect version = about->VersionLabel->BoundsRect();
+  const TRect card = about->VersionLabel->Parent()->BoundsRect();
+  EXPECT_LE(card.Top + version.Bottom, card.Bottom);
+  EXPECT_LE(card.Bottom, about->Button1->Top()) << "the button stays below the card";
+  EXPECT_LE(about->Button1->Top() + about->Button1->Height(), about->ClientHeight());
 }
 
 // The menu bar opens the window's menus through the form skinner: a click on 编辑 shows its rows,
@@ -398,19 +415,20 @@ TEST_F(MainWindowTest, TheOptionsWindowReadsItsSection) {
     bool overwrite;
     bool preview;
     std::optional<TThreadPriority> priority;
+    const char* threads;  // the thread-count list's text
   } cases[] = {
       {"values of the table", "Thread_Count=1\nAfter_Done=2\nThread_Priority=0\nOverwrite_File=0\nShow_Preview=1\n",
        "Thread_Count=1\nAfter_Done=2\nThread_Priority=0\nOverwrite_File=0\nShow_Preview=1\n", " 播放提示音乐",
-       true, true, TThreadPriority::tpIdle},
-      {"values outside it", "Thread_Count=4\nAfter_Done=7\nThread_Priority=9\nOverwrite_File=x\nShow_Preview=2\n",
-       "Thread_Count=0\nAfter_Done=0\nThread_Priority=3\nOverwrite_File=1\nShow_Preview=0\n", "自动打开输出文件夹",
-       false, false, TThreadPriority::tpNormal},
-      {"the other boxes", "Thread_Count=0\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n",
-       "Thread_Count=0\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n", "自动关闭计算机",
-       false, false, TThreadPriority::tpLowest},
+       true, true, TThreadPriority::tpIdle, "1"},
+      {"values outside it", "Thread_Count=40\nAfter_Done=7\nThread_Priority=9\nOverwrite_File=x\nShow_Preview=2\n",
+       "Thread_Count=1\nAfter_Done=0\nThread_Priority=3\nOverwrite_File=1\nShow_Preview=0\n", "自动打开输出文件夹",
+       false, false, TThreadPriority::tpNormal, "1"},
+      {"the other boxes", "Thread_Count=19\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n",
+       "Thread_Count=19\nAfter_Done=1\nThread_Priority=1\nOverwrite_File=1\nShow_Preview=0\n", "自动关闭计算机",
+       false, false, TThreadPriority::tpLowest, "19"},
       {"and the last ones", "After_Done=3\nThread_Priority=2\n",
-       "After_Done=3\nThread_Priority=2\nThread_Count=0\nOverwrite_File=1\nShow_Preview=0\n", "不进行任何操作",
-       false, false, TThreadPriority::tpLower},
+       "After_Done=3\nThread_Priority=2\nThread_Count=1\nOverwrite_File=1\nShow_Preview=0\n", "不进行任何操作",
+       false, false, TThreadPriority::tpLower, "1"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -422,9 +440,9 @@ TEST_F(MainWindowTest, TheOptionsWindowReadsItsSection) {
     for (char ch : OptionText().substr(OptionText().find("[Options]") + 9))
       if (ch != '\r' && !(ch == '\n' && (section.empty() || section.back() == '\n'))) section += ch;
     EXPECT_EQ(section, c.written);
-    EXPECT_EQ(options->vlSkinComboBox2->Text(), "1") << "every run starts with one file at a time";
+    EXPECT_EQ(options->vlSkinComboBox2->Text(), c.threads);
     const TConversionSettings settings = options->ConversionSettings();
-    EXPECT_EQ(settings.ThreadCount, "1");
+    EXPECT_EQ(settings.ThreadCount, c.threads);
     EXPECT_EQ(settings.Priority, c.priority);
     for (TvlSkinCheckRadioBox* box : {options->vlSkinCheckRadioBox1, options->vlSkinCheckRadioBox2,
                                       options->vlSkinCheckRadioBox4, options->vlSkinCheckRadioBox5})
@@ -459,7 +477,28 @@ TEST_F(MainWindowTest, OptionsKeptByOkAndNotByCancel) {
   options = windows.Form5;
   EXPECT_EQ(options->ConversionSettings().Priority, TThreadPriority::tpLowest);
   EXPECT_TRUE(options->OverwriteOutput());
-  EXPECT_EQ(options->vlSkinComboBox2->Text(), "1") << "the stored count is not taken back";
+  EXPECT_EQ(options->vlSkinComboBox2->Text(), "6") << "the stored count is taken back";
+  EXPECT_EQ(options->ConversionSettings().ThreadCount, "6");
+}
+
+// A stored thread count that is no count of the list starts the run at one file at a time; only
+// that key is written back, the rest of the file stays as it was.
+TEST_F(MainWindowTest, AnUnreadableThreadCountFallsBackToOne) {
+  EXPECT_EQ(ThreadCountFromOption("7"), 7);
+  for (const char* stored : {"0", "20", "-3", "4x", " 5", "07", "", "Error", "999999999999"}) {
+    SCOPED_TRACE(stored);
+    EXPECT_EQ(ThreadCountFromOption(stored), 1);
+  }
+  const std::string rest = "After_Done=3\nThread_Priority=2\nOverwrite_File=0\nShow_Preview=1\n";
+  WriteOptions(std::string("[OutPath]\nOutPath=") + root.string() + "\n[Skin]\nSetSkin=0\n[Options]\nThread_Count=abc\n" +
+               rest + "[Mine]\nKeep=me\n");
+  Start();
+  EXPECT_EQ(windows.Form5->vlSkinComboBox2->Text(), "1");
+  EXPECT_EQ(Stored("Options", "Thread_Count"), "1");
+  for (const auto& [key, value] : {std::pair{"After_Done", "3"}, std::pair{"Thread_Priority", "2"},
+                                   std::pair{"Overwrite_File", "0"}, std::pair{"Show_Preview", "1"}})
+    EXPECT_EQ(Stored("Options", key), value) << key;
+  EXPECT_EQ(Stored("Mine", "Keep"), "me");
 }
 
 // An options file that cannot be written (here a folder in its place, as a read-only program

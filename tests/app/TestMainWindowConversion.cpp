@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+
 #include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsCheckRadio.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
 #include "lib/vlSkinCtrlsViews.h"
+#include "platform/Application.h"
 #include "platform/Painting.h"
 #include "tests/Src/ConvexaTestSupport.h"
 #include "tests/Src/MediaFixtures.h"
@@ -246,10 +250,111 @@ TEST_F(MainWindowConversionTest, AFailingPresetGivesExactlyOneMessageBox) {
   Pump(200);
   const std::vector<std::string> warnings = Warnings();
   ASSERT_EQ(warnings.size(), 1u) << testing::PrintToString(dialogs.messages);
-  EXPECT_NE(warnings[0].find("libopencore_amrnb"), std::string::npos) << warnings[0];
+  EXPECT_TRUE(warnings[0].starts_with(std::string(kApplicationTitle) +
+                                      "|以下 1 个文件转换失败：\nphone.mp4：此系统的 FFmpeg 没有 AMR-NB 编码器\n\n"
+                                      "请为这些文件选择其他输出格式，或安装带有该编码器的 FFmpeg。\n\n详细信息：\n"))
+      << warnings[0];
+  EXPECT_NE(warnings[0].find("libopencore_amrnb"), std::string::npos) << "the library's text after it";
   EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_NE(Shown(0, jsProgress), "100%");
+  EXPECT_EQ(Shown(0, jsProgress), "失败");
   EXPECT_EQ(Shown(1, jsProgress), "100%");
+
+  // The failed row's reason is its tooltip: the mouse on it shows it, on the other row none.
+  const auto hover = [this](int Row) {
+    const TRect r = main->lvFiles->ItemRect(Row, TDisplayCode::drBounds);
+    display->MouseMove(main->lvFiles->ClientToScreen(TPoint{r.Left + 40, (r.Top + r.Bottom) / 2}));
+    skinned_test_form::Pump();
+  };
+  hover(1);
+  hover(0);
+  EXPECT_EQ(main->lvFiles->Hint(), "此系统的 FFmpeg 没有 AMR-NB 编码器");
+  EXPECT_TRUE(Application()->HintShowing());
+  hover(1);
+  EXPECT_EQ(main->lvFiles->Hint(), "");
+  EXPECT_FALSE(Application()->HintShowing());
+  display->MouseMove({1279, 1023});
+  skinned_test_form::Pump();
+
+  // The next start clears the reasons before it converts again.
+  main->btnClearClick();
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "again.mp4"), kMp3Preset));
+  main->N7->Click();
+  EXPECT_EQ(main->Jobs().Row(0).Hint, "");
+  ASSERT_TRUE(RunToEnd());
+}
+
+// With 自动重命名输出文件 a start never replaces a file that is there: the row takes the next free
+// name and the file stays as it was. With 直接覆盖输出文件 the user is asked once for the whole
+// batch; "否" starts nothing and replaces nothing, "是" converts over the files.
+TEST_F(MainWindowConversionTest, AStartNeverReplacesAFileUnlessTheUserSaysSo) {
+  TWatchdog watchdog("existing outputs at start", 120000);
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "one.mp4"), kMp3Preset));
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "two.mp4"), kMp3Preset));
+  ASSERT_EQ(Column(0, jsOutputName), "one.mp3");
+  // Files that appeared after the add (an earlier batch's results, say).
+  for (const char* name : {"one.mp3", "one_1.mp3", "two.mp3"}) std::ofstream(output / name) << "keep me";
+  ASSERT_TRUE(windows.Form5->vlSkinCheckRadioBox6->Checked()) << "自动重命名输出文件 by default";
+
+  main->N7->Click();
+  EXPECT_EQ(Column(0, jsOutputName), "one_2.mp3");
+  EXPECT_EQ(Column(1, jsOutputName), "two_1.mp3");
+  ASSERT_TRUE(RunToEnd());
+  for (const char* name : {"one.mp3", "one_1.mp3", "two.mp3"}) {
+    std::ifstream in(output / name);
+    std::string text;
+    std::getline(in, text);
+    EXPECT_EQ(text, "keep me") << name;
+  }
+  EXPECT_GT(fs::file_size(output / "one_2.mp3"), 1000u);
+  EXPECT_TRUE(std::none_of(dialogs.messages.begin(), dialogs.messages.end(),
+                           [](const std::string& M) { return M.starts_with("?"); }))
+      << "nothing to ask";
+
+  // Overwrite chosen: the batch's existing outputs are named in one question.
+  main->btnClearClick();
+  windows.Form5->vlSkinCheckRadioBox3->SetChecked(true);  // 直接覆盖输出文件
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "one.mp4"), kMp3Preset));
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "three.mp4"), kMp3Preset));
+  ASSERT_EQ(Column(0, jsOutputName), "one.mp3");
+  ASSERT_EQ(Column(1, jsOutputName), "three.mp3");
+  dialogs.messages.clear();
+  dialogs.answers = {false};
+  main->N7->Click();
+  const std::string question = "?" + std::string(kApplicationTitle) +
+                               "|以下 1 个输出文件已经存在：\none.mp3\n\n开始转换会覆盖这些文件。要覆盖吗？\n"
+                               "选择“否”则不开始转换，您可以先重命名输出文件、选择其他输出目录，或在“选项”中选择“自动重命名输出文件”。";
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{question});
+  EXPECT_NE(State(), TConversionState::csRunning) << "否: nothing starts";
+  EXPECT_EQ(fs::file_size(output / "one.mp3"), 7u) << "nor is anything replaced";
+  EXPECT_TRUE(main->vlSkinButton2->Enabled());
+
+  dialogs.answers = {true};
+  main->vlSkinButton2->Click();
+  EXPECT_EQ(dialogs.messages.size(), 2u) << "asked once for the batch";
+  ASSERT_TRUE(RunToEnd());
+  EXPECT_GT(fs::file_size(output / "one.mp3"), 1000u) << "是: converted over it";
+  EXPECT_EQ(Column(0, jsOutputName), "one.mp3");
+}
+
+// 打开 and the after-run "open folder" on a desktop without any opener: a message says what to
+// install, in place of nothing at all.
+TEST_F(MainWindowConversionTest, OpeningTheFolderWithoutAnOpenerSaysWhatToInstall) {
+  actions.openerMissing = true;
+  main->vlSkinButton6->Click();  // 打开
+  const std::string expected = std::string(kApplicationTitle) + "|无法打开“" + output.string() +
+                               "”：此系统没有可以打开它的程序。\n请先安装 xdg-utils（在终端运行 sudo apt-get install "
+                               "xdg-utils），然后再试一次。\n\nno desktop opener could be started (tried xdg-open, "
+                               "gio open)";
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{expected});
+  EXPECT_EQ(actions.calls, std::vector<std::string>{"open " + output.string()});
+
+  ASSERT_NO_FATAL_FAILURE(Add(Copy(fixtures::Mp4(), "song.mp4"), kMp3Preset));
+  ChooseAfterRun(windows.Form5->vlSkinCheckRadioBox1);
+  dialogs.messages.clear();
+  main->N7->Click();
+  ASSERT_TRUE(RunToEnd());
+  Pump(200);
+  EXPECT_EQ(dialogs.messages, std::vector<std::string>{expected}) << "after the batch, too";
 }
 
 // A row whose input went away after it was added gets no task: it is skipped and the user is told
@@ -276,11 +381,14 @@ TEST_F(MainWindowConversionTest, AGoneInputIsSkippedAndReportedAndNoDurationShow
   EXPECT_EQ(main->Convexa->TasksCount(), 1);
   const std::vector<std::string> warnings = Warnings();
   ASSERT_EQ(warnings.size(), 1u) << testing::PrintToString(dialogs.messages);
-  EXPECT_NE(warnings[0].find("gone.mp4"), std::string::npos) << warnings[0];
+  EXPECT_TRUE(warnings[0].starts_with(std::string(kApplicationTitle) +
+                                      "|以下 1 个文件转换失败：\ngone.mp4：文件不存在或已被移走\n\n"
+                                      "请确认文件还在原来的位置，清空列表后重新添加。\n\n详细信息：\n"))
+      << warnings[0];
   const std::vector<std::string> log = LogLines();
   EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("***File open error: "); }),
             log.end());
-  EXPECT_EQ(Shown(0, jsProgress), "");
+  EXPECT_EQ(Shown(0, jsProgress), "失败");
   ASSERT_FALSE(percents.empty());
   EXPECT_EQ(percents.front(), "N/A");
   EXPECT_EQ(percents.back(), "100%");

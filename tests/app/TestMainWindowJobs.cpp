@@ -180,7 +180,10 @@ TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.mp4", "a.mp3"}));
   EXPECT_EQ(Blocks("***File load error: "), 1) << "c.txt";
   EXPECT_EQ(main->Jobs().ItemIndex(), 1);
-  EXPECT_TRUE(dialogs.messages.empty());
+  ASSERT_EQ(dialogs.messages.size(), 1u) << "the one file it could not take";
+  EXPECT_TRUE(dialogs.messages[0].starts_with("提示|以下 1 个文件没有添加到列表：\nc.txt：不是可识别的视频或音频文件\n"))
+      << dialogs.messages[0];
+  dialogs.messages.clear();
   ASSERT_EQ(dialogs.shownFolders.size(), 1u);
   EXPECT_EQ(dialogs.shownFolders[0].Title, "选择目录");
 
@@ -191,7 +194,46 @@ TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
   AddFolder(empty);
   EXPECT_EQ(main->Jobs().Count(), 2);
   EXPECT_EQ(Blocks("***File load error: "), 3);
-  EXPECT_EQ(dialogs.messages, std::vector<std::string>{"提示|在该目录没有发现可以用的视频或音频文件！"});
+  ASSERT_EQ(dialogs.messages.size(), 1u) << "one message for the add";
+  EXPECT_TRUE(dialogs.messages[0].starts_with("提示|在该目录没有发现可以用的视频或音频文件！\n\n以下 2 个文件没有添加到列表：\n"
+                                              "two.txt：不是可识别的视频或音频文件\none.txt：不是可识别的视频或音频文件\n"))
+      << dialogs.messages[0];
+}
+
+// Files an add cannot take are named in one message per add, each with its reason in words, the
+// advice once, and the libraries' texts after "详细信息：". A clip among them is added as ever.
+TEST_F(MainWindowJobsTest, FilesThatCannotBeAddedAreListedInOneMessage) {
+  const std::string text = TextFile(clips / "假的.avi");
+  const std::string empty = (clips / "empty.mp4").string();
+  std::ofstream(empty).close();
+  const std::string clip = Clip("good.mp4");
+
+  AddSeveral({clip, empty, text});
+  EXPECT_EQ(Names(), std::vector<std::string>{"good.mp4"});
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  const std::string& message = dialogs.messages[0];
+  const std::string head =
+      "提示|以下 2 个文件没有添加到列表：\n假的.avi：不是可识别的视频或音频文件\nempty.mp4：文件是空的（0 字节）\n\n"
+      "请选择可以播放的视频或音频文件。\n\n详细信息：\n";
+  EXPECT_TRUE(message.starts_with(head)) << message;
+  // The libraries' own words follow, one line per file, naming it.
+  const std::string details = message.substr(std::min(message.size(), head.size()));
+  const std::vector<std::string> lines = fixtures::Lines(details);
+  ASSERT_EQ(lines.size(), 2u) << details;
+  EXPECT_NE(lines[0].find("假的.avi"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[1].find("empty.mp4"), std::string::npos) << lines[1];
+  for (const std::string& line : lines) EXPECT_EQ(line.find("：不是"), std::string::npos) << "English, as the library says";
+
+  // One file that is no clip: a message of its own add.
+  dialogs.messages.clear();
+  Add(text);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages[0].starts_with("提示|以下 1 个文件没有添加到列表：\n假的.avi：不是可识别的视频或音频文件\n"))
+      << dialogs.messages[0];
+  // A clip that is added says nothing.
+  dialogs.messages.clear();
+  Add(Clip("more.mp4"));
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(MainWindowJobsTest, CancelledDialogsAddNothing) {

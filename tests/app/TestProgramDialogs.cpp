@@ -101,6 +101,32 @@ TEST_F(ProgramDialogsTest, MessagesShowTheSkinnedBoxWithOneOk) {
   }
 }
 
+// The overwrite question: the skinned box with "是" (the default, Enter) and "否" (Escape, also
+// what closing it answers); a long list of names wraps inside a box of a sensible width.
+TEST_F(ProgramDialogsTest, TheQuestionAnswersYesOnlyForYes) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 12; ++i) names.push_back("一个相当长的输出文件名称_" + std::to_string(i) + ".mp4");
+  const std::string question = OverwriteQuestion(names);
+  for (const auto& [key, answer] : {std::pair{VK_RETURN, true}, std::pair{VK_ESCAPE, false}}) {
+    SCOPED_TRACE(answer);
+    std::vector<std::string> buttons;
+    int width = 0;
+    AnswerWith<TvlMessageForm>([&](TvlMessageForm* form) {
+      for (const char* name : {"Yes", "No", "OK"})
+        if (auto* b = dynamic_cast<TControl*>(form->FindComponent(name))) buttons.push_back(b->Caption());
+      width = form->Width();
+      display->KeyDown(key);
+      display->KeyUp(key);
+    });
+    EXPECT_EQ(shown.Confirm(question, "QireloVCD视频格式转换器"), answer);
+    EXPECT_TRUE(acted);
+    ASSERT_EQ(buttons.size(), 2u);
+    EXPECT_TRUE(buttons[0].starts_with("是")) << buttons[0];
+    EXPECT_TRUE(buttons[1].starts_with("否")) << buttons[1];
+    EXPECT_LE(width, 600) << "wrapped, not as wide as its longest line";
+  }
+}
+
 // The option chooser on the skinned combo box keeps the chain's event order: OnChange only when
 // the shown text changes; no selection and a cleared list keep the text.
 TEST_F(ProgramDialogsTest, TheOptionChooserRaisesOnChangeOnlyWhenItsTextChanges) {

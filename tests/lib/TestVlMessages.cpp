@@ -208,17 +208,40 @@ TEST_F(MessagesTest, LayoutFollowsTheLabelTheButtonRowAndTheScreen) {
     EXPECT_TRUE(ButtonNames(f.get()).empty());
     EXPECT_EQ(f->ClientWidth(), 50 + f->Message->Width() + 40);
   }
-  // Skinned buttons take the height of the skin's button; a message longer than the screen is
-  // as wide as the work area allows and is cut, not wrapped.
+  // Skinned buttons take the height of the skin's button. A long message wraps at 440 pixels:
+  // between words, beside Chinese characters, and inside a word (a path) longer than a line; the
+  // box grows downwards and stays well inside the screen.
   message.SetCtrlSkinData(&skin);
   r.Buttons = TMsgDlgButtons{TMsgDlgBtn::mbOK};
-  r.Msg = std::string(400, 'W');
-  {
+  const struct {
+    const char* what;
+    std::string text;
+  } longOnes[] = {
+      {"one long word", std::string(400, 'W')},
+      {"words", [] {
+         std::string s;
+         for (int i = 0; i < 60; ++i) s += "word ";
+         return s;
+       }()},
+      {"Chinese and a path", "以下 3 个文件转换失败：不是可识别的视频或音频文件 /home/用户/视频/很长很长的文件夹名称/" +
+                                 std::string(120, 'x') + ".avi"},
+  };
+  for (const auto& c : longOnes) {
+    SCOPED_TRACE(c.what);
+    r.Msg = c.text;
     std::unique_ptr<TvlMessageForm> f(message.CreateMessageForm(r));
     EXPECT_EQ(Button(f.get(), "OK")->Height(), 24);
-    EXPECT_EQ(f->Width(), 800);
-    EXPECT_GT(f->Message->Width(), 800);
-    EXPECT_EQ(f->Message->Height(), lineHeight) << "one line";
+    EXPECT_EQ(f->Message->Width(), 440);
+    EXPECT_GT(f->Message->Height(), 2 * lineHeight) << "several lines";
+    EXPECT_EQ(f->ClientWidth(), 50 + 440 + 40);
+    EXPECT_EQ(f->ClientHeight(), 24 + f->Message->Height() + 50) << "the box grows with the lines";
+  }
+  // A message that fits keeps its own width, on one line.
+  r.Msg = "甲乙丙";
+  {
+    std::unique_ptr<TvlMessageForm> f(message.CreateMessageForm(r));
+    EXPECT_LT(f->Message->Width(), 440);
+    EXPECT_EQ(f->Message->Height(), lineHeight);
   }
   // An "&" in the text is text, not an accelerator.
   r.Msg = "甲&乙";

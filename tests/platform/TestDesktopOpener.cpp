@@ -139,3 +139,42 @@ TEST_F(DesktopOpenerTest, TheSpawnPassesTheTargetAsOneArgumentWithoutAShell) {
 }
 
 }  // namespace
+
+// The desktop's own opener tries the openers in order and takes the first that starts: here a
+// PATH with only "gio" (as on a desktop without xdg-utils) opens through "gio open"; a PATH with
+// none of them is refused with a reason that names what was tried. File managers are offered for
+// folders, never for addresses.
+TEST_F(DesktopOpenerTest, TheDesktopsOpenersAreTriedInOrderAndNoneIsReported) {
+  SetDesktopOpener(nullptr);  // the desktop's own
+  const std::string bin = dir + "/bin";
+  ForceDirectories(bin);
+  const std::string out = dir + "/gio-args.txt";
+  const std::string gio = Write("bin/gio", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + out + ".tmp'\n/bin/mv '" + out + ".tmp' '" + out + "'\n");
+  ::chmod(gio.c_str(), 0755);
+  const char* saved = ::getenv("PATH");
+  const std::string oldPath = saved ? saved : "";
+  ::setenv("PATH", bin.c_str(), 1);
+
+  std::string error;
+  const bool opened = OpenWithDesktop("/视频/输出 文件夹", &error);
+  for (int i = 0; i < 500 && !FileExists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::remove(gio.c_str());
+  const bool none = OpenWithDesktop("/视频/输出 文件夹", &error);
+  ::setenv("PATH", oldPath.c_str(), 1);
+
+  EXPECT_TRUE(opened);
+  std::ifstream in(out);
+  std::stringstream args;
+  args << in.rdbuf();
+  EXPECT_EQ(args.str(), "open\n/视频/输出 文件夹\n") << "xdg-open is missing, gio is next";
+  EXPECT_FALSE(none);
+  for (const char* name : {"xdg-open", "gio open", "nautilus", "thunar", "pcmanfm"})
+    EXPECT_NE(error.find(name), std::string::npos) << name << " in: " << error;
+
+  const auto folder = DesktopOpeners("/home");
+  const auto address = DesktopOpeners("https://example.org/");
+  ASSERT_GE(folder.size(), 3u);
+  EXPECT_EQ(folder[0], std::vector<std::string>{"xdg-open"});
+  EXPECT_EQ(folder[1], (std::vector<std::string>{"gio", "open"}));
+  EXPECT_EQ(address.size(), 2u) << "a file manager does not open web addresses";
+}

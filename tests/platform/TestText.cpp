@@ -154,6 +154,28 @@ TEST(Text, MixedParagraphWrapsInsideItsRectangleAndCalcRectMeasuresIt) {
   EXPECT_GT(single.Right, 180);
 }
 
+// A word wider than the rectangle stays whole with DT_WORDBREAK alone and is broken where it
+// fills a line with DT_EDITCONTROL, so a long path keeps inside a wrapped message.
+TEST(Text, AWordWiderThanTheLineIsBrokenOnlyAsAnEditControlDoes) {
+  const std::string path = "see /home/user/videos/" + std::string(60, 'x') + "/clip.avi now";
+  TextSurface s(220, 400);
+  const int lineHeight = s.LineHeight();
+  TRect whole{0, 0, 150, 0};
+  DrawText(s.dc, path, &whole, DT_WORDBREAK | DT_CALCRECT);
+  EXPECT_GT(whole.Right, 150) << "the path runs past the edge";
+  EXPECT_EQ(whole.Bottom, 3 * lineHeight) << "see / the path / now";
+
+  TRect broken{0, 0, 150, 0};
+  const int height = DrawText(s.dc, path, &broken, DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT);
+  EXPECT_LE(broken.Right, 150);
+  EXPECT_GT(broken.Right, 120) << "the broken lines are filled";
+  EXPECT_GE(height, 4 * lineHeight);
+  // Drawn, the ink stays inside the rectangle.
+  broken.Bottom = broken.Top + height;
+  DrawText(s.dc, path, &broken, DT_WORDBREAK | DT_EDITCONTROL);
+  EXPECT_LE(s.Ink().Right, 150);
+}
+
 TEST(Text, LineBreaksOfEveryKindCountOnce) {
   // CR, LF, CR LF and LF CR each end one line; two alike in a row leave an empty line.
   const struct {
