@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Src/FFUtils.h"
+#include "platform/Memory.h"
 #include "platform/SysUtils.h"
 
 using enum TConversionCommand;
@@ -176,6 +177,8 @@ void TConversionControl::BatchEnded() {
   Enable(ccResume, false);
   UnlockEditing();
   Enable(ccMove, true);
+  // The tasks' codecs and frames are gone; what the allocator kept of them goes back.
+  ReturnFreedMemory();
   const TAfterRunAction action = settings_ ? settings_().AfterRun : TAfterRunAction::arNothing;
   // Nobody powers the computer off under a user who has just stopped the batch.
   if (action == TAfterRunAction::arShutDown && stoppedByUser) return;

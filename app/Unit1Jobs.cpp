@@ -13,6 +13,7 @@
 #include "lib/vlSkinCtrlsViews.h"
 #include "platform/Edit.h"
 #include "platform/Input.h"
+#include "platform/Memory.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -245,6 +246,8 @@ void TForm1::btnClearClick() {
   EnableRowCommands(false);
   Button15Click();
   preview_->ClearPreview();
+  // The tasks and the preview are gone; what the allocator kept of them goes back.
+  ReturnFreedMemory();
 }
 
 void TForm1::MoveSelected(int Delta) {
