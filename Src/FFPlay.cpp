@@ -155,7 +155,9 @@ bool TCustomPlayer::AttachSDLToWindow(HWND AHandle) {
   // (the headless one) leaves SDL to its own window.
   const std::uintptr_t native = AHandle ? Display().NativeChildWindow(AHandle) : 0;
   if (native) SetEnv("SDL_WINDOWID", std::to_string(native));
-  const bool ok = sdl::SDL_Init(SDL_INIT_TIMER | SDL_INIT_AUDIO | SDL_INIT_VIDEO) == 0;
+  // No timer subsystem: the player sets no SDL timers, and SDL's timer thread would wake every
+  // millisecond for as long as SDL is up.
+  const bool ok = sdl::SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) == 0;
   FSDLInitialised = FSDLInitialised || ok;
   if (AHandle) {
     char name[64];

@@ -1,6 +1,10 @@
 // The play thread with its SDL event loop, the event thread that delivers positions and play
 // states to the client, and the position report with its end-of-file and play-time rules.
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
@@ -10,12 +14,50 @@
 
 namespace playback {
 
+namespace {
+
+// The play thread sleeps until the player pushes an event (SDL's own queue cannot be waited on
+// without polling). SDL's own window events are read at least every SDLEventPumpMs.
+constexpr int SDLEventPumpMs = 100;
+
+struct TPushedEvents {
+  std::mutex Lock;
+  std::condition_variable Pushed;
+  uint64_t Count = 0;
+};
+
+TPushedEvents& PushedEvents() {
+  static TPushedEvents pushed;
+  return pushed;
+}
+
+uint64_t PushedCount() {
+  TPushedEvents& pushed = PushedEvents();
+  std::lock_guard lock(pushed.Lock);
+  return pushed.Count;
+}
+
+// Waits until an event is pushed after ASeen was read, or the pump interval passes.
+void WaitForPushedEvent(uint64_t ASeen) {
+  TPushedEvents& pushed = PushedEvents();
+  std::unique_lock lock(pushed.Lock);
+  pushed.Pushed.wait_for(lock, std::chrono::milliseconds(SDLEventPumpMs), [&] { return pushed.Count != ASeen; });
+}
+
+}  // namespace
+
 void PushSDLEvent(int AType, void* AData) {
   SDL_Event event{};
   event.type = static_cast<Uint8>(AType);
   event.user.type = static_cast<Uint8>(AType);
   event.user.data1 = AData;
   if (sdl::SDL_PushEvent) sdl::SDL_PushEvent(&event);
+  TPushedEvents& pushed = PushedEvents();
+  {
+    std::lock_guard lock(pushed.Lock);
+    ++pushed.Count;
+  }
+  pushed.Pushed.notify_all();
 }
 
 void NotifyPosition(TVideoState& S) {
@@ -70,10 +112,12 @@ void PlayerEventLoop(TCustomPlayer* APlayer) {
       if (sdl::SDL_Quit) sdl::SDL_Quit();
       return;
     }
+    // Read before the poll: an event pushed after the poll found none ends the wait at once.
+    const uint64_t seen = PushedCount();
     SDL_Event event;
     if (!sdl::SDL_PollEvent(&event)) {
       lock.unlock();
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      WaitForPushedEvent(seen);
       continue;
     }
     switch (event.type) {

@@ -163,7 +163,7 @@ void ReadLoop(TVideoState& S) {
       full = QueuesFull(S);
     }
     if (full) {
-      SleepMs(10);
+      Nap(S, 10);
       continue;
     }
     if (S.eof_mark || (S.ic->pb && av::avio_feof(S.ic->pb))) {
@@ -176,7 +176,7 @@ void ReadLoop(TVideoState& S) {
           P->FPictEvent.SetEvent();
         }
       }
-      SleepMs(10);
+      Nap(S, 10);
       std::lock_guard lock(S.stream_switch_lock);
       const int left = (S.audio_stream >= 0 ? S.audioq->Size() : 0) + (S.video_stream >= 0 ? S.videoq->Size() : 0) +
                        (S.subtitle_stream >= 0 ? S.subtitleq->Size() : 0);
@@ -206,10 +206,11 @@ void ReadLoop(TVideoState& S) {
       if (ret == AVERROR_EOF) S.eof_mark = true;
       if (S.ic->pb && S.ic->pb->error) {
         // the input is broken: idle until the playback is stopped
-        while (!S.abort_request) SleepMs(10);
+        const auto going = [&] { return !S.abort_request; };
+        while (going()) WaitWhile(S, going, PausedNapMs);
         break;
       }
-      SleepMs(ret == AVERROR_EOF ? 10 : 100);
+      Nap(S, ret == AVERROR_EOF ? 10 : 100);
       continue;
     }
     std::lock_guard lock(S.stream_switch_lock);
@@ -395,6 +396,7 @@ void CloseStreamComponent(TVideoState& S, int AIndex) {
     case AVMEDIA_TYPE_VIDEO:
       if (AIndex != S.video_stream) return;
       S.videoq->Abort();
+      WakePlayback(S);
       {
         std::lock_guard lock(S.pictq_mutex);
         S.pictq_cond.notify_all();
@@ -430,6 +432,7 @@ void CloseStreamComponent(TVideoState& S, int AIndex) {
     case AVMEDIA_TYPE_SUBTITLE:
       if (AIndex != S.subtitle_stream) return;
       S.subtitleq->Abort();
+      WakePlayback(S);
       {
         std::lock_guard lock(S.subpq_mutex);
         S.subtitle_stream_changed = 1;
@@ -493,6 +496,7 @@ void RequestSeek(TVideoState& S, int AFlags, bool AWait, int64_t APos, int64_t A
   S.seek_flags = AFlags;
   P->FSeekEvent.ResetEvent();
   S.seek_req = 1;
+  WakePlayback(S);
   if (AWait) {
     (void)WaitServingCalls(P->FSeekEvent);
     if (S.video_stream >= 0) (void)WaitServingCalls(P->FPictEvent);
@@ -517,10 +521,12 @@ void TogglePauseState(TVideoState& S) {
     std::lock_guard clock(S.clock_lock);
     S.paused = 1;
   }
+  WakePlayback(S);
 }
 
 void CloseVideoState(TVideoState& S) {
   S.abort_request = 1;
+  WakePlayback(S);
   if (S.parse_tid.joinable()) {
     // The abort request alone does not end a read blocked in the system: wake it until the
     // read thread is done (a signal sent just before the read begins would be lost).

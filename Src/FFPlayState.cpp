@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "Src/FFPlay.h"
 #include "Src/libsdl.h"
@@ -12,6 +13,30 @@ namespace playback {
 double WallClock() {
   using namespace std::chrono;
   return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count() / 1000000.0;
+}
+
+// ---- waiting while paused ------------------------------------------------------------------
+
+bool PlaybackIdle(const TVideoState& S) {
+  return S.paused && !S.abort_request && !S.seek_req && !S.seek_paused && !S.open_paused && !S.Owner->Fstep;
+}
+
+void WakePlayback(TVideoState& S) {
+  // Taking the lock orders the change before a waiter's next look at its condition.
+  { std::lock_guard lock(S.idle_mutex); }
+  S.idle_cond.notify_all();
+}
+
+void WaitWhile(TVideoState& S, const std::function<bool()>& AIdle, int ATimeoutMs) {
+  std::unique_lock lock(S.idle_mutex);
+  S.idle_cond.wait_for(lock, std::chrono::milliseconds(ATimeoutMs), [&] { return !AIdle(); });
+}
+
+void Nap(TVideoState& S, int AMs) {
+  if (PlaybackIdle(S))
+    WaitWhile(S, [&] { return PlaybackIdle(S); }, PausedNapMs);
+  else
+    std::this_thread::sleep_for(std::chrono::milliseconds(AMs));
 }
 
 // ---- packet queue --------------------------------------------------------------------------

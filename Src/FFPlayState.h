@@ -20,6 +20,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -321,7 +322,26 @@ struct TVideoState {
   // Held by the client thread while it closes and opens stream components: the read thread does
   // not route packets meanwhile.
   std::mutex stream_switch_lock;
+
+  // Threads with nothing to do while the playback is paused wait here instead of polling;
+  // WakePlayback rouses them at every change that may give them work.
+  std::mutex idle_mutex;
+  std::condition_variable idle_cond;
 };
+
+// True while the playback is paused and nothing waits to be done: no seek, no step, no picture
+// of an opening or a paused seek still to come, no abort.
+[[nodiscard]] bool PlaybackIdle(const TVideoState& S);
+// Wakes every thread waiting in WaitWhile. Called after a change to the pause, a seek request, a
+// queued picture, a queue's abort and the abort request.
+void WakePlayback(TVideoState& S);
+// Waits while AIdle answers true, asked again at every WakePlayback, for at most ATimeoutMs (the
+// callers ask again after that, so a change without a wake is seen late, never missed).
+void WaitWhile(TVideoState& S, const std::function<bool()>& AIdle, int ATimeoutMs);
+// Sleeps AMs milliseconds; while the playback is idle (PlaybackIdle) it sleeps until woken instead,
+// for at most PausedNapMs.
+void Nap(TVideoState& S, int AMs);
+inline constexpr int PausedNapMs = 1000;
 
 // Clocks, seconds.
 [[nodiscard]] double GetAudioClock(const TVideoState& S);

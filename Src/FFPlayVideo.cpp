@@ -191,12 +191,15 @@ int QueuePicture(TVideoState& S, AVFrame* AFrame, double APts, int64_t APos) {
       sdl::SDL_UnlockYUVOverlay(slot.overlay);
     }
     S.pictq_windex = (S.pictq_windex + 1) % PictureQueueSize;
-    std::lock_guard lock(S.pictq_mutex);
-    slot.pts = APts;
-    slot.pos = APos;
-    slot.sample_aspect = AFrame->sample_aspect_ratio;
-    slot.due_time = ComputeTargetTime(S, APts);
-    ++S.pictq_size;
+    {
+      std::lock_guard lock(S.pictq_mutex);
+      slot.pts = APts;
+      slot.pos = APos;
+      slot.sample_aspect = AFrame->sample_aspect_ratio;
+      slot.due_time = ComputeTargetTime(S, APts);
+      ++S.pictq_size;
+    }
+    WakePlayback(S);
   }
   return 0;
 }
@@ -241,7 +244,8 @@ void VideoThreadProc(TVideoState* AState) {
   TVideoFilterGraph graph;
   bool ok = frame && filtered;
   while (ok) {
-    while (S.paused && !S.videoq->Aborted() && !S.seek_paused && !S.open_paused) SleepMs(10);
+    const auto idle = [&] { return S.paused && !S.videoq->Aborted() && !S.seek_paused && !S.open_paused; };
+    while (idle()) WaitWhile(S, idle, PausedNapMs);
     int64_t pts = 0;
     const int got = DecodeVideoPacket(S, frame, pts);
     if (got < 0) break;
@@ -273,7 +277,18 @@ void VideoThreadProc(TVideoState* AState) {
 
 void RefreshThreadProc(TVideoState* AState) {
   TVideoState& S = *AState;
+  // Paused with no picture left to show, the play thread has nothing to refresh: the thread waits
+  // for the resume, a seek, a step or a new picture.
+  const auto idle = [&] {
+    if (!PlaybackIdle(S)) return false;
+    std::lock_guard lock(S.pictq_mutex);
+    return S.pictq_size == 0;
+  };
   while (!S.abort_request) {
+    if (idle()) {
+      WaitWhile(S, idle, PausedNapMs);
+      continue;
+    }
     if (S.refresh != 1) {
       S.refresh = 1;
       PushSDLEvent(FF_REFRESH_EVENT, &S);
@@ -386,7 +401,8 @@ void VideoRefresh(TVideoState& S, bool AAdvance) {
 void SubtitleThreadProc(TVideoState* AState) {
   TVideoState& S = *AState;
   for (;;) {
-    while (S.paused && !S.subtitleq->Aborted() && !S.seek_paused) SleepMs(10);
+    const auto idle = [&] { return S.paused && !S.subtitleq->Aborted() && !S.seek_paused; };
+    while (idle()) WaitWhile(S, idle, PausedNapMs);
     AVPacket* pkt = nullptr;
     if (S.subtitleq->Get(pkt, true) < 0) break;
     if (S.subtitleq->IsFlushPacket(pkt)) {

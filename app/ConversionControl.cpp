@@ -7,6 +7,7 @@
 
 #include "Src/FFUtils.h"
 #include "app/FailureReasons.h"
+#include "platform/Memory.h"
 #include "platform/SysUtils.h"
 
 using enum TConversionCommand;
@@ -185,6 +186,8 @@ void TConversionControl::BatchEnded() {
   Enable(ccResume, false);
   UnlockEditing();
   Enable(ccMove, true);
+  // The tasks' codecs and frames are gone; what the allocator kept of them goes back.
+  ReturnFreedMemory();
   // One message for the whole batch, before the after-run action.
   if (!failures_.empty()) {
     Warn(FailureMessage(BatchFailureHeading(static_cast<int>(failures_.size())), failures_));

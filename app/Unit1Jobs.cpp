@@ -17,6 +17,7 @@
 #include "platform/Application.h"
 #include "platform/Edit.h"
 #include "platform/Input.h"
+#include "platform/Memory.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -301,6 +302,8 @@ void TForm1::btnClearClick() {
   EnableRowCommands(false);
   Button15Click();
   preview_->ClearPreview();
+  // The tasks and the preview are gone; what the allocator kept of them goes back.
+  ReturnFreedMemory();
 }
 
 void TForm1::MoveSelected(int Delta) {
