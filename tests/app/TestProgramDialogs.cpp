@@ -77,7 +77,7 @@ TEST_F(ProgramDialogsTest, MessagesShowTheSkinnedBoxWithOneOk) {
     const char* text;
   } cases[] = {
       {TMsgDlgType::mtInformation, "提示", "列表中最多可以有 501 个文件。"},
-      {TMsgDlgType::mtWarning, "QireloVCD视频格式转换器", "文件转换失败：此系统的 FFmpeg 没有 AMR-NB 编码器，请换用其他输出格式。(Unknown encoder 'libopencore_amrnb')"},
+      {TMsgDlgType::mtWarning, "QireloVCD视频格式转换器", "文件转换失败：Unknown encoder 'libopencore_amrnb'"},
       {TMsgDlgType::mtError, "QireloVCD视频格式转换器", "Unable to write to /nowhere/option.ini"},
   };
   for (const auto& c : cases) {
