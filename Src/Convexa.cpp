@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Src/FFUtils.h"
+#include "Src/FFmpegLogger.h"
 #include "platform/SysUtils.h"
 
 void InitInputOptions(TInputOptions& AOptions) { AOptions = TInputOptions{}; }
@@ -319,8 +320,12 @@ bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName,
     if (AOptions) {
       if (AOptions->FileName.empty()) AOptions->FileName = AFileName;
       task->SetOutputOptions(index, *AOptions);
-      defaults = detail::BuildStreamDefaults(*AOptions);
-      detail::ApplyTarget(*task, *AOptions);
+      std::vector<std::string> dropped;
+      const TOutputOptions applied = detail::WithDiscNorm(*AOptions, &dropped);
+      for (const std::string& field : dropped)
+        GetLogger()->Log(this, TLogLevel::llInfo, field + " of " + AFileName + ": the disc norm decides it");
+      defaults = detail::BuildStreamDefaults(applied);
+      detail::ApplyTarget(*task, applied);
       task->ParseOption("acodec", defaults.Default("acodec"));
       task->ParseOption("vcodec", defaults.Default("vcodec"));
       task->ParseOption("scodec", defaults.Default("scodec"));
@@ -328,7 +333,7 @@ bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName,
       task->OptPreset("vpre", defaults.Default("vpre"));
       task->OptPreset("spre", defaults.Default("spre"));
       task->ApplyExtOptions(AOptions->ExtOptions, false);
-      detail::ApplyOutputOptions(*task, *AOptions);
+      detail::ApplyOutputOptions(*task, applied);
       task->ParseOption("s", defaults.Default("s"));
       task->ParseOption("vfilters", defaults.Default("vf"));
       if (AOptions->CustomHook)

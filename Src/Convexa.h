@@ -481,6 +481,11 @@ struct TStreamDefaults {
 
 // The record's target and norm ("vcd", "svcd", "dvd"; "pal", "ntsc" or "auto").
 void ApplyTarget(TCustomFFmpeg& AEngine, const TOutputOptions& AOptions);
+// A disc target's norm wins: the record without the settings the disc's norm fixes (codecs,
+// format, frame size and rate, bit rates, sample rate; for a VCD also the channels), with the
+// names of the fields dropped because they asked for something else. Without a target, the
+// record as it is.
+[[nodiscard]] TOutputOptions WithDiscNorm(const TOutputOptions& AOptions, std::vector<std::string>* ADropped);
 // The record's remaining fields, in field order; a field at its "not set" value changes nothing
 // except the languages, the sync methods and the input sync flag, which always apply.
 void ApplyOutputOptions(TCustomFFmpeg& AEngine, const TOutputOptions& AOptions);

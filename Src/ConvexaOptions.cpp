@@ -140,6 +140,29 @@ void ApplyTarget(TCustomFFmpeg& AEngine, const TOutputOptions& AOptions) {
   AEngine.OptTarget(target, norm, defaultNorm);
 }
 
+TOutputOptions WithDiscNorm(const TOutputOptions& AOptions, std::vector<std::string>* ADropped) {
+  TOutputOptions result = AOptions;
+  if (AOptions.TargetType == TOptionTargetType::ttIgnore) return result;
+  TOutputOptions unset;
+  InitOutputOptions(unset);
+  const auto drop = [&](const char* AName, auto TOutputOptions::*AField) {
+    if (result.*AField == unset.*AField) return;
+    if (ADropped) ADropped->push_back(AName);
+    result.*AField = unset.*AField;
+  };
+  drop("VideoCodec", &TOutputOptions::VideoCodec);
+  drop("VideoPreset", &TOutputOptions::VideoPreset);
+  drop("AudioCodec", &TOutputOptions::AudioCodec);
+  drop("FileFormat", &TOutputOptions::FileFormat);
+  drop("FrameSize", &TOutputOptions::FrameSize);
+  drop("FrameRate", &TOutputOptions::FrameRate);
+  drop("VideoBitrate", &TOutputOptions::VideoBitrate);
+  drop("AudioBitrate", &TOutputOptions::AudioBitrate);
+  drop("AudioSampleRate", &TOutputOptions::AudioSampleRate);
+  if (AOptions.TargetType == TOptionTargetType::ttVCD) drop("AudioChannels", &TOutputOptions::AudioChannels);
+  return result;
+}
+
 int64_t LocalDateTimeToUnixSeconds(TDateTime ADateTime) {
   const double days = ADateTime - 25569.0;
   // The offset in force at the moment itself: guessed from the moment read as UTC, then refined

@@ -277,7 +277,17 @@ struct TVideoFilterGraph {
   AVFilterGraph* graph = nullptr;
   AVFilterContext* src = nullptr;
   AVFilterContext* sink = nullptr;
+  // The filters that put the input's pictures upright (UprightFilters), set before the graph is
+  // built; Reset keeps them.
+  std::string upright;
 };
+
+// The filters that turn the pictures of a stream tagged with a display matrix (a phone's
+// portrait video, a mirrored camera) upright, as the command-line tool's autorotation does:
+// "transpose=clock" for a quarter turn, "hflip,vflip" for a half turn, "transpose=cclock" for
+// three quarters, with the mirrored variants; empty for an upright or untagged stream.
+// ASidesSwapped tells whether the upright picture's width is the stored height.
+[[nodiscard]] std::string UprightFilters(const AVStream* AStream, bool& ASidesSwapped);
 
 class TCustomFFmpeg : public TObject {
  public:
@@ -403,7 +413,8 @@ class TCustomFFmpeg : public TObject {
   int OptInputFile(const std::string& AFileName);
   // The encoder (AEncoder) or decoder of kind ACodecType named AName: a codec's own name stands for
   // its default encoder, and an old encoder name for its successor. nullptr for an empty name.
-  // Raises FFmpegException naming the codec when there is none ("Unknown encoder '…'"), when it is
+  // Raises FFmpegException naming the codec when there is none (for an encoder a Chinese text the
+  // user can act on, "此系统的 FFmpeg 没有 AMR-NB 编码器…", then "(Unknown encoder '…')"), when it is
   // of another kind, or when it is experimental and AStrict does not allow that.
   const AVCodec* FindCodecOrDie(const std::string& AName, AVMediaType ACodecType, int AStrict, bool AEncoder);
   // Describes one output and answers the number of outputs the job then holds (1 or more; in join
@@ -450,9 +461,11 @@ class TCustomFFmpeg : public TObject {
   // ---- video filter graph (FFmpegFilters.cpp) ----
 
   // The filter chain text for a decoded picture of AInWidth x AInHeight becoming the encoder's
-  // picture: the job's crop, a scale when the cropped size differs, then the "vf" chain.
-  [[nodiscard]] std::string VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth,
-                                                   int AOutHeight) const;
+  // picture: the job's crop, the turn upright, a scale when the size then differs, then the "vf"
+  // chain.
+  // AUpright (UprightFilters) turns the cropped picture upright before it is scaled.
+  [[nodiscard]] std::string VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth, int AOutHeight,
+                                                   const std::string& AUpright = std::string()) const;
   // Builds and configures AGraph for one encoded video output: decoder pictures (ADecoder's size,
   // pixel format and sample aspect, timestamps in ATimeBase) in, the encoder's size and pixel
   // format out. Raises FFmpegException "Error opening filters: " and why (the first error the
@@ -661,6 +674,11 @@ class TCustomFFmpeg : public TObject {
   TOutputStreamSetup& AttachStream(TOutputFileSetup& AFile, std::unique_ptr<TOutputStreamSetup> AStream,
                                    const std::string& ALanguage);
   void ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* AOutput, std::string& ACodecName);
+  // Why an output of AFormat named AName takes no subtitle stream of its own choosing: the format
+  // carries none, its subtitle encoder is missing, or no subtitle of the inputs (the first only
+  // with AFirstOnly) is of the encoder's kind, text or pictures. Empty when one can be made.
+  [[nodiscard]] std::string SubtitleLeftOutBecause(const AVOutputFormat* AFormat, const std::string& AName,
+                                                   bool AFirstOnly) const;
   // Give the encoder of an encoded stream the sound format / picture rate asked for (kept in the
   // stream), in the forms its encoder takes.
   void SetEncoderAudioFormat(TOutputStreamSetup& AStream, const TAudioFormat& AFormat);

@@ -1,6 +1,9 @@
 // The video filter graph of an encoded video output: crop, scale and the user's chain between the
 // decoder's pictures and the encoder.
 
+#include <cmath>
+#include <utility>
+
 #include "Src/AVFilterStubs.h"
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
@@ -33,8 +36,40 @@ void TVideoFilterGraph::Reset() {
   src = sink = nullptr;
 }
 
-std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth,
-                                                  int AOutHeight) const {
+std::string UprightFilters(const AVStream* AStream, bool& ASidesSwapped) {
+  ASidesSwapped = false;
+  const int32_t* m = nullptr;
+  for (int i = 0; AStream && i < AStream->nb_side_data; ++i)
+    if (AStream->side_data[i].type == AV_PKT_DATA_DISPLAYMATRIX && AStream->side_data[i].size >= 9 * 4)
+      m = reinterpret_cast<const int32_t*>(AStream->side_data[i].data);
+  if (!m) return std::string();
+  // The matrix's first two columns are 16.16 fixed point; the angle it turns the picture by when
+  // shown, counter-clockwise, in whole degrees from 0 to 359.
+  const double a = m[0] / 65536.0, b = m[1] / 65536.0, c = m[3] / 65536.0, d = m[4] / 65536.0;
+  const double scale0 = std::hypot(a, c), scale1 = std::hypot(b, d);
+  if (scale0 == 0.0 || scale1 == 0.0) return std::string();
+  double theta = std::round(std::atan2(b / scale1, a / scale0) * 180.0 / M_PI);
+  theta -= 360.0 * std::floor(theta / 360.0 + 0.9 / 360.0);
+  if (std::fabs(theta - 90.0) < 1.0) {
+    ASidesSwapped = true;
+    return m[3] > 0 ? "transpose=cclock_flip" : "transpose=clock";
+  }
+  if (std::fabs(theta - 270.0) < 1.0) {
+    ASidesSwapped = true;
+    return m[3] < 0 ? "transpose=clock_flip" : "transpose=cclock";
+  }
+  std::string chain;
+  if (std::fabs(theta - 180.0) < 1.0) {
+    if (m[0] < 0) chain = "hflip";
+    if (m[4] < 0) chain += chain.empty() ? "vflip" : ",vflip";
+  } else if (std::fabs(theta) < 1.0) {
+    if (m[4] < 0) chain = "vflip";
+  }
+  return chain;
+}
+
+std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, int AOutWidth, int AOutHeight,
+                                                  const std::string& AUpright) const {
   std::string chain;
   auto add = [&](const std::string& AFilter) { chain += (chain.empty() ? "" : ",") + AFilter; };
   const int croppedWidth = AInWidth - Fframe_leftBand - Fframe_rightBand;
@@ -42,7 +77,12 @@ std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, i
   if (Fdo_deinterlace) add("yadif");
   if (Fframe_topBand || Fframe_bottomBand || Fframe_leftBand || Fframe_rightBand)
     add(Printf("crop=%d:%d:%d:%d", croppedWidth, croppedHeight, Fframe_leftBand, Fframe_topBand));
-  if (croppedWidth != AOutWidth || croppedHeight != AOutHeight) add(Printf("scale=%d:%d", AOutWidth, AOutHeight));
+  int uprightWidth = croppedWidth, uprightHeight = croppedHeight;
+  if (!AUpright.empty()) {
+    add(AUpright);
+    if (AUpright.rfind("transpose", 0) == 0) std::swap(uprightWidth, uprightHeight);
+  }
+  if (uprightWidth != AOutWidth || uprightHeight != AOutHeight) add(Printf("scale=%d:%d", AOutWidth, AOutHeight));
   if (!Fvfilters.empty()) add(Fvfilters);
   return chain.empty() ? "null" : chain;
 }
@@ -79,7 +119,7 @@ void TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRati
   AGraph.graph->scale_sws_opts = av::av_strdup(Printf("flags=0x%X", static_cast<unsigned>(swsFlags)).c_str());
 
   std::string description =
-      VideoFilterDescription(ADecoder->width, ADecoder->height, AEncoder->width, AEncoder->height);
+      VideoFilterDescription(ADecoder->width, ADecoder->height, AEncoder->width, AEncoder->height, AGraph.upright);
   // The encoder takes exactly one pixel format; the chain ends converting to it.
   if (const char* name = av::av_get_pix_fmt_name(AEncoder->pix_fmt)) description += std::string(",format=") + name;
 

@@ -17,6 +17,15 @@ const char* ReplacementEncoder(const std::string& AName) {
   return nullptr;
 }
 
+// What the user knows an encoder by: the format it writes, for the encoders presets name that
+// some builds of the libraries lack.
+std::string EncoderFormatName(const std::string& AName) {
+  if (AName == "libamr_nb" || AName == "libopencore_amrnb" || AName == "amr_nb") return "AMR-NB";
+  if (AName == "libamr_wb" || AName == "libvo_amrwbenc" || AName == "amr_wb") return "AMR-WB";
+  if (AName == "msmpeg4v1") return "MS-MPEG4 V1";
+  return AName;
+}
+
 void SetDictInt(AVDictionary** ADict, const char* AKey, int64_t AValue) {
   av::av_dict_set(ADict, AKey, std::to_string(AValue).c_str(), 0);
 }
@@ -95,6 +104,9 @@ const AVCodec* TCustomFFmpeg::FindCodecOrDie(const std::string& AName, AVMediaTy
     if (codec)
       GetLogger()->Log(this, TLogLevel::llInfo, Printf("Encoder '%s' is used for codec '%s'", codec->name, AName.c_str()));
   }
+  if (!codec && AEncoder)
+    throw FFmpegException(Printf("此系统的 FFmpeg 没有 %s 编码器，请换用其他输出格式。(Unknown encoder '%s')",
+                                 EncoderFormatName(AName).c_str(), AName.c_str()));
   if (!codec) throw FFmpegException(Printf("Unknown %s '%s'", kind, AName.c_str()));
   if (codec->type != ACodecType) throw FFmpegException(Printf("Invalid %s type '%s'", kind, AName.c_str()));
   if ((codec->capabilities & AV_CODEC_CAP_EXPERIMENTAL) && AStrict > FF_COMPLIANCE_EXPERIMENTAL) {

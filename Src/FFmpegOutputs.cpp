@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <ctime>
 #include <filesystem>
@@ -19,6 +20,15 @@
 #include "Src/UnicodeProtocol.h"
 
 namespace {
+
+// The subtitle codec an output takes when none is named: the format's own (ASS in Matroska), else
+// timed text where the format can store it (MP4, MOV, 3GP, whose muxers name no default).
+AVCodecID SubtitleCodecOf(const AVOutputFormat* AFormat, const char* AName) {
+  const AVCodecID id = av::av_guess_codec(AFormat, nullptr, AName, nullptr, AVMEDIA_TYPE_SUBTITLE);
+  if (id != AV_CODEC_ID_NONE) return id;
+  return av::avformat_query_codec(AFormat, AV_CODEC_ID_MOV_TEXT, FF_COMPLIANCE_NORMAL) == 1 ? AV_CODEC_ID_MOV_TEXT
+                                                                                          : AV_CODEC_ID_NONE;
+}
 
 // Whether a local file could be written, seen without creating or truncating anything: 0, or the
 // error code opening it for writing would give (a folder given as the output, a missing or
@@ -184,6 +194,30 @@ void TCustomFFmpeg::CheckAudioVideoSubInputs(bool& AHasVideo, bool& AHasAudio, b
   }
 }
 
+std::string TCustomFFmpeg::SubtitleLeftOutBecause(const AVOutputFormat* AFormat, const std::string& AName,
+                                                  bool AFirstOnly) const {
+  const AVCodecID id = SubtitleCodecOf(AFormat, AName.c_str());
+  if (id == AV_CODEC_ID_NONE) return Printf("the %s format carries no subtitles", AFormat->name);
+  if (!av::avcodec_find_encoder(id))
+    return Printf("no encoder for subtitle codec '%s' is available", av::avcodec_get_name(id));
+  constexpr int kinds = AV_CODEC_PROP_TEXT_SUB | AV_CODEC_PROP_BITMAP_SUB;
+  const AVCodecDescriptor* out = av::avcodec_descriptor_get(id);
+  const int outKind = out ? out->props & kinds : 0;
+  const size_t count = AFirstOnly ? std::min<size_t>(1, Finput_files.size()) : Finput_files.size();
+  for (size_t j = 0; j < count; ++j) {
+    const AVFormatContext* ic = Finput_files[j];
+    for (unsigned i = 0; i < ic->nb_streams; ++i) {
+      const AVCodecParameters* par = ic->streams[i]->codecpar;
+      if (par->codec_type != AVMEDIA_TYPE_SUBTITLE) continue;
+      const AVCodecDescriptor* in = av::avcodec_descriptor_get(par->codec_id);
+      const int inKind = in ? in->props & kinds : 0;
+      if (!inKind || !outKind || (inKind & outKind)) return std::string();
+    }
+  }
+  return Printf("%s subtitles cannot be made from the subtitles of the input",
+                outKind & AV_CODEC_PROP_TEXT_SUB ? "text" : "picture");
+}
+
 int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   if (FJoinMode) throw FFmpegException("Cannot join more than one output file.");
   if (NbOutputFiles() >= FMaxFiles)
@@ -239,11 +273,22 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
                        Printf("Input stream %s carries no data and is left out of %s", stream.c_str(), AFileName.c_str()));
     useVideo = useVideo && hasVideo;
     useAudio = useAudio && hasAudio;
-    useSubtitle = useSubtitle && hasSubtitle;
+    // Whether the format can carry the inputs' subtitles is decided below, with a reason.
+    useSubtitle = hasSubtitle;
   }
   if (Fvideo_disable) useVideo = false;
   if (Faudio_disable) useAudio = false;
   if (Fsubtitle_disable) useSubtitle = false;
+  if (useSubtitle && !Fsubtitle_stream_copy && Fsubtitle_codec_name.empty()) {
+    // The format's subtitle codec (SubtitleCodecOf), and only for inputs whose
+    // subtitles are of its kind (text or pictures); otherwise the output goes without them.
+    const std::string why = SubtitleLeftOutBecause(format, avName, AJoin);
+    if (!why.empty()) {
+      GetLogger()->Log(this, TLogLevel::llInfo,
+                       Printf("Subtitles are left out of %s: %s", AFileName.c_str(), why.c_str()));
+      useSubtitle = false;
+    }
+  }
 
   struct TStep {
     bool Use;
@@ -411,8 +456,9 @@ void TCustomFFmpeg::ChooseEncoder(TOutputStreamSetup& AStream, AVFormatContext* 
   if (!ACodecName.empty()) {
     AStream.codec = FindCodecOrDie(ACodecName, type, defaults ? defaults->strict_std_compliance : 0, true);
     AStream.codec_named = true;
-  } else if (type != AVMEDIA_TYPE_SUBTITLE) {
-    id = av::av_guess_codec(AOutput->oformat, nullptr, AOutput->url, nullptr, type);
+  } else {
+    id = type == AVMEDIA_TYPE_SUBTITLE ? SubtitleCodecOf(AOutput->oformat, AOutput->url)
+                                       : av::av_guess_codec(AOutput->oformat, nullptr, AOutput->url, nullptr, type);
     AStream.codec = av::avcodec_find_encoder(id);
     // The format's own codec without an encoder in the installed libraries: say which.
     if (!AStream.codec)

@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <utility>
 
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -20,6 +22,11 @@ std::string WithLibraryCause(const TLibraryErrorCapture& ACause, const std::stri
   char reason[AV_ERROR_MAX_STRING_SIZE] = {};
   if (av::av_strerror && av::av_strerror(AError, reason, sizeof reason) == 0) return AText + ": " + reason;
   return AText;
+}
+
+bool IsDiscFormat(const AVOutputFormat* AFormat) {
+  const std::string name = AFormat && AFormat->name ? AFormat->name : "";
+  return name == "vcd" || name == "svcd" || name == "dvd";
 }
 
 }  // namespace
@@ -137,11 +144,21 @@ void TTranscoder::PrepareEncoding(TAVOutputStream& AOst, TAVInputStream& AIst, i
       }
       if (enc->pix_fmt == AV_PIX_FMT_NONE)
         throw FFmpegException("Video pixel format is unknown, stream cannot be encoded");
-      // Without a size of its own the output takes the cropped input picture.
+      bool sidesSwapped = false;
+      AOst.graph.upright = UprightFilters(AIst.st, sidesSwapped);
+      // Without a size of its own the output takes the cropped input picture, upright.
       if (enc->width <= 0 || enc->height <= 0) {
         enc->width = in->width - E.Fframe_leftBand - E.Fframe_rightBand;
         enc->height = in->height - E.Fframe_topBand - E.Fframe_bottomBand;
+        if (sidesSwapped) std::swap(enc->width, enc->height);
+      } else if (sidesSwapped && !IsDiscFormat(AOst.file->ctx->oformat)) {
+        // A fixed size is fitted the way round the upright picture stands; a disc keeps its norm.
+        std::swap(enc->width, enc->height);
+        std::swap(enc->sample_aspect_ratio.num, enc->sample_aspect_ratio.den);
+        AOst.st->sample_aspect_ratio = enc->sample_aspect_ratio;
       }
+      // The pictures leave upright: a turn the input was tagged with must not be applied again.
+      av::av_dict_set(&AOst.st->metadata, "rotate", nullptr, 0);
       if (enc->width <= 0 || enc->height <= 0) throw FFmpegException("Video frame size is unknown, stream cannot be encoded");
       enc->bits_per_raw_sample = 0;
       AIst.decoding_needed = true;

@@ -241,42 +241,41 @@ std::optional<int> NumberOf(const std::string& Text) {
   return value;
 }
 
-void TakeNumber(const std::string& Text, int& Field) {
-  if (const auto value = NumberOf(Text)) Field = *value;
-}
+// A column that holds no value gives the field its fresh record's value: the row's columns carry
+// every setting its preset and choosers give, so nothing an earlier preset of the row set stays.
+void TakeNumber(const std::string& Text, int& Field, int Unset) { Field = NumberOf(Text).value_or(Unset); }
 
-void TakeText(const std::string& Text, std::string& Field) {
-  if (!Text.empty()) Field = Text;
+void TakeText(const std::string& Text, std::string& Field, const std::string& Unset) {
+  Field = Text.empty() ? Unset : Text;
 }
 
 }  // namespace
 
 void RefreshOutputOptions(const TJobRow& Row, TOutputOptions& Options) {
+  TOutputOptions fresh;
+  InitOutputOptions(fresh);
   const std::string& videoCodec = Row[jsVideoCodec];
-  if (videoCodec == "libx264") {
-    Options.VideoCodec = videoCodec;
-    Options.VideoPreset = "libx264-default";
-  } else if (!videoCodec.empty()) {
-    Options.VideoCodec = videoCodec;
-    Options.VideoPreset.clear();
-  }
-  if (Row[jsAudioCodec] != "AUTO") TakeText(Row[jsAudioCodec], Options.AudioCodec);
-  TakeNumber(Row[jsAudioChannels], Options.AudioChannels);
+  TakeText(videoCodec, Options.VideoCodec, fresh.VideoCodec);
+  Options.VideoPreset = videoCodec == "libx264" ? "libx264-default" : videoCodec.empty() ? fresh.VideoPreset : "";
+  TakeText(Row[jsAudioCodec] != "AUTO" ? Row[jsAudioCodec] : "", Options.AudioCodec, fresh.AudioCodec);
+  TakeNumber(Row[jsAudioChannels], Options.AudioChannels, fresh.AudioChannels);
   Options.VideoTag = videoCodec != "libx264" ? Row[jsVideoTag] : std::string();
-  TakeText(Row[jsFileExt], Options.FileExt);
-  TakeText(Row[jsFrameSize], Options.FrameSize);
-  TakeNumber(Row[jsVideoBitrate], Options.VideoBitrate);
-  TakeText(Row[jsFrameRate], Options.FrameRate);
-  if (Row[jsAudioBitrate] != "-1000" && Row[jsAudioBitrate] != "-2000")
-    TakeNumber(Row[jsAudioBitrate], Options.AudioBitrate);
-  if (Row[jsAudioSampleRate] != "AUTO") TakeNumber(Row[jsAudioSampleRate], Options.AudioSampleRate);
-  TakeText(Row[jsFrameAspectRatio], Options.FrameAspectRatio);
+  TakeText(Row[jsFileExt], Options.FileExt, fresh.FileExt);
+  TakeText(Row[jsFrameSize], Options.FrameSize, fresh.FrameSize);
+  TakeNumber(Row[jsVideoBitrate] != "-1000" ? Row[jsVideoBitrate] : "", Options.VideoBitrate, fresh.VideoBitrate);
+  TakeText(Row[jsFrameRate], Options.FrameRate, fresh.FrameRate);
+  const bool audioBitrateSet = Row[jsAudioBitrate] != "-1000" && Row[jsAudioBitrate] != "-2000";
+  TakeNumber(audioBitrateSet ? Row[jsAudioBitrate] : "", Options.AudioBitrate, fresh.AudioBitrate);
+  TakeNumber(Row[jsAudioSampleRate] != "AUTO" ? Row[jsAudioSampleRate] : "", Options.AudioSampleRate,
+             fresh.AudioSampleRate);
+  TakeText(Row[jsFrameAspectRatio], Options.FrameAspectRatio, fresh.FrameAspectRatio);
   Options.DisableVideo = Row[jsDisableVideo] == "True";
-  if (const std::string& target = Row[jsTargetType]; !target.empty())
-    Options.TargetType = target == "vcd"    ? TOptionTargetType::ttVCD
-                         : target == "svcd" ? TOptionTargetType::ttSVCD
-                         : target == "dvd"  ? TOptionTargetType::ttDVD
-                                            : TOptionTargetType::ttIgnore;
+  const std::string& target = Row[jsTargetType];
+  Options.TargetType = target.empty()      ? fresh.TargetType
+                       : target == "vcd"  ? TOptionTargetType::ttVCD
+                       : target == "svcd" ? TOptionTargetType::ttSVCD
+                       : target == "dvd"  ? TOptionTargetType::ttDVD
+                                          : TOptionTargetType::ttIgnore;
   const std::string& norm = Row[jsNormType];
   Options.NormType = norm == "PAL"    ? TOptionNormType::ntPAL
                      : norm == "NTSC" ? TOptionNormType::ntNTSC

@@ -159,9 +159,11 @@ class TConversionControl {
 
 // The output record of a row refreshed from its hidden columns, as the start does: codec,
 // preset, channels, tag, extension, size, bit rates, rates, aspect, no video, target and norm.
-// A column that holds no value (empty, "AUTO", an audio bit rate of "-1000" or "-2000", or a
-// number text that does not read) leaves its field as it is, except the tag (emptied unless
-// given and the codec is not "libx264"), no video ("True") and the norm (always set).
+// The columns carry every setting the row's preset and choosers give, so a column that holds no
+// value (empty, "AUTO", a bit rate of "-1000", an audio one of "-2000", or a number text that
+// does not read) gives its field the value of a fresh record (InitOutputOptions): a row switched
+// to another preset keeps nothing the earlier one set. The tag is emptied unless given and the
+// codec is not "libx264"; "libx264" brings the preset "libx264-default".
 void RefreshOutputOptions(const TJobRow& Row, TOutputOptions& Options);
 
 // The progress columns of a record: percent of the total ("N/A" without one), frames per second

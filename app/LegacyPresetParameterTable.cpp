@@ -2,7 +2,8 @@
 // main window's current-preset fields. A text cell is written as it stands (an empty one writes
 // the empty text); kKeep leaves the field as it was. Bit rates are bits per second. The fields
 // every row of a kind writes besides its cells (volume, filters, format, norm, time stamps) are
-// kept with the kinds in LegacyPresetParameters.cpp.
+// kept with the kinds in LegacyPresetParameters.cpp. MPEG program streams (".mpg", ".vob") carry
+// MPEG audio or AC-3, never AAC: 307 takes "ac3" and 308 "mp2".
 
 #include "app/LegacyPresetParameters.h"
 
@@ -51,8 +52,8 @@ constexpr TLegacyParameterRow kRows[] = {
     {304, pkVideo, ".mov", ".mov", "", "", "1280*720", "25", "", 1600000, "libfaac", "2", "48000", 128000, ""},
     {305, pkVideo, ".asf", ".asf", "msmpeg4", kKeep, "1280*720", "25", "", 1600000, "wmav2", "2", "48000", 128000, ""},
     {306, pkVideo, ".wmv", ".asf", "wmv2", "", "1280*720", "25", "", 1600000, "wmav2", "2", "48000", 128000, ""},
-    {307, pkVideo, ".vob", ".vob", "", "", "1280*720", "25", "", 1600000, "libfaac", "2", "48000", 128000, ""},
-    {308, pkVideo, ".mpg", ".mpg", "mpeg2video", "", "1280*720", "25", "", 1600000, "libfaac", "2", "48000", 128000, ""},
+    {307, pkVideo, ".vob", ".vob", "", "", "1280*720", "25", "", 1600000, "ac3", "2", "48000", 128000, ""},
+    {308, pkVideo, ".mpg", ".mpg", "mpeg2video", "", "1280*720", "25", "", 1600000, "mp2", "2", "48000", 128000, ""},
     {309, pkVideo, ".mkv", ".mkv", "mpeg4", "", "1280*720", "25", "", 1600000, "libfaac", "2", "48000", 192000, ""},
     // 3 iPod视频
     {400, pkVideo, ".mp4", ".mp4", "libx264", "", "320*240", "25", "", 512000, "libfaac", "2", "48000", 128000, ""},

@@ -141,6 +141,29 @@ constexpr std::string_view kSM1[] = {
 constexpr std::string_view kSM2[] = {"保持原视频模式", "普通视频4:3模式"};
 constexpr std::string_view kSM3[] = {"无视频"};
 
+// The disc presets' lists (PAL): one item each, the value the disc's norm gives.
+constexpr std::string_view kDvdSize[] = {"720*576"};
+constexpr std::string_view kSvcdSize[] = {"480*576"};
+constexpr std::string_view kVcdSize[] = {"352*288"};
+constexpr std::string_view kDvdVideoBitrate[] = {"6000 kbps"};
+constexpr std::string_view kSvcdVideoBitrate[] = {"2040 kbps"};
+constexpr std::string_view kVcdVideoBitrate[] = {"1150 kbps"};
+constexpr std::string_view kPalRate[] = {"25.00"};
+constexpr std::string_view kDvdAudioBitrate[] = {"448 kbps"};
+constexpr std::string_view kCdAudioBitrate[] = {"224 kbps"};
+constexpr std::string_view kDvdSampleRate[] = {"48000"};
+constexpr std::string_view kCdSampleRate[] = {"44100"};
+constexpr std::string_view kWide[] = {"宽屏视频16:9模式"};
+constexpr std::string_view kNormal[] = {"普通视频4:3模式"};
+
+constexpr TOptionTemplate kDiscTemplates[] = {
+    {"R-DVD", okResolution, kDvdSize}, {"R-SVCD", okResolution, kSvcdSize}, {"R-VCD", okResolution, kVcdSize},
+    {"VB-DVD", okVideoBitrate, kDvdVideoBitrate}, {"VB-SVCD", okVideoBitrate, kSvcdVideoBitrate},
+    {"VB-VCD", okVideoBitrate, kVcdVideoBitrate}, {"FR-PAL", okFrameRate, kPalRate},
+    {"AB-DVD", okAudioBitrate, kDvdAudioBitrate}, {"AB-CD", okAudioBitrate, kCdAudioBitrate},
+    {"SR-DVD", okSampleRate, kDvdSampleRate}, {"SR-CD", okSampleRate, kCdSampleRate},
+    {"SM-DVD", okScalingMode, kWide}, {"SM-CD", okScalingMode, kNormal}};
+
 constexpr TOptionTemplate kTemplates[] = {
     {"R1", okResolution, kR1}, {"R2", okResolution, kR2}, {"R3", okResolution, kR3},
     {"R4", okResolution, kR4}, {"R5", okResolution, kR5}, {"R6", okResolution, kR6},
@@ -173,9 +196,9 @@ constexpr TOptionEntry kEntries[] = {
     {1305, {{{"R10", 3}, {"VB13", 2}, {"FR5", 3}, {"AB1", 13}, {"SR1", 5}, {"SM1", 0}}}, lsEnabled},
     {1306, {{{"R1", 11}, {"VB5", 3}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
     {1307, {{{"R1", 4}, {"VB1", 2}, {"FR1", 9}, {"AB1", 8}, {"SR1", 3}, {"SM1", 0}}}, lsEnabled},
-    {1308, {{{"R1", 12}, {"VB1", 4}, {"FR1", 10}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
-    {1309, {{{"R1", 8}, {"VB1", 2}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
-    {1310, {{{"R1", 4}, {"VB1", 2}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
+    {1308, {{{"R-DVD", 0}, {"VB-DVD", 0}, {"FR-PAL", 0}, {"AB-DVD", 0}, {"SR-DVD", 0}, {"SM-DVD", 0}}}, lsLocked},
+    {1309, {{{"R-SVCD", 0}, {"VB-SVCD", 0}, {"FR-PAL", 0}, {"AB-CD", 0}, {"SR-CD", 0}, {"SM-CD", 0}}}, lsLocked},
+    {1310, {{{"R-VCD", 0}, {"VB-VCD", 0}, {"FR-PAL", 0}, {"AB-CD", 0}, {"SR-CD", 0}, {"SM-CD", 0}}}, lsLocked},
     // VOB视频
     {2000, {{{"R1", 14}, {"VB14", 1}, {"FR5", 2}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
     {2001, {{{"R1", 19}, {"VB13", 2}, {"FR5", 2}, {"AB1", 10}, {"SR1", 5}, {"SM1", 0}}}, lsEnabled},
@@ -230,9 +253,9 @@ constexpr TOptionEntry kEntries[] = {
     {8, {{{"R1", 0}, {"VB1", 3}, {"FR1", 0}, {"AB1", 10}, {"SR1", 5}, {"SM1", 0}}}, lsEnabled},
     {9, {{{"R2", 4}, {"VB4", 9}, {"FR2", 5}, {"AB2", 5}, {"SR2", 0}, {"SM2", 0}}}, lsEnabled},
     {10, {{{"R1", 0}, {"VB5", 3}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
-    {11, {{{"R1", 12}, {"VB1", 4}, {"FR1", 10}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
-    {12, {{{"R1", 8}, {"VB1", 2}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
-    {13, {{{"R1", 4}, {"VB1", 2}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
+    {11, {{{"R-DVD", 0}, {"VB-DVD", 0}, {"FR-PAL", 0}, {"AB-DVD", 0}, {"SR-DVD", 0}, {"SM-DVD", 0}}}, lsLocked},
+    {12, {{{"R-SVCD", 0}, {"VB-SVCD", 0}, {"FR-PAL", 0}, {"AB-CD", 0}, {"SR-CD", 0}, {"SM-CD", 0}}}, lsLocked},
+    {13, {{{"R-VCD", 0}, {"VB-VCD", 0}, {"FR-PAL", 0}, {"AB-CD", 0}, {"SR-CD", 0}, {"SM-CD", 0}}}, lsLocked},
     {14, {{{"R1", 4}, {"VB1", 2}, {"FR1", 9}, {"AB1", 10}, {"SR1", 4}, {"SM1", 0}}}, lsEnabled},
     // 经典音频
     {100, {{{"R3", 0}, {"VB6", 0}, {"FR3", 0}, {"AB1", 10}, {"SR1", 4}, {"SM3", 0}}}, lsDisabled},
@@ -296,3 +319,5 @@ constexpr TOptionEntry kEntries[] = {
 std::span<const TOptionTemplate> OptionTemplates() { return kTemplates; }
 
 std::span<const TOptionEntry> OptionEntries() { return kEntries; }
+
+std::span<const TOptionTemplate> DiscOptionTemplates() { return kDiscTemplates; }

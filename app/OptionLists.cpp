@@ -17,9 +17,12 @@ constexpr TOptionKind kFillOrder[] = {okResolution, okVideoBitrate, okFrameRate,
 }  // namespace
 
 const TOptionTemplate* TOptionTables::FindTemplate(std::string_view Label) const {
-  const auto found = std::find_if(Templates.begin(), Templates.end(),
-                                  [Label](const TOptionTemplate& t) { return t.Label == Label; });
-  return found == Templates.end() ? nullptr : &*found;
+  const auto labelled = [Label](const TOptionTemplate& t) { return t.Label == Label; };
+  if (const auto found = std::find_if(Templates.begin(), Templates.end(), labelled); found != Templates.end())
+    return &*found;
+  const std::span<const TOptionTemplate> disc = DiscOptionTemplates();
+  const auto found = std::find_if(disc.begin(), disc.end(), labelled);
+  return found == disc.end() ? nullptr : &*found;
 }
 
 const TOptionEntry* TOptionTables::FindEntry(int PresetCode) const {
@@ -66,4 +69,6 @@ void FillOptionChoosers(const TOptionChoosers& Choosers, const TOptionTables& Ta
   }
   if (entry->VideoLists == TVideoListState::lsDisabled)
     for (TOptionKind kind : kVideoLists) Choosers.Of(kind).SetEnabled(false);
+  if (entry->VideoLists == TVideoListState::lsLocked)
+    for (TOptionKind kind : kComponentOrder) Choosers.Of(kind).SetEnabled(false);
 }

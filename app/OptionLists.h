@@ -15,9 +15,10 @@
 enum class TOptionKind { okResolution, okVideoBitrate, okFrameRate, okAudioBitrate, okSampleRate, okScalingMode };
 constexpr int kOptionKindCount = 6;
 
-// Whether the four video lists (resolution, video bit rate, frame rate, scaling mode) stay
-// enabled after filling; lsDisabled marks a preset without video.
-enum class TVideoListState { lsEnabled, lsDisabled };
+// Whether the lists stay enabled after filling: lsDisabled marks a preset without video (the four
+// video lists, resolution, video bit rate, frame rate and scaling mode, are disabled); lsLocked a
+// disc preset, whose norm fixes every value: all six lists show it and are disabled.
+enum class TVideoListState { lsEnabled, lsDisabled, lsLocked };
 
 struct TOptionTemplate {
   std::string_view Label;  // "R1", "VB6", "AB3", ...
@@ -37,6 +38,9 @@ struct TOptionEntry {
 };
 
 [[nodiscard]] std::span<const TOptionTemplate> OptionTemplates();
+// The one-item lists of the disc presets (PAL): what a DVD, SVCD or VCD of that norm holds. Both
+// sets of tables name them ("R-DVD", "VB-VCD", "FR-PAL", ...).
+[[nodiscard]] std::span<const TOptionTemplate> DiscOptionTemplates();
 [[nodiscard]] std::span<const TOptionEntry> OptionEntries();
 
 // One set of option tables: templates and the entries that name them by label. The main window
@@ -75,7 +79,7 @@ struct TOptionChoosers {
 //      first item, so a chooser whose shown text changes runs its change handler while the later
 //      lists are still empty;
 //   4. for a preset without video, disables the resolution, video bit rate, scaling mode and
-//      frame rate lists, each keeping its single item selected.
+//      frame rate lists, each keeping its single item selected; for a disc preset, all six.
 void FillOptionChoosers(const TOptionChoosers& Choosers, const TOptionTables& Tables, int PresetCode);
 
 // The same with the main window's tables.

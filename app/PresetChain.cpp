@@ -92,6 +92,7 @@ void TPresetChain::PresetChanged() {
   if (renamed != name) renamed = ExtractFileName(UniqueJobOutput(folder_.Text() + "/" + renamed, row));
   jobs_.SetSubItem(row, jsOutputName, renamed);
   jobs_.SetSubItem(row, jsCategoryCode, std::to_string(CategoryCode()));
+  if (renamed != name && hooks_.OutputRenamed) hooks_.OutputRenamed(row);
   FocusJobList();
 }
 

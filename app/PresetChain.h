@@ -34,6 +34,8 @@ struct TPresetChainHooks {
   // Shows a just-selected row's input file in the preview: the position slider to 0,
   // T_Movie_PLayer_FileName to the file, the file opened.
   std::function<void(const std::string& InputFile)> PreviewRow;
+  // A row's output name was changed by a preset change: the job's task writes the new name.
+  std::function<void(int Row)> OutputRenamed;
 };
 
 // Whether applying a preset's parameters also rewrites the selected row's setting columns.

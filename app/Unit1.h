@@ -265,6 +265,10 @@ class TForm1 : public TForm, private IConversionView {
   void FocusJobList();
   void ShowJobMessage(const std::string& Text);
   void BeginRename(bool TellWhenNone);
+  // The row's task (its task-number column) writes the row's output name, with the row's current
+  // settings: the task is made again in its place, so the file it held is free for other jobs.
+  // Nothing once a batch was started (its start rebuilt the tasks from the rows).
+  void FollowRowOutput(int Row);
   void MoveSelected(int Delta);
   void ListSelectItem(TListItem* Item, bool Selected);
 

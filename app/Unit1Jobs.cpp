@@ -361,7 +361,32 @@ void TForm1::edtExit() {
     return;
   }
   const std::string name = text + chain_->OutputExtension();
+  const std::string before = jobs_.SubItem(row, TJobSubItem::jsOutputName);
   jobs_.SetSubItem(row, TJobSubItem::jsOutputName,
                    ExtractFileName(chain_->UniqueJobOutput(folder_.Text() + "/" + name, row)));
+  if (jobs_.SubItem(row, TJobSubItem::jsOutputName) != before) FollowRowOutput(row);
   edt->SetVisible(false);
+}
+
+void TForm1::FollowRowOutput(int Row) {
+  if (Convexa->Working() || Row < 0 || Row >= jobs_.Count()) return;
+  const int task = StrToIntDef(jobs_.SubItem(Row, TJobSubItem::jsTaskNumber), 0) - 1;
+  if (task < 0 || task >= Convexa->TasksCount()) return;
+  const TJobRow& columns = jobs_.Row(Row);
+  TInputOptions input = jobs_.IO1(Row);
+  input.FileName = columns.Caption;
+  const int fresh = Convexa->AddTask(input.FileName, &input);
+  if (fresh < 0) {
+    AddLog("***File open error: " + Convexa->LastErrMsg());
+    return;
+  }
+  // The old task goes first, and with it its hold on the file it was to write.
+  Convexa->Exchange(task, fresh);
+  Convexa->RemoveTask(fresh);
+  TOutputOptions output = jobs_.OO1(Row);
+  RefreshOutputOptions(columns, output);
+  const std::string path = folder_.FileOutPutPath() + "/" + columns[TJobSubItem::jsOutputName];
+  output.FileName = path;
+  // A refused output is the task's failure when it starts; the log says it now.
+  if (!Convexa->SetOutputFile(task, path, &output)) AddLog("***Cannot do convert, error: " + Convexa->LastErrMsg());
 }

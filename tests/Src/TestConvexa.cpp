@@ -395,13 +395,17 @@ TEST_F(Convexa, DiscTargetsFollowTheirNorm) {
     TOptionNormType Norm;
     TOptionNormType Default;
     int Width, Height;
+    int RateDen;  // 1 for 25 a second (PAL), 1001 for 30000/1001 (NTSC)
+    int64_t VideoBitrate;
+    int SampleRate;
   };
   // The test file runs at 25 pictures a second, so "auto" finds PAL whatever the default.
-  for (const TCase& c : {TCase{TOptionTargetType::ttVCD, TOptionNormType::ntPAL, TOptionNormType::ntPAL, 352, 288},
-                         TCase{TOptionTargetType::ttVCD, TOptionNormType::ntNTSC, TOptionNormType::ntPAL, 352, 240},
-                         TCase{TOptionTargetType::ttVCD, TOptionNormType::ntAuto, TOptionNormType::ntNTSC, 352, 288},
-                         TCase{TOptionTargetType::ttSVCD, TOptionNormType::ntNTSC, TOptionNormType::ntPAL, 480, 480},
-                         TCase{TOptionTargetType::ttDVD, TOptionNormType::ntPAL, TOptionNormType::ntPAL, 720, 576}}) {
+  for (const TCase& c :
+       {TCase{TOptionTargetType::ttVCD, TOptionNormType::ntPAL, TOptionNormType::ntPAL, 352, 288, 1, 1150000, 44100},
+        TCase{TOptionTargetType::ttVCD, TOptionNormType::ntNTSC, TOptionNormType::ntPAL, 352, 240, 1001, 1150000, 44100},
+        TCase{TOptionTargetType::ttVCD, TOptionNormType::ntAuto, TOptionNormType::ntNTSC, 352, 288, 1, 1150000, 44100},
+        TCase{TOptionTargetType::ttSVCD, TOptionNormType::ntNTSC, TOptionNormType::ntPAL, 480, 480, 1001, 2040000, 44100},
+        TCase{TOptionTargetType::ttDVD, TOptionNormType::ntPAL, TOptionNormType::ntPAL, 720, 576, 1, 6000000, 48000}}) {
     SCOPED_TRACE(::testing::Message() << static_cast<int>(c.Target) << "/" << static_cast<int>(c.Norm));
     convexa->ClearTasks();
     ASSERT_EQ(NewTask(), 0);
@@ -409,11 +413,28 @@ TEST_F(Convexa, DiscTargetsFollowTheirNorm) {
     options.TargetType = c.Target;
     options.NormType = c.Norm;
     options.NormDefault = c.Default;
+    // What an option list may say besides: the disc's norm wins over all of it.
+    options.VideoCodec = "mpeg4";
+    options.AudioCodec = "aac";
+    options.FrameSize = "704*480";
+    options.FrameRate = "15";
+    options.VideoBitrate = 528000;
+    options.AudioBitrate = 128000;
+    options.AudioSampleRate = 22050;
     ASSERT_TRUE(convexa->SetOutputFile(0, Out("disc.mpg"), &options)) << convexa->LastErrMsg();
     TOutputStreamSetup* video = Stream(convexa->Task(0), AVMEDIA_TYPE_VIDEO);
     ASSERT_NE(video, nullptr);
     EXPECT_EQ(video->enc->width, c.Width);
     EXPECT_EQ(video->enc->height, c.Height);
+    EXPECT_EQ(video->enc->codec_id, c.Target == TOptionTargetType::ttVCD ? AV_CODEC_ID_MPEG1VIDEO : AV_CODEC_ID_MPEG2VIDEO);
+    EXPECT_EQ(video->enc->time_base.num, c.RateDen);
+    EXPECT_EQ(video->enc->bit_rate, c.VideoBitrate);
+    TOutputStreamSetup* audio = Stream(convexa->Task(0), AVMEDIA_TYPE_AUDIO);
+    ASSERT_NE(audio, nullptr);
+    EXPECT_EQ(audio->enc->sample_rate, c.SampleRate);
+    EXPECT_EQ(audio->enc->codec_id, c.Target == TOptionTargetType::ttDVD ? AV_CODEC_ID_AC3 : AV_CODEC_ID_MP2);
+    // The record keeps what the caller gave.
+    EXPECT_EQ(convexa->Task(0)->OutputOptions(0)->FrameSize, "704*480");
   }
 }
 

@@ -163,7 +163,7 @@ TEST_F(ConvexaConvert, EveryFailureEndsInOneRecordNamingTheFirstCause) {
   };
   std::vector<TCase> cases = {
       {"unknown encoder", fixtures::Mp4(), Out("amr.3gp"), {"acodec=libopencore_amrnb"}, true, nullptr,
-       "Could not add the audio stream to '" + Out("amr.3gp") + "': Unknown encoder 'libopencore_amrnb'"},
+       "Could not add the audio stream to '" + Out("amr.3gp") + "': 此系统的 FFmpeg 没有 AMR-NB 编码器，请换用其他输出格式。(Unknown encoder 'libopencore_amrnb')"},
       {"refused option value", fixtures::Mp4(), Out("rate.avi"), {"ar=0"}, true, nullptr,
        "Invalid value \"0\" for option \"ar\""},
       {"missing folder", fixtures::Mp4(), Out("no/such/y.avi"), {""}, true, nullptr,
@@ -172,10 +172,10 @@ TEST_F(ConvexaConvert, EveryFailureEndsInOneRecordNamingTheFirstCause) {
        "Output file '" + own + "' is the same file as input file #0 '" + own +
            "'; a file cannot be replaced by its own conversion"},
       {"the first of two failed attempts", fixtures::Mp4(), Out("twice.avi"), {"vcodec=no-such-encoder", "ar=0"}, true,
-       nullptr, "Could not add the video stream to '" + Out("twice.avi") + "': Unknown encoder 'no-such-encoder'"},
+       nullptr, "Could not add the video stream to '" + Out("twice.avi") + "': 此系统的 FFmpeg 没有 no-such-encoder 编码器，请换用其他输出格式。(Unknown encoder 'no-such-encoder')"},
       // The output is described, but a stream asked for cannot be added: no success without it.
       {"a stream asked for that cannot be made", fixtures::Mp4(), Out("sub.mkv"),
-       {"newsubtitle<CRLF>scodec=no-such-encoder"}, true, nullptr, "Unknown encoder 'no-such-encoder'"},
+       {"newsubtitle<CRLF>scodec=no-such-encoder"}, true, nullptr, "此系统的 FFmpeg 没有 no-such-encoder 编码器，请换用其他输出格式。(Unknown encoder 'no-such-encoder')"},
       {"a muxer refusing a codec", fixtures::Mp4(), Out("header.flv"), {"acodec=libvorbis"}, false,
        "Could not write header for output file #0", "not compatible with FLV"},
       {"an encoder refusing the picture size", fixtures::Mp4(), Out("encoder.avi"), {"vcodec=h263\ns=100x100"}, false,

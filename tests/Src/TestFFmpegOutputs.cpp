@@ -209,6 +209,11 @@ TEST_F(EngineFiles, SizeRateAspectAndCropReachTheVideoEncoder) {
   EXPECT_EQ(engine->Fframe_pix_fmt, -1);
   // The filter chain that will crop and scale the 160x120 decoded pictures.
   EXPECT_EQ(engine->VideoFilterDescription(160, 120, 320, 240), "crop=140:110:20:10,scale=320:240");
+  // A picture shown turned a quarter is turned upright after the crop and before the scale,
+  // which then sees the sides swapped.
+  EXPECT_EQ(engine->VideoFilterDescription(160, 120, 110, 140, "transpose=clock"), "crop=140:110:20:10,transpose=clock");
+  EXPECT_EQ(engine->VideoFilterDescription(160, 120, 240, 320, "transpose=cclock"),
+            "crop=140:110:20:10,transpose=cclock,scale=240:320");
   Parse("vf", "hflip");
   EXPECT_EQ(engine->VideoFilterDescription(160, 120, 140, 110), "crop=140:110:20:10,hflip");
 }
@@ -275,7 +280,7 @@ TEST_F(EngineFiles, OutputFailures) {
            "'; a file cannot be replaced by its own conversion"},
       // An encoder the libraries lack is named, the one asked for or the format's own.
       {audio, "acodec=libopencore_amrnb", Out("x.3gp"),
-       "Could not add the audio stream to '" + Out("x.3gp") + "': Unknown encoder 'libopencore_amrnb'"},
+       "Could not add the audio stream to '" + Out("x.3gp") + "': 此系统的 FFmpeg 没有 AMR-NB 编码器，请换用其他输出格式。(Unknown encoder 'libopencore_amrnb')"},
       {audio, "", Out("x.amr"),
        "Could not add the audio stream to '" + Out("x.amr") +
            "': No audio encoder for codec 'amr_nb' is available in the installed media libraries"},
@@ -310,7 +315,7 @@ TEST_F(EngineFiles, OutputFailures) {
   Parse("newsubtitle", "");
   EXPECT_EQ(file.streams.size(), 2u);  // a subtitle stream without a named encoder
   Parse("scodec", "no-such-subtitle-encoder");
-  EXPECT_EQ(ErrorOf([&] { Parse("newsubtitle", ""); }), "Unknown encoder 'no-such-subtitle-encoder'");
+  EXPECT_EQ(ErrorOf([&] { Parse("newsubtitle", ""); }), "此系统的 FFmpeg 没有 no-such-subtitle-encoder 编码器，请换用其他输出格式。(Unknown encoder 'no-such-subtitle-encoder')");
 
   // A join output takes no further output.
   auto joined = NewEngine();
@@ -339,10 +344,10 @@ TEST_F(EngineFiles, ARefusedNewStreamLeavesTheOutputAsItWas) {
     const char* Message;
   };
   for (const TCase& c :
-       {TCase{"vcodec", "no-such-encoder", "newvideo", "vbsf", "Unknown encoder 'no-such-encoder'"},
+       {TCase{"vcodec", "no-such-encoder", "newvideo", "vbsf", "此系统的 FFmpeg 没有 no-such-encoder 编码器，请换用其他输出格式。(Unknown encoder 'no-such-encoder')"},
         TCase{"rc_override", "12", "newvideo", "vbsf", "error parsing rc_override"},
         TCase{"acodec", "mpeg4", "newaudio", "absf", "Invalid encoder type 'mpeg4'"},
-        TCase{"scodec", "no-such-encoder", "newsubtitle", "sbsf", "Unknown encoder 'no-such-encoder'"}}) {
+        TCase{"scodec", "no-such-encoder", "newsubtitle", "sbsf", "此系统的 FFmpeg 没有 no-such-encoder 编码器，请换用其他输出格式。(Unknown encoder 'no-such-encoder')"}}) {
     SCOPED_TRACE(c.Message);
     Parse(c.Name, c.Value);
     Parse(c.BitstreamFilter, "null");

@@ -39,7 +39,7 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
     std::function<void(TOutputOptions&)> expect;
   };
   const Case cases[] = {
-      {"an empty row leaves the rest", {}, [](TOutputOptions&) {}},
+      {"an empty row gives a fresh record's settings", {}, [](TOutputOptions&) {}},
       {"libx264 brings its preset and drops the tag",
        {{jsVideoCodec, "libx264"}, {jsVideoTag, "avc1"}},
        [](TOutputOptions& o) {
@@ -53,7 +53,7 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
          o.VideoPreset.clear();
          o.VideoTag = "XVID";
        }},
-      {"a not-set audio bit rate, codec and sample rate leave theirs",
+      {"a not-set audio bit rate, codec and sample rate give fresh ones",
        {{jsAudioBitrate, "-1000"}, {jsAudioSampleRate, "AUTO"}, {jsAudioCodec, "AUTO"}},
        [](TOutputOptions&) {}},
       {"the other not-set audio bit rate", {{jsAudioBitrate, "-2000"}}, [](TOutputOptions&) {}},
@@ -73,13 +73,12 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
          o.AudioChannels = 1;
          o.FileExt = ".mpg";
          o.FrameSize = "352*288";
-         o.VideoBitrate = -1000;
          o.FrameRate = "25";
          o.AudioSampleRate = 44100;
          o.FrameAspectRatio = "4:3";
          o.DisableVideo = true;
        }},
-      {"a number that does not read leaves its field",
+      {"a number that does not read gives a fresh field",
        {{jsAudioChannels, "two"}, {jsVideoBitrate, "8e5"}},
        [](TOutputOptions&) {}},
       {"dvd in NTSC",
@@ -116,7 +115,11 @@ TEST(ConversionRecordsTest, TheRowsColumnsRefreshTheOutputRecord) {
     for (const auto& [item, text] : c.columns) row[item] = text;
     TOutputOptions refreshed = start;
     RefreshOutputOptions(row, refreshed);
-    TOutputOptions expected = start;
+    // What an earlier preset left in the record does not stay: every field a column carries
+    // starts fresh, and only the format (no column) is kept.
+    TOutputOptions expected;
+    InitOutputOptions(expected);
+    expected.FileFormat = start.FileFormat;
     expected.VideoTag.clear();
     expected.DisableVideo = false;
     expected.NormType = TOptionNormType::ntAuto;

@@ -112,6 +112,19 @@ TEST(LegacyPresetCatalogueTest, EveryPresetHasParametersOfItsKindAndOptionLists)
     const TOptionEntry* entry = options.FindEntry(preset.Code);
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(entry->VideoLists == lsDisabled, row->Kind == pkAudioOnly);
+    EXPECT_EQ(entry->VideoLists == lsLocked, row->Kind == pkDisc);
+  }
+}
+
+// MPEG program streams refuse AAC: the legacy window's ".mpg" and ".vob" presets take MPEG audio
+// or AC-3, as the main catalogue's do.
+TEST(LegacyPresetCatalogueTest, ProgramStreamPresetsTakeAnAudioCodecTheirMuxerAccepts) {
+  EXPECT_EQ(FindLegacyParameterRow(307)->AudioCodec, "ac3");
+  EXPECT_EQ(FindLegacyParameterRow(308)->AudioCodec, "mp2");
+  for (const TLegacyParameterRow& row : LegacyParameterRows()) {
+    if (row.NameExt != ".mpg" && row.NameExt != ".mpeg" && row.NameExt != ".vob") continue;
+    SCOPED_TRACE(row.Code);
+    EXPECT_NE(row.AudioCodec, "libfaac");
   }
 }
 
@@ -144,9 +157,9 @@ const TPresetExpectation kPresets[] = {
     {108, {{{27, "保持原分辨率"}, {8, "816 kbps"}, {12, "保持原帧速率"}, {17, "128 kbps"}, {6, "48000"}, {5, "保持原视频模式"}}}, lsEnabled},
     {109, {{{11, "176*144"}, {15, "128 kbps"}, {7, "12"}, {6, "12 kbps"}, {1, "8000"}, {2, "保持原视频模式"}}}, lsEnabled},
     {110, {{{27, "保持原分辨率"}, {9, "600 kbps"}, {12, "25.00"}, {17, "128 kbps"}, {6, "44100"}, {5, "保持原视频模式"}}}, lsEnabled},
-    {111, {{{27, "704*480"}, {8, "1200 kbps"}, {12, "29.97"}, {17, "128 kbps"}, {6, "44100"}, {5, "保持原视频模式"}}}, lsEnabled},
-    {112, {{{27, "480*480"}, {8, "528 kbps"}, {12, "25.00"}, {17, "128 kbps"}, {6, "44100"}, {5, "保持原视频模式"}}}, lsEnabled},
-    {113, {{{27, "320*240"}, {8, "528 kbps"}, {12, "25.00"}, {17, "128 kbps"}, {6, "44100"}, {5, "保持原视频模式"}}}, lsEnabled},
+    {111, {{{1, "720*576"}, {1, "6000 kbps"}, {1, "25.00"}, {1, "448 kbps"}, {1, "48000"}, {1, "宽屏视频16:9模式"}}}, lsLocked},
+    {112, {{{1, "480*576"}, {1, "2040 kbps"}, {1, "25.00"}, {1, "224 kbps"}, {1, "44100"}, {1, "普通视频4:3模式"}}}, lsLocked},
+    {113, {{{1, "352*288"}, {1, "1150 kbps"}, {1, "25.00"}, {1, "224 kbps"}, {1, "44100"}, {1, "普通视频4:3模式"}}}, lsLocked},
     {114, {{{27, "320*240"}, {8, "528 kbps"}, {12, "25.00"}, {17, "128 kbps"}, {6, "44100"}, {5, "保持原视频模式"}}}, lsEnabled},
     // 常用音频
     {200, {{{1, "该格式无视频"}, {1, "无视频"}, {1, "无视频"}, {17, "128 kbps"}, {6, "44100"}, {1, "无视频"}}}, lsDisabled},
