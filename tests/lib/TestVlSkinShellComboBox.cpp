@@ -58,7 +58,7 @@ TEST_F(ShellComboBox, TheDesktopRootListsItsChildrenAndComputersBelowComputer) {
   EXPECT_GE(box->ItemsEx().GetItem(0)->ImageIndex, 0);
   // The computer's path is its normal name.
   box->SetItemIndex(static_cast<int>(computer - items.begin()));
-  EXPECT_EQ(box->Path(), "Computer");
+  EXPECT_EQ(box->Path(), "计算机");
 
   // Written in small letters the root is still the desktop, but Computer is not opened.
   box->SetRoot("rfMyComputer");
