@@ -203,6 +203,8 @@ TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
 TEST_F(MainWindowJobsTest, AListLongerThanItsRoomScrollsAndShowsFileNames) {
   const fs::path folder = root / "many";
   for (int i = 0; i < 14; ++i) Clip("a clip with a longer name " + std::to_string(10 + i) + ".mp4", "av.mp4", folder);
+  main->Show();
+  Pump();
   EXPECT_FALSE(main->vlSkinScrollBar2->Visible());
   AddFolder(folder);
   ASSERT_EQ(main->Jobs().Count(), 14);
