@@ -11,7 +11,8 @@
 #include "platform/Dialogs.h"
 
 // An open dialog (OpenDialog1 for one file, OpenDialog2 for several). It opens in the folder of
-// FileName, else in InitialDir, else in the program's folder.
+// FileName, else in InitialDir (after every showing the folder the user left it in), else in the
+// user's home folder.
 struct TOpenDialogState {
   std::string Title;
   std::string Filter;            // "description|patterns|description|patterns|..."

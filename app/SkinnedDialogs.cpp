@@ -22,6 +22,8 @@ bool TSkinnedDialogs::OpenFiles(TOpenDialogState& Dialog) {
   Dialog.FilterIndex = picker.FilterIndex;
   Dialog.DialogWidth = picker.DialogWidth;
   Dialog.DialogHeight = picker.DialogHeight;
+  // The next showing opens where the user left this one.
+  if (!picker.LastFolder().empty()) Dialog.InitialDir = picker.LastFolder();
   if (!confirmed) return false;
   Dialog.FileName = picker.FileName();
   Dialog.Files.clear();

@@ -41,6 +41,7 @@
 class TForm2;
 class TForm5;
 class TListItem;
+struct THintInfo;
 class TMemo;
 class TvlCompressedSkinList;
 class TvlResourceStrData;
@@ -113,10 +114,11 @@ class TForm1 : public TForm, private IConversionView {
   TvlSkinButton *vlSkinButton10 = nullptr, *vlSkinButton11 = nullptr, *vlSkinButton12 = nullptr;
   TvlSkinButton* vlSkinButton19 = nullptr;
 
-  // Job list panel: the list with its horizontal bar, its cover while empty, move up / down and
-  // rename.
+  // Job list panel: the list with its horizontal and vertical bars, its cover while empty, move
+  // up / down and rename.
   TvlSkinListView* lvFiles = nullptr;
   TvlSkinScrollBar* vlSkinScrollBar1 = nullptr;
+  TvlSkinScrollBar* vlSkinScrollBar2 = nullptr;
   TvlSkinPaintPanel* vlSkinPanel5 = nullptr;
   TvlSkinButton *vlSkinButton3 = nullptr, *vlSkinButton4 = nullptr, *vlSkinButton21 = nullptr;
   TvlSkinEdit* edt = nullptr;  // the inline editor of an output name, over the row it renames
@@ -262,6 +264,10 @@ class TForm1 : public TForm, private IConversionView {
   bool PrepareAdd();
   // The list shows the model's rows again (count, cover, commands).
   void RowsChanged();
+  // The input column shows file names: wide enough for the widest, within bounds.
+  void FitInputColumn();
+  // The hint over a row: its input's full path, for as long as the pointer stays on the row.
+  bool JobRowHint(THintInfo& Info);
   void FocusJobList();
   void ShowJobMessage(const std::string& Text);
   void BeginRename(bool TellWhenNone);

@@ -15,6 +15,7 @@
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
 #include "platform/Application.h"
+#include "platform/Bitmap.h"
 #include "platform/Edit.h"
 #include "platform/Input.h"
 #include "platform/Memory.h"
@@ -73,12 +74,34 @@ void TForm1::Button15Click() {
 
 void TForm1::RowsChanged() {
   lvFiles->Items()->SetCount(jobs_.Count());
+  FitInputColumn();
   vlSkinPanel5->SetVisible(jobs_.Count() == 0);
   // The view's selection follows the model's, without running the selection's handlers again.
   selection_sync_ = true;
   lvFiles->SetItemIndex(jobs_.ItemIndex());
   selection_sync_ = false;
   lvFiles->Invalidate();
+}
+
+void TForm1::FitInputColumn() {
+  constexpr int kLeast = 80, kMost = 220, kMargins = 16;
+  TBitmap measure;
+  TCanvas* canvas = measure.Canvas();
+  canvas->Font()->Assign(lvFiles->Font());
+  int widest = 0;
+  for (int row = 0; row < jobs_.Count(); ++row)
+    widest = std::max(widest, canvas->TextWidth(ExtractFileName(jobs_.Row(row).Caption)));
+  TListColumn* column = lvFiles->Columns()->Items(0);
+  const int width = std::clamp(widest + kMargins, kLeast, kMost);
+  if (column->Width() != width) column->SetWidth(width);
+}
+
+bool TForm1::JobRowHint(THintInfo& Info) {
+  const int row = lvFiles->IndexAt(Info.CursorPos);
+  if (row < 0 || row >= jobs_.Count()) return false;
+  Info.HintStr = jobs_.Row(row).Caption;
+  Info.CursorRect = lvFiles->ItemRect(row, TDisplayCode::drBounds);
+  return true;
 }
 
 void TForm1::FocusJobList() {

@@ -33,9 +33,11 @@
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinData.h"
+#include "platform/Application.h"
 #include "platform/Edit.h"
 #include "platform/ImageList.h"
 #include "platform/Menus.h"
+#include "platform/SysUtils.h"
 
 namespace {
 
@@ -206,9 +208,15 @@ void TForm1::BuildJobListPanel() {
   lvFiles->OnData = [this](TObject*, TListItem* Item) {
     if (Item->Index() < 0 || Item->Index() >= jobs_.Count()) return;
     const TJobRow& row = jobs_.Row(Item->Index());
-    Item->SetCaption(row.Caption);
+    // The row keeps the input's full path; the list shows its name and the path in the hint.
+    Item->SetCaption(ExtractFileName(row.Caption));
     for (const std::string& text : row.SubItems) Item->SubItems()->Add(text);
   };
+  lvFiles->SetShowHint(true);
+  lvFiles->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) {
+    if (M.Msg != CM_HINTSHOW) return Next(M);
+    M.Result = JobRowHint(*reinterpret_cast<THintInfo*>(M.LParam)) ? 0 : 1;
+  });
   lvFiles->OnSelectItem = [this](TObject*, TListItem* Item, bool Selected) { ListSelectItem(Item, Selected); };
   lvFiles->OnDblClick = [this](TObject*) { lvFilesDblClick(); };
   lvFiles->OnClick = [this](TObject*) { lvFilesClick(); };
@@ -228,6 +236,21 @@ void TForm1::BuildJobListPanel() {
   vlSkinScrollBar1->SetBounds(kFileList.Left, kFileList.Bottom, kFileList.Width(), kScrollBarHeight);
   vlSkinScrollBar1->SetSkinData(vlSkinData1);
   lvFiles->SetHScrollBar(vlSkinScrollBar1);
+  // While rows run past the bottom a vertical bar takes the list's right edge and the list gives
+  // up that width.
+  vlSkinScrollBar2 = new TvlSkinScrollBar(this);
+  vlSkinScrollBar2->SetKind(TScrollBarKind::sbVertical);
+  vlSkinScrollBar2->SetSkinDataName("vscrollbar");
+  vlSkinScrollBar2->SetParent(panel);
+  vlSkinScrollBar2->SetBounds(kFileList.Right - kScrollBarHeight, kFileList.Top, kScrollBarHeight, kFileList.Height());
+  vlSkinScrollBar2->SetSkinData(vlSkinData1);
+  vlSkinScrollBar2->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) {
+    Next(M);
+    if (M.Msg != CM_VISIBLECHANGED) return;
+    const int width = kFileList.Width() - (vlSkinScrollBar2->Visible() ? kScrollBarHeight : 0);
+    if (lvFiles->Width() != width) lvFiles->SetWidth(width);
+  });
+  lvFiles->SetVScrollBar(vlSkinScrollBar2);
   lvFiles->SetSkinData(vlSkinData1);
 
   vlSkinPanel5 = new TvlSkinPaintPanel(this);

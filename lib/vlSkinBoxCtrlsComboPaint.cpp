@@ -26,10 +26,15 @@ int TvlSkinCustomComboBox::ShownIndex() const {
 
 void TvlSkinCustomComboBox::DrawTabbedText(TCanvas* C, const std::string& Text, const TRect& R) {
   TStrings* tabs = TabWidths();
-  if (tabs && tabs->Count() > 0)
+  if (tabs && tabs->Count() > 0) {
     DrawTabbedTextIn(C, Text, R, tabs);
-  else
-    DrawTextAtLeft(C, Text, R);
+    return;
+  }
+  // A text longer than its room ends in "..." a few pixels before the button, never under it.
+  constexpr int kIndent = 2, kGap = 4;
+  std::string shown = Text;
+  if (C->TextWidth(shown) > R.Width() - kIndent - kGap) FitTextWithEllipsis(C, shown, R.Width() - kIndent - kGap);
+  DrawTextAtLeft(C, shown, R);
 }
 
 void TvlSkinCustomComboBox::DrawItemContent(TCanvas* C, TRect R, int Index, const std::string* OverrideText, int W,

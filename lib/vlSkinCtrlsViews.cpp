@@ -13,6 +13,18 @@
 
 using namespace vlskinctrls_detail;
 
+namespace {
+
+// A bar that counts pixels (a view's sideways scrolling) steps a few characters an arrow click
+// and a view's width a page.
+void SetPixelSteps(TvlSkinScrollBar* Bar, int Page) {
+  constexpr int kPixelLine = 16;
+  Bar->SetSmallChange(kPixelLine);
+  Bar->SetLargeChange(std::max(Page - kPixelLine, kPixelLine));
+}
+
+}  // namespace
+
 // ---- TvlSkinView -------------------------------------------------------------------------------
 
 template <class Base>
@@ -190,12 +202,15 @@ void TvlSkinCustomTreeView::SyncScrollBars() {
     const bool visible = s.Max > 0 && page <= s.Max && s.Max < count && Visible();
     changed |= ShowBar(FVScrollBar, visible);
     if (visible) FVScrollBar->SetRange(s.Min, s.Max, s.Pos, page);
+    FVScrollBar->SetSmallChange(1);
+    FVScrollBar->SetLargeChange(std::max(page, 1));
   }
   if (FHScrollBar) {
     const TScrollState s = ScrollInfo(SB_HORZ);
     const bool visible = s.Max > Width() && Visible();
     changed |= ShowBar(FHScrollBar, visible);
     if (visible) FHScrollBar->SetRange(s.Min, s.Max, s.Pos, Width());
+    SetPixelSteps(FHScrollBar, Width());
   }
   AfterSync(changed);
 }
@@ -219,6 +234,7 @@ void TvlSkinCustomTreeView::WndProc(TMessage& Message) {
     case WM_SIZE:
     case WM_PAINT:
     case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
     case WM_LBUTTONUP: SyncScrollBars(); break;
     default: break;
   }
@@ -305,6 +321,7 @@ void TvlSkinCustomListView::SyncScrollBars() {
       if (FHScrollBar) {
         show(FHScrollBar, h.Max > Width() && Visible());
         FHScrollBar->SetRange(h.Min, h.Max, h.Pos, Width());
+        SetPixelSteps(FHScrollBar, Width());
         FOldHScrollBarPos = FHScrollBar->Position();
       }
       break;
@@ -398,6 +415,7 @@ void TvlSkinCustomListView::WndProc(TMessage& Message) {
       if (!FInCheckScrollBars) SyncScrollBars();
       break;
     case WM_KEYDOWN:
+    case WM_MOUSEWHEEL:
     case WM_LBUTTONUP: SyncScrollBars(); break;
     default: break;
   }

@@ -19,6 +19,7 @@
 #include "platform/Application.h"
 #include "platform/Bitmap.h"
 #include "platform/Resources.h"
+#include "platform/ShellEnvironment.h"
 #include "platform/SysUtils.h"
 
 namespace {
@@ -475,6 +476,8 @@ std::string TvlSkinOpenDialog::StartFolder() const {
   const std::string folder = FolderPart(FFileName);
   if (!FFileName.empty() && !folder.empty() && IsExistingFolder(folder)) return folder;
   if (!InitialDir.empty() && IsExistingFolder(InitialDir)) return InitialDir;
+  if (!FLastFolder.empty() && IsExistingFolder(FLastFolder)) return FLastFolder;
+  if (const std::string home = ShellRoots().Home; !home.empty() && IsExistingFolder(home)) return home;
   return ExtractFilePath(Application()->ExeName());
 }
 
@@ -570,6 +573,7 @@ bool TvlSkinOpenDialog::Execute() {
       DialogWidth = form->ClientWidth();
       DialogHeight = form->ClientHeight();
       ListViewStyle = list->ViewStyle();
+      if (const std::string shown = list->Path(); !shown.empty() && shown[0] == '/') FLastFolder = shown;
       if (accepted) {
         FFileName = form->FileName;
         // The save form returns completed names already; the rule is the same here.

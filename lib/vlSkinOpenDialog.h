@@ -4,7 +4,8 @@
 // view-style buttons, the shell file list with its external bars, the file-name edit, the filter
 // box, Open and Cancel), runs it, reads the chosen file names and frees the window. The
 // component keeps its settings and, from one run to the next, the filter entry, the client
-// size and the view style; the chosen FileName and Files only after a confirmed run.
+// size, the view style and the folder the list showed last; the chosen FileName and Files only
+// after a confirmed run.
 //
 // Names: the folder prefix is the list's folder with a "/" at its end; a typed name is joined
 // to it unless it is a full path. A name without an extension is completed with DefaultExt, else with the extension of
@@ -182,6 +183,9 @@ class TvlSkinOpenDialog : public TComponent {
   TViewStyle ListViewStyle = TViewStyle::vsList;
 
   [[nodiscard]] const std::string& FileName() const { return FFileName; }
+  // The file-system folder the list showed when the last run ended, confirmed or not (empty
+  // before the first run).
+  [[nodiscard]] const std::string& LastFolder() const { return FLastFolder; }
   // While the dialog runs the edit shows the new value too.
   void SetFileName(const std::string& Value);
   // The selected files of the last confirmed run, in the list's order.
@@ -214,10 +218,11 @@ class TvlSkinOpenDialog : public TComponent {
 
  private:
   // The folder the list opens in: FileName's folder when it exists, else InitialDir when it
-  // exists, else the program's folder.
+  // exists, else the folder of the last run when it still exists, else the user's home folder.
   [[nodiscard]] std::string StartFolder() const;
 
   std::string FFileName;
+  std::string FLastFolder;
   std::unique_ptr<TStringList> FFiles;
   TvlSkinData* FSD = nullptr;
   TvlSkinData* FCtrlFSD = nullptr;

@@ -97,7 +97,6 @@ TvlSelDirDlgForm* TvlSelDirDlgForm::CreateEx(TComponent* AOwner, TvlSkinData* AC
   tree->SetAlign(TAlign::alClient);
   tree->SetHScrollBar(hbar);
   tree->SetVScrollBar(vbar);
-  tree->SetObjectTypes(tree->ObjectTypes() + TShellObjectTypes{TShellObjectType::otHidden});
   tree->OnChange = [form](TObject* Sender, TTreeNode* Node) { form->DirTreeViewChange(Sender, Node); };
   form->DirTreeView = tree;
 
@@ -212,6 +211,8 @@ bool TvlSkinSelectDirectoryDialog::Execute() {
     TvlSkinDirTreeView* tree = form->DirTreeView;
     tree->SetDefaultFont(FDefaultFont.get());
     tree->SetSkinData(FCtrlFSD);
+    if (ShowHiddenFiles || Directory.find("/.") != std::string::npos)
+      tree->SetObjectTypes(tree->ObjectTypes() + TShellObjectTypes{TShellObjectType::otHidden});
     if (!Directory.empty() && DirectoryExists(Directory))
       tree->SetPath(Directory);
     else

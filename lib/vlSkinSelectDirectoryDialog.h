@@ -76,6 +76,9 @@ class TvlSkinSelectDirectoryDialog : public TComponent {
   BYTE AlphaBlendValue = 200;
   bool AlphaBlendAnimation = false;
   bool ShowToolBar = false;
+  // Hidden folders (names starting with ".") are listed only when this is on, or when Directory
+  // itself lies in one.
+  bool ShowHiddenFiles = false;
   std::string Title = "Select folder";
   std::string Directory;
 

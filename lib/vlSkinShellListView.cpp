@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 #include "lib/vlShellGuards.h"
 #include "lib/vlSkinShellComboBox.h"
@@ -34,6 +35,20 @@ int ShellOrder(const TvlShellFolder& A, const TvlShellFolder& B) {
   std::shared_ptr<IShellFolder> parent = A.ParentShellFolder();
   if (!parent) return 0;
   return static_cast<std::int16_t>(HRESULT_CODE(parent->CompareIDs(0, A.RelativeID(), B.RelativeID())));
+}
+
+// A file's size as people read it: whole kilobytes (rounded up, as the desktop's file managers
+// do) below a megabyte, then megabytes and gigabytes with one decimal.
+std::string SizeText(std::int64_t Bytes) {
+  if (Bytes < 0) return {};
+  constexpr std::int64_t kKB = 1024, kMB = kKB * 1024, kGB = kMB * 1024;
+  if (Bytes < kMB) return IntToStr((Bytes + kKB - 1) / kKB) + " KB";
+  char text[32];
+  if (Bytes < kGB)
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(Bytes) / kMB);
+  else
+    std::snprintf(text, sizeof text, "%.1f GB", static_cast<double>(Bytes) / kGB);
+  return text;
 }
 
 // The default columns: text key, alignment, width in widths of "X".
@@ -98,7 +113,8 @@ bool TvlCustomShellListView::MatchesFileMask(const std::string& Name, const std:
     std::size_t end = Mask.find_first_of(";|", start);
     if (end == std::string::npos) end = Mask.size();
     const std::string pattern = Mask.substr(start, end - start);
-    if (pattern == "*") return true;
+    // "*.*" is every file, with an extension or without, as the file dialogs read it.
+    if (pattern == "*" || pattern == "*.*") return true;
     if (pattern.find('.') != std::string::npos) {
       try {
         if (MatchesMask(Name, pattern)) return true;
@@ -140,7 +156,21 @@ void TvlCustomShellListView::Populate() {
       return ShellOrder(*A, *B) < 0;
     });
   FFolders = std::move(rows);
+  FitListColumns();
   Items()->SetCount(FolderCount());
+}
+
+void TvlCustomShellListView::FitListColumns() {
+  // In list style every column of names is as wide as the widest name (within bounds), so names
+  // are not cut while there is room.
+  constexpr int kLeast = 120, kMost = 360, kMargins = 14;
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(Font());
+  int widest = 0;
+  for (const auto& folder : FFolders) widest = std::max(widest, measure.Canvas()->TextWidth(folder->DisplayName()));
+  const int icon = SmallImages() ? SmallImages()->Width() + 2 : 0;
+  const int width = std::clamp(widest + icon + kMargins, kLeast, kMost);
+  if (ViewStyle() == TViewStyle::vsList) Perform(LVM_SETCOLUMNWIDTH, 0, width);
 }
 
 // ---- Column sort ---------------------------------------------------------------------------------
@@ -219,7 +249,7 @@ bool TvlCustomShellListView::OwnerDataFetch(TListItem* Item, TItemRequest Reques
       for (int i = 1; i < Columns()->Count(); ++i) {
         std::string text = f->DetailText(i);
         // A folder has no size of its own: its cell stays empty.
-        if (i == 1 && f->IsFolder()) text.clear();
+        if (i == 1) text = f->IsFolder() ? std::string() : SizeText(StrToInt64Def(text, -1));
         Item->SubItems()->Add(text);
       }
     } catch (const Exception&) {
@@ -277,6 +307,7 @@ void TvlCustomShellListView::BuildColumns() {
 void TvlCustomShellListView::SetViewStyle(TViewStyle Value) {
   TvlSkinCustomListView::SetViewStyle(Value);
   if (Value == TViewStyle::vsReport) BuildColumns();
+  if (Value == TViewStyle::vsList) FitListColumns();
 }
 
 // ---- Opening folders -----------------------------------------------------------------------------

@@ -134,6 +134,8 @@ class TvlCustomShellListView : public TvlSkinCustomListView, public IShellComman
   void SortByColumn();
   void AddColumn(const char* Key, TAlignment Alignment, int Chars);
   void AddDefaultColumns(int Count);
+  // List style: the columns of names as wide as the widest name, within bounds.
+  void FitListColumns();
 
   int FOldSortColumn = -1;
   int FSortColumn = -1;

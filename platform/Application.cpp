@@ -383,6 +383,10 @@ void TApplication::ActivateHint(TPoint CursorPos) {
   TWeak<TControl> alive(control);
   const bool refused = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0;
   if (refused || !alive) return;
+  // A control that narrows the rectangle (a list's row) is asked again once the pointer leaves it.
+  const TPoint from = control->ClientToScreen(TPoint{info.CursorRect.Left, info.CursorRect.Top}),
+               to = control->ClientToScreen(TPoint{info.CursorRect.Right, info.CursorRect.Bottom});
+  hint_cursor_rect_ = TRect{from.X, from.Y, to.X, to.Y};
   bool canShow = true;
   if (OnShowHint) OnShowHint(info.HintStr, canShow, info);
   if (!canShow || info.HintStr.empty()) return;
@@ -408,6 +412,18 @@ void TApplication::HideHint() {
 void TApplication::CancelHint() {
   HideHint();
   hint_control_ = nullptr;
+  hint_cursor_rect_ = TRect{};
+}
+
+void TApplication::CheckHintCursorRect() {
+  if (hint_cursor_rect_.IsEmpty()) return;
+  TPoint p;
+  GetCursorPos(&p);
+  if (hint_cursor_rect_.Contains(p)) return;
+  hint_cursor_rect_ = TRect{};
+  const bool wasShowing = hint_showing_ || hint_recent_;
+  HideHint();
+  if (show_hint_ && !capture_control_) StartHintTimer(wasShowing ? hint_short_pause_ : hint_pause_);
 }
 
 // ---- Mouse and capture bookkeeping ------------------------------------------------------------
@@ -435,7 +451,11 @@ void TApplication::SetCaptureControl(TControl* Control) {
 
 void TApplication::NoteMouseControl(TControl* Target, TWinControl* Window) {
   TControl* old = mouse_control_.Get();
-  if (old == Target) return;
+  if (old == Target) {
+    if (Target) CheckHintCursorRect();
+    return;
+  }
+  hint_cursor_rect_ = TRect{};
   const bool oldEntered = mouse_control_entered_;
   mouse_control_ = Target;
   mouse_control_entered_ = false;

@@ -172,6 +172,9 @@ class TApplication : public TComponent {
   // Hides the shown hint but keeps the control (no reshow until the mouse moves to another).
   void HideHint();
   [[nodiscard]] bool HintShowing() const { return hint_showing_; }
+  // The pointer moved within the hint control: once it leaves the rectangle the shown hint was
+  // given for (THintInfo::CursorRect), the hint goes and the control is asked again.
+  void CheckHintCursorRect();
   TShowHintEvent OnShowHint;
   TNotifyEvent OnHint;
 
@@ -236,6 +239,7 @@ class TApplication : public TComponent {
   TWeak<TControl> hint_control_;
   bool hint_showing_ = false;
   bool hint_recent_ = false;  // a hint was shown a moment ago: the next one waits HintShortPause
+  TRect hint_cursor_rect_;    // screen rectangle the shown hint belongs to; empty when none
   TWeak<TControl> mouse_control_;
   // Whether mouse_control_ heard its CM_MOUSEENTER (it does not while another control holds
   // the mouse; it hears it when the capture ends).

@@ -242,6 +242,21 @@ void TCustomImageList::DrawCell(HDC DC, int Index, int X, int Y, bool Enabled) {
     DrawBgraPixels(DC, cellRect, pixels, width_, height_, width_ * 4, TPixelBlend::Alpha);
     return;
   }
+  // A picture with soft edges (graded alpha) is drawn as a faded grey copy of itself: embossed it
+  // would show as a grey block.
+  bool graded = false;
+  for (std::size_t i = 3; i < bytes && !graded; i += 4) graded = pixels[i] != 0 && pixels[i] != 255;
+  if (graded) {
+    std::vector<std::uint8_t> faded(pixels, pixels + bytes);
+    for (std::size_t i = 0; i < bytes; i += 4) {
+      const int luma = (faded[i] * 29 + faded[i + 1] * 150 + faded[i + 2] * 77) >> 8;
+      const auto grey = static_cast<std::uint8_t>(luma + (255 - luma) * 2 / 5);
+      faded[i] = faded[i + 1] = faded[i + 2] = grey;
+      faded[i + 3] = static_cast<std::uint8_t>(faded[i + 3] / 2);
+    }
+    DrawBgraPixels(DC, cellRect, faded.data(), width_, height_, width_ * 4, TPixelBlend::Alpha);
+    return;
+  }
   // The embossed shape: highlight one pixel down and right, shadow in place.
   auto shape = [&](TColor colour) {
     const COLORREF c = ColorToRGB(colour);

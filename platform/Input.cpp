@@ -433,13 +433,28 @@ void detail::InjectMouseButton(TMouseButton Button, bool Down, TPoint pt) {
   PostMouse(target, hit, msg, nc, 0, pt);
 }
 
-void detail::InjectMouseWheel(int Delta, TPoint pt) {
-  // The wheel goes to the focus window (else the window under the cursor), screen coordinates.
-  HWND target = GetFocus();
-  if (!target) {
-    LRESULT hit;
-    target = MouseTarget(pt, hit);
+namespace {
+
+// The window under the pointer that takes mouse input, whoever holds the capture.
+HWND WheelTarget(TPoint pt) {
+  std::vector<HWND> excluded;
+  for (int guard = 0; guard < 64; ++guard) {
+    HWND h = detail::WindowFromPointForInput(pt, excluded);
+    if (!h) return nullptr;
+    if (SendMessage(h, WM_NCHITTEST, 0, PointParam(pt)) != HTTRANSPARENT) return AcceptsInput(h) ? h : nullptr;
+    excluded.push_back(h);
   }
+  return nullptr;
+}
+
+}  // namespace
+
+void detail::InjectMouseWheel(int Delta, TPoint pt) {
+  // The wheel scrolls what the pointer is over, as the desktop's other programs do; over a
+  // disabled window (the owner of a modal dialog) or none of ours it goes to the focus window.
+  // A window that does not scroll hands it on to its parent (DefWindowProc).
+  HWND target = WheelTarget(pt);
+  if (!target) target = GetFocus();
   if (!target) return;
   WPARAM w = MouseKeyFlags() | (static_cast<WPARAM>(static_cast<WORD>(static_cast<short>(Delta))) << 16);
   detail::PostInputMessage(target, WM_MOUSEWHEEL, w, PointParam(pt), pt);

@@ -13,7 +13,8 @@
 
 namespace {
 
-// Width of a column of items in list style and of a cell in small-icon style (pixels).
+// Width of a column of items in list style (until LVM_SETCOLUMNWIDTH) and of a cell in
+// small-icon style (pixels).
 constexpr int kListColumnWidth = 120;
 // A large-icon cell.
 constexpr TSize kIconCell{76, 72};
@@ -114,7 +115,7 @@ void TListItem::MakeVisible(bool) {
     }
     case TViewStyle::vsList: {
       int perColumn = v->ItemsPerColumn();
-      int pageColumns = std::max(1, v->ClientWidth() / kListColumnWidth);
+      int pageColumns = std::max(1, v->ClientWidth() / v->list_column_width_);
       int column = index_ / perColumn, first = v->horz_pos_;
       if (column < first) first = column;
       if (column >= first + pageColumns) first = column - pageColumns + 1;
@@ -216,6 +217,7 @@ TCustomListView::TCustomListView(TComponent* AOwner)
     : TCustomControl(AOwner),
       columns_(std::make_unique<TListColumns>(this)),
       items_(std::make_unique<TListItems>(this)) {
+  list_column_width_ = kListColumnWidth;
   SetBounds(0, 0, 250, 150);
   SetColor(clWindow);
   SetParentColor(false);
@@ -457,7 +459,7 @@ int TCustomListView::MaxHorzPos() const {
     case TViewStyle::vsReport: return std::max(0, TotalColumnWidth() - ClientWidth());
     case TViewStyle::vsList: {
       int columns = (items_->Count() + ItemsPerColumn() - 1) / ItemsPerColumn();
-      return std::max(0, columns - std::max(1, ClientWidth() / kListColumnWidth));
+      return std::max(0, columns - std::max(1, ClientWidth() / list_column_width_));
     }
     default: return 0;
   }
@@ -474,7 +476,7 @@ TCustomListView::TScrollState TCustomListView::ScrollInfo(int Bar) const {
     case TViewStyle::vsList:
       if (Bar == SB_HORZ) {
         int columns = (count + ItemsPerColumn() - 1) / ItemsPerColumn();
-        s = {0, std::max(0, columns - 1), std::max(1, ClientWidth() / kListColumnWidth), horz_pos_};
+        s = {0, std::max(0, columns - 1), std::max(1, ClientWidth() / list_column_width_), horz_pos_};
       }
       break;
     default:
@@ -501,9 +503,9 @@ TRect TCustomListView::ItemRect(int Index, TDisplayCode Code) const {
     }
     case TViewStyle::vsList: {
       int perColumn = ItemsPerColumn();
-      int x = (Index / perColumn - horz_pos_) * kListColumnWidth;
+      int x = (Index / perColumn - horz_pos_) * list_column_width_;
       int y = (Index % perColumn) * RowHeight();
-      bounds = {x, y, x + kListColumnWidth, y + RowHeight()};
+      bounds = {x, y, x + list_column_width_, y + RowHeight()};
       iconWidth = small_images_ ? small_images_->Width() + 2 : 0;
       break;
     }
@@ -543,7 +545,7 @@ int TCustomListView::IndexAt(TPoint Pos) const {
       return Pos.X >= hit.Left && Pos.X < hit.Right ? index : -1;
     }
     case TViewStyle::vsList: {
-      int column = Pos.X / kListColumnWidth + horz_pos_;
+      int column = Pos.X / list_column_width_ + horz_pos_;
       int row = Pos.Y / RowHeight();
       if (row >= ItemsPerColumn()) return -1;
       int index = column * ItemsPerColumn() + row;
@@ -586,6 +588,24 @@ int TCustomListView::ScanCaptions(int Start, const std::string& Prefix) const {
   return -1;
 }
 
+LRESULT TCustomListView::ColumnWidthMessage(bool Set, int Column, int Width) {
+  if (view_style_ == TViewStyle::vsList) {
+    if (Column != 0) return Set ? FALSE : 0;
+    if (!Set) return list_column_width_;
+    if (Width < 1) return FALSE;
+    if (Width != list_column_width_) {
+      list_column_width_ = Width;
+      Layout();
+      Invalidate();
+    }
+    return TRUE;
+  }
+  if (Column < 0 || Column >= columns_->Count()) return Set ? FALSE : 0;
+  if (!Set) return columns_->Items(Column)->Width();
+  columns_->Items(Column)->SetWidth(std::max(Width, 0));
+  return TRUE;
+}
+
 // ---- Scrolling --------------------------------------------------------------------------------
 
 void TCustomListView::ScrollTo(int TopIndex, int HorzPos) {
@@ -601,7 +621,7 @@ void TCustomListView::ScrollTo(int TopIndex, int HorzPos) {
 void TCustomListView::Scroll(int DX, int DY) {
   switch (view_style_) {
     case TViewStyle::vsReport: ScrollTo(top_index_ + DY / RowHeight(), horz_pos_ + DX); break;
-    case TViewStyle::vsList: ScrollTo(0, horz_pos_ + DX / kListColumnWidth); break;
+    case TViewStyle::vsList: ScrollTo(0, horz_pos_ + DX / list_column_width_); break;
     default: ScrollTo(top_index_ + DY, horz_pos_ + DX); break;
   }
 }
@@ -694,10 +714,17 @@ void TCustomListView::WndProc(TMessage& Message) {
     case LVM_GETCOUNTPERPAGE:
       Message.Result = view_style_ == TViewStyle::vsReport ? VisibleRowCount()
                        : view_style_ == TViewStyle::vsList
-                           ? ItemsPerColumn() * std::max(1, ClientWidth() / kListColumnWidth)
+                           ? ItemsPerColumn() * std::max(1, ClientWidth() / list_column_width_)
                            : items_->Count();
       return;
     case LVM_GETHEADER: Message.Result = reinterpret_cast<LRESULT>(HeaderHandle()); return;
+    case LVM_GETCOLUMNWIDTH:
+    case LVM_SETCOLUMNWIDTH: {
+      const auto column = static_cast<int>(Message.WParam);
+      const auto width = static_cast<int>(Message.LParam);
+      Message.Result = ColumnWidthMessage(Message.Msg == LVM_SETCOLUMNWIDTH, column, width);
+      return;
+    }
     case LVM_GETIMAGELIST:
     case LVM_SETIMAGELIST: {
       // The message form of SmallImages/LargeImages; the state list is not kept.
@@ -758,6 +785,14 @@ void TCustomListView::WndProc(TMessage& Message) {
     case WM_HSCROLL: {
       const int bar = Message.Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
       ScrollMessage(bar, LOWORD(Message.WParam), ScrollThumbPos(handle_, bar, HIWORD(Message.WParam)));
+      Message.Result = 0;
+      return;
+    }
+    case WM_MOUSEWHEEL: {
+      // A list view runs its columns sideways: the wheel turns them one column a notch.
+      const TWheelScroll wheel = WheelScroll(Message.WParam);
+      const bool sideways = view_style_ == TViewStyle::vsList;
+      for (int i = 0; i < (sideways ? 1 : wheel.Lines); ++i) ScrollMessage(sideways ? SB_HORZ : SB_VERT, wheel.Code, 0);
       Message.Result = 0;
       return;
     }

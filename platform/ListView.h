@@ -35,6 +35,10 @@ constexpr UINT LVM_GETITEMCOUNT = LVM_FIRST + 4;
 constexpr UINT LVM_GETITEMRECT = LVM_FIRST + 14;  // wParam: item, lParam: TRect* (Left: LVIR_*)
 constexpr UINT LVM_SCROLL = LVM_FIRST + 20;        // wParam: dx, lParam: dy (pixels)
 constexpr UINT LVM_REDRAWITEMS = LVM_FIRST + 21;   // wParam: first, lParam: last item to repaint
+// wParam: column (0 in list style, where it is the width of every column of items), lParam: the
+// width for LVM_SETCOLUMNWIDTH (pixels); answer: the width, or TRUE.
+constexpr UINT LVM_GETCOLUMNWIDTH = LVM_FIRST + 29;
+constexpr UINT LVM_SETCOLUMNWIDTH = LVM_FIRST + 30;
 constexpr UINT LVM_GETHEADER = LVM_FIRST + 31;
 constexpr UINT LVM_GETTOPINDEX = LVM_FIRST + 39;
 constexpr UINT LVM_GETCOUNTPERPAGE = LVM_FIRST + 40;
@@ -312,6 +316,8 @@ class TCustomListView : public TCustomControl {
   bool StartEditing(int Index);
   void ScrollTo(int TopIndex, int HorzPos);
   void ScrollMessage(int Bar, int Code, int Thumb);
+  // LVM_GETCOLUMNWIDTH / LVM_SETCOLUMNWIDTH.
+  LRESULT ColumnWidthMessage(bool Set, int Column, int Width);
   void Layout();
   void UpdateScrollBars();
   void UpdateHeader();
@@ -344,6 +350,7 @@ class TCustomListView : public TCustomControl {
   int anchor_ = -1;
   int top_index_ = 0;  // report: first row; list: first column of items; icons: pixels
   int horz_pos_ = 0;   // report: pixels; icon styles: pixels
+  int list_column_width_;  // list style: the width of a column of items (LVM_SETCOLUMNWIDTH)
   int update_count_ = 0;
   bool in_layout_ = false;  // a bar shown or hidden resizes the client while laying out
   std::string find_buffer_;

@@ -426,6 +426,11 @@ std::optional<int> ScrollRequestPos(const TScrollBarState& State, int Code, int 
   }
 }
 
+TWheelScroll WheelScroll(WPARAM WParam) {
+  const auto delta = static_cast<short>(HIWORD(static_cast<DWORD>(WParam)));
+  return TWheelScroll{delta > 0 ? SB_LINEUP : SB_LINEDOWN, 3};
+}
+
 int ScrollThumbPos(HWND hWnd, int nBar, int Thumb) {
   SCROLLINFO si;
   si.fMask = SIF_TRACKPOS;

@@ -64,6 +64,14 @@ void SetScrollBarState(HWND hWnd, int nBar, const TScrollBarState& State);
 // code that moves nothing (SB_ENDSCROLL).
 [[nodiscard]] std::optional<int> ScrollRequestPos(const TScrollBarState& State, int Code, int Thumb, int Line);
 
+// What a WM_MOUSEWHEEL (its wParam) asks of a scrolling view: SB_LINEUP towards the start for a
+// wheel turned away from the user, else SB_LINEDOWN, repeated Lines times (three a notch).
+struct TWheelScroll {
+  int Code = 0;
+  int Lines = 0;
+};
+[[nodiscard]] TWheelScroll WheelScroll(WPARAM WParam);
+
 namespace detail {
 // Hooks for the default window procedure of the non-client area.
 // Takes the bars of hWnd's style off a client rectangle (window coordinates).

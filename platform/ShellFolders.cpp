@@ -18,6 +18,10 @@
 #include "platform/SysUtils.h"
 
 const char* const kComputerParsingName = "::{D8F1C071-9F51-400B-8501-348B72B7F03F}";
+const char* const kDesktopName = "桌面";
+const char* const kComputerName = "计算机";
+const char* const kHomeName = "主文件夹";
+const char* const kFileSystemName = "文件系统";
 
 void OleCheck(HRESULT Result) {
   if (SUCCEEDED(Result)) return;
@@ -395,7 +399,7 @@ struct TPlace {
 
 bool PlaceOf(const TItem& item, TPlace& place) {
   if (item.Kind == kRootItem) {
-    place = {"/", "File System", DRIVE_FIXED};
+    place = {"/", kFileSystemName, DRIVE_FIXED};
     for (const TMountPoint& m : UserMounts())
       if (m.Path == "/") place.DriveType = m.DriveType;
     return true;
@@ -575,15 +579,15 @@ class TDesktopFolder : public TFolderBase {
     const bool parsing = (Flags & SHGDN_FORPARSING) != 0;
     TItem item;
     if (Item.AtEnd())
-      SetText(Name, parsing ? UserFolderPath(TUserFolder::ufDesktop) : "Desktop");
+      SetText(Name, parsing ? UserFolderPath(TUserFolder::ufDesktop) : kDesktopName);
     else if (!ReadFirst(Item, item))
       return E_INVALIDARG;
     else if (IsEntry(item))
       return DesktopDirectory().GetDisplayNameOf(Item, Flags, Name);
     else if (item.Kind == kComputerItem)
-      SetText(Name, parsing ? kComputerParsingName : "Computer");
+      SetText(Name, parsing ? kComputerParsingName : kComputerName);
     else
-      SetText(Name, parsing ? ShellRoots().Home : "Home");
+      SetText(Name, parsing ? ShellRoots().Home : kHomeName);
     return S_OK;
   }
 

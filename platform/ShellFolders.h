@@ -5,12 +5,12 @@
 // name, attributes, compare, rename, context menu).
 //
 // The tree:
-//   Desktop (the empty list; parsing name: the desktop directory of the user's XDG settings, the
-//   home folder when it has none)
-//   ├── Computer ("::{…}"; its normal name "Computer")
-//   │   ├── "/" (shown as "File System")
+//   Desktop (shown as "桌面"; the empty list; parsing name: the desktop directory of the user's
+//   XDG settings, the home folder when it has none)
+//   ├── Computer ("::{…}"; shown as "计算机")
+//   │   ├── "/" (shown as "文件系统")
 //   │   └── the user-visible mounts (Mounts.h), shown by their disk label
-//   ├── Home (the home folder)
+//   ├── Home (the home folder, shown as "主文件夹")
 //   └── the desktop directory's entries
 // Below every folder of the file system lie its entries. An item of this layer is a kind byte
 // followed by the raw name bytes, so a name that is not valid UTF-8 keeps its bytes in the list
@@ -128,6 +128,8 @@ constexpr int CSIDL_PRINTHOOD = 27;
 
 // The parsing name of Computer.
 extern const char* const kComputerParsingName;
+// The names a user reads for the places that are no folder of their own name.
+extern const char* const kDesktopName, *const kComputerName, *const kHomeName, *const kFileSystemName;
 
 // ---- Records -----------------------------------------------------------------------------------
 

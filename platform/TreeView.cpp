@@ -580,6 +580,12 @@ void TCustomTreeView::WndProc(TMessage& Message) {
       Message.Result = 0;
       return;
     }
+    case WM_MOUSEWHEEL: {
+      const TWheelScroll wheel = WheelScroll(Message.WParam);
+      for (int i = 0; i < wheel.Lines; ++i) ScrollMessage(SB_VERT, wheel.Code, 0);
+      Message.Result = 0;
+      return;
+    }
     default: break;
   }
   TCustomControl::WndProc(Message);

@@ -215,13 +215,15 @@ TvlDataSkinScrollBarControl* AddScrollBar(Maker& M, const std::string& Name, boo
   const int length = k + track + k + (Both ? k : 0);
   const int W = Vertical ? k : length, H = Vertical ? length : k;
   TvlArtCanvas bar = Blank(W, H, kTrack);
-  const Arrow up = Vertical ? Arrow::Up : Arrow::Left, down = Vertical ? Arrow::Down : Arrow::Right;
-  bar.Put(ArrowButton(k, k, up, Face::Normal, kTrack), 0, 0);
+  // The up button raises the position: it is the far end's button (▼ or ►); the down button
+  // lowers it and sits at the near end (▲ or ◄).
+  const Arrow up = Vertical ? Arrow::Down : Arrow::Right, down = Vertical ? Arrow::Up : Arrow::Left;
+  bar.Put(ArrowButton(k, k, down, Face::Normal, kTrack), 0, 0);
   const int downAt = k + track;
   if (Vertical)
-    bar.Put(ArrowButton(k, k, down, Face::Normal, kTrack), 0, downAt);
+    bar.Put(ArrowButton(k, k, up, Face::Normal, kTrack), 0, downAt);
   else
-    bar.Put(ArrowButton(k, k, down, Face::Normal, kTrack), downAt, 0);
+    bar.Put(ArrowButton(k, k, up, Face::Normal, kTrack), downAt, 0);
   if (Both) {
     // The square where a horizontal and a vertical bar meet, with a small size grip.
     TvlArtCanvas corner = Blank(k, k, kBar);
@@ -239,8 +241,8 @@ TvlDataSkinScrollBarControl* AddScrollBar(Maker& M, const std::string& Name, boo
     e->RBPoint = {W, downAt};
     e->ClRect = TRect{0, k, W, downAt};
     e->TrackArea = TRect{0, k, W, downAt};
-    e->UpButtonRect = TRect{0, 0, k, k};
-    e->DownButtonRect = TRect{0, downAt, k, downAt + k};
+    e->DownButtonRect = TRect{0, 0, k, k};
+    e->UpButtonRect = TRect{0, downAt, k, downAt + k};
   } else {
     e->LTPoint = {k, 0};
     e->RTPoint = {downAt, 0};
@@ -248,8 +250,8 @@ TvlDataSkinScrollBarControl* AddScrollBar(Maker& M, const std::string& Name, boo
     e->RBPoint = {downAt, H};
     e->ClRect = TRect{k, 0, downAt, H};
     e->TrackArea = TRect{k, 0, downAt, H};
-    e->UpButtonRect = TRect{0, 0, k, k};
-    e->DownButtonRect = TRect{downAt, 0, downAt + k, k};
+    e->DownButtonRect = TRect{0, 0, k, k};
+    e->UpButtonRect = TRect{downAt, 0, downAt + k, k};
   }
   e->LeftStretch = e->TopStretch = e->RightStretch = e->BottomStretch = true;
   e->StretchEffect = true;

@@ -14,10 +14,12 @@
 #include "lib/vlSkinBoxCtrlsEdit.h"
 #include "lib/vlSkinCtrlsButtons.h"
 #include "lib/vlSkinCtrlsMenuButton.h"
+#include "lib/vlSkinCtrlsScrollBar.h"
 #include "lib/vlSkinCtrlsSlider.h"
 #include "lib/vlSkinCtrlsViews.h"
 #include "lib/vlSkinOpenDialog.h"
 #include "lib/vlSkinShellListView.h"
+#include "platform/Application.h"
 #include "platform/Edit.h"
 #include "tests/ShellTestTree.h"
 #include "tests/Src/MediaFixtures.h"
@@ -28,6 +30,7 @@
 namespace {
 
 using namespace main_window;
+using skinned_test_form::Pump;
 using enum TJobSubItem;
 
 class MainWindowJobsTest : public MainWindowWorld {
@@ -234,6 +237,53 @@ TEST_F(MainWindowJobsTest, FilesThatCannotBeAddedAreListedInOneMessage) {
   dialogs.messages.clear();
   Add(Clip("more.mp4"));
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// With more rows than fit, the list gives its right edge to a vertical bar that the wheel, the
+// arrows and the track move; the input column shows file names (the full path in the hint),
+// widened to fit them.
+TEST_F(MainWindowJobsTest, AListLongerThanItsRoomScrollsAndShowsFileNames) {
+  const fs::path folder = root / "many";
+  for (int i = 0; i < 14; ++i) Clip("a clip with a longer name " + std::to_string(10 + i) + ".mp4", "av.mp4", folder);
+  main->Show();
+  Pump();
+  EXPECT_FALSE(main->vlSkinScrollBar2->Visible());
+  AddFolder(folder);
+  ASSERT_EQ(main->Jobs().Count(), 14);
+  Pump();
+  TvlSkinListView* list = main->lvFiles;
+  TvlSkinScrollBar* bar = main->vlSkinScrollBar2;
+  ASSERT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->BoundsRect().Left, list->BoundsRect().Right) << "the list gives up the bar's width";
+  EXPECT_EQ(bar->Max(), 13);
+
+  const TPoint over = list->ClientToScreen(TPoint{100, 80});
+  display->MouseMove(over);
+  display->Wheel(over, -WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 3);
+  EXPECT_EQ(bar->Position(), 3);
+  const TRect up = bar->PartRect(TvlSkinScrollBar::kUpButton);
+  const TPoint arrow = bar->ClientToScreen(TPoint{(up.Left + up.Right) / 2, (up.Top + up.Bottom) / 2});
+  display->MouseMove(arrow);
+  display->MouseDown(arrow);
+  Pump();
+  display->MouseUp(arrow);
+  Pump();
+  EXPECT_EQ(list->TopIndex(), 4) << "the lower arrow moves a row down";
+
+  const int row = list->TopIndex();
+  EXPECT_EQ(list->Items()->Item(row)->Caption(), ExtractFileName(main->Jobs().Row(row).Caption));
+  EXPECT_EQ(main->Jobs().Row(row).Caption.front(), '/') << "the row keeps the full path";
+  const int width = list->Columns()->Items(0)->Width();
+  EXPECT_GT(width, 80) << "wide enough for the names";
+  EXPECT_LE(width, 220);
+  THintInfo info;
+  const TRect r = list->ItemRect(row, TDisplayCode::drBounds);
+  info.CursorPos = TPoint{20, (r.Top + r.Bottom) / 2};
+  EXPECT_EQ(list->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)), 0);
+  EXPECT_EQ(info.HintStr, main->Jobs().Row(row).Caption);
+  EXPECT_EQ(info.CursorRect, r);
 }
 
 TEST_F(MainWindowJobsTest, CancelledDialogsAddNothing) {

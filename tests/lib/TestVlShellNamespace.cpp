@@ -137,7 +137,7 @@ TEST_F(ShellItems, RootsByNameAndByPath) {
       {"rfDesktop", tree.Desktop},
       {"RFDESKTOP", tree.Desktop},
       {"rfdesktop", tree.Desktop},
-      {"rfMyComputer", "Computer"},  // a virtual folder's parsing name gives way to its name
+      {"rfMyComputer", "计算机"},  // a virtual folder's parsing name gives way to its name
       {"rfPersonal", tree.Documents},
       {tree.Documents, tree.Documents},
       {tree.Usb, tree.Usb},
@@ -177,9 +177,9 @@ TEST_F(ShellItems, AFailedRootKeepsTheOldOneAndItsText) {
 
 TEST_F(ShellItems, ComputerIsNamedByItsNormalName) {
   std::unique_ptr<TvlShellFolder> desktop = RootAt("rfDesktop");
-  std::unique_ptr<TvlShellFolder> computer = Child(desktop.get(), "Computer");
+  std::unique_ptr<TvlShellFolder> computer = Child(desktop.get(), "计算机");
   ASSERT_TRUE(computer);
-  EXPECT_EQ(computer->PathName(), "Computer");
+  EXPECT_EQ(computer->PathName(), "计算机");
   EXPECT_EQ(computer->FullObjectName(), "");
   EXPECT_EQ(computer->Level(), 1);
   std::unique_ptr<TvlShellFolder> usb = Child(computer.get(), "MY USB");
@@ -188,7 +188,7 @@ TEST_F(ShellItems, ComputerIsNamedByItsNormalName) {
   EXPECT_EQ(usb->Level(), 2);
   EXPECT_TRUE(usb->Properties().Contains(TvlShellFolderProperty::fpRemovable));
   EXPECT_FALSE(computer->Rename("Mine"));  // Computer cannot be renamed
-  EXPECT_EQ(ItemDisplayName(DesktopFolderInterface().get(), computer->AbsoluteID(), SHGDN_FORPARSING), "Computer");
+  EXPECT_EQ(ItemDisplayName(DesktopFolderInterface().get(), computer->AbsoluteID(), SHGDN_FORPARSING), "计算机");
 }
 
 TEST_F(ShellItems, AttributesOfFoldersFilesLinksAndDotFiles) {
@@ -309,7 +309,7 @@ TEST_F(ShellItems, FindDataColumns) {
 
   // A folder of no file system has no details.
   std::unique_ptr<TvlShellFolder> desktop = RootAt("rfDesktop");
-  std::unique_ptr<TvlShellFolder> computer = Child(desktop.get(), "Computer");
+  std::unique_ptr<TvlShellFolder> computer = Child(desktop.get(), "计算机");
   std::unique_ptr<TvlShellFolder> usb = Child(computer.get(), "MY USB");
   usb->LoadColumnDetails(computer.get(), nullptr, 4);
   EXPECT_THROW((void)usb->DetailText(1), Exception);

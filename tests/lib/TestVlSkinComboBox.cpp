@@ -8,6 +8,7 @@
 
 #include "SkinnedComboBoard.h"
 #include "SkinnedControlsWorld.h"
+#include "lib/vlSkinBoxCtrls.h"
 #include "lib/vlSkinBoxCtrlsCombo.h"
 #include "platform/Bitmap.h"
 
@@ -141,6 +142,46 @@ TEST_F(SkinComboTest, TheWheelSelectsWhileClosedAndOnlyHighlightsWhileOpen) {
   Key(VK_ESCAPE);
   EXPECT_EQ(box->ItemIndex(), 3) << "cancelled: the index of the opening";
   EXPECT_TRUE(TakeEvents().empty());
+}
+
+// A chooser whose items are replaced (a preset refills it) opens with its chosen row in view and
+// no blank rows below, and a click picks the row drawn under the pointer, whatever list it held
+// and showed before.
+TEST_F(SkinComboTest, ARefilledListOpensFullAndPicksTheRowDrawnUnderThePointer) {
+  const std::vector<std::string> rates{"528 kbps", "624 kbps", "720 kbps", "816 kbps", "912 kbps", "1008 kbps",
+                                       "1104 kbps", "1200 kbps", "1296 kbps", "1392 kbps", "1488 kbps", "1584 kbps"};
+  struct Case {
+    int before;       // items held before the refill
+    int openedAt;     // the row chosen when it was last opened
+  } cases[] = {{1, 0}, {3, 2}, {30, 27}, {12, 11}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.before);
+    RecordingCombo* box = Combo(Numbered(c.before));
+    box->SetItemIndex(c.openedAt);
+    box->DropDown();
+    Pump();
+    Key(VK_ESCAPE);
+    box->Items()->Clear();
+    for (const std::string& rate : rates) box->Items()->Add(rate);
+    box->SetItemIndex(11);
+    box->DropDown();
+    Pump();
+    TvlListBox* inner = box->ListBox()->ListBox;
+    const int rows = inner->ClientHeight() / inner->ItemHeight();
+    EXPECT_EQ(rows, 8);
+    EXPECT_EQ(inner->TopIndex(), 12 - rows) << "the last rows fill the list";
+    const TRect row = inner->ItemRect(7);
+    ASSERT_GE(row.Top, 0);
+    const TPoint at = inner->ClientToScreen(TPoint{20, (row.Top + row.Bottom) / 2});
+    display->MouseMove(at);
+    Pump();
+    display->MouseDown(at);
+    Pump();
+    display->MouseUp(at);
+    Pump();
+    EXPECT_EQ(box->Text(), "1200 kbps");
+    EXPECT_FALSE(box->IsPopupVisible());
+  }
 }
 
 TEST_F(SkinComboTest, TypedPrefixesSearchWithinHalfASecond) {

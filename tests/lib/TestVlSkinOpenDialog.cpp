@@ -108,7 +108,7 @@ class OpenDialog : public SkinnedControlsWorld {
   std::vector<std::string> questions;
 };
 
-TEST_F(OpenDialog, AFirstRunOpensInTheProgramFolderAndCancelKeepsTheResults) {
+TEST_F(OpenDialog, AFirstRunOpensInTheHomeFolderAndCancelKeepsTheResults) {
   dialog.SetFileName("/kept/before.mp4");
   dialog.Files()->Add("kept");
   std::vector<std::string> events;
@@ -119,7 +119,7 @@ TEST_F(OpenDialog, AFirstRunOpensInTheProgramFolderAndCancelKeepsTheResults) {
     EXPECT_EQ(form->Caption(), "Open file");
     EXPECT_EQ(form->ClientWidth(), 450);
     EXPECT_EQ(form->ClientHeight(), 290);
-    EXPECT_EQ(form->FileListView->Path() + "/", ExtractFilePath(Application()->ExeName()));
+    EXPECT_EQ(form->FileListView->Path(), tree.Home);
     EXPECT_EQ(form->FileListView->ViewStyle(), TViewStyle::vsList);
     EXPECT_TRUE(form->ListMenuItem->Checked());
     EXPECT_EQ(form->FilterComboBox->Text(), "All files");
@@ -136,19 +136,21 @@ TEST_F(OpenDialog, AFirstRunOpensInTheProgramFolderAndCancelKeepsTheResults) {
   EXPECT_EQ(dialog.ListViewStyle, TViewStyle::vsReport) << "the view style is kept after Cancel too";
 }
 
-TEST_F(OpenDialog, TheStartFolderComesFromFileNameThenInitialDir) {
+TEST_F(OpenDialog, TheStartFolderComesFromFileNameThenInitialDirThenTheLastRunThenHome) {
   TShellTestTree::MakeFolder(tree.Documents + "/other");
-  const std::string program = ExtractFilePath(Application()->ExeName());
+  const std::string home = tree.Home + "/";
   struct Case {
     std::string fileName, initialDir, folder, edit;
   };
+  // Each run ends in the folder it opened: the next one without a name or InitialDir opens there.
   const Case cases[] = {
+      {"", tree.Documents + "/missing", home, ""},
       {folder + "/clip.avi", tree.Documents + "/other", folder + "/", "clip.avi"},
+      {"", tree.Documents + "/missing", folder + "/", ""},
       {"", tree.Documents + "/other", tree.Documents + "/other/", ""},
-      {"", tree.Documents + "/missing", program, ""},
       // A folder that has gone falls back as a missing InitialDir does.
-      {folder + "/gone/clip.avi", tree.Documents + "/other", tree.Documents + "/other/", "clip.avi"},
-      {folder + "/gone/clip.avi", "", program, "clip.avi"},
+      {folder + "/gone/clip.avi", tree.Usb, tree.Usb + "/", "clip.avi"},
+      {folder + "/gone/clip.avi", "", tree.Usb + "/", "clip.avi"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.fileName + " | " + c.initialDir);

@@ -81,8 +81,8 @@ TEST_F(FolderDialog, StartsAtAnExistingFolderElseAtComputer) {
   };
   const Case cases[] = {
       {tree.Usb + "/a/b", "b"},
-      {tree.Usb + "/a/removed", "Computer"},
-      {"", "Computer"},
+      {tree.Usb + "/a/removed", "计算机"},
+      {"", "计算机"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.directory);
@@ -139,7 +139,7 @@ TEST_F(FolderDialog, OkTakesTheSelectedFolderAndCancelOnlyTheSize) {
     form->DirTreeView->ExpandMyComputer();
     form->OkButton->Click();
   }));
-  EXPECT_EQ(dialog.Directory, "Computer");
+  EXPECT_EQ(dialog.Directory, "计算机");
 }
 
 TEST_F(FolderDialog, TheWindowSizeFollowsTheStoredSizeAndTheSkinsMinimum) {

@@ -46,26 +46,26 @@ TEST_F(ShellComboBox, TheDesktopRootListsItsChildrenAndComputersBelowComputer) {
   TvlSkinShellComboBox* box = MakeBox();
   const std::vector<std::string> items = Items(box);
   ASSERT_GE(items.size(), 5u);
-  EXPECT_EQ(items[0], "Desktop/0");
+  EXPECT_EQ(items[0], "桌面/0");
   EXPECT_EQ(box->ItemIndex(), 0);
   // Computer, its two volumes one level deeper, then the desktop's other children.
-  const auto computer = std::find(items.begin(), items.end(), "Computer/1");
+  const auto computer = std::find(items.begin(), items.end(), "计算机/1");
   ASSERT_NE(computer, items.end());
-  EXPECT_EQ(*(computer + 1), "File System/2");
+  EXPECT_EQ(*(computer + 1), "文件系统/2");
   EXPECT_EQ(*(computer + 2), "MY USB/2");
   EXPECT_NE(std::find(items.begin(), items.end(), "项目/1"), items.end());
   EXPECT_EQ(box->Items()->Count(), box->ItemsEx().Count()) << "the strings mirror the items";
   EXPECT_GE(box->ItemsEx().GetItem(0)->ImageIndex, 0);
   // The computer's path is its normal name.
   box->SetItemIndex(static_cast<int>(computer - items.begin()));
-  EXPECT_EQ(box->Path(), "Computer");
+  EXPECT_EQ(box->Path(), "计算机");
 
   // Written in small letters the root is still the desktop, but Computer is not opened.
   box->SetRoot("rfMyComputer");
   box->SetRoot("rfdesktop");
   const std::vector<std::string> lower = Items(box);
-  EXPECT_EQ(lower[0], "Desktop/0");
-  EXPECT_NE(std::find(lower.begin(), lower.end(), "Computer/1"), lower.end());
+  EXPECT_EQ(lower[0], "桌面/0");
+  EXPECT_NE(std::find(lower.begin(), lower.end(), "计算机/1"), lower.end());
   EXPECT_EQ(std::find(lower.begin(), lower.end(), "MY USB/2"), lower.end());
 }
 

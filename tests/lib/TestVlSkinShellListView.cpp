@@ -75,7 +75,7 @@ TEST_F(ShellListView, MasksChooseTheFilesAndFoldersComeFirst) {
     std::vector<std::string> rows;
   };
   const Case cases[] = {
-      {"*.*|*.*", {"Another", "sub", "A.MP3", "b.mp4", "c.txt"}},
+      {"*.*|*.*", {"Another", "sub", "A.MP3", "b.mp4", "c.txt", "noext"}},  // "*.*" takes names without a dot too
       {"*.mp4;*.mp3", {"Another", "sub", "A.MP3", "b.mp4"}},
       {"*.txt|*.mp4", {"Another", "sub", "b.mp4", "c.txt"}},
       {"*", {"Another", "sub", "A.MP3", "b.mp4", "c.txt", "noext"}},
@@ -95,7 +95,7 @@ TEST_F(ShellListView, AddFolderVetoDropsItems) {
   TTestListView* view = MakeView();
   view->OnAddFolder = [](TObject*, TvlShellFolder* f, bool& canAdd) { canAdd = canAdd && f->DisplayName() != "c.txt"; };
   view->SetPath(folder);
-  EXPECT_EQ(Rows(view), (std::vector<std::string>{"Another", "sub", "A.MP3", "b.mp4"}));
+  EXPECT_EQ(Rows(view), (std::vector<std::string>{"Another", "sub", "A.MP3", "b.mp4", "noext"}));
 }
 
 TEST_F(ShellListView, KeysAndCallsNavigateAndReportNewFolders) {
@@ -155,12 +155,12 @@ TEST_F(ShellListView, ColumnClicksSortByTheirKeysWithFoldersFirst) {
     std::vector<std::string> rows;
   };
   const Step steps[] = {
-      {0, false, {"Another", "sub", "A.MP3", "b.mp4", "c.txt"}},
-      {0, true, {"c.txt", "b.mp4", "A.MP3", "sub", "Another"}},
-      {1, false, {"Another", "sub", "A.MP3", "c.txt", "b.mp4"}},
-      {1, true, {"b.mp4", "c.txt", "A.MP3", "sub", "Another"}},
+      {0, false, {"Another", "sub", "A.MP3", "b.mp4", "c.txt", "noext"}},
+      {0, true, {"noext", "c.txt", "b.mp4", "A.MP3", "sub", "Another"}},
+      {1, false, {"Another", "sub", "noext", "A.MP3", "c.txt", "b.mp4"}},
+      {1, true, {"b.mp4", "c.txt", "A.MP3", "noext", "sub", "Another"}},
       // Folders have no type: they keep the order they had (the sort is stable).
-      {2, false, {"sub", "Another", "A.MP3", "b.mp4", "c.txt"}},
+      {2, false, {"sub", "Another", "noext", "A.MP3", "b.mp4", "c.txt"}},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.column);
@@ -179,7 +179,7 @@ TEST_F(ShellListView, ColumnClicksSortByTheirKeysWithFoldersFirst) {
   EXPECT_EQ(view->SortColumn(), 3);
   const std::vector<std::string> byTime = Rows(view);
   EXPECT_EQ(std::vector<std::string>(byTime.begin() + 2, byTime.end()),
-            (std::vector<std::string>{"c.txt", "A.MP3", "b.mp4"}));
+            (std::vector<std::string>{"c.txt", "A.MP3", "b.mp4", "noext"}));
 
   // A file gone before the sort: the details error ends it with the rows as they were.
   const std::vector<std::string> before = Rows(view);
@@ -189,7 +189,7 @@ TEST_F(ShellListView, ColumnClicksSortByTheirKeysWithFoldersFirst) {
 
   // A reload restores the default order.
   view->Refresh();
-  EXPECT_EQ(Rows(view), (std::vector<std::string>{"Another", "sub", "b.mp4", "c.txt"}));
+  EXPECT_EQ(Rows(view), (std::vector<std::string>{"Another", "sub", "b.mp4", "c.txt", "noext"}));
 }
 
 TEST_F(ShellListView, OnlyTheNameColumnSortsOutsideTheFileSystem) {
@@ -240,7 +240,7 @@ TEST_F(ShellListView, RefreshRereadsAndKeepsTheRowIndex) {
   TShellTestTree::Write(folder + "/d.txt", "");
   view->Refresh();
   EXPECT_EQ(changes, 1);
-  EXPECT_EQ(view->FolderCount(), 6);
+  EXPECT_EQ(view->FolderCount(), 7);
   ASSERT_NE(view->Selected(), nullptr);
   EXPECT_EQ(view->Selected()->Index(), 4);
   // Fewer rows than the index: nothing is selected.

@@ -72,7 +72,7 @@ TEST_F(ShellTreeView, StartsAtTheDesktopExpandedAndSelected) {
   EXPECT_TRUE(top->Expanded());
   EXPECT_EQ(view->Path(), tree.Desktop);
   // Computer and the home folder are there, not yet filled.
-  TTreeNode* computer = Child(top, "Computer");
+  TTreeNode* computer = Child(top, "计算机");
   ASSERT_NE(computer, nullptr);
   EXPECT_TRUE(computer->HasChildren());
   EXPECT_EQ(computer->Count(), 0);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FormFixture.h"
+#include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/HintWindow.h"
 #include "platform/StdCtrls.h"
@@ -76,6 +77,38 @@ TEST_F(HintsTest, AppearsAfterHintPauseAndHidesAfterHintHidePause) {
   EXPECT_FALSE(HintVisible());
   Advance(10000);
   EXPECT_FALSE(HintVisible()) << "no second showing while the mouse stays on the control";
+}
+
+// A control that gives its hint for a part of itself (THintInfo::CursorRect, a list's row) is
+// asked again when the pointer leaves that part, and shows the next part's hint.
+TEST_F(HintsTest, APartsHintIsAskedAgainWhenThePointerLeavesThePart) {
+  withHint->SetBounds(10, 10, 200, 40);
+  std::vector<int> asked;
+  withHint->AddWindowProcHook([&](TMessage& M, const TWndMethod& Next) {
+    if (M.Msg != CM_HINTSHOW) return Next(M);
+    auto* info = reinterpret_cast<THintInfo*>(M.LParam);
+    const int half = info->CursorPos.Y < 20 ? 0 : 1;
+    asked.push_back(half);
+    info->HintStr = half == 0 ? "upper" : "lower";
+    info->CursorRect = TRect{0, half * 20, 200, half * 20 + 20};
+    M.Result = 0;
+  });
+  display->MouseMove({30, 15});
+  Pump();
+  Advance(app.HintPause());
+  ASSERT_TRUE(HintVisible());
+  EXPECT_EQ(app.HintWindow()->Caption(), "upper");
+  display->MouseMove({40, 20});
+  Pump();
+  Advance(app.HintShortPause());
+  EXPECT_EQ(asked, (std::vector<int>{0})) << "still in the upper part";
+  display->MouseMove({40, 40});
+  Pump();
+  EXPECT_FALSE(HintVisible());
+  Advance(app.HintShortPause());
+  ASSERT_TRUE(HintVisible());
+  EXPECT_EQ(app.HintWindow()->Caption(), "lower");
+  EXPECT_EQ(asked, (std::vector<int>{0, 1}));
 }
 
 TEST_F(HintsTest, ControlsWithoutShowHintOrWithTheApplicationsOffShowNothing) {

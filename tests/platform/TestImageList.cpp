@@ -153,6 +153,23 @@ TEST(TImageList, DrawsCellsEnabledDisabledAndOnTheBackgroundColour) {
   list.DrawCell(background.dc, 5, 0, 0, true);  // no such image: nothing, no fault
 }
 
+// A picture with soft edges is greyed and faded when disabled, not embossed into a grey block.
+TEST(TImageList, DisabledSoftPicturesAreFadedGreyCopies) {
+  TProbeList list(nullptr);
+  list.SetSize(2, 1);
+  auto image = MakeBitmap(2, 1, TPixelFormat::pf32bit, [](int x, int) { return x == 0 ? 0xFFFF0000u : 0x800000FFu; });
+  list.Add(image.get(), nullptr);
+  Target t;
+  list.DrawCell(t.dc, 0, 0, 0, false);
+  const std::uint32_t solid = t.surface->PixelAt(0, 0);
+  const int r = (solid >> 16) & 0xFF, g = (solid >> 8) & 0xFF, b = solid & 0xFF;
+  EXPECT_EQ(r, g);
+  EXPECT_EQ(g, b) << "grey";
+  EXPECT_GT(r, 60) << "lightened";
+  EXPECT_NE(t.surface->PixelAt(1, 0), 0u) << "the soft pixel shows too";
+  EXPECT_EQ(t.surface->PixelAt(0, 1), 0u);
+}
+
 // A list that draws its own way, as lists of PNG pictures do.
 class TRecordingList : public TImageList {
  public:

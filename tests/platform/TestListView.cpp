@@ -474,6 +474,45 @@ TEST_F(BigReportTest, ScrollRangesMatchRowsAndPageAndMessagesMoveTheView) {
   EXPECT_EQ(ScreenAt(inRow1), ColorToRGB(clHighlight));
 }
 
+// The wheel scrolls what the pointer is over, three rows a notch, even while another window has
+// the focus; the window's bar follows.
+TEST_F(BigReportTest, TheWheelOverTheViewScrollsItThreeRowsANotch) {
+  auto* other = new TListView(form);
+  other->SetBounds(310, 0, 80, 80);
+  other->SetParent(form);
+  other->SetFocus();
+  Pump();
+  const TPoint over = lv->ClientToScreen(TPoint{50, 60});
+  display->MouseMove(over);
+  for (int notch : {-1, -1, 1}) display->Wheel(over, notch * WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(lv->TopIndex(), 3);
+  EXPECT_EQ(GetScrollPos(lv->Handle(), SB_VERT), 3);
+  EXPECT_TRUE(other->Focused()) << "the wheel moves no focus";
+  EXPECT_EQ(other->TopIndex(), 0);
+}
+
+TEST_F(ListViewTest, ListStyleColumnsTakeTheWidthSetForThemAndTheWheelTurnsThem) {
+  TForm* form = MakeForm(Bounds(0, 0, 400, 300));
+  TListView* lv = MakeReport(form, std::vector<std::string>(60, "a_rather_long_file_name.mp4"), 300, 120);
+  lv->SetViewStyle(TViewStyle::vsList);
+  form->Show();
+  Pump();
+  EXPECT_EQ(lv->Perform(LVM_GETCOLUMNWIDTH, 0, 0), 120) << "the default";
+  EXPECT_TRUE(lv->Perform(LVM_SETCOLUMNWIDTH, 0, 200));
+  EXPECT_FALSE(lv->Perform(LVM_SETCOLUMNWIDTH, 1, 200)) << "list style has one width for all";
+  const int perColumn = lv->ClientHeight() / kRow;
+  EXPECT_EQ(lv->ItemRect(perColumn, TDisplayCode::drBounds).Left, 200);
+  EXPECT_EQ(lv->ItemRect(perColumn, TDisplayCode::drBounds).Width(), 200);
+  EXPECT_EQ(lv->GetItemAt(210, 5), lv->Items()->Item(perColumn));
+  EXPECT_EQ(lv->Perform(LVM_GETCOUNTPERPAGE, 0, 0), perColumn * 1) << "one whole column of 200 fits in 300";
+  const TPoint over = lv->ClientToScreen(TPoint{50, 30});
+  display->MouseMove(over);
+  display->Wheel(over, -WHEEL_DELTA);
+  Pump();
+  EXPECT_EQ(lv->ItemRect(perColumn, TDisplayCode::drBounds).Left, 0) << "one column a notch";
+}
+
 TEST_F(BigReportTest, HeaderIsAnnouncedAndAnswersItsQueries) {
   HWND hdr = header();
   ASSERT_NE(hdr, nullptr);

@@ -59,13 +59,13 @@ TEST_F(ShellFolders, TheDesktopHoldsComputerHomeAndTheDesktopDirectory) {
   TShellTestTree::Write(tree.Desktop + "/.hidden", "h");
   TShellTestTree::MakeFolder(tree.Desktop + "/Projects");
 
-  EXPECT_EQ(Names(*desktop, SHCONTF_FOLDERS), (std::vector<std::string>{"Computer", "Home", "Projects"}));
+  EXPECT_EQ(Names(*desktop, SHCONTF_FOLDERS), (std::vector<std::string>{"计算机", "主文件夹", "Projects"}));
   EXPECT_EQ(Names(*desktop, SHCONTF_NONFOLDERS), (std::vector<std::string>{"notes.txt"}));
   EXPECT_EQ(Sorted(Names(*desktop, SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN)),
             (std::vector<std::string>{".hidden", "notes.txt"}));
 
   const TItemIDList self = ILAlloc(2);
-  EXPECT_EQ(Name(self, SHGDN_NORMAL), "Desktop");
+  EXPECT_EQ(Name(self, SHGDN_NORMAL), "桌面");
   EXPECT_EQ(Name(self, SHGDN_FORPARSING), tree.Desktop);
 }
 
@@ -79,13 +79,13 @@ TEST_F(ShellFolders, DesktopDirectoryFallsBackToHome) {
 TEST_F(ShellFolders, ComputerListsTheFileSystemAndTheUserMounts) {
   TItemIDList computer;
   ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer), S_OK);
-  EXPECT_EQ(Name(computer, SHGDN_NORMAL), "Computer");
+  EXPECT_EQ(Name(computer, SHGDN_NORMAL), "计算机");
   EXPECT_EQ(Name(computer, SHGDN_FORPARSING), kComputerParsingName);
-  EXPECT_EQ(Name(Parse(kComputerParsingName), SHGDN_NORMAL), "Computer");
+  EXPECT_EQ(Name(Parse(kComputerParsingName), SHGDN_NORMAL), "计算机");
 
   std::shared_ptr<IShellFolder> folder;
   ASSERT_EQ(desktop->BindToObject(computer, folder), S_OK);
-  EXPECT_EQ(Names(*folder, SHCONTF_FOLDERS), (std::vector<std::string>{"File System", "MY USB"}));
+  EXPECT_EQ(Names(*folder, SHCONTF_FOLDERS), (std::vector<std::string>{"文件系统", "MY USB"}));
 
   // A path below the mount is reached through it; other paths through "/".
   const TItemIDList onUsb = Parse(tree.Usb);
@@ -101,7 +101,7 @@ TEST_F(ShellFolders, ComputerListsTheFileSystemAndTheUserMounts) {
   const TItemIDList documents = Parse(tree.Documents);
   TItemIDList fileSystem = ILClone(documents);  // Computer / "/" / …
   while (ILGetCount(fileSystem) > 2) ILRemoveLastID(fileSystem);
-  EXPECT_EQ(Name(fileSystem, SHGDN_NORMAL), "File System");
+  EXPECT_EQ(Name(fileSystem, SHGDN_NORMAL), "文件系统");
   EXPECT_EQ(Name(documents, SHGDN_FORPARSING), tree.Documents);
 }
 
@@ -122,7 +122,7 @@ TEST_F(ShellFolders, ParsingAndDisplayNames) {
       {odd, SHGDN_INFOLDER, "na\xEF\xBF\xBDme.txt"},
       {tree.Documents + "/sub/", SHGDN_FORPARSING, tree.Documents + "/sub"},
       {tree.Documents + "//sub/../sub", SHGDN_FORPARSING, tree.Documents + "/sub"},
-      {"/", SHGDN_NORMAL, "File System"},
+      {"/", SHGDN_NORMAL, "文件系统"},
       {"/", SHGDN_FORPARSING, "/"},
   };
   for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 // skin's order, each in all of its states.
 
 #include <string>
+#include <utility>
 
 #include "lib/VelmoraLayer.h"
 #include "lib/vlDataSkinControls.h"
@@ -308,9 +309,12 @@ inline void DrawScrollBar(Sheet& S, TvlDataSkinScrollBarControl& E) {
       S.Put(TvlArtCanvas::FromBitmap(&out), x + E.TrackArea.Left + 30, S.Y());
     }
     if (i > 0) {
-      S.Put(S.Copy(E.PictureIndex, ups[i]), x + E.UpButtonRect.Left, S.Y() + E.UpButtonRect.Top);
+      // A button from the far corner point on moves with the bar's far end.
       const int dx = vertical ? 0 : W - E.SkinRect.Width(), dy = vertical ? H - E.SkinRect.Height() : 0;
-      S.Put(S.Copy(E.PictureIndex, downs[i]), x + E.DownButtonRect.Left + dx, S.Y() + E.DownButtonRect.Top + dy);
+      for (const auto& [image, at] : {std::pair{ups[i], E.UpButtonRect}, std::pair{downs[i], E.DownButtonRect}}) {
+        const bool far = vertical ? at.Top >= E.LBPoint.Y : at.Left >= E.RTPoint.X;
+        S.Put(S.Copy(E.PictureIndex, image), x + at.Left + (far ? dx : 0), S.Y() + at.Top + (far ? dy : 0));
+      }
     }
     x += W + 16;
   }
