@@ -38,7 +38,7 @@ bool PumpUntil(F&& ACondition, int ALimitMs = 10000) {
   while (!ACondition()) {
     if (std::chrono::steady_clock::now() > end) return ACondition();
     PumpPendingMessages();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));  // between two looks: nothing signals
   }
   return true;
 }

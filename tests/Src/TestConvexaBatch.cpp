@@ -70,7 +70,7 @@ class TLoopTask : public TFFmpeg {
         OnProgress(this, 0, Packets, 25, 2.0f, 100.0f, Packets * 1000, Packets * 40000, FPacketLimit * 40000);
       }
       if (FPacketLimit > 0 && Packets >= FPacketLimit) break;
-      std::this_thread::sleep_for(1ms);
+      std::this_thread::sleep_for(1ms);  // the time a packet takes
     }
     FFinished = !FBroken;
   }
@@ -102,7 +102,7 @@ class ConvexaBatch : public ::testing::Test {
     convexa->OnTerminate = [this, self = convexa.get()](TObject* Sender, const TTerminateInfo& AInfo) {
       EXPECT_EQ(Sender, self);
       // Slow task handlers: the end-of-batch record must still come after them.
-      if (SlowTaskRecords && AInfo.TaskIndex >= 0) std::this_thread::sleep_for(30ms);
+      if (SlowTaskRecords && AInfo.TaskIndex >= 0) std::this_thread::sleep_for(30ms);  // a slow handler
       std::lock_guard<std::mutex> guard(recordLock);
       records.push_back(AInfo);
       recordThreads.push_back(GetCurrentThreadId());
@@ -428,7 +428,8 @@ TEST_F(ConvexaBatch, StopFromAHandlerRunsNoPostedMessageOrTimerBeforeItReturns) 
   ASSERT_NE(form, nullptr);
   PostMessage(form, WM_CLOSE, 0, 0);
   const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { s_seen->push_back("timer"); });
-  std::this_thread::sleep_for(5ms);  // the timer is due
+  // Real time for a real-time timer: at least this long has passed, so the timer is due.
+  std::this_thread::sleep_for(5ms);
 
   convexa->Stop(true);
   EXPECT_TRUE(seen.empty()) << seen.front();
@@ -497,7 +498,7 @@ TEST_F(ConvexaBatch, ASlowProgressHandlerHoldsNoWorkerAndSeesTheNewestRecord) {
   convexa->OnProgress = [&](TObject*, PProgressInfo AInfo) {
     if (calls++ == 0) {
       const int before = Task(0)->Packets;
-      std::this_thread::sleep_for(350ms);
+      std::this_thread::sleep_for(350ms);  // the slow handler; the worker must go on meanwhile
       packetsAfterFirst = Task(0)->Packets.load();
       packetsDuringFirst = packetsAfterFirst - before;
     }
@@ -528,6 +529,7 @@ TEST_F(ConvexaBatch, DestroyingTheComponentStopsItsTasksAndDeliversNothingAfterw
   ASSERT_TRUE(PumpUntil([&] { return Task(0)->Packets > 3 && Task(1)->Packets > 3; }));
   convexa.reset();
   const size_t delivered = RecordCount();
+  // A task left running would post within this; a slow machine can hide that, not fail the case.
   std::this_thread::sleep_for(100ms);
   PumpPendingMessages();
   EXPECT_EQ(RecordCount(), delivered);

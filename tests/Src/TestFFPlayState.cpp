@@ -96,6 +96,8 @@ TEST_F(PacketQueueTest, AbortEndsBlockedAndLaterReadersEvenWithPacketsLeft) {
     AVPacket* p = nullptr;
     result = q.Get(p, true);
   });
+  // Gives the reader time to block in Get; should it come later, Get after Abort fails as well, so
+  // a slow machine makes the case weaker but cannot fail it.
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   q.Abort();
   reader.join();
@@ -110,6 +112,8 @@ TEST_F(PacketQueueTest, BlockedReaderGetsThePacketPutLater) {
   TPacketQueue q(flush);
   AVPacket* got = nullptr;
   std::thread reader([&] { q.Get(got, true); });
+  // Gives the reader time to block in Get; should it come later, it finds the packet waiting,
+  // so a slow machine makes the case weaker but cannot fail it.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
   q.Put(PacketOfSize(7));
   reader.join();
@@ -125,8 +129,8 @@ TEST(PlayerClocks, VideoClockBeforeFirstPictureWhilePausedAndRunning) {
   s.video_current_pts = 3.25;
   s.video_current_pts_drift = 3.25 - WallClock();
   EXPECT_NEAR(GetVideoClock(s), 3.25, 0.01);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  EXPECT_NEAR(GetVideoClock(s), 3.30, 0.03) << "runs with the wall clock";
+  s.video_current_pts_drift = 3.25 - (WallClock() - 0.05);  // shown 50 ms ago
+  EXPECT_NEAR(GetVideoClock(s), 3.30, 0.01) << "runs with the wall clock";
   s.paused = 1;
   EXPECT_DOUBLE_EQ(GetVideoClock(s), 3.25) << "paused: the shown picture's time";
 }

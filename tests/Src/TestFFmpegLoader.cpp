@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <thread>
 
 #include "MediaFixtures.h"
 #include "Src/AVCodecStubs.h"
@@ -166,10 +168,25 @@ TEST_F(LoaderTest, EmptySetIsAProgrammingError) {
   EXPECT_THROW(FFLoader().Unload(TLibraries{}), EAssertionFailed);
 }
 
-TEST_F(LoaderTest, CodecLockIsReentrant) {
-  std::lock_guard outer(CodecLock());
-  std::lock_guard inner(CodecLock());
-  SUCCEED();
+// The holder enters again (a codec call under the lock may open another codec); no other thread
+// enters until every entry has been left.
+TEST_F(LoaderTest, CodecLockIsReentrantForItsHolderOnly) {
+  const auto otherThreadEnters = [] {
+    bool entered = false;
+    std::thread([&] {
+      entered = CodecLock().TryEnter();
+      if (entered) CodecLock().Leave();
+    }).join();
+    return entered;
+  };
+  {
+    std::lock_guard outer(CodecLock());
+    ASSERT_TRUE(CodecLock().TryEnter()) << "the holder enters again";
+    EXPECT_FALSE(otherThreadEnters()) << "held twice";
+    CodecLock().Leave();
+    EXPECT_FALSE(otherThreadEnters()) << "still held once";
+  }
+  EXPECT_TRUE(otherThreadEnters()) << "left as often as entered";
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLoader.h"
 #include "platform/Thread.h"
+#include "PollUntil.h"
 
 namespace {
 
@@ -200,14 +201,8 @@ TEST_F(LoggerTest, LoggingUnderALockNeverWaitsForTheGuiThread) {
     Emit(nullptr, AV_LOG_ERROR, "from under the lock\n");
     logged = true;
   });
-  while (!logged) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  bool acquired = false;
-  while (!acquired && std::chrono::steady_clock::now() < deadline) {
-    acquired = CodecLock().TryEnter();
-    if (!acquired) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ASSERT_TRUE(acquired);
+  ASSERT_TRUE(test_wait::PollUntil([&] { return logged.load(); }));
+  ASSERT_TRUE(test_wait::PollUntil([] { return CodecLock().TryEnter(); })) << "the worker let go of the lock";
   CodecLock().Leave();
   worker.join();
   PumpUntil(1);

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include "FFmpegTestSupport.h"
+#include "PollUntil.h"
+#include "platform/Watchdog.h"
 #include "Src/FFUtils.h"
 
 namespace {
@@ -15,14 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Waits up to two seconds for ACondition.
+// Waits for ACondition, which another thread makes true, with a watchdog.
 template <typename F>
 bool Eventually(F&& ACondition) {
-  for (int i = 0; i < 400; ++i) {
-    if (ACondition()) return true;
-    std::this_thread::sleep_for(5ms);
-  }
-  return ACondition();
+  return test_wait::PollUntil(ACondition);
 }
 
 // An engine whose run stands for a transcode: one "packet" per millisecond until stopped, passing
@@ -35,6 +33,9 @@ class TLoopingEngine : public TCustomFFmpeg {
 
   std::atomic<int> Packets{0};
   std::atomic<int> Delivered{0};
+  // Set by the test once Pause has returned; the worker notes when it comes to the gate after that.
+  std::atomic<bool> GateClosed{false};
+  std::atomic<bool> CameToClosedGate{false};
   bool DeliverInMainThread = false;
   std::string FailWith;
   int PacketLimit = -1;       // ends by itself after this many packets
@@ -43,13 +44,14 @@ class TLoopingEngine : public TCustomFFmpeg {
  protected:
   void Transcode() override {
     while (!FBroken) {
+      if (GateClosed) CameToClosedGate = true;
       WaitWhilePaused();
       if (FBroken) break;
       if (!FailWith.empty() && Packets > 3) throw FFmpegException(FailWith);
       if (DeliverInMainThread) CallInMainThread([this] { ++Delivered; });
       if (++Packets == PacketLimit) break;
       if (Packets == StopFromWorkerAt) Stop(true);
-      std::this_thread::sleep_for(1ms);
+      std::this_thread::sleep_for(1ms);  // the time a packet takes
     }
     FFinished = !FBroken;
   }
@@ -143,10 +145,16 @@ TEST_F(EngineRun, AWorkerPausesResumesAndStops) {
   engine->Pause();
   engine->Pause();
   EXPECT_TRUE(engine->Paused());
-  std::this_thread::sleep_for(30ms);  // a packet under way when the gate closed may still count
+  // A packet under way when the gate closed may still count; once the worker comes to the gate
+  // again, it must stay there.
+  engine->GateClosed = true;
+  ASSERT_TRUE(Eventually([&] { return engine->CameToClosedGate.load(); }));
   const int paused = engine->Packets;
-  std::this_thread::sleep_for(100ms);
+  // Longer than two of the gate's own wait rounds (50 ms): a gate that lets the worker through
+  // after a round shows here. A slow machine can only hide such a fault, never fail a sound gate.
+  std::this_thread::sleep_for(120ms);
   EXPECT_EQ(engine->Packets, paused);
+  engine->GateClosed = false;
 
   engine->Resume();  // once is enough after two pauses
   ASSERT_TRUE(Eventually([&] { return engine->Packets > paused + 5; }));
@@ -273,6 +281,7 @@ TEST_F(EngineRun, ControlCallsFromAnotherThread) {
           case 4: (void)engine->Paused(); break;
         }
         if (i == 30 + round) engine->Stop(false);
+        // Spreads the control calls over the worker's run; any timing is a valid one.
         std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
       engine->Cancel(false);
@@ -428,13 +437,16 @@ TEST_F(EngineRun, AStopEndsARunStalledInAPipeRead) {
   engine->OnTerminate = [this](TObject*) { ++terminations; };
   engine->StartConvert(true)->Start();
   ASSERT_TRUE(Eventually([&] { return written.load(); }));
-  std::this_thread::sleep_for(300ms);  // the worker has read everything and waits for more
+  // Lets the worker read everything and block waiting for more; should it not have got there yet,
+  // the stop below meets it earlier in its read, where it must end as well.
+  std::this_thread::sleep_for(300ms);
   ASSERT_FALSE(engine->Terminated());
 
-  const auto start = std::chrono::steady_clock::now();
-  engine->Stop(true);
-  const auto took = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(took, 1s);
+  {
+    // The writer keeps the pipe open: a stop that waited for the input would never return.
+    TWatchdog watchdog("stop during a stalled read", 30000);
+    engine->Stop(true);
+  }
   EXPECT_TRUE(engine->Terminated());
   EXPECT_FALSE(engine->Finished());
   EXPECT_EQ(terminations, 1);

@@ -11,6 +11,7 @@
 #include "../platform/FormFixture.h"
 #include "../platform/Watchdog.h"
 #include "ConvexaTestSupport.h"
+#include "PollUntil.h"
 #include "Src/FFMediaUtils.h"
 #include "Src/Previewer.h"
 #include "platform/ImageCompare.h"
@@ -274,14 +275,10 @@ class PreviewConversion : public PreviewWindow {
     PreviewWindow::TearDown();
   }
 
-  // Runs the application's loop until ACondition holds (false after ten seconds).
+  // Runs the application's loop until ACondition holds (false when the watchdog's time is up).
   template <typename F>
   bool PumpUntil(F&& ACondition) {
-    for (int i = 0; i < 10000 && !ACondition(); ++i) {
-      PumpApp();
-      Sleep(1);
-    }
-    return ACondition();
+    return test_wait::PollUntil(ACondition, [this] { PumpApp(); });
   }
 
   // The preview window on the screen, nullptr when none is shown.

@@ -131,7 +131,7 @@ bool WaitFor(F&& ACondition, std::chrono::milliseconds ALimit = std::chrono::sec
   const auto end = std::chrono::steady_clock::now() + ALimit;
   while (std::chrono::steady_clock::now() < end) {
     if (ACondition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));  // between two looks: nothing signals
   }
   return ACondition();
 }

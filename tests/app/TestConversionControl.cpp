@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/ConversionControl.h"
+#include "PollUntil.h"
 #include "platform/Watchdog.h"
 #include "tests/Src/ConvexaTestSupport.h"
 #include "tests/app/MemoryConversionView.h"
@@ -478,7 +479,7 @@ TEST_F(ConversionControlTest, AFailureReportedWhileAStopWaitsIsShownAfterTheWait
         insideDelivery = false;
         delivered = true;
       });
-      while (!delivered) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      EXPECT_TRUE(test_wait::PollUntil([&] { return delivered.load(); })) << "the GUI thread took the call";
     }
     inner(ASender, AInfo);
   };

@@ -15,6 +15,7 @@
 #include "lib/vlSkinData.h"
 #include "platform/Forms.h"
 #include "platform/HeadlessDisplay.h"
+#include "ExpectedPicture.h"
 #include "platform/ImageCompare.h"
 #include "platform/MessageQueue.h"
 #include "platform/Surface.h"
@@ -163,9 +164,10 @@ inline std::vector<std::uint32_t> Shot(THeadlessDisplay* display, const TRect& r
 // picture is written into the working directory as Name.actual.png.
 inline void CompareWithExpected(const std::vector<std::uint32_t>& pixels, int W, int H,
                                 const std::filesystem::path& ExpectedFolder, const std::string& Name) {
+  const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
+  if (expected_picture::RecordIfAsked(pixels.data(), W, H, W * 4, expected)) return;
   const std::string actual = Name + ".actual.png";
   SaveSurfacePng(actual, pixels.data(), W, H, W * 4, false);
-  const std::filesystem::path expected = ExpectedFolder / (Name + ".png");
   if (!std::filesystem::exists(expected)) {
     ADD_FAILURE() << "no expected picture " << expected << "; the actual one is " << std::filesystem::absolute(actual);
     return;

@@ -14,6 +14,7 @@
 #include "lib/vlSkinDescription.h"
 #include "lib/vlUtils.h"
 #include "platform/Bitmap.h"
+#include "ExpectedPicture.h"
 #include "platform/ImageCompare.h"
 
 namespace {
@@ -213,6 +214,7 @@ TEST(ReviewSheetTest, CompositionRoutinesMatchTheStoredPicture) {
   TvlBitmap& b = s.Bitmap();
   const std::string actualPath = "review_sheet.actual.png";
   const std::string expectedPath = ExpectedPath();
+  if (expected_picture::RecordIfAsked(b.Bits(), b.Width(), b.Height(), b.Width() * 4, expectedPath)) return;
   if (!std::filesystem::exists(expectedPath)) {
     SaveSurfacePng(actualPath, b.Bits(), b.Width(), b.Height(), b.Width() * 4, false);
     FAIL() << "no expected picture " << expectedPath << "; the actual one is in "

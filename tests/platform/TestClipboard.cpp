@@ -24,6 +24,7 @@
 #include "platform/Exceptions.h"
 #include "platform/Picture.h"
 #include "platform/PngImage.h"
+#include "PollUntil.h"
 #include "tests/platform/Watchdog.h"
 
 namespace {
@@ -174,10 +175,7 @@ TEST(Clipboard, RoundTripWithAnotherXClient) {
   // selection from its own background process, so until it has, we still read our own text.
   ASSERT_EQ(std::system("printf '%s' '汉字 from xclip' | xclip -selection clipboard -i -l 1 >/dev/null 2>&1"), 0);
   std::string got;
-  for (int attempt = 0; attempt < 200 && got != "汉字 from xclip"; ++attempt) {
-    got = x11->GetText();
-    if (got != "汉字 from xclip") std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
+  test_wait::PollUntil([&] { return (got = x11->GetText()) == "汉字 from xclip"; });
   EXPECT_EQ(got, "汉字 from xclip");
 
   x11->SetText("");  // takes the selection back
@@ -223,11 +221,9 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
 
 // Waits until the backend reads a picture (xclip takes the selection from a background process).
 std::shared_ptr<const PixelSurface> AwaitPicture(TClipboardBackend& x11) {
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    if (auto p = x11.GetPicture()) return p;
-    std::this_thread::sleep_for(std::chrono::milliseconds(25));
-  }
-  return nullptr;
+  std::shared_ptr<const PixelSurface> picture;
+  test_wait::PollUntil([&] { return (picture = x11.GetPicture()) != nullptr; });
+  return picture;
 }
 
 TEST(Clipboard, PicturesTravelWithAnotherXClientAsPngOrBmpAndLargeOnesInIncrements) {

@@ -16,6 +16,7 @@
 
 #include "platform/DesktopOpener.h"
 #include "platform/SysUtils.h"
+#include "PollUntil.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ TEST_F(DesktopOpenerTest, TheSpawnPassesTheTargetAsOneArgumentWithoutAShell) {
     std::string error;
     ASSERT_TRUE(SpawnOpener(script, c.target, error)) << error;
     std::string text;
-    for (int i = 0; i < 500 && !FileExists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(test_wait::PollUntil([&] { return FileExists(out); })) << "the opener ran";
     std::ifstream in(out);
     std::stringstream ss;
     ss << in.rdbuf();

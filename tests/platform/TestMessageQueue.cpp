@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Watchdog.h"
+#include "platform/Clock.h"
 #include "platform/Exceptions.h"
 #include "platform/MessageQueue.h"
 #include "platform/SyncObjs.h"
@@ -577,10 +578,11 @@ TEST_F(MessageQueueTest, WaitServingCallsServesWorkersButLeavesPostedMessagesAnd
   std::atomic<int> timers{0};
   static std::atomic<int>* s_timers = nullptr;
   s_timers = &timers;
+  TScopedTestClock clock;
   const UINT_PTR timer = SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR, DWORD) { ++*s_timers; });
   ASSERT_NE(timer, 0u);
   // The timer is due: intervals are at least USER_TIMER_MINIMUM.
-  std::this_thread::sleep_for(std::chrono::milliseconds(USER_TIMER_MINIMUM + 5));
+  clock.Advance(USER_TIMER_MINIMUM + 5);
 
   TEvent done(true, false);
   std::vector<std::string> served;
@@ -618,9 +620,13 @@ TEST_F(MessageQueueTest, WaitServingCallsTimesOutAndReportsAFailedCallAfterTheWa
 
   // A queued call that raises neither ends the wait early nor is lost.
   std::atomic<bool> later{false};
+  TEvent served(true, false);
   std::thread worker([&] {
-    TThread::Queue(nullptr, [] { throw EConvertError("queued call failed"); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    TThread::Queue(nullptr, [&] {
+      served.SetEvent();
+      throw EConvertError("queued call failed");
+    });
+    (void)served.WaitFor(INFINITE);  // the wait has served the call: only now may it end
     later = true;
   });
   EXPECT_THROW((void)WaitServingCalls([&] { return later.load(); }), EConvertError);

@@ -16,6 +16,7 @@
 
 #include "platform/PowerOff.h"
 #include "platform/SysUtils.h"
+#include "PollUntil.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ TEST(PowerOffTest, TheSpawnPassesEveryArgumentAsItIsWithoutAShell) {
   const std::vector<std::string> command = {script, "call", "a b; touch " + marker, "$(touch " + marker + ")", "-x"};
   std::string error;
   ASSERT_TRUE(SpawnPowerOffRequest(command, error)) << error;
-  for (int i = 0; i < 500 && !FileExists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  ASSERT_TRUE(test_wait::PollUntil([&] { return FileExists(out); })) << "the request ran";
   std::stringstream received;
   received << std::ifstream(out).rdbuf();
   EXPECT_EQ(received.str(), "4\ncall\na b; touch " + marker + "\n$(touch " + marker + ")\n-x\n");

@@ -15,6 +15,7 @@
 
 #include "platform/SysUtils.h"
 #include "platform/WavePlayer.h"
+#include "PollUntil.h"
 
 namespace {
 
@@ -124,8 +125,7 @@ TEST_F(WavePlayerTest, ASoundPlaysInTheBackgroundToTheDevice) {
   TWavePlayer player(FileDevice(played));
   std::string error;
   ASSERT_TRUE(player.Play(wave, &error)) << error;
-  for (int i = 0; i < 500 && player.Playing(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  EXPECT_FALSE(player.Playing());
+  EXPECT_TRUE(test_wait::PollUntil([&] { return !player.Playing(); })) << "the sound ends";
   std::stringstream bytes;
   bytes << std::ifstream(played, std::ios::binary).rdbuf();
   EXPECT_EQ(bytes.str(), samples);

@@ -5,6 +5,7 @@
 // it; a missing Xvfb or window manager skips the test with a message.
 
 #include "WindowFixture.h"
+#include "PollUntil.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -102,6 +103,7 @@ class TPrivateServer {
       XMapWindow(probe_, canary);
       XSync(probe_, False);
       for (int poll = 0; poll < 20 && !managed; ++poll) {
+        // The manager says nothing when it takes a window: look for WM_STATE now and then.
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         Atom type = 0;
         int format;
@@ -121,19 +123,17 @@ class TPrivateServer {
   // The test's own connection: an outside observer (and a second client: a tray, a pager).
   [[nodiscard]] XDisplay* Probe() const { return probe_; }
 
-  // Polls Condition (pumping the GUI thread's messages) for up to five seconds.
+  // Polls Condition (pumping the GUI thread's messages) until it holds or the watchdog's time is up.
   static bool WaitFor(const std::function<bool()>& Condition) {
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
+    auto pump = [] {
       MSG m;
       while (PeekMessage(&m, nullptr, 0, 0, PM_REMOVE)) {
         TranslateMessage(&m);
         DispatchMessage(&m);
       }
-      if (Condition()) return true;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return Condition();
+    };
+    pump();
+    return test_wait::PollUntil(Condition, pump);
   }
 
   void CloseProbe() {
@@ -491,8 +491,8 @@ TEST_F(X11DesktopTest, TypedTextGoesThroughTheInputMethodOneCharacterAtATime) {
   KeyCode dead = MapSpareKey(probe, XK_dead_acute);
   KeyCode zhong = MapSpareKey(probe, 0x01004E2D /* 中 */, dead);
   ASSERT_TRUE(dead && zhong);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  Pump();  // the keyboard map change reaches the display
+  x->Sync();  // the keyboard map change, made by the other client, reaches the display
+  Pump();
   auto press = [&](KeyCode code) {
     XEvent e{};
     e.xkey.type = KeyPress;

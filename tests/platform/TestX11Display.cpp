@@ -4,6 +4,7 @@
 // sent), and a child X window hosts a picture drawn by SDL 1.2 (bound with dlopen).
 
 #include "WindowFixture.h"
+#include "PollUntil.h"
 
 #include <dlfcn.h>
 
@@ -271,16 +272,16 @@ TEST_F(X11DisplayTest, ChildXWindowHostsAnSdlPicture) {
   sdl.Flip(screen);
   x->Sync();
   XImage* image = nullptr;
-  for (int attempt = 0; attempt < 50 && !image; ++attempt) {
+  test_wait::PollUntil([&] {
     XSync(dpy, False);
     XImage* candidate = XGetImage(dpy, native, 0, 0, 64, 48, AllPlanes, ZPixmap);
     if (candidate && ServerPixel(candidate, 32, 24) == RGB(0, 200, 0)) {
       image = candidate;
-    } else {
-      if (candidate) XDestroyImage(candidate);
-      usleep(20000);
+    } else if (candidate) {
+      XDestroyImage(candidate);
     }
-  }
+    return image != nullptr;
+  });
   ASSERT_NE(image, nullptr) << "the SDL picture never reached the child window";
   EXPECT_EQ(ServerPixel(image, 0, 0), RGB(0, 200, 0));
   EXPECT_EQ(ServerPixel(image, 63, 47), RGB(0, 200, 0));

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lib/vlSkinData.h"
+#include "ExpectedPicture.h"
 #include "platform/ImageCompare.h"
 #include "skins/vlSkinArt.h"
 #include "tests/lib/skins/PictureSheet.h"
@@ -25,6 +26,7 @@ void CompareWithExpected(const TvlArtCanvas& page, const std::string& Name) {
   std::vector<std::uint32_t> bgra(page.Pixels().begin(), page.Pixels().end());  // 0xAARRGGBB is B, G, R, A in memory
   const std::string actual = Name + ".actual.png";
   const std::string expected = ExpectedPath(Name + ".png");
+  if (expected_picture::RecordIfAsked(bgra.data(), page.Width(), page.Height(), page.Width() * 4, expected)) return;
   if (!std::filesystem::exists(expected)) {
     SaveSurfacePng(actual, bgra.data(), page.Width(), page.Height(), page.Width() * 4, false);
     FAIL() << "no expected picture " << expected << "; the actual one is in " << std::filesystem::absolute(actual);
