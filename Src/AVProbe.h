@@ -15,7 +15,7 @@
 #include "Src/FFBaseComponent.h"
 #include "Src/FFMediaUtils.h"
 #include "Src/FFmpegLoader.h"
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

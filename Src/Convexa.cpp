@@ -6,7 +6,7 @@
 
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 void InitInputOptions(TInputOptions& AOptions) { AOptions = TInputOptions{}; }
 

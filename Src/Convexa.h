@@ -37,10 +37,10 @@
 #include "Src/FFBaseComponent.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpeg.h"
-#include "platform/DateTime.h"
-#include "platform/Exceptions.h"
-#include "platform/SyncObjs.h"
-#include "platform/Thread.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SyncObjs.h"
+#include "platform/core/Thread.h"
 
 class TStream;
 

@@ -8,8 +8,8 @@
 #include "Src/FFUtils.h"
 #include "Src/FileIdentity.h"
 #include "Src/UnicodeProtocol.h"
-#include "platform/Canvas.h"
-#include "platform/SysUtils.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/core/SysUtils.h"
 
 // Delivers one terminate record on a thread of its own. The end-of-batch record (TaskIndex -1)
 // first waits until every task record handed out before it has been delivered.

@@ -6,7 +6,7 @@
 
 #include "Src/Convexa.h"
 #include "Src/MyUtils.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "platform/Component.h"
-#include "platform/Set.h"
+#include "platform/controls/Component.h"
+#include "platform/core/Set.h"
 
 // The base of every media component (logger, probe, player, converter): no state of its own,
 // so ownership and streaming treat them alike.

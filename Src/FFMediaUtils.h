@@ -22,7 +22,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 
 // printf into a std::string, at any length; an encoding error gives "".
 template <typename... Args>

@@ -9,13 +9,13 @@
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
-#include "platform/Clock.h"
-#include "platform/Display.h"
-#include "platform/Input.h"
-#include "platform/Messages.h"
-#include "platform/SysUtils.h"
-#include "platform/Window.h"
-#include "platform/WindowTree.h"
+#include "platform/core/Clock.h"
+#include "platform/windowing/Display.h"
+#include "platform/windowing/Input.h"
+#include "platform/windowing/Messages.h"
+#include "platform/core/SysUtils.h"
+#include "platform/windowing/Window.h"
+#include "platform/windowing/WindowTree.h"
 
 using namespace playback;
 

@@ -23,10 +23,10 @@
 #include "Src/FFMediaUtils.h"
 #include "Src/FFPlayState.h"
 #include "Src/FFUtils.h"
-#include "platform/Bitmap.h"
-#include "platform/SyncObjs.h"
-#include "platform/Thread.h"
-#include "platform/Types.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/SyncObjs.h"
+#include "platform/core/Thread.h"
+#include "platform/core/Types.h"
 
 enum class TRepeatType { rtNone, rtStop, rtLoop };
 enum class TShowAudio { saNone, saWave, saRDFT };

@@ -8,7 +8,7 @@
 #include "Src/FFPlay.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace playback {
 

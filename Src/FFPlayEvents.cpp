@@ -10,7 +10,7 @@
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/libsdl.h"
-#include "platform/WindowTree.h"
+#include "platform/windowing/WindowTree.h"
 
 namespace playback {
 

@@ -16,7 +16,7 @@
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
 #include "Src/libsdl.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace playback {
 

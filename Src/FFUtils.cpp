@@ -2,8 +2,8 @@
 
 #include <csignal>
 
-#include "platform/MessageQueue.h"
-#include "platform/Thread.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/core/Thread.h"
 
 void CallInMainThread(const std::function<void()>& AMethod) {
   if (GetCurrentThreadId() == MainThreadID()) {

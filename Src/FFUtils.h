@@ -10,7 +10,7 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 // Runs AMethod on the main (GUI) thread: directly when called there, otherwise through
 // TThread::Synchronize, which blocks the caller until the main thread has run it from its

@@ -12,7 +12,7 @@
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
 #include "Src/UnicodeProtocol.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 // ---- small owners ----
 

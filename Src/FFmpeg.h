@@ -53,12 +53,12 @@ extern "C" {
 #include "Src/FileIdentity.h"
 #include "Src/FrameHook.h"
 #include "Src/Previewer.h"
-#include "platform/Bitmap.h"
-#include "platform/Exceptions.h"
-#include "platform/Object.h"
-#include "platform/Set.h"
-#include "platform/SyncObjs.h"
-#include "platform/Thread.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Object.h"
+#include "platform/core/Set.h"
+#include "platform/core/SyncObjs.h"
+#include "platform/core/Thread.h"
 
 // The failures of the engine's set-up and run; the message is the text shown to the user.
 class FFmpegException : public Exception {

@@ -16,10 +16,10 @@
 #include <mutex>
 #include <string>
 
-#include "platform/Exceptions.h"
-#include "platform/Object.h"
-#include "platform/Set.h"
-#include "platform/SyncObjs.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Object.h"
+#include "platform/core/Set.h"
+#include "platform/core/SyncObjs.h"
 
 // The libraries the framework knows. The declaration order is the order of the library table;
 // a set is loaded in dependency order (a library after those it needs), see LoadOrder().

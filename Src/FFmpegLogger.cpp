@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "Src/AVUtilStubs.h"
-#include "platform/Exceptions.h"
-#include "platform/Thread.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Thread.h"
 
 namespace {
 

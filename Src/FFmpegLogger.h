@@ -16,8 +16,8 @@
 #include <string_view>
 
 #include "Src/FFBaseComponent.h"
-#include "platform/SysUtils.h"
-#include "platform/Types.h"
+#include "platform/core/SysUtils.h"
+#include "platform/core/Types.h"
 
 enum class TLogLevel { llQuiet, llPanic, llFatal, llError, llWarning, llInfo, llVerbose, llDebug };
 

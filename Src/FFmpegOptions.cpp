@@ -14,7 +14,7 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLogger.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

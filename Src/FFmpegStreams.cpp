@@ -7,7 +7,7 @@
 #include "Src/AVFormatStubs.h"
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpeg.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "Src/FFmpeg.h"
 #include "Src/FFmpegLogger.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

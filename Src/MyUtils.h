@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/DateTime.h"
+#include "platform/core/DateTime.h"
 
 // The folder of the running program's file, ending with "/".
 [[nodiscard]] std::string GetExePath();

@@ -3,13 +3,13 @@
 #include <utility>
 
 #include "Src/FFMediaUtils.h"
-#include "platform/Application.h"
-#include "platform/Canvas.h"
-#include "platform/Forms.h"
-#include "platform/MessageQueue.h"
-#include "platform/Messages.h"
-#include "platform/Painting.h"
-#include "platform/Thread.h"
+#include "platform/controls/Application.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Messages.h"
+#include "platform/windowing/Painting.h"
+#include "platform/core/Thread.h"
 
 // The GUI thread's side of a previewer: the form, the picture it shows and the message hook that
 // turns a press on the picture into a caption drag. The queued call that releases it shares it,

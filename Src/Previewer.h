@@ -17,8 +17,8 @@
 #include <optional>
 
 #include "Src/FFUtils.h"
-#include "platform/Bitmap.h"
-#include "platform/Object.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Object.h"
 
 class TForm;
 

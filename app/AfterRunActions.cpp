@@ -1,8 +1,8 @@
 #include "app/AfterRunActions.h"
 
 #include "Src/MyUtils.h"
-#include "platform/DesktopOpener.h"
-#include "platform/PowerOff.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/shell/PowerOff.h"
 
 TSystemAfterRunActions::TSystemAfterRunActions(std::string EndSound) : end_sound_(std::move(EndSound)) {}
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/WavePlayer.h"
+#include "platform/core/WavePlayer.h"
 
 class IAfterRunActions {
  public:

@@ -7,8 +7,8 @@
 
 #include "Src/FFUtils.h"
 #include "app/FailureReasons.h"
-#include "platform/Memory.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Memory.h"
+#include "platform/core/SysUtils.h"
 
 using enum TConversionCommand;
 using enum TConversionState;

@@ -30,7 +30,7 @@
 #include "app/FailureReasons.h"
 #include "app/JobList.h"
 #include "app/OutputFolder.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 // The window's commands, each standing for its group of controls (invisible button, tool button
 // with its enabled and greyed pictures, menu items).

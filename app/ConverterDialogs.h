@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Dialogs.h"
+#include "platform/controls/Dialogs.h"
 
 // An open dialog (OpenDialog1 for one file, OpenDialog2 for several). It opens in the folder of
 // FileName, else in InitialDir (after every showing the folder the user left it in), else in the

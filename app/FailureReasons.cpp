@@ -4,7 +4,7 @@
 #include <cctype>
 #include <string_view>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "platform/Exceptions.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

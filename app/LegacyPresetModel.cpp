@@ -7,7 +7,7 @@
 #include "app/LegacyPresetCatalogue.h"
 #include "app/LegacyPresetParameters.h"
 #include "app/OptionTexts.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 TLegacyPresetModel::TLegacyPresetModel(IPresetPicker& GroupList, ITitledPresetPicker& PresetList,
                                        const TOptionChoosers& OptionLists, TCurrentPreset& MainFields,

@@ -2,15 +2,15 @@
 
 #include <utility>
 
-#include "lib/Velmora.h"
-#include "lib/vlSkinBoxCtrlsCombo.h"
-#include "lib/vlSkinExCtrlsOffice.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinData.h"
-#include "lib/vlSkinMenus.h"
-#include "lib/vlUtils.h"
-#include "platform/Gdi.h"
-#include "platform/Resources.h"
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinBoxCtrlsCombo.h"
+#include "lib/controls/vlSkinExCtrlsOffice.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/menus/vlSkinMenus.h"
+#include "lib/drawing/vlUtils.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/core/Resources.h"
 
 TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
                              TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData) {

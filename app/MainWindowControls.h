@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "app/PresetControls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "platform/Bitmap.h"
-#include "platform/Forms.h"
-#include "platform/Menus.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/Menus.h"
 
 class TCustomImageList;
 class TvlSkinComboBox;

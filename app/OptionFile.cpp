@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "platform/Exceptions.h"
-#include "platform/IniFiles.h"
-#include "platform/SysUtils.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/IniFiles.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "app/CurrentPreset.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/OptionTexts.h"
 #include "app/PresetCatalogue.h"
 #include "app/PresetParameters.h"
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

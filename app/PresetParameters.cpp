@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/SysUtils.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include <cstdio>
 
 #include "Src/MyUtils.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsSlider.h"
-#include "platform/Bitmap.h"
-#include "platform/ExtCtrls.h"
-#include "platform/Forms.h"
-#include "platform/Picture.h"
-#include "platform/Resources.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsSlider.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/Forms.h"
+#include "platform/graphics/Picture.h"
+#include "platform/core/Resources.h"
 
 namespace {
 

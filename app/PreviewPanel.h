@@ -25,7 +25,7 @@
 
 #include "Src/FFPlay.h"
 #include "app/Snapshots.h"
-#include "platform/Object.h"
+#include "platform/core/Object.h"
 
 class TControl;
 class TWinControl;

@@ -9,9 +9,9 @@
 #include "app/Unit2.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
-#include "platform/Application.h"
-#include "platform/MessageQueue.h"
-#include "platform/X11Display.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/x11/X11Display.h"
 
 void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TConverterWindows& Windows) {
   App.SetTitle(kApplicationTitle);

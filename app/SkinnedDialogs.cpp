@@ -1,9 +1,9 @@
 #include "app/SkinnedDialogs.h"
 
-#include "lib/vlMessages.h"
-#include "lib/vlSkinOpenDialog.h"
-#include "lib/vlSkinSelectDirectoryDialog.h"
-#include "platform/Strings.h"
+#include "lib/dialogs/vlMessages.h"
+#include "lib/dialogs/vlSkinOpenDialog.h"
+#include "lib/dialogs/vlSkinSelectDirectoryDialog.h"
+#include "platform/core/Strings.h"
 
 bool TSkinnedDialogs::OpenFiles(TOpenDialogState& Dialog) {
   TvlSkinOpenDialog picker(nullptr);

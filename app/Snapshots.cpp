@@ -4,16 +4,16 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/Bitmap.h"
-#include "platform/Controls.h"
-#include "platform/DesktopOpener.h"
-#include "platform/Forms.h"
-#include "platform/GIFImage.h"
-#include "platform/IniFiles.h"
-#include "platform/Input.h"
-#include "platform/JPEGImage.h"
-#include "platform/PngImage.h"
-#include "platform/SysUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/Controls.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/controls/Forms.h"
+#include "platform/graphics/GIFImage.h"
+#include "platform/core/IniFiles.h"
+#include "platform/windowing/Input.h"
+#include "platform/graphics/JPEGImage.h"
+#include "platform/graphics/PngImage.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

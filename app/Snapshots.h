@@ -22,7 +22,7 @@
 #include <optional>
 #include <string>
 
-#include "lib/vlSkinMenus.h"
+#include "lib/menus/vlSkinMenus.h"
 
 class TBitmap;
 class TControl;

@@ -3,16 +3,16 @@
 #include <utility>
 
 #include "app/OptionLists.h"
-#include "lib/Velmora.h"
-#include "lib/vlSkinHint.h"
-#include "lib/vlCompressedSkin.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "lib/vlResourceStrData.h"
-#include "lib/vlSkinData.h"
-#include "platform/Edit.h"
-#include "platform/Exceptions.h"
-#include "platform/Resources.h"
-#include "platform/SysUtils.h"
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinHint.h"
+#include "lib/data/vlCompressedSkin.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/data/vlResourceStrData.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/controls/Edit.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/Resources.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -36,7 +36,7 @@
 #include "app/PresetChain.h"
 #include "app/PreviewPanel.h"
 #include "app/ProgramFolders.h"
-#include "platform/Forms.h"
+#include "platform/controls/Forms.h"
 
 class TForm2;
 class TForm5;

@@ -5,12 +5,12 @@
 #include "app/Unit1.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
-#include "lib/vlSkinBoxCtrlsCombo.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsMenuButton.h"
-#include "platform/DesktopOpener.h"
-#include "platform/Menus.h"
-#include "platform/SysUtils.h"
+#include "lib/controls/vlSkinBoxCtrlsCombo.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsMenuButton.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/controls/Menus.h"
+#include "platform/core/SysUtils.h"
 
 void TForm1::BindCommands() {
   const auto bind = [](TMenuItem* Item, std::function<void()> Run) {

@@ -11,15 +11,15 @@
 
 #include "app/FailureReasons.h"
 #include "app/Unit1.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "lib/vlSkinCtrlsSlider.h"
-#include "lib/vlSkinCtrlsViews.h"
-#include "platform/Application.h"
-#include "platform/Bitmap.h"
-#include "platform/Edit.h"
-#include "platform/Input.h"
-#include "platform/Memory.h"
-#include "platform/SysUtils.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinCtrlsSlider.h"
+#include "lib/controls/vlSkinCtrlsViews.h"
+#include "platform/controls/Application.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/Edit.h"
+#include "platform/windowing/Input.h"
+#include "platform/core/Memory.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

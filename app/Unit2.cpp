@@ -2,9 +2,9 @@
 
 #include "app/MainWindowControls.h"
 #include "app/Unit1.h"
-#include "lib/Velmora.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
 
 #ifndef CONVERTER_VERSION
 #error "the build names the program's version (CONVERTER_VERSION)"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/Forms.h"
+#include "platform/controls/Forms.h"
 
 class TvlSkinButton;
 class TvlSkinData;

@@ -3,12 +3,12 @@
 #include <string>
 #include <utility>
 
-#include "lib/Velmora.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsCheckRadio.h"
-#include "platform/Exceptions.h"
-#include "platform/SysUtils.h"
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include "app/ConverterDialogs.h"
 #include "app/MainWindowControls.h"
 #include "app/OptionFile.h"
-#include "platform/Forms.h"
+#include "platform/controls/Forms.h"
 
 class TvlSkinButton;
 class TvlSkinCheckRadioBox;

@@ -24,17 +24,17 @@
 
 #include "Src/Convexa.h"
 #include "app/LegacyPresetCatalogue.h"
-#include "lib/Velmora.h"
-#include "lib/vlSkinBoxCtrlsCombo.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinExCtrlsOffice.h"
-#include "lib/vlSkinTabs.h"
-#include "platform/ExtCtrls.h"
-#include "platform/ImageList.h"
-#include "platform/Picture.h"
-#include "platform/StdCtrls.h"
-#include "platform/Strings.h"
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinBoxCtrlsCombo.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinExCtrlsOffice.h"
+#include "lib/controls/vlSkinTabs.h"
+#include "platform/controls/ExtCtrls.h"
+#include "platform/controls/ImageList.h"
+#include "platform/graphics/Picture.h"
+#include "platform/controls/StdCtrls.h"
+#include "platform/core/Strings.h"
 
 namespace {
 

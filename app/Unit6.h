@@ -21,7 +21,7 @@
 
 #include "app/LegacyPresetModel.h"
 #include "app/MainWindowControls.h"
-#include "platform/Forms.h"
+#include "platform/controls/Forms.h"
 
 class TButton;
 class TConvexa;

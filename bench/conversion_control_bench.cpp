@@ -21,8 +21,8 @@
 
 #include "app/ConversionControl.h"
 #include "bench/BatchBenchSupport.h"
-#include "platform/MessageQueue.h"
-#include "platform/Window.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Window.h"
 #include "tests/app/MemoryConversionView.h"
 #include "tests/app/PresetJobs.h"
 

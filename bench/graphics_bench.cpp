@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Gdi.h"
+#include "platform/graphics/Gdi.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/IniFiles.h"
-#include "platform/Strings.h"
+#include "platform/core/IniFiles.h"
+#include "platform/core/Strings.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 namespace {
 

@@ -14,14 +14,14 @@
 
 #include "PlayerBenchSupport.h"
 #include "app/PreviewPanel.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinData.h"
-#include "platform/Application.h"
-#include "platform/Display.h"
-#include "platform/Forms.h"
-#include "platform/MessageQueue.h"
-#include "platform/Thread.h"
-#include "platform/X11Display.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/Display.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/core/Thread.h"
+#include "platform/x11/X11Display.h"
 #include "skins/vlSkinArt.h"
 
 namespace {

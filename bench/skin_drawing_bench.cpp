@@ -6,10 +6,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "lib/vlEffects.h"
-#include "lib/vlSkinDescription.h"
-#include "lib/vlUtils.h"
-#include "platform/Bitmap.h"
+#include "lib/drawing/vlEffects.h"
+#include "lib/data/vlSkinDescription.h"
+#include "lib/drawing/vlUtils.h"
+#include "platform/graphics/Bitmap.h"
 
 namespace {
 

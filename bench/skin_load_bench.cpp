@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lib/vlCompressedSkin.h"
-#include "lib/vlSkinData.h"
-#include "platform/IniFiles.h"
+#include "lib/data/vlCompressedSkin.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/core/IniFiles.h"
 
 namespace {
 

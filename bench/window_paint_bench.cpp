@@ -16,13 +16,13 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Display.h"
-#include "platform/Gdi.h"
-#include "platform/MessageQueue.h"
-#include "platform/Painting.h"
-#include "platform/Window.h"
-#include "platform/WindowTree.h"
-#include "platform/X11Display.h"
+#include "platform/windowing/Display.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Painting.h"
+#include "platform/windowing/Window.h"
+#include "platform/windowing/WindowTree.h"
+#include "platform/x11/X11Display.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/Window.h"
-#include "platform/WindowTree.h"
+#include "platform/windowing/Window.h"
+#include "platform/windowing/WindowTree.h"
 
 namespace {
 

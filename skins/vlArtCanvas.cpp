@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/Bitmap.h"
-#include "platform/FontEngine.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/FontEngine.h"
 
 namespace {
 

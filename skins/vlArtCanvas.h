@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Types.h"
+#include "platform/core/Types.h"
 
 class TBitmap;
 

@@ -3,8 +3,8 @@
 #include <map>
 #include <mutex>
 
-#include "lib/vlCompressedSkin.h"
-#include "platform/Streams.h"
+#include "lib/data/vlCompressedSkin.h"
+#include "platform/core/Streams.h"
 #include "skins/vlSkinArtMaker.h"
 
 namespace vlart {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/Bitmap.h"
+#include "platform/graphics/Bitmap.h"
 #include "skins/vlSkinArtMaker.h"
 
 namespace vlart {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/vlDataSkinControls.h"
+#include "lib/data/vlDataSkinControls.h"
 #include "skins/vlArtCanvas.h"
 
 namespace vlart {

@@ -1,7 +1,7 @@
 #include "skins/vlSkinArtMaker.h"
 
-#include "platform/Bitmap.h"
-#include "platform/Strings.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Strings.h"
 
 namespace vlart {
 

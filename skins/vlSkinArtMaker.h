@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "lib/vlDataSkinControls.h"
-#include "lib/vlDataSkinObjects.h"
-#include "lib/vlSkinData.h"
+#include "lib/data/vlDataSkinControls.h"
+#include "lib/data/vlDataSkinObjects.h"
+#include "lib/data/vlSkinData.h"
 #include "skins/vlSkinArtKit.h"
 
 namespace vlart {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <string>
 
-#include "platform/Bitmap.h"
-#include "platform/Icon.h"
-#include "platform/Resources.h"
-#include "platform/Streams.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Icon.h"
+#include "platform/core/Resources.h"
+#include "platform/core/Streams.h"
 #include "skins/vlArtAppPictures.h"
 #include "skins/vlArtGlyphs.h"
 #include "skins/vlArtIcons.h"

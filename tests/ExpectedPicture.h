@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 namespace expected_picture {
 

@@ -18,7 +18,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ShellEnvironment.h"
+#include "platform/shell/ShellEnvironment.h"
 
 class TShellTestTree {
  public:

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "Src/FFUtils.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 
 namespace playertest {
 

@@ -8,7 +8,7 @@
 
 #include "ConvexaTestSupport.h"
 #include "platform/Watchdog.h"
-#include "platform/DateTime.h"
+#include "platform/core/DateTime.h"
 
 namespace {
 

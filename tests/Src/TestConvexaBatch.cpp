@@ -11,9 +11,9 @@
 #include <set>
 
 #include "ConvexaTestSupport.h"
-#include "platform/MessageQueue.h"
+#include "platform/windowing/MessageQueue.h"
 #include "platform/Watchdog.h"
-#include "platform/Window.h"
+#include "platform/windowing/Window.h"
 
 namespace {
 

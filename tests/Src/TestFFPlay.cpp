@@ -26,12 +26,12 @@
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/libsdl.h"
-#include "platform/Input.h"
-#include "platform/MessageQueue.h"
+#include "platform/windowing/Input.h"
+#include "platform/windowing/MessageQueue.h"
 #include "platform/Watchdog.h"
-#include "platform/Messages.h"
-#include "platform/Thread.h"
-#include "platform/Window.h"
+#include "platform/windowing/Messages.h"
+#include "platform/core/Thread.h"
+#include "platform/windowing/Window.h"
 
 namespace {
 

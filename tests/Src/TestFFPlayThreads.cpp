@@ -14,7 +14,7 @@
 #include "PlayerTestSupport.h"
 #include "Src/FFPlay.h"
 #include "Src/FFmpegLoader.h"
-#include "platform/Thread.h"
+#include "platform/core/Thread.h"
 #include "../platform/Watchdog.h"
 
 namespace {

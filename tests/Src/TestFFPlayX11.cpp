@@ -11,12 +11,12 @@
 #include "Src/FFPlay.h"
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLoader.h"
-#include "platform/Display.h"
-#include "platform/MessageQueue.h"
-#include "platform/Messages.h"
-#include "platform/Thread.h"
-#include "platform/Window.h"
-#include "platform/X11Display.h"
+#include "platform/windowing/Display.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Messages.h"
+#include "platform/core/Thread.h"
+#include "platform/windowing/Window.h"
+#include "platform/x11/X11Display.h"
 
 #define Region X11Region
 #define Display XDisplay

@@ -7,12 +7,12 @@
 
 #include "../platform/Watchdog.h"
 #include "Src/FFUtils.h"
-#include "platform/Application.h"
-#include "platform/Exceptions.h"
-#include "platform/MessageQueue.h"
-#include "platform/SyncObjs.h"
-#include "platform/Thread.h"
-#include "platform/Window.h"
+#include "platform/controls/Application.h"
+#include "platform/core/Exceptions.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/core/SyncObjs.h"
+#include "platform/core/Thread.h"
+#include "platform/windowing/Window.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLoader.h"
-#include "platform/Thread.h"
-#include "PollUntil.h"
+#include "platform/core/Thread.h"
+#include "tests/PollUntil.h"
 
 namespace {
 

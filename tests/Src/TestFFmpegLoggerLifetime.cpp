@@ -8,8 +8,8 @@
 #include "Src/AVUtilStubs.h"
 #include "Src/FFmpegLoader.h"
 #include "Src/FFmpegLogger.h"
-#include "platform/Component.h"
-#include "platform/Thread.h"
+#include "platform/controls/Component.h"
+#include "platform/core/Thread.h"
 
 namespace {
 

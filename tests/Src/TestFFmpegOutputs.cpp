@@ -5,7 +5,7 @@
 
 #include "FFmpegTestSupport.h"
 #include "Src/AVFilterStubs.h"
-#include "platform/Streams.h"
+#include "platform/core/Streams.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "FFmpegTestSupport.h"
-#include "PollUntil.h"
+#include "tests/PollUntil.h"
 #include "platform/Watchdog.h"
 #include "Src/FFUtils.h"
 

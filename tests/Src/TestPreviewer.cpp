@@ -11,10 +11,10 @@
 #include "../platform/FormFixture.h"
 #include "../platform/Watchdog.h"
 #include "ConvexaTestSupport.h"
-#include "PollUntil.h"
+#include "tests/PollUntil.h"
 #include "Src/FFMediaUtils.h"
 #include "Src/Previewer.h"
-#include "platform/ImageCompare.h"
+#include "tests/support/ImageCompare.h"
 
 namespace {
 

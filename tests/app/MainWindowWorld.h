@@ -23,9 +23,9 @@
 #include "app/Unit2.h"
 #include "app/Unit5.h"
 #include "app/Unit6.h"
-#include "platform/Application.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/Edit.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/controls/Edit.h"
 #include "tests/app/MemoryConversionView.h"
 #include "tests/lib/SkinnedTestForm.h"
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/PreviewPanel.h"
-#include "lib/vlSkinCtrlsSlider.h"
-#include "platform/Bitmap.h"
-#include "platform/Forms.h"
+#include "lib/controls/vlSkinCtrlsSlider.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/Forms.h"
 #include "tests/Src/MediaFixtures.h"
 #include "tests/Src/PlayerTestSupport.h"
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "app/AfterRunActions.h"
-#include "platform/DesktopOpener.h"
-#include "platform/PowerOff.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/shell/PowerOff.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "app/ConversionControl.h"
-#include "PollUntil.h"
+#include "tests/PollUntil.h"
 #include "platform/Watchdog.h"
 #include "tests/Src/ConvexaTestSupport.h"
 #include "tests/app/MemoryConversionView.h"

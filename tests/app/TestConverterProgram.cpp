@@ -3,8 +3,8 @@
 // cleanly when the window is asked to close, having written its options file.
 
 // The picture codecs go before X's headers, whose macros would rename their members.
-#include "platform/ImageCompare.h"
-#include "platform/Surface.h"
+#include "tests/support/ImageCompare.h"
+#include "platform/graphics/Surface.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Exceptions.h"
+#include "platform/core/Exceptions.h"
 
 namespace {
 

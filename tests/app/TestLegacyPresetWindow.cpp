@@ -8,11 +8,11 @@
 #include <string>
 
 #include "Src/Convexa.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsCheckRadio.h"
-#include "lib/vlSkinExCtrlsOffice.h"
-#include "lib/vlSkinTabs.h"
-#include "platform/ExtCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "lib/controls/vlSkinExCtrlsOffice.h"
+#include "lib/controls/vlSkinTabs.h"
+#include "platform/controls/ExtCtrls.h"
 #include "tests/app/MainWindowWorld.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <algorithm>
 #include <fstream>
 
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsCheckRadio.h"
-#include "lib/vlSkinCtrlsMenuButton.h"
-#include "lib/vlSkinCtrlsViews.h"
-#include "platform/Application.h"
-#include "platform/Painting.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "lib/controls/vlSkinCtrlsMenuButton.h"
+#include "lib/controls/vlSkinCtrlsViews.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/Painting.h"
 #include "tests/Src/ConvexaTestSupport.h"
 #include "tests/Src/MediaFixtures.h"
 #include "tests/app/MainWindowWorld.h"

@@ -10,11 +10,11 @@
 #include <algorithm>
 
 #include "Src/FFPlay.h"
-#include "lib/vlSkinCtrlsCheckRadio.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsSlider.h"
-#include "lib/vlSkinCtrlsViews.h"
-#include "platform/Picture.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsSlider.h"
+#include "lib/controls/vlSkinCtrlsViews.h"
+#include "platform/graphics/Picture.h"
 #include "tests/Src/MediaFixtures.h"
 #include "tests/Src/PlayerTestSupport.h"
 #include "tests/app/MainWindowWorld.h"

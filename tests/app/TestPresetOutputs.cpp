@@ -12,7 +12,7 @@
 #include <set>
 
 #include "app/OptionLists.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
 #include "app/PresetCatalogue.h"
 #include "app/PresetParameters.h"
 #include "tests/Src/ConvexaTestSupport.h"

@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <fstream>
 
-#include "lib/Velmora.h"
-#include "lib/vlSkinData.h"
-#include "platform/Application.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/Picture.h"
-#include "platform/Resources.h"
+#include "lib/forms/Velmora.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/graphics/Picture.h"
+#include "platform/core/Resources.h"
 #include "skins/vlSkinArt.h"
 #include "tests/app/PreviewPanelWorld.h"
 #include "tests/lib/SkinnedTestForm.h"

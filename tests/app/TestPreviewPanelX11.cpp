@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/Application.h"
-#include "platform/Display.h"
-#include "platform/MessageQueue.h"
-#include "platform/Picture.h"
-#include "platform/Resources.h"
-#include "platform/X11Display.h"
+#include "platform/controls/Application.h"
+#include "platform/windowing/Display.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/graphics/Picture.h"
+#include "platform/core/Resources.h"
+#include "platform/x11/X11Display.h"
 #include "tests/app/MainWindowWorld.h"
 #include "tests/app/PreviewPanelWorld.h"
 

@@ -7,11 +7,11 @@
 
 #include "app/MainWindowControls.h"
 #include "app/SkinnedDialogs.h"
-#include "lib/vlMessages.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinSelectDirectoryDialog.h"
-#include "platform/Forms.h"
+#include "lib/dialogs/vlMessages.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/dialogs/vlSkinSelectDirectoryDialog.h"
+#include "platform/controls/Forms.h"
 #include "tests/app/MainWindowWorld.h"
 
 namespace {

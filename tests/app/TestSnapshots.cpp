@@ -11,11 +11,11 @@
 #include <sstream>
 
 #include "app/Snapshots.h"
-#include "platform/Bitmap.h"
-#include "platform/DesktopOpener.h"
-#include "platform/Exceptions.h"
-#include "platform/IniFiles.h"
-#include "platform/Picture.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/IniFiles.h"
+#include "platform/graphics/Picture.h"
 #include "tests/Src/MediaFixtures.h"
 
 namespace {

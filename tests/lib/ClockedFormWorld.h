@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 #include "tests/platform/FormFixture.h"
 
 class ClockedFormWorld : public FormWorld {

@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "lib/vlCompressedSkin.h"
-#include "lib/vlDataSkinControls.h"
-#include "lib/vlDataSkinObjects.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinData.h"
-#include "platform/Bitmap.h"
-#include "platform/Resources.h"
-#include "platform/Streams.h"
+#include "lib/data/vlCompressedSkin.h"
+#include "lib/data/vlDataSkinControls.h"
+#include "lib/data/vlDataSkinObjects.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Resources.h"
+#include "platform/core/Streams.h"
 
 namespace fixture_skin {
 

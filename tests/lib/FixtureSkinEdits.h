@@ -12,8 +12,8 @@
 #include <cstdint>
 
 #include "FixtureSkin.h"
-#include "lib/vlDataSkinControls.h"
-#include "lib/vlSkinData.h"
+#include "lib/data/vlDataSkinControls.h"
+#include "lib/data/vlSkinData.h"
 
 namespace fixture_skin {
 

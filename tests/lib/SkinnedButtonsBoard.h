@@ -7,12 +7,12 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinCtrlsCheckRadio.h"
-#include "lib/vlSkinCtrlsSlider.h"
-#include "platform/Bitmap.h"
-#include "platform/Clock.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "lib/controls/vlSkinCtrlsSlider.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Clock.h"
+#include "platform/windowing/HeadlessDisplay.h"
 
 namespace skinned_buttons_board {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinBoxCtrlsCombo.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/controls/vlSkinBoxCtrlsCombo.h"
+#include "platform/windowing/HeadlessDisplay.h"
 
 namespace skinned_combo_board {
 

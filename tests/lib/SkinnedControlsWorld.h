@@ -12,12 +12,12 @@
 
 #include "FixtureSkin.h"
 #include "SkinnedTestForm.h"
-#include "lib/vlLayerManager.h"
-#include "lib/vlSkinData.h"
-#include "platform/Application.h"
-#include "platform/Clock.h"
-#include "platform/Forms.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/drawing/vlLayerManager.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/controls/Application.h"
+#include "platform/core/Clock.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/HeadlessDisplay.h"
 #include "tests/platform/ScreenShot.h"
 
 namespace skinned_controls_world {

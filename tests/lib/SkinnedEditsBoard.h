@@ -9,12 +9,12 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "platform/Bitmap.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/ImageList.h"
-#include "platform/SysUtils.h"
-#include "platform/WindowTree.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/controls/ImageList.h"
+#include "platform/core/SysUtils.h"
+#include "platform/windowing/WindowTree.h"
 
 namespace skinned_edits_board {
 

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlResourceStrData.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "lib/vlSkinSelectDirectoryDialog.h"
-#include "platform/Forms.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/data/vlResourceStrData.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/dialogs/vlSkinSelectDirectoryDialog.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/HeadlessDisplay.h"
 #include "tests/ShellTestTree.h"
 
 namespace skinned_folder_dialog {

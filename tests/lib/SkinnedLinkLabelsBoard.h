@@ -7,8 +7,8 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinExCtrls.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/controls/vlSkinExCtrls.h"
+#include "platform/windowing/HeadlessDisplay.h"
 
 namespace skinned_link_labels_board {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinBoxCtrls.h"
-#include "platform/Bitmap.h"
-#include "platform/ImageList.h"
+#include "lib/controls/vlSkinBoxCtrls.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/ImageList.h"
 
 namespace skinned_lists_board {
 

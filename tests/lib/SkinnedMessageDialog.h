@@ -8,8 +8,8 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlMessages.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/dialogs/vlMessages.h"
+#include "platform/windowing/HeadlessDisplay.h"
 
 namespace skinned_message_dialog {
 

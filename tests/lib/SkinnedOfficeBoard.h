@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinExCtrlsOffice.h"
-#include "platform/Bitmap.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/ImageList.h"
+#include "lib/controls/vlSkinExCtrlsOffice.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/controls/ImageList.h"
 
 namespace skinned_office_board {
 

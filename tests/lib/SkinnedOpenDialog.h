@@ -7,15 +7,15 @@
 #include <string>
 
 #include "SkinnedTestForm.h"
-#include "lib/vlResourceStrData.h"
-#include "lib/vlFileCtrl.h"
-#include "lib/vlSkinBoxCtrlsEdit.h"
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinCtrlsButtons.h"
-#include "lib/vlSkinOpenDialog.h"
-#include "lib/vlSkinShellListView.h"
-#include "platform/Forms.h"
-#include "platform/HeadlessDisplay.h"
+#include "lib/data/vlResourceStrData.h"
+#include "lib/dialogs/vlFileCtrl.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/dialogs/vlSkinOpenDialog.h"
+#include "lib/dialogs/vlSkinShellListView.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/HeadlessDisplay.h"
 #include "tests/ShellTestTree.h"
 
 namespace skinned_open_dialog {

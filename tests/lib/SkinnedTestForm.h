@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "lib/vlSkinCtrls.h"
-#include "lib/vlSkinData.h"
-#include "platform/Forms.h"
-#include "platform/HeadlessDisplay.h"
-#include "ExpectedPicture.h"
-#include "platform/ImageCompare.h"
-#include "platform/MessageQueue.h"
-#include "platform/Surface.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/data/vlSkinData.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "tests/ExpectedPicture.h"
+#include "tests/support/ImageCompare.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/graphics/Surface.h"
 
 namespace skinned_test_form {
 

@@ -7,8 +7,8 @@
 
 #include "SkinnedButtonsBoard.h"
 #include "SkinnedTestForm.h"
-#include "lib/vlSkinCtrlsBars.h"
-#include "lib/vlSkinCtrlsViews.h"
+#include "lib/controls/vlSkinCtrlsBars.h"
+#include "lib/controls/vlSkinCtrlsViews.h"
 
 namespace skinned_views_board {
 

@@ -6,17 +6,17 @@
 
 #include <memory>
 
-#include "platform/Application.h"
-#include "platform/Controls.h"
-#include "platform/Forms.h"
-#include "platform/HintWindow.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/Input.h"
-#include "platform/MessageQueue.h"
-#include "platform/Painting.h"
-#include "platform/Surface.h"
-#include "platform/Window.h"
-#include "platform/WindowTree.h"
+#include "platform/controls/Application.h"
+#include "platform/controls/Controls.h"
+#include "platform/controls/Forms.h"
+#include "platform/controls/HintWindow.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/windowing/Input.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Painting.h"
+#include "platform/graphics/Surface.h"
+#include "platform/windowing/Window.h"
+#include "platform/windowing/WindowTree.h"
 #include "ScreenShot.h"
 
 class FormWorld : public ::testing::Test {

@@ -7,9 +7,9 @@
 #include <memory>
 #include <utility>
 
-#include "platform/HeadlessDisplay.h"
-#include "platform/Surface.h"
-#include "platform/Types.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/graphics/Surface.h"
+#include "platform/core/Types.h"
 
 class TScreenShot {
  public:

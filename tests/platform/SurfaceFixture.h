@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Gdi.h"
-#include "platform/Surface.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/graphics/Surface.h"
 
 class TestSurface {
  public:

@@ -11,14 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/Gdi.h"
-#include "platform/HeadlessDisplay.h"
-#include "platform/Input.h"
-#include "platform/MessageQueue.h"
-#include "platform/Painting.h"
-#include "platform/Surface.h"
-#include "platform/Window.h"
-#include "platform/WindowTree.h"
+#include "platform/graphics/Gdi.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/windowing/Input.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/windowing/Painting.h"
+#include "platform/graphics/Surface.h"
+#include "platform/windowing/Window.h"
+#include "platform/windowing/WindowTree.h"
 #include "ScreenShot.h"
 
 struct TLoggedMessage {
