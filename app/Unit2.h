@@ -1,12 +1,13 @@
 #pragma once
-// The about window "关于软件": the program's name, what it does and where its maker is found,
-// with one "确定" button that closes it. Created once at start-up and shown modally from the
-// main window's help menu. GUI thread only.
+// The about window "关于软件": the program's name, what it does and where its maker is found
+// (two links that open the maker's page and a new mail), with one "确定" button that closes it.
+// Created once at start-up and shown modally from the main window's help menu. GUI thread only.
 
 #include "platform/Forms.h"
 
 class TvlSkinButton;
 class TvlSkinData;
+class TvlSkinLinkLabel;
 class TvlVelmora;
 
 inline constexpr int kAboutClientWidth = 420;
@@ -18,5 +19,7 @@ class TForm2 : public TForm {
   TForm2(TComponent* AOwner, TvlSkinData* MainSkin);
 
   TvlSkinButton* Button1 = nullptr;  // 确定
+  TvlSkinLinkLabel* WebLink = nullptr;   // the maker's page
+  TvlSkinLinkLabel* MailLink = nullptr;  // a new mail to the maker's support address
   TvlVelmora* vlVelmora1 = nullptr;
 };
