@@ -33,6 +33,11 @@ TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorde
   return skinner;
 }
 
+void ShowCaptionHints(TvlVelmora* Skinner, TvlSkinHint* Hint) {
+  Skinner->SetSkinHint(Hint);
+  Skinner->ShowObjectHint = true;
+}
+
 TvlSkinStdLabel* MakeSkinLabel(TComponent* Owner, TWinControl* Parent, const TRect& Bounds, const std::string& Caption,
                                TvlSkinData* SkinData) {
   auto* label = new TvlSkinStdLabel(Owner);

@@ -26,6 +26,7 @@ class TvlSkinComboBox;
 class TvlSkinOfficeComboBox;
 class TvlSkinData;
 class TvlSkinGroupBox;
+class TvlSkinHint;
 class TvlSkinPopupMenu;
 class TvlSkinPanel;
 class TvlSkinStdLabel;
@@ -50,6 +51,10 @@ TvlSkinButton* MakeSkinButton(TComponent* Owner, TWinControl* Parent, const TRec
 // single-border window; never maximise at a fixed size.
 TvlVelmora* SetUpSkinnedForm(TForm* Form, const std::string& Caption, TFormBorderStyle BorderStyle,
                              TPosition Position, int ClientWidth, int ClientHeight, TvlSkinData* SkinData);
+
+// The caption buttons of a window show their hints (the skin's texts, Chinese in skin 1) through
+// Hint, the program's skinned tooltip.
+void ShowCaptionHints(TvlVelmora* Skinner, TvlSkinHint* Hint);
 
 // A rectangle of a place and a size.
 [[nodiscard]] constexpr TRect Box(int Left, int Top, int Width, int Height) {

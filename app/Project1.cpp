@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "app/MainWindowControls.h"
 #include "app/SkinnedDialogs.h"
 #include "app/Unit2.h"
 #include "app/Unit5.h"
@@ -28,6 +29,10 @@ void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TC
   hooks.OverwriteOutput = [options] { return options->OverwriteOutput(); };
   Windows.Form6 =
       CreateForm<TForm6>(&App, main->vlSkinData1, main->Chain().Fields(), main->OutputFolder(), std::move(hooks));
+  // Every window's caption buttons show their hints through the main window's tooltip.
+  ShowCaptionHints(Windows.Form2->vlVelmora1, main->vlSkinHint1);
+  ShowCaptionHints(Windows.Form5->vlVelmora1, main->vlSkinHint1);
+  ShowCaptionHints(Windows.Form6->vlVelmora1, main->vlSkinHint1);
 }
 
 int RunConverter() {

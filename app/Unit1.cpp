@@ -249,6 +249,7 @@ void TForm1::BuildSkins() {
   vlVelmora1->SetMaxMenuItemsInWindow(12);
   vlSkinHint1 = new TvlSkinHint(this);
   vlSkinHint1->SetSkinData(vlSkinData1);
+  ShowCaptionHints(vlVelmora1, vlSkinHint1);
 }
 
 // ---- Creation and close ------------------------------------------------------------------------

@@ -1,8 +1,8 @@
 #pragma once
 // The about window "关于软件": the program's name and version, what it does and where its maker
-// is found,
-// with one "确定" button that closes it. Created once at start-up and shown modally from the
-// main window's help menu. GUI thread only.
+// is found (two links that open the maker's page and a new mail), with one "确定" button that
+// closes it. Created once at start-up and shown modally from the main window's help menu. GUI
+// thread only.
 
 #include <string>
 
@@ -10,6 +10,7 @@
 
 class TvlSkinButton;
 class TvlSkinData;
+class TvlSkinLinkLabel;
 class TvlSkinStdLabel;
 class TvlVelmora;
 
@@ -26,5 +27,7 @@ class TForm2 : public TForm {
 
   TvlSkinButton* Button1 = nullptr;  // 确定
   TvlSkinStdLabel* VersionLabel = nullptr;  // "版本：<version>"
+  TvlSkinLinkLabel* WebLink = nullptr;       // the maker's page
+  TvlSkinLinkLabel* MailLink = nullptr;      // a new mail to the maker's support address
   TvlVelmora* vlVelmora1 = nullptr;
 };

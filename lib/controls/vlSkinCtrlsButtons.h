@@ -16,7 +16,9 @@
 #include "lib/controls/vlSkinCtrlsAnimators.h"
 #include "platform/controls/Forms.h"
 
+class TvlImagesMenuItem;
 class TvlLayerManager;
+class TvlSkinImagesMenu;
 
 // Posted by a push button to itself after the mouse entered or left it: show or hide its glow
 // frame.
@@ -272,6 +274,8 @@ class TvlSkinButton : public TvlSkinCustomControl, public TvlButtonBehaviour {
 
 // The windowless tool button ("toolbutton"). A flat button has no background at rest; on a bar
 // that lends image lists (TvlButtonImageSource) a button without a glyph shows the bar's image.
+// With an images menu attached it can show the menu's chosen entry (image, and caption in place
+// of its own) and follows each new choice.
 class TvlSkinSpeedButton : public TvlGraphicSkinCustomControl, public TvlButtonBehaviour {
  public:
   explicit TvlSkinSpeedButton(TComponent* AOwner);
@@ -297,6 +301,13 @@ class TvlSkinSpeedButton : public TvlGraphicSkinCustomControl, public TvlButtonB
   void SetGroupIndex(int Value) { FGroupIndex = Value; }
   [[nodiscard]] bool ShowCaption() const { return FShowCaption; }
   void SetShowCaption(bool Value);
+  // The images menu whose chosen entry the button shows (with UseImagesMenuImage, and its
+  // caption with UseImagesMenuCaption too); the button repaints on each new choice. Cleared
+  // when the menu is freed.
+  [[nodiscard]] TvlSkinImagesMenu* SkinImagesMenu() const { return FSkinImagesMenu; }
+  void SetSkinImagesMenu(TvlSkinImagesMenu* Value);
+  bool UseImagesMenuImage = false;
+  bool UseImagesMenuCaption = false;
 
   // As TvlSkinButton::RefreshButton.
   void RefreshButton();
@@ -339,8 +350,11 @@ class TvlSkinSpeedButton : public TvlGraphicSkinCustomControl, public TvlButtonB
   [[nodiscard]] bool AnimationAllowed() const;
   void HoverChanged(bool Entered);
   void PaintTransparentContent();
+  // The images menu's chosen entry when the button shows it, else nullptr.
+  [[nodiscard]] const TvlImagesMenuItem* ShownMenuItem() const;
 
   TCustomImageList* FButtonImages = nullptr;
+  TvlSkinImagesMenu* FSkinImagesMenu = nullptr;
   int FImageIndex = 0;
   bool FFlat = false;
   bool FShowCaption = true;

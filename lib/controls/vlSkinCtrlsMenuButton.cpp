@@ -23,6 +23,14 @@
 #include "lib/drawing/vlUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "lib/controls/vlSkinCtrlsDetail.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/menus/vlSkinMenus.h"
+#include "lib/menus/vlSkinMenusImages.h"
+#include "lib/data/vlSkinMissing.h"
+#include "lib/drawing/vlUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
 
 using namespace vlskinctrls_detail;
 
@@ -99,7 +107,7 @@ TRect TvlSkinMenuSpeedButton::TrackStrip(const TRect& R) const {
 }
 
 bool TvlSkinMenuSpeedButton::InTrackPart(int X, int Y) const {
-  if (!FSkinPopupMenu) return false;
+  if (!FSkinPopupMenu && !SkinImagesMenu()) return false;
   if (!FTrackButtonMode) return true;
   // Without an element the built-in look marks the strip, which then opens the menu.
   const TRect r = NamedElement() || FIndex == -1 ? TrackStrip(TRect{0, 0, Width(), Height()}) : MappedTrackRect();
@@ -110,23 +118,40 @@ void TvlSkinMenuSpeedButton::ShowTrackMenu() {
   const TPoint origin = ClientOrigin();
   const TRect r{origin.X, origin.Y, origin.X + Width(), origin.Y + Height()};
   TWeak<TvlSkinMenuSpeedButton> alive(this);
-  if (!FSkinPopupMenu) return;
-  if (OnShowTrackMenu) {
-    OnShowTrackMenu(this);
-    if (!alive || !FSkinPopupMenu) return;
+  if (FSkinPopupMenu) {
+    if (OnShowTrackMenu) {
+      OnShowTrackMenu(this);
+      if (!alive) return;
+    }
+    if (FSkinPopupMenu) FSkinPopupMenu->PopupFromRect2(this, r, false);
+    if (!alive) return;
   }
-  FSkinPopupMenu->PopupFromRect2(this, r, false);
+  if (TvlSkinImagesMenu* images = SkinImagesMenu()) {
+    if (OnShowTrackMenu) {
+      OnShowTrackMenu(this);
+      if (!alive || !(images = SkinImagesMenu())) return;
+    }
+    images->OnInternalMenuClose = [alive](TObject*) {
+      if (alive) alive->MenuClosed(true);
+    };
+    images->PopupFromRect(r);
+  }
 }
 
-void TvlSkinMenuSpeedButton::MenuClosed() {
+bool TvlSkinMenuSpeedButton::MenuShowing() const {
+  return (FSkinPopupMenu && FSkinPopupMenu->Showing()) || (SkinImagesMenu() && SkinImagesMenu()->PopupWindow());
+}
+
+void TvlSkinMenuSpeedButton::MenuClosed(bool MouseLeftLast) {
   TWeak<TvlSkinMenuSpeedButton> alive(this);
   FMenuTracked = false;
   SetDown(false);
-  FMouseIn = false;
+  if (!MouseLeftLast) FMouseIn = false;
   if (OnHideTrackMenu) {
     OnHideTrackMenu(this);
     if (!alive) return;
   }
+  if (MouseLeftLast) FMouseIn = false;
   Repaint();
 }
 
@@ -150,7 +175,7 @@ void TvlSkinMenuSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, i
       ShowTrackMenu();
       // A menu that showed nothing will never report its end: the button comes up at once (the
       // release of this press still belongs to the menu).
-      if (alive && FMenuTracked && !(FSkinPopupMenu && FSkinPopupMenu->Showing())) {
+      if (alive && FMenuTracked && !MenuShowing()) {
         MenuClosed();
         if (alive) FReleaseOfEmptyMenu = true;
       }

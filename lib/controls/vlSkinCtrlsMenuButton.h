@@ -1,9 +1,11 @@
 #pragma once
-// TvlSkinMenuSpeedButton: a tool button that opens a skinned popup menu below itself. Either the
-// whole button opens the menu, or (TrackButtonMode) only a 15-pixel track part at its right or
-// bottom edge, marked with a drop-down arrow, while the rest clicks as an ordinary tool button.
-// From the press that opens the menu until the menu reports that it closed
-// (WM_vlSkinMenuClosed) the button stays down and ignores the release.
+// TvlSkinMenuSpeedButton: a tool button that opens a skinned popup menu or an images menu (both,
+// the popup menu first, when it has both) below itself. Either the whole button opens the menu,
+// or (TrackButtonMode) only a 15-pixel track part at its right or bottom edge, marked with a
+// drop-down arrow, while the rest clicks as an ordinary tool button. From the press that opens
+// the menu until the menu reports that it closed (WM_vlSkinMenuClosed, or the images menu's
+// close handler) the button stays down and ignores the release. The images menu's choice
+// reaches its own events (the entry's OnClick, OnItemClick, OnChange), never the button's click.
 //
 // GUI thread only.
 
@@ -45,7 +47,7 @@ class TvlSkinMenuSpeedButton : public TvlSkinSpeedButton {
 
   // Whether a press at (X, Y) opens the menu: anywhere without TrackButtonMode, else in the
   // track part (the element's track rectangle, or the 15-pixel strip for the named elements and
-  // the built-in look). Never without a menu.
+  // the built-in look). Never without a popup or images menu.
   [[nodiscard]] bool InTrackPart(int X, int Y) const;
   // Opens the menu below the button, the button as its opener.
   void ShowTrackMenu();
@@ -71,7 +73,10 @@ class TvlSkinMenuSpeedButton : public TvlSkinSpeedButton {
   // The 15-pixel strip at the right (or, new style with vltpBottom, the bottom) of R.
   [[nodiscard]] TRect TrackStrip(const TRect& R) const;
   [[nodiscard]] bool BottomTrack() const { return FNewStyle && FTrackPosition == TvlTrackPosition::vltpBottom; }
-  void MenuClosed();
+  // The popup menu reported its end (the pointer is taken as gone before OnHideTrackMenu), or
+  // the images menu closed (MouseLeftLast: the pointer is taken as gone after it).
+  void MenuClosed(bool MouseLeftLast = false);
+  [[nodiscard]] bool MenuShowing() const;
   // The caption and image (as the tool button draws them) in the font of a state, and answers
   // the font colour.
   TColor DrawStateContent(TCanvas* C, const TRect& R, bool Pressed, bool Hover);

@@ -8,6 +8,12 @@
 #include "lib/data/vlSkinData.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/controls/ImageList.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsDetail.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/menus/vlSkinMenusImages.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/controls/ImageList.h"
 
 using namespace vlskinctrls_detail;
 
@@ -21,6 +27,7 @@ TvlSkinSpeedButton::TvlSkinSpeedButton(TComponent* AOwner)
 
 TvlSkinSpeedButton::~TvlSkinSpeedButton() {
   ReplaceReference(FButtonImages, static_cast<TCustomImageList*>(nullptr));
+  ReplaceReference(FSkinImagesMenu, static_cast<TvlSkinImagesMenu*>(nullptr));
 }
 
 // ---- Predicates --------------------------------------------------------------------------------
@@ -70,9 +77,27 @@ void TvlSkinSpeedButton::SetShowCaption(bool Value) {
     Repaint();
 }
 
+void TvlSkinSpeedButton::SetSkinImagesMenu(TvlSkinImagesMenu* Value) {
+  ReplaceReference(FSkinImagesMenu, Value);
+  if (FSkinImagesMenu) {
+    // The menu may outlive the button: its handler checks that the button is still there.
+    TWeak<TvlSkinSpeedButton> self(this);
+    FSkinImagesMenu->OnInternalChange = [self](TObject*) {
+      if (self) self->Repaint();
+    };
+  }
+  Repaint();
+}
+
+const TvlImagesMenuItem* TvlSkinSpeedButton::ShownMenuItem() const {
+  return FSkinImagesMenu && UseImagesMenuImage ? FSkinImagesMenu->SelectedItem() : nullptr;
+}
+
 void TvlSkinSpeedButton::Notification(TComponent* AComponent, TOperation Operation) {
   TvlGraphicSkinCustomControl::Notification(AComponent, Operation);
-  if (Operation == TOperation::opRemove && AComponent == FButtonImages) FButtonImages = nullptr;
+  if (Operation != TOperation::opRemove) return;
+  if (AComponent == FButtonImages) FButtonImages = nullptr;
+  if (AComponent == FSkinImagesMenu) FSkinImagesMenu = nullptr;
 }
 
 void TvlSkinSpeedButton::ButtonClick() { TvlGraphicSkinCustomControl::Click(); }
@@ -123,6 +148,11 @@ void TvlSkinSpeedButton::ChangeSkinData() {
 
 void TvlSkinSpeedButton::DrawContent(TCanvas* C, const TRect& R, bool Pressed, bool ADown, bool AMouseIn) {
   const std::string text = FShowCaption ? Caption() : std::string();
+  if (const TvlImagesMenuItem* item = ShownMenuItem()) {
+    DrawImageAndText(C, R, Margin(), Spacing(), Layout(), UseImagesMenuCaption ? item->Caption : text,
+                     item->ImageIndex, FSkinImagesMenu->Images(), Pressed, Enabled(), false, 0);
+    return;
+  }
   if (Glyph()->Empty()) {
     if (auto* bar = dynamic_cast<TvlButtonImageSource*>(Parent())) {
       // The bar's images: disabled ones for a disabled button, hot ones under the mouse or when
@@ -259,8 +289,9 @@ void TvlSkinSpeedButton::CreateControlDefaultImage(TBitmap* B) {
   if (OnPaint) OnPaint(this, c, r, FDown, FMouseIn, drawDefault);
   if (!drawDefault) return;
   // Images are drawn pressed when down under the mouse, the glyph when the down look is drawn.
-  const bool image = Glyph()->Empty() && (dynamic_cast<TvlButtonImageSource*>(Parent()) ||
-                                         (FButtonImages && FImageIndex >= 0 && FImageIndex < FButtonImages->Count()));
+  const bool image = ShownMenuItem() != nullptr ||
+                     (Glyph()->Empty() && (dynamic_cast<TvlButtonImageSource*>(Parent()) ||
+                                           (FButtonImages && FImageIndex >= 0 && FImageIndex < FButtonImages->Count())));
   DrawContent(c, r, image ? (FDown && FMouseIn) : downLook, FDown, FMouseIn);
 }
 

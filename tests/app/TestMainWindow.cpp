@@ -16,9 +16,24 @@
 #include "lib/controls/vlSkinCtrlsMenuButton.h"
 #include "lib/controls/vlSkinCtrlsCheckRadio.h"
 #include "lib/controls/vlSkinCtrlsViews.h"
-#include "lib/data/vlSkinData.h"
 #include "lib/forms/vlSkinMainMenuBar.h"
 #include "lib/menus/vlSkinMenus.h"
+#include "platform/shell/DesktopOpener.h"
+#include "platform/windowing/WindowTree.h"
+#include "lib/forms/Velmora.h"
+#include "lib/forms/VelmoraObjects.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/data/vlconst.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsMenuButton.h"
+#include "lib/controls/vlSkinCtrlsCheckRadio.h"
+#include "lib/controls/vlSkinCtrlsViews.h"
+#include "lib/controls/vlSkinExCtrls.h"
+#include "lib/controls/vlSkinHint.h"
+#include "lib/forms/vlSkinMainMenuBar.h"
+#include "lib/menus/vlSkinMenus.h"
+#include "platform/core/Clock.h"
 #include "platform/shell/DesktopOpener.h"
 #include "platform/windowing/WindowTree.h"
 #include "tests/app/MainWindowWorld.h"
@@ -281,6 +296,67 @@ TEST_F(MainWindowTest, HelpCommandsOpenTheMakersPages) {
   SetDesktopOpener(previous);
   EXPECT_EQ(opened, (std::vector<std::string>{"https://www.qirelo.com/", "https://www.qirelo.com/",
                                               "mailto:support@qirelo.com"}));
+}
+
+// The about window's two links hand their whole address to the desktop's opener when clicked.
+TEST_F(MainWindowTest, TheAboutWindowsLinksOpenTheMakersPageAndANewMail) {
+  Start();
+  std::vector<std::string> opened;
+  const TDesktopOpener previous = SetDesktopOpener([&](const std::string& Target, std::string&) {
+    opened.push_back(Target);
+    return true;
+  });
+  TForm2* about = windows.Form2;
+  about->Show();
+  skinned_test_form::Pump();
+  for (TControl* link : {static_cast<TControl*>(about->WebLink), static_cast<TControl*>(about->MailLink)}) {
+    display->Click(link->ClientToScreen(TPoint{link->Width() / 2, link->Height() / 2}));
+    skinned_test_form::Pump();
+  }
+  SetDesktopOpener(previous);
+  about->Hide();
+  EXPECT_EQ(opened, (std::vector<std::string>{"https://www.qirelo.com/", "mailto:support@qirelo.com"}));
+}
+
+// Hovering a caption button of any of the converter's windows shows its Chinese hint in the
+// main window's skinned tooltip after the hint pause.
+TEST_F(MainWindowTest, CaptionButtonsShowTheirChineseHintsInTheSkinnedTooltip) {
+  TScopedTestClock clock;
+  Start();
+  const auto wait = [&clock](int Ms) {
+    for (int t = 0; t < Ms; t += 25) {
+      clock.Advance(25);
+      skinned_test_form::Pump();
+    }
+  };
+  const struct {
+    TForm* form;
+    TvlVelmora* skinner;
+    TvlStdCommand command;
+    const char* hint;
+  } cases[] = {{main, main->vlVelmora1, TvlStdCommand::cmMinimize, "最小化"},
+               {main, main->vlVelmora1, TvlStdCommand::cmClose, "关闭"},
+               {windows.Form2, windows.Form2->vlVelmora1, TvlStdCommand::cmClose, "关闭"},
+               {windows.Form5, windows.Form5->vlVelmora1, TvlStdCommand::cmClose, "关闭"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.hint);
+    c.form->Show();
+    c.form->BringToFront();
+    skinned_test_form::Pump();
+    TvlActiveSkinObject* button = nullptr;
+    for (const auto& o : c.skinner->ObjectList)
+      if (auto* b = dynamic_cast<TvlSkinStdButtonObject*>(o.get()); b && b->Command == c.command) button = b;
+    ASSERT_NE(button, nullptr);
+    const TRect& r = button->ObjectRect;
+    display->MouseMove({c.form->Left() + r.Left + r.Width() / 2, c.form->Top() + r.Top + r.Height() / 2});
+    wait(50 + app.HintPause() + 50);
+    EXPECT_TRUE(main->vlSkinHint1->IsVisible());
+    EXPECT_EQ(main->vlSkinHint1->HW->Caption(), c.hint);
+    display->MouseMove({1279, 1023});
+    wait(100);
+    EXPECT_FALSE(main->vlSkinHint1->IsVisible());
+    if (c.form != main) c.form->Hide();
+  }
 }
 
 TEST_F(MainWindowTest, LoggerLinesAndTheOpenDialogsFilter) {

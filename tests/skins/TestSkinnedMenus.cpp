@@ -1,7 +1,8 @@
 // Popup menus and tooltips drawn with the program's own skin 1 on a skinned form: a context menu
 // with a header, a ticked item, a disabled item, a shortcut, a separator and a radio submenu
 // open beside its row, and a tooltip with a title; menu buttons in every look; compared with the
-// expected pictures. And the track part of the track-mode menu buttons of both skins.
+// expected pictures; tool buttons showing an images menu's chosen entry, one of them with the
+// menu open. And the track part of the track-mode menu buttons of both skins.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,23 @@
 #include "lib/controls/vlSkinHint.h"
 #include "lib/forms/vlSkinMainMenuBar.h"
 #include "lib/menus/vlSkinMenus.h"
+#include "platform/controls/Application.h"
+#include "platform/core/Clock.h"
+#include "platform/controls/Forms.h"
+#include "platform/windowing/HeadlessDisplay.h"
+#include "platform/controls/Menus.h"
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "lib/forms/Velmora.h"
+#include "lib/controls/vlSkinCtrlsMenuButton.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/controls/vlSkinHint.h"
+#include "lib/forms/vlSkinMainMenuBar.h"
+#include "lib/menus/vlSkinMenus.h"
+#include "lib/menus/vlSkinMenusImages.h"
+#include "platform/controls/ImageList.h"
 #include "platform/controls/Application.h"
 #include "platform/core/Clock.h"
 #include "platform/controls/Forms.h"
@@ -151,6 +169,112 @@ TEST_F(SkinnedMenusTest, MenuButtonsInEveryStyleMatchTheExpectedPicture) {
   forms.clear();
   Pump();
   skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_menu_buttons");
+}
+
+// A colour picker: the menu button shows the chosen colour and its name, opens the images menu
+// below itself, and the new choice reaches the entry's and the menu's events and shows on the
+// button; a plain tool button beside it shows its own menu's chosen image alone.
+TEST_F(SkinnedMenusTest, ToolButtonsShowTheirImagesMenusChoiceAndMatchTheExpectedPicture) {
+  TScopedTestClock clock;
+  constexpr int W = 360, H = 240;
+  TvlVelmora* skinner = MakeSkinnedForm(W, H, "标记颜色");
+  TCustomForm* form = skinner->Form();
+  TCustomImageList images(nullptr);
+  TBitmap strip;
+  strip.SetSize(16 * 4, 16);
+  const TColor colours[] = {static_cast<TColor>(RGB(231, 76, 60)), static_cast<TColor>(RGB(46, 204, 113)),
+                            static_cast<TColor>(RGB(52, 152, 219)), static_cast<TColor>(RGB(241, 196, 15))};
+  const char* names[] = {"红色", "绿色", "蓝色", "黄色"};
+  for (int i = 0; i < 4; ++i) {
+    strip.Canvas()->Brush()->SetColor(clWhite);
+    strip.Canvas()->FillRect(TRect{16 * i, 0, 16 * i + 16, 16});
+    strip.Canvas()->Brush()->SetColor(colours[i]);
+    strip.Canvas()->FillRect(TRect{16 * i + 2, 2, 16 * i + 14, 14});
+  }
+  images.Add(&strip, nullptr);
+  std::vector<std::string> log;
+  const auto makeMenu = [&] {
+    auto* menu = new TvlSkinImagesMenu(form);
+    menu->SetImages(&images);
+    menu->SetColumnsCount(2);
+    menu->SetSkinData(&skin);
+    for (int i = 0; i < 4; ++i) {
+      TvlImagesMenuItem* item = menu->ImagesItems()->AddItem();
+      item->ImageIndex = i;
+      item->Caption = names[i];
+      item->OnClick = [&log, i, &names](TObject*) { log.push_back(names[i]); };
+    }
+    menu->ItemIndex = 0;
+    return menu;
+  };
+  TvlSkinImagesMenu* colourMenu = makeMenu();
+  colourMenu->OnItemClick = [&log](TObject*) { log.push_back("item"); };
+  colourMenu->OnChange = [&log](TObject*) { log.push_back("change"); };
+  TvlSkinImagesMenu* plainMenu = makeMenu();
+  plainMenu->ItemIndex = 2;
+
+  auto* picker = new TvlSkinMenuSpeedButton(form);
+  picker->SetParent(form);
+  picker->SkinDataName = "resizetoolbutton";
+  picker->UseSkinSize = false;
+  picker->SetCaption("颜色");
+  picker->SetSkinImagesMenu(colourMenu);
+  picker->UseImagesMenuImage = true;
+  picker->UseImagesMenuCaption = true;
+  picker->SetSkinData(&skin);
+  picker->SetBounds(12, 12, 90, 30);
+  picker->OnClick = [&log](TObject*) { log.push_back("click"); };
+  picker->OnHideTrackMenu = [&log](TObject*) { log.push_back("hide"); };
+  auto* plain = new TvlSkinSpeedButton(form);
+  plain->SetParent(form);
+  plain->SetCaption("颜色");
+  plain->SetSkinImagesMenu(plainMenu);
+  plain->UseImagesMenuImage = true;
+  plain->SetSkinData(&skin);
+  plain->SetBounds(120, 12, 60, 30);
+  form->Show();
+  Pump();
+
+  display->Click(picker->ClientToScreen(TPoint{20, 10}));
+  Pump();
+  TvlSkinImagesMenuPopupWindow* popup = colourMenu->PopupWindow();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_TRUE(picker->Down());
+  EXPECT_TRUE(picker->MenuTracked());
+  // Below the button.
+  EXPECT_EQ(popup->Top(), picker->ClientOrigin().Y + picker->Height());
+  const auto centreOf = [&](int Index) {
+    const TRect r = colourMenu->ImagesItems()->Item(Index)->ItemRect;
+    return popup->ClientToScreen(TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2});
+  };
+  display->MouseMove(centreOf(2));
+  Pump();
+  const auto pixels = skinned_test_form::Shot(display, TRect{0, 0, W, H});
+
+  // Choosing blue: the menu's events run, never the button's click, and the button comes up
+  // showing blue and its name.
+  display->Click(centreOf(2));
+  Pump();
+  EXPECT_EQ(colourMenu->PopupWindow(), nullptr);
+  EXPECT_EQ(colourMenu->ItemIndex, 2);
+  EXPECT_EQ(log, (std::vector<std::string>{"hide", "蓝色", "item", "change"}));
+  EXPECT_FALSE(picker->Down());
+  EXPECT_FALSE(picker->MenuTracked());
+  const TPoint at = picker->ClientOrigin();
+  const auto after = skinned_test_form::Shot(display, TRect{at.X, at.Y, at.X + picker->Width(), at.Y + picker->Height()});
+  const auto countOf = [&](TColor C) {
+    const auto want = static_cast<std::uint32_t>(GetRValue(C)) << 16 | GetGValue(C) << 8 | GetBValue(C);
+    return std::count_if(after.begin(), after.end(), [&](std::uint32_t P) { return (P & 0xFFFFFF) == want; });
+  };
+  EXPECT_GE(countOf(colours[2]), 12 * 12);
+  EXPECT_EQ(countOf(colours[0]), 0);
+  // A menu freed before its button leaves the button without one.
+  delete plainMenu;
+  EXPECT_EQ(plain->SkinImagesMenu(), nullptr);
+  plain->Repaint();
+  forms.clear();
+  Pump();
+  skinned_test_form::CompareWithExpected(pixels, W, H, SKIN_EXPECTED_DIR, "main_skin_images_menu_buttons");
 }
 
 // The menu buttons a tool bar makes for track mode: at any width only the strip at the right
