@@ -175,11 +175,20 @@ TCustomConvexa::TCustomConvexa(TComponent* AOwner) : TFFBaseComponent(AOwner) {
 }
 
 TCustomConvexa::~TCustomConvexa() {
+  ShutDown();
+  delete FAVProbe;
+  FAVProbe = nullptr;
+  // A holder of the lock finishes with it first.
+  FTerminateLock.Enter();
+  FTerminateLock.Leave();
+}
+
+void TCustomConvexa::ShutDown() {
+  if (FDestroying.exchange(true)) return;
   // From here on no handler is called and no task is started; news still queued for the GUI
   // thread is dropped. A handler that frees the component runs on some thread of its own: its
   // worker is left to end by itself (it frees its task), its notification thread to the main
   // thread.
-  FDestroying = true;
   FNotify->Closed = true;
   FNews.Revoke();
   {
@@ -188,11 +197,6 @@ TCustomConvexa::~TCustomConvexa() {
   }
   FFFmpegList.Clear();
   CloseNotifications();
-  delete FAVProbe;
-  FAVProbe = nullptr;
-  // A holder of the lock finishes with it first.
-  FTerminateLock.Enter();
-  FTerminateLock.Leave();
 }
 
 void TCustomConvexa::SetPreview(bool Value) {

@@ -261,6 +261,8 @@ class TCustomConvexa : public TFFBaseComponent {
   explicit TCustomConvexa(TComponent* AOwner);
   // Stops every task and waits for its worker and for every notification thread, then frees the
   // tasks and the probe. Handlers are not called from the moment destruction begins.
+  // NOTE: workers call the virtual event operations; a descendant's destructor therefore calls
+  // ShutDown first, before the object stops being of its class (TConvexa does).
   ~TCustomConvexa() override;
 
   // ---- properties ----
@@ -366,6 +368,10 @@ class TCustomConvexa : public TFFBaseComponent {
   // Makes a new task object; a descendant may supply its own engine class.
   virtual std::unique_ptr<TFFmpeg> CreateTask(int AMaxFiles);
 
+  // The first part of destruction, from the most derived destructor: no handler is called and no
+  // task started from here on, every task is stopped and freed, every thread joined. Calling it
+  // again does nothing.
+  void ShutDown();
   void StartNextTask();
   void DoAllTerminated();
   // Call the handler, when assigned, with the record (no lock held).
@@ -471,6 +477,7 @@ class TCustomConvexa : public TFFBaseComponent {
 class TConvexa : public TCustomConvexa {
  public:
   using TCustomConvexa::TCustomConvexa;
+  ~TConvexa() override { ShutDown(); }
 };
 
 // The steps of turning option texts and records into engine options (ConvexaOptions.cpp).
