@@ -410,7 +410,7 @@ TEST_F(ConversionControlTest, AStartRightAfterAStopIsNotEndedByTheStoppedBatch) 
   EXPECT_TRUE(actions.calls.empty());
   control->Stop();
   ASSERT_TRUE(RunToEnd());
-  EXPECT_EQ(actions.calls.size(), 1u);
+  EXPECT_TRUE(actions.calls.empty()) << "a stopped batch runs no after-run action";
 }
 
 TEST_F(ConversionControlTest, TheAfterRunActionRunsOnceAtTheBatchEnd) {
