@@ -105,7 +105,12 @@ void TFFmpegList::Clear() {
   // Each task stops and waits for its worker as it goes; the list keeps it until then, so a
   // worker looking up its index meanwhile still finds it.
   for (auto& task : FList) task->Stop(true);
-  while (!FList.empty()) FList.pop_back();
+  while (!FList.empty()) {
+    // A handler on this task's own worker is clearing the list (freeing the component): the run
+    // is still under way below the handler, so the worker frees the task when the run ends.
+    if (FList.back()->OnOwnWorker()) FList.back().release()->FreeWhenRunEnds();
+    FList.pop_back();
+  }
 }
 
 void TFFmpegList::Delete(int AIndex) {
@@ -171,23 +176,28 @@ TCustomConvexa::TCustomConvexa(TComponent* AOwner) : TFFBaseComponent(AOwner) {
 }
 
 TCustomConvexa::~TCustomConvexa() {
+  ShutDown();
+  delete FAVProbe;
+  FAVProbe = nullptr;
+  // A holder of the lock finishes with it first.
+  FTerminateLock.Enter();
+  FTerminateLock.Leave();
+}
+
+void TCustomConvexa::ShutDown() {
+  if (FDestroying.exchange(true)) return;
   // From here on no handler is called and no task is started; news still queued for the GUI
-  // thread is dropped.
-  FDestroying = true;
+  // thread is dropped. A handler that frees the component runs on some thread of its own: its
+  // worker is left to end by itself (it frees its task), its notification thread to the main
+  // thread.
+  FNotify->Closed = true;
   FNews.Revoke();
   {
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     FPendingTasks = 0;
   }
   FFFmpegList.Clear();
-  ReapNotifications(true);
-  delete FAVProbe;
-  FAVProbe = nullptr;
-  // A holder of a lock finishes with it first.
-  for (TCriticalSection* lock : {&FHookLock, &FPreviewLock, &FProgressLock, &FTerminateLock}) {
-    lock->Enter();
-    lock->Leave();
-  }
+  CloseNotifications();
 }
 
 void TCustomConvexa::SetPreview(bool Value) {

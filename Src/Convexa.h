@@ -19,6 +19,12 @@
 // for every worker and every notification thread: nothing is delivered once the component is
 // gone.
 //
+// Locks: no handler is ever called with a lock of the component's (or of an engine's) held. Each
+// delivery hands its handler a record of its own, so handlers that run on workers may run at the
+// same time for different tasks. Whatever thread a handler runs on, it may call Stop, Pause,
+// Resume, ClearTasks or free the component, and the call returns (see Stop for what it waits
+// for there). docs/threads.md has the threads, the locks and their order.
+//
 // Source files of this unit: Convexa.cpp (records, tasks, task list, task operations),
 // ConvexaOptions.cpp (records and option texts into engine options), ConvexaBatch.cpp (batch
 // scheduling, event delivery, pause, resume and stop).
@@ -255,6 +261,8 @@ class TCustomConvexa : public TFFBaseComponent {
   explicit TCustomConvexa(TComponent* AOwner);
   // Stops every task and waits for its worker and for every notification thread, then frees the
   // tasks and the probe. Handlers are not called from the moment destruction begins.
+  // NOTE: workers call the virtual event operations; a descendant's destructor therefore calls
+  // ShutDown first, before the object stops being of its class (TConvexa does).
   ~TCustomConvexa() override;
 
   // ---- properties ----
@@ -330,14 +338,17 @@ class TCustomConvexa : public TFFBaseComponent {
   // and of two tasks with one output file (however it is spelt) the later one fails before it
   // writes anything.
   void Start(int AThreadCount);
-  // Closes / opens the gate of every running worker.
+  // Closes / opens the gate of every running worker. A task that starts while the batch is
+  // paused starts paused, so a paused batch holds where it was until Resume.
   void Pause();
   void Resume();
   // Drops the pending tasks and cancels every task; each yields one terminate record, then the
-  // end-of-batch record follows. With AWaitFor returns after every worker and every notification
-  // has ended; on the GUI thread the wait serves the calls other threads need from it (never
-  // posted messages, timers or input). Called from an OnTerminate handler (a notification thread)
-  // it waits for the workers but not for the other notifications, which may be waiting for it.
+  // end-of-batch record follows. A stopped task finishes its outputs (what was converted plays)
+  // and reports Finished and Exception false. With AWaitFor returns after every worker and every
+  // notification has ended; on the GUI thread the wait serves the calls other threads need from
+  // it (never posted messages, timers or input). Called from a handler on a worker or on a
+  // notification thread it waits for the workers (not its own, nor one that is itself waiting in
+  // a Stop) but not for the notifications, which may be waiting for it.
   void Stop(bool AWaitFor);
 
   TCustomHookEvent OnCustomHook;
@@ -357,10 +368,15 @@ class TCustomConvexa : public TFFBaseComponent {
   // Makes a new task object; a descendant may supply its own engine class.
   virtual std::unique_ptr<TFFmpeg> CreateTask(int AMaxFiles);
 
+  // The first part of destruction, from the most derived destructor: no handler is called and no
+  // task started from here on, every task is stopped and freed, every thread joined. Calling it
+  // again does nothing.
+  void ShutDown();
   void StartNextTask();
   void DoAllTerminated();
-  void FirePreviewBitmap();
-  void FireProgress();
+  // Call the handler, when assigned, with the record (no lock held).
+  void FirePreviewBitmap(const TPreviewInfo& AInfo);
+  void FireProgress(TProgressInfo& AInfo);
   void CheckNotWorking(const char* AOperation) const;
   [[nodiscard]] TFFmpegList& TaskList() { return FFFmpegList; }
   [[nodiscard]] const TFFmpegList& TaskList() const { return FFFmpegList; }
@@ -375,11 +391,22 @@ class TCustomConvexa : public TFFBaseComponent {
   void CheckBatchFiles();
   TFFmpeg* TaskAt(int ATaskIndex) const { return FFFmpegList.Items(ATaskIndex); }
   void WireTask(TFFmpeg& ATask);
-  // Delivers a terminate record: on a notification thread in thread mode, else directly.
-  void DeliverTerminate(const TTerminateInfo& AInfo);
-  // Joins the notification threads that have ended; with AAll waits for every one except the
-  // calling thread's own.
+  // The terminate record of a task that ended (caller holds FTerminateLock).
+  TTerminateInfo TerminateRecord(int ATaskIndex);
+  // Marks the batch ended and gives its record (caller holds FTerminateLock).
+  TTerminateInfo EndBatch();
+  // Delivers a terminate record on a notification thread of its own (thread mode; caller holds
+  // FTerminateLock, so the records are handed out in the order they were made).
+  void DeliverOnThread(const TTerminateInfo& AInfo);
+  // Delivers a terminate record on the calling thread, with no lock held.
+  void DeliverDirectly(const TTerminateInfo& AInfo);
+  // Joins the notification threads that have ended; with AAll waits for every one, unless the
+  // caller is itself a notification thread or a worker (whose handler may be what one of them
+  // waits for).
   void ReapNotifications(bool AAll);
+  // The component is going: the end-of-batch notification waits no longer, nothing more is
+  // delivered, and every notification thread but the caller's own is waited for and joined.
+  void CloseNotifications();
   // Copies an input record into the task as the options of its next input and applies it.
   void ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions);
   // GUI thread: delivers the progress records and preview pictures posted since the last time.
@@ -400,19 +427,16 @@ class TCustomConvexa : public TFFBaseComponent {
   TThreadPriority FThreadPriority = TThreadPriority::tpNormal;
   bool FTriggerEventInMainThread = true;
   int FVerbose = 1;
-  THookInfo FHookInfo;
-  TProgressInfo FProgressInfo;
-  TTerminateInfo FTerminateInfo;
-  TPreviewInfo FPreviewInfo;
-  TCriticalSection FHookLock;
-  TCriticalSection FPreviewLock;
-  TCriticalSection FProgressLock;
+  // The batch's counters and the hand-out of terminate records. Re-entrant: a task that fails at
+  // its start reports its end from inside the start. Taken before an engine's own locks; never
+  // held while a handler runs.
   TCriticalSection FTerminateLock;
   TAVProbe* FAVProbe = nullptr;  // owned as a component
   TFFmpegList FFFmpegList;
   int FCompleteTasks = 0;   // under FTerminateLock
   int FCurrentTask = -1;    // under FTerminateLock
   int FPendingTasks = 0;    // under FTerminateLock
+  bool FBatchPaused = false;  // under FTerminateLock: tasks start paused
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FThreadMode{false};
   std::atomic<bool> FWorking{false};
@@ -437,17 +461,23 @@ class TCustomConvexa : public TFFBaseComponent {
   TLiveness FNews;  // last: revoked first by the destructor, before anything news needs goes
 
   // Notification threads of the terminate records; joined by Stop(true), ClearTasks and the
-  // destructor. The end-of-batch thread waits until FTaskRecordsInFlight is 0.
-  std::mutex FNotifyLock;
-  std::condition_variable FNotifyChanged;
-  std::vector<std::unique_ptr<TThread>> FNotifyThreads;
-  int FTaskRecordsInFlight = 0;
+  // destructor. Shared with the threads, which use it after their handler has returned: a
+  // handler may have freed the component by then.
+  struct TNotifications {
+    std::mutex Lock;  // innermost: nothing else is taken under it
+    std::condition_variable Changed;
+    std::vector<TOwnedThread> Threads;  // under Lock
+    int TaskRecordsInFlight = 0;        // under Lock; the end-of-batch thread waits for 0
+    std::atomic<bool> Closed{false};    // the component is going: nothing more is delivered
+  };
+  std::shared_ptr<TNotifications> FNotify = std::make_shared<TNotifications>();
 };
 
 // The published component.
 class TConvexa : public TCustomConvexa {
  public:
   using TCustomConvexa::TCustomConvexa;
+  ~TConvexa() override { ShutDown(); }
 };
 
 // The steps of turning option texts and records into engine options (ConvexaOptions.cpp).

@@ -12,36 +12,43 @@
 #include "platform/core/SysUtils.h"
 
 // Delivers one terminate record on a thread of its own. The end-of-batch record (TaskIndex -1)
-// first waits until every task record handed out before it has been delivered.
+// first waits until every task record handed out before it has been delivered. After its
+// handler the thread touches only the shared notification state: the handler may have freed the
+// component.
 class TCustomConvexa::TDoTerminateThread : public TThread {
  public:
   TDoTerminateThread(TTerminateEvent AOnTerminate, TCustomConvexa* ASender, const TTerminateInfo& ATerminateInfo)
-      : TThread(true), FOnTerminate(std::move(AOnTerminate)), FSender(ASender), FTerminateInfo(ATerminateInfo) {}
+      : TThread(true),
+        FOnTerminate(std::move(AOnTerminate)),
+        FSender(ASender),
+        FNotify(ASender->FNotify),
+        FTerminateInfo(ATerminateInfo) {}
 
  protected:
   void Execute() override {
     const bool batchEnd = FTerminateInfo.TaskIndex == -1;
     if (batchEnd) {
-      std::unique_lock<std::mutex> lock(FSender->FNotifyLock);
-      FSender->FNotifyChanged.wait(lock, [this] { return FSender->FTaskRecordsInFlight == 0; });
+      std::unique_lock<std::mutex> lock(FNotify->Lock);
+      FNotify->Changed.wait(lock, [this] { return FNotify->TaskRecordsInFlight == 0 || FNotify->Closed; });
     }
     struct TDone {
-      TDoTerminateThread* Self;
+      TNotifications& Notify;
       bool BatchEnd;
       ~TDone() {
         if (BatchEnd) return;
-        std::lock_guard<std::mutex> lock(Self->FSender->FNotifyLock);
-        --Self->FSender->FTaskRecordsInFlight;
-        Self->FSender->FNotifyChanged.notify_all();
+        std::lock_guard<std::mutex> lock(Notify.Lock);
+        --Notify.TaskRecordsInFlight;
+        Notify.Changed.notify_all();
       }
-    } done{this, batchEnd};
+    } done{*FNotify, batchEnd};
     // A component being destroyed delivers nothing more.
-    if (FOnTerminate && !FSender->FDestroying) FOnTerminate(FSender, FTerminateInfo);
+    if (FOnTerminate && !FNotify->Closed) FOnTerminate(FSender, FTerminateInfo);
   }
 
  private:
   TTerminateEvent FOnTerminate;
   TCustomConvexa* FSender;
+  std::shared_ptr<TNotifications> FNotify;
   TTerminateInfo FTerminateInfo;
 };
 
@@ -64,33 +71,36 @@ std::string ExceptionMessage(const std::exception_ptr& AError) {
 
 // ---- notification threads ----
 
-void TCustomConvexa::DeliverTerminate(const TTerminateInfo& AInfo) {
-  if (!FThreadMode) {
-    if (OnTerminate) OnTerminate(this, AInfo);
-    return;
-  }
+void TCustomConvexa::DeliverOnThread(const TTerminateInfo& AInfo) {
   ReapNotifications(false);
-  auto thread = std::make_unique<TDoTerminateThread>(OnTerminate, this, AInfo);
+  TOwnedThread thread(new TDoTerminateThread(OnTerminate, this, AInfo));
   TThread* started = thread.get();
   {
-    std::lock_guard<std::mutex> lock(FNotifyLock);
-    if (AInfo.TaskIndex != -1) ++FTaskRecordsInFlight;
-    FNotifyThreads.push_back(std::move(thread));
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    if (AInfo.TaskIndex != -1) ++FNotify->TaskRecordsInFlight;
+    FNotify->Threads.push_back(std::move(thread));
   }
   started->Start();
 }
 
+void TCustomConvexa::DeliverDirectly(const TTerminateInfo& AInfo) {
+  // A copy: the handler may free the component, and with it OnTerminate.
+  const TTerminateEvent handler = OnTerminate;
+  if (handler) handler(this, AInfo);
+}
+
 void TCustomConvexa::ReapNotifications(bool AAll) {
   const DWORD self = GetCurrentThreadId();
-  std::vector<std::unique_ptr<TThread>> ended;
+  std::vector<TOwnedThread> ended;
   bool fromNotification = false;
   {
-    std::lock_guard<std::mutex> lock(FNotifyLock);
-    for (auto it = FNotifyThreads.begin(); it != FNotifyThreads.end();) {
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    auto& threads = FNotify->Threads;
+    for (auto it = threads.begin(); it != threads.end();) {
       fromNotification = fromNotification || (*it)->ThreadID() == self;
       if ((*it)->Finished()) {
         ended.push_back(std::move(*it));
-        it = FNotifyThreads.erase(it);
+        it = threads.erase(it);
       } else {
         ++it;
       }
@@ -99,18 +109,39 @@ void TCustomConvexa::ReapNotifications(bool AAll) {
   ended.clear();  // joins threads that have returned from Execute
   // A handler of one notification cannot wait for the others: the end-of-batch notification
   // waits for this very one, and two task handlers stopping at once would wait for each other.
-  if (!AAll || fromNotification) return;
+  // Nor can a worker's handler: a notification's handler may be stopping that worker.
+  if (!AAll || fromNotification || TCustomFFmpeg::OnAnyWorker()) return;
   // A handler may be waiting for the GUI thread (CallInMainThread): the wait keeps serving it.
   (void)WaitServingCalls([this] {
-    std::lock_guard<std::mutex> lock(FNotifyLock);
-    return FNotifyThreads.empty() ||
-           std::all_of(FNotifyThreads.begin(), FNotifyThreads.end(), [](const auto& t) { return t->Finished(); });
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    return std::all_of(FNotify->Threads.begin(), FNotify->Threads.end(), [](const auto& t) { return t->Finished(); });
   });
   {
-    std::lock_guard<std::mutex> lock(FNotifyLock);
-    ended.swap(FNotifyThreads);
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    ended.swap(FNotify->Threads);
   }
   ended.clear();
+}
+
+void TCustomConvexa::CloseNotifications() {
+  {
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    FNotify->Closed = true;
+  }
+  FNotify->Changed.notify_all();
+  const DWORD self = GetCurrentThreadId();
+  (void)WaitServingCalls([this, self] {
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    return std::all_of(FNotify->Threads.begin(), FNotify->Threads.end(),
+                       [self](const auto& t) { return t->Finished() || t->ThreadID() == self; });
+  });
+  std::vector<TOwnedThread> all;
+  {
+    std::lock_guard<std::mutex> lock(FNotify->Lock);
+    all.swap(FNotify->Threads);
+  }
+  // Joined; the caller's own thread (a handler freeing the component) goes to the main thread.
+  all.clear();
 }
 
 // ---- batch ----
@@ -160,14 +191,15 @@ void TCustomConvexa::Start(int AThreadCount) {
     FCompleteTasks = 0;
     FCurrentTask = 0;
     FPendingTasks = TasksCount();
+    FBatchPaused = false;
     FTerminated = false;
     FThreadMode = AThreadCount > 0;
     FWorking = true;
-    // Nothing to run: the batch ends at once.
-    if (FPendingTasks == 0) {
-      DoAllTerminated();
-      return;
-    }
+  }
+  // Nothing to run: the batch ends at once.
+  if (TasksCount() == 0) {
+    DoAllTerminated();
+    return;
   }
   for (;;) {
     {
@@ -186,7 +218,8 @@ void TCustomConvexa::StartNextTask() {
   TFFmpeg* task = nullptr;
   {
     // Claiming and starting happen under the terminate lock: a task that ends meanwhile starts
-    // its successor only after this one is claimed, and Stop sees every claimed task started.
+    // its successor only after this one is claimed, Stop sees every claimed task started, and
+    // Pause sees it running (so it starts paused in a paused batch).
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     if (FPendingTasks <= 0 || FDestroying) return;
     --FPendingTasks;
@@ -194,7 +227,10 @@ void TCustomConvexa::StartNextTask() {
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
     task->DetachProbes();
     if (FThreadMode) {
-      if (TThread* worker = task->StartConvert(true, FThreadPriority)) worker->Resume();
+      if (TThread* worker = task->StartConvert(true, FThreadPriority)) {
+        if (FBatchPaused) task->Pause();
+        worker->Resume();
+      }
       return;
     }
   }
@@ -203,15 +239,24 @@ void TCustomConvexa::StartNextTask() {
   task->StartConvert(false, FThreadPriority);
 }
 
-void TCustomConvexa::Pause() { FFFmpegList.PauseAll(); }
+void TCustomConvexa::Pause() {
+  std::lock_guard<TCriticalSection> guard(FTerminateLock);
+  FBatchPaused = true;
+  FFFmpegList.PauseAll();
+}
 
-void TCustomConvexa::Resume() { FFFmpegList.ResumeAll(); }
+void TCustomConvexa::Resume() {
+  std::lock_guard<TCriticalSection> guard(FTerminateLock);
+  FBatchPaused = false;
+  FFFmpegList.ResumeAll();
+}
 
 void TCustomConvexa::Stop(bool AWaitFor) {
   {
     // Taken after any claim under way has started its task.
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     FPendingTasks = 0;
+    FBatchPaused = false;
   }
   FFFmpegList.CancelAll(AWaitFor);
   if (AWaitFor) ReapNotifications(true);
@@ -225,49 +270,84 @@ int TCustomConvexa::TaskIndexOf(TObject* Sender) const {
   return index;
 }
 
+TTerminateInfo TCustomConvexa::TerminateRecord(int ATaskIndex) {
+  const TFFmpeg* task = TaskAt(ATaskIndex);
+  TTerminateInfo info;
+  info.TaskIndex = ATaskIndex;
+  info.Finished = task->Finished();
+  info.Exception = task->FatalException();
+  info.ExceptionMsg = task->FatalMessage();
+  // A handler of this task's posted news that raised after the worker's last event still fails
+  // the task.
+  if (!info.Exception) {
+    try {
+      RaiseHandlerFailure(ATaskIndex);
+    } catch (...) {
+      info.Finished = false;
+      info.Exception = true;
+      info.ExceptionMsg = ExceptionMessage(std::current_exception());
+    }
+  }
+  return info;
+}
+
+TTerminateInfo TCustomConvexa::EndBatch() {
+  // Set before the record goes out: its handler (on another thread in thread mode) may clear
+  // the list at once.
+  FTerminated = true;
+  TTerminateInfo info;
+  info.TaskIndex = -1;
+  info.Finished = true;
+  return info;
+}
+
 void TCustomConvexa::DoTerminate(TObject* Sender) {
-  std::lock_guard<TCriticalSection> guard(FTerminateLock);
-  if (FDestroying) return;
-  const int index = TaskIndexOf(Sender);
-  if (OnTerminate) {
-    const TFFmpeg* task = TaskAt(index);
-    FTerminateInfo.TaskIndex = index;
-    FTerminateInfo.Finished = task->Finished();
-    FTerminateInfo.Exception = task->FatalException();
-    FTerminateInfo.ExceptionMsg = task->FatalMessage();
-    // A handler of this task's posted news that raised after the worker's last event still
-    // fails the task.
-    if (!FTerminateInfo.Exception) {
-      try {
-        RaiseHandlerFailure(index);
-      } catch (...) {
-        FTerminateInfo.Finished = false;
-        FTerminateInfo.Exception = true;
-        FTerminateInfo.ExceptionMsg = ExceptionMessage(std::current_exception());
+  // Without threads the records go out on this thread once the lock is let go, in order.
+  std::vector<TTerminateInfo> direct;
+  {
+    std::lock_guard<TCriticalSection> guard(FTerminateLock);
+    if (FDestroying) return;
+    const int index = TaskIndexOf(Sender);
+    if (OnTerminate) {
+      TTerminateInfo info = TerminateRecord(index);
+      if (FThreadMode)
+        DeliverOnThread(info);
+      else
+        direct.push_back(std::move(info));
+    }
+    ++FCompleteTasks;
+    if (FPendingTasks > 0) {
+      if (FThreadMode) StartNextTask();
+    } else if (FCompleteTasks >= TasksCount() && !FTerminated) {
+      TTerminateInfo end = EndBatch();
+      if (OnTerminate) {
+        if (FThreadMode)
+          DeliverOnThread(end);
+        else
+          direct.push_back(std::move(end));
       }
     }
-    DeliverTerminate(FTerminateInfo);
   }
-  ++FCompleteTasks;
-  if (FPendingTasks > 0) {
-    if (FThreadMode) StartNextTask();
-  } else if (FCompleteTasks >= TasksCount() && !FTerminated) {
-    DoAllTerminated();
+  // A handler may free the component: the shared state tells whether it is still there.
+  const std::shared_ptr<TNotifications> notify = FNotify;
+  for (const TTerminateInfo& info : direct) {
+    if (notify->Closed) return;
+    DeliverDirectly(info);
   }
 }
 
 void TCustomConvexa::DoAllTerminated() {
-  std::lock_guard<TCriticalSection> guard(FTerminateLock);
-  // Set before the record goes out: its handler (on another thread in thread mode) may clear
-  // the list at once.
-  FTerminated = true;
-  if (OnTerminate) {
-    FTerminateInfo.TaskIndex = -1;
-    FTerminateInfo.Finished = true;
-    FTerminateInfo.Exception = false;
-    FTerminateInfo.ExceptionMsg.clear();
-    DeliverTerminate(FTerminateInfo);
+  TTerminateInfo end;
+  {
+    std::lock_guard<TCriticalSection> guard(FTerminateLock);
+    end = EndBatch();
+    if (!OnTerminate) return;
+    if (FThreadMode) {
+      DeliverOnThread(end);
+      return;
+    }
   }
+  DeliverDirectly(end);
 }
 
 void TCustomConvexa::DoProgress(TObject* Sender, int AFileIndex, int AFrameNumber, int AFPS, float AQuality,
@@ -276,12 +356,11 @@ void TCustomConvexa::DoProgress(TObject* Sender, int AFileIndex, int AFrameNumbe
   if (!OnProgress || FDestroying) return;
   const int index = TaskIndexOf(Sender);
   RaiseHandlerFailure(index);
-  const TProgressInfo info{index,      AFileIndex,   AFrameNumber,     AFPS,          AQuality,
-                           ABitRate,   ACurrentSize, ACurrentDuration, ATotalDuration};
+  TProgressInfo info{index,      AFileIndex,   AFrameNumber,     AFPS,          AQuality,
+                     ABitRate,   ACurrentSize, ACurrentDuration, ATotalDuration};
   if (!FTriggerEventInMainThread || GetCurrentThreadId() == MainThreadID()) {
-    std::lock_guard<TCriticalSection> guard(FProgressLock);
-    FProgressInfo = info;
-    FireProgress();
+    // Nothing of the component is touched once the handler has returned: it may be gone.
+    FireProgress(info);
     return;
   }
   // Posted: the worker goes on at once. A record not yet delivered is replaced by this newer one.
@@ -322,11 +401,12 @@ size_t StartDelivery(TBox& ABox) {
 void TCustomConvexa::DeliverProgressNews(const TLiveness::TAlive& AAlive) {
   int index = 0;
   TProgressInfo info;
-  for (size_t budget = StartDelivery(FProgressNews); budget > 0 && TakeNews(FProgressNews, index, info); --budget) {
-    if (!AAlive() || FDestroying) return;
+  // The component is asked after every handler before it is touched again: a handler may free it.
+  for (size_t budget = StartDelivery(FProgressNews); budget > 0; --budget) {
+    if (!AAlive() || FDestroying || !TakeNews(FProgressNews, index, info)) return;
     // The handler gets its own copy: another delivery may run while it waits.
     try {
-      if (OnProgress) OnProgress(this, &info);
+      FireProgress(info);
     } catch (...) {
       if (!AAlive()) throw;
       KeepHandlerFailure(index);
@@ -339,12 +419,7 @@ void TCustomConvexa::DoPreviewBitmap(TObject* Sender, TBitmap* ABitmap, int AFra
   const int index = TaskIndexOf(Sender);
   RaiseHandlerFailure(index);
   if (!FTriggerEventInMainThread || GetCurrentThreadId() == MainThreadID()) {
-    std::lock_guard<TCriticalSection> guard(FPreviewLock);
-    FPreviewInfo.TaskIndex = index;
-    FPreviewInfo.Bitmap = ABitmap;
-    FPreviewInfo.FrameNumber = AFrameNumber;
-    FPreviewInfo.PTS = APTS;
-    FirePreviewBitmap();
+    FirePreviewBitmap(TPreviewInfo{index, ABitmap, AFrameNumber, APTS});
     return;
   }
   // The engine's picture is valid only during this call: the GUI thread gets a copy.
@@ -361,10 +436,10 @@ void TCustomConvexa::DoPreviewBitmap(TObject* Sender, TBitmap* ABitmap, int AFra
 void TCustomConvexa::DeliverPreviewNews(const TLiveness::TAlive& AAlive) {
   int index = 0;
   TPreviewNews news;
-  for (size_t budget = StartDelivery(FPreviewNews); budget > 0 && TakeNews(FPreviewNews, index, news); --budget) {
-    if (!AAlive() || FDestroying) return;
+  for (size_t budget = StartDelivery(FPreviewNews); budget > 0; --budget) {
+    if (!AAlive() || FDestroying || !TakeNews(FPreviewNews, index, news)) return;
     try {
-      if (OnPreviewBitmap) OnPreviewBitmap(this, news.Info);
+      FirePreviewBitmap(news.Info);
     } catch (...) {
       if (!AAlive()) throw;
       KeepHandlerFailure(index);
@@ -391,14 +466,10 @@ void TCustomConvexa::RaiseHandlerFailure(int ATaskIndex) {
 
 void TCustomConvexa::DoCustomHook(TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,
                                   bool& AStopHook) {
-  if (!OnCustomHook || FDestroying) return;
-  std::lock_guard<TCriticalSection> guard(FHookLock);
-  FHookInfo.TaskIndex = TaskIndexOf(Sender);
-  FHookInfo.Bitmap = ABitmap;
-  FHookInfo.FrameNumber = AFrameNumber;
-  FHookInfo.PTS = APTS;
-  FHookInfo.Update = AUpdate;
-  FHookInfo.StopHook = AStopHook;
+  const TCustomHookEvent handler = OnCustomHook;
+  if (!handler || FDestroying) return;
+  THookInfo info{TaskIndexOf(Sender), ABitmap, AFrameNumber, APTS, AUpdate, AStopHook};
+  // The bitmap's own lock, for drawing on it; the picture belongs to this task alone.
   TCanvas* canvas = ABitmap ? ABitmap->Canvas() : nullptr;
   if (canvas) canvas->Lock();
   struct TUnlock {
@@ -408,15 +479,18 @@ void TCustomConvexa::DoCustomHook(TObject* Sender, TBitmap* ABitmap, int AFrameN
     }
   } unlock{canvas};
   // Always on the worker: the handler works on the picture before it is encoded.
-  OnCustomHook(this, &FHookInfo);
-  AUpdate = FHookInfo.Update;
-  AStopHook = FHookInfo.StopHook;
+  handler(this, &info);
+  AUpdate = info.Update;
+  AStopHook = info.StopHook;
 }
 
-void TCustomConvexa::FirePreviewBitmap() {
-  if (OnPreviewBitmap) OnPreviewBitmap(this, FPreviewInfo);
+void TCustomConvexa::FirePreviewBitmap(const TPreviewInfo& AInfo) {
+  // A copy: the handler may free the component, and with it the event.
+  const TPreviewBitmapEvent handler = OnPreviewBitmap;
+  if (handler) handler(this, AInfo);
 }
 
-void TCustomConvexa::FireProgress() {
-  if (OnProgress) OnProgress(this, &FProgressInfo);
+void TCustomConvexa::FireProgress(TProgressInfo& AInfo) {
+  const TProgressEvent handler = OnProgress;
+  if (handler) handler(this, &AInfo);
 }

@@ -46,12 +46,21 @@ TOutputFileSetup::~TOutputFileSetup() {
   ctx = nullptr;
 }
 
+thread_local TCustomFFmpeg::TRunSignals* TCustomFFmpeg::tWorkerSignals = nullptr;
+
 TCriticalSection& PostHookLock() {
   static TCriticalSection lock;
   return lock;
 }
 
 // ---- worker threads ----
+
+namespace {
+
+// How long a stopped worker may make no progress before its outputs are given up.
+constexpr auto kStuckGrace = std::chrono::milliseconds(2000);
+
+}  // namespace
 
 // The worker of one run, owned by its engine and joined by Stop(true), the next start or the
 // engine's end. Its last use of the engine is before it sets the stop event.
@@ -64,15 +73,19 @@ class TConvertThread : public TThread {
 
  protected:
   void Execute() override {
+    TCustomFFmpeg::tWorkerSignals = FSignals.get();
     FSignals->EnterRead();
     struct TEnd {
       TCustomFFmpeg::TRunSignals& Signals;
       ~TEnd() {
+        TCustomFFmpeg::tWorkerSignals = nullptr;
         Signals.LeaveRead();
         Signals.StopEvent.SetEvent();
       }
     } end{*FSignals};
     FOwner->RunConversion();
+    // Read from the shared signals: a handler may have freed the engine itself meanwhile.
+    if (FSignals->FreeOwnerAfterRun.load()) delete FOwner;
   }
 
  private:
@@ -119,22 +132,6 @@ void TCustomFFmpeg::TRunSignals::WakeReader() {
   if (Reading) WakeBlockedRead(Reader);
 }
 
-namespace {
-
-// Frees a thread object of the engine. The thread itself cannot free its own object (its run
-// still uses it after the handler that destroyed the engine returns): the main thread does that.
-void ReleaseThread(std::unique_ptr<TThread> AThread) {
-  if (!AThread) return;
-  if (AThread->ThreadID() != GetCurrentThreadId()) {
-    AThread.reset();  // joins
-    return;
-  }
-  std::shared_ptr<TThread> later(AThread.release());
-  TThread::Queue(nullptr, [later] {});
-}
-
-}  // namespace
-
 int TCustomFFmpeg::InputInterrupt(void* AOpaque) {
   const auto* self = static_cast<const TCustomFFmpeg*>(AOpaque);
   return self->FBroken.load() || self->FSignals->AbortIO.load() ? 1 : 0;
@@ -166,16 +163,17 @@ TCustomFFmpeg::~TCustomFFmpeg() {
   while (FSignals->NotifyThreads.load() > 0 && FSignals->NotifyThreadId.load() != GetCurrentThreadId())
     (void)FSignals->TermEvent.WaitFor(20);
   {
-    std::unique_ptr<TThread> worker, notifier;
+    TOwnedThread worker, notifier;
     {
       std::lock_guard<std::mutex> guard(FThreadLock);
       worker = std::move(FWorker);
       notifier = std::move(FNotifier);
       FThread = nullptr;
     }
-    // A worker created but never resumed never runs and is simply freed.
-    ReleaseThread(std::move(worker));
-    ReleaseThread(std::move(notifier));
+    // A worker created but never resumed never runs and is simply freed; one whose own handler
+    // frees the engine is freed by the main thread once it has returned.
+    worker.reset();
+    notifier.reset();
   }
   // Without the libraries bound, the owners below free nothing of theirs (they cannot).
   FreeResources();
@@ -336,12 +334,12 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     RunConversion();
     return nullptr;
   }
-  std::unique_ptr<TThread> previous;
+  TOwnedThread previous;
   std::lock_guard<std::mutex> guard(FThreadLock);
   previous = std::move(FWorker);
   FSignals->StopEvent.ResetEvent();
   FSignals->AbortIO = false;
-  FWorker = std::make_unique<TConvertThread>(this, APriority);
+  FWorker.reset(new TConvertThread(this, APriority));
   FThread = FWorker.get();
   return FThread;
 }
@@ -378,21 +376,55 @@ void TCustomFFmpeg::Stop(bool AWaitFor) {
     // The worker itself (a handler of one of its events) cannot wait for its own end.
     if (FWorker->ThreadID() == GetCurrentThreadId()) return;
   }
-  if (!AWaitFor) return;
-  // A read blocked in the system (a stalled pipe or device) does not see the stop by itself: it
-  // is woken until the worker ends. After a grace period the outputs are given up too (a write to
-  // a stalled pipe); before it, they are finished normally.
-  const auto start = std::chrono::steady_clock::now();
-  while (WaitServingCalls(FSignals->StopEvent, 100) == TWaitResult::wrTimeout) {
-    if (std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(500)) FSignals->AbortIO = true;
-    FSignals->WakeReader();
-  }
-  std::unique_ptr<TThread> worker;
+  if (!AWaitFor || !WaitForWorker()) return;
+  TOwnedThread worker;
   {
     std::lock_guard<std::mutex> guard(FThreadLock);
     worker = std::move(FWorker);
   }
-  ReleaseThread(std::move(worker));
+}
+
+bool TCustomFFmpeg::WaitForWorker() {
+  TRunSignals* own = TCustomFFmpeg::tWorkerSignals;
+  struct TMark {
+    TRunSignals* Own;
+    explicit TMark(TRunSignals* AOwn) : Own(AOwn) {
+      if (Own) ++Own->WaitingInStop;
+    }
+    ~TMark() {
+      if (Own) --Own->WaitingInStop;
+    }
+  } mark(own);
+  // A read blocked in the system (a stalled pipe or device) does not see the stop by itself: it
+  // is woken until the worker ends. While the worker goes on reading and writing (the encoders
+  // draining, the trailers), the outputs are finished normally; only a worker that stands still
+  // has them given up.
+  uint64_t progress = FSignals->Progress.load();
+  auto moved = std::chrono::steady_clock::now();
+  while (WaitServingCalls(FSignals->StopEvent, 100) == TWaitResult::wrTimeout) {
+    if (own && FSignals->WaitingInStop.load() > 0) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (const uint64_t seen = FSignals->Progress.load(); seen != progress) {
+      progress = seen;
+      moved = now;
+    } else if (now - moved >= kStuckGrace) {
+      FSignals->AbortIO = true;
+    }
+    FSignals->WakeReader();
+  }
+  return true;
+}
+
+bool TCustomFFmpeg::OnOwnWorker() const { return TCustomFFmpeg::tWorkerSignals == FSignals.get(); }
+
+void TCustomFFmpeg::FreeWhenRunEnds() {
+  PLATFORM_ASSERT(OnOwnWorker(), "FreeWhenRunEnds outside the engine's worker");
+  OnProgress = nullptr;
+  OnPreviewBitmap = nullptr;
+  OnCustomHook = nullptr;
+  OnTerminate = nullptr;
+  FBroken = true;
+  FSignals->FreeOwnerAfterRun = true;
 }
 
 void TCustomFFmpeg::Cancel(bool AWaitFor) {
@@ -417,18 +449,15 @@ void TCustomFFmpeg::Cancel(bool AWaitFor) {
   TThread* started;
   {
     std::lock_guard<std::mutex> guard(FThreadLock);
-    FNotifier = std::make_unique<TDoTerminateThread>(this);
+    FNotifier.reset(new TDoTerminateThread(this));
     started = FNotifier.get();
   }
   started->Start();
   if (!AWaitFor) return;
   (void)WaitServingCalls(FSignals->TermEvent);
-  std::unique_ptr<TThread> notifier;
-  {
-    std::lock_guard<std::mutex> guard(FThreadLock);
-    notifier = std::move(FNotifier);
-  }
-  ReleaseThread(std::move(notifier));
+  TOwnedThread notifier;
+  std::lock_guard<std::mutex> guard(FThreadLock);
+  notifier = std::move(FNotifier);
 }
 
 void TCustomFFmpeg::WaitForCancel() {
@@ -436,12 +465,9 @@ void TCustomFFmpeg::WaitForCancel() {
   // The termination notice of a task that never ran, unless this is its own handler.
   if (FSignals->NotifyThreadId.load() == GetCurrentThreadId()) return;
   (void)WaitServingCalls([this] { return FSignals->NotifyThreads.load() == 0; });
-  std::unique_ptr<TThread> notifier;
-  {
-    std::lock_guard<std::mutex> guard(FThreadLock);
-    notifier = std::move(FNotifier);
-  }
-  ReleaseThread(std::move(notifier));
+  TOwnedThread notifier;
+  std::lock_guard<std::mutex> guard(FThreadLock);
+  notifier = std::move(FNotifier);
 }
 
 void TCustomFFmpeg::GuardedStep(const std::function<void()>& AStep) {
@@ -461,11 +487,20 @@ void TCustomFFmpeg::RunConversion() {
   for (const auto& file : Foutput_files)
     if (std::find(outputs.begin(), outputs.end(), file->file_name) == outputs.end()) outputs.push_back(file->file_name);
   GuardedStep([this] { Transcode(); });
+  // A stop that found the worker standing still gave the outputs up (the unfinished ones are
+  // gone): the write failure that followed is the stop's doing, not the job's.
+  if (FBroken && FSignals->AbortIO) ClearFailure();
   GuardedStep([this] { CloseOpenedEncoders(); });
   GuardedStep([this] { CloseOpenedDecoders(); });
   GuardedStep([this] { FreeResources(); });
   if (FBroken && !FFatalException) NoteStopped(outputs);
   DoTerminate();
+}
+
+void TCustomFFmpeg::ClearFailure() {
+  std::lock_guard<std::mutex> guard(FFatalLock);
+  FFatalException = false;
+  FFatalMessage.clear();
 }
 
 void TCustomFFmpeg::NoteStopped(const std::vector<std::string>& AOutputs) {

@@ -309,9 +309,21 @@ class TCustomFFmpeg : public TObject {
   TThread* StartConvert(bool AUseThread, TThreadPriority APriority = TThreadPriority::tpNormal);
   // Asks a running conversion to stop; with AWaitFor waits for its worker and joins it (on the
   // GUI thread the wait serves the calls other threads make into it, never posted messages,
-  // timers or input). A read blocked in the system is woken; outputs still being written after
-  // half a second are given up.
+  // timers or input). The run finishes its outputs (trailers written) so that what was converted
+  // plays. A read blocked in the system is woken; outputs are given up only when the worker makes
+  // no progress for a while (a write to a stalled pipe). Any thread may call it, a handler of the
+  // run included: on the worker itself it never waits, and on another engine's worker it does not
+  // wait for a worker that is itself waiting in a Stop(true) (their handlers would wait for each
+  // other); such a worker ends as soon as its handler returns and is joined later.
   void Stop(bool AWaitFor);
+  // Called on this engine's own worker (a handler of its run whose owner is going away): the
+  // events are let go at once, the run is stopped, and the worker frees the engine when the run
+  // has ended, in place of the owner. Only for an engine created with new.
+  void FreeWhenRunEnds();
+  // True on the engine's worker thread while it runs.
+  [[nodiscard]] bool OnOwnWorker() const;
+  // True on the worker thread of any engine.
+  [[nodiscard]] static bool OnAnyWorker() { return tWorkerSignals != nullptr; }
   // Stops a running conversion, or notifies the termination of a task that never started (on a
   // short-lived thread; with AWaitFor waits until OnTerminate has been called).
   void Cancel(bool AWaitFor);
@@ -630,6 +642,7 @@ class TCustomFFmpeg : public TObject {
   // A run that was stopped: FatalMessage says which outputs are incomplete (FatalException stays
   // false).
   void NoteStopped(const std::vector<std::string>& AOutputs);
+  void ClearFailure();
   void DoTerminate();
   // Runs AStep, turning an Exception into the job's fatal message.
   void GuardedStep(const std::function<void()>& AStep);
@@ -644,6 +657,11 @@ class TCustomFFmpeg : public TObject {
   friend class TDoTerminateThread;
   friend class TTranscoder;
 
+  // The worker reached another packet (read or written); see TRunSignals::Progress.
+  void NoteProgress() { FSignals->Progress.fetch_add(1, std::memory_order_relaxed); }
+  // Stop(true)'s wait for the worker; false when the caller is itself a worker waiting in a stop
+  // and this worker is one too (the worker is then not joined here).
+  bool WaitForWorker();
   void SetCodecName(int& AStreamCopy, std::string& AField, const std::string& AValue);
   void OptTag(uint32_t& AField, const std::string& AValue, const char* AKind);
   void OptFrameCrop(int AValue, int& ABand, int& ASize, bool AVertical);
@@ -745,8 +763,8 @@ class TCustomFFmpeg : public TObject {
   // the running worker: set while it runs and cleared in DoTerminate, before the worker's last use
   // of the engine.
   std::mutex FThreadLock;
-  std::unique_ptr<TThread> FWorker;
-  std::unique_ptr<TThread> FNotifier;  // the termination notice of a never-started task
+  TOwnedThread FWorker;
+  TOwnedThread FNotifier;  // the termination notice of a never-started task
   TThread* FThread = nullptr;
 
   // ==== Any thread (events and their shared state) ====
@@ -759,6 +777,13 @@ class TCustomFFmpeg : public TObject {
     std::atomic<int> NotifyThreads{0};  // termination threads of Cancel still running
     std::atomic<DWORD> NotifyThreadId{0};  // the thread delivering that notice
     std::atomic<bool> AbortIO{false};   // a stop found the worker stuck: inputs and outputs give up
+    // Bumped by the worker at every packet it reads and writes: a stop gives the outputs up only
+    // when this stands still (a write to a stalled pipe), never while the encoders are draining.
+    std::atomic<uint64_t> Progress{0};
+    // The worker is inside a Stop(true) wait of some engine (a handler of its run stopping
+    // others): another worker's wait leaves it out, so two such handlers never wait for each other.
+    std::atomic<int> WaitingInStop{0};
+    std::atomic<bool> FreeOwnerAfterRun{false};  // FreeWhenRunEnds: the worker frees the engine
     // The worker's system thread while it runs, for waking a read blocked in the system.
     std::mutex ReaderLock;
     pthread_t Reader{};
@@ -768,6 +793,8 @@ class TCustomFFmpeg : public TObject {
     void WakeReader();
   };
   std::shared_ptr<TRunSignals> FSignals = std::make_shared<TRunSignals>();
+  // The signals of the engine whose worker is the calling thread; null on other threads.
+  static thread_local TRunSignals* tWorkerSignals;
 };
 
 // The lock around every post-hook set change (shared by all engines).

@@ -32,6 +32,7 @@ void TTranscoder::MainLoop() {
   while (!E.FBroken) {
     E.WaitWhilePaused();
     if (E.FBroken) break;
+    E.NoteProgress();
 
     int fileIndex = -1;
     if (E.FJoinMode) {
@@ -191,6 +192,7 @@ void TTranscoder::MainLoop() {
     Log(TLogLevel::llError, failure);
     throw FFmpegException(failure);
   }
+  outputs_finished = true;
 }
 
 void TTranscoder::JoinSwitch(int AFile) {
@@ -476,6 +478,7 @@ void TTranscoder::WriteOne(TAVOutputStream& AOst, AVPacket* APacket) {
     AOst.last_time = std::max(AOst.last_time, end * av_q2d(tb));
   }
   ++AOst.packets_written;
+  E.NoteProgress();
   const int result = av::av_interleaved_write_frame(AOst.file->ctx, APacket);
   if (result < 0)
     throw FFmpegException(AVErrorText(Printf("Could not write to output file #%d '%s'", AOst.file_index,

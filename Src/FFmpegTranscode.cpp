@@ -33,6 +33,7 @@ TTranscoder::TTranscoder(TCustomFFmpeg& AEngine) : E(AEngine) {}
 
 TTranscoder::~TTranscoder() {
   CloseCodecs();
+  DiscardUnfinishedOutputs();
   DiscardEmptyOutputs();
   if (enc_pkt) av::av_packet_free(&enc_pkt);
   E.FSubtitleBuf.clear();

@@ -147,6 +147,12 @@ class TTranscoder {
   void OpenBitstreamFilters(TAVOutputStream& AOst);
   void CloseCodecs();
   void DiscardEmptyOutputs();
+  // A stop that had to give the outputs up (the worker stood still) leaves them unfinished, with
+  // no index a player can use: each output this job created is emptied, and so deleted, unless
+  // its trailer was written.
+  void DiscardUnfinishedOutputs();
+  // Closes AFile and cuts it to nothing, so that the release deletes it.
+  void EmptyOutput(TOutputFileSetup& AFile);
   // After a run that was not stopped: an output that received no packet fails the job with a text
   // saying that nothing was written and why (ACause: the libraries' first error of the loop).
   void CheckEveryOutputWritten(const std::string& ACause);
@@ -199,6 +205,7 @@ class TTranscoder {
   double reported_time = 0; // seconds: the converted time of the last report
   bool headers_written = false;
   int64_t packets_read = 0;    // packets of the streams the outputs take
+  bool outputs_finished = false;  // every trailer written and every output closed
   int64_t frames_decoded = 0;  // pictures and sounds decoded, packets copied
   bool reached_start = false;  // one of them at or after the output's start
   AVPacket* enc_pkt = nullptr;  // owned; reused by the encoders

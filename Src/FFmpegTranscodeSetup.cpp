@@ -437,6 +437,16 @@ void TTranscoder::CloseCodecs() {
   }
 }
 
+void TTranscoder::DiscardUnfinishedOutputs() {
+  if (outputs_finished || !E.FBroken || !E.FSignals->AbortIO) return;
+  for (int i = 0; i < E.NbOutputFiles(); ++i) {
+    if (E.FJoinMode && i > 0) break;
+    TOutputFileSetup& file = *E.Foutput_files[i];
+    if (!file.created_file || file.stream_io) continue;
+    EmptyOutput(file);
+  }
+}
+
 void TTranscoder::DiscardEmptyOutputs() {
   // An output this job created that received no packet at all holds at most a header: it is
   // emptied so that the release deletes it like a file that was never written.
@@ -448,9 +458,13 @@ void TTranscoder::DiscardEmptyOutputs() {
     for (auto& p : ost_table)
       if (p->file == &file) packets += p->packets_written;
     if (packets > 0) continue;
-    file.CloseIO();
-    const std::string name = LocalFileName(file.file_name);
-    std::error_code error;
-    if (!name.empty() && std::filesystem::is_regular_file(name, error)) std::filesystem::resize_file(name, 0, error);
+    EmptyOutput(file);
   }
+}
+
+void TTranscoder::EmptyOutput(TOutputFileSetup& AFile) {
+  AFile.CloseIO();
+  const std::string name = LocalFileName(AFile.file_name);
+  std::error_code error;
+  if (!name.empty() && std::filesystem::is_regular_file(name, error)) std::filesystem::resize_file(name, 0, error);
 }

@@ -163,7 +163,11 @@ void TConversionControl::ConvexaTerminate(const TTerminateInfo& Info) {
   }
   const std::optional<int> row = RowOfTask(Info.TaskIndex);
   if (!row) return;
-  if (Info.Finished) SetText(*row, jsProgress, "100%");
+  if (Info.Finished)
+    SetText(*row, jsProgress, "100%");
+  else if (!Info.Exception)
+    // Only a stop ends a task neither finished nor failed: the user's own doing, no error.
+    SetText(*row, jsProgress, kStoppedText);
   if (Info.Exception) RowFailed(*row, Info.ExceptionMsg);
 }
 
@@ -193,10 +197,9 @@ void TConversionControl::BatchEnded() {
     Warn(FailureMessage(BatchFailureHeading(static_cast<int>(failures_.size())), failures_));
     failures_.clear();
   }
-  const TAfterRunAction action = settings_ ? settings_().AfterRun : TAfterRunAction::arNothing;
-  // Nobody powers the computer off under a user who has just stopped the batch.
-  if (action == TAfterRunAction::arShutDown && stoppedByUser) return;
-  RunAfterRunAction(action);
+  // The after-run action follows a batch that ran to its end, never one the user stopped.
+  if (stoppedByUser) return;
+  RunAfterRunAction(settings_ ? settings_().AfterRun : TAfterRunAction::arNothing);
 }
 
 void TConversionControl::RunAfterRunAction(TAfterRunAction Action) {

@@ -6,8 +6,8 @@
 //
 //   Start ─> priority, tasks rebuilt from the rows, commands off, Convexa.Start(thread count)
 //   progress (posted, per task) ─> the task's row: percent, frames per second, time, size
-//   task end (notification thread ─> posted) ─> "100%" / a warning with the failure's text
-//   batch end (-1) ─> commands back, editing unlocked, after-run action
+//   task end (notification thread ─> posted) ─> "100%" / "已停止" / a warning with the failure's text
+//   batch end (-1) ─> commands back, editing unlocked, after-run action unless the user stopped
 //
 // The window owns the component, the job list, the output folder and this control, and binds
 // the small interfaces below to its controls. The control binds the component's OnProgress and
@@ -113,16 +113,19 @@ class TConversionControl {
   void Pause();
   void Resume();
   // btnStopClick: the pending tasks are dropped and the running ones stopped; returns when they
-  // have ended. The batch end that follows runs no shut-down. A failure reported meanwhile is
-  // shown once the stop has returned, never inside its wait.
+  // have ended. A stop is no failure: each stopped task's row says "已停止" (its file holds what
+  // was converted, finished so that it plays, or is gone when nothing was written), and the batch
+  // end that follows runs no after-run action. A failure reported meanwhile is shown once the
+  // stop has returned, never inside its wait.
   void Stop();
 
   // ConvexaProgress: the progress columns of the task's row.
   void ConvexaProgress(const TProgressInfo& Info);
-  // ConvexaTerminate, on the GUI thread: a task's end ("100%" when it finished; "失败" and its
-  // reason as the row's hint when it failed) or the batch end (TaskIndex -1), which shows one
-  // warning listing every row that failed or got no task, each with its reason in words, the
-  // libraries' texts after them. Records outside a batch, and a second batch end, are dropped.
+  // ConvexaTerminate, on the GUI thread: a task's end ("100%" when it finished, "已停止" when it
+  // was stopped; "失败" and its reason as the row's hint when it failed) or the batch end
+  // (TaskIndex -1), which shows one warning listing every row that failed or got no task, each
+  // with its reason in words, the libraries' texts after them. Records outside a batch, and a
+  // second batch end, are dropped.
   void ConvexaTerminate(const TTerminateInfo& Info);
   // Button20Click, Button25Click, Button29Click by choice; arNothing does nothing. A folder that
   // no opener of the desktop could show gets a warning saying what to install.
@@ -156,6 +159,9 @@ class TConversionControl {
   std::vector<TFileFailure> failures_;      // the rows of this batch that failed, in order
   std::shared_ptr<TRelay> relay_;           // shared with the component's event handlers
 };
+
+// The progress cell of a row whose task the user stopped.
+inline constexpr const char* kStoppedText = "已停止";
 
 // The output record of a row refreshed from its hidden columns, as the start does: codec,
 // preset, channels, tag, extension, size, bit rates, rates, aspect, no video, target and norm.

@@ -29,6 +29,7 @@ double Seconds(Clock::time_point AStart) { return std::chrono::duration<double>(
 class TBenchConvexa : public TConvexa {
  public:
   using TConvexa::TConvexa;
+  ~TBenchConvexa() override { ShutDown(); }
   void StopOneAfterAnother() {
     for (int i = 0; i < TaskList().Count(); ++i) TaskList().Items(i)->Cancel(true);
   }

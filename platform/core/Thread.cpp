@@ -85,19 +85,42 @@ TThread::~TThread() {
       thread_.detach();  // a self-freeing thread deleting itself
     } else {
       Terminate();
-      for (;;) {
-        try {
-          WaitDone();
-          break;
-        } catch (...) {
-          // A queued call of some thread failed while we served it here; a destructor cannot
-          // pass that on, and the call has run, so keep waiting.
-        }
-      }
-      thread_.join();
+      JoinThread();
     }
   }
   RemoveQueuedEvents(this);
+}
+
+void TThread::Join() {
+  if (!thread_.joinable()) return;
+  if (FreeOnTerminate) throw EThread("Cannot call Join on a FreeOnTerminate thread");
+  if (std::this_thread::get_id() == thread_.get_id()) throw EThread("A thread cannot join itself");
+  JoinThread();
+}
+
+void TThread::JoinThread() {
+  for (;;) {
+    try {
+      WaitDone();
+      break;
+    } catch (...) {
+      // A queued call of some thread failed while we served it here; it has run, so keep
+      // waiting.
+    }
+  }
+  thread_.join();
+}
+
+void TThreadJoiner::operator()(TThread* AThread) const {
+  if (!AThread) return;
+  if (AThread->ThreadID() != 0 && AThread->ThreadID() == GetCurrentThreadId()) {
+    std::shared_ptr<TThread> later(AThread, TThreadJoiner{});
+    TThread::Queue(nullptr, [later] {});
+    return;
+  }
+  AThread->Terminate();
+  AThread->Join();
+  delete AThread;
 }
 
 void TThread::AfterConstruction() {

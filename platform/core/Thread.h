@@ -31,9 +31,10 @@ class TThread : public TObject {
   explicit TThread(bool CreateSuspended);
   // Not a self-freeing thread: Terminate, then wait for it and join it (also when it is already
   // finished). Also drops the thread's Queue calls that the main thread has not run yet.
-  // NOTE: this runs after the derived class's members are gone. A derived class whose Execute
-  // uses its own members and that may be destroyed while running calls Terminate() and
-  // WaitFor() in its own destructor.
+  // NOTE: this runs after the derived class's members are gone and after the object has stopped
+  // being of its derived class, while the thread may still be in Execute (a virtual call on the
+  // object). An owner therefore ends the thread before it destroys the object: through
+  // TOwnedThread, or with Terminate() and Join() first.
   ~TThread() override;
 
   // new T(args...) followed by AfterConstruction: the way to make a running thread.
@@ -60,6 +61,12 @@ class TThread : public TObject {
   // keeps serving Synchronize/Queue calls and messages other threads send to it meanwhile. Raises EThread for a FreeOnTerminate
   // thread, from the thread itself, and for a thread that never started.
   DWORD WaitFor();
+  // Waits until the thread has returned from every call on its object (Execute, DoTerminate,
+  // OnTerminate) and joins the system thread; nothing for a thread that never started or was
+  // joined already. On the main thread the wait serves calls as WaitFor does; a served call that
+  // raises is not passed on (it has run). Not for a FreeOnTerminate thread, nor from the thread
+  // itself (EThread).
+  void Join();
   // True once Execute has returned and OnTerminate has run: from then on the thread uses its object
   // no more, so an owner may free it (the destructor still joins the system thread).
   [[nodiscard]] bool Finished() const { return finished_.load(); }
@@ -104,6 +111,8 @@ class TThread : public TObject {
   struct TDone;
   void Run();
   void WaitDone();
+  // Join without the checks: waits (a served call that raises is not passed on) and joins.
+  void JoinThread();
 
   const bool create_suspended_;
   std::atomic<bool> started_{false};
@@ -116,6 +125,16 @@ class TThread : public TObject {
   std::shared_ptr<TDone> done_;
   std::thread thread_;
 };
+
+// The owner of a thread object that ends the thread before the object goes: Terminate, Join,
+// then delete, so the thread never runs on an object that is being destroyed. A thread that lets
+// go of its own owner (a handler of its own run freeing what owns it) cannot wait for itself: its
+// object is handed to the main thread, which joins and frees it at its next CheckSynchronize (or
+// any wait that serves calls).
+struct TThreadJoiner {
+  void operator()(TThread* AThread) const;
+};
+using TOwnedThread = std::unique_ptr<TThread, TThreadJoiner>;
 
 // Runs the pending Synchronize and Queue calls, one at a time in their order; waits up to
 // Timeout milliseconds for the first when none is pending. Main thread only (EThread

@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 class TTestConvexa : public TConvexa {
  public:
   using TConvexa::TConvexa;
+  ~TTestConvexa() override { ShutDown(); }  // its workers call into it: they end first
   using TaskFactory = std::function<std::unique_ptr<TFFmpeg>(int AMaxFiles)>;
   TaskFactory Factory;
   TFFmpeg* Task(int AIndex) const { return TaskList().Items(AIndex); }

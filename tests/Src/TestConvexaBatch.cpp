@@ -6,11 +6,15 @@
 // the pause gate, reporting progress at the task's interval.
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
+#include <random>
 #include <mutex>
 #include <set>
 
 #include "ConvexaTestSupport.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/graphics/Bitmap.h"
 #include "platform/windowing/MessageQueue.h"
 #include "platform/Watchdog.h"
 #include "platform/windowing/Window.h"
@@ -28,6 +32,10 @@ struct TRunLog {
   std::vector<std::pair<bool, int>> Events;  // (begin?, task id)
   int Running = 0;
   int MaxRunning = 0;
+  int RunningNow() {
+    std::lock_guard<std::mutex> guard(Lock);
+    return Running;
+  }
   void Add(bool ABegin, int AId) {
     std::lock_guard<std::mutex> guard(Lock);
     Events.emplace_back(ABegin, AId);
@@ -50,6 +58,7 @@ class TLoopTask : public TFFmpeg {
   // The worker runs this class's Transcode: it must have ended before this part goes.
   ~TLoopTask() override { Stop(true); }
   std::atomic<int> Packets{0};
+  bool IgnorePause = false;  // runs on through a closed gate (a task finishing as the pause comes)
 
  protected:
   void Transcode() override {
@@ -60,14 +69,18 @@ class TLoopTask : public TFFmpeg {
     } end{this};
     auto last = std::chrono::steady_clock::now();
     while (!FBroken) {
-      WaitWhilePaused();
+      if (!IgnorePause) WaitWhilePaused();
       if (FBroken) break;
       if (!FFailWith.empty() && Packets >= 3) throw FFmpegException(FFailWith);
       ++Packets;
       const auto now = std::chrono::steady_clock::now();
-      if (now - last >= std::chrono::microseconds(ReportInterval) && OnProgress) {
+      if (now - last >= std::chrono::microseconds(ReportInterval)) {
         last = now;
-        OnProgress(this, 0, Packets, 25, 2.0f, 100.0f, Packets * 1000, Packets * 40000, FPacketLimit * 40000);
+        // Copies: a handler may free the task's owner, and with it the events (the engine's
+        // transcoder calls its events the same way).
+        if (const TProgressEvent progress = OnProgress)
+          progress(this, 0, Packets, 25, 2.0f, 100.0f, Packets * 1000, Packets * 40000, FPacketLimit * 40000);
+        if (const TPreviewBitmapEvent preview = OnPreviewBitmap) preview(this, &FPicture, Packets, Packets * 40000);
       }
       if (FPacketLimit > 0 && Packets >= FPacketLimit) break;
       std::this_thread::sleep_for(1ms);  // the time a packet takes
@@ -76,6 +89,7 @@ class TLoopTask : public TFFmpeg {
   }
 
  private:
+  TBitmap FPicture;
   TRunLog& FLog;
   int FId;
   int FPacketLimit;
@@ -442,48 +456,131 @@ TEST_F(ConvexaBatch, StopFromAHandlerRunsNoPostedMessageOrTimerBeforeItReturns) 
   DestroyWindow(form);
 }
 
-// A user presses Stop while progress is arriving: the handler that stops runs inside a progress
-// delivery (or a terminate record's), and Stop(true) must return with every record delivered.
-TEST_F(ConvexaBatch, StopFromAProgressOrTerminateHandlerReturns) {
-  for (const bool fromTerminate : {false, true}) {
-    SCOPED_TRACE(fromTerminate ? "OnTerminate" : "OnProgress");
+// Where a handler that stops the batch may run: a progress or preview delivery on the GUI thread
+// or on the worker itself, a custom hook, a task's end record or the batch's (on notification
+// threads).
+enum class THandlerSite { ProgressOnGui, ProgressOnWorker, PreviewOnGui, PreviewOnWorker, TaskRecord, BatchRecord };
+
+struct THandlerCase {
+  const char* Name;
+  THandlerSite Site;
+};
+
+const THandlerCase kHandlerSites[] = {
+    {"progress on the GUI thread", THandlerSite::ProgressOnGui},
+    {"progress on a worker", THandlerSite::ProgressOnWorker},
+    {"preview on the GUI thread", THandlerSite::PreviewOnGui},
+    {"preview on a worker", THandlerSite::PreviewOnWorker},
+    {"a task's end record", THandlerSite::TaskRecord},
+    {"the batch's end record", THandlerSite::BatchRecord},
+};
+
+// Binds the component's handlers so that AAct runs once, at the chosen site, for task 1 (or at
+// the batch's end); every terminate record is kept. Handlers stay cheap: they run in parallel on
+// workers.
+class THandlerSiteTest : public ConvexaBatch {
+ protected:
+  void Bind(THandlerSite ASite, std::function<void()> AAct) {
+    const bool onWorker = ASite == THandlerSite::ProgressOnWorker || ASite == THandlerSite::PreviewOnWorker;
+    convexa->SetTriggerEventInMainThread(!onWorker);
+    convexa->SetProgressInterval(100);
+    act = std::move(AAct);
+    auto once = [this](bool AHere) {
+      if (!AHere) return;
+      // Not before Start has returned: the test's thread is still using the component until then.
+      while (!armed) std::this_thread::yield();
+      if (!acted.exchange(true)) {
+        act();
+        actReturned = true;
+      }
+    };
+    convexa->OnProgress = [ASite, once](TObject*, PProgressInfo AInfo) {
+      once((ASite == THandlerSite::ProgressOnGui || ASite == THandlerSite::ProgressOnWorker) && AInfo->TaskIndex == 1);
+    };
+    convexa->OnPreviewBitmap = [ASite, once](TObject*, const TPreviewInfo& AInfo) {
+      once((ASite == THandlerSite::PreviewOnGui || ASite == THandlerSite::PreviewOnWorker) && AInfo.TaskIndex == 1);
+    };
+    convexa->OnTerminate = [this, ASite, once](TObject*, const TTerminateInfo& AInfo) {
+      {
+        std::lock_guard<std::mutex> guard(recordLock);
+        records.push_back(AInfo);
+      }
+      once((ASite == THandlerSite::TaskRecord && AInfo.TaskIndex == 0) ||
+           (ASite == THandlerSite::BatchRecord && AInfo.TaskIndex == -1));
+    };
+  }
+  // Task 0 ends by itself at once (for the record sites; the batch-record site lets every task
+  // end), the others run until stopped.
+  void StartTasks(THandlerSite ASite) {
+    convexa->Factory = [this, ASite](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
+      const int id = created++;
+      const int limit = ASite == THandlerSite::BatchRecord ? 20 : id == 0 ? 3 : -1;
+      return std::make_unique<TLoopTask>(AMaxFiles, log, id, limit, "");
+    };
+    AddTasks(4);
+    armed = false;
+    convexa->Start(3);
+    armed = true;
+  }
+
+  std::function<void()> act;
+  std::atomic<bool> armed{false};
+  std::atomic<bool> acted{false};
+  std::atomic<bool> actReturned{false};
+};
+
+// A user presses Stop while news is arriving: the handler that stops runs inside a delivery,
+// wherever that runs, and Stop(true) returns with every record delivered.
+TEST_F(THandlerSiteTest, StopFromAnyHandlerReturns) {
+  for (const THandlerCase& c : kHandlerSites) {
+    SCOPED_TRACE(c.Name);
     TWatchdog watchdog("stop from an event handler", 20000);
     convexa = std::make_unique<TTestConvexa>(nullptr);
-    convexa->Factory = [this](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
-      // Task 0 ends at once, the others run until stopped.
-      const int id = created++;
-      return std::make_unique<TLoopTask>(AMaxFiles, log, id, id == 0 ? 3 : -1, "");
-    };
-    convexa->SetProgressInterval(100);
-    std::atomic<int> stops{0};
-    std::atomic<bool> stopReturned{false};
-    TCustomConvexa* self = convexa.get();
-    auto stop = [&] {
-      if (stops++ > 0) return;
-      self->Stop(true);
-      stopReturned = true;
-    };
-    convexa->OnProgress = [&](TObject*, PProgressInfo AInfo) {
-      if (!fromTerminate && AInfo->TaskIndex == 1) stop();
-    };
-    convexa->OnTerminate = [&](TObject*, const TTerminateInfo& AInfo) {
-      if (fromTerminate && AInfo.TaskIndex == 0) stop();
-      std::lock_guard<std::mutex> guard(recordLock);
-      records.push_back(AInfo);
-    };
+    acted = false;
+    actReturned = false;
+    created = 0;
     {
       std::lock_guard<std::mutex> guard(recordLock);
       records.clear();
     }
-    created = 0;
-    AddTasks(4);
-    convexa->Start(3);
-    ASSERT_TRUE(PumpUntil([&] { return stopReturned.load() && RecordCount() == 5; }, 15000));
+    TCustomConvexa* self = convexa.get();
+    Bind(c.Site, [self] { self->Stop(true); });
+    StartTasks(c.Site);
+    ASSERT_TRUE(PumpUntil([&] { return actReturned.load() && RecordCount() == 5; }, 15000));
     const auto all = Records();
     EXPECT_EQ(all.back().TaskIndex, -1);
-    EXPECT_EQ(ByTask(all).size(), 4u);
-    EXPECT_EQ(log.Running, 0);
+    const auto byTask = ByTask(all);
+    EXPECT_EQ(byTask.size(), 4u);
+    for (const auto& [index, info] : byTask) EXPECT_FALSE(info.Exception) << index << ": " << info.ExceptionMsg;
     convexa.reset();
+    EXPECT_EQ(log.Running, 0);
+  }
+}
+
+// A handler may free the component, wherever it runs: the tasks stop, the threads end, nothing
+// is delivered afterwards and nothing is touched that is gone (the sanitizers watch).
+TEST_F(THandlerSiteTest, FreeingTheComponentFromAnyHandler) {
+  for (const THandlerCase& c : kHandlerSites) {
+    SCOPED_TRACE(c.Name);
+    TWatchdog watchdog("free from an event handler", 20000);
+    convexa = std::make_unique<TTestConvexa>(nullptr);
+    acted = false;
+    actReturned = false;
+    created = 0;
+    {
+      std::lock_guard<std::mutex> guard(recordLock);
+      records.clear();
+    }
+    // Set up through the test's pointer; from the start on the handler owns the component.
+    TTestConvexa* owned = convexa.get();
+    Bind(c.Site, [owned] { delete owned; });
+    StartTasks(c.Site);
+    (void)convexa.release();
+    ASSERT_TRUE(PumpUntil([&] { return actReturned.load(); }, 15000));
+    ASSERT_TRUE(PumpUntil([&] { return log.RunningNow() == 0; }, 15000)) << "a task still runs";
+    const size_t delivered = RecordCount();
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(RecordCount(), delivered);
   }
 }
 
@@ -568,6 +665,120 @@ TEST_F(ConvexaBatch, StressStartStopAndRestartManyShortTasks) {
   convexa->Start(8);
   convexa->Stop(false);
   convexa.reset();
+}
+
+// A task that ends just as the batch is paused (it was past its last gate) makes room for the
+// next one, which starts paused: a paused batch holds where it was and goes on after Resume.
+TEST_F(ConvexaBatch, ATaskStartedWhilePausedStartsPaused) {
+  TWatchdog watchdog("start while paused", 20000);
+  PacketLimit = 40;
+  AddTasks(2);
+  Task(0)->IgnorePause = true;
+  convexa->Start(1);
+  convexa->Pause();
+  ASSERT_TRUE(PumpUntil([&] { return Task(1)->Converting(); }));
+  PumpUntil([] { return false; }, 100);
+  EXPECT_EQ(Task(1)->Packets, 0) << "the new task ran in a paused batch";
+  convexa->Resume();
+  ASSERT_TRUE(PumpUntil([&] { return RecordCount() == 3; }));
+  for (const auto& [index, info] : ByTask(Records())) EXPECT_TRUE(info.Finished) << index;
+  EXPECT_EQ(Task(1)->Packets, 40);
+}
+
+// Pause, Resume and Stop in any order and at any rate, from the GUI thread and from handlers on
+// workers, the GUI thread and notification threads, over a 16-task batch at 8 threads. No round
+// hangs (watchdog), every task yields exactly one end record and then the batch's, a stop is no
+// failure, and a batch that is only paused and resumed runs every task to its end.
+TEST_F(ConvexaBatch, HammerPauseResumeAndStopFromAnywhere) {
+  constexpr int kRounds = 50;
+  constexpr int kTasks = 16;
+  TWatchdog watchdog("pause, resume and stop hammered", 240000);
+  const auto began = std::chrono::steady_clock::now();
+  PacketLimit = 120;
+  convexa->SetProgressInterval(100);
+  std::atomic<bool> handlersAct{false};
+  std::atomic<bool> stopInHandler{false};
+  std::atomic<int> handlerStops{0};
+  std::atomic<int> handlerCalls{0};
+  TCustomConvexa* self = convexa.get();
+  // Handlers pause, resume or (when the round asks) stop, each time a little differently.
+  auto act = [&, self](int ASalt) {
+    if (!handlersAct) return;
+    const int n = handlerCalls++ + ASalt;
+    if (stopInHandler && n % 7 == 3 && handlerStops++ == 0) {
+      self->Stop(true);
+      return;
+    }
+    if (n % 3 == 0) self->Pause();
+    if (n % 3 == 1) self->Resume();
+  };
+  convexa->OnProgress = [act](TObject*, PProgressInfo AInfo) { act(AInfo->TaskIndex); };
+  convexa->OnTerminate = [this, act](TObject*, const TTerminateInfo& AInfo) {
+    {
+      std::lock_guard<std::mutex> guard(recordLock);
+      records.push_back(AInfo);
+    }
+    if (AInfo.TaskIndex >= 0) act(AInfo.TaskIndex + 1);
+  };
+  for (int round = 0; round < kRounds; ++round) {
+    SCOPED_TRACE(round);
+    std::mt19937 random(static_cast<unsigned>(round));
+    const bool runsToItsEnd = round % 3 == 0;
+    convexa->ClearTasks();
+    {
+      std::lock_guard<std::mutex> guard(recordLock);
+      records.clear();
+    }
+    convexa->SetTriggerEventInMainThread(round % 2 == 0);
+    stopInHandler = !runsToItsEnd && round % 4 != 1;
+    handlerStops = 0;
+    AddTasks(kTasks);
+    handlersAct = true;
+    convexa->Start(8);
+    // The GUI thread's own hammering: a burst of pauses and resumes a few milliseconds apart.
+    const int steps = 5 + static_cast<int>(random() % 20);
+    for (int step = 0; step < steps; ++step) {
+      switch (random() % 3) {
+        case 0: convexa->Pause(); break;
+        case 1: convexa->Resume(); break;
+        default: break;
+      }
+      PumpUntil([] { return false; }, static_cast<int>(random() % 8));
+    }
+    if (runsToItsEnd) {
+      // Handlers may still pause once more while they finish: resume until the batch has ended.
+      handlersAct = false;
+      ASSERT_TRUE(PumpUntil(
+          [&] {
+            convexa->Resume();
+            return RecordCount() == kTasks + 1;
+          },
+          60000));
+    } else {
+      convexa->Stop(true);
+      ASSERT_EQ(RecordCount(), static_cast<size_t>(kTasks + 1)) << "Stop(true) returned before every record";
+      handlersAct = false;
+    }
+    const auto all = Records();
+    EXPECT_EQ(all.back().TaskIndex, -1);
+    const auto byTask = ByTask(all);
+    ASSERT_EQ(byTask.size(), static_cast<size_t>(kTasks));
+    for (const auto& [index, info] : byTask) {
+      SCOPED_TRACE(index);
+      EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
+      if (runsToItsEnd) {
+        EXPECT_TRUE(info.Finished);
+        EXPECT_EQ(Task(index)->Packets, PacketLimit) << "a paused task did not go on where it was";
+      }
+    }
+    EXPECT_LE(log.MaxRunning, 8);
+  }
+  // The handlers use this test's locals: none may run once it returns.
+  convexa->ClearTasks();
+  convexa->OnProgress = nullptr;
+  convexa->OnTerminate = nullptr;
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  std::printf("[ hammer   ] %d rounds of %d tasks at 8 threads in %.1f s\n", kRounds, kTasks, seconds);
 }
 
 }  // namespace

@@ -288,11 +288,15 @@ TEST_F(ConvexaConvert, HookAndPreviewEventsCarryTheirTask) {
   EXPECT_GT(previews, 0);
 }
 
+// The user's stop of H.264 jobs in MP4: no failure, and each file that was begun is finished so
+// that it plays up to where the conversion got (its index written, as on an interrupt of the
+// command-line tool).
 TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
   TWatchdog watchdog("pause and stop", 60000);
   for (int i = 0; i < 4; ++i) {
     ASSERT_EQ(convexa->AddTask(LongFile()), i) << convexa->LastErrMsg();
-    ASSERT_TRUE(convexa->SetOutputFile(i, Out("long" + std::to_string(i) + ".avi"), ""));
+    ASSERT_TRUE(convexa->SetOutputFile(i, Out("long" + std::to_string(i) + ".mp4"), "vcodec=libx264\nacodec=aac"))
+        << convexa->LastErrMsg();
   }
   convexa->Start(2);
   auto reports = [&] {
@@ -315,10 +319,15 @@ TEST_F(ConvexaConvert, PauseHoldsAndStopEndsRealConversions) {
     SCOPED_TRACE(index);
     EXPECT_FALSE(info.Finished);
     EXPECT_FALSE(info.Exception) << info.ExceptionMsg;
-    const std::string out = Out("long" + std::to_string(index) + ".avi");
+    const std::string out = Out("long" + std::to_string(index) + ".mp4");
     if (index < 2) {
       EXPECT_EQ(info.ExceptionMsg, "Conversion stopped: the output file '" + out + "' is incomplete");
-      EXPECT_TRUE(fs::exists(out));
+      ASSERT_TRUE(fs::exists(out));
+      EXPECT_EQ(fixtures::DecodeErrors(out), "");
+      const auto probe = fixtures::Probe(out);
+      ASSERT_TRUE(probe.count("format.duration")) << "the stopped file does not play";
+      EXPECT_GT(std::stod(probe.at("format.duration")), 0.0);
+      EXPECT_LT(std::stod(probe.at("format.duration")), 10.0);
     } else {
       EXPECT_EQ(info.ExceptionMsg, "Conversion stopped before it started; nothing was written");
       EXPECT_FALSE(fs::exists(out));

@@ -271,6 +271,77 @@ TEST(Thread, FinishedOnlyOnceTheTerminateStepIsOver) {
   }
 }
 
+// A thread with no join of its own in its destructor (the common case): its owner ends it before
+// the object goes. Under ThreadSanitizer a destructor that ran while the thread was still in a
+// virtual call on the object shows as a race on the object's virtual table.
+class TPlainLoop : public TThread {
+ public:
+  TPlainLoop(std::atomic<bool>* running, std::atomic<int>* rounds)
+      : TThread(true), running_(running), rounds_(rounds) {}
+  std::function<void()> AfterExecute;
+
+ protected:
+  void Execute() override {
+    running_->store(true);
+    while (!Terminated()) {
+      ++*rounds_;
+      Sleep(1);
+    }
+  }
+  void DoTerminate() override {
+    if (AfterExecute) AfterExecute();
+    TThread::DoTerminate();
+  }
+
+ private:
+  std::atomic<bool>* running_;
+  std::atomic<int>* rounds_;
+};
+
+TEST(Thread, AnOwnedThreadEndsBeforeItsObjectGoes) {
+  TWatchdog dog("owned thread");
+  for (int round = 0; round < 5; ++round) {
+    std::atomic<bool> running{false};
+    std::atomic<int> rounds{0};
+    TOwnedThread thread(new TPlainLoop(&running, &rounds));
+    thread->Start();
+    while (!running) std::this_thread::yield();
+    thread.reset();  // terminates, joins, then destroys
+    const int after = rounds.load();
+    Sleep(3);
+    EXPECT_EQ(rounds.load(), after);
+  }
+  // One that never started is simply freed.
+  std::atomic<bool> running{false};
+  std::atomic<int> rounds{0};
+  TOwnedThread never(new TPlainLoop(&running, &rounds));
+  never.reset();
+  EXPECT_FALSE(running.load());
+}
+
+// A thread whose own run lets go of its owner (a handler freeing what owns the thread) cannot
+// wait for itself: the main thread frees the object once the thread has returned.
+TEST(Thread, AThreadThatFreesItsOwnOwnerIsFreedByTheMainThread) {
+  TWatchdog dog("thread frees its owner");
+  std::atomic<bool> running{false};
+  std::atomic<int> rounds{0};
+  std::atomic<bool> released{false};
+  auto owner = std::make_unique<TOwnedThread>(new TPlainLoop(&running, &rounds));
+  auto* thread = static_cast<TPlainLoop*>(owner->get());
+  thread->AfterExecute = [&] {
+    owner.reset();
+    released = true;
+  };
+  thread->Start();
+  while (!running) std::this_thread::yield();
+  thread->Terminate();
+  while (!released) std::this_thread::yield();
+  // The object is still there until the main thread serves the hand-over.
+  ServeUntil([&] { return !detail::SynchronizePending(); });
+  EXPECT_EQ(owner, nullptr);
+  EXPECT_GT(rounds.load(), 0);
+}
+
 TEST(Thread, QueuedCallsOfADestroyedThreadAreDropped) {
   TWatchdog dog("queued calls dropped");
   bool ran = false;
