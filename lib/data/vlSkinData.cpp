@@ -221,7 +221,10 @@ void ReadList(TCustomIniFile* IniFile, const std::string& Section, List& list, C
     SplitObjectEntry(IniFile->ReadString(Section, std::to_string(i), ""), name, word);
     auto description = create(word, name);
     if (!description) continue;  // a kind this library does not know
+    const std::uint64_t refusedBefore = vlSkinRefusalCount();
     description->LoadFromFile(IniFile);
+    // An element with a refused value is left out: its controls draw their built-in look.
+    if (vlSkinRefusalCount() != refusedBefore) continue;
     list.push_back(std::move(description));
   }
 }
@@ -269,14 +272,42 @@ void TvlSkinContent::ReadVersionAndPictureNames(TCustomIniFile* IniFile) {
   FMaskName = IniFile->ReadString("PICTURES", "mask", "");
 }
 
+namespace {
+
+// Reads a popup, layer or hint window; one that refused a value is left at its defaults
+// (no picture).
+template <typename Window>
+void ReadWindowSection(TCustomIniFile* IniFile, std::unique_ptr<Window>& Target) {
+  const std::uint64_t refusedBefore = vlSkinRefusalCount();
+  Target->LoadFromFile(IniFile);
+  if (vlSkinRefusalCount() != refusedBefore) Target = std::make_unique<Window>();
+}
+
+}  // namespace
+
 void TvlSkinContent::ReadSections(TCustomIniFile* IniFile) {
   ReadFormInfo(IniFile);
-  PopupWindow->LoadFromFile(IniFile);
-  LayerFrame->LoadFromFile(IniFile);
-  HintWindow->LoadFromFile(IniFile);
+  ReadWindowSection(IniFile, PopupWindow);
+  ReadWindowSection(IniFile, LayerFrame);
+  ReadWindowSection(IniFile, HintWindow);
   FSkinColors->LoadFromFile(IniFile);
   ReadSkinObjects(IniFile);
   ReadSkinControls(IniFile);
+}
+
+void TvlSkinContent::DropElementsOutsidePictures() {
+  std::erase_if(CtrlList, [&](const std::unique_ptr<TvlDataSkinControl>& control) {
+    const std::int32_t index = control->PictureIndex;
+    if (index < 0 || index >= static_cast<std::int32_t>(FActivePictures.size())) return false;
+    const TBitmap* picture = FActivePictures[static_cast<std::size_t>(index)].get();
+    const TRect& r = control->SkinRect;
+    if (r.Left >= 0 && r.Top >= 0 && r.Right <= picture->Width() && r.Bottom <= picture->Height()) return false;
+    vlReportSkinRefusal(control->IDName, "skinrect",
+                        std::to_string(r.Left) + "," + std::to_string(r.Top) + "," + std::to_string(r.Right) + "," +
+                            std::to_string(r.Bottom) + " lies outside picture " + std::to_string(index) + " (" +
+                            std::to_string(picture->Width()) + " x " + std::to_string(picture->Height()) + ")");
+    return true;
+  });
 }
 
 void TvlSkinContent::WriteSkinDescription(TCustomIniFile* IniFile) {
@@ -387,6 +418,7 @@ TvlSkinContent DecodePayload(const std::uint8_t* data, std::size_t size) {
   skin.ReadVersionAndPictureNames(&ini);
   ReadIniStrings(&ini, "PICTURES", "activepictures", skin.FActivePicturesNames.get());
   skin.ReadSections(&ini);
+  skin.DropElementsOutsidePictures();
   return skin;
 }
 
@@ -478,6 +510,7 @@ void TvlSkinData::LoadFromFile(const std::string& FileName) {
     skin.FActivePictures.push_back(std::move(bitmap));
   }
   skin.ReadSections(&ini);
+  skin.DropElementsOutsidePictures();
   ReplaceSkin(std::move(skin));
 }
 

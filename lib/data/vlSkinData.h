@@ -119,8 +119,14 @@ struct TvlSkinContent {
   void WriteActivePictureList(TCustomIniFile* IniFile);
   // VERSION and the three picture names of PICTURES.
   void ReadVersionAndPictureNames(TCustomIniFile* IniFile);
-  // FORMINFO, POPUPWINDOW, LAYERFRAME, HINTWINDOW, SKINCOLORS, SKINOBJECTS, SKINCONTROLS.
+  // FORMINFO, POPUPWINDOW, LAYERFRAME, HINTWINDOW, SKINCOLORS, SKINOBJECTS, SKINCONTROLS. A listed
+  // element or a popup, layer or hint window that refused a value (vlSkinDescription.h) is
+  // replaced by nothing, so what uses it draws its built-in look; a refused FORMINFO key keeps
+  // its default.
   void ReadSections(TCustomIniFile* IniFile);
+  // Once the pictures are in place: drops (with a skin log line) each control element whose
+  // "skinrect" does not lie inside its picture.
+  void DropElementsOutsidePictures();
   // The whole description, every section in the writer's order.
   void WriteSkinDescription(TCustomIniFile* IniFile);
 };

@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <limits>
 #include <memory>
+#include <mutex>
 
 #include "platform/core/Exceptions.h"
 
@@ -285,6 +287,86 @@ bool IsSkinIniFile(TCustomIniFile* IniFile) {
   return true;
 }
 
+// ---- refused values ----
+
+namespace {
+
+std::mutex& LogSinkLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+TvlSkinLogSink& LogSink() {
+  static TvlSkinLogSink sink;
+  return sink;
+}
+
+thread_local std::uint64_t tRefusals = 0;
+
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool EndsWith(std::string_view text, std::string_view tail) {
+  return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
+}
+
+bool IsCoordinate(std::int32_t v) { return v >= -vlSkinCoordinateLimit && v <= vlSkinCoordinateLimit; }
+
+std::string Range(std::int32_t low, std::int32_t high) {
+  return "outside " + std::to_string(low) + ".." + std::to_string(high);
+}
+
+}  // namespace
+
+TvlSkinLogSink vlSetSkinLogSink(TvlSkinLogSink Sink) {
+  std::lock_guard<std::mutex> hold(LogSinkLock());
+  TvlSkinLogSink previous = std::move(LogSink());
+  LogSink() = std::move(Sink);
+  return previous;
+}
+
+void vlReportSkinRefusal(const std::string& Element, const std::string& Key, const std::string& Reason) {
+  ++tRefusals;
+  const std::string line =
+      "skin element '" + Element + "' key '" + Key + "' refused: " + Reason + "; built-in look used";
+  std::lock_guard<std::mutex> hold(LogSinkLock());
+  if (LogSink())
+    LogSink()(line);
+  else
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+std::uint64_t vlSkinRefusalCount() { return tRefusals; }
+
+std::optional<std::string> vlIntegerRefusal(std::string_view Key, std::int32_t Value) {
+  const auto outside = [&](std::int32_t low, std::int32_t high) -> std::optional<std::string> {
+    if (Value >= low && Value <= high) return std::nullopt;
+    return std::to_string(Value) + " is " + Range(low, high);
+  };
+  std::string lower(Key);
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (Contains(lower, "color")) return std::nullopt;
+  if (EndsWith(Key, "pictureindex")) return outside(-1, vlSkinCoordinateLimit);
+  if (EndsWith(Key, "alphablendvalue")) return outside(0, 255);
+  if (EndsWith(Key, "count") || EndsWith(Key, "countframes") || EndsWith(Key, "size") || Key == "borderwidth" ||
+      Key == "formminwidth")
+    return outside(0, vlSkinCoordinateLimit);
+  return outside(-vlSkinCoordinateLimit, vlSkinCoordinateLimit);
+}
+
+std::optional<std::string> vlRectRefusal(const TRect& Value) {
+  const std::string text = std::to_string(Value.Left) + "," + std::to_string(Value.Top) + "," +
+                           std::to_string(Value.Right) + "," + std::to_string(Value.Bottom);
+  for (std::int32_t v : {Value.Left, Value.Top, Value.Right, Value.Bottom})
+    if (!IsCoordinate(v)) return text + " has a coordinate " + Range(-vlSkinCoordinateLimit, vlSkinCoordinateLimit);
+  if (Value.Right < Value.Left || Value.Bottom < Value.Top) return text + " has a negative size";
+  return std::nullopt;
+}
+
+std::optional<std::string> vlPointRefusal(const TPoint& Value) {
+  if (IsCoordinate(Value.X) && IsCoordinate(Value.Y)) return std::nullopt;
+  return std::to_string(Value.X) + "," + std::to_string(Value.Y) + " has a coordinate " +
+         Range(-vlSkinCoordinateLimit, vlSkinCoordinateLimit);
+}
+
 // ---- TvlSkinKeys ----
 
 void TvlSkinKeys::Read(TCustomIniFile* IniFile, const std::string& Section) const {
@@ -293,11 +375,24 @@ void TvlSkinKeys::Read(TCustomIniFile* IniFile, const std::string& Section) cons
     std::visit(
         [&](auto* field) {
           using T = std::remove_pointer_t<decltype(field)>;
-          if constexpr (std::is_same_v<T, std::int32_t>) *field = ReadIniInteger(IniFile, Section, key, e.IntDefault);
-          else if constexpr (std::is_same_v<T, bool>) *field = ReadIniBoolean(IniFile, Section, key);
+          // A refused value leaves the default in the field.
+          auto keep = [&](auto value, auto fallback, const std::optional<std::string>& refusal) {
+            *field = refusal ? fallback : value;
+            if (refusal) vlReportSkinRefusal(Section, key, *refusal);
+          };
+          if constexpr (std::is_same_v<T, std::int32_t>) {
+            const std::int32_t value = ReadIniInteger(IniFile, Section, key, e.IntDefault);
+            // Every SKINCOLORS key is a colour.
+            keep(value, e.IntDefault, Section == "SKINCOLORS" ? std::nullopt : vlIntegerRefusal(key, value));
+          } else if constexpr (std::is_same_v<T, bool>) *field = ReadIniBoolean(IniFile, Section, key);
           else if constexpr (std::is_same_v<T, std::string>) *field = IniFile->ReadString(Section, key, e.TextDefault);
-          else if constexpr (std::is_same_v<T, TRect>) *field = ReadIniRect(IniFile, Section, key);
-          else if constexpr (std::is_same_v<T, TPoint>) *field = ReadIniPoint(IniFile, Section, key);
+          else if constexpr (std::is_same_v<T, TRect>) {
+            const TRect value = ReadIniRect(IniFile, Section, key);
+            keep(value, TRect{}, vlRectRefusal(value));
+          } else if constexpr (std::is_same_v<T, TPoint>) {
+            const TPoint value = ReadIniPoint(IniFile, Section, key);
+            keep(value, TPoint{}, vlPointRefusal(value));
+          }
           else if constexpr (std::is_same_v<T, TFontStyles>) *field = ReadIniFontStyles(IniFile, Section, key);
           else if constexpr (std::is_same_v<T, TAlignment>) *field = ReadIniAlignment(IniFile, Section, key);
           else if constexpr (std::is_same_v<T, TvlStretchType>) *field = ReadStretchType(IniFile, Section, key);

@@ -5,6 +5,7 @@
 // from which every description both reads and writes its section.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -89,6 +90,34 @@ void WriteIniStrings(TCustomIniFile* IniFile, const std::string& Section, const 
 // True when VERSION, PICTURES, FORMINFO, SKINOBJECTS and SKINCONTROLS each hold at least one key.
 [[nodiscard]] bool IsSkinIniFile(TCustomIniFile* IniFile);
 
+// ---- refused values ----
+
+// Every rectangle, point and number read through TvlSkinKeys is checked as it is read. A value
+// no control can use is refused: the field keeps its default, and one line naming the element
+// (its section), the key and the reason goes to the skin log. The checks, by key:
+//   rectangles  every coordinate within +-vlSkinCoordinateLimit, right >= left, bottom >= top;
+//   points      both coordinates within +-vlSkinCoordinateLimit;
+//   integers    colours (keys naming a "color" in any case, every key of SKINCOLORS) any value; picture indexes from -1 up; counts
+//               ("count", "countframes") and sizes ("size", "borderwidth", "formminwidth") from
+//               0 up; alpha values 0..255; every other number within +-vlSkinCoordinateLimit.
+// The skin data drops a listed element that refused a value, so its controls draw their
+// built-in look, and checks the elements' pictures once they are loaded (vlSkinData.h).
+inline constexpr std::int32_t vlSkinCoordinateLimit = 32767;
+
+// Receives each refusal line. The default sink writes the line to stderr.
+using TvlSkinLogSink = std::function<void(const std::string& Line)>;
+// Installs Sink (an empty one restores the default) and answers the one it replaces.
+TvlSkinLogSink vlSetSkinLogSink(TvlSkinLogSink Sink);
+// Sends "skin element '<Element>' key '<Key>' refused: <Reason>; built-in look used" to the sink.
+void vlReportSkinRefusal(const std::string& Element, const std::string& Key, const std::string& Reason);
+// The number of refusals reported on this thread so far.
+[[nodiscard]] std::uint64_t vlSkinRefusalCount();
+
+// The reason an integer of Key is refused, or nullopt when a control can use Value.
+[[nodiscard]] std::optional<std::string> vlIntegerRefusal(std::string_view Key, std::int32_t Value);
+[[nodiscard]] std::optional<std::string> vlRectRefusal(const TRect& Value);
+[[nodiscard]] std::optional<std::string> vlPointRefusal(const TPoint& Value);
+
 // ---- the key table ----
 
 // The keys of one description section, each bound to a field of one description object with the
@@ -113,8 +142,8 @@ class TvlSkinKeys {
     entries_.push_back({Key, &Value, 0, ""});
   }
 
-  // Reads every key of Section into its field (the default when absent). A malformed rectangle
-  // or point raises EConvertError.
+  // Reads every key of Section into its field (the default when absent or refused, see above). A
+  // malformed rectangle or point raises EConvertError.
   void Read(TCustomIniFile* IniFile, const std::string& Section) const;
   // Writes every key with its encoding.
   void Write(TCustomIniFile* IniFile, const std::string& Section) const;

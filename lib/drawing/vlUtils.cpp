@@ -228,6 +228,7 @@ void Client(const Composer& c, const TRect& src, const TRect& dst, bool StretchE
 
 void ComposeNine(bool openRight, const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
                  int NewWidth, int NewHeight, TvlStretchSides Sides, TvlClientFill Fill) {
+  if (!vlIsComposable(G, SkinRect, NewWidth, NewHeight)) return;
   const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
   const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
                NewRBPoint = G.NewRBPoint;
@@ -669,16 +670,28 @@ void ComposeSkinStripVert(int TopOffset, int BottomOffset, TBitmap* Dest, TBitma
 
 TvlNinePartGeometry TvlNinePartGeometry::Grown(TPoint LTPt, TPoint RTPt, TPoint LBPt, TPoint RBPt, TRect ClRect,
                                                int DeltaWidth, int DeltaHeight) {
+  const auto dx = [&](int v) { return vlSaturatedAdd(v, DeltaWidth); };
+  const auto dy = [&](int v) { return vlSaturatedAdd(v, DeltaHeight); };
   return TvlNinePartGeometry{LTPt,
                              RTPt,
                              LBPt,
                              RBPt,
                              ClRect,
                              LTPt,
-                             TPoint{RTPt.X + DeltaWidth, RTPt.Y},
-                             TPoint{LBPt.X, LBPt.Y + DeltaHeight},
-                             TPoint{RBPt.X + DeltaWidth, RBPt.Y + DeltaHeight},
-                             TRect{ClRect.Left, ClRect.Top, ClRect.Right + DeltaWidth, ClRect.Bottom + DeltaHeight}};
+                             TPoint{dx(RTPt.X), RTPt.Y},
+                             TPoint{LBPt.X, dy(LBPt.Y)},
+                             TPoint{dx(RBPt.X), dy(RBPt.Y)},
+                             TRect{ClRect.Left, ClRect.Top, dx(ClRect.Right), dy(ClRect.Bottom)}};
+}
+
+bool vlIsComposable(const TvlNinePartGeometry& G, const TRect& SkinRect, int NewWidth, int NewHeight) {
+  constexpr int kLimit = 1 << 24;
+  const auto sane = [](int v) { return v >= -kLimit && v <= kLimit; };
+  const auto point = [&](const TPoint& p) { return sane(p.X) && sane(p.Y); };
+  const auto rect = [&](const TRect& r) { return sane(r.Left) && sane(r.Top) && sane(r.Right) && sane(r.Bottom); };
+  return sane(NewWidth) && sane(NewHeight) && rect(SkinRect) && rect(G.ClRect) && rect(G.NewClRect) &&
+         point(G.LTPt) && point(G.RTPt) && point(G.LBPt) && point(G.RBPt) && point(G.NewLTPoint) &&
+         point(G.NewRTPoint) && point(G.NewLBPoint) && point(G.NewRBPoint);
 }
 
 void ComposeSkinImage(const TvlNinePartGeometry& G, TBitmap* Dest, TBitmap* Picture, const TRect& SkinRect,
@@ -704,6 +717,7 @@ void ComposeStretchedSkinImage(TBitmap* Dest, TBitmap* Picture, TRect SkinRect, 
 
 void ComposeSkinBorders(const TvlNinePartGeometry& G, TvlBorderPieces Pieces, TBitmap* Picture,
                         const TRect& SkinRect, int NewWidth, int NewHeight, TvlStretchSides Sides) {
+  if (!vlIsComposable(G, SkinRect, NewWidth, NewHeight)) return;
   const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
   const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
                NewRBPoint = G.NewRBPoint;
@@ -752,6 +766,7 @@ void ComposeSkinBorders(const TvlNinePartGeometry& G, TvlBorderPieces Pieces, TB
 }
 
 void ComposeMaskBorders(const TvlNinePartGeometry& G, TBitmap* Mask, TvlBorderPieces Pieces, int NewWidth) {
+  if (!vlIsComposable(G, TRect{}, NewWidth, 0)) return;
   const TPoint LTPt = G.LTPt, RTPt = G.RTPt, LBPt = G.LBPt, RBPt = G.RBPt;
   const TPoint NewLTPoint = G.NewLTPoint, NewRTPoint = G.NewRTPoint, NewLBPoint = G.NewLBPoint,
                NewRBPoint = G.NewRBPoint;

@@ -34,8 +34,21 @@ enum class TvlButtonLayout;
 
 // ---- Rectangles and numbers --------------------------------------------------------------------
 
-[[nodiscard]] inline int RectWidth(const TRect& R) { return R.Right - R.Left; }
-[[nodiscard]] inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
+// V clamped to the int range: what the rectangle helpers answer when skin data would overflow.
+[[nodiscard]] inline int vlSaturate(std::int64_t V) {
+  if (V < std::numeric_limits<int>::min()) return std::numeric_limits<int>::min();
+  if (V > std::numeric_limits<int>::max()) return std::numeric_limits<int>::max();
+  return static_cast<int>(V);
+}
+[[nodiscard]] inline int vlSaturatedAdd(int A, int B) { return vlSaturate(std::int64_t{A} + B); }
+// Width and height computed in 64 bits, so even hostile coordinates give a (clamped) answer.
+[[nodiscard]] inline int RectWidth(const TRect& R) { return vlSaturate(std::int64_t{R.Right} - R.Left); }
+[[nodiscard]] inline int RectHeight(const TRect& R) { return vlSaturate(std::int64_t{R.Bottom} - R.Top); }
+// True when every coordinate of the nine-part geometry, the element's rectangle and the target
+// size lies within +-2^24: the composition routines compose nothing otherwise, so their sums of
+// a few coordinates cannot overflow.
+struct TvlNinePartGeometry;
+[[nodiscard]] bool vlIsComposable(const TvlNinePartGeometry& G, const TRect& SkinRect, int NewWidth, int NewHeight);
 inline void SetNullRect(TRect& R) { R = TRect{0, 0, 0, 0}; }
 // True when the width or the height is 0 or negative.
 [[nodiscard]] inline bool IsNullRect(const TRect& R) { return RectWidth(R) <= 0 || RectHeight(R) <= 0; }

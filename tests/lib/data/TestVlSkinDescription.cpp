@@ -29,7 +29,9 @@ void SetDistinctValues(const TvlSkinKeys& keys) {
     std::visit(
         [&](auto* field) {
           using T = std::remove_pointer_t<decltype(field)>;
-          if constexpr (std::is_same_v<T, std::int32_t>) *field = e.IntDefault + 1000 + n;
+          // Distinct and within what the reader accepts (alpha values are 0..255).
+          if constexpr (std::is_same_v<T, std::int32_t>)
+            *field = vlIntegerRefusal(e.Key, 1000) ? n : e.IntDefault + 1000 + n;
           else if constexpr (std::is_same_v<T, bool>) *field = true;
           else if constexpr (std::is_same_v<T, std::string>) *field = std::string(e.Key) + " value";
           else if constexpr (std::is_same_v<T, TRect>) *field = TRect{-n, n, n + 10, n + 20};

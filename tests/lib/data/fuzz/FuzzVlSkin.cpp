@@ -8,10 +8,10 @@
 // The tests build it with tests/FuzzReplay.cpp in place of the fuzzing engine and replay
 // corpus/ (one small seed of each kind and a truncated container) under the sanitizers. To fuzz,
 // build it with clang from the repository's folder and start from the corpus, e.g. for 60 s:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. tests/lib/fuzz/FuzzVlSkin.cpp
-//     lib/*.cpp platform/*.cpp $(pkg-config --cflags --libs freetype2 fontconfig libpng libjpeg zlib x11 xext)
+//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. tests/lib/data/fuzz/FuzzVlSkin.cpp
+//     lib/*/*.cpp platform/*/*.cpp tests/support/*.cpp $(pkg-config --cflags --libs freetype2 fontconfig libpng libjpeg zlib x11 xext)
 //     -lpthread -ldl -o /tmp/fuzz-vlskin          (one command, written on three lines)
-//   mkdir -p /tmp/fuzz-corpus && /tmp/fuzz-vlskin -max_total_time=60 -rss_limit_mb=2048 /tmp/fuzz-corpus tests/lib/fuzz/corpus
+//   mkdir -p /tmp/fuzz-corpus && /tmp/fuzz-vlskin -max_total_time=60 -rss_limit_mb=2048 /tmp/fuzz-corpus tests/lib/data/fuzz/corpus
 
 #include <cstddef>
 #include <cstdint>
