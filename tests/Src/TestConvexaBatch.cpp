@@ -523,6 +523,16 @@ class THandlerSiteTest : public ConvexaBatch {
     armed = true;
   }
 
+  // A fresh component and a clean slate for the next case.
+  void Renew() {
+    convexa = std::make_unique<TTestConvexa>(nullptr);
+    acted = false;
+    actReturned = false;
+    created = 0;
+    std::lock_guard<std::mutex> guard(recordLock);
+    records.clear();
+  }
+
   std::function<void()> act;
   std::atomic<bool> armed{false};
   std::atomic<bool> acted{false};
@@ -535,14 +545,7 @@ TEST_F(THandlerSiteTest, StopFromAnyHandlerReturns) {
   for (const THandlerCase& c : kHandlerSites) {
     SCOPED_TRACE(c.Name);
     TWatchdog watchdog("stop from an event handler", 20000);
-    convexa = std::make_unique<TTestConvexa>(nullptr);
-    acted = false;
-    actReturned = false;
-    created = 0;
-    {
-      std::lock_guard<std::mutex> guard(recordLock);
-      records.clear();
-    }
+    Renew();
     TCustomConvexa* self = convexa.get();
     Bind(c.Site, [self] { self->Stop(true); });
     StartTasks(c.Site);
@@ -563,14 +566,7 @@ TEST_F(THandlerSiteTest, FreeingTheComponentFromAnyHandler) {
   for (const THandlerCase& c : kHandlerSites) {
     SCOPED_TRACE(c.Name);
     TWatchdog watchdog("free from an event handler", 20000);
-    convexa = std::make_unique<TTestConvexa>(nullptr);
-    acted = false;
-    actReturned = false;
-    created = 0;
-    {
-      std::lock_guard<std::mutex> guard(recordLock);
-      records.clear();
-    }
+    Renew();
     // Set up through the test's pointer; from the start on the handler owns the component.
     TTestConvexa* owned = convexa.get();
     Bind(c.Site, [owned] { delete owned; });
