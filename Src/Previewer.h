@@ -1,8 +1,8 @@
 #pragma once
-// The preview window of a converting engine: a small stay-on-top tool window that shows the
-// pictures the engine has just encoded, so the user can watch a conversion. One previewer per
-// engine; the engine makes it on its first preview picture and frees it when the preview is
-// switched off or the run's resources are released.
+// The preview window of a converting engine: a small tool window owned by the main window that
+// shows the pictures the engine has just encoded, so the user can watch a conversion. One
+// previewer per engine; the engine makes it on its first preview picture and frees it when the
+// preview is switched off or the run's resources are released.
 //
 // Threads: PaintFrame is called on the engine's worker and never waits for the GUI thread. It
 // hands a copy of the picture over as a queued call (a newer picture replaces one not shown yet)
@@ -22,6 +22,20 @@
 
 class TForm;
 
+// Where a preview window goes and how its pictures are scaled. The window (client area of the
+// picture's size times Scale, plus AFrame for its border and caption) lies inside AWorkArea and
+// off AOwner (the main window, whose buttons must stay reachable): in the widest free strip of
+// the work area beside, below or above it, scaled down to fit there keeping the aspect (never
+// enlarged). Where no strip takes a useful picture, the window goes in the work area corner
+// farthest from the owner, at most half the work area. AIndex (the number of preview windows
+// already open) cascades it so several stay apart. An empty AOwner means none.
+struct TPreviewPlacement {
+  TRect Window;       // screen coordinates
+  double Scale = 1;   // client size / picture size, at most 1
+};
+[[nodiscard]] TPreviewPlacement PlacePreview(TSize APicture, TSize AFrame, const TRect& AWorkArea, const TRect& AOwner,
+                                             int AIndex);
+
 class TPreviewer : public TObject {
  public:
   // No window yet: the first picture makes it.
@@ -34,8 +48,9 @@ class TPreviewer : public TObject {
 
   // Shows ABitmap (copied here: the caller may change it as soon as this returns) with the
   // caption "hh:mm:ss.mmm" of APTS (microseconds; "N/A" for the no-timestamp value). The first
-  // picture makes the window, centred on the screen with a client area of the picture's size;
-  // later pictures of another size are drawn at the top-left corner without resizing. A null or
+  // picture makes the window, placed and scaled by PlacePreview (centred on the work area at
+  // the picture's size when it fits and no main window is in the way); later pictures of another
+  // size are drawn at the top-left corner at the same scale without resizing. A null or
   // empty bitmap shows nothing. Any thread; on the GUI thread the picture is shown before this
   // returns.
   // Returns true while the user has not closed the window, false once they have (nothing is

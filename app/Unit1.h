@@ -195,7 +195,15 @@ class TForm1 : public TForm, private IConversionView {
   // Rename: the menu and the button say so when no row is selected; a double click does not.
   void vlSkinButton21Click();
   void lvFilesDblClick();
+  // The editor lost the focus: its name is taken (or it says why not).
   void edtExit();
+  // Enter takes the name, Esc drops it; both give the list the focus back.
+  void edtKeyDown(WORD& Key);
+  // Gives the row the editor was opened on (not the one selected now) the typed name; a name
+  // that cannot be taken is not, the user is told why in a message and the editor stays open.
+  // True when the editor closed.
+  bool CommitRename();
+  void CancelRename();
   // The controls that need rows (remove, clear, start, rename).
   void EnableRowCommands(bool Enabled);
   // Selects a row of the list (-1: none), as a click does.
@@ -275,6 +283,8 @@ class TForm1 : public TForm, private IConversionView {
   // settings: the task is made again in its place, so the file it held is free for other jobs.
   // Nothing once a batch was started (its start rebuilt the tasks from the rows).
   void FollowRowOutput(int Row);
+  // The selected rows (the list's selection and the model's selected row), last first.
+  [[nodiscard]] std::vector<int> SelectedRows() const;
   void MoveSelected(int Delta);
   void ListSelectItem(TListItem* Item, bool Selected);
 
@@ -301,7 +311,9 @@ class TForm1 : public TForm, private IConversionView {
   std::vector<TFileFailure> add_failures_;  // of the add operation under way
   bool folder_add_listed_ = false;          // the folder add under way tried every file
   bool closed_ = false;
-  bool selection_sync_ = false;  // the view follows the model's selection; no handlers run
+  bool selection_sync_ = false;
+  int rename_row_ = -1;            // the row the name editor is open on, -1 when closed
+  bool rename_telling_ = false;    // a message about a bad name is up  // the view follows the model's selection; no handlers run
 };
 
 // The question asked before a batch replaces the existing output files Names.

@@ -35,9 +35,14 @@ bool IsRegularFile(const std::string& Path) {
   return !Path.empty() && ::stat(Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-// A name the user may give an output file: not empty, no folder part, not "." or "..".
-bool IsPlainFileName(const std::string& Name) {
-  return !Name.empty() && Name != "." && Name != ".." && Name.find_first_of("/\\") == std::string::npos;
+// Why a name cannot be given to an output file (empty, a folder part, "." or ".."), with what
+// to do next; empty for a name that can.
+std::string WhyNotAFileName(const std::string& Name) {
+  constexpr const char* kNext = "请修改后按回车确认，或按Esc取消。";
+  if (Name.empty()) return std::string("输出文件名不能为空，") + kNext;
+  if (Name.find_first_of("/\\") != std::string::npos) return std::string("输出文件名不能包含“/”或“\\”，") + kNext;
+  if (Name == "." || Name == "..") return std::string("输出文件名不能是“.”或“..”，") + kNext;
+  return {};
 }
 
 }  // namespace
@@ -123,6 +128,9 @@ void TForm1::ListSelectItem(TListItem* Item, bool Selected) {
     if (lvFiles->ItemIndex() < 0) jobs_.SetItemIndex(-1);
     return;
   }
+  // Of several selected rows (Ctrl+A, Shift or Ctrl with a click) the focused one is the row
+  // the choosers show.
+  if (Item->Index() != lvFiles->ItemIndex() && lvFiles->ItemIndex() >= 0) return;
   jobs_.SetItemIndex(Item->Index());
   chain_->RowSelected();
 }
@@ -295,16 +303,27 @@ void TForm1::Button12Click() {
 
 // ---- Remove, clear, move -----------------------------------------------------------------------
 
+std::vector<int> TForm1::SelectedRows() const {
+  std::vector<int> rows;
+  for (int row = jobs_.Count() - 1; row >= 0; --row) {
+    if (lvFiles->IsItemSelected(row) || row == jobs_.ItemIndex()) rows.push_back(row);
+  }
+  return rows;
+}
+
 void TForm1::btnRemoveClick() {
-  const int row = jobs_.ItemIndex();
-  if (row < 0) {
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) {
     ShowJobMessage(kNothingToRemove);
     return;
   }
   // While a batch runs the tasks write into the rows by their places.
   if (conversion_->RowsLocked()) return;
-  const int number = jobs_.Remove(row);
-  if (number >= 1 && number <= Convexa->TasksCount()) Convexa->RemoveTask(number - 1);
+  // Last row first; each removal renumbers the later tasks, so every number read is current.
+  for (int row : rows) {
+    const int number = jobs_.Remove(row);
+    if (number >= 1 && number <= Convexa->TasksCount()) Convexa->RemoveTask(number - 1);
+  }
   RowsChanged();
   EnableRowCommands(jobs_.Count() > 0);
   FocusJobList();
@@ -364,6 +383,7 @@ void TForm1::BeginRename(bool TellWhenNone) {
   edt->SetBounds(left + 2, bounds.Top, lvFiles->Columns()->Items(3)->Width(), bounds.Height());
   edt->SetTop(bounds.Top + (bounds.Height() - edt->Height()) / 2);
   edt->SetText(ChangeFileExt(jobs_.SubItem(row, TJobSubItem::jsOutputName), ""));
+  rename_row_ = row;
   edt->SetVisible(true);
   if (edt->CanFocus()) {
     edt->SetFocus();
@@ -372,22 +392,47 @@ void TForm1::BeginRename(bool TellWhenNone) {
 }
 
 void TForm1::edtExit() {
-  const int row = jobs_.ItemIndex();
-  if (row < 0) {
-    edt->SetVisible(false);
-    return;
+  if (rename_telling_) return;  // the message about a bad name took the focus
+  CommitRename();
+}
+
+void TForm1::edtKeyDown(WORD& Key) {
+  if (Key == VK_RETURN) {
+    Key = 0;
+    if (CommitRename()) FocusJobList();
+  } else if (Key == VK_ESCAPE) {
+    Key = 0;
+    CancelRename();
+    FocusJobList();
   }
+}
+
+bool TForm1::CommitRename() {
+  const int row = rename_row_;
+  if (row < 0 || row >= jobs_.Count() || conversion_->RowsLocked()) {
+    CancelRename();
+    return true;
+  }
+  // A name that cannot be taken is not: the user is told why, and the editor stays on its row.
   const std::string text = edt->Text();
-  // An empty name, or one that would leave the output folder, is not taken; the editor stays.
-  if (!IsPlainFileName(text)) {
-    if (!text.empty()) MessageBeep(MB_OK);
-    return;
+  if (const std::string why = WhyNotAFileName(text); !why.empty()) {
+    rename_telling_ = true;
+    ShowJobMessage(why);
+    rename_telling_ = false;
+    if (edt->Visible() && edt->CanFocus()) edt->SetFocus();
+    return false;
   }
   const std::string name = text + chain_->OutputExtension();
   const std::string before = jobs_.SubItem(row, TJobSubItem::jsOutputName);
   jobs_.SetSubItem(row, TJobSubItem::jsOutputName,
                    ExtractFileName(chain_->UniqueJobOutput(folder_.Text() + "/" + name, row)));
   if (jobs_.SubItem(row, TJobSubItem::jsOutputName) != before) FollowRowOutput(row);
+  CancelRename();
+  return true;
+}
+
+void TForm1::CancelRename() {
+  rename_row_ = -1;
   edt->SetVisible(false);
 }
 

@@ -196,7 +196,7 @@ void TForm1::BuildJobListPanel() {
   lvFiles->SetReadOnly(true);
   lvFiles->SetRowSelect(true);
   lvFiles->SetGridLines(true);
-  lvFiles->SetMultiSelect(false);
+  lvFiles->SetMultiSelect(true);
   for (const TJobColumn& column : JobColumns()) {
     TListColumn* c = lvFiles->Columns()->Add();
     c->SetCaption(std::string(column.Caption));
@@ -222,6 +222,11 @@ void TForm1::BuildJobListPanel() {
   lvFiles->OnClick = [this](TObject*) { lvFilesClick(); };
   lvFiles->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) { ListMouseMove(X, Y); };
   lvFiles->SetShowHint(true);
+  lvFiles->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) {
+    if (Key != VK_DELETE) return;
+    Key = 0;
+    btnRemoveClick();  // Delete removes the selected jobs, as 删除 does
+  };
   jobs_.OnChange = [this](int Index) {
     if (Index >= 0)
       lvFiles->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(Index), Index);
@@ -285,6 +290,7 @@ void TForm1::BuildJobListPanel() {
   edt->SetVisible(false);
   edt->SetParent(lvFiles);
   edt->OnExit = [this](TObject*) { edtExit(); };
+  edt->OnKeyDown = [this](TObject*, WORD& Key, TShiftState) { edtKeyDown(Key); };
   edt->SetSkinData(vlSkinData1);
 }
 

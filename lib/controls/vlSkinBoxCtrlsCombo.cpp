@@ -341,6 +341,14 @@ void TvlSkinCustomComboBox::PageDownItem(bool Commit) {
   StepTo(std::min(Items()->Count() - 1, FListBox->ItemIndex() + FDropDownCount - 1), Commit);
 }
 
+void TvlSkinCustomComboBox::FirstItem(bool Commit) {
+  if (Items()->Count() > 0) StepTo(0, Commit);
+}
+
+void TvlSkinCustomComboBox::LastItem(bool Commit) {
+  if (Items()->Count() > 0) StepTo(Items()->Count() - 1, Commit);
+}
+
 void TvlSkinCustomComboBox::EditStep(int Delta, bool Commit) {
   const int i = ItemIndex() + Delta;
   if (Delta < 0 ? ItemIndex() <= 0 : ItemIndex() >= Items()->Count() - 1) return;
@@ -363,8 +371,10 @@ void TvlSkinCustomComboBox::FindItemByKey(char32_t Key) {
     search = FFilter;
   }
   // One character cycles through the items that begin with it.
-  const int i = FindString(Utf8CharCount(search) == 1 ? ItemIndex() : -1, search);
-  if (i >= 0) SetItemIndex(i);
+  // On an open list only the highlight moves; Enter takes it.
+  const int from = IsPopupVisible() ? FListBox->ItemIndex() : ItemIndex();
+  const int i = FindString(Utf8CharCount(search) == 1 ? from : -1, search);
+  if (i >= 0) StepTo(i, !IsPopupVisible());
 }
 
 // ---- Keys and wheel -----------------------------------------------------------------------------

@@ -129,6 +129,8 @@ class TvlSkinCustomComboBox : public TvlSkinComboBase {
   void NextItem(bool ASelect) override;
   void PageUpItem(bool ASelect) override;
   void PageDownItem(bool ASelect) override;
+  void FirstItem(bool ASelect) override;
+  void LastItem(bool ASelect) override;
   void KeyPress(char32_t& Key) override;
   bool WantsKey(WORD Key) override;
   // Typed characters search the items (fixed style).

@@ -341,27 +341,30 @@ void TvlSkinComboBase::EndPress(HWND ListWindow) {
 
 void TvlSkinComboBase::ComboKeyDown(WORD Key, TShiftState Shift) {
   const bool alt = Shift.Contains(TShiftStateFlag::ssAlt);
+  const bool open = IsPopupVisible();
   switch (Key) {
     case VK_RETURN:
-      if (IsPopupVisible()) CloseUp(true);
+      if (open) CloseUp(true);
       break;
     case VK_ESCAPE:
-      if (IsPopupVisible()) CloseUp(false);
+      if (open) CloseUp(false);
       break;
-    case VK_PRIOR: PageUpItem(true); break;
-    case VK_NEXT: PageDownItem(true); break;
+    case VK_PRIOR: PageUpItem(!open); break;
+    case VK_NEXT: PageDownItem(!open); break;
+    case VK_HOME: FirstItem(!open); break;
+    case VK_END: LastItem(!open); break;
     case VK_LEFT:
     case VK_UP:
       if (!alt)
-        PriorItem(true);
-      else if (IsPopupVisible())
+        PriorItem(!open);
+      else if (open)
         CloseUp(false);
       break;
     case VK_RIGHT:
     case VK_DOWN:
       if (!alt)
-        NextItem(true);
-      else if (!IsPopupVisible())
+        NextItem(!open);
+      else if (!open)
         DropDown();
       break;
     default: break;

@@ -94,8 +94,12 @@ class TvlSkinComboBase : public TvlSkinCustomControl, public TvlDropDownOwner {
   virtual void NextItem(bool ASelect) = 0;
   virtual void PageUpItem(bool ASelect) = 0;
   virtual void PageDownItem(bool ASelect) = 0;
-  // The box's keys: Enter and Esc close an open list, arrows and page keys step, Alt+Up and
-  // Alt+Left close, Alt+Down and Alt+Right open.
+  virtual void FirstItem(bool ASelect) = 0;
+  virtual void LastItem(bool ASelect) = 0;
+  // The box's keys: arrows, page keys, Home and End step (through ItemIndex on a closed box;
+  // on an open list only the highlight moves); Enter takes an open list's highlighted item and
+  // Esc closes it keeping the item it had; Alt+Up and Alt+Left close, Alt+Down and Alt+Right
+  // open.
   void ComboKeyDown(WORD Key, TShiftState Shift);
   // B becomes the item area's picture of the built-in look: highlighted when Focused, else in
   // DefaultColor, with the box's font (the skin's charset); CBItem.State follows.

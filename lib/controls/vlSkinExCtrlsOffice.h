@@ -288,6 +288,11 @@ class TvlSkinCustomOfficeComboBox : public TvlSkinComboBase {
   void NextItem(bool ASelect) override;
   void PageUpItem(bool ASelect) override;
   void PageDownItem(bool ASelect) override;
+  void FirstItem(bool ASelect) override;
+  void LastItem(bool ASelect) override;
+  // Type-to-find: the next selectable item whose caption starts with the typed character.
+  void KeyPress(char32_t& Key) override;
+  bool WantsChars() override { return true; }
   bool WantsKey(WORD Key) override;
   void AutoScrollStep(int Mode) override;
 

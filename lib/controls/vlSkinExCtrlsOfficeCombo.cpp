@@ -13,6 +13,17 @@
 #include "platform/windowing/Input.h"
 #include "platform/windowing/MessageQueue.h"
 #include "platform/windowing/WindowTree.h"
+#include "lib/controls/vlSkinCtrlsDetail.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/controls/vlSkinExCtrlsOffice.h"
+#include "lib/drawing/vlUtils.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Canvas.h"
+#include "platform/controls/ImageList.h"
+#include "platform/windowing/Input.h"
+#include "platform/windowing/MessageQueue.h"
+#include "platform/core/SysUtils.h"
+#include "platform/windowing/WindowTree.h"
 
 using namespace vlskinctrls_detail;
 
@@ -136,6 +147,45 @@ void TvlSkinCustomOfficeComboBox::PageUpItem(bool ASelect) {
 void TvlSkinCustomOfficeComboBox::PageDownItem(bool ASelect) {
   FListBox->FindPageDown();
   CommitListIndex(ASelect);
+}
+
+void TvlSkinCustomOfficeComboBox::FirstItem(bool ASelect) {
+  for (int i = 0; i < FListBox->Items()->Count(); ++i) {
+    if (!FListBox->Selectable(i)) continue;
+    FListBox->SetItemIndex(i);
+    CommitListIndex(ASelect);
+    return;
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::LastItem(bool ASelect) {
+  for (int i = FListBox->Items()->Count() - 1; i >= 0; --i) {
+    if (!FListBox->Selectable(i)) continue;
+    FListBox->SetItemIndex(i);
+    CommitListIndex(ASelect);
+    return;
+  }
+}
+
+void TvlSkinCustomOfficeComboBox::KeyPress(char32_t& Key) {
+  TvlSkinCustomControl::KeyPress(Key);
+  if (Key < 32 || Key == 127) return;
+  const auto fold = [](std::string c) {
+    if (c.size() == 1 && c[0] >= 'A' && c[0] <= 'Z') c[0] = static_cast<char>(c[0] - 'A' + 'a');
+    return c;
+  };
+  const std::string typed = fold(Utf8Encode(Key));
+  const int count = FListBox->Items()->Count();
+  const int from = FListBox->ItemIndex();
+  // Starts after the highlighted item, so the same key cycles through the items it begins.
+  for (int step = 1; step <= count; ++step) {
+    const int i = ((from < 0 ? -1 : from) + step + count) % count;
+    const std::string& caption = FListBox->Items()->Items(i)->Caption();
+    if (fold(caption.substr(0, Utf8ByteOffset(caption, 1))) != typed || !FListBox->Selectable(i)) continue;
+    FListBox->SetItemIndex(i);
+    CommitListIndex(!IsPopupVisible());
+    return;
+  }
 }
 
 int TvlSkinCustomOfficeComboBox::ShownIndex() const {

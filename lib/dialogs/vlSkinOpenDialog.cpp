@@ -300,7 +300,8 @@ bool TvlOpenDlgForm::ConfirmOverwrite() {
 
 void TvlOpenDlgForm::OpenButtonClick(TObject*) {
   const std::string typed = FileNameEdit->Text();
-  const std::string selected = FileListView->GetSelectedFile();
+  // A typed path names the file itself, whatever the list has selected.
+  const std::string selected = Contains(typed, "/") ? std::string() : FileListView->GetSelectedFile();
   std::string candidate;
   if (!FSaveMode && selected.empty() && CheckFileExists && !typed.empty()) {
     candidate = CompletedName(TypedPath(typed));
@@ -336,7 +337,12 @@ void TvlOpenDlgForm::EditKeyPress(TObject*, char32_t& Key) {
   if (Contains(typed, "*")) {
     FileListView->SetMask(typed);
   } else if (Contains(typed, "/")) {
-    if (const std::string path = TypedPath(typed); IsExistingFolder(path)) FileListView->SetPath(path);
+    // A folder is opened in the list; a file is opened as the Open button would.
+    if (const std::string path = TypedPath(typed); IsExistingFolder(path)) {
+      FileListView->SetPath(path);
+    } else {
+      OpenButtonClick(this);
+    }
   } else {
     OpenButtonClick(this);
   }
@@ -579,6 +585,9 @@ bool TvlSkinOpenDialog::Execute() {
         // The save form returns completed names already; the rule is the same here.
         if (FSaveMode) FFileName = form->CompletedName(FFileName);
         list->GetSelectedFiles(FFiles.get());
+        // A file opened by its typed path is the one file chosen: the rows selected meanwhile
+        // are not (a typed name selects no row).
+        if (FFiles->IndexOf(FFileName) < 0) FFiles->Clear();
       }
     }
   } catch (...) {

@@ -15,6 +15,19 @@
 #include "platform/graphics/Bitmap.h"
 #include "platform/core/Resources.h"
 #include "platform/core/SysUtils.h"
+#include "lib/forms/Velmora.h"
+#include "lib/dialogs/vlMessages.h"
+#include "lib/data/vlResourceStrData.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinCtrls.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinCtrlsScrollBar.h"
+#include "lib/data/vlSkinData.h"
+#include "lib/data/vlconst.h"
+#include "platform/controls/Application.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/core/Resources.h"
+#include "platform/core/SysUtils.h"
 
 namespace {
 
@@ -126,6 +139,7 @@ TvlSelDirDlgForm* TvlSelDirDlgForm::CreateEx(TComponent* AOwner, TvlSkinData* AC
     b->Cancel = spec.Result == mrCancel;
     form->*spec.Field = b;
   }
+  form->OkButton->OnClick = [form](TObject* Sender) { form->OkButtonClick(Sender); };
   return guard.release();
 }
 
@@ -133,6 +147,25 @@ void TvlSelDirDlgForm::DirEditKeyPress(TObject*, char32_t& Key) {
   if (Key != 13 || !DirEdit) return;
   const std::string text = DirEdit->Text();
   if (!text.empty() && DirectoryExists(text)) DirTreeView->SetPath(text);
+}
+
+void TvlSelDirDlgForm::OkButtonClick(TObject*) {
+  ChosenPath = DirTreeView->Path();
+  if (!ShowToolBar || !DirEdit) return;
+  std::string typed = Trim(DirEdit->Text());
+  while (typed.size() > 1 && typed.back() == '/') typed.pop_back();
+  if (typed.empty() || typed == ChosenPath) return;
+  if (typed[0] == '/' && DirectoryExists(typed)) {
+    ChosenPath = typed;
+    return;
+  }
+  SetModalResult(mrNone);
+  ChosenPath.clear();
+  auto message = std::make_unique<TvlSkinMessage>(this);
+  message->SetSkinData(VMR ? VMR->SkinData() : nullptr);
+  message->SetCtrlSkinData(CtrlSD);
+  message->MessageDlg("找不到文件夹“" + typed + "”。请输入一个已有文件夹的完整路径（以“/”开头），或在列表中选择文件夹。",
+                      TMsgDlgType::mtWarning, TMsgDlgButtons{TMsgDlgBtn::mbOK}, 0);
 }
 
 void TvlSelDirDlgForm::DirTreeViewChange(TObject*, TTreeNode*) {
@@ -244,7 +277,7 @@ bool TvlSkinSelectDirectoryDialog::Execute() {
       DialogWidth = form->ClientWidth();
       DialogHeight = form->ClientHeight();
       if (confirmed) {
-        Directory = tree->Path();
+        Directory = form->ChosenPath.empty() ? tree->Path() : form->ChosenPath;
         Change();
       }
     }

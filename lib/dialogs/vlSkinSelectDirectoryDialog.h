@@ -32,6 +32,10 @@ class TvlSelDirDlgForm : public TForm {
 
   // Enter in the path edit selects the folder it names (when it exists); the key goes on.
   void DirEditKeyPress(TObject* Sender, char32_t& Key);
+  // 确定: the folder the user typed into the path edit (when it differs from the tree's), else
+  // the tree's selection, goes into ChosenPath. A typed folder that does not exist keeps the
+  // dialog open and says so.
+  void OkButtonClick(TObject* Sender);
   // The edit shows the selected folder's path.
   void DirTreeViewChange(TObject* Sender, TTreeNode* Node);
   // Creates the folder "New Folder" (the table's "MSG_NEWFOLDER") in the selected folder of the
@@ -39,6 +43,7 @@ class TvlSelDirDlgForm : public TForm {
   // folder of the file system. Raises EInOutError when the folder cannot be made.
   void NewFolderToolButtonClick(TObject* Sender);
 
+  std::string ChosenPath;  // the answer, set by 确定
   TvlSkinData* CtrlSD = nullptr;
   bool ShowToolBar = false;
   TvlVelmora* VMR = nullptr;

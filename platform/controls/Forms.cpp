@@ -526,6 +526,18 @@ void TCustomForm::CloseModal() {
   else if (action == TCloseAction::caFree) Release();
 }
 
+HWND TCustomForm::ModalOwner() const {
+  if (Parent() || MDIParent()) return nullptr;  // not a top-level
+  auto usable = [this](HWND h) {
+    return h && h != handle_ && IsWindowVisible(h) && !(GetWindowLongPtr(h, GWL_STYLE) & WS_CHILD);
+  };
+  HWND active = GetActiveWindow();
+  if (usable(active)) return active;
+  auto* main = dynamic_cast<TCustomForm*>(Application()->MainForm());
+  HWND mainHandle = main && main->HandleAllocated() ? main->handle_ : nullptr;
+  return usable(mainHandle) ? mainHandle : nullptr;
+}
+
 TModalResult TCustomForm::ShowModal() {
   if (Visible() || !Enabled() || modal_) throw EInvalidOperation("Cannot make a visible window modal");
   Application()->CancelHint();
@@ -541,10 +553,19 @@ TModalResult TCustomForm::ShowModal() {
       disabled.push_back(f->handle_);
     }
   }
+  // The window that was active owns the dialog while it is up: the desktop keeps the dialog
+  // above it, and a press on it (disabled below) brings the dialog back to the front.
+  HandleNeeded();
+  const HWND previousOwner = GetWindow(handle_, GW_OWNER);
+  const HWND owner = ModalOwner();
+  if (owner && owner != previousOwner) SetWindowLongPtr(handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   for (HWND h : disabled) EnableWindow(h, FALSE);
-  auto enableOthers = [&disabled] {
+  auto enableOthers = [&disabled, self, owner, previousOwner] {
     for (HWND h : disabled) {
       if (IsWindow(h)) EnableWindow(h, TRUE);
+    }
+    if (self && self->HandleAllocated() && owner && owner != previousOwner) {
+      SetWindowLongPtr(self->handle_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(previousOwner));
     }
   };
   TModalResult result = mrCancel;

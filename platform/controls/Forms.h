@@ -201,6 +201,9 @@ class TCustomForm : public TScrollingWinControl {
   bool key_preview_ = false;
   int help_context_ = 0;
   bool active_ = false;
+  // The top-level that owns this form while it is modal: the active window, else the main
+  // form; nullptr for a form inside another control or when none is shown.
+  [[nodiscard]] HWND ModalOwner() const;
   bool modal_ = false;
   bool placed_ = false;
   TModalResult modal_result_ = mrNone;

@@ -326,6 +326,12 @@ void TCustomListView::SelectItem(int Index, bool Value) {
   if (OnSelectItem) OnSelectItem(this, items_->Item(Index), Value);
 }
 
+void TCustomListView::SelectAll() {
+  if (!multi_select_) return;
+  TWeak<TControl> self(this);
+  for (int i = 0; i < static_cast<int>(selected_.size()) && self; ++i) SelectItem(i, true);
+}
+
 void TCustomListView::ClearSelection() {
   for (int i = 0; i < static_cast<int>(selected_.size()); ++i) SelectItem(i, false);
 }
@@ -878,6 +884,10 @@ void TCustomListView::KeyDown(WORD& Key, TShiftState Shift) {
     case VK_HOME: MoveBy(-count, Shift); break;
     case VK_END: MoveBy(count, Shift); break;
     case VK_F2: if (focused_ >= 0) StartEditing(focused_); break;
+    case 'A':
+      if (!multi_select_ || !Shift.Contains(TShiftStateFlag::ssCtrl)) return;
+      SelectAll();
+      break;
     default: return;
   }
   Key = 0;

@@ -225,6 +225,8 @@ class TCustomListView : public TCustomControl {
   void SetSelected(TListItem* Item);
   [[nodiscard]] int SelCount() const;
   void ClearSelection();
+  // Selects every item (multi-select only; Ctrl+A does it from the keyboard).
+  void SelectAll();
   [[nodiscard]] bool IsItemSelected(int Index) const;
   // Changes one item's selected state, raising the events when it changed.
   void SelectItem(int Index, bool Value);

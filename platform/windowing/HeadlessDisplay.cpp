@@ -60,7 +60,32 @@ void THeadlessDisplay::Click(TPoint Pos, detail::TMouseButton Button) {
   MouseUp(Pos, Button);
 }
 void THeadlessDisplay::Wheel(TPoint Pos, int Delta) { detail::InjectMouseWheel(Delta, Pos); }
-void THeadlessDisplay::KeyDown(WORD VirtualKey) { detail::InjectKey(VirtualKey, true); }
+namespace {
+// The character a US keyboard types for a key in the present modifier state (Shift, Caps Lock;
+// nothing with Ctrl); 0 for a key that types none.
+char32_t UsKeyboardCharacter(WORD vk) {
+  const bool shift = GetKeyState(VK_SHIFT) < 0;
+  const bool caps = (GetKeyState(VK_CAPITAL) & 1) != 0;
+  if (GetKeyState(VK_CONTROL) < 0) return 0;
+  if (vk >= 'A' && vk <= 'Z') return shift != caps ? vk : static_cast<char32_t>(vk - 'A' + 'a');
+  if (vk >= '0' && vk <= '9') return shift ? static_cast<char32_t>(")!@#$%^&*("[vk - '0']) : vk;
+  if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9) return static_cast<char32_t>('0' + (vk - VK_NUMPAD0));
+  switch (vk) {
+    case VK_SPACE: return ' ';
+    case VK_RETURN: return '\r';
+    case VK_TAB: return '\t';
+    case VK_BACK: return '\b';
+    case VK_ESCAPE: return 0x1B;
+    default: return 0;
+  }
+}
+}  // namespace
+
+// A key of the test keyboard: its press, then (like an input method) the character it types.
+void THeadlessDisplay::KeyDown(WORD VirtualKey) {
+  detail::InjectKey(VirtualKey, true);
+  if (char32_t c = UsKeyboardCharacter(VirtualKey)) detail::InjectText(std::string(1, static_cast<char>(c)));
+}
 void THeadlessDisplay::KeyUp(WORD VirtualKey) { detail::InjectKey(VirtualKey, false); }
 void THeadlessDisplay::Text(const std::string& Utf8) { detail::InjectText(Utf8); }
 

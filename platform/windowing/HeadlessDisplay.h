@@ -79,6 +79,8 @@ class THeadlessDisplay : public TDisplay {
   void MouseUp(TPoint Pos, detail::TMouseButton Button = detail::TMouseButton::Left);
   void Click(TPoint Pos, detail::TMouseButton Button = detail::TMouseButton::Left);
   void Wheel(TPoint Pos, int Delta);
+  // A key of a US keyboard: the press, then the character it types with the Shift and Caps Lock
+  // state of the moment (none with Ctrl), as the input method of a real display would.
   void KeyDown(WORD VirtualKey);
   void KeyUp(WORD VirtualKey);
   void Text(const std::string& Utf8);

@@ -407,8 +407,10 @@ void detail::InjectMouseButton(TMouseButton Button, bool Down, TPoint pt) {
     return;
   }
   if (!captured && !AcceptsInput(target)) {
-    // A press on a disabled (e.g. modal-blocked) window does nothing but show the cursor.
+    // A press on a disabled window shows the cursor; on one blocked by a modal dialog it brings
+    // that dialog to the front and activates it.
     SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(static_cast<WORD>(HTERROR), static_cast<WORD>(kDown[b])));
+    if (IsWindow(target)) detail::ActivateModalPopup(GetAncestorRoot(target));
     return;
   }
   HWND top = GetAncestorRoot(target);
@@ -491,6 +493,17 @@ void detail::InjectKey(WORD vk, bool Down) {
   detail::PostInputMessage(target, msg, vk, l, Display().CursorPos());
 }
 
+void detail::SyncKeyState(WORD vk, bool Down, bool Toggled) {
+  auto& s = State();
+  std::lock_guard lock(s.lock);
+  BYTE& k = s.keys[static_cast<std::size_t>(vk & 0xFF)];
+  k = static_cast<BYTE>((Down ? 0x80 : 0) | (Toggled ? 1 : 0));
+  if ((vk == VK_MENU || vk == VK_LMENU || vk == VK_RMENU) && !Down) {
+    s.alt_alone = false;  // its release went elsewhere: no key menu
+    s.key_menu_pending = false;
+  }
+}
+
 bool detail::TakeAltAlone() {
   auto& s = State();
   std::lock_guard lock(s.lock);
@@ -503,6 +516,8 @@ void detail::InjectText(const std::string& Utf8) {
   HWND target = GetFocus();
   if (!target) target = GetActiveWindow();
   if (!target) return;
+  // Typed with Alt held, characters are system characters (Alt+Space, menu accelerators).
+  const UINT msg = (GetKeyState(VK_MENU) & 0x8000) ? WM_SYSCHAR : WM_CHAR;
   std::size_t i = 0;
   while (i < Utf8.size()) {
     auto c = static_cast<unsigned char>(Utf8[i]);
@@ -521,7 +536,7 @@ void detail::InjectText(const std::string& Utf8) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     i += ok ? static_cast<std::size_t>(extra) + 1 : 1;
-    if (ok) detail::PostInputMessage(target, WM_CHAR, cp, 1, Display().CursorPos());
+    if (ok) detail::PostInputMessage(target, msg, cp, 1, Display().CursorPos());
   }
 }
 
@@ -571,6 +586,48 @@ void detail::WindowDisabled(HWND hWnd) {
   HWND focus = GetFocus();
   if (focus && (focus == hWnd || IsChild(hWnd, focus))) SetFocus(nullptr);
   if (GetCapture() == hWnd) ReleaseCapture();
+}
+
+namespace {
+// The visible top-level h owns (the newest when several); nullptr when none.
+HWND ShownOwnedWindow(HWND owner) {
+  HWND found = nullptr;
+  EnumWindows([&](HWND h) {
+    if (h != owner && GetWindow(h, GW_OWNER) == owner && IsWindowVisible(h) && !IsIconic(h)) {
+      found = h;
+      return false;  // the topmost first
+    }
+    return true;
+  });
+  return found;
+}
+}  // namespace
+
+HWND detail::ModalPopupOf(HWND hTop) {
+  if (!IsWindow(hTop) || IsWindowEnabled(hTop)) return nullptr;
+  // Down the chain of owned windows: a dialog may itself be blocked by its message box.
+  HWND popup = hTop;
+  for (int depth = 0; depth < 16; ++depth) {
+    HWND next = ShownOwnedWindow(popup);
+    if (!next) break;
+    popup = next;
+  }
+  if (popup != hTop && IsWindowEnabled(popup)) return popup;
+  // A modal window without an owner: the enabled window that is active now.
+  HWND active = GetActiveWindow();
+  return active && active != hTop && IsWindowEnabled(active) && IsWindowVisible(active) ? active : nullptr;
+}
+
+bool detail::ActivateModalPopup(HWND hTop) {
+  HWND popup = ModalPopupOf(hTop);
+  if (!popup) return false;
+  BringWindowToTop(popup);
+  if (GetActiveWindow() == popup) {
+    Display().WindowActivated(popup);  // the desktop moved the focus away: take it back
+  } else {
+    SetActiveWindow(popup);
+  }
+  return true;
 }
 
 void detail::CancelMode() {

@@ -98,7 +98,13 @@ void InjectMouseButton(TMouseButton Button, bool Down, TPoint ScreenPos);
 void InjectMouseWheel(int Delta, TPoint ScreenPos);
 // A key press or release by virtual-key code.
 void InjectKey(WORD VirtualKey, bool Down);
-// Typed text: one WM_CHAR per code point (wParam the code point) to the focus window.
+// The display's word on a key's state now (read from the server when the program gets the
+// focus back): down, and for a lock key toggled on. Sends nothing; a key held here that the
+// display says is up is released silently, so Alt pressed for a window manager's shortcut does
+// not stay held.
+void SyncKeyState(WORD VirtualKey, bool Down, bool Toggled);
+// Typed text: one WM_CHAR per code point (wParam the code point) to the focus window, WM_SYSCHAR
+// while Alt is held. The only source of characters: key messages make none.
 void InjectText(const std::string& Utf8);
 
 // The input target at a screen point, skipping Excluded and click-through layered windows.
@@ -107,6 +113,13 @@ void InjectText(const std::string& Utf8);
 void ForgetInputWindow(HWND hWnd);
 void WindowHidden(HWND hWnd);
 void WindowDisabled(HWND hWnd);
+// The window a disabled top-level waits for: the enabled dialog at the end of the chain of
+// windows it owns (a modal dialog, or that dialog's message box), else the active window when a
+// modal window without an owner holds the program; nullptr for an enabled top-level.
+[[nodiscard]] HWND ModalPopupOf(HWND hTop);
+// Brings ModalPopupOf(hTop) to the front and activates it (a press on the blocked window, or the
+// desktop giving it the focus); false when there is none.
+bool ActivateModalPopup(HWND hTop);
 // Sends WM_CANCELMODE to the capture window (if any).
 void CancelMode();
 // True once after Alt went down and up with no other key between (the key-menu gesture).

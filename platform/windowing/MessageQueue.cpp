@@ -480,23 +480,7 @@ BOOL WaitMessage() {
   return TRUE;
 }
 
-BOOL TranslateMessage(const MSG* lpMsg) {
-  if (!lpMsg || (lpMsg->message != WM_KEYDOWN && lpMsg->message != WM_SYSKEYDOWN)) return FALSE;
-  WPARAM key = lpMsg->wParam;
-  int ch = -1;
-  if (key == VK_BACK || key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_SPACE) {
-    ch = static_cast<int>(key);
-  } else if (key >= '0' && key <= '9') {
-    ch = static_cast<int>(key);
-  } else if (key >= 'A' && key <= 'Z') {
-    ch = static_cast<int>(key - 'A' + 'a');  // no shift state without a keyboard: lower case
-  } else if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) {
-    ch = static_cast<int>(key - VK_NUMPAD0 + '0');
-  }
-  if (ch < 0) return FALSE;
-  UINT msg = lpMsg->message == WM_KEYDOWN ? WM_CHAR : WM_SYSCHAR;
-  return PostMessage(lpMsg->hwnd, msg, static_cast<WPARAM>(ch), lpMsg->lParam);
-}
+BOOL TranslateMessage(const MSG*) { return FALSE; }
 
 LRESULT DispatchMessage(const MSG* lpMsg) {
   if (!lpMsg) return 0;

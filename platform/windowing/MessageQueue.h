@@ -52,8 +52,10 @@ BOOL GetMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
 BOOL PeekMessage(MSG* lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
 // Waits until a message can be retrieved, serving sent messages and main-thread calls.
 BOOL WaitMessage();
-// Posts WM_CHAR / WM_SYSCHAR for a WM_KEYDOWN / WM_SYSKEYDOWN of a key that types a character.
-// TRUE when it posted one.
+// Characters have one source: the display's input method, which posts WM_CHAR / WM_SYSCHAR
+// right behind the key that typed them (it alone knows the layout, Shift, Caps Lock, AltGr and
+// composed or Chinese text). A key message therefore makes no character here: kept so message
+// loops read as usual; always FALSE.
 BOOL TranslateMessage(const MSG* lpMsg);
 // Calls the procedure of the message's window (a WM_TIMER with a timer procedure in lParam
 // calls that procedure instead) and returns its result; 0 for thread messages or a dead window.

@@ -88,8 +88,8 @@ int TolerantErrorHandler(XDisplay* d, XErrorEvent* e) {
 struct TAtoms {
   Atom wm_protocols, wm_delete_window, wm_take_focus, wm_state, wm_change_state, net_wm_ping;
   Atom net_wm_name, net_wm_icon_name, net_wm_icon, utf8_string, net_wm_pid, net_wm_window_type,
-      net_wm_window_type_normal, motif_wm_hints, net_wm_state, net_wm_state_above,
-      net_wm_state_skip_taskbar, net_active_window, net_wm_window_opacity, wm_s;
+      net_wm_window_type_normal, net_wm_window_type_dialog, net_wm_window_type_utility, motif_wm_hints,
+      net_wm_state, net_wm_state_above, net_wm_state_skip_taskbar, net_wm_state_modal, net_active_window, net_wm_window_opacity, wm_s;
 };
 
 struct TXTop {
@@ -159,10 +159,22 @@ WORD VirtualKeyOf(KeySym sym) {
   }
 }
 
-// True for characters TranslateMessage already makes from the key's virtual-key code.
-bool TranslatedFromKey(KeySym sym) {
-  return (sym >= XK_a && sym <= XK_z) || (sym >= XK_0 && sym <= XK_9) || sym == XK_space || sym == XK_Return ||
-         sym == XK_Tab || sym == XK_BackSpace || sym == XK_Escape || (sym >= XK_KP_0 && sym <= XK_KP_9);
+// The virtual-key code of a key event: from the symbol the modifiers chose (keypad digits with
+// Num Lock, capitals), else from the key's own unshifted symbol ("1" under Shift's "!"), so a key
+// is the same key pressed and released whatever the modifiers did meanwhile.
+WORD VirtualKeyOfEvent(XKeyEvent& key, KeySym chosen) {
+  if (WORD vk = VirtualKeyOf(chosen)) return vk;
+  return key.keycode ? VirtualKeyOf(XLookupKeysym(&key, 0)) : 0;
+}
+
+// True for typed text that reaches the program as characters: printable text and the four
+// control characters keys type (Backspace, Tab, Return, Escape). Other control characters
+// (Ctrl with a letter) and Delete are keys only.
+bool IsTypedText(const std::string& text) {
+  if (text.empty()) return false;
+  auto first = static_cast<unsigned char>(text[0]);
+  if (text.size() == 1 && (first == '\b' || first == '\t' || first == '\r' || first == 0x1B)) return true;
+  return first >= 0x20 && first != 0x7F;
 }
 
 unsigned FontCursorOf(HCURSOR c) {
@@ -284,10 +296,13 @@ struct TX11Display::Impl {
     a.net_wm_pid = Intern("_NET_WM_PID");
     a.net_wm_window_type = Intern("_NET_WM_WINDOW_TYPE");
     a.net_wm_window_type_normal = Intern("_NET_WM_WINDOW_TYPE_NORMAL");
+    a.net_wm_window_type_dialog = Intern("_NET_WM_WINDOW_TYPE_DIALOG");
+    a.net_wm_window_type_utility = Intern("_NET_WM_WINDOW_TYPE_UTILITY");
     a.motif_wm_hints = Intern("_MOTIF_WM_HINTS");
     a.net_wm_state = Intern("_NET_WM_STATE");
     a.net_wm_state_above = Intern("_NET_WM_STATE_ABOVE");
     a.net_wm_state_skip_taskbar = Intern("_NET_WM_STATE_SKIP_TASKBAR");
+    a.net_wm_state_modal = Intern("_NET_WM_STATE_MODAL");
     a.net_active_window = Intern("_NET_ACTIVE_WINDOW");
     a.net_wm_window_opacity = Intern("_NET_WM_WINDOW_OPACITY");
     a.wm_s = Intern(("WM_S" + std::to_string(screen)).c_str());
@@ -300,6 +315,45 @@ struct TX11Display::Impl {
     std::lock_guard guard(lock);
     auto it = by_window.find(w);
     return it == by_window.end() ? nullptr : it->second;
+  }
+
+  // ---- keyboard state ----
+  // Tells the input router which modifier keys are down by the server's key map (32 bytes, a
+  // bit per key code) and whether Caps Lock is on: keys pressed or released while the focus was
+  // elsewhere (a shortcut the window manager took) must not stay held here.
+  void SyncModifiers(const char keys[32], bool capsLock) const {
+    auto down = [&](KeySym sym) {
+      KeyCode code = XKeysymToKeycode(dpy, sym);
+      return code != 0 && (keys[code / 8] & (1 << (code % 8))) != 0;
+    };
+    struct Pair {
+      KeySym left, right;
+      WORD vkLeft, vkRight, vk;
+    };
+    for (const Pair& p : {Pair{XK_Shift_L, XK_Shift_R, VK_LSHIFT, VK_RSHIFT, VK_SHIFT},
+                          Pair{XK_Control_L, XK_Control_R, VK_LCONTROL, VK_RCONTROL, VK_CONTROL},
+                          Pair{XK_Alt_L, XK_Alt_R, VK_LMENU, VK_RMENU, VK_MENU}}) {
+      const bool l = down(p.left), r = down(p.right);
+      detail::SyncKeyState(p.vkLeft, l, false);
+      detail::SyncKeyState(p.vkRight, r, false);
+      detail::SyncKeyState(p.vk, l || r, false);
+    }
+    detail::SyncKeyState(VK_CAPITAL, down(XK_Caps_Lock), capsLock);
+  }
+
+  // Reads the keyboard as the server has it now.
+  void ReadModifiers() const {
+    char keys[32] = {};
+    XQueryKeymap(dpy, keys);
+    SyncModifiers(keys, CapsLockOn());
+  }
+
+  [[nodiscard]] bool CapsLockOn() const {
+    Window r, c;
+    int rx, ry, wx, wy;
+    unsigned mask = 0;
+    XQueryPointer(dpy, root, &r, &c, &rx, &ry, &wx, &wy, &mask);
+    return (mask & LockMask) != 0;
   }
 
   // ---- input methods ----
@@ -510,7 +564,9 @@ struct TX11Display::Impl {
   }
 
   // What the window manager needs to know of a managed window, before it is first mapped.
-  void SetManagerProperties(TXTop& t, HWND top, DWORD ex, HWND owner) {
+  // An owned window is a dialog (a tool window a utility window) kept above its owner
+  // (WM_TRANSIENT_FOR); one shown while its owner is disabled is modal to it.
+  void SetManagerProperties(TXTop& t, HWND top, DWORD ex, HWND owner, bool ownerDisabled) {
     Window w = t.window;
     XClassHint cls;
     cls.res_name = res_name.data();
@@ -532,17 +588,24 @@ struct TX11Display::Impl {
     long motif[5] = {2 /* decorations given */, 0, 0 /* none */, 0, 0};
     XChangeProperty(dpy, w, atoms.motif_wm_hints, atoms.motif_wm_hints, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(motif), 5);
-    long type = static_cast<long>(atoms.net_wm_window_type_normal);
+    Window ownerWindow = 0;
+    if (owner) {
+      auto o = tops.find(owner);
+      if (o != tops.end()) ownerWindow = o->second.window;
+    }
+    Atom typeAtom = !ownerWindow                ? atoms.net_wm_window_type_normal
+                    : (ex & WS_EX_TOOLWINDOW) ? atoms.net_wm_window_type_utility
+                                              : atoms.net_wm_window_type_dialog;
+    long type = static_cast<long>(typeAtom);
     XChangeProperty(dpy, w, atoms.net_wm_window_type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
     std::vector<long> state;
     if (ex & WS_EX_TOPMOST) state.push_back(static_cast<long>(atoms.net_wm_state_above));
     if (ex & WS_EX_TOOLWINDOW) state.push_back(static_cast<long>(atoms.net_wm_state_skip_taskbar));
+    if (ownerWindow && ownerDisabled) state.push_back(static_cast<long>(atoms.net_wm_state_modal));
     XChangeProperty(dpy, w, atoms.net_wm_state, XA_ATOM, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(state.data()), static_cast<int>(state.size()));
-    if (owner) {
-      auto o = tops.find(owner);
-      if (o != tops.end() && o->second.window) XSetTransientForHint(dpy, w, o->second.window);
-    }
+    if (ownerWindow) XSetTransientForHint(dpy, w, ownerWindow);
+    else XDeleteProperty(dpy, w, XA_WM_TRANSIENT_FOR);  // a window shown again without its owner
     (void)top;
   }
 
@@ -562,7 +625,7 @@ struct TX11Display::Impl {
     XSetWindowAttributes a{};
     a.override_redirect = override ? True : False;
     a.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | KeyPressMask |
-                   KeyReleaseMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+                   KeyReleaseMask | KeymapStateMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
     a.background_pixel = 0;
     a.border_pixel = 0;
     unsigned long mask = CWOverrideRedirect | CWEventMask | CWBackPixel | CWBorderPixel;
@@ -654,6 +717,16 @@ namespace {
 // UTF-8 text of a key symbol (Latin-1 and Unicode key symbols), for keys read without an
 // input context.
 std::string KeySymText(KeySym sym) {
+  switch (sym) {
+    case XK_BackSpace: return "\b";
+    case XK_Tab: return "\t";
+    case XK_Return: case XK_KP_Enter: return "\r";
+    case XK_Escape: return "\x1b";
+    case XK_KP_Space: return " ";
+    default: break;
+  }
+  // The keypad's printing keys (digits with Num Lock, operators, separators) type ASCII.
+  if (sym >= XK_KP_Multiply && sym <= XK_KP_9) sym = sym - XK_KP_Multiply + '*';
   std::uint32_t code = 0;
   if ((sym >= 0x20 && sym <= 0x7E) || (sym >= 0xA0 && sym <= 0xFF)) code = static_cast<std::uint32_t>(sym);
   else if ((sym & 0xFF000000UL) == 0x01000000UL) code = static_cast<std::uint32_t>(sym & 0x00FFFFFFUL);
@@ -723,6 +796,7 @@ std::vector<TMonitorDesc> TX11Display::Monitors() const {
 
 void TX11Display::WindowChanged(HWND hWnd) {
   HWND top, owner;
+  bool ownerDisabled = false;
   TRect rect;
   bool styleVisible, minimized, layered, ownImage;
   DWORD style, ex;
@@ -744,6 +818,7 @@ void TX11Display::WindowChanged(HWND hWnd) {
     ownImage = n->layered.image != nullptr;
     if (layered && n->layered.attributes && (n->layered.flags & LWA_ALPHA)) alpha = n->layered.alpha;
     owner = n->owner;
+    ownerDisabled = owner && wnd_detail::Node(owner) && (wnd_detail::StyleOf(owner) & WS_DISABLED);
     region = n->window_region;
     order = wnd_detail::TopLevels();
     std::lock_guard lock(impl_->lock);
@@ -817,7 +892,7 @@ void TX11Display::WindowChanged(HWND hWnd) {
   }
   if (!t.mapped) {
     if (t.managed) {
-      impl_->SetManagerProperties(t, top, ex, owner);
+      impl_->SetManagerProperties(t, top, ex, owner, ownerDisabled);
       impl_->SetTitle(t, title);
       impl_->SetIcon(t, icon);
       impl_->SetNormalHints(t, rect);
@@ -1024,6 +1099,10 @@ void TX11Display::PumpEvents() {
       XRefreshKeyboardMapping(&e.xmapping);
       continue;
     }
+    if (e.type == KeymapNotify) {  // follows each FocusIn: the keys down as the focus came
+      impl_->SyncModifiers(e.xkeymap.key_vector, impl_->CapsLockOn());
+      continue;
+    }
     if (HWND top = impl_->TopOfWindow(e.xany.window)) HandleEvent(top, &e);
   }
   if (impl_->focus_check) {
@@ -1117,11 +1196,10 @@ void TX11Display::HandleEvent(HWND top, void* Event) {
         XLookupString(&e.xkey, nullptr, 0, &sym, nullptr);
         if (e.type == KeyPress && !(e.xkey.state & ControlMask)) text = KeySymText(sym);
       }
-      if (WORD vk = VirtualKeyOf(sym)) detail::InjectKey(vk, e.type == KeyPress);
-      if (e.type == KeyPress && !text.empty() && !TranslatedFromKey(sym) && static_cast<unsigned char>(text[0]) >= 0x20 &&
-          text[0] != 0x7F) {
-        detail::InjectText(text);
-      }
+      // One path makes characters: the text the input method gave, right behind its key (the
+      // key message itself makes none), so characters keep the order they were typed in.
+      if (WORD vk = VirtualKeyOfEvent(e.xkey, sym)) detail::InjectKey(vk, e.type == KeyPress);
+      if (e.type == KeyPress && IsTypedText(text)) detail::InjectText(text);
       break;
     }
     case FocusIn:
@@ -1144,6 +1222,7 @@ void TX11Display::HandleEvent(HWND top, void* Event) {
         break;
       }
       if (ic) XSetICFocus(ic);
+      impl_->ReadModifiers();
       // A focus change that the server made before our last request of our own is stale, and
       // one to another window while the program waits to focus a window it activated is the
       // manager's own idea (it focuses new windows), overtaken by the program's.
@@ -1159,7 +1238,13 @@ void TX11Display::HandleEvent(HWND top, void* Event) {
                                    [&](const auto& t) { return t.first != top && t.second.focus_pending; });
         if (waiting) break;
       }
-      if (GetActiveWindow() != top && IsWindowEnabled(top) && IsWindowVisible(top) && !IsIconic(top)) {
+      if (!IsWindowEnabled(top)) {
+        // The desktop focused a window under a modal dialog (Alt+Tab, a click): the dialog
+        // comes to the front with the focus instead.
+        detail::ActivateModalPopup(top);
+        break;
+      }
+      if (GetActiveWindow() != top && IsWindowVisible(top) && !IsIconic(top)) {
         // The focus is already there: the activation must not ask for it again (the manager
         // and we would pass it back and forth).
         impl_->following_focus = true;

@@ -88,7 +88,7 @@ TEST_F(PreviewWindow, FirstPictureSizesTheWindowAndLaterOnesDrawAtTheTopLeft) {
   EXPECT_EQ(form->ClientWidth(), 320);
   EXPECT_EQ(form->ClientHeight(), 240);
   EXPECT_EQ(form->BorderStyle(), TFormBorderStyle::bsToolWindow);
-  EXPECT_EQ(form->FormStyle(), TFormStyle::fsStayOnTop);
+  EXPECT_EQ(form->FormStyle(), TFormStyle::fsNormal) << "owned by the main window, not above every program";
   EXPECT_EQ(form->BorderIcons(), TBorderIcons{TBorderIcon::biSystemMenu});
   const TRect window = WindowRect(form);
   EXPECT_EQ(window.Left, (800 - window.Width()) / 2) << "centred on the 800 x 560 work area";
@@ -218,6 +218,73 @@ TEST_F(PreviewWindow, FreedOnAWorkerTheWindowGoesOnTheGuiThreadAndPendingPicture
   PumpApp();
   EXPECT_FALSE(IsWindow(shownWindow));
   EXPECT_EQ(detail::LiveWindowCount(), windows - 1) << "no window was made for the dropped picture";
+}
+
+// Where the window of a conversion's preview goes: inside the work area, off the main window
+// (its stop and pause buttons stay reachable), scaled down keeping the aspect when the picture is
+// larger than the room, cascaded when several conversions show theirs.
+TEST(PreviewPlacement, FitsTheWorkAreaAndKeepsOffTheMainWindow) {
+  const TRect work{0, 0, 1280, 1000};
+  const TSize frame{6, 25};
+  const struct {
+    const char* name;
+    TSize picture;
+    TRect owner;
+    int index;
+    TRect window;
+    double scale;
+  } cases[] = {
+      {"no main window, small picture: centred, as large as the picture", {320, 240}, {}, 0,
+       Bounds(477, 367, 326, 265), 1.0},
+      {"1080p without a main window: the work area, aspect kept", {1920, 1080}, {}, 0, Bounds(0, 129, 1280, 742),
+       1274.0 / 1920},
+      {"1080p beside a main window at the left: the strip right of it", {1920, 1080}, Bounds(0, 100, 700, 600), 0,
+       Bounds(700, 326, 580, 348), 574.0 / 1920},
+      {"the second preview cascades inside the same strip", {1920, 1080}, Bounds(0, 100, 700, 600), 1,
+       Bounds(700, 350, 580, 348), 574.0 / 1920},
+      {"a main window filling the screen: the far corner, half the work area at most", {1920, 1080},
+       Bounds(0, 0, 1280, 1000), 0, Bounds(640, 618, 640, 382), 634.0 / 1920},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TPreviewPlacement place = PlacePreview(c.picture, frame, work, c.owner, c.index);
+    EXPECT_NEAR(place.Scale, c.scale, 0.001);
+    EXPECT_LE(place.Scale, 1.0);
+    const TRect& w = place.Window;
+    EXPECT_EQ(w, c.window) << w.Left << "," << w.Top << " " << w.Width() << "x" << w.Height();
+    EXPECT_TRUE(w.Left >= work.Left && w.Top >= work.Top && w.Right <= work.Right && w.Bottom <= work.Bottom)
+        << "inside the work area";
+    const bool overOwner = w.Left < c.owner.Right && c.owner.Left < w.Right && w.Top < c.owner.Bottom &&
+                           c.owner.Top < w.Bottom;
+    if (c.owner.Width() < work.Width()) {
+      EXPECT_FALSE(overOwner) << "off the main window";
+    }
+  }
+}
+
+// With a main window the preview window is owned by it (the desktop keeps it above that window
+// only) and a picture larger than the room is shown scaled down.
+TEST_F(PreviewWindow, OwnedByTheMainWindowAndLargePicturesScaledDown) {
+  TForm* main = MakeForm(Bounds(0, 0, 300, 560), clWhite);
+  main->Show();
+  app.SetMainForm(main);
+  {
+    TPreviewer previewer;
+    ASSERT_TRUE(previewer.PaintFrame(Picture(1920, 1080, RGB(200, 40, 40), RGB(20, 180, 60)).get(), 1, 0));
+    TForm* form = previewer.Form();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), main->Handle());
+    const TRect window = WindowRect(form);
+    EXPECT_GE(window.Left, 300) << "right of the main window";
+    EXPECT_LE(window.Right, 800);
+    EXPECT_LT(form->ClientWidth(), 1920);
+    EXPECT_NEAR(static_cast<double>(form->ClientWidth()) / form->ClientHeight(), 1920.0 / 1080, 0.02);
+    const TPoint origin = form->ClientToScreen({0, 0});
+    const TScreenShot shot = Shot();
+    EXPECT_EQ(shot.At({origin.X + 2, origin.Y + 2}), RGB(20, 180, 60)) << "the top-left quarter, scaled";
+    EXPECT_EQ(shot.At({origin.X + form->ClientWidth() - 3, origin.Y + form->ClientHeight() - 3}), RGB(200, 40, 40));
+  }
+  app.SetMainForm(nullptr);
 }
 
 // Previewers of engines that run side by side end in any order; each takes only its own hook out

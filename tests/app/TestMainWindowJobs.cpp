@@ -345,14 +345,15 @@ TEST_F(MainWindowJobsTest, RemoveMoveAndClearKeepRowsRecordsAndTasksInStep) {
 }
 
 // The inline editor takes the name without its extension; the preset's extension is added; a
-// name with a folder part, "." or ".." is not taken, nor is an empty one, and a name another row
-// has is numbered.
+// name with a folder part, "." or ".." is not taken, nor is an empty one (a message says why and
+// the editor stays), and a name another row has is numbered.
 TEST_F(MainWindowJobsTest, RenameTheOutputFile) {
   Add(Clip("one.mp4"));
   Add(Clip("two.mp4"));
   main->vlSkinButton21Click();
   EXPECT_TRUE(main->edt->Visible());
   EXPECT_EQ(main->edt->Text(), "two");
+  main->CancelRename();
   const struct {
     const char* typed;
     const char* name;  // the row's output name afterwards
@@ -364,13 +365,18 @@ TEST_F(MainWindowJobsTest, RenameTheOutputFile) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.typed);
-    main->edt->SetVisible(true);
+    main->SelectRow(1);
+    if (!main->edt->Visible()) main->vlSkinButton21Click();
+    dialogs.messages.clear();
     main->edt->SetText(c.typed);
     main->edtExit();
     EXPECT_EQ(Column(jsOutputName)[1], c.name);
     EXPECT_EQ(main->edt->Visible(), c.editorShown);
+    ASSERT_EQ(dialogs.messages.size(), c.editorShown ? 1u : 0u);
+    if (c.editorShown) EXPECT_EQ(dialogs.messages[0].rfind("提示|输出文件名不能", 0), 0u) << dialogs.messages[0];
   }
   EXPECT_EQ(Column(jsOutputName)[0], "one.mpg");
+  dialogs.messages.clear();
 
   main->SelectRow(-1);
   main->edt->SetVisible(false);
@@ -490,6 +496,97 @@ TEST_F(MainWindowJobsTest, RenameByTypingIntoTheInlineEditor) {
   skinned_test_form::Pump();
   EXPECT_TRUE(editor->Visible());
   EXPECT_EQ(editor->Text(), "电影");
+}
+
+// The rename editor from the keyboard: Enter takes the name, Esc drops it; a name that cannot be
+// taken ("sub/clip:1") says why and keeps the editor on the row it was opened on, also when
+// another row is selected meanwhile.
+TEST_F(MainWindowJobsTest, RenameEditorAnswersEnterAndEscapeAndStaysOnItsRow) {
+  Add(Clip("one.mp4"));
+  Add(Clip("two.mp4"));
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  TvlSkinEdit* editor = main->edt;
+  auto key = [&](WORD k) {
+    display->KeyDown(k);
+    display->KeyUp(k);
+    skinned_test_form::Pump();
+  };
+  auto open = [&](int row) {
+    main->SelectRow(row);
+    main->vlSkinButton21->Click();
+    skinned_test_form::Pump();
+    ASSERT_TRUE(editor->Visible());
+  };
+  const std::vector<std::string> before = Column(jsOutputName);
+
+  open(0);
+  display->Text("新名");
+  key(VK_RETURN);
+  EXPECT_FALSE(editor->Visible());
+  EXPECT_EQ(Column(jsOutputName)[0], "新名.mpg");
+  EXPECT_TRUE(main->lvFiles->Focused()) << "the list has the keyboard again";
+
+  open(0);
+  display->Text("丢弃");
+  key(VK_ESCAPE);
+  EXPECT_FALSE(editor->Visible());
+  EXPECT_EQ(Column(jsOutputName)[0], "新名.mpg") << "Esc keeps the name";
+  EXPECT_TRUE(main->Jobs().Count() == 2 && main->lvFiles->Focused());
+
+  open(0);
+  const int editorTop = editor->Top();
+  display->Text("sub/clip:1");
+  dialogs.messages.clear();
+  key(VK_RETURN);
+  EXPECT_TRUE(editor->Visible());
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].find("不能包含“/”"), std::string::npos) << dialogs.messages[0];
+  EXPECT_EQ(Column(jsOutputName)[0], "新名.mpg");
+  main->SelectRow(1);  // another row selected while the editor is open
+  EXPECT_EQ(editor->Top(), editorTop) << "the editor stays on its row";
+  editor->SetText("好名字");
+  editor->SetFocus();
+  key(VK_RETURN);
+  EXPECT_FALSE(editor->Visible());
+  EXPECT_EQ(Column(jsOutputName)[0], "好名字.mpg") << "the row the editor was opened on";
+  EXPECT_EQ(Column(jsOutputName)[1], before[1]) << "the selected row keeps its name";
+}
+
+// Keys of the job list: Delete removes the selected jobs as 删除 does; Ctrl+A selects every row.
+TEST_F(MainWindowJobsTest, DeleteRemovesTheSelectedJobsAndCtrlASelectsAll) {
+  for (const char* name : {"one.mp4", "two.mp4", "three.mp4", "four.mp4"}) Add(Clip(name));
+  main->SetBounds(0, 0, main->Width(), main->Height());
+  main->Show();
+  skinned_test_form::Pump();
+  auto key = [&](WORD k) {
+    display->KeyDown(k);
+    display->KeyUp(k);
+    skinned_test_form::Pump();
+  };
+  const std::vector<std::string> names = Names();
+  main->SelectRow(1);
+  main->lvFiles->SetFocus();
+  display->KeyDown(VK_SHIFT);
+  key(VK_DOWN);  // rows 1 and 2
+  display->KeyUp(VK_SHIFT);
+  EXPECT_EQ(main->lvFiles->SelCount(), 2);
+  key(VK_DELETE);
+  EXPECT_EQ(Names(), (std::vector<std::string>{names[0], names[3]}));
+  EXPECT_EQ(main->Convexa->TasksCount(), 2) << "their tasks went with them";
+  EXPECT_EQ(Column(jsTaskNumber), (std::vector<std::string>{"1", "2"}));
+
+  main->lvFiles->SetFocus();
+  display->KeyDown(VK_CONTROL);
+  key('A');
+  display->KeyUp(VK_CONTROL);
+  EXPECT_EQ(main->lvFiles->SelCount(), 2) << "every row";
+  EXPECT_EQ(main->Jobs().Count(), 2) << "Ctrl+A types nothing and removes nothing";
+  key(VK_DELETE);
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  EXPECT_EQ(main->Convexa->TasksCount(), 0);
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 // The list holds one job per record slot: a 502nd file is refused with a message, also part-way

@@ -124,6 +124,43 @@ TEST_F(SkinComboTest, KeysStepAndPageByTheDropDownCount) {
   EXPECT_TRUE(TakeEvents().empty()) << "the ends fire nothing";
 }
 
+// On an open list the keys move the highlight only (Up, Down, Home, End, a typed letter); Enter
+// takes it and Esc gives back the item of the opening. On a closed box Home and End select.
+TEST_F(SkinComboTest, KeysOnAnOpenListMoveTheHighlightUntilEnter) {
+  RecordingCombo* box = Combo({"alpha", "beta", "bravo", "charlie", "delta"});
+  box->SetItemIndex(1);
+  box->DropDown();
+  TakeEvents();
+  const struct {
+    WORD key;
+    int highlight;
+  } steps[] = {{VK_DOWN, 2}, {VK_END, 4}, {VK_HOME, 0}, {VK_UP, 0}, {'C', 3}};
+  for (const auto& s : steps) {
+    Advance(600);  // each letter searches alone
+    Type(s.key);
+    EXPECT_TRUE(box->IsPopupVisible()) << s.key;
+    EXPECT_EQ(box->ListBox()->ItemIndex(), s.highlight) << s.key;
+    EXPECT_EQ(box->Text(), "beta") << s.key;
+  }
+  EXPECT_TRUE(TakeEvents().empty());
+  Key(VK_ESCAPE);
+  EXPECT_EQ(box->ItemIndex(), 1);
+  EXPECT_EQ(box->Text(), "beta");
+  EXPECT_TRUE(TakeEvents().empty());
+
+  box->DropDown();
+  TakeEvents();
+  Key(VK_END);
+  Key(VK_RETURN);
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(box->Text(), "delta");
+  EXPECT_EQ(TakeEvents(), (Events{"change", "click", "changed", "closeup"}));
+  Key(VK_HOME);
+  EXPECT_EQ(box->Text(), "alpha") << "closed: Home selects";
+  Key(VK_END);
+  EXPECT_EQ(box->Text(), "delta");
+}
+
 TEST_F(SkinComboTest, TheWheelSelectsWhileClosedAndOnlyHighlightsWhileOpen) {
   RecordingCombo* box = Combo(Numbered(5));
   box->SetItemIndex(2);

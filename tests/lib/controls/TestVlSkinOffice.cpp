@@ -233,6 +233,42 @@ TEST_F(SkinOfficeTest, KeysAndWheelSelectWhileClosedAndOnlyHighlightWhileOpen) {
   EXPECT_TRUE(TakeEvents().empty());
 }
 
+// On an open list the keys move the highlight only (Up, Down, Home, End, a typed first letter,
+// the same letter again cycling); Enter takes it, Esc gives back the opening's item. A letter
+// typed on the closed box selects.
+TEST_F(SkinOfficeTest, KeysOnAnOpenListMoveTheHighlightUntilEnter) {
+  TvlSkinOfficeComboBox* box = Combo({"apple", "banana", "cherry", "avocado"});
+  box->SetItemIndex(1);
+  box->DropDown();
+  Pump();
+  TakeEvents();
+  const struct {
+    WORD key;
+    int highlight;
+  } steps[] = {{VK_END, 3}, {VK_HOME, 0}, {VK_DOWN, 1}, {'A', 3}, {'A', 0}, {'C', 2}};
+  for (const auto& s : steps) {
+    Key(s.key);
+    EXPECT_TRUE(box->IsPopupVisible()) << s.key;
+    EXPECT_EQ(box->ListBox()->ItemIndex(), s.highlight) << s.key;
+  }
+  EXPECT_TRUE(TakeEvents().empty());
+  Key(VK_ESCAPE);
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(box->ItemIndex(), 1);
+  EXPECT_TRUE(TakeEvents().empty());
+
+  box->DropDown();
+  Pump();
+  TakeEvents();
+  Key('C');
+  Key(VK_RETURN);
+  EXPECT_EQ(box->ItemIndex(), 2);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"click", "change", "closeup"}));
+  Key('A');
+  EXPECT_EQ(box->ItemIndex(), 3) << "closed: a letter selects";
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"click", "change"}));
+}
+
 TEST_F(SkinOfficeTest, AcceptedAndCancelledDropDowns) {
   TvlSkinOfficeComboBox* box = Combo({"a", "b", "c"});
   box->SetItemIndex(0);
@@ -418,9 +454,8 @@ TEST_F(SkinOfficeTest, MainWindowPickersReportTheChosenCategoryAndPreset) {
   Key(VK_DOWN);
   Key(VK_RETURN);
   EXPECT_EQ(categories->ItemIndex(), 2);
-  // Keys select also while the list is open; Enter accepts once more.
-  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"category 1", "preset 0", "category 2", "preset 0", "category 2",
-                                                    "preset 0"}));
+  // On the open list the keys move the highlight only; Enter takes it, once.
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"category 2", "preset 0"}));
   EXPECT_EQ(presets->Items()->Count(), 5);
   EXPECT_EQ(presets->ItemIndex(), 0);
   EXPECT_EQ(presets->ListBox()->ItemHeight(), 60);

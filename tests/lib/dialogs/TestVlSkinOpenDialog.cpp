@@ -183,11 +183,13 @@ TEST_F(OpenDialog, FilterEntriesChooseTheMaskAndTheIndexIsKept) {
     Enter(form, "*.bmp");
     EXPECT_EQ(Rows(form), (std::vector<std::string>{"sub", "pic.bmp"}));
     EXPECT_EQ(form->FilterComboBox->Text(), "Video");
-    // A typed path of a folder opens it; one that is not a folder changes nothing.
+    // A typed path of a folder opens it; one that names nothing changes nothing (a file's path
+    // opens the file: see TypedNamesAreCompletedAndMustExistWhenAsked).
     Enter(form, folder + "/sub");
     EXPECT_EQ(form->FileListView->Path(), folder + "/sub");
-    Enter(form, folder + "/a.mp4");
+    Enter(form, folder + "/absent.mp4");
     EXPECT_EQ(form->FileListView->Path(), folder + "/sub");
+    EXPECT_EQ(form->ModalResult(), mrNone);
     // A relative path lies below the list's folder.
     Enter(form, "deeper/");
     EXPECT_EQ(form->FileListView->Path(), folder + "/sub/deeper");
@@ -225,13 +227,9 @@ TEST_F(OpenDialog, TypedNamesAreCompletedAndMustExistWhenAsked) {
     dialog.CheckFileExists = c.check;
     bool stayedOpen = false;
     const bool accepted = Run([&](TvlOpenDlgForm* form) {
-      // Enter in the edit takes a path with "/" for a folder: a full file path goes by the button.
-      if (c.typed.find('/') == std::string::npos) {
-        Enter(form, c.typed);
-      } else {
-        form->FileNameEdit->SetText(c.typed);
-        form->OpenButton->Click();
-      }
+      // A full file path typed with a row selected: Enter opens the typed file, not the row's.
+      if (c.typed.find('/') != std::string::npos) form->FileListView->SelectItem(Row(form, "a.mp4"), true);
+      Enter(form, c.typed);
       stayedOpen = form->ModalResult() == mrNone;
       EXPECT_EQ(form->FileNameEdit->Text(), c.typed) << "the name stays in the edit";
     });

@@ -18,6 +18,12 @@
 #include "lib/forms/Velmora.h"
 #include "lib/controls/vlSkinBoxCtrlsEdit.h"
 #include "lib/controls/vlSkinCtrlsButtons.h"
+#include "tests/lib/SkinnedControlsWorld.h"
+#include "tests/lib/SkinnedFolderDialog.h"
+#include "lib/forms/Velmora.h"
+#include "lib/dialogs/vlMessages.h"
+#include "lib/controls/vlSkinBoxCtrlsEdit.h"
+#include "lib/controls/vlSkinCtrlsButtons.h"
 #include "tests/platform/Watchdog.h"
 
 namespace {
@@ -38,12 +44,18 @@ class FolderDialog : public SkinnedControlsWorld {
     SkinnedControlsWorld::TearDown();
   }
 
-  // Runs Execute with Act called once when the window has become active; answers Execute's
-  // result. The window must be gone afterwards.
+  // Runs Execute with Act called once when the window has become active; a message box that
+  // comes up meanwhile is answered OK and its text kept in messages. Answers Execute's result.
+  // The window must be gone afterwards.
   bool Run(const std::function<void(TvlSelDirDlgForm*)>& Act) {
     TWatchdog dog("folder dialog");
     bool acted = false;
     Screen()->OnActiveFormChange = [&](TObject*) {
+      if (auto* message = dynamic_cast<TvlMessageForm*>(Screen()->ActiveForm())) {
+        messages.push_back(message->Message ? message->Message->Caption() : "");
+        message->SetModalResult(mrOk);
+        return;
+      }
       auto* form = dynamic_cast<TvlSelDirDlgForm*>(Screen()->ActiveForm());
       if (!form || acted) return;
       acted = true;
@@ -72,6 +84,7 @@ class FolderDialog : public SkinnedControlsWorld {
   TvlSkinSelectDirectoryDialog dialog{nullptr};
   TvlResourceStrData table{nullptr};
   int formsBefore = 0;
+  std::vector<std::string> messages;
 };
 
 TEST_F(FolderDialog, StartsAtAnExistingFolderElseAtComputer) {
@@ -207,6 +220,26 @@ TEST_F(FolderDialog, ThePathEditAndTheTreeFollowEachOther) {
     EXPECT_EQ(form->DirTreeView->Path(), tree.Usb + "/a/b/c");
     Press(VK_ESCAPE);
   });
+}
+
+// 确定 takes the folder typed into the path edit, not the tree's selection; a typed folder that
+// does not exist is not taken: a message says so and the dialog stays open.
+TEST_F(FolderDialog, OkTakesTheTypedFolder) {
+  dialog.ShowToolBar = true;
+  dialog.Directory = tree.Usb + "/a";
+  bool stayedOpen = false;
+  EXPECT_TRUE(Run([&](TvlSelDirDlgForm* form) {
+    form->DirEdit->SetText(tree.Usb + "/nothing");
+    form->OkButton->Click();
+    stayedOpen = form->ModalResult() == mrNone;
+    form->DirEdit->SetText(tree.Usb + "/a/b/c/");
+    form->OkButton->Click();
+  }));
+  EXPECT_TRUE(stayedOpen);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(tree.Usb + "/nothing"), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("请输入"), std::string::npos) << "says what to do";
+  EXPECT_EQ(dialog.Directory, tree.Usb + "/a/b/c");
 }
 
 TEST_F(FolderDialog, TheNewFolderButtonCreatesTheFolderOnce) {

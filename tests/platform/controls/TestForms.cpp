@@ -171,18 +171,24 @@ TEST_F(FormsTest, ShowModalReturnsTheModalResultAndDisablesTheOtherForms) {
   ok->SetModalResult(mrOk);
   bool mainEnabledDuring = true;
   bool activeDuring = false;
+  HWND ownerDuring = nullptr;
   dialog->OnActivate = [&](TObject*) {
-    // The user's click, queued for the modal loop to deliver.
+    // The user's clicks, queued for the modal loop to deliver: on the blocked main form (which
+    // gives the dialog back its activation), then on OK.
+    display->Click(Point(5, 190));
     display->Click(Point(65, 65));
     dialog->OnActivate = nullptr;
   };
   ok->OnClick = [&](TObject*) {
     mainEnabledDuring = IsWindowEnabled(main->Handle()) != FALSE;
     activeDuring = dialog->Active();
+    ownerDuring = GetWindow(dialog->Handle(), GW_OWNER);
   };
   EXPECT_EQ(dialog->ShowModal(), mrOk);
   EXPECT_FALSE(mainEnabledDuring);
   EXPECT_TRUE(activeDuring);
+  EXPECT_EQ(ownerDuring, main->Handle()) << "owned by the form that was active, so it stays above it";
+  EXPECT_EQ(GetWindow(dialog->Handle(), GW_OWNER), nullptr) << "and no longer afterwards";
   EXPECT_TRUE(IsWindowEnabled(main->Handle()));
   EXPECT_FALSE(dialog->Visible());
 

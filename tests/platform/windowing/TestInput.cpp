@@ -273,9 +273,8 @@ TEST_F(InputTest, KeysAndTextGoToTheFocusWindow) {
     if (m.hwnd == edit && (m.msg == WM_KEYDOWN || m.msg == WM_KEYUP || m.msg == WM_CHAR)) seen.emplace_back(m.msg, m.w);
   }
   const std::vector<std::pair<UINT, WPARAM>> want = {
-      {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, 'A'}, {WM_KEYUP, 'A'}, {WM_KEYUP, VK_SHIFT},
-      {WM_CHAR, 'a'},  // from TranslateMessage, queued behind the keys already waiting
-      {WM_CHAR, 'a'},         {WM_CHAR, 0x4E2D}};
+      {WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, 'A'}, {WM_CHAR, 'A'},  // the keyboard's character, once
+      {WM_KEYUP, 'A'},        {WM_KEYUP, VK_SHIFT}, {WM_CHAR, 'a'}, {WM_CHAR, 0x4E2D}};
   EXPECT_EQ(seen, want);
   // Alt alone (and F10) ask the top-level for the keyboard menu.
   log.clear();
@@ -332,6 +331,43 @@ TEST_F(InputTest, ModalLoopDisablesTheOtherWindowsUntilItEnds) {
   EXPECT_TRUE(done);
   EXPECT_FALSE(ownerEnabledInside);
   EXPECT_TRUE(IsWindowEnabled(owner)) << "enabled again afterwards";
+}
+
+// A press on a window blocked by its modal dialog brings the dialog to the front and activates
+// it (also the dialog's own message box, down the chain of owned windows); the blocked window
+// hears nothing of the press.
+TEST_F(InputTest, APressOnABlockedOwnerBringsItsModalDialogBack) {
+  HWND owner = Make(WS_POPUP | WS_VISIBLE, Bounds(0, 0, 300, 300));
+  HWND dialog = Make(WS_POPUP | WS_VISIBLE, Bounds(50, 50, 100, 100), owner);
+  HWND box = Make(WS_POPUP, Bounds(400, 50, 100, 100), dialog);
+  Pump();
+  ASSERT_EQ(GetWindow(dialog, GW_OWNER), owner);
+  EnableWindow(owner, FALSE);
+  SetActiveWindow(nullptr);
+  BringWindowToTop(owner);
+  EXPECT_EQ(detail::ModalPopupOf(owner), dialog);
+  EXPECT_EQ(detail::ModalPopupOf(dialog), nullptr) << "an enabled window waits for nothing";
+  log.clear();
+  display->Click({10, 250});
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  HWND top = nullptr;
+  EnumWindows([&](HWND h) {
+    top = h;
+    return false;
+  });
+  EXPECT_EQ(top, dialog) << "in front of its owner";
+  EXPECT_TRUE(MessagesOf(owner, {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty());
+
+  // The dialog shows a message box of its own: the press on the owner reaches that box.
+  ShowWindow(box, SW_SHOWNA);
+  EnableWindow(dialog, FALSE);
+  SetActiveWindow(nullptr);
+  display->Click({10, 250});
+  Pump();
+  EXPECT_EQ(GetActiveWindow(), box);
+  EnableWindow(dialog, TRUE);
+  EnableWindow(owner, TRUE);
 }
 
 TEST_F(InputTest, CaptionDragOfAChildWindowMovesItInItsParentsCoordinates) {

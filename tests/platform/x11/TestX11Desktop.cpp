@@ -1,7 +1,8 @@
 // The X11 display as a desktop citizen, on a private X server of its own with a window manager
 // (openbox) where one matters: managed forms with their properties, moves both ways and close
 // requests; focus and activation both ways; iconify both ways; click-through input shapes;
-// text through the input method; the system tray. Each test starts its server (Xvfb) and stops
+// text through the input method, each key's character once and in order, modifiers read back
+// when the focus returns; modal dialogs above their owners; the system tray. Each test starts its server (Xvfb) and stops
 // it; a missing Xvfb or window manager skips the test with a message.
 
 #include "tests/platform/WindowFixture.h"
@@ -17,6 +18,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 #include <thread>
 
 #include "platform/windowing/NotifyIcon.h"
@@ -599,6 +602,248 @@ TEST_F(X11DesktopTest, IconsDockIntoTheSystemTrayAndComeBackWithIt) {
   EXPECT_TRUE(WaitFor([&] { return !MessagesOf(owner, {taskbarCreated}).empty(); }));
   EXPECT_TRUE(Shell_NotifyIcon(NIM_ADD, &d));
   EXPECT_TRUE(Shell_NotifyIcon(NIM_DELETE, &d));
+}
+
+// Presses and releases a key on our window as the server delivers keyboard input, with the
+// modifier state given (Shift, Lock, Control, Mod2 for Num Lock, Mod5 for AltGr).
+void PressKey(XDisplay* d, Window w, KeyCode code, unsigned state) {
+  XEvent e{};
+  e.xkey.type = KeyPress;
+  e.xkey.window = w;
+  e.xkey.root = DefaultRootWindow(d);
+  e.xkey.keycode = code;
+  e.xkey.state = state;
+  e.xkey.same_screen = True;
+  e.xkey.time = CurrentTime;
+  XSendEvent(d, w, False, KeyPressMask, &e);
+  e.xkey.type = KeyRelease;
+  XSendEvent(d, w, False, KeyReleaseMask, &e);
+}
+
+// Runs a program against the private server and waits for it; its exit status.
+int RunOn(const std::string& display, std::vector<std::string> args) {
+  std::string path = FindProgram(args[0].c_str());
+  if (path.empty()) return -1;
+  args[0] = path;
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::string env = "DISPLAY=" + display;
+  char* envp[] = {env.data(), nullptr};
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp) != 0) return -1;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class X11KeyboardTest : public X11DesktopTest {
+ protected:
+  // The private server with the input method of Xlib (no input method server runs) and a form
+  // that has the focus.
+  bool BeginWithForm() {
+    setenv("XMODIFIERS", "@im=none_running_here", 1);
+    const bool began = Begin(false);
+    unsetenv("XMODIFIERS");
+    if (!began) return false;
+    form = Make(WS_POPUP, Bounds(100, 100, 200, 100));
+    ShowWindow(form, SW_SHOW);
+    fw = XOf(form);
+    if (!WaitFor([&] { return Viewable(fw); })) return false;
+    SetActiveWindow(form);
+    SetFocus(form);
+    return WaitFor([&] { return FocusWindow() == fw; });
+  }
+  // Waits until the key F12, pressed after everything sent before, has come through; then the
+  // characters (WM_CHAR and WM_SYSCHAR) and the keys pressed (F12 aside) the form got meanwhile.
+  void Drain(std::vector<WPARAM>& chars, std::vector<WPARAM>& keys) {
+    PressKey(probe, fw, XKeysymToKeycode(probe, XK_F12), 0);
+    XSync(probe, False);
+    WaitFor([&] {
+      return std::any_of(log.begin(), log.end(),
+                         [&](auto& m) { return m.hwnd == form && m.msg == WM_KEYUP && m.w == VK_F12; });
+    });
+    chars.clear();
+    keys.clear();
+    for (auto& m : log) {
+      if (m.hwnd != form) continue;
+      if (m.msg == WM_CHAR || m.msg == WM_SYSCHAR) chars.push_back(m.w);
+      if ((m.msg == WM_KEYDOWN || m.msg == WM_SYSKEYDOWN) && m.w != VK_F12) keys.push_back(m.w);
+    }
+  }
+
+  HWND form = nullptr;
+  Window fw = 0;
+};
+
+#define BEGIN_WITH_FORM_OR_SKIP() \
+  if (!BeginWithForm()) GTEST_SKIP() << (skipped.empty() ? "the form did not get the focus" : skipped)
+
+// Every key gives its character once, made by the input method from the key and its modifiers
+// (the key message makes none), and the key's own virtual-key code, whatever the modifiers.
+TEST_F(X11KeyboardTest, EachKeyTypesItsCharacterOnce) {
+  BEGIN_WITH_FORM_OR_SKIP();
+  const KeyCode zhong = MapSpareKey(probe, 0x01004E2D /* 中 */);
+  ASSERT_NE(zhong, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  Pump();  // the keyboard map change reaches the display
+  const struct {
+    const char* name;
+    KeySym sym;
+    KeyCode code;  // when the key has no symbol of the server's map
+    unsigned state;
+    std::vector<WPARAM> chars;
+    std::vector<WPARAM> keys;
+  } cases[] = {
+      {"a", XK_a, 0, 0, {'a'}, {'A'}},
+      {"Shift+a", XK_a, 0, ShiftMask, {'A'}, {'A'}},
+      {"Caps Lock, a", XK_a, 0, LockMask, {'A'}, {'A'}},
+      {"Caps Lock, Shift+a", XK_a, 0, LockMask | ShiftMask, {'a'}, {'A'}},
+      {"Shift+1", XK_1, 0, ShiftMask, {'!'}, {'1'}},
+      {"Shift+slash", XK_slash, 0, ShiftMask, {'?'}, {}},
+      {"AltGr+e (no third level on this map)", XK_e, 0, Mod5Mask, {'e'}, {'E'}},
+      {"Ctrl+a: a key, no character", XK_a, 0, ControlMask, {}, {'A'}},
+      {"Return", XK_Return, 0, 0, {'\r'}, {VK_RETURN}},
+      {"Backspace", XK_BackSpace, 0, 0, {'\b'}, {VK_BACK}},
+      {"Delete: a key only", XK_Delete, 0, 0, {}, {VK_DELETE}},
+      {"keypad 1 with Num Lock", XK_KP_1, 0, Mod2Mask, {'1'}, {VK_NUMPAD1}},
+      {"中 from the input method", 0, zhong, 0, {0x4E2D}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    PressKey(probe, fw, c.code ? c.code : XKeysymToKeycode(probe, c.sym), c.state);
+    std::vector<WPARAM> chars, keys;
+    Drain(chars, keys);
+    EXPECT_EQ(chars, c.chars);
+    EXPECT_EQ(keys, c.keys);
+  }
+
+  // Typed faster than the program reads (all of it waits on the connection): the characters
+  // come in the order typed.
+  struct Typed {
+    KeyCode code;
+    unsigned state;
+  };
+  auto key = [&](KeySym sym, unsigned state = 0) { return Typed{XKeysymToKeycode(probe, sym), state}; };
+  const Typed burst[] = {key(XK_slash), key(XK_h), key(XK_o, ShiftMask), key(XK_m), key(XK_e), key(XK_slash),
+                         key(XK_a, ShiftMask), key(XK_b), key(XK_1), Typed{zhong, 0}, key(XK_period),
+                         key(XK_semicolon, ShiftMask)};
+  log.clear();
+  for (const Typed& t : burst) PressKey(probe, fw, t.code, t.state);
+  std::vector<WPARAM> chars, keys;
+  Drain(chars, keys);
+  EXPECT_EQ(chars, (std::vector<WPARAM>{'/', 'h', 'O', 'm', 'e', '/', 'A', 'b', '1', 0x4E2D, '.', ':'}));
+}
+
+// A shortcut the window manager takes (Alt+Tab) leaves its release to another window: when the
+// focus comes back, the program reads the keyboard from the server and Alt is no longer held,
+// so letters reach edits as characters again.
+TEST_F(X11KeyboardTest, ModifiersAreReadFromTheServerWhenTheFocusComesBack) {
+  BEGIN_WITH_FORM_OR_SKIP();
+  XEvent alt{};
+  alt.xkey.type = KeyPress;
+  alt.xkey.window = fw;
+  alt.xkey.root = DefaultRootWindow(probe);
+  alt.xkey.keycode = XKeysymToKeycode(probe, XK_Alt_L);
+  alt.xkey.same_screen = True;
+  XSendEvent(probe, fw, False, KeyPressMask, &alt);  // pressed here, released elsewhere
+  XSync(probe, False);
+  ASSERT_TRUE(WaitFor([] { return GetKeyState(VK_MENU) < 0; }));
+
+  Window other = XCreateSimpleWindow(probe, DefaultRootWindow(probe), 600, 400, 100, 100, 0, 0, 0xFFFFFF);
+  XMapWindow(probe, other);
+  XSync(probe, False);
+  ASSERT_TRUE(WaitFor([&] { return Viewable(other); }));
+  XSetInputFocus(probe, other, RevertToParent, CurrentTime);
+  XSync(probe, False);
+  ASSERT_TRUE(WaitFor([&] { return FocusWindow() == other; }));
+  XSetInputFocus(probe, fw, RevertToParent, CurrentTime);
+  XSync(probe, False);
+  EXPECT_TRUE(WaitFor([] { return GetKeyState(VK_MENU) >= 0 && GetKeyState(VK_LMENU) >= 0; }))
+      << "Alt is up as the server has it";
+  ASSERT_TRUE(WaitFor([&] { return GetActiveWindow() == form; }));
+  SetFocus(form);
+  log.clear();
+  PressKey(probe, fw, XKeysymToKeycode(probe, XK_a), 0);
+  std::vector<WPARAM> chars, keys;
+  Drain(chars, keys);
+  EXPECT_EQ(chars, std::vector<WPARAM>{'a'});
+  EXPECT_TRUE(MessagesOf(form, {WM_SYSCHAR, WM_SYSKEYDOWN}).empty()) << "no system keys: Alt is not held";
+  XDestroyWindow(probe, other);
+  XSync(probe, False);
+}
+
+// A modal dialog is a transient dialog of its owner, marked modal, so the window manager keeps
+// it above; a click on the blocked owner or the manager activating the owner (Alt+Tab) bring the
+// dialog to the front with the focus.
+TEST_F(X11DesktopTest, AModalDialogStaysWithItsOwnerAndComesBackWhenTheOwnerIsChosen) {
+  BEGIN_OR_SKIP(true);
+  HWND owner = Make(WS_POPUP, Bounds(100, 100, 500, 400), nullptr, RGB(0, 0, 200));
+  ShowWindow(owner, SW_SHOW);
+  Window ow = XOf(owner);
+  ASSERT_TRUE(WaitFor([&] { return WmState(ow) == NormalState && Viewable(ow); }));
+  HWND dialog = Make(WS_POPUP, Bounds(250, 200, 200, 150), owner, RGB(200, 0, 0));
+  EnableWindow(owner, FALSE);  // as a modal loop does before it shows its dialog
+  ShowWindow(dialog, SW_SHOW);
+  Window dw = XOf(dialog);
+  ASSERT_TRUE(WaitFor([&] { return WmState(dw) == NormalState && Viewable(dw); }));
+  ASSERT_TRUE(WaitFor([&] { return FocusWindow() == dw; }));
+
+  Window transientFor = 0;
+  ASSERT_TRUE(XGetTransientForHint(probe, dw, &transientFor));
+  EXPECT_EQ(transientFor, ow);
+  auto atoms = [&](const char* property) {
+    std::string raw = Property(dw, property);
+    std::vector<Atom> out;
+    for (std::size_t i = 0; i + sizeof(long) <= raw.size(); i += sizeof(long))
+      out.push_back(static_cast<Atom>(*reinterpret_cast<const long*>(raw.data() + i)));
+    return out;
+  };
+  EXPECT_EQ(atoms("_NET_WM_WINDOW_TYPE"), std::vector<Atom>{XInternAtom(probe, "_NET_WM_WINDOW_TYPE_DIALOG", False)});
+  const std::vector<Atom> state = atoms("_NET_WM_STATE");
+  EXPECT_NE(std::find(state.begin(), state.end(), XInternAtom(probe, "_NET_WM_STATE_MODAL", False)), state.end());
+
+  // Stacking as the server has it: true when the dialog's frame lies above the owner's.
+  auto dialogAbove = [&] {
+    auto frameOf = [&](Window w) {
+      Window root, parent = 0, *kids = nullptr;
+      unsigned n = 0;
+      while (XQueryTree(probe, w, &root, &parent, &kids, &n)) {
+        if (kids) XFree(kids);
+        if (parent == root) return w;
+        w = parent;
+      }
+      return w;
+    };
+    Window root, parent, *kids = nullptr;
+    unsigned n = 0;
+    XQueryTree(probe, DefaultRootWindow(probe), &root, &parent, &kids, &n);
+    const Window df = frameOf(dw), of = frameOf(ow);
+    int dAt = -1, oAt = -1;
+    for (unsigned i = 0; i < n; ++i) {
+      if (kids[i] == df) dAt = static_cast<int>(i);
+      if (kids[i] == of) oAt = static_cast<int>(i);
+    }
+    if (kids) XFree(kids);
+    return dAt > oAt && oAt >= 0;
+  };
+  EXPECT_TRUE(dialogAbove());
+
+  // A task switcher (Alt+Tab) activates the owner: the dialog comes back with the focus.
+  SendClientMessage(DefaultRootWindow(probe), ow, "_NET_ACTIVE_WINDOW", {2 /* a pager */, CurrentTime, 0},
+                    SubstructureRedirectMask | SubstructureNotifyMask);
+  EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dw && GetActiveWindow() == dialog && dialogAbove(); }))
+      << "after the owner was chosen";
+
+  // The user clicks the owner (a real pointer click through the server).
+  log.clear();
+  if (RunOn(server.Name(), {"xdotool", "mousemove", "130", "130", "click", "1"}) != 0)
+    GTEST_SKIP() << "xdotool does not run";
+  EXPECT_TRUE(WaitFor([&] { return FocusWindow() == dw && GetActiveWindow() == dialog && dialogAbove(); }))
+      << "after a click on the owner";
+  EXPECT_TRUE(MessagesOf(owner, {WM_LBUTTONDOWN, WM_LBUTTONUP}).empty()) << "the blocked owner takes no click";
+  EnableWindow(owner, TRUE);
 }
 
 }  // namespace
