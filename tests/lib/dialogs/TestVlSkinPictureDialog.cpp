@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../ShellTestTree.h"
+#include "tests/ShellTestTree.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "lib/dialogs/vlFileCtrl.h"
 #include "lib/controls/vlSkinBoxCtrls.h"

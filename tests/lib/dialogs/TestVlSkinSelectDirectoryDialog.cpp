@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "../ShellTestTree.h"
+#include "tests/ShellTestTree.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedFolderDialog.h"
 #include "lib/forms/Velmora.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "../ShellTestTree.h"
+#include "tests/ShellTestTree.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "lib/dialogs/vlSkinShellComboBox.h"
 #include "lib/dialogs/vlSkinShellTreeView.h"

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "../ShellTestTree.h"
+#include "tests/ShellTestTree.h"
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "platform/shell/ShellIcons.h"
 #include "platform/core/Thread.h"

@@ -25,9 +25,9 @@
 #include <memory>
 #include <string>
 
-#include "../EveryControlForm.h"
-#include "../FixtureSkin.h"
-#include "../SkinDescriptionText.h"
+#include "tests/lib/EveryControlForm.h"
+#include "tests/lib/FixtureSkin.h"
+#include "tests/lib/SkinDescriptionText.h"
 #include "lib/drawing/vlLayerManager.h"
 #include "lib/data/vlSkinData.h"
 #include "lib/data/vlSkinDescription.h"
