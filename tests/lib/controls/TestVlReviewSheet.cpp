@@ -205,7 +205,7 @@ std::string ExpectedPath() {
   // the test program's parent folder.
   std::filesystem::path source(__FILE__);
   if (source.is_relative()) source = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() / source;
-  return (source.parent_path() / "expected" / "review_sheet.png").string();
+  return (source.parent_path().parent_path() / "expected" / "review_sheet.png").string();
 }
 
 TEST(ReviewSheetTest, CompositionRoutinesMatchTheStoredPicture) {
