@@ -158,7 +158,7 @@ TEST_F(DesktopOpenerTest, TheDesktopsOpenersAreTriedInOrderAndNoneIsReported) {
 
   std::string error;
   const bool opened = OpenWithDesktop("/视频/输出 文件夹", &error);
-  for (int i = 0; i < 500 && !FileExists(out); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  test_wait::PollUntil([&] { return FileExists(out); }, std::chrono::milliseconds(5000));
   std::remove(gio.c_str());
   const bool none = OpenWithDesktop("/视频/输出 文件夹", &error);
   ::setenv("PATH", oldPath.c_str(), 1);

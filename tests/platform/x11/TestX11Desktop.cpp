@@ -685,8 +685,8 @@ TEST_F(X11KeyboardTest, EachKeyTypesItsCharacterOnce) {
   BEGIN_WITH_FORM_OR_SKIP();
   const KeyCode zhong = MapSpareKey(probe, 0x01004E2D /* 中 */);
   ASSERT_NE(zhong, 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  Pump();  // the keyboard map change reaches the display
+  x->Sync();  // the keyboard map change, made by the other client, reaches the display
+  Pump();
   const struct {
     const char* name;
     KeySym sym;
