@@ -743,6 +743,9 @@ bool TAVProbe::OpenStreamDecoder(int AIndex) {
   int opened = codec ? av::avcodec_parameters_to_context(codec, stream->codecpar) : AVERROR(ENOMEM);
   if (opened >= 0) {
     codec->pkt_timebase = stream->time_base;
+    // As many threads as the codec can use: the loop in Decode feeds packets until a picture
+    // comes out, however late the decoder's threads give it.
+    codec->thread_count = 0;
     std::lock_guard lock(CodecLock());
     opened = av::avcodec_open2(codec, decoder, nullptr);
   }

@@ -36,6 +36,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,11 @@ struct TTerminateInfo {
 };
 
 using TTerminateEvent = std::function<void(TObject* Sender, const TTerminateInfo& ATerminateInfo)>;
+
+// Divides the cores a batch leaves free among AWaiting tasks that have not opened their codecs
+// yet: ACores less ACommitted (the threads the running tasks opened with), at least one each, the
+// first ones taking what does not divide evenly.
+[[nodiscard]] std::vector<int> ShareFreeCores(int ACores, int ACommitted, int AWaiting);
 
 // One task: an engine object with the probes of its inputs and private copies of the option
 // records each file was opened with (kept for the task's whole life, never read again).
@@ -404,6 +410,9 @@ class TCustomConvexa : public TFFBaseComponent {
   // caller is itself a notification thread or a worker (whose handler may be what one of them
   // waits for).
   void ReapNotifications(bool AAll);
+  // Gives every running task that has not opened its codecs yet its share of the cores the other
+  // tasks leave free, counting the tasks Start is about to start (caller holds FTerminateLock).
+  void DivideCores();
   // The component is going: the end-of-batch notification waits no longer, nothing more is
   // delivered, and every notification thread but the caller's own is waited for and joined.
   void CloseNotifications();
@@ -437,6 +446,8 @@ class TCustomConvexa : public TFFBaseComponent {
   int FCurrentTask = -1;    // under FTerminateLock
   int FPendingTasks = 0;    // under FTerminateLock
   bool FBatchPaused = false;  // under FTerminateLock: tasks start paused
+  std::set<int> FRunningTasks;  // under FTerminateLock: tasks started on workers, not yet ended
+  int FStartingTasks = 0;       // under FTerminateLock: tasks Start has yet to start
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FThreadMode{false};
   std::atomic<bool> FWorking{false};

@@ -144,6 +144,33 @@ void TCustomConvexa::CloseNotifications() {
   all.clear();
 }
 
+// ---- codec threads ----
+
+std::vector<int> ShareFreeCores(int ACores, int ACommitted, int AWaiting) {
+  std::vector<int> shares;
+  if (AWaiting <= 0) return shares;
+  const int free = std::max(ACores - ACommitted, 0);
+  for (int i = 0; i < AWaiting; ++i) shares.push_back(std::max(1, free / AWaiting + (i < free % AWaiting ? 1 : 0)));
+  return shares;
+}
+
+void TCustomConvexa::DivideCores() {
+  const int cores = ProcessorCores();
+  int committed = 0;
+  std::vector<TFFmpeg*> waiting;
+  for (const int index : FRunningTasks) {
+    TFFmpeg* task = TaskAt(index);
+    const int threads = task->CodecThreads();
+    if (threads < 0)
+      waiting.push_back(task);
+    else
+      committed += threads == 0 ? cores : threads;  // 0: the libraries take every core
+  }
+  // The tasks about to start count as waiting: the first one started does not take every core.
+  const std::vector<int> shares = ShareFreeCores(cores, committed, static_cast<int>(waiting.size()) + FStartingTasks);
+  for (size_t i = 0; i < waiting.size(); ++i) waiting[i]->SetCoreShare(shares[i]);
+}
+
 // ---- batch ----
 
 void TCustomConvexa::CheckBatchFiles() {
@@ -195,6 +222,8 @@ void TCustomConvexa::Start(int AThreadCount) {
     FTerminated = false;
     FThreadMode = AThreadCount > 0;
     FWorking = true;
+    FRunningTasks.clear();
+    FStartingTasks = FThreadMode ? std::min(AThreadCount, TasksCount()) : 0;
   }
   // Nothing to run: the batch ends at once.
   if (TasksCount() == 0) {
@@ -223,16 +252,22 @@ void TCustomConvexa::StartNextTask() {
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     if (FPendingTasks <= 0 || FDestroying) return;
     --FPendingTasks;
-    task = TaskAt(FCurrentTask++);
+    if (FStartingTasks > 0) --FStartingTasks;
+    const int index = FCurrentTask++;
+    task = TaskAt(index);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
     task->DetachProbes();
     if (FThreadMode) {
       if (TThread* worker = task->StartConvert(true, FThreadPriority)) {
+        // The worker waits to be resumed: its share is set before it opens anything.
+        FRunningTasks.insert(index);
+        DivideCores();
         if (FBatchPaused) task->Pause();
         worker->Resume();
       }
       return;
     }
+    task->SetCoreShare(0);  // alone on the machine
   }
   // Without threads the whole run happens here, outside the lock, so that another thread's Stop
   // is not held up for the length of a conversion.
@@ -256,6 +291,7 @@ void TCustomConvexa::Stop(bool AWaitFor) {
     // Taken after any claim under way has started its task.
     std::lock_guard<TCriticalSection> guard(FTerminateLock);
     FPendingTasks = 0;
+    FStartingTasks = 0;
     FBatchPaused = false;
   }
   FFFmpegList.CancelAll(AWaitFor);
@@ -316,6 +352,7 @@ void TCustomConvexa::DoTerminate(TObject* Sender) {
         direct.push_back(std::move(info));
     }
     ++FCompleteTasks;
+    FRunningTasks.erase(index);
     if (FPendingTasks > 0) {
       if (FThreadMode) StartNextTask();
     } else if (FCompleteTasks >= TasksCount() && !FTerminated) {
@@ -327,6 +364,8 @@ void TCustomConvexa::DoTerminate(TObject* Sender) {
           direct.push_back(std::move(end));
       }
     }
+    // The cores this task used go to the tasks still opening their codecs.
+    if (FThreadMode) DivideCores();
   }
   // A handler may free the component: the shared state tells whether it is still there.
   const std::shared_ptr<TNotifications> notify = FNotify;

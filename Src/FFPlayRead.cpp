@@ -308,7 +308,9 @@ int OpenStreamComponent(TVideoState& S, int AIndex) {
   ctx->skip_loop_filter = AVDiscard(P->Fskip_loop_filter);
   ctx->err_recognition = P->error_recognition;
   ctx->error_concealment = P->error_concealment;
-  ctx->thread_count = 1;
+  // Decoding runs on as many threads as the codec can use: pictures come a few packets later, with
+  // their own times, so the clocks are not affected.
+  ctx->thread_count = 0;
   {
     std::lock_guard lock(CodecLock());
     if (!codec || av::avcodec_open2(ctx, codec, nullptr) < 0) {

@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <map>
 
+#include <sched.h>
+#include <unistd.h>
+
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFilterStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -240,7 +243,7 @@ void TCustomFFmpeg::InitDefaults() {
   Faudio_drift_threshold = 0.1f;
   Faudio_volume = 256;
   Fverbose = 1;
-  Fthread_count = 1;
+  Fthread_count = -1;
   Fvideo_size = Faudio_size = Fextra_size = Flimit_filesize = 0;
   Fdts_delta_threshold = 10.0f;
   Fsws_flags = SWS_BICUBIC;
@@ -268,6 +271,7 @@ void TCustomFFmpeg::Reset() {
   FFinished = false;
   FTerminated = false;
   FPaused = false;
+  FCodecThreads = -1;
   FPauseGate.SetEvent();
   FTotalOutputDuration = -1;
   FSetupFailure.clear();
@@ -327,6 +331,7 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
     return nullptr;
   }
   FConverting = true;
+  FCodecThreads = -1;
   FBroken = false;
   FFinished = false;
   FTerminated = false;
@@ -559,6 +564,27 @@ void TCustomFFmpeg::ResetPostContext() {
   }
   ResetRGBConvertContext(*FPostContext);
   FPreviewLastTime = 0;
+}
+
+// ---- codec threads ----
+
+int ProcessorCores() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (sched_getaffinity(0, sizeof(set), &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return static_cast<int>(std::max(1L, sysconf(_SC_NPROCESSORS_ONLN)));
+}
+
+int CodecThreadCount(int AExplicit, int AShare, int ACores) {
+  if (AExplicit >= 0) return AExplicit;
+  if (AShare <= 0 || AShare >= ACores) return 0;
+  return AShare;
+}
+
+int TCustomFFmpeg::TakeCodecThreads() {
+  const int threads = CodecThreadCount(Fthread_count, FCoreShare.load(), ProcessorCores());
+  FCodecThreads.store(threads);
+  return threads;
 }
 
 // ---- opened codecs ----

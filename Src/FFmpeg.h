@@ -289,6 +289,15 @@ struct TVideoFilterGraph {
 // ASidesSwapped tells whether the upright picture's width is the stored height.
 [[nodiscard]] std::string UprightFilters(const AVStream* AStream, bool& ASidesSwapped);
 
+// The processor cores this process may run on (its affinity mask; at least 1).
+[[nodiscard]] int ProcessorCores();
+// The thread count a job's codecs and filters are opened with. AExplicit is the job's "threads"
+// option (>= 0; 0 = the libraries choose), which always wins; -1 = not given. Then AShare is the
+// number of cores the batch left the job: a share of the whole machine (ACores or more) lets the
+// libraries choose per codec (0), as the command-line tool does at its defaults; a smaller share
+// is that many threads (frame and slice threads as each codec allows), at least one.
+[[nodiscard]] int CodecThreadCount(int AExplicit, int AShare, int ACores);
+
 class TCustomFFmpeg : public TObject {
  public:
   // AMaxFiles: the number of input files and of output files the job can take (1 to 512);
@@ -335,6 +344,16 @@ class TCustomFFmpeg : public TObject {
   void Pause();
   void Resume();
   [[nodiscard]] bool Paused() const { return FPaused.load(); }
+  // The processor cores the owner gives this job's codecs (0 = the whole machine, the default).
+  // Any thread; read once, when the run opens its codecs: a later change affects the next run.
+  void SetCoreShare(int ACores) { FCoreShare.store(ACores); }
+  [[nodiscard]] int CoreShare() const { return FCoreShare.load(); }
+  // The thread count the run opened its codecs and filters with (see CodecThreadCount); -1
+  // until the run has taken it. Any thread.
+  [[nodiscard]] int CodecThreads() const { return FCodecThreads.load(); }
+  // On the worker, as the run starts: fixes the thread count of this run from the "threads"
+  // option and the share of cores.
+  int TakeCodecThreads();
   // Makes a used or new engine ready for a new set-up (needs the converter libraries loaded).
   void Reset();
   // Keeps the text of a failed set-up step (the first one since Reset): a job that then cannot
@@ -481,9 +500,10 @@ class TCustomFFmpeg : public TObject {
   // Builds and configures AGraph for one encoded video output: decoder pictures (ADecoder's size,
   // pixel format and sample aspect, timestamps in ATimeBase) in, the encoder's size and pixel
   // format out. Raises FFmpegException "Error opening filters: " and why (the first error the
-  // libraries gave, such as an unknown filter of the "vf" chain); AGraph is then empty.
+  // libraries gave, such as an unknown filter of the "vf" chain); AGraph is then empty. The graph
+  // runs AThreads threads (0 = one per processor).
   void ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase, AVCodecContext* AEncoder,
-                            TVideoFilterGraph& AGraph);
+                            TVideoFilterGraph& AGraph, int AThreads = 1);
   // Takes the next filtered picture out of the graph into AFrame (its pts included). 1 when a
   // picture was taken, -1 when none is ready.
   int GetFilteredVideoPicture(TVideoFilterGraph& AGraph, AVFrame* AFrame);
@@ -543,7 +563,7 @@ class TCustomFFmpeg : public TObject {
   int Floop_output = -1;
   int Fopt_programid = 0;
   int Fverbose = 1;
-  int Fthread_count = 1;
+  int Fthread_count = -1;  // the "threads" option; -1 = not given (the share of cores decides)
   bool Fcopy_ts = false, Fopt_shortest = false, Fexit_on_error = false, Frate_emu = false;
   bool Fdo_pkt_dump = false, Fdo_hex_dump = false, Finput_sync = false;
   int Fvideo_sync_method = -1;
@@ -757,6 +777,8 @@ class TCustomFFmpeg : public TObject {
   std::atomic<bool> FConverting{false};
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FPaused{false};
+  std::atomic<int> FCoreShare{0};      // cores given by the owner; 0 = the whole machine
+  std::atomic<int> FCodecThreads{-1};  // the run's codec thread count; -1 = not yet taken
 
   // ==== Under FThreadLock ====
   // The threads, owned here and joined by Stop(true), Cancel(true) and the destructor. FThread is

@@ -88,7 +88,7 @@ std::string TCustomFFmpeg::VideoFilterDescription(int AInWidth, int AInHeight, i
 }
 
 void TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRational ATimeBase,
-                                          AVCodecContext* AEncoder, TVideoFilterGraph& AGraph) {
+                                          AVCodecContext* AEncoder, TVideoFilterGraph& AGraph, int AThreads) {
   AGraph.Reset();
   // The first thing the libraries say about a failing step (an unknown filter of the chain, an
   // option a filter refuses) is what the user reads.
@@ -99,9 +99,9 @@ void TCustomFFmpeg::ConfigureVideoFilters(const AVCodecContext* ADecoder, AVRati
   };
   AGraph.graph = av::avfilter_graph_alloc();
   if (!AGraph.graph) fail("Cannot allocate the video filter graph");
-  // The graph's threads follow the job's thread count: by default the libraries would start one
-  // per processor, which for the small pictures of conversions costs more than it gains.
-  AGraph.graph->nb_threads = Fthread_count;  // 0 ("threads=auto"): one per processor
+  // The graph (its scaler included) runs the threads the job was given: a job sharing the machine
+  // with others stays within its share.
+  AGraph.graph->nb_threads = AThreads;  // 0: one per processor
 
   const AVRational sar = ADecoder->sample_aspect_ratio.num ? ADecoder->sample_aspect_ratio : AVRational{0, 1};
   const std::string srcArgs = Printf("video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d",

@@ -613,7 +613,6 @@ void TCustomFFmpeg::NewVideoStream(TOutputFileSetup& AFile) {
       if (Fdo_psnr) enc->flags |= AV_CODEC_FLAG_PSNR;
     }
     AVCodecContext* enc = stream->enc;
-    enc->thread_count = Fthread_count;
     if (Fvideo_codec_tag) enc->codec_tag = Fvideo_codec_tag;
     if ((Fvideo_global_header & 1) || (Fvideo_global_header == 0 && (oc->oformat->flags & AVFMT_GLOBALHEADER))) {
       enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -670,7 +669,6 @@ void TCustomFFmpeg::NewAudioStream(TOutputFileSetup& AFile) {
                             TAudioFormat{Faudio_sample_rate, Faudio_channels, Fchannel_layout, Faudio_sample_fmt});
     }
     AVCodecContext* enc = stream->enc;
-    enc->thread_count = Fthread_count;
     if (Faudio_codec_tag) enc->codec_tag = Faudio_codec_tag;
     if (oc->oformat->flags & AVFMT_GLOBALHEADER) {
       enc->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;

@@ -46,6 +46,9 @@ void TTranscoder::Log(TLogLevel ALevel, const std::string& AText) {
 void TTranscoder::Run() {
   enc_pkt = av::av_packet_alloc();
   if (!enc_pkt) throw FFmpegException(OutOfMemoryText);
+  // Fixed before anything is opened: decoders, filters and encoders all run this many threads.
+  threads = E.TakeCodecThreads();
+  Log(TLogLevel::llDebug, Printf("codec threads: %d (0 = chosen per codec)", threads));
   BuildInputStreamTable();
   BuildOutputStreamTable();
   // Decoders first: a text subtitle encoder is opened with its decoder's style header.
@@ -114,7 +117,7 @@ void TTranscoder::BuildInputStreamTable() {
       if (!ist->dec || av::avcodec_parameters_to_context(ist->dec, ist->st->codecpar) < 0)
         throw FFmpegException(OutOfMemoryText);
       ist->dec->pkt_timebase = ist->st->time_base;
-      ist->dec->thread_count = E.Fthread_count;  // 0 ("threads=auto"): the libraries choose
+      ist->dec->thread_count = threads;  // 0: the libraries choose
       if (E.Frate_emu) ist->start = av::av_gettime();
       ist_table.push_back(std::move(ist));
     }

@@ -209,5 +209,6 @@ class TTranscoder {
   int64_t frames_decoded = 0;  // pictures and sounds decoded, packets copied
   bool reached_start = false;  // one of them at or after the output's start
   AVPacket* enc_pkt = nullptr;  // owned; reused by the encoders
+  int threads = 1;  // codec and filter threads of this run (0 = chosen per codec)
 };
 

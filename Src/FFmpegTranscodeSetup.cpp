@@ -59,7 +59,7 @@ void TTranscoder::BuildVideoGraph(TAVOutputStream& AOst, TAVInputStream& AIst) {
   // filter graph, built for the decoder's announced picture and again whenever the decoded
   // pictures change size or format, so a size change always has a scaler.
   AVCodecContext* dec = AIst.dec;
-  E.ConfigureVideoFilters(dec, AVRational{1, AV_TIME_BASE}, AOst.enc, AOst.graph);
+  E.ConfigureVideoFilters(dec, AVRational{1, AV_TIME_BASE}, AOst.enc, AOst.graph, threads);
   AOst.graph_width = dec->width;
   AOst.graph_height = dec->height;
   AOst.graph_format = dec->pix_fmt;
@@ -221,6 +221,7 @@ void TTranscoder::OpenEncoders() {
       if (ost.setup->type == AVMEDIA_TYPE_SUBTITLE) CopySubtitleHeader(ost, *ist_table[ost.source_index]);
       AVDictionary* opts = nullptr;
       av::av_dict_copy(&opts, ost.setup->codec_opts, 0);
+      ost.enc->thread_count = threads;
       int result;
       const TLibraryErrorCapture cause;
       {

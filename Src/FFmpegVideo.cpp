@@ -136,6 +136,17 @@ void TTranscoder::FlushVideo(TAVOutputStream& AOst, TAVInputStream& AIst) {
   AOst.graph_format = -1;
 }
 
+namespace {
+
+// Whether pictures may go out at the times they came in, with gaps, rather than at the encoder's
+// constant rate. AVI keeps its rate in the header and marks a skipped picture with an empty
+// chunk, which costs a few bytes where a repeated picture would be encoded again.
+bool WritesVariableRate(const AVOutputFormat* AFormat) {
+  return (AFormat->flags & AVFMT_VARIABLE_FPS) != 0 || std::strcmp(AFormat->name, "avi") == 0;
+}
+
+}  // namespace
+
 void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFrame* APicture) {
   AVCodecContext* enc = AOst.enc;
   const int64_t position = APicture->pts != AV_NOPTS_VALUE ? APicture->pts : AOst.sync_ist->pts;
@@ -143,7 +154,7 @@ void TTranscoder::DoVideoOut(TAVOutputStream& AOst, TAVInputStream& AIst, AVFram
   int count = 1;
   if (E.Fvideo_sync_method != 0) {
     const double vdelta = syncIpts - static_cast<double>(AOst.sync_opts);
-    const bool variable = (AOst.file->ctx->oformat->flags & AVFMT_VARIABLE_FPS) != 0;
+    const bool variable = WritesVariableRate(AOst.file->ctx->oformat);
     if (vdelta < -1.1) {
       count = 0;
     } else if (E.Fvideo_sync_method == 2 || (E.Fvideo_sync_method < 0 && variable)) {

@@ -59,9 +59,11 @@ class TLoopTask : public TFFmpeg {
   ~TLoopTask() override { Stop(true); }
   std::atomic<int> Packets{0};
   bool IgnorePause = false;  // runs on through a closed gate (a task finishing as the pause comes)
+  std::atomic<int> Threads{-2};  // the codec threads the run took
 
  protected:
   void Transcode() override {
+    Threads = TakeCodecThreads();  // as a conversion does before it opens its codecs
     FLog.Add(true, FId);
     struct TEnd {
       TLoopTask* Self;
@@ -235,6 +237,93 @@ TEST_F(ConvexaBatch, FiveTasksRunThreeAtATimeInIndexOrder) {
       if (i == 0) continue;
       EXPECT_GT(list[i].Info.CurrentDuration, list[i - 1].Info.CurrentDuration);
     }
+  }
+}
+
+// The cores a batch leaves free go to the tasks that open their codecs: a lone task lets the
+// libraries take the machine, a full batch runs one thread per task, an explicit option wins, and
+// a task that starts later takes what the running ones leave.
+TEST_F(ConvexaBatch, CodecThreadsFollowTheTasksRunning) {
+  TWatchdog watchdog("codec threads of batches", 60000);
+  const int cores = ProcessorCores();
+  struct TCase {
+    const char* Name;
+    int Tasks;
+    int AtOnce;
+    const char* Options;  // output options of every task
+  };
+  const TCase cases[] = {
+      {"one task", 1, 4, ""},
+      {"two at once", 2, 2, ""},
+      {"as many as cores", cores, cores, ""},
+      {"more than cores", cores + 2, cores + 2, ""},
+      {"explicit option", 2, 2, "threads=3"},
+      {"one at a time", 2, 1, ""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    convexa = std::make_unique<TTestConvexa>(nullptr);
+    convexa->Factory = [this](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
+      return std::make_unique<TLoopTask>(AMaxFiles, log, created++, 20, "");
+    };
+    for (int i = 0; i < c.Tasks; ++i) {
+      const int index = convexa->AddTask(fixtures::Mp4());
+      ASSERT_GE(index, 0) << convexa->LastErrMsg();
+      ASSERT_TRUE(convexa->SetOutputFile(index, (folder / ("t" + std::to_string(i) + ".avi")).string(), c.Options))
+          << convexa->LastErrMsg();
+    }
+    std::atomic<bool> ended{false};
+    convexa->OnTerminate = [&](TObject*, const TTerminateInfo& AInfo) {
+      if (AInfo.TaskIndex == -1) ended = true;
+    };
+    convexa->Start(c.AtOnce);
+    ASSERT_TRUE(PumpUntil([&] { return ended.load(); }, 30000));
+    const std::vector<int> shares = ShareFreeCores(cores, 0, std::min(c.Tasks, c.AtOnce));
+    for (int i = 0; i < c.Tasks; ++i) {
+      SCOPED_TRACE(i);
+      const int taken = Task(i)->Threads;
+      if (*c.Options) {
+        EXPECT_EQ(taken, 3);
+      } else if (i < c.AtOnce) {
+        EXPECT_EQ(taken, CodecThreadCount(-1, shares[i], cores));
+        if (c.Tasks >= cores && cores > 1) EXPECT_EQ(taken, 1);
+      } else {
+        // Started when a task ended: alone, or beside one that holds its share.
+        EXPECT_TRUE(taken == 0 || taken == CodecThreadCount(-1, cores - std::max(shares[0], 1), cores)) << taken;
+      }
+    }
+    EXPECT_EQ(Task(0)->CodecThreads(), Task(0)->Threads.load());
+  }
+}
+
+TEST(CodecThreadDivision, FreeCoresAndExplicitOption) {
+  struct TCase {
+    int Cores, Committed, Waiting;
+    std::vector<int> Shares;
+  };
+  const TCase shares[] = {
+      {6, 0, 1, {6}},          {6, 0, 2, {3, 3}},       {6, 0, 4, {2, 2, 1, 1}}, {6, 0, 6, {1, 1, 1, 1, 1, 1}},
+      {6, 0, 8, std::vector<int>(8, 1)}, {6, 3, 1, {3}}, {6, 5, 2, {1, 1}},      {6, 12, 1, {1}},
+      {2, 0, 1, {2}},          {1, 0, 3, {1, 1, 1}},    {6, 0, 0, {}},
+  };
+  for (const TCase& c : shares) {
+    SCOPED_TRACE(testing::Message() << c.Cores << " cores, " << c.Committed << " taken, " << c.Waiting << " waiting");
+    EXPECT_EQ(ShareFreeCores(c.Cores, c.Committed, c.Waiting), c.Shares);
+  }
+  struct TThreads {
+    int Explicit, Share, Cores, Threads;
+  };
+  const TThreads threads[] = {
+      {-1, 6, 6, 0},  // the whole machine: the libraries choose per codec
+      {-1, 0, 6, 0},  // no share given: a job alone
+      {-1, 3, 6, 3}, {-1, 1, 6, 1}, {-1, 2, 2, 0}, {-1, 8, 6, 0},
+      {1, 6, 6, 1},   // the option wins over a share of the whole machine
+      {0, 1, 6, 0},   // "threads=auto" wins over a share of one
+      {4, 1, 6, 4},
+  };
+  for (const TThreads& c : threads) {
+    SCOPED_TRACE(testing::Message() << "option " << c.Explicit << ", share " << c.Share << " of " << c.Cores);
+    EXPECT_EQ(CodecThreadCount(c.Explicit, c.Share, c.Cores), c.Threads);
   }
 }
 

@@ -139,7 +139,7 @@ TEST_F(EngineOptions, BadValuesRaiseTheirMessages) {
   EXPECT_EQ(engine->Fframe_height, 576);
   EXPECT_EQ(engine->Fframe_topBand, 0);
   (void)ErrorOf([&] { Parse("threads", "-4"); });
-  EXPECT_EQ(engine->Fthread_count, 1);
+  EXPECT_EQ(engine->Fthread_count, -1);  // not given
   (void)ErrorOf([&] { Parse("ar", "0"); });
   (void)ErrorOf([&] { Parse("ac", "-2"); });
   (void)ErrorOf([&] { Parse("sample_fmt", "bogus"); });

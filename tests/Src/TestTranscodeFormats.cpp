@@ -78,4 +78,43 @@ const TConversion VideoConversions[] = {
 INSTANTIATE_TEST_SUITE_P(Table, VideoConversion, ::testing::ValuesIn(VideoConversions),
                          [](const auto& AInfo) { return std::string(AInfo.param.Name); });
 
+// Video packets that carry a picture: ffprobe leaves out the empty chunks AVI marks skipped
+// pictures with.
+int CodedPictures(const std::string& AFile) {
+  return static_cast<int>(fixtures::Lines(fixtures::Run("ffprobe -v error -select_streams v:0 -show_entries "
+                                                        "packet=size -of csv=p=0 " + fixtures::Quoted(AFile)))
+                              .size());
+}
+
+// A 10 fps source into a 25 fps AVI: each source picture is coded once, the rate and length stay
+// (no repeated pictures to pad the rate); asking for a constant rate still repeats them.
+TEST_F(Transcode, AviFromATenFpsSourceCodesEachPictureOnce) {
+  const std::string source = fixtures::Make("clip-10fps-3s.mkv",
+                                            "-f lavfi -i testsrc=size=160x120:rate=10:duration=3 "
+                                            "-f lavfi -i sine=frequency=1000:sample_rate=48000:duration=3 -ac 2 "
+                                            "-c:v mpeg4 -q:v 4 -c:a pcm_s16le -f matroska");
+  struct TCase {
+    const char* Name;
+    TOptions Options;
+    int Pictures;
+  };
+  const TCase cases[] = {
+      {"variable rate", {{"vcodec", "mpeg4"}, {"r", "25"}, {"acodec", "mp2"}}, 30},
+      {"constant rate asked", {{"vcodec", "mpeg4"}, {"r", "25"}, {"vsync", "1"}, {"acodec", "mp2"}}, 73},  // to the last picture's start
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto engine = enginetest::NewEngine();
+    const std::string out = Out(std::string(c.Name) + ".avi");
+    const TJobResult result = RunJob(*engine, {source}, c.Options, out);
+    ASSERT_TRUE(result.Finished) << result.Error;
+    EXPECT_NEAR(CodedPictures(out), c.Pictures, 1);
+    const auto probe = Probe(out);
+    EXPECT_EQ(StreamValue(probe, "video", "codec_name"), "mpeg4");
+    EXPECT_EQ(StreamValue(probe, "video", "r_frame_rate"), "25/1");
+    EXPECT_NEAR(Seconds(StreamValue(probe, "video", "duration")), 3.0, 0.1);
+    EXPECT_NEAR(DecodedDuration(out, "a:0"), 3.0, 0.1);
+  }
+}
+
 }  // namespace
