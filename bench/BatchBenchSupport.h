@@ -2,8 +2,11 @@
 // What the batch-conversion benchmarks share: the converter's libraries, a scratch folder, and
 // the clips of a batch (copies of one test-picture clip with sound, made once by the ffmpeg tool).
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -45,6 +48,41 @@ inline std::vector<std::string> MakeClips(const std::filesystem::path& ADir, int
     clips.push_back(target.string());
   }
   return clips;
+}
+
+// Runs the shell commands with at most AParallel of them at a time (each a process of its own, as
+// a user would start them); seconds from the first start to the last end.
+inline double RunParallel(const std::vector<std::string>& ACommands, int AParallel) {
+  const auto start = std::chrono::steady_clock::now();
+  size_t next = 0;
+  int running = 0;
+  while (next < ACommands.size() || running > 0) {
+    while (running < AParallel && next < ACommands.size()) {
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        ::execl("/bin/sh", "sh", "-c", ACommands[next].c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+      }
+      ++next;
+      if (pid > 0) ++running;
+    }
+    int status = 0;
+    if (::wait(&status) > 0) --running;
+    else break;
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The command-line tool's own start-up and end, without conversion: the median of five runs that
+// convert a single tiny picture.
+inline double ToolStartSeconds() {
+  std::vector<double> runs;
+  for (int i = 0; i < 5; ++i)
+    runs.push_back(RunParallel({"ffmpeg -nostdin -v error -f lavfi -i color=size=16x16:duration=0.04 -f null - "
+                                "</dev/null >/dev/null 2>&1"},
+                               1));
+  std::sort(runs.begin(), runs.end());
+  return runs[runs.size() / 2];
 }
 
 }  // namespace batchbench
