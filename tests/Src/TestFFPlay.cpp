@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,7 +140,15 @@ class TStalledPipe {
     data.resize(size_t(in.gcount()));
     FWriter = std::thread([this, data = std::move(data)] {
       const int fd = ::open(FName.c_str(), O_WRONLY);
-      if (fd < 0) return;
+      {
+        std::lock_guard lock(FLock);
+        FWriterOpened = true;
+        FCond.notify_all();
+      }
+      if (fd < 0) {
+        FWritten = true;
+        return;
+      }
       for (size_t done = 0; done < data.size();) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
         if (n <= 0) break;
@@ -153,8 +162,16 @@ class TStalledPipe {
   }
   ~TStalledPipe() {
     Release();
-    // A writer still waiting for a reader gets one.
+    // A writer still waiting for a reader gets one, and one still writing (its reader gave up, a
+    // case that failed early) has its bytes taken, so it ends.
     const int fd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);
+    while (fd >= 0 && !FWritten) {
+      pollfd ready{fd, POLLIN, 0};
+      if (::poll(&ready, 1, 100) > 0) {
+        char discard[65536];
+        (void)!::read(fd, discard, sizeof discard);
+      }
+    }
     FWriter.join();
     if (fd >= 0) ::close(fd);
     if (FReadEnd >= 0) ::close(FReadEnd);
@@ -167,6 +184,9 @@ class TStalledPipe {
     if (FReadEnd < 0) {
       FReadEnd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);  // does not wait for the writer
       if (FReadEnd >= 0) ::fcntl(FReadEnd, F_SETFL, ::fcntl(FReadEnd, F_GETFL) & ~O_NONBLOCK);
+      // Until the writer has opened its end, a read finds the pipe at its end and the input empty.
+      std::unique_lock lock(FLock);
+      FCond.wait_for(lock, std::chrono::seconds(30), [this] { return FWriterOpened; });
     }
     return "pipe:" + std::to_string(FReadEnd);
   }
@@ -185,6 +205,7 @@ class TStalledPipe {
   std::mutex FLock;
   std::condition_variable FCond;
   bool FReleased = false;
+  bool FWriterOpened = false;
   std::atomic<bool> FWritten{false};
   std::thread FWriter;
 };
