@@ -405,6 +405,9 @@ void TvlSkinCustomComboBox::DropDown() {
   WasInLB = false;
   StopAutoScroll();
   if (OnDropDown) OnDropDown(this);
+  // The list takes its skin and its size before the top row is chosen, so the rows it draws and
+  // the rows a click is matched against are the same ones from the first showing.
+  FListBox->SetSkinData(SkinData());
   FListBox->SetWidth(ListBoxWidth != 0 ? ListBoxWidth : Width());
   FListBox->SetRowCount(std::min(Items()->Count(), FDropDownCount));
   const TPoint p = TvlPopupListBox::DropDownOrigin(this, FListBox->Height());
@@ -417,7 +420,6 @@ void TvlSkinCustomComboBox::DropDown() {
   FDropDown = true;
   if (FToolButtonStyle) Invalidate();
   FListBox->SetTopIndex(std::max(0, FListBox->ItemIndex()));
-  FListBox->SetSkinData(SkinData());
   FListBox->Show(p);
 }
 
