@@ -24,7 +24,8 @@ TvlSkinCustomComboBox::TvlSkinCustomComboBox(TComponent* AOwner) : TvlSkinComboB
   // The list is a top-level window owned by the box's form; the box owns the component.
   FListBox = new TvlPopupListBox(this);
   FListBox->SetVisible(false);
-  FListHook = FListBox->ListBox->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next); });
+  FListHook = FListBox->ListBox->AddWindowProcHook(
+      [this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next, FListBox->ListBox); });
   FListBox->OnCheckButtonClick = [this](TObject*) { CloseUp(true); };
   CalcRects();
 }

@@ -12,6 +12,7 @@
 #include "lib/controls/vlSkinBoxCtrls.h"
 #include "lib/controls/vlSkinBoxCtrlsCombo.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/windowing/Input.h"
 
 namespace {
 
@@ -245,6 +246,26 @@ TEST_F(SkinComboTest, ARefilledListOpensFullAndPicksTheRowDrawnUnderThePointer) 
     EXPECT_EQ(box->Text(), "1200 kbps");
     EXPECT_FALSE(box->IsPopupVisible());
   }
+}
+
+// A click on the open list whose press and release are read together (as from a busy X
+// connection) picks the row, and the mouse is free for the next click.
+TEST_F(SkinComboTest, AClickReadWithItsReleasePicksTheRowAndLeavesTheMouseFree) {
+  RecordingCombo* box = Combo({"128 kbps", "288 kbps", "528 kbps", "816 kbps"});
+  box->SetItemIndex(0);
+  box->DropDown();
+  Pump();
+  TvlListBox* inner = box->ListBox()->ListBox;
+  const TRect row = inner->ItemRect(2);
+  const TPoint at = inner->ClientToScreen(TPoint{20, (row.Top + row.Bottom) / 2});
+  display->MouseMove(at);
+  Pump();
+  display->MouseDown(at);
+  display->MouseUp(at);
+  Pump();
+  EXPECT_EQ(box->Text(), "528 kbps");
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse";
 }
 
 TEST_F(SkinComboTest, TypedPrefixesSearchWithinHalfASecond) {
