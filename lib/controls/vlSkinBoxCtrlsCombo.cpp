@@ -24,7 +24,8 @@ TvlSkinCustomComboBox::TvlSkinCustomComboBox(TComponent* AOwner) : TvlSkinComboB
   // The list is a top-level window owned by the box's form; the box owns the component.
   FListBox = new TvlPopupListBox(this);
   FListBox->SetVisible(false);
-  FListHook = FListBox->ListBox->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next); });
+  FListHook = FListBox->ListBox->AddWindowProcHook(
+      [this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next, FListBox->ListBox); });
   FListBox->OnCheckButtonClick = [this](TObject*) { CloseUp(true); };
   CalcRects();
 }
@@ -405,6 +406,9 @@ void TvlSkinCustomComboBox::DropDown() {
   WasInLB = false;
   StopAutoScroll();
   if (OnDropDown) OnDropDown(this);
+  // The list takes its skin and its size before the top row is chosen, so the rows it draws and
+  // the rows a click is matched against are the same ones from the first showing.
+  FListBox->SetSkinData(SkinData());
   FListBox->SetWidth(ListBoxWidth != 0 ? ListBoxWidth : Width());
   FListBox->SetRowCount(std::min(Items()->Count(), FDropDownCount));
   const TPoint p = TvlPopupListBox::DropDownOrigin(this, FListBox->Height());
@@ -417,7 +421,6 @@ void TvlSkinCustomComboBox::DropDown() {
   FDropDown = true;
   if (FToolButtonStyle) Invalidate();
   FListBox->SetTopIndex(std::max(0, FListBox->ItemIndex()));
-  FListBox->SetSkinData(SkinData());
   FListBox->Show(p);
 }
 

@@ -14,6 +14,7 @@
 #include "lib/drawing/vlUtils.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/Canvas.h"
+#include "platform/controls/ImageList.h"
 #include "platform/windowing/Input.h"
 #include "platform/windowing/WindowTree.h"
 #include "platform/core/Strings.h"
@@ -145,6 +146,18 @@ void DrawToolArrow(TCanvas* C, const TvlDataSkinButtonControl& E, TBitmap* BoxPi
   DrawMarker(C, BoxPicture, marker, E.MenuMarkerTransparentColor, R, 0);
 }
 
+void DrawImageAndCaptionOnOneLine(TCanvas* C, const TRect& R, const std::string& Caption, int ImageIndex,
+                                  TCustomImageList* Images, bool Enabled) {
+  constexpr int kSpacing = 2;
+  // The room the drawing measures a caption against: R less the picture.
+  const bool image = Images && ImageIndex >= 0 && ImageIndex < Images->Count();
+  const int room = R.Width() - (image ? Images->Width() : 0);
+  std::string shown = Caption;
+  if (C->TextWidth(shown) > room) FitTextWithEllipsis(C, shown, std::max(room, 0));
+  DrawImageAndTextLeft(C, R, 0, kSpacing, TvlButtonLayout::blGlyphLeft, shown, ImageIndex, Images, false, Enabled,
+                       false, 0);
+}
+
 TColor EditDisabledColour(TvlSkinData* SkinData) {
   auto* edit = dynamic_cast<TvlDataSkinEditControl*>(vlControlElement(SkinData, vlFindControlElement(SkinData, "edit")));
   return edit ? edit->DisabledFontColor : clGrayText;
@@ -272,7 +285,7 @@ void TvlSkinComboBase::DrawSkinBackground(TBitmap* B, bool Hot) {
   }
 }
 
-void TvlSkinComboBase::ListWndProc(TMessage& Message, const TWndMethod& Next) {
+void TvlSkinComboBase::ListWndProc(TMessage& Message, const TWndMethod& Next, TWinControl* List) {
   switch (Message.Msg) {
     case WM_LBUTTONDOWN:
       // A press on the open list hands the mouse to the box: it tracks the highlight and
@@ -282,6 +295,10 @@ void TvlSkinComboBase::ListWndProc(TMessage& Message, const TWndMethod& Next) {
       if (HandleAllocated()) SetCapture(Handle());
       return;
     case WM_LBUTTONUP:
+      // Pressed and released at once, both are routed before the press is handled, so the
+      // release comes here rather than to the box: it is the end of that press all the same.
+      if (FLBDown && WasInLB && List && List->HandleAllocated()) EndPress(List->Handle());
+      return;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:

@@ -77,8 +77,9 @@ class TvlSkinComboBase : public TvlSkinCustomControl, public TvlDropDownOwner {
   // Whether the box counts as hot for its skin background.
   void DrawSkinBackground(TBitmap* B, bool Hot);
   // The handling of the open list's mouse messages: a press hands the mouse to the box, the
-  // other buttons are swallowed, the list never takes the activation.
-  void ListWndProc(TMessage& Message, const TWndMethod& Next);
+  // other buttons are swallowed, the list never takes the activation. A release that still
+  // reaches List (read with its press, before the box held the mouse) ends the press there.
+  void ListWndProc(TMessage& Message, const TWndMethod& Next, TWinControl* List);
   // A press on the box: on the button, on the item area (when ItemArea) or anywhere in the
   // tool-button look opens a hidden list or closes an open one; elsewhere closes an open list.
   void PressBox(int X, int Y, bool ItemArea);

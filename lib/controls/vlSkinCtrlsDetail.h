@@ -89,6 +89,10 @@ void DrawToolArrow(TCanvas* C, const TvlDataSkinButtonControl& E, TBitmap* BoxPi
 // Text drawn with the tab stops of the first ten lines of TabWidths (a line of digits gives its
 // number, any other line 0) at R.Left + 2, centred vertically in R.
 void DrawTabbedTextIn(TCanvas* C, const std::string& Text, const TRect& R, TStrings* TabWidths);
+// An image at R's left with Caption beside it on one line: a caption wider than the room left
+// ends in "..." rather than wrapping under itself.
+void DrawImageAndCaptionOnOneLine(TCanvas* C, const TRect& R, const std::string& Caption, int ImageIndex,
+                                  TCustomImageList* Images, bool Enabled);
 // The disabled text colour of a skinned box: the "edit" element's, else clGrayText.
 [[nodiscard]] TColor EditDisabledColour(TvlSkinData* SkinData);
 

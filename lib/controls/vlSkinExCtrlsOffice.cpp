@@ -553,8 +553,7 @@ void TvlSkinOfficeListBox::DrawItemContent(int Index, TCanvas* Cnvs, TRect R, bo
     R.Top = t.Bottom;
   }
   if (FImages && item->ImageIndex() >= 0 && item->ImageIndex() < FImages->Count()) {
-    DrawImageAndTextLeft(Cnvs, R, 0, 2, TvlButtonLayout::blGlyphLeft, item->Caption(), item->ImageIndex(), FImages,
-                         false, item->Enabled(), false, 0);
+    DrawImageAndCaptionOnOneLine(Cnvs, R, item->Caption(), item->ImageIndex(), FImages, item->Enabled());
     return;
   }
   if (FShowItemTitles) R.Left += 10;

@@ -40,7 +40,7 @@ TvlSkinCustomOfficeComboBox::TvlSkinCustomOfficeComboBox(TComponent* AOwner) : T
   FListBox = new TvlPopupOfficeListBox(this);
   FListBox->SetVisible(false);
   FListBox->MouseMoveChangeIndex = true;
-  FListHook = FListBox->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next); });
+  FListHook = FListBox->AddWindowProcHook([this](TMessage& M, const TWndMethod& Next) { ListWndProc(M, Next, FListBox); });
   CalcRects();
 }
 
@@ -367,8 +367,8 @@ void TvlSkinCustomOfficeComboBox::DrawItemContent(TCanvas* C, TRect R, int Index
   }
   if (FShowItemText && !FShowItemImage) DrawTextAtLeft(C, caption, R);
   if (FShowItemImage)
-    DrawImageAndTextLeft(C, R, 0, 2, TvlButtonLayout::blGlyphLeft, FShowItemText ? caption : std::string(),
-                         item->ImageIndex(), FListBox->Images(), false, Enabled(), false, 0);
+    DrawImageAndCaptionOnOneLine(C, R, FShowItemText ? caption : std::string(), item->ImageIndex(), FListBox->Images(),
+                                 Enabled());
 }
 
 void TvlSkinCustomOfficeComboBox::DrawButton(TCanvas* C) {

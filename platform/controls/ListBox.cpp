@@ -113,6 +113,8 @@ void TCustomListBox::CreateWnd() {
   TWinControl::CreateWnd();
   // An id of its own, so the parent can hand WM_DRAWITEM back to it.
   if (GetWindowLongPtr(handle_, GWL_ID) == 0) SetWindowLongPtr(handle_, GWL_ID, g_next_id++);
+  // The top row set before the window had its size is judged again against the rows it shows.
+  top_index_ = std::clamp(top_index_, 0, MaxTopIndex());
   UpdateScrollBars();
 }
 
@@ -133,8 +135,13 @@ void TCustomListBox::SetItemIndex(int Value) {
 }
 
 void TCustomListBox::SetTopIndex(int Value) {
-  if (HandleAllocated()) SendMessage(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0);
-  else top_index_ = std::clamp(Value, 0, std::max(0, static_cast<int>(items_.size()) - 1));
+  if (HandleAllocated()) {
+    SendMessage(handle_, LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0);
+    return;
+  }
+  // Without a window yet the same rule holds: no blank rows below the last item.
+  TMessage m{LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0, 0};
+  HandleNative(m);
 }
 
 void TCustomListBox::SetItemHeight(int Value) {

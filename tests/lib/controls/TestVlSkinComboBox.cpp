@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "lib/controls/vlSkinBoxCtrls.h"
 #include "lib/controls/vlSkinBoxCtrlsCombo.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/windowing/Input.h"
 
 namespace {
 
@@ -182,32 +184,57 @@ TEST_F(SkinComboTest, TheWheelSelectsWhileClosedAndOnlyHighlightsWhileOpen) {
 }
 
 // A chooser whose items are replaced (a preset refills it) opens with its chosen row in view and
-// no blank rows below, and a click picks the row drawn under the pointer, whatever list it held
-// and showed before.
+// no blank rows below, draws its highlight on the row the list holds as chosen, and a click picks
+// the row drawn under the pointer, whatever list it held and showed before, skinned or not, and
+// also when the refilled list is opened for the first time.
 TEST_F(SkinComboTest, ARefilledListOpensFullAndPicksTheRowDrawnUnderThePointer) {
-  const std::vector<std::string> rates{"528 kbps", "624 kbps", "720 kbps", "816 kbps", "912 kbps", "1008 kbps",
-                                       "1104 kbps", "1200 kbps", "1296 kbps", "1392 kbps", "1488 kbps", "1584 kbps"};
+  const std::vector<std::string> twelve{"528 kbps", "624 kbps", "720 kbps", "816 kbps", "912 kbps", "1008 kbps",
+                                        "1104 kbps", "1200 kbps", "1296 kbps", "1392 kbps", "1488 kbps", "1584 kbps"};
+  const std::vector<std::string> eight{"128 kbps", "288 kbps", "528 kbps", "816 kbps",
+                                       "1200 kbps", "1600 kbps", "1800 kbps", "2000 kbps"};
   struct Case {
-    int before;       // items held before the refill
-    int openedAt;     // the row chosen when it was last opened
-  } cases[] = {{1, 0}, {3, 2}, {30, 27}, {12, 11}};
+    int before;     // items held before the refill; 0: never opened before
+    int openedAt;   // the row chosen when it was last opened
+    bool skinned;
+    const std::vector<std::string>* rates;
+    int chosen;     // the row chosen after the refill
+    int top;        // the first row shown
+  } cases[] = {{1, 0, false, &twelve, 11, 4},  {3, 2, false, &twelve, 11, 4}, {30, 27, false, &twelve, 11, 4},
+               {12, 11, false, &twelve, 11, 4}, {0, 0, false, &twelve, 11, 4}, {0, 0, true, &twelve, 11, 4},
+               {0, 0, true, &eight, 3, 0},      {5, 4, true, &eight, 3, 0},    {0, 0, false, &eight, 7, 0}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.before);
-    RecordingCombo* box = Combo(Numbered(c.before));
-    box->SetItemIndex(c.openedAt);
-    box->DropDown();
-    Pump();
-    Key(VK_ESCAPE);
+    SCOPED_TRACE(testing::Message() << c.before << (c.skinned ? " skinned " : " plain ") << c.rates->size());
+    RecordingCombo* box = Combo(Numbered(std::max(c.before, 1)));
+    if (c.skinned) {
+      box->UseSkinSize = false;
+      box->SetSkinData(&skin);
+    }
+    if (c.before > 0) {
+      box->SetItemIndex(c.openedAt);
+      box->DropDown();
+      Pump();
+      Key(VK_ESCAPE);
+    }
     box->Items()->Clear();
-    for (const std::string& rate : rates) box->Items()->Add(rate);
-    box->SetItemIndex(11);
+    for (const std::string& rate : *c.rates) box->Items()->Add(rate);
+    box->SetItemIndex(c.chosen);
     box->DropDown();
     Pump();
     TvlListBox* inner = box->ListBox()->ListBox;
     const int rows = inner->ClientHeight() / inner->ItemHeight();
     EXPECT_EQ(rows, 8);
-    EXPECT_EQ(inner->TopIndex(), 12 - rows) << "the last rows fill the list";
-    const TRect row = inner->ItemRect(7);
+    EXPECT_EQ(inner->TopIndex(), c.top) << "the chosen row in view, the last rows fill the list";
+    // The highlight is drawn on the chosen row as the list places it: that row's colour differs
+    // from every other shown row's.
+    const TScreenShot shot = ScreenShot();
+    auto rowColour = [&](int Index) {
+      const TRect r = inner->ItemRect(Index);
+      return shot.At(inner->ClientToScreen(TPoint{3, (r.Top + r.Bottom) / 2}));
+    };
+    for (int i = c.top; i < c.top + rows; ++i)
+      if (i != c.chosen) EXPECT_NE(rowColour(i), rowColour(c.chosen)) << "row " << i << " drawn as the chosen one";
+    const int pick = static_cast<int>(std::find(c.rates->begin(), c.rates->end(), "1200 kbps") - c.rates->begin());
+    const TRect row = inner->ItemRect(pick);
     ASSERT_GE(row.Top, 0);
     const TPoint at = inner->ClientToScreen(TPoint{20, (row.Top + row.Bottom) / 2});
     display->MouseMove(at);
@@ -219,6 +246,26 @@ TEST_F(SkinComboTest, ARefilledListOpensFullAndPicksTheRowDrawnUnderThePointer) 
     EXPECT_EQ(box->Text(), "1200 kbps");
     EXPECT_FALSE(box->IsPopupVisible());
   }
+}
+
+// A click on the open list whose press and release are read together (as from a busy X
+// connection) picks the row, and the mouse is free for the next click.
+TEST_F(SkinComboTest, AClickReadWithItsReleasePicksTheRowAndLeavesTheMouseFree) {
+  RecordingCombo* box = Combo({"128 kbps", "288 kbps", "528 kbps", "816 kbps"});
+  box->SetItemIndex(0);
+  box->DropDown();
+  Pump();
+  TvlListBox* inner = box->ListBox()->ListBox;
+  const TRect row = inner->ItemRect(2);
+  const TPoint at = inner->ClientToScreen(TPoint{20, (row.Top + row.Bottom) / 2});
+  display->MouseMove(at);
+  Pump();
+  display->MouseDown(at);
+  display->MouseUp(at);
+  Pump();
+  EXPECT_EQ(box->Text(), "528 kbps");
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse";
 }
 
 TEST_F(SkinComboTest, TypedPrefixesSearchWithinHalfASecond) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,9 @@
 #include "tests/lib/SkinnedOfficeBoard.h"
 #include "lib/controls/vlSkinExCtrlsOffice.h"
 #include "platform/controls/ImageList.h"
+#include "platform/graphics/Bitmap.h"
+#include "platform/windowing/Input.h"
+#include "platform/graphics/Canvas.h"
 
 namespace {
 
@@ -355,6 +359,35 @@ TEST_F(SkinOfficeTest, MouseOpensTracksAndAcceptsOverTheListOnly) {
   EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"dropdown"}));
 }
 
+// A click whose press and release are read together (as from a busy X connection) is routed
+// before the press hands the mouse to the box: the release reaches the list and still picks the
+// row, and the next click on the box works again.
+TEST_F(SkinOfficeTest, AClickReadWithItsReleasePicksTheRowAndLeavesTheMouseFree) {
+  TvlSkinOfficeComboBox* box = Combo({"a", "b", "c", "d"});
+  box->SetItemIndex(0);
+  const TPoint button = box->ClientToScreen(TPoint{box->Width() - 8, box->Height() / 2});
+  display->Click(button);
+  Pump();
+  ASSERT_TRUE(box->IsPopupVisible());
+  TvlPopupOfficeListBox* list = box->ListBox();
+  const TRect r2 = list->Items()->Items(2)->ItemRect;
+  const TPoint over2 = list->ClientToScreen(TPoint{30, (r2.Top + r2.Bottom) / 2});
+  display->MouseMove(over2);
+  Pump();
+  TakeEvents();
+  display->MouseDown(over2);
+  display->MouseUp(over2);
+  Pump();
+  EXPECT_FALSE(box->IsPopupVisible());
+  EXPECT_EQ(box->ItemIndex(), 2);
+  EXPECT_EQ(TakeEvents(), (std::vector<std::string>{"click", "change", "closeup"}));
+  EXPECT_EQ(GetCapture(), nullptr) << "no window keeps the mouse";
+  display->MouseMove(button);
+  display->Click(button);
+  Pump();
+  EXPECT_TRUE(box->IsPopupVisible()) << "the box opens again on the next click";
+}
+
 TEST_F(SkinOfficeTest, DropDownPlaceHeightAndEmptyList) {
   TvlSkinOfficeComboBox* box = Combo({});
   box->DropDown();
@@ -460,6 +493,44 @@ TEST_F(SkinOfficeTest, MainWindowPickersReportTheChosenCategoryAndPreset) {
   EXPECT_EQ(presets->ItemIndex(), 0);
   EXPECT_EQ(presets->ListBox()->ItemHeight(), 60);
   EXPECT_TRUE(presets->ListBox()->ShowLines());
+}
+
+// A caption beside its picture stays on one line in the closed box, however narrow the room: a
+// short one whole, a long one cut with "...", never wrapped under itself; disabled, the picture
+// is a faded grey copy, not a block of one colour.
+TEST_F(SkinOfficeTest, CaptionsBesideTheirPicturesStayOnOneLine) {
+  TvlSkinOfficeComboBox* box = Combo({"", "WMV视频", "iPhone视频", "很长很长很长很长的分类名称视频"}, {20, 20, 139, 71});
+  auto* images = new TImageList(box->Owner());
+  skinned_office_board::FillImages(images);
+  for (int i = 0; i < box->Items()->Count(); ++i) box->Items()->GetItem(i)->SetImageIndex(0);
+  box->SetImages(images);
+  box->UseSkinSize = false;
+  box->SetSkinData(&skin);
+  // The rows of the box that a caption changes, against the same box with no caption.
+  auto inkRows = [&](int Index) {
+    box->SetItemIndex(0);
+    const TScreenShot blank = ScreenShot();
+    box->SetItemIndex(Index);
+    const TScreenShot shown = ScreenShot();
+    int top = 1000, bottom = -1;
+    for (int y = 0; y < box->Height(); ++y)
+      for (int x = 0; x < box->Width(); ++x) {
+        const TPoint p = box->ClientToScreen(TPoint{x, y});
+        if (blank.At(p) == shown.At(p)) continue;
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+      }
+    return bottom - top + 1;
+  };
+  TBitmap measure;
+  measure.Canvas()->Font()->Assign(box->Font());
+  const int line = measure.Canvas()->TextHeight("视");
+  for (int i = 1; i < box->Items()->Count(); ++i) {
+    SCOPED_TRACE(box->Items()->GetItem(i)->Caption());
+    const int rows = inkRows(i);
+    EXPECT_GT(rows, 4) << "the caption shows";
+    EXPECT_LE(rows, line + 2) << "one line of text";
+  }
 }
 
 TEST_F(SkinOfficeTest, BoardOfPickersMatchesItsExpectedPictures) {
