@@ -31,13 +31,24 @@ std::string TOptionFile::Read(const std::string& Section, const std::string& Key
   }
 }
 
+std::string TOptionFile::WriteRefusedText(const std::string& FileName, const std::string& Detail) {
+  std::string text = "无法保存设置文件“" + FileName +
+                     "”。请确认该文件所在的文件夹可以写入、文件本身不是只读的，然后再试一次。";
+  if (!Detail.empty()) text += "\n" + Detail;
+  return text;
+}
+
 void TOptionFile::Write(const std::string& Section, const std::string& Key, const std::string& Value) const {
   std::optional<TIniFile> ini;
   try {
     ini.emplace(file_);
   } catch (const Exception&) {
     // A file that cannot be read is never written over: its other keys would be lost.
-    throw EIniFileException("Unable to write to " + file_);
+    throw EIniFileException(WriteRefusedText(file_, "Unable to write to " + file_));
   }
-  ini->WriteString(Section, Key, Value);
+  try {
+    ini->WriteString(Section, Key, Value);
+  } catch (const Exception& E) {
+    throw EIniFileException(WriteRefusedText(file_, E.Message));
+  }
 }

@@ -1,5 +1,7 @@
 #include "app/Snapshots.h"
 
+#include "app/OptionFile.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -82,7 +84,7 @@ std::string TSnapshotOptions::ReadKey(const char* Key) const {
 
 void TSnapshotOptions::WriteBack(const char* Key, const std::string& Value) const {
   try {
-    TIniFile(options_file_).WriteString(kSection, Key, Value);
+    TOptionFile(options_file_).Write(kSection, Key, Value);
   } catch (const Exception& E) {
     if (log_) log_(E.Message);
   }
@@ -108,11 +110,11 @@ TSnapshotType TSnapshotOptions::PictureType() const {
 }
 
 void TSnapshotOptions::SetPictureType(TSnapshotType Type) const {
-  TIniFile(options_file_).WriteString(kSection, kPictureKey, SnapshotTypeKey(Type));
+  TOptionFile(options_file_).Write(kSection, kPictureKey, SnapshotTypeKey(Type));
 }
 
 void TSnapshotOptions::SetFolder(const std::string& Folder) const {
-  TIniFile(options_file_).WriteString(kSection, kDirKey, Folder);
+  TOptionFile(options_file_).Write(kSection, kDirKey, Folder);
 }
 
 // ---- Files --------------------------------------------------------------------------------------

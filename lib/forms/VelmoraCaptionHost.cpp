@@ -184,8 +184,14 @@ void TvlVelmora::TestActiveObject(int X, int Y, bool MouseIn) {
   if (hints && !now->Hint.empty()) FSkinHint->ActivateHint2(now->Hint);
 }
 
+// The timer only follows the pointer over the caption's objects: it stops when the form is not
+// active or no object is under the pointer, and a hit test that finds an object starts it again
+// (a hidden or idle form runs no timer).
 void TvlVelmora::MouseTimerTick() {
-  if (!GetFormActive() || !FForm->HandleAllocated()) return;
+  if (!GetFormActive() || !FForm->HandleAllocated()) {
+    MouseTimer->SetEnabled(false);
+    return;
+  }
   TPoint p;
   GetCursorPos(&p);
   if (WindowFromPoint(p) != FForm->Handle()) {
@@ -200,10 +206,12 @@ void TvlVelmora::MouseTimerTick() {
   }
   ScreenToFormPoint(p);
   const TRect client = FSkinSupport ? NewClRect : FrameClientRect();
+  TWeak<TvlVelmora> alive(this);
   if (!client.Contains(p))
     TestActiveObject(p.X, p.Y, true);
   else if (ActiveObject != -1)
     TestActiveObject(-1, -1, true);
+  if (alive && ActiveObject == -1 && MouseCaptureObject == -1) MouseTimer->SetEnabled(false);
 }
 
 void TvlVelmora::MorphTimerTick() {

@@ -66,10 +66,21 @@ std::optional<Window> ShownWindowOf(Display* X, pid_t Pid) {
   return found;
 }
 
-// The window's pixels as the X server shows them (rows top-down, 0xAARRGGBB).
+// The window changes its size once more as it first shows (its frame is refreshed), so a picture
+// asked for at the size read a moment before may not fit it: the server refuses, and the refusal
+// must not end the test (Xlib's default handler ends the process). An empty picture is looked
+// at again.
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+
+// The window's pixels as the X server shows them (rows top-down, 0xAARRGGBB); all zero when the
+// server refused them.
 std::vector<std::uint32_t> WindowPixels(Display* X, Window W, int Width, int Height) {
   std::vector<std::uint32_t> out(static_cast<std::size_t>(Width) * Height, 0);
+  XSync(X, False);
+  XErrorHandler previous = XSetErrorHandler(IgnoreXError);
   XImage* image = XGetImage(X, W, 0, 0, static_cast<unsigned>(Width), static_cast<unsigned>(Height), AllPlanes, ZPixmap);
+  XSync(X, False);
+  XSetErrorHandler(previous);
   if (!image) return out;
   for (int y = 0; y < Height; ++y)
     for (int x = 0; x < Width; ++x)

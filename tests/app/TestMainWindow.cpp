@@ -588,8 +588,12 @@ TEST_F(MainWindowTest, AnOptionsFileThatRefusesWritesStillGivesAWholeWindow) {
   EXPECT_EQ(main->vlSkinOfficeComboBox1->ItemCount(), 11) << "the preset list is filled";
   EXPECT_TRUE(windows.Form5->vlSkinCheckRadioBox12->Checked()) << "the options keep their first states";
   ASSERT_EQ(dialogs.messages.size(), 3u) << "the output folder, the skin and the options window";
-  for (const std::string& message : dialogs.messages)
-    EXPECT_NE(message.find("Unable to write to " + OptionFile()), std::string::npos) << message;
+  for (const std::string& message : dialogs.messages) {
+    // The user's words first (the file and what to do), the library's after them.
+    const std::size_t words = message.find("无法保存设置文件“" + OptionFile() + "”。请确认该文件所在的文件夹可以写入");
+    EXPECT_NE(words, std::string::npos) << message;
+    EXPECT_GT(message.find("\nUnable to write to " + OptionFile()), words) << message;
+  }
   EXPECT_TRUE(fs::is_directory(OptionFile()));
 }
 

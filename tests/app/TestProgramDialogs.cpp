@@ -78,7 +78,9 @@ TEST_F(ProgramDialogsTest, MessagesShowTheSkinnedBoxWithOneOk) {
   } cases[] = {
       {TMsgDlgType::mtInformation, "提示", "列表中最多可以有 501 个文件。"},
       {TMsgDlgType::mtWarning, "QireloVCD视频格式转换器", "文件转换失败：Unknown encoder 'libopencore_amrnb'"},
-      {TMsgDlgType::mtError, "QireloVCD视频格式转换器", "Unable to write to /nowhere/option.ini"},
+      {TMsgDlgType::mtError, "QireloVCD视频格式转换器",
+       "无法保存设置文件“/nowhere/option.ini”。请确认该文件所在的文件夹可以写入、文件本身不是只读的，然后再试一次。\n"
+       "Unable to write to /nowhere/option.ini"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

@@ -243,9 +243,14 @@ TEST_F(SnapshotsTest, FilesThatRefuseToBeWrittenNeitherCrashNorLoseTheSnapshot) 
   EXPECT_EQ(saved, fallback + "/clip_1.bmp");
   EXPECT_TRUE(fs::exists(fallback + "/clip_1.bmp"));
   ASSERT_FALSE(log.empty());
-  EXPECT_NE(log[0].find("Unable to write to"), std::string::npos) << log[0];
+  EXPECT_EQ(log[0].rfind("无法保存设置文件“" + options + "”", 0), 0u) << log[0];
   // A type the user picks and that cannot be stored is an error the application shows.
-  EXPECT_THROW(snapshots.ChoosePictureType(TSnapshotType::stPNG), EIniFileException);
+  try {
+    snapshots.ChoosePictureType(TSnapshotType::stPNG);
+    ADD_FAILURE() << "the refused type is reported";
+  } catch (const EIniFileException& e) {
+    EXPECT_EQ(e.Message.rfind("无法保存设置文件“" + options + "”", 0), 0u) << e.Message;
+  }
 
   // A snapshot folder that cannot be made (a file stands in its way): the save reports the
   // file's error and nothing is written anywhere else.

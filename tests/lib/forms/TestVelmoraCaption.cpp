@@ -116,6 +116,38 @@ TEST_F(CaptionTest, HoveringACaptionButtonMorphsItInFiveTicks) {
   EXPECT_EQ(button->MorphStep(), 0);
 }
 
+// The hover timer follows the pointer over the caption's objects only: with no object under the
+// pointer, or the form hidden, it stops (an idle program wakes for nothing); the pointer coming
+// back over an object starts it again.
+TEST_F(CaptionTest, TheHoverTimerRunsOnlyWhileThePointerIsOverACaptionObject) {
+  TvlSkinData skin(nullptr);
+  fixture_skin::Load(skin);
+  TvlVelmora* v = MakeSkinnedForm(TRect{100, 80, 400, 280}, &skin);
+  TvlActiveSkinObject* button = Object(v, "closebutton");
+  ASSERT_NE(button, nullptr);
+  const TPoint inside{250, 200};
+  const struct {
+    const char* what;
+    TPoint at;
+    bool hidden;
+    bool running;
+  } steps[] = {
+      {"over the form's client area", inside, false, false},
+      {"over the close button", Centre(v, button), false, true},
+      {"back over the client area", inside, false, false},
+      {"over the button again", Centre(v, button), false, true},
+      {"the form hidden", Centre(v, button), true, false},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    display->MouseMove(step.at);
+    if (step.hidden) v->Form()->Hide();
+    Wait(100);
+    EXPECT_EQ(v->MouseTimer->Enabled(), step.running);
+    EXPECT_EQ(button->Active, step.running);
+  }
+}
+
 TEST_F(CaptionTest, CloseRunsOnlyWhenReleasedOverTheButtonAndTheFormGoesAfterwards) {
   TvlSkinData skin(nullptr);
   fixture_skin::Load(skin);
