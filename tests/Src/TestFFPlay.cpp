@@ -139,38 +139,38 @@ class TStalledPipe {
     in.read(data.data(), std::streamsize(ABytes));
     data.resize(size_t(in.gcount()));
     FWriter = std::thread([this, data = std::move(data)] {
-      const int fd = ::open(FName.c_str(), O_WRONLY);
-      {
-        std::lock_guard lock(FLock);
-        FWriterOpened = true;
-        FCond.notify_all();
-      }
-      if (fd < 0) {
+      const int fd = ::open(FName.c_str(), O_WRONLY);  // waits for a reader
+      if (fd >= 0) {
+        Signal(FOpened);
+        for (size_t done = 0; done < data.size();) {
+          const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+          if (n <= 0) break;
+          done += size_t(n);
+        }
         FWritten = true;
-        return;
+        std::unique_lock lock(FLock);
+        FCond.wait_for(lock, std::chrono::seconds(5), [this] { return FReleased; });
+        lock.unlock();
+        ::close(fd);
       }
-      for (size_t done = 0; done < data.size();) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) break;
-        done += size_t(n);
-      }
-      FWritten = true;
-      std::unique_lock lock(FLock);
-      FCond.wait_for(lock, std::chrono::seconds(5), [this] { return FReleased; });
-      ::close(fd);
+      FDone = true;
     });
   }
   ~TStalledPipe() {
     Release();
-    // A writer still waiting for a reader gets one, and one still writing (its reader gave up, a
-    // case that failed early) has its bytes taken, so it ends.
+    // A writer still waiting for a reader gets one, and one held by a full pipe (nobody read what
+    // it wrote) is drained until it ends; the read ends close only then, so it never writes to a
+    // pipe without a reader.
     const int fd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);
-    while (fd >= 0 && !FWritten) {
-      pollfd ready{fd, POLLIN, 0};
-      if (::poll(&ready, 1, 100) > 0) {
-        char discard[65536];
-        (void)!::read(fd, discard, sizeof discard);
-      }
+    for (int end : {fd, FReadEnd})
+      if (end >= 0) ::fcntl(end, F_SETFL, ::fcntl(end, F_GETFL) | O_NONBLOCK);
+    while (!FDone) {
+      pollfd ends[2] = {{fd, POLLIN, 0}, {FReadEnd, POLLIN, 0}};
+      ::poll(ends, 2, 50);
+      char sink[65536];
+      for (int end : {fd, FReadEnd})
+        while (end >= 0 && ::read(end, sink, sizeof sink) > 0) {
+        }
     }
     FWriter.join();
     if (fd >= 0) ::close(fd);
@@ -178,35 +178,40 @@ class TStalledPipe {
     std::filesystem::remove_all(FFolder);
   }
   // The pipe as a reader names it. A pipe is read only through a stream protocol: "pipe:<fd>" of
-  // a read end opened here (the libraries' own reader), or the framework's "unicode:" reader.
+  // a read end opened here (the libraries' own reader), or the framework's "unicode:" reader,
+  // which opens the pipe itself and so waits for the writer.
   std::string URL(bool AFrameworkReader) {
     if (AFrameworkReader) return "unicode:utf8:" + FName;
     if (FReadEnd < 0) {
       FReadEnd = ::open(FName.c_str(), O_RDONLY | O_NONBLOCK);  // does not wait for the writer
-      if (FReadEnd >= 0) ::fcntl(FReadEnd, F_SETFL, ::fcntl(FReadEnd, F_GETFL) & ~O_NONBLOCK);
-      // Until the writer has opened its end, a read finds the pipe at its end and the input empty.
+      // Until the writer has its end open, a read would find no writer and end the stream at once.
       std::unique_lock lock(FLock);
-      FCond.wait_for(lock, std::chrono::seconds(30), [this] { return FWriterOpened; });
+      FCond.wait_for(lock, std::chrono::seconds(30), [this] { return FOpened || FDone; });
+      lock.unlock();
+      if (FReadEnd >= 0) ::fcntl(FReadEnd, F_SETFL, ::fcntl(FReadEnd, F_GETFL) & ~O_NONBLOCK);
     }
     return "pipe:" + std::to_string(FReadEnd);
   }
-  void Release() {
-    std::lock_guard lock(FLock);
-    FReleased = true;
-    FCond.notify_all();
-  }
+  void Release() { Signal(FReleased); }
   [[nodiscard]] const std::string& Name() const { return FName; }
   [[nodiscard]] bool Written() const { return FWritten; }
 
  private:
+  void Signal(bool& AFlag) {
+    std::lock_guard lock(FLock);
+    AFlag = true;
+    FCond.notify_all();
+  }
+
   std::filesystem::path FFolder;
   std::string FName;
   int FReadEnd = -1;
   std::mutex FLock;
   std::condition_variable FCond;
+  bool FOpened = false;
   bool FReleased = false;
-  bool FWriterOpened = false;
   std::atomic<bool> FWritten{false};
+  std::atomic<bool> FDone{false};
   std::thread FWriter;
 };
 

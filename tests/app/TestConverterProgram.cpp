@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,6 +139,8 @@ TEST(ConverterProgramTest, StartsShowsItsWindowAndClosesCleanly) {
   const pid_t pid = ::fork();
   ASSERT_GE(pid, 0);
   if (pid == 0) {
+    // The program never outlives the test: one left running would hold the test's output open.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::setenv("HOME", (root / "home").c_str(), 1);
     ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
     ::_exit(127);

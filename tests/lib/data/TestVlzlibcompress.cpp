@@ -8,7 +8,7 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(const TMemoryStream& s) {
+std::vector<std::uint8_t> StreamBytes(const TMemoryStream& s) {
   const auto* p = static_cast<const std::uint8_t*>(s.Memory());
   return std::vector<std::uint8_t>(p, p + s.Size());
 }
@@ -28,7 +28,7 @@ void Deflate(const std::string& text, TCompressionLevel level, TMemoryStream& ou
 std::vector<std::uint8_t> Deflate(const std::string& text, TCompressionLevel level) {
   TMemoryStream out;
   Deflate(text, level, out);
-  return Bytes(out);
+  return StreamBytes(out);
 }
 
 std::string Inflate(TMemoryStream& packed) {
@@ -53,7 +53,7 @@ TEST(ZlibStreams, EveryLevelRoundTripsAndWritesItsHeader) {
     SCOPED_TRACE(static_cast<int>(c.level));
     TMemoryStream packed;
     Deflate(text, c.level, packed);
-    const auto bytes = Bytes(packed);
+    const auto bytes = StreamBytes(packed);
     ASSERT_GE(bytes.size(), 2u);
     EXPECT_EQ(bytes[0], 0x78);
     EXPECT_EQ(bytes[1], c.secondByte);
@@ -68,7 +68,7 @@ TEST(ZlibStreams, CompressMemoryStreamUsesTheHighestLevelAtTheDestinationPositio
   TMemoryStream dest;
   dest.WriteBuffer("HDR", 3);
   CompressMemoryStream(&source, &dest);
-  const auto bytes = Bytes(dest);
+  const auto bytes = StreamBytes(dest);
   ASSERT_GT(bytes.size(), 5u);
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), "HDR");
   EXPECT_EQ(bytes[3], 0x78);

@@ -23,7 +23,7 @@
 
 namespace {
 
-std::vector<std::uint8_t> Bytes(TItemIDSpan list) {
+std::vector<std::uint8_t> IdBytes(TItemIDSpan list) {
   if (list.IsNil()) return {};
   return {list.Data(), list.Data() + ItemListSize(list)};
 }
@@ -62,8 +62,8 @@ class ShellItems : public ::testing::Test {
 TEST(ShellItemLists, JoinsAncestorsAndLastItems) {
   const TItemIDList list = ThreeLevels();
   const TItemIDList empty = DesktopItemList();
-  EXPECT_EQ(Bytes(ItemListJoin({}, list)), Bytes(list));
-  EXPECT_EQ(Bytes(ItemListJoin(list, empty)), Bytes(list));
+  EXPECT_EQ(IdBytes(ItemListJoin({}, list)), IdBytes(list));
+  EXPECT_EQ(IdBytes(ItemListJoin(list, empty)), IdBytes(list));
   EXPECT_EQ(ItemListCount(list), 3);
   EXPECT_EQ(ItemListSize(list), 2u + 3 * 4);
   EXPECT_EQ(ItemListSize({}), 0u);
@@ -71,15 +71,15 @@ TEST(ShellItemLists, JoinsAncestorsAndLastItems) {
   const std::vector<TItemIDList> ancestors = ItemListAncestors(list);
   ASSERT_EQ(ancestors.size(), 3u);
   EXPECT_EQ(ItemListCount(ancestors[0]), 0);
-  EXPECT_EQ(Bytes(ancestors[1]), Bytes(ILCreateItem('D', "X")));
-  EXPECT_EQ(Bytes(ancestors[2]), Bytes(ItemListJoin(ILCreateItem('D', "X"), ILCreateItem('D', "Y"))));
+  EXPECT_EQ(IdBytes(ancestors[1]), IdBytes(ILCreateItem('D', "X")));
+  EXPECT_EQ(IdBytes(ancestors[2]), IdBytes(ItemListJoin(ILCreateItem('D', "X"), ILCreateItem('D', "Y"))));
   EXPECT_TRUE(ItemListAncestors(empty).empty());
   const std::vector<TItemIDList> one = ItemListAncestors(ILCreateItem('D', "X"));
   ASSERT_EQ(one.size(), 1u);
-  EXPECT_EQ(Bytes(one[0]), Bytes(empty));
+  EXPECT_EQ(IdBytes(one[0]), IdBytes(empty));
 
-  EXPECT_EQ(Bytes(ItemListLastItem(list)), Bytes(ILCreateItem('D', "Z")));
-  EXPECT_EQ(Bytes(ItemListLastItem(empty)), Bytes(empty));
+  EXPECT_EQ(IdBytes(ItemListLastItem(list)), IdBytes(ILCreateItem('D', "Z")));
+  EXPECT_EQ(IdBytes(ItemListLastItem(empty)), IdBytes(empty));
 
   TItemIDList shrinking = ItemListCopy(list);
   ItemListDropLast(shrinking);
@@ -257,7 +257,7 @@ TEST_F(ShellItems, RenameRefusesToOverwriteAndKeepsTheListsInStep) {
   EXPECT_EQ(TShellTestTree::Read(d + "/a/three.txt"), "one");
   EXPECT_EQ(one->DisplayName(), "three.txt");
   EXPECT_EQ(one->PathName(), d + "/a/three.txt");
-  EXPECT_EQ(Bytes(one->AbsoluteID()), Bytes(ItemListJoin(a->AbsoluteID(), one->RelativeID())));
+  EXPECT_EQ(IdBytes(one->AbsoluteID()), IdBytes(ItemListJoin(a->AbsoluteID(), one->RelativeID())));
 
   // A root item renames through the desktop with its whole list.
   std::unique_ptr<TvlShellFolder> rootItem = RootAt(d + "/a/three.txt");

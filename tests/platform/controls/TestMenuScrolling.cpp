@@ -51,7 +51,7 @@ class TClockScript {
   HWND window_ = nullptr;
 };
 
-TPoint Centre(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
+TPoint CentreOf(const TRect& r) { return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2}; }
 
 std::uint32_t Rgb(TColor c) {
   COLORREF v = ColorToRGB(c);
@@ -209,7 +209,7 @@ TEST_F(MenuScrolling, RestingOnTheLowerStripScrollsOnTheClockUntilTheLastItemCan
         EXPECT_EQ(detail::PlainPopupItemRect(items.back()), lastAt);
         EXPECT_EQ(StripArrow(level, -1), Rgb(clMenuText));
         EXPECT_EQ(StripArrow(level, +1), Rgb(clGrayText));
-        TPoint p = Centre(detail::PlainPopupItemRect(items.back()));
+        TPoint p = CentreOf(detail::PlainPopupItemRect(items.back()));
         display->MouseMove(p);
         display->Click(p);
         return true;
@@ -258,7 +258,7 @@ TEST_F(MenuScrolling, TheWheelScrollsTheLevelUnderTheMouse) {
         rowHeight = detail::PlainPopupItemRect(items[0]).Height();
         TRect r;
         GetWindowRect(detail::PlainPopupWindows().at(0), &r);
-        over = Centre(r);
+        over = CentreOf(r);
         display->Wheel(over, -WHEEL_DELTA);
         return true;
       },
@@ -301,7 +301,7 @@ TEST_F(MenuScrolling, ARowCutByTheLowerStripIsNotPaintedOverIt) {
         }
         part = detail::PlainPopupItemRect(cut);
         EXPECT_LT(part.Height(), detail::PlainPopupItemRect(items[0]).Height());
-        display->MouseMove(Centre(part));
+        display->MouseMove(CentreOf(part));
         return true;
       },
       [&] {

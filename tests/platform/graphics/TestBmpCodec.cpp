@@ -79,7 +79,7 @@ struct BmpBuilder {
 };
 
 // Decodes from a heap copy of exactly the given bytes, so the sanitizer sees any read past them.
-bmp::Image DecodeExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
+bmp::Image DecodeBmpExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
   auto copy = std::make_unique<std::uint8_t[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
   return bmp::Decode(copy.get(), bytes.size(), consumed);
@@ -118,7 +118,7 @@ TEST(BmpCodec, RoundTripKeepsPixelsAndDepth) {
     EXPECT_EQ(file.size(), 54 + stride * c.height);
     EXPECT_EQ(bmp::PeekLength(file.data(), file.size()), file.size());
     std::size_t consumed = 0;
-    const bmp::Image out = DecodeExact(file, &consumed);
+    const bmp::Image out = DecodeBmpExact(file, &consumed);
     EXPECT_EQ(consumed, file.size());
     EXPECT_EQ(out.width, c.width);
     EXPECT_EQ(out.height, c.height);
@@ -174,7 +174,7 @@ TEST(BmpCodec, PicturesStoredBackToBackAreReadOneAfterAnother) {
   stream.push_back(0xEE);  // whatever follows the last picture is not read
 
   std::size_t pos = 0, consumed = 0;
-  EXPECT_EQ(DecodeExact(Bytes(stream.begin(), stream.end()), &consumed).bgra, a.bgra);
+  EXPECT_EQ(DecodeBmpExact(Bytes(stream.begin(), stream.end()), &consumed).bgra, a.bgra);
   EXPECT_EQ(consumed, firstLength);
   pos += consumed;
   const bmp::Image mid = bmp::Decode(stream.data() + pos, stream.size() - pos, &consumed);
@@ -244,7 +244,7 @@ TEST(BmpCodec, ReadsEveryStoredForm) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const bmp::Image img = DecodeExact(c.bmp.Build());
+    const bmp::Image img = DecodeBmpExact(c.bmp.Build());
     ASSERT_EQ(img.width, 2);
     ASSERT_EQ(img.height, 2);
     EXPECT_EQ(img.bitsPerPixel, c.bmp.bitCount);
@@ -375,7 +375,7 @@ TEST(BmpCodec, HostileFilesAreRefusedWithoutReadingOutside) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      DecodeExact(c.bytes);
+      DecodeBmpExact(c.bytes);
       ADD_FAILURE() << "decoded without complaint";
     } catch (const EInvalidGraphic& e) {
       EXPECT_NE(e.Message.find(c.expectedText), std::string::npos) << e.Message;

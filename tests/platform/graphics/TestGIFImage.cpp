@@ -22,7 +22,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-gifcodec::Image DecodeExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
+gifcodec::Image DecodeGifExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
   auto copy = std::make_unique<std::uint8_t[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
   return gifcodec::Decode(copy.get(), bytes.size(), consumed);
@@ -167,7 +167,7 @@ TEST(GifCodec, ReadsFramesTablesTransparencyAndInterlace) {
     SCOPED_TRACE(c.name);
     const Bytes file = c.gif.Build();
     std::size_t consumed = 0;
-    const gifcodec::Image img = DecodeExact(file, &consumed);
+    const gifcodec::Image img = DecodeGifExact(file, &consumed);
     EXPECT_EQ(consumed, file.size());
     ASSERT_EQ(img.width, c.width);
     ASSERT_EQ(img.height, c.height);
@@ -218,7 +218,7 @@ TEST(GifCodec, HostileFilesAreRefusedWithoutReadingOutside) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      DecodeExact(c.bytes);
+      DecodeGifExact(c.bytes);
       ADD_FAILURE() << "decoded without complaint";
     } catch (const EInvalidGraphic& e) {
       EXPECT_NE(e.Message.find(c.text), std::string::npos) << e.Message;
@@ -259,7 +259,7 @@ TEST(GifCodec, FewColoursRoundTripExactly) {
     SCOPED_TRACE(c.name);
     const Bytes file = gifcodec::Encode(c.image);
     EXPECT_EQ(gifcodec::Encode(c.image), file) << "writing is deterministic";
-    const gifcodec::Image back = DecodeExact(file);
+    const gifcodec::Image back = DecodeGifExact(file);
     EXPECT_EQ(back.hasTransparency, c.image.hasTransparency);
     EXPECT_EQ(back.bgra, c.image.bgra);
   }
@@ -276,7 +276,7 @@ TEST(GifCodec, ManyColoursAreReducedCloseToTheOriginal) {
                                        static_cast<std::uint8_t>((x + y) * 3 / 2), 255});
   const Bytes file = gifcodec::Encode(img);
   EXPECT_EQ(file[10] & 7, 7) << "a full 256-colour table";
-  const gifcodec::Image back = DecodeExact(file);
+  const gifcodec::Image back = DecodeGifExact(file);
   const TSurfaceDifference d = CompareSurfaces(img.bgra.data(), w * 4, back.bgra.data(), w * 4, w, h, 12, true);
   EXPECT_LE(d.MaxChannelDifference, 24);
   EXPECT_LT(d.DifferingPixels, w * h / 50);

@@ -33,7 +33,7 @@ std::vector<std::uint8_t> Solid(int w, int h, std::uint32_t bgra) {
   return px;
 }
 
-std::vector<std::uint8_t> Bytes(TMemoryStream& s) {
+std::vector<std::uint8_t> StreamBytes(TMemoryStream& s) {
   const auto* p = static_cast<const std::uint8_t*>(s.Memory());
   return {p, p + s.Size()};
 }
@@ -46,7 +46,7 @@ std::vector<std::uint8_t> IconFile(const std::vector<std::pair<int, std::uint32_
     icon.SetPixels(side, side, Solid(side, side, colour));
     TMemoryStream s;
     icon.SaveToStream(&s);
-    singles.push_back(Bytes(s));
+    singles.push_back(StreamBytes(s));
   }
   std::vector<std::uint8_t> out = {0, 0, 1, 0, static_cast<std::uint8_t>(entries.size()), 0};
   std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * entries.size());

@@ -32,7 +32,7 @@ Bytes Gradient(int w, int h) {
   return px;
 }
 
-jpegcodec::Image DecodeExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
+jpegcodec::Image DecodeJpegExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
   auto copy = std::make_unique<std::uint8_t[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
   return jpegcodec::Decode(copy.get(), bytes.size(), consumed);
@@ -60,7 +60,7 @@ TEST(JpegCodec, RoundTripStaysWithinTheLossOfItsQuality) {
     EXPECT_GT(file.size(), previousSize) << "higher quality keeps more";
     previousSize = file.size();
     std::size_t consumed = 0;
-    const jpegcodec::Image out = DecodeExact(file, &consumed);
+    const jpegcodec::Image out = DecodeJpegExact(file, &consumed);
     EXPECT_EQ(consumed, file.size());
     ASSERT_EQ(out.width, w);
     ASSERT_EQ(out.height, h);
@@ -72,7 +72,7 @@ TEST(JpegCodec, RoundTripStaysWithinTheLossOfItsQuality) {
 
 TEST(JpegCodec, GreyPicturesDecodeToEqualChannels) {
   const Bytes in = Gradient(16, 8);
-  const jpegcodec::Image out = DecodeExact(jpegcodec::Encode(in.data(), 16, 8, 90, true));
+  const jpegcodec::Image out = DecodeJpegExact(jpegcodec::Encode(in.data(), 16, 8, 90, true));
   EXPECT_TRUE(out.grayscale);
   for (std::size_t i = 0; i < out.bgra.size(); i += 4) {
     ASSERT_EQ(out.bgra[i], out.bgra[i + 1]);
@@ -117,7 +117,7 @@ TEST(JpegCodec, FourInkPicturesBecomeColours) {
   const std::array<std::uint8_t, 4> mixes[] = {{255, 0, 0, 255}, {0, 255, 255, 255}, {255, 255, 255, 0}, {255, 255, 255, 255}};
   for (const auto& mix : mixes)
     for (int i = 0; i < 8; ++i) inks.push_back(mix);
-  const jpegcodec::Image img = DecodeExact(InkJpeg(inks));
+  const jpegcodec::Image img = DecodeJpegExact(InkJpeg(inks));
   ASSERT_EQ(img.width, 32);
   const std::uint32_t expected[] = {0xFF0000, 0x00FFFF, 0x000000, 0xFFFFFF};  // 0xRRGGBB
   for (int block = 0; block < 4; ++block) {
@@ -161,7 +161,7 @@ TEST(JpegCodec, HostileFilesAreRefusedAndDamagedPixelsAreNot) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      DecodeExact(c.bytes);
+      DecodeJpegExact(c.bytes);
       ADD_FAILURE() << "decoded without complaint";
     } catch (const EInvalidGraphic& e) {
       EXPECT_EQ(e.Message.rfind("Invalid JPEG picture: ", 0), 0u) << e.Message;
@@ -172,7 +172,7 @@ TEST(JpegCodec, HostileFilesAreRefusedAndDamagedPixelsAreNot) {
   for (std::size_t i = 0; i + 1 < good.size() && scan == 0; ++i)
     if (good[i] == 0xFF && good[i + 1] == 0xDA) scan = i;
   ASSERT_NE(scan, 0u);
-  const jpegcodec::Image cut = DecodeExact(Bytes(good.begin(), good.begin() + (scan + good.size()) / 2));
+  const jpegcodec::Image cut = DecodeJpegExact(Bytes(good.begin(), good.begin() + (scan + good.size()) / 2));
   EXPECT_EQ(cut.width, 32);
   EXPECT_EQ(cut.height, 32);
 }

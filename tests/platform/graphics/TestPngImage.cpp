@@ -19,16 +19,16 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void Put32(Bytes& b, std::uint32_t v) {
+void PutBigEndian32(Bytes& b, std::uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<std::uint8_t>(v >> shift));
 }
 
 void Chunk(Bytes& out, const char* type, const Bytes& body) {
-  Put32(out, static_cast<std::uint32_t>(body.size()));
+  PutBigEndian32(out, static_cast<std::uint32_t>(body.size()));
   Bytes typed(type, type + 4);
   typed.insert(typed.end(), body.begin(), body.end());
   out.insert(out.end(), typed.begin(), typed.end());
-  Put32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+  PutBigEndian32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
 }
 
 // Writes a PNG by hand, independently of the decoder under test: rows are given already packed
@@ -44,8 +44,8 @@ struct PngBuilder {
   [[nodiscard]] Bytes Build() const {
     Bytes out{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     Bytes ihdr;
-    Put32(ihdr, width);
-    Put32(ihdr, height);
+    PutBigEndian32(ihdr, width);
+    PutBigEndian32(ihdr, height);
     ihdr.insert(ihdr.end(), {static_cast<std::uint8_t>(bitDepth), static_cast<std::uint8_t>(colorType), 0, 0, 0});
     Chunk(out, "IHDR", ihdr);
     if (!palette.empty()) Chunk(out, "PLTE", palette);
@@ -65,7 +65,7 @@ struct PngBuilder {
   }
 };
 
-pngcodec::Image DecodeExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
+pngcodec::Image DecodePngExact(const Bytes& bytes, std::size_t* consumed = nullptr) {
   auto copy = std::make_unique<std::uint8_t[]>(bytes.size());
   std::copy(bytes.begin(), bytes.end(), copy.get());
   return pngcodec::Decode(copy.get(), bytes.size(), consumed);
@@ -135,7 +135,7 @@ TEST(PngCodec, ReadsEveryColourTypeAndBitDepth) {
     SCOPED_TRACE(c.name);
     std::size_t consumed = 0;
     const Bytes file = c.png.Build();
-    const pngcodec::Image img = DecodeExact(file, &consumed);
+    const pngcodec::Image img = DecodePngExact(file, &consumed);
     EXPECT_EQ(consumed, file.size());
     ASSERT_EQ(img.width, 2);
     ASSERT_EQ(img.height, 2);
@@ -180,7 +180,7 @@ TEST(PngCodec, RoundTripKeepsColourTypeTransparencyAndPixels) {
       for (int shift : {0, 8, 16, 24}) in.bgra.push_back(static_cast<std::uint8_t>(v >> shift));
     const Bytes file = pngcodec::Encode(in);
     EXPECT_EQ(pngcodec::Encode(in), file) << "writing is deterministic";
-    const pngcodec::Image out = DecodeExact(file);
+    const pngcodec::Image out = DecodePngExact(file);
     EXPECT_EQ(out.colorType, c.colorType);
     EXPECT_EQ(out.bitDepth, 8);
     EXPECT_EQ(out.transparency, c.transparency);
@@ -195,7 +195,7 @@ TEST(PngCodec, PaletteOfMoreThan256ColoursIsWrittenAsTrueColour) {
   in.height = 1;
   in.colorType = pngcodec::kPalette;
   for (int x = 0; x < 300; ++x) in.bgra.insert(in.bgra.end(), {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x >> 8), 7, 255});
-  const pngcodec::Image out = DecodeExact(pngcodec::Encode(in));
+  const pngcodec::Image out = DecodePngExact(pngcodec::Encode(in));
   EXPECT_EQ(out.colorType, pngcodec::kRgbAlpha);
   EXPECT_EQ(out.bgra, in.bgra);
 }
@@ -251,7 +251,7 @@ TEST(PngCodec, HostileFilesAreRefusedWithoutReadingOutside) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     try {
-      DecodeExact(c.bytes);
+      DecodePngExact(c.bytes);
       ADD_FAILURE() << "decoded without complaint";
     } catch (const EInvalidGraphic& e) {
       EXPECT_NE(e.Message.find("Invalid PNG picture: "), std::string::npos) << e.Message;
