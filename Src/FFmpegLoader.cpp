@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstring>
 #include <set>
 
 #include "Src/AVCodecStubs.h"
@@ -133,6 +134,15 @@ TFFmpegLoader& FFLoader() {
 TCriticalSection& CodecLock() {
   static TCriticalSection lock;
   return lock;
+}
+
+std::shared_mutex& SharedTablesEncoderLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+
+bool EncoderSharesTables(const AVCodecContext* AEncoder) {
+  return AEncoder && AEncoder->codec && std::strcmp(AEncoder->codec->name, "libxvid") == 0;
 }
 
 bool TFFmpegLoader::Load(TLibrary ALibrary, const void* AHolder) {

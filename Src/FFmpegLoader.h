@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 
 #include "platform/core/Exceptions.h"
@@ -102,6 +103,15 @@ TFFmpegLoader& FFLoader();
 // The process-wide lock around every codec open and close (probe, player and engines). Re-entrant
 // for its holder; take it with std::lock_guard so that it is released when the call raises.
 TCriticalSection& CodecLock();
+
+struct AVCodecContext;
+
+// Held shared around every call into an encoder whose library rebuilds tables all its encoders
+// share each time one of them opens (Xvid), and exclusively around that open: an encode running
+// while another task opens such an encoder would write a damaged picture.
+std::shared_mutex& SharedTablesEncoderLock();
+// Whether an encoder is of that kind.
+bool EncoderSharesTables(const AVCodecContext* AEncoder);
 
 // The table row of a library.
 [[nodiscard]] const TLibraryItem& LibraryItem(TLibrary ALibrary);

@@ -221,13 +221,12 @@ void TTranscoder::OpenEncoders() {
       if (ost.setup->type == AVMEDIA_TYPE_SUBTITLE) CopySubtitleHeader(ost, *ist_table[ost.source_index]);
       AVDictionary* opts = nullptr;
       av::av_dict_copy(&opts, ost.setup->codec_opts, 0);
-      // Xvid's own encoder threads wrote 1280x720 pictures that the libraries' decoder reported
-      // damaged when several conversions ran at once; it keeps one thread unless one asks.
-      const bool xvid = std::strcmp(ost.enc->codec->name, "libxvid") == 0;
-      ost.enc->thread_count = xvid && E.Fthread_count < 0 ? 1 : threads;
+      ost.enc->thread_count = threads;
       int result;
       const TLibraryErrorCapture cause;
       {
+        std::unique_lock<std::shared_mutex> tables(SharedTablesEncoderLock(), std::defer_lock);
+        if (std::strcmp(codec->name, "libxvid") == 0) tables.lock();
         std::lock_guard<TCriticalSection> guard(CodecLock());
         result = av::avcodec_open2(ost.enc, codec, &opts);
         if (result >= 0) {

@@ -313,9 +313,9 @@ void TForm1::BuildOutputPanel() {
   int categoryImages = 0;
   for (const TPresetCategory& category : PresetCategories())
     categoryImages = std::max(categoryImages, category.PresetGroup + 1);
-  vlSkinOfficeComboBox2 = std::make_unique<TPresetPickerBox>(this, panel, Box(80, 25, 119, 51), vlSkinData1,
+  vlSkinOfficeComboBox2 = std::make_unique<TPresetPickerBox>(this, panel, Box(80, 25, 132, 51), vlSkinData1,
                                                              imageList("VL_CATEGORY_", categoryImages));
-  vlSkinOfficeComboBox1 = std::make_unique<TPresetPickerBox>(this, panel, Box(205, 25, 341, 51), vlSkinData1,
+  vlSkinOfficeComboBox1 = std::make_unique<TPresetPickerBox>(this, panel, Box(218, 25, 328, 51), vlSkinData1,
                                                              imageList("VL_PRESET_", 2));
 
   MakeSkinLabel(this, panel, Box(12, 94, 66, kLabelHeight), "输出目录：", vlSkinData1);

@@ -242,38 +242,16 @@ void TCustomImageList::DrawCell(HDC DC, int Index, int X, int Y, bool Enabled) {
     DrawBgraPixels(DC, cellRect, pixels, width_, height_, width_ * 4, TPixelBlend::Alpha);
     return;
   }
-  // A picture with soft edges (graded alpha) is drawn as a faded grey copy of itself: embossed it
-  // would show as a grey block.
-  bool graded = false;
-  for (std::size_t i = 3; i < bytes && !graded; i += 4) graded = pixels[i] != 0 && pixels[i] != 255;
-  if (graded) {
-    std::vector<std::uint8_t> faded(pixels, pixels + bytes);
-    for (std::size_t i = 0; i < bytes; i += 4) {
-      const int luma = (faded[i] * 29 + faded[i + 1] * 150 + faded[i + 2] * 77) >> 8;
-      const auto grey = static_cast<std::uint8_t>(luma + (255 - luma) * 2 / 5);
-      faded[i] = faded[i + 1] = faded[i + 2] = grey;
-      faded[i + 3] = static_cast<std::uint8_t>(faded[i + 3] / 2);
-    }
-    DrawBgraPixels(DC, cellRect, faded.data(), width_, height_, width_ * 4, TPixelBlend::Alpha);
-    return;
+  // Disabled, a picture is drawn as a faded grey copy of itself: embossed, a picture of solid
+  // shapes (a badge, a rounded tile) would show as a grey block.
+  std::vector<std::uint8_t> faded(pixels, pixels + bytes);
+  for (std::size_t i = 0; i < bytes; i += 4) {
+    const int luma = (faded[i] * 29 + faded[i + 1] * 150 + faded[i + 2] * 77) >> 8;
+    const auto grey = static_cast<std::uint8_t>(luma + (255 - luma) * 2 / 5);
+    faded[i] = faded[i + 1] = faded[i + 2] = grey;
+    faded[i + 3] = static_cast<std::uint8_t>(faded[i + 3] / 2);
   }
-  // The embossed shape: highlight one pixel down and right, shadow in place.
-  auto shape = [&](TColor colour) {
-    const COLORREF c = ColorToRGB(colour);
-    std::vector<std::uint8_t> out(bytes, 0);
-    for (std::size_t i = 0; i < bytes; i += 4) {
-      if (pixels[i + 3] < 128) continue;
-      out[i] = GetBValue(c);
-      out[i + 1] = GetGValue(c);
-      out[i + 2] = GetRValue(c);
-      out[i + 3] = 255;
-    }
-    return out;
-  };
-  const std::vector<std::uint8_t> light = shape(clBtnHighlight), dark = shape(clBtnShadow);
-  DrawBgraPixels(DC, Bounds(X + 1, Y + 1, width_, height_), light.data(), width_, height_, width_ * 4,
-                 TPixelBlend::Alpha);
-  DrawBgraPixels(DC, cellRect, dark.data(), width_, height_, width_ * 4, TPixelBlend::Alpha);
+  DrawBgraPixels(DC, cellRect, faded.data(), width_, height_, width_ * 4, TPixelBlend::Alpha);
 }
 
 void TCustomImageList::GetBitmap(int Index, TBitmap* Image) {
