@@ -272,6 +272,7 @@ class TCustomMemo : public TWinControl {
   int caret_col_ = 0;
   bool own_edit_ = false;  // the lines change because the user typed (the caret is placed already)
   bool syncing_text_ = false;
+  int text_lines_ = -1;  // the lines the control's text was made of; -1: the text is not made of them
 };
 
 class TMemo : public TCustomMemo {

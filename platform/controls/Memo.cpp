@@ -1,5 +1,7 @@
 // The multi-line edit (declared in Edit.h).
 #include <algorithm>
+#include <cstring>
+#include <utility>
 
 #include "platform/controls/Edit.h"
 #include "platform/graphics/Gdi.h"
@@ -10,7 +12,42 @@
 #include "platform/windowing/WindowTree.h"
 #include "platform/core/SysUtils.h"
 
-TCustomMemo::TCustomMemo(TComponent* AOwner) : TWinControl(AOwner), lines_(std::make_unique<TStringList>()) {
+namespace {
+
+// The memo's lines: tells lines added at the end apart from every other change, so that the
+// memo's text grows by the new lines instead of being made again from all of them.
+class TMemoLines final : public TStringList {
+ public:
+  int AddObject(const std::string& S, TObject* AObject) override {
+    const TAppending appending(*this, !Sorted());
+    return TStringList::AddObject(S, AObject);
+  }
+  void Insert(int Index, const std::string& S) override {
+    const TAppending appending(*this, Index == Count() && !Sorted());
+    TStringList::Insert(Index, S);
+  }
+  // Whether every change since the last call only added lines at the end; starts counting anew.
+  bool TakeAppendedOnly() { return !std::exchange(rewritten_, false); }
+
+ protected:
+  void Changing() override {
+    if (!appending_) rewritten_ = true;
+    TStringList::Changing();
+  }
+
+ private:
+  struct TAppending {
+    TMemoLines& Lines;
+    TAppending(TMemoLines& L, bool AtEnd) : Lines(L) { Lines.appending_ = AtEnd; }
+    ~TAppending() { Lines.appending_ = false; }
+  };
+  bool appending_ = false;
+  bool rewritten_ = true;
+};
+
+}  // namespace
+
+TCustomMemo::TCustomMemo(TComponent* AOwner) : TWinControl(AOwner), lines_(std::make_unique<TMemoLines>()) {
   SetControlStyle(TControlStyle{TControlStyleFlag::csClickEvents, TControlStyleFlag::csSetCaption,
                                 TControlStyleFlag::csDoubleClicks});
   SetBounds(0, 0, 185, 89);
@@ -96,17 +133,28 @@ void TCustomMemo::UpdateScrollBar() {
 }
 
 void TCustomMemo::LinesChanged(TObject*) {
+  const bool appendedOnly = static_cast<TMemoLines&>(*lines_).TakeAppendedOnly();
+  const int count = lines_->Count();
   if (!own_edit_) {
     // Lines changed by code (Add, Text ...): the caret goes to the end, which is shown.
-    int n = lines_->Count();
-    caret_line_ = std::max(0, n - 1);
-    caret_col_ = n ? Utf8CharCount(lines_->Strings(caret_line_)) : 0;
+    caret_line_ = std::max(0, count - 1);
+    caret_col_ = count ? Utf8CharCount(lines_->Strings(caret_line_)) : 0;
   }
-  top_line_ = std::min(top_line_, std::max(0, lines_->Count() - LinesShown()));
+  const int shown = LinesShown();
+  top_line_ = std::min(top_line_, std::max(0, count - shown));
   if (!syncing_text_) {
     syncing_text_ = true;
-    TControl::SetText(lines_->Text());
+    if (appendedOnly && text_lines_ >= 0 && text_lines_ <= count) {
+      // Only new lines at the end: the text grows by them. The window answers for its text from
+      // the control's (WM_GETTEXT), so nothing else is copied.
+      for (int i = text_lines_; i < count; ++i) text_ += lines_->Strings(i) + "\r\n";
+    } else {
+      TControl::SetText(lines_->Text());
+    }
     syncing_text_ = false;
+    text_lines_ = count;
+  } else {
+    text_lines_ = -1;  // the text was set as it is: not made of the lines
   }
   UpdateScrollBar();
   ScrollCaretIntoView();
@@ -171,6 +219,24 @@ void TCustomMemo::InsertText(const std::string& S) {
 
 bool TCustomMemo::HandleNative(TMessage& M) {
   switch (M.Msg) {
+    // The window's text is the control's: the lines, each ended by CR LF.
+    case WM_GETTEXTLENGTH:
+      M.Result = static_cast<LRESULT>(text_.size());
+      return true;
+    case WM_GETTEXT: {
+      auto* buffer = reinterpret_cast<char*>(M.LParam);
+      M.Result = 0;
+      if (!buffer || M.WParam == 0) return true;
+      const std::size_t n = std::min(text_.size(), static_cast<std::size_t>(M.WParam) - 1);
+      std::memcpy(buffer, text_.data(), n);
+      buffer[n] = '\0';
+      M.Result = static_cast<LRESULT>(n);
+      return true;
+    }
+    case WM_SETTEXT:
+      SetText(M.LParam ? reinterpret_cast<const char*>(M.LParam) : "");
+      M.Result = TRUE;
+      return true;
     case WM_GETDLGCODE:
       M.Result = DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_HASSETSEL | DLGC_WANTALLKEYS;
       return true;

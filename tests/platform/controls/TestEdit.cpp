@@ -4,6 +4,8 @@
 
 #include "platform/controls/Edit.h"
 
+#include <functional>
+
 #include "platform/x11/Clipbrd.h"
 #include "platform/core/Clock.h"
 #include "platform/graphics/Gdi.h"
@@ -271,6 +273,71 @@ TEST_F(EditTest, MemoAppendsLinesScrollsAndSplitsOnReturn) {
   SendMessage(h, WM_CHAR, 0x08, 0);
   EXPECT_EQ(memo->Lines()->Strings(0), "中X文") << "backspace at a line start joins the lines";
   EXPECT_EQ(memo->Text(), "中X文\r\nab\r\n");
+}
+
+// Lines added at the end grow the text by themselves; every other change (inserted, replaced,
+// deleted or cleared lines, a text set as a whole, an update block) makes it again. After each
+// step the control's text and the window's are the lines, and the last line is shown.
+TEST_F(EditTest, MemoTextFollowsEveryKindOfLineChange) {
+  auto* memo = new TMemo(form);
+  memo->SetParent(form);
+  memo->SetScrollBars(TScrollStyle::ssVertical);
+  memo->SetBounds(10, 40, 200, 70);
+  Pump();
+  const HWND h = memo->Handle();
+  TStrings* lines = memo->Lines();
+  const auto addMany = [&](int ACount) {
+    for (int i = 0; i < ACount; ++i) lines->Add("行 " + std::to_string(lines->Count()));
+  };
+  struct Step {
+    const char* what;
+    std::function<void()> run;
+  } steps[] = {
+      {"added lines", [&] { addMany(40); }},
+      {"an empty line added", [&] { lines->Add(""); }},
+      {"inserted at the end", [&] { lines->Insert(lines->Count(), "末尾"); }},
+      {"inserted in the middle", [&] { lines->Insert(3, "中间"); }},
+      {"added after an insert", [&] { addMany(2); }},
+      {"replaced", [&] { lines->SetStrings(0, "第一行"); }},
+      {"deleted", [&] { lines->Delete(1); }},
+      {"added after a delete", [&] { addMany(1); }},
+      {"text set as a whole", [&] { memo->SetText("a\nb"); }},
+      {"added after the text", [&] { addMany(3); }},
+      {"window text set", [&] { SetWindowText(h, "x\r\ny\r\n"); }},
+      {"added after the window text", [&] { addMany(1); }},
+      {"an update block", [&] {
+         lines->BeginUpdate();
+         lines->Add("块");
+         lines->Exchange(0, 1);
+         lines->EndUpdate();
+       }},
+      {"cleared", [&] { lines->Clear(); }},
+      {"added after clearing", [&] { addMany(25); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.run();
+    Pump();
+    const int count = lines->Count();
+    if (std::string(step.what) == "text set as a whole") {
+      EXPECT_EQ(memo->Text(), "a\nb") << "the text as it was set";
+    } else if (std::string(step.what) == "window text set") {
+      EXPECT_EQ(memo->Text(), "x\r\ny\r\n");
+      EXPECT_EQ(count, 2);
+    } else {
+      EXPECT_EQ(memo->Text(), lines->Text());
+    }
+    EXPECT_EQ(GetWindowText(h), memo->Text());
+    EXPECT_EQ(memo->CaretPos().Y, std::max(0, count - 1));
+    EXPECT_EQ(memo->TopLine(), std::max(0, count - memo->LinesShown())) << "the last line is shown";
+    EXPECT_EQ(GetScrollPos(h, SB_VERT), memo->TopLine());
+  }
+  // The user scrolls back; a new line brings the end into view again.
+  SendMessage(h, WM_VSCROLL, SB_TOP, 0);
+  ASSERT_EQ(memo->TopLine(), 0);
+  lines->Add("新的一行");
+  EXPECT_EQ(memo->TopLine(), lines->Count() - memo->LinesShown());
+  EXPECT_TRUE(memo->Text().ends_with("行 24\r\n新的一行\r\n"));
 }
 
 }  // namespace
