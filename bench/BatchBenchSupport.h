@@ -42,6 +42,7 @@ inline std::vector<std::string> MakeClips(const std::filesystem::path& ADir, int
       "-f lavfi -i testsrc=size=320x240:rate=25:duration=" + seconds +
           " -f lavfi -i sine=frequency=440:duration=" + seconds + " -c:v mpeg4 -b:v 600k -c:a aac -f mp4");
   std::vector<std::string> clips;
+  std::filesystem::create_directories(ADir);
   for (int i = 0; i < ACount; ++i) {
     const std::filesystem::path target = ADir / ("clip" + std::to_string(i) + ".mp4");
     std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing);

@@ -58,6 +58,11 @@ class TBenchDialogs : public IConverterDialogs {
   void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType) override {
     std::printf("  message: %s | %s\n", Caption.c_str(), Text.c_str());
   }
+  // The benchmark's outputs go to a fresh folder: nothing is ever there to replace.
+  bool Confirm(const std::string& Text, const std::string& Caption) override {
+    std::printf("  question: %s | %s\n", Caption.c_str(), Text.c_str());
+    return true;
+  }
 };
 
 // This process's processor time (all threads), seconds.
