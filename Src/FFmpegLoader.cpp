@@ -141,8 +141,8 @@ std::shared_mutex& SharedTablesEncoderLock() {
   return lock;
 }
 
-bool EncoderSharesTables(const AVCodecContext* AEncoder) {
-  return AEncoder && AEncoder->codec && std::strcmp(AEncoder->codec->name, "libxvid") == 0;
+bool EncoderSharesTables(const AVCodec* AEncoder) {
+  return AEncoder && std::strcmp(AEncoder->name, "libxvid") == 0;
 }
 
 bool TFFmpegLoader::Load(TLibrary ALibrary, const void* AHolder) {

@@ -104,14 +104,14 @@ TFFmpegLoader& FFLoader();
 // for its holder; take it with std::lock_guard so that it is released when the call raises.
 TCriticalSection& CodecLock();
 
-struct AVCodecContext;
+struct AVCodec;
 
 // Held shared around every call into an encoder whose library rebuilds tables all its encoders
 // share each time one of them opens (Xvid), and exclusively around that open: an encode running
 // while another task opens such an encoder would write a damaged picture.
 std::shared_mutex& SharedTablesEncoderLock();
 // Whether an encoder is of that kind.
-bool EncoderSharesTables(const AVCodecContext* AEncoder);
+bool EncoderSharesTables(const AVCodec* AEncoder);
 
 // The table row of a library.
 [[nodiscard]] const TLibraryItem& LibraryItem(TLibrary ALibrary);

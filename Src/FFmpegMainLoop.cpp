@@ -374,7 +374,7 @@ void TTranscoder::EncodeAndWrite(TAVOutputStream& AOst, AVFrame* AFrame) {
   const bool video = AOst.setup->type == AVMEDIA_TYPE_VIDEO;
   const char* failure = video ? "Video encoding failed" : "Audio encoding failed";
   std::shared_lock<std::shared_mutex> tables(SharedTablesEncoderLock(), std::defer_lock);
-  if (EncoderSharesTables(enc)) tables.lock();
+  if (EncoderSharesTables(enc->codec)) tables.lock();
   const int sent = av::avcodec_send_frame(enc, AFrame);
   if (sent < 0 && sent != AVERROR_EOF) throw FFmpegException(AVErrorText(failure, sent));
   while (true) {

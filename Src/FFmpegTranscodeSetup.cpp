@@ -226,7 +226,7 @@ void TTranscoder::OpenEncoders() {
       const TLibraryErrorCapture cause;
       {
         std::unique_lock<std::shared_mutex> tables(SharedTablesEncoderLock(), std::defer_lock);
-        if (std::strcmp(codec->name, "libxvid") == 0) tables.lock();
+        if (EncoderSharesTables(codec)) tables.lock();
         std::lock_guard<TCriticalSection> guard(CodecLock());
         result = av::avcodec_open2(ost.enc, codec, &opts);
         if (result >= 0) {
