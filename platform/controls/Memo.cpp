@@ -1,6 +1,5 @@
 // The multi-line edit (declared in Edit.h).
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 #include "platform/controls/Edit.h"
@@ -9,6 +8,7 @@
 #include "platform/windowing/MessageQueue.h"
 #include "platform/windowing/Painting.h"
 #include "platform/windowing/ScrollBars.h"
+#include "platform/windowing/Window.h"
 #include "platform/windowing/WindowTree.h"
 #include "platform/core/SysUtils.h"
 
@@ -223,16 +223,9 @@ bool TCustomMemo::HandleNative(TMessage& M) {
     case WM_GETTEXTLENGTH:
       M.Result = static_cast<LRESULT>(text_.size());
       return true;
-    case WM_GETTEXT: {
-      auto* buffer = reinterpret_cast<char*>(M.LParam);
-      M.Result = 0;
-      if (!buffer || M.WParam == 0) return true;
-      const std::size_t n = std::min(text_.size(), static_cast<std::size_t>(M.WParam) - 1);
-      std::memcpy(buffer, text_.data(), n);
-      buffer[n] = '\0';
-      M.Result = static_cast<LRESULT>(n);
+    case WM_GETTEXT:
+      M.Result = CopyTextToBuffer(text_, M.WParam, M.LParam);
       return true;
-    }
     case WM_SETTEXT:
       SetText(M.LParam ? reinterpret_cast<const char*>(M.LParam) : "");
       M.Result = TRUE;

@@ -380,6 +380,15 @@ LRESULT CallWindowProc(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam
   return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : 0;
 }
 
+LRESULT CopyTextToBuffer(const std::string& Text, WPARAM Size, LPARAM Buffer) {
+  auto* buffer = reinterpret_cast<char*>(Buffer);
+  if (!buffer || Size == 0) return 0;
+  const std::size_t n = std::min(Text.size(), static_cast<std::size_t>(Size) - 1);
+  std::memcpy(buffer, Text.data(), n);
+  buffer[n] = '\0';
+  return static_cast<LRESULT>(n);
+}
+
 LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   {
     bool handled = false;
@@ -416,12 +425,7 @@ LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
         text = r->text;
       }
       if (Msg == WM_GETTEXTLENGTH) return static_cast<LRESULT>(text.size());
-      auto* buffer = reinterpret_cast<char*>(lParam);
-      if (!buffer || wParam == 0) return 0;
-      std::size_t n = std::min(text.size(), static_cast<std::size_t>(wParam) - 1);
-      std::memcpy(buffer, text.data(), n);
-      buffer[n] = '\0';
-      return static_cast<LRESULT>(n);
+      return CopyTextToBuffer(text, wParam, lParam);
     }
     default:
       return 0;

@@ -102,6 +102,9 @@ LRESULT CallWindowProc(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam
 // WM_GETTEXT / WM_GETTEXTLENGTH keep the window text, WM_NCHITTEST answers HTCLIENT, everything
 // else 0.
 LRESULT DefWindowProc(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+// Answers WM_GETTEXT with Text: copies what fits of it into the caller's buffer (Buffer, of Size
+// bytes, NUL included) and returns the bytes copied.
+LRESULT CopyTextToBuffer(const std::string& Text, WPARAM Size, LPARAM Buffer);
 
 // A hidden window of the calling thread whose messages go to AMethod. Free it with
 // DeallocateHWnd (on the same thread).
