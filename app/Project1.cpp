@@ -11,6 +11,7 @@
 #include "app/Unit5.h"
 #include "app/Unit6.h"
 #include "platform/controls/Application.h"
+#include "platform/core/Memory.h"
 #include "platform/windowing/MessageQueue.h"
 #include "platform/x11/X11Display.h"
 
@@ -36,6 +37,7 @@ void CreateConverterWindows(TApplication& App, const TMainWindowSetup& Setup, TC
 }
 
 int RunConverter() {
+  ReturnLargeBlocksWhenFreed();
   std::unique_ptr<TX11Display> display = TX11Display::Open();
   if (!display) {
     const char* name = std::getenv("DISPLAY");

@@ -21,3 +21,11 @@ void ReturnFreedMemory() {
   ::malloc_trim(0);
 #endif
 }
+
+void ReturnLargeBlocksWhenFreed() {
+#if defined(__GLIBC__)
+  // Setting either limit fixes both: the allocator stops adjusting them.
+  ::mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+  ::mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+#endif
+}

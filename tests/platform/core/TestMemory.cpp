@@ -46,4 +46,31 @@ TEST(MemoryTest, FreedSmallBlocksOfAFinishedThreadGoBackToTheSystem) {
 #endif
 }
 
+// A worker that freed one very large block and then works with large ones: once the limits are
+// fixed, what it frees goes back to the system at once. Left alone, the allocator would take the
+// very large block as the size worth keeping and hold the later blocks in the worker's heap.
+TEST(MemoryTest, LargeBlocksOfAWorkerGoBackWhenFreed) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers' allocators keep freed memory themselves";
+#else
+  ReturnLargeBlocksWhenFreed();
+  const auto touched = [](std::size_t ASize) {
+    std::unique_ptr<char[]> block(new char[ASize]);
+    std::memset(block.get(), 1, ASize);
+    return block;
+  };
+  const std::size_t before = ResidentBytes();
+  std::size_t held = 0;
+  std::thread worker([&] {
+    touched(24 * MiB).reset();
+    std::vector<std::unique_ptr<char[]>> blocks;
+    for (int i = 0; i < 40; ++i) blocks.push_back(touched(MiB));
+    blocks.clear();
+    held = ResidentBytes();
+  });
+  worker.join();
+  EXPECT_LE(held, before + 16 * MiB) << "before " << before / MiB << " MiB, after " << held / MiB << " MiB";
+#endif
+}
+
 }  // namespace
