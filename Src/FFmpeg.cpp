@@ -350,13 +350,16 @@ TThread* TCustomFFmpeg::StartConvert(bool AUseThread, TThreadPriority APriority)
 }
 
 void TCustomFFmpeg::WaitWhilePaused() {
-  while (!FBroken && FPauseGate.WaitFor(50) != TWaitResult::wrSignaled) {
-  }
+  // Sleeps until the gate opens: Resume, Stop and FreeWhenRunEnds open it, and a gate that is
+  // asked to close once a stop was asked stays open.
+  if (!FBroken) (void)FPauseGate.WaitFor(INFINITE);
 }
 
 void TCustomFFmpeg::Pause() {
   std::lock_guard<std::mutex> guard(FThreadLock);
-  if (!FThread) return;
+  // FBroken is set before Stop takes the lock: a pause coming after it would close the gate
+  // behind the stop's back and keep the worker waiting for good.
+  if (!FThread || FBroken) return;
   FPaused = true;
   FPauseGate.ResetEvent();
 }
@@ -429,6 +432,7 @@ void TCustomFFmpeg::FreeWhenRunEnds() {
   OnCustomHook = nullptr;
   OnTerminate = nullptr;
   FBroken = true;
+  FPauseGate.SetEvent();
   FSignals->FreeOwnerAfterRun = true;
 }
 

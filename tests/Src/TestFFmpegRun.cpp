@@ -3,8 +3,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "FFmpegTestSupport.h"
@@ -150,8 +153,8 @@ TEST_F(EngineRun, AWorkerPausesResumesAndStops) {
   engine->GateClosed = true;
   ASSERT_TRUE(Eventually([&] { return engine->CameToClosedGate.load(); }));
   const int paused = engine->Packets;
-  // Longer than two of the gate's own wait rounds (50 ms): a gate that lets the worker through
-  // after a round shows here. A slow machine can only hide such a fault, never fail a sound gate.
+  // A while: a gate that lets the worker through after a time shows here. A slow machine can only
+  // hide such a fault, never fail a sound gate.
   std::this_thread::sleep_for(120ms);
   EXPECT_EQ(engine->Packets, paused);
   engine->GateClosed = false;
@@ -177,6 +180,55 @@ TEST_F(EngineRun, StopOfAPausedWorkerEndsIt) {
   engine->Stop(true);
   EXPECT_TRUE(engine->Terminated());
   EXPECT_EQ(terminations, 1);
+}
+
+// True while the thread sleeps in a futex wait that has no deadline (the system call it stands in
+// and its arguments, as the system shows them: number, address, operation, value, timeout, ...).
+bool SleepsWithoutDeadline(DWORD ATid) {
+  std::ifstream file("/proc/self/task/" + std::to_string(ATid) + "/syscall");
+  std::string number, address, operation, value, timeout;
+  file >> number >> address >> operation >> value >> timeout;
+  return number == std::to_string(SYS_futex) && timeout == "0x0";
+}
+
+// A paused worker sleeps at the gate until something opens it (no waking up to look), and each
+// of Resume, Stop and a pause asked after a stop lets it go at once.
+TEST_F(EngineRun, APausedWorkerSleepsUntilTheGateOpens) {
+  enum class TOpen { Resume, Stop, PauseAfterStop };
+  for (const TOpen open : {TOpen::Resume, TOpen::Stop, TOpen::PauseAfterStop}) {
+    SCOPED_TRACE(static_cast<int>(open));
+    auto engine = NewJob();
+    TThread* worker = engine->StartConvert(true);
+    ASSERT_NE(worker, nullptr);
+    worker->Start();
+    ASSERT_TRUE(Eventually([&] { return engine->Packets > 0; }));
+    engine->Pause();
+    engine->GateClosed = true;
+    ASSERT_TRUE(Eventually([&] { return engine->CameToClosedGate.load(); }));
+    ASSERT_TRUE(Eventually([&] { return SleepsWithoutDeadline(worker->ThreadID()); }))
+        << "the paused worker wakes up by itself";
+    const int paused = engine->Packets;
+    switch (open) {
+      case TOpen::Resume:
+        engine->Resume();
+        EXPECT_TRUE(Eventually([&] { return engine->Packets > paused; }));
+        engine->Stop(true);
+        break;
+      case TOpen::Stop:
+        engine->Stop(true);
+        break;
+      case TOpen::PauseAfterStop:
+        // The stop opens the gate; a pause that comes before the worker has passed it must not
+        // close it again.
+        engine->Stop(false);
+        engine->Pause();
+        EXPECT_TRUE(Eventually([&] { return engine->Terminated(); }));
+        engine->Stop(true);
+        break;
+    }
+    EXPECT_TRUE(engine->Terminated());
+    EXPECT_FALSE(engine->Finished());
+  }
 }
 
 TEST_F(EngineRun, AWorkerThatEndsByItselfIsFinished) {
