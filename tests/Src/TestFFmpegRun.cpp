@@ -5,12 +5,18 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include "FFmpegTestSupport.h"
+#include "Src/AVCodecStubs.h"
+#include "Src/AVFilterStubs.h"
+#include "Src/AVUtilStubs.h"
+#include "Src/SwScaleStubs.h"
 #include "tests/PollUntil.h"
 #include "platform/Watchdog.h"
 #include "Src/FFUtils.h"
@@ -504,4 +510,131 @@ TEST_F(EngineRun, AStopEndsARunStalledInAPipeRead) {
   EXPECT_EQ(terminations, 1);
   // What was converted before the stall is kept.
   EXPECT_GT(fs::file_size(folder / "stalled.avi"), 0u);
+}
+
+namespace {
+
+// The codec contexts, frames, packets, filter graphs and scalers made through the library
+// references while it is installed, minus those freed meanwhile. Installed on one thread while no
+// run is under way; what was made before it is not counted.
+class TLiveLibraryObjects {
+ public:
+  TLiveLibraryObjects() {
+    saved_ = {av::avcodec_alloc_context3, av::avcodec_free_context, av::av_frame_alloc, av::av_frame_free,
+              av::av_packet_alloc,        av::av_packet_clone,       av::av_packet_free, av::avfilter_graph_alloc,
+              av::avfilter_graph_free,    av::sws_getCachedContext,  av::sws_freeContext};
+    av::avcodec_alloc_context3 = [](const AVCodec* ACodec) { return Made("codec context", saved_.AllocContext(ACodec)); };
+    av::avcodec_free_context = [](AVCodecContext** AContext) { saved_.FreeContext((Gone(*AContext), AContext)); };
+    av::av_frame_alloc = [] { return Made("frame", saved_.FrameAlloc()); };
+    av::av_frame_free = [](AVFrame** AFrame) { saved_.FrameFree((Gone(*AFrame), AFrame)); };
+    av::av_packet_alloc = [] { return Made("packet", saved_.PacketAlloc()); };
+    av::av_packet_clone = [](const AVPacket* APacket) { return Made("packet", saved_.PacketClone(APacket)); };
+    av::av_packet_free = [](AVPacket** APacket) { saved_.PacketFree((Gone(*APacket), APacket)); };
+    av::avfilter_graph_alloc = [] { return Made("filter graph", saved_.GraphAlloc()); };
+    av::avfilter_graph_free = [](AVFilterGraph** AGraph) { saved_.GraphFree((Gone(*AGraph), AGraph)); };
+    av::sws_getCachedContext = [](SwsContext* AContext, int ASrcW, int ASrcH, AVPixelFormat ASrcFormat, int ADstW,
+                                  int ADstH, AVPixelFormat ADstFormat, int AFlags, SwsFilter* ASrcFilter,
+                                  SwsFilter* ADstFilter, const double* AParam) {
+      SwsContext* next = saved_.CachedScaler(AContext, ASrcW, ASrcH, ASrcFormat, ADstW, ADstH, ADstFormat, AFlags,
+                                             ASrcFilter, ADstFilter, AParam);
+      if (next != AContext) Gone(AContext);  // the library freed the one it was given
+      return Made("scaler", next);
+    };
+    av::sws_freeContext = [](SwsContext* AContext) { saved_.FreeScaler((Gone(AContext), AContext)); };
+  }
+  ~TLiveLibraryObjects() {
+    av::avcodec_alloc_context3 = saved_.AllocContext;
+    av::avcodec_free_context = saved_.FreeContext;
+    av::av_frame_alloc = saved_.FrameAlloc;
+    av::av_frame_free = saved_.FrameFree;
+    av::av_packet_alloc = saved_.PacketAlloc;
+    av::av_packet_clone = saved_.PacketClone;
+    av::av_packet_free = saved_.PacketFree;
+    av::avfilter_graph_alloc = saved_.GraphAlloc;
+    av::avfilter_graph_free = saved_.GraphFree;
+    av::sws_getCachedContext = saved_.CachedScaler;
+    av::sws_freeContext = saved_.FreeScaler;
+    std::lock_guard<std::mutex> guard(lock_);
+    live_.clear();
+    made_ = 0;
+  }
+  // How many objects were made while it was installed.
+  [[nodiscard]] static int MadeCount() {
+    std::lock_guard<std::mutex> guard(lock_);
+    return made_;
+  }
+  // "kind: count" for each kind still alive, one a line; empty when everything went.
+  [[nodiscard]] static std::string Alive() {
+    std::lock_guard<std::mutex> guard(lock_);
+    std::map<std::string, int> counts;
+    for (const auto& [object, kind] : live_) ++counts[kind];
+    std::string text;
+    for (const auto& [kind, count] : counts) text += kind + ": " + std::to_string(count) + "\n";
+    return text;
+  }
+
+ private:
+  struct TSaved {
+    decltype(av::avcodec_alloc_context3) AllocContext;
+    decltype(av::avcodec_free_context) FreeContext;
+    decltype(av::av_frame_alloc) FrameAlloc;
+    decltype(av::av_frame_free) FrameFree;
+    decltype(av::av_packet_alloc) PacketAlloc;
+    decltype(av::av_packet_clone) PacketClone;
+    decltype(av::av_packet_free) PacketFree;
+    decltype(av::avfilter_graph_alloc) GraphAlloc;
+    decltype(av::avfilter_graph_free) GraphFree;
+    decltype(av::sws_getCachedContext) CachedScaler;
+    decltype(av::sws_freeContext) FreeScaler;
+  };
+  template <typename T>
+  static T* Made(const char* AKind, T* AObject) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (AObject) {
+      live_[AObject] = AKind;
+      ++made_;
+    }
+    return AObject;
+  }
+  static void Gone(const void* AObject) {
+    std::lock_guard<std::mutex> guard(lock_);
+    live_.erase(AObject);
+  }
+  static inline TSaved saved_{};
+  static inline std::mutex lock_;
+  static inline std::map<const void*, std::string> live_;
+  static inline int made_ = 0;
+};
+
+}  // namespace
+
+// Whatever a run made of the libraries' objects is freed when it ends, a finished run's and a
+// stopped one's alike, in the caller's thread and on a worker: nothing of a task outlives it.
+TEST_F(EngineRun, ARunFreesTheLibraryObjectsItMade) {
+  struct TCase {
+    const char* Name;
+    bool OnWorker;
+    bool Stop;
+  };
+  for (const TCase& c : {TCase{"in the caller's thread", false, false}, TCase{"on a worker", true, false},
+                         TCase{"stopped on a worker", true, true}}) {
+    SCOPED_TRACE(c.Name);
+    TLiveLibraryObjects objects;
+    auto engine = enginetest::NewEngine();
+    ASSERT_TRUE(engine->OptInputFile(fixtures::Mp4()));
+    engine->ParseOption("s", "160x120");  // a scaler
+    engine->ParseOption("ar", "22050");   // a resampler
+    ASSERT_GT(engine->OptOutputFile((folder / (std::string(c.Name) + ".avi")).string()), 0);
+    if (!c.OnWorker) {
+      engine->StartConvert(false);
+    } else {
+      engine->StartConvert(true)->Start();
+      if (c.Stop) engine->Stop(true);
+      ASSERT_TRUE(Eventually([&] { return engine->Terminated(); }));
+      engine->Stop(true);
+    }
+    EXPECT_FALSE(engine->FatalException()) << engine->FatalMessage();
+    EXPECT_GT(TLiveLibraryObjects::MadeCount(), 0);
+    EXPECT_EQ(TLiveLibraryObjects::Alive(), "");
+  }
 }
