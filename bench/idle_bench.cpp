@@ -107,6 +107,30 @@ int RowsUnderWay(TJobList& AJobs) {
 
 double MiB(std::size_t ABytes) { return static_cast<double>(ABytes) / (1024.0 * 1024.0); }
 
+// The resident size split as the kernel reports it: the program's own memory (heaps, buffers) and
+// the pages of mapped files (the libraries' code), which the system can drop and share.
+struct TResident {
+  std::size_t Total = 0;
+  std::size_t Anonymous = 0;
+  std::size_t Files = 0;
+};
+
+TResident Resident() {
+  TResident r;
+  r.Total = ResidentBytes();
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("RssAnon:", 0) == 0) r.Anonymous = std::stoull(line.substr(8)) * 1024;
+    if (line.rfind("RssFile:", 0) == 0) r.Files = std::stoull(line.substr(8)) * 1024;
+  }
+  return r;
+}
+
+void PrintResident(const char* ALabel, const TResident& AR) {
+  std::printf("  %-34s %6.1f  (own %6.1f, mapped files %6.1f)\n", ALabel, MiB(AR.Total), MiB(AR.Anonymous), MiB(AR.Files));
+}
+
 // Runs the application's loop as the program does, until ADone answers true or ASeconds pass. A
 // thread posts a wake-up every 100 ms only so that the loop can look at the condition; the idle
 // figures are measured by RunFor without it.
@@ -182,7 +206,7 @@ int main() {
     TConversionControl& batch = main->Conversion();
 
     PumpUntil(app, wake, [] { return false; }, 2.0);  // shown and settled
-    const std::size_t atStart = ResidentBytes();
+    const TResident atStart = Resident();
     const double empty = IdlePercent(app, wake, IdleSeconds);
 
     dialogs.files = clips;
@@ -190,7 +214,7 @@ int main() {
     const bool paused = PumpUntil(app, wake, [&] { return main->FFPlayer->Paused() && main->FFPlayer->CurrentPTS() >= 0; }, 20);
     PumpUntil(app, wake, [] { return false; }, 1.0);
     const double preview = IdlePercent(app, wake, IdleSeconds);
-    const std::size_t withPreview = ResidentBytes();
+    const TResident withPreview = Resident();
 
     // The batch is paused once its first rows are under way; the figure counts only when they
     // still are after the measurement.
@@ -207,10 +231,10 @@ int main() {
     const bool ended = PumpUntil(app, wake, [&] { return batch.State() == TConversionState::csEnded; }, 600);
     const double batchSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     PumpUntil(app, wake, [] { return false; }, 1.0);
-    const std::size_t afterBatch = ResidentBytes();
+    const TResident afterBatch = Resident();
     main->vlSkinButton8->Click();  // 清空
     PumpUntil(app, wake, [] { return false; }, 1.0);
-    const std::size_t afterClear = ResidentBytes();
+    const TResident afterClear = Resident();
 
     std::printf("idle processor time, %% of one core over %d s (aim: under 0.5)\n", IdleSeconds);
     std::printf("  empty program (reference)      %6.2f\n", empty);
@@ -220,10 +244,11 @@ int main() {
     else
       std::printf("  + batch of %d: INVALID, no row was paused half done  %6.2f\n", ClipCount, pausedBatch);
     std::printf("resident size, MiB (aim: after 清空 within ~30 of the start)\n");
-    std::printf("  at start (reference)           %6.1f\n", MiB(atStart));
-    std::printf("  preview shown (libraries loaded)%6.1f\n", MiB(withPreview));
-    std::printf("  after the batch (%s, %.1f s) %6.1f\n", ended ? "ended" : "not ended", batchSeconds, MiB(afterBatch));
-    std::printf("  after 清空                     %6.1f\n", MiB(afterClear));
+    PrintResident("at start (reference)", atStart);
+    PrintResident("preview shown (libraries loaded)", withPreview);
+    std::printf("  the batch %s after %.1f s\n", ended ? "ended" : "did not end", batchSeconds);
+    PrintResident("after the batch", afterBatch);
+    PrintResident("after 清空", afterClear);
 
     const auto closing = Clock::now();
     bool canClose = false;
