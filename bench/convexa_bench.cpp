@@ -106,6 +106,7 @@ int main() {
   std::printf("Batch of %d clips of %.0f s (320x240, 25 fps, with sound) to MPEG-4/MP2 AVI; %u cores\n", ClipCount,
               ClipSeconds, cores);
   std::printf("  ffmpeg tool, one after another: %7.3f s  %6.2f clips/s\n", tool, ClipCount / tool);
+  std::printf("  (of which each process's own start-up and end: %.3f s)\n", batchbench::ToolStartSeconds());
   double one = 0;
   for (int threads : {1, 2, 4, 8}) {
     // The best of three runs: the machine may be shared. The tool's processes alternate with the
