@@ -378,7 +378,8 @@ class TCustomConvexa : public TFFBaseComponent {
   // task started from here on, every task is stopped and freed, every thread joined. Calling it
   // again does nothing.
   void ShutDown();
-  void StartNextTask();
+  // ASuccessor: started in the place of a task that ended (not by Start).
+  void StartNextTask(bool ASuccessor = false);
   void DoAllTerminated();
   // Call the handler, when assigned, with the record (no lock held).
   void FirePreviewBitmap(const TPreviewInfo& AInfo);
@@ -412,6 +413,8 @@ class TCustomConvexa : public TFFBaseComponent {
   void ReapNotifications(bool AAll);
   // Gives every running task that has not opened its codecs yet its share of the cores the other
   // tasks leave free, counting the tasks Start is about to start (caller holds FTerminateLock).
+  // The last task of the batch to start in another's place takes the whole machine: the tasks
+  // still running will free their cores, and it would otherwise run out alone on the few it found.
   void DivideCores();
   // The component is going: the end-of-batch notification waits no longer, nothing more is
   // delivered, and every notification thread but the caller's own is waited for and joined.
@@ -448,6 +451,7 @@ class TCustomConvexa : public TFFBaseComponent {
   bool FBatchPaused = false;  // under FTerminateLock: tasks start paused
   std::set<int> FRunningTasks;  // under FTerminateLock: tasks started on workers, not yet ended
   int FStartingTasks = 0;       // under FTerminateLock: tasks Start has yet to start
+  int FLastSuccessor = -1;      // under FTerminateLock: the task started last in another's place
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FThreadMode{false};
   std::atomic<bool> FWorking{false};

@@ -161,7 +161,9 @@ void TCustomConvexa::DivideCores() {
   for (const int index : FRunningTasks) {
     TFFmpeg* task = TaskAt(index);
     const int threads = task->CodecThreads();
-    if (threads < 0)
+    if (threads < 0 && index == FLastSuccessor)
+      task->SetCoreShare(cores);
+    else if (threads < 0)
       waiting.push_back(task);
     else
       committed += threads == 0 ? cores : threads;  // 0: the libraries take every core
@@ -223,6 +225,7 @@ void TCustomConvexa::Start(int AThreadCount) {
     FThreadMode = AThreadCount > 0;
     FWorking = true;
     FRunningTasks.clear();
+    FLastSuccessor = -1;
     FStartingTasks = FThreadMode ? std::min(AThreadCount, TasksCount()) : 0;
   }
   // Nothing to run: the batch ends at once.
@@ -243,7 +246,7 @@ void TCustomConvexa::Start(int AThreadCount) {
   }
 }
 
-void TCustomConvexa::StartNextTask() {
+void TCustomConvexa::StartNextTask(bool ASuccessor) {
   TFFmpeg* task = nullptr;
   {
     // Claiming and starting happen under the terminate lock: a task that ends meanwhile starts
@@ -254,6 +257,7 @@ void TCustomConvexa::StartNextTask() {
     --FPendingTasks;
     if (FStartingTasks > 0) --FStartingTasks;
     const int index = FCurrentTask++;
+    if (ASuccessor && FPendingTasks == 0) FLastSuccessor = index;
     task = TaskAt(index);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
     task->DetachProbes();
@@ -354,7 +358,7 @@ void TCustomConvexa::DoTerminate(TObject* Sender) {
     ++FCompleteTasks;
     FRunningTasks.erase(index);
     if (FPendingTasks > 0) {
-      if (FThreadMode) StartNextTask();
+      if (FThreadMode) StartNextTask(true);
     } else if (FCompleteTasks >= TasksCount() && !FTerminated) {
       TTerminateInfo end = EndBatch();
       if (OnTerminate) {

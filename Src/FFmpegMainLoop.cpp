@@ -163,7 +163,8 @@ void TTranscoder::MainLoop() {
 
   for (size_t i = 0; i < ist_table.size(); ++i) {
     TAVInputStream& ist = *ist_table[i];
-    if (ist.decoding_needed && !ist.decoder_flushed) OutputPacket(ist, static_cast<int>(i), nullptr);
+    if (ist.decoding_needed && !ist.decoder_flushed && DrainsAtEnd(static_cast<int>(i)))
+      OutputPacket(ist, static_cast<int>(i), nullptr);
   }
   // Copied and encoded streams whose input was not decoded get no drain. Bitstream filters that
   // hold packets back give them up now, written as the group that fed them last (join mode); the
@@ -193,6 +194,19 @@ void TTranscoder::MainLoop() {
     throw FFmpegException(failure);
   }
   outputs_finished = true;
+}
+
+bool TTranscoder::DrainsAtEnd(int AIstIndex) const {
+  if (!E.FBroken) return true;
+  // At a stop, a video encoder that has already written pictures gives up those it still holds
+  // (a few dozen for some codecs): encoding them would keep the user waiting on every stopped
+  // task, and the file simply ends a little earlier. One that has written nothing yet is
+  // drained, so the file gets its pictures; sound is always drained (it costs little).
+  for (const auto& p : ost_table) {
+    if (p->source_index != AIstIndex || !p->encoding_needed) continue;
+    if (p->setup->type != AVMEDIA_TYPE_VIDEO || p->packets_written == 0) return true;
+  }
+  return false;
 }
 
 void TTranscoder::JoinSwitch(int AFile) {

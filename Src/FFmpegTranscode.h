@@ -160,6 +160,8 @@ class TTranscoder {
 
   // ---- packet loop, decoding, writing (FFmpegMainLoop.cpp) ----
   void MainLoop();
+  // Whether the decoder of input stream AIstIndex is drained into its outputs when the loop ends.
+  [[nodiscard]] bool DrainsAtEnd(int AIstIndex) const;
   // 0, or -1 when the packet could not be decoded. APacket nullptr drains.
   int OutputPacket(TAVInputStream& AIst, int AIstIndex, const AVPacket* APacket);
   void CopyPacket(TAVOutputStream& AOst, TAVInputStream& AIst, const AVPacket* APacket);

@@ -290,33 +290,43 @@ TEST_F(Transcode, AudioOnlyReportsHaveNoFrameFigures) {
   EXPECT_GE(calls, 1);
 }
 
+// A stop before the encoder has given out its first picture still writes the pictures it holds;
+// a later one may leave out those still held, but the file keeps every picture written before.
 TEST_F(Transcode, StopInMidFileLeavesAPlayableFile) {
-  auto engine = enginetest::NewEngine();
-  std::atomic<bool> asked{false};
-  std::atomic<int> terminations{0};
-  engine->ReportInterval = 0;
-  engine->OnProgress = [&](TObject*, int, int, int, float, float, int64_t, int64_t ACurrent, int64_t) {
-    if (ACurrent > 1000000 && !asked.exchange(true)) engine->Stop(false);
+  struct TCase {
+    const char* Name;
+    int64_t StopAt;  // microseconds converted
   };
-  engine->OnTerminate = [&](TObject*) { ++terminations; };
-  const std::string out = Out("stopped.mp4");
-  ASSERT_TRUE(engine->OptInputFile(Clip()));
-  engine->ParseOption("vcodec", "libx264");
-  engine->ParseOption("acodec", "aac");
-  ASSERT_GT(engine->OptOutputFile(out), 0);
-  TThread* worker = engine->StartConvert(true);
-  ASSERT_NE(worker, nullptr);
-  worker->Resume();
-  ASSERT_TRUE(WaitFor([&] { return terminations.load() == 1; }, std::chrono::seconds(60)));
-  EXPECT_TRUE(asked);
-  EXPECT_FALSE(engine->Finished());
-  // A stop is no failure, and the text says what it left behind.
-  EXPECT_FALSE(engine->FatalException());
-  EXPECT_EQ(engine->FatalMessage(), "Conversion stopped: the output file '" + out + "' is incomplete");
-  const double duration = Seconds(Value(Probe(out), "format.duration"));
-  EXPECT_GT(duration, 0.9);
-  EXPECT_LT(duration, 2.9);
-  EXPECT_EQ(DecodeErrors(out), "");
+  for (const TCase& c : {TCase{"early", 1000000}, TCase{"late", 2500000}}) {
+    SCOPED_TRACE(c.Name);
+    auto engine = enginetest::NewEngine();
+    std::atomic<bool> asked{false};
+    std::atomic<int> terminations{0};
+    engine->ReportInterval = 0;
+    engine->OnProgress = [&](TObject*, int, int, int, float, float, int64_t, int64_t ACurrent, int64_t) {
+      if (ACurrent > c.StopAt && !asked.exchange(true)) engine->Stop(false);
+    };
+    engine->OnTerminate = [&](TObject*) { ++terminations; };
+    const std::string out = Out(std::string("stopped-") + c.Name + ".mp4");
+    ASSERT_TRUE(engine->OptInputFile(Clip()));
+    engine->ParseOption("vcodec", "libx264");
+    engine->ParseOption("acodec", "aac");
+    ASSERT_GT(engine->OptOutputFile(out), 0);
+    TThread* worker = engine->StartConvert(true);
+    ASSERT_NE(worker, nullptr);
+    worker->Resume();
+    ASSERT_TRUE(WaitFor([&] { return terminations.load() == 1; }, std::chrono::seconds(60)));
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(engine->Finished());
+    // A stop is no failure, and the text says what it left behind.
+    EXPECT_FALSE(engine->FatalException());
+    EXPECT_EQ(engine->FatalMessage(), "Conversion stopped: the output file '" + out + "' is incomplete");
+    const double duration = Seconds(Value(Probe(out), "format.duration"));
+    EXPECT_GT(duration, c.StopAt / 1e6 - 0.1);
+    EXPECT_LT(duration, 3.1);
+    EXPECT_GT(FrameCount(out), 0) << "the stopped file has no picture";
+    EXPECT_EQ(DecodeErrors(out), "");
+  }
 }
 
 TEST_F(Transcode, AnOutputThatGotNothingFailsTheJobAndIsNotLeftBehind) {
