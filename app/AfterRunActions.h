@@ -26,6 +26,11 @@ class IAfterRunActions {
 // what to install, then the reason the opener gave.
 [[nodiscard]] std::string NoOpenerMessage(const std::string& Target, const std::string& Reason);
 
+// The message shown when the desktop's openers started but none could open Target (xdg-open on a
+// desktop without a file manager or browser): what to install for a folder or an address, then
+// the reason.
+[[nodiscard]] std::string OpenFailedMessage(const std::string& Target, const std::string& Reason);
+
 // The actions on this system: the platform's desktop opener, its power-off request and a sound
 // player of its own (the preview player keeps SDL's audio device).
 class TSystemAfterRunActions : public IAfterRunActions {

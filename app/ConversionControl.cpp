@@ -88,7 +88,7 @@ std::vector<std::string> TConversionControl::RebuildTasks() {
     const int task = convexa_.AddTask(input.FileName, &input);
     if (task < 0) {
       // The row says so at once; the batch's message lists it with the others at the end.
-      view_.Log("***File open error: " + convexa_.LastErrMsg());
+      view_.Log(kLogCannotOpen + convexa_.LastErrMsg());
       skipped.push_back(convexa_.LastErrMsg());
       RowFailed(row, convexa_.LastErrMsg());
       continue;

@@ -65,16 +65,17 @@ std::string FailureReason(const std::string& Text, const std::string& OutputFold
 
 std::string FailureAdvice(const std::string& Reason) {
   if (Reason.starts_with(kOutputNotWritableReason) || Reason.starts_with(kOutputMissingReason))
-    return "请点击“浏览...”选择一个可以写入的输出目录，然后重新开始转换。";
+    return "请点击“浏览...”选择一个可以写入的输出目录，然后再试一次。";
   if (Reason.starts_with(kNoEncoderReason)) return "请为这些文件选择其他输出格式，或安装带有该编码器的 FFmpeg。";
   if (Reason == kNotMediaReason || Reason == kEmptyFileReason) return "请选择可以播放的视频或音频文件。";
   if (Reason == kInputGoneReason) return "请确认文件还在原来的位置，清空列表后重新添加。";
   if (Reason == kInputUnreadableReason) return "请检查文件的读取权限后重新添加。";
-  if (Reason == kDiskFullReason) return "请清理磁盘空间或选择其他输出目录后重新开始转换。";
+  if (Reason == kDiskFullReason) return "请清理磁盘空间或选择其他输出目录，然后再试一次。";
   return "请查看下面的详细信息，或换一种输出格式再试。";
 }
 
-std::string FailureMessage(const std::string& Heading, const std::vector<TFileFailure>& Failures) {
+std::string FailureMessage(const std::string& Heading, const std::vector<TFileFailure>& Failures,
+                           const std::string& AfterList) {
   std::string message = Heading;
   std::vector<std::string> advice, details;
   const auto once = [](std::vector<std::string>& List, const std::string& Text) {
@@ -85,6 +86,7 @@ std::string FailureMessage(const std::string& Heading, const std::vector<TFileFa
     once(advice, FailureAdvice(failure.Reason));
     once(details, failure.Detail);
   }
+  if (!AfterList.empty()) message += "\n" + AfterList;
   message += "\n";
   for (const std::string& line : advice) message += "\n" + line;
   if (!details.empty()) {
@@ -97,3 +99,7 @@ std::string FailureMessage(const std::string& Heading, const std::vector<TFileFa
 std::string AddFailureHeading(int Count) { return "以下 " + std::to_string(Count) + " 个文件没有添加到列表："; }
 
 std::string BatchFailureHeading(int Count) { return "以下 " + std::to_string(Count) + " 个文件转换失败："; }
+
+std::string UntriedFilesLine(int Count) {
+  return "另有 " + std::to_string(Count) + " 个文件因此没有添加，解决上面的问题后请重新添加。";
+}

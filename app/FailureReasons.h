@@ -26,11 +26,15 @@ struct TFileFailure {
 
 // The message of an add or a batch: Heading, one line per file ("name：reason"), the advice of
 // each kind of reason once, then "详细信息：" and the libraries' texts, each once.
-[[nodiscard]] std::string FailureMessage(const std::string& Heading, const std::vector<TFileFailure>& Failures);
+// AfterList, when given, is a line of its own after the files.
+[[nodiscard]] std::string FailureMessage(const std::string& Heading, const std::vector<TFileFailure>& Failures,
+                                         const std::string& AfterList = {});
 
 // The headings of the two messages.
 [[nodiscard]] std::string AddFailureHeading(int Count);    // "以下 N 个文件没有添加到列表："
 [[nodiscard]] std::string BatchFailureHeading(int Count);  // "以下 N 个文件转换失败："
+// The line after an add's list when the add stopped at a failure with files still to go.
+[[nodiscard]] std::string UntriedFilesLine(int Count);
 
 // The reasons FailureReason gives that need no value of their own.
 inline constexpr const char* kNotMediaReason = "不是可识别的视频或音频文件";
@@ -43,3 +47,9 @@ inline constexpr const char* kGeneralReason = "转换时出错";
 inline constexpr const char* kOutputNotWritableReason = "输出目录不可写: ";
 inline constexpr const char* kOutputMissingReason = "输出目录不存在: ";
 inline constexpr const char* kNoEncoderReason = "此系统的 FFmpeg 没有 ";  // + "<name> 编码器"
+
+// The log's lines about an add or a task set-up; the library's own text follows each failure.
+inline constexpr const char* kLogCannotRead = "***无法读取此文件，没有添加（请选择可以播放的视频或音频文件）：";
+inline constexpr const char* kLogCannotOpen = "***无法打开此文件（请确认文件还在原处并且可以读取）：";
+inline constexpr const char* kLogCannotConvert = "***无法按所选格式转换此文件（请换一种输出格式或选择可写的输出目录后重新添加）：";
+inline constexpr const char* kLogCanConvert = "***可以转换。";

@@ -17,17 +17,17 @@ namespace {
 const char* StateName(TPlayState AState) {
   switch (AState) {
     case TPlayState::psPlay:
-      return "Play";
+      return "预览：播放";
     case TPlayState::psPause:
-      return "Pause";
+      return "预览：暂停";
     case TPlayState::psResume:
-      return "Resume";
+      return "预览：继续";
     case TPlayState::psStep:
-      return "Step";
+      return "预览：单帧";
     case TPlayState::psStop:
-      return "Stop";
+      return "预览：停止";
     case TPlayState::psEnd:
-      return "End";
+      return "预览：播放结束";
   }
   return "";
 }
@@ -273,8 +273,8 @@ void TPreviewPanel::DetachPlayerEvents() {
 void TPreviewPanel::FFPlayerFileOpen(int64_t ADuration, int AFrameWidth, int AFrameHeight, int& AScreenWidth,
                                      int& AScreenHeight) {
   Log(player_->AVProbe()->FileInfoText());
-  char line[96];
-  std::snprintf(line, sizeof line, "duration: %.2f, frame size: %dx%d", static_cast<double>(ADuration) / 1000000.0,
+  char line[128];
+  std::snprintf(line, sizeof line, "时长：%.2f 秒，画面尺寸：%dx%d", static_cast<double>(ADuration) / 1000000.0,
                 AFrameWidth, AFrameHeight);
   Log(line);
   if (TWinControl* video = video_screen_.Get()) {

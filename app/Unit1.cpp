@@ -13,6 +13,8 @@
 #include "platform/core/Exceptions.h"
 #include "platform/core/Resources.h"
 #include "platform/core/SysUtils.h"
+#include "platform/core/Thread.h"
+#include "platform/shell/DesktopOpener.h"
 
 namespace {
 
@@ -172,11 +174,19 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
                                                      [this] { return ConversionSettings(); });
   BindCommands();
 
+  // An opener that started and then failed says so from its own thread; the window tells the user.
+  SetDesktopOpenFailedHandler([this, alive = alive_](const std::string& Target, const std::string& Reason) {
+    TThread::Queue(nullptr, [this, alive, Target, Reason] {
+      if (*alive) ShowWarning(OpenFailedMessage(Target, Reason));
+    });
+  });
   OnCreate = [this](TObject*) { FormCreate(); };
   OnCloseQuery = [this](TObject*, bool& CanClose) { FormCloseQuery(CanClose); };
 }
 
 TForm1::~TForm1() {
+  *alive_ = false;
+  SetDesktopOpenFailedHandler(nullptr);
   // What binds itself to the components goes before them; the preview's playback ends first.
   preview_.reset();
   FFPlayer = nullptr;

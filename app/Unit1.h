@@ -267,6 +267,8 @@ class TForm1 : public TForm, private IConversionView {
   // tried every file and none became a row, and the files it could not take with their reasons.
   void RunAdd(const std::function<void()>& Add, const char* WhenNoRow = nullptr);
   // A file the add could not take, with the libraries' text of why.
+  // Adds Files last first; false when an add stopped (the rest then counts as untried).
+  bool AddEach(const std::vector<std::string>& Files);
   void AddFailed(const std::string& File, const std::string& LibraryText);
   // Steps 1 and 2: the fields reset and the converter's libraries loaded; false when they fail.
   bool PrepareAdd();
@@ -310,7 +312,10 @@ class TForm1 : public TForm, private IConversionView {
   std::vector<std::pair<std::string, std::unique_ptr<TBitmap>>> pictures_;
   std::vector<TFileFailure> add_failures_;  // of the add operation under way
   bool folder_add_listed_ = false;          // the folder add under way tried every file
+  int add_untried_ = 0;                     // files the add under way left when it stopped
   bool closed_ = false;
+  // False once the window is gone: news queued for it from other threads is dropped then.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool selection_sync_ = false;
   int rename_row_ = -1;            // the row the name editor is open on, -1 when closed
   bool rename_telling_ = false;    // a message about a bad name is up  // the view follows the model's selection; no handlers run

@@ -186,7 +186,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   }
   TAVProbe* probe = Convexa->AVProbe();
   if (!probe->LoadFile(File)) {
-    logBlock("***File load error: " + probe->LastErrMsg());
+    logBlock(kLogCannotRead + probe->LastErrMsg());
     AddFailed(File, probe->LastErrMsg());
     return TAddEnd::aeNextFile;
   }
@@ -195,7 +195,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   InitInputOptions(input);
   const int task = Convexa->AddTask(File, &input);
   if (task < 0) {
-    logBlock("***File open error: " + Convexa->LastErrMsg());
+    logBlock(kLogCannotOpen + Convexa->LastErrMsg());
     AddFailed(File, Convexa->LastErrMsg());
     return TAddEnd::aeStop;
   }
@@ -206,7 +206,7 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
     const std::string error = Convexa->LastErrMsg();
     Convexa->RemoveTask(task);
-    logBlock("***Cannot do convert, error: " + error);
+    logBlock(kLogCannotConvert + error);
     AddFailed(File, error);
     return TAddEnd::aeStop;
   }
@@ -220,20 +220,29 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
   RowsChanged();
   FocusJobList();
   EnableRowCommands(true);
-  logBlock("***Can do convert.");
+  logBlock(kLogCanConvert);
   return TAddEnd::aeNextFile;
 }
 
 void TForm1::AddFiles(const std::vector<std::string>& Files) {
-  // The chosen files are taken from the last to the first.
-  for (auto file = Files.rbegin(); file != Files.rend(); ++file) {
-    if (!IsRegularFile(*file)) return;
-    if (AddOneFile(*file) == TAddEnd::aeStop) return;
-  }
+  if (!AddEach(Files)) return;
   if (jobs_.Count() > 0) {
     SelectRow(jobs_.Count() - 1);
     FocusJobList();
   }
+}
+
+bool TForm1::AddEach(const std::vector<std::string>& Files) {
+  // The files are taken from the last to the first; a stop leaves the rest untried, and the
+  // add's message counts them.
+  for (auto file = Files.rbegin(); file != Files.rend(); ++file) {
+    if (!IsRegularFile(*file)) return false;
+    if (AddOneFile(*file) == TAddEnd::aeStop) {
+      add_untried_ = static_cast<int>(std::distance(file, Files.rend())) - 1;
+      return false;
+    }
+  }
+  return true;
 }
 
 void TForm1::AddFailed(const std::string& File, const std::string& LibraryText) {
@@ -245,6 +254,7 @@ void TForm1::AddFailed(const std::string& File, const std::string& LibraryText) 
 
 void TForm1::RunAdd(const std::function<void()>& Add, const char* WhenNoRow) {
   add_failures_.clear();
+  add_untried_ = 0;
   const int rows = jobs_.Count();
   Add();
   // One message for the whole add: the files it could not take, each with its reason.
@@ -254,7 +264,9 @@ void TForm1::RunAdd(const std::function<void()>& Add, const char* WhenNoRow) {
   folder_add_listed_ = false;
   if (!failures.empty()) {
     if (!text.empty()) text += "\n\n";
-    text += FailureMessage(AddFailureHeading(static_cast<int>(failures.size())), failures);
+    const int untried = std::exchange(add_untried_, 0);
+    text += FailureMessage(AddFailureHeading(static_cast<int>(failures.size())), failures,
+                           untried > 0 ? UntriedFilesLine(untried) : std::string());
   }
   if (!text.empty()) ShowJobMessage(text);
 }
@@ -287,10 +299,7 @@ void TForm1::Button12Click() {
         const std::optional<std::vector<std::string>> files =
             GetFilenames(vlSkinSelectDirectoryDialog1.Directory, "*.*");
         if (!files) return;
-        for (auto file = files->rbegin(); file != files->rend(); ++file) {
-          if (!IsRegularFile(*file)) return;
-          if (AddOneFile(*file) == TAddEnd::aeStop) return;
-        }
+        if (!AddEach(*files)) return;
         if (jobs_.Count() > 0) {
           SelectRow(jobs_.Count() - 1);
           FocusJobList();
@@ -445,7 +454,7 @@ void TForm1::FollowRowOutput(int Row) {
   input.FileName = columns.Caption;
   const int fresh = Convexa->AddTask(input.FileName, &input);
   if (fresh < 0) {
-    AddLog("***File open error: " + Convexa->LastErrMsg());
+    AddLog(kLogCannotOpen + Convexa->LastErrMsg());
     return;
   }
   // The old task goes first, and with it its hold on the file it was to write.
@@ -456,5 +465,5 @@ void TForm1::FollowRowOutput(int Row) {
   const std::string path = folder_.FileOutPutPath() + "/" + columns[TJobSubItem::jsOutputName];
   output.FileName = path;
   // A refused output is the task's failure when it starts; the log says it now.
-  if (!Convexa->SetOutputFile(task, path, &output)) AddLog("***Cannot do convert, error: " + Convexa->LastErrMsg());
+  if (!Convexa->SetOutputFile(task, path, &output)) AddLog(kLogCannotConvert + Convexa->LastErrMsg());
 }

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -26,18 +28,59 @@ TDesktopOpener& Installed() {
 
 bool LooksLikeAddress(const std::string& s);
 
+TDesktopOpenFailed& FailedHandler() {
+  static TDesktopOpenFailed handler;
+  return handler;
+}
+
+std::string CommandName(const std::vector<std::string>& Command) {
+  std::string name;
+  for (const std::string& word : Command) name += (name.empty() ? "" : " ") + word;
+  return name;
+}
+
+void ReportFailed(const std::string& Target, const std::string& Reason) {
+  TDesktopOpenFailed handler;
+  {
+    std::lock_guard lock(OpenerLock());
+    handler = FailedHandler();
+  }
+  if (handler) handler(Target, Reason);
+}
+
+// Starts the openers from First on until one starts. One that starts and then ends with a failing
+// exit code (xdg-open on a desktop with nothing to show a folder ends with 3) hands the target to
+// the next; when the last has failed so, the handler of late failures hears it. Tried collects
+// what failed so far, for the reason.
+bool StartOpeners(std::shared_ptr<const std::vector<std::vector<std::string>>> Openers, std::size_t First,
+                  const std::string& Target, std::string Tried, std::string& Error) {
+  for (std::size_t i = First; i < Openers->size(); ++i) {
+    const std::vector<std::string>& command = (*Openers)[i];
+    std::vector<std::string> argv = command;
+    argv.push_back(!Target.empty() && Target[0] == '-' ? "./" + Target : Target);
+    const std::string name = CommandName(command);
+    std::string reason;
+    const auto onExit = [Openers, i, Target, Tried, name](int status) {
+      if (!WIFEXITED(status) || WEXITSTATUS(status) == 0) return;
+      std::fprintf(stderr, "%s could not open %s (exit code %d)\n", name.c_str(), Target.c_str(),
+                   WEXITSTATUS(status));
+      const std::string failed =
+          (Tried.empty() ? "" : Tried + ", ") + name + " (exit code " + std::to_string(WEXITSTATUS(status)) + ")";
+      std::string error;
+      if (!StartOpeners(Openers, i + 1, Target, failed, error)) ReportFailed(Target, error);
+    };
+    if (SpawnDetached(argv, TSpawnSession::OwnSession, onExit, reason)) return true;
+    Tried += (Tried.empty() ? "" : ", ") + name;
+  }
+  Error = (First == 0 ? "no desktop opener could be started (tried " : "no desktop opener could open it (tried ") +
+          Tried + ")";
+  return false;
+}
+
 // Each opener in turn until one starts; a desktop without any gets one reason naming them all.
 bool DefaultOpener(const std::string& Target, std::string& Error) {
-  std::string tried;
-  for (const std::vector<std::string>& command : DesktopOpeners(Target)) {
-    std::string reason;
-    if (SpawnOpener(command, Target, reason)) return true;
-    std::string name;
-    for (const std::string& word : command) name += (name.empty() ? "" : " ") + word;
-    tried += (tried.empty() ? "" : ", ") + name;
-  }
-  Error = "no desktop opener could be started (tried " + tried + ")";
-  return false;
+  auto openers = std::make_shared<const std::vector<std::vector<std::string>>>(DesktopOpeners(Target));
+  return StartOpeners(std::move(openers), 0, Target, std::string(), Error);
 }
 
 bool LooksLikeAddress(const std::string& s) {
@@ -52,6 +95,11 @@ bool LooksLikeAddress(const std::string& s) {
 }
 
 }  // namespace
+
+TDesktopOpenFailed SetDesktopOpenFailedHandler(TDesktopOpenFailed Handler) {
+  std::lock_guard lock(OpenerLock());
+  return std::exchange(FailedHandler(), std::move(Handler));
+}
 
 TDesktopOpener SetDesktopOpener(TDesktopOpener Opener) {
   std::lock_guard lock(OpenerLock());

@@ -1,6 +1,6 @@
 #pragma once
 // Opening a file, folder or address the way the desktop does: one routine hands the target to
-// the first of the desktop's openers that starts ("xdg-open", "gio open", then the file managers
+// the first of the desktop's openers that starts and does not fail ("xdg-open", "gio open", then the file managers
 // of the common desktops for a file or folder), started directly with an argument vector (never
 // through a shell, so no character of a name is ever interpreted). Link labels, context menus, the help
 // menu and "open the folder" commands all come here; tests put their own opener in its place.
@@ -17,6 +17,12 @@ using TDesktopOpener = std::function<bool(const std::string& Target, std::string
 // Installs Opener in place of the current one and answers the one it replaces; an empty
 // function brings back the desktop's own.
 TDesktopOpener SetDesktopOpener(TDesktopOpener Opener);
+
+// Told, on a background thread, that the desktop's openers all started for Target and all ended
+// failing (the last one's exit code among the reason); nothing was opened then. Installs Handler
+// and answers the one it replaces.
+using TDesktopOpenFailed = std::function<void(const std::string& Target, const std::string& Reason)>;
+TDesktopOpenFailed SetDesktopOpenFailedHandler(TDesktopOpenFailed Handler);
 
 // Opens a file, folder or address through the installed opener. An empty target is refused.
 // False, with the reason in *Error when given, when nothing was started.

@@ -79,9 +79,9 @@ struct TPanelOnForm {
   }
   // Opens the clip as the row selection does and waits for its first picture, paused.
   bool OpenPaused(const std::string& Clip) {
-    const int pauses = window.Count("Pause");
+    const int pauses = window.Count("预览：暂停");
     panel->PreviewRow(Clip);
-    return WaitForLog("Pause", pauses + 1);
+    return WaitForLog("预览：暂停", pauses + 1);
   }
 
   TWindowSide window;

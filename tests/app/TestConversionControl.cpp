@@ -374,14 +374,14 @@ TEST_F(ConversionControlTest, ARowWhoseInputIsGoneIsSkippedAndTheOthersKeepTheir
   control->Start();
   ASSERT_TRUE(RunToEnd());
   ASSERT_EQ(view.log.size(), 1u);
-  EXPECT_TRUE(view.log[0].starts_with("***File open error: ")) << view.log[0];
+  EXPECT_TRUE(view.log[0].starts_with("***无法打开此文件（请确认文件还在原处并且可以读取）：")) << view.log[0];
   EXPECT_EQ(Column(0, jsProgress), "失败");
   EXPECT_EQ(jobs().Row(0).Hint, "文件不存在或已被移走");
   EXPECT_EQ(Column(1, jsProgress), "100%");
   EXPECT_EQ(repainted, std::set<int>{1}) << "task 0 is the second row's";
   ASSERT_EQ(view.warnings.size(), 1u) << "the user is told why the row stays as it is";
   EXPECT_TRUE(view.warnings[0].starts_with("以下 1 个文件转换失败：\ngone.mp4：文件不存在或已被移走\n")) << view.warnings[0];
-  EXPECT_TRUE(view.warnings[0].ends_with("\n" + view.log[0].substr(std::string("***File open error: ").size())))
+  EXPECT_TRUE(view.warnings[0].ends_with("\n" + view.log[0].substr(std::string("***无法打开此文件（请确认文件还在原处并且可以读取）：").size())))
       << view.warnings[0];
 }
 

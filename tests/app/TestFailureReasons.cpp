@@ -68,4 +68,22 @@ TEST(FailureReasonsTest, OneMessageListsEveryFileThenTheAdviceOnceThenTheLibrari
   EXPECT_EQ(AddFailureHeading(1), "以下 1 个文件没有添加到列表：");
 }
 
+// Every reason comes with what to do next; a reason the table does not know gets the general one.
+TEST(FailureReasonsTest, EachReasonHasItsAdvice) {
+  const struct {
+    std::string reason, advice;
+  } cases[] = {
+      {std::string(kOutputNotWritableReason) + "/out", "请点击“浏览...”选择一个可以写入的输出目录，然后再试一次。"},
+      {std::string(kOutputMissingReason) + "/out", "请点击“浏览...”选择一个可以写入的输出目录，然后再试一次。"},
+      {"此系统的 FFmpeg 没有 AMR-NB 编码器", "请为这些文件选择其他输出格式，或安装带有该编码器的 FFmpeg。"},
+      {kNotMediaReason, "请选择可以播放的视频或音频文件。"},
+      {kEmptyFileReason, "请选择可以播放的视频或音频文件。"},
+      {kInputGoneReason, "请确认文件还在原来的位置，清空列表后重新添加。"},
+      {kInputUnreadableReason, "请检查文件的读取权限后重新添加。"},
+      {kDiskFullReason, "请清理磁盘空间或选择其他输出目录，然后再试一次。"},
+      {kGeneralReason, "请查看下面的详细信息，或换一种输出格式再试。"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FailureAdvice(c.reason), c.advice) << c.reason;
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fstream>
 #include <functional>
 
 #include "app/OptionFile.h"
@@ -36,6 +38,7 @@
 #include "platform/core/Clock.h"
 #include "platform/shell/DesktopOpener.h"
 #include "platform/windowing/WindowTree.h"
+#include "tests/PollUntil.h"
 #include "tests/app/MainWindowWorld.h"
 
 namespace {
@@ -296,6 +299,36 @@ TEST_F(MainWindowTest, HelpCommandsOpenTheMakersPages) {
   SetDesktopOpener(previous);
   EXPECT_EQ(opened, (std::vector<std::string>{"https://www.qirelo.com/", "https://www.qirelo.com/",
                                               "mailto:support@qirelo.com"}));
+}
+
+// An opener that starts but cannot open the page (xdg-open with no browser, gio alike) is told
+// from its own thread; the window then says what to install, with each opener's exit code.
+TEST_F(MainWindowTest, APageNoOpenerCouldShowIsToldInAMessage) {
+  Start();
+  const fs::path bin = root / "bin";
+  fs::create_directories(bin);
+  for (const auto& [name, code] : {std::pair{"xdg-open", 3}, std::pair{"gio", 4}}) {
+    std::ofstream(bin / name) << "#!/bin/sh\nexit " << code << "\n";
+    fs::permissions(bin / name, fs::perms::owner_all);
+  }
+  const char* saved = ::getenv("PATH");
+  const std::string oldPath = saved ? saved : "";
+  ::setenv("PATH", bin.c_str(), 1);
+  main->N15->Click();  // 官方网站
+  const bool told = test_wait::PollUntil(
+      [&] {
+        skinned_test_form::Pump();
+        return !dialogs.messages.empty();
+      },
+      std::chrono::milliseconds(10000));
+  ::setenv("PATH", oldPath.c_str(), 1);
+  ASSERT_TRUE(told);
+  EXPECT_EQ(dialogs.messages,
+            std::vector<std::string>{std::string(kApplicationTitle) +
+                                     "|无法打开“https://www.qirelo.com/”：此系统的打开程序都没能打开它。\n"
+                                     "请先安装一个网页浏览器和邮件程序（例如在终端运行 sudo apt-get install "
+                                     "firefox-esr），然后再试一次。\n\nno desktop opener could open it (tried "
+                                     "xdg-open (exit code 3), gio open (exit code 4))"});
 }
 
 // The about window's two links hand their whole address to the desktop's opener when clicked.

@@ -385,7 +385,7 @@ TEST_F(MainWindowConversionTest, AGoneInputIsSkippedAndReportedAndNoDurationShow
                                       "请确认文件还在原来的位置，清空列表后重新添加。\n\n详细信息：\n"))
       << warnings[0];
   const std::vector<std::string> log = LogLines();
-  EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("***File open error: "); }),
+  EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("***无法打开此文件（请确认文件还在原处并且可以读取）："); }),
             log.end());
   EXPECT_EQ(Shown(0, jsProgress), "失败");
   ASSERT_FALSE(percents.empty());

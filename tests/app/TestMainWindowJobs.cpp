@@ -139,7 +139,7 @@ TEST_F(MainWindowJobsTest, AddingAClipGivesItsRowColumnsTaskAndLogLines) {
   for (std::string& line : info)
     if (!line.empty() && line.back() == '\r') line.pop_back();
   expected.insert(expected.end(), info.begin(), info.end());
-  expected.insert(expected.end(), {"", "***Can do convert.", ""});
+  expected.insert(expected.end(), {"", "***可以转换。", ""});
   const std::vector<std::string> lines = AddLines();
   ASSERT_GE(lines.size(), expected.size());
   EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + expected.size()), expected)
@@ -149,7 +149,7 @@ TEST_F(MainWindowJobsTest, AddingAClipGivesItsRowColumnsTaskAndLogLines) {
   // A file that is no clip gives its reason and no row.
   Add(TextFile(clips / "notes.txt"));
   EXPECT_EQ(main->Jobs().Count(), 1);
-  EXPECT_EQ(Blocks("***File load error: "), 1);
+  EXPECT_EQ(Blocks("***无法读取此文件，没有添加（请选择可以播放的视频或音频文件）："), 1);
   EXPECT_EQ(main->Convexa->TasksCount(), 1);
 }
 
@@ -158,7 +158,7 @@ TEST_F(MainWindowJobsTest, SeveralFilesComeLastChosenFirst) {
   EXPECT_EQ(Names(), (std::vector<std::string>{"z.avi", "y.avi", "x.avi"}));
   EXPECT_EQ(Column(jsTaskNumber), (std::vector<std::string>{"1", "2", "3"}));
   EXPECT_EQ(main->Jobs().ItemIndex(), 2) << "the row of the file chosen first";
-  EXPECT_EQ(Blocks("***Can do convert."), 3);
+  EXPECT_EQ(Blocks("***可以转换。"), 3);
   ASSERT_EQ(dialogs.shownFiles.size(), 1u);
   EXPECT_TRUE(dialogs.shownFiles[0].MultiSelection);
   EXPECT_EQ(dialogs.shownFiles[0].Title, "打开文件");
@@ -181,7 +181,7 @@ TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
   Clip("e.mp4", "av.mp4", folder / "sub");
   AddFolder(folder);
   EXPECT_EQ(Names(), (std::vector<std::string>{"b.mp4", "a.mp3"}));
-  EXPECT_EQ(Blocks("***File load error: "), 1) << "c.txt";
+  EXPECT_EQ(Blocks("***无法读取此文件，没有添加（请选择可以播放的视频或音频文件）："), 1) << "c.txt";
   EXPECT_EQ(main->Jobs().ItemIndex(), 1);
   ASSERT_EQ(dialogs.messages.size(), 1u) << "the one file it could not take";
   EXPECT_TRUE(dialogs.messages[0].starts_with("提示|以下 1 个文件没有添加到列表：\nc.txt：不是可识别的视频或音频文件\n"))
@@ -196,7 +196,7 @@ TEST_F(MainWindowJobsTest, AFolderAddTakesItsRegularFilesOnly) {
   TextFile(empty / "two.txt");
   AddFolder(empty);
   EXPECT_EQ(main->Jobs().Count(), 2);
-  EXPECT_EQ(Blocks("***File load error: "), 3);
+  EXPECT_EQ(Blocks("***无法读取此文件，没有添加（请选择可以播放的视频或音频文件）："), 3);
   ASSERT_EQ(dialogs.messages.size(), 1u) << "one message for the add";
   EXPECT_TRUE(dialogs.messages[0].starts_with("提示|在该目录没有发现可以用的视频或音频文件！\n\n以下 2 个文件没有添加到列表：\n"
                                               "two.txt：不是可识别的视频或音频文件\none.txt：不是可识别的视频或音频文件\n"))
@@ -237,6 +237,22 @@ TEST_F(MainWindowJobsTest, FilesThatCannotBeAddedAreListedInOneMessage) {
   dialogs.messages.clear();
   Add(Clip("more.mp4"));
   EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// An output folder that is gone refuses the first file's output, which ends the add: the message
+// names that file with its reason and counts the files the add never came to.
+TEST_F(MainWindowJobsTest, AnAddEndedByAnOutputFailureCountsTheFilesItLeft) {
+  const std::vector<std::string> files{Clip("a.mp4"), Clip("b.mp4"), Clip("c.mp4")};
+  fs::remove_all(output);
+  AddSeveral(files);
+  EXPECT_EQ(main->Jobs().Count(), 0);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages[0].starts_with("提示|以下 1 个文件没有添加到列表：\nc.mp4：输出目录不存在: " +
+                                              output.string() +
+                                              "\n另有 2 个文件因此没有添加，解决上面的问题后请重新添加。\n\n"
+                                              "请点击“浏览...”选择一个可以写入的输出目录，然后再试一次。\n\n详细信息：\n"))
+      << dialogs.messages[0];
+  EXPECT_EQ(Blocks("***无法按所选格式转换此文件（请换一种输出格式或选择可写的输出目录后重新添加）："), 1);
 }
 
 // With more rows than fit, the list gives its right edge to a vertical bar that the wheel, the

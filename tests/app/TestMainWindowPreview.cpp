@@ -53,10 +53,10 @@ class MainWindowPreviewTest : public MainWindowWorld {
   // Adds the files as the user does (the last one ends selected) and waits until the selected
   // row's file shows its first picture, paused.
   bool AddAndWaitPaused(const std::vector<std::string>& Files) {
-    const int pauses = Logged("Pause");
+    const int pauses = Logged("预览：暂停");
     dialogs.files.push_back(Files);
     main->Button8Click();
-    return WaitForLog("Pause", pauses + 1);
+    return WaitForLog("预览：暂停", pauses + 1);
   }
   TFFPlayer& Player() { return *main->FFPlayer; }
   TvlSkinSlider& Slider() { return *main->vlSkinSlider1; }
@@ -78,12 +78,12 @@ TEST_F(MainWindowPreviewTest, TheSelectedRowIsPreviewedAndTheButtonsAndSliderWor
   EXPECT_EQ(Player().ScreenWidth(), 200) << "the video takes Panel6's size";
   EXPECT_EQ(Player().ScreenHeight(), 124);
   const std::vector<std::string> log = LogLines();
-  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("duration: 2.0"); }));
+  EXPECT_TRUE(std::any_of(log.begin(), log.end(), [](const std::string& L) { return L.starts_with("时长：2.0"); }));
 
   // Selecting the other row previews its file.
-  const int pauses = Logged("Pause");
+  const int pauses = Logged("预览：暂停");
   main->SelectRow(0);
-  ASSERT_TRUE(WaitForLog("Pause", pauses + 1));
+  ASSERT_TRUE(WaitForLog("预览：暂停", pauses + 1));
   EXPECT_EQ(Player().AVProbe()->FileName(), second);
 
   // 播放: the slider follows the playback; 暂停 holds it.
@@ -112,9 +112,9 @@ TEST_F(MainWindowPreviewTest, TheSelectedRowIsPreviewedAndTheButtonsAndSliderWor
   EXPECT_FALSE(Player().Mute());
 
   // 停止 goes back to the first picture, paused.
-  const int again = Logged("Pause");
+  const int again = Logged("预览：暂停");
   main->vlSkinButton15->Click();
-  ASSERT_TRUE(WaitForLog("Pause", again + 1));
+  ASSERT_TRUE(WaitForLog("预览：暂停", again + 1));
   int64_t pts = -1;
   Player().CurrentFrame(pts);
   EXPECT_LE(pts, 40000);
@@ -124,7 +124,7 @@ TEST_F(MainWindowPreviewTest, TheEndOfTheFileRewindsToTheStartAndPauses) {
   ASSERT_TRUE(AddAndWaitPaused({Clip("short.mp4")}));
   main->vlSkinButton13->Click();
   ASSERT_TRUE(WaitUntil([&] { return Slider().Value() > 150; }));
-  ASSERT_TRUE(WaitForLog("End", 1));
+  ASSERT_TRUE(WaitForLog("预览：播放结束", 1));
   ASSERT_TRUE(WaitUntil([&] {
     int64_t pts = -1;
     Player().CurrentFrame(pts);

@@ -103,10 +103,10 @@ TEST_F(PreviewPanelTest, ASelectedRowShowsItsFirstPicturePausedWithTheSliderAtTh
   EXPECT_TRUE(on.panel->VideoScreen()->Visible());
   const auto& log = on.window.log;
   const auto sized = std::find_if(log.begin(), log.end(), [](const std::string& L) {
-    return L.rfind("duration: 2.0", 0) == 0 && L.find(", frame size: 160x120") != std::string::npos;
+    return L.rfind("时长：2.0", 0) == 0 && L.find(" 秒，画面尺寸：160x120") != std::string::npos;
   });
   EXPECT_NE(sized, log.end()) << ::testing::PrintToString(log);
-  EXPECT_TRUE(on.window.Logged("Play"));
+  EXPECT_TRUE(on.window.Logged("预览：播放"));
 }
 
 TEST_F(PreviewPanelTest, PositionsMoveTheSliderByItsShareOfTheDuration) {
@@ -154,7 +154,7 @@ TEST_F(PreviewPanelTest, TheSliderTracksPlaybackAndStaysWhereItIsHeld) {
 
   on.panel->SliderPressed();
   EXPECT_TRUE(on.panel->SliderHeld());
-  EXPECT_TRUE(WaitUntil([&] { return player.Paused() && on.window.Logged("Pause"); }));
+  EXPECT_TRUE(WaitUntil([&] { return player.Paused() && on.window.Logged("预览：暂停"); }));
   on.Slider().SetValue(30);
   WaitUntil([] { return false; }, 300);
   EXPECT_EQ(on.Slider().Value(), 30) << "position reports moved a held slider";
@@ -215,7 +215,7 @@ TEST_F(PreviewPanelTest, TheEndOfTheFileRewindsToTheStartAndPauses) {
   ASSERT_TRUE(on.OpenPaused(preview_world::QuadrantClip()));
   TFFPlayer& player = on.panel->Player();
   on.panel->Play();
-  ASSERT_TRUE(on.WaitForLog("End", 1, 8000));
+  ASSERT_TRUE(on.WaitForLog("预览：播放结束", 1, 8000));
   // The first picture of the file is on screen, and the position says so.
   ASSERT_TRUE(WaitUntil([&] {
     int64_t pts = -1;
@@ -244,11 +244,11 @@ TEST_F(PreviewPanelTest, StopReopensTheFilePausedAtItsStartOnlyWithARowSelected)
   EXPECT_EQ(on.window.focus_calls, focused);
 
   on.window.row_selected = true;
-  const int pauses = on.window.Count("Pause");
+  const int pauses = on.window.Count("预览：暂停");
   on.layout.Controls.StopButton->Click();
   EXPECT_EQ(on.window.focus_calls, focused + 1);
-  EXPECT_TRUE(on.window.Logged("Stop"));
-  ASSERT_TRUE(on.WaitForLog("Pause", pauses + 1));
+  EXPECT_TRUE(on.window.Logged("预览：停止"));
+  ASSERT_TRUE(on.WaitForLog("预览：暂停", pauses + 1));
   int64_t pts = -1;
   player.CurrentFrame(pts);
   EXPECT_LE(pts, 40000) << "one of the first two pictures";
@@ -307,7 +307,7 @@ TEST_F(PreviewPanelTest, ClearingStopsPlaybackAndShowsTheIdlePictureAgain) {
   TFFPlayer& player = on.panel->Player();
   EXPECT_EQ(player.State(), nullptr);
   EXPECT_EQ(player.PlayState(), TPlayState::psStop);
-  EXPECT_EQ(on.window.log.back(), "Stop");
+  EXPECT_EQ(on.window.log.back(), "预览：停止");
   EXPECT_FALSE(on.panel->VideoScreen()->Visible());
   EXPECT_EQ(on.Slider().Value(), 0);
   EXPECT_EQ(on.panel->Duration(), 0);

@@ -252,7 +252,7 @@ TEST_F(MainWindowPreviewOnX11, Panel6ShowsTheSelectedClipAndItsIdlePictureOnceTh
         main->btnAddClick();
         return WaitUntil([&] {
           const std::vector<std::string> log = LogLines();
-          return std::find(log.begin(), log.end(), "Pause") != log.end();
+          return std::find(log.begin(), log.end(), "预览：暂停") != log.end();
         });
       },
       [&] {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -178,4 +179,55 @@ TEST_F(DesktopOpenerTest, TheDesktopsOpenersAreTriedInOrderAndNoneIsReported) {
   EXPECT_EQ(folder[0], std::vector<std::string>{"xdg-open"});
   EXPECT_EQ(folder[1], (std::vector<std::string>{"gio", "open"}));
   EXPECT_EQ(address.size(), 2u) << "a file manager does not open web addresses";
+}
+
+// An opener that starts and then fails (xdg-open on a desktop with nothing that shows a folder
+// ends with exit code 3) hands the target to the next one; when every one has failed so, the
+// handler of late failures hears it, with each opener and its exit code in the reason.
+TEST_F(DesktopOpenerTest, AnOpenerThatFailsAfterStartingHandsOverAndTheLastFailureIsReported) {
+  SetDesktopOpener(nullptr);
+  const std::string bin = dir + "/bin";
+  ForceDirectories(bin);
+  const std::string out = dir + "/gio-args.txt";
+  const auto script = [&](const std::string& name, const std::string& body) {
+    const std::string path = Write("bin/" + name, "#!/bin/sh\n" + body);
+    ::chmod(path.c_str(), 0755);
+  };
+  script("xdg-open", "exit 3\n");
+  script("gio", "printf '%s\\n' \"$@\" > '" + out + ".tmp'\n/bin/mv '" + out + ".tmp' '" + out + "'\n");
+  std::mutex lock;
+  std::vector<std::string> failures;
+  const TDesktopOpenFailed previousHandler =
+      SetDesktopOpenFailedHandler([&](const std::string& Target, const std::string& Reason) {
+        std::lock_guard guard(lock);
+        failures.push_back(Target + "|" + Reason);
+      });
+  const char* saved = ::getenv("PATH");
+  const std::string oldPath = saved ? saved : "";
+  ::setenv("PATH", bin.c_str(), 1);
+
+  const bool started = OpenWithDesktop("https://example.org/a b", nullptr);
+  const bool handedOver = test_wait::PollUntil([&] { return FileExists(out); }, std::chrono::milliseconds(5000));
+  script("gio", "exit 4\n");
+  const bool startedAgain = OpenWithDesktop("https://example.org/", nullptr);
+  const bool reported = test_wait::PollUntil(
+      [&] {
+        std::lock_guard guard(lock);
+        return !failures.empty();
+      },
+      std::chrono::milliseconds(5000));
+  ::setenv("PATH", oldPath.c_str(), 1);
+  SetDesktopOpenFailedHandler(previousHandler);
+
+  EXPECT_TRUE(started && startedAgain) << "an opener started each time";
+  ASSERT_TRUE(handedOver) << "gio opens what xdg-open could not";
+  std::ifstream in(out);
+  std::stringstream args;
+  args << in.rdbuf();
+  EXPECT_EQ(args.str(), "open\nhttps://example.org/a b\n");
+  ASSERT_TRUE(reported);
+  std::lock_guard guard(lock);
+  EXPECT_EQ(failures, std::vector<std::string>{"https://example.org/|no desktop opener could open it (tried "
+                                               "xdg-open (exit code 3), gio open (exit code 4))"})
+      << "only the open that nothing could do is reported";
 }
