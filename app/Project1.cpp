@@ -41,9 +41,9 @@ int RunConverter() {
   std::unique_ptr<TX11Display> display = TX11Display::Open();
   if (!display) {
     const char* name = std::getenv("DISPLAY");
-    std::cerr << "QireloConverter: no display to show the window on (DISPLAY is "
-              << (name && *name ? std::string("\"") + name + "\", which does not answer" : std::string("not set"))
-              << ")\n";
+    std::cerr << "QireloConverter: 找不到可以显示窗口的图形界面（"
+              << (name && *name ? std::string("DISPLAY 为“") + name + "”，但它没有回应" : std::string("没有设置 DISPLAY"))
+              << "）。请在桌面环境中启动本程序，或先设置 DISPLAY 再试一次。\n";
     return 1;
   }
   TEventSource* events = display.get();
