@@ -141,6 +141,25 @@ bool IsWide(char32_t c) {
          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFFEF) || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
+// Chinese line breaking: closing punctuation never starts a line, opening punctuation never ends
+// one (a line ends one character early instead).
+bool NoBreakBefore(char32_t c) {
+  static const std::u32string closing = U"，。、；：？！）」』】〉》〕］｝”’…—·～%,.;:?!)]}";
+  return closing.find(c) != std::u32string::npos;
+}
+
+bool NoBreakAfter(char32_t c) {
+  static const std::u32string opening = U"（「『【〈《〔［｛“‘([{";
+  return opening.find(c) != std::u32string::npos;
+}
+
+bool CanBreakBefore(const std::u32string& s, std::size_t i) {
+  const char32_t c = s[i], prev = s[i - 1];
+  if (c != U' ' && !IsWide(c) && !IsWide(prev)) return false;
+  if (c == U' ') return true;
+  return !NoBreakBefore(c) && !NoBreakAfter(prev);
+}
+
 struct Line {
   std::u32string text;
   std::vector<bool> underline;
@@ -170,7 +189,7 @@ std::vector<Line> Wrap(FontInstance& font, const Line& para, int maxWidth, bool 
     const int tab = std::max(1, 8 * font.AveCharWidth());
     for (; end < s.size(); ++end) {
       const char32_t c = s[end];
-      if (end > start && (c == U' ' || IsWide(c) || IsWide(s[end - 1]))) lastBreak = end;
+      if (end > start && CanBreakBefore(s, end)) lastBreak = end;
       const int next = (c == U'\t' && expandTabs) ? (width / tab + 1) * tab : width + font.Advance(c);
       if (next > maxWidth && end > start && c != U' ') {
         if (lastBreak != std::string::npos && lastBreak > start) end = lastBreak;

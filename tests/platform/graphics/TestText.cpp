@@ -176,6 +176,26 @@ TEST(Text, AWordWiderThanTheLineIsBrokenOnlyAsAnEditControlDoes) {
   EXPECT_LE(s.Ink().Right, 150);
 }
 
+// A line never starts with closing punctuation nor ends with an opening one: the character
+// before it moves down with it, so the first line holds three characters where four would fit.
+TEST(Text, PunctuationStaysWithTheCharacterItBelongsTo) {
+  const char* const cases[] = {"一二三四，五六七八。", "一二三（四五）六七", "一二三四。"};
+  TextSurface s(220, 200);
+  const int lineHeight = s.LineHeight();
+  TRect four{0, 0, 0, 0}, three{0, 0, 0, 0};
+  DrawText(s.dc, "一二三四", &four, DT_SINGLELINE | DT_CALCRECT);
+  DrawText(s.dc, "一二三", &three, DT_SINGLELINE | DT_CALCRECT);
+  for (const char* text : cases) {
+    SCOPED_TRACE(text);
+    TextSurface t(220, 200);
+    TRect r{0, 0, four.Right, 200};
+    DrawText(t.dc, text, &r, DT_WORDBREAK);
+    const TRect first{0, 0, 220, lineHeight}, second{0, lineHeight, 220, 2 * lineHeight};
+    EXPECT_LE(t.Ink(0, &first).Right, three.Right) << "the first line keeps only three characters";
+    EXPECT_FALSE(t.Ink(0, &second).IsEmpty());
+  }
+}
+
 TEST(Text, LineBreaksOfEveryKindCountOnce) {
   // CR, LF, CR LF and LF CR each end one line; two alike in a row leave an empty line.
   const struct {
