@@ -129,7 +129,16 @@ void DrawImagesAndText(TCanvas* C, TvlSkinCustomListBox* Owner, TvlListBox* List
     DrawTabbedTextIn(C, text, TRect{TR.Left + offset, TR.Top, TR.Right, TR.Bottom}, tabs);
     return;
   }
-  DrawTextAtLeftOffset(C, text, TR, offset - List->HorizontalExtentValue());
+  if (Owner->HorizontalExtent()) {
+    DrawTextAtLeftOffset(C, text, TR, offset - List->HorizontalExtentValue());
+    return;
+  }
+  // Without a horizontal bar nothing shows the rest of a long row: it ends in an ellipsis at the
+  // right edge instead of being cut (the text starts 2 px in and keeps 2 px clear on the right).
+  std::string shown = text;
+  const int room = std::max(0, TR.Width() - offset - 4);
+  if (C->TextWidth(shown) > room) FitTextWithEllipsis(C, shown, room);
+  DrawTextAtLeftOffset(C, shown, TR, offset);
 }
 
 // The font of the skinned looks: the element's or DefaultFont, the charset by the rule.

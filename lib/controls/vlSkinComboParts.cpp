@@ -149,9 +149,9 @@ void DrawToolArrow(TCanvas* C, const TvlDataSkinButtonControl& E, TBitmap* BoxPi
 void DrawImageAndCaptionOnOneLine(TCanvas* C, const TRect& R, const std::string& Caption, int ImageIndex,
                                   TCustomImageList* Images, bool Enabled) {
   constexpr int kSpacing = 2;
-  // The room the drawing measures a caption against: R less the picture.
+  // The room the drawing measures a caption against: R less the picture and the gap after it.
   const bool image = Images && ImageIndex >= 0 && ImageIndex < Images->Count();
-  const int room = R.Width() - (image ? Images->Width() : 0);
+  const int room = R.Width() - (image ? Images->Width() + kSpacing : 0);
   std::string shown = Caption;
   if (C->TextWidth(shown) > room) FitTextWithEllipsis(C, shown, std::max(room, 0));
   DrawImageAndTextLeft(C, R, 0, kSpacing, TvlButtonLayout::blGlyphLeft, shown, ImageIndex, Images, false, Enabled,

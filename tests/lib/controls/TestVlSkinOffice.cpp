@@ -10,6 +10,7 @@
 
 #include "tests/lib/SkinnedControlsWorld.h"
 #include "tests/lib/SkinnedOfficeBoard.h"
+#include "lib/controls/vlSkinCtrlsDetail.h"
 #include "lib/controls/vlSkinExCtrlsOffice.h"
 #include "platform/controls/ImageList.h"
 #include "platform/graphics/Bitmap.h"
@@ -530,6 +531,43 @@ TEST_F(SkinOfficeTest, CaptionsBesideTheirPicturesStayOnOneLine) {
     const int rows = inkRows(i);
     EXPECT_GT(rows, 4) << "the caption shows";
     EXPECT_LE(rows, line + 2) << "one line of text";
+  }
+}
+
+// Every caption width across the edge of the room beside the picture, the gap between picture
+// and caption included: the ink stays inside the item's rectangle, on one line. Narrow letters
+// step the width by a few pixels; three starts shift the steps so that no width near the edge
+// is skipped.
+TEST_F(SkinOfficeTest, ACaptionBesideItsPictureNeverRunsPastTheItem) {
+  TImageList images(nullptr);
+  skinned_office_board::FillImages(&images);
+  constexpr int kItemWidth = 120, kHeight = 36;
+  const TRect item{0, 0, kItemWidth, kHeight};
+  for (const std::string start : {"", "视", "视视"}) {
+    for (std::string caption = start + "WMV";; caption += "i") {
+      TBitmap b;
+      b.SetPixelFormat(TPixelFormat::pf32bit);
+      b.SetSize(kItemWidth + 40, kHeight);
+      b.Canvas()->Brush()->SetColor(clWhite);
+      b.Canvas()->FillRect(TRect{0, 0, b.Width(), kHeight});
+      b.Canvas()->Font()->SetName("Arial");
+      b.Canvas()->Font()->SetHeight(14);
+      b.Canvas()->Font()->SetColor(clBlack);
+      if (b.Canvas()->TextWidth(caption) > kItemWidth) break;
+      vlskinctrls_detail::DrawImageAndCaptionOnOneLine(b.Canvas(), item, caption, 0, &images, true);
+      SCOPED_TRACE(caption);
+      int right = -1, top = kHeight, bottom = -1;
+      for (int y = 0; y < kHeight; ++y)
+        for (int x = images.Width(); x < b.Width(); ++x)
+          if ((b.Canvas()->Pixels(x, y) & 0xFFFFFF) != 0xFFFFFF) {
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+          }
+      ASSERT_GE(right, 0) << "the caption shows";
+      EXPECT_LT(right, kItemWidth) << "the caption ends inside the item";
+      EXPECT_LE(bottom - top + 1, b.Canvas()->TextHeight("视") + 2) << "one line of text";
+    }
   }
 }
 
