@@ -207,4 +207,51 @@ TEST_F(ConvexaFiles, AFullDiskIsNamedInTheTasksMessage) {
   EXPECT_TRUE(fs::exists("/dev/full"));
 }
 
+// Descriptors of this process open on a file in AFolder.
+int OpenFilesIn(const fs::path& AFolder) {
+  int count = 0;
+  const std::string prefix = fs::canonical(AFolder).string() + "/";
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const fs::path target = fs::read_symlink(entry.path(), error);
+    if (!error && target.string().starts_with(prefix)) ++count;
+  }
+  return count;
+}
+
+// A set-up task lets go of its input; a task being set up further opens it again. When the
+// batch runs every task opens its input at its own start: one that is gone, or was changed since
+// it was added, fails with the reason, the others convert.
+TEST_F(ConvexaFiles, TasksOpenTheirInputsWhenTheyStartAndNameAGoneOrChangedOne) {
+  TWatchdog watchdog("inputs opened at the start", 60000);
+  const std::string gone = Out("gone.mpg"), changed = Out("changed.mpg");
+  fs::copy_file(input, gone);
+  fs::copy_file(input, changed);
+  const std::string inputs[] = {input, gone, changed};
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(convexa->AddTask(inputs[i]), i) << convexa->LastErrMsg();
+    ASSERT_NE(convexa->GetTaskProbe(i, 0), nullptr) << "the new task describes its input";
+    EXPECT_EQ(OpenFilesIn(folder), 1);
+    ASSERT_TRUE(convexa->SetOutputFile(i, Out("out" + std::to_string(i) + ".avi"), "")) << convexa->LastErrMsg();
+    EXPECT_EQ(convexa->GetTaskProbe(i, 0), nullptr);
+    EXPECT_EQ(OpenFilesIn(folder), 0) << "a set-up task holds no file";
+  }
+  // More set-up of an earlier task opens its input again, and lets it go again.
+  ASSERT_TRUE(convexa->SetOutputFile(0, Out("out0b.avi"), "")) << convexa->LastErrMsg();
+  EXPECT_EQ(OpenFilesIn(folder), 0);
+
+  fs::remove(gone);
+  std::ofstream(changed, std::ios::app) << "more bytes";
+  RunBatch();
+  EXPECT_TRUE(Record(0).Finished) << Record(0).ExceptionMsg;
+  EXPECT_TRUE(fs::file_size(Out("out0.avi")) > 0 && fs::file_size(Out("out0b.avi")) > 0);
+  EXPECT_TRUE(Record(1).Exception);
+  EXPECT_EQ(Record(1).ExceptionMsg, AVErrorText(gone, AVERROR(ENOENT)));
+  EXPECT_NE(Record(1).ExceptionMsg.find("No such file or directory"), std::string::npos);
+  EXPECT_TRUE(Record(2).Exception);
+  EXPECT_EQ(Record(2).ExceptionMsg, changed + ": the file was changed after it was added to the task");
+  EXPECT_FALSE(fs::exists(Out("out1.avi")) || fs::exists(Out("out2.avi"))) << "a failed start writes nothing";
+  EXPECT_EQ(OpenFilesIn(folder), 0);
+}
+
 }  // namespace
