@@ -2,13 +2,10 @@
 
 #include "Src/Convexa.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "Src/FFUtils.h"
 #include "Src/FFmpegLogger.h"
-#include "Src/UnicodeProtocol.h"
 #include "platform/core/SysUtils.h"
 
 void InitInputOptions(TInputOptions& AOptions) { AOptions = TInputOptions{}; }
@@ -251,48 +248,41 @@ void TCustomConvexa::ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileNa
   ATask.SetProgramID(AOptions.ProgramID);
 }
 
-void TCustomConvexa::PrepareTask(TFFmpeg& ATask) {
-  ATask.Reset();
-  ATask.OptVerbose(FVerbose);
-  TPostHooks hooks;
-  if (FPreview) hooks.Include(TPostHook::phPreview);
-  if (FPreviewBitmap) hooks.Include(TPostHook::phBitmap);
-  ATask.SetPostHooks(hooks);
-  ATask.OnPreviewBitmap = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS) {
-    DoPreviewBitmap(Sender, ABitmap, AFrameNumber, APTS);
-  };
+// ---- files of tasks ----
+
+void TCustomConvexa::LetGoOfInputs(TFFmpeg& ATask) {
+  if (ATask.InputsReleased() || ATask.NbInputFiles() == 0 || ATask.Converting()) return;
+  ATask.DetachProbes();  // no probe points into a closed input
+  (void)ATask.ReleaseInputs();
 }
 
-void TCustomConvexa::OpenInput(TFFmpeg& ATask, TFFmpeg::TSetupStep& AStep) {
-  const int index = ATask.NbInputFiles();
-  if (AStep.Input)
-    ApplyInputRecord(ATask, AStep.FileName, *AStep.Input);
-  else if (index < ATask.MaxFiles())
-    ATask.ResetInputOptions(index);
-  ATask.OptInputFile(AStep.FileName);
-  ATask.GetAVProbe(index)->SetFileHandle(ATask.InputFile(index));
+void TCustomConvexa::LetOthersGo(const TFFmpeg* AKeep) {
+  for (int i = 0; i < FFFmpegList.Count(); ++i)
+    if (TFFmpeg* task = TaskAt(i); task != AKeep) LetGoOfInputs(*task);
 }
 
 int TCustomConvexa::AddTask(const std::string& AFileName, PInputOptions AOptions) {
   CheckNotWorking("AddTask");
-  CloseTasks(nullptr);
+  LetOthersGo(nullptr);
   std::unique_ptr<TFFmpeg> task = CreateTask(FCustomMaxFiles);
-  TFFmpeg::TSetupStep step;
-  step.FileName = AFileName;
-  if (AOptions) step.Input = *AOptions;
   try {
-    PrepareTask(*task);
-    OpenInput(*task, step);
+    task->Reset();
+    task->OptVerbose(FVerbose);
+    TPostHooks hooks;
+    if (FPreview) hooks.Include(TPostHook::phPreview);
+    if (FPreviewBitmap) hooks.Include(TPostHook::phBitmap);
+    task->SetPostHooks(hooks);
+    task->OnPreviewBitmap = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS) {
+      DoPreviewBitmap(Sender, ABitmap, AFrameNumber, APTS);
+    };
+    if (AOptions) ApplyInputRecord(*task, AFileName, *AOptions);
+    const int last = task->OptInputFile(AFileName) - 1;
+    task->GetAVProbe(last)->SetFileHandle(task->InputFile(last));
     WireTask(*task);
   } catch (const Exception& e) {
-    if (AOptions) *AOptions = *step.Input;
     FLastErrMsg = e.Message;
     return -1;
   }
-  if (AOptions) *AOptions = *step.Input;
-  step.Took = true;
-  step.Stamp = TFileStamp::Of(LocalFileName(AFileName));
-  task->SetupSteps().push_back(std::move(step));
   return FFFmpegList.Add(std::move(task));
 }
 
@@ -314,30 +304,27 @@ int TCustomConvexa::AddTask(TStream* AStream, const std::string& APrivateData, P
 
 bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, PInputOptions AOptions) {
   CheckNotWorking("AddInputFile");
-  TFFmpeg* task = TaskForSetup(ATaskIndex);
-  if (!task) return false;
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  LetOthersGo(task);
   if (task->NbInputFiles() >= task->MaxFiles()) {
     FLastErrMsg = Format("max input files %d reached", task->MaxFiles());
     return false;
   }
   const int index = task->NbInputFiles();
-  TFFmpeg::TSetupStep step;
-  step.FileName = AFileName;
-  if (AOptions) step.Input = *AOptions;
   try {
-    OpenInput(*task, step);
-    step.Took = true;
-    step.Stamp = TFileStamp::Of(LocalFileName(AFileName));
+    if (AOptions)
+      ApplyInputRecord(*task, AFileName, *AOptions);
+    else
+      task->ResetInputOptions(index);
+    task->OptInputFile(AFileName);
+    task->GetAVProbe(index)->SetFileHandle(task->InputFile(index));
   } catch (const Exception& e) {
     // An input that was not opened leaves no record of its options.
     task->ResetInputOptions(index);
     FLastErrMsg = e.Message;
+    return false;
   }
-  if (AOptions) *AOptions = *step.Input;
-  const bool took = step.Took;
-  // A failed input is set up again too: the options it used up are used up again.
-  task->SetupSteps().push_back(std::move(step));
-  return took;
+  return true;
 }
 
 bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions) {
@@ -345,160 +332,68 @@ bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, 
   return AddInputFile(ATaskIndex, AFileName, &options);
 }
 
-bool TCustomConvexa::DescribeOutput(TFFmpeg& ATask, TFFmpeg::TSetupStep& AStep, std::string& AError) {
-  const int index = ATask.NbOutputFiles();
-  const std::string& fileName = AStep.FileName;
-  TOutputOptions* options = AStep.Output ? &*AStep.Output : nullptr;
-  try {
-    detail::TStreamDefaults defaults;
-    if (options) {
-      if (options->FileName.empty()) options->FileName = fileName;
-      ATask.SetOutputOptions(index, *options);
-      std::vector<std::string> dropped;
-      const TOutputOptions applied = detail::WithDiscNorm(*options, &dropped);
-      for (const std::string& field : dropped)
-        GetLogger()->Log(this, TLogLevel::llInfo, field + " of " + fileName + ": the disc norm decides it");
-      defaults = detail::BuildStreamDefaults(applied);
-      detail::ApplyTarget(ATask, applied);
-      ATask.ParseOption("acodec", defaults.Default("acodec"));
-      ATask.ParseOption("vcodec", defaults.Default("vcodec"));
-      ATask.ParseOption("scodec", defaults.Default("scodec"));
-      ATask.OptPreset("apre", defaults.Default("apre"));
-      ATask.OptPreset("vpre", defaults.Default("vpre"));
-      ATask.OptPreset("spre", defaults.Default("spre"));
-      ATask.ApplyExtOptions(options->ExtOptions, false);
-      detail::ApplyOutputOptions(ATask, applied);
-      ATask.ParseOption("s", defaults.Default("s"));
-      ATask.ParseOption("vfilters", defaults.Default("vf"));
-      if (options->CustomHook)
-        ATask.OnCustomHook = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,
-                                    bool& AStopHook) {
-          DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
-        };
-    } else {
-      ATask.ResetOutputOptions(index);
-    }
-    ATask.OptOutputFile(fileName, options && options->Join);
-    AStep.Took = true;
-    if (options) detail::ApplyNewStreamOptions(ATask, options->ExtOptions, defaults);
-  } catch (const Exception& e) {
-    // The one place a failure of this output becomes the task's cause when it starts.
-    AError = e.Message;
-    if (ATask.NbOutputFiles() == index) {
-      // Nothing was described: a task left without any output reports this cause when it starts.
-      ATask.ResetOutputOptions(index);
-      ATask.NoteSetupFailure(AError);
-    } else {
-      // The output exists but lacks the streams asked for: converting it would pass for a
-      // success, so the task fails with this cause when it starts.
-      ATask.RefuseStart(AError);
-    }
-    return false;
-  }
-  return true;
-}
-
 bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName, POutputOptions AOptions) {
   CheckNotWorking("SetOutputFile");
-  TFFmpeg* task = TaskForSetup(ATaskIndex);
-  if (!task) return false;
+  TFFmpeg* task = TaskAt(ATaskIndex);
   if (task->NbOutputFiles() >= task->MaxFiles()) {
     FLastErrMsg = Format("max output files %d reached", task->MaxFiles());
     return false;
   }
-  TFFmpeg::TSetupStep step;
-  step.IsOutput = true;
-  step.FileName = AFileName;
-  if (AOptions) step.Output = *AOptions;
-  std::string error;
-  const bool described = DescribeOutput(*task, step, error);
-  if (AOptions) *AOptions = *step.Output;
-  if (!described) FLastErrMsg = error;
-  task->SetupSteps().push_back(std::move(step));
-  // With its output the task is set up: it lets go of its files until it starts (more set-up
-  // opens them again).
-  CloseTasks(nullptr);
-  return described;
-}
-
-// ---- files of tasks ----
-
-std::optional<TFileStamp> TFileStamp::Of(const std::string& AFileName) {
-  struct stat st {};
-  if (AFileName.empty() || ::stat(AFileName.c_str(), &st) != 0) return std::nullopt;
-  const std::optional<TFileIdentity> identity = TFileIdentity::Of(AFileName);
-  if (!identity || !identity->Exists()) return std::nullopt;
-  return TFileStamp{*identity, static_cast<int64_t>(st.st_size),
-                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
-}
-
-namespace {
-
-// A task whose inputs are all named files can be set up again from its steps; a byte stream
-// cannot be read a second time from its start.
-bool CanReopen(TFFmpeg& ATask) {
-  for (const TFFmpeg::TSetupStep& step : ATask.SetupSteps())
-    if (!step.IsOutput && TStreamRegistry::ParseStreamName(step.FileName) != 0) return false;
-  return true;
-}
-
-}  // namespace
-
-void TCustomConvexa::CloseTasks(const TFFmpeg* AKeep) {
-  for (int i = 0; i < FFFmpegList.Count(); ++i) {
-    TFFmpeg* task = TaskAt(i);
-    if (task == AKeep || task->Closed() || task->Converting() || task->Terminated() || !CanReopen(*task)) continue;
-    task->DetachProbes();
-    task->FreeResources();
-    task->SetClosed(true);
-  }
-}
-
-TFFmpeg* TCustomConvexa::TaskForSetup(int ATaskIndex) {
-  TFFmpeg* task = TaskAt(ATaskIndex);
-  CloseTasks(task);
-  std::string error;
-  if (task->Closed() && !ReopenTask(*task, error)) {
-    FLastErrMsg = error;
-    return nullptr;
-  }
-  return task;
-}
-
-bool TCustomConvexa::ReopenTask(TFFmpeg& ATask, std::string& AError) {
-  ATask.SetClosed(false);
-  // The set-up again, as it was made: the steps' outcomes are the same unless a file changed. The
-  // engine's settings that are not steps (post hooks, events) are kept.
-  const int verbose = ATask.Fverbose;
-  const TPostHooks hooks = ATask.PostHooks();
-  ATask.Reset();
-  ATask.OptVerbose(verbose);
-  ATask.SetPostHooks(hooks);
-  for (TFFmpeg::TSetupStep& step : ATask.SetupSteps()) {
-    if (step.IsOutput) {
-      std::string ignored;
-      if (!DescribeOutput(ATask, step, ignored) && step.Took) AError = ignored;
+  LetOthersGo(task);
+  // With its output described the task lets go of its files until it starts or is set up further.
+  struct TLetGo {
+    TCustomConvexa& Owner;
+    TFFmpeg& Task;
+    ~TLetGo() { Owner.LetGoOfInputs(Task); }
+  } letGo{*this, *task};
+  const int index = task->NbOutputFiles();
+  try {
+    detail::TStreamDefaults defaults;
+    if (AOptions) {
+      if (AOptions->FileName.empty()) AOptions->FileName = AFileName;
+      task->SetOutputOptions(index, *AOptions);
+      std::vector<std::string> dropped;
+      const TOutputOptions applied = detail::WithDiscNorm(*AOptions, &dropped);
+      for (const std::string& field : dropped)
+        GetLogger()->Log(this, TLogLevel::llInfo, field + " of " + AFileName + ": the disc norm decides it");
+      defaults = detail::BuildStreamDefaults(applied);
+      detail::ApplyTarget(*task, applied);
+      task->ParseOption("acodec", defaults.Default("acodec"));
+      task->ParseOption("vcodec", defaults.Default("vcodec"));
+      task->ParseOption("scodec", defaults.Default("scodec"));
+      task->OptPreset("apre", defaults.Default("apre"));
+      task->OptPreset("vpre", defaults.Default("vpre"));
+      task->OptPreset("spre", defaults.Default("spre"));
+      task->ApplyExtOptions(AOptions->ExtOptions, false);
+      detail::ApplyOutputOptions(*task, applied);
+      task->ParseOption("s", defaults.Default("s"));
+      task->ParseOption("vfilters", defaults.Default("vf"));
+      if (AOptions->CustomHook)
+        task->OnCustomHook = [this](TObject* Sender, TBitmap* ABitmap, int AFrameNumber, int64_t APTS, bool& AUpdate,
+                                    bool& AStopHook) {
+          DoCustomHook(Sender, ABitmap, AFrameNumber, APTS, AUpdate, AStopHook);
+        };
     } else {
-      if (step.Took && step.Stamp) {
-        const std::optional<TFileStamp> now = TFileStamp::Of(LocalFileName(step.FileName));
-        if (!now)
-          AError = AVErrorText(step.FileName, AVERROR(ENOENT));
-        else if (!(*now == *step.Stamp))
-          AError = step.FileName + ": the file was changed after it was added to the task";
-      }
-      if (AError.empty()) {
-        try {
-          OpenInput(ATask, step);
-        } catch (const Exception& e) {
-          if (step.Took) AError = e.Message;
-        }
-      }
+      task->ResetOutputOptions(index);
     }
-    if (!AError.empty()) break;
+    task->OptOutputFile(AFileName, AOptions && AOptions->Join);
+    if (AOptions) detail::ApplyNewStreamOptions(*task, AOptions->ExtOptions, defaults);
+  } catch (const Exception& e) {
+    // The one place a failure of this output becomes the component's message, and the task's
+    // when it starts.
+    FLastErrMsg = e.Message;
+    if (task->NbOutputFiles() == index) {
+      // Nothing was described: a task left without any output reports this cause when it starts.
+      task->ResetOutputOptions(index);
+      task->NoteSetupFailure(FLastErrMsg);
+    } else {
+      // The output exists but lacks the streams asked for: converting it would pass for a
+      // success, so the task fails with this cause when it starts.
+      task->RefuseStart(FLastErrMsg);
+    }
+    return false;
   }
-  if (AError.empty()) return true;
-  ATask.RefuseStart(AError);
-  return false;
+  return true;
 }
 
 bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions) {
@@ -515,9 +410,22 @@ bool TCustomConvexa::SetOutputStream(int ATaskIndex, TStream* AStream, const std
   return SetOutputFile(ATaskIndex, TStreamRegistry::StreamName(id, APrivateData), AOptions);
 }
 
-TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) const {
-  TAVProbe* probe = TaskAt(ATaskIndex)->FindAVProbe(AFileIndex);
-  return probe && probe->FileHandle() ? probe : nullptr;
+TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) {
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  TAVProbe* probe = task->FindAVProbe(AFileIndex);
+  if (!probe || AFileIndex >= task->NbInputFiles()) return nullptr;
+  if (task->InputsReleased() && !FWorking) {
+    LetOthersGo(task);
+    try {
+      task->ReopenInputs();
+    } catch (const Exception& e) {
+      FLastErrMsg = e.Message;
+      return nullptr;
+    }
+  }
+  if (!probe->FileHandle() && task->InputFile(AFileIndex) && !FWorking)
+    probe->SetFileHandle(task->InputFile(AFileIndex));
+  return probe->FileHandle() ? probe : nullptr;
 }
 
 void TCustomConvexa::ClearTasks() {

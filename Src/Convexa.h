@@ -36,7 +36,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -187,16 +186,6 @@ using TTerminateEvent = std::function<void(TObject* Sender, const TTerminateInfo
 // first ones taking what does not divide evenly.
 [[nodiscard]] std::vector<int> ShareFreeCores(int ACores, int ACommitted, int AWaiting);
 
-// What a local file was at one moment: which file, its size and its last change. Nothing for a
-// name that is no local file that exists.
-struct TFileStamp {
-  TFileIdentity Identity;
-  int64_t Size = 0;
-  int64_t ModifiedNs = 0;
-  [[nodiscard]] static std::optional<TFileStamp> Of(const std::string& AFileName);
-  bool operator==(const TFileStamp& AOther) const = default;
-};
-
 // One task: an engine object with the probes of its inputs and private copies of the option
 // records each file was opened with (kept for the task's whole life, never read again).
 class TFFmpeg : public TCustomFFmpeg {
@@ -227,28 +216,8 @@ class TFFmpeg : public TCustomFFmpeg {
   // Keeps a byte stream registered (TStreamRegistry) while the task lives.
   void HoldStream(int AStreamId) { FStreamIds.push_back(AStreamId); }
 
-  // One set-up operation the component made on the task, kept so that the task can let go of its
-  // files after set-up and be set up again, the same way, when it starts.
-  struct TSetupStep {
-    std::string FileName;
-    std::optional<TInputOptions> Input;    // an input step: the record it was opened with, if any
-    std::optional<TOutputOptions> Output;  // an output step: the record it was described with, if any
-    bool IsOutput = false;
-    bool Took = false;  // the input was opened, the output described
-    std::optional<TFileStamp> Stamp;  // an input file as it was when opened
-  };
-  [[nodiscard]] std::vector<TSetupStep>& SetupSteps() { return FSetupSteps; }
-  // Closed: the set-up is undone (files closed, buffers freed) and only the steps are kept.
-  [[nodiscard]] bool Closed() const { return FClosed; }
-  void SetClosed(bool AValue) { FClosed = AValue; }
-  // The verdict of the batch's file check, applied again when a closed task is reopened.
-  std::vector<TProtectedFile> BatchInputs;
-  std::string BatchRefusal;
-
  private:
   void CheckFileIndex(int AFileIndex) const;
-  std::vector<TSetupStep> FSetupSteps;
-  bool FClosed = false;
   std::vector<int> FStreamIds;
   std::vector<std::unique_ptr<TAVProbe>> FAVProbes;
   std::vector<std::unique_ptr<TInputOptions>> FInputOptions;
@@ -339,12 +308,13 @@ class TCustomConvexa : public TFFBaseComponent {
 
   // ---- tasks (GUI thread; refused with "Cannot %s while working." while Working) ----
 
-  // Files of tasks: a task holds its files open only while it is being set up or converted. Every
-  // set-up operation on one task lets the other tasks go of theirs (their set-up is undone and
-  // kept as a list of steps), and a task's files are opened again, by the same steps, when the
-  // task starts. A task reading a byte stream keeps its files. An input file that is gone, or was
-  // changed, when its task starts fails that task with the reason ("<file>: No such file or
-  // directory", "<file>: the file was changed after it was added to the task").
+  // Files of tasks: a task holds its input files open only while it is set up or converted, so a
+  // long list holds none. Once SetOutputFile has described an output, and whenever another task
+  // is added, set up or probed, a task closes its inputs and keeps all the rest of its set-up; it
+  // opens them again for more set-up, for GetTaskProbe, and on its worker when it starts. An input
+  // that is gone or was changed by then fails that step, or the task at its start, with the
+  // reason ("<file>: No such file or directory", "<file>: the file was changed after it was added
+  // to the task"). A task reading a byte stream keeps its inputs open.
 
   // Creates a task and opens its first input. The new index, or -1 with LastErrMsg (the task is
   // then freed). An empty AOptions->FileName is set to AFileName.
@@ -366,9 +336,10 @@ class TCustomConvexa : public TFFBaseComponent {
   // "TimeLength" read here).
   bool SetOutputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions);
   bool SetOutputStream(int ATaskIndex, TStream* AStream, const std::string& APrivateData, POutputOptions AOptions);
-  // The probe describing input AFileIndex of a task; nullptr when that input was never opened, the
-  // task has let go of its files since, or the task has run (its inputs are closed then).
-  [[nodiscard]] TAVProbe* GetTaskProbe(int ATaskIndex, int AFileIndex) const;
+  // The probe describing input AFileIndex of a task, its inputs opened again if it had let go of
+  // them; nullptr when that input was never opened, cannot be opened again (LastErrMsg says why),
+  // the batch is running, or the task has run (its inputs are closed then).
+  [[nodiscard]] TAVProbe* GetTaskProbe(int ATaskIndex, int AFileIndex);
   // Frees every task and returns to the editable state. Raises while a batch runs.
   void ClearTasks();
   void Exchange(int ATaskIndex1, int ATaskIndex2);
@@ -456,19 +427,10 @@ class TCustomConvexa : public TFFBaseComponent {
   void CloseNotifications();
   // Copies an input record into the task as the options of its next input and applies it.
   void ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions);
-  // The engine's part of AddTask before the input: a fresh set-up with the component's settings.
-  void PrepareTask(TFFmpeg& ATask);
-  // Opens the input of an input step (raises as OptInputFile does); fills the step's record name.
-  void OpenInput(TFFmpeg& ATask, TFFmpeg::TSetupStep& AStep);
-  // Describes the output of an output step; false with the reason in AError (the task keeps the
-  // cause for its start as SetOutputFile says).
-  bool DescribeOutput(TFFmpeg& ATask, TFFmpeg::TSetupStep& AStep, std::string& AError);
-  // Every task but AKeep lets go of its files (see "Files of tasks").
-  void CloseTasks(const TFFmpeg* AKeep);
-  // Opens a task's files again by its steps; false with the reason (also the task's start refusal).
-  bool ReopenTask(TFFmpeg& ATask, std::string& AError);
-  // The task that is about to be set up further: the others let go of their files, it has its own.
-  TFFmpeg* TaskForSetup(int ATaskIndex);
+  // A task that is not converting closes its input files until they are needed (see "Files of
+  // tasks"); LetOthersGo does so for every task but AKeep.
+  void LetGoOfInputs(TFFmpeg& ATask);
+  void LetOthersGo(const TFFmpeg* AKeep);
   // GUI thread: delivers the progress records and preview pictures posted since the last time.
   void DeliverProgressNews(const TLiveness::TAlive& AAlive);
   void DeliverPreviewNews(const TLiveness::TAlive& AAlive);
@@ -493,7 +455,6 @@ class TCustomConvexa : public TFFBaseComponent {
   TCriticalSection FTerminateLock;
   TAVProbe* FAVProbe = nullptr;  // owned as a component
   TFFmpegList FFFmpegList;
-  std::vector<TProtectedFile> FBatchInputs;  // every input of the batch; written by Start only
   int FCompleteTasks = 0;   // under FTerminateLock
   int FCurrentTask = -1;    // under FTerminateLock
   int FPendingTasks = 0;    // under FTerminateLock

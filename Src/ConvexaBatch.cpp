@@ -174,13 +174,13 @@ void TCustomConvexa::DivideCores() {
 // ---- batch ----
 
 void TCustomConvexa::CheckBatchFiles() {
-  // From the tasks' set-up steps: a task may have let go of its files until it starts.
-  FBatchInputs.clear();
+  std::vector<TProtectedFile> inputs;
   for (int t = 0; t < TasksCount(); ++t) {
-    for (const TFFmpeg::TSetupStep& step : TaskAt(t)->SetupSteps()) {
-      if (step.IsOutput || !step.Took) continue;
-      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(step.FileName));
-      if (identity && identity->Exists()) FBatchInputs.push_back({step.FileName, *identity});
+    const TFFmpeg* task = TaskAt(t);
+    for (int i = 0; i < task->NbInputFiles(); ++i) {
+      const std::string& name = task->InputFileName(i);
+      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(name));
+      if (identity && identity->Exists()) inputs.push_back({name, *identity});
     }
   }
   struct TClaim {
@@ -191,24 +191,24 @@ void TCustomConvexa::CheckBatchFiles() {
   std::vector<TClaim> claims;
   for (int t = 0; t < TasksCount(); ++t) {
     TFFmpeg* task = TaskAt(t);
-    task->BatchRefusal.clear();
-    for (const TFFmpeg::TSetupStep& step : task->SetupSteps()) {
-      if (!step.IsOutput || !step.Took) continue;
-      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(step.FileName));
+    task->SetProtectedFiles(inputs);
+    for (int k = 0; k < task->NbOutputFiles(); ++k) {
+      const TOutputFileSetup& file = task->OutputFile(k);
+      if (k > 0 && &file == &task->OutputFile(k - 1)) continue;  // join mode names one file again
+      const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(file.file_name));
       if (!identity) continue;
       auto claim = std::find_if(claims.begin(), claims.end(), [&](const TClaim& c) { return c.Identity == *identity; });
       if (claim == claims.end()) {
-        claims.push_back({*identity, t, step.FileName});
+        claims.push_back({*identity, t, file.file_name});
         continue;
       }
-      if (task->BatchRefusal.empty())
-        task->BatchRefusal = Format("Output file '%s' is the same file as the output '%s' of task #%d; one file "
-                                    "cannot take two conversions",
-                                    step.FileName, claim->Name, claim->Task);
+      task->RefuseStart(Format("Output file '%s' is the same file as the output '%s' of task #%d; one file "
+                               "cannot take two conversions",
+                               file.file_name, claim->Name, claim->Task));
     }
   }
   // Every task opens its files again when it starts, as they are then.
-  CloseTasks(nullptr);
+  LetOthersGo(nullptr);
 }
 
 void TCustomConvexa::Start(int AThreadCount) {
@@ -257,11 +257,6 @@ void TCustomConvexa::StartNextTask() {
     const int index = FCurrentTask++;
     task = TaskAt(index);
     task->ReportInterval = static_cast<int64_t>(FProgressInterval) * 1000;
-    // A file that is gone or changed fails the task at its start, with the reason.
-    std::string reopenError;
-    if (task->Closed()) (void)ReopenTask(*task, reopenError);
-    task->SetProtectedFiles(FBatchInputs);
-    if (!task->BatchRefusal.empty()) task->RefuseStart(task->BatchRefusal);
     task->DetachProbes();
     if (FThreadMode) {
       if (TThread* worker = task->StartConvert(true, FThreadPriority)) {
