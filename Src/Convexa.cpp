@@ -413,8 +413,9 @@ bool TCustomConvexa::SetOutputStream(int ATaskIndex, TStream* AStream, const std
 TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) {
   TFFmpeg* task = TaskAt(ATaskIndex);
   TAVProbe* probe = task->FindAVProbe(AFileIndex);
-  if (!probe || AFileIndex >= task->NbInputFiles()) return nullptr;
-  if (task->InputsReleased() && !FWorking) {
+  // A batch under way let every task go of its probes at its start; its workers own the inputs.
+  if (!probe || FWorking || AFileIndex >= task->NbInputFiles()) return nullptr;
+  if (task->InputsReleased()) {
     LetOthersGo(task);
     try {
       task->ReopenInputs();
@@ -423,7 +424,7 @@ TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) {
       return nullptr;
     }
   }
-  if (!probe->FileHandle() && task->InputFile(AFileIndex) && !FWorking)
+  if (!probe->FileHandle() && task->InputFile(AFileIndex))
     probe->SetFileHandle(task->InputFile(AFileIndex));
   return probe->FileHandle() ? probe : nullptr;
 }
