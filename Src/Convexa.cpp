@@ -248,8 +248,22 @@ void TCustomConvexa::ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileNa
   ATask.SetProgramID(AOptions.ProgramID);
 }
 
+// ---- files of tasks ----
+
+void TCustomConvexa::LetGoOfInputs(TFFmpeg& ATask) {
+  if (ATask.InputsReleased() || ATask.NbInputFiles() == 0 || ATask.Converting()) return;
+  ATask.DetachProbes();  // no probe points into a closed input
+  (void)ATask.ReleaseInputs();
+}
+
+void TCustomConvexa::LetOthersGo(const TFFmpeg* AKeep) {
+  for (int i = 0; i < FFFmpegList.Count(); ++i)
+    if (TFFmpeg* task = TaskAt(i); task != AKeep) LetGoOfInputs(*task);
+}
+
 int TCustomConvexa::AddTask(const std::string& AFileName, PInputOptions AOptions) {
   CheckNotWorking("AddTask");
+  LetOthersGo(nullptr);
   std::unique_ptr<TFFmpeg> task = CreateTask(FCustomMaxFiles);
   try {
     task->Reset();
@@ -291,6 +305,7 @@ int TCustomConvexa::AddTask(TStream* AStream, const std::string& APrivateData, P
 bool TCustomConvexa::AddInputFile(int ATaskIndex, const std::string& AFileName, PInputOptions AOptions) {
   CheckNotWorking("AddInputFile");
   TFFmpeg* task = TaskAt(ATaskIndex);
+  LetOthersGo(task);
   if (task->NbInputFiles() >= task->MaxFiles()) {
     FLastErrMsg = Format("max input files %d reached", task->MaxFiles());
     return false;
@@ -324,6 +339,13 @@ bool TCustomConvexa::SetOutputFile(int ATaskIndex, const std::string& AFileName,
     FLastErrMsg = Format("max output files %d reached", task->MaxFiles());
     return false;
   }
+  LetOthersGo(task);
+  // With its output described the task lets go of its files until it starts or is set up further.
+  struct TLetGo {
+    TCustomConvexa& Owner;
+    TFFmpeg& Task;
+    ~TLetGo() { Owner.LetGoOfInputs(Task); }
+  } letGo{*this, *task};
   const int index = task->NbOutputFiles();
   try {
     detail::TStreamDefaults defaults;
@@ -388,9 +410,23 @@ bool TCustomConvexa::SetOutputStream(int ATaskIndex, TStream* AStream, const std
   return SetOutputFile(ATaskIndex, TStreamRegistry::StreamName(id, APrivateData), AOptions);
 }
 
-TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) const {
-  TAVProbe* probe = TaskAt(ATaskIndex)->FindAVProbe(AFileIndex);
-  return probe && probe->FileHandle() ? probe : nullptr;
+TAVProbe* TCustomConvexa::GetTaskProbe(int ATaskIndex, int AFileIndex) {
+  TFFmpeg* task = TaskAt(ATaskIndex);
+  TAVProbe* probe = task->FindAVProbe(AFileIndex);
+  // A batch under way let every task go of its probes at its start; its workers own the inputs.
+  if (!probe || FWorking || AFileIndex >= task->NbInputFiles()) return nullptr;
+  if (task->InputsReleased()) {
+    LetOthersGo(task);
+    try {
+      task->ReopenInputs();
+    } catch (const Exception& e) {
+      FLastErrMsg = e.Message;
+      return nullptr;
+    }
+  }
+  if (!probe->FileHandle() && task->InputFile(AFileIndex))
+    probe->SetFileHandle(task->InputFile(AFileIndex));
+  return probe->FileHandle() ? probe : nullptr;
 }
 
 void TCustomConvexa::ClearTasks() {

@@ -308,6 +308,14 @@ class TCustomConvexa : public TFFBaseComponent {
 
   // ---- tasks (GUI thread; refused with "Cannot %s while working." while Working) ----
 
+  // Files of tasks: a task holds its input files open only while it is set up or converted, so a
+  // long list holds none. Once SetOutputFile has described an output, and whenever another task
+  // is added, set up or probed, a task closes its inputs and keeps all the rest of its set-up; it
+  // opens them again for more set-up, for GetTaskProbe, and on its worker when it starts. An input
+  // that is gone or was changed by then fails that step, or the task at its start, with the
+  // reason ("<file>: No such file or directory", "<file>: the file was changed after it was added
+  // to the task"). A task reading a byte stream keeps its inputs open.
+
   // Creates a task and opens its first input. The new index, or -1 with LastErrMsg (the task is
   // then freed). An empty AOptions->FileName is set to AFileName.
   int AddTask(const std::string& AFileName, PInputOptions AOptions = nullptr);
@@ -328,9 +336,10 @@ class TCustomConvexa : public TFFBaseComponent {
   // "TimeLength" read here).
   bool SetOutputFile(int ATaskIndex, const std::string& AFileName, const std::string& AExtOptions);
   bool SetOutputStream(int ATaskIndex, TStream* AStream, const std::string& APrivateData, POutputOptions AOptions);
-  // The probe describing input AFileIndex of a task; nullptr when that input was never opened or
-  // the task has run (its inputs are closed then).
-  [[nodiscard]] TAVProbe* GetTaskProbe(int ATaskIndex, int AFileIndex) const;
+  // The probe describing input AFileIndex of a task, its inputs opened again if it had let go of
+  // them; nullptr when that input was never opened, cannot be opened again (LastErrMsg says why),
+  // the batch is running, or the task has run (its inputs are closed then).
+  [[nodiscard]] TAVProbe* GetTaskProbe(int ATaskIndex, int AFileIndex);
   // Frees every task and returns to the editable state. Raises while a batch runs.
   void ClearTasks();
   void Exchange(int ATaskIndex1, int ATaskIndex2);
@@ -421,6 +430,10 @@ class TCustomConvexa : public TFFBaseComponent {
   void CloseNotifications();
   // Copies an input record into the task as the options of its next input and applies it.
   void ApplyInputRecord(TFFmpeg& ATask, const std::string& AFileName, TInputOptions& AOptions);
+  // A task that is not converting closes its input files until they are needed (see "Files of
+  // tasks"); LetOthersGo does so for every task but AKeep.
+  void LetGoOfInputs(TFFmpeg& ATask);
+  void LetOthersGo(const TFFmpeg* AKeep);
   // GUI thread: delivers the progress records and preview pictures posted since the last time.
   void DeliverProgressNews(const TLiveness::TAlive& AAlive);
   void DeliverPreviewNews(const TLiveness::TAlive& AAlive);

@@ -180,8 +180,7 @@ void TCustomConvexa::CheckBatchFiles() {
   for (int t = 0; t < TasksCount(); ++t) {
     const TFFmpeg* task = TaskAt(t);
     for (int i = 0; i < task->NbInputFiles(); ++i) {
-      const AVFormatContext* input = task->InputFile(i);
-      const std::string name = AVNameToFileName(input && input->url ? input->url : "");
+      const std::string& name = task->InputFileName(i);
       const std::optional<TFileIdentity> identity = TFileIdentity::Of(LocalFileName(name));
       if (identity && identity->Exists()) inputs.push_back({name, *identity});
     }
@@ -210,6 +209,8 @@ void TCustomConvexa::CheckBatchFiles() {
                                file.file_name, claim->Name, claim->Task));
     }
   }
+  // Every task opens its files again when it starts, as they are then.
+  LetOthersGo(nullptr);
 }
 
 void TCustomConvexa::Start(int AThreadCount) {

@@ -495,7 +495,11 @@ void TCustomFFmpeg::RunConversion() {
   std::vector<std::string> outputs;
   for (const auto& file : Foutput_files)
     if (std::find(outputs.begin(), outputs.end(), file->file_name) == outputs.end()) outputs.push_back(file->file_name);
-  GuardedStep([this] { Transcode(); });
+  // Inputs let go of until the run are opened again first: one that is gone or changed fails it.
+  GuardedStep([this] {
+    ReopenInputs();
+    Transcode();
+  });
   // A stop that found the worker standing still gave the outputs up (the unfinished ones are
   // gone): the write failure that followed is the stop's doing, not the job's.
   if (FBroken && FSignals->AbortIO) ClearFailure();
@@ -664,6 +668,8 @@ void TCustomFFmpeg::CloseInputFiles() {
   Finput_files_ts_offset.clear();
   Finput_codecs.clear();
   FInputURLs.clear();
+  FInputReopens.clear();
+  FInputsReleased = false;
 }
 
 void TCustomFFmpeg::FreeResources() {

@@ -44,6 +44,7 @@ extern "C" {
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -442,6 +443,21 @@ class TCustomFFmpeg : public TObject {
   // inputs already. Nothing is registered then, and the options that describe one input (forced
   // format and decoders, capture channel) are used up either way.
   int OptInputFile(const std::string& AFileName);
+  // Closes the job's input files until they are needed again, keeping all the set-up made of them
+  // (outputs, streams, settings): a long list of jobs holds no file open. InputFile answers
+  // nullptr meanwhile. False, and nothing closed, when there is no input, the inputs are let go
+  // of already, or one reads a byte stream (which cannot be read from its start again).
+  bool ReleaseInputs();
+  // Opens inputs let go of again, the way they were opened first; nothing when they are open. The
+  // run and the set-up steps that read the inputs (OptInputFile, OptOutputFile, OptTarget) call
+  // it themselves. Raises FFmpegException, leaving the inputs let go of: "<file>: " and the reason
+  // when the file cannot be opened ("No such file or directory" for one that is gone), and
+  // "<file>: the file was changed after it was added to the task" when its size, its time of
+  // change or its streams are not what they were.
+  void ReopenInputs();
+  [[nodiscard]] bool InputsReleased() const { return FInputsReleased; }
+  // The name input AIndex was opened by, as it was given, whether it is open or let go of.
+  [[nodiscard]] const std::string& InputFileName(int AIndex) const;
   // The encoder (AEncoder) or decoder of kind ACodecType named AName: a codec's own name stands for
   // its default encoder, and an old encoder name for its successor. nullptr for an empty name.
   // Raises FFmpegException naming the codec when there is none (for an encoder a Chinese text the
@@ -520,6 +536,7 @@ class TCustomFFmpeg : public TObject {
   [[nodiscard]] bool Converting() const { return FConverting.load(); }
   [[nodiscard]] bool Terminated() const { return FTerminated.load(); }
   [[nodiscard]] bool Broken() const { return FBroken.load(); }
+  // nullptr while the inputs are let go of (ReleaseInputs).
   [[nodiscard]] AVFormatContext* InputFile(int AIndex) const { return Finput_files.at(AIndex); }
   [[nodiscard]] TOutputFileSetup& OutputFile(int AIndex) const { return *Foutput_files.at(AIndex); }
   [[nodiscard]] TFFOptions& Options() { return FOptions; }
@@ -740,10 +757,34 @@ class TCustomFFmpeg : public TObject {
   // Takes the outputs' default picture and sound settings from the streams of AInput an output
   // would encode (Fframe_width … Fchannel_layout), marking them as the input's.
   void TakeInputDefaults(AVFormatContext* AInput);
+  struct TInputReopen;
+  struct TOpening;
+  // Opens the file of AHow into AOpening.Context as AHow says: the context's options, the forced
+  // format and decoders, the program, the stream information, the seek to the start asked for.
+  // Answers the timestamp the input starts at. Raises FFmpegException with the reason.
+  int64_t OpenInputContext(const TInputReopen& AHow, TOpening& AOpening);
+  // One input let go of, opened again (see ReopenInputs).
+  AVFormatContext* OpenInputAgain(const TInputReopen& AHow);
 
   // ==== The set-up thread; read by the worker during the run, released at its end ====
   const int FMaxFiles;
-  std::vector<AVFormatContext*> Finput_files;
+  std::vector<AVFormatContext*> Finput_files;  // entries are nullptr while the inputs are let go of
+  // How one input was opened, so that it can be opened again the same way after ReleaseInputs.
+  struct TInputReopen {
+    std::string FileName;  // as given
+    bool ByteStream = false;
+    const AVInputFormat* Format = nullptr;
+    AVCodecID VideoId = AV_CODEC_ID_NONE, AudioId = AV_CODEC_ID_NONE, SubtitleId = AV_CODEC_ID_NONE;
+    std::unique_ptr<AVDictionary, TDictionaryDeleter> ContextOptions;  // the option set's values for the context
+    std::unique_ptr<AVDictionary, TDictionaryDeleter> Params;          // the demuxer's parameters
+    int ProgramId = 0;
+    int64_t StartTime = 0;  // the seek asked for, from the file's own start
+    std::vector<AVDiscard> Discards;  // per stream, as the set-up left them
+    std::vector<std::pair<AVMediaType, AVCodecID>> Streams;  // what the file held
+    std::optional<TFileStamp> Stamp;  // a local file as it was when opened
+  };
+  std::vector<TInputReopen> FInputReopens;  // per input
+  bool FInputsReleased = false;
   std::vector<std::shared_ptr<TOutputFileSetup>> Foutput_files;  // join mode repeats the same file
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FCodecOpts[3];  // video, audio, subtitle
   std::unique_ptr<AVDictionary, TDictionaryDeleter> FMuxerOpts;

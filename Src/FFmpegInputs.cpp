@@ -1,6 +1,8 @@
 // Opening the input files of a job, and codec lookup by name.
 
+#include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "Src/AVCodecStubs.h"
 #include "Src/AVFormatStubs.h"
@@ -128,6 +130,118 @@ void TCustomFFmpeg::ResetInputOptions() {
   Fvideo_channel = 0;
 }
 
+// An input being opened, released unless it is taken over.
+struct TCustomFFmpeg::TOpening {
+  AVFormatContext* Context = nullptr;
+  AVIOContext* StreamIO = nullptr;  // a registered byte stream's I/O context, ours to free
+  bool Opened = false;              // Context went through OpenInputFile
+  TOpening() = default;
+  TOpening(const TOpening&) = delete;
+  TOpening& operator=(const TOpening&) = delete;
+  ~TOpening() {
+    if (Opened)
+      CloseInputFile(&Context);
+    else if (Context)
+      av::avformat_free_context(Context);
+    FreeStreamIO(&StreamIO);
+  }
+  // The context, now the caller's (with its byte stream's I/O context).
+  AVFormatContext* Take() {
+    StreamIO = nullptr;
+    return std::exchange(Context, nullptr);
+  }
+};
+
+namespace {
+
+// The values of the option set an input's context takes, by name.
+AVDictionary* ContextOptionsOf(const TFFOptions& AOpts) {
+  AVDictionary* result = nullptr;
+  void* source = AOpts.avformat_opts;
+  if (!source) return nullptr;
+  for (const std::string& name : AOpts.opt_names) {
+    const AVOption* o = av::av_opt_find(source, name.c_str(), nullptr, 0, 0);
+    if (!o || !(o->flags & AV_OPT_FLAG_DECODING_PARAM)) continue;
+    uint8_t* text = nullptr;
+    if (av::av_opt_get(source, name.c_str(), 0, &text) >= 0 && text)
+      av::av_dict_set(&result, name.c_str(), reinterpret_cast<const char*>(text), 0);
+    av::av_free(text);
+  }
+  return result;
+}
+
+std::string ChangedFileText(const std::string& AFileName) {
+  return AFileName + ": the file was changed after it was added to the task";
+}
+
+}  // namespace
+
+int64_t TCustomFFmpeg::OpenInputContext(const TInputReopen& AHow, TOpening& AOpening) {
+  AOpening.Context = av::avformat_alloc_context();
+  if (!AOpening.Context) throw FFmpegException(OutOfMemoryText);
+  AVFormatContext*& ic = AOpening.Context;
+  for (const AVDictionaryEntry* e = nullptr; (e = av::av_dict_get(AHow.ContextOptions.get(), "", e, AV_DICT_IGNORE_SUFFIX));)
+    av::av_opt_set(ic, e->key, e->value, 0);
+  ic->video_codec_id = AHow.VideoId;
+  ic->audio_codec_id = AHow.AudioId;
+  ic->subtitle_codec_id = AHow.SubtitleId;
+  ic->flags |= AVFMT_FLAG_NONBLOCK;
+  // A stop gives up a read that waits for bytes (a stalled pipe or network input).
+  ic->interrupt_callback.callback = InputInterrupt;
+  ic->interrupt_callback.opaque = this;
+
+  // A registered byte stream is read through an I/O context of ours.
+  if (const int streamId = TStreamRegistry::ParseStreamName(AHow.FileName)) {
+    TStream* stream = TStreamRegistry::Find(streamId);
+    if (stream) AOpening.StreamIO = NewStreamIO(stream, false);
+    if (!AOpening.StreamIO)
+      throw FFmpegException(AVErrorText(AHow.FileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT)));
+    ic->pb = AOpening.StreamIO;
+    ic->flags |= AVFMT_FLAG_CUSTOM_IO;
+  }
+
+  AVDictionary* openParams = nullptr;
+  av::av_dict_copy(&openParams, AHow.Params.get(), 0);
+  AOpening.Opened = true;
+  const int error = OpenInputFile(&ic, AHow.FileName, AHow.Format, &openParams);  // frees the context on failure
+  std::unique_ptr<AVDictionary, TDictionaryDeleter> paramsOwner(openParams);
+  if (error < 0) throw FFmpegException(AVErrorText(AHow.FileName, error));
+
+  if (AHow.ProgramId) {
+    for (unsigned i = 0; i < ic->nb_streams; ++i) ic->streams[i]->discard = AVDISCARD_ALL;
+    bool found = false;
+    for (unsigned p = 0; p < ic->nb_programs; ++p) {
+      AVProgram* program = ic->programs[p];
+      if (program->id != AHow.ProgramId) {
+        program->discard = AVDISCARD_ALL;
+        continue;
+      }
+      found = true;
+      for (unsigned k = 0; k < program->nb_stream_indexes; ++k)
+        ic->streams[program->stream_index[k]]->discard = AVDISCARD_DEFAULT;
+    }
+    if (!found) throw FFmpegException("Specified program id not found");
+  }
+
+  int result = 0;
+  {
+    std::lock_guard<TCriticalSection> guard(CodecLock());
+    result = av::avformat_find_stream_info(ic, nullptr);
+  }
+  if (result < 0 && Fverbose >= 0) {
+    const std::string text = Printf("%s: could not find codec parameters", AHow.FileName.c_str());
+    GetLogger()->Log(this, TLogLevel::llVerbose, text);
+    throw FFmpegException(text);
+  }
+
+  int64_t timestamp = AHow.StartTime;
+  if (ic->start_time != AV_NOPTS_VALUE) timestamp += ic->start_time;
+  if (AHow.StartTime != 0 && av::av_seek_frame(ic, -1, timestamp, AVSEEK_FLAG_BACKWARD) < 0 && Fverbose > 0)
+    GetLogger()->Log(this, TLogLevel::llVerbose,
+                     Printf("%s: could not seek to position %0.3f", AHow.FileName.c_str(), timestamp / 1000000.0));
+  return timestamp;
+}
+
 int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   // The options that describe one input (forced decoders, capture channel) are used up whether it
   // opens or not, so that a failed input cannot fail the next one too.
@@ -135,30 +249,21 @@ int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
     TCustomFFmpeg& Engine;
     ~TUsedUp() { Engine.ResetInputOptions(); }
   } usedUp{*this};
-  // The input being opened, released when opening fails.
-  struct TOpening {
-    AVFormatContext* Context = nullptr;
-    AVIOContext* StreamIO = nullptr;  // a registered byte stream's I/O context, ours to free
-    bool Opened = false;              // Context went through OpenInputFile
-    ~TOpening() {
-      if (Opened)
-        CloseInputFile(&Context);
-      else if (Context)
-        av::avformat_free_context(Context);
-      FreeStreamIO(&StreamIO);
-    }
-  } opening;
+  TOpening opening;
 
   if (NbInputFiles() >= FMaxFiles)
     throw FFmpegException(Printf("Too many input files (this job takes at most %d)", FMaxFiles));
+  ReopenInputs();
 
-  const AVInputFormat* format = nullptr;
+  TInputReopen how;
+  how.FileName = AFileName;
+  how.ByteStream = TStreamRegistry::ParseStreamName(AFileName) != 0;
   if (!Flast_asked_format.empty()) {
     // The name is used up either way, so that it cannot fail the next input too.
     const std::string name = std::move(Flast_asked_format);
     Flast_asked_format.clear();
-    format = av::av_find_input_format(name.c_str());
-    if (!format) throw FFmpegException(Printf("Unknown input format: \"%s\"", name.c_str()));
+    how.Format = av::av_find_input_format(name.c_str());
+    if (!how.Format) throw FFmpegException(Printf("Unknown input format: \"%s\"", name.c_str()));
   }
 
   // The forced decoders, checked before anything is opened.
@@ -169,13 +274,11 @@ int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
     const AVCodec* codec = FindCodecOrDie(AName, AType, strictOf(AType), false);
     return codec ? codec->id : AV_CODEC_ID_NONE;
   };
-  const AVCodecID videoId = forcedId(Fvideo_codec_name, AVMEDIA_TYPE_VIDEO);
-  const AVCodecID audioId = forcedId(Faudio_codec_name, AVMEDIA_TYPE_AUDIO);
-  const AVCodecID subtitleId = forcedId(Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE);
-
-  opening.Context = av::avformat_alloc_context();
-  if (!opening.Context) throw FFmpegException(OutOfMemoryText);
-  AVFormatContext*& ic = opening.Context;
+  how.VideoId = forcedId(Fvideo_codec_name, AVMEDIA_TYPE_VIDEO);
+  how.AudioId = forcedId(Faudio_codec_name, AVMEDIA_TYPE_AUDIO);
+  how.SubtitleId = forcedId(Fsubtitle_codec_name, AVMEDIA_TYPE_SUBTITLE);
+  if (Fpgmyuv_compatibility_hack) how.VideoId = AV_CODEC_ID_PGMYUV;
+  how.ContextOptions.reset(ContextOptionsOf(FOptions));
 
   // The capture and raw-input parameters go to the demuxer as options; demuxers without them
   // leave them unused.
@@ -192,70 +295,14 @@ int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   if (Fvideo_channel) SetDictInt(&params, "channel", Fvideo_channel);
   if (!Fvideo_standard.empty()) av::av_dict_set(&params, "standard", Fvideo_standard.c_str(), 0);
   if (Floop_input) av::av_dict_set(&params, "loop", "1", 0);
-  std::unique_ptr<AVDictionary, TDictionaryDeleter> paramsOwner(params);
+  how.Params.reset(params);
+  how.ProgramId = Fopt_programid;
+  how.StartTime = Fstart_time;
 
-  ApplyFFOptions(FOptions, ic, FOptions.avformat_opts, AV_OPT_FLAG_DECODING_PARAM);
-  ic->video_codec_id = videoId;
-  ic->audio_codec_id = audioId;
-  ic->subtitle_codec_id = subtitleId;
-  ic->flags |= AVFMT_FLAG_NONBLOCK;
-  // A stop gives up a read that waits for bytes (a stalled pipe or network input).
-  ic->interrupt_callback.callback = InputInterrupt;
-  ic->interrupt_callback.opaque = this;
-  if (Fpgmyuv_compatibility_hack) ic->video_codec_id = AV_CODEC_ID_PGMYUV;
-
-  // A registered byte stream is read through an I/O context of ours.
-  if (const int streamId = TStreamRegistry::ParseStreamName(AFileName)) {
-    TStream* stream = TStreamRegistry::Find(streamId);
-    if (stream) opening.StreamIO = NewStreamIO(stream, false);
-    if (!opening.StreamIO)
-      throw FFmpegException(AVErrorText(AFileName, stream ? AVERROR(ENOMEM) : AVERROR(ENOENT)));
-    ic->pb = opening.StreamIO;
-    ic->flags |= AVFMT_FLAG_CUSTOM_IO;
-  }
-
-  AVDictionary* openParams = paramsOwner.release();
-  opening.Opened = true;
-  const int error = OpenInputFile(&ic, AFileName, format, &openParams);  // frees the context on failure
-  paramsOwner.reset(openParams);
-  if (error < 0) throw FFmpegException(AVErrorText(AFileName, error));
-
-  if (Fopt_programid) {
-    for (unsigned i = 0; i < ic->nb_streams; ++i) ic->streams[i]->discard = AVDISCARD_ALL;
-    bool found = false;
-    for (unsigned p = 0; p < ic->nb_programs; ++p) {
-      AVProgram* program = ic->programs[p];
-      if (program->id != Fopt_programid) {
-        program->discard = AVDISCARD_ALL;
-        continue;
-      }
-      found = true;
-      for (unsigned k = 0; k < program->nb_stream_indexes; ++k)
-        ic->streams[program->stream_index[k]]->discard = AVDISCARD_DEFAULT;
-    }
-    if (!found) throw FFmpegException("Specified program id not found");
-    Fopt_programid = 0;
-  }
-
-  int result = 0;
-  {
-    std::lock_guard<TCriticalSection> guard(CodecLock());
-    result = av::avformat_find_stream_info(ic, nullptr);
-  }
-  if (result < 0 && Fverbose >= 0) {
-    const std::string text = Printf("%s: could not find codec parameters", AFileName.c_str());
-    GetLogger()->Log(this, TLogLevel::llVerbose, text);
-    throw FFmpegException(text);
-  }
-
-  int64_t timestamp = Fstart_time;
-  if (ic->start_time != AV_NOPTS_VALUE) timestamp += ic->start_time;
-  if (Fstart_time != 0) {
-    if (av::av_seek_frame(ic, -1, timestamp, AVSEEK_FLAG_BACKWARD) < 0 && Fverbose > 0)
-      GetLogger()->Log(this, TLogLevel::llVerbose,
-                       Printf("%s: could not seek to position %0.3f", AFileName.c_str(), timestamp / 1000000.0));
-    Fstart_time = 0;
-  }
+  const int64_t timestamp = OpenInputContext(how, opening);
+  AVFormatContext* const ic = opening.Context;
+  Fopt_programid = 0;
+  Fstart_time = 0;
 
   // The decoders forced by name, one entry per stream of this input (null when none was named).
   std::vector<const AVCodec*> decoders;
@@ -305,13 +352,18 @@ int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   TakeInputDefaults(ic);
   if (ic->duration != AV_NOPTS_VALUE && ic->duration > FTotalOutputDuration) FTotalOutputDuration = ic->duration;
 
+  for (unsigned i = 0; i < ic->nb_streams; ++i) {
+    how.Discards.push_back(ic->streams[i]->discard);
+    how.Streams.emplace_back(ic->streams[i]->codecpar->codec_type, ic->streams[i]->codecpar->codec_id);
+  }
+  if (!how.ByteStream) how.Stamp = TFileStamp::Of(LocalFileName(AFileName));
+
   // Registered from here on: the input (and its byte stream's I/O context) is released with the
   // job's inputs.
-  AVFormatContext* const input = ic;
-  opening.Context = nullptr;
-  opening.StreamIO = nullptr;
+  AVFormatContext* const input = opening.Take();
   const int index = NbInputFiles();
   Finput_files.push_back(input);
+  FInputReopens.push_back(std::move(how));
   Finput_files_ts_offset.push_back(Fcopy_ts ? Finput_ts_offset : Finput_ts_offset - timestamp);
   Finput_codecs.insert(Finput_codecs.end(), decoders.begin(), decoders.end());
   if (Finput_files_ts_scale.size() < Finput_files.size()) Finput_files_ts_scale.resize(Finput_files.size());
@@ -322,3 +374,51 @@ int TCustomFFmpeg::OptInputFile(const std::string& AFileName) {
   }
   return NbInputFiles();
 }
+
+// ---- letting go of the inputs until the run ----
+
+bool TCustomFFmpeg::ReleaseInputs() {
+  if (FInputsReleased || Finput_files.empty()) return false;
+  for (const TInputReopen& how : FInputReopens)
+    if (how.ByteStream) return false;
+  for (AVFormatContext*& ctx : Finput_files) CloseInputFile(&ctx);
+  FInputsReleased = true;
+  return true;
+}
+
+void TCustomFFmpeg::ReopenInputs() {
+  if (!FInputsReleased) return;
+  std::vector<AVFormatContext*> opened;
+  try {
+    for (const TInputReopen& how : FInputReopens) opened.push_back(OpenInputAgain(how));
+  } catch (...) {
+    for (AVFormatContext*& ctx : opened) CloseInputFile(&ctx);
+    throw;
+  }
+  std::copy(opened.begin(), opened.end(), Finput_files.begin());
+  FInputsReleased = false;
+}
+
+AVFormatContext* TCustomFFmpeg::OpenInputAgain(const TInputReopen& AHow) {
+  // The set-up was made for the file as it was: one that was written to or replaced since is
+  // not converted as if it were the same.
+  if (AHow.Stamp) {
+    const std::optional<TFileStamp> now = TFileStamp::Of(LocalFileName(AHow.FileName));
+    if (!now) throw FFmpegException(AVErrorText(AHow.FileName, AVERROR(ENOENT)));
+    if (!(*now == *AHow.Stamp)) throw FFmpegException(ChangedFileText(AHow.FileName));
+  }
+  TOpening opening;
+  (void)OpenInputContext(AHow, opening);
+  AVFormatContext* ic = opening.Context;
+  bool same = ic->nb_streams == AHow.Streams.size();
+  for (unsigned i = 0; same && i < ic->nb_streams; ++i) {
+    AVCodecParameters* par = ic->streams[i]->codecpar;
+    same = par->codec_type == AHow.Streams[i].first && par->codec_id == AHow.Streams[i].second;
+    if (par->codec_type == AVMEDIA_TYPE_VIDEO && par->format < 0) par->format = 0;
+    ic->streams[i]->discard = AHow.Discards[i];
+  }
+  if (!same) throw FFmpegException(ChangedFileText(AHow.FileName));
+  return opening.Take();
+}
+
+const std::string& TCustomFFmpeg::InputFileName(int AIndex) const { return FInputReopens.at(AIndex).FileName; }

@@ -222,6 +222,7 @@ int TCustomFFmpeg::OptOutputFile(const std::string& AFileName, bool AJoin) {
   if (FJoinMode) throw FFmpegException("Cannot join more than one output file.");
   if (NbOutputFiles() >= FMaxFiles)
     throw FFmpegException(Printf("Too many output files (this job takes at most %d)", FMaxFiles));
+  ReopenInputs();  // the streams of the inputs decide the output's
   FEnableFilter = !Fvfilters.empty();
 
   const std::string avName = FileNameToAVName(AFileName);

@@ -60,6 +60,7 @@ void TCustomFFmpeg::OptTarget(const std::string& ATarget, const std::string& ANo
     if (Fframe_rate.den == 0) throw FFmpegException("frame_rate is invalid.");
     bool found = NormOfRate(std::lround(Fframe_rate.num * 1000.0 / Fframe_rate.den), norm);
     // The rate of the first video stream of the inputs that is one of the norms' rates.
+    if (!found) ReopenInputs();
     for (size_t j = 0; !found && j < Finput_files.size(); ++j) {
       const AVFormatContext* ic = Finput_files[j];
       for (unsigned i = 0; !found && i < ic->nb_streams; ++i) {

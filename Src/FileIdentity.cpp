@@ -17,3 +17,10 @@ std::optional<TFileIdentity> TFileIdentity::Of(const std::string& AFileName) {
     return std::nullopt;
   return TFileIdentity{st.st_dev, st.st_ino, leaf};
 }
+
+std::optional<TFileStamp> TFileStamp::Of(const std::string& AFileName) {
+  struct stat st {};
+  if (AFileName.empty() || ::stat(AFileName.c_str(), &st) != 0) return std::nullopt;
+  return TFileStamp{TFileIdentity{st.st_dev, st.st_ino, {}}, static_cast<int64_t>(st.st_size),
+                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}

@@ -6,6 +6,7 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,4 +23,16 @@ struct TFileIdentity {
   [[nodiscard]] static std::optional<TFileIdentity> Of(const std::string& AFileName);
   [[nodiscard]] bool Exists() const { return Leaf.empty(); }
   bool operator==(const TFileIdentity& AOther) const = default;
+};
+
+// What an existing local file is at one moment: which file, its size and the time of its last
+// change. Two stamps of one file differ once it was written to or replaced in between.
+struct TFileStamp {
+  TFileIdentity Identity;
+  int64_t Size = 0;
+  int64_t ModifiedNs = 0;
+
+  // Nothing when the name is empty or names no file that exists.
+  [[nodiscard]] static std::optional<TFileStamp> Of(const std::string& AFileName);
+  bool operator==(const TFileStamp& AOther) const = default;
 };

@@ -53,6 +53,8 @@ std::string FailureReason(const std::string& Text, const std::string& OutputFold
     return kNoEncoderReason + CodecName(decoder) + " 解码器";
   if (Has(Text, "Permission denied") || Has(Text, "Read-only file system") || Has(Text, "Operation not permitted"))
     return output ? kOutputNotWritableReason + OutputFolder : std::string(kInputUnreadableReason);
+  // Only an input is checked for changes between the add and the start.
+  if (Has(Text, "the file was changed after it was added")) return kInputChangedReason;
   if (Has(Text, "No such file or directory"))
     return output ? kOutputMissingReason + OutputFolder : std::string(kInputGoneReason);
   if (Has(Text, "No space left on device") || Has(Text, "Disk quota exceeded")) return kDiskFullReason;
@@ -68,6 +70,7 @@ std::string FailureAdvice(const std::string& Reason) {
     return "请点击“浏览...”选择一个可以写入的输出目录，然后再试一次。";
   if (Reason.starts_with(kNoEncoderReason)) return "请为这些文件选择其他输出格式，或安装带有该编码器的 FFmpeg。";
   if (Reason == kNotMediaReason || Reason == kEmptyFileReason) return "请选择可以播放的视频或音频文件。";
+  if (Reason == kInputChangedReason) return "请把该文件从列表中删除后重新添加。";
   if (Reason == kInputGoneReason) return "请确认文件还在原来的位置，清空列表后重新添加。";
   if (Reason == kInputUnreadableReason) return "请检查文件的读取权限后重新添加。";
   if (Reason == kDiskFullReason) return "请清理磁盘空间或选择其他输出目录，然后再试一次。";

@@ -40,6 +40,7 @@ struct TFileFailure {
 inline constexpr const char* kNotMediaReason = "不是可识别的视频或音频文件";
 inline constexpr const char* kEmptyFileReason = "文件是空的（0 字节）";
 inline constexpr const char* kInputGoneReason = "文件不存在或已被移走";
+inline constexpr const char* kInputChangedReason = "文件在添加到列表后被修改过";
 inline constexpr const char* kInputUnreadableReason = "没有读取该文件的权限";
 inline constexpr const char* kDiskFullReason = "磁盘空间不足";
 inline constexpr const char* kGeneralReason = "转换时出错";

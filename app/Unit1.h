@@ -317,6 +317,10 @@ class TForm1 : public TForm, private IConversionView {
   // False once the window is gone: news queued for it from other threads is dropped then.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   bool selection_sync_ = false;
+  // The input column's widest file name and the rows it was measured over (rows added since are
+  // measured alone).
+  int input_widest_ = 0;
+  int input_measured_rows_ = 0;
   int rename_row_ = -1;            // the row the name editor is open on, -1 when closed
   bool rename_telling_ = false;    // a message about a bad name is up  // the view follows the model's selection; no handlers run
 };

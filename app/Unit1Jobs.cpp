@@ -93,9 +93,13 @@ void TForm1::FitInputColumn() {
   TBitmap measure;
   TCanvas* canvas = measure.Canvas();
   canvas->Font()->Assign(lvFiles->Font());
-  int widest = 0;
-  for (int row = 0; row < jobs_.Count(); ++row)
+  // Rows only added since the last fit: the new ones are measured; any other change, all rows.
+  const bool added = jobs_.Count() >= input_measured_rows_ && input_measured_rows_ > 0;
+  int widest = added ? input_widest_ : 0;
+  for (int row = added ? input_measured_rows_ : 0; row < jobs_.Count(); ++row)
     widest = std::max(widest, canvas->TextWidth(ExtractFileName(jobs_.Row(row).Caption)));
+  input_widest_ = widest;
+  input_measured_rows_ = jobs_.Count();
   TListColumn* column = lvFiles->Columns()->Items(0);
   const int width = std::clamp(widest + kMargins, kLeast, kMost);
   if (column->Width() != width) column->SetWidth(width);
@@ -184,23 +188,24 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
     ShowJobMessage(kListFull);
     return TAddEnd::aeStop;
   }
-  TAVProbe* probe = Convexa->AVProbe();
-  if (!probe->LoadFile(File)) {
-    logBlock(kLogCannotRead + probe->LastErrMsg());
-    AddFailed(File, probe->LastErrMsg());
-    return TAddEnd::aeNextFile;
-  }
-  chain_->Fields().Video_AddFileName = File;
+  // The task's own opening of the file is its probe: each file is opened and read once here.
   TInputOptions input;
   InitInputOptions(input);
   const int task = Convexa->AddTask(File, &input);
-  if (task < 0) {
-    logBlock(kLogCannotOpen + Convexa->LastErrMsg());
-    AddFailed(File, Convexa->LastErrMsg());
-    return TAddEnd::aeStop;
+  TAVProbe* probe = task < 0 ? nullptr : Convexa->GetTaskProbe(task, 0);
+  if (!probe) {
+    const std::string error = Convexa->LastErrMsg();
+    if (task >= 0) Convexa->RemoveTask(task);
+    logBlock(kLogCannotRead + error);
+    AddFailed(File, error);
+    return TAddEnd::aeNextFile;
   }
+  chain_->Fields().Video_AddFileName = File;
   AddLog("");
-  if (TAVProbe* taskProbe = Convexa->GetTaskProbe(task, 0)) AddLog(taskProbe->FileInfoText());
+  AddLog(probe->FileInfoText());
+  // Read now: once its output is set the task lets go of the file, and its probe with it.
+  const int64_t duration = probe->FileStreamInfo().Duration;
+  const int64_t size = probe->FileSize();
   preview_->SetFileName(File);
   TOutputOptions output = chain_->OutputOptionsForNewJob(File);
   if (!Convexa->SetOutputFile(task, chain_->Fields().Video_OutPutFileName, &output)) {
@@ -211,8 +216,8 @@ TForm1::TAddEnd TForm1::AddOneFile(const std::string& File) {
     return TAddEnd::aeStop;
   }
   const TNewJob job{input.FileName.empty() ? File : input.FileName,
-                    probe->FileStreamInfo().Duration,
-                    probe->FileSize(),
+                    duration,
+                    size,
                     task,
                     chain_->CategoryCode(),
                     chain_->OptionCode()};

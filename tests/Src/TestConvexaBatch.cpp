@@ -18,6 +18,7 @@
 #include "platform/windowing/MessageQueue.h"
 #include "platform/Watchdog.h"
 #include "platform/windowing/Window.h"
+#include "tests/PollUntil.h"
 
 namespace {
 
@@ -60,10 +61,18 @@ class TLoopTask : public TFFmpeg {
   std::atomic<int> Packets{0};
   bool IgnorePause = false;  // runs on through a closed gate (a task finishing as the pause comes)
   std::atomic<int> Threads{-2};  // the codec threads the run took
+  // When set: the run goes on only once GateCount runs have taken their codec threads (the
+  // tasks started together each take a share before any of them ends).
+  std::atomic<int>* TakenGate = nullptr;
+  int GateCount = 0;
 
  protected:
   void Transcode() override {
     Threads = TakeCodecThreads();  // as a conversion does before it opens its codecs
+    if (TakenGate) {
+      ++*TakenGate;
+      (void)test_wait::PollUntil([this] { return TakenGate->load() >= GateCount || FBroken; });
+    }
     FLog.Add(true, FId);
     struct TEnd {
       TLoopTask* Self;
@@ -266,8 +275,12 @@ TEST_F(ConvexaBatch, CodecThreadsFollowTheTasksRunning) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     convexa = std::make_unique<TTestConvexa>(nullptr);
-    convexa->Factory = [this](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
-      return std::make_unique<TLoopTask>(AMaxFiles, log, created++, 20, "");
+    std::atomic<int> taken{0};
+    convexa->Factory = [&, this](int AMaxFiles) -> std::unique_ptr<TFFmpeg> {
+      auto task = std::make_unique<TLoopTask>(AMaxFiles, log, created++, 20, "");
+      task->TakenGate = &taken;
+      task->GateCount = std::min(c.Tasks, c.AtOnce);
+      return task;
     };
     for (int i = 0; i < c.Tasks; ++i) {
       const int index = convexa->AddTask(fixtures::Mp4());

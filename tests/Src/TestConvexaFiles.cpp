@@ -35,7 +35,7 @@ class ConvexaFiles : public ::testing::Test {
     MakeComponent();
   }
   void MakeComponent() {
-    convexa = std::make_unique<TConvexa>(nullptr);
+    convexa = std::make_unique<convexatest::TTestConvexa>(nullptr);
     convexa->OnTerminate = [this](TObject*, const TTerminateInfo& AInfo) {
       std::lock_guard<std::mutex> guard(lock);
       if (AInfo.TaskIndex >= 0)
@@ -66,7 +66,7 @@ class ConvexaFiles : public ::testing::Test {
 
   fs::path folder;
   std::string input, original;
-  std::unique_ptr<TConvexa> convexa;
+  std::unique_ptr<convexatest::TTestConvexa> convexa;
   std::mutex lock;
   std::map<int, TTerminateInfo> records;
   bool ended = false;
@@ -205,6 +205,76 @@ TEST_F(ConvexaFiles, AFullDiskIsNamedInTheTasksMessage) {
   EXPECT_TRUE(Record(0).Exception);
   EXPECT_EQ(Record(0).ExceptionMsg, "Could not finish writing output file #0 '/dev/full': No space left on device");
   EXPECT_TRUE(fs::exists("/dev/full"));
+}
+
+// Descriptors of this process open on a file in AFolder.
+int OpenFilesIn(const fs::path& AFolder) {
+  int count = 0;
+  const std::string prefix = fs::canonical(AFolder).string() + "/";
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    const fs::path target = fs::read_symlink(entry.path(), error);
+    if (!error && target.string().starts_with(prefix)) ++count;
+  }
+  return count;
+}
+
+// Between its set-up and its start a task holds no file: it lets go of its input once its output
+// is described, keeps the rest of its set-up, and opens the input again, the way it was opened
+// (a start time included), for more set-up, for its probe and at its start. An input that is gone
+// or was changed by then fails its task with the reason and writes nothing; the others convert.
+TEST_F(ConvexaFiles, TasksHoldNoInputBetweenSetUpAndStartAndFailAGoneOrChangedOne) {
+  TWatchdog watchdog("inputs opened at the start", 60000);
+  const std::string late = Out("late.mpg"), gone = Out("gone.mpg"), changed = Out("changed.mpg");
+  for (const std::string& copy : {late, gone, changed}) fs::copy_file(input, copy);
+  struct TCase {
+    std::string File;
+    int64_t TimeStart;
+  };
+  const TCase cases[] = {{input, NoTimestamp}, {late, 1000000}, {gone, NoTimestamp}, {changed, NoTimestamp}};
+  std::vector<int> streams;
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(cases[i].File);
+    TInputOptions options;
+    options.TimeStart = cases[i].TimeStart;
+    ASSERT_EQ(convexa->AddTask(cases[i].File, &options), i) << convexa->LastErrMsg();
+    TAVProbe* probe = convexa->GetTaskProbe(i, 0);
+    ASSERT_NE(probe, nullptr) << "the new task describes its input";
+    streams.push_back(probe->StreamCount());
+    EXPECT_EQ(OpenFilesIn(folder), 1);
+    ASSERT_TRUE(convexa->SetOutputFile(i, Out("out" + std::to_string(i) + ".avi"), "")) << convexa->LastErrMsg();
+    EXPECT_EQ(OpenFilesIn(folder), 0) << "a set-up task holds no file";
+    EXPECT_EQ(convexa->Task(i)->InputFile(0), nullptr);
+    EXPECT_EQ(convexa->Task(i)->OutputFile(0).streams.size(), 2u) << "the rest of the set-up stays";
+  }
+  // Its probe and more set-up open a task's input again; touching another task lets it go.
+  TAVProbe* probe = convexa->GetTaskProbe(0, 0);
+  ASSERT_NE(probe, nullptr) << convexa->LastErrMsg();
+  EXPECT_EQ(probe->StreamCount(), streams[0]);
+  EXPECT_EQ(OpenFilesIn(folder), 1);
+  ASSERT_TRUE(convexa->SetOutputFile(1, Out("out1b.avi"), "")) << convexa->LastErrMsg();
+  EXPECT_EQ(OpenFilesIn(folder), 0);
+  EXPECT_EQ(convexa->Task(1)->NbOutputFiles(), 2);
+
+  fs::remove(gone);
+  std::ofstream(changed, std::ios::app) << "more bytes";
+  RunBatch();
+  EXPECT_EQ(OpenFilesIn(folder), 0);
+  for (const std::string name : {"out0.avi", "out1.avi", "out1b.avi"}) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(Record(name == std::string("out0.avi") ? 0 : 1).Finished);
+    const std::map<std::string, std::string> probed = fixtures::Probe(Out(name));
+    EXPECT_EQ(probed.count("streams.stream.1.codec_type"), 1u) << "picture and sound";
+    // The start time the input was opened with holds when it is opened again.
+    const double expected = name == std::string("out0.avi") ? 2.0 : 1.0;
+    EXPECT_NEAR(std::stod(probed.count("format.duration") ? probed.at("format.duration") : "0"), expected, 0.2);
+  }
+  EXPECT_TRUE(Record(2).Exception);
+  EXPECT_EQ(Record(2).ExceptionMsg, AVErrorText(gone, AVERROR(ENOENT)));
+  EXPECT_TRUE(Record(3).Exception);
+  EXPECT_EQ(Record(3).ExceptionMsg, changed + ": the file was changed after it was added to the task");
+  EXPECT_FALSE(fs::exists(Out("out2.avi")) || fs::exists(Out("out3.avi"))) << "a failed start writes nothing";
+  EXPECT_EQ(Contents(input), original);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ TEST(FailureReasonsTest, LibraryTextsBecomeReasonsInWords) {
       {"/clips/a.avi: End of file", kNotMediaReason},
       {"Unknown input format: \"xyz\"", kNotMediaReason},
       {"/clips/gone.mp4: No such file or directory", kInputGoneReason},
+      {"/clips/a.mp4: the file was changed after it was added to the task", kInputChangedReason},
       {"/clips/secret.mp4: Permission denied", kInputUnreadableReason},
       {"/home/用户/输出/a.mp4: Permission denied", "输出目录不可写: /home/用户/输出"},
       {"Could not write header for output file #0: /home/用户/输出/a.mp4: Read-only file system",
@@ -36,6 +37,7 @@ TEST(FailureReasonsTest, LibraryTextsBecomeReasonsInWords) {
     const std::string reason = FailureReason(c.text, out);
     EXPECT_EQ(reason, c.reason);
     EXPECT_FALSE(FailureAdvice(reason).empty());
+    if (reason == kInputChangedReason) EXPECT_EQ(FailureAdvice(reason), "请把该文件从列表中删除后重新添加。");
   }
   // A folder whose name begins like the output folder's is not it, and an input kept in the output
   // folder is still the input.
