@@ -203,9 +203,13 @@ BOOL DeleteDC(HDC hdc);
 int ReleaseDC(HWND hWnd, HDC hdc);
 using TWindowDCGetter = std::function<HDC(HWND)>;
 using TWindowDCReleaser = std::function<int(HWND, HDC)>;
+struct TWindowDCHandlers {
+  TWindowDCGetter Get;
+  TWindowDCReleaser Release;
+};
 // Installs the windowing layer's window DC handlers (set once, at start-up, before any window
-// DC is asked for).
-void SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release);
+// DC is asked for) and answers the ones they replace, for whoever stands in for them a while.
+TWindowDCHandlers SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release);
 [[nodiscard]] TSize GetScreenSize();
 // Sets the size of the headless screen surface (taken by the next GetDC).
 void SetScreenSize(TSize size);

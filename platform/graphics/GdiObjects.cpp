@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <mutex>
+#include <utility>
 #include <unordered_map>
 
 #include "platform/graphics/DeviceContext.h"
@@ -419,26 +420,21 @@ void SetScreenSize(TSize size) {
 
 namespace {
 
-struct WindowDCHandlers {
-  TWindowDCGetter get;
-  TWindowDCReleaser release;
-};
-
-WindowDCHandlers& TheWindowDCHandlers() {
-  static WindowDCHandlers handlers;
+TWindowDCHandlers& TheWindowDCHandlers() {
+  static TWindowDCHandlers handlers;
   return handlers;
 }
 
 }  // namespace
 
-void SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release) {
-  TheWindowDCHandlers() = {std::move(Get), std::move(Release)};
+TWindowDCHandlers SetWindowDCHandlers(TWindowDCGetter Get, TWindowDCReleaser Release) {
+  return std::exchange(TheWindowDCHandlers(), TWindowDCHandlers{std::move(Get), std::move(Release)});
 }
 
 HDC GetDC(HWND hWnd) {
   if (hWnd) {
     const auto& handlers = TheWindowDCHandlers();
-    return handlers.get ? handlers.get(hWnd) : nullptr;
+    return handlers.Get ? handlers.Get(hWnd) : nullptr;
   }
   Tables& t = TheTables();
   std::lock_guard<std::mutex> guard(t.lock);
@@ -457,7 +453,7 @@ HDC GetDC(HWND hWnd) {
 int ReleaseDC(HWND hWnd, HDC hdc) {
   if (hWnd) {
     const auto& handlers = TheWindowDCHandlers();
-    return handlers.release ? handlers.release(hWnd, hdc) : 0;
+    return handlers.Release ? handlers.Release(hWnd, hdc) : 0;
   }
   // The screen DC is shared and stays; its state goes back to the defaults for the next user.
   {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -107,7 +108,12 @@ struct TAnswer {
 // The CLIPBOARD selection with a connection and a hidden window of its own, served by one
 // thread: it answers other programs' requests while it owns the selection, and fetches the
 // content from the owner when asked. Every X call happens on that thread; the GUI thread hands
-// it requests and waits at most kFetchTimeout for an answer.
+// it requests and waits for the answer as long as the transfer moves (kFetchTimeout at most
+// between two steps).
+//
+// Each request to an owner names a property of its own (from a ring of kPropertyRing names): an
+// owner that answers a request we gave up on writes into a property no later request reads, so a
+// late answer is never taken for the answer of the fetch after it; its data is thrown away.
 class TX11Clipboard final : public TClipboardBackend {
  public:
   static std::unique_ptr<TX11Clipboard> Open() {
@@ -142,6 +148,9 @@ class TX11Clipboard final : public TClipboardBackend {
 
  private:
   static constexpr std::chrono::milliseconds kFetchTimeout{1500};
+  // Property names the requests to owners take in turn; a late answer lands in a name no request
+  // in progress uses unless that many requests were given up on since.
+  static constexpr int kPropertyRing = 8;
   // Answers larger than an increment go in increments (ICCCM leaves the size to the owner): at
   // most this, less when the server takes smaller requests.
   static constexpr std::size_t kIncrementSize = 256 * 1024;
@@ -164,6 +173,7 @@ class TX11Clipboard final : public TClipboardBackend {
     TKind kind = TKind::Text;
     std::vector<Atom> targets;  // in order of preference
     std::size_t next = 0;       // the target asked for now
+    Atom property = 0;          // where the owner puts the answer to the request in progress
     bool incremental = false;
     TBytes data;
     std::chrono::steady_clock::time_point deadline;
@@ -182,7 +192,13 @@ class TX11Clipboard final : public TClipboardBackend {
     incr_ = XInternAtom(dpy_, "INCR", False);
     png_ = XInternAtom(dpy_, "image/png", False);
     bmp_ = XInternAtom(dpy_, "image/bmp", False);
-    property_ = XInternAtom(dpy_, "CONVERTER_CLIPBOARD", False);
+    char names[kPropertyRing][32];
+    char* pointers[kPropertyRing];
+    for (int i = 0; i < kPropertyRing; ++i) {
+      std::snprintf(names[i], sizeof names[i], "CONVERTER_CLIPBOARD_%d", i);
+      pointers[i] = names[i];
+    }
+    XInternAtoms(dpy_, pointers, kPropertyRing, False, properties_);
     XFlush(dpy_);
     thread_ = std::thread([this] { Serve(); });
   }
@@ -199,8 +215,12 @@ class TX11Clipboard final : public TClipboardBackend {
     const unsigned ticket = ++fetch_ticket_;
     fetch_kind_ = Kind;
     Wake();
-    // The answer comes from the serving thread; a silent owner leaves it empty.
-    cond_.wait_for(lock, kFetchTimeout, [&] { return answered_ticket_ >= ticket; });
+    // The answer comes from the serving thread; a silent owner leaves it empty. A large answer
+    // arriving in increments may take longer than kFetchTimeout as a whole: each step it takes
+    // gives it kFetchTimeout more.
+    for (unsigned seen = fetch_progress_; answered_ticket_ < ticket; seen = fetch_progress_) {
+      if (!cond_.wait_for(lock, kFetchTimeout, [&] { return answered_ticket_ >= ticket || fetch_progress_ != seen; })) break;
+    }
     return answered_ticket_ >= ticket ? fetched_ : TAnswer{};
   }
 
@@ -253,7 +273,10 @@ class TX11Clipboard final : public TClipboardBackend {
         (void)!read(wake_[0], buf, sizeof buf);
       }
       const auto now = std::chrono::steady_clock::now();
-      if (incoming_ && now > incoming_->deadline) incoming_.reset();
+      if (incoming_ && now > incoming_->deadline) {
+        Answer(incoming_->ticket, {});  // the owner went silent
+        incoming_.reset();
+      }
       std::erase_if(outgoing_, [&](const TOutgoing& o) { return now - o.last > kOutgoingTimeout; });
     }
   }
@@ -268,6 +291,14 @@ class TX11Clipboard final : public TClipboardBackend {
     std::lock_guard lock(mutex_);
     fetched_ = std::move(Result);
     answered_ticket_ = Ticket;
+    cond_.notify_all();
+  }
+
+  // The fetch in progress took a step: it has kFetchTimeout for the next one.
+  void Progressed() {
+    incoming_->deadline = std::chrono::steady_clock::now() + kFetchTimeout;
+    std::lock_guard lock(mutex_);
+    ++fetch_progress_;
     cond_.notify_all();
   }
 
@@ -302,23 +333,44 @@ class TX11Clipboard final : public TClipboardBackend {
     incoming_->incremental = false;
     incoming_->data.clear();
     incoming_->deadline = std::chrono::steady_clock::now() + kFetchTimeout;
-    XDeleteProperty(dpy_, window_, property_);
-    XConvertSelection(dpy_, clipboard_, incoming_->targets[incoming_->next], property_, window_, CurrentTime);
+    incoming_->property = properties_[next_property_];
+    next_property_ = (next_property_ + 1) % kPropertyRing;
+    XDeleteProperty(dpy_, window_, incoming_->property);
+    XConvertSelection(dpy_, clipboard_, incoming_->targets[incoming_->next], incoming_->property, window_, CurrentTime);
+    XFlush(dpy_);
+  }
+
+  bool OurProperty(Atom Property) const {
+    return std::find(std::begin(properties_), std::end(properties_), Property) != std::end(properties_);
+  }
+
+  // The answer to a request we gave up on: its data goes, which also lets an owner sending it in
+  // increments go on to the end.
+  void DropLateAnswer(Atom Property) {
+    XDeleteProperty(dpy_, window_, Property);
     XFlush(dpy_);
   }
 
   void Converted(const XSelectionEvent& e) {
-    if (!incoming_ || e.requestor != window_) return;
+    if (e.requestor != window_ || e.selection != clipboard_) return;
+    const bool current = incoming_ && e.target == incoming_->targets[incoming_->next] &&
+                         (e.property == 0 || e.property == incoming_->property);
+    if (!current) {
+      if (e.property != 0 && OurProperty(e.property) && !(incoming_ && e.property == incoming_->property)) {
+        DropLateAnswer(e.property);
+      }
+      return;
+    }
     if (e.property == 0) {
       ++incoming_->next;  // refused: the next form
       AskNext();
       return;
     }
     Atom type = 0;
-    TBytes data = TakeProperty(&type);
+    TBytes data = TakeProperty(incoming_->property, &type);
     if (type == incr_) {
       incoming_->incremental = true;  // the pieces follow, each as a new value of the property
-      incoming_->deadline = std::chrono::steady_clock::now() + kFetchTimeout;
+      Progressed();
       return;
     }
     Finish(std::move(data));
@@ -326,21 +378,26 @@ class TX11Clipboard final : public TClipboardBackend {
 
   void PropertyChanged(const XPropertyEvent& e) {
     if (e.window == window_) {
-      if (!incoming_ || !incoming_->incremental || e.atom != property_ || e.state != PropertyNewValue) return;
-      TBytes piece = TakeProperty(nullptr);
+      if (e.state != PropertyNewValue || !OurProperty(e.atom)) return;
+      if (!incoming_ || e.atom != incoming_->property) {
+        DropLateAnswer(e.atom);  // a piece of an answer we gave up on
+        return;
+      }
+      if (!incoming_->incremental) return;  // the answer itself: read when the owner says so
+      TBytes piece = TakeProperty(incoming_->property, nullptr);
       if (piece.empty()) {
         Finish(std::move(incoming_->data));
         return;
       }
       incoming_->data.insert(incoming_->data.end(), piece.begin(), piece.end());
-      incoming_->deadline = std::chrono::steady_clock::now() + kFetchTimeout;
+      Progressed();
       return;
     }
     if (e.state == PropertyDelete) SendNextIncrement(e.window, e.atom);
   }
 
-  // Reads and deletes our property, however large.
-  TBytes TakeProperty(Atom* TypeOut) {
+  // Reads and deletes one of our properties, however large.
+  TBytes TakeProperty(Atom Property, Atom* TypeOut) {
     TBytes out;
     long offset = 0;
     for (;;) {
@@ -348,7 +405,7 @@ class TX11Clipboard final : public TClipboardBackend {
       int format = 0;
       unsigned long count = 0, after = 0;
       unsigned char* data = nullptr;
-      if (XGetWindowProperty(dpy_, window_, property_, offset, 1 << 20, False, AnyPropertyType, &type, &format, &count,
+      if (XGetWindowProperty(dpy_, window_, Property, offset, 1 << 20, False, AnyPropertyType, &type, &format, &count,
                              &after, &data) != Success) {
         break;
       }
@@ -361,7 +418,7 @@ class TX11Clipboard final : public TClipboardBackend {
       if (after == 0 || bytes == 0) break;
       offset += static_cast<long>(bytes / 4);
     }
-    XDeleteProperty(dpy_, window_, property_);
+    XDeleteProperty(dpy_, window_, Property);
     XFlush(dpy_);
     return out;
   }
@@ -493,7 +550,8 @@ class TX11Clipboard final : public TClipboardBackend {
 
   XDisplay* dpy_;
   Window window_ = 0;
-  Atom clipboard_ = 0, utf8_ = 0, targets_ = 0, incr_ = 0, png_ = 0, bmp_ = 0, property_ = 0;
+  Atom clipboard_ = 0, utf8_ = 0, targets_ = 0, incr_ = 0, png_ = 0, bmp_ = 0;
+  Atom properties_[kPropertyRing] = {};
   int wake_[2] = {-1, -1};
   std::thread thread_;
 
@@ -506,6 +564,7 @@ class TX11Clipboard final : public TClipboardBackend {
   TAnswer fetched_;
   TKind fetch_kind_ = TKind::Text;
   unsigned fetch_ticket_ = 0, answered_ticket_ = 0;
+  unsigned fetch_progress_ = 0;  // counts the steps of the fetches' transfers
   unsigned own_ticket_ = 0, owned_ticket_done_ = 0;
 
   // The serving thread's own.
@@ -513,6 +572,7 @@ class TX11Clipboard final : public TClipboardBackend {
   unsigned encoded_generation_ = 0;
   std::size_t increment_size_ = 0;  // bytes per increment, within the server's request size
   std::optional<TIncoming> incoming_;
+  int next_property_ = 0;  // the name of properties_ the next request takes
   std::vector<TOutgoing> outgoing_;
 };
 

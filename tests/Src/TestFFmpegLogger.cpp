@@ -211,25 +211,41 @@ TEST_F(LoggerTest, LoggingUnderALockNeverWaitsForTheGuiThread) {
 }
 
 TEST(LoggerLibrary, RealLibraryLinesReachTheLoggerUnlessInstallIsOff) {
+  // The logger, the loader and the library's callback belong to the whole process: earlier cases
+  // may hold libavutil with the logger's callback in it, and whatever this case changes goes back
+  // as it was, also when it stops halfway.
   std::vector<std::string> lines;
   TFFLogger* logger = GetLogger();
+  const int holdFirst = 0, holdWithout = 0, holdWith = 0;
+  struct TRestore {
+    TFFLogger* logger;
+    TLogLevel level;
+    std::vector<const void*> holders;
+    ~TRestore() {
+      logger->OnLog = nullptr;
+      logger->SetLogLevel(level);
+      FFLoader().SetInstallLogger(true);
+      // A load with installing on put the logger's callback back in the library.
+      for (const void* holder : holders) FFLoader().Unload(TLibrary::avUtil, holder);
+    }
+  } restore{logger, logger->LogLevel(), {&holdFirst, &holdWithout, &holdWith}};
   logger->SetLogLevel(TLogLevel::llInfo);
   logger->OnLog = [&](TObject*, DWORD, TLogLevel, const std::string& AText) { lines.push_back(AText); };
 
+  LogList().Clear();  // no piece of an earlier line waits on this thread
+  ASSERT_TRUE(FFLoader().Load(TLibrary::avUtil, &holdFirst)) << FFLoader().LastErrMsg();
+  av::av_log_set_callback(av::av_log_default_callback);
   FFLoader().SetInstallLogger(false);
-  ASSERT_TRUE(FFLoader().Load(TLibrary::avUtil)) << FFLoader().LastErrMsg();
+  ASSERT_TRUE(FFLoader().Load(TLibrary::avUtil, &holdWithout)) << FFLoader().LastErrMsg();
   av::av_log(nullptr, AV_LOG_ERROR, "not ours\n");
-  EXPECT_TRUE(lines.empty());
-  FFLoader().Unload(TLibrary::avUtil);
+  EXPECT_TRUE(lines.empty()) << "a load with installing off leaves the library's own callback";
 
   FFLoader().SetInstallLogger(true);
-  ASSERT_TRUE(FFLoader().Load(TLibrary::avUtil)) << FFLoader().LastErrMsg();
+  ASSERT_TRUE(FFLoader().Load(TLibrary::avUtil, &holdWith)) << FFLoader().LastErrMsg();
   TFakeContext context;
   av::av_log(&context, AV_LOG_ERROR, "through the library %d\n", 7);
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], PrefixOf(context) + "through the library 7");
-  FFLoader().Unload(TLibrary::avUtil);
-  logger->OnLog = nullptr;
 }
 
 }  // namespace

@@ -249,15 +249,18 @@ TEST(DeviceContext, ScreenDCAndWindowDCHandlers) {
   EXPECT_EQ(GetTextColor(GetDC(nullptr)), 0u);  // released state is back to the defaults
   EXPECT_FALSE(DeleteDC(screen));
 
+  // Without handlers (the windowing layer may have installed its own earlier in the process).
   HWND window = reinterpret_cast<HWND>(0x1234);
-  EXPECT_EQ(GetDC(window), nullptr);  // no windowing layer yet
+  TWindowDCHandlers installed = SetWindowDCHandlers(nullptr, nullptr);
+  EXPECT_EQ(GetDC(window), nullptr);
+  EXPECT_EQ(ReleaseDC(window, reinterpret_cast<HDC>(0x5678)), 0);
   auto surface = PixelSurface::Create(4, 4, 32);
   HDC windowDC = CreateSurfaceDC(surface, {0, 0}, nullptr);
   HWND asked = nullptr;
-  SetWindowDCHandlers([&](HWND h) { asked = h; return windowDC; }, [&](HWND, HDC) { return 1; });
+  EXPECT_FALSE(SetWindowDCHandlers([&](HWND h) { asked = h; return windowDC; }, [&](HWND, HDC) { return 1; }).Get);
   EXPECT_EQ(GetDC(window), windowDC);
   EXPECT_EQ(asked, window);
   EXPECT_EQ(ReleaseDC(window, windowDC), 1);
-  SetWindowDCHandlers(nullptr, nullptr);
+  SetWindowDCHandlers(std::move(installed.Get), std::move(installed.Release));
   DeleteDC(windowDC);
 }

@@ -540,6 +540,8 @@ class TCountedExtension : public TWindowExtension {
 };
 
 TEST_F(MessageQueueTest, WindowingHooksAndExtensionsFollowEveryWindowsLife) {
+  g_created = 0;  // the hooks take plain functions, which count in these
+  g_destroyed = 0;
   detail::SetWindowHooks({[](HWND, const CREATESTRUCT& cs) {
                             if (cs.cx == 640 && cs.cy == 480) ++g_created;
                           },

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +27,14 @@
 #include "platform/graphics/PngImage.h"
 #include "tests/PollUntil.h"
 #include "tests/platform/Watchdog.h"
+
+#include <poll.h>
+#define Region X11Region
+#define Display XDisplay
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#undef Region
+#undef Display
 
 namespace {
 
@@ -182,6 +191,85 @@ TEST(Clipboard, RoundTripWithAnotherXClient) {
   EXPECT_EQ(x11->GetText(), "");
 }
 
+// Another X client owning the CLIPBOARD selection that keeps the first request for text
+// unanswered until a second one comes, then answers the first with "stale" and the second with
+// "fresh": what an owner too slow for the first fetch does.
+class TLateOwner {
+ public:
+  TLateOwner() : dpy_(XOpenDisplay(nullptr)) {
+    if (!dpy_) return;
+    window_ = XCreateSimpleWindow(dpy_, DefaultRootWindow(dpy_), 0, 0, 1, 1, 0, 0, 0);
+    clipboard_ = XInternAtom(dpy_, "CLIPBOARD", False);
+    utf8_ = XInternAtom(dpy_, "UTF8_STRING", False);
+    XSetSelectionOwner(dpy_, clipboard_, window_, CurrentTime);
+    XSync(dpy_, False);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~TLateOwner() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    if (dpy_) XCloseDisplay(dpy_);
+  }
+  TLateOwner(const TLateOwner&) = delete;
+  TLateOwner& operator=(const TLateOwner&) = delete;
+
+  bool Owns() const { return dpy_ && owned_; }
+
+ private:
+  void Serve() {
+    owned_ = XGetSelectionOwner(dpy_, clipboard_) == window_;
+    std::vector<XSelectionRequestEvent> held;
+    while (!stop_) {
+      pollfd fd{ConnectionNumber(dpy_), POLLIN, 0};
+      if (!XPending(dpy_) && poll(&fd, 1, 50) <= 0) continue;
+      XEvent e;
+      XNextEvent(dpy_, &e);
+      if (e.type != SelectionRequest) continue;
+      held.push_back(e.xselectionrequest);
+      if (held.size() < 2) continue;
+      Reply(held[0], "stale");
+      Reply(held[1], "fresh");
+      held.clear();
+    }
+  }
+
+  void Reply(const XSelectionRequestEvent& r, const std::string& text) {
+    XSelectionEvent reply{};
+    reply.type = SelectionNotify;
+    reply.requestor = r.requestor;
+    reply.selection = r.selection;
+    reply.target = r.target;
+    reply.time = r.time;
+    reply.property = 0;
+    if (r.target == utf8_) {
+      XChangeProperty(dpy_, r.requestor, r.property, utf8_, 8, PropModeReplace,
+                      reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
+      reply.property = r.property;
+    }
+    XSendEvent(dpy_, r.requestor, False, 0, reinterpret_cast<XEvent*>(&reply));
+    XSync(dpy_, False);
+  }
+
+  XDisplay* dpy_;
+  Window window_ = 0;
+  Atom clipboard_ = 0, utf8_ = 0;
+  std::atomic<bool> stop_{false}, owned_{false};
+  std::thread thread_;
+};
+
+TEST(Clipboard, AnAnswerTooLateForItsFetchIsNotTakenForTheNextOne) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X server";
+  TXSelectionLock selection;
+  auto x11 = CreateX11ClipboardBackend();
+  ASSERT_NE(x11, nullptr);
+  TWatchdog dog("X clipboard late answer", 30000);
+  TLateOwner owner;
+  ASSERT_TRUE(test_wait::PollUntil([&] { return owner.Owns(); }));
+
+  EXPECT_EQ(x11->GetText(), "") << "the owner kept silent for the whole fetch";
+  EXPECT_EQ(x11->GetText(), "fresh") << "the answer to the first fetch came in between";
+  x11->SetText("");  // takes the selection back
+}
 
 // A W x H picture of noise (which compresses badly, so a large one stays large as PNG) with
 // alpha varying over it.
