@@ -493,11 +493,13 @@ TEST_F(EngineRun, AStopEndsARunStalledInAPipeRead) {
   ASSERT_TRUE(engine->OptInputFile("pipe:" + std::to_string(fds[0])));
   ASSERT_GT(engine->OptOutputFile((folder / "stalled.avi").string()), 0);
   engine->OnTerminate = [this](TObject*) { ++terminations; };
+  std::atomic<int64_t> converted{0};
+  engine->ReportInterval = 0;  // a report after every packet
+  engine->OnProgress = [&](TObject*, int, int AFrames, int, float, float, int64_t, int64_t, int64_t) { converted = AFrames; };
   engine->StartConvert(true)->Start();
-  ASSERT_TRUE(Eventually([&] { return written.load(); }));
-  // Lets the worker read everything and block waiting for more; should it not have got there yet,
-  // the stop below meets it earlier in its read, where it must end as well.
-  std::this_thread::sleep_for(300ms);
+  // The worker has written part of the file and reads on towards the stall; should it not have
+  // got there yet, the stop below meets it earlier in its read, where it must end as well.
+  ASSERT_TRUE(Eventually([&] { return written.load() && converted.load() > 0; }));
   ASSERT_FALSE(engine->Terminated());
 
   {
