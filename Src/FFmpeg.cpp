@@ -496,10 +496,10 @@ void TCustomFFmpeg::RunConversion() {
   for (const auto& file : Foutput_files)
     if (std::find(outputs.begin(), outputs.end(), file->file_name) == outputs.end()) outputs.push_back(file->file_name);
   // Inputs let go of until the run are opened again first: one that is gone or changed fails it.
-  GuardedStep([this] {
-    ReopenInputs();
-    Transcode();
-  });
+  // An opening cut short by a stop fails only because of the stop, which is no failure.
+  GuardedStep([this] { ReopenInputs(); });
+  if (FBroken) ClearFailure();
+  if (!FInputsReleased) GuardedStep([this] { Transcode(); });
   // A stop that found the worker standing still gave the outputs up (the unfinished ones are
   // gone): the write failure that followed is the stop's doing, not the job's.
   if (FBroken && FSignals->AbortIO) ClearFailure();

@@ -110,13 +110,11 @@ std::int64_t DifferingFromTheHeadlessPicture(Display* X, Window W, int Width, in
   return CompareSurfaces(shown.data(), Width * 4, wanted.data(), Width * 4, Width, Height, 8, false).DifferingPixels;
 }
 
-void ExpectTheHeadlessPicture(Display* X, Window W, int Width, int Height) {
-  std::vector<std::uint32_t> shown;
-  const std::int64_t differing = DifferingFromTheHeadlessPicture(X, W, Width, Height, shown);
-  if (differing < 0 || differing > 60)
-    SaveSurfacePng("main_window_x11.actual.png", shown.data(), Width, Height, Width * 4, false);
-  EXPECT_GE(differing, 0) << "the window's size differs from the stored picture's";
-  EXPECT_LE(differing, 60) << "the window on the X server differs from the stored picture (main_window.png)";
+void ExpectTheHeadlessPicture(std::int64_t Differing, const std::vector<std::uint32_t>& Shown, int Width, int Height) {
+  if (Differing < 0 || Differing > 60)
+    SaveSurfacePng("main_window_x11.actual.png", Shown.data(), Width, Height, Width * 4, false);
+  EXPECT_GE(Differing, 0) << "the window's size differs from the stored picture's";
+  EXPECT_LE(Differing, 60) << "the window on the X server differs from the stored picture (main_window.png)";
 }
 
 TEST(ConverterProgramTest, StartsShowsItsWindowAndClosesCleanly) {
@@ -157,15 +155,16 @@ TEST(ConverterProgramTest, StartsShowsItsWindowAndClosesCleanly) {
     EXPECT_GE(attributes.width, 803);
     EXPECT_GE(attributes.height, 540);
     // The frame fades in; then the window shows what the headless screen shows.
+    // Judged on the last look: a window of another test on the same server may cover it for a
+    // moment, and what lies under it then reads black.
     std::vector<std::uint32_t> shown;
+    std::int64_t differing = -1;
     WaitFor([&] {
       XGetWindowAttributes(x, *window, &attributes);
-      const std::int64_t differing =
-          DifferingFromTheHeadlessPicture(x, *window, attributes.width, attributes.height, shown);
+      differing = DifferingFromTheHeadlessPicture(x, *window, attributes.width, attributes.height, shown);
       return differing >= 0 && differing <= 60;
     }, 30);
-    ASSERT_TRUE(XGetWindowAttributes(x, *window, &attributes));
-    ExpectTheHeadlessPicture(x, *window, attributes.width, attributes.height);
+    ExpectTheHeadlessPicture(differing, shown, attributes.width, attributes.height);
     XEvent close{};
     close.xclient.type = ClientMessage;
     close.xclient.window = *window;
