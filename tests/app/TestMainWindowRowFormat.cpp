@@ -189,4 +189,44 @@ TEST_F(MainWindowRowFormatTest, EverySelectedRowTakesTheChosenFormat) {
     EXPECT_EQ(fixtures::Probe((output / name).string())["format.format_name"], "avi") << name;
 }
 
+// After Ctrl+A every row is selected; a click on one of them, or a key that moves onto one,
+// makes it the only selected row (or the focused one) without a selection event for it. The
+// choosers show that row, and a chosen format goes where the selection is.
+TEST_F(MainWindowRowFormatTest, ARowReachedInsideASelectionIsTheOneTheChoosersShow) {
+  AddUnder(1300, {"a.mp4", "b.mp4", "c.mp4"});
+  main->SelectRow(0);
+  Choose(1303);  // c.mp4: the rows' presets differ
+  const auto selectAll = [this] {
+    main->lvFiles->SetFocus();
+    display->KeyDown(VK_CONTROL);
+    Key('A');
+    display->KeyUp(VK_CONTROL);
+    ASSERT_EQ(main->lvFiles->SelCount(), 3);
+  };
+
+  // A click on row 0 leaves it the only selected row.
+  main->SelectRow(2);
+  selectAll();
+  const TRect bounds = main->lvFiles->ItemRect(0, TDisplayCode::drBounds);
+  display->Click(main->lvFiles->ClientToScreen(TPoint{bounds.Left + 20, bounds.Top + bounds.Height() / 2}));
+  skinned_test_form::Pump();
+  ASSERT_EQ(main->lvFiles->SelCount(), 1);
+  EXPECT_EQ(main->Jobs().ItemIndex(), 0);
+  EXPECT_EQ(ShownPreset(), 1303);
+  Choose(1500);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"c.avi", "b.mpg", "a.mpg"}));
+
+  // Up from row 2 moves onto row 1, the only selected row then.
+  main->SelectRow(2);
+  selectAll();
+  Key(VK_UP);
+  ASSERT_EQ(main->lvFiles->SelCount(), 1);
+  EXPECT_EQ(main->Jobs().ItemIndex(), 1);
+  EXPECT_EQ(ShownPreset(), 1300);
+  Choose(1100);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"c.avi", "b.flv", "a.mpg"}));
+  EXPECT_EQ(PresetOfRow(1), 1100);
+  EXPECT_EQ(PresetOfRow(2), 1300);
+}
+
 }  // namespace
