@@ -31,10 +31,7 @@ class MainWindowRowFormatTest : public MainWindowWorld {
   void SetUp() override {
     MainWindowWorld::SetUp();
     if (HasFatalFailure()) return;
-    StartWithFolders();
-    main->SetBounds(0, 0, main->Width(), main->Height());
-    main->Show();
-    skinned_test_form::Pump();
+    StartShownWithFolders();
   }
 
   // Adds copies of the clip named Names (one add of several files) under the preset Code.
