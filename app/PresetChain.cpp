@@ -78,22 +78,41 @@ void TPresetChain::FillPresetList() {
 
 void TPresetChain::PresetChanged() {
   FillOptionLists();
+  if (restoring_) return;
+  if (ApplyPresetToRows(RowsToRewrite())) FocusJobList();
+}
+
+bool TPresetChain::ApplyPresetToRows(const std::vector<int>& Rows) {
   const std::string ext = OutputExtension();
-  const int row = jobs_.ItemIndex();
-  if (row < 0 || ext.empty()) return;
-  ApplyPresetParameters(TRowUpdate::ruSelectedRow);
+  if (ext.empty() || Rows.empty()) return false;
+  ApplyPresetParametersTo(Rows);
   ReadChoosers();
+  for (int row : Rows) RewriteRowForPreset(row, ext);
+  return true;
+}
+
+void TPresetChain::RewriteRowForPreset(int Row, const std::string& Ext) {
   // The preset's parameters wrote their own values into the value columns, and a chooser whose
   // text did not change while the lists were refilled never told the row its new index: the row
   // takes what the choosers now show.
-  WriteChooserValuesToRow(row);
-  const std::string name = ExtractFileName(jobs_.SubItem(row, jsOutputName));
-  std::string renamed = ChangeFileExt(name, ext);
-  if (renamed != name) renamed = ExtractFileName(UniqueJobOutput(folder_.Text() + "/" + renamed, row));
-  jobs_.SetSubItem(row, jsOutputName, renamed);
-  jobs_.SetSubItem(row, jsCategoryCode, std::to_string(CategoryCode()));
-  if (renamed != name && hooks_.OutputRenamed) hooks_.OutputRenamed(row);
-  FocusJobList();
+  WriteChooserValuesToRow(Row);
+  const std::string name = ExtractFileName(jobs_.SubItem(Row, jsOutputName));
+  std::string renamed = ChangeFileExt(name, Ext);
+  if (renamed != name) renamed = ExtractFileName(UniqueJobOutput(folder_.Text() + "/" + renamed, Row));
+  jobs_.SetSubItem(Row, jsOutputName, renamed);
+  jobs_.SetSubItem(Row, jsCategoryCode, std::to_string(CategoryCode()));
+  if (renamed != name && hooks_.OutputRenamed) hooks_.OutputRenamed(Row);
+}
+
+std::vector<int> TPresetChain::RowsToRewrite() const {
+  std::vector<int> rows;
+  if (hooks_.SelectedRows) {
+    for (int row : hooks_.SelectedRows())
+      if (row >= 0 && row < jobs_.Count()) rows.push_back(row);
+  } else if (jobs_.ItemIndex() >= 0) {
+    rows.push_back(jobs_.ItemIndex());
+  }
+  return rows;
 }
 
 void TPresetChain::FillOptionLists() {
@@ -117,6 +136,10 @@ int TPresetChain::CategoryCode() const { return MakeCategoryCode(categories_.Ite
 // ---- Preset parameters -------------------------------------------------------------------------
 
 void TPresetChain::ApplyPresetParameters(TRowUpdate Update) {
+  ApplyPresetParametersTo(Update == TRowUpdate::ruSelectedRow ? RowsToRewrite() : std::vector<int>{});
+}
+
+void TPresetChain::ApplyPresetParametersTo(const std::vector<int>& Rows) {
   fields_.Reset();
   const std::optional<int> code = SelectedPresetCode();
   if (!code) return;
@@ -126,7 +149,7 @@ void TPresetChain::ApplyPresetParameters(TRowUpdate Update) {
   if (!parameters) return;
   SetPresetFields(*parameters, fields_);
   fields_.Video_OutPutFileName = UniqueJobOutput(OutputPathFor(folder_.Text(), fields_.Video_AddFileName, parameters->Ext), -1);
-  if (Update == TRowUpdate::ruSelectedRow && jobs_.ItemIndex() >= 0) WriteParameterColumns(jobs_.ItemIndex());
+  for (int row : Rows) WriteParameterColumns(row);
 }
 
 void TPresetChain::WriteParameterColumns(int Row) {
@@ -181,12 +204,15 @@ std::string TPresetChain::FieldText(TOptionKind Kind) const {
 void TPresetChain::ReadChoosers() { ReadOptionChoosers(choosers_, fields_); }
 
 void TPresetChain::ChooserChanged(TOptionKind Kind) {
-  const int row = jobs_.ItemIndex();
-  if (row < 0) return;
-  jobs_.SetSubItem(row, jsOptionCode,
-                   ReplaceOptionCodePair(jobs_.SubItem(row, jsOptionCode), Kind, choosers_.Of(Kind).ItemIndex()));
+  if (restoring_) return;
+  const std::vector<int> rows = RowsToRewrite();
+  if (rows.empty()) return;
   ReadChooser(Kind);
-  jobs_.SetSubItem(row, ValueColumn(Kind), FieldText(Kind));
+  for (int row : rows) {
+    jobs_.SetSubItem(row, jsOptionCode,
+                     ReplaceOptionCodePair(jobs_.SubItem(row, jsOptionCode), Kind, choosers_.Of(Kind).ItemIndex()));
+    jobs_.SetSubItem(row, ValueColumn(Kind), FieldText(Kind));
+  }
   FocusJobList();
 }
 
@@ -212,13 +238,25 @@ void TPresetChain::RowSelected() {
     if (!choice || !indexes) return;
     const std::string inputFile = jobs_.Row(row).Caption;
 
-    categories_.SetItemIndex(choice->CategoryIndex);
-    presets_.SetItemIndex(choice->PresetIndex);
-    for (TOptionKind kind : kRestoreOrder) {
-      IOptionChooser& chooser = choosers_.Of(kind);
-      const int index = (*indexes)[static_cast<int>(kind)];
-      if (index < chooser.ItemCount()) chooser.SetItemIndex(index);
+    // The controls are set to the row's choice first, and the changes their writes raise leave
+    // the row alone: the category's write selects its first preset on the way, whose name and
+    // settings are not the row's. Then the row is written once for what the controls show, so
+    // a stored choice the lists no longer hold is replaced by the one shown.
+    {
+      restoring_ = true;
+      struct TRestored {
+        bool& Flag;
+        ~TRestored() { Flag = false; }
+      } restored{restoring_};
+      categories_.SetItemIndex(choice->CategoryIndex);
+      presets_.SetItemIndex(choice->PresetIndex);
+      for (TOptionKind kind : kRestoreOrder) {
+        IOptionChooser& chooser = choosers_.Of(kind);
+        const int index = (*indexes)[static_cast<int>(kind)];
+        if (index < chooser.ItemCount()) chooser.SetItemIndex(index);
+      }
     }
+    if (ApplyPresetToRows({row})) FocusJobList();
     if (hooks_.PreviewRow) hooks_.PreviewRow(inputFile);
   } catch (const std::exception&) {
     // Whatever was done stays; a failed selection tells the user nothing.

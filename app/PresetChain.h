@@ -4,10 +4,12 @@
 //
 //   category change ─> preset list refilled, first preset selected
 //     └─> preset change ─> option lists refilled (choosers raise their changes)
-//           └─> with a selected row: preset parameters, chooser values, output extension and
-//               category code written into that row
-//   chooser change ─> the selected row's OptionCode pair, value column and current-preset field
-//   row selection ─> category, preset and the six chooser indexes put back from the row
+//           └─> with selected rows: preset parameters, chooser values, output extension and
+//               category code written into each of them
+//   chooser change ─> each selected row's OptionCode pair, value column and current-preset field
+//   row selection ─> category, preset and the six chooser indexes put back from the row (the
+//                    changes this raises only refill the lists), then the row written once for
+//                    what they show
 //
 // Each operation stands for one operation of the main window, named beside it. The window owns
 // the controls, the job list, the output folder and this chain; the chain binds itself to the
@@ -17,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/CurrentPreset.h"
 #include "app/JobList.h"
@@ -36,6 +39,9 @@ struct TPresetChainHooks {
   std::function<void(const std::string& InputFile)> PreviewRow;
   // A row's output name was changed by a preset change: the job's task writes the new name.
   std::function<void(int Row)> OutputRenamed;
+  // The rows a choice applies to (several when the list has several selected). Unset: the job
+  // list's selected row.
+  std::function<std::vector<int>()> SelectedRows;
 };
 
 // Whether applying a preset's parameters also rewrites the selected row's setting columns.
@@ -62,10 +68,10 @@ class TPresetChain {
   // 0, which runs the preset change. A category index outside the table leaves the list empty.
   void FillPresetList();
 
-  // vlSkinOfficeComboBox1Change: the option lists are refilled; with a selected row, the preset's
+  // vlSkinOfficeComboBox1Change: the option lists are refilled; with selected rows, the preset's
   // parameters, the choosers' values, the output extension and the CategoryCode are written into
-  // it, and the job list gets the focus. Afterwards the row's OptionCode and value columns are
-  // what the choosers show.
+  // each, and the job list gets the focus. Afterwards the rows' OptionCode and value columns are
+  // what the choosers show. While a row's choice is being put back, only the lists are refilled.
   void PresetChanged();
 
   // Button18Click: All_Trant_Number := preset code + 100, no video disabled, and the six choosers
@@ -74,7 +80,7 @@ class TPresetChain {
 
   // Button5Click: resets the fields, sets the preset's parameters and the output path of
   // Video_AddFileName in the output folder (made unique unless outputs are overwritten), and
-  // with ruSelectedRow writes the selected row's setting columns (codecs to no-video, target and
+  // with ruSelectedRow writes the selected rows' setting columns (codecs to no-video, target and
   // norm). A code without parameters leaves the fields reset.
   void ApplyPresetParameters(TRowUpdate Update);
 
@@ -84,13 +90,13 @@ class TPresetChain {
   // Button13Click: the six fields from the texts the choosers show; touches no row.
   void ReadChoosers();
 
-  // vlSkinComboBox1Change ... vlSkinComboBox10Change: with a selected row, its OptionCode pair,
-  // the chooser's field and value column; nothing without one.
+  // vlSkinComboBox1Change ... vlSkinComboBox10Change: the chooser's field and, for each selected
+  // row, its OptionCode pair and value column; no row without a selection.
   void ChooserChanged(TOptionKind Kind);
 
-  // lvFilesSelectItem: puts the selected row's category, preset and chooser indexes back (each
-  // write runs its change, so the row is rewritten for its preset on the way) and previews its
-  // file. A row whose codes do not read ends it before any control changes; a stored index that
+  // lvFilesSelectItem: puts the selected row's category, preset and chooser indexes back, writes
+  // the row once for what they then show (as a preset change would) and previews its file. The
+  // changes the controls' writes raise on the way rewrite no row, so a row keeps its name. A row whose codes do not read ends it before any control changes; a stored index that
   // names no item of the refilled chooser is skipped, so every chooser keeps a selection. Errors
   // end it silently.
   void RowSelected();
@@ -118,6 +124,11 @@ class TPresetChain {
   void WriteChooserValuesToRow(int Row);
   void WriteParameterColumns(int Row);
   void FocusJobList() const;
+  [[nodiscard]] std::vector<int> RowsToRewrite() const;
+  void ApplyPresetParametersTo(const std::vector<int>& Rows);
+  // The selected preset written into Rows; false when there is nothing to write.
+  bool ApplyPresetToRows(const std::vector<int>& Rows);
+  void RewriteRowForPreset(int Row, const std::string& Ext);
 
   IPresetPicker& categories_;
   IPresetPicker& presets_;
@@ -126,4 +137,5 @@ class TPresetChain {
   const TOutputFolder& folder_;
   TPresetChainHooks hooks_;
   TCurrentPreset fields_;
+  bool restoring_ = false;  // a row's choice is being put back into the controls
 };

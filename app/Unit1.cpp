@@ -165,6 +165,7 @@ TForm1::TForm1(TComponent* AOwner, TMainWindowSetup Setup) : TForm(AOwner), setu
   hooks.FocusJobList = [this] { FocusJobList(); };
   hooks.PreviewRow = [this](const std::string& File) { preview_->PreviewRow(File); };
   hooks.OutputRenamed = [this](int Row) { FollowRowOutput(Row); };
+  hooks.SelectedRows = [this] { return RowsForChoosers(); };
   const TOptionChoosers choosers{*vlSkinComboBox1, *vlSkinComboBox2, *vlSkinComboBox3,
                                  *vlSkinComboBox4, *vlSkinComboBox9, *vlSkinComboBox10};
   chain_ = std::make_unique<TPresetChain>(*vlSkinOfficeComboBox2, *vlSkinOfficeComboBox1, choosers, jobs_, folder_,

@@ -289,6 +289,8 @@ class TForm1 : public TForm, private IConversionView {
   [[nodiscard]] std::vector<int> SelectedRows() const;
   void MoveSelected(int Delta);
   void ListSelectItem(TListItem* Item, bool Selected);
+  void FollowFocusedRow();
+  [[nodiscard]] std::vector<int> RowsForChoosers() const;
 
   // Unit1Commands.cpp
   void BindCommands();

@@ -139,6 +139,27 @@ void TForm1::ListSelectItem(TListItem* Item, bool Selected) {
   chain_->RowSelected();
 }
 
+// A click or key can move the list's focus onto a row that was already selected (after Ctrl+A,
+// or inside a Shift range): no selection changes, so no event tells the choosers. The focused
+// selected row is the one they show.
+void TForm1::FollowFocusedRow() {
+  const int focused = lvFiles->ItemIndex();
+  if (focused < 0 || focused >= jobs_.Count() || focused == jobs_.ItemIndex() || !lvFiles->IsItemSelected(focused))
+    return;
+  jobs_.SetItemIndex(focused);
+  chain_->RowSelected();
+}
+
+// The rows a choice of format or option goes into: those selected in the list, or the model's
+// selected row while the list shows none.
+std::vector<int> TForm1::RowsForChoosers() const {
+  std::vector<int> rows;
+  for (int row = 0; row < jobs_.Count(); ++row)
+    if (lvFiles->IsItemSelected(row)) rows.push_back(row);
+  if (rows.empty() && jobs_.ItemIndex() >= 0) rows.push_back(jobs_.ItemIndex());
+  return rows;
+}
+
 void TForm1::EnableRowCommands(bool Enabled) {
   for (TConversionCommand command : {TConversionCommand::ccRemove, TConversionCommand::ccClear,
                                      TConversionCommand::ccStart, TConversionCommand::ccStartButton,
@@ -163,6 +184,7 @@ void TForm1::ListMouseMove(int X, int Y) {
 }
 
 void TForm1::lvFilesClick() {
+  FollowFocusedRow();
   if (lvFiles->ItemIndex() < 0) preview_->ClearPreview();
 }
 

@@ -227,6 +227,7 @@ void TForm1::BuildJobListPanel() {
     Key = 0;
     btnRemoveClick();  // Delete removes the selected jobs, as 删除 does
   };
+  lvFiles->OnKeyUp = [this](TObject*, WORD&, TShiftState) { FollowFocusedRow(); };
   jobs_.OnChange = [this](int Index) {
     if (Index >= 0)
       lvFiles->Perform(LVM_REDRAWITEMS, static_cast<WPARAM>(Index), Index);

@@ -121,6 +121,13 @@ class MainWindowWorld : public ::testing::Test {
     WriteOptions("[OutPath]\nOutPath=" + output.string() + "\n");
     Start();
   }
+  // StartWithFolders, then the main window shown at the screen's top left.
+  void StartShownWithFolders() {
+    StartWithFolders();
+    main->SetBounds(0, 0, main->Width(), main->Height());
+    main->Show();
+    skinned_test_form::Pump();
+  }
   // Ends the windows (closing the main one first when asked), as the end of a run does.
   void Close(bool CloseQuery = true) {
     if (!main) return;

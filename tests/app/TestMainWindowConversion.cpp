@@ -50,10 +50,7 @@ class MainWindowConversionTest : public MainWindowWorld {
   void SetUp() override {
     MainWindowWorld::SetUp();
     if (HasFatalFailure()) return;
-    StartWithFolders();
-    main->SetBounds(0, 0, main->Width(), main->Height());
-    main->Show();
-    skinned_test_form::Pump();
+    StartShownWithFolders();
   }
 
   // A copy of File in the clips folder under its own name.
