@@ -250,8 +250,15 @@ double GetAudioClock(const TVideoState& S) {
   std::lock_guard lock(S.audio_lock);
   double pts = S.audio_clock;
   const int bytesPerSec = S.audio_rate * 2 * S.audio_channels;
-  if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent)
-    pts -= static_cast<double>(S.audio_buf_size - S.audio_buf_index) / bytesPerSec;
+  if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent) {
+    // Still to be heard: what the decoded frame has not handed over yet, what the last callback
+    // handed over and the device's own buffer ahead of it; the device has played on since that
+    // callback, by at most what it was handed.
+    const double handed = static_cast<double>(S.audio_write_bytes) / bytesPerSec;
+    const double played = S.paused ? 0 : std::clamp(WallClock() - S.audio_callback_clock, 0.0, handed);
+    pts -= static_cast<double>(S.audio_buf_size - S.audio_buf_index + S.audio_hw_buf_size) / bytesPerSec + handed -
+           played;
+  }
   return pts;
 }
 
