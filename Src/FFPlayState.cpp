@@ -294,11 +294,14 @@ double ComputeTargetTime(TVideoState& S, double APts) {
     S.frame_last_delay = delay;
   S.frame_last_pts = APts;
   if ((S.av_sync_type == AV_SYNC_AUDIO_MASTER && S.audio_stream >= 0) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
+    // Half a picture's distance is let pass: with a whole one the pictures wandered up to a
+    // picture away from their sound before anything was corrected. Late pictures catch up by what
+    // they are behind; early ones are held one distance longer.
     const double diff = GetVideoClock(S) - GetMasterClock(S);
-    const double threshold = std::max(delay, MinSyncThreshold);
+    const double threshold = std::max(delay / 2, MinSyncThreshold);
     if (std::fabs(diff) < NoSyncThreshold) {
       if (diff <= -threshold)
-        delay = 0;
+        delay = std::max(0.0, delay + diff);
       else if (diff >= threshold)
         delay = 2 * delay;
     }

@@ -131,6 +131,9 @@ class TSyncMeter {
       sum += o;
     }
     std::sort(sizes.begin(), sizes.end());
+    std::printf("%s: real offset of each flash, ms:", AWho);
+    for (double o : offsets) std::printf(" %+.0f", 1000 * o);
+    std::printf("\n");
     std::printf(
         "%s: real offset (picture shown - click heard) over %zu flashes: mean %+.1f ms, median |offset| %.1f ms, "
         "max |offset| %.1f ms (goal <= %.0f ms), device buffer %.1f ms\n",

@@ -23,27 +23,37 @@
 
 namespace {
 
-void PlayWithComponent(const std::string& AFile) {
-  TFFPlayer player(nullptr);
-  bool ended = false;
-  player.OnState = [&](TObject*, TPlayState AState) { ended = ended || AState == TPlayState::psEnd; };
-  playerbench::TOffsetSamples offsets;
-  const double cpuBefore = playerbench::ProcessCpuSeconds();
+// Opens AFile in APlayer and plays it to its end (at most ALimit), sampling the player's own
+// offset estimate into AOffsets every 100 ms. False when the file did not open.
+bool PlayToTheEnd(TFFPlayer& APlayer, const std::string& AFile, std::chrono::seconds ALimit,
+                  playerbench::TOffsetSamples& AOffsets, bool& AEnded) {
+  AEnded = false;
+  APlayer.OnState = [&](TObject*, TPlayState AState) { AEnded = AEnded || AState == TPlayState::psEnd; };
   const auto start = std::chrono::steady_clock::now();
-  if (!player.Open(AFile, 0, false)) {
-    std::printf("player: could not open %s: %s\n", AFile.c_str(), player.LastErrMsg().c_str());
-    return;
+  if (!APlayer.Open(AFile, 0, false)) {
+    std::printf("player: could not open %s: %s\n", AFile.c_str(), APlayer.LastErrMsg().c_str());
+    return false;
   }
-  auto lastSample = std::chrono::steady_clock::now();
-  while (!ended && std::chrono::steady_clock::now() - start < std::chrono::seconds(60)) {
+  auto lastSample = start;
+  while (!AEnded && std::chrono::steady_clock::now() - start < ALimit) {
     CheckSynchronize(10);
     PumpPendingMessages();
     if (std::chrono::steady_clock::now() - lastSample >= std::chrono::milliseconds(100)) {
       lastSample = std::chrono::steady_clock::now();
-      offsets.Sample(player);
+      AOffsets.Sample(APlayer);
     }
   }
-  player.Stop(true);
+  APlayer.Stop(true);
+  return true;
+}
+
+void PlayWithComponent(const std::string& AFile) {
+  TFFPlayer player(nullptr);
+  playerbench::TOffsetSamples offsets;
+  const double cpuBefore = playerbench::ProcessCpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  bool ended = false;
+  if (!PlayToTheEnd(player, AFile, std::chrono::seconds(60), offsets, ended)) return;
   const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("TFFPlayer: %s, wall %.2f s, CPU %.2f s\n", ended ? "reached the end" : "did NOT reach the end", wall,
               playerbench::ProcessCpuSeconds() - cpuBefore);
@@ -54,26 +64,12 @@ void PlayWithComponent(const std::string& AFile) {
 // own estimate.
 void PlaySyncClip(const std::string& AFile) {
   TFFPlayer player(nullptr);
-  bool ended = false;
-  player.OnState = [&](TObject*, TPlayState AState) { ended = ended || AState == TPlayState::psEnd; };
   playerbench::TSyncMeter meter;
   meter.Attach(player);
   playerbench::TOffsetSamples estimates;
-  const auto start = std::chrono::steady_clock::now();
-  if (!player.Open(AFile, 0, false)) {
-    std::printf("player: could not open %s: %s\n", AFile.c_str(), player.LastErrMsg().c_str());
-    return;
-  }
-  auto lastSample = start;
-  while (!ended && std::chrono::steady_clock::now() - start < std::chrono::seconds(40)) {
-    CheckSynchronize(10);
-    PumpPendingMessages();
-    if (std::chrono::steady_clock::now() - lastSample >= std::chrono::milliseconds(100)) {
-      lastSample = std::chrono::steady_clock::now();
-      estimates.Sample(player);
-    }
-  }
-  player.Stop(true);
+  bool ended = false;
+  if (!PlayToTheEnd(player, AFile, std::chrono::seconds(40), estimates, ended)) return;
+  if (!ended) std::printf("TFFPlayer: the clip of flashes did NOT reach its end\n");
   meter.Print("TFFPlayer", 40);
   estimates.Print("TFFPlayer's own estimate", 40);
 }

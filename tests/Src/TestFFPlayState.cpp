@@ -239,9 +239,12 @@ TEST(PlayerClocks, TargetTimeCatchesUpOrHoldsAgainstTheAudioMaster) {
   struct Case {
     double videoMinusAudio, expectedDelay;
   } cases[] = {
-      {-0.5, 0.0},    // video late: show at once
+      {-0.5, 0.0},    // video far behind: show at once
+      {-0.025, 0.015},  // behind by more than half the distance: sooner by what it is behind
       {0.5, 0.08},    // video early: hold twice as long
-      {0.02, 0.04},   // within the threshold (the distance itself)
+      {0.025, 0.08},  // early by more than half the distance: held as well
+      {0.015, 0.04},  // within half the distance (the distance itself)
+      {-0.015, 0.04},
       {-20.0, 0.04},  // beyond the no-sync limit: not corrected
   };
   for (const Case& c : cases) {
