@@ -39,6 +39,16 @@ using TFileOpenEvent = std::function<void(TObject* Sender, int64_t ADuration, in
 using THookEvent = std::function<void(TObject* Sender, TBitmap* ABitmap, int64_t APTS)>;
 using TPositionEvent = std::function<void(TObject* Sender, int64_t APTS)>;
 using TPlayStateEvent = std::function<void(TObject* Sender, TPlayState AState)>;
+// What reaches the screen and the sound device, for measuring the real audio-video offset.
+// Picture: the luma plane of a picture the moment it is handed to the display (play thread).
+// Sound: the bytes of signed 16-bit samples handed to the device by one device callback, the
+// player's wall clock at that call, the device's own buffer in bytes and the bytes a second
+// (audio thread). Both run on playback threads with the playback's locks held: keep them short.
+struct TPlaybackProbe {
+  std::function<void(const uint8_t* ALuma, int APitch, int AWidth, int AHeight, double AWallTime)> Picture;
+  std::function<void(const uint8_t* ASamples, int ABytes, double AWallTime, int ADeviceBytes, int ABytesPerSecond)>
+      Sound;
+};
 
 class TCustomPlayer : public TFFBaseComponent {
  public:
@@ -167,6 +177,7 @@ class TCustomPlayer : public TFFBaseComponent {
   THookEvent OnHook;  // runs on the video thread
   TPositionEvent OnPosition;
   TPlayStateEvent OnState;
+  TPlaybackProbe Probe;  // set before Open
 
   // ---- Shared with the playback threads (FFPlay*.cpp); not for clients. ----
   void ReportError(const std::string& AMsg, bool AStore);

@@ -143,13 +143,20 @@ void UpdateSampleDisplay(TVideoState& S, const uint8_t* ASamples, int ASize) {
 void AudioCallback(void* AState, Uint8* AStream, int ALen) {
   TVideoState& S = *static_cast<TVideoState*>(AState);
   TCustomPlayer* P = S.Owner;
-  P->Faudio_callback_time = static_cast<int64_t>(WallClock() * 1000000.0);
+  // Paused, the device thread waits here for the resume (or the close) instead of coming for
+  // silence every device buffer. The audio lock is not held meanwhile.
+  const auto idle = [&] { return PlaybackIdle(S) && S.audio_stream >= 0; };
+  while (idle()) WaitWhile(S, idle, PausedNapMs);
+  const double callbackTime = WallClock();
+  P->Faudio_callback_time = static_cast<int64_t>(callbackTime * 1000000.0);
   std::lock_guard lock(S.audio_lock);
   // The component is being closed: the device is about to stop.
   if (!S.audio_dec || !S.audioq || S.audioq->Aborted()) {
     std::memset(AStream, 0, size_t(std::max(ALen, 0)));
     return;
   }
+  Uint8* const streamStart = AStream;
+  const int streamBytes = ALen;
   if (!S.audio_frame) S.audio_frame = av::av_frame_alloc();
   if (S.silence.size() < 1024) S.silence.assign(1024, 0);
   while (ALen > 0) {
@@ -177,6 +184,10 @@ void AudioCallback(void* AState, Uint8* AStream, int ALen) {
     ALen -= count;
     AStream += count;
   }
+  S.audio_callback_clock = callbackTime;
+  S.audio_write_bytes = streamBytes;
+  if (P->Probe.Sound)
+    P->Probe.Sound(streamStart, streamBytes, callbackTime, S.audio_hw_buf_size, 2 * S.audio_channels * S.audio_rate);
 }
 
 }  // namespace playback

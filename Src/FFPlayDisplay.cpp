@@ -93,6 +93,12 @@ void DisplayVideoImage(TVideoState& S) {
     SDL_Rect rect{static_cast<Sint16>(S.xleft + r.x), static_cast<Sint16>(S.ytop + r.y), static_cast<Uint16>(r.w),
                   static_cast<Uint16>(r.h)};
     sdl::SDL_DisplayYUVOverlay(slot.overlay, &rect);
+    if (P->Probe.Picture) {
+      const double shownAt = WallClock();
+      sdl::SDL_LockYUVOverlay(slot.overlay);
+      P->Probe.Picture(slot.overlay->pixels[0], slot.overlay->pitches[0], slot.overlay->w, slot.overlay->h, shownAt);
+      sdl::SDL_UnlockYUVOverlay(slot.overlay);
+    }
   }
   // pictq_mutex comes before a slot's data lock, so it is taken after the data lock is let go.
   std::lock_guard queue(S.pictq_mutex);

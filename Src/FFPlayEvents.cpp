@@ -234,7 +234,8 @@ class TEventThread : public TThread {
         case playback::pekStop:
           return;
         default:
-          FRing->Wait(100);
+          // Every push wakes the wait; the bound is only a safety net.
+          FRing->Wait(playback::PausedNapMs);
           break;
       }
     }

@@ -428,6 +428,7 @@ void CloseStreamComponent(TVideoState& S, int AIndex) {
         ctx = S.audio_dec;
         S.audio_dec = nullptr;
       }
+      WakePlayback(S);  // a callback waiting out a pause sees the stream gone
       if (deviceOpen) sdl::SDL_CloseAudio();  // waits for a running callback: outside the audio lock
       break;
     }

@@ -250,8 +250,15 @@ double GetAudioClock(const TVideoState& S) {
   std::lock_guard lock(S.audio_lock);
   double pts = S.audio_clock;
   const int bytesPerSec = S.audio_rate * 2 * S.audio_channels;
-  if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent)
-    pts -= static_cast<double>(S.audio_buf_size - S.audio_buf_index) / bytesPerSec;
+  if (S.audio_st && bytesPerSec != 0 && !S.audio_buf_silent) {
+    // Still to be heard: what the decoded frame has not handed over yet, what the last callback
+    // handed over and the device's own buffer ahead of it; the device has played on since that
+    // callback, by at most what it was handed.
+    const double handed = static_cast<double>(S.audio_write_bytes) / bytesPerSec;
+    const double played = S.paused ? 0 : std::clamp(WallClock() - S.audio_callback_clock, 0.0, handed);
+    pts -= static_cast<double>(S.audio_buf_size - S.audio_buf_index + S.audio_hw_buf_size) / bytesPerSec + handed -
+           played;
+  }
   return pts;
 }
 
@@ -287,11 +294,14 @@ double ComputeTargetTime(TVideoState& S, double APts) {
     S.frame_last_delay = delay;
   S.frame_last_pts = APts;
   if ((S.av_sync_type == AV_SYNC_AUDIO_MASTER && S.audio_stream >= 0) || S.av_sync_type == AV_SYNC_EXTERNAL_CLOCK) {
+    // Half a picture's distance is let pass: with a whole one the pictures wandered up to a
+    // picture away from their sound before anything was corrected. Late pictures catch up by what
+    // they are behind; early ones are held one distance longer.
     const double diff = GetVideoClock(S) - GetMasterClock(S);
-    const double threshold = std::max(delay, MinSyncThreshold);
+    const double threshold = std::max(delay / 2, MinSyncThreshold);
     if (std::fabs(diff) < NoSyncThreshold) {
       if (diff <= -threshold)
-        delay = 0;
+        delay = std::max(0.0, delay + diff);
       else if (diff >= threshold)
         delay = 2 * delay;
     }

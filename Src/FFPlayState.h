@@ -244,6 +244,10 @@ struct TVideoState {
   // audio_buf holds the silence played while no sound is decoded: none of it is the stream's, so
   // the audio clock does not count it as sound still to be played.
   bool audio_buf_silent = false;
+  // The wall clock of the device's last callback and the bytes it took then: the device plays
+  // them after the buffer it already holds.
+  double audio_callback_clock = 0;
+  int audio_write_bytes = 0;
   AVFrame* audio_frame = nullptr;
   SwrContext* swr_ctx = nullptr;
   int swr_src_fmt = -1, swr_src_rate = 0, swr_src_channels = 0;

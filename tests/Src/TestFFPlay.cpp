@@ -444,6 +444,23 @@ TEST_F(PlayerTest, SwitchesAudioStreamsAndRefusesInvalidOnes) {
   ASSERT_TRUE(WaitUntil([&] { return Saw(TPlayState::psEnd); })) << "playback goes on to the end";
 }
 
+// While paused the sound device waits for the resume; switching the sound stream then closes
+// the waiting device and opens another, and the sound goes on from the resume to the end.
+TEST_F(PlayerTest, PausedSoundSurvivesAStreamSwitchAndGoesOnAfterTheResume) {
+  std::atomic<long> handed{0};
+  player->Probe.Sound = [&](const uint8_t*, int ABytes, double, int, int) { handed += ABytes; };
+  ASSERT_TRUE(player->Open(TwoAudioStreamsFile(), 0, true)) << player->LastErrMsg();
+  ASSERT_TRUE(WaitUntil([&] { return Saw(TPlayState::psPause); }));
+  const int first = player->AudioStreamIndex();
+  player->SetAudioStreamIndex(first == 1 ? 2 : 1);
+  EXPECT_NE(player->AudioStreamIndex(), first);
+  EXPECT_TRUE(player->Paused());
+  const long beforeResume = handed;
+  player->Resume();
+  ASSERT_TRUE(WaitUntil([&] { return handed > beforeResume; })) << "the device takes sound again";
+  ASSERT_TRUE(WaitUntil([&] { return Saw(TPlayState::psEnd); })) << "playback goes on to the end";
+}
+
 TEST_F(PlayerTest, FilesWithoutPicturesOrSoundPlayAndBrokenFilesFailCleanly) {
   TWatchdog watchdog("opening files that play or fail", 30000);
   // A named pipe nobody writes to would hold the open for ever.

@@ -153,6 +153,39 @@ TEST(PlayerClocks, AudioClockSubtractsWhatTheDeviceHasNotPlayed) {
   EXPECT_DOUBLE_EQ(GetAudioClock(s), 2.0) << "no rate known: nothing to subtract";
 }
 
+// The sound heard now is behind the decoded frame by what the frame has not handed over, what
+// the last callback handed over and the device's own buffer; the device plays on after the
+// callback, never past what it was handed.
+TEST(PlayerClocks, AudioClockCountsTheDeviceBufferAndPlaysOnSinceTheLastCallback) {
+  constexpr double BytesPerSecond = 44100 * 4;
+  constexpr int Left = 17640, Device = 4096, Handed = 4096;
+  struct Case {
+    const char* what;
+    double callbackAgo;  // seconds before now
+    bool paused;
+    double expected;
+  } cases[] = {
+      {"callback later than the clock's reading", -100.0, false, 2.0 - (Left + Device + Handed) / BytesPerSecond},
+      {"long since the callback: all it was handed played", 100.0, false, 2.0 - (Left + Device) / BytesPerSecond},
+      {"paused: nothing plays on", 100.0, true, 2.0 - (Left + Device + Handed) / BytesPerSecond},
+  };
+  AVStream stream{};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TVideoState s(nullptr, nullptr);
+    s.audio_st = &stream;
+    s.audio_clock = 2.0;
+    s.audio_rate = 44100;
+    s.audio_channels = 2;
+    s.audio_buf_size = Left;
+    s.audio_hw_buf_size = Device;
+    s.audio_write_bytes = Handed;
+    s.paused = c.paused;
+    s.audio_callback_clock = WallClock() - c.callbackAgo;
+    EXPECT_NEAR(GetAudioClock(s), c.expected, 1e-9);
+  }
+}
+
 TEST(PlayerClocks, MasterClockFollowsTheSyncTypeAndTheOpenStreams) {
   TVideoState s(nullptr, nullptr);
   AVStream audio{}, video{};
@@ -206,9 +239,12 @@ TEST(PlayerClocks, TargetTimeCatchesUpOrHoldsAgainstTheAudioMaster) {
   struct Case {
     double videoMinusAudio, expectedDelay;
   } cases[] = {
-      {-0.5, 0.0},    // video late: show at once
+      {-0.5, 0.0},    // video far behind: show at once
+      {-0.025, 0.015},  // behind by more than half the distance: sooner by what it is behind
       {0.5, 0.08},    // video early: hold twice as long
-      {0.02, 0.04},   // within the threshold (the distance itself)
+      {0.025, 0.08},  // early by more than half the distance: held as well
+      {0.015, 0.04},  // within half the distance (the distance itself)
+      {-0.015, 0.04},
       {-20.0, 0.04},  // beyond the no-sync limit: not corrected
   };
   for (const Case& c : cases) {
