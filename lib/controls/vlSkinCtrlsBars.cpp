@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "lib/controls/vlSkinCtrlsDetail.h"
+#include "lib/controls/vlSkinSizeGrip.h"
 #include "lib/data/vlSkinData.h"
 #include "platform/graphics/Bitmap.h"
 #include "platform/controls/Forms.h"
@@ -521,16 +522,7 @@ void TvlSkinStatusBar::DrawGrip(TCanvas* C, bool Skinned) {
   }
   const TColor first = Skinned ? FSD->SkinColors()->FcBtnShadow : clBtnShadow;
   const TColor second = Skinned ? FSD->SkinColors()->FcBtnHighLight : clBtnHighlight;
-  C->Pen()->SetWidth(1);
-  for (int k = 0, d = 3; k <= g.Width() / 3; ++k, d += 3) {
-    if (g.Left + d + 2 > g.Right) continue;
-    C->Pen()->SetColor(first);
-    C->MoveTo(g.Left + d, g.Bottom);
-    C->LineTo(g.Right, g.Top + d);
-    C->Pen()->SetColor(second);
-    C->MoveTo(g.Left + d + 1, g.Bottom);
-    C->LineTo(g.Right, g.Top + d + 1);
-  }
+  vlDrawSizeGripLines(C, g, first, second);
 }
 
 void TvlSkinStatusBar::CreateControlDefaultImage(TBitmap* B) {
@@ -555,8 +547,7 @@ void TvlSkinStatusBar::WndProc(TMessage& Message) {
     }
     if (Message.Msg == WM_NCLBUTTONDOWN && Message.WParam == HTBOTTOMRIGHT) {
       // The grip sizes the form, not the bar.
-      if (TCustomForm* form = GetParentForm(this); form && form->HandleAllocated()) {
-        SendMessage(form->Handle(), WM_SYSCOMMAND, SC_SIZE | WMSZ_BOTTOMRIGHT, Message.LParam);
+      if (vlSizeFormFromGrip(this, Message.LParam)) {
         Message.Result = 0;
         return;
       }

@@ -12,6 +12,7 @@
 #include "lib/controls/vlSkinCtrlsButtons.h"
 #include "lib/controls/vlSkinCtrlsMenuButton.h"
 #include "lib/controls/vlSkinCtrlsScrollBar.h"
+#include "lib/controls/vlSkinSizeGrip.h"
 #include "lib/data/vlSkinData.h"
 #include "lib/menus/vlSkinMenus.h"
 #include "lib/dialogs/vlSkinShellComboBox.h"
@@ -255,6 +256,8 @@ void TvlOpenDlgForm::BuildControls(TvlOpenDlgForm* form, bool ASaveMode, TvlSkin
   form->CancelButton->Cancel = true;
   form->OpenFileLabel = MakeLabel(form, bottom, form->Text("MSG_FILENAME"), 10, 10);
   form->FileTypeLabel = MakeLabel(form, bottom, form->Text("MSG_FILETYPE"), 10, 45);
+  form->SizeGrip = new TvlSkinSizeGrip(form);
+  form->SizeGrip->PlaceInCorner(bottom);
 
   form->SetActiveControl(edit);
 }
@@ -549,7 +552,7 @@ bool TvlSkinOpenDialog::Execute() {
     list->SetMask(form->FilterComboBox->Mask());
 
     for (TvlSkinControl* c : std::initializer_list<TvlSkinControl*>{
-             form->FileListViewPanel, form->BottomPanel, form->ToolPanel, form->FLVHScrollBar, form->FLVVScrollBar,
+             form->FileListViewPanel, form->BottomPanel, form->SizeGrip, form->ToolPanel, form->FLVHScrollBar, form->FLVVScrollBar,
              form->FilterComboBox, form->OpenButton, form->CancelButton, form->ShellBox})
       c->SetSkinData(FCtrlFSD);
     for (TvlSkinStdLabel* l : {form->Drivelabel, form->OpenFileLabel, form->FileTypeLabel}) l->SetSkinData(FCtrlFSD);

@@ -24,6 +24,7 @@
 class TvlSkinData;
 class TvlVelmora;
 class TvlSkinPanel;
+class TvlSkinSizeGrip;
 class TvlSkinToolBar;
 class TvlSkinScrollBar;
 class TvlSkinButton;
@@ -97,6 +98,8 @@ class TvlOpenDlgForm : public TForm {
   TvlVelmora* VMR = nullptr;
   TvlSkinPanel* FileListViewPanel = nullptr;
   TvlSkinPanel* BottomPanel = nullptr;
+  // Sizes the dialog from its bottom-right corner (the frame's own edge is thin).
+  TvlSkinSizeGrip* SizeGrip = nullptr;
   TvlSkinScrollBar* FLVHScrollBar = nullptr;
   TvlSkinScrollBar* FLVVScrollBar = nullptr;
   TvlSkinFileListView* FileListView = nullptr;

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -26,6 +27,7 @@
 #include "lib/dialogs/vlMessages.h"
 #include "lib/data/vlResourceStrData.h"
 #include "lib/data/vlSkinData.h"
+#include "lib/controls/vlSkinSizeGrip.h"
 #include "lib/dialogs/vlSkinOpenDialog.h"
 #include "platform/controls/Application.h"
 #include "platform/core/Clock.h"
@@ -33,6 +35,7 @@
 #include "platform/controls/Forms.h"
 #include "platform/windowing/HeadlessDisplay.h"
 #include "tests/support/ImageCompare.h"
+#include "tests/support/RunProgram.h"
 #include "platform/windowing/MessageQueue.h"
 #include "platform/x11/X11Display.h"
 #include "skins/vlSkinArt.h"
@@ -275,14 +278,8 @@ class SkinnedWindowsTest : public ::testing::Test {
     std::vector<TShot> expected;
     for (const auto& [name, shoot] : Windows) expected.push_back(shoot(HeadlessGrab()));
 
-    TPrivateXServer server;
-    if (server.Name().empty()) GTEST_SKIP() << "Xvfb could not be started";
-    auto opened = TX11Display::Open(server.Name().c_str());
-    ASSERT_NE(opened, nullptr) << "the X server " << server.Name() << " does not answer";
-    TX11Display* x11 = opened.get();
+    OnX([&](TX11Display* x11, const std::string&) {
     auto* dpy = static_cast<XDisplay*>(x11->Connection());
-    std::unique_ptr<TDisplay> previous = SetDisplay(std::move(opened));
-    SetThreadEventSource(x11);
     const TGrab grab = [&](const TRect& R) {
       Settle();
       x11->Sync();
@@ -316,7 +313,20 @@ class SkinnedWindowsTest : public ::testing::Test {
         SaveSurfacePng(name + ".headless.png", want.Pixels.data(), w, h, w * 4, false);
       }
     }
+    });
+  }
 
+  // Runs Act with the display on a private X server (its name given), then puts the headless
+  // display back; skips when Xvfb cannot be started.
+  void OnX(const std::function<void(TX11Display*, const std::string&)>& Act) {
+    TPrivateXServer server;
+    if (server.Name().empty()) GTEST_SKIP() << "Xvfb could not be started";
+    auto opened = TX11Display::Open(server.Name().c_str());
+    ASSERT_NE(opened, nullptr) << "the X server " << server.Name() << " does not answer";
+    TX11Display* x11 = opened.get();
+    std::unique_ptr<TDisplay> previous = SetDisplay(std::move(opened));
+    SetThreadEventSource(x11);
+    Act(x11, server.Name());
     SetThreadEventSource(nullptr);
     SetDisplay(std::move(previous));
   }
@@ -340,6 +350,64 @@ TEST_F(SkinnedWindowsTest, WindowsOnAnXServerShowWhatTheHeadlessScreenShows) {
       {"message box", [this](const TGrab& Grab) { return ShootMessage(*skins, Grab); }},
       {"folder picker", [this](const TGrab& Grab) { return ShootFolderPicker(*skins, Grab); }},
       {"open dialog", [this](const TGrab& Grab) { return ShootOpenDialog(*skins, Grab); }},
+  });
+}
+
+// A person drags the open dialog's corner grip with the pointer (real input through the server):
+// the dialog grows by the drag and keeps its top-left corner.
+TEST_F(SkinnedWindowsTest, TheOpenDialogGrowsWhenItsCornerGripIsDraggedOnAnXServer) {
+  OnX([&](TX11Display* x11, const std::string& server) {
+    TShellTestTree tree;
+    TvlSkinOpenDialog dialog(nullptr);
+    dialog.SetSkinData(&skins->Main);
+    dialog.SetCtrlSkinData(&skins->Main);
+    dialog.InitialDir = tree.Usb;
+    TRect before, after;
+    int dragged = -2;
+    // Wakes the modal loop now and then so a drag that never arrives ends the test, not hangs it.
+    std::atomic<bool> done{false};
+    std::atomic<HWND> window{nullptr};
+    std::thread waker([&] {
+      while (!done) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (HWND h = window) PostMessage(h, WM_NULL, 0, 0);
+      }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    Application()->OnIdle = [&](TObject*, bool& Done) {
+      Done = true;
+      auto* form = dynamic_cast<TvlOpenDlgForm*>(Screen()->ActiveForm());
+      if (!form || form->ModalResult() != mrNone) return;
+      if (dragged == -2) {
+        window = form->Handle();
+        before = form->BoundsRect();
+        const TPoint at = form->SizeGrip->ClientToScreen(TPoint{TvlSkinSizeGrip::kSide / 2, TvlSkinSizeGrip::kSide / 2});
+        const std::string x = std::to_string(at.X), y = std::to_string(at.Y);
+        const std::string x2 = std::to_string(at.X + 70), y2 = std::to_string(at.Y + 50);
+        // The pointer moves on and lets go once the sizing holds it, as a hand does.
+        form->AddWindowProcHook([&, x2, y2](TMessage& M, const TWndMethod& Next) {
+          Next(M);
+          if (M.Msg != WM_ENTERSIZEMOVE) return;
+          test_programs::RunOn(server, {"xdotool", "mousemove", x2, y2, "mouseup", "1"});
+          x11->Sync();
+        });
+        dragged = test_programs::RunOn(server, {"xdotool", "mousemove", x, y, "mousedown", "1"});
+        x11->Sync();
+        if (dragged != 0) form->SetModalResult(mrCancel);
+        return;
+      }
+      if (form->BoundsRect() != before || std::chrono::steady_clock::now() > deadline) {
+        after = form->BoundsRect();
+        form->SetModalResult(mrCancel);
+      }
+    };
+    dialog.Execute();
+    Application()->OnIdle = nullptr;
+    done = true;
+    waker.join();
+    Pump();
+    if (dragged != 0) GTEST_SKIP() << "xdotool does not run";
+    EXPECT_EQ(after, (TRect{before.Left, before.Top, before.Right + 70, before.Bottom + 50}));
   });
 }
 

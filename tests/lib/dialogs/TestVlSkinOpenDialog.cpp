@@ -20,6 +20,7 @@
 #include "lib/data/vlResourceStrData.h"
 #include "lib/controls/vlSkinBoxCtrlsEdit.h"
 #include "lib/controls/vlSkinCtrlsButtons.h"
+#include "lib/controls/vlSkinSizeGrip.h"
 #include "lib/dialogs/vlSkinShellComboBox.h"
 #include "lib/dialogs/vlSkinShellListView.h"
 #include "platform/controls/Menus.h"
@@ -134,6 +135,60 @@ TEST_F(OpenDialog, AFirstRunOpensInTheHomeFolderAndCancelKeepsTheResults) {
   ASSERT_EQ(dialog.Files()->Count(), 1);
   EXPECT_EQ(dialog.DialogWidth, 500);
   EXPECT_EQ(dialog.ListViewStyle, TViewStyle::vsReport) << "the view style is kept after Cancel too";
+}
+
+// The frame's sizing edge is a few pixels wide; the grip in the client area's bottom-right
+// corner gives the pointer a corner it can find, and dragging it sizes the dialog.
+TEST_F(OpenDialog, TheCornerGripSizesTheDialog) {
+  Run([&](TvlOpenDlgForm* form) {
+    TvlSkinSizeGrip* grip = form->SizeGrip;
+    ASSERT_NE(grip, nullptr);
+    constexpr int side = TvlSkinSizeGrip::kSide;
+    EXPECT_EQ(grip->ClientToScreen(TPoint{side, side}),
+              form->ClientToScreen(TPoint{form->ClientWidth(), form->ClientHeight()}));
+    const auto hit = [](TWinControl* c, TPoint at) {
+      const TPoint p = c->ClientToScreen(at);
+      return SendMessage(c->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+    };
+    const struct {
+      const char* where;
+      TWinControl* control;
+      TPoint at;
+      LRESULT want;
+    } cases[] = {
+        {"grip, top left", grip, {0, 0}, HTBOTTOMRIGHT},
+        {"grip, top right", grip, {side - 1, 0}, HTBOTTOMRIGHT},
+        {"grip, bottom left", grip, {0, side - 1}, HTBOTTOMRIGHT},
+        {"grip, bottom right", grip, {side - 1, side - 1}, HTBOTTOMRIGHT},
+        {"panel beside the grip", form->BottomPanel, {form->BottomPanel->ClientWidth() - side - 2, 70}, HTCLIENT},
+        {"cancel button above it", form->CancelButton, {60, 20}, HTCLIENT},
+    };
+    for (const auto& c : cases) EXPECT_EQ(hit(c.control, c.at), c.want) << c.where;
+
+    const TRect before = form->BoundsRect();
+    const TPoint corner = grip->ClientToScreen(TPoint{side / 2, side / 2});
+    const TPoint to{corner.X + 60, corner.Y + 40};
+    // Once the sizing holds the pointer, it moves out of the dialog and lets go there.
+    const int hook = form->AddWindowProcHook([&](TMessage& M, const TWndMethod& Next) {
+      Next(M);
+      if (M.Msg != WM_ENTERSIZEMOVE) return;
+      display->MouseMove(to);
+      display->MouseUp(to);
+    });
+    display->MouseMove(corner);
+    display->MouseDown(corner);
+    Pump();
+    form->RemoveWindowProcHook(hook);
+    EXPECT_EQ(form->BoundsRect(), (TRect{before.Left, before.Top, before.Right + 60, before.Bottom + 40}));
+    EXPECT_EQ(grip->ClientToScreen(TPoint{side, side}),
+              form->ClientToScreen(TPoint{form->ClientWidth(), form->ClientHeight()}))
+        << "the grip stays in the corner";
+
+    ShowWindow(form->Handle(), SW_MAXIMIZE);
+    Pump();
+    ASSERT_TRUE(IsZoomed(form->Handle()));
+    EXPECT_EQ(hit(grip, TPoint{side / 2, side / 2}), HTCLIENT) << "maximized";
+  });
 }
 
 TEST_F(OpenDialog, TheStartFolderComesFromFileNameThenInitialDirThenTheLastRunThenHome) {

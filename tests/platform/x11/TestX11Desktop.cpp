@@ -7,6 +7,7 @@
 
 #include "tests/platform/WindowFixture.h"
 #include "tests/PollUntil.h"
+#include "tests/support/RunProgram.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -41,19 +42,8 @@ extern char** environ;
 
 namespace {
 
-std::string FindProgram(const char* name) {
-  const char* path = std::getenv("PATH");
-  std::string all = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= all.size()) {
-    std::size_t end = all.find(':', start);
-    if (end == std::string::npos) end = all.size();
-    std::string candidate = all.substr(start, end - start) + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return {};
-}
+using test_programs::FindProgram;
+using test_programs::RunOn;
 
 // An X server of the test's own (and optionally a window manager on it), so changing the
 // keyboard map, owning the tray selection or managing windows touches no other test.
@@ -618,23 +608,6 @@ void PressKey(XDisplay* d, Window w, KeyCode code, unsigned state) {
   XSendEvent(d, w, False, KeyPressMask, &e);
   e.xkey.type = KeyRelease;
   XSendEvent(d, w, False, KeyReleaseMask, &e);
-}
-
-// Runs a program against the private server and waits for it; its exit status.
-int RunOn(const std::string& display, std::vector<std::string> args) {
-  std::string path = FindProgram(args[0].c_str());
-  if (path.empty()) return -1;
-  args[0] = path;
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::string env = "DISPLAY=" + display;
-  char* envp[] = {env.data(), nullptr};
-  pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp) != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class X11KeyboardTest : public X11DesktopTest {
