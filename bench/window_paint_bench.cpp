@@ -28,6 +28,7 @@
 #include "app/Unit5.h"
 #include "app/Unit6.h"
 #include "bench/BatchBenchSupport.h"
+#include "bench/BenchDialogs.h"
 #include "lib/controls/vlSkinCtrlsViews.h"
 #include "platform/controls/Application.h"
 #include "platform/windowing/Display.h"
@@ -42,22 +43,7 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kRows = 30;
 
-// The file dialog answers with the rows' clips once; messages are printed.
-class TBenchDialogs : public IConverterDialogs {
- public:
-  std::vector<std::string> files;
-  bool OpenFiles(TOpenDialogState& Dialog) override {
-    if (files.empty()) return false;
-    Dialog.Files = std::exchange(files, {});
-    Dialog.FileName = Dialog.Files.front();
-    return true;
-  }
-  bool SelectFolder(TFolderDialogState&) override { return false; }
-  bool Confirm(const std::string&, const std::string&) override { return false; }
-  void ShowMessage(const std::string& Text, const std::string& Caption, TMsgDlgType) override {
-    std::printf("  message: %s | %s\n", Caption.c_str(), Text.substr(0, 200).c_str());
-  }
-};
+using benchwindow::TBenchDialogs;
 
 struct TFigures {
   double full = 0;  // ms per whole-window frame
